@@ -1,0 +1,34 @@
+# make run   - installs what is missing, builds, and starts the program
+# make test  - installs what is missing, builds, and runs every test, also under
+#              AddressSanitizer and UndefinedBehaviorSanitizer
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DZARNIK_WERROR=ON
+
+.PHONY: all setup build build-asan run test test-plain test-asan clean
+
+all: build
+
+setup:
+	./scripts/setup.sh
+
+build: setup
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build build -j $(JOBS)
+
+build-asan: setup
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARNIK_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+
+run: build
+	./build/zarnik-count --set HeadDT=1 src
+
+test: test-plain test-asan
+
+test-plain: build
+	ctest --test-dir build --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf build build-asan

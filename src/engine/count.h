@@ -1,0 +1,110 @@
+// Counting one file: the result record, the loader and CountFile.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "engine/euc_jis.h"
+#include "engine/lines.h"
+#include "engine/source_kind.h"
+#include "settings/settings.h"
+
+namespace zarnik::engine {
+
+// One file's result. Text fields are Shift-JIS.
+struct S_CMT {
+    std::int32_t Status = 0;
+    std::string Name;
+    std::string TimeText;
+    std::int64_t Size = 0;
+    std::string KindText;
+    std::int32_t Total = 0;
+    std::int32_t Comment = 0;
+    std::int32_t Exec = 0;
+    std::int32_t Blank = 0;
+    float Ratio = 0.0f;
+};
+
+// A file as the directory search found it.
+struct DirEntry {
+    std::string Name;        // name without folder, Shift-JIS
+    std::int64_t MTime = 0;  // last-write time, seconds since the epoch
+    std::int64_t Size = 0;
+};
+
+// A file that exists but cannot be opened or read. what() is the system's error text.
+class FileError : public std::runtime_error {
+public:
+    FileError(std::string path, int err);
+    const std::string& Path() const { return path_; }
+    int Code() const { return code_; }
+
+private:
+    std::string path_;
+    int code_;
+};
+
+// A growable byte buffer that is not zero-filled when it grows.
+class ByteBuffer {
+public:
+    const char* data() const { return data_.get(); }
+    char* data() { return data_.get(); }
+    std::size_t size() const { return size_; }
+    std::string_view view() const { return {data_.get(), size_}; }
+    void clear() { size_ = 0; }
+    // Makes room for n more bytes after size() and returns where they go.
+    char* Extend(std::size_t n);
+    void Commit(std::size_t n) { size_ += n; }
+    void Truncate(std::size_t n) { size_ = n; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0, capacity_ = 0;
+};
+
+// Engine state that lives across files: the guessed kind, the converter's shift
+// state, and buffers reused from file to file so that counting does not allocate
+// per line. One context must not be used by two counts at once.
+struct CountContext {
+    int GuessedKind = 0;
+    TAutoSjisConv Converter;
+
+    LineList Lines;
+    LineList RawLines;    // split before conversion when EucJis is 1
+    std::string Scratch;  // per-line work buffer of the counters
+
+    // The bytes of the file being counted by CountFile (up to its first NUL), so
+    // that the pre-check, the guesser and the counter read the disk only once.
+    std::string CachedPath;
+    bool Cached = false;
+    ByteBuffer Text;  // the last file read, up to its first NUL
+};
+
+// Counts one file into rec. Throws FileError when the file exists but cannot be read.
+void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+               CountContext& ctx);
+
+// Status 0, 2, 3, 4 or 5 of the pre-check of a file's first bytes.
+int ProbeFile(const std::string& path);
+// The pre-check of a file's first 515 bytes (the first is never examined).
+int ProbeBytes(std::string_view head);
+
+// Fills list with the lines of the file; returns 1 (list untouched) when no file of
+// that name exists, else 0. Converts each line when EucJis is 1.
+int LoadSourceLines(const std::string& path, LineList& list, const settings::S_CNF& cnf, CountContext& ctx);
+
+void FinishCounts(const settings::S_CNF& cnf, S_CMT& rec);
+
+// "yy-mm-dd hh:nn" in local time.
+std::string FormatFileTime(std::int64_t mtime);
+
+int CountCFamily(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountAsm(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountPlSql(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+
+}  // namespace zarnik::engine

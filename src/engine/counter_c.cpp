@@ -1,0 +1,75 @@
+// Block comments "/*" ... "*/", line comments "//", double-quoted literals with
+// the backslash escape, asterisk-only lines and Rem lines.
+#include "engine/counter_frame.h"
+
+namespace zarnik::engine {
+
+namespace {
+
+// True when the line, up to its first semicolon, holds exactly one word and that
+// word is "*". Words are separated by blank, TAB, comma and semicolon.
+bool IsAsteriskOnly(std::string_view line) {
+    line = line.substr(0, line.find(';'));
+    auto isSep = [](char c) { return c == ' ' || c == '\t' || c == ','; };
+    int words = 0;
+    bool onlyStar = false;
+    for (std::size_t i = 0; i < line.size();) {
+        if (isSep(line[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t start = i;
+        while (i < line.size() && !isSep(line[i])) ++i;
+        if (++words > 1) return false;
+        onlyStar = (i - start == 1 && line[start] == '*');
+    }
+    return words == 1 && onlyStar;
+}
+
+class CFamilyCounter {
+public:
+    CFamilyCounter(const settings::S_CNF& cnf, std::string& scratch) : cnf_(cnf), scratch_(scratch) {}
+    bool InComment() const { return inComment_; }
+
+    detail::LineClass Classify(std::string_view line) {
+        if (cnf_.AstaOnly == 1 && inComment_ && IsAsteriskOnly(line)) return detail::LineClass::BlankRule;
+        if (IsRemLine(line, cnf_.RemCmt != 0)) return detail::LineClass::Comment;
+        std::string_view s = StripQuoted(line, QuoteVariant::C, scratch_);
+        bool hasCode = false;
+        for (std::size_t i = 0; i < s.size();) {
+            char c = s[i];
+            char n = i + 1 < s.size() ? s[i + 1] : '\0';
+            if (c == ' ' || c == '\t') {
+                ++i;
+            } else if (!inComment_) {
+                if (c == '/' && n == '/') break;
+                if (c == '/' && n == '*') {
+                    inComment_ = true;
+                    i += 2;
+                } else {
+                    hasCode = true;
+                    ++i;
+                }
+            } else if (c == '*' && n == '/') {
+                inComment_ = false;
+                i += 2;
+            } else {
+                ++i;
+            }
+        }
+        return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
+    }
+
+private:
+    const settings::S_CNF& cnf_;
+    std::string& scratch_;
+    bool inComment_ = false;
+};
+
+}  // namespace
+
+int CountCFamily(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(cnf, path, rec, ctx, CFamilyCounter(cnf, ctx.Scratch));
+}
+
+}  // namespace zarnik::engine

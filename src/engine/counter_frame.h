@@ -1,0 +1,44 @@
+// The frame every line counter follows; counters differ only in how they classify
+// a non-blank line.
+#pragma once
+
+#include "engine/count.h"
+
+namespace zarnik::engine::detail {
+
+enum class LineClass { Code, Comment, BlankRule };
+
+// Counter: bool InComment() const; LineClass Classify(std::string_view line).
+// A fresh Counter is made per file, so its comment state starts cleared.
+template <class Counter>
+int RunCounterFrame(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx,
+                    Counter counter) {
+    if (LoadSourceLines(path, ctx.Lines, cnf, ctx) != 0) return 4;
+    const LineList& lines = ctx.Lines;
+    int status = 0;
+    auto blankRule = [&] {
+        if (counter.InComment() && cnf.InCmnt == 0)
+            ++rec.Comment;
+        else
+            ++rec.Blank;
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string_view line = lines[i];
+        LineCheck check = CheckLine(line);
+        status = check.Status;
+        if (status != 0) continue;
+        ++rec.Total;
+        if (!check.NonBlank) {
+            blankRule();
+            continue;
+        }
+        switch (counter.Classify(line)) {
+            case LineClass::Comment: ++rec.Comment; break;
+            case LineClass::BlankRule: blankRule(); break;
+            case LineClass::Code: break;
+        }
+    }
+    return status;
+}
+
+}  // namespace zarnik::engine::detail

@@ -1,0 +1,62 @@
+// Lines of a source file and the per-line checks every counter shares.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarnik::engine {
+
+// An ordered list of lines without their line breaks. The lines either point into
+// a buffer the caller keeps alive (Split) or into the list's own buffer (Append).
+// Clearing keeps the capacity, so a list reused from file to file stops allocating.
+class LineList {
+public:
+    std::size_t size() const { return spans_.size(); }
+    bool empty() const { return spans_.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        return {(base_ ? base_ : own_.data()) + spans_[i].Offset, spans_[i].Length};
+    }
+    void clear() {
+        spans_.clear();
+        own_.clear();
+        base_ = nullptr;
+    }
+    // Replaces the list by the lines of text; text must outlive the list's use.
+    void Split(std::string_view text);
+    // Appends a copy of line to the list's own buffer (lists filled this way only).
+    void Append(std::string_view line);
+    // Buffer the next Append... calls may grow in place: a converter writes the line
+    // to OwnBuffer() and then calls CommitOwn with the offset it started at.
+    std::string& OwnBuffer() { return own_; }
+    void CommitOwn(std::size_t startOffset) { spans_.push_back({startOffset, own_.size() - startOffset}); }
+
+private:
+    struct Span {
+        std::size_t Offset;
+        std::size_t Length;
+    };
+    std::vector<Span> spans_;
+    std::string own_;
+    const char* base_ = nullptr;
+};
+
+struct LineCheck {
+    int Status;     // 0, 2 (holds NUL) or 3 (512 bytes or longer)
+    bool NonBlank;  // holds a byte other than blank, TAB, CR and LF
+};
+LineCheck CheckLine(std::string_view line);
+
+// True when the switch is on and the first word of the line is "Rem" (any case).
+bool IsRemLine(std::string_view line, bool on);
+
+enum class QuoteVariant { C, Basic };
+
+// The line with the inside of its double-quoted literals blanked, written to out
+// (whose capacity is reused). Returns a view of the result: the line itself when it
+// holds no double quote.
+std::string_view StripQuoted(std::string_view line, QuoteVariant variant, std::string& out);
+std::string StripQuoted(std::string_view line, QuoteVariant variant);
+
+}  // namespace zarnik::engine

@@ -1,0 +1,118 @@
+#include "text/sjis.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace zarnik::text {
+
+std::string PadRight(std::string text, std::ptrdiff_t n) {
+    if (n > 0 && text.size() < static_cast<std::size_t>(n)) text.resize(static_cast<std::size_t>(n), ' ');
+    return text;
+}
+
+std::string RepeatText(std::string text, std::string_view piece, std::ptrdiff_t n) {
+    if (n <= 0) return text;
+    text.reserve(text.size() + piece.size() * static_cast<std::size_t>(n));
+    for (std::ptrdiff_t i = 0; i < n; ++i) text.append(piece);
+    return text;
+}
+
+std::string RemoveTrailingBackslash(std::string path) {
+    std::size_t pos = 0, last = std::string::npos;
+    while (pos < path.size()) {
+        last = pos;
+        pos += CharLength(path, pos);
+    }
+    if (last != std::string::npos && path.size() - last == 1 && path[last] == '/') path.pop_back();
+    return path;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(static_cast<unsigned char>(a[i])) != AsciiLower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::size_t FindNoCase(std::string_view needle, std::string_view hay) {
+    if (needle.empty() || needle.size() > hay.size()) return 0;
+    for (std::size_t i = 0; i + needle.size() <= hay.size(); ++i)
+        if (EqualsNoCase(needle, hay.substr(i, needle.size()))) return i + 1;
+    return 0;
+}
+
+namespace {
+
+// One iconv descriptor per direction and thread, opened on first use.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts in, calling skip(in, pos) for the length of an unconvertible run to
+    // drop and appending replacement in its place.
+    template <class Skip>
+    std::string Run(std::string_view in, std::string_view replacement, Skip skip) {
+        std::string out;
+        out.reserve(in.size() * 3 / 2 + 8);
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::size_t pos = 0;
+        char buf[4096];
+        while (pos < in.size()) {
+            char* src = const_cast<char*>(in.data() + pos);
+            std::size_t srcLeft = in.size() - pos;
+            char* dst = buf;
+            std::size_t dstLeft = sizeof buf;
+            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            int err = errno;
+            out.append(buf, static_cast<std::size_t>(dst - buf));
+            pos = static_cast<std::size_t>(src - in.data());
+            if (r != static_cast<std::size_t>(-1)) continue;
+            if (err == E2BIG) continue;
+            // EILSEQ or EINVAL: one character that cannot be converted.
+            out.append(replacement);
+            pos += skip(in, pos);
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t pos) {
+    auto c = static_cast<unsigned char>(s[pos]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+    if (pos + n > s.size()) return 1;
+    for (std::size_t i = 1; i < n; ++i)
+        if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
+std::size_t SjisSequenceLength(std::string_view s, std::size_t pos) {
+    if (!IsLeadByte(static_cast<unsigned char>(s[pos])) || pos + 1 >= s.size()) return 1;
+    auto t = static_cast<unsigned char>(s[pos + 1]);
+    return (t >= 0x40 && t <= 0xFC && t != 0x7F) ? 2 : 1;
+}
+
+}  // namespace
+
+std::string SjisToUtf8(std::string_view sjis) {
+    thread_local Converter conv("UTF-8", "CP932");
+    return conv.Run(sjis, "\xEF\xBF\xBD", SjisSequenceLength);
+}
+
+std::string Utf8ToSjis(std::string_view utf8) {
+    thread_local Converter conv("CP932", "UTF-8");
+    return conv.Run(utf8, "?", Utf8SequenceLength);
+}
+
+}  // namespace zarnik::text

@@ -1,0 +1,51 @@
+// Shift-JIS (code page 932) byte-string helpers. All program text is held as
+// Shift-JIS bytes; widths and positions count bytes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zarnik::text {
+
+// First byte of a double-byte character: 0x81..0x9F or 0xE0..0xFC.
+constexpr bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Length in bytes of the character starting at pos (1 or 2). A lead byte at the
+// very end of the text is one byte: nothing is read past the end.
+inline std::size_t CharLength(std::string_view s, std::size_t pos) {
+    return (IsLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size()) ? 2 : 1;
+}
+
+// Appends blanks until text is n bytes long (nothing when already as long or longer).
+std::string PadRight(std::string text, std::ptrdiff_t n);
+
+// text followed by n copies of piece (text unchanged when n <= 0).
+std::string RepeatText(std::string text, std::string_view piece, std::ptrdiff_t n);
+
+// Removes the last character when it is a single-byte path separator ("/");
+// the second byte of a double-byte character never counts.
+std::string RemoveTrailingBackslash(std::string path);
+
+constexpr unsigned char AsciiLower(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// Byte-wise equality folding ASCII letters only.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// 1-based position of the first occurrence of needle in hay ignoring ASCII letter
+// case, or 0. The search steps byte by byte.
+std::size_t FindNoCase(std::string_view needle, std::string_view hay);
+
+// Code page 932 -> UTF-8. Never fails: a byte (or pair) that cannot be mapped
+// becomes U+FFFD.
+std::string SjisToUtf8(std::string_view sjis);
+
+// UTF-8 -> code page 932. Each character code page 932 cannot hold becomes one
+// "?"; an invalid UTF-8 byte becomes one "?" too.
+std::string Utf8ToSjis(std::string_view utf8);
+
+}  // namespace zarnik::text

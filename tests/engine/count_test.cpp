@@ -1,0 +1,229 @@
+#include "engine/count.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "engine_test_util.h"
+
+namespace zarnik::engine {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using testing::CountText;
+using zarnik::testing::TempDir;
+
+TEST(ProbeFile, LooksAtBytesTwoTo515) {
+    TempDir dir;
+    EXPECT_EQ(ProbeFile(dir.Write("empty", "")), 4);
+    EXPECT_EQ(ProbeFile(dir.Write("one", "\n")), 4);
+    EXPECT_EQ(ProbeFile(dir.Write("ok", "x\n")), 0);
+    EXPECT_EQ(ProbeFile(dir.Write("nul-first", std::string("\0\n", 2))), 0);  // first byte never examined
+    EXPECT_EQ(ProbeFile(dir.Write("nul", std::string("ab\0\n", 4))), 2);
+    EXPECT_EQ(ProbeFile(dir.Write("cr-after-nul", std::string("a\r\0", 3))), 0);
+    EXPECT_EQ(ProbeFile(dir.Write("nobreak", "abc")), 3);
+    EXPECT_EQ(ProbeFile(dir.Write("late", std::string(515, 'x') + "\n")), 3);
+    EXPECT_EQ(ProbeFile(dir.Write("just-in", std::string(514, 'x') + "\n")), 0);
+    EXPECT_EQ(ProbeFile(dir.str() + "/missing"), 5);
+    EXPECT_EQ(ProbeFile(""), 5);
+    EXPECT_EQ(ProbeFile(dir.str()), 5);  // a folder is no file
+}
+
+TEST(ProbeFile, PipeCountsAsMissingAndNeverBlocks) {
+    TempDir dir;
+    std::string fifo = dir.str() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ProbeFile(fifo), 5);
+    S_CMT rec;
+    CountContext ctx;
+    CountFile(MakeDefaultSettings(), fifo, {"fifo.c", 0, 0}, rec, ctx);
+    EXPECT_EQ(rec.Status, 5);
+}
+
+TEST(ProbeFile, ReadErrorIsAnErrorNotAStatus) {
+    // /proc/self/mem is a regular file whose first page cannot be read (EIO), even by root.
+    S_CMT rec;
+    CountContext ctx;
+    try {
+        CountFile(MakeDefaultSettings(), "/proc/self/mem", {"mem", 0, 0}, rec, ctx);
+        FAIL() << "no error raised";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), "/proc/self/mem");
+        EXPECT_EQ(e.Code(), EIO);
+    }
+}
+
+TEST(ProbeFile, UnreadableFileIsAnErrorNotAStatus) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    TempDir dir;
+    std::string path = dir.Write("locked.c", "int a;\n");
+    chmod(path.c_str(), 0);
+    S_CMT rec;
+    CountContext ctx;
+    try {
+        CountFile(MakeDefaultSettings(), path, {"locked.c", 0, 7}, rec, ctx);
+        FAIL() << "no error raised";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), path);
+        EXPECT_EQ(e.Code(), EACCES);
+        EXPECT_STREQ(e.what(), "Permission denied");
+    }
+}
+
+TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
+    S_CNF cnf = MakeDefaultSettings();
+    EXPECT_EQ(CountText("x\n", cnf, "foo.txt").Status, 1);
+    EXPECT_EQ(CountText("x\n", cnf, "Makefile").Status, 1);
+    EXPECT_EQ(CountText(std::string("a\0\n", 3), cnf).Status, 2);
+    EXPECT_EQ(CountText("int a;", cnf).Status, 3);
+    EXPECT_EQ(CountText("a", cnf).Status, 4);
+    EXPECT_EQ(CountText("", cnf).Status, 4);
+    cnf.VsrcFl = 7;
+    S_CMT rec = CountText("x\n", cnf);
+    EXPECT_EQ(rec.Status, 1);
+    EXPECT_EQ(rec.KindText, "??? ");
+    S_CMT missing;
+    CountContext ctx;
+    CountFile(cnf, "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
+    EXPECT_EQ(missing.Status, 5);
+}
+
+TEST(CountFile, FillsTheRecordFromTheEntry) {
+    S_CNF cnf = MakeDefaultSettings();
+    TempDir dir;
+    std::string path = dir.Write("MAIN.C", "int a; /* x */\n\n/* only */\n");
+    S_CMT rec;
+    rec.Total = 99;  // reset first
+    CountContext ctx;
+    CountFile(cnf, path, {"MAIN.C", 1'000'000'000, 1234}, rec, ctx);  // 2001-09-09 10:46:40 JST
+    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(rec.Name, "MAIN.C");
+    EXPECT_EQ(rec.TimeText, "01-09-09 10:46");
+    EXPECT_EQ(rec.Size, 1234);
+    EXPECT_EQ(rec.KindText, "C   ");
+    EXPECT_EQ(rec.Total, 3);
+    EXPECT_EQ(rec.Comment, 1);
+    EXPECT_EQ(rec.Blank, 1);
+    EXPECT_EQ(rec.Exec, 1);
+    EXPECT_FLOAT_EQ(rec.Ratio, 100.0f / 3.0f);
+}
+
+TEST(CountFile, NulFirstByteIsCountedWithNoLines) {
+    S_CMT rec = CountText(std::string("\0int a;\n", 8), MakeDefaultSettings());
+    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(rec.Total, 0);
+    EXPECT_EQ(rec.Ratio, 0.0f);
+}
+
+TEST(CountFile, LongLineIsLeftOutUnlessItIsTheLast) {
+    S_CNF cnf = MakeDefaultSettings();
+    std::string longLine(600, 'x');
+    S_CMT mid = CountText("int a;\n" + longLine + "\nint b;\n", cnf);
+    EXPECT_EQ(mid.Status, 0);
+    EXPECT_EQ(mid.Total, 2);
+    EXPECT_EQ(CountText("int a;\n" + longLine + "\n", cnf).Status, 3);
+    // A NUL in the middle ends the text: what follows is not counted.
+    S_CMT cut = CountText(std::string("int a;\nint b;\n\0int c;\n", 22), cnf);
+    EXPECT_EQ(cut.Status, 0);
+    EXPECT_EQ(cut.Total, 2);
+}
+
+TEST(CountFile, ForcedModesChooseCounterAndKindText) {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.VsrcFl = 1;
+    S_CMT asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
+    EXPECT_EQ(asmAsC.Status, 0);
+    EXPECT_EQ(asmAsC.KindText, "C   ");
+    EXPECT_EQ(TotalsKindFor(cnf, "x.asm", 0), CSource);
+    EXPECT_EQ(TotalsKindFor(cnf, "x.H", 0), CHeader);
+    cnf.VsrcFl = 3;
+    EXPECT_EQ(CountText("x\n", cnf, "x.txt").KindText, "Java");
+    EXPECT_EQ(TotalsKindFor(cnf, "x.c", 0), Java);
+    cnf.VsrcFl = 2;
+    EXPECT_EQ(TotalsKindFor(cnf, "x.inc", 0), AsmHeader);
+    EXPECT_EQ(TotalsKindFor(cnf, "x.c", 0), AsmSource);
+    cnf.VsrcFl = 4;
+    EXPECT_EQ(KindTextFor(cnf, "x.h"), std::string("C   "));
+    EXPECT_EQ(TotalsKindFor(cnf, "x.h", AsmSource), AsmSource);
+}
+
+TEST(KindFromExtension, FirstListHoldingTheExtensionWins) {
+    S_CNF cnf = MakeDefaultSettings();
+    EXPECT_EQ(KindFromExtension(cnf, "FOO.C"), CSource);
+    EXPECT_EQ(KindFromExtension(cnf, "foo.h"), CHeader);
+    EXPECT_EQ(KindFromExtension(cnf, "main.CPP"), CSource);
+    EXPECT_EQ(KindFromExtension(cnf, "x.tar.java"), Java);
+    EXPECT_EQ(KindFromExtension(cnf, "foo.txt"), NoKind);
+    EXPECT_EQ(KindFromExtension(cnf, "Makefile"), NoKind);
+    EXPECT_EQ(KindFromExtension(cnf, "trailing."), NoKind);
+    cnf.Exts[0] = "*.h,*.c";
+    settings::RebuildExtensionLists(cnf);
+    EXPECT_EQ(KindFromExtension(cnf, "x.c"), CHeader);
+}
+
+TEST(FinishCounts, BlankLineOptions) {
+    struct Case {
+        int kgCmt, kgNon, total, comment, exec;
+        float ratio;
+    };
+    for (Case c : {Case{0, 0, 10, 3, 5, 30.0f}, Case{1, 0, 10, 5, 5, 50.0f}, Case{0, 1, 8, 3, 5, 37.5f},
+                   Case{1, 1, 8, 5, 5, 62.5f}}) {
+        S_CNF cnf = MakeDefaultSettings();
+        cnf.Kg_Cmt = c.kgCmt;
+        cnf.Kg_Non = c.kgNon;
+        S_CMT rec;
+        rec.Total = 10;
+        rec.Comment = 3;
+        rec.Blank = 2;
+        FinishCounts(cnf, rec);
+        EXPECT_EQ(rec.Total, c.total);
+        EXPECT_EQ(rec.Comment, c.comment);
+        EXPECT_EQ(rec.Exec, c.exec);
+        EXPECT_EQ(rec.Blank, 2);
+        EXPECT_EQ(rec.Ratio, c.ratio);
+    }
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.Kg_Non = 1;
+    S_CMT onlyBlank;
+    onlyBlank.Total = onlyBlank.Blank = 4;
+    FinishCounts(cnf, onlyBlank);
+    EXPECT_EQ(onlyBlank.Total, 0);
+    EXPECT_EQ(onlyBlank.Ratio, 0.0f);
+    cnf.Kg_Non = 2;  // only exactly 1 switches the option on
+    S_CMT two;
+    two.Total = two.Blank = 4;
+    FinishCounts(cnf, two);
+    EXPECT_EQ(two.Total, 4);
+}
+
+TEST(FinishCounts, RatioInSinglePrecision) {
+    S_CNF cnf = MakeDefaultSettings();
+    S_CMT rec;
+    rec.Total = 3;
+    rec.Comment = 1;
+    FinishCounts(cnf, rec);
+    EXPECT_EQ(rec.Ratio, 100.0f / 3.0f);
+}
+
+TEST(FormatFileTime, TwoDigitFieldsInLocalTime) {
+    EXPECT_EQ(FormatFileTime(0), "70-01-01 09:00");  // TZ is Asia/Tokyo in the tests
+    EXPECT_EQ(FormatFileTime(4'102'444'799), "00-01-01 08:59");  // 2099-12-31 23:59:59 UTC
+    EXPECT_EQ(FormatFileTime(-86400LL * 365), "69-01-01 09:00");
+}
+
+TEST(LoadSourceLines, ReportsMissingFilesAndKeepsTheList) {
+    S_CNF cnf = MakeDefaultSettings();
+    CountContext ctx;
+    LineList list;
+    list.Append("kept");
+    EXPECT_EQ(LoadSourceLines("/nonexistent/zarnik", list, cnf, ctx), 1);
+    ASSERT_EQ(list.size(), 1u);
+    TempDir dir;
+    EXPECT_EQ(LoadSourceLines(dir.Write("a", "x\ny"), list, cnf, ctx), 0);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1], "y");
+}
+
+}  // namespace
+}  // namespace zarnik::engine

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "engine/count.h"
+#include "test_util.h"
+
+namespace zarnik::engine::testing {
+
+// Counts bytes written to a file called name with CountFile and returns the record.
+inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf, const std::string& name = "t.c") {
+    zarnik::testing::TempDir dir;
+    std::string path = dir.Write(name, bytes);
+    CountContext ctx;
+    S_CMT rec;
+    CountFile(cnf, path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec, ctx);
+    return rec;
+}
+
+struct Counts {
+    int Status, Total, Comment, Blank;
+    bool operator==(const Counts&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const Counts& c) {
+    return os << "{status " << c.Status << ", total " << c.Total << ", comment " << c.Comment << ", blank "
+              << c.Blank << "}";
+}
+
+// Raw counter numbers (before FinishCounts) of a text under the given settings.
+template <class Counter>
+Counts CountRaw(Counter counter, const std::string& bytes, const settings::S_CNF& cnf) {
+    zarnik::testing::TempDir dir;
+    std::string path = dir.Write("f", bytes);
+    CountContext ctx;
+    S_CMT rec;
+    int st = counter(cnf, path, rec, ctx);
+    return {st, rec.Total, rec.Comment, rec.Blank};
+}
+
+}  // namespace zarnik::engine::testing

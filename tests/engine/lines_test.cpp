@@ -1,0 +1,95 @@
+#include "engine/lines.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/count.h"
+#include "test_util.h"
+
+namespace zarnik::engine {
+namespace {
+
+using zarnik::testing::Sj;
+using Strings = std::vector<std::string>;
+
+Strings SplitToVector(std::string_view text) {
+    LineList list;
+    list.Split(text);
+    Strings out;
+    for (std::size_t i = 0; i < list.size(); ++i) out.emplace_back(list[i]);
+    return out;
+}
+
+TEST(LineSplitting, EachBreakEndsOneLine) {
+    EXPECT_EQ(SplitToVector(std::string_view("a\r\nb\n\rc", 7)), (Strings{"a", "b", "", "c"}));
+    EXPECT_EQ(SplitToVector("a\rb\nc"), (Strings{"a", "b", "c"}));
+    EXPECT_EQ(SplitToVector("a\r\n"), (Strings{"a"}));
+    EXPECT_EQ(SplitToVector("\r\n"), (Strings{""}));
+    EXPECT_EQ(SplitToVector("\n\n"), (Strings{"", ""}));
+    EXPECT_EQ(SplitToVector("last"), (Strings{"last"}));
+    EXPECT_EQ(SplitToVector(""), Strings{});
+    EXPECT_EQ(SplitToVector("a\r\r\nb"), (Strings{"a", "", "b"}));
+}
+
+TEST(LineSplitting, TextEndsAtTheFirstNul) {
+    EXPECT_EQ(SplitToVector(std::string_view("a\nb\0c\nd\n", 8)), (Strings{"a", "b"}));
+    EXPECT_EQ(SplitToVector(std::string_view("\0a\nb", 4)), Strings{});
+}
+
+TEST(LineSplitting, ReusedListForgetsThePreviousText) {
+    LineList list;
+    list.Split("one\ntwo\nthree");
+    list.Split("x");
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], "x");
+    list.clear();
+    list.Append("own");
+    EXPECT_EQ(list[0], "own");
+}
+
+TEST(CheckLine, StatusAndNonBlankFlag) {
+    EXPECT_EQ(CheckLine("  \t ").NonBlank, false);
+    EXPECT_EQ(CheckLine("  x ").NonBlank, true);
+    EXPECT_EQ(CheckLine("").Status, 0);
+    EXPECT_EQ(CheckLine(Sj("　　")).NonBlank, true);  // the full-width blank is not white space
+    EXPECT_EQ(CheckLine(std::string(511, 'x')).Status, 0);
+    EXPECT_EQ(CheckLine(std::string(512, ' ')).Status, 3);
+    EXPECT_EQ(CheckLine(std::string_view("a\0b", 3)).Status, 2);
+}
+
+TEST(IsRemLine, FirstWordRemInAnyCase) {
+    EXPECT_TRUE(IsRemLine("Rem comment", true));
+    EXPECT_TRUE(IsRemLine("  \t,REM", true));
+    EXPECT_TRUE(IsRemLine("rem,x", true));
+    EXPECT_FALSE(IsRemLine("Rem comment", false));
+    EXPECT_FALSE(IsRemLine("Remark", true));
+    EXPECT_FALSE(IsRemLine("Rem;", true));  // a semicolon belongs to the word
+    EXPECT_FALSE(IsRemLine("x Rem", true));
+    EXPECT_FALSE(IsRemLine("", true));
+}
+
+TEST(StripQuoted, BlanksLiteralInsides) {
+    using V = QuoteVariant;
+    EXPECT_EQ(StripQuoted("no quotes /* here */", V::C), "no quotes /* here */");
+    EXPECT_EQ(StripQuoted("s = \"/* x */\";", V::C), "s = \"       \";");
+    // An escaped quote becomes a full-width blank; inside the literal that is one blank.
+    EXPECT_EQ(StripQuoted("s = \"a\\\"/*\" x", V::C), "s = \"    \" x");
+    // Two backslashes before the closing quote: the last one escapes it, so the
+    // literal runs to the end of the line.
+    EXPECT_EQ(StripQuoted("s = \"a\\\\\" /* c", V::C), "s = \"        ");
+    // Outside a literal the inserted full-width blank stays (and is code).
+    EXPECT_EQ(StripQuoted("\\\" \"x\"", V::C), "\x81\x40 \" \"");
+    // A double-byte character inside a literal becomes one blank byte.
+    EXPECT_EQ(StripQuoted("\"" + Sj("漢") + "\"", V::C), "\" \"");
+    // The second byte of a double-byte character never starts a match: 0x95 0x5C is
+    // one character followed by a quote.
+    EXPECT_EQ(StripQuoted("\x95\x5C\"ab\"", V::C), "\x95\x5C\"  \"");
+}
+
+TEST(StripQuoted, BasicVariantAlsoReplacesEscapedApostrophes) {
+    EXPECT_EQ(StripQuoted("x = \"a\" \\' y", QuoteVariant::Basic), "x = \" \" \x81\x40 y");
+    EXPECT_EQ(StripQuoted("x = \"a\" \\' y", QuoteVariant::C), "x = \" \" \\' y");
+    EXPECT_EQ(StripQuoted("no quote \\' y", QuoteVariant::Basic), "no quote \\' y");
+}
+
+}  // namespace
+}  // namespace zarnik::engine

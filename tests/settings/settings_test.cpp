@@ -1,0 +1,106 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+namespace zarnik::settings {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(Defaults, MatchAFreshInstallation) {
+    S_CNF cnf = MakeDefaultSettings();
+    EXPECT_EQ(cnf.VsrcFl, 0);
+    EXPECT_EQ(cnf.Subfol, 1);
+    EXPECT_EQ(cnf.HeadNA, 1);
+    EXPECT_EQ(cnf.HeadDT, 1);
+    EXPECT_EQ(cnf.FlSort, 1);
+    EXPECT_EQ(cnf.Erfout, 1);
+    EXPECT_EQ(cnf.FldNam, 0);
+    for (int c = 1; c <= 9; ++c) EXPECT_EQ(cnf.Column(c), 1) << c;
+    EXPECT_EQ(cnf.FmSizeIndex, 0);
+    EXPECT_EQ(cnf.AddKind, 1);
+    EXPECT_EQ(cnf.Font_Rslt.FaceName, zarnik::testing::Sj("ＭＳ ゴシック"));
+    EXPECT_EQ(cnf.Font_Fold.FaceName, zarnik::testing::Sj("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(cnf.Lists[2], (Strings{".c", ".cpp"}));
+    EXPECT_EQ(cnf.Lists[7], (Strings{".bas"}));
+}
+
+TEST(Defaults, LeaveVersionPatternsAndDialogIndexAlone) {
+    S_CNF cnf;
+    cnf.Version = 271;
+    cnf.ResultUnsaved = 1;
+    cnf.OpenDlgIndex = 3;
+    cnf.Exts[0] = "*.hpp";
+    cnf.Subfol = 0;
+    SetDefaultSettings(cnf);
+    EXPECT_EQ(cnf.Version, 271);
+    EXPECT_EQ(cnf.ResultUnsaved, 1);
+    EXPECT_EQ(cnf.OpenDlgIndex, 3);
+    EXPECT_EQ(cnf.Exts[0], "*.hpp");
+    EXPECT_EQ(cnf.Subfol, 1);
+}
+
+TEST(ExtensionLists, SplitPatternsUpToTheFirstSemicolon) {
+    EXPECT_EQ(ExtensionsOf("*.c,*.cpp"), (Strings{".c", ".cpp"}));
+    EXPECT_EQ(ExtensionsOf("*.c ; *.h"), (Strings{".c"}));
+    EXPECT_EQ(ExtensionsOf("*.c;*.cpp"), (Strings{".c"}));
+    EXPECT_EQ(ExtensionsOf(""), Strings{});
+    EXPECT_EQ(ExtensionsOf(";*.c"), Strings{});
+    EXPECT_EQ(ExtensionsOf("  *.C\t,, x.cpp .cpp"), (Strings{".C", ".cpp", ".cpp"}));
+    EXPECT_EQ(ExtensionsOf("* Makefile *.tar.gz"), (Strings{".gz"}));
+    EXPECT_EQ(ExtensionsOf("src.d/foo"), Strings{});  // the dot lies in a folder part
+}
+
+TEST(ExtensionLists, RebuildReplacesEveryList) {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.Exts[4] = "";
+    cnf.Exts[0] = "*.h,*.hpp";
+    RebuildExtensionLists(cnf);
+    EXPECT_TRUE(cnf.Lists[5].empty());
+    EXPECT_EQ(cnf.Lists[1], (Strings{".h", ".hpp"}));
+    EXPECT_TRUE(cnf.Lists[0].empty());
+}
+
+TEST(Placement, DefaultsCentreOnTheScreen) {
+    Placements p;
+    SetDefaultPlacement(p, 1024, 768);
+    EXPECT_EQ(p.MainPlacement.Bounds, (Rect{282, 194, 460, 380}));
+    EXPECT_EQ(p.MainPlacement.Pnl_H, 120);
+    EXPECT_EQ(p.EditorPlacement, (Rect{356, 193, 312, 382}));
+    SetDefaultPlacement(p, 401, 300);
+    EXPECT_EQ(p.MainPlacement.Bounds.Left, -29);  // truncates toward zero
+    Rect r = p.MainPlacement.Bounds;
+    FitToScreen(401, 300, r);
+    EXPECT_EQ(r, (Rect{0, 0, 401, 300}));
+}
+
+TEST(Placement, FitToScreenPullsWindowsOntoTheScreen) {
+    Rect big{100, 50, 1024, 768};
+    FitToScreen(800, 600, big);
+    EXPECT_EQ(big, (Rect{0, 0, 800, 600}));
+
+    Rect right{700, 10, 200, 100};
+    FitToScreen(800, 600, right);
+    EXPECT_EQ(right, (Rect{600, 10, 200, 100}));
+
+    Rect r{0, 0, 460, 380};
+    std::int32_t pane = 500;
+    FitToScreen(1024, 768, r, &pane);
+    EXPECT_EQ(pane, 376);
+    Rect tiny{0, 0, 100, 6};
+    pane = 10;
+    FitToScreen(1024, 768, tiny, &pane);
+    EXPECT_EQ(pane, 4);
+    pane = 0;
+    FitToScreen(1024, 768, tiny, &pane);
+    EXPECT_EQ(pane, 0);
+
+    Rect extreme{2147483000, 2147483000, 300, 300};  // a hand-edited INI file
+    FitToScreen(800, 600, extreme);
+    EXPECT_EQ(extreme, (Rect{500, 300, 300, 300}));
+}
+
+}  // namespace
+}  // namespace zarnik::settings

@@ -1,0 +1,61 @@
+#include "text/sjis.h"
+
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+namespace zarnik::text {
+namespace {
+
+using zarnik::testing::Sj;
+
+TEST(PadAndRepeat, PadsOnlyShorterTextAndRepeatsPositiveCounts) {
+    EXPECT_EQ(PadRight("ab", 5), "ab   ");
+    EXPECT_EQ(PadRight("abcdef", 3), "abcdef");
+    EXPECT_EQ(PadRight(Sj("漢字"), 6), Sj("漢字") + "  ");  // widths count bytes
+    EXPECT_EQ(RepeatText("x", "-=", 3), "x-=-=-=");
+    EXPECT_EQ(RepeatText("x", "-", 0), "x");
+    EXPECT_EQ(RepeatText("x", "-", -2), "x");
+}
+
+TEST(RemoveTrailingBackslash, RemovesOneSingleByteSeparator) {
+    EXPECT_EQ(RemoveTrailingBackslash("/opt/zarnik/"), "/opt/zarnik");
+    EXPECT_EQ(RemoveTrailingBackslash("/opt/zarnik//"), "/opt/zarnik/");
+    EXPECT_EQ(RemoveTrailingBackslash("/opt/zarnik"), "/opt/zarnik");
+    EXPECT_EQ(RemoveTrailingBackslash(""), "");
+    // A lone lead byte at the end is one character; the byte before it decides nothing.
+    EXPECT_EQ(RemoveTrailingBackslash("a/\x81"), "a/\x81");
+}
+
+TEST(NoCase, FoldsAsciiLettersOnly) {
+    EXPECT_TRUE(EqualsNoCase(".CPP", ".cpp"));
+    EXPECT_FALSE(EqualsNoCase(".cpp", ".cp"));
+    EXPECT_FALSE(EqualsNoCase(Sj("Ａ"), Sj("ａ")));  // full-width letters never fold
+    EXPECT_EQ(FindNoCase("comment", "x Comment y"), 3u);
+    EXPECT_EQ(FindNoCase("comment", "none"), 0u);
+    EXPECT_EQ(FindNoCase("", "none"), 0u);
+}
+
+TEST(CodePage932, RoundTripsAndReplacesWhatItCannotHold) {
+    std::string sj = Utf8ToSjis("ｺﾒﾝﾄ率 ＭＳ ゴシック");
+    EXPECT_EQ(sj.substr(0, 4), "\xBA\xD2\xDD\xC4");  // half-width katakana are one byte
+    EXPECT_EQ(SjisToUtf8(sj), "ｺﾒﾝﾄ率 ＭＳ ゴシック");
+    EXPECT_EQ(Utf8ToSjis("a\xF0\x9F\x98\x80z"), "a?z");  // an emoji: one "?" per character
+    EXPECT_EQ(Utf8ToSjis("a\xFFz"), "a?z");              // invalid UTF-8 byte
+    EXPECT_EQ(Utf8ToSjis("한글"), "??");
+    EXPECT_EQ(SjisToUtf8("a\xA0z"), "a\xEF\xBF\xBDz");  // unmapped byte
+    EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");     // lead byte at the end
+    EXPECT_EQ(SjisToUtf8(""), "");
+}
+
+TEST(LeadBytes, StepsOverDoubleByteCharacters) {
+    std::string s = Sj("表") + "a";
+    EXPECT_EQ(CharLength(s, 0), 2u);
+    EXPECT_EQ(CharLength(s, 2), 1u);
+    EXPECT_EQ(CharLength("\x81", 0), 1u);
+    EXPECT_FALSE(IsLeadByte(0xA0));
+    EXPECT_TRUE(IsLeadByte(0xFC));
+}
+
+}  // namespace
+}  // namespace zarnik::text
