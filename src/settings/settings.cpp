@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include <climits>
+#include <cstdint>
 #include <stdexcept>
 
 #include "text/sjis.h"
@@ -84,6 +86,69 @@ std::vector<std::string> ExtensionsOf(const std::string& pattern) {
 void RebuildExtensionLists(S_CNF& cnf) {
     cnf.Lists[0].clear();
     for (int k = 1; k < kKindCount; ++k) cnf.Lists[k] = ExtensionsOf(cnf.Exts[k - 1]);
+}
+
+bool ParseIniInteger(std::string_view t, std::int32_t& out) {
+    auto hexDigit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    std::string_view hex;
+    if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
+        hex = t.substr(2);
+    else if (t.size() > 1 && t[0] == '$')
+        hex = t.substr(1);
+    if (!hex.empty()) {
+        if (hex.size() > 8) return false;
+        std::uint32_t v = 0;
+        for (char c : hex) {
+            int d = hexDigit(c);
+            if (d < 0) return false;
+            v = v << 4 | static_cast<std::uint32_t>(d);
+        }
+        out = static_cast<std::int32_t>(v);
+        return true;
+    }
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    if (i == t.size()) return false;
+    std::int64_t v = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        v = v * 10 + (t[i] - '0');
+        if (v > std::int64_t{1} << 31) return false;
+    }
+    if (negative) v = -v;
+    if (v < INT32_MIN || v > INT32_MAX) return false;
+    out = static_cast<std::int32_t>(v);
+    return true;
+}
+
+std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback) {
+    std::int32_t v = fallback;
+    return ParseIniInteger(text, v) ? v : fallback;
+}
+
+const std::vector<IntKey>& SetteiIntKeys() {
+    static const std::vector<IntKey> keys = {
+        {"VsrcFl", &S_CNF::VsrcFl}, {"EucJis", &S_CNF::EucJis}, {"InCmnt", &S_CNF::InCmnt},
+        {"AstaOnly", &S_CNF::AstaOnly}, {"RemCmt", &S_CNF::RemCmt}, {"Kg_Cmt", &S_CNF::Kg_Cmt},
+        {"Kg_Non", &S_CNF::Kg_Non}, {"Subfol", &S_CNF::Subfol}, {"HeadDT", &S_CNF::HeadDT},
+        {"HeadNA", &S_CNF::HeadNA}, {"FlSort", &S_CNF::FlSort}, {"FldNam", &S_CNF::FldNam},
+        {"FldSum", &S_CNF::FldSum}, {"Erfout", &S_CNF::Erfout}, {"FmFile", &S_CNF::FmFile},
+        {"FmTime", &S_CNF::FmTime}, {"FmSize", &S_CNF::FmSize}, {"FmSknd", &S_CNF::FmSknd},
+        {"FmAlls", &S_CNF::FmAlls}, {"FmCmnt", &S_CNF::FmCmnt}, {"FmJitu", &S_CNF::FmJitu},
+        {"FmKugy", &S_CNF::FmKugy}, {"FmCpar", &S_CNF::FmCpar}, {"FmSizeIndex", &S_CNF::FmSizeIndex},
+    };
+    return keys;
+}
+
+const std::array<const char*, 7>& ExtsKeys() {
+    static const std::array<const char*, 7> keys = {"Ched", "Csrc", "Ahed", "Asrc", "Java", "Qsrc", "Bsrc"};
+    return keys;
 }
 
 }  // namespace zarnik::settings

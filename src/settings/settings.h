@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarnik::settings {
@@ -116,5 +117,22 @@ void FitToScreen(std::int32_t w, std::int32_t h, Rect& rect, std::int32_t* paneH
 std::vector<std::string> ExtensionsOf(const std::string& pattern);
 
 void RebuildExtensionLists(S_CNF& cnf);
+
+// An INI integer: decimal that fits 32 bits signed (optional sign), or "0x"/"0X"/"$"
+// followed by 1 to 8 hexadecimal digits read as a 32-bit pattern ($FFFFFFFF is -1).
+// Anything else is not an integer: false, out untouched.
+bool ParseIniInteger(std::string_view text, std::int32_t& out);
+std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback);
+
+// The integer keys of section Settei that map one to one onto S_CNF fields, in the
+// order they are written (VsrcFl .. FmSizeIndex).
+struct IntKey {
+    const char* Key;
+    std::int32_t S_CNF::*Field;
+};
+const std::vector<IntKey>& SetteiIntKeys();
+
+// INI key names of the seven Exts patterns, in kind order 1..7.
+const std::array<const char*, 7>& ExtsKeys();
 
 }  // namespace zarnik::settings

@@ -102,5 +102,18 @@ TEST(Placement, FitToScreenPullsWindowsOntoTheScreen) {
     EXPECT_EQ(extreme, (Rect{500, 300, 300, 300}));
 }
 
+TEST(IniInteger, DecimalAndHexInThirtyTwoBits) {
+    EXPECT_EQ(IniIntegerOr("16", -7), 16);
+    EXPECT_EQ(IniIntegerOr("0x10", -7), 16);
+    EXPECT_EQ(IniIntegerOr("0X1f", -7), 31);
+    EXPECT_EQ(IniIntegerOr("$10", -7), 16);
+    EXPECT_EQ(IniIntegerOr("$FFFFFFFF", -7), -1);
+    EXPECT_EQ(IniIntegerOr("-2147483648", -7), INT32_MIN);
+    EXPECT_EQ(IniIntegerOr("+5", -7), 5);
+    for (const char* bad : {"12abc", "", "-", "0x", "$", "2147483648", "$123456789", "0xG", " 1", "1 ",
+                            "99999999999999999999"})
+        EXPECT_EQ(IniIntegerOr(bad, -7), -7) << bad;
+}
+
 }  // namespace
 }  // namespace zarnik::settings
