@@ -1,0 +1,71 @@
+// The count run: target lines -> file list -> counted report lines. It talks to
+// its caller only through RunHost, so it runs with or without a window.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "engine/count.h"
+#include "settings/settings.h"
+
+namespace zarnik::run {
+
+// What the run needs from its caller. Texts are Shift-JIS. Everything except the
+// result pane has a default that does nothing, so a caller without a progress
+// dialog pays nothing for it.
+class RunHost {
+public:
+    virtual ~RunHost() = default;
+
+    // The result pane.
+    virtual void AppendLine(const std::string& line) = 0;
+    virtual bool ResultHasLines() const = 0;
+    virtual void ScrollToEnd() {}
+    // Caption of the column-header strip above the pane; the strip becomes visible.
+    virtual void SetColumnHeader(const std::string& /*header*/) {}
+
+    // The end step: save and print (and the pane's context menu) follow whether the
+    // pane holds lines.
+    virtual bool SaveEnabled() const { return false; }
+    virtual void SetSavePrintEnabled(bool /*enabled*/) {}
+
+    // "指定のファイルにアクセスできません。..." as a modal warning.
+    virtual void ShowNoFileWarning(const std::string& /*text*/) {}
+
+    // The progress dialog.
+    virtual void ProgressShow() {}
+    virtual void ProgressHide() {}
+    virtual void ProgressPhase(const std::string& /*message*/) {}
+    virtual void ProgressFoundVisible(bool /*visible*/) {}
+    virtual void ProgressFound(std::int64_t /*count*/) {}
+    virtual void ProgressCounterVisible(bool /*visible*/) {}
+    virtual void ProgressCounter(const std::string& /*text*/) {}
+    virtual void ProgressPath(const std::string& /*path*/) {}
+    virtual void ProgressBarReset(std::int64_t /*position*/) {}
+    virtual void ProgressBarRange(std::int64_t /*maximum*/) {}
+    virtual void ProgressBarStep() {}
+
+    // Processes pending window messages; the cancel button is handled in here.
+    virtual void PumpMessages() {}
+    virtual bool CancelRequested() const { return false; }
+};
+
+enum class RunOutcome { Finished, Cancelled, NoFiles };
+
+struct RunInput {
+    std::vector<std::string> TargetLines;  // Shift-JIS, as the target list shows them
+    std::string EnvName;                   // caption of the selected tab, Shift-JIS
+    std::time_t Now = 0;                   // the header date's clock
+};
+
+// Runs one count. Sets cnf.ResultUnsaved in the end step. A file that exists but
+// cannot be read raises engine::FileError; the lines appended so far stay and no
+// closing block is written.
+RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx);
+
+// The message shown for a file the run could not read ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", ...).
+std::string ErrorTextFor(const engine::FileError& error);
+
+}  // namespace zarnik::run
