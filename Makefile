@@ -20,7 +20,7 @@ build-asan: setup
 	cmake --build build-asan -j $(JOBS)
 
 run: build
-	./build/zarnik-count --set HeadDT=1 src
+	./build/zarnik
 
 test: test-plain test-asan
 

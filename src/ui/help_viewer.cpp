@@ -1,0 +1,76 @@
+#include "ui/help_viewer.h"
+
+#include <QFile>
+#include <QUrl>
+
+namespace zarnik::ui {
+
+namespace {
+// The help file's text; a missing file shows an empty page, as the viewer would.
+QString ReadHelp(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+// The part of the help file between the anchor of a topic and the next topic.
+QString TopicSection(const QString& html, int topic) {
+    QString anchor = QStringLiteral("<a name=\"topic%1\"").arg(topic);
+    qsizetype start = html.indexOf(anchor);
+    if (start < 0) return {};
+    qsizetype end = html.indexOf(QStringLiteral("<a name=\"topic"), start + anchor.size());
+    return html.mid(start, end < 0 ? -1 : end - start);
+}
+}  // namespace
+
+HelpViewer& HelpViewer::Instance() {
+    static HelpViewer viewer;
+    return viewer;
+}
+
+QTextBrowser* HelpViewer::Window() {
+    if (!window_) {
+        window_ = new QTextBrowser;
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        window_->setWindowTitle(QStringLiteral("Zarnik ﾍﾙﾌﾟ"));
+        window_->resize(560, 480);
+        window_->setHtml(ReadHelp(helpFile_));
+    }
+    return window_;
+}
+
+void HelpViewer::ShowContents() {
+    last_ = QStringLiteral("contents");
+    QTextBrowser* w = Window();
+    w->scrollToAnchor(QStringLiteral("contents"));
+    w->show();
+    w->raise();
+}
+
+void HelpViewer::ShowTopic(int topic) {
+    last_ = QStringLiteral("topic %1").arg(topic);
+    QTextBrowser* w = Window();
+    w->show();
+    w->raise();
+    w->scrollToAnchor(QStringLiteral("topic%1").arg(topic));
+}
+
+void HelpViewer::ShowPopup(int topic, QWidget* over) {
+    last_ = QStringLiteral("popup %1").arg(topic);
+    if (popup_) popup_->close();
+    popup_ = new QTextBrowser(over);
+    popup_->setWindowFlags(Qt::Popup);
+    popup_->setAttribute(Qt::WA_DeleteOnClose);
+    popup_->setHtml(TopicSection(ReadHelp(helpFile_), topic));
+    popup_->resize(320, 160);
+    if (over) popup_->move(over->mapToGlobal(QPoint(20, 20)));
+    popup_->show();
+}
+
+void HelpViewer::QuitHelp() {
+    last_ = QStringLiteral("quit");
+    if (popup_) popup_->close();
+    if (window_) window_->close();
+}
+
+}  // namespace zarnik::ui

@@ -1,0 +1,661 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QThread>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+#include <cstdio>
+#include <ctime>
+
+#include "run/run.h"
+#include "text/version.h"
+#include "ui/help_viewer.h"
+#include "ui/progress_dialog.h"
+#include "ui/qt_text.h"
+#include "ui/ui_style.h"
+
+namespace zarnik::ui {
+
+namespace {
+
+QString StartDateText() {
+    static const char* const kWeekdays[] = {"月", "火", "水", "木", "金", "土", "日"};
+    QDate d = QDate::currentDate();
+    return d.toString(QStringLiteral("yyyy/MM/dd")) + QStringLiteral(" (") +
+           QString::fromUtf8(kWeekdays[d.dayOfWeek() - 1]) + QStringLiteral(")");
+}
+
+// A text edit whose text counts as lines the way the rest of the program counts them.
+bool HasLines(const QPlainTextEdit* edit) { return !edit->document()->isEmpty(); }
+
+}  // namespace
+
+// The count run's view of the window: the result pane, the commands' enabling and
+// the progress dialog.
+class WindowRunHost : public run::RunHost {
+public:
+    explicit WindowRunHost(Form_Main& w) : w_(w), p_(*w.Syori()) { pumpClock_.start(); }
+
+    void AppendLine(const std::string& line) override { w_.RichEdit_Rslt->appendPlainText(ToQ(line)); }
+    bool ResultHasLines() const override { return HasLines(w_.RichEdit_Rslt); }
+    void ScrollToEnd() override {
+        QScrollBar* bar = w_.RichEdit_Rslt->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+    void SetColumnHeader(const std::string& header) override {
+        w_.Panel_B2->setText(ToQ(header));
+        w_.Panel_B2->show();
+    }
+    bool SaveEnabled() const override { return w_.Act_Save->isEnabled(); }
+    void SetSavePrintEnabled(bool) override {}  // the pane's change signal applies the rule
+    void ShowNoFileWarning(const std::string& text) override { w_.ShowMessage(QStringLiteral("警告"), ToQ(text)); }
+
+    void ProgressShow() override {
+        p_.ResetCancel();
+        p_.show();
+        p_.raise();
+    }
+    void ProgressHide() override { p_.hide(); }
+    void ProgressPhase(const std::string& m) override { Form_Syori::SetAndRepaint(p_.Label_MSG1, ToQ(m)); }
+    void ProgressFoundVisible(bool v) override { p_.Label_fcnt->setVisible(v); }
+    void ProgressFound(std::int64_t n) override { SetThrottled(p_.Label_fcnt, QString::number(n)); }
+    void ProgressCounterVisible(bool v) override { p_.Label_fing->setVisible(v); }
+    void ProgressCounter(const std::string& t) override { SetThrottled(p_.Label_fing, ToQ(t)); }
+    void ProgressPath(const std::string& path) override { SetThrottled(p_.Label_Srcname, ToQ(path)); }
+    void ProgressBarReset(std::int64_t pos) override { p_.ProgressBar1->setValue(static_cast<int>(pos)); }
+    void ProgressBarRange(std::int64_t max) override {
+        p_.ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(max, INT32_MAX)));
+    }
+    void ProgressBarStep() override { p_.ProgressBar1->setValue(p_.ProgressBar1->value() + 1); }
+
+    // Pending messages are processed at most every 15 ms: the window stays
+    // responsive and a run over many small files does not spend its time painting.
+    void PumpMessages() override {
+        if (pumpClock_.elapsed() < 15) return;
+        QApplication::processEvents();
+        pumpClock_.restart();
+    }
+    bool CancelRequested() const override { return p_.CancelRequested(); }
+
+private:
+    void SetThrottled(QLabel* label, const QString& text) {
+        label->setText(text);
+        if (repaintClock_.isValid() && repaintClock_.elapsed() < 30) return;
+        if (label->isVisible()) label->repaint();
+        repaintClock_.start();
+    }
+
+    Form_Main& w_;
+    Form_Syori& p_;
+    QElapsedTimer pumpClock_;
+    QElapsedTimer repaintClock_;
+};
+
+Form_Main::Form_Main(AppState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), countContext_(std::make_unique<engine::CountContext>()) {
+    setObjectName(QStringLiteral("Form_Main"));
+    setWindowTitle(ToQ(text::VersionText(0)));
+    setMinimumSize(50, 50);
+    AskSaveFileName = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("結果の保存"), QString(),
+                                            QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt);;すべてのﾌｧｲﾙ(*.*)"));
+    };
+    AskYesNoCancel = [this](const QString& text) { return AskQuestion(this, text, true); };
+    AskYesNo = [this](const QString& text) { return AskQuestion(this, text, false); };
+    ShowMessage = [this](const QString& title, const QString& text) { ShowBox(this, title, text); };
+
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+    BuildPanes();
+    statusBar()->setSizeGripEnabled(true);
+    StatusText = new QLabel(StartDateText());
+    QFont sf(QStringLiteral("ＭＳ Ｐゴシック"));
+    sf.setPixelSize(12);
+    sf.setBold(true);
+    StatusText->setFont(sf);
+    StatusText->setStyleSheet(QStringLiteral("color: blue"));
+    statusBar()->addWidget(StatusText, 1);
+
+    syori_ = new Form_Syori(this);
+    HelpViewer::Instance().SetHelpFile(QString::fromStdString(state_.HelpFile));
+    ApplyStartState();
+}
+
+Form_Main::~Form_Main() = default;
+
+void Form_Main::BuildActions() {
+    auto make = [this](const char* caption, auto slot) {
+        auto* a = new QAction(QString::fromUtf8(caption), this);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    Act_Open = make("対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
+    Act_Folder = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
+    Act_EnvEdit = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
+    Act_Save = make("結果の保存(&S)...", [this] {
+        QString name = AskSaveFileName();
+        if (!name.isEmpty() && SaveResultTo(name)) state_.Cnf.ResultUnsaved = 0;
+    });
+    Act_Print = make("結果の印刷(&P)...", [this] { PrintResult(); });
+    Act_Exit = make("終了(&X)", [this] { close(); });
+    Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
+    Act_Count->setShortcut(QKeySequence(Qt::Key_F9));
+    Act_Copy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
+    Act_Clear = make("結果のクリア(&D)", [this] { ClearResult(); });
+    Act_Settings = make("設定(&S)...", [this] { OpenSettings(); });
+    Act_ToolBar = make("ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
+        state_.Cnf.ToolBar = on ? 1 : 0;
+        MainToolBar->setVisible(on);
+    });
+    Act_StatusBar = make("ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
+        state_.Cnf.StatusBar = on ? 1 : 0;
+        statusBar()->setVisible(on);
+    });
+    Act_YokoBar = make("横ｽｸﾛｰﾙﾊﾞｰ(&Y)", [this](bool on) {
+        state_.Cnf.YokoBar = on ? 1 : 0;
+        ApplyScrollBars();
+    });
+    Act_Memo = make("メモ欄表示(&M)", [this] {
+        if (memoOpen_)
+            CloseMemoPane();
+        else
+            OpenMemoPane();
+    });
+    Act_Help = make("ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
+    Act_About = make("ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
+    Act_TlbFlat = make("ボタンを浮きあがらせる", [this] {
+        state_.Cnf.TlbFlat = state_.Cnf.TlbFlat == 0 ? 1 : 0;
+        ApplyTlbFlat();
+    });
+    Act_PopupCopy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
+    for (QAction* a : {Act_ToolBar, Act_StatusBar, Act_YokoBar, Act_Memo, Act_TlbFlat}) a->setCheckable(true);
+    // Only the memo item's check follows the pane itself, not the click.
+    Act_Memo->setCheckable(true);
+}
+
+void Form_Main::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    file->addActions({Act_Open, Act_Folder});
+    file->addSeparator();
+    file->addAction(Act_EnvEdit);
+    file->addSeparator();
+    file->addActions({Act_Save, Act_Print});
+    file->addSeparator();
+    file->addAction(Act_Exit);
+    QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
+    run->addAction(Act_Count);
+    run->addSeparator();
+    run->addActions({Act_Copy, Act_Clear});
+    run->addSeparator();
+    run->addAction(Act_Settings);
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->addActions({Act_ToolBar, Act_StatusBar, Act_YokoBar});
+    view->addSeparator();
+    view->addAction(Act_Memo);
+    QMenu* opt = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    opt->addAction(Act_Help);
+    opt->addSeparator();
+    opt->addAction(Act_About);
+
+    resultMenu_ = new QMenu(this);
+    resultMenu_->addAction(Act_PopupCopy);
+    resultMenu_->addAction(QStringLiteral("結果の保存(&S)"), this, [this] { Act_Save->trigger(); });
+    resultMenu_->addSeparator();
+    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { ClearResult(); });
+    resultMenu_->addSeparator();
+    resultMenu_->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
+}
+
+void Form_Main::BuildToolBar() {
+    MainToolBar = new QToolBar(QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"), this);
+    MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
+    MainToolBar->setMovable(true);
+    MainToolBar->setFloatable(true);
+    MainToolBar->setIconSize(QSize(16, 16));
+    QStyle* s = style();
+    struct Button {
+        QAction* action;
+        QStyle::StandardPixmap icon;
+        const char* tip;
+    };
+    // Toolbar buttons run the same actions as the menu items, so both always share
+    // their enabled state; the tooltips differ from the menu captions.
+    auto add = [&](const Button& b) {
+        auto* btn = new QToolButton(MainToolBar);
+        btn->setIcon(s->standardIcon(b.icon));
+        btn->setToolTip(QString::fromUtf8(b.tip));
+        btn->setFixedSize(b.action == Act_Count ? QSize(37, 25) : QSize(25, 25));
+        btn->setEnabled(b.action->isEnabled());
+        connect(btn, &QToolButton::clicked, b.action, &QAction::trigger);
+        connect(b.action, &QAction::enabledChanged, btn, [btn](bool on) {
+            btn->setEnabled(on);
+            btn->repaint();
+        });
+        MainToolBar->addWidget(btn);
+    };
+    add({Act_Open, QStyle::SP_DialogOpenButton, "対象ｿｰｽﾌｧｲﾙ指定"});
+    add({Act_Folder, QStyle::SP_DirOpenIcon, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
+    add({Act_EnvEdit, QStyle::SP_FileDialogDetailedView, "対象ｿｰｽﾌｧｲﾙ環境編集"});
+    add({Act_Save, QStyle::SP_DialogSaveButton, "結果の保存"});
+    add({Act_Print, QStyle::SP_FileIcon, "結果の印刷"});
+    MainToolBar->addSeparator();
+    add({Act_Count, QStyle::SP_MediaPlay, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
+    add({Act_Copy, QStyle::SP_FileDialogContentsView, "結果をクリップボードにコピー"});
+    add({Act_Clear, QStyle::SP_DialogResetButton, "結果のクリア"});
+    MainToolBar->addSeparator();
+    add({Act_Settings, QStyle::SP_FileDialogInfoView, "設定"});
+    add({Act_Help, QStyle::SP_DialogHelpButton, "ﾍﾙﾌﾟ"});
+    addToolBar(Qt::TopToolBarArea, MainToolBar);
+
+    MainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(MainToolBar, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        QMenu m;
+        m.addAction(Act_TlbFlat);
+        m.addSeparator();
+        m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
+        m.exec(MainToolBar->mapToGlobal(p));
+    });
+    // Closing the floating toolbar with its own close box clears the switch too.
+    connect(MainToolBar, &QToolBar::visibilityChanged, this, [this](bool visible) {
+        if (!visible && MainToolBar->isFloating() && isVisible() && !isMinimized()) {
+            state_.Cnf.ToolBar = 0;
+            Act_ToolBar->setChecked(false);
+        }
+    });
+    connect(MainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyTlbFlat(); });
+}
+
+void Form_Main::BuildPanes() {
+    auto* top = new QWidget;
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->setSpacing(0);
+    TabControl1 = new QTabBar;
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    TabControl1->setExpanding(false);
+    TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TabControl1, &QTabBar::currentChanged, this, &Form_Main::TabControl1Change);
+    connect(TabControl1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { ShowEnvMenu(TabControl1->mapToGlobal(p)); });
+
+    auto* targetPane = new QWidget;
+    auto* targetLayout = new QVBoxLayout(targetPane);
+    targetLayout->setContentsMargins(0, 0, 0, 0);
+    targetLayout->setSpacing(0);
+    Label_FilesCaption = new QLabel(QStringLiteral("▼対象ファイル・フォルダ（ワイルドカード指定可，ここにドロップ可）"));
+    Label_FilesCaption->setFixedHeight(19);
+    Label_FilesCaption->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Label_FilesCaption, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { ShowEnvMenu(Label_FilesCaption->mapToGlobal(p)); });
+    Memo_Files = new QPlainTextEdit;
+    Memo_Files->setObjectName(QStringLiteral("Memo_Files"));
+    Memo_Files->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo_Files->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(Memo_Files, &QPlainTextEdit::textChanged, this, &Form_Main::UpdateCountEnabled);
+    targetLayout->addWidget(Label_FilesCaption);
+    targetLayout->addWidget(Memo_Files);
+
+    memoPane_ = new QWidget;
+    auto* memoLayout = new QVBoxLayout(memoPane_);
+    memoLayout->setContentsMargins(0, 0, 0, 0);
+    memoLayout->setSpacing(0);
+    memoShowButton_ = new QToolButton;
+    memoShowButton_->setAutoRaise(true);
+    memoShowButton_->setFixedSize(18, 18);
+    memoShowButton_->setArrowType(Qt::LeftArrow);
+    memoShowButton_->setToolTip(QStringLiteral("メモ欄を表示"));
+    connect(memoShowButton_, &QToolButton::clicked, this, [this] { OpenMemoPane(); });
+    memoOpenPart_ = new QWidget;
+    auto* openLayout = new QVBoxLayout(memoOpenPart_);
+    openLayout->setContentsMargins(0, 0, 0, 0);
+    openLayout->setSpacing(0);
+    auto* memoTitle = new QWidget;
+    memoTitle->setFixedHeight(19);
+    auto* titleLayout = new QHBoxLayout(memoTitle);
+    titleLayout->setContentsMargins(2, 0, 0, 0);
+    titleLayout->addWidget(new QLabel(QStringLiteral("メモ欄")), 1);
+    auto* memoClose = new QToolButton;
+    memoClose->setAutoRaise(true);
+    memoClose->setFixedSize(16, 16);
+    memoClose->setArrowType(Qt::RightArrow);
+    memoClose->setToolTip(QStringLiteral("メモ欄を閉じる"));
+    connect(memoClose, &QToolButton::clicked, this, [this] { CloseMemoPane(); });
+    titleLayout->addWidget(memoClose);
+    Memo_memo = new QPlainTextEdit;
+    Memo_memo->setObjectName(QStringLiteral("Memo_memo"));
+    Memo_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    openLayout->addWidget(memoTitle);
+    openLayout->addWidget(Memo_memo);
+    memoLayout->addWidget(memoShowButton_, 0, Qt::AlignTop | Qt::AlignHCenter);
+    memoLayout->addWidget(memoOpenPart_);
+
+    memoSplitter_ = new QSplitter(Qt::Horizontal);
+    memoSplitter_->setHandleWidth(3);
+    memoSplitter_->setChildrenCollapsible(false);
+    memoSplitter_->addWidget(targetPane);
+    memoSplitter_->addWidget(memoPane_);
+    memoSplitter_->setStretchFactor(0, 1);
+    memoSplitter_->setStretchFactor(1, 0);
+    connect(memoSplitter_, &QSplitter::splitterMoved, this, [this] {
+        if (memoOpen_) state_.Cnf.MemoWid = memoPane_->width();
+    });
+    topLayout->addWidget(TabControl1);
+    topLayout->addWidget(memoSplitter_, 1);
+
+    auto* bottom = new QWidget;
+    auto* bottomLayout = new QVBoxLayout(bottom);
+    bottomLayout->setContentsMargins(0, 0, 0, 0);
+    bottomLayout->setSpacing(0);
+    auto* title = new QWidget;
+    title->setFixedHeight(21);
+    auto* titleRow = new QHBoxLayout(title);
+    titleRow->setContentsMargins(2, 0, 2, 0);
+    auto* titleLabel = new QLabel(QStringLiteral("▼コメントカウント結果"));
+    QFont bold = titleLabel->font();
+    bold.setBold(true);
+    titleLabel->setFont(bold);
+    titleRow->addWidget(titleLabel, 1);
+    auto* pageBreak = new QPushButton(QStringLiteral("改頁ｺｰﾄﾞ挿入"));
+    pageBreak->setFlat(true);
+    pageBreak->setFixedSize(93, 21);
+    pageBreak->hide();
+    connect(pageBreak, &QPushButton::clicked, this, [this] { RichEdit_Rslt->appendPlainText(QStringLiteral("\f")); });
+    titleRow->addWidget(pageBreak);
+    Panel_B2 = new QLabel;
+    Panel_B2->setObjectName(QStringLiteral("Panel_B2"));
+    Panel_B2->setFixedHeight(24);
+    Panel_B2->setTextFormat(Qt::PlainText);
+    Panel_B2->hide();
+    RichEdit_Rslt = new QPlainTextEdit;
+    RichEdit_Rslt->setObjectName(QStringLiteral("RichEdit_Rslt"));
+    RichEdit_Rslt->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichEdit_Rslt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit_Rslt->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RichEdit_Rslt, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        if (resultMenuAttached_) resultMenu_->exec(RichEdit_Rslt->viewport()->mapToGlobal(p));
+    });
+    connect(RichEdit_Rslt->document(), &QTextDocument::contentsChanged, this, &Form_Main::UpdateResultEnabled);
+    bottomLayout->addWidget(title);
+    bottomLayout->addWidget(Panel_B2);
+    bottomLayout->addWidget(RichEdit_Rslt, 1);
+
+    vertSplitter_ = new QSplitter(Qt::Vertical);
+    vertSplitter_->setHandleWidth(5);
+    vertSplitter_->setChildrenCollapsible(false);
+    vertSplitter_->addWidget(top);
+    vertSplitter_->addWidget(bottom);
+    vertSplitter_->setStretchFactor(0, 0);
+    vertSplitter_->setStretchFactor(1, 1);
+    setCentralWidget(vertSplitter_);
+}
+
+void Form_Main::ApplyStartState() {
+    settings::S_CNF& c = state_.Cnf;
+    QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                    : QRect(0, 0, 1024, 768);
+    settings::Rect r = state_.Place.MainPlacement.Bounds;
+    std::int32_t pane = state_.Place.MainPlacement.Pnl_H;
+    settings::FitToScreen(screen.width(), screen.height(), r, &pane);
+    state_.Place.MainPlacement.Bounds = r;
+    state_.Place.MainPlacement.Pnl_H = pane;
+    setGeometry(screen.x() + r.Left, screen.y() + r.Top, r.Width, r.Height);
+    normalBounds_ = QRect(r.Left, r.Top, r.Width, r.Height);
+    vertSplitter_->setSizes({pane, std::max(1, r.Height - pane)});
+
+    ApplyToolBarRecord();
+    Act_TlbFlat->setChecked(c.TlbFlat == 0);
+    ApplyTlbFlat();
+    Act_ToolBar->setChecked(c.ToolBar != 0);
+    MainToolBar->setVisible(c.ToolBar != 0);
+    Act_StatusBar->setChecked(c.StatusBar != 0);
+    statusBar()->setVisible(c.StatusBar != 0);
+    Act_YokoBar->setChecked(c.YokoBar == 1);
+    ApplyScrollBars();
+    if (c.MemoDsp != 0)
+        OpenMemoPane(false);
+    else
+        CloseMemoPane();
+
+    ShowTabs();
+    ApplyFontsAndColours();
+    ReevaluateAll();
+    if (state_.Place.MainPlacement.Maximized != 0) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void Form_Main::ApplyScrollBars() {
+    auto policy = state_.Cnf.YokoBar == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    Memo_Files->setHorizontalScrollBarPolicy(policy);
+    RichEdit_Rslt->setHorizontalScrollBarPolicy(policy);
+}
+
+void Form_Main::ApplyTlbFlat() {
+    bool flat = state_.Cnf.TlbFlat == 1;
+    Act_TlbFlat->setChecked(!flat);
+    for (QToolButton* b : MainToolBar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
+}
+
+void Form_Main::ApplyFontsAndColours() {
+    const settings::S_CNF& c = state_.Cnf;
+    ApplyPaneFont(Memo_Files, c.Font_Fold, c.Bcol_Fold);
+    ApplyPaneFont(Memo_memo, c.Font_Memo, c.Bcol_Memo);
+    ApplyPaneFont(RichEdit_Rslt, c.Font_Rslt, c.Bcol_Rslt);
+    Panel_B2->setFont(RichEdit_Rslt->font());
+}
+
+int Form_Main::MemoPaneWidth() const { return memoPane_->width(); }
+int Form_Main::UpperPaneHeight() const { return vertSplitter_->sizes().value(0); }
+
+void Form_Main::OpenMemoPane(bool animate) {
+    int target = state_.Cnf.MemoWid;
+    memoShowButton_->hide();
+    memoShowButton_->setEnabled(false);
+    memoOpenPart_->show();
+    if (animate) {
+        // Widen in steps of 10 pixels, 10 ms apart, up to MemoWid.
+        memoPane_->setMinimumWidth(0);
+        int n = (target - 20) / 10;
+        for (int i = 0; n >= 0 && i <= n; ++i) {
+            if (memoPane_->width() >= target) break;
+            int w = memoPane_->width() + 10;
+            memoPane_->setFixedWidth(w);
+            memoPane_->repaint();
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            QThread::msleep(10);
+        }
+    }
+    memoPane_->setMinimumWidth(std::min(60, std::max(0, target)));
+    memoPane_->setMaximumWidth(QWIDGETSIZE_MAX);
+    int total = memoSplitter_->width();
+    memoSplitter_->setSizes({std::max(1, total - target - 3), std::max(0, target)});
+    memoPane_->resize(target, memoPane_->height());
+    memoSplitter_->handle(1)->setEnabled(true);
+    memoSplitter_->handle(1)->show();
+    memoOpen_ = true;
+    state_.Cnf.MemoDsp = 1;
+    Act_Memo->setChecked(true);
+}
+
+void Form_Main::CloseMemoPane() {
+    memoSplitter_->handle(1)->hide();
+    memoSplitter_->handle(1)->setEnabled(false);
+    memoOpenPart_->hide();
+    memoPane_->setFixedWidth(20);
+    memoShowButton_->show();
+    memoShowButton_->setEnabled(true);
+    memoOpen_ = false;
+    state_.Cnf.MemoDsp = 0;
+    Act_Memo->setChecked(false);
+}
+
+void Form_Main::UpdateCountEnabled() {
+    bool on = HasLines(Memo_Files);
+    if (Act_Count->isEnabled() != on) Act_Count->setEnabled(on);
+}
+
+void Form_Main::UpdateResultEnabled() {
+    bool has = HasLines(RichEdit_Rslt);
+    if (!has) {
+        if (Act_Save->isEnabled()) {
+            for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(false);
+            resultMenuAttached_ = false;
+        }
+        Panel_B2->hide();
+    } else if (!Act_Save->isEnabled()) {
+        for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(true);
+        resultMenuAttached_ = true;
+    }
+}
+
+void Form_Main::ReevaluateAll() {
+    Act_Count->setEnabled(HasLines(Memo_Files));
+    bool has = HasLines(RichEdit_Rslt);
+    for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_Print}) a->setEnabled(has);
+    Act_PopupCopy->setEnabled(has);
+    resultMenuAttached_ = has;
+    ApplyTlbFlat();
+}
+
+std::vector<std::string> Form_Main::ResultLines() const { return ToSjisLines(RichEdit_Rslt->toPlainText()); }
+
+bool Form_Main::SaveResultTo(const QString& path) {
+    std::string bytes;
+    for (const std::string& line : ResultLines()) bytes += line + "\r\n";
+    std::FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
+    if (!f) {
+        ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path));
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) {
+        ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました"));
+        return false;
+    }
+    return true;
+}
+
+void Form_Main::ClearResult() { RichEdit_Rslt->clear(); }
+
+void Form_Main::CopyResult() {
+    QString text;
+    for (const QString& l : TextLines(RichEdit_Rslt->toPlainText())) text += l + QStringLiteral("\r\n");
+    QApplication::clipboard()->setText(text);
+}
+
+void Form_Main::RunCountCommand() {
+    if (running_ || !Act_Count->isEnabled()) return;
+    running_ = true;
+    WindowRunHost host(*this);
+    run::RunInput input;
+    input.TargetLines = ToSjisLines(Memo_Files->toPlainText());
+    input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
+    input.Now = std::time(nullptr);
+    try {
+        run::RunCount(input, state_.Cnf, host, *countContext_);
+    } catch (const engine::FileError& e) {
+        syori_->hide();
+        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::ErrorTextFor(e)) + QStringLiteral("\n") +
+                                               QString::fromUtf8(e.Path().c_str()));
+        if (HasLines(RichEdit_Rslt)) state_.Cnf.ResultUnsaved = 1;
+    }
+    running_ = false;
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        close();
+    }
+}
+
+void Form_Main::closeEvent(QCloseEvent* e) {
+    if (running_) {
+        // Let the run notice the cancel first; the close is asked again after it.
+        syori_->Button_CyudanClick();
+        closeAfterRun_ = true;
+        e->ignore();
+        return;
+    }
+    if (!SaveAll()) {
+        // A program that can never be closed is worse than one that loses its
+        // latest settings: after a failed write, a second close offers to leave.
+        if (!saveFailedOnce_) {
+            saveFailedOnce_ = true;
+            e->ignore();
+            return;
+        }
+        if (AskYesNo(QStringLiteral("設定を保存できませんでした。\r\n設定を保存せずに終了しますか？")) != QMessageBox::Yes) {
+            e->ignore();
+            return;
+        }
+    } else {
+        saveFailedOnce_ = false;
+    }
+    if (state_.Cnf.ResultUnsaved == 1 && HasLines(RichEdit_Rslt)) {
+        int answer = AskYesNoCancel(QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
+        if (answer == QMessageBox::Yes) {
+            QString name = AskSaveFileName();
+            if (name.isEmpty() || !SaveResultTo(name)) {
+                e->ignore();
+                return;
+            }
+            state_.Cnf.ResultUnsaved = 0;
+        } else if (answer != QMessageBox::No) {
+            e->ignore();
+            return;
+        }
+    }
+    HelpViewer::Instance().QuitHelp();
+    e->accept();
+}
+
+void Form_Main::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::WindowStateChange) {
+        auto* sc = static_cast<QWindowStateChangeEvent*>(e);
+        bool wasMax = sc->oldState() & Qt::WindowMaximized;
+        bool isMax = windowState() & Qt::WindowMaximized;
+        auto& mp = state_.Place.MainPlacement;
+        if (!wasMax && isMax) {
+            mp.Bounds = {normalBounds_.x(), normalBounds_.y(), normalBounds_.width(), normalBounds_.height()};
+            mp.Maximized = 1;
+        } else if (wasMax && !isMax) {
+            mp.Maximized = 0;
+        }
+    }
+    QMainWindow::changeEvent(e);
+}
+
+void Form_Main::moveEvent(QMoveEvent* e) {
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        normalBounds_.moveTopLeft(geometry().topLeft());
+    QMainWindow::moveEvent(e);
+}
+
+void Form_Main::resizeEvent(QResizeEvent* e) {
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        normalBounds_ = geometry();
+    QMainWindow::resizeEvent(e);
+}
+
+void Form_Main::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        HelpViewer::Instance().ShowTopic(10000);
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+}  // namespace zarnik::ui

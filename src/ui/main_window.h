@@ -1,0 +1,141 @@
+// Form_Main: the program's one top-level window.
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "engine/count.h"
+#include "settings/settings.h"
+#include "ui/app_state.h"
+
+namespace zarnik::ui {
+
+class Form_Syori;
+
+class Form_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    // state holds the settings, the environments and the paths; it outlives the window.
+    explicit Form_Main(AppState& state, QWidget* parent = nullptr);
+    ~Form_Main() override;
+
+    // Panes and commands, named as the rest of the program refers to them.
+    QTabBar* TabControl1;
+    QLabel* Label_FilesCaption;
+    QPlainTextEdit* Memo_Files;
+    QPlainTextEdit* Memo_memo;
+    QPlainTextEdit* RichEdit_Rslt;
+    QLabel* Panel_B2;
+    QToolBar* MainToolBar;
+    QLabel* StatusText;
+
+    QAction* Act_Open;
+    QAction* Act_Folder;
+    QAction* Act_EnvEdit;
+    QAction* Act_Save;
+    QAction* Act_Print;
+    QAction* Act_Exit;
+    QAction* Act_Count;
+    QAction* Act_Copy;
+    QAction* Act_Clear;
+    QAction* Act_Settings;
+    QAction* Act_ToolBar;
+    QAction* Act_StatusBar;
+    QAction* Act_YokoBar;
+    QAction* Act_Memo;
+    QAction* Act_Help;
+    QAction* Act_About;
+    QAction* Act_TlbFlat;
+    QAction* Act_PopupCopy;
+
+    Form_Syori* Syori() const { return syori_; }
+    bool MemoOpen() const { return memoOpen_; }
+    int MemoPaneWidth() const;
+    int UpperPaneHeight() const;
+    bool ResultContextMenuAttached() const { return resultMenuAttached_; }
+    bool Running() const { return running_; }
+
+    // Dialog seams, replaced by tests: the save dialog's choice (empty = cancelled)
+    // and the answer to a question box.
+    std::function<QString()> AskSaveFileName;
+    std::function<int(const QString& text)> AskYesNoCancel;  // QMessageBox::Yes/No/Cancel
+    std::function<int(const QString& text)> AskYesNo;        // QMessageBox::Yes/No
+    std::function<void(const QString& title, const QString& text)> ShowMessage;
+
+    // Commands.
+    void RunCountCommand();
+    bool SaveResultTo(const QString& path);
+    void ClearResult();
+    void CopyResult();
+    void OpenMemoPane(bool animate = true);
+    void CloseMemoPane();
+    void OpenTargetFiles();
+    void ChooseTargetFolder();
+    void EditEnvironments();
+    void PrintResult();
+    void OpenSettings();
+
+    // Lines of the result pane as the save writes them (Shift-JIS).
+    std::vector<std::string> ResultLines() const;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildPanes();
+    void ApplyStartState();
+    void ApplyFontsAndColours();
+    void ApplyScrollBars();
+    void ApplyTlbFlat();
+    void ShowTabs();
+    void ShowEnvMenu(const QPoint& globalPos);
+    void ApplyToolBarRecord();
+    ToolBarRecord CaptureToolBarRecord() const;
+
+    // Enabling rules.
+    void UpdateCountEnabled();
+    void UpdateResultEnabled();
+    void ReevaluateAll();
+
+    // Environments and persistence.
+    void StoreCurrentEnv();
+    void FetchCurrentEnv();
+    void TabControl1Change(int index);
+    bool SaveAll();  // false when a file could not be written (message shown)
+    WindowState CaptureWindowState();
+
+    AppState& state_;
+    Form_Syori* syori_ = nullptr;
+    std::unique_ptr<engine::CountContext> countContext_;
+    QSplitter* vertSplitter_ = nullptr;
+    QSplitter* memoSplitter_ = nullptr;
+    QWidget* memoPane_ = nullptr;
+    QWidget* memoOpenPart_ = nullptr;
+    QToolButton* memoShowButton_ = nullptr;
+    QMenu* resultMenu_ = nullptr;
+    bool memoOpen_ = false;
+    bool resultMenuAttached_ = false;
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+    bool saveFailedOnce_ = false;
+    int currentTab_ = -1;
+    QRect normalBounds_;
+};
+
+}  // namespace zarnik::ui

@@ -1,0 +1,44 @@
+// Form_Syori: the window a count run shows while it collects and counts files.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+namespace zarnik::ui {
+
+class Form_Syori : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form_Syori(QWidget* parent = nullptr);
+
+    bool CancelRequested() const { return cancelRequested_; }
+    void ResetCancel() { cancelRequested_ = false; }
+
+    QLabel* Label_MSG1;
+    QLabel* Label_fcnt;
+    QLabel* Label_fing;
+    QLabel* Label_Srcname;
+    QPushButton* Button_Cyudan;
+    QProgressBar* ProgressBar1;
+
+    // Sets a label's text and paints it at once.
+    static void SetAndRepaint(QLabel* label, const QString& text);
+
+public slots:
+    void Button_CyudanClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void reject() override {}  // Escape does not close it: only the cancel button does
+
+private:
+    class Animation;
+    Animation* Animate1;
+    bool cancelRequested_ = false;
+};
+
+}  // namespace zarnik::ui

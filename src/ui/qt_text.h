@@ -1,0 +1,40 @@
+// The user interface's edge: Shift-JIS inside the program, Unicode in Qt.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+#include "text/sjis.h"
+
+namespace zarnik::ui {
+
+inline QString ToQ(const std::string& sjis) { return QString::fromUtf8(text::SjisToUtf8(sjis)); }
+inline std::string ToSjis(const QString& s) { return text::Utf8ToSjis(s.toUtf8().toStdString()); }
+
+// Shift-JIS from a UTF-8 literal, converted once per call site.
+#define ZRNK_SJ(utf8)                                                      \
+    ([]() -> const std::string& {                                          \
+        static const std::string converted = ::zarnik::text::Utf8ToSjis(utf8); \
+        return converted;                                                  \
+    }())
+
+// Lines of an edit control's text: a final line break adds no empty line, and an
+// empty text has no lines.
+inline QStringList TextLines(const QString& text) {
+    if (text.isEmpty()) return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();
+    for (QString& l : lines)
+        if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
+    return lines;
+}
+
+inline std::vector<std::string> ToSjisLines(const QString& text) {
+    std::vector<std::string> out;
+    for (const QString& l : TextLines(text)) out.push_back(ToSjis(l));
+    return out;
+}
+
+}  // namespace zarnik::ui

@@ -1,0 +1,52 @@
+// F_Sp: the splash window, and the version box that can bring it back.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QLabel>
+
+namespace zarnik::ui {
+
+class F_Sp : public QDialog {
+    Q_OBJECT
+public:
+    // mode 0: start-up (clicks do nothing); mode 1: opened from the version box
+    // (a click on the picture or a label fades it out and closes it).
+    explicit F_Sp(int mode, QWidget* parent = nullptr);
+
+    // Raises every colour component by 10 in 26 steps, 10 ms apart, until white.
+    void FadeOut();
+    int FadeSteps() const { return fadeSteps_; }
+    const QImage& Frame() const { return frame_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+
+private:
+    int mode_;
+    int fadeSteps_ = 0;
+    QImage frame_;
+    bool fading_ = false;
+    QList<QLabel*> labels_;
+};
+
+// The splash picture, 230 x 70.
+QImage SplashPicture();
+
+class AboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutBox(QWidget* parent = nullptr);
+    QLabel* VersionLabel;
+    QLabel* HolderLabel;
+    void ShowSplash();  // double-click on the icon
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    QLabel* icon_;
+};
+
+}  // namespace zarnik::ui

@@ -1,0 +1,31 @@
+// Message boxes with the program's titles and captions, pane fonts and colours.
+#pragma once
+
+#include <QColor>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QWidget>
+
+#include "settings/settings.h"
+
+namespace zarnik::ui {
+
+// A question box titled "確認" with はい(&Y) / いいえ(&N) [/ ｷｬﾝｾﾙ]; returns
+// QMessageBox::Yes, No or Cancel (also for the box's close button).
+int AskQuestion(QWidget* parent, const QString& text, bool withCancel);
+
+// An information ("情報"), warning ("警告") or error ("ｴﾗｰ") box with one OK button.
+void ShowBox(QWidget* parent, const QString& title, const QString& text);
+
+// A colour text ("clWhite", "$00FF0000", decimal, system colour names); invalid when
+// the text names no colour.
+QColor ColorFromText(const std::string& text);
+
+void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const std::string& background);
+
+// Maps the design's Japanese faces to installed faces with the same metrics.
+void InstallFontSubstitutes();
+
+void ShowAboutBox(QWidget* parent);
+
+}  // namespace zarnik::ui

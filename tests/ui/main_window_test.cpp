@@ -1,0 +1,214 @@
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <fstream>
+#include <sstream>
+
+#include "test_util.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/ui_style.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+
+namespace {
+
+// A window over a fresh state whose saves are counted and may be made to fail.
+struct Fixture {
+    AppState state;
+    int saves = 0;
+    bool failSave = false;
+    std::unique_ptr<Form_Main> window;
+    QStringList questions;
+    QStringList messages;
+    int answer = QMessageBox::Cancel;
+    int secondAnswer = QMessageBox::No;
+    QString saveName;
+
+    Fixture() {
+        settings::SetDefaultPlacement(state.Place, 1024, 768);
+        state.Save = [this](AppState&, const WindowState&, std::string& error) {
+            ++saves;
+            if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
+            return !failSave;
+        };
+        window = std::make_unique<Form_Main>(state);
+        window->AskYesNoCancel = [this](const QString& t) {
+            questions << t;
+            return answer;
+        };
+        window->AskYesNo = [this](const QString& t) {
+            questions << t;
+            return secondAnswer;
+        };
+        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
+        window->AskSaveFileName = [this] { return saveName; };
+        window->show();
+    }
+    bool TryClose() { return window->close(); }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void startsLikeAFreshInstallation() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        QCOMPARE(w.size(), QSize(460, 380));
+        QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
+        QVERIFY(w.MainToolBar->isVisible());
+        QVERIFY(w.statusBar()->isVisible());
+        QCOMPARE(w.RichEdit_Rslt->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QVERIFY(!w.MemoOpen());
+        QCOMPARE(w.MemoPaneWidth(), 20);
+        QCOMPARE(w.TabControl1->count(), 1);
+        QCOMPARE(w.TabControl1->tabText(0), QStringLiteral("開発環境(1)"));
+        for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear}) QVERIFY(!a->isEnabled());
+        QVERIFY(!w.ResultContextMenuAttached());
+        QVERIFY(!w.Panel_B2->isVisible());
+        for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
+        QVERIFY(w.StatusText->text().contains(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
+    }
+
+    void countFollowsTheTargetList() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        w.Memo_Files->setFocus();
+        QTest::keyClick(w.Memo_Files, Qt::Key_A);
+        QVERIFY(w.Act_Count->isEnabled());
+        QTest::keyClick(w.Memo_Files, Qt::Key_Backspace);
+        QVERIFY(!w.Act_Count->isEnabled());
+        QTest::keyClick(w.Memo_Files, Qt::Key_Return);  // one line break is one line
+        QVERIFY(w.Act_Count->isEnabled());
+    }
+
+    void resultCommandsFollowThePane() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        w.RichEdit_Rslt->appendPlainText(QStringLiteral("line"));
+        for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy}) QVERIFY(a->isEnabled());
+        QVERIFY(w.ResultContextMenuAttached());
+        w.Panel_B2->show();
+        w.Act_Clear->trigger();
+        for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
+            QVERIFY(!a->isEnabled());
+        QVERIFY(!w.ResultContextMenuAttached());
+        QVERIFY(w.Panel_B2->isHidden());
+    }
+
+    void closeAsksOnlyForAnUnsavedResult() {
+        {
+            Fixture f;  // nothing to save: closes at once, the INI written
+            QVERIFY(f.TryClose());
+            QCOMPARE(f.saves, 1);
+            QVERIFY(f.questions.isEmpty());
+        }
+        {
+            Fixture f;
+            f.state.Cnf.ResultUnsaved = 1;
+            f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("report"));
+            f.answer = QMessageBox::Cancel;
+            QVERIFY(!f.TryClose());
+            QCOMPARE(f.saves, 1);  // written even though the window stays
+            QCOMPARE(f.questions.value(0), QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
+            f.answer = QMessageBox::Yes;  // and then the save dialog is cancelled
+            QVERIFY(!f.TryClose());
+            QCOMPARE(f.saves, 2);
+            f.answer = QMessageBox::No;
+            QVERIFY(f.TryClose());
+        }
+        {
+            Fixture f;  // a cleared result asks nothing although ResultUnsaved is 1
+            f.state.Cnf.ResultUnsaved = 1;
+            f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("report"));
+            f.window->ClearResult();
+            QVERIFY(f.TryClose());
+            QVERIFY(f.questions.isEmpty());
+        }
+    }
+
+    void closeWithYesSavesTheResultInShiftJis() {
+        testing::TempDir dir;
+        Fixture f;
+        f.state.Cnf.ResultUnsaved = 1;
+        f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("ﾌｧｲﾙ名 一"));
+        f.window->RichEdit_Rslt->appendPlainText(QString());
+        f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("end"));
+        f.answer = QMessageBox::Yes;
+        f.saveName = QString::fromStdString(dir.str() + "/out.txt");
+        QVERIFY(f.TryClose());
+        QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
+        QCOMPARE(ReadFile(dir.str() + "/out.txt"), testing::Sj("ﾌｧｲﾙ名 一") + "\r\n\r\nend\r\n");
+    }
+
+    void aFailedSaveStillLetsTheUserLeave() {
+        Fixture f;
+        f.failSave = true;
+        QVERIFY(!f.TryClose());
+        QCOMPARE(f.messages.value(0), QStringLiteral("ｴﾗｰ:/ro/zarnik.ini に書き込めません"));
+        f.secondAnswer = QMessageBox::No;
+        QVERIFY(!f.TryClose());
+        f.secondAnswer = QMessageBox::Yes;
+        QVERIFY(f.TryClose());
+        QCOMPARE(f.saves, 3);
+    }
+
+    void memoPaneOpensToItsWidthAndCloses() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        f.state.Cnf.MemoWid = 100;
+        w.Act_Memo->trigger();
+        QVERIFY(w.MemoOpen());
+        QVERIFY(w.Act_Memo->isChecked());
+        QCOMPARE(w.MemoPaneWidth(), 100);
+        QCOMPARE(f.state.Cnf.MemoDsp, 1);
+        w.Act_Memo->trigger();
+        QVERIFY(!w.MemoOpen());
+        QCOMPARE(w.MemoPaneWidth(), 20);
+        QCOMPARE(f.state.Cnf.MemoDsp, 0);
+    }
+
+    void viewTogglesFlipTheirSwitches() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        w.Act_YokoBar->trigger();
+        QCOMPARE(f.state.Cnf.YokoBar, 1);
+        QCOMPARE(w.RichEdit_Rslt->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        w.Act_StatusBar->trigger();
+        QCOMPARE(f.state.Cnf.StatusBar, 0);
+        QVERIFY(!w.statusBar()->isVisible());
+        w.Act_TlbFlat->trigger();
+        QCOMPARE(f.state.Cnf.TlbFlat, 0);
+        QVERIFY(w.Act_TlbFlat->isChecked());
+        for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(!b->autoRaise());
+        w.Act_ToolBar->trigger();
+        QCOMPARE(f.state.Cnf.ToolBar, 0);
+        QVERIFY(!w.MainToolBar->isVisible());
+    }
+
+    void storedPlacementIsPulledOntoTheScreen() {
+        AppState state;
+        state.Place.MainPlacement = {{5000, 5000, 300, 200}, 0, 500};
+        Form_Main w(state);
+        QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.contains(w.geometry()));
+        QCOMPARE(state.Place.MainPlacement.Pnl_H, 196);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
