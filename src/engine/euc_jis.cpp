@@ -32,7 +32,7 @@ void JisToSjis(int row, int cell, unsigned char& first, unsigned char& second) {
 TAutoSjisConv::Code TAutoSjisConv::DetectCode(std::string_view line) {
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     std::size_t n = line.size();
-    if (const void* z = std::memchr(p, kCtrlZ, n))
+    if (const void* z = n ? std::memchr(p, kCtrlZ, n) : nullptr)
         n = static_cast<std::size_t>(static_cast<const unsigned char*>(z) - p);
 
     Code code = Jis;

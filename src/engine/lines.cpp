@@ -9,7 +9,7 @@ namespace zarnik::engine {
 void LineList::Split(std::string_view text) {
     clear();
     // The text ends at its first NUL byte.
-    if (const void* nul = std::memchr(text.data(), 0, text.size()))
+    if (const void* nul = text.empty() ? nullptr : std::memchr(text.data(), 0, text.size()))
         text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
     base_ = text.data();
     const char* p = text.data();
