@@ -106,7 +106,8 @@ int CountAsm(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, Co
 int CountPlSql(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
 int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
 // Guesses C or assembler from the first line holding a marker, sets ctx.GuessedKind
-// (left 0 when no line holds one) and counts the file with that family's counter.
+// and counts the file with that family's counter. When no line holds a marker it
+// counts nothing and leaves GuessedKind alone (CountFile has set it to 0).
 int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
 
 enum class Family { C, Asm };

@@ -36,7 +36,7 @@ TAutoSjisConv::Code TAutoSjisConv::DetectCode(std::string_view line) {
         n = static_cast<std::size_t>(static_cast<const unsigned char*>(z) - p);
 
     Code code = Jis;
-    int kana = 0;  // 1 after SS2, 2 once SS2 was followed by a kana byte (then it stays)
+    int kana = 0;  // 1 after SS2; 2 once an SS2 was followed by a kana byte, until the next SS2
     bool seenSs2 = false;
     for (std::size_t i = 0; i < n; ++i) {
         unsigned char b = p[i];
