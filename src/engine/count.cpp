@@ -83,7 +83,7 @@ std::size_t ReadFully(const Fd& fd, char* buf, std::size_t n, const std::string&
 // Reads the rest of the file after what buf holds, stopping at the first NUL (the
 // text ends there, so nothing after it is needed).
 void ReadRest(const Fd& fd, ByteBuffer& buf, std::int64_t sizeHint, const std::string& path) {
-    if (std::memchr(buf.data(), 0, buf.size())) return;
+    if (buf.size() && std::memchr(buf.data(), 0, buf.size())) return;
     std::size_t chunk = 1 << 16;
     if (sizeHint > 0 && static_cast<std::uint64_t>(sizeHint) > buf.size())
         chunk = std::max<std::size_t>(chunk, static_cast<std::size_t>(sizeHint) - buf.size() + 1);

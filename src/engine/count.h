@@ -105,6 +105,14 @@ int CountCFamily(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec
 int CountAsm(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
 int CountPlSql(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
 int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+// Guesses C or assembler from the first line holding a marker, sets ctx.GuessedKind
+// and counts the file with that family's counter. When no line holds a marker it
+// counts nothing and leaves GuessedKind alone (CountFile has set it to 0).
 int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+
+enum class Family { C, Asm };
+// The kind a file of the family counts as: Java and C headers keep their kind by
+// extension, any other file is a C source; AsmHeader by extension, else AsmSource.
+int KindInFamily(const settings::S_CNF& cnf, std::string_view path, Family family);
 
 }  // namespace zarnik::engine

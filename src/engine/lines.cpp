@@ -9,7 +9,7 @@ namespace zarnik::engine {
 void LineList::Split(std::string_view text) {
     clear();
     // The text ends at its first NUL byte.
-    if (const void* nul = std::memchr(text.data(), 0, text.size()))
+    if (const void* nul = text.empty() ? nullptr : std::memchr(text.data(), 0, text.size()))
         text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
     base_ = text.data();
     const char* p = text.data();
@@ -58,12 +58,12 @@ bool IsRemLine(std::string_view line, bool on) {
 }
 
 namespace {
-// Replaces every backslash followed by quote (character-wise, left to right) by the
-// full-width blank.
-void ReplaceEscaped(std::string& s, char quote) {
+// Replaces every pair first, second (found character-wise, left to right) by the
+// full-width blank; the search goes on behind the inserted blank.
+void ReplacePairs(std::string& s, char first, char second) {
     std::size_t pos = 0;
     while (pos < s.size()) {
-        if (s[pos] == '\\' && pos + 1 < s.size() && s[pos + 1] == quote) {
+        if (s[pos] == first && pos + 1 < s.size() && s[pos + 1] == second) {
             s[pos] = '\x81';
             s[pos + 1] = '\x40';
             pos += 2;
@@ -72,35 +72,54 @@ void ReplaceEscaped(std::string& s, char quote) {
         }
     }
 }
+
+// Blanks the inside of the literals delimited by quote, in place: a quote toggles
+// the literal and stays, each character inside becomes one blank byte (so the text
+// may get shorter). A literal never runs past the end of the text.
+void BlankLiterals(std::string& s, char quote) {
+    bool inLiteral = false;
+    std::size_t w = 0;
+    for (std::size_t r = 0; r < s.size();) {
+        std::size_t n = text::CharLength(s, r);
+        if (s[r] == quote) {
+            inLiteral = !inLiteral;
+            s[w++] = quote;
+        } else if (inLiteral) {
+            s[w++] = ' ';
+        } else {
+            for (std::size_t k = 0; k < n; ++k) s[w++] = s[r + k];
+        }
+        r += n;
+    }
+    s.resize(w);
+}
 }  // namespace
 
 std::string_view StripQuoted(std::string_view line, QuoteVariant variant, std::string& out) {
     if (line.find('"') == std::string_view::npos) return line;
     out.assign(line);
-    ReplaceEscaped(out, '"');
-    if (variant == QuoteVariant::Basic) ReplaceEscaped(out, '\'');
-    // Compact in place: inside a literal each character becomes one blank byte.
-    bool inLiteral = false;
-    std::size_t w = 0;
-    for (std::size_t r = 0; r < out.size();) {
-        std::size_t n = text::CharLength(out, r);
-        if (out[r] == '"') {
-            inLiteral = !inLiteral;
-            out[w++] = '"';
-        } else if (inLiteral) {
-            out[w++] = ' ';
-        } else {
-            for (std::size_t k = 0; k < n; ++k) out[w++] = out[r + k];
-        }
-        r += n;
-    }
-    out.resize(w);
+    ReplacePairs(out, '\\', '"');
+    if (variant == QuoteVariant::Basic) ReplacePairs(out, '\\', '\'');
+    BlankLiterals(out, '"');
+    return out;
+}
+
+std::string_view StripSqlQuoted(std::string_view line, std::string& out) {
+    if (line.find('\'') == std::string_view::npos) return line;
+    out.assign(line);
+    ReplacePairs(out, '\'', '\'');  // a doubled apostrophe stands for one
+    BlankLiterals(out, '\'');
     return out;
 }
 
 std::string StripQuoted(std::string_view line, QuoteVariant variant) {
     std::string buf;
     return std::string(StripQuoted(line, variant, buf));
+}
+
+std::string StripSqlQuoted(std::string_view line) {
+    std::string buf;
+    return std::string(StripSqlQuoted(line, buf));
 }
 
 }  // namespace zarnik::engine

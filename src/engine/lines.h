@@ -59,4 +59,10 @@ enum class QuoteVariant { C, Basic };
 std::string_view StripQuoted(std::string_view line, QuoteVariant variant, std::string& out);
 std::string StripQuoted(std::string_view line, QuoteVariant variant);
 
+// The line with the inside of its single-quoted literals blanked; a doubled
+// apostrophe inside or outside a literal first becomes a full-width blank. Same
+// buffer convention as StripQuoted: the line itself when it holds no apostrophe.
+std::string_view StripSqlQuoted(std::string_view line, std::string& out);
+std::string StripSqlQuoted(std::string_view line);
+
 }  // namespace zarnik::engine

@@ -37,10 +37,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::size_t FindNoCase(std::string_view needle, std::string_view hay) {
-    if (needle.empty() || needle.size() > hay.size()) return 0;
-    for (std::size_t i = 0; i + needle.size() <= hay.size(); ++i)
-        if (EqualsNoCase(needle, hay.substr(i, needle.size()))) return i + 1;
+std::size_t FindNoCase(std::string_view text, std::string_view word) {
+    if (text.empty() || word.empty() || text.size() < word.size()) return 0;
+    // Candidates step by characters, so no match begins at a trail byte.
+    for (std::size_t i = 0; i + word.size() <= text.size();
+         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1)
+        if (EqualsNoCase(word, text.substr(i, word.size()))) return i + 1;
     return 0;
 }
 

@@ -36,9 +36,10 @@ constexpr unsigned char AsciiLower(unsigned char c) {
 // Byte-wise equality folding ASCII letters only.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
-// 1-based position of the first occurrence of needle in hay ignoring ASCII letter
-// case, or 0. The search steps byte by byte.
-std::size_t FindNoCase(std::string_view needle, std::string_view hay);
+// 1-based byte position of the first occurrence of word in text ignoring ASCII
+// letter case, or 0. The search steps by characters: a match never begins at the
+// second byte of a double-byte character. Also finds the word inside longer words.
+std::size_t FindNoCase(std::string_view text, std::string_view word);
 
 // Code page 932 -> UTF-8. Never fails: a byte (or pair) that cannot be mapped
 // becomes U+FFFD.

@@ -148,6 +148,27 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     EXPECT_EQ(TotalsKindFor(cnf, "x.h", AsmSource), AsmSource);
 }
 
+TEST(CountFile, EveryModeCountsWithItsCounter) {
+    // The comment count tells the counter: one assembler, two PL/SQL, three BASIC
+    // and four C comment lines.
+    const std::string text = "; a\n-- b\n-- c\n' d\n' e\n' f\n// g\n// h\n// i\n// j\n";
+    S_CNF cnf = MakeDefaultSettings();
+    struct Case {
+        int mode;
+        const char* name;
+        int comments;
+    };
+    for (Case c : {Case{0, "x.c", 4}, Case{0, "x.java", 4}, Case{0, "x.inc", 1}, Case{0, "x.asm", 1},
+                   Case{0, "x.sql", 2}, Case{0, "x.bas", 3}, Case{1, "x.bas", 4}, Case{2, "x.c", 1},
+                   Case{3, "x.asm", 4}, Case{4, "x.bas", 1}, Case{5, "x.c", 2}, Case{6, "x.c", 3}}) {
+        cnf.VsrcFl = c.mode;
+        S_CMT rec = CountText(text, cnf, c.name);
+        EXPECT_EQ(rec.Status, 0) << c.mode << " " << c.name;
+        EXPECT_EQ(rec.Total, 10) << c.mode << " " << c.name;
+        EXPECT_EQ(rec.Comment, c.comments) << c.mode << " " << c.name;
+    }
+}
+
 TEST(KindFromExtension, FirstListHoldingTheExtensionWins) {
     S_CNF cnf = MakeDefaultSettings();
     EXPECT_EQ(KindFromExtension(cnf, "FOO.C"), CSource);

@@ -27,6 +27,7 @@ TEST(LineSplitting, EachBreakEndsOneLine) {
     EXPECT_EQ(SplitToVector("\n\n"), (Strings{"", ""}));
     EXPECT_EQ(SplitToVector("last"), (Strings{"last"}));
     EXPECT_EQ(SplitToVector(""), Strings{});
+    EXPECT_EQ(SplitToVector(std::string_view()), Strings{});
     EXPECT_EQ(SplitToVector("a\r\r\nb"), (Strings{"a", "", "b"}));
 }
 
@@ -89,6 +90,16 @@ TEST(StripQuoted, BasicVariantAlsoReplacesEscapedApostrophes) {
     EXPECT_EQ(StripQuoted("x = \"a\" \\' y", QuoteVariant::Basic), "x = \" \" \x81\x40 y");
     EXPECT_EQ(StripQuoted("x = \"a\" \\' y", QuoteVariant::C), "x = \" \" \\' y");
     EXPECT_EQ(StripQuoted("no quote \\' y", QuoteVariant::Basic), "no quote \\' y");
+}
+
+TEST(StripSqlQuoted, DoubledApostropheFirstThenLiterals) {
+    EXPECT_EQ(StripSqlQuoted("no literal -- x"), "no literal -- x");
+    EXPECT_EQ(StripSqlQuoted("v := '/* -- */';"), "v := '        ';");
+    // The doubled apostrophe is one full-width blank, so the literal goes on after it.
+    EXPECT_EQ(StripSqlQuoted("'it''s -- x' y"), "'         ' y");
+    EXPECT_EQ(StripSqlQuoted("x = ''"), "x = \x81\x40");  // an empty literal
+    EXPECT_EQ(StripSqlQuoted("\"q\" 'a"), "\"q\" ' ");    // double quotes are ordinary
+    EXPECT_EQ(StripSqlQuoted("\x83'''"), "\x83'\x81\x40");  // 0x83 0x27 is one character
 }
 
 }  // namespace

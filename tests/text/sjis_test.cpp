@@ -31,9 +31,21 @@ TEST(NoCase, FoldsAsciiLettersOnly) {
     EXPECT_TRUE(EqualsNoCase(".CPP", ".cpp"));
     EXPECT_FALSE(EqualsNoCase(".cpp", ".cp"));
     EXPECT_FALSE(EqualsNoCase(Sj("Ａ"), Sj("ａ")));  // full-width letters never fold
-    EXPECT_EQ(FindNoCase("comment", "x Comment y"), 3u);
-    EXPECT_EQ(FindNoCase("comment", "none"), 0u);
-    EXPECT_EQ(FindNoCase("", "none"), 0u);
+}
+
+TEST(FindNoCase, OneBasedPositionSteppingByCharacters) {
+    EXPECT_EQ(FindNoCase("x Comment y", "COMMENT"), 3u);
+    EXPECT_EQ(FindNoCase("remove", "MOV"), 3u);  // inside longer words too
+    EXPECT_EQ(FindNoCase("none", "comment"), 0u);
+    EXPECT_EQ(FindNoCase("none", ""), 0u);
+    EXPECT_EQ(FindNoCase("", "x"), 0u);
+    EXPECT_EQ(FindNoCase("ab", "abc"), 0u);
+    EXPECT_EQ(FindNoCase("abc", "abc"), 1u);
+    // "ソ" is 0x83 0x5C: its trail byte is a backslash, which is never a match start.
+    EXPECT_EQ(FindNoCase(Sj("ソ") + "\\", "\\"), 3u);
+    EXPECT_EQ(FindNoCase("\x83@", "@"), 0u);        // 0x83 0x40 is one character
+    EXPECT_EQ(FindNoCase("x\x83", "\x83"), 2u);     // a lone lead byte at the end is still found
+    EXPECT_EQ(FindNoCase(Sj("ｱ") + "a", "A"), 2u);  // half-width katakana is one byte
 }
 
 TEST(CodePage932, RoundTripsAndReplacesWhatItCannotHold) {

@@ -1,0 +1,69 @@
+// Semicolon comments and COMMENT blocks. After the word COMMENT the first
+// non-blank byte is the block's delimiter; the block ends where that byte occurs
+// again. String literals are not looked at.
+#include "engine/counter_frame.h"
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+
+namespace {
+
+constexpr std::string_view kCommentWord = "COMMENT";
+
+bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+class AsmCounter {
+public:
+    explicit AsmCounter(const settings::S_CNF& cnf) : remCmt_(cnf.RemCmt != 0) {}
+    bool InComment() const { return inComment_; }
+
+    detail::LineClass Classify(std::string_view line) {
+        // A Rem line neither opens nor closes a block, even when it holds the delimiter.
+        if (IsRemLine(line, remCmt_)) return detail::LineClass::Comment;
+
+        std::size_t start = 0;
+        // The word is searched anywhere, also inside longer names, and only on lines
+        // longer than the word itself; what stands before it is never examined.
+        if (!inComment_ && line.size() > kCommentWord.size()) {
+            if (std::size_t p = text::FindNoCase(line, kCommentWord)) {
+                start = p - 1 + kCommentWord.size();
+                for (std::size_t i = start; i < line.size(); ++i)
+                    if (!IsBlankOrTab(line[i])) {
+                        inComment_ = true;
+                        delimiter_ = -1;
+                        break;
+                    }
+            }
+        }
+
+        bool hasCode = false;
+        for (std::size_t i = start; i < line.size(); ++i) {
+            char c = line[i];
+            if (IsBlankOrTab(c)) continue;
+            if (!inComment_) {
+                if (c == ';') break;
+                hasCode = true;
+            } else if (delimiter_ < 0) {
+                delimiter_ = static_cast<unsigned char>(c);
+            } else if (static_cast<unsigned char>(c) == delimiter_) {
+                inComment_ = false;
+                delimiter_ = -1;
+                break;
+            }
+        }
+        return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
+    }
+
+private:
+    bool remCmt_;
+    bool inComment_ = false;  // inside a COMMENT block
+    int delimiter_ = -1;      // the block's delimiter byte, -1 before it is seen
+};
+
+}  // namespace
+
+int CountAsm(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(cnf, path, rec, ctx, AsmCounter(cnf));
+}
+
+}  // namespace zarnik::engine

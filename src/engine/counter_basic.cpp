@@ -1,0 +1,63 @@
+// Rem lines and apostrophe comments outside double-quoted literals. A comment-only
+// line ending in a blank or TAB and "_" continues the comment: while it is
+// continued every non-blank line is a comment line, and the first one without the
+// mark ends it (a Rem line never does).
+#include "engine/counter_frame.h"
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+
+namespace {
+
+// True when the line's last character is "_" and the one before it a blank or TAB.
+// Characters are taken double-byte aware, so a trail byte 0x5F is no underscore.
+bool EndsWithContinuation(std::string_view line) {
+    if (line.size() < 2) return false;
+    std::size_t prev = std::string_view::npos, last = std::string_view::npos;
+    for (std::size_t i = 0; i < line.size(); i += text::CharLength(line, i)) {
+        prev = last;
+        last = i;
+    }
+    return line[last] == '_' && prev != std::string_view::npos && (line[prev] == ' ' || line[prev] == '\t');
+}
+
+class BasicCounter {
+public:
+    explicit BasicCounter(std::string& scratch) : scratch_(scratch) {}
+    bool InComment() const { return inComment_; }
+
+    detail::LineClass Classify(std::string_view line) {
+        bool continuation = EndsWithContinuation(line);
+        bool hasCode = false;
+        // Rem lines are always comment lines here, whatever RemCmt says.
+        if (!IsRemLine(line, true)) {
+            std::string_view s = StripQuoted(line, QuoteVariant::Basic, scratch_);
+            for (char c : s) {
+                if (c == ' ' || c == '\t') continue;
+                if (!inComment_ && c == '\'') break;
+                hasCode = true;
+            }
+        }
+        if (!hasCode) {
+            if (continuation) inComment_ = true;
+            return detail::LineClass::Comment;
+        }
+        if (inComment_) {
+            if (!continuation) inComment_ = false;
+            return detail::LineClass::Comment;
+        }
+        return detail::LineClass::Code;
+    }
+
+private:
+    std::string& scratch_;
+    bool inComment_ = false;  // a comment is being continued from the line before
+};
+
+}  // namespace
+
+int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(cnf, path, rec, ctx, BasicCounter(ctx.Scratch));
+}
+
+}  // namespace zarnik::engine

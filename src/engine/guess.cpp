@@ -1,0 +1,58 @@
+// Guessing C or assembler from the first line that holds a marker of either
+// family, then counting the file with that family's counter.
+#include <array>
+
+#include "engine/count.h"
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+
+namespace {
+
+// Searched in this order; a line's position for a family is that of the first
+// marker in table order found in it, not of the leftmost marker.
+constexpr std::array<std::string_view, 7> kCKeywords = {"/*",     "{",      "#define", "#include",
+                                                        "static", "extern", "NULL"};
+constexpr std::array<std::string_view, 8> kAsmKeywords = {";",    "mov", "ASSUME",    "extrn",
+                                                          "push", "pop", "CS:CGROUP", "DS:DGROUP"};
+
+template <std::size_t N>
+std::size_t FirstMarker(std::string_view line, const std::array<std::string_view, N>& markers) {
+    for (std::string_view m : markers)
+        if (std::size_t p = text::FindNoCase(line, m)) return p;
+    return 0;
+}
+
+}  // namespace
+
+int KindInFamily(const settings::S_CNF& cnf, std::string_view path, Family family) {
+    int k = KindFromExtension(cnf, path);
+    if (family == Family::C) return (k == Java || k == CHeader) ? k : CSource;
+    return k == AsmHeader ? AsmHeader : AsmSource;
+}
+
+int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    // The chosen counter loads the file again (from the bytes CountFile read); with
+    // EucJis 1 the converter then sees every line a second time, as designed.
+    if (LoadSourceLines(path, ctx.Lines, cnf, ctx) != 0) return 4;
+    int status = 0;
+    for (std::size_t i = 0; i < ctx.Lines.size(); ++i) {
+        std::string_view line = ctx.Lines[i];
+        LineCheck check = CheckLine(line);
+        status = check.Status;
+        if (status != 0 || !check.NonBlank) continue;
+        std::size_t c = FirstMarker(line, kCKeywords);
+        std::size_t a = FirstMarker(line, kAsmKeywords);
+        if (c == 0 && a == 0) continue;
+        if (a == 0 || (c != 0 && c < a)) {
+            ctx.GuessedKind = KindInFamily(cnf, path, Family::C);
+            return CountCFamily(cnf, path, rec, ctx);
+        }
+        ctx.GuessedKind = KindInFamily(cnf, path, Family::Asm);
+        return CountAsm(cnf, path, rec, ctx);
+    }
+    // No marker anywhere: counted with nothing in it, unless the last line is bad.
+    return status;
+}
+
+}  // namespace zarnik::engine

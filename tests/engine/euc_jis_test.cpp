@@ -1,0 +1,133 @@
+#include "engine/euc_jis.h"
+
+#include <gtest/gtest.h>
+
+#include "engine_test_util.h"
+
+namespace zarnik::engine {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using zarnik::testing::TempDir;
+
+std::string Conv(TAutoSjisConv& conv, std::string_view line) {
+    std::string out;
+    conv.ToShiftJis(line, out);
+    return out;
+}
+
+const std::string kKan = "\x8A\xBF";  // Shift-JIS of the EUC pair 0xB4 0xC1 and JIS "4A"
+
+TEST(DetectCode, JisEucOrShiftJisPerLine) {
+    using C = TAutoSjisConv;
+    EXPECT_EQ(C::DetectCode("plain \x1b$B4A"), C::Jis);
+    EXPECT_EQ(C::DetectCode("\xB4\xC1"), C::Euc);
+    EXPECT_EQ(C::DetectCode("\xB4\xC1\x82\xA0"), C::ShiftJis);  // 0x80..0x9F rules EUC out
+    EXPECT_EQ(C::DetectCode("\x41\xB4"), C::ShiftJis);          // a high byte without partner
+    EXPECT_EQ(C::DetectCode("\xB4\xC1\xB4"), C::ShiftJis);
+    EXPECT_EQ(C::DetectCode("\x8E\xB1"), C::Euc);       // SS2 and a kana byte
+    EXPECT_EQ(C::DetectCode("\x8E\xE0"), C::ShiftJis);  // SS2 without a kana byte
+    // Bytes from the first Ctrl-Z on are not considered.
+    EXPECT_EQ(C::DetectCode("a\x1a\x82\xA0"), C::Jis);
+    EXPECT_EQ(C::DetectCode("\xB4\xC1\x1a\xB4"), C::Euc);
+    EXPECT_EQ(C::DetectCode(std::string_view()), C::Jis);
+}
+
+TEST(ToShiftJis, ConvertsEucAndJisLines) {
+    TAutoSjisConv conv;
+    EXPECT_EQ(Conv(conv, "\xB4\xC1"), kKan);
+    EXPECT_EQ(Conv(conv, "\x1b$B4A\x1b(B"), kKan);
+    EXPECT_EQ(Conv(conv, "a\x8E\xB1z"), "a\xB1z");  // EUC half-width kana
+    // Kana mode in EUC, by escape sequence.
+    EXPECT_EQ(Conv(conv, "\xB4\xC1\x1b(I1\x1b(J1"), kKan + "\xB1" + "1");
+    // Kana mode in JIS, by escape sequence and by SO / SI.
+    const std::string so = "\x0e", si = "\x0f", kana1 = "\xB1";
+    EXPECT_EQ(Conv(conv, "\x1b(I1\x1b(B1" + so + "1" + si + "1"), kana1 + "1" + kana1 + "1");
+    // An escape sequence that means nothing stays.
+    EXPECT_EQ(Conv(conv, "\x1b(Zx"), "\x1b(Zx");
+    EXPECT_FALSE(conv.KanjiMode());
+    EXPECT_FALSE(conv.KanaMode());
+}
+
+TEST(ToShiftJis, LeavesShiftJisAndPlainLinesAlone) {
+    TAutoSjisConv conv;
+    std::string sjis = "\xB4\xC1\x82\xA0";
+    EXPECT_EQ(Conv(conv, sjis), sjis);
+    EXPECT_EQ(Conv(conv, "\xB4\xC1\xB4"), "\xB4\xC1\xB4");
+    EXPECT_EQ(Conv(conv, "int a; /* x */"), "int a; /* x */");
+    EXPECT_EQ(Conv(conv, ""), "");
+    // The result is appended.
+    std::string out = "kept";
+    conv.ToShiftJis("\xB4\xC1", out);
+    EXPECT_EQ(out, "kept" + kKan);
+}
+
+TEST(ToShiftJis, NeverReadsPastTheLineAndStopsAtNul) {
+    TAutoSjisConv conv;
+    // A lone first byte of a pair at the end of the line stays.
+    EXPECT_EQ(Conv(conv, "\xB4\xC1\x1a\xB4"), kKan + "\x1a\xB4");
+    EXPECT_EQ(Conv(conv, "\x1b$B4A4"), kKan + "4");
+    EXPECT_TRUE(conv.KanjiMode());
+    EXPECT_EQ(Conv(conv, "\x1b$"), "\x1b$");  // an escape cut short is no sequence
+    EXPECT_EQ(Conv(conv, "\x0f"), "");
+    // Clearing the top bit of 0x80 (behind a Ctrl-Z) gives a NUL: the line ends there.
+    EXPECT_EQ(Conv(conv, "a\x1a\x80z"), "a\x1a");
+}
+
+TEST(ToShiftJis, ShiftStateCarriesAcrossLinesAndFiles) {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.EucJis = 1;
+    TempDir dir;
+    CountContext ctx;
+    LineList lines;
+    // The first file switches to two-byte mode and never back.
+    ASSERT_EQ(LoadSourceLines(dir.Write("a.c", "x\n\x1b$B\n4A\n"), lines, cnf, ctx), 0);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(lines[2], kKan);
+    // The next file starts in that mode.
+    ASSERT_EQ(LoadSourceLines(dir.Write("b.c", "4A\n\x1b(B4A\n"), lines, cnf, ctx), 0);
+    EXPECT_EQ(lines[0], kKan);
+    EXPECT_EQ(lines[1], "4A");
+    // Only EucJis 1 converts; the state is then not touched either.
+    ASSERT_EQ(LoadSourceLines(dir.Write("c.c", "\x1b$B\n"), lines, cnf, ctx), 0);
+    cnf.EucJis = 2;
+    ASSERT_EQ(LoadSourceLines(dir.Write("d.c", "\xB4\xC1\n4A\x1b(B\n"), lines, cnf, ctx), 0);
+    EXPECT_EQ(lines[0], "\xB4\xC1");
+    EXPECT_EQ(lines[1], "4A\x1b(B");
+    EXPECT_TRUE(ctx.Converter.KanjiMode());
+}
+
+TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
+    // The first line is "/* c */" after a first conversion. The switch to two-byte
+    // mode at its end lasts, so the counter's second load turns the whole line into
+    // double-byte characters: code.
+    std::string text = "/* c */\x1b$B\nx\n";
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.EucJis = 1;
+    cnf.VsrcFl = 4;
+    TempDir dir;
+    std::string path = dir.Write("g.c", text);
+
+    CountContext guessed;
+    S_CMT rec;
+    CountFile(cnf, path, {"g.c", 0, 0}, rec, guessed);
+    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(guessed.GuessedKind, CSource);
+
+    CountContext twice;
+    LineList first;
+    ASSERT_EQ(LoadSourceLines(path, first, cnf, twice), 0);
+    EXPECT_EQ(first[0], "/* c */");
+    S_CMT counted;
+    EXPECT_EQ(CountCFamily(cnf, path, counted, twice), 0);
+    EXPECT_EQ(rec.Total, counted.Total);
+    EXPECT_EQ(rec.Comment, counted.Comment);
+    EXPECT_EQ(rec.Total, 2);
+    EXPECT_EQ(rec.Comment, 0);
+    EXPECT_EQ(guessed.Converter.KanjiMode(), twice.Converter.KanjiMode());
+}
+
+}  // namespace
+}  // namespace zarnik::engine

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "engine_test_util.h"
+
+namespace zarnik::engine {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using zarnik::testing::TempDir;
+
+struct Guessed {
+    int Status, Kind, Total, Comment;
+    bool operator==(const Guessed&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Guessed& g) {
+    return os << "{status " << g.Status << ", kind " << g.Kind << ", total " << g.Total << ", comment "
+              << g.Comment << "}";
+}
+
+// Counts text in mode 4 through CountFile; Kind is the kind for the totals.
+Guessed Guess(const std::string& text, const std::string& name = "x.c", int previousGuess = 0) {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.VsrcFl = 4;
+    TempDir dir;
+    CountContext ctx;
+    ctx.GuessedKind = previousGuess;
+    S_CMT rec;
+    CountFile(cnf, dir.Write(name, text), {name, 0, 0}, rec, ctx);
+    return {rec.Status, TotalsKindFor(cnf, name, ctx.GuessedKind), rec.Total, rec.Comment};
+}
+
+TEST(GuessKind, FirstMarkerLineDecides) {
+    EXPECT_EQ(Guess("\n#include <stdio.h>\nint main() { return 0; }\n"), (Guessed{0, CSource, 3, 0}));
+    EXPECT_EQ(Guess("; start\nmov ax, 1\n"), (Guessed{0, AsmSource, 2, 1}));
+    // A prototype ends in ";" and holds no C marker: assembler, and counted so
+    // ("// x" has no semicolon comment: code).
+    EXPECT_EQ(Guess("int f(void);\n// x\n"), (Guessed{0, AsmSource, 2, 0}));
+    // Lines before the marker line are counted by the chosen counter all the same.
+    EXPECT_EQ(Guess("hello\n/* c */\nint a;\n"), (Guessed{0, CSource, 3, 1}));
+    // Plain substring search ignoring case: "mov" in "remove".
+    EXPECT_EQ(Guess("Remove(x)\n"), (Guessed{0, AsmSource, 1, 0}));
+    // A marker on a line left out by CheckLine is not seen.
+    EXPECT_EQ(Guess("x\n" + std::string(600, '{') + "\npush ax\n"), (Guessed{0, AsmSource, 2, 0}));
+}
+
+TEST(GuessKind, FirstMarkerInTableOrderNotTheLeftmost) {
+    // "{" at 1, ";" at 4, "/*" at 8: C's position is that of "/*", so assembler wins.
+    EXPECT_EQ(Guess("{ a; b /* c */\n").Kind, AsmSource);
+    EXPECT_EQ(Guess("static int abcdefgh;\n").Kind, CSource);  // static at 1, ";" at 20
+    EXPECT_EQ(Guess("; a static\n").Kind, AsmSource);          // ";" at 1, static at 5
+    // "extrn" (at 16) comes before "push" (at 1) in its table, so "static" at 9 wins.
+    EXPECT_EQ(Guess("push ax static extrn\n").Kind, CSource);
+}
+
+TEST(GuessKind, KindFollowsTheExtensionWithinTheFamily) {
+    EXPECT_EQ(Guess("{\n", "x.java").Kind, Java);
+    EXPECT_EQ(Guess("{\n", "x.h").Kind, CHeader);
+    EXPECT_EQ(Guess("{\n", "x.inc").Kind, CSource);
+    EXPECT_EQ(Guess("{\n", "Makefile").Kind, CSource);
+    EXPECT_EQ(Guess(";\n", "x.inc").Kind, AsmHeader);
+    EXPECT_EQ(Guess(";\n", "x.h").Kind, AsmSource);
+    S_CNF cnf = MakeDefaultSettings();
+    EXPECT_EQ(KindInFamily(cnf, "/src.h/x.java", Family::C), Java);
+    EXPECT_EQ(KindInFamily(cnf, "/src.inc/x", Family::Asm), AsmSource);
+}
+
+TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
+    EXPECT_EQ(Guess("hello\nworld\n", "x.c", AsmSource), (Guessed{0, NoKind, 0, 0}));
+    EXPECT_EQ(Guess("\n\n  \n", "x.c", CSource), (Guessed{0, NoKind, 0, 0}));
+    // ... unless the last line fails CheckLine.
+    EXPECT_EQ(Guess("hello\n" + std::string(600, 'x')).Status, 3);
+    EXPECT_EQ(Guess("hello\n" + std::string(600, 'x') + "\n;\n").Status, 0);
+    CountContext ctx;
+    S_CMT rec;
+    EXPECT_EQ(GuessKind(MakeDefaultSettings(), "/nonexistent/zarnik.c", rec, ctx), 4);
+}
+
+}  // namespace
+}  // namespace zarnik::engine
