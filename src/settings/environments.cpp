@@ -1,0 +1,313 @@
+#include "settings/environments.h"
+
+#include <algorithm>
+#include <climits>
+#include <utility>
+
+#include "text/sjis.h"
+
+namespace zarnik::settings {
+
+namespace {
+
+constexpr std::string_view kNamesSection = "Cname";
+
+std::string NameKey(std::int64_t n) { return "cnam" + std::to_string(n); }
+std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
+std::string FileKey(std::int64_t k) { return "file" + std::to_string(k); }
+
+// The number in a key spelled prefix + decimal digits without leading zeros (letter
+// case ignored), or -1.
+std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
+    if (key.size() <= prefix.size() || !text::EqualsNoCase(key.substr(0, prefix.size()), prefix)) return -1;
+    std::string_view digits = key.substr(prefix.size());
+    if (digits.size() > 1 && digits[0] == '0') return -1;
+    std::int64_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+        if (n > INT32_MAX) return -1;
+    }
+    return n;
+}
+
+}  // namespace
+
+// ---- EnvList ----
+
+SrcCnf* EnvList::Find(std::int32_t id) {
+    int pos = IndexOfEnv(id);
+    return pos < 0 ? nullptr : &envs_[static_cast<std::size_t>(pos)];
+}
+
+int EnvList::IndexOfEnv(std::int32_t id) const {
+    for (std::size_t i = 0; i < envs_.size(); ++i)
+        if (envs_[i].EnvId == id) return static_cast<int>(i);
+    return -1;
+}
+
+std::int32_t EnvList::EnvIdAt(int pos) const {
+    return pos >= 0 && pos < Count() ? envs_[static_cast<std::size_t>(pos)].EnvId : 0;
+}
+
+std::int32_t EnvList::AddEnv(std::string name, std::int32_t atEnd) {
+    std::int32_t highest = 0;
+    for (const auto& e : envs_) highest = std::max(highest, e.EnvId);
+    std::int32_t id = highest + (highest < INT32_MAX ? 1 : 0);
+    if (highest == INT32_MAX) {  // no room above: the smallest id not in use
+        id = 1;
+        while (IndexOfEnv(id) >= 0) ++id;
+    }
+    SrcCnf env;
+    env.EnvId = id;
+    env.EnvName = std::move(name);
+    if (atEnd)
+        envs_.push_back(std::move(env));
+    else
+        envs_.insert(envs_.begin(), std::move(env));
+    return id;
+}
+
+int EnvList::DeleteEnv(std::int32_t id) {
+    int pos = IndexOfEnv(id);
+    if (pos < 0) return 0;
+    envs_.erase(envs_.begin() + pos);
+    return Count();
+}
+
+bool EnvList::SwapEnvs(std::int32_t a, std::int32_t b) {
+    int pa = IndexOfEnv(a), pb = IndexOfEnv(b);
+    if (pa < 0 || pb < 0) return false;
+    std::swap(envs_[static_cast<std::size_t>(pa)], envs_[static_cast<std::size_t>(pb)]);
+    return true;
+}
+
+bool EnvList::RenameEnv(std::int32_t id, std::string name) {
+    SrcCnf* e = Find(id);
+    if (!e) return false;
+    e->EnvName = std::move(name);
+    return true;
+}
+
+bool EnvList::StoreEnv(std::int32_t id, const Lines& lines, const Lines& memo) {
+    SrcCnf* e = Find(id);
+    if (!e) return false;
+    e->TargetLines = lines;
+    e->MemoLines = memo;
+    return true;
+}
+
+bool EnvList::FetchEnv(std::int32_t id, Lines& lines, Lines& memo) const {
+    int pos = IndexOfEnv(id);
+    if (pos < 0) return false;
+    lines = envs_[static_cast<std::size_t>(pos)].TargetLines;
+    memo = envs_[static_cast<std::size_t>(pos)].MemoLines;
+    return true;
+}
+
+int EnvList::EnvNames(Lines& out) const {
+    out.clear();
+    for (const auto& e : envs_) out.push_back(e.EnvName);
+    return Count();
+}
+
+void EnvList::ClearEnvs() {
+    while (!envs_.empty()) envs_.pop_back();
+}
+
+bool EnvList::CopyEnvs(EnvList& dest) const {
+    if (&dest == this) return true;
+    dest.envs_.insert(dest.envs_.end(), envs_.begin(), envs_.end());
+    return true;
+}
+
+void EnvList::RenumberEnvs() {
+    std::int32_t id = 0;
+    for (auto& e : envs_) e.EnvId = ++id;
+}
+
+// ---- memo files ----
+
+const std::string& DefaultEnvName() {
+    static const std::string name = text::Utf8ToSjis("開発環境(1)");
+    return name;
+}
+
+std::string MemoFileName(const std::string& folder, std::int32_t n) {
+    return folder + "memo" + std::to_string(n) + ".dat";
+}
+
+Lines SplitMemoText(std::string_view t) {
+    Lines out;
+    std::size_t pos = 0;
+    while (pos < t.size()) {
+        std::size_t end = t.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            out.emplace_back(t.substr(pos));
+            break;
+        }
+        out.emplace_back(t.substr(pos, end - pos));
+        pos = end + ((t[end] == '\r' && end + 1 < t.size() && t[end + 1] == '\n') ? 2 : 1);
+    }
+    return out;
+}
+
+std::string JoinMemoLines(const Lines& lines) {
+    std::string out;
+    for (const auto& l : lines) out.append(l).append("\r\n");
+    return out;
+}
+
+MemoRead ReadMemoFile(const std::string& path, Lines& out) {
+    out.clear();
+    if (KindOfPath(path) != PathKind::File) return MemoRead::Missing;
+    std::string content;
+    if (!ReadWholeFile(path, content)) return MemoRead::Unreadable;
+    out = SplitMemoText(content);
+    return MemoRead::Read;
+}
+
+std::string MemoWriteMessage(const std::string& path) {
+    static const std::string head = text::Utf8ToSjis("ﾌｧｲﾙ ");
+    static const std::string tail = text::Utf8ToSjis(" を作成できません");
+    return head + text::Utf8ToSjis(path) + tail;
+}
+
+void MemoStage::Write(std::int32_t pos, const Lines& memo) {
+    std::string path = MemoFileName(folder_, pos);
+    StagedFile file;
+    if (!file.Prepare(path, JoinMemoLines(memo))) throw SaveFailure(MemoWriteMessage(path));
+    writes_[pos] = std::move(file);
+}
+
+void MemoStage::Keep(std::int32_t pos, const std::string& from) { keeps_[pos] = from; }
+
+void MemoStage::Clear(std::int32_t pos) { clears_.insert(pos); }
+
+void MemoStage::Commit() {
+    // Kept files first leave their old names, so that nothing written or moved to
+    // a position can land on a file that still has to move.
+    std::erase_if(keeps_, [](const auto& keep) { return KindOfPath(keep.second) == PathKind::Missing; });
+    std::vector<std::pair<std::string, StagedFile>> moves;
+    for (const auto& [pos, from] : keeps_) {
+        std::string dest = MemoFileName(folder_, pos);
+        if (from == dest) continue;
+        StagedFile move;
+        if (!move.PrepareMove(from, dest)) throw SaveFailure(MemoWriteMessage(dest));
+        moves.emplace_back(dest, std::move(move));
+    }
+    for (auto& [dest, move] : moves)
+        if (!move.Commit()) throw SaveFailure(MemoWriteMessage(dest));
+    for (auto& [pos, file] : writes_)
+        if (!file.Commit()) throw SaveFailure(MemoWriteMessage(MemoFileName(folder_, pos)));
+    for (std::int32_t pos : clears_) {
+        if (writes_.contains(pos) || keeps_.contains(pos)) continue;
+        std::string path = MemoFileName(folder_, pos);
+        if (!RemoveFileIfPresent(path)) throw SaveFailure(MemoWriteMessage(path));
+    }
+    writes_.clear();
+    keeps_.clear();
+    clears_.clear();
+}
+
+// ---- loading and saving ----
+
+void SetDefaultEnvironments(EnvList& envs) {
+    envs.ClearEnvs();
+    envs.AddEnv(DefaultEnvName(), 1);
+}
+
+std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
+                                          std::int32_t& loadedEnvCount) {
+    std::vector<std::string> unreadable;
+    const auto pairs = ini.ReadSection(kNamesSection);
+    Lines names;
+    for (std::size_t i = 1; i <= pairs.size(); ++i)
+        names.push_back(ini.Find(kNamesSection, NameKey(static_cast<std::int64_t>(i))).value_or(""));
+    if (names.empty()) names.push_back(DefaultEnvName());
+
+    envs.ClearEnvs();
+    for (auto& name : names) envs.AddEnv(std::move(name), 1);
+    loadedEnvCount = envs.Count();
+
+    for (int p = 1; p <= envs.Count(); ++p) {
+        std::vector<std::pair<std::int64_t, std::string>> numbered;
+        for (auto& [key, value] : ini.ReadSection(FilesSection(p), true)) {
+            std::int64_t k = NumberedKey(key, "file");
+            if (k >= 0) numbered.emplace_back(k, std::move(value));
+        }
+        std::stable_sort(numbered.begin(), numbered.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        Lines lines;
+        for (auto& [k, value] : numbered) lines.push_back(std::move(value));
+
+        Lines memo;
+        std::string memoPath = MemoFileName(folder, p);
+        if (ReadMemoFile(memoPath, memo) == MemoRead::Unreadable) {
+            unreadable.push_back(memoPath);
+            envs.At(p - 1).KeptMemoFile = memoPath;
+        }
+        envs.StoreEnv(envs.EnvIdAt(p - 1), lines, memo);
+    }
+    return unreadable;
+}
+
+void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvCount, MemoStage& memos) {
+    const std::int32_t count = envs.Count();
+    const std::string& folder = memos.Folder();
+
+    // Names the last load never saw (a hand-edited Cname with gaps), with their
+    // target lines and memo files. They move up to follow the environments, so the
+    // next start loads them.
+    struct Orphan {
+        std::int64_t from;
+        std::string name;
+        IniFile::Pairs lines;
+    };
+    std::vector<Orphan> orphans;
+    for (auto& [key, value] : ini.ReadSection(kNamesSection)) {
+        std::int64_t j = NumberedKey(key, "cnam");
+        if (j == 0 || j > loadedEnvCount) orphans.push_back({j, std::move(value), {}});
+    }
+    std::sort(orphans.begin(), orphans.end(),
+              [](const Orphan& a, const Orphan& b) { return a.from < b.from; });
+    for (auto& o : orphans) {
+        o.lines = ini.ReadSection(FilesSection(o.from), true);
+        ini.EraseSection(FilesSection(o.from));
+    }
+
+    for (std::int32_t n = 1; n <= loadedEnvCount; ++n) {
+        ini.EraseSection(FilesSection(n));
+        memos.Clear(n);
+    }
+
+    ini.EraseSection(kNamesSection);
+    for (std::int32_t i = 1; i <= count; ++i)
+        ini.WriteString(kNamesSection, NameKey(i), envs.At(i - 1).EnvName, true);
+    std::int64_t to = count;
+    for (const auto& o : orphans) {
+        ++to;
+        ini.WriteString(kNamesSection, NameKey(to), o.name, true);
+        ini.EraseSection(FilesSection(to));
+        for (const auto& [key, value] : o.lines) ini.WriteString(FilesSection(to), key, value, true);
+        std::string memo = MemoFileName(folder, static_cast<std::int32_t>(o.from));
+        if (KindOfPath(memo) == PathKind::File) memos.Keep(static_cast<std::int32_t>(to), memo);
+    }
+
+    for (std::int32_t i = 1; i <= count; ++i) {
+        const SrcCnf& env = envs.At(i - 1);
+        if (!env.KeptMemoFile.empty())
+            memos.Keep(i, env.KeptMemoFile);
+        else if (!env.MemoLines.empty())
+            memos.Write(i, env.MemoLines);
+        // A section left from a hand edit is replaced, never mixed with these lines.
+        std::int64_t k = 0;
+        for (const auto& line : env.TargetLines) {
+            if (line.empty()) continue;
+            if (k == 0) ini.EraseSection(FilesSection(i));
+            ini.WriteString(FilesSection(i), FileKey(k++), line);
+        }
+    }
+}
+
+}  // namespace zarnik::settings

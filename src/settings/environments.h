@@ -1,0 +1,139 @@
+// Source environments: named lists of target lines with a memo each, the ordered
+// list that holds them, and how they are stored: names and target lines in the INI
+// file (sections Cname and FILES_n), memos in memo<n>.dat beside the INI file.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/ini_file.h"
+#include "settings/safe_file.h"
+
+namespace zarnik::settings {
+
+using Lines = std::vector<std::string>;
+
+struct SrcCnf {
+    std::int32_t EnvId = 0;
+    std::string EnvName;  // Shift-JIS
+    Lines TargetLines;    // Shift-JIS
+    Lines MemoLines;      // Shift-JIS
+    // A memo file that exists but could not be read at start-up. It is kept as it
+    // is: saves move it along with its environment and never overwrite it, so
+    // MemoLines of such an environment are not saved. Empty normally.
+    std::string KeptMemoFile;
+
+    bool operator==(const SrcCnf&) const = default;
+};
+
+// The ordered environments; position 0 is the first tab. Ids identify an
+// environment within its list and are not positions.
+class EnvList {
+public:
+    int Count() const { return static_cast<int>(envs_.size()); }
+    const SrcCnf& At(int pos) const { return envs_.at(static_cast<std::size_t>(pos)); }
+    SrcCnf& At(int pos) { return envs_.at(static_cast<std::size_t>(pos)); }
+
+    // First position whose id matches, or -1.
+    int IndexOfEnv(std::int32_t id) const;
+    // The id at pos, or 0 when pos is outside 0 .. Count() - 1.
+    std::int32_t EnvIdAt(int pos) const;
+    // A new environment with id = highest id + 1 (1 in an empty list), no lines and
+    // no memo; appended when atEnd is nonzero, else inserted at the head.
+    std::int32_t AddEnv(std::string name, std::int32_t atEnd);
+    // Number of environments left, or 0 when the id is unknown.
+    int DeleteEnv(std::int32_t id);
+    bool SwapEnvs(std::int32_t a, std::int32_t b);
+    bool RenameEnv(std::int32_t id, std::string name);
+    bool StoreEnv(std::int32_t id, const Lines& lines, const Lines& memo);
+    bool FetchEnv(std::int32_t id, Lines& lines, Lines& memo) const;
+    // out := the names in list order; returns their number.
+    int EnvNames(Lines& out) const;
+    void ClearEnvs();
+    // Appends a deep copy of every environment (same ids) to dest.
+    bool CopyEnvs(EnvList& dest) const;
+    // Ids := 1, 2, ... n in list order.
+    void RenumberEnvs();
+
+    bool operator==(const EnvList&) const = default;
+
+private:
+    SrcCnf* Find(std::int32_t id);
+    std::vector<SrcCnf> envs_;
+};
+
+// "開発環境(1)" in Shift-JIS.
+const std::string& DefaultEnvName();
+
+// folder (ending in "/") + "memo" + n + ".dat".
+std::string MemoFileName(const std::string& folder, std::int32_t n);
+
+// A memo file's lines: CR LF, a lone CR and a lone LF all end a line; text after
+// the last line break is a line too.
+Lines SplitMemoText(std::string_view text);
+// Every line followed by CR LF.
+std::string JoinMemoLines(const Lines& lines);
+
+enum class MemoRead { Missing, Read, Unreadable };
+// A folder or anything else that is not a regular file counts as missing: it is
+// never opened.
+MemoRead ReadMemoFile(const std::string& path, Lines& out);
+
+// The live list as it is without an INI file: one environment "開発環境(1)".
+void SetDefaultEnvironments(EnvList& envs);
+
+// Builds the list from an INI file that exists, reading the memo files from
+// folder. Returns the paths of memo files that exist but could not be read; those
+// environments keep them (SrcCnf::KeptMemoFile) and start with an empty memo.
+//
+// Target lines are the values of the keys file0, file1, ... present in FILES_n,
+// in the order of their numbers, however many there are and whatever gaps lie
+// between them; names and target lines are taken whole, however long.
+std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
+                                          std::int32_t& loadedEnvCount);
+
+// The memo files of one save. Nothing on disk changes until Commit, which the
+// caller runs once the INI file is in place; a MemoStage dropped before that leaves
+// every memo file as it was.
+class MemoStage {
+public:
+    explicit MemoStage(std::string folder) : folder_(std::move(folder)) {}
+
+    // Writes the memo of position pos to its temporary file now. Throws SaveFailure
+    // ("ﾌｧｲﾙ %s を作成できません").
+    void Write(std::int32_t pos, const Lines& memo);
+    // The existing file from becomes position pos's memo file as it is.
+    void Keep(std::int32_t pos, const std::string& from);
+    // Position pos's memo file is removed unless something is written or kept there.
+    void Clear(std::int32_t pos);
+    // Moves kept files, puts written ones in place and removes cleared ones. Throws
+    // SaveFailure.
+    void Commit();
+
+    const std::string& Folder() const { return folder_; }
+
+private:
+    std::string folder_;
+    std::map<std::int32_t, StagedFile> writes_;
+    std::map<std::int32_t, std::string> keeps_;
+    std::set<std::int32_t> clears_;
+};
+
+// Writes the names and target lines into ini and stages the memo files. Positions
+// 1 .. loadedEnvCount lose their old FILES_n section and memo file; each
+// environment's memo and non-empty target lines (file0, file1, ... without gaps)
+// are written at its position. An empty name is written as "" so that it still
+// counts at the next start. Names under Cname beyond loadedEnvCount (from a
+// hand-edited file, never loaded) are kept together with their FILES_n section and
+// memo file, renumbered past the environments when the list has grown into them.
+// The caller sets loadedEnvCount to envs.Count() once everything is on disk.
+void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvCount, MemoStage& memos);
+
+// Message for a memo file that cannot be written: "ﾌｧｲﾙ %s を作成できません".
+std::string MemoWriteMessage(const std::string& path);
+
+}  // namespace zarnik::settings

@@ -1,0 +1,253 @@
+#include "settings/ini_file.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_set>
+
+#include "settings/settings.h"
+#include "text/sjis.h"
+
+namespace zarnik::settings {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool IsQuoted(std::string_view s) { return s.size() >= 2 && s.front() == '"' && s.back() == '"'; }
+
+std::string_view Unquote(std::string_view raw) { return IsQuoted(raw) ? raw.substr(1, raw.size() - 2) : raw; }
+
+// The text stored after "=" for a value.
+std::string Encode(std::string_view value, bool markEmpty) {
+    std::string v(value);
+    std::replace_if(
+        v.begin(), v.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (v.empty()) return markEmpty ? "\"\"" : "";
+    if (IsBlank(v.front()) || IsBlank(v.back()) || IsQuoted(v)) return '"' + v + '"';
+    return v;
+}
+
+// Position of the "]" closing a section header that starts with "[", or npos.
+// "]" can be the second byte of a double-byte character, so the scan steps by character.
+std::size_t FindClosingBracket(std::string_view line) {
+    for (std::size_t i = 1; i < line.size(); i += text::CharLength(line, i))
+        if (line[i] == ']') return i;
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string FoldIniName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t len = text::CharLength(name, i);
+        if (len == 2) {
+            out.append(name.substr(i, 2));
+        } else {
+            out.push_back(static_cast<char>(text::AsciiLower(static_cast<unsigned char>(name[i]))));
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string_view CutAtCharBoundary(std::string_view s, std::size_t max) {
+    if (s.size() <= max) return s;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        std::size_t len = text::CharLength(s, pos);
+        if (pos + len > max) break;
+        pos += len;
+    }
+    return s.substr(0, pos);
+}
+
+void IniFile::Section::Reindex() {
+    index.clear();
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].isEntry) index.emplace(lines[i].foldedKey, i);
+}
+
+IniFile::IniFile(std::string_view content) {
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t end = content.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = content.size();
+        std::string_view line = content.substr(pos, end - pos);
+        pos = end;
+        if (pos < content.size())
+            pos += (content[pos] == '\r' && pos + 1 < content.size() && content[pos + 1] == '\n') ? 2 : 1;
+
+        std::string_view t = Trim(line);
+        if (t.empty()) continue;
+        if (t.front() == '[') {
+            std::size_t close = FindClosingBracket(t);
+            if (close != std::string_view::npos) {
+                Section s;
+                s.name = std::string(Trim(t.substr(1, close - 1)));
+                s.folded = FoldIniName(s.name);
+                s.header = std::string(line);
+                sections_.push_back(std::move(s));
+                continue;
+            }
+        }
+        Line l;
+        l.text = std::string(line);
+        std::size_t eq = t.find('=');
+        if (t.front() != ';' && eq != std::string_view::npos && !Trim(t.substr(0, eq)).empty()) {
+            l.isEntry = true;
+            l.key = std::string(Trim(t.substr(0, eq)));
+            l.foldedKey = FoldIniName(l.key);
+            l.raw = std::string(Trim(t.substr(eq + 1)));
+        }
+        if (sections_.empty()) {
+            preamble_.push_back(std::move(l.text));
+        } else {
+            Section& s = sections_.back();
+            if (l.isEntry) s.index.emplace(l.foldedKey, s.lines.size());
+            s.lines.push_back(std::move(l));
+        }
+    }
+}
+
+std::string IniFile::ToText() const {
+    std::string out;
+    for (const auto& p : preamble_) out.append(p).append(kLineEnd);
+    for (const auto& s : sections_) {
+        if (!out.empty()) out.append(kLineEnd);
+        if (s.header.empty())
+            out.append("[").append(s.name).append("]");
+        else
+            out.append(s.header);
+        out.append(kLineEnd);
+        for (const auto& l : s.lines) {
+            if (l.text.empty())
+                out.append(l.key).append("=").append(l.raw);
+            else
+                out.append(l.text);
+            out.append(kLineEnd);
+        }
+    }
+    return out;
+}
+
+bool IniFile::HasSection(std::string_view section) const {
+    std::string folded = FoldIniName(section);
+    return std::any_of(sections_.begin(), sections_.end(),
+                       [&](const Section& s) { return s.folded == folded; });
+}
+
+const IniFile::Line* IniFile::FindLine(std::string_view folded, std::string_view foldedKey) const {
+    std::string key(foldedKey);
+    for (const auto& s : sections_) {
+        if (s.folded != folded) continue;
+        auto it = s.index.find(key);
+        if (it != s.index.end()) return &s.lines[it->second];
+    }
+    return nullptr;
+}
+
+IniFile::Line* IniFile::FindLine(std::string_view folded, std::string_view foldedKey) {
+    return const_cast<Line*>(static_cast<const IniFile*>(this)->FindLine(folded, foldedKey));
+}
+
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+    const Line* l = FindLine(FoldIniName(section), FoldIniName(key));
+    if (!l) return std::nullopt;
+    return std::string(Unquote(l->raw));
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+    const Line* l = FindLine(FoldIniName(section), FoldIniName(key));
+    if (!l) return std::string(fallback);
+    return std::string(CutAtCharBoundary(Unquote(l->raw), kMaxStringLength));
+}
+
+std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
+                                  std::int32_t fallback) const {
+    const Line* l = FindLine(FoldIniName(section), FoldIniName(key));
+    return l ? IniIntegerOr(Unquote(l->raw), fallback) : fallback;
+}
+
+IniFile::Pairs IniFile::ReadSection(std::string_view section, bool includeEmpty) const {
+    std::string folded = FoldIniName(section);
+    Pairs out;
+    std::unordered_set<std::string> seen;
+    for (const auto& s : sections_) {
+        if (s.folded != folded) continue;
+        for (const auto& l : s.lines) {
+            if (!l.isEntry || !seen.insert(l.foldedKey).second) continue;
+            if (l.raw.empty() && !includeEmpty) continue;
+            out.emplace_back(l.key, std::string(Unquote(l.raw)));
+        }
+    }
+    return out;
+}
+
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value,
+                          bool markEmpty) {
+    std::string folded = FoldIniName(section);
+    std::string foldedKey = FoldIniName(key);
+    std::string raw = Encode(value, markEmpty);
+    if (Line* l = FindLine(folded, foldedKey)) {
+        std::string_view current = Unquote(l->raw);
+        if (current.size() > kMaxStringLength && CutAtCharBoundary(current, kMaxStringLength) == value)
+            return;
+        if (l->raw == raw) return;  // the line keeps its spelling
+        l->raw = std::move(raw);
+        l->text.clear();
+        return;
+    }
+    auto it = std::find_if(sections_.begin(), sections_.end(),
+                           [&](const Section& s) { return s.folded == folded; });
+    if (it == sections_.end()) {
+        Section s;
+        s.name = std::string(section);
+        s.folded = folded;
+        sections_.push_back(std::move(s));
+        it = sections_.end() - 1;
+    }
+    Line l;
+    l.isEntry = true;
+    l.key = std::string(key);
+    l.foldedKey = foldedKey;
+    l.raw = std::move(raw);
+    it->index.emplace(std::move(foldedKey), it->lines.size());
+    it->lines.push_back(std::move(l));
+}
+
+void IniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::EraseSection(std::string_view section) {
+    std::string folded = FoldIniName(section);
+    std::erase_if(sections_, [&](const Section& s) { return s.folded == folded; });
+}
+
+void IniFile::DeleteKey(std::string_view section, std::string_view key) {
+    std::string folded = FoldIniName(section);
+    std::string foldedKey = FoldIniName(key);
+    std::vector<std::size_t> emptied;
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        Section& s = sections_[i];
+        if (s.folded != folded || !s.index.contains(foldedKey)) continue;
+        std::erase_if(s.lines, [&](const Line& l) { return l.isEntry && l.foldedKey == foldedKey; });
+        s.Reindex();
+        if (s.lines.empty()) emptied.push_back(i);
+    }
+    for (auto it = emptied.rbegin(); it != emptied.rend(); ++it)
+        sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(*it));
+}
+
+}  // namespace zarnik::settings

@@ -1,0 +1,324 @@
+#include "settings/persist.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "text/sjis.h"
+
+namespace zarnik::settings {
+
+namespace {
+
+constexpr std::int32_t kWrittenVersion = 271;
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty()) folder = ".";
+    if (folder.back() != '/') folder.push_back('/');
+    return folder;
+}
+
+void SetDefaultFolders(ProgramPaths& p) {
+    std::string folder = text::RemoveTrailingBackslash(text::Utf8ToSjis(p.ProgramFolder));
+    p.OpenFolder = p.SaveFolder = p.BrowseFolder = folder;
+}
+
+void ReadRect(const IniFile& ini, std::string_view section, Rect& r) {
+    r.Left = ini.ReadInteger(section, "Left", r.Left);
+    r.Top = ini.ReadInteger(section, "Top", r.Top);
+    r.Width = ini.ReadInteger(section, "Width", r.Width);
+    r.Height = ini.ReadInteger(section, "Height", r.Height);
+}
+
+void WriteRect(IniFile& ini, std::string_view section, const Rect& r) {
+    ini.WriteInteger(section, "Left", r.Left);
+    ini.WriteInteger(section, "Top", r.Top);
+    ini.WriteInteger(section, "Width", r.Width);
+    ini.WriteInteger(section, "Height", r.Height);
+}
+
+struct PaneKeys {
+    const char* Font;
+    const char* Back;
+    S_SVFINF S_CNF::*FontField;
+    std::string S_CNF::*BackField;
+};
+constexpr PaneKeys kPanes[] = {
+    {"Font_Fold", "Bcol_Fold", &S_CNF::Font_Fold, &S_CNF::Bcol_Fold},
+    {"Font_Memo", "Bcol_Memo", &S_CNF::Font_Memo, &S_CNF::Bcol_Memo},
+    {"Font_Rslt", "Bcol_Rslt", &S_CNF::Font_Rslt, &S_CNF::Bcol_Rslt},
+};
+
+struct IntField {
+    const char* Key;
+    std::int32_t S_CNF::*Field;
+};
+constexpr IntField kMainFormSwitches[] = {
+    {"ToolBar", &S_CNF::ToolBar}, {"StatusBar", &S_CNF::StatusBar}, {"YokoBar", &S_CNF::YokoBar},
+    {"TlbFlat", &S_CNF::TlbFlat}, {"MemoDsp", &S_CNF::MemoDsp},     {"MemoWid", &S_CNF::MemoWid},
+};
+constexpr IntField kSrcCnfFields[] = {{"TabPos", &S_CNF::TabPos},
+                                      {"TabDsp", &S_CNF::TabDsp},
+                                      {"TabIdx", &S_CNF::TabIdx},
+                                      {"AddKind", &S_CNF::AddKind}};
+
+void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
+    S_CNF& c = st.Cnf;
+    MainPlacementRec& main = st.Place.MainPlacement;
+
+    c.Version = ini.ReadInteger("Pelorand", "Version", c.Version);
+    // Folders are paths and are taken whole, however long.
+    st.Paths.OpenFolder = ini.Find("Pelorand", "Open").value_or(st.Paths.OpenFolder);
+    st.Paths.SaveFolder = ini.Find("Pelorand", "Save").value_or(st.Paths.SaveFolder);
+    st.Paths.BrowseFolder = ini.Find("Pelorand", "Fold").value_or(st.Paths.BrowseFolder);
+
+    main.Maximized = ini.ReadInteger("MainForm", "WinState", main.Maximized);
+    ReadRect(ini, "MainForm", main.Bounds);
+    main.Pnl_H = ini.ReadInteger("MainForm", "Pnl_H", main.Pnl_H);
+    for (const auto& f : kMainFormSwitches) c.*f.Field = ini.ReadInteger("MainForm", f.Key, c.*f.Field);
+
+    // The older form of the result font; a Font_Rslt key overrides it.
+    c.Font_Rslt.FaceName = ini.ReadString("Font", "FontName", c.Font_Rslt.FaceName);
+    c.Font_Rslt.PointSize = ini.ReadInteger("Font", "FontSize", c.Font_Rslt.PointSize);
+    c.Font_Rslt.StyleBits =
+        static_cast<std::uint8_t>(ini.ReadInteger("Font", "FontStyl", c.Font_Rslt.StyleBits) & 0xFF);
+
+    for (const auto& p : kPanes) {
+        TextToFont(ini.ReadString("Settei", p.Font, ""), c.*p.FontField);
+        c.*p.BackField = ini.ReadString("Settei", p.Back, c.*p.BackField);
+    }
+    for (const auto& k : SetteiIntKeys()) {
+        std::int32_t fallback = std::string_view(k.Key) == "FmSizeIndex" ? 0 : c.*k.Field;
+        c.*k.Field = ini.ReadInteger("Settei", k.Key, fallback);
+    }
+    c.HTM = ini.ReadString("Settei", "HTM", c.HTM);
+
+    for (std::size_t i = 0; i < c.Exts.size(); ++i)
+        c.Exts[i] = ini.ReadString("Exts", ExtsKeys()[i], c.Exts[i]);
+    RebuildExtensionLists(c);
+
+    c.OpenDlgIndex = ini.ReadInteger("OpenDlg", "Index", c.OpenDlgIndex);
+    ReadRect(ini, "SrcCnf", st.Place.EditorPlacement);
+    for (const auto& f : kSrcCnfFields) c.*f.Field = ini.ReadInteger("SrcCnf", f.Key, c.*f.Field);
+
+    if (ini.ReadInteger("MainToolBar", "Rev", 0) == 2) {
+        ToolBarRecord t;
+        t.Visible = ini.ReadInteger("MainToolBar", "Visible", t.Visible);
+        t.DockedTo = ini.ReadString("MainToolBar", "DockedTo", t.DockedTo);
+        t.DockRow = ini.ReadInteger("MainToolBar", "DockRow", t.DockRow);
+        t.DockPos = ini.ReadInteger("MainToolBar", "DockPos", t.DockPos);
+        t.FloatLeft = ini.ReadInteger("MainToolBar", "FloatLeft", t.FloatLeft);
+        t.FloatTop = ini.ReadInteger("MainToolBar", "FloatTop", t.FloatTop);
+        st.ToolBar = t;
+    }
+
+    report.UnreadableMemos = LoadEnvironments(ini, st.Paths.DataFolder, st.Envs, st.LoadedEnvCount);
+}
+
+void WriteSettings(IniFile& ini, const ProgramState& st) {
+    const S_CNF& c = st.Cnf;
+    const MainPlacementRec& main = st.Place.MainPlacement;
+
+    ini.WriteString("Pelorand", "Title", "Zarnik");
+    ini.WriteString("Pelorand", "Name", "ZRNK");
+    ini.WriteInteger("Pelorand", "Version", kWrittenVersion);
+    ini.WriteString("Pelorand", "Open", st.Paths.OpenFolder);
+    ini.WriteString("Pelorand", "Save", st.Paths.SaveFolder);
+    ini.WriteString("Pelorand", "Fold", st.Paths.BrowseFolder);
+
+    ini.WriteInteger("MainForm", "WinState", main.Maximized);
+    WriteRect(ini, "MainForm", main.Bounds);
+    ini.WriteInteger("MainForm", "Pnl_H", main.Pnl_H);
+    for (const auto& f : kMainFormSwitches) ini.WriteInteger("MainForm", f.Key, c.*f.Field);
+
+    for (const char* key : {"FontName", "FontSize", "FontStyl"}) ini.DeleteKey("Font", key);
+
+    for (const auto& p : kPanes) {
+        ini.WriteString("Settei", p.Font, FontToText(c.*p.FontField));
+        ini.WriteString("Settei", p.Back, c.*p.BackField);
+    }
+    for (const auto& k : SetteiIntKeys()) ini.WriteInteger("Settei", k.Key, c.*k.Field);
+    ini.WriteString("Settei", "HTM", c.HTM);
+
+    for (std::size_t i = 0; i < c.Exts.size(); ++i) ini.WriteString("Exts", ExtsKeys()[i], c.Exts[i]);
+    ini.WriteInteger("OpenDlg", "Index", c.OpenDlgIndex);
+    WriteRect(ini, "SrcCnf", st.Place.EditorPlacement);
+    for (const auto& f : kSrcCnfFields) ini.WriteInteger("SrcCnf", f.Key, c.*f.Field);
+}
+
+void WriteToolBar(IniFile& ini, const ToolBarRecord& t) {
+    ini.WriteInteger("MainToolBar", "Rev", t.Rev);
+    ini.WriteInteger("MainToolBar", "Visible", t.Visible);
+    ini.WriteString("MainToolBar", "DockedTo", t.DockedTo);
+    ini.WriteInteger("MainToolBar", "DockRow", t.DockRow);
+    ini.WriteInteger("MainToolBar", "DockPos", t.DockPos);
+    ini.WriteInteger("MainToolBar", "FloatLeft", t.FloatLeft);
+    ini.WriteInteger("MainToolBar", "FloatTop", t.FloatTop);
+}
+
+// After a save: a kept memo file now lies at its environment's position (or was
+// removed by the user in the meantime).
+void UpdateKeptMemoFiles(ProgramState& st) {
+    for (int i = 0; i < st.Envs.Count(); ++i) {
+        SrcCnf& env = st.Envs.At(i);
+        if (env.KeptMemoFile.empty()) continue;
+        std::string path = MemoFileName(st.Paths.DataFolder, i + 1);
+        env.KeptMemoFile = KindOfPath(path) == PathKind::File ? path : "";
+    }
+}
+
+}  // namespace
+
+// ---- where the files live ----
+
+std::string ConfigHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && home[0] != '\0') return std::string(home) + "/.config";
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return std::string(pw->pw_dir) + "/.config";
+    return ".config";
+}
+
+ProgramPaths LocateProgramPaths(const std::string& programFile, const std::string& configHome) {
+    std::filesystem::path program(programFile);
+    ProgramPaths p;
+    p.ProgramFolder = WithSlash(program.parent_path().string());
+    std::string iniName = program.stem().string() + ".ini";
+    if (access(p.ProgramFolder.c_str(), W_OK) == 0)
+        p.DataFolder = p.ProgramFolder;
+    else
+        p.DataFolder = WithSlash(configHome) + "zarnik/";
+    p.IniPath = p.DataFolder + iniName;
+    SetDefaultFolders(p);
+    return p;
+}
+
+ProgramPaths LocateProgramPaths(const std::string& programFile) {
+    return LocateProgramPaths(programFile, ConfigHome());
+}
+
+ProgramPaths PathsForIniFile(const std::string& programFile, const std::string& iniPath) {
+    ProgramPaths p;
+    p.ProgramFolder = WithSlash(std::filesystem::path(programFile).parent_path().string());
+    p.DataFolder = WithSlash(std::filesystem::path(iniPath).parent_path().string());
+    p.IniPath = iniPath;
+    SetDefaultFolders(p);
+    return p;
+}
+
+// ---- start-up and close ----
+
+ProgramState MakeStartState(ProgramPaths paths, std::int32_t screenWidth, std::int32_t screenHeight) {
+    ProgramState st;
+    st.Paths = std::move(paths);
+    st.Cnf = MakeDefaultSettings();
+    SetDefaultPlacement(st.Place, screenWidth, screenHeight);
+    return st;
+}
+
+LoadReport LoadSettings(ProgramState& st) {
+    LoadReport report;
+    st.LoadedEnvCount = 0;
+    PathKind kind = KindOfPath(st.Paths.IniPath);
+    std::string content;
+    if (kind == PathKind::Missing) {
+        SetDefaultEnvironments(st.Envs);
+        return report;
+    }
+    report.IniFound = true;
+    if (kind != PathKind::File || !ReadWholeFile(st.Paths.IniPath, content)) {
+        report.IniUnreadable = true;
+        SetDefaultEnvironments(st.Envs);
+        return report;
+    }
+    ApplyIni(IniFile(content), st, report);
+    return report;
+}
+
+std::string IniWriteMessage(const std::string& iniPath) {
+    static const std::string tail = text::Utf8ToSjis(" に書き込めません");
+    return text::Utf8ToSjis(iniPath) + tail;
+}
+
+void SaveSettings(ProgramState& st, const WindowState& win) {
+    st.Cnf.TabIdx = win.TabIndex;
+    st.Envs.StoreEnv(st.Envs.EnvIdAt(win.TabIndex), win.TargetLines, win.MemoLines);
+    MainPlacementRec& main = st.Place.MainPlacement;
+    if (win.Maximized) {
+        main.Maximized = 1;  // the bounds stay those last recorded for the normal window
+    } else {
+        main.Maximized = 0;
+        main.Bounds = win.Bounds;
+    }
+    main.Pnl_H = win.PaneHeight;
+    st.ToolBar = win.ToolBar;
+
+    const std::string& iniPath = st.Paths.IniPath;
+    std::error_code ec;
+    std::filesystem::create_directories(st.Paths.DataFolder, ec);
+    if (ec) throw SaveFailure(IniWriteMessage(iniPath));
+
+    // The file is updated, not recreated: keys and sections the program does not
+    // know stay. A file that exists but cannot be read is never replaced.
+    IniFile ini;
+    PathKind kind = KindOfPath(iniPath);
+    if (kind != PathKind::Missing) {
+        std::string content;
+        if (kind != PathKind::File || !ReadWholeFile(iniPath, content))
+            throw SaveFailure(IniWriteMessage(iniPath));
+        ini = IniFile(content);
+    }
+
+    WriteSettings(ini, st);
+    MemoStage memos(st.Paths.DataFolder);
+    SaveEnvironments(ini, st.Envs, st.LoadedEnvCount, memos);
+    WriteToolBar(ini, win.ToolBar);
+
+    StagedFile file;
+    if (!file.Prepare(iniPath, ini.ToText()) || !file.Commit()) throw SaveFailure(IniWriteMessage(iniPath));
+    try {
+        memos.Commit();
+    } catch (const SaveFailure&) {
+        st.LoadedEnvCount = std::max(st.LoadedEnvCount, st.Envs.Count());
+        throw;
+    }
+    st.LoadedEnvCount = st.Envs.Count();
+    UpdateKeptMemoFiles(st);
+}
+
+// ---- fonts ----
+
+std::string FontToText(const S_SVFINF& f) {
+    return f.FaceName + "," + std::to_string(f.PointSize) + "," + f.ColorName + "," +
+           std::to_string(f.StyleBits);
+}
+
+void TextToFont(std::string_view t, S_SVFINF& f) {
+    std::vector<std::string_view> fields;
+    std::size_t pos = 0;
+    while (pos <= t.size()) {
+        std::size_t comma = t.find(',', pos);
+        if (comma == std::string_view::npos) comma = t.size();
+        if (comma > pos) fields.push_back(t.substr(pos, comma - pos));
+        pos = comma + 1;
+    }
+    if (fields.size() > 0) f.FaceName = std::string(fields[0]);
+    if (fields.size() > 1) f.PointSize = IniIntegerOr(fields[1], 9);
+    if (fields.size() > 2) f.ColorName = std::string(fields[2]);
+    if (fields.size() > 3) f.StyleBits = static_cast<std::uint8_t>(IniIntegerOr(fields[3], 0) & 0xFF);
+}
+
+int FindEnvironment(const EnvList& envs, std::string_view s) {
+    std::int32_t n = 0;
+    bool digits = !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits && ParseIniInteger(s, n) && n >= 1 && n <= envs.Count()) return n - 1;
+    for (int i = 0; i < envs.Count(); ++i)
+        if (envs.At(i).EnvName == s) return i;
+    return -1;
+}
+
+}  // namespace zarnik::settings

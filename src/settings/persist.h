@@ -1,0 +1,118 @@
+// What the program remembers between runs: the INI file (settings, window
+// placement, folders, environments, toolbar place) and the memo files; where they
+// live; reading them at start-up and writing them at every close request.
+//
+// The window is not known here: what only the window knows at close comes in as a
+// WindowState, and what it needs at start-up is in ProgramState.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/environments.h"
+#include "settings/ini_file.h"
+#include "settings/safe_file.h"
+#include "settings/settings.h"
+
+namespace zarnik::settings {
+
+struct ProgramPaths {
+    std::string ProgramFolder;  // native; the program file's folder, ending in "/"
+    std::string DataFolder;     // native; where the INI and memo files live, ending in "/"
+    std::string IniPath;        // native
+    // The folders last used by the open, save and folder dialogs (Shift-JIS); at
+    // first the program's folder without its trailing "/".
+    std::string OpenFolder;
+    std::string SaveFolder;
+    std::string BrowseFolder;
+};
+
+// $XDG_CONFIG_HOME when set to an absolute path, else ~/.config.
+std::string ConfigHome();
+
+// The INI file is named after the program file ("zarnik" -> "zarnik.ini"). It and
+// the memo files lie beside the program when its folder is writable, else in
+// configHome/zarnik/, which the first save creates.
+ProgramPaths LocateProgramPaths(const std::string& programFile, const std::string& configHome);
+ProgramPaths LocateProgramPaths(const std::string& programFile);
+
+// An INI file named by the user: the memo files lie beside it.
+ProgramPaths PathsForIniFile(const std::string& programFile, const std::string& iniPath);
+
+// The toolbar's dock place (section MainToolBar).
+struct ToolBarRecord {
+    std::int32_t Rev = 2;
+    std::int32_t Visible = 1;
+    std::string DockedTo = "TopDock";  // "TopDock", "BottomDock", "LeftDock", "RightDock" or "+" (floating)
+    std::int32_t DockRow = 0;
+    std::int32_t DockPos = 0;
+    std::int32_t FloatLeft = 0;
+    std::int32_t FloatTop = 0;
+    bool operator==(const ToolBarRecord&) const = default;
+};
+
+// Everything that is read at start-up and written at close.
+struct ProgramState {
+    ProgramPaths Paths;
+    S_CNF Cnf;
+    Placements Place;  // MainPlacement (bounds, maximized, upper pane) and EditorPlacement
+    std::optional<ToolBarRecord> ToolBar;  // set when the INI file holds a record with Rev 2
+    EnvList Envs;
+    std::int32_t LoadedEnvCount = 0;  // environments the last load or save put on disk
+};
+
+// The state before the INI file is read: default settings and patterns with their
+// lists, default placement on a screen of the given size, no environments.
+ProgramState MakeStartState(ProgramPaths paths, std::int32_t screenWidth, std::int32_t screenHeight);
+
+struct LoadReport {
+    bool IniFound = false;
+    // The INI file exists but could not be read: defaults are in use, and every save
+    // fails (rather than replace a file it could not read) until it can be read.
+    bool IniUnreadable = false;
+    // Memo files that exist but could not be read (native paths). Their
+    // environments keep them untouched (SrcCnf::KeptMemoFile); the user should be told.
+    std::vector<std::string> UnreadableMemos;
+};
+
+// Reads the INI file over the state when it exists, then the environments and
+// their memo files; without a file the list holds one environment "開発環境(1)".
+LoadReport LoadSettings(ProgramState& state);
+
+// What only the main window knows when it is asked to close.
+struct WindowState {
+    bool Maximized = false;
+    Rect Bounds;                    // the window's bounds, used when it is not maximized
+    std::int32_t PaneHeight = 120;  // the upper pane's height
+    std::int32_t TabIndex = 0;      // the current tab
+    Lines TargetLines;              // the target list of the current tab (Shift-JIS)
+    Lines MemoLines;                // the memo pane of the current tab (Shift-JIS)
+    ToolBarRecord ToolBar;
+};
+
+// Stores the window's state into the state, then writes the INI file and the memo
+// files whole. Throws SaveFailure with "%s に書き込めません" (INI) or
+// "ﾌｧｲﾙ %s を作成できません" (memo); the caller shows it and keeps the window open.
+// The INI file and the memo files on disk are then as before the save (when the
+// failure came while the memo files were put in place after the INI file, the
+// next save still clears whatever this one left).
+void SaveSettings(ProgramState& state, const WindowState& window);
+
+// "%s に書き込めません" for an INI path (native), in Shift-JIS.
+std::string IniWriteMessage(const std::string& iniPath);
+
+// "face,size,colour,style", e.g. "ＭＳ ゴシック,9,clBlack,0".
+std::string FontToText(const S_SVFINF& font);
+// Fields split at commas, empty ones dropped; each field found replaces its part:
+// face, size (9 when not an integer), colour, style (low 8 bits, 0 when not an
+// integer). An empty text changes nothing.
+void TextToFont(std::string_view text, S_SVFINF& font);
+
+// The environment a command line names: a number 1 .. n is a position, anything
+// else the first environment of that name (Shift-JIS). Position 0-based, or -1.
+int FindEnvironment(const EnvList& envs, std::string_view numberOrName);
+
+}  // namespace zarnik::settings
