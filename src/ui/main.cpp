@@ -25,11 +25,21 @@ int main(int argc, char** argv) {
                       QFileInfo(program).completeBaseName() + QStringLiteral(".hlp"))
                          .toStdString();
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    zarnik::settings::SetDefaultPlacement(state.Place, screen.width(), screen.height());
+    static_cast<zarnik::settings::ProgramState&>(state) = zarnik::settings::MakeStartState(
+        zarnik::settings::LocateProgramPaths(program.toStdString()), screen.width(), screen.height());
+    zarnik::settings::LoadReport report = zarnik::settings::LoadSettings(state);
 
     zarnik::ui::Form_Main window(state);
+    QStringList problems;
+    if (report.IniUnreadable)
+        problems << QStringLiteral("設定ファイル %1 を読み込めません。設定は保存されません。")
+                        .arg(QString::fromStdString(state.Paths.IniPath));
+    for (const std::string& memo : report.UnreadableMemos)
+        problems << QStringLiteral("メモファイル %1 を読み込めません。このメモは変更せずに残します。")
+                        .arg(QString::fromStdString(memo));
     window.show();
     splash.FadeOut();
     splash.close();
+    if (!problems.isEmpty()) zarnik::ui::ShowBox(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
     return app.exec();
 }

@@ -106,7 +106,7 @@ private:
     void ShowTabs();
     void ShowEnvMenu(const QPoint& globalPos);
     void ApplyToolBarRecord();
-    ToolBarRecord CaptureToolBarRecord() const;
+    settings::ToolBarRecord CaptureToolBarRecord() const;
 
     // Enabling rules.
     void UpdateCountEnabled();
@@ -118,7 +118,7 @@ private:
     void FetchCurrentEnv();
     void TabControl1Change(int index);
     bool SaveAll();  // false when a file could not be written (message shown)
-    WindowState CaptureWindowState();
+    settings::WindowState CaptureWindowState();
 
     AppState& state_;
     Form_Syori* syori_ = nullptr;

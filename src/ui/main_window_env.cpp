@@ -37,10 +37,10 @@ const char* NameFromArea(Qt::ToolBarArea area) {
 }  // namespace
 
 void Form_Main::ShowTabs() {
-    if (state_.Envs.empty()) state_.Envs.push_back({ZRNK_SJ("開発環境(1)"), {}, {}});
+    if (state_.Envs.Count() == 0) settings::SetDefaultEnvironments(state_.Envs);
     QSignalBlocker block(TabControl1);
     while (TabControl1->count() > 0) TabControl1->removeTab(0);
-    for (const Environment& env : state_.Envs) TabControl1->addTab(ToQ(env.Name));
+    for (int i = 0; i < state_.Envs.Count(); ++i) TabControl1->addTab(ToQ(state_.Envs.At(i).EnvName));
     TabControl1->setShape(state_.Cnf.TabPos == 0 ? QTabBar::RoundedNorth : QTabBar::RoundedSouth);
     int idx = state_.Cnf.TabIdx;
     if (idx < 0 || idx >= TabControl1->count()) idx = 0;
@@ -50,17 +50,18 @@ void Form_Main::ShowTabs() {
 }
 
 void Form_Main::StoreCurrentEnv() {
-    if (currentTab_ < 0 || currentTab_ >= static_cast<int>(state_.Envs.size())) return;
-    Environment& env = state_.Envs[static_cast<std::size_t>(currentTab_)];
-    env.TargetLines = ToSjisLines(Memo_Files->toPlainText());
-    env.MemoLines = ToSjisLines(Memo_memo->toPlainText());
+    state_.Envs.StoreEnv(state_.Envs.EnvIdAt(currentTab_), ToSjisLines(Memo_Files->toPlainText()),
+                         ToSjisLines(Memo_memo->toPlainText()));
 }
 
 void Form_Main::FetchCurrentEnv() {
-    if (currentTab_ < 0 || currentTab_ >= static_cast<int>(state_.Envs.size())) return;
-    const Environment& env = state_.Envs[static_cast<std::size_t>(currentTab_)];
-    Memo_Files->setPlainText(JoinLines(env.TargetLines));
-    Memo_memo->setPlainText(JoinLines(env.MemoLines));
+    settings::Lines lines, memo;
+    if (!state_.Envs.FetchEnv(state_.Envs.EnvIdAt(currentTab_), lines, memo)) return;
+    Memo_Files->setPlainText(JoinLines(lines));
+    Memo_memo->setPlainText(JoinLines(memo));
+    // A memo whose file could not be read is kept as it is on disk: typing into it
+    // would be lost, so the pane is read-only for that environment.
+    Memo_memo->setReadOnly(!state_.Envs.At(currentTab_).KeptMemoFile.empty());
     UpdateCountEnabled();
 }
 
@@ -103,11 +104,9 @@ void Form_Main::OpenSettings() {
 }
 
 void Form_Main::ApplyToolBarRecord() {
-    const ToolBarRecord& r = state_.ToolBar;
-    if (!r.Present) return;
+    if (!state_.ToolBar) return;
+    const settings::ToolBarRecord& r = *state_.ToolBar;
     if (r.DockedTo == "+") {
-        MainToolBar->setParent(this);
-        addToolBar(Qt::TopToolBarArea, MainToolBar);
         MainToolBar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
         MainToolBar->move(r.FloatLeft, r.FloatTop);
     } else {
@@ -117,10 +116,9 @@ void Form_Main::ApplyToolBarRecord() {
     MainToolBar->setVisible(r.Visible != 0);
 }
 
-ToolBarRecord Form_Main::CaptureToolBarRecord() const {
-    ToolBarRecord r;
-    r.Present = true;
-    r.Visible = MainToolBar->isVisible() ? 1 : 0;
+settings::ToolBarRecord Form_Main::CaptureToolBarRecord() const {
+    settings::ToolBarRecord r;
+    r.Visible = state_.Cnf.ToolBar != 0 ? 1 : 0;
     if (MainToolBar->isFloating()) {
         r.DockedTo = "+";
         r.FloatLeft = MainToolBar->x();
@@ -132,14 +130,14 @@ ToolBarRecord Form_Main::CaptureToolBarRecord() const {
     return r;
 }
 
-WindowState Form_Main::CaptureWindowState() {
-    WindowState w;
+settings::WindowState Form_Main::CaptureWindowState() {
+    settings::WindowState w;
     w.Maximized = isMaximized();
     QRect g = geometry();
     QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
     w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
     w.PaneHeight = UpperPaneHeight();
-    w.TabIdx = TabControl1->currentIndex();
+    w.TabIndex = TabControl1->currentIndex();
     w.TargetLines = ToSjisLines(Memo_Files->toPlainText());
     w.MemoLines = ToSjisLines(Memo_memo->toPlainText());
     w.ToolBar = CaptureToolBarRecord();
@@ -149,16 +147,7 @@ WindowState Form_Main::CaptureWindowState() {
 bool Form_Main::SaveAll() {
     StoreCurrentEnv();
     state_.Cnf.TabIdx = TabControl1->currentIndex();
-    WindowState w = CaptureWindowState();
-    auto& mp = state_.Place.MainPlacement;
-    if (w.Maximized) {
-        mp.Maximized = 1;
-    } else {
-        mp.Maximized = 0;
-        mp.Bounds = w.Bounds;
-    }
-    mp.Pnl_H = w.PaneHeight;
-    state_.ToolBar = w.ToolBar;
+    settings::WindowState w = CaptureWindowState();
     if (!state_.Save) return true;
     std::string error;
     if (state_.Save(state_, w, error)) return true;

@@ -29,8 +29,9 @@ struct Fixture {
     QString saveName;
 
     Fixture() {
-        settings::SetDefaultPlacement(state.Place, 1024, 768);
-        state.Save = [this](AppState&, const WindowState&, std::string& error) {
+        static_cast<settings::ProgramState&>(state) =
+            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+        state.Save = [this](AppState&, const settings::WindowState&, std::string& error) {
             ++saves;
             if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
             return !failSave;
@@ -202,6 +203,8 @@ private slots:
 
     void storedPlacementIsPulledOntoTheScreen() {
         AppState state;
+        static_cast<settings::ProgramState&>(state) =
+            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Place.MainPlacement = {{5000, 5000, 300, 200}, 0, 500};
         Form_Main w(state);
         QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
