@@ -80,29 +80,6 @@ void Form_Main::ShowEnvMenu(const QPoint& globalPos) {
     m.exec(globalPos);
 }
 
-void Form_Main::OpenTargetFiles() {
-    QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("対象ｿｰｽﾌｧｲﾙ指定"));
-    for (const QString& f : files) Memo_Files->appendPlainText(f);
-}
-
-void Form_Main::ChooseTargetFolder() {
-    QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定"));
-    if (!dir.isEmpty()) Memo_Files->appendPlainText(dir);
-}
-
-void Form_Main::EditEnvironments() {
-    StoreCurrentEnv();
-    ShowMessage(QStringLiteral("情報"), QStringLiteral("環境編集はこの版ではまだ使えません。"));
-}
-
-void Form_Main::PrintResult() {
-    ShowMessage(QStringLiteral("情報"), QStringLiteral("印刷はこの版ではまだ使えません。"));
-}
-
-void Form_Main::OpenSettings() {
-    ShowMessage(QStringLiteral("情報"), QStringLiteral("設定ダイアログはこの版ではまだ使えません。"));
-}
-
 void Form_Main::ApplyToolBarRecord() {
     if (!state_.ToolBar) return;
     const settings::ToolBarRecord& r = *state_.ToolBar;
