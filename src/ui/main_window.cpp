@@ -287,6 +287,7 @@ void Form_Main::BuildPanes() {
     TabControl1 = new QTabBar;
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
     TabControl1->setExpanding(false);
+    TabControl1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(TabControl1, &QTabBar::currentChanged, this, &Form_Main::TabControl1Change);
     connect(TabControl1, &QWidget::customContextMenuRequested, this,

@@ -46,6 +46,7 @@ void Form_Main::ShowTabs() {
     if (idx < 0 || idx >= TabControl1->count()) idx = 0;
     TabControl1->setCurrentIndex(idx);
     currentTab_ = idx;
+    TabControl1->setMinimumHeight(TabControl1->sizeHint().height());
     FetchCurrentEnv();
 }
 
