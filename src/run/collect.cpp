@@ -173,9 +173,13 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
 
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, RunHost& host) {
     if (line.empty()) return;
-    if (line.back() == '/') {
-        // The line names a folder itself; its name counts like a matched entry's.
+    TargetParts parts = SplitTargetLine(line);
+    if (line.back() == '/' || IsDotOrDotDot(parts.Pattern)) {
+        // The line names a folder itself ("src/", ".", "src/.."); its name counts
+        // like a matched entry's. The entries "." and ".." that a wildcard matches
+        // are never walked, but a line that spells one out means that folder.
         std::string folder(line);
+        if (parts.Pattern == "." && !parts.Folder.empty()) folder = parts.Folder;
         struct stat st;
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
@@ -184,7 +188,6 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
         host.PumpMessages();
         return;
     }
-    TargetParts parts = SplitTargetLine(line);
     std::vector<Entry> matches = ReadFolder(
         parts.Folder, true, [&](std::string_view name) { return MatchesPattern(parts.Pattern, name); });
     for (Entry& e : matches) {

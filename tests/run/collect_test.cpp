@@ -99,6 +99,27 @@ TEST(Collect, EveryEntrySeenWidensTheNameColumn) {
     EXPECT_EQ(own.Files[0].Path, dir.str() + "/t/a-folder-name-of-25-bytes/x.c");
 }
 
+TEST(Collect, ALineSpellingOutDotOrDotDotNamesThatFolder) {
+    TempDir dir;
+    dir.Write("t/a.c", "x\n");
+    dir.Write("t/sub/b.c", "x\n");
+    testing::Recorder host;
+    auto paths = [&](const std::string& line) {
+        FileCollection found;
+        CollectTargetLine(line, found, false, host);
+        std::vector<std::string> p;
+        for (auto& f : found.Files) p.push_back(f.Path.substr(dir.str().size()));
+        return p;
+    };
+    using Strings = std::vector<std::string>;
+    EXPECT_EQ(paths(dir.str() + "/t/."), Strings{"/t/a.c"});
+    EXPECT_EQ(paths(dir.str() + "/t/sub/.."), Strings{"/t/sub/../a.c"});
+    EXPECT_EQ(paths(dir.str() + "/t/sub//"), Strings{"/t/sub/b.c"});
+    EXPECT_EQ(paths(dir.str() + "/t/a.c/"), Strings{});  // a file is no folder
+    // Wildcards never take "." or "..": "*" finds each file once.
+    EXPECT_EQ(paths(dir.str() + "/t/sub/*"), Strings{"/t/sub/b.c"});
+}
+
 TEST(Collect, SortFoldsAsciiCaseAndKeepsTiesInOrder) {
     std::vector<FoundFile> files = {
         {"/B/x.c", 3}, {"/a/y.c", 3}, {"/A/Y.C", 3}, {"/a/y.c", 3}, {"/a/Z.c", 3}};
