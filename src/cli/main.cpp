@@ -1,0 +1,71 @@
+// zarnik-count: the count run on the command line. Parses the arguments, runs one
+// count into stdout and maps the outcome to the exit status.
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/stream_host.h"
+#include "run/run.h"
+#include "text/sjis.h"
+
+namespace {
+
+enum ExitStatus { kReportWritten = 0, kNoFile = 1, kUsage = 2, kReadError = 3, kWriteError = 4 };
+
+// Messages on stderr are UTF-8 with LF line ends, whatever the report's encoding.
+void PrintError(const std::string& utf8) { std::fprintf(stderr, "zarnik-count: %s\n", utf8.c_str()); }
+
+std::string SjisMessage(const std::string& sjis) {
+    std::string out;
+    for (char c : zarnik::text::SjisToUtf8(sjis))
+        if (c != '\r') out.push_back(c);
+    return out;
+}
+
+int FinishOutput(int status) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        PrintError("cannot write the report to standard output");
+        return kWriteError;
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace zarnik;
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    cli::CliOptions options;
+    std::string error;
+    if (!cli::ParseArguments(args, options, error)) {
+        PrintError(error);
+        std::fputs(cli::ShortUsage().c_str(), stderr);
+        return kUsage;
+    }
+    if (options.Help) {
+        std::fputs(cli::HelpText().c_str(), stdout);
+        return FinishOutput(kReportWritten);
+    }
+
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    run::RunInput input{options.Targets, options.EnvName, std::time(nullptr)};
+    engine::CountContext ctx;
+    try {
+        run::RunOutcome outcome = run::RunCount(input, options.Cnf, host, ctx);
+        if (outcome == run::RunOutcome::NoFiles) {
+            PrintError(SjisMessage(host.Warning()));
+            return FinishOutput(kNoFile);
+        }
+    } catch (const engine::FileError& e) {
+        int status = FinishOutput(kReadError);
+        PrintError(e.Path() + ": " + SjisMessage(run::ErrorTextFor(e)));
+        return status;
+    }
+    return FinishOutput(kReportWritten);
+}

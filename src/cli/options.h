@@ -1,0 +1,32 @@
+// zarnik-count's command line: one option table drives parsing and --help.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/settings.h"
+#include "text/sjis.h"
+
+namespace zarnik::cli {
+
+enum class Encoding { Utf8, Sjis };
+
+struct CliOptions {
+    settings::S_CNF Cnf = settings::MakeDefaultSettings();
+    std::string EnvName = text::Utf8ToSjis("開発環境(1)");  // Shift-JIS
+    Encoding OutputEncoding = Encoding::Utf8;
+    std::vector<std::string> Targets;  // Shift-JIS target lines
+    bool Help = false;
+};
+
+// Fills options from the arguments after the program name. Returns false with a
+// message naming the offending argument for a usage error.
+bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& options, std::string& error);
+
+// The full usage text of --help, generated from the option table.
+std::string HelpText();
+// The short usage text shown after a usage error.
+std::string ShortUsage();
+
+}  // namespace zarnik::cli

@@ -1,0 +1,91 @@
+#include "cli/stream_host.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "text/sjis.h"
+
+namespace zarnik::cli {
+
+namespace {
+
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+
+bool IsAscii(const std::string& s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+std::string ToUtf8(const std::string& sjis) { return IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis); }
+
+}  // namespace
+
+StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress)
+    : out_(out), encoding_(encoding), progress_(progress) {
+    winsize ws{};
+    if (progress_ && ::ioctl(::fileno(progress_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 10)
+        columns_ = ws.ws_col;
+}
+
+void StreamHost::AppendLine(const std::string& line) {
+    hasLines_ = true;
+    if (encoding_ == Encoding::Sjis) {
+        std::fwrite(line.data(), 1, line.size(), out_);
+        std::fputs("\r\n", out_);
+    } else {
+        std::string utf8 = ToUtf8(line);
+        utf8.push_back('\n');
+        std::fwrite(utf8.data(), 1, utf8.size(), out_);
+    }
+}
+
+bool StreamHost::Due() {
+    if (!progress_) return false;
+    auto now = std::chrono::steady_clock::now();
+    if (now < next_) return false;
+    next_ = now + kProgressInterval;
+    return true;
+}
+
+// Shift-JIS bytes are display columns, so the line is fitted to the terminal
+// before it is converted: the tail (a path) loses its beginning, never its name.
+void StreamHost::ShowProgress(const std::string& head, const std::string& tail) {
+    std::string line = head + tail;
+    const auto width = static_cast<std::size_t>(columns_ - 1);
+    if (line.size() > width && head.size() + 3 < width) {
+        std::size_t cut = 0;
+        while (cut < tail.size() && head.size() + 3 + (tail.size() - cut) > width)
+            cut += text::CharLength(tail, cut);
+        line = head + "..." + tail.substr(cut);
+    }
+    if (line.size() > width) {
+        std::size_t keep = 0;
+        while (keep < line.size() && keep + text::CharLength(line, keep) <= width)
+            keep += text::CharLength(line, keep);
+        line.resize(keep);
+    }
+    std::string out = "\r" + ToUtf8(line) + "\x1b[K";
+    std::fwrite(out.data(), 1, out.size(), progress_);
+    std::fflush(progress_);
+    progressShown_ = true;
+}
+
+void StreamHost::ProgressFound(std::int64_t count) {
+    static const std::string label = text::Utf8ToSjis("ファイル数カウント中 ");
+    if (Due()) ShowProgress(label + std::to_string(count), "");
+}
+
+void StreamHost::ProgressPath(const std::string& path) {
+    static const std::string label = text::Utf8ToSjis("処理中...");
+    if (Due()) ShowProgress(label + counter_ + " ", path);
+}
+
+void StreamHost::ProgressHide() {
+    if (!progressShown_) return;
+    std::fputs("\r\x1b[K", progress_);
+    std::fflush(progress_);
+    progressShown_ = false;
+}
+
+}  // namespace zarnik::cli

@@ -1,0 +1,45 @@
+// The count run's host for the command line: report lines to a stream, progress
+// to a terminal.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "cli/options.h"
+#include "run/run.h"
+
+namespace zarnik::cli {
+
+class StreamHost : public run::RunHost {
+public:
+    // progress: where a throttled progress line goes (a terminal), or null.
+    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress);
+
+    void AppendLine(const std::string& line) override;
+    bool ResultHasLines() const override { return hasLines_; }
+    void ShowNoFileWarning(const std::string& text) override { warning_ = text; }
+
+    void ProgressHide() override;
+    void ProgressFound(std::int64_t count) override;
+    void ProgressCounter(const std::string& text) override { counter_ = text; }
+    void ProgressPath(const std::string& path) override;
+
+    // The warning the run gave when it found no file (Shift-JIS), or empty.
+    const std::string& Warning() const { return warning_; }
+
+private:
+    bool Due();
+    void ShowProgress(const std::string& head, const std::string& tail);
+
+    std::FILE* out_;
+    Encoding encoding_;
+    std::FILE* progress_;
+    bool hasLines_ = false;
+    bool progressShown_ = false;
+    int columns_ = 80;
+    std::chrono::steady_clock::time_point next_{};
+    std::string warning_, counter_;
+};
+
+}  // namespace zarnik::cli

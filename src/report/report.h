@@ -1,0 +1,37 @@
+// The report's fixed-width lines: the column header, the rules and the line of one
+// file. Every width counts Shift-JIS bytes; every operation takes MaxNameLength,
+// the longest directory-entry name of the run, and makes the name column
+// max(12, MaxNameLength) + 1 bytes wide. All texts returned are Shift-JIS.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/count.h"
+#include "settings/settings.h"
+
+namespace zarnik::report {
+
+// Width of the name column's text part: max(12, maxNameLength).
+int NameWidth(int maxNameLength);
+
+std::string FormatColumnHeader(const settings::S_CNF& cnf, int maxNameLength);
+
+// The count line of a record of status 0, or its error line.
+std::string FormatFileLine(const settings::S_CNF& cnf, const engine::S_CMT& rec, int maxNameLength);
+
+// A rule as long as a full line: "-" for style 1, "=" for any other style.
+std::string FormatRule(const settings::S_CNF& cnf, int style, int maxNameLength);
+
+// The size column: unit 0 bytes "#,##0", 1 "#,##0.00KB", 2 "#,##0.00MB" (any other
+// unit gives blanks only), right-aligned in width bytes. The byte count passes
+// through single precision as the column always did.
+std::string FormatSize(int unit, int width, std::int64_t bytes);
+
+// "  %5.2f％" of a ratio: the ratio column of file lines and average rows.
+std::string FormatRatioColumn(float ratio);
+
+// The message of a file that was not counted (status 1 to 5; empty otherwise).
+const std::string& StatusText(int status);
+
+}  // namespace zarnik::report

@@ -1,0 +1,127 @@
+#include "report/totals.h"
+
+#include "engine/source_kind.h"
+#include "report/number_format.h"
+#include "report/report.h"
+#include "text/sjis.h"
+
+namespace zarnik::report {
+
+const std::string& TotalsLabels(int index) {
+    static const std::array<std::string, kLabelCount> labels = [] {
+        const char* utf8[kLabelCount] = {
+            "□???･ｿｰｽ 合計",  "□???･ｿｰｽ 平均",  "□C･ﾍｯﾀﾞ合計",   "□C･ﾍｯﾀﾞ平均",      "□C･ｿｰｽ 合計",
+            "□C･ｿｰｽ 平均",    "□ASM･ﾍｯﾀﾞ合計",  "□ASM･ﾍｯﾀﾞ平均", "□ASM･ｿｰｽ 合計",    "□ASM･ｿｰｽ 平均",
+            "□Java･ｿｰｽ 合計", "□Java･ｿｰｽ 平均", "□SQL･ｿｰｽ 合計", "□SQL･ｿｰｽ 平均",    "□BAS･ｿｰｽ 合計",
+            "□BAS･ｿｰｽ 平均",  "△ﾌｫﾙﾀﾞ内小計",   "△ﾌｫﾙﾀﾞ内平均",  "■全ｿｰｽﾌｧｲﾙ総合計", "■全ｿｰｽﾌｧｲﾙ総平均",
+        };
+        std::array<std::string, kLabelCount> out;
+        for (int i = 0; i < kLabelCount; ++i) out[i] = text::Utf8ToSjis(utf8[i]);
+        return out;
+    }();
+    static const std::string none;
+    return (index >= 0 && index < kLabelCount) ? labels[index] : none;
+}
+
+void ClearCountSum(CountSum& sum) { sum = CountSum{}; }
+
+void ClearTotals(ReportTotals& totals) { totals = ReportTotals{}; }
+
+namespace {
+
+void Add(CountSum& sum, const engine::S_CMT& rec) {
+    sum.FileCount += 1;
+    sum.Size += rec.Size;
+    sum.Total += rec.Total;
+    sum.Comment += rec.Comment;
+    sum.Exec += rec.Exec;
+    sum.Blank += rec.Blank;
+}
+
+void AppendCount(std::string& line, std::int64_t n) {
+    line.push_back(' ');
+    line += FormatInt(n, 7);
+}
+
+}  // namespace
+
+void AddToTotals(const settings::S_CNF& cnf, const engine::S_CMT& rec, const engine::CountContext& ctx,
+                 ReportTotals& totals) {
+    int k = engine::TotalsKindFor(cnf, rec.Name, ctx.GuessedKind);
+    if (k < 0 || k >= settings::kKindCount) k = 0;
+    Add(totals.Kinds[static_cast<std::size_t>(k)], rec);
+    if (k != 0) {
+        Add(totals.GrandTotal, rec);
+        Add(totals.FolderSubtotal, rec);
+    }
+}
+
+void ComputeRatio(CountSum& sum) {
+    if (sum.Total > 0) {
+        float c = static_cast<float>(sum.Comment * 100);
+        sum.Ratio = c / static_cast<float>(sum.Total);
+    } else {
+        sum.Ratio = 0.0f;
+    }
+}
+
+CountSum ComputeAverages(const CountSum& sum) {
+    CountSum avg;
+    if (sum.FileCount <= 0) return avg;
+    avg.Size = sum.Size / sum.FileCount;
+    avg.Total = sum.Total / sum.FileCount;
+    avg.Comment = sum.Comment / sum.FileCount;
+    avg.Exec = sum.Exec / sum.FileCount;
+    avg.Blank = sum.Blank / sum.FileCount;
+    ComputeRatio(avg);
+    return avg;
+}
+
+std::string FormatTotalsRow(int labelIndex, const settings::S_CNF& cnf, const CountSum& sum,
+                            int maxNameLength) {
+    static const std::string pieces = text::Utf8ToSjis("個");
+    const bool totalRow = labelIndex % 2 == 0;
+    std::string row = text::PadRight(TotalsLabels(labelIndex), NameWidth(maxNameLength) + 6);
+    if (totalRow)
+        row += FormatInt(sum.FileCount, 7) + pieces;
+    else
+        row.append(9, ' ');
+    if (cnf.FmSize != 0) row += FormatSize(cnf.FmSizeIndex, 14, sum.Size);
+    if (cnf.FmSknd != 0) row.append(5, ' ');
+    if (cnf.FmAlls != 0) AppendCount(row, sum.Total);
+    if (cnf.FmCmnt != 0) AppendCount(row, sum.Comment);
+    if (cnf.FmJitu != 0) AppendCount(row, sum.Exec);
+    if (cnf.FmKugy != 0) AppendCount(row, sum.Blank);
+    if (cnf.FmCpar != 0) row += totalRow ? std::string("  -------") : FormatRatioColumn(sum.Ratio);
+    return row;
+}
+
+void WriteFolderSubtotalBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+                              const LineSink& append) {
+    const std::string rule = FormatRule(cnf, 1, maxNameLength);
+    append(rule);
+    ComputeRatio(totals.FolderSubtotal);
+    append(FormatTotalsRow(16, cnf, totals.FolderSubtotal, maxNameLength));
+    append(FormatTotalsRow(17, cnf, ComputeAverages(totals.FolderSubtotal), maxNameLength));
+    append(rule);
+    ClearCountSum(totals.FolderSubtotal);
+}
+
+void WriteClosingBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+                       const LineSink& append) {
+    const std::string rule = FormatRule(cnf, 1, maxNameLength);
+    for (int k = 1; k < settings::kKindCount; ++k) {
+        CountSum& sum = totals.Kinds[static_cast<std::size_t>(k)];
+        if (sum.FileCount < 1) continue;
+        ComputeRatio(sum);
+        append(rule);
+        append(FormatTotalsRow(2 * k, cnf, sum, maxNameLength));
+        append(FormatTotalsRow(2 * k + 1, cnf, ComputeAverages(sum), maxNameLength));
+    }
+    append(FormatRule(cnf, 2, maxNameLength));
+    ComputeRatio(totals.GrandTotal);
+    append(FormatTotalsRow(18, cnf, totals.GrandTotal, maxNameLength));
+    append(FormatTotalsRow(19, cnf, ComputeAverages(totals.GrandTotal), maxNameLength));
+}
+
+}  // namespace zarnik::report

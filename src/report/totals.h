@@ -1,0 +1,69 @@
+// Running sums of a count run and the totals and averages rows built from them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/count.h"
+#include "settings/settings.h"
+
+namespace zarnik::report {
+
+// One accumulator. Sums are 64-bit so that no run overflows them.
+struct CountSum {
+    std::int64_t FileCount = 0;
+    std::int64_t Size = 0;
+    std::int64_t Total = 0;
+    std::int64_t Comment = 0;
+    std::int64_t Exec = 0;
+    std::int64_t Blank = 0;
+    float Ratio = 0.0f;  // set only by ComputeRatio
+};
+
+// The sums of one run: per source kind (index 0, no kind, is filled but never
+// printed), the whole run and the current folder (both without kind 0).
+struct ReportTotals {
+    std::array<CountSum, settings::kKindCount> Kinds;
+    CountSum GrandTotal;
+    CountSum FolderSubtotal;
+};
+
+// Row labels: 2k and 2k + 1 are kind k's total and average, 16/17 the folder
+// subtotal and average, 18/19 the grand total and average. Shift-JIS.
+constexpr int kLabelCount = 20;
+const std::string& TotalsLabels(int index);
+
+void ClearCountSum(CountSum& sum);
+void ClearTotals(ReportTotals& totals);
+
+// Adds a counted record (status 0) to the sums of its totals kind, which the
+// source-kind mode decides (the guessed kind in guess mode), and to the grand total
+// and the folder subtotal unless that kind is 0.
+void AddToTotals(const settings::S_CNF& cnf, const engine::S_CMT& rec, const engine::CountContext& ctx,
+                 ReportTotals& totals);
+
+// Ratio := Comment * 100 / Total in single precision; 0 when Total <= 0.
+void ComputeRatio(CountSum& sum);
+
+// Per-file averages, each truncated toward zero; FileCount stays 0 and the ratio
+// is computed from the truncated averages.
+CountSum ComputeAverages(const CountSum& sum);
+
+std::string FormatTotalsRow(int labelIndex, const settings::S_CNF& cnf, const CountSum& sum,
+                            int maxNameLength);
+
+using LineSink = std::function<void(const std::string&)>;
+
+// The block that closes a folder: rule, subtotal row, average row, rule. Clears
+// the folder subtotal. The caller writes it only when the subtotal holds files.
+void WriteFolderSubtotalBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+                              const LineSink& append);
+
+// The end of a report: for each kind 1..7 with files a rule and its two rows,
+// then the "=" rule and the grand total and average (written even when empty).
+void WriteClosingBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+                       const LineSink& append);
+
+}  // namespace zarnik::report

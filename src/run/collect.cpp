@@ -1,0 +1,218 @@
+#include "run/collect.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "text/sjis.h"
+
+namespace zarnik::run {
+
+namespace {
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Length of the UTF-8 character at pos; a byte that starts no valid sequence is one.
+std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
+    auto c = static_cast<unsigned char>(s[pos]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+    if (pos + n > s.size()) return 1;
+    for (std::size_t i = 1; i < n; ++i)
+        if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
+bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
+enum class EntryType { Folder, File, Other };
+
+// What an entry is, from its d_type where the file system gives one. A symbolic
+// link counts as what it points to, but a link to a folder is a folder only when
+// followFolderLinks is set (a walk never enters one: links can form loops).
+EntryType Classify(int dirFd, const char* name, unsigned char type, bool followFolderLinks) {
+    struct stat st;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryType::Other;
+        if (S_ISDIR(st.st_mode)) return EntryType::Folder;
+        if (S_ISREG(st.st_mode)) return EntryType::File;
+        if (!S_ISLNK(st.st_mode)) return EntryType::Other;
+        type = DT_LNK;
+    }
+    switch (type) {
+        case DT_DIR:
+            return EntryType::Folder;
+        case DT_REG:
+            return EntryType::File;
+        case DT_LNK:
+            if (::fstatat(dirFd, name, &st, 0) != 0) return EntryType::Other;  // dangling
+            if (S_ISREG(st.st_mode)) return EntryType::File;
+            if (S_ISDIR(st.st_mode) && followFolderLinks) return EntryType::Folder;
+            return EntryType::Other;
+        default:
+            return EntryType::Other;  // pipes, devices, sockets
+    }
+}
+
+struct Entry {
+    std::string Name;
+    EntryType Type;
+};
+
+// The entries of a folder whose names pass the filter, in file-system order. The
+// folder is closed before the caller walks on, so deep trees hold one descriptor.
+// A folder that cannot be listed gives nothing.
+template <class Filter>
+std::vector<Entry> ReadFolder(const std::string& folder, bool followFolderLinks, Filter filter) {
+    std::vector<Entry> entries;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return entries;
+    int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        std::string_view name(e->d_name);
+        if (!filter(name)) continue;
+        entries.push_back({std::string(name), Classify(fd, e->d_name, e->d_type, followFolderLinks)});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+void SeeName(FileCollection& out, std::string_view name) {
+    out.MaxNameLength = std::max(out.MaxNameLength, SjisLength(name));
+}
+
+void AddFile(FileCollection& out, std::string path, std::size_t nameLength, RunHost& host) {
+    std::size_t offset = path.size() - nameLength;
+    out.Files.push_back({std::move(path), offset});
+    host.ProgressFound(static_cast<std::int64_t>(out.Files.size()));
+}
+
+}  // namespace
+
+std::string_view FoundFile::Folder() const {
+    if (NameOffset == 0) return {};
+    return std::string_view(Path).substr(0, NameOffset == 1 ? 1 : NameOffset - 1);
+}
+
+bool MatchesPattern(std::string_view pattern, std::string_view name) {
+    if (pattern == "*.*") return true;
+    const std::size_t npos = std::string_view::npos;
+    std::size_t p = 0, n = 0, starP = npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = ++p;
+            starN = n;
+            continue;
+        }
+        if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += Utf8CharLength(name, n);
+            continue;
+        }
+        if (p < pattern.size() && text::AsciiLower(static_cast<unsigned char>(pattern[p])) ==
+                                      text::AsciiLower(static_cast<unsigned char>(name[n]))) {
+            ++p;
+            ++n;
+            continue;
+        }
+        if (starP == npos) return false;
+        // Let the last "*" swallow one more character and try again.
+        p = starP;
+        starN += Utf8CharLength(name, starN);
+        n = starN;
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+TargetParts SplitTargetLine(std::string_view line) {
+    std::size_t slash = line.rfind('/');
+    if (slash == std::string_view::npos) return {"", std::string(line)};
+    std::size_t folderEnd = (slash == 0 || line[slash - 1] == '/') ? slash + 1 : slash;
+    return {std::string(line.substr(0, folderEnd)), std::string(line.substr(slash + 1))};
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
+    if (!folder.empty() && folder.back() != '/') path.push_back('/');
+    path.append(name);
+    return path;
+}
+
+std::int32_t SjisLength(std::string_view native) {
+    std::size_t n = IsAscii(native) ? native.size() : text::Utf8ToSjis(native).size();
+    return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX));
+}
+
+std::string NativeToSjis(std::string_view native) {
+    return IsAscii(native) ? std::string(native) : text::Utf8ToSjis(native);
+}
+
+void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend, RunHost& host) {
+    std::vector<Entry> entries = ReadFolder(folder, false, [](std::string_view) { return true; });
+    for (Entry& e : entries) {
+        host.PumpMessages();
+        if (host.CancelRequested()) return;
+        SeeName(out, e.Name);
+        if (e.Type == EntryType::Folder) {
+            if (descend && !IsDotOrDotDot(e.Name)) {
+                CollectFolderFiles(JoinPath(folder, e.Name), out, descend, host);
+                if (host.CancelRequested()) return;
+            }
+        } else if (e.Type == EntryType::File) {
+            AddFile(out, JoinPath(folder, e.Name), e.Name.size(), host);
+        }
+    }
+}
+
+void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, RunHost& host) {
+    if (line.empty()) return;
+    TargetParts parts = SplitTargetLine(line);
+    if (line.back() == '/' || IsDotOrDotDot(parts.Pattern)) {
+        // The line names a folder itself ("src/", ".", "src/.."); its name counts
+        // like a matched entry's. The entries "." and ".." that a wildcard matches
+        // are never walked, but a line that spells one out means that folder.
+        std::string folder(line);
+        if (parts.Pattern == "." && !parts.Folder.empty()) folder = parts.Folder;
+        struct stat st;
+        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        if (folder != "/") SeeName(out, SplitTargetLine(folder).Pattern);
+        CollectFolderFiles(folder, out, descend, host);
+        host.PumpMessages();
+        return;
+    }
+    std::vector<Entry> matches = ReadFolder(
+        parts.Folder, true, [&](std::string_view name) { return MatchesPattern(parts.Pattern, name); });
+    for (Entry& e : matches) {
+        SeeName(out, e.Name);
+        if (e.Type == EntryType::Folder) {
+            if (!IsDotOrDotDot(e.Name))
+                CollectFolderFiles(JoinPath(parts.Folder, e.Name), out, descend, host);
+        } else if (e.Type == EntryType::File) {
+            AddFile(out, JoinPath(parts.Folder, e.Name), e.Name.size(), host);
+        }
+        host.PumpMessages();
+        if (host.CancelRequested()) return;
+    }
+}
+
+void SortByPath(std::vector<FoundFile>& files) {
+    std::stable_sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) {
+        std::size_t n = std::min(a.Path.size(), b.Path.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            unsigned char ca = text::AsciiLower(static_cast<unsigned char>(a.Path[i]));
+            unsigned char cb = text::AsciiLower(static_cast<unsigned char>(b.Path[i]));
+            if (ca != cb) return ca < cb;
+        }
+        return a.Path.size() < b.Path.size();
+    });
+}
+
+}  // namespace zarnik::run

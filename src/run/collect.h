@@ -1,0 +1,65 @@
+// The collection pass of a count run: target lines and folder walks -> file list.
+// Paths here are native (the bytes the file system gives, normally UTF-8).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "run/run.h"
+
+namespace zarnik::run {
+
+// A file the collection pass found: its native full path and where its name starts.
+struct FoundFile {
+    std::string Path;
+    std::size_t NameOffset = 0;
+
+    std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
+    // The path without the last "/" and the name; a root keeps its "/", a bare name
+    // has an empty folder.
+    std::string_view Folder() const;
+};
+
+struct FileCollection {
+    std::vector<FoundFile> Files;  // in order of discovery, duplicates kept
+    std::int32_t MaxNameLength = 13;
+};
+
+// Name against the last part of a target line: "*" any run, "?" one UTF-8
+// character (an invalid byte counts as one), other bytes themselves ignoring ASCII
+// letter case. "*.*" matches every name.
+bool MatchesPattern(std::string_view pattern, std::string_view name);
+
+// A target line split into its folder part and its last part: "/src/*.c" gives
+// "/src" and "*.c", "/*.c" gives "/" and "*.c", "*.c" an empty folder.
+struct TargetParts {
+    std::string Folder;
+    std::string Pattern;
+};
+TargetParts SplitTargetLine(std::string_view line);
+
+// folder + "/" + name, without doubling a "/" the folder ends with; a bare name
+// when folder is empty.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// Byte length of a native name once converted to Shift-JIS.
+std::int32_t SjisLength(std::string_view native);
+// A native text in Shift-JIS (pure ASCII is copied without conversion).
+std::string NativeToSjis(std::string_view native);
+
+// Adds the files of folder, and of its subfolders when descend is set, in file
+// system order, depth first. Symbolic links to folders are not entered; links to
+// files count as files; pipes, devices, sockets and dangling links are skipped.
+// Every entry seen widens MaxNameLength. Stops when the host asks to cancel.
+void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend, RunHost& host);
+
+// Adds what one native target line names: a file, a folder (walked for its files,
+// into subfolders when descend is set) or the entries its last part matches.
+void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, RunHost& host);
+
+// Stable sort by full path, byte by byte after folding ASCII letters to lower case.
+void SortByPath(std::vector<FoundFile>& files);
+
+}  // namespace zarnik::run

@@ -1,0 +1,179 @@
+#include "run/run.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "report/header.h"
+#include "report/report.h"
+#include "report/totals.h"
+#include "run/collect.h"
+#include "text/sjis.h"
+
+namespace zarnik::run {
+
+namespace {
+
+struct Texts {
+    std::string Collecting = text::Utf8ToSjis("ファイル数カウント中");
+    std::string Counting = text::Utf8ToSjis("処理中...");
+    std::string NoFile =
+        text::Utf8ToSjis("指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。");
+    std::string Denied = text::Utf8ToSjis("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
+    std::string NotFound = text::Utf8ToSjis("ﾌｧｲﾙが見つかりません");
+    std::string IoError = text::Utf8ToSjis("I/O ｴﾗｰ (");
+};
+
+const Texts& Sj() {
+    static const Texts texts;
+    return texts;
+}
+
+// Save, print and the pane's context menu follow whether the pane holds lines.
+void EndStep(settings::S_CNF& cnf, RunHost& host) {
+    if (host.ResultHasLines()) {
+        cnf.ResultUnsaved = 1;
+        if (!host.SaveEnabled()) host.SetSavePrintEnabled(true);
+    } else if (host.SaveEnabled()) {
+        host.SetSavePrintEnabled(false);
+    }
+}
+
+bool Collect(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, FileCollection& found) {
+    host.ProgressBarReset(0);
+    host.ProgressPhase(Sj().Collecting);
+    host.ProgressFound(0);
+    host.ProgressFoundVisible(true);
+    host.ProgressCounterVisible(false);
+    host.ProgressShow();
+    const std::size_t lineCount = input.TargetLines.size();
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        host.PumpMessages();
+        if (host.CancelRequested()) return false;
+        const std::string& line = input.TargetLines[i];
+        CollectTargetLine(text::SjisToUtf8(line), found, cnf.Subfol != 0, host);
+        if (host.CancelRequested()) return false;
+    }
+    return true;
+}
+
+// The counting pass; returns false when it was left by a cancel.
+bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx,
+                FileCollection& found) {
+    const std::int32_t nameLength = found.MaxNameLength;
+    const auto total = static_cast<std::int64_t>(found.Files.size());
+    auto append = [&host](const std::string& line) { host.AppendLine(line); };
+
+    host.ProgressFoundVisible(false);
+    host.ProgressCounter("");
+    host.ProgressCounterVisible(true);
+    host.ProgressPhase(Sj().Counting);
+    host.ProgressBarRange(total);
+
+    const std::string header = report::FormatColumnHeader(cnf, nameLength);
+    host.SetColumnHeader(header);
+    if (host.ResultHasLines()) host.AppendLine("");
+    std::string head = report::FormatHeadLine(cnf, input.EnvName, input.Now);
+    if (!head.empty()) host.AppendLine(head);
+    const std::string rule = report::FormatRule(cnf, 1, nameLength);
+    host.AppendLine(rule);
+    host.AppendLine(header);
+    host.AppendLine(rule);
+
+    if (cnf.FlSort == 1) SortByPath(found.Files);
+
+    report::ReportTotals totals;
+    std::string currentFolder;
+    std::int64_t processed = 0;
+    engine::S_CMT rec;
+    bool cancelled = false;
+    for (const FoundFile& file : found.Files) {
+        host.PumpMessages();
+        if (host.CancelRequested()) {
+            cancelled = true;
+            break;
+        }
+        ++processed;
+        host.ProgressBarStep();
+        host.ProgressCounter(" [" + std::to_string(processed) + "/" + std::to_string(total) + "]");
+        host.ProgressPath(NativeToSjis(file.Path));
+
+        // A file that went away (or became something else) since it was found.
+        struct stat st;
+        if (::stat(file.Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+
+        std::string_view folder = file.Folder();
+        if (!text::EqualsNoCase(folder, currentFolder)) {
+            currentFolder.assign(folder);
+            if (cnf.FldSum == 1 && totals.FolderSubtotal.FileCount >= 1)
+                report::WriteFolderSubtotalBlock(cnf, totals, nameLength, append);
+            if (cnf.FldNam == 1) {
+                std::string bracketed = "[" + NativeToSjis(folder) + "]";
+                host.AppendLine(text::RepeatText(bracketed, "-",
+                                                 static_cast<std::ptrdiff_t>(rule.size()) -
+                                                     static_cast<std::ptrdiff_t>(bracketed.size())));
+            }
+        }
+
+        engine::DirEntry entry{NativeToSjis(file.Name()), static_cast<std::int64_t>(st.st_mtime),
+                               static_cast<std::int64_t>(st.st_size)};
+        engine::CountFile(cnf, file.Path, entry, rec, ctx);
+        if (rec.Status == 0) report::AddToTotals(cnf, rec, ctx, totals);
+        if (cnf.Erfout == 1 || rec.Status == 0) host.AppendLine(report::FormatFileLine(cnf, rec, nameLength));
+
+        host.ScrollToEnd();
+        host.PumpMessages();
+        if (host.CancelRequested()) {
+            cancelled = true;
+            break;
+        }
+    }
+
+    if (cnf.FldSum == 1 && totals.FolderSubtotal.FileCount >= 1)
+        report::WriteFolderSubtotalBlock(cnf, totals, nameLength, append);
+    report::WriteClosingBlock(cnf, totals, nameLength, append);
+    host.ScrollToEnd();
+    return !cancelled;
+}
+
+}  // namespace
+
+RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx) {
+    FileCollection found;
+    RunOutcome outcome = RunOutcome::Finished;
+    try {
+        if (!Collect(input, cnf, host, found)) {
+            outcome = RunOutcome::Cancelled;
+            host.ProgressHide();
+        } else if (found.Files.empty()) {
+            outcome = RunOutcome::NoFiles;
+            host.ProgressHide();
+            host.ShowNoFileWarning(Sj().NoFile);
+        } else {
+            if (!CountFiles(input, cnf, host, ctx, found)) outcome = RunOutcome::Cancelled;
+            host.ProgressHide();
+        }
+    } catch (...) {
+        // A file that could not be read ends the run: the lines so far stay, and the
+        // dialog and the commands are left as after any other run.
+        host.ProgressHide();
+        EndStep(cnf, host);
+        throw;
+    }
+    EndStep(cnf, host);
+    return outcome;
+}
+
+std::string ErrorTextFor(const engine::FileError& error) {
+    switch (error.Code()) {
+        case EACCES:
+        case EPERM:
+            return Sj().Denied;
+        case ENOENT:
+            return Sj().NotFound;
+        default:
+            return Sj().IoError + std::to_string(error.Code()) + ")";
+    }
+}
+
+}  // namespace zarnik::run

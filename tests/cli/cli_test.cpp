@@ -1,0 +1,248 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "test_util.h"
+
+namespace zarnik {
+namespace {
+
+using zarnik::testing::Sj;
+using zarnik::testing::TempDir;
+
+std::string BinDir() {
+    if (const char* bin = std::getenv("ZARNIK_BIN")) return bin;
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+struct Result {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+// Runs zarnik-count with args, stdout and stderr captured in files.
+Result RunCli(const std::vector<std::string>& args) {
+    TempDir io;
+    std::string out = io.str() + "/out", err = io.str() + "/err";
+    std::string exe = BinDir() + "/zarnik-count";
+    std::vector<char*> argv{exe.data()};
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(o, 1);
+        dup2(e, 2);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+}
+
+// The tree every test counts. Every file was last written 2001-02-03 04:05.
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Put("tree/main.c", "/* main */\nint main(void) {\n\n    return 0;\n}\n");
+        Put("tree/Util.C", "// util\nint u;\n");
+        Put("tree/readme.txt", "hello\n");
+        Put("tree/a-rather-long-file-name.c", "int x;\n");
+        Put("tree/sub/x.h", "/*\n\n*/\n");
+        Put("tree/sub/empty.c", "");
+        Put("tree/sub/deeper/y.c", "int y;\n");
+        std::filesystem::create_directory_symlink("..", Path("tree/sub/loop"));
+        mkfifo(Path("tree/sub/pipe").c_str(), 0600);
+    }
+
+    std::string Path(const std::string& rel) const { return dir_.str() + "/" + rel; }
+
+    void Put(const std::string& rel, const std::string& bytes) {
+        std::string p = dir_.Write(rel, bytes);
+        std::tm tm{};
+        tm.tm_year = 101, tm.tm_mon = 1, tm.tm_mday = 3, tm.tm_hour = 4, tm.tm_min = 5, tm.tm_isdst = -1;
+        timespec times[2] = {{std::mktime(&tm), 0}, {std::mktime(&tm), 0}};
+        utimensat(AT_FDCWD, p.c_str(), times, 0);
+    }
+
+    // Puts the folder lines into an expected report: "{FOLDER:x}" becomes "[<dir>/x]"
+    // followed by "-" up to the 100-byte rule.
+    std::string WithFolders(std::string text) const {
+        for (std::size_t pos; (pos = text.find("{FOLDER:")) != std::string::npos;) {
+            std::size_t end = text.find('}', pos);
+            std::string line = "[" + Path(text.substr(pos + 8, end - pos - 8)) + "]";
+            line += std::string(100 - line.size(), '-');
+            text.replace(pos, end + 1 - pos, line);
+        }
+        return text;
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(CliTest, WholeReportWithFolderLinesSubtotalsAndEveryKindOfEntry) {
+    // The tree is walked (a loop of links is not entered, a pipe is skipped), main.c
+    // is named a second time, and the 25-byte name widens the name column.
+    Result r = RunCli({"--set", "HeadDT=0", "--set", "fldnam=0x1", "--set=FLDSUM=1", "--name", "テスト",
+                       Path("tree"), Path("tree/MAIN.C")});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Out, WithFolders(R"(【テスト】
+----------------------------------------------------------------------------------------------------
+ファイル名                ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率
+----------------------------------------------------------------------------------------------------
+{FOLDER:tree}
+a-rather-long-file-name.c 01-02-03 04:05             7 C          1       0       1       0   0.00％
+main.c                    01-02-03 04:05            45 C          5       1       3       1  20.00％
+main.c                    01-02-03 04:05            45 C          5       1       3       1  20.00％
+readme.txt                01-02-03 04:05             6 ???  対象外のファイルです。
+----------------------------------------------------------------------------------------------------
+△ﾌｫﾙﾀﾞ内小計                        3個            97           11       2       7       2  -------
+△ﾌｫﾙﾀﾞ内平均                                       32            3       0       2       0   0.00％
+----------------------------------------------------------------------------------------------------
+{FOLDER:tree/sub/deeper}
+y.c                       01-02-03 04:05             7 C          1       0       1       0   0.00％
+----------------------------------------------------------------------------------------------------
+△ﾌｫﾙﾀﾞ内小計                        1個             7            1       0       1       0  -------
+△ﾌｫﾙﾀﾞ内平均                                        7            1       0       1       0   0.00％
+----------------------------------------------------------------------------------------------------
+{FOLDER:tree/sub}
+empty.c                   01-02-03 04:05             0 C    認識できませんでした。
+x.h                       01-02-03 04:05             7 C          3       3       0       0  100.00％
+----------------------------------------------------------------------------------------------------
+△ﾌｫﾙﾀﾞ内小計                        1個             7            3       3       0       0  -------
+△ﾌｫﾙﾀﾞ内平均                                        7            3       3       0       0  100.00％
+----------------------------------------------------------------------------------------------------
+{FOLDER:tree}
+Util.C                    01-02-03 04:05            15 C          2       1       1       0  50.00％
+----------------------------------------------------------------------------------------------------
+△ﾌｫﾙﾀﾞ内小計                        1個            15            2       1       1       0  -------
+△ﾌｫﾙﾀﾞ内平均                                       15            2       1       1       0  50.00％
+----------------------------------------------------------------------------------------------------
+----------------------------------------------------------------------------------------------------
+□C･ﾍｯﾀﾞ合計                         1個             7            3       3       0       0  -------
+□C･ﾍｯﾀﾞ平均                                         7            3       3       0       0  100.00％
+----------------------------------------------------------------------------------------------------
+□C･ｿｰｽ 合計                         5個           119           14       3       9       2  -------
+□C･ｿｰｽ 平均                                        23            2       0       1       0   0.00％
+====================================================================================================
+■全ｿｰｽﾌｧｲﾙ総合計                    6個           126           17       6       9       2  -------
+■全ｿｰｽﾌｧｲﾙ総平均                                   21            2       1       1       0  50.00％
+)"));
+}
+
+TEST_F(CliTest, PatternWithoutSubfoldersOrErrorLinesInShiftJis) {
+    // "*.*" takes the files of tree and, one level down, of sub; Subfol 0 stops
+    // there; Erfout 0 hides readme.txt and empty.c.
+    Result r = RunCli({"--set", "HeadNA=0", "--set", "HeadDT=0", "--set", "Subfol=0", "--set", "Erfout=0",
+                       "--encoding", "sjis", Path("tree/*.*")});
+    EXPECT_EQ(r.Status, 0);
+    std::string expected =
+        R"(----------------------------------------------------------------------------------------------------
+ファイル名                ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率
+----------------------------------------------------------------------------------------------------
+a-rather-long-file-name.c 01-02-03 04:05             7 C          1       0       1       0   0.00％
+main.c                    01-02-03 04:05            45 C          5       1       3       1  20.00％
+x.h                       01-02-03 04:05             7 C          3       3       0       0  100.00％
+Util.C                    01-02-03 04:05            15 C          2       1       1       0  50.00％
+----------------------------------------------------------------------------------------------------
+□C･ﾍｯﾀﾞ合計                         1個             7            3       3       0       0  -------
+□C･ﾍｯﾀﾞ平均                                         7            3       3       0       0  100.00％
+----------------------------------------------------------------------------------------------------
+□C･ｿｰｽ 合計                         3個            67            8       2       5       1  -------
+□C･ｿｰｽ 平均                                        22            2       0       1       0   0.00％
+====================================================================================================
+■全ｿｰｽﾌｧｲﾙ総合計                    4個            74           11       5       5       1  -------
+■全ｿｰｽﾌｧｲﾙ総平均                                   18            2       1       1       0  50.00％
+)";
+    std::string crlf;
+    for (char c : expected) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(r.Out, Sj(crlf));
+}
+
+TEST_F(CliTest, ExtensionKeysRebuildTheLists) {
+    Result r = RunCli(
+        {"--set", "HeadNA=0", "--set", "HeadDT=0", "--set", "ched=*.h,*.TXT", Path("tree/readme.txt")});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Out.find(
+                  "readme.txt    01-02-03 04:05             6 C          1       0       1       0   0.00％"),
+              std::string::npos)
+        << r.Out;
+}
+
+TEST_F(CliTest, NoFileFoundIsStatusOneWithTheWarningOnStderr) {
+    Result r = RunCli({Path("tree/nothing*"), Path("missing/x.c")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err,
+              "zarnik-count: 指定のファイルにアクセスできません。\nファイルの存在を確かめてください。\n");
+}
+
+TEST_F(CliTest, AnUnreadableFileIsStatusThreeAndKeepsTheLinesSoFar) {
+    // /proc/self/mem is a regular file whose first page cannot be read (EIO).
+    Result r = RunCli({"--set", "FlSort=0", "--set", "HeadNA=0", "--set", "HeadDT=0", Path("tree/main.c"),
+                       "/proc/self/mem"});
+    EXPECT_EQ(r.Status, 3);
+    std::string rule(88, '-');
+    EXPECT_EQ(
+        r.Out,
+        rule +
+            "\nファイル名    ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率\n" +
+            rule +
+            "\nmain.c        01-02-03 04:05            45 C          5       1       3       1  20.00％\n");
+    EXPECT_EQ(r.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
+}
+
+TEST(Cli, UsageErrorsNameTheirArgument) {
+    struct Case {
+        std::vector<std::string> Args;
+        const char* Named;
+    } cases[] = {
+        {{"--set", "Bogus=1", "x"}, "Bogus"},
+        {{"--set", "FmSize=abc", "x"}, "abc"},
+        {{"--set", "FmSize=99999999999", "x"}, "99999999999"},
+        {{"--set", "FmSize", "x"}, "FmSize"},
+        {{"--frobnicate", "x"}, "--frobnicate"},
+        {{"--encoding", "latin1", "x"}, "latin1"},
+        {{"--name"}, "--name"},
+        {{"--help=yes"}, "--help"},
+        {{}, "TARGET"},
+    };
+    for (const auto& c : cases) {
+        Result r = RunCli(c.Args);
+        EXPECT_EQ(r.Status, 2) << c.Named;
+        EXPECT_EQ(r.Out, "") << c.Named;
+        EXPECT_NE(r.Err.find(c.Named), std::string::npos) << r.Err;
+        EXPECT_NE(r.Err.find("Usage: zarnik-count"), std::string::npos) << r.Err;
+    }
+}
+
+TEST(Cli, HelpListsEveryOption) {
+    Result r = RunCli({"--help"});
+    EXPECT_EQ(r.Status, 0);
+    for (const char* o :
+         {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "-h, --help", "Exit status"})
+        EXPECT_NE(r.Out.find(o), std::string::npos) << o;
+}
+
+}  // namespace
+}  // namespace zarnik

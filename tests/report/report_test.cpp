@@ -1,0 +1,137 @@
+#include "report/report.h"
+
+#include <gtest/gtest.h>
+
+#include "report/number_format.h"
+#include "test_util.h"
+
+namespace zarnik::report {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using zarnik::testing::Sj;
+
+engine::S_CMT Record(const char* name, const char* time, std::int64_t size, const char* kind, int total,
+                     int comment, int exec, int blank, float ratio, int status = 0) {
+    engine::S_CMT r;
+    r.Status = status;
+    r.Name = name;
+    r.TimeText = time;
+    r.Size = size;
+    r.KindText = kind;
+    r.Total = total;
+    r.Comment = comment;
+    r.Exec = exec;
+    r.Blank = blank;
+    r.Ratio = ratio;
+    return r;
+}
+
+void AllOptionalColumnsOff(S_CNF& cnf) {
+    for (int c = 3; c <= 9; ++c) cnf.Column(c) = 0;
+}
+
+TEST(FileLine, CountLineAndErrorLineUnderTheirHeader) {
+    S_CNF cnf = MakeDefaultSettings();
+    EXPECT_EQ(FormatColumnHeader(cnf, 13),
+              Sj("ファイル名    ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率"));
+    std::string line =
+        FormatFileLine(cnf, Record("MAIN.C", "99-12-01 10:00", 1234, "C   ", 100, 20, 70, 10, 20.0f), 13);
+    EXPECT_EQ(line,
+              Sj("MAIN.C        99-12-01 10:00         1,234 C        100      20      70      10  20.00％"));
+    EXPECT_EQ(line.size(), 88u);
+    EXPECT_EQ(FormatRule(cnf, 1, 13), std::string(88, '-'));
+    EXPECT_EQ(FormatRule(cnf, 2, 13), std::string(88, '='));
+    EXPECT_EQ(FormatRule(cnf, 7, 13), std::string(88, '='));
+    EXPECT_EQ(FormatColumnHeader(cnf, 13).size(), 88u);
+    EXPECT_EQ(FormatFileLine(cnf, Record("README.TXT", "99-11-30 09:05", 2048, "??? ", 0, 0, 0, 0, 0, 1), 13),
+              Sj("README.TXT    99-11-30 09:05         2,048 ???  対象外のファイルです。"));
+}
+
+TEST(FileLine, EveryStatusHasItsMessageAndUnknownOnesNone) {
+    S_CNF cnf = MakeDefaultSettings();
+    AllOptionalColumnsOff(cnf);
+    const char* messages[] = {" 対象外のファイルです。", " ソースファイルではありません。",
+                              " ソースファイルとして不適切です。", " 認識できませんでした。",
+                              " ファイルが存在しません。"};
+    for (int st = 1; st <= 5; ++st)
+        EXPECT_EQ(FormatFileLine(cnf, Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, st), 13),
+                  "a.c           99-11-30 09:05 " + Sj(messages[st - 1]));
+    // Switches on or not, an unknown status ends the line after the kind column.
+    S_CNF all = MakeDefaultSettings();
+    EXPECT_EQ(FormatFileLine(all, Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, 7), 13),
+              "a.c           99-11-30 09:05             1 C   ");  // 47 bytes
+    EXPECT_EQ(FormatFileLine(all, Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, -1), 13).size(),
+              47u);
+}
+
+TEST(FileLine, WidthsFollowTheLongestNameAndNeverCut) {
+    S_CNF cnf = MakeDefaultSettings();
+    auto rec = Record("a.c", "99-12-01 10:00", 1, "C   ", 1, 0, 1, 0, 0.0f);
+    EXPECT_EQ(FormatFileLine(cnf, rec, 20).size(), 95u);
+    EXPECT_EQ(FormatColumnHeader(cnf, 20).size(), 95u);
+    EXPECT_EQ(FormatRule(cnf, 1, 20).size(), 95u);
+    EXPECT_EQ(FormatRule(cnf, 1, 5).size(), 87u);  // never narrower than 12 + 1
+    rec.Name = "abcdefghijklmnopqrstu";            // 21 bytes, longer than the column
+    EXPECT_EQ(FormatFileLine(cnf, rec, 13).substr(0, 35), "abcdefghijklmnopqrstu99-12-01 10:00");
+    rec.Name = Sj("日本語の名前.c");  // widths count Shift-JIS bytes
+    EXPECT_EQ(FormatFileLine(cnf, rec, 14).substr(0, 15), rec.Name + " ");
+
+    AllOptionalColumnsOff(cnf);
+    EXPECT_EQ(FormatColumnHeader(cnf, 13), Sj("ファイル名    ﾀｲﾑｽﾀﾝﾌﾟ       "));
+    EXPECT_EQ(FormatRule(cnf, 1, 13).size(), 29u);
+    rec.Name = "a.c";
+    EXPECT_EQ(FormatFileLine(cnf, rec, 13), "a.c           99-12-01 10:00 ");
+}
+
+TEST(FileLine, RatiosAndWideNumbersShiftTheRestOfTheLine) {
+    S_CNF cnf = MakeDefaultSettings();
+    for (int c : {3, 4, 5, 6, 7, 8}) cnf.Column(c) = 0;
+    auto rec = Record("a.c", "99-12-01 10:00", 0, "C   ", 0, 0, 0, 0, 0.0f);
+    EXPECT_EQ(FormatFileLine(cnf, rec, 13), "a.c           99-12-01 10:00    0.00" + Sj("％"));
+    rec.Ratio = 100.0f;
+    EXPECT_EQ(FormatFileLine(cnf, rec, 13), "a.c           99-12-01 10:00   100.00" + Sj("％"));
+    rec.Ratio = 0.125f;
+    EXPECT_EQ(FormatFileLine(cnf, rec, 13), "a.c           99-12-01 10:00    0.13" + Sj("％"));
+    cnf.FmCpar = 0;
+    cnf.FmAlls = 1;
+    rec.Total = 12345678;
+    EXPECT_EQ(FormatFileLine(cnf, rec, 13), "a.c           99-12-01 10:00  12345678");
+}
+
+TEST(Size, UnitsGroupsAndSinglePrecision) {
+    EXPECT_EQ(FormatSize(0, 13, 1234), "        1,234");
+    EXPECT_EQ(FormatSize(0, 13, 0), "            0");
+    EXPECT_EQ(FormatSize(0, 13, 999), "          999");
+    EXPECT_EQ(FormatSize(0, 13, 123456789), "  123,456,792");  // a 24-bit mantissa
+    EXPECT_EQ(FormatSize(0, 13, 16777217), "   16,777,216");
+    EXPECT_EQ(FormatSize(1, 13, 1234), "       1.21KB");  // 1.205078125, a tie rounded up
+    EXPECT_EQ(FormatSize(1, 13, 0), "       0.00KB");
+    EXPECT_EQ(FormatSize(1, 13, 1234567), "   1,205.63KB");
+    EXPECT_EQ(FormatSize(2, 13, 1234567), "       1.18MB");
+    EXPECT_EQ(FormatSize(2, 14, 5368709120), "    5,120.00MB");        // 5 GB
+    EXPECT_EQ(FormatSize(0, 13, 5000000000000), "4,999,999,913,984");  // longer than the column: whole
+    EXPECT_EQ(FormatSize(3, 13, 1234), std::string(13, ' '));
+    EXPECT_EQ(FormatSize(-1, 14, 1234), std::string(14, ' '));
+}
+
+TEST(Decimals, HalvesRoundAwayFromZeroOnTheExactBinaryValue) {
+    EXPECT_EQ(FormatFloat(0.125f, 2, false), "0.13");  // exact tie: printf gives 0.12
+    EXPECT_EQ(FormatFloat(0.375f, 2, false), "0.38");
+    EXPECT_EQ(FormatFloat(2.5f, 0, false), "3");
+    EXPECT_EQ(FormatFloat(-0.125f, 2, false), "-0.13");
+    EXPECT_EQ(FormatFloat(0.005f, 2, false), "0.00");     // just below 0.005 as a float
+    EXPECT_EQ(FormatFloat(1.015f, 2, false), "1.01");     // 1.01499998...
+    EXPECT_EQ(FormatFloat(1.025f, 2, false), "1.02");     // 1.02499997...
+    EXPECT_EQ(FormatFloat(99.995f, 2, false), "100.00");  // 99.99500274...
+    EXPECT_EQ(FormatFloat(0.0f, 2, false), "0.00");
+    EXPECT_EQ(FormatFloat(-0.001f, 2, false), "0.00");
+    EXPECT_EQ(FormatFloat(1234567.0f, 2, true), "1,234,567.00");
+    EXPECT_EQ(FormatFloat(3.0e38f, 0, true).size(), 51u);  // 39 digits and 12 groups, no overflow
+    EXPECT_EQ(FormatInt(-5, 7), "     -5");
+    EXPECT_EQ(FormatInt(123456789, 7), "123456789");
+}
+
+}  // namespace
+}  // namespace zarnik::report

@@ -1,0 +1,142 @@
+#include "report/totals.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "report/report.h"
+#include "test_util.h"
+
+namespace zarnik::report {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using zarnik::testing::Sj;
+
+engine::S_CMT Counted(const char* name, std::int64_t size, int total, int comment, int exec, int blank) {
+    engine::S_CMT r;
+    r.Name = name;
+    r.Size = size;
+    r.Total = total;
+    r.Comment = comment;
+    r.Exec = exec;
+    r.Blank = blank;
+    return r;
+}
+
+std::vector<std::string> Lines(const std::function<void(const LineSink&)>& write) {
+    std::vector<std::string> lines;
+    write([&](const std::string& l) { lines.push_back(l); });
+    return lines;
+}
+
+TEST(Totals, ClosingBlockOfThreeFiles) {
+    S_CNF cnf = MakeDefaultSettings();
+    engine::CountContext ctx;
+    ReportTotals totals;
+    AddToTotals(cnf, Counted("MAIN.H", 300, 20, 10, 8, 2), ctx, totals);
+    AddToTotals(cnf, Counted("MAIN.C", 1234, 100, 20, 70, 10), ctx, totals);
+    AddToTotals(cnf, Counted("UTIL.C", 600, 50, 5, 40, 5), ctx, totals);
+    std::string dash(88, '-'), equals(88, '=');
+    std::vector<std::string> expected = {
+        dash,
+        Sj("□C･ﾍｯﾀﾞ合計             1個           300           20      10       8       2  -------"),
+        Sj("□C･ﾍｯﾀﾞ平均                           300           20      10       8       2  50.00％"),
+        dash,
+        Sj("□C･ｿｰｽ 合計             2個         1,834          150      25     110      15  -------"),
+        Sj("□C･ｿｰｽ 平均                           917           75      12      55       7  16.00％"),
+        equals,
+        Sj("■全ｿｰｽﾌｧｲﾙ総合計        3個         2,134          170      35     118      17  -------"),
+        Sj("■全ｿｰｽﾌｧｲﾙ総平均                      711           56      11      39       5  19.64％"),
+    };
+    EXPECT_EQ(Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); }), expected);
+    // The folder subtotal holds the same files; its block clears it.
+    auto block = Lines([&](const LineSink& s) { WriteFolderSubtotalBlock(cnf, totals, 13, s); });
+    ASSERT_EQ(block.size(), 4u);
+    EXPECT_EQ(block[1],
+              Sj("△ﾌｫﾙﾀﾞ内小計            3個         2,134          170      35     118      17  -------"));
+    EXPECT_EQ(block[2],
+              Sj("△ﾌｫﾙﾀﾞ内平均                          711           56      11      39       5  19.64％"));
+    EXPECT_EQ(block[0], dash);
+    EXPECT_EQ(block[3], dash);
+    EXPECT_EQ(totals.FolderSubtotal.FileCount, 0);
+    EXPECT_EQ(totals.GrandTotal.FileCount, 3);
+}
+
+TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
+    S_CNF cnf = MakeDefaultSettings();
+    ReportTotals totals;
+    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); });
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string(88, '='));
+    EXPECT_EQ(lines[1],
+              Sj("■全ｿｰｽﾌｧｲﾙ総合計        0個             0            0       0       0       0  -------"));
+    EXPECT_EQ(lines[2],
+              Sj("■全ｿｰｽﾌｧｲﾙ総平均                        0            0       0       0       0   0.00％"));
+}
+
+TEST(Totals, KindZeroStaysOutOfThePrintedSums) {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.VsrcFl = 4;  // guess mode: the totals take the guessed kind
+    engine::CountContext ctx;
+    ReportTotals totals;
+    ctx.GuessedKind = 0;
+    AddToTotals(cnf, Counted("a.h", 10, 4, 1, 3, 0), ctx, totals);
+    ctx.GuessedKind = 4;
+    AddToTotals(cnf, Counted("b.h", 10, 4, 1, 3, 0), ctx, totals);
+    EXPECT_EQ(totals.Kinds[0].FileCount, 1);
+    EXPECT_EQ(totals.Kinds[4].FileCount, 1);
+    EXPECT_EQ(totals.Kinds[1].FileCount, 0);
+    EXPECT_EQ(totals.GrandTotal.FileCount, 1);
+    EXPECT_EQ(totals.FolderSubtotal.FileCount, 1);
+    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); });
+    EXPECT_EQ(lines.size(), 6u);  // the assembler source block and the grand rows
+    EXPECT_EQ(lines[1].substr(0, 14), TotalsLabels(8));
+}
+
+TEST(Totals, AveragesTruncateAndTheirRatioComesFromThem) {
+    CountSum sum;
+    sum.FileCount = 2;
+    sum.Comment = 5;
+    sum.Total = 9;
+    sum.Size = -3;
+    CountSum avg = ComputeAverages(sum);
+    EXPECT_EQ(avg.Comment, 2);
+    EXPECT_EQ(avg.Total, 4);
+    EXPECT_EQ(avg.Size, -1);  // toward zero
+    EXPECT_EQ(avg.FileCount, 0);
+    EXPECT_FLOAT_EQ(avg.Ratio, 50.0f);
+    EXPECT_EQ(ComputeAverages(CountSum{}).Ratio, 0.0f);
+    // Sums are 64-bit: three billion lines do not wrap.
+    CountSum big;
+    big.FileCount = 3;
+    big.Total = 3000000000;
+    big.Comment = 1500000000;
+    ComputeRatio(big);
+    EXPECT_FLOAT_EQ(big.Ratio, 50.0f);
+    EXPECT_EQ(ComputeAverages(big).Total, 1000000000);
+}
+
+TEST(Totals, RowsFollowTheColumnSwitches) {
+    S_CNF cnf = MakeDefaultSettings();
+    CountSum sum;
+    sum.FileCount = 1;
+    sum.Total = 10;
+    sum.Comment = 3;
+    for (int c = 3; c <= 9; ++c) cnf.Column(c) = 0;
+    EXPECT_EQ(FormatTotalsRow(4, cnf, sum, 13), Sj("□C･ｿｰｽ 合計             1個"));
+    EXPECT_EQ(FormatTotalsRow(5, cnf, sum, 13), Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
+    cnf.FmCpar = 1;
+    ComputeRatio(sum);
+    EXPECT_EQ(FormatTotalsRow(4, cnf, sum, 13), Sj("□C･ｿｰｽ 合計             1個  -------"));
+    EXPECT_EQ(FormatTotalsRow(5, cnf, sum, 20),
+              Sj("□C･ｿｰｽ 平均") + std::string(14 + 9, ' ') + "  30.00" + Sj("％"));
+    cnf.FmSize = 1;
+    cnf.FmSizeIndex = 1;
+    sum.Size = 2048;
+    EXPECT_EQ(FormatTotalsRow(10, cnf, sum, 13), Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
+}
+
+}  // namespace
+}  // namespace zarnik::report
