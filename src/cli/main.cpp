@@ -26,6 +26,13 @@ std::string SjisMessage(const std::string& sjis) {
     return out;
 }
 
+// This program's own path, for finding the desktop program's INI file beside it.
+std::string ProgramFile(const char* argv0) {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string(argv0);
+}
+
 int FinishOutput(int status) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         PrintError("cannot write the report to standard output");
@@ -49,6 +56,10 @@ int main(int argc, char** argv) {
     if (options.Help) {
         std::fputs(cli::HelpText().c_str(), stdout);
         return FinishOutput(kReportWritten);
+    }
+    if (!cli::ResolveOptions(options, ProgramFile(argv[0]), error)) {
+        PrintError(error);
+        return kUsage;
     }
 
     static char buffer[1 << 16];

@@ -1,5 +1,11 @@
 #include "cli/options.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "settings/persist.h"
 #include "text/sjis.h"
 
 namespace zarnik::cli {
@@ -17,7 +23,7 @@ struct OptionSpec {
     Apply Fn;
 };
 
-bool SetKey(CliOptions& o, std::string_view arg, std::string& error) {
+bool ApplySet(settings::S_CNF& cnf, std::string_view arg, std::string& error) {
     std::size_t eq = arg.find('=');
     if (eq == std::string_view::npos || eq == 0) {
         error = "--set: expected KEY=VALUE, got '" + std::string(arg) + "'";
@@ -26,7 +32,7 @@ bool SetKey(CliOptions& o, std::string_view arg, std::string& error) {
     std::string_view key = arg.substr(0, eq), value = arg.substr(eq + 1);
     for (const auto& k : settings::SetteiIntKeys()) {
         if (!text::EqualsNoCase(key, k.Key)) continue;
-        if (!settings::ParseIniInteger(value, o.Cnf.*k.Field)) {
+        if (!settings::ParseIniInteger(value, cnf.*k.Field)) {
             error = "--set " + std::string(key) + ": not an integer: '" + std::string(value) + "'";
             return false;
         }
@@ -35,16 +41,39 @@ bool SetKey(CliOptions& o, std::string_view arg, std::string& error) {
     const auto& exts = settings::ExtsKeys();
     for (std::size_t i = 0; i < exts.size(); ++i) {
         if (!text::EqualsNoCase(key, exts[i])) continue;
-        o.Cnf.Exts[i] = text::Utf8ToSjis(value);
-        settings::RebuildExtensionLists(o.Cnf);
+        cnf.Exts[i] = text::Utf8ToSjis(value);
+        settings::RebuildExtensionLists(cnf);
         return true;
     }
     error = "--set: unknown key '" + std::string(key) + "'";
     return false;
 }
 
+// A --set is checked at once (so a usage error names it) and applied again after
+// the INI file is read.
+bool SetKey(CliOptions& o, std::string_view arg, std::string& error) {
+    if (!ApplySet(o.Cnf, arg, error)) return false;
+    o.Sets.emplace_back(arg);
+    return true;
+}
+
 bool SetName(CliOptions& o, std::string_view arg, std::string&) {
     o.EnvName = text::Utf8ToSjis(arg);
+    o.NameGiven = true;
+    return true;
+}
+
+bool SetIni(CliOptions& o, std::string_view arg, std::string&) {
+    o.IniFile = std::string(arg);
+    return true;
+}
+
+bool SetEnv(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--env: expected a number or a name";
+        return false;
+    }
+    o.Env = text::Utf8ToSjis(arg);
     return true;
 }
 
@@ -71,6 +100,13 @@ const OptionSpec kOptions[] = {
      "set one key of the INI sections Settei or Exts (ignoring case), e.g. FlSort=0, FmSizeIndex=1, "
      "Csrc=*.c,*.cc; may be repeated",
      SetKey},
+    {"--ini", 0, "FILE", "read the settings, extension patterns and environments from this INI file (before any --set)",
+     SetIni},
+    {"--env", 0, "N|NAME",
+     "count the target lines of environment N (1-based) or of the first one named NAME, from the --ini file "
+     "or else from the desktop program's own; its name goes into the header line; TARGETs given as well "
+     "replace its lines",
+     SetEnv},
     {"--name", 0, "TEXT", "environment name shown in the header line (default 開発環境(1))", SetName},
     {"--encoding", 0, "utf-8|sjis",
      "output encoding: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end in CR LF)",
@@ -135,15 +171,54 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         }
         if (!spec->Fn(options, inlineArg, error)) return false;
     }
-    if (!options.Help && options.Targets.empty()) {
+    if (!options.Help && options.Targets.empty() && options.Env.empty()) {
         error = "no TARGET given";
         return false;
     }
     return true;
 }
 
+bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& error) {
+    if (o.IniFile.empty() && o.Env.empty()) return true;
+    settings::ProgramPaths paths;
+    if (!o.IniFile.empty()) {
+        if (::access(o.IniFile.c_str(), R_OK) != 0) {
+            error = "--ini: cannot read '" + o.IniFile + "': " + std::strerror(errno);
+            return false;
+        }
+        paths = settings::PathsForIniFile(programFile, o.IniFile);
+    } else {
+        // The desktop program's INI file: it lies beside zarnik-count's folder's zarnik.
+        std::size_t slash = programFile.rfind('/');
+        std::string folder = slash == std::string::npos ? "." : programFile.substr(0, slash);
+        paths = settings::LocateProgramPaths(folder + "/zarnik");
+    }
+    settings::ProgramState st = settings::MakeStartState(paths, 0, 0);
+    settings::LoadReport report = settings::LoadSettings(st);
+    if (report.IniUnreadable) {
+        error = "cannot read the INI file '" + st.Paths.IniPath + "'";
+        return false;
+    }
+    if (!o.IniFile.empty()) {
+        o.Cnf = st.Cnf;
+        for (const std::string& set : o.Sets)
+            if (!ApplySet(o.Cnf, set, error)) return false;
+    }
+    if (o.Env.empty()) return true;
+    int pos = settings::FindEnvironment(st.Envs, o.Env);
+    if (pos < 0) {
+        error = "--env: no environment '" + text::SjisToUtf8(o.Env) + "' in '" + st.Paths.IniPath + "'";
+        return false;
+    }
+    const settings::SrcCnf& env = st.Envs.At(pos);
+    if (!o.NameGiven) o.EnvName = env.EnvName;
+    if (o.Targets.empty()) o.Targets = env.TargetLines;
+    return true;
+}
+
 std::string ShortUsage() {
-    return "Usage: zarnik-count [--set KEY=VALUE]... [--name TEXT] [--encoding utf-8|sjis] TARGET...\n"
+    return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
+           "                    [--encoding utf-8|sjis] TARGET...\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 

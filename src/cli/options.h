@@ -18,11 +18,23 @@ struct CliOptions {
     Encoding OutputEncoding = Encoding::Utf8;
     std::vector<std::string> Targets;  // Shift-JIS target lines
     bool Help = false;
+    bool NameGiven = false;
+
+    // Applied by ResolveOptions once every argument is read: the INI file first,
+    // then the --set overrides in their order, then the environment.
+    std::string IniFile;                // native path, empty when not given
+    std::vector<std::string> Sets;      // KEY=VALUE, UTF-8
+    std::string Env;                    // N or NAME (Shift-JIS), empty when not given
 };
 
 // Fills options from the arguments after the program name. Returns false with a
 // message naming the offending argument for a usage error.
 bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& options, std::string& error);
+
+// Loads the INI file (--ini, or the desktop program's own INI file for --env
+// alone), applies the --set overrides and takes the environment's target lines
+// and name. programFile is this program's path. Returns false with a message.
+bool ResolveOptions(CliOptions& options, const std::string& programFile, std::string& error);
 
 // The full usage text of --help, generated from the option table.
 std::string HelpText();

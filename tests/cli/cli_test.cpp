@@ -212,6 +212,37 @@ TEST_F(CliTest, AnUnreadableFileIsStatusThreeAndKeepsTheLinesSoFar) {
     EXPECT_EQ(r.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
 }
 
+TEST_F(CliTest, IniFileGivesSettingsAndEnvironmentsBeforeAnySet) {
+    // Environment 2 counts tree/sub only; the INI file turns sorting and headers off.
+    dir_.Write("conf/zarnik.ini", Sj("[Settei]\r\nHeadDT=0\r\nHeadNA=1\r\nSubfol=0\r\nFmSize=0\r\n"
+                                     "[Cname]\r\ncnam1=one\r\ncnam2=二番\r\n"
+                                     "[FILES_2]\r\nfile0=") +
+                                  Path("tree/sub") + "\r\n");
+    std::string ini = Path("conf/zarnik.ini");
+    Result byNumber = RunCli({"--ini", ini, "--env", "2"});
+    ASSERT_EQ(byNumber.Status, 0) << byNumber.Err;
+    EXPECT_EQ(byNumber.Out.substr(0, byNumber.Out.find('\n')), "【二番】");
+    EXPECT_NE(byNumber.Out.find("x.h"), std::string::npos);
+    EXPECT_EQ(byNumber.Out.find("\ny.c "), std::string::npos);  // Subfol=0 from the file
+    EXPECT_EQ(byNumber.Out.find("ｻｲｽﾞ"), std::string::npos);  // FmSize=0 from the file
+
+    // The same environment by name; a --set written before --ini still wins.
+    Result byName = RunCli({"--set", "Subfol=1", "--ini", ini, "--env", "二番", "--name", "N"});
+    ASSERT_EQ(byName.Status, 0) << byName.Err;
+    EXPECT_EQ(byName.Out.substr(0, byName.Out.find('\n')), "【N】");
+    EXPECT_NE(byName.Out.find("\ny.c "), std::string::npos);
+
+    // Targets on the command line replace the environment's lines.
+    Result replaced = RunCli({"--ini", ini, "--env", "1", Path("tree/main.c")});
+    ASSERT_EQ(replaced.Status, 0) << replaced.Err;
+    EXPECT_EQ(replaced.Out.substr(0, replaced.Out.find('\n')), "【one】");
+    EXPECT_NE(replaced.Out.find("main.c"), std::string::npos);
+    EXPECT_EQ(replaced.Out.find("x.h"), std::string::npos);
+
+    EXPECT_EQ(RunCli({"--ini", ini, "--env", "3"}).Status, 2);
+    EXPECT_EQ(RunCli({"--ini", Path("conf/missing.ini"), Path("tree")}).Status, 2);
+}
+
 TEST(Cli, UsageErrorsNameTheirArgument) {
     struct Case {
         std::vector<std::string> Args;
