@@ -84,6 +84,7 @@ public:
     // Pending messages are processed at most every 15 ms: the window stays
     // responsive and a run over many small files does not spend its time painting.
     void PumpMessages() override {
+        if (w_.RunPumpHook) w_.RunPumpHook();
         if (pumpClock_.elapsed() < 15) return;
         QApplication::processEvents();
         pumpClock_.restart();

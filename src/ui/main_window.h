@@ -70,6 +70,8 @@ public:
     std::function<int(const QString& text)> AskYesNoCancel;  // QMessageBox::Yes/No/Cancel
     std::function<int(const QString& text)> AskYesNo;        // QMessageBox::Yes/No
     std::function<void(const QString& title, const QString& text)> ShowMessage;
+    // Called at every point where a count run lets pending messages run.
+    std::function<void()> RunPumpHook;
 
     // Commands.
     void RunCountCommand();
