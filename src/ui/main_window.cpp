@@ -458,6 +458,8 @@ void Form_Main::ApplyFontsAndColours() {
     ApplyPaneFont(Memo_memo, c.Font_Memo, c.Bcol_Memo);
     ApplyPaneFont(RichEdit_Rslt, c.Font_Rslt, c.Bcol_Rslt);
     Panel_B2->setFont(RichEdit_Rslt->font());
+    // The ruler line starts where the pane's text starts.
+    Panel_B2->setIndent(static_cast<int>(RichEdit_Rslt->document()->documentMargin()) + RichEdit_Rslt->frameWidth());
 }
 
 int Form_Main::MemoPaneWidth() const { return memoPane_->width(); }
