@@ -201,6 +201,24 @@ private slots:
         QVERIFY(!w.MainToolBar->isVisible());
     }
 
+    void maximizeKeepsTheNormalBoundsForTheNextStart() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        w.setGeometry(100, 80, 500, 400);
+        QTest::qWait(20);
+        w.showMaximized();
+        QTRY_VERIFY(w.isMaximized());
+        QCOMPARE(f.state.Place.MainPlacement.Maximized, 1);
+        QCOMPARE(f.state.Place.MainPlacement.Bounds, (settings::Rect{100, 80, 500, 400}));
+        settings::WindowState saved;
+        f.state.Save = [&](AppState&, const settings::WindowState& win, std::string&) {
+            saved = win;
+            return true;
+        };
+        QVERIFY(f.TryClose());
+        QVERIFY(saved.Maximized);
+    }
+
     void storedPlacementIsPulledOntoTheScreen() {
         AppState state;
         static_cast<settings::ProgramState&>(state) =
