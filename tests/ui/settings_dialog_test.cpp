@@ -26,9 +26,10 @@ struct Window {
     std::unique_ptr<Form_Main> window;
     QStringList messages;
 
-    Window() {
+    explicit Window(std::int32_t tabPos = 0) {
         static_cast<settings::ProgramState&>(state) =
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+        state.Cnf.TabPos = tabPos;
         state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
         window = std::make_unique<Form_Main>(state);
         window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
@@ -238,6 +239,18 @@ private slots:
         // The tab row moves below the target list.
         QLayout* upper = m.TabControl1->parentWidget()->layout();
         QCOMPARE(upper->indexOf(m.TabControl1), upper->count() - 1);
+    }
+
+    void tabsStartWhereTheyWereLeft() {
+        Window w(1);
+        QLayout* upper = w.window->TabControl1->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(w.window->TabControl1), upper->count() - 1);
+        w.Settings([](Form_Settei& d) {
+            d.RadioGroup_TabPos->Item(0)->click();
+            d.Button_Ok->click();
+        });
+        QCOMPARE(upper->indexOf(w.window->TabControl1), 0);
+        QCOMPARE(w.window->TabControl1->shape(), QTabBar::RoundedNorth);
     }
 
     void blankLineWarningDecidesWhetherTheDialogCloses() {
