@@ -85,6 +85,9 @@ public:
     void EditEnvironments();
     void PrintResult();
     void OpenSettings();
+    // Makes confirmed settings live: the record, its extension lists, the tab
+    // placement, the panes' fonts and colours.
+    void ApplySettings(const settings::S_CNF& confirmed);
 
     // Lines of the result pane as the save writes them (Shift-JIS).
     std::vector<std::string> ResultLines() const;
@@ -104,6 +107,7 @@ private:
     void ApplyStartState();
     void ApplyFontsAndColours();
     void ApplyScrollBars();
+    void ApplyTabPlacement();
     void ApplyTlbFlat();
     void ShowTabs();
     void ShowEnvMenu(const QPoint& globalPos);

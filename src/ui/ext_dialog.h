@@ -1,0 +1,43 @@
+// Form_Extset: the seven extension patterns of the settings dialog's working copy.
+#pragma once
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <array>
+
+#include "settings/settings.h"
+
+namespace zarnik::ui {
+
+class Form_Extset : public QDialog {
+    Q_OBJECT
+public:
+    // work is the settings dialog's working copy; only its Exts change, and only on OK.
+    explicit Form_Extset(settings::S_CNF& work, QWidget* parent = nullptr);
+
+    QLineEdit* Edit_Csrc;
+    QLineEdit* Edit_Ched;
+    QLineEdit* Edit_Asrc;
+    QLineEdit* Edit_Ahed;
+    QLineEdit* Edit_Java;
+    QLineEdit* Edit_Qsrc;
+    QLineEdit* Edit_Bsrc;
+    QPushButton* Button_Ok;
+    QPushButton* Button_Cancel;
+    QPushButton* Button_Help;
+
+    // The field of a source kind 1..7 (C header .. BASIC).
+    QLineEdit* FieldOfKind(int kind) const { return fields_[kind - 1]; }
+
+    void Button_OkClick();
+    void Button_HelpClick();
+
+    static constexpr int kFieldLength = 80;
+
+private:
+    settings::S_CNF& work_;
+    std::array<QLineEdit*, 7> fields_{};  // in kind order 1..7, like Exts
+};
+
+}  // namespace zarnik::ui

@@ -1,0 +1,393 @@
+#include "ui/settings_dialog.h"
+
+#include <QApplication>
+#include <QLayout>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "test_util.h"
+#include "ui/ext_dialog.h"
+#include "ui/help_viewer.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/ui_style.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+
+namespace {
+
+settings::S_CNF Defaults() { return settings::MakeDefaultSettings(); }
+
+// A main window over a fresh state that never writes the INI file.
+struct Window {
+    AppState state;
+    std::unique_ptr<Form_Main> window;
+    QStringList messages;
+
+    explicit Window(std::int32_t tabPos = 0) {
+        static_cast<settings::ProgramState&>(state) =
+            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+        state.Cnf.TabPos = tabPos;
+        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
+        window = std::make_unique<Form_Main>(state);
+        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
+        window->show();
+    }
+
+    // Opens the settings command; act works the dialog and must close it.
+    void Settings(const std::function<void(Form_Settei&)>& act) {
+        bool reached = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto* d = window->findChild<Form_Settei*>();
+            QVERIFY(d);
+            reached = true;
+            act(*d);
+            if (d->isVisible()) {
+                d->Button_CancelClick();
+                QFAIL("the settings dialog was left open");
+            }
+        });
+        window->OpenSettings();
+        QVERIFY(reached);
+    }
+};
+
+QString Preview(const Form_Settei& d) { return d.Memo_Preview->toPlainText(); }
+
+// The sample file's line: the last line of the preview.
+QString SampleLine(const Form_Settei& d) { return Preview(d).split(QLatin1Char('\n')).back(); }
+
+}  // namespace
+
+class SettingsDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void showsTheRecordAsItIs() {
+        settings::S_CNF c = Defaults();
+        c.Kg_Cmt = 2;  // hand-edited: on only when exactly 1
+        c.FmSknd = 2;  // a column: on when nonzero
+        c.VsrcFl = 9;
+        c.FmSizeIndex = 7;
+        c.TabPos = 3;
+        Form_Settei d(c);
+        QCOMPARE(d.windowTitle(), QStringLiteral("設定"));
+        QCOMPARE(d.PageControl1->tabText(0), QStringLiteral("基本"));
+        QCOMPARE(d.PageControl1->tabText(1), QStringLiteral("出力関連"));
+        QCOMPARE(d.PageControl1->currentIndex(), 0);
+        QVERIFY(!d.CheckBox_Kg_Cmt->isChecked());
+        QVERIFY(d.CheckBox_Column[3]->isChecked());
+        QVERIFY(d.CheckBox_Subfol->isChecked());
+        QCOMPARE(d.RadioGroup_VsSrc->ItemIndex(), -1);
+        QCOMPARE(d.RadioGroup_TabPos->ItemIndex(), 1);
+        QCOMPARE(d.ComboBox_SizeUnit->currentIndex(), -1);
+        QVERIFY(SampleLine(d).startsWith(QStringLiteral("????????.???")));
+        QCOMPARE(d.Button_FontFold->text(), QStringLiteral("ＭＳ Ｐゴシック 9p"));
+        QCOMPARE(d.Button_FontRslt->text(), QStringLiteral("ＭＳ ゴシック 9p"));
+        // Columns 1 and 2 cannot be changed here.
+        QVERIFY(!d.CheckBox_Column[0]->isEnabled());
+        QVERIFY(!d.CheckBox_Column[1]->isEnabled());
+        // Nothing touched: OK keeps the unknown values as they were.
+        d.Button_OkClick();
+        QCOMPARE(d.Work().Kg_Cmt, 2);
+        QCOMPARE(d.Work().VsrcFl, 9);
+        QCOMPARE(d.Work().FmSizeIndex, 7);
+        QCOMPARE(d.Work().TabPos, 1);
+    }
+
+    void previewFollowsTheListedChangesOnly() {
+        Form_Settei d(Defaults());
+        d.Now = [] { return std::time_t{936489900}; };  // Sunday 1999-09-05 09:05 JST
+        d.RebuildPreview();
+        QStringList lines = Preview(d).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QStringLiteral("【開発環境名】  1999年９月５日(日)   9時 5分"));
+        QCOMPARE(
+            lines[4],
+            QStringLiteral(
+                "PELORAND.C    99-09-05 09:05     1,234,567 C      10000    3000    6800     200  30.00％"));
+
+        int builds = d.PreviewBuilds();
+        for (QCheckBox* b : {d.CheckBox_AstaOnly, d.CheckBox_RemCmt, d.CheckBox_Subfol, d.CheckBox_EucJis,
+                             d.CheckBox_FlSort, d.CheckBox_FldSum, d.CheckBox_Erfout})
+            b->click();
+        QCOMPARE(d.PreviewBuilds(), builds);
+        QCOMPARE(d.Work().AstaOnly, 1);
+        QCOMPARE(d.Work().Subfol, 0);
+        QCOMPARE(d.Work().Erfout, 0);
+
+        d.ComboBox_SizeUnit->setCurrentIndex(1);
+        QVERIFY(SampleLine(d).contains(QStringLiteral("1,205.63KB")));
+        d.CheckBox_Kg_Cmt->click();
+        QVERIFY2(SampleLine(d).contains(QStringLiteral("3200    6800     200  32.00％")),
+                 qPrintable(SampleLine(d)));
+        d.CheckBox_Kg_Non->click();
+        QVERIFY(SampleLine(d).contains(QStringLiteral("9800")));
+        QVERIFY(SampleLine(d).contains(QStringLiteral("32.65％")));
+        d.CheckBox_FldNam->click();
+        QVERIFY(Preview(d).contains(QStringLiteral("\n[/Zrnk/src]---")));
+        d.CheckBox_HeadNA->click();
+        QVERIFY(Preview(d).startsWith(QStringLiteral("1999年")));
+        d.CheckBox_HeadDT->click();
+        QVERIFY(Preview(d).startsWith(QStringLiteral("---")));
+        d.RadioGroup_VsSrc->Item(3)->click();
+        QVERIFY(SampleLine(d).startsWith(QStringLiteral("Pelorand.java")));
+        d.CheckBox_Column[8]->click();
+        QVERIFY(!SampleLine(d).contains(QStringLiteral("％")));
+        int before = d.PreviewBuilds();
+        d.RadioGroup_InCmnt->Item(1)->click();
+        QCOMPARE(d.PreviewBuilds(), before + 1);
+        QCOMPARE(d.Work().InCmnt, 1);
+        QCOMPARE(d.Work().VsrcFl, 3);
+        QCOMPARE(d.Work().FmSizeIndex, 1);
+    }
+
+    void sizeUnitFollowsTheSizeColumn() {
+        settings::S_CNF c = Defaults();
+        c.FmSizeIndex = 2;
+        Form_Settei d(c);
+        QVERIFY(d.ComboBox_SizeUnit->isEnabled());
+        d.CheckBox_Column[2]->click();
+        QVERIFY(!d.ComboBox_SizeUnit->isEnabled());
+        QCOMPARE(d.Work().FmSize, 0);
+        QVERIFY(!SampleLine(d).contains(QStringLiteral("MB")));
+        d.CheckBox_Column[2]->click();
+        QVERIFY(d.ComboBox_SizeUnit->isEnabled());
+        QVERIFY(SampleLine(d).contains(QStringLiteral("1.18MB")));
+        QCOMPARE(d.Work().FmSizeIndex, 2);
+    }
+
+    void cancelDiscardsFontsColoursAndExtensions() {
+        Window w;
+        const settings::S_CNF before = w.state.Cnf;
+        const QFont paneFont = w.window->RichEdit_Rslt->font();
+        w.Settings([](Form_Settei& d) {
+            d.ChooseFont = [](settings::S_SVFINF& f) {
+                f.FaceName = "IPAMincho";
+                f.PointSize = 14;
+                return true;
+            };
+            d.ChooseColor = [](QColor& c) {
+                c = Qt::red;
+                return true;
+            };
+            d.RunExtDialog = [](Form_Extset& e) {
+                e.Edit_Java->clear();
+                e.Button_OkClick();
+            };
+            d.Button_FontRslt->click();
+            QCOMPARE(d.Button_FontRslt->text(), QStringLiteral("IPAMincho 14p"));
+            QCOMPARE(d.Memo_Preview->font().pointSize(), 14);
+            d.Button_ColorRslt->setFocus();
+            QTest::keyClick(d.Button_ColorRslt, Qt::Key_Space);  // Space opens the chooser too
+            QCOMPARE(d.Button_ColorRslt->Color(), QColor(Qt::red));
+            QCOMPARE(d.Memo_Preview->palette().color(QPalette::Base), QColor(Qt::red));
+            d.Button_Ext->click();
+            QCOMPARE(d.Work().Exts[4], std::string());
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        QCOMPARE(w.state.Cnf.Font_Rslt, before.Font_Rslt);
+        QCOMPARE(w.state.Cnf.Bcol_Rslt, before.Bcol_Rslt);
+        QCOMPARE(w.state.Cnf.Exts, before.Exts);
+        QCOMPARE(w.state.Cnf.Lists, before.Lists);
+        QCOMPARE(w.window->RichEdit_Rslt->font(), paneFont);
+    }
+
+    void okAppliesToTheLiveSettingsAndThePanes() {
+        Window w;
+        w.state.Cnf.Bcol_Fold = "clWindow";  // a desktop colour the user leaves alone
+        w.Settings([](Form_Settei& d) {
+            d.ChooseFont = [](settings::S_SVFINF& f) {
+                f.PointSize = 12;
+                f.StyleBits = 1;
+                return true;
+            };
+            d.ChooseColor = [](QColor& c) {
+                c = QColor(0x12, 0x34, 0x56);
+                return true;
+            };
+            d.RunExtDialog = [](Form_Extset& e) {
+                e.Edit_Csrc->setText(QStringLiteral("*.c;*.cc"));
+                e.Button_OkClick();
+            };
+            d.Button_FontRslt->click();
+            d.Button_ColorMemo->click();
+            d.RadioGroup_TabPos->Item(1)->click();
+            d.RadioGroup_TabDsp->Item(0)->click();
+            d.CheckBox_Kg_Cmt->click();
+            d.Button_Ext->click();
+            d.Button_Ok->click();
+        });
+        const settings::S_CNF& c = w.state.Cnf;
+        QCOMPARE(c.Kg_Cmt, 1);
+        QCOMPARE(c.TabPos, 1);
+        QCOMPARE(c.TabDsp, 0);
+        QCOMPARE(c.Font_Rslt.PointSize, 12);
+        QCOMPARE(c.Bcol_Memo, std::string("$00563412"));
+        QCOMPARE(c.Bcol_Fold, std::string("clWindow"));
+        QCOMPARE(c.Exts[1], std::string("*.c;*.cc"));
+        QCOMPARE(c.Lists[2], std::vector<std::string>{".c"});
+        Form_Main& m = *w.window;
+        QCOMPARE(m.RichEdit_Rslt->font().pointSize(), 12);
+        QVERIFY(m.RichEdit_Rslt->font().bold());
+        QCOMPARE(m.Panel_B2->font().pointSize(), 12);
+        QCOMPARE(m.Memo_memo->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
+        QCOMPARE(m.TabControl1->shape(), QTabBar::RoundedSouth);
+        // The tab row moves below the target list.
+        QLayout* upper = m.TabControl1->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(m.TabControl1), upper->count() - 1);
+    }
+
+    void tabsStartWhereTheyWereLeft() {
+        Window w(1);
+        QLayout* upper = w.window->TabControl1->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(w.window->TabControl1), upper->count() - 1);
+        w.Settings([](Form_Settei& d) {
+            d.RadioGroup_TabPos->Item(0)->click();
+            d.Button_Ok->click();
+        });
+        QCOMPARE(upper->indexOf(w.window->TabControl1), 0);
+        QCOMPARE(w.window->TabControl1->shape(), QTabBar::RoundedNorth);
+    }
+
+    void blankLineWarningDecidesWhetherTheDialogCloses() {
+        // はい keeps the dialog with its flag; unchecking one option then closes it quietly.
+        {
+            Window w;
+            w.Settings([](Form_Settei& d) {
+                QStringList asked;
+                d.AskBlankLineWarning = [&](const QString& t) {
+                    asked << t;
+                    return int(QMessageBox::Yes);
+                };
+                d.CheckBox_Kg_Cmt->click();
+                d.CheckBox_Kg_Non->click();
+                d.Button_Ok->click();
+                QVERIFY(d.isVisible());
+                QVERIFY(d.Confirmed());
+                QCOMPARE(asked.size(), 1);
+                QVERIFY(asked[0].startsWith(
+                    QStringLiteral("「空行はコメント行とする」　と　「空行は総行数に含めない」を\r\n")));
+                d.CheckBox_Kg_Non->click();
+                d.Button_Ok->click();
+                QCOMPARE(asked.size(), 1);
+                QVERIFY(!d.isVisible());
+            });
+            QCOMPARE(w.state.Cnf.Kg_Cmt, 1);
+            QCOMPARE(w.state.Cnf.Kg_Non, 0);
+        }
+        // いいえ closes with both options in force.
+        {
+            Window w;
+            w.Settings([](Form_Settei& d) {
+                d.AskBlankLineWarning = [](const QString&) { return int(QMessageBox::No); };
+                d.CheckBox_Kg_Cmt->click();
+                d.CheckBox_Kg_Non->click();
+                d.Button_Ok->click();
+            });
+            QCOMPARE(w.state.Cnf.Kg_Cmt, 1);
+            QCOMPARE(w.state.Cnf.Kg_Non, 1);
+        }
+        // After はい the close box asks again and いいえ applies; Cancel never asks.
+        {
+            Window w;
+            w.Settings([](Form_Settei& d) {
+                int asked = 0;
+                int answer = QMessageBox::Yes;
+                d.AskBlankLineWarning = [&](const QString&) {
+                    ++asked;
+                    return answer;
+                };
+                d.CheckBox_Kg_Cmt->click();
+                d.CheckBox_Kg_Non->click();
+                d.Button_Ok->click();
+                answer = QMessageBox::No;
+                d.close();
+                QCOMPARE(asked, 2);
+            });
+            QCOMPARE(w.state.Cnf.Kg_Non, 1);
+        }
+        {
+            Window w;
+            w.Settings([](Form_Settei& d) {
+                d.AskBlankLineWarning = [](const QString&) -> int {
+                    throw std::logic_error("asked on cancel");
+                };
+                d.CheckBox_Kg_Cmt->click();
+                d.CheckBox_Kg_Non->click();
+                d.close();  // the close box without OK: nothing applied
+            });
+            QCOMPARE(w.state.Cnf.Kg_Cmt, 0);
+        }
+    }
+
+    void helpTopicsFollowThePage() {
+        Form_Settei d(Defaults());
+        d.Button_Help->click();
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10008"));
+        d.PageControl1->setCurrentIndex(1);
+        d.Button_Help->click();
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10009"));
+        QTest::keyClick(&d, Qt::Key_F1);
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 310"));
+        settings::S_CNF c = Defaults();
+        Form_Extset e(c);
+        e.Button_Help->click();
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("popup 10017"));
+        QVERIFY(!e.isVisible() || e.result() == 0);
+    }
+
+    void extensionDialogEditsOnlyOnOk() {
+        settings::S_CNF c = Defaults();
+        c.Exts[6] = std::string(100, 'b');  // a hand-edited pattern longer than a field
+        {
+            Form_Extset e(c);
+            QCOMPARE(e.windowTitle(), QStringLiteral("拡張子指定"));
+            QCOMPARE(e.Edit_Csrc->text(), QStringLiteral("*.c,*.cpp"));
+            QCOMPARE(e.Edit_Ched->text(), QStringLiteral("*.h"));
+            QCOMPARE(e.Edit_Bsrc->text().size(), 100);
+            e.Edit_Java->setText(QStringLiteral("*.jav"));
+            e.Button_Cancel->click();
+        }
+        QCOMPARE(c.Exts[4], std::string("*.java"));
+        {
+            Form_Extset e(c);
+            e.Edit_Qsrc->clear();
+            QTest::keyClicks(e.Edit_Qsrc, QString(90, QLatin1Char('q')));
+            QCOMPARE(e.Edit_Qsrc->text().size(), Form_Extset::kFieldLength);
+            e.Edit_Asrc->setText(QStringLiteral(".s"));
+            e.Button_OkClick();
+        }
+        QCOMPARE(c.Exts[5], std::string(80, 'q'));
+        QCOMPARE(c.Exts[3], std::string(".s"));
+        QCOMPARE(c.Exts[6], std::string(100, 'b'));
+        QCOMPARE(c.Exts[0], std::string("*.h"));
+    }
+
+    void emptiedJavaPatternMakesJavaFilesNotATarget() {
+        testing::TempDir dir;
+        dir.Write("A.java", "class A {}\r\n");
+        dir.Write("b.c", "int b;\r\n");
+        Window w;
+        w.Settings([](Form_Settei& d) {
+            d.RunExtDialog = [](Form_Extset& e) {
+                e.Edit_Java->clear();
+                e.Button_Ok->click();
+            };
+            d.Button_Ext->click();
+            d.Button_Ok->click();
+        });
+        w.window->Memo_Files->setPlainText(QString::fromStdString(dir.str()));
+        w.window->RunCountCommand();
+        QString result = w.window->RichEdit_Rslt->toPlainText();
+        QRegularExpression javaLine(QStringLiteral("A\\.java[^\\n]*対象外のファイルです。"));
+        QVERIFY2(result.contains(javaLine), qPrintable(result));
+        QVERIFY(result.contains(QRegularExpression(QStringLiteral("b\\.c +\\d\\d-"))));
+    }
+};
+
+QTEST_MAIN(SettingsDialogTest)
+#include "settings_dialog_test.moc"
