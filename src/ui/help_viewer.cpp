@@ -1,5 +1,6 @@
 #include "ui/help_viewer.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QUrl>
 
@@ -29,8 +30,13 @@ HelpViewer& HelpViewer::Instance() {
 }
 
 QTextBrowser* HelpViewer::Window() {
+    // A modal dialog blocks every window but its own children, so while one is
+    // open the help window belongs to it (and closes with it).
+    QWidget* modal = QApplication::activeModalWidget();
+    if (window_ && window_->parentWidget() != modal) window_->close();
     if (!window_) {
-        window_ = new QTextBrowser;
+        window_ = new QTextBrowser(modal);
+        window_->setWindowFlags(Qt::Window);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         window_->setWindowTitle(QStringLiteral("Zarnik ﾍﾙﾌﾟ"));
         window_->resize(560, 480);
