@@ -33,7 +33,10 @@ QTextBrowser* HelpViewer::Window() {
     // A modal dialog blocks every window but its own children, so while one is
     // open the help window belongs to it (and closes with it).
     QWidget* modal = QApplication::activeModalWidget();
-    if (window_ && window_->parentWidget() != modal) window_->close();
+    if (window_ && window_->parentWidget() != modal) {
+        window_->close();  // deletes itself later
+        window_ = nullptr;
+    }
     if (!window_) {
         window_ = new QTextBrowser(modal);
         window_->setWindowFlags(Qt::Window);
