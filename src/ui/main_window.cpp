@@ -1,11 +1,9 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDate>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -17,7 +15,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
-#include <cstdio>
 #include <ctime>
 
 #include "run/run.h"
@@ -142,10 +139,6 @@ Form_Main::Form_Main(AppState& state, QWidget* parent)
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(ToQ(text::VersionText(0)));
     setMinimumSize(50, 50);
-    AskSaveFileName = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("結果の保存"), QString(),
-                                            QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt);;すべてのﾌｧｲﾙ(*.*)"));
-    };
     AskYesNoCancel = [this](const QString& text) { return AskQuestion(this, text, true); };
     AskYesNo = [this](const QString& text) { return AskQuestion(this, text, false); };
     ShowMessage = [this](const QString& title, const QString& text) { ShowBox(this, title, text); };
@@ -154,6 +147,8 @@ Form_Main::Form_Main(AppState& state, QWidget* parent)
     BuildMenus();
     BuildToolBar();
     BuildPanes();
+    InstallTargetEntry();
+    InstallResultOps();
     statusBar()->setSizeGripEnabled(true);
     StatusText = new QLabel(StartDateText());
     QFont sf(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -179,10 +174,7 @@ void Form_Main::BuildActions() {
     Act_Open = make("対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
     Act_Folder = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
     Act_EnvEdit = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
-    Act_Save = make("結果の保存(&S)...", [this] {
-        QString name = AskSaveFileName();
-        if (!name.isEmpty() && SaveResultTo(name)) state_.Cnf.ResultUnsaved = 0;
-    });
+    Act_Save = make("結果の保存(&S)...", [this] { SaveResult(); });
     Act_Print = make("結果の印刷(&P)...", [this] { PrintResult(); });
     Act_Exit = make("終了(&X)", [this] { close(); });
     Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
@@ -407,8 +399,10 @@ void Form_Main::BuildPanes() {
     titleRow->addWidget(titleLabel, 1);
     auto* pageBreak = new QPushButton(QStringLiteral("改頁ｺｰﾄﾞ挿入"));
     pageBreak->setFlat(true);
+    pageBreak->setObjectName(QStringLiteral("Button_PageBreak"));
     pageBreak->setFixedSize(93, 21);
     pageBreak->hide();
+    pageBreak->setEnabled(false);
     connect(pageBreak, &QPushButton::clicked, this, [this] { RichEdit_Rslt->appendPlainText(QStringLiteral("\f")); });
     titleRow->addWidget(pageBreak);
     Panel_B2 = new QLabel;
@@ -569,31 +563,6 @@ void Form_Main::ReevaluateAll() {
 }
 
 std::vector<std::string> Form_Main::ResultLines() const { return ToSjisLines(RichEdit_Rslt->toPlainText()); }
-
-bool Form_Main::SaveResultTo(const QString& path) {
-    std::string bytes;
-    for (const std::string& line : ResultLines()) bytes += line + "\r\n";
-    std::FILE* f = std::fopen(path.toLocal8Bit().constData(), "wb");
-    if (!f) {
-        ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path));
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
-        ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました"));
-        return false;
-    }
-    return true;
-}
-
-void Form_Main::ClearResult() { RichEdit_Rslt->clear(); }
-
-void Form_Main::CopyResult() {
-    QString text;
-    for (const QString& l : TextLines(RichEdit_Rslt->toPlainText())) text += l + QStringLiteral("\r\n");
-    QApplication::clipboard()->setText(text);
-}
 
 void Form_Main::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;

@@ -17,9 +17,14 @@
 #include "settings/settings.h"
 #include "ui/app_state.h"
 
+class QPrinter;
+
 namespace zarnik::ui {
 
 class Form_Syori;
+class TBrowseDialog;
+struct OpenFilesRequest;
+struct OpenFilesAnswer;
 
 class Form_Main : public QMainWindow {
     Q_OBJECT
@@ -92,6 +97,20 @@ public:
     // Lines of the result pane as the save writes them (Shift-JIS).
     std::vector<std::string> ResultLines() const;
 
+    // Target entry and the result pane's save and print (target_entry.cpp,
+    // result_ops.cpp, result_print.cpp). Dialog seams, replaced by tests: the open
+    // dialog (false = cancelled), the folder browser's Execute, the save dialog
+    // (startFolder empty = not preset; empty answer = cancelled; AskSaveFileName
+    // above asks it without a folder) and the print dialog (false = cancelled).
+    std::function<bool(const OpenFilesRequest&, OpenFilesAnswer&)> AskOpenFiles;
+    std::function<bool(TBrowseDialog&)> ExecuteBrowse;
+    std::function<QString(const QString& startFolder)> AskSaveFile;
+    std::function<bool(QPrinter&)> AskPrinter;
+    void SaveResult();
+    // Adds dropped paths to the pane under pos (window coordinates); false when
+    // nothing there takes them.
+    bool DropFilesAt(const QPoint& pos, const QStringList& paths);
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -100,6 +119,8 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void InstallTargetEntry();
+    void InstallResultOps();
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();

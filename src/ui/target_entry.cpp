@@ -1,19 +1,283 @@
-// Form_Main: target entry by the open dialog and the folder browser.
-#include <QFileDialog>
+// Form_Main: target entry by the open dialog, the folder browser and dropped files.
+#include "ui/target_entry.h"
 
+#include <QComboBox>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QUrl>
+
+#include "ui/browse_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 
 namespace zarnik::ui {
 
+namespace {
+
+// Patterns as the Qt dialog filters names: separated by blanks, and "*.*" for
+// every name, with or without a dot.
+QString QtPatterns(const std::string& patterns) {
+    QStringList out;
+    for (const QString& p : ToQ(patterns).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        QString t = p.trimmed();
+        if (t.isEmpty()) continue;
+        out << (t == QStringLiteral("*.*") ? QStringLiteral("*") : t);
+    }
+    return out.join(QLatin1Char(' '));
+}
+
+QStringList LocalPaths(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    return paths;
+}
+
+// Takes file drops for the whole window: the drag is accepted anywhere in it, and
+// the drop goes to the pane under the drop point or nowhere. Other drags (text
+// moved between the panes) keep the panes' own handling.
+class FileDropFilter : public QObject {
+public:
+    explicit FileDropFilter(Form_Main* window) : QObject(window), window_(window) {}
+
+    bool eventFilter(QObject* obj, QEvent* ev) override {
+        switch (ev->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto* e = static_cast<QDropEvent*>(ev);
+                if (LocalPaths(e->mimeData()).isEmpty()) return false;
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                return true;
+            }
+            case QEvent::Drop: {
+                auto* e = static_cast<QDropEvent*>(ev);
+                QStringList paths = LocalPaths(e->mimeData());
+                if (paths.isEmpty()) return false;
+                auto* w = static_cast<QWidget*>(obj);
+                QPoint pos = e->position().toPoint();
+                if (w != window_) pos = w->mapTo(window_, pos);
+                window_->DropFilesAt(pos, paths);
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                return true;
+            }
+            default:
+                return false;
+        }
+    }
+
+private:
+    Form_Main* window_;
+};
+
+}  // namespace
+
+std::array<FilterEntry, 7> OpenFilterEntries(const settings::S_CNF& cnf) {
+    const auto& e = cnf.Exts;  // Ched, Csrc, Ahed, Asrc, Java, Qsrc, Bsrc
+    std::string all;
+    for (const std::string& p : e) {
+        if (p.empty()) continue;
+        if (!all.empty()) all += ',';
+        all += p;
+    }
+    // A source pattern with its header pattern; nothing without a source pattern.
+    auto withHeader = [](const std::string& src, const std::string& hdr) {
+        if (src.empty() || hdr.empty()) return src;
+        return src + "," + hdr;
+    };
+    const std::string texts[7] = {all,  withHeader(e[1], e[0]), withHeader(e[3], e[2]), e[4], e[5], e[6],
+                                  "*.*"};
+    const std::string* labels[7] = {&ZRNK_SJ("ｿｰｽﾌｧｲﾙ"),     &ZRNK_SJ("Ｃ言語"), &ZRNK_SJ("ｱｾﾝﾌﾞﾗ"),
+                                    &ZRNK_SJ("Java"),        &ZRNK_SJ("PL/SQL"), &ZRNK_SJ("BASIC"),
+                                    &ZRNK_SJ("すべてのﾌｧｲﾙ")};
+    std::array<FilterEntry, 7> out;
+    for (int i = 0; i < 7; ++i) {
+        out[i].Description = texts[i].empty() ? *labels[i] : *labels[i] + "(" + texts[i] + ")";
+        // "," is never the second byte of a double-byte character.
+        out[i].Patterns = texts[i];
+        for (char& c : out[i].Patterns)
+            if (c == ',') c = ';';
+    }
+    return out;
+}
+
+std::array<FilterEntry, 2> SaveFilterEntries() {
+    return {FilterEntry{ZRNK_SJ("ﾃｷｽﾄﾌｧｲﾙ(*.txt)"), "*.txt"},
+            FilterEntry{ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}};
+}
+
+std::string FolderPart(const std::string& path) {
+    // "/" is never the second byte of a double-byte character.
+    std::size_t pos = path.rfind('/');
+    if (pos == std::string::npos) return {};
+    if (pos == 0 || path[pos - 1] == '/') return path.substr(0, pos + 1);
+    return path.substr(0, pos);
+}
+
+std::string CutToBytes(const std::string& sjis, std::size_t limit) {
+    if (sjis.size() <= limit) return sjis;
+    std::size_t end = 0;
+    while (end < sjis.size()) {
+        std::size_t next = end + text::CharLength(sjis, end);
+        if (next > limit) break;
+        end = next;
+    }
+    return sjis.substr(0, end);
+}
+
+QString DropLine(const QString& path) {
+    std::string sjis = ToSjis(path);
+    if (sjis.size() <= kDropPathLimit) return path;
+    return ToQ(CutToBytes(sjis, kDropPathLimit));
+}
+
+void AppendLines(QPlainTextEdit* pane, const QStringList& lines) {
+    if (lines.isEmpty()) return;
+    QTextDocument* doc = pane->document();
+    bool needBreak = !doc->isEmpty() && !doc->lastBlock().text().isEmpty();
+    QTextCursor c(doc);
+    c.movePosition(QTextCursor::End);
+    c.beginEditBlock();
+    c.insertText((needBreak ? QStringLiteral("\n") : QString()) + lines.join(QLatin1Char('\n')));
+    c.endEditBlock();
+}
+
+void SetDialogFilters(QFileDialog& dialog, const std::vector<FilterEntry>& entries, int index) {
+    QStringList filters;
+    for (const FilterEntry& e : entries)
+        filters << ToQ(e.Description) + QStringLiteral(" (") + QtPatterns(e.Patterns) + QLatin1Char(')');
+    // The dialog shows only the part before the last parentheses; the patterns in
+    // them are what it filters by.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(filters);
+    if (filters.isEmpty()) return;
+    if (index < 0 || index >= filters.size()) index = 0;
+    dialog.selectNameFilter(filters[index]);
+    auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (!combo) return;
+    if (combo->currentIndex() != index) {
+        // Patterns the dialog cannot parse hide the entry from selectNameFilter.
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    // The descriptions exactly as given (the dialog would tidy their blanks).
+    for (int i = 0; i < combo->count() && i < static_cast<int>(entries.size()); ++i)
+        combo->setItemText(i, ToQ(entries[static_cast<std::size_t>(i)].Description));
+}
+
+int SelectedFilter(const QFileDialog& dialog) {
+    if (auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        return combo->currentIndex();
+    return static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
+}
+
+void ConfigureOpenDialog(QFileDialog& dialog, const OpenFilesRequest& request) {
+    // Qt's own dialog: the platform dialogs show filter texts their own way.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(request.Title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (!request.Folder.isEmpty()) dialog.setDirectory(request.Folder);
+    SetDialogFilters(dialog, request.Filters, request.FilterIndex);
+}
+
+bool RunOpenFilesDialog(QWidget* parent, const OpenFilesRequest& request, OpenFilesAnswer& answer) {
+    QFileDialog dialog(parent);
+    ConfigureOpenDialog(dialog, request);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    answer.Files = dialog.selectedFiles();
+    answer.FilterIndex = SelectedFilter(dialog);
+    return !answer.Files.isEmpty();
+}
+
+void Form_Main::InstallTargetEntry() {
+    AskOpenFiles = [this](const OpenFilesRequest& r, OpenFilesAnswer& a) {
+        return RunOpenFilesDialog(this, r, a);
+    };
+    ExecuteBrowse = [](TBrowseDialog& d) { return d.Execute(); };
+    setAcceptDrops(true);
+    auto* filter = new FileDropFilter(this);
+    installEventFilter(filter);
+    // The panes take drops themselves (their viewports); the filter sees them first.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->acceptDrops()) w->installEventFilter(filter);
+}
+
 void Form_Main::OpenTargetFiles() {
-    QStringList files = QFileDialog::getOpenFileNames(this, QStringLiteral("対象ｿｰｽﾌｧｲﾙ指定"));
-    for (const QString& f : files) Memo_Files->appendPlainText(f);
+    OpenFilesRequest request;
+    request.Title = QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)");
+    request.Folder = ToQ(state_.Paths.OpenFolder);
+    std::array<FilterEntry, 7> entries = OpenFilterEntries(state_.Cnf);
+    request.Filters.assign(entries.begin(), entries.end());
+    // OpenDlgIndex counts entries from 1; 0 (and anything out of range) is the first.
+    int index = state_.Cnf.OpenDlgIndex;
+    request.FilterIndex = index >= 1 && index <= static_cast<int>(entries.size()) ? index - 1 : 0;
+    OpenFilesAnswer answer;
+    if (!AskOpenFiles(request, answer) || answer.Files.isEmpty()) return;
+    AppendLines(Memo_Files, answer.Files);
+    state_.Paths.OpenFolder = FolderPart(ToSjis(answer.Files.back()));
+    if (answer.FilterIndex >= 0 && answer.FilterIndex < static_cast<int>(entries.size()))
+        state_.Cnf.OpenDlgIndex = answer.FilterIndex + 1;
 }
 
 void Form_Main::ChooseTargetFolder() {
-    QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定"));
-    if (!dir.isEmpty()) Memo_Files->appendPlainText(dir);
+    TBrowseDialog browse(this);
+    browse.Caption = ZRNK_SJ("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。");
+    browse.Options = BrowseOnlyFsDirs | BrowseStatusText;
+    browse.Directory = state_.Paths.BrowseFolder;
+    browse.OnInitialized = [this, &browse](QWidget* picker, int&, std::string& status, const std::string&) {
+        // The picker opens in the middle of the screen.
+        QScreen* screen = picker->screen() ? picker->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect s = screen->geometry();
+            QSize size = picker->frameGeometry().size();
+            picker->move(s.x() + (s.width() - size.width()) / 2, s.y() + (s.height() - size.height()) / 2);
+        }
+        browse.Directory = state_.Paths.BrowseFolder;
+        status = state_.Paths.BrowseFolder;
+    };
+    browse.OnSelectionChanged = [](QWidget*, int&, std::string& status, const std::string& path) {
+        status = path;
+    };
+    // A choice without a file-system path adds nothing.
+    if (!ExecuteBrowse(browse) || browse.Directory.empty()) return;
+    state_.Paths.BrowseFolder = browse.Directory;
+    AppendLines(Memo_Files, {ToQ(browse.Directory)});
+}
+
+bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {
+    QPlainTextEdit* pane = nullptr;
+    if (rect().contains(pos)) {
+        // The pane that holds the control under the point (its scroll bars included).
+        for (QWidget* w = childAt(pos); w && w != this; w = w->parentWidget()) {
+            if (w == Memo_Files) {
+                pane = Memo_Files;
+                break;
+            }
+            if (w == Memo_memo) {
+                // A memo shown read-only (its file could not be read) would lose the lines.
+                if (memoOpen_ && !Memo_memo->isReadOnly()) pane = Memo_memo;
+                break;
+            }
+        }
+    }
+    if (pane) {
+        QStringList lines;
+        for (const QString& p : paths) lines << DropLine(p);
+        AppendLines(pane, lines);
+    }
+    // After a drag from another program the window comes to the front.
+    if (!isActiveWindow()) {
+        raise();
+        activateWindow();
+    }
+    return pane != nullptr;
 }
 
 }  // namespace zarnik::ui

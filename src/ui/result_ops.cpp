@@ -1,0 +1,97 @@
+// Form_Main: saving, copying and clearing the result pane.
+#include "ui/result_ops.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <cstdio>
+
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/result_print.h"
+#include "ui/target_entry.h"
+
+namespace zarnik::ui {
+
+std::string ResultFileBytes(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& l : lines) size += l.size() + 2;
+    std::string bytes;
+    bytes.reserve(size);
+    for (const std::string& l : lines) {
+        bytes += l;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+WriteResult WriteResultFile(const std::string& nativePath, const std::vector<std::string>& lines) {
+    std::string bytes = ResultFileBytes(lines);
+    std::FILE* f = std::fopen(nativePath.c_str(), "wb");
+    if (!f) return WriteResult::CannotCreate;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    return ok ? WriteResult::Ok : WriteResult::WriteFailed;
+}
+
+QString ClipboardText(const QStringList& lines) {
+    QString text;
+    for (const QString& l : lines) text += l + QStringLiteral("\r\n");
+    return text;
+}
+
+void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setWindowTitle(QStringLiteral("結果の保存"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!folder.isEmpty()) dialog.setDirectory(folder);
+    std::array<FilterEntry, 2> entries = SaveFilterEntries();
+    SetDialogFilters(dialog, {entries.begin(), entries.end()}, 0);
+}
+
+void Form_Main::InstallResultOps() {
+    AskSaveFile = [this](const QString& folder) {
+        QFileDialog dialog(this);
+        ConfigureSaveDialog(dialog, folder);
+        if (dialog.exec() != QDialog::Accepted) return QString();
+        return dialog.selectedFiles().value(0);
+    };
+    // The close sequence opens the same dialog without presetting its folder.
+    AskSaveFileName = [this] { return AskSaveFile(QString()); };
+    AskPrinter = [this](QPrinter& printer) { return RunPrintDialog(this, printer); };
+}
+
+void Form_Main::SaveResult() {
+    QString name = AskSaveFile(ToQ(state_.Paths.SaveFolder));
+    if (name.isEmpty() || !SaveResultTo(name)) return;
+    state_.Cnf.ResultUnsaved = 0;
+    state_.Paths.SaveFolder = FolderPart(ToSjis(name));
+}
+
+bool Form_Main::SaveResultTo(const QString& path) {
+    switch (WriteResultFile(QFile::encodeName(path).toStdString(), ResultLines())) {
+        case WriteResult::Ok:
+            return true;
+        case WriteResult::CannotCreate:
+            ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path));
+            return false;
+        case WriteResult::WriteFailed:
+            ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました"));
+            return false;
+    }
+    return false;
+}
+
+void Form_Main::ClearResult() {
+    RichEdit_Rslt->clear();
+    Panel_B2->hide();
+}
+
+void Form_Main::CopyResult() {
+    QApplication::clipboard()->setText(ClipboardText(TextLines(RichEdit_Rslt->toPlainText())));
+}
+
+}  // namespace zarnik::ui

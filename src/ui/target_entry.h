@@ -1,0 +1,72 @@
+// Target entry: the open dialog's file-type filter, folder parts of paths, lines
+// added to a pane, dropped paths, and the file dialogs' Qt side.
+#pragma once
+
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+
+namespace zarnik::ui {
+
+// One entry of a file dialog's type list (Shift-JIS): the text shown and the
+// patterns separated by ";" (empty when the entry has none).
+struct FilterEntry {
+    std::string Description;
+    std::string Patterns;
+    bool operator==(const FilterEntry&) const = default;
+};
+
+// The open dialog's seven entries, from the current extension patterns: all
+// sources, C, assembler, Java, PL/SQL, BASIC, all files.
+std::array<FilterEntry, 7> OpenFilterEntries(const settings::S_CNF& cnf);
+
+// The save dialog's two entries: text files and all files.
+std::array<FilterEntry, 2> SaveFilterEntries();
+
+// The folder of a path (Shift-JIS or native, "/" separated): up to its last "/",
+// without that "/" unless it is the root's or follows another "/". Empty when the
+// path holds no "/".
+std::string FolderPart(const std::string& path);
+
+// A dropped path as a target line: at most kDropPathLimit Shift-JIS bytes, cut
+// before a double-byte character that would not fit whole.
+constexpr std::size_t kDropPathLimit = 254;
+std::string CutToBytes(const std::string& sjis, std::size_t limit);
+QString DropLine(const QString& path);
+
+// Adds lines at the end of a pane, each on a line of its own, as one undo step:
+// the last line is never joined with the first new one and no empty line comes
+// between them.
+void AppendLines(QPlainTextEdit* pane, const QStringList& lines);
+
+// Puts entries into a Qt file dialog (its own widgets, so the descriptions show
+// exactly as given) and selects entry index (0-based; out of range: the first).
+void SetDialogFilters(QFileDialog& dialog, const std::vector<FilterEntry>& entries, int index);
+// The 0-based entry the dialog has selected, or -1.
+int SelectedFilter(const QFileDialog& dialog);
+
+// What the open command asks of its dialog, and the answer.
+struct OpenFilesRequest {
+    QString Title;
+    QString Folder;  // start folder
+    std::vector<FilterEntry> Filters;
+    int FilterIndex = 0;  // 0-based
+};
+struct OpenFilesAnswer {
+    QStringList Files;    // full paths in the dialog's order
+    int FilterIndex = 0;  // 0-based entry in use when the user confirmed
+};
+
+// The real open dialog: false when the user cancelled.
+bool RunOpenFilesDialog(QWidget* parent, const OpenFilesRequest& request, OpenFilesAnswer& answer);
+// The open dialog made ready to show (tests look at it without showing it).
+void ConfigureOpenDialog(QFileDialog& dialog, const OpenFilesRequest& request);
+
+}  // namespace zarnik::ui

@@ -1,0 +1,244 @@
+#include "ui/result_ops.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <fstream>
+#include <sstream>
+
+#include "test_util.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/result_print.h"
+#include "ui/ui_style.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+using testing::Sj;
+
+namespace {
+
+struct Fixture {
+    AppState state;
+    std::unique_ptr<Form_Main> window;
+    QStringList messages;
+    QStringList saveFolders;  // the folder each save dialog was opened in
+    QString saveName;
+
+    Fixture() {
+        static_cast<settings::ProgramState&>(state) =
+            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
+        window = std::make_unique<Form_Main>(state);
+        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
+        window->AskSaveFile = [this](const QString& folder) {
+            saveFolders << folder;
+            return saveName;
+        };
+        window->AskYesNoCancel = [](const QString&) { return int(QMessageBox::Yes); };
+        window->show();
+    }
+    // A report as a count run leaves it: lines appended, the flag set.
+    void Report(const QStringList& lines) {
+        for (const QString& l : lines) window->RichEdit_Rslt->appendPlainText(l);
+        state.Cnf.ResultUnsaved = 1;
+    }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+int PdfPageCount(const std::string& pdf) {
+    int n = 0;
+    for (std::size_t p = pdf.find("/Type /Page"); p != std::string::npos; p = pdf.find("/Type /Page", p + 1))
+        if (pdf.compare(p, 12, "/Type /Pages") != 0) ++n;
+    return n;
+}
+
+// Every byte 10 units wide, text 10 high (a drawn line 12), tabs every 80.
+class FakeMetrics : public PrintMetrics {
+public:
+    int TextWidth(std::string_view s) const override { return static_cast<int>(s.size()) * 10; }
+    int TextHeight() const override { return 10; }
+    int CharHeight() const override { return 9; }
+    int AverageCharWidth() const override { return 10; }
+};
+
+const std::string kIndent(kPrintIndent);
+
+}  // namespace
+
+class ResultOpsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // the file dialogs keep their history there
+        InstallFontSubstitutes();
+    }
+
+    void saveWritesExactlyThePaneAndRemembersTheFolder() {
+        testing::TempDir dir;
+        Fixture f;
+        f.Report({QStringLiteral("ﾌｧｲﾙ名 一覧"), QString(), QStringLiteral("\f"), QStringLiteral("end")});
+        f.state.Paths.SaveFolder = Sj("/保存先");
+        std::string path = dir.Write("old", "previous content, longer than the result\n");
+        f.saveName = QString::fromStdString(path);  // no extension, replaced without a question
+        f.window->Act_Save->trigger();
+        QCOMPARE(f.saveFolders, QStringList{QStringLiteral("/保存先")});
+        QCOMPARE(ReadFile(path), Sj("ﾌｧｲﾙ名 一覧") + "\r\n\r\n\f\r\nend\r\n");
+        QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
+        QCOMPARE(f.state.Paths.SaveFolder, dir.str());
+        QVERIFY(f.messages.isEmpty());
+
+        // The close sequence asks again after another run, opens the dialog
+        // without a folder and leaves SaveFolder alone.
+        f.Report({QStringLiteral("second")});
+        f.saveName = QString::fromStdString(dir.str() + "/close.txt");
+        QVERIFY(f.window->close());
+        QCOMPARE(f.saveFolders.value(1), QString());
+        QCOMPARE(f.state.Paths.SaveFolder, dir.str());
+        QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
+        QVERIFY(ReadFile(dir.str() + "/close.txt").ends_with("end\r\nsecond\r\n"));
+    }
+
+    void aFailedSaveKeepsTheFlagAndTheFolder() {
+        testing::TempDir dir;
+        Fixture f;
+        f.Report({QStringLiteral("report")});
+        f.state.Paths.SaveFolder = "/before";
+        f.saveName = QString::fromStdString(dir.str() + "/missing/out.txt");
+        f.window->SaveResult();
+        QCOMPARE(f.messages.value(0),
+                 QStringLiteral("ｴﾗｰ:ﾌｧｲﾙ ") + f.saveName + QStringLiteral(" を作成できません"));
+        f.saveName = QStringLiteral("/dev/full");  // created, but nothing can be written
+        f.window->SaveResult();
+        QCOMPARE(f.messages.value(1), QStringLiteral("ｴﾗｰ:ｽﾄﾘｰﾑへの書き込みに失敗しました"));
+        QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
+        QCOMPARE(f.state.Paths.SaveFolder, std::string("/before"));
+        f.saveName.clear();  // cancelled: nothing at all
+        f.window->SaveResult();
+        QCOMPARE(f.messages.size(), 2);
+
+        // In the close sequence a failed save keeps the window open.
+        f.saveName = QString::fromStdString(dir.str() + "/missing/out.txt");
+        QVERIFY(!f.window->close());
+        QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
+    }
+
+    void theSaveDialogOffersTextAndAllFiles() {
+        QFileDialog dialog;
+        ConfigureSaveDialog(dialog, QStringLiteral("/tmp"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("結果の保存"));
+        QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite) && dialog.defaultSuffix().isEmpty());
+        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QCOMPARE(combo->itemText(0) + combo->itemText(1), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)すべてのﾌｧｲﾙ(*.*)"));
+    }
+
+    void copyClearAndThePageBreakButton() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        // Two runs, the second after an empty line.
+        f.Report({QStringLiteral("run 1"), QStringLiteral("合計 1")});
+        f.Report({QString(), QStringLiteral("run 2"), QStringLiteral("合計 2")});
+        w.Act_Copy->trigger();
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
+
+        w.Panel_B2->show();
+        w.Act_Clear->trigger();
+        QVERIFY(w.RichEdit_Rslt->toPlainText().isEmpty());
+        QVERIFY(w.Panel_B2->isHidden());
+        QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
+
+        auto* pageBreak = w.findChild<QPushButton*>(QStringLiteral("Button_PageBreak"));
+        QVERIFY(pageBreak);
+        QVERIFY(pageBreak->isHidden());
+        QVERIFY(!pageBreak->isEnabled());
+    }
+
+    void printLayoutBreaksLinesAndPages() {
+        FakeMetrics m;
+        auto run = [](int x, int y, std::string t) { return PrintRun{x, y, std::move(t)}; };
+
+        // A long line continues at the left edge; a double-byte character is
+        // never split; a tab goes to the next multiple of 8 average widths; a
+        // carriage return goes back to the left edge.
+        auto pages =
+            LayoutPrintPages({std::string(30, 'a'), "a" + Sj("一二三四五六"), "a\tb", "ab\rc"}, 200, 1000, m);
+        QCOMPARE(pages.size(), std::size_t(1));
+        std::vector<PrintRun> want = {
+            run(0, 0, kIndent + std::string(12, 'a')),
+            run(0, 12, std::string(18, 'a')),
+            run(0, 24, kIndent + "a" + Sj("一二三四五")),
+            run(0, 36, Sj("六")),
+            run(0, 48, kIndent + "a"),
+            run(160, 48, "b"),
+            run(0, 60, kIndent + "ab"),
+            run(0, 60, "c"),
+        };
+        QVERIFY(pages[0].Runs == want);
+
+        // Seven lines fit a page 100 high (after the seventh, y = 84 > 100 - 24).
+        pages = LayoutPrintPages(std::vector<std::string>(15, "x"), 200, 100, m);
+        QCOMPARE(pages.size(), std::size_t(3));
+        QCOMPARE(pages[0].Runs.size(), std::size_t(7));
+        QCOMPARE(pages[1].Runs.front().Y, 0);
+        QCOMPARE(pages[2].Runs.size(), std::size_t(1));
+
+        // A form feed ends the page; its line break leaves one empty line on the
+        // next. A page break at the very end adds no empty page.
+        pages = LayoutPrintPages({"a", "\f", "b", "\f"}, 200, 1000, m);
+        QCOMPARE(pages.size(), std::size_t(2));
+        QVERIFY(pages[1].Runs == (std::vector<PrintRun>{run(0, 12, kIndent + "b"), run(0, 24, kIndent)}));
+
+        // Nothing drawn on a line: it is CharHeight high. A character wider than
+        // the page still prints, one per line.
+        pages = LayoutPrintPages({"\t\t\t"}, 30, 1000, m);
+        QCOMPARE(pages[0].Runs.front(), run(0, 0, "   "));
+        QCOMPARE(pages[0].Runs.size(), std::size_t(3));
+        pages = LayoutPrintPages({Sj("表")}, 15, 1000, m);
+        QCOMPARE(pages[0].Runs.size(), std::size_t(9));
+        QCOMPARE(pages[0].Runs.back(), run(0, 96, Sj("表")));
+    }
+
+    void printingToPdfMakesThePagesAndTellsTheUser() {
+        testing::TempDir dir;
+        Fixture f;
+        Form_Main& w = *f.window;
+        f.Report({QStringLiteral("first page\ttab"), QString(300, QLatin1Char('x')), QStringLiteral("\f"),
+                  QStringLiteral("second page")});
+        QString pdf = QString::fromStdString(dir.str() + "/out.pdf");
+        bool cancel = true;
+        w.AskPrinter = [&](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(pdf);
+            return !cancel;
+        };
+        w.Act_Print->trigger();
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(!QFile::exists(pdf));
+
+        cancel = false;
+        w.Act_Print->trigger();
+        QCOMPARE(f.messages, QStringList{QStringLiteral("情報:プリンタへ出力しました。")});
+        QCOMPARE(PdfPageCount(ReadFile(pdf.toStdString())), 2);
+        QVERIFY(!QApplication::overrideCursor());
+
+        pdf = QString::fromStdString(dir.str() + "/missing/out.pdf");
+        w.Act_Print->trigger();
+        QCOMPARE(f.messages.value(1),
+                 QStringLiteral("ｴﾗｰ:出力できませんでした。プリンタを確かめてください。"));
+    }
+};
+
+QTEST_MAIN(ResultOpsTest)
+#include "result_ops_test.moc"

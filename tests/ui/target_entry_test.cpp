@@ -1,0 +1,312 @@
+#include "ui/target_entry.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <filesystem>
+
+#include "test_util.h"
+#include "ui/browse_dialog.h"
+#include "ui/main_window.h"
+#include "ui/qt_text.h"
+#include "ui/ui_style.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+using testing::Sj;
+
+namespace {
+
+struct Fixture {
+    AppState state;
+    std::unique_ptr<Form_Main> window;
+    QStringList messages;
+
+    Fixture() {
+        static_cast<settings::ProgramState&>(state) =
+            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
+        window = std::make_unique<Form_Main>(state);
+        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+};
+
+QStringList Lines(const QPlainTextEdit* edit) { return TextLines(edit->toPlainText()); }
+
+// Drops local files on a widget at a point of its own, as the desktop does.
+bool Drop(QWidget* on, QPoint at, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+    data.setUrls(urls);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(on, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+}
+
+QPoint Middle(QWidget* w) { return w->rect().center(); }
+
+}  // namespace
+
+class TargetEntryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);  // the file dialogs keep their history there
+        InstallFontSubstitutes();
+    }
+
+    void filterEntriesFollowThePatterns() {
+        settings::S_CNF cnf = settings::MakeDefaultSettings();
+        std::array<FilterEntry, 7> want = {{
+            {Sj("ｿｰｽﾌｧｲﾙ(*.h,*.c,*.cpp,*.inc,*.asm,*.java,*.sql,*.bas)"),
+             "*.h;*.c;*.cpp;*.inc;*.asm;*.java;*.sql;*.bas"},
+            {Sj("Ｃ言語(*.c,*.cpp,*.h)"), "*.c;*.cpp;*.h"},
+            {Sj("ｱｾﾝﾌﾞﾗ(*.asm,*.inc)"), "*.asm;*.inc"},
+            {"Java(*.java)", "*.java"},
+            {"PL/SQL(*.sql)", "*.sql"},
+            {"BASIC(*.bas)", "*.bas"},
+            {Sj("すべてのﾌｧｲﾙ(*.*)"), "*.*"},
+        }};
+        QVERIFY(OpenFilterEntries(cnf) == want);
+
+        // C sources emptied: the headers still belong to all sources; no header
+        // pattern: the source pattern alone; an empty kind shows its label alone.
+        cnf.Exts = {"*.h", "", "", "*.s,*.asm", Sj("*.ｊ"), "", "*.bas"};
+        auto e = OpenFilterEntries(cnf);
+        QCOMPARE(e[0].Description, Sj("ｿｰｽﾌｧｲﾙ(*.h,*.s,*.asm,*.ｊ,*.bas)"));
+        QCOMPARE(e[1].Description, Sj("Ｃ言語"));
+        QCOMPARE(e[1].Patterns, std::string());
+        QCOMPARE(e[2].Description, Sj("ｱｾﾝﾌﾞﾗ(*.s,*.asm)"));
+        QCOMPARE(e[2].Patterns, std::string("*.s;*.asm"));
+        QCOMPARE(e[3].Description, Sj("Java(*.ｊ)"));
+        QCOMPARE(e[4].Description, std::string("PL/SQL"));
+    }
+
+    void theOpenDialogShowsTheEntriesExactly() {
+        settings::S_CNF cnf = settings::MakeDefaultSettings();
+        for (int edited = 0; edited < 2; ++edited) {
+            if (edited) cnf.Exts = {"*.h", "", "*.inc", "*.asm", Sj("*.ｊ"), "*.sql", "*.bas"};
+            OpenFilesRequest request;
+            request.Title = QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)");
+            auto entries = OpenFilterEntries(cnf);
+            request.Filters.assign(entries.begin(), entries.end());
+            request.FilterIndex = edited ? 3 : 4;  // edited: a pattern Qt's filter syntax rejects
+            QFileDialog dialog;
+            ConfigureOpenDialog(dialog, request);
+            QCOMPARE(dialog.windowTitle(), request.Title);
+            QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFiles);
+            auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(combo);
+            QCOMPARE(combo->count(), 7);
+            for (int i = 0; i < 7; ++i) QCOMPARE(combo->itemText(i), ToQ(entries[i].Description));
+            QCOMPARE(SelectedFilter(dialog), request.FilterIndex);
+        }
+    }
+
+    void openAppendsTheChosenFilesAndRemembers() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        w.Memo_Files->setPlainText(QStringLiteral("/old/*.c"));
+        f.state.Paths.OpenFolder = Sj("/src/旧");
+        QList<OpenFilesRequest> requests;
+        QStringList files;
+        int chosenEntry = 3;
+        w.AskOpenFiles = [&](const OpenFilesRequest& r, OpenFilesAnswer& a) {
+            requests << r;
+            a.Files = files;
+            a.FilterIndex = chosenEntry;
+            return !files.isEmpty();
+        };
+
+        w.Act_Open->trigger();  // cancelled: nothing changes
+        QCOMPARE(requests.value(0).Title, QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)"));
+        QCOMPARE(requests.value(0).Folder, QStringLiteral("/src/旧"));
+        QCOMPARE(requests.value(0).FilterIndex, 0);
+        QCOMPARE(requests.value(0).Filters.size(), std::size_t(7));
+        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/old/*.c")});
+        QCOMPARE(f.state.Cnf.OpenDlgIndex, 0);
+
+        files = {QStringLiteral("/src/新/b.java"), QStringLiteral("/src/新/a.java"),
+                 QStringLiteral("/src/新/c.java")};
+        w.Act_Open->trigger();
+        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/old/*.c")} + files);
+        QCOMPARE(f.state.Paths.OpenFolder, Sj("/src/新"));
+        QCOMPARE(f.state.Cnf.OpenDlgIndex, 4);  // counted from 1
+
+        files = {QStringLiteral("/top.c")};
+        w.Act_Open->trigger();
+        QCOMPARE(requests.value(2).FilterIndex, 3);  // the entry used last time
+        QCOMPARE(f.state.Paths.OpenFolder, std::string("/"));
+
+        f.state.Cnf.OpenDlgIndex = 99;  // a hand-edited INI: the first entry
+        w.Act_Open->trigger();
+        QCOMPARE(requests.value(3).FilterIndex, 0);
+    }
+
+    void foldersPartsAndAppendedLines() {
+        QCOMPARE(FolderPart("/src/a.c"), std::string("/src"));
+        QCOMPARE(FolderPart("/a.c"), std::string("/"));
+        QCOMPARE(FolderPart("//a.c"), std::string("//"));
+        QCOMPARE(FolderPart(Sj("/ソース/表.c")), Sj("/ソース"));
+        QCOMPARE(FolderPart("a.c"), std::string());
+
+        QPlainTextEdit pane;
+        AppendLines(&pane, {QStringLiteral("a")});
+        QCOMPARE(pane.toPlainText(), QStringLiteral("a"));
+        AppendLines(&pane, {QStringLiteral("b"), QStringLiteral("c")});
+        QCOMPARE(pane.toPlainText(), QStringLiteral("a\nb\nc"));
+        pane.setPlainText(QStringLiteral("a\n"));  // a final line break leaves no empty line
+        AppendLines(&pane, {QStringLiteral("b")});
+        QCOMPARE(pane.toPlainText(), QStringLiteral("a\nb"));
+        pane.undo();  // one step
+        QCOMPARE(pane.toPlainText(), QStringLiteral("a\n"));
+    }
+
+    void folderCommandCentresThePickerAndAppendsTheChoice() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        f.state.Paths.BrowseFolder = Sj("/work/前");
+        QWidget picker;
+        picker.resize(301, 201);
+        std::string initStatus, selStatus, directoryIn;
+        QString caption;
+        unsigned options = 0;
+        bool accept = false;
+        w.ExecuteBrowse = [&](TBrowseDialog& d) {
+            caption = ToQ(d.Caption);
+            options = d.Options;
+            directoryIn = d.Directory;
+            int ok = 0;
+            d.OnInitialized(&picker, ok, initStatus, d.Directory);
+            d.OnSelectionChanged(&picker, ok, selStatus, Sj("/work/後"));
+            if (accept) d.Directory = Sj("/work/後");
+            return accept;
+        };
+
+        w.Act_Folder->trigger();  // cancelled
+        QCOMPARE(caption, QStringLiteral("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。"));
+        QCOMPARE(options, unsigned(BrowseOnlyFsDirs | BrowseStatusText));
+        QCOMPARE(directoryIn, Sj("/work/前"));
+        QCOMPARE(initStatus, Sj("/work/前"));
+        QCOMPARE(selStatus, Sj("/work/後"));
+        QRect s = picker.screen()->geometry();
+        QCOMPARE(picker.frameGeometry().topLeft(),
+                 QPoint(s.x() + (s.width() - picker.frameGeometry().width()) / 2,
+                        s.y() + (s.height() - picker.frameGeometry().height()) / 2));
+        QVERIFY(w.Memo_Files->toPlainText().isEmpty());
+        QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/前"));
+
+        accept = true;
+        w.Act_Folder->trigger();
+        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/work/後")});
+        QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/後"));
+        QVERIFY(w.Act_Count->isEnabled());
+    }
+
+    void theBrowseDialogReportsItsFolders() {
+        testing::TempDir dir;
+        std::filesystem::create_directories(dir.path() / "sub" / "deeper");
+        const QString top = QString::fromStdString(dir.str());
+        const QString sub = top + QStringLiteral("/sub");
+        QWidget owner;
+
+        TBrowseDialog d(&owner);
+        d.Options = BrowseOnlyFsDirs | BrowseStatusText;
+        d.Directory = ToSjis(top) + "/";  // the trailing "/" is dropped
+        QStringList events;
+        d.OnInitialized = [&](QWidget* picker, int& ok, std::string& status, const std::string& path) {
+            QCOMPARE(picker, static_cast<QWidget*>(d.Picker()));
+            QCOMPARE(ok, 0);
+            QVERIFY(status.empty());
+            events << QStringLiteral("init ") + ToQ(path);
+            status = "start";
+            QTimer::singleShot(0, d.Picker(), [&] {
+                QCOMPARE(d.StatusLine()->text(), QStringLiteral("start"));
+                QVERIFY(d.StatusLine()->isVisible());
+                QCOMPARE(QDir::cleanPath(d.Folders()->directory().absolutePath()), top);
+                emit d.Folders()->directoryEntered(sub);
+                QCOMPARE(d.StatusLine()->text(), QStringLiteral("sel ") + sub);
+                auto* buttons = d.Folders()->findChild<QDialogButtonBox*>();
+                QVERIFY(!buttons->button(QDialogButtonBox::Open)->isEnabled());
+                d.Folders()->setDirectory(sub);
+                static_cast<QDialog*>(d.Folders())->accept();
+            });
+        };
+        d.OnSelectionChanged = [&](QWidget*, int& ok, std::string& status, const std::string& path) {
+            events << QStringLiteral("sel ") + ToQ(path);
+            status = "sel " + path;
+            ok = TBrowseDialog::OkDisable;
+        };
+        QVERIFY(d.Execute());
+        QCOMPARE(events, (QStringList{QStringLiteral("init ") + top, QStringLiteral("sel ") + sub}));
+        QCOMPARE(ToQ(d.Directory), sub);
+        QVERIFY(!d.Picker());
+
+        // Cancelled: Directory stays. With a root, the picker never leaves it.
+        d.Root = ToSjis(sub);
+        d.Directory = "/";
+        events.clear();
+        d.OnInitialized = [&](QWidget*, int&, std::string&, const std::string&) {
+            QTimer::singleShot(0, d.Picker(), [&] {
+                QCOMPARE(QDir::cleanPath(d.Folders()->directory().absolutePath()), sub);
+                emit d.Folders()->directoryEntered(top);
+                QCOMPARE(QDir::cleanPath(d.Folders()->directory().absolutePath()), sub);
+                d.Picker()->reject();
+            });
+        };
+        QVERIFY(!d.Execute());
+        QCOMPARE(events, QStringList{QStringLiteral("sel ") + sub});
+        QCOMPARE(d.Directory, std::string("/"));
+    }
+
+    void dropsGoToTheTargetListOrTheOpenMemoOnly() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        const QStringList paths = {QStringLiteral("/d/a.c"), QStringLiteral("/d/b.c"),
+                                   QStringLiteral("/d/sub")};
+
+        QVERIFY(Drop(w.Memo_Files->viewport(), Middle(w.Memo_Files->viewport()), paths));
+        QCOMPARE(Lines(w.Memo_Files), paths);
+        QVERIFY(w.Act_Count->isEnabled());
+
+        // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
+        // closed memo pane.
+        w.RichEdit_Rslt->setPlainText(QStringLiteral("report"));
+        QVERIFY(Drop(w.RichEdit_Rslt->viewport(), Middle(w.RichEdit_Rslt->viewport()), paths));
+        QCOMPARE(w.RichEdit_Rslt->toPlainText(), QStringLiteral("report"));
+        QVERIFY(!w.DropFilesAt(w.TabControl1->mapTo(&w, Middle(w.TabControl1)), paths));
+        QVERIFY(!w.DropFilesAt(w.Memo_memo->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
+        QVERIFY(!w.DropFilesAt(QPoint(-5, 10), paths));
+        QCOMPARE(Lines(w.Memo_Files), paths);
+        QVERIFY(w.Memo_memo->toPlainText().isEmpty());
+
+        w.OpenMemoPane(false);
+        QVERIFY(Drop(w.Memo_memo->viewport(), Middle(w.Memo_memo->viewport()), paths.mid(0, 1)));
+        QCOMPARE(Lines(w.Memo_memo), paths.mid(0, 1));
+        QCOMPARE(Lines(w.Memo_Files), paths);
+
+        // A path longer than 254 bytes is cut before a double-byte character that
+        // would not fit whole.
+        QString longPath = QStringLiteral("/") + QString(252, QLatin1Char('x')) + QStringLiteral("表/a.c");
+        QVERIFY(w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(20, 20)), {longPath}));
+        QCOMPARE(Lines(w.Memo_Files).last(), QStringLiteral("/") + QString(252, QLatin1Char('x')));
+        QCOMPARE(CutToBytes(Sj("ab表"), 3), std::string("ab"));
+        QCOMPARE(CutToBytes(Sj("ab表"), 4), Sj("ab表"));
+    }
+};
+
+QTEST_MAIN(TargetEntryTest)
+#include "target_entry_test.moc"
