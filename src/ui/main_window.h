@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -70,6 +71,8 @@ public:
     std::function<int(const QString& text)> AskYesNoCancel;  // QMessageBox::Yes/No/Cancel
     std::function<int(const QString& text)> AskYesNo;        // QMessageBox::Yes/No
     std::function<void(const QString& title, const QString& text)> ShowMessage;
+    // Runs a modal dialog (and the dialogs it opens) and returns its result.
+    std::function<int(QDialog& dialog)> ExecDialog = [](QDialog& d) { return d.exec(); };
 
     // Commands.
     void RunCountCommand();
