@@ -403,11 +403,9 @@ void Form_Main::EditEnvironments() {
     if (ExecDialog(editor) == QDialog::Accepted && work.Count() > 0) {
         state_.Envs.ClearEnvs();
         work.CopyEnvs(state_.Envs);
-        // With no item selected the first tab is shown: the panes must always
-        // belong to some environment, or what is typed into them would be lost.
-        int index = editor.SelectedIndex();
-        if (index < 0 || index >= state_.Envs.Count()) index = 0;
-        state_.Cnf.TabIdx = index;
+        // With no item selected (-1) ShowTabs shows the first tab: the panes must
+        // always belong to some environment, or what is typed into them is lost.
+        state_.Cnf.TabIdx = editor.SelectedIndex();
         ShowTabs();
         state_.Envs.RenumberEnvs();
         UpdateCountEnabled();
