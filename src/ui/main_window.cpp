@@ -461,7 +461,6 @@ void Form_Main::ApplyStartState() {
         CloseMemoPane();
 
     ShowTabs();
-    ApplyTabPlacement();
     ApplyFontsAndColours();
     ReevaluateAll();
     if (state_.Place.MainPlacement.Maximized != 0) setWindowState(windowState() | Qt::WindowMaximized);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -77,6 +78,8 @@ public:
     std::function<void(const QString& title, const QString& text)> ShowMessage;
     // Called at every point where a count run lets pending messages run.
     std::function<void()> RunPumpHook;
+    // Runs a modal dialog (and the dialogs it opens) and returns its result.
+    std::function<int(QDialog& dialog)> ExecDialog = [](QDialog& d) { return d.exec(); };
 
     // Commands.
     void RunCountCommand();

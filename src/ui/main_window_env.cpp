@@ -1,4 +1,5 @@
 // Form_Main: environment tabs, target entry, and what the window saves at close.
+#include <QBoxLayout>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
@@ -41,15 +42,16 @@ void Form_Main::ShowTabs() {
     QSignalBlocker block(TabControl1);
     while (TabControl1->count() > 0) TabControl1->removeTab(0);
     for (int i = 0; i < state_.Envs.Count(); ++i) TabControl1->addTab(ToQ(state_.Envs.At(i).EnvName));
-    TabControl1->setShape(state_.Cnf.TabPos == 0 ? QTabBar::RoundedNorth : QTabBar::RoundedSouth);
+    ApplyTabPlacement();
     int idx = state_.Cnf.TabIdx;
     if (idx < 0 || idx >= TabControl1->count()) idx = 0;
     TabControl1->setCurrentIndex(idx);
     currentTab_ = idx;
-    TabControl1->setMinimumHeight(TabControl1->sizeHint().height());
     FetchCurrentEnv();
 }
 
+// The panes hold the current environment's up-to-date text; the record is brought
+// up to date before anything reads it or another environment replaces the panes.
 void Form_Main::StoreCurrentEnv() {
     state_.Envs.StoreEnv(state_.Envs.EnvIdAt(currentTab_), ToSjisLines(Memo_Files->toPlainText()),
                          ToSjisLines(Memo_memo->toPlainText()));
@@ -66,16 +68,29 @@ void Form_Main::FetchCurrentEnv() {
     UpdateCountEnabled();
 }
 
+// Runs after the tab bar changed its current tab (click, keyboard or right click).
 void Form_Main::TabControl1Change(int index) {
+    if (index == currentTab_) return;
     StoreCurrentEnv();
     currentTab_ = index;
     state_.Cnf.TabIdx = index;
     FetchCurrentEnv();
+    UpdateCountEnabled();
 }
 
+// The environment menu of the tab row and of the caption bar above the target list.
+// On the tab row only a tab opens it, and a tab other than the current one first
+// becomes current, as if it had been clicked.
 void Form_Main::ShowEnvMenu(const QPoint& globalPos) {
+    const QPoint inTabs = TabControl1->mapFromGlobal(globalPos);
+    if (TabControl1->rect().contains(inTabs)) {
+        const int index = TabControl1->tabAt(inTabs);
+        if (index < 0) return;
+        if (index != TabControl1->currentIndex()) TabControl1->setCurrentIndex(index);
+        UpdateCountEnabled();
+    }
     QMenu m;
-    m.addAction(Act_EnvEdit);
+    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { EditEnvironments(); });
     m.addSeparator();
     m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
     m.exec(globalPos);

@@ -624,7 +624,7 @@ void Form_Main::OpenSettings() {
         return;
     }
     Form_Settei dialog(state_.Cnf, this);
-    dialog.exec();
+    ExecDialog(dialog);
     if (dialog.Confirmed()) ApplySettings(dialog.Work());
 }
 
@@ -636,8 +636,11 @@ void Form_Main::ApplySettings(const settings::S_CNF& confirmed) {
     ApplyScrollBars();
 }
 
+// The tab row sits above the target list when TabPos is 0, below it otherwise. It
+// has one row whatever TabDsp says: tabs that do not fit are scrolled.
 void Form_Main::ApplyTabPlacement() {
     bool below = state_.Cnf.TabPos != 0;
+    TabControl1->setUsesScrollButtons(true);
     TabControl1->setShape(below ? QTabBar::RoundedSouth : QTabBar::RoundedNorth);
     if (auto* box = qobject_cast<QBoxLayout*>(TabControl1->parentWidget()->layout())) {
         box->removeWidget(TabControl1);

@@ -1,0 +1,127 @@
+// The environment editor Form_Scnf and its name dialog Form_Cname.
+//
+// The editor works on a working copy of the environment list; the main window
+// copies it back into the live list only when the editor is closed with OK.
+#pragma once
+
+#include <QAction>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "settings/environments.h"
+#include "settings/settings.h"
+
+namespace zarnik::ui {
+
+// Asks for an environment's name when one is added, copied or renamed.
+class Form_Cname : public QDialog {
+    Q_OBJECT
+public:
+    enum Mode { NewMode = 0, CopyMode = 1, RenameMode = 2 };
+    static constexpr int kMaxNameBytes = 30;
+
+    // name: the preset (Shift-JIS); addKind: the preset of the choice, 0 head, 1 end.
+    Form_Cname(int mode, const std::string& name, std::int32_t addKind, QWidget* parent = nullptr);
+
+    // The text in the field (Shift-JIS) and the choice (0 head, 1 end), whenever asked.
+    std::string Name() const;
+    std::int32_t AddKind() const;
+
+    // The message above the name field; a copied name longer than 16 bytes stands on
+    // its own line.
+    static QString MessageText(int mode, const std::string& name);
+
+    QLabel* Label_Msg;
+    QLineEdit* Edit_Cname;
+    QGroupBox* RadioGroup_AddKind;
+    QRadioButton* RadioButton_Head;
+    QRadioButton* RadioButton_End;
+    QPushButton* Button_Ok;
+    QPushButton* Button_Cancel;
+    QPushButton* Button_Help;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void Edit_CnameEdited(const QString& text);
+    QString shownText_;     // the field's text
+    QString previousText_;  // and its text before the latest change
+};
+
+// "対象ｿｰｽﾌｧｲﾙ環境編集": adds, copies, renames, deletes and reorders the
+// environments of a working copy.
+class Form_Scnf : public QDialog {
+    Q_OBJECT
+public:
+    // work: the working copy; addKind: the remembered place for new environments;
+    // placement: the editor's bounds, whose size is used and which takes the bounds
+    // back when the editor closes; index: the item selected when it is shown.
+    Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
+              QWidget* parent = nullptr);
+
+    // The index selected when OK was pressed (-1 when none was).
+    int SelectedIndex() const { return selectedIndex_; }
+
+    // Seams, replaced by tests: runs the name dialog modally and returns its result;
+    // asks the delete question, returning QMessageBox::Yes or No.
+    std::function<int(QDialog&)> ExecDialog;
+    std::function<int(const QString& text)> AskWarning;
+
+    QGroupBox* GroupBox_Conf;
+    QListWidget* ListBox_Conf;
+    QPushButton* Button_Add;
+    QPushButton* Button_Copy;
+    QPushButton* Button_Rename;
+    QPushButton* Button_Delete;
+    QPushButton* Button_Up;
+    QPushButton* Button_Down;
+    QPushButton* Button_Ok;
+    QPushButton* Button_Cancel;
+    QPushButton* Button_Help;
+    QMenu* PopupMenu;
+    QAction* Pop_Add;
+    QAction* Pop_Copy;
+    QAction* Pop_Rename;
+    QAction* Pop_Delete;
+    QAction* Pop_Up;
+    QAction* Pop_Down;
+
+    void Button_AddClick();
+    void Button_CopyClick();
+    void Button_RenameClick();
+    void Button_DeleteClick();
+    void Button_UpClick();
+    void Button_DownClick();
+    void Button_OkClick();
+    void UpdateEnabling();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void done(int r) override;
+
+private:
+    // Adds an environment named in the name dialog (mode 0 or 1) at the chosen
+    // place and selects it; returns its id, or 0 when the dialog was cancelled.
+    std::int32_t AddFromDialog(int mode, const std::string& preset);
+    void SelectRow(int row);
+    void MoveSelected(int step);
+    void PlaceCentred();
+
+    settings::EnvList& work_;
+    std::int32_t& addKind_;
+    settings::Rect& placement_;
+    int startIndex_;
+    int selectedIndex_ = -1;
+};
+
+}  // namespace zarnik::ui

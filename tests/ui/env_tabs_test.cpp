@@ -1,0 +1,408 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "test_util.h"
+#include "ui/env_editor.h"
+#include "ui/help_viewer.h"
+#include "ui/main_window.h"
+#include "ui/ui_style.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+using testing::Sj;
+
+namespace {
+
+using Step = std::function<void(QDialog&)>;
+
+// Environments A, B, C with ids 1, 2 and 5, each with two target lines and a memo.
+settings::EnvList ThreeEnvs() {
+    settings::EnvList envs;
+    for (std::string n : {"A", "B", "C"})
+        envs.StoreEnv(envs.AddEnv(n, 1), {"/src/" + n + "/*.c", "/src/" + n + "/*.h"}, {"memo " + n});
+    envs.At(2).EnvId = 5;
+    return envs;
+}
+
+QString LinesOf(const char* n) { return QStringLiteral("/src/%1/*.c\n/src/%1/*.h").arg(QLatin1String(n)); }
+
+// Every modal dialog the window opens (the editor and its name dialogs) runs the
+// next queued step instead of waiting for the user; unscripted ones are cancelled.
+struct Fixture {
+    AppState state;
+    std::unique_ptr<Form_Main> window;
+    std::deque<Step> steps;
+    int opened = 0;
+
+    explicit Fixture(int tab = 0, std::string ini = {}) {
+        static_cast<settings::ProgramState&>(state) = settings::MakeStartState(
+            ini.empty() ? settings::LocateProgramPaths("/nonexistent/zarnik")
+                        : settings::PathsForIniFile(std::filesystem::path(ini).parent_path() / "zarnik", ini),
+            1024, 768);
+        if (ini.empty()) {
+            state.Envs = ThreeEnvs();
+            state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
+        } else {
+            settings::LoadSettings(state);
+        }
+        state.Cnf.TabIdx = tab;
+        window = std::make_unique<Form_Main>(state);
+        window->ExecDialog = [this](QDialog& d) {
+            ++opened;
+            if (steps.empty()) {
+                d.reject();
+            } else {
+                Step s = std::move(steps.front());
+                steps.pop_front();
+                s(d);
+            }
+            return d.result();
+        };
+        window->ShowMessage = [](const QString& title, const QString& t) { QFAIL(qPrintable(title + t)); };
+        window->show();
+    }
+    void Edit(std::initializer_list<Step> s) {
+        steps.assign(s.begin(), s.end());
+        window->Act_EnvEdit->trigger();
+        QVERIFY(steps.empty());
+    }
+    QString Pane() const { return window->Memo_Files->toPlainText(); }
+    QStringList Tabs() const {
+        QStringList out;
+        for (int i = 0; i < window->TabControl1->count(); ++i) out << window->TabControl1->tabText(i);
+        return out;
+    }
+};
+
+// Types text as a keyboard or input method would, one character at a time.
+void Type(QWidget* w, const QString& text) {
+    for (QChar c : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+Form_Scnf& Editor(QDialog& d) { return static_cast<Form_Scnf&>(d); }
+
+// The name dialog: choose the place, enter the name and press OK (ｷｬﾝｾﾙ when the
+// name is empty); its message goes to *message.
+Step Name(const QString& name, int addKind, QString* message = nullptr) {
+    return [=](QDialog& d) {
+        auto* c = qobject_cast<Form_Cname*>(&d);
+        QVERIFY(c);
+        if (message) *message = c->Label_Msg->text();
+        (addKind == 0 ? c->RadioButton_Head : c->RadioButton_End)->click();
+        c->Edit_Cname->clear();
+        Type(c->Edit_Cname, name);
+        (name.isEmpty() ? c->Button_Cancel : c->Button_Ok)->click();
+    };
+}
+
+QStringList Items(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+int Selected(const QListWidget* list) {
+    auto items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.front());
+}
+
+// Right-clicks w at p and returns the captions of the menu that opened (closed at
+// once, after triggering its first item when asked); empty when none opened.
+QStringList RightClick(QWidget* w, const QPoint& p, bool triggerFirst = false) {
+    QStringList captions;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        menu->close();
+        if (triggerFirst) menu->actions().value(0)->trigger();
+    });
+    QContextMenuEvent e(QContextMenuEvent::Mouse, p, w->mapToGlobal(p));
+    QApplication::sendEvent(w, &e);
+    QTest::qWait(20);
+    return captions;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+}  // namespace
+
+class EnvTabsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutes(); }
+
+    void typedTextSurvivesTabSwitchesByClickAndRightClick() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        QTabBar* tabs = w.TabControl1;
+        Type(w.Memo_Files, QStringLiteral("x"));
+        w.Memo_memo->setPlainText(QStringLiteral("新しいメモ"));
+        f.state.Envs.StoreEnv(2, {}, {});  // B is empty: the count command must follow
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QCOMPARE(f.Pane(), QString());
+        QVERIFY(!w.Act_Count->isEnabled());
+
+        // Beside the tabs: no switch and no menu. On another tab: both.
+        QPoint beside(tabs->tabRect(2).right() + 30, tabs->tabRect(2).center().y());
+        QVERIFY(tabs->tabAt(beside) < 0 && tabs->rect().contains(beside));
+        QVERIFY(RightClick(tabs, beside).isEmpty());
+        QCOMPARE(tabs->currentIndex(), 1);
+        const QStringList menu = RightClick(tabs, tabs->tabRect(0).center());
+        QCOMPARE(menu, (QStringList{"対象ｿｰｽﾌｧｲﾙ環境編集(&F)", "-", "ｷｬﾝｾﾙ"}));
+        QCOMPARE(tabs->currentIndex(), 0);
+        QCOMPARE(f.Pane(), QStringLiteral("x") + LinesOf("A"));
+        QCOMPARE(w.Memo_memo->toPlainText(), QStringLiteral("新しいメモ"));
+        QVERIFY(w.Act_Count->isEnabled());
+
+        // The caption bar above the target list has the same menu; it opens the editor.
+        QCOMPARE(RightClick(w.Label_FilesCaption, QPoint(5, 5), true), menu);
+        QCOMPARE(f.opened, 1);
+    }
+
+    void tabRowFollowsTabPos() {
+        for (int pos : {0, 1}) {
+            Fixture f;
+            f.state.Cnf.TabPos = pos;
+            f.Edit({[](QDialog& d) { Editor(d).Button_Ok->click(); }});  // shows the tabs again
+            QWidget* w = f.window.get();
+            auto below = [&] {
+                return f.window->TabControl1->mapTo(w, QPoint()).y() >
+                       f.window->Memo_Files->mapTo(w, QPoint()).y();
+            };
+            QTRY_COMPARE(below(), pos != 0);
+        }
+    }
+
+    void editorOpensOnTheCurrentTabAndOkKeepsIt() {
+        Fixture f(1);
+        Type(f.window->Memo_Files, QStringLiteral("typed "));
+        f.Edit({[](QDialog& d) {
+            QCOMPARE(Items(Editor(d).ListBox_Conf), (QStringList{"A", "B", "C"}));
+            QCOMPARE(Selected(Editor(d).ListBox_Conf), 1);
+            Editor(d).Button_Ok->click();
+        }});
+        QCOMPARE(f.window->TabControl1->currentIndex(), 1);
+        QCOMPARE(f.Pane(), QStringLiteral("typed ") + LinesOf("B"));
+        QCOMPARE(f.window->Memo_memo->toPlainText(), QStringLiteral("memo B"));
+        for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
+    }
+
+    void newEnvironmentAtTheHeadBecomesTheFirstAndCurrentTab() {
+        Fixture f(2);
+        f.Edit({[](QDialog& d) {
+                    Editor(d).Button_Copy->click();  // cancelled with the head chosen
+                    Editor(d).Button_Add->click();
+                    QCOMPARE(Items(Editor(d).ListBox_Conf), (QStringList{"D", "A", "B", "C"}));
+                    Editor(d).Button_Ok->click();
+                },
+                Name({}, 0),
+                [](QDialog& d) {
+                    auto& c = static_cast<Form_Cname&>(d);
+                    QVERIFY(c.RadioButton_Head->isChecked());  // the cancelled choice counts
+                    QVERIFY(!c.Button_Ok->isEnabled());
+                    Name(QStringLiteral("D"), 0)(d);
+                }});
+        QCOMPARE(f.Tabs(), (QStringList{"D", "A", "B", "C"}));
+        QCOMPARE(f.window->TabControl1->currentIndex(), 0);
+        QCOMPARE(f.Pane(), QString());
+        QVERIFY(!f.window->Act_Count->isEnabled());
+        QCOMPARE(f.state.Cnf.AddKind, 0);
+    }
+
+    void copyingCopiesLinesAndMemoToTheNewPlace() {
+        Fixture f;
+        f.state.Envs.RenameEnv(1, Sj("ＡＢＣＤＥＦＧＨＩ"));  // 18 bytes
+        QString longMessage, shortMessage;
+        f.Edit({[](QDialog& d) {
+                    QListWidget* list = Editor(d).ListBox_Conf;
+                    Editor(d).Button_Copy->click();  // A, at the head: A itself moves down
+                    list->setCurrentRow(2);
+                    Editor(d).Pop_Copy->trigger();  // B, at the end
+                    QCOMPARE(Items(list), (QStringList{"A2", "ＡＢＣＤＥＦＧＨＩ", "B", "C", "B2"}));
+                    QCOMPARE(Selected(list), 4);
+                    Editor(d).Button_Ok->click();
+                },
+                Name(QStringLiteral("A2"), 0, &longMessage), Name(QStringLiteral("B2"), 1, &shortMessage)});
+        QCOMPARE(longMessage, QStringLiteral("環境『ＡＢＣＤＥＦＧＨＩ』\nをコピーして追加します。\n"
+                                             "対象ｿｰｽﾌｧｲﾙ環境に名前を付けてください。"));
+        QVERIFY(shortMessage.startsWith(QStringLiteral("環境『B』をコピーして追加します。\n")));
+        const settings::EnvList& live = f.state.Envs;
+        QCOMPARE(live.At(0).TargetLines, live.At(1).TargetLines);
+        QCOMPARE(live.At(0).MemoLines, (settings::Lines{"memo A"}));
+        QCOMPARE(live.At(4).MemoLines, (settings::Lines{"memo B"}));
+        QCOMPARE(f.window->TabControl1->currentIndex(), 4);
+        QCOMPARE(f.Pane(), LinesOf("B"));
+    }
+
+    void deleteThenCancelKeepsEverything() {
+        Fixture f(1);
+        Type(f.window->Memo_Files, QStringLiteral("kept "));
+        settings::EnvList before = ThreeEnvs();
+        before.StoreEnv(2, {"kept /src/B/*.c", "/src/B/*.h"}, {"memo B"});
+        QStringList questions;
+        f.Edit({[&](QDialog& d) {
+            Form_Scnf& e = Editor(d);
+            int answer = QMessageBox::No;
+            e.AskWarning = [&](const QString& t) {
+                questions << t;
+                return answer;
+            };
+            e.Button_Delete->click();
+            QCOMPARE(e.ListBox_Conf->count(), 3);
+            answer = QMessageBox::Yes;
+            e.Pop_Delete->trigger();
+            QCOMPARE(Items(e.ListBox_Conf), (QStringList{"A", "C"}));
+            QCOMPARE(Selected(e.ListBox_Conf), 0);
+            e.Button_Delete->click();
+            QVERIFY(!e.Button_Delete->isEnabled() && !e.Pop_Delete->isEnabled());  // the last one stays
+            e.Button_Cancel->click();
+        }});
+        QCOMPARE(questions.value(0), QStringLiteral("環境『B』を削除してよろしいですか？"));
+        QVERIFY(f.state.Envs == before);
+        QCOMPARE(f.Tabs(), (QStringList{"A", "B", "C"}));
+        QCOMPARE(f.Pane(), QStringLiteral("kept ") + LinesOf("B"));
+    }
+
+    void moveButtonsFollowTheSelection() {
+        Fixture f;
+        f.Edit({[](QDialog& d) {
+            Form_Scnf& e = Editor(d);
+            QListWidget* list = e.ListBox_Conf;
+            auto check = [&](bool selected, bool up, bool down) {
+                QCOMPARE(e.Button_Copy->isEnabled() && e.Button_Rename->isEnabled(), selected);
+                QCOMPARE(e.Button_Up->isEnabled() && e.Pop_Up->isEnabled(), up);
+                QCOMPARE(e.Button_Down->isEnabled() || e.Pop_Down->isEnabled(), down);
+            };
+            check(true, false, true);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(2)).center());
+            check(true, true, false);
+            e.Button_Up->click();
+            QCOMPARE(Items(list), (QStringList{"A", "C", "B"}));
+            check(true, true, true);
+            list->clearSelection();  // nothing to copy, rename or move
+            check(false, false, false);
+            e.Button_Down->click();
+            QCOMPARE(Items(list), (QStringList{"A", "C", "B"}));
+            e.Button_Ok->click();
+        }});
+        // OK without a selection shows the first tab, and its text is kept on a switch.
+        QCOMPARE(f.Tabs(), (QStringList{"A", "C", "B"}));
+        QCOMPARE(f.window->TabControl1->currentIndex(), 0);
+        Type(f.window->Memo_Files, QStringLiteral("x"));
+        QTest::mouseClick(f.window->TabControl1, Qt::LeftButton, {},
+                          f.window->TabControl1->tabRect(1).center());
+        QCOMPARE(f.state.Envs.At(0).TargetLines.front(), std::string("x/src/A/*.c"));
+    }
+
+    void okRenumbersAndTheNextCloseWritesMemosInTheNewOrder() {
+        testing::TempDir dir;
+        const std::string ini = dir.str() + "/zarnik.ini";
+        {  // a previous run left memo1.dat .. memo3.dat
+            settings::ProgramState first =
+                settings::MakeStartState(settings::PathsForIniFile(dir.str() + "/zarnik", ini), 1024, 768);
+            first.Envs = ThreeEnvs();
+            settings::WindowState window;
+            window.TargetLines = first.Envs.At(0).TargetLines;
+            window.MemoLines = {"memo A"};
+            settings::SaveSettings(first, window);
+        }
+        Fixture f(0, ini);
+        f.Edit({[](QDialog& d) {
+                    Form_Scnf& e = Editor(d);
+                    e.AskWarning = [](const QString&) { return int(QMessageBox::Yes); };
+                    e.ListBox_Conf->setCurrentRow(2);
+                    e.Button_Up->click();
+                    e.Button_Up->click();   // C, A, B
+                    e.Button_Add->click();  // C, A, B, N
+                    e.ListBox_Conf->setCurrentRow(2);
+                    e.Button_Delete->click();  // C, A, N
+                    e.ListBox_Conf->setCurrentRow(1);
+                    e.Button_Ok->click();
+                },
+                Name(QStringLiteral("N"), 1)});
+        for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
+        QCOMPARE(f.window->TabControl1->currentIndex(), 1);
+        f.window->Memo_memo->setPlainText(QStringLiteral("memo A edited"));
+        QVERIFY(f.window->close());
+
+        QCOMPARE(ReadFile(dir.path() / "memo1.dat"), std::string("memo C\r\n"));
+        QCOMPARE(ReadFile(dir.path() / "memo2.dat"), std::string("memo A edited\r\n"));
+        QVERIFY(!std::filesystem::exists(dir.path() / "memo3.dat"));  // N has no memo
+        std::string text = ReadFile(ini);
+        QVERIFY(text.find("cnam1=C\r\ncnam2=A\r\ncnam3=N\r\n") != std::string::npos);
+        QVERIFY(text.find("[FILES_3]") == std::string::npos);
+    }
+
+    void editorTakesItsSizeFromThePlacementAndOpensCentred() {
+        Fixture f;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint centred((screen.width() - 400) / 2, (screen.height() - 330) / 2);
+        f.state.Place.EditorPlacement = {3, 4, 400, 330};
+        QRect seen;
+        f.Edit({[&](QDialog& d) {
+            d.show();
+            seen = d.geometry();
+            Editor(d).Button_Help->click();
+            Editor(d).Button_Cancel->click();
+        }});
+        QCOMPARE(seen, QRect(screen.topLeft() + centred, QSize(400, 330)));
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10006"));
+        // Closing, even by cancel, hands the bounds back.
+        QCOMPARE(f.state.Place.EditorPlacement, (settings::Rect{centred.x(), centred.y(), 400, 330}));
+        f.state.Place.EditorPlacement = {0, 0, 100, 100};  // below the minimum size
+        f.Edit({[&](QDialog& d) { seen = d.geometry(); }});
+        QCOMPARE(seen.size(), QSize(312, 290));
+    }
+
+    void nameFieldHoldsThirtyShiftJisBytes() {
+        Form_Cname c(Form_Cname::NewMode, {}, 7, nullptr);  // a choice not 0 or 1: at the end
+        QCOMPARE(c.windowTitle(), QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境名の入力－新規追加"));
+        QVERIFY(c.RadioButton_End->isChecked());
+        QVERIFY(!c.Button_Ok->isEnabled());
+        Type(c.Edit_Cname, QStringLiteral("あいうえおかきくけこさしすせそた"));  // 16 × 2 bytes
+        QCOMPARE(c.Edit_Cname->text(), QStringLiteral("あいうえおかきくけこさしすせそ"));
+        QTest::keyClick(c.Edit_Cname, Qt::Key_Backspace);
+        Type(c.Edit_Cname, QStringLiteral("ｱｲｳ"));  // half-width: one byte each
+        QCOMPARE(c.Name(), Sj("あいうえおかきくけこさしすせｱｲ"));
+        // A paste keeps what follows the cursor and as much of itself as fits.
+        QApplication::clipboard()->setText(QStringLiteral("0123456789012345678901234567890123456789"));
+        c.Edit_Cname->setText(QStringLiteral("abcxyz"));
+        c.Edit_Cname->setCursorPosition(3);
+        QTest::keyClick(c.Edit_Cname, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(c.Edit_Cname->text(), QStringLiteral("abc012345678901234567890123xyz"));
+        c.Edit_Cname->clear();
+        QVERIFY(!c.Button_Ok->isEnabled());
+        QTest::keyClick(c.Edit_Cname, Qt::Key_Return);  // the default button is disabled
+        QCOMPARE(c.result(), int(QDialog::Rejected));
+        c.Button_Help->click();
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("popup 10019"));
+
+        // A longer stored name is shown whole; it can be shortened but not lengthened.
+        Form_Cname r(Form_Cname::RenameMode, std::string(40, 'n'), 0, nullptr);
+        QVERIFY(!r.RadioGroup_AddKind->isEnabled());
+        r.Edit_Cname->setCursorPosition(40);
+        Type(r.Edit_Cname, QStringLiteral("x"));
+        QCOMPARE(r.Name(), std::string(40, 'n'));
+        QTest::keyClick(r.Edit_Cname, Qt::Key_Backspace);
+        QCOMPARE(r.Name(), std::string(39, 'n'));
+    }
+};
+
+QTEST_MAIN(EnvTabsTest)
+#include "env_tabs_test.moc"
