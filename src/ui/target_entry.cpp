@@ -120,23 +120,6 @@ std::string FolderPart(const std::string& path) {
     return path.substr(0, pos);
 }
 
-std::string CutToBytes(const std::string& sjis, std::size_t limit) {
-    if (sjis.size() <= limit) return sjis;
-    std::size_t end = 0;
-    while (end < sjis.size()) {
-        std::size_t next = end + text::CharLength(sjis, end);
-        if (next > limit) break;
-        end = next;
-    }
-    return sjis.substr(0, end);
-}
-
-QString DropLine(const QString& path) {
-    std::string sjis = ToSjis(path);
-    if (sjis.size() <= kDropPathLimit) return path;
-    return ToQ(CutToBytes(sjis, kDropPathLimit));
-}
-
 void AppendLines(QPlainTextEdit* pane, const QStringList& lines) {
     if (lines.isEmpty()) return;
     QTextDocument* doc = pane->document();
@@ -269,7 +252,9 @@ bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {
     }
     if (pane) {
         QStringList lines;
-        for (const QString& p : paths) lines << DropLine(p);
+        // A dropped path is taken whole: cut short it would name another file or
+        // folder (a parent folder, counted in full), and Linux paths run to 4095 bytes.
+        for (const QString& p : paths) lines << p;
         AppendLines(pane, lines);
     }
     // After a drag from another program the window comes to the front.

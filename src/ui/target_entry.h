@@ -35,11 +35,6 @@ std::array<FilterEntry, 2> SaveFilterEntries();
 // path holds no "/".
 std::string FolderPart(const std::string& path);
 
-// A dropped path as a target line: at most kDropPathLimit Shift-JIS bytes, cut
-// before a double-byte character that would not fit whole.
-constexpr std::size_t kDropPathLimit = 254;
-std::string CutToBytes(const std::string& sjis, std::size_t limit);
-QString DropLine(const QString& path);
 
 // Adds lines at the end of a pane, each on a line of its own, as one undo step:
 // the last line is never joined with the first new one and no empty line comes

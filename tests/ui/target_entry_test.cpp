@@ -298,13 +298,10 @@ private slots:
         QCOMPARE(Lines(w.Memo_memo), paths.mid(0, 1));
         QCOMPARE(Lines(w.Memo_Files), paths);
 
-        // A path longer than 254 bytes is cut before a double-byte character that
-        // would not fit whole.
+        // A path longer than 254 bytes stays whole: cut, it would name its parent folder.
         QString longPath = QStringLiteral("/") + QString(252, QLatin1Char('x')) + QStringLiteral("表/a.c");
         QVERIFY(w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(20, 20)), {longPath}));
-        QCOMPARE(Lines(w.Memo_Files).last(), QStringLiteral("/") + QString(252, QLatin1Char('x')));
-        QCOMPARE(CutToBytes(Sj("ab表"), 3), std::string("ab"));
-        QCOMPARE(CutToBytes(Sj("ab表"), 4), Sj("ab表"));
+        QCOMPARE(Lines(w.Memo_Files).last(), longPath);
     }
 };
 
