@@ -17,16 +17,6 @@ bool IsAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Length of the UTF-8 character at pos; a byte that starts no valid sequence is one.
-std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
-    auto c = static_cast<unsigned char>(s[pos]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-    if (pos + n > s.size()) return 1;
-    for (std::size_t i = 1; i < n; ++i)
-        if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
-    return n;
-}
-
 bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
 enum class EntryType { Folder, File, Other };
@@ -110,7 +100,7 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
         }
         if (p < pattern.size() && pattern[p] == '?') {
             ++p;
-            n += Utf8CharLength(name, n);
+            n += text::Utf8CharLength(name, n);
             continue;
         }
         if (p < pattern.size() && text::AsciiLower(static_cast<unsigned char>(pattern[p])) ==
@@ -122,7 +112,7 @@ bool MatchesPattern(std::string_view pattern, std::string_view name) {
         if (starP == npos) return false;
         // Let the last "*" swallow one more character and try again.
         p = starP;
-        starN += Utf8CharLength(name, starN);
+        starN += text::Utf8CharLength(name, starN);
         n = starN;
     }
     while (p < pattern.size() && pattern[p] == '*') ++p;

@@ -46,6 +46,15 @@ std::size_t FindNoCase(std::string_view text, std::string_view word) {
     return 0;
 }
 
+std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
+    auto c = static_cast<unsigned char>(s[pos]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+    if (pos + n > s.size()) return 1;
+    for (std::size_t i = 1; i < n; ++i)
+        if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
 namespace {
 
 // One iconv descriptor per direction and thread, opened on first use.
@@ -90,14 +99,6 @@ private:
     iconv_t cd_;
 };
 
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t pos) {
-    auto c = static_cast<unsigned char>(s[pos]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-    if (pos + n > s.size()) return 1;
-    for (std::size_t i = 1; i < n; ++i)
-        if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
-    return n;
-}
 
 std::size_t SjisSequenceLength(std::string_view s, std::size_t pos) {
     if (!IsLeadByte(static_cast<unsigned char>(s[pos])) || pos + 1 >= s.size()) return 1;
@@ -114,7 +115,7 @@ std::string SjisToUtf8(std::string_view sjis) {
 
 std::string Utf8ToSjis(std::string_view utf8) {
     thread_local Converter conv("CP932", "UTF-8");
-    return conv.Run(utf8, "?", Utf8SequenceLength);
+    return conv.Run(utf8, "?", Utf8CharLength);
 }
 
 }  // namespace zarnik::text

@@ -41,6 +41,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // second byte of a double-byte character. Also finds the word inside longer words.
 std::size_t FindNoCase(std::string_view text, std::string_view word);
 
+// Length of the UTF-8 character at pos; a byte that starts no valid sequence is one.
+std::size_t Utf8CharLength(std::string_view s, std::size_t pos);
+
 // Code page 932 -> UTF-8. Never fails: a byte (or pair) that cannot be mapped
 // becomes U+FFFD.
 std::string SjisToUtf8(std::string_view sjis);
