@@ -81,18 +81,27 @@ std::size_t ReadFully(const Fd& fd, char* buf, std::size_t n, const std::string&
 }
 
 // Reads the rest of the file after what buf holds, stopping at the first NUL (the
-// text ends there, so nothing after it is needed).
+// text ends there, so nothing after it is needed). Room for the whole file is made
+// at once, as its size promises, but it is filled in pieces of at most 16 MB, each
+// searched for a NUL as it arrives: a sparse file of many GB whose hole follows a
+// little text costs that text, not its size in memory and time.
 void ReadRest(const Fd& fd, ByteBuffer& buf, std::int64_t sizeHint, const std::string& path) {
     if (buf.size() && std::memchr(buf.data(), 0, buf.size())) return;
-    std::size_t chunk = 1 << 16;
-    if (sizeHint > 0 && static_cast<std::uint64_t>(sizeHint) > buf.size())
-        chunk = std::max<std::size_t>(chunk, static_cast<std::size_t>(sizeHint) - buf.size() + 1);
+    constexpr std::uint64_t kMinPiece = 1 << 16, kMaxPiece = 1 << 24, kMaxRoom = 1 << 28;
+    // One more byte than the size promises, so that a file read whole ends the loop
+    // without another read.
+    auto rest = [&]() -> std::uint64_t {
+        return sizeHint > 0 && static_cast<std::uint64_t>(sizeHint) >= buf.size()
+                   ? static_cast<std::uint64_t>(sizeHint) - buf.size() + 1
+                   : kMinPiece;
+    };
+    buf.Extend(static_cast<std::size_t>(std::clamp(rest(), kMinPiece, kMaxRoom)));
     for (;;) {
-        char* dst = buf.Extend(chunk);
-        std::size_t got = ReadFully(fd, dst, chunk, path);
+        auto piece = static_cast<std::size_t>(std::clamp(rest(), kMinPiece, kMaxPiece));
+        char* dst = buf.Extend(piece);
+        std::size_t got = ReadFully(fd, dst, piece, path);
         buf.Commit(got);
-        if (got == 0 || std::memchr(dst, 0, got)) return;
-        chunk = std::max<std::size_t>(chunk, 1 << 20);
+        if (got < piece || std::memchr(dst, 0, got)) return;
     }
 }
 

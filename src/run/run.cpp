@@ -98,9 +98,17 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
         host.ProgressCounter(" [" + std::to_string(processed) + "/" + std::to_string(total) + "]");
         host.ProgressPath(NativeToSjis(file.Path));
 
-        // A file that went away (or became something else) since it was found.
+        // A file that went away (or became something else) since it was found. One
+        // that is still there but cannot be reached (a folder on its path that may be
+        // listed but not searched) is a read error, not a file that went away.
         struct stat st;
-        if (::stat(file.Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::stat(file.Path.c_str(), &st) != 0) {
+            int err = errno;
+            if (err != ENOENT && err != ENOTDIR && err != ELOOP && err != ENAMETOOLONG)
+                throw engine::FileError(file.Path, err);
+            continue;
+        }
+        if (!S_ISREG(st.st_mode)) continue;
 
         std::string_view folder = file.Folder();
         if (!text::EqualsNoCase(folder, currentFolder)) {

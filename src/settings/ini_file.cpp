@@ -96,7 +96,7 @@ IniFile::IniFile(std::string_view content) {
                 s.name = std::string(Trim(t.substr(1, close - 1)));
                 s.folded = FoldIniName(s.name);
                 s.header = std::string(line);
-                sections_.push_back(std::move(s));
+                AddSection(std::move(s));
                 continue;
             }
         }
@@ -123,6 +123,7 @@ std::string IniFile::ToText() const {
     std::string out;
     for (const auto& p : preamble_) out.append(p).append(kLineEnd);
     for (const auto& s : sections_) {
+        if (s.erased) continue;
         if (!out.empty()) out.append(kLineEnd);
         if (s.header.empty())
             out.append("[").append(s.name).append("]");
@@ -140,16 +141,26 @@ std::string IniFile::ToText() const {
     return out;
 }
 
+void IniFile::AddSection(Section s) {
+    byName_[s.folded].push_back(sections_.size());
+    sections_.push_back(std::move(s));
+}
+
+const std::vector<std::size_t>* IniFile::SectionsNamed(std::string_view folded) const {
+    auto it = byName_.find(std::string(folded));
+    return it == byName_.end() ? nullptr : &it->second;
+}
+
 bool IniFile::HasSection(std::string_view section) const {
-    std::string folded = FoldIniName(section);
-    return std::any_of(sections_.begin(), sections_.end(),
-                       [&](const Section& s) { return s.folded == folded; });
+    return SectionsNamed(FoldIniName(section)) != nullptr;
 }
 
 const IniFile::Line* IniFile::FindLine(std::string_view folded, std::string_view foldedKey) const {
+    const auto* named = SectionsNamed(folded);
+    if (!named) return nullptr;
     std::string key(foldedKey);
-    for (const auto& s : sections_) {
-        if (s.folded != folded) continue;
+    for (std::size_t i : *named) {
+        const Section& s = sections_[i];
         auto it = s.index.find(key);
         if (it != s.index.end()) return &s.lines[it->second];
     }
@@ -180,12 +191,12 @@ std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key
 }
 
 IniFile::Pairs IniFile::ReadSection(std::string_view section, bool includeEmpty) const {
-    std::string folded = FoldIniName(section);
     Pairs out;
+    const auto* named = SectionsNamed(FoldIniName(section));
+    if (!named) return out;
     std::unordered_set<std::string> seen;
-    for (const auto& s : sections_) {
-        if (s.folded != folded) continue;
-        for (const auto& l : s.lines) {
+    for (std::size_t i : *named) {
+        for (const auto& l : sections_[i].lines) {
             if (!l.isEntry || !seen.insert(l.foldedKey).second) continue;
             if (l.raw.empty() && !includeEmpty) continue;
             out.emplace_back(l.key, std::string(Unquote(l.raw)));
@@ -208,22 +219,20 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         l->text.clear();
         return;
     }
-    auto it = std::find_if(sections_.begin(), sections_.end(),
-                           [&](const Section& s) { return s.folded == folded; });
-    if (it == sections_.end()) {
+    if (!SectionsNamed(folded)) {
         Section s;
         s.name = std::string(section);
         s.folded = folded;
-        sections_.push_back(std::move(s));
-        it = sections_.end() - 1;
+        AddSection(std::move(s));
     }
+    Section& first = sections_[SectionsNamed(folded)->front()];  // new keys go to the first of the name
     Line l;
     l.isEntry = true;
     l.key = std::string(key);
     l.foldedKey = foldedKey;
     l.raw = std::move(raw);
-    it->index.emplace(std::move(foldedKey), it->lines.size());
-    it->lines.push_back(std::move(l));
+    first.index.emplace(std::move(foldedKey), first.lines.size());
+    first.lines.push_back(std::move(l));
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
@@ -231,23 +240,30 @@ void IniFile::WriteInteger(std::string_view section, std::string_view key, std::
 }
 
 void IniFile::EraseSection(std::string_view section) {
-    std::string folded = FoldIniName(section);
-    std::erase_if(sections_, [&](const Section& s) { return s.folded == folded; });
+    auto it = byName_.find(FoldIniName(section));
+    if (it == byName_.end()) return;
+    for (std::size_t i : it->second) {
+        sections_[i].erased = true;
+        sections_[i].lines.clear();
+        sections_[i].index.clear();
+    }
+    byName_.erase(it);
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    std::string folded = FoldIniName(section);
+    auto named = byName_.find(FoldIniName(section));
+    if (named == byName_.end()) return;
     std::string foldedKey = FoldIniName(key);
-    std::vector<std::size_t> emptied;
-    for (std::size_t i = 0; i < sections_.size(); ++i) {
+    std::erase_if(named->second, [&](std::size_t i) {
         Section& s = sections_[i];
-        if (s.folded != folded || !s.index.contains(foldedKey)) continue;
+        if (!s.index.contains(foldedKey)) return false;
         std::erase_if(s.lines, [&](const Line& l) { return l.isEntry && l.foldedKey == foldedKey; });
         s.Reindex();
-        if (s.lines.empty()) emptied.push_back(i);
-    }
-    for (auto it = emptied.rbegin(); it != emptied.rend(); ++it)
-        sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(*it));
+        if (!s.lines.empty()) return false;
+        s.erased = true;
+        return true;
+    });
+    if (named->second.empty()) byName_.erase(named);
 }
 
 }  // namespace zarnik::settings

@@ -88,14 +88,21 @@ private:
         std::string header;  // the header line as read; empty when it must be rebuilt
         std::vector<Line> lines;
         std::unordered_map<std::string, std::size_t> index;  // folded key -> first entry
+        bool erased = false;  // left out of the text; its place is kept so indexes stay valid
         void Reindex();
     };
 
+    // The sections of one name, in file order; erased ones are not listed.
+    const std::vector<std::size_t>* SectionsNamed(std::string_view folded) const;
+    void AddSection(Section s);
     const Line* FindLine(std::string_view folded, std::string_view foldedKey) const;
     Line* FindLine(std::string_view folded, std::string_view foldedKey);
 
     std::vector<std::string> preamble_;  // lines before the first section
     std::vector<Section> sections_;
+    // Folded name -> positions in sections_, so that files with thousands of
+    // sections (one per environment) read and write in linear time.
+    std::unordered_map<std::string, std::vector<std::size_t>> byName_;
 };
 
 // The name folded for comparison: ASCII letters to lower case, double-byte

@@ -1,5 +1,6 @@
 #include "settings/persist.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -81,7 +82,9 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
     for (const auto& f : kMainFormSwitches) c.*f.Field = ini.ReadInteger("MainForm", f.Key, c.*f.Field);
 
     // The older form of the result font; a Font_Rslt key overrides it.
-    c.Font_Rslt.FaceName = ini.ReadString("Font", "FontName", c.Font_Rslt.FaceName);
+    // An empty face name is no font, and the font text written at the next save
+    // could not hold it (its empty field would collapse): the face stays.
+    if (std::string face = ini.ReadString("Font", "FontName", ""); !face.empty()) c.Font_Rslt.FaceName = face;
     c.Font_Rslt.PointSize = ini.ReadInteger("Font", "FontSize", c.Font_Rslt.PointSize);
     c.Font_Rslt.StyleBits =
         static_cast<std::uint8_t>(ini.ReadInteger("Font", "FontStyl", c.Font_Rslt.StyleBits) & 0xFF);
@@ -188,7 +191,8 @@ ProgramPaths LocateProgramPaths(const std::string& programFile, const std::strin
     ProgramPaths p;
     p.ProgramFolder = WithSlash(program.parent_path().string());
     std::string iniName = program.stem().string() + ".ini";
-    if (access(p.ProgramFolder.c_str(), W_OK) == 0)
+    // The effective ids and capabilities decide, as they do for the save itself.
+    if (faccessat(AT_FDCWD, p.ProgramFolder.c_str(), W_OK, AT_EACCESS) == 0)
         p.DataFolder = p.ProgramFolder;
     else
         p.DataFolder = WithSlash(configHome) + "zarnik/";

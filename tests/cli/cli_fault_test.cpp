@@ -1,0 +1,220 @@
+// zarnik-count over a file system that misbehaves: each case ends with the
+// outcome the exit status promises, and the report loses nothing it could hold.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "fault_util.h"
+#include "test_util.h"
+
+namespace zarnik {
+namespace {
+
+using zarnik::testing::TempDir;
+namespace fs = std::filesystem;
+
+std::string BinDir() {
+    if (const char* bin = std::getenv("ZARNIK_BIN")) return bin;
+    return fs::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+struct Result {
+    int Status = -1;  // the exit status; -1 when killed
+    std::string Out, Err;
+    double Seconds = 0;
+};
+
+// Runs zarnik-count with the report settings that keep a report stable (no date,
+// no environment name), killing it when it takes longer than 30 seconds. With
+// bindPermissions a root run meets permission bits like any other user's.
+Result RunCli(std::vector<std::string> args, bool bindPermissions = false) {
+    TempDir io;
+    std::string out = io.str() + "/out", err = io.str() + "/err";
+    std::string exe = BinDir() + "/zarnik-count";
+    args.insert(args.begin(), {"--set", "HeadNA=0", "--set", "HeadDT=0"});
+    std::vector<char*> argv{exe.data()};
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) {
+        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(o, 1);
+        dup2(e, 2);
+        if (bindPermissions && !zarnik::testing::DropPermissionOverrideForExec()) _exit(126);
+        alarm(30);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err), seconds};
+}
+
+// The file lines' names of a UTF-8 report (count and error lines), in order.
+std::vector<std::string> Names(const std::string& report) {
+    static const std::regex fileLine(R"(^(\S+) +\d\d-\d\d-\d\d \d\d:\d\d )");
+    std::vector<std::string> names;
+    std::istringstream in(report);
+    std::smatch m;
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_search(line, m, fileLine)) names.push_back(m[1]);
+    return names;
+}
+
+using Strings = std::vector<std::string>;
+const char* kCode = "/* c */\nint a;\n\n";
+
+TEST(CliFault, FileWithoutReadPermissionIsStatusThreeWithItsPath) {
+    TempDir dir;
+    dir.Write("f/a.c", kCode);
+    const std::string locked = dir.Write("f/b.c", kCode);
+    chmod(locked.c_str(), 0);
+    {
+        zarnik::testing::PermissionsBind probe;  // this process, to learn whether the child can be stopped
+        if (!probe.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
+    }
+    Result r = RunCli({dir.str() + "/f"}, true);
+    ASSERT_NE(r.Status, 126) << "could not drop the capabilities";
+    EXPECT_EQ(r.Status, 3);
+    EXPECT_EQ(r.Err, "zarnik-count: " + locked + ": ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
+    EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));  // the lines so far stay
+}
+
+TEST(CliFault, ReadErrorThatRootMeetsToo) {
+    // /proc/self/mem is a regular file whose first page cannot be read (EIO).
+    TempDir dir;
+    dir.Write("a.c", kCode);
+    Result r = RunCli({"--set", "FlSort=0", dir.str() + "/a.c", "/proc/self/mem", dir.str() + "/a.c"});
+    EXPECT_EQ(r.Status, 3);
+    EXPECT_EQ(r.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
+    EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));
+}
+
+TEST(CliFault, LinksPipesSocketsAndDevicesNeitherHangNorCount) {
+    TempDir dir;
+    dir.Write("t/a.c", kCode);
+    dir.Write("t/sub/b.c", kCode);
+    const std::string t = dir.str() + "/t";
+    fs::create_directory_symlink("..", t + "/sub/up");
+    fs::create_symlink("l2.c", t + "/sub/l1.c");
+    fs::create_symlink("l1.c", t + "/sub/l2.c");
+    fs::create_symlink("/dev/null", t + "/null.c");
+    fs::create_symlink("/dev/zero", t + "/zero.c");
+    ASSERT_EQ(mkfifo((t + "/fifo.c").c_str(), 0600), 0);
+    int sock = zarnik::testing::MakeSocket(t + "/sock.c");
+    ASSERT_GE(sock, 0);
+
+    Result r = RunCli({t, t + "/fifo.c", t + "/sock.c", t + "/zero.c", "/dev/null", t + "/sub/up"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(Names(r.Out), (Strings{"a.c", "b.c", "a.c", "b.c"}));  // sorted: t/a.c, t/sub/b.c, t/sub/up/...
+
+    Result none = RunCli({t + "/fifo.c", t + "/sock.c", t + "/null.c", t + "/zero.c", t + "/sub/l1.c"});
+    EXPECT_EQ(none.Status, 1);
+    EXPECT_EQ(none.Out, "");
+    EXPECT_EQ(none.Err,
+              "zarnik-count: 指定のファイルにアクセスできません。\nファイルの存在を確かめてください。\n");
+    close(sock);
+}
+
+TEST(CliFault, FileOfFiveGbShowsItsSizeAndTakesNoTime) {
+    TempDir dir;
+    const off_t size = off_t{5} << 30;
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(dir.str() + "/zeros.c", "", size));
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(dir.str() + "/text.c", "int a;\n// b\n", size));
+    Result r = RunCli({dir.str()});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_LT(r.Seconds, 10.0);
+    EXPECT_NE(r.Out.find(" 5,368,709,120 C          2       1       1       0  50.00％\n"), std::string::npos)
+        << r.Out;
+    EXPECT_NE(r.Out.find(" 5,368,709,120 C    ソースファイルではありません。\n"), std::string::npos) << r.Out;
+    // The sums are 64-bit: the total and average of the one counted file.
+    EXPECT_NE(r.Out.find("1個 5,368,709,120"), std::string::npos) << r.Out;
+}
+
+TEST(CliFault, NamesCodePage932CannotHold) {
+    TempDir dir;
+    dir.Write("d/é.c", kCode);
+    dir.Write("d/한글.c", kCode);
+    dir.Write("d/漢字.c", kCode);
+    Result r = RunCli({"--set", "FlSort=0", dir.str() + "/d"});
+    EXPECT_EQ(r.Status, 0);
+    Strings names = Names(r.Out);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Strings{"?.c", "??.c", "漢字.c"}));
+
+    // A target line is Shift-JIS: what it cannot hold becomes "?", which matches
+    // any one character, so the line finds the file (and any other it matches).
+    Result named = RunCli({dir.str() + "/d/é.c"});
+    EXPECT_EQ(named.Status, 0);
+    EXPECT_EQ(Names(named.Out), (Strings{"?.c"}));
+}
+
+TEST(CliFault, FoldersThatCannotBeListedOrSearched) {
+    TempDir dir;
+    dir.Write("f/a.c", kCode);
+    dir.Write("f/locked/b.c", kCode);
+    dir.Write("g/c.c", kCode);
+    chmod((dir.str() + "/f/locked").c_str(), 0);
+    chmod((dir.str() + "/g").c_str(), 0444);  // listed, not searched
+    {
+        zarnik::testing::PermissionsBind probe;
+        if (!probe.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
+    }
+    Result tree = RunCli({dir.str() + "/f"}, true);
+    EXPECT_EQ(tree.Status, 0) << tree.Err;
+    EXPECT_EQ(Names(tree.Out), (Strings{"a.c"}));
+
+    Result locked = RunCli({dir.str() + "/f/locked"}, true);
+    EXPECT_EQ(locked.Status, 1);
+
+    Result unsearched = RunCli({dir.str() + "/g"}, true);
+    EXPECT_EQ(unsearched.Status, 3);
+    EXPECT_EQ(unsearched.Err, "zarnik-count: " + dir.str() + "/g/c.c: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
+    chmod((dir.str() + "/f/locked").c_str(), 0700);
+    chmod((dir.str() + "/g").c_str(), 0700);
+}
+
+TEST(CliFault, IniFilesThatAreGarbageOrNoFiles) {
+    TempDir dir;
+    dir.Write("a.c", kCode);
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
+    const std::string ini = dir.Write("garbage.ini", garbage + "\n[Settei]\nFldNam=1\n");
+    Result r = RunCli({"--ini", ini, dir.str() + "/a.c"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Out.find("[" + dir.str() + "]---"), std::string::npos);  // FldNam=1 was read
+    EXPECT_EQ(ReadAll(ini), garbage + "\n[Settei]\nFldNam=1\n");         // only ever read
+
+    // A folder, a pipe and a device are never read as INI files (a pipe would block).
+    ASSERT_EQ(mkfifo((dir.str() + "/fifo.ini").c_str(), 0600), 0);
+    for (const std::string& bad : {dir.str(), dir.str() + "/fifo.ini", std::string("/dev/zero")}) {
+        Result e = RunCli({"--ini", bad, dir.str() + "/a.c"});
+        EXPECT_EQ(e.Status, 2) << bad;
+        EXPECT_EQ(e.Err, "zarnik-count: cannot read the INI file '" + bad + "'\n");
+        EXPECT_EQ(e.Out, "");
+    }
+}
+
+}  // namespace
+}  // namespace zarnik

@@ -1,0 +1,154 @@
+// Files that are hard to count: larger than 4 GB, lines of 100 MB, files that are
+// no files, files that cannot be read.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "engine/count.h"
+#include "engine_test_util.h"
+#include "fault_util.h"
+#include "report/report.h"
+
+namespace zarnik::engine {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using zarnik::testing::TempDir;
+namespace fs = std::filesystem;
+
+constexpr off_t kFiveGb = off_t{5} << 30;
+
+S_CMT Count(const S_CNF& cnf, const std::string& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    S_CMT rec;
+    CountContext ctx;
+    CountFile(cnf, path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
+    return rec;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+TEST(HugeFile, SparseFilesOfFiveGbCostOnlyTheirText) {
+    // A file of zeros has a NUL as its second byte: the pre-check rejects it, as it
+    // does a line break followed by the hole. A file whose text is followed by a
+    // hole ends at the hole's first NUL, so reading stops there; none of them takes
+    // time or memory in proportion to its size.
+    TempDir dir;
+    const std::string zeros = dir.str() + "/zeros.c", text = dir.str() + "/text.c";
+    const std::string lf = dir.str() + "/lf.c", line = dir.str() + "/line.c";
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(zeros, "", kFiveGb));
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(lf, "\n", kFiveGb));
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(line, "a\n", kFiveGb));
+    std::string lines;
+    for (int i = 0; i < 2000; ++i) lines += "int x; /* c */\n";  // 30 000 bytes, past the first read
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(text, lines, kFiveGb));
+
+    const S_CNF cnf = MakeDefaultSettings();
+    auto start = std::chrono::steady_clock::now();
+    S_CMT a = Count(cnf, zeros);
+    S_CMT b = Count(cnf, text);
+    S_CMT c = Count(cnf, lf);
+    S_CMT d = Count(cnf, line);
+    EXPECT_LT(Seconds(start), 5.0);
+    EXPECT_LT(zarnik::testing::PeakMemoryMb(), 1024);
+
+    EXPECT_EQ(c.Status, 2);
+    EXPECT_EQ(d.Status, 0);
+    EXPECT_EQ(d.Total, 1);
+    EXPECT_EQ(d.Size, kFiveGb);
+
+    EXPECT_EQ(a.Status, 2);
+    EXPECT_EQ(a.Size, kFiveGb);
+    EXPECT_EQ(b.Status, 0);
+    EXPECT_EQ(b.Total, 2000);
+    EXPECT_EQ(b.Exec, 2000);
+    EXPECT_EQ(b.Size, kFiveGb);
+    // The size column holds the whole number.
+    EXPECT_NE(report::FormatFileLine(cnf, b, 13).find(" 5,368,709,120 C   "), std::string::npos);
+}
+
+TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
+    TempDir dir;
+    const std::string path = dir.Write("big.c", "/* a */\n" + std::string(100 << 20, 'x') + "\n// b\n");
+    S_CNF cnf = MakeDefaultSettings();
+    CountContext ctx;  // reused from file to file, as a run does
+    auto start = std::chrono::steady_clock::now();
+    for (int mode : {0, 4}) {  // by extension, and the guesser, which reads every line too
+        cnf.VsrcFl = mode;
+        S_CMT rec;
+        CountFile(cnf, path, {"big.c", 0, 0}, rec, ctx);
+        EXPECT_EQ(rec.Status, 0) << mode;
+        EXPECT_EQ(rec.Total, 2) << mode;
+        EXPECT_EQ(rec.Comment, 2) << mode;
+    }
+    EXPECT_LT(Seconds(start), 20.0);
+}
+
+TEST(HugeFile, LongLineThroughTheConverter) {
+    // With EucJis 1 every line passes the converter, the long one included; it
+    // converts in one pass and the result is still too long to count.
+    TempDir dir;
+    std::string jis = "\x1b$B";
+    for (int i = 0; i < (5 << 20); ++i) jis += "4A";  // 10 MB of two-byte JIS
+    const std::string path = dir.Write("jis.c", "a;\n" + jis + "\x1b(B\n/* b */\n");
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.EucJis = 1;
+    S_CMT rec = Count(cnf, path);
+    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(rec.Total, 2);
+    EXPECT_EQ(rec.Comment, 1);
+}
+
+TEST(NotAFile, PipesSocketsAndDevicesAreNeverReadAndNeverBlock) {
+    TempDir dir;
+    const std::string fifo = dir.str() + "/fifo.c", sock = dir.str() + "/sock.c";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int sockFd = zarnik::testing::MakeSocket(sock);
+    ASSERT_GE(sockFd, 0);
+    fs::create_symlink("/dev/null", dir.path() / "null.c");
+    fs::create_symlink("/dev/zero", dir.path() / "zero.c");  // would never end if it were read
+    fs::create_symlink("loop.c", dir.path() / "loop.c");
+    fs::create_symlink(dir.path(), dir.path() / "folder.c");
+
+    const S_CNF cnf = MakeDefaultSettings();
+    for (const char* name : {"fifo.c", "sock.c", "null.c", "zero.c", "loop.c", "folder.c"}) {
+        std::string path = dir.str() + "/" + name;
+        EXPECT_EQ(ProbeFile(path), 5) << name;
+        EXPECT_EQ(Count(cnf, path).Status, 5) << name;
+        LineList lines;
+        lines.Append("kept");
+        CountContext ctx;
+        EXPECT_EQ(LoadSourceLines(path, lines, cnf, ctx), 1) << name;
+        EXPECT_EQ(lines.size(), 1u) << name;
+    }
+    close(sockFd);
+}
+
+TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {
+    TempDir dir;
+    const std::string path = dir.Write("locked.c", "int a;\n");
+    chmod(path.c_str(), 0);
+    zarnik::testing::PermissionsBind bind;
+    if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
+    S_CMT rec;
+    CountContext ctx;
+    try {
+        CountFile(MakeDefaultSettings(), path, {"locked.c", 0, 7}, rec, ctx);
+        FAIL() << "no error raised";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), path);
+        EXPECT_EQ(e.Code(), EACCES);
+    }
+    LineList lines;
+    EXPECT_THROW(LoadSourceLines(path, lines, MakeDefaultSettings(), ctx), FileError);
+    EXPECT_THROW(ProbeFile(path), FileError);
+}
+
+}  // namespace
+}  // namespace zarnik::engine

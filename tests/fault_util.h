@@ -1,0 +1,112 @@
+// Helpers for the fault tests: permission bits that bind for root too, sparse
+// files, sockets and the peak memory of the process.
+#pragma once
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace zarnik::testing {
+
+// While it lives, permission bits stop this process even when it runs as root
+// (tests run as root here and in CI): CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH
+// leave the effective set and come back at the end. Binds() says whether
+// permissions now stop reads; a test skips when they do not.
+class PermissionsBind {
+public:
+    PermissionsBind() {
+        if (geteuid() == 0) {
+            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+            if (syscall(SYS_capget, &header, saved_) != 0) return;
+            __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+            lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+            if (syscall(SYS_capset, &header, lowered) != 0) return;
+            lowered_ = true;
+        }
+        binds_ = Probe();
+    }
+    ~PermissionsBind() {
+        if (!lowered_) return;
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        syscall(SYS_capset, &header, saved_);
+    }
+    PermissionsBind(const PermissionsBind&) = delete;
+    PermissionsBind& operator=(const PermissionsBind&) = delete;
+
+    bool Binds() const { return binds_; }
+
+private:
+    // A file of mode 000 that cannot be opened shows that the bits bind.
+    static bool Probe() {
+        char path[] = "/tmp/zarnik-probe-XXXXXX";
+        int fd = mkstemp(path);
+        if (fd < 0) return false;
+        close(fd);
+        chmod(path, 0);
+        int again = open(path, O_RDONLY);
+        bool denied = again < 0 && errno == EACCES;
+        if (again >= 0) close(again);
+        unlink(path);
+        return denied;
+    }
+
+    __user_cap_data_struct saved_[2] = {};
+    bool lowered_ = false;
+    bool binds_ = false;
+};
+
+// For a child process about to exec a program: removes the two capabilities from
+// the bounding set, so that a program run as root still meets permission bits.
+// Returns false when that is not possible.
+inline bool DropPermissionOverrideForExec() {
+    if (geteuid() != 0) return true;
+    return prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) == 0 &&
+           prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
+}
+
+// A file of size bytes that holds head and then a hole (zeros that take no disk).
+inline bool MakeSparseFile(const std::string& path, const std::string& head, off_t size) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    bool ok =
+        write(fd, head.data(), head.size()) == static_cast<ssize_t>(head.size()) && ftruncate(fd, size) == 0;
+    close(fd);
+    return ok;
+}
+
+// A listening Unix socket at path; the descriptor stays open until the returned
+// value is closed (-1 on failure).
+inline int MakeSocket(const std::string& path) {
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return -1;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) {
+        close(fd);
+        return -1;
+    }
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The most memory this process has held so far, in MB.
+inline long PeakMemoryMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+}  // namespace zarnik::testing

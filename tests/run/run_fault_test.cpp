@@ -1,0 +1,245 @@
+// A count run over a file system that misbehaves: files that vanish or change
+// between the passes, links that loop, entries that are no files, folders and
+// files that cannot be read, names code page 932 cannot hold, very many files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "fault_util.h"
+#include "run/run.h"
+#include "run_test_util.h"
+
+namespace zarnik::run {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using testing::FileNames;
+using testing::Recorder;
+using zarnik::testing::PermissionsBind;
+using zarnik::testing::Sj;
+using zarnik::testing::TempDir;
+using Strings = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+const char* kCode = "/* c */\nint a;\n\n";
+
+S_CNF Plain() {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.HeadNA = 0;
+    cnf.HeadDT = 0;
+    return cnf;
+}
+
+// Target lines are native here (the tests use ASCII paths, which Shift-JIS keeps).
+RunOutcome CountTargets(const Strings& targets, S_CNF& cnf, RunHost& host) {
+    RunInput input{targets, "", 0};
+    engine::CountContext ctx;
+    return RunCount(input, cnf, host, ctx);
+}
+
+// The text of the grand-total line ("■全ｿｰｽﾌｧｲﾙ総合計 ... n個 ...").
+std::string GrandTotal(const Strings& lines) {
+    for (const auto& l : lines)
+        if (l.rfind(Sj("■全ｿｰｽﾌｧｲﾙ総合計"), 0) == 0) return l;
+    return "";
+}
+
+// Runs a change of the file system at the first pump of the counting pass, that
+// is after the collection pass has found every file and before the first is counted.
+class ChangingHost : public Recorder {
+public:
+    std::function<void()> Change;
+    void ProgressBarRange(std::int64_t) override { counting_ = true; }
+    void PumpMessages() override {
+        Recorder::PumpMessages();
+        if (counting_ && Change) std::exchange(Change, nullptr)();
+    }
+
+private:
+    bool counting_ = false;
+};
+
+TEST(RunFault, FilesThatVanishOrChangeBetweenThePassesAreSkippedSilently) {
+    TempDir dir;
+    for (const char* name : {"a.c", "b.c", "c.c", "d.c", "e.c"}) dir.Write(name, kCode);
+    const std::string d = dir.str() + "/";
+    S_CNF cnf = Plain();
+    ChangingHost host;
+    host.Change = [&] {
+        std::remove((d + "b.c").c_str());  // gone
+        fs::remove(d + "c.c");             // a folder now
+        fs::create_directory(d + "c.c");
+        fs::remove(d + "d.c");  // a pipe now: never opened
+        ASSERT_EQ(mkfifo((d + "d.c").c_str(), 0600), 0);
+    };
+    EXPECT_EQ(CountTargets({d + "*.c"}, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(FileNames(host.Lines), (Strings{"a.c", "e.c"}));
+    EXPECT_EQ(host.Counters.back(), " [5/5]");  // the bar still went through every file
+    EXPECT_NE(GrandTotal(host.Lines).find(Sj("2個")), std::string::npos) << GrandTotal(host.Lines);
+}
+
+TEST(RunFault, LinkLoopsAndLinksToParentsEndAndCountEachFileOnce) {
+    TempDir dir;
+    dir.Write("t/a.c", kCode);
+    dir.Write("t/sub/b.c", kCode);
+    const std::string t = dir.str() + "/t";
+    fs::create_directory_symlink("..", t + "/sub/up");  // a link to the parent
+    fs::create_symlink("self.c", t + "/sub/self.c");    // a link to itself
+    fs::create_symlink("l2.c", t + "/sub/l1.c");        // two links to each other
+    fs::create_symlink("l1.c", t + "/sub/l2.c");
+
+    S_CNF cnf = Plain();
+    Recorder walk;
+    EXPECT_EQ(CountTargets({t}, cnf, walk), RunOutcome::Finished);
+    EXPECT_EQ(FileNames(walk.Lines), (Strings{"a.c", "b.c"}));
+
+    // Named by a target line, the link to the parent is walked once; the walk below
+    // it does not take the link again.
+    Recorder named;
+    EXPECT_EQ(CountTargets({t + "/sub/up", t + "/sub/self.c", t + "/sub/l*"}, cnf, named),
+              RunOutcome::Finished);
+    EXPECT_EQ(FileNames(named.Lines), (Strings{"a.c", "b.c"}));
+    EXPECT_EQ(named.Paths, (Strings{t + "/sub/up/a.c", t + "/sub/up/sub/b.c"}));
+}
+
+TEST(RunFault, PipesSocketsAndDevicesAmongTheTargetsAreSkipped) {
+    TempDir dir;
+    dir.Write("f/a.c", kCode);
+    const std::string f = dir.str() + "/f/";
+    ASSERT_EQ(mkfifo((f + "fifo.c").c_str(), 0600), 0);
+    int sock = zarnik::testing::MakeSocket(f + "sock.c");
+    ASSERT_GE(sock, 0);
+    fs::create_symlink("/dev/null", f + "null.c");
+    fs::create_symlink("/dev/zero", f + "zero.c");
+
+    S_CNF cnf = Plain();
+    Recorder host;
+    const Strings devices{f + "fifo.c", f + "sock.c", f + "null.c", f + "zero.c", "/dev/null", "/dev/zero"};
+    Strings targets = devices;
+    targets.push_back(f);  // the folder holds them all, and a.c
+    EXPECT_EQ(CountTargets(targets, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(FileNames(host.Lines), (Strings{"a.c"}));
+
+    Recorder only;
+    EXPECT_EQ(CountTargets(devices, cnf, only), RunOutcome::NoFiles);
+    EXPECT_EQ(only.Warnings, 1);
+    EXPECT_TRUE(only.Lines.empty());
+    close(sock);
+}
+
+TEST(RunFault, FolderThatCannotBeListedAddsNothing) {
+    TempDir dir;
+    dir.Write("f/a.c", kCode);
+    dir.Write("f/locked/b.c", kCode);
+    const std::string f = dir.str() + "/f";
+    chmod((f + "/locked").c_str(), 0);
+    PermissionsBind bind;
+    if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
+
+    S_CNF cnf = Plain();
+    Recorder tree;
+    EXPECT_EQ(CountTargets({f}, cnf, tree), RunOutcome::Finished);
+    EXPECT_EQ(FileNames(tree.Lines), (Strings{"a.c"}));
+    EXPECT_EQ(tree.Warnings, 0);
+
+    Recorder locked;
+    EXPECT_EQ(
+        CountTargets({f + "/locked", f + "/locked/", f + "/locked/*.c", f + "/locked/b.c"}, cnf, locked),
+        RunOutcome::NoFiles);
+    EXPECT_EQ(locked.Warnings, 1);
+    chmod((f + "/locked").c_str(), 0700);
+}
+
+TEST(RunFault, FileThatCannotBeReadEndsTheRunWithItsPath) {
+    TempDir dir;
+    dir.Write("f/a.c", kCode);
+    dir.Write("f/b.c", kCode);
+    dir.Write("g/c.c", kCode);
+    const std::string f = dir.str() + "/f", g = dir.str() + "/g";
+    chmod((f + "/b.c").c_str(), 0);
+    // A folder that may be listed but not searched: its files are found, and then
+    // cannot be reached.
+    chmod(g.c_str(), 0444);
+    PermissionsBind bind;
+    if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
+
+    for (const auto& [target, failing] : {std::pair{f, f + "/b.c"}, std::pair{g, g + "/c.c"}}) {
+        S_CNF cnf = Plain();
+        Recorder host;
+        try {
+            CountTargets({f + "/a.c", target}, cnf, host);
+            ADD_FAILURE() << "no error for " << failing;
+        } catch (const engine::FileError& e) {
+            EXPECT_EQ(e.Path(), failing);
+            EXPECT_EQ(ErrorTextFor(e), Sj("ﾌｧｲﾙへのｱｸｾｽが拒否されました"));
+        }
+        // The lines so far stay; no closing block follows them.
+        EXPECT_EQ(FileNames(host.Lines).front(), "a.c");
+        EXPECT_EQ(GrandTotal(host.Lines), "");
+        EXPECT_EQ(cnf.ResultUnsaved, 1);
+    }
+    chmod(g.c_str(), 0700);
+}
+
+TEST(RunFault, NamesCodePage932CannotHoldAreCountedAndShownWithQuestionMarks) {
+    TempDir dir;
+    const std::string hangul20 = [] {
+        std::string s;
+        for (int i = 0; i < 20; ++i) s += "한";
+        return s + ".c";
+    }();
+    for (const std::string name : {"é.c", "😀.c", "\xff.c", "漢字.c", hangul20.c_str()})
+        dir.Write(name, kCode);
+
+    S_CNF cnf = Plain();
+    cnf.FlSort = 1;
+    Recorder host;
+    EXPECT_EQ(CountTargets({dir.str()}, cnf, host), RunOutcome::Finished);
+    Strings names = FileNames(host.Lines);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Strings{"?.c", "?.c", "?.c", std::string(20, '?') + ".c", Sj("漢字.c")}));
+    // The name column is as wide as the longest converted name (22 bytes) plus one.
+    const std::string timeTitle = Sj("ﾀｲﾑｽﾀﾝﾌﾟ");
+    EXPECT_EQ(host.ColumnHeader.find(timeTitle), 23u);
+    for (const auto& line : host.Lines) {
+        if (line.rfind("?", 0) == 0) {
+            EXPECT_TRUE(line[22] == ' ' && std::isdigit(line[23])) << line;
+        }
+    }
+    EXPECT_NE(GrandTotal(host.Lines).find(Sj("5個")), std::string::npos);
+}
+
+TEST(RunFault, OneHundredThousandFilesInOneFolder) {
+    TempDir dir;
+    const std::string f = dir.str() + "/many";
+    fs::create_directory(f);
+    constexpr int kFiles = 100000;
+    for (int i = 0; i < kFiles; ++i) {
+        int fd = open((f + "/f" + std::to_string(i) + ".c").c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        close(fd);
+    }
+    dir.Write("many/zz-counted.c", kCode);
+
+    S_CNF cnf = Plain();
+    Recorder host;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CountTargets({f}, cnf, host), RunOutcome::Finished);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
+    EXPECT_EQ(host.Counters.back(), " [100001/100001]");
+    // Empty files are not recognised: one error line each, and one counted file.
+    const std::string notRecognised = Sj(" 認識できませんでした。");
+    EXPECT_EQ(std::count_if(host.Lines.begin(), host.Lines.end(),
+                            [&](const std::string& l) { return l.ends_with(notRecognised); }),
+              kFiles);
+    EXPECT_NE(GrandTotal(host.Lines).find(Sj("1個")), std::string::npos);
+    EXPECT_EQ(host.Paths.back(), f + "/zz-counted.c");  // sorted by path
+}
+
+}  // namespace
+}  // namespace zarnik::run
