@@ -61,6 +61,21 @@ bool SetEncoding(CliOptions& o, std::string_view arg, std::string& error) {
     return true;
 }
 
+bool SetJobs(CliOptions& o, std::string_view arg, std::string& error) {
+    unsigned n = 0;
+    bool ok = !arg.empty() && arg.size() <= 4;
+    for (char c : arg) {
+        ok = ok && c >= '0' && c <= '9';
+        n = n * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (!ok || n < 1 || n > 1024) {
+        error = "--jobs: expected a number of threads from 1 to 1024, got '" + std::string(arg) + "'";
+        return false;
+    }
+    o.Threads = n;
+    return true;
+}
+
 bool SetHelp(CliOptions& o, std::string_view, std::string&) {
     o.Help = true;
     return true;
@@ -75,6 +90,10 @@ const OptionSpec kOptions[] = {
     {"--encoding", 0, "utf-8|sjis",
      "output encoding: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end in CR LF)",
      SetEncoding},
+    {"--jobs", 'j', "N",
+     "count files on N threads (default: one per core; the report is the same); "
+     "with EucJis=1 files are always counted one after another",
+     SetJobs},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
 };
 
@@ -143,7 +162,8 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
 }
 
 std::string ShortUsage() {
-    return "Usage: zarnik-count [--set KEY=VALUE]... [--name TEXT] [--encoding utf-8|sjis] TARGET...\n"
+    return "Usage: zarnik-count [--set KEY=VALUE]... [--name TEXT] [--encoding utf-8|sjis] [--jobs N] "
+           "TARGET...\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 
