@@ -36,10 +36,11 @@ void CountListedFile(const settings::S_CNF& cnf, const FoundFile& file, engine::
     if (!out.Gone) CountSeen(cnf, file, st, ctx, out);
 }
 
-CountAhead::CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>& files, unsigned threads)
+CountAhead::CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>& files, unsigned threads,
+                       std::size_t window)
     : cnf_(cnf),
       files_(files),
-      slots_(std::min(kWindow, files.size())),
+      slots_(std::max<std::size_t>(1, std::min(window, files.size()))),
       largeFile_(std::max<std::int64_t>(1 << 20, (std::int64_t{32} << 20) / std::max(1u, threads))) {
     const std::size_t workers = std::min<std::size_t>(threads > 1 ? threads - 1 : 0, files.size());
     threads_.reserve(workers);

@@ -34,7 +34,10 @@ void CountListedFile(const settings::S_CNF& cnf, const FoundFile& file, engine::
 // file to file.
 class CountAhead {
 public:
-    CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>& files, unsigned threads);
+    static constexpr std::size_t kWindow = 4096;
+
+    CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>& files, unsigned threads,
+               std::size_t window = kWindow);
     // Stops the workers once their current file is done, and waits for them.
     ~CountAhead();
     CountAhead(const CountAhead&) = delete;
@@ -43,8 +46,6 @@ public:
     // The result for files[i]; i goes 0, 1, 2, ... in turn. Rather than wait, the
     // calling thread counts files itself. The result stays valid until the next call.
     CountedFile& Take(std::size_t i);
-
-    static constexpr std::size_t kWindow = 4096;
 
 private:
     struct Slot {
