@@ -114,7 +114,7 @@ constexpr std::int64_t kWholeReadLimit = 1 << 20;
 
 // Fills ctx.Text with what counting the file needs and returns the pre-check's
 // status: the head alone when nothing will count the file (whole is false) or the
-// pre-check fails, else the text up to its first NUL. size is what the file
+// pre-check fails, else the text (reading may stop after its first NUL). size is what the file
 // system said of the file a moment ago; a file of that size takes one read.
 int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path, ByteBuffer& text) {
     text.clear();
@@ -130,8 +130,6 @@ int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string&
     int status = ProbeBytes(text.view());
     if (status != 0 || !whole) return status;
     if (got == want) ReadRest(fd, text, size, path);  // larger than the head, or grown since
-    if (const void* nul = std::memchr(text.data(), 0, text.size()))
-        text.Truncate(static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
     return 0;
 }
 
@@ -193,8 +191,6 @@ bool LoadText(const std::string& path, CountContext& ctx) {
     ctx.Cached = false;
     ctx.Text.clear();
     ReadRest(fd, ctx.Text, size, path);
-    if (const void* nul = std::memchr(ctx.Text.data(), 0, ctx.Text.size()))
-        ctx.Text.Truncate(static_cast<std::size_t>(static_cast<const char*>(nul) - ctx.Text.data()));
     return true;
 }
 

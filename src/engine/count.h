@@ -82,11 +82,12 @@ struct CountContext {
     LineList RawLines;      // split before conversion when EucJis is 1
     std::string Converted;  // the line being counted, converted when EucJis is 1
 
-    // The bytes of the file being counted by CountFile (up to its first NUL), so
-    // that the pre-check, the guesser and the counter read the disk only once.
+    // The bytes of the file being counted by CountFile, so that the pre-check,
+    // the guesser and the counter read the disk only once. They may go on past
+    // the first NUL, where the text ends for every reader.
     std::string CachedPath;
     bool Cached = false;
-    ByteBuffer Text;  // the last file read, up to its first NUL
+    ByteBuffer Text;  // the last file read
 };
 
 // Counts one file into rec. Throws FileError when the file exists but cannot be read.
@@ -124,8 +125,8 @@ int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, C
 
 namespace detail {
 
-// Makes ctx.Text hold the text of the file (up to its first NUL), reading it
-// unless CountFile has just done so; false when no file of that name exists.
+// Makes ctx.Text hold the text of the file, reading it unless CountFile has just
+// done so; false when no file of that name exists.
 bool LoadText(const std::string& path, CountContext& ctx);
 
 // The lines of ctx.Text one at a time, as LoadSourceLines would list them: each

@@ -34,7 +34,7 @@ public:
 
     detail::LineClass Classify(std::string_view line) {
         if (cnf_.AstaOnly == 1 && inComment_ && IsAsteriskOnly(line)) return detail::LineClass::BlankRule;
-        if (IsRemLine(line, cnf_.RemCmt != 0)) return detail::LineClass::Comment;
+        if (cnf_.RemCmt != 0 && IsRemLine(line, true)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }

@@ -10,32 +10,48 @@
 //    one), comment marks byte by byte (a trail byte may form one).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "text/sjis.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zarnik::engine::detail {
 
-// Byte classes for the skip loops of ScanCommentedLine.
-enum : std::uint8_t { kSlash = 1, kLineMark = 2, kStar = 4, kQuoteOrPair = 8, kLead = 16 };
-
-template <char Quote, char PairFirst, char LineMark>
-constexpr std::array<std::uint8_t, 256> MakeScanTable() {
-    std::array<std::uint8_t, 256> t{};
-    for (int c = 0; c < 256; ++c) {
-        std::uint8_t v = 0;
-        if (c == '/') v |= kSlash;
-        if (c == static_cast<unsigned char>(LineMark)) v |= kLineMark;
-        if (c == '*') v |= kStar;
-        if (c == static_cast<unsigned char>(Quote) || c == static_cast<unsigned char>(PairFirst))
-            v |= kQuoteOrPair;
-        if (text::IsLeadByte(static_cast<unsigned char>(c))) v |= kLead;
-        t[static_cast<std::size_t>(c)] = v;
+// Position of the first byte at or after i that is a, b, c or d, or (when high
+// is set) 0x80 or above; n when there is none. Lines are short, so 16 bytes are
+// looked at together and the last 16 of the line cover the rest.
+[[gnu::always_inline]] inline std::size_t FindStop(const char* s, std::size_t i, std::size_t n, char a,
+                                                   char b, char c, char d, bool high) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c),
+                      vd = _mm_set1_epi8(d);
+        const __m128i vh = high ? _mm_set1_epi8(static_cast<char>(0x80)) : _mm_setzero_si128();
+        auto stops = [&](std::size_t at) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, _mm_and_si128(v, vh))));
+        };
+        for (; i + 16 <= n; i += 16)
+            if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
+        if (i < n)
+            if (unsigned m = stops(n - 16) >> (16 - (n - i)))
+                return i + static_cast<std::size_t>(__builtin_ctz(m));
+        return n;
     }
-    return t;
+#endif
+    for (; i < n; ++i) {
+        const char ch = s[i];
+        if (ch == a || ch == b || ch == c || ch == d || (high && static_cast<unsigned char>(ch) >= 0x80))
+            return i;
+    }
+    return n;
 }
 
 // Index just past the literal whose inside starts at j (after its closing quote),
@@ -58,25 +74,35 @@ std::size_t SkipLiteral(std::string_view s, std::size_t j) {
 // Whether the line holds code; inComment carries the block comment ("/*" ... "*/")
 // from line to line. LineMark doubled starts a line comment ("//" or "--").
 template <char Quote, char PairFirst, char LineMark>
-bool ScanCommentedLine(std::string_view s, bool& inComment) {
-    static constexpr std::array<std::uint8_t, 256> kTable = MakeScanTable<Quote, PairFirst, LineMark>();
-    const std::size_t n = s.size();
-    if (n == 0) return false;
+bool ScanCommentedLine(std::string_view line, bool& inComment) {
+    const char* s = line.data();
+    const std::size_t n = line.size();
+    // Most lines hold no quote and no comment mark that matters in the state the
+    // line starts in: inside a comment such a line is comment, outside one it is
+    // code unless it is blank.
+    if (FindStop(s, 0, n, Quote, '/', LineMark, inComment ? '*' : '/', false) == n) {
+        if (inComment) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (s[i] != ' ' && s[i] != '\t') return true;
+        return false;
+    }
     // Without a quote byte nothing is stripped, and the scan is byte-wise throughout.
-    const bool quotes = std::memchr(s.data(), Quote, n) != nullptr;
-    const std::uint8_t literalBytes = quotes ? (kQuoteOrPair | kLead) : 0;
+    const bool quotes = FindStop(s, 0, n, Quote, Quote, Quote, Quote, false) < n;
     // Once code is seen outside a comment, and inside a comment, only these bytes
-    // can change anything.
-    const std::uint8_t codeStops = kSlash | kLineMark | literalBytes;
-    const std::uint8_t commentStops = kStar | literalBytes;
+    // can change anything; with quotes, double-byte characters too (their second
+    // byte is no quote).
+    const char q = quotes ? Quote : '*', p = quotes ? PairFirst : '*';
     bool hasCode = false;
     std::size_t i = 0;
     while (i < n) {
-        if (inComment || hasCode) {
-            const std::uint8_t stops = inComment ? commentStops : codeStops;
-            while (i < n && !(kTable[static_cast<unsigned char>(s[i])] & stops)) ++i;
-            if (i >= n) break;
+        if (inComment) {
+            i = FindStop(s, i, n, '*', q, p, '*', quotes);
+        } else if (hasCode) {
+            i = FindStop(s, i, n, '/', LineMark, quotes ? Quote : '/', quotes ? PairFirst : '/', quotes);
+        } else {
+            while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
         }
+        if (i >= n) break;
         char c = s[i];
         if (quotes) {
             if (c == PairFirst && i + 1 < n && s[i + 1] == Quote) {
@@ -86,7 +112,7 @@ bool ScanCommentedLine(std::string_view s, bool& inComment) {
             }
             if (c == Quote) {
                 hasCode |= !inComment;
-                i = SkipLiteral<Quote, PairFirst>(s, i + 1);
+                i = SkipLiteral<Quote, PairFirst>(line, i + 1);
                 continue;
             }
             if (text::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < n) {

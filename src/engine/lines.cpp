@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,17 +13,18 @@ namespace zarnik::engine {
 
 namespace {
 
-// Bit k is set when p[k] is a CR or LF, for the 64 bytes from p, or the avail
-// bytes left when fewer (the bits past the end stay clear).
+// Bit k is set when p[k] is a CR, an LF or a NUL, for the 64 bytes from p, or the
+// avail bytes left when fewer (the bits past the end stay clear).
 std::uint64_t BreakMask(const char* p, std::size_t avail) {
     std::uint64_t mask = 0;
 #if defined(__SSE2__)
     if (avail >= 64) {
-        const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+        const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
         for (int k = 0; k < 4; ++k) {
             __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-            auto bits = static_cast<std::uint32_t>(
-                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                                     _mm_cmpeq_epi8(v, nul));
+            auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(m));
             mask |= static_cast<std::uint64_t>(bits) << (16 * k);
         }
         return mask;
@@ -32,7 +32,7 @@ std::uint64_t BreakMask(const char* p, std::size_t avail) {
 #endif
     const std::size_t n = avail < 64 ? avail : 64;
     for (std::size_t k = 0; k < n; ++k)
-        if (p[k] == '\r' || p[k] == '\n') mask |= std::uint64_t{1} << k;
+        if (p[k] == '\r' || p[k] == '\n' || p[k] == '\0') mask |= std::uint64_t{1} << k;
     return mask;
 }
 
@@ -56,9 +56,6 @@ std::size_t LineSplitter::NextBreak(std::size_t from) {
 
 void LineList::Split(std::string_view text) {
     clear();
-    // The text ends at its first NUL byte.
-    if (const void* nul = text.empty() ? nullptr : std::memchr(text.data(), 0, text.size()))
-        text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
     base_ = text.data();
     LineSplitter lines(text);
     std::string_view line;

@@ -9,17 +9,21 @@
 
 namespace zarnik::engine {
 
-// The lines of a text one after another, without their line breaks: a line ends
-// at a CR, an LF or the end of the text, and after it one CR and then one LF are
-// skipped (CR LF, CR and LF each end a line; LF CR ends one and starts an empty
-// one; a break at the very end adds no empty line). The text must hold no NUL
-// byte. Line breaks are looked for 64 bytes at a time.
+// The lines of a text one after another, without their line breaks: the text
+// ends at its first NUL byte; a line ends at a CR, an LF or the end of the text,
+// and after it one CR and then one LF are skipped (CR LF, CR and LF each end a
+// line; LF CR ends one and starts an empty one; a break at the very end adds no
+// empty line). Breaks are looked for 64 bytes at a time.
 class LineSplitter {
 public:
     explicit LineSplitter(std::string_view text);
     bool Next(std::string_view& line) {
         if (pos_ >= n_) return false;
         std::size_t end = NextBreak(pos_);
+        if (end < n_ && p_[end] == '\0') {
+            n_ = end;  // the text ends here
+            if (end == pos_) return false;
+        }
         line = {p_ + pos_, end - pos_};
         pos_ = end;
         if (pos_ < n_ && p_[pos_] == '\r') ++pos_;
@@ -34,7 +38,7 @@ private:
     std::size_t n_;
     std::size_t pos_ = 0;
     std::size_t block_ = 0;  // offset of the 64-byte block that mask_ describes
-    std::uint64_t mask_;     // bit k: p_[block_ + k] is a CR or LF
+    std::uint64_t mask_;     // bit k: p_[block_ + k] is a CR, an LF or a NUL
 };
 
 // An ordered list of lines without their line breaks. The lines either point into
