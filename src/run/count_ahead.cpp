@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <system_error>
 
 namespace zarnik::run::detail {
 
@@ -44,7 +45,11 @@ CountAhead::CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>&
       largeFile_(std::max<std::int64_t>(1 << 20, (std::int64_t{32} << 20) / std::max(1u, threads))) {
     const std::size_t workers = std::min<std::size_t>(threads > 1 ? threads - 1 : 0, files.size());
     threads_.reserve(workers);
-    for (std::size_t w = 0; w < workers; ++w) threads_.emplace_back([this] { Work(); });
+    try {
+        for (std::size_t w = 0; w < workers; ++w) threads_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // No more threads to be had: those that started do the work, with the taker.
+    }
 }
 
 CountAhead::~CountAhead() {
