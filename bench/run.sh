@@ -6,11 +6,12 @@
 # peak memory over a list of many files. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
-#                [--no-peers] [--memory N] [TREE...]
+#                [--no-peers] [--baseline BIN] [--memory N] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
 #   --peer-runs N       runs of cloc (3); --sloccount-runs N: of sloccount (1, it is slow)
+#   --baseline BIN      also time another zarnik-count (an older build, say)
 #   --memory N          also count N hard links to one small file in a folder under
 #                       /tmp (deleted afterwards) and report the peak memory
 set -euo pipefail
@@ -25,10 +26,10 @@ trees=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --install-peers) install_peers=1 ;;
-    --runs|--peer-runs|--sloccount-runs) measure_args+=("$1" "$2"); shift ;;
+    --runs|--peer-runs|--sloccount-runs|--baseline) measure_args+=("$1" "$2"); shift ;;
     --no-peers) measure_args+=("$1") ;;
     --memory) memory="$2"; shift ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift

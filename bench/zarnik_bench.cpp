@@ -151,12 +151,15 @@ struct Command {
 
 int Measure(const Args& args) {
     std::string zarnik = "build-bench/zarnik-count";
+    std::string baseline;  // another zarnik-count to compare with
     int runs = 5, peerRuns = 3, slocRuns = 1;
     bool peers = true;
     std::vector<std::string> trees;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--zarnik" && i + 1 < args.size())
             zarnik = args[++i];
+        else if (args[i] == "--baseline" && i + 1 < args.size())
+            baseline = args[++i];
         else if (args[i] == "--runs" && i + 1 < args.size())
             runs = std::max(1, std::atoi(args[++i].c_str()));
         else if (args[i] == "--peer-runs" && i + 1 < args.size())
@@ -183,8 +186,12 @@ int Measure(const Args& args) {
         TreeSize size = MeasureTree(tree);
         std::vector<Command> cmds;
         cmds.push_back({"zarnik-count", {zarnik, "--set", "HeadDT=0", tree}, runs, {}, ""});
+        cmds.push_back(
+            {"zarnik-count --jobs 1", {zarnik, "--jobs", "1", "--set", "HeadDT=0", tree}, runs, {}, ""});
         cmds.push_back({"cat", {"find", tree, "-type", "f", "-exec", "cat", "{}", "+"}, runs, {}, ""});
         cmds.push_back({"wc -l", {"find", tree, "-type", "f", "-exec", "wc", "-l", "{}", "+"}, runs, {}, ""});
+        if (!baseline.empty())
+            cmds.push_back({"baseline zarnik-count", {baseline, "--set", "HeadDT=0", tree}, runs, {}, ""});
         // The peers on all cores too, where they can.
         const std::string cores = std::to_string(::sysconf(_SC_NPROCESSORS_ONLN));
         if (peers && OnPath("cloc"))
@@ -193,7 +200,10 @@ int Measure(const Args& args) {
             cmds.push_back({"sloccount", {"sloccount", "--datadir", slocData, tree}, slocRuns, {}, slocData});
 
         // Warm the page cache (and check zarnik-count works at all).
-        RunOnce(cmds[1].Argv);
+        auto named = [&cmds](const std::string& name) -> Command& {
+            return *std::find_if(cmds.begin(), cmds.end(), [&](const Command& c) { return c.Name == name; });
+        };
+        RunOnce(named("cat").Argv);
         Sample first = RunOnce(cmds[0].Argv, true);
         if (first.Status != 0) {
             std::fprintf(stderr, "measure: zarnik-count exited with %d on %s\n", first.Status, tree.c_str());
@@ -222,7 +232,7 @@ int Measure(const Args& args) {
             return Median(v);
         };
         const double zarnikTime = medianOf(cmds[0], &Sample::Seconds);
-        const double wcTime = medianOf(cmds[2], &Sample::Seconds);
+        const double wcTime = medianOf(named("wc -l"), &Sample::Seconds);
         const double mb = static_cast<double>(size.Bytes) / 1e6;
         std::printf("\nTree %s: %s files, %s MB, largest file %s MB\n\n", tree.c_str(),
                     Grouped(static_cast<double>(size.Files)).c_str(), Fixed(mb, 1).c_str(),
