@@ -1,10 +1,12 @@
 # make run   - installs what is missing, builds, and starts the program
 # make test  - installs what is missing, builds, and runs every test, also under
 #              AddressSanitizer and UndefinedBehaviorSanitizer
+# make bench - the benchmark (not a test): zarnik-count against cat, wc -l and
+#              peers on a generated corpus; BENCH_ARGS="--install-peers /usr/include"
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DZARNIK_WERROR=ON
 
-.PHONY: all setup build build-asan run test test-plain test-asan clean
+.PHONY: all setup build build-asan run test test-plain test-asan bench clean
 
 all: build
 
@@ -30,5 +32,8 @@ test-plain: build
 test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
+bench: setup
+	./bench/run.sh $(BENCH_ARGS)
+
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-bench

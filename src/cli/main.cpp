@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr);
-    run::RunInput input{options.Targets, options.EnvName, std::time(nullptr)};
+    run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
     engine::CountContext ctx;
     try {
         run::RunOutcome outcome = run::RunCount(input, options.Cnf, host, ctx);

@@ -90,6 +90,21 @@ bool SetEncoding(CliOptions& o, std::string_view arg, std::string& error) {
     return true;
 }
 
+bool SetJobs(CliOptions& o, std::string_view arg, std::string& error) {
+    unsigned n = 0;
+    bool ok = !arg.empty() && arg.size() <= 4;
+    for (char c : arg) {
+        ok = ok && c >= '0' && c <= '9';
+        n = n * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (!ok || n < 1 || n > 1024) {
+        error = "--jobs: expected a number of threads from 1 to 1024, got '" + std::string(arg) + "'";
+        return false;
+    }
+    o.Threads = n;
+    return true;
+}
+
 bool SetHelp(CliOptions& o, std::string_view, std::string&) {
     o.Help = true;
     return true;
@@ -111,6 +126,10 @@ const OptionSpec kOptions[] = {
     {"--encoding", 0, "utf-8|sjis",
      "output encoding: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end in CR LF)",
      SetEncoding},
+    {"--jobs", 'j', "N",
+     "count files on N threads (default: one per core; the report is the same); "
+     "with EucJis=1 files are always counted one after another",
+     SetJobs},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
 };
 
@@ -218,7 +237,7 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
 
 std::string ShortUsage() {
     return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
-           "                    [--encoding utf-8|sjis] TARGET...\n"
+           "                    [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 

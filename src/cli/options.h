@@ -17,6 +17,7 @@ struct CliOptions {
     std::string EnvName = text::Utf8ToSjis("開発環境(1)");  // Shift-JIS
     Encoding OutputEncoding = Encoding::Utf8;
     std::vector<std::string> Targets;  // Shift-JIS target lines
+    unsigned Threads = 0;              // threads that count; 0 is one per core
     bool Help = false;
     bool NameGiven = false;
 

@@ -32,13 +32,19 @@ void StreamHost::AppendLine(const std::string& line) {
     hasLines_ = true;
     if (encoding_ == Encoding::Sjis) {
         std::fwrite(line.data(), 1, line.size(), out_);
-        std::fputs("\r\n", out_);
+        std::fwrite("\r\n", 1, 2, out_);
+    } else if (IsAscii(line)) {
+        std::fwrite(line.data(), 1, line.size(), out_);
+        std::fputc('\n', out_);
     } else {
-        std::string utf8 = ToUtf8(line);
+        std::string utf8 = text::SjisToUtf8(line);
         utf8.push_back('\n');
         std::fwrite(utf8.data(), 1, utf8.size(), out_);
     }
 }
+
+// The file's labels are made only when the throttled line would show them.
+bool StreamHost::ProgressDue() { return progress_ && std::chrono::steady_clock::now() >= next_; }
 
 bool StreamHost::Due() {
     if (!progress_) return false;

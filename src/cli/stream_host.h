@@ -22,6 +22,7 @@ public:
 
     void ProgressHide() override;
     void ProgressFound(std::int64_t count) override;
+    bool ProgressDue() override;
     void ProgressCounter(const std::string& text) override { counter_ = text; }
     void ProgressPath(const std::string& path) override;
 

@@ -48,8 +48,10 @@ private:
 
 // Opens an existing regular file for reading. Returns an invalid Fd when no such
 // file exists (folders, pipes and devices count as not existing: reading a pipe
-// could block forever). Throws FileError for every other failure.
-Fd OpenExisting(const std::string& path, std::int64_t* size = nullptr) {
+// could block forever). Throws FileError for every other failure. With size null
+// the caller vouches that the path is a regular file (it has just looked), and no
+// fstat is made; O_NONBLOCK still keeps a pipe put there since from blocking.
+Fd OpenExisting(const std::string& path, std::int64_t* size) {
     if (path.empty()) return Fd(-1);
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -58,10 +60,11 @@ Fd OpenExisting(const std::string& path, std::int64_t* size = nullptr) {
         throw FileError(path, e);
     }
     Fd f(fd);
+    if (!size) return f;
     struct stat st;
     if (::fstat(fd, &st) != 0) throw FileError(path, errno);
     if (!S_ISREG(st.st_mode)) return Fd(-1);
-    if (size) *size = st.st_size;
+    *size = st.st_size;
     return f;
 }
 
@@ -105,6 +108,40 @@ void ReadRest(const Fd& fd, ByteBuffer& buf, std::int64_t sizeHint, const std::s
     }
 }
 
+// One read of up to n bytes (repeated only when interrupted).
+std::size_t ReadOnce(const Fd& fd, char* buf, std::size_t n, const std::string& path) {
+    for (;;) {
+        ssize_t r = ::read(fd.get(), buf, n);
+        if (r >= 0) return static_cast<std::size_t>(r);
+        if (errno != EINTR) throw FileError(path, errno);
+    }
+}
+
+// Files up to this size are read whole with the pre-check's head; larger ones
+// only after their head passed it.
+constexpr std::int64_t kWholeReadLimit = 1 << 20;
+
+// Fills ctx.Text with what counting the file needs and returns the pre-check's
+// status: the head alone when nothing will count the file (whole is false) or the
+// pre-check fails, else the text (reading may stop after its first NUL). size is what the file
+// system said of the file a moment ago; a file of that size takes one read.
+int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path, ByteBuffer& text) {
+    text.clear();
+    std::size_t want = kProbeBytes;
+    if (whole && size >= 0 && size < kWholeReadLimit)
+        want = std::max(want, static_cast<std::size_t>(size) + 1);
+    char* dst = text.Extend(want);
+    std::size_t got = ReadOnce(fd, dst, want, path);
+    // A read that fell short of the size is made up by reading on.
+    if (got < want && static_cast<std::int64_t>(got) < size)
+        got += ReadFully(fd, dst + got, want - got, path);
+    text.Commit(got);
+    int status = ProbeBytes(text.view());
+    if (status != 0 || !whole) return status;
+    if (got == want) ReadRest(fd, text, size, path);  // larger than the head, or grown since
+    return 0;
+}
+
 void FillLines(std::string_view text, LineList& list, const settings::S_CNF& cnf, CountContext& ctx) {
     if (cnf.EucJis != 1) {
         list.Split(text);
@@ -146,21 +183,30 @@ int ProbeBytes(std::string_view head) {
 }
 
 int ProbeFile(const std::string& path) {
-    Fd fd = OpenExisting(path);
+    std::int64_t size = 0;
+    Fd fd = OpenExisting(path, &size);
     if (!fd) return 5;
     char head[kProbeBytes];
     return ProbeBytes({head, ReadFully(fd, head, kProbeBytes, path)});
 }
 
+namespace detail {
+
+bool LoadText(const std::string& path, CountContext& ctx) {
+    if (ctx.Cached && ctx.CachedPath == path) return true;
+    std::int64_t size = 0;
+    Fd fd = OpenExisting(path, &size);
+    if (!fd) return false;
+    ctx.Cached = false;
+    ctx.Text.clear();
+    ReadRest(fd, ctx.Text, size, path);
+    return true;
+}
+
+}  // namespace detail
+
 int LoadSourceLines(const std::string& path, LineList& list, const settings::S_CNF& cnf, CountContext& ctx) {
-    if (!(ctx.Cached && ctx.CachedPath == path)) {
-        std::int64_t size = 0;
-        Fd fd = OpenExisting(path, &size);
-        if (!fd) return 1;
-        ctx.Cached = false;
-        ctx.Text.clear();
-        ReadRest(fd, ctx.Text, size, path);
-    }
+    if (!detail::LoadText(path, ctx)) return 1;
     FillLines(ctx.Text.view(), list, cnf, ctx);
     return 0;
 }
@@ -185,41 +231,55 @@ std::string FormatFileTime(std::int64_t mtime) {
     return buf;
 }
 
-void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
-               CountContext& ctx) {
-    rec = S_CMT{};
+namespace {
+
+// CountFile from step 2 on, for a file that is open (fd) or does not exist.
+void CountOpened(const settings::S_CNF& cnf, const std::string& path, const Fd& fd, std::int64_t size,
+                 const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
+    rec.Status = 0;
     rec.Name = entry.Name;
     rec.TimeText = FormatFileTime(entry.MTime);
     rec.Size = entry.Size;
     rec.KindText = KindTextFor(cnf, rec.Name);
+    rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
+    rec.Ratio = 0.0f;
 
     // Read the file once: the pre-check looks at its head, the counters reuse the
-    // bytes through LoadSourceLines.
-    int status = 5;
+    // bytes through LoadSourceLines. A file that no counter reads is read no
+    // further than the pre-check needs.
     ctx.Cached = false;
-    std::int64_t size = 0;
-    if (Fd fd = OpenExisting(path, &size)) {
-        ctx.Text.clear();
-        char* head = ctx.Text.Extend(kProbeBytes);
-        ctx.Text.Commit(ReadFully(fd, head, kProbeBytes, path));
-        status = ProbeBytes(ctx.Text.view());
-        if (status == 0) {
-            ReadRest(fd, ctx.Text, size, path);
-            if (const void* nul = std::memchr(ctx.Text.data(), 0, ctx.Text.size()))
-                ctx.Text.Truncate(static_cast<std::size_t>(static_cast<const char*>(nul) - ctx.Text.data()));
+    const ModeChoice choice = ChooseByMode(cnf, rec.Name);
+    const CounterFn fn = CounterFor(choice.Counter);
+    int status = 5;
+    if (fd) {
+        status = ReadForCount(fd, size, fn != nullptr, path, ctx.Text);
+        if (status == 0 && fn) {
             ctx.CachedPath = path;
             ctx.Cached = true;
         }
     }
     if (status == 0) {
-        ModeChoice choice = ChooseByMode(cnf, rec.Name);
         if (choice.Counter == CounterId::Guess) ctx.GuessedKind = 0;
-        CounterFn fn = CounterFor(choice.Counter);
         status = fn ? fn(cnf, path, rec, ctx) : 1;
     }
     ctx.Cached = false;
     rec.Status = status;
     if (status == 0) FinishCounts(cnf, rec);
+}
+
+}  // namespace
+
+void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+               CountContext& ctx) {
+    std::int64_t size = 0;
+    Fd fd = OpenExisting(path, &size);
+    CountOpened(cnf, path, fd, size, entry, rec, ctx);
+}
+
+void CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+                      CountContext& ctx) {
+    Fd fd = OpenExisting(path, nullptr);
+    CountOpened(cnf, path, fd, entry.Size, entry, rec, ctx);
 }
 
 }  // namespace zarnik::engine

@@ -59,6 +59,12 @@ public:
     char* Extend(std::size_t n);
     void Commit(std::size_t n) { size_ += n; }
     void Truncate(std::size_t n) { size_ = n; }
+    std::size_t capacity() const { return capacity_; }
+    // Gives the memory back.
+    void Release() {
+        data_.reset();
+        size_ = capacity_ = 0;
+    }
 
 private:
     std::unique_ptr<char[]> data_;
@@ -73,19 +79,26 @@ struct CountContext {
     TAutoSjisConv Converter;
 
     LineList Lines;
-    LineList RawLines;    // split before conversion when EucJis is 1
-    std::string Scratch;  // per-line work buffer of the counters
+    LineList RawLines;      // split before conversion when EucJis is 1
+    std::string Converted;  // the line being counted, converted when EucJis is 1
 
-    // The bytes of the file being counted by CountFile (up to its first NUL), so
-    // that the pre-check, the guesser and the counter read the disk only once.
+    // The bytes of the file being counted by CountFile, so that the pre-check,
+    // the guesser and the counter read the disk only once. They may go on past
+    // the first NUL, where the text ends for every reader.
     std::string CachedPath;
     bool Cached = false;
-    ByteBuffer Text;  // the last file read, up to its first NUL
+    ByteBuffer Text;  // the last file read
 };
 
 // Counts one file into rec. Throws FileError when the file exists but cannot be read.
 void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx);
+
+// CountFile for a file the caller has just found to be a regular file of
+// entry.Size bytes (the count run's second look at its directory entry): it is
+// opened and read without being looked at again.
+void CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+                      CountContext& ctx);
 
 // Status 0, 2, 3, 4 or 5 of the pre-check of a file's first bytes.
 int ProbeFile(const std::string& path);
@@ -109,6 +122,45 @@ int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, 
 // and counts the file with that family's counter. When no line holds a marker it
 // counts nothing and leaves GuessedKind alone (CountFile has set it to 0).
 int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+
+namespace detail {
+
+// Makes ctx.Text hold the text of the file, reading it unless CountFile has just
+// done so; false when no file of that name exists.
+bool LoadText(const std::string& path, CountContext& ctx);
+
+// The lines of ctx.Text one at a time, as LoadSourceLines would list them: each
+// converted by ctx.Converter when EucJis is 1 (in order, so the converter's state
+// moves on exactly as when the whole list is loaded), else a view into the text.
+// A view stays valid until the next call.
+class SourceLines {
+public:
+    SourceLines(const settings::S_CNF& cnf, CountContext& ctx)
+        : split_(ctx.Text.view()), conv_(cnf.EucJis == 1 ? &ctx.Converter : nullptr), out_(ctx.Converted) {}
+    bool Next(std::string_view& line) {
+        if (!split_.Next(line)) return false;
+        if (conv_) {
+            out_.clear();
+            conv_->ToShiftJis(line, out_);
+            line = out_;
+        }
+        return true;
+    }
+    // Takes the remaining lines through the converter (when it is used).
+    void Drain() {
+        std::string_view line;
+        if (conv_)
+            while (Next(line)) {
+            }
+    }
+
+private:
+    LineSplitter split_;
+    TAutoSjisConv* conv_;
+    std::string& out_;
+};
+
+}  // namespace detail
 
 enum class Family { C, Asm };
 // The kind a file of the family counts as: Java and C headers keep their kind by

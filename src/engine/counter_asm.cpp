@@ -2,13 +2,14 @@
 // non-blank byte is the block's delimiter; the block ends where that byte occurs
 // again. String literals are not looked at.
 #include "engine/counter_frame.h"
+#include "engine/line_scan.h"
 #include "text/sjis.h"
 
 namespace zarnik::engine {
 
 namespace {
 
-constexpr std::string_view kCommentWord = "COMMENT";
+using detail::kCommentWord;
 
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
@@ -19,13 +20,13 @@ public:
 
     detail::LineClass Classify(std::string_view line) {
         // A Rem line neither opens nor closes a block, even when it holds the delimiter.
-        if (IsRemLine(line, remCmt_)) return detail::LineClass::Comment;
+        if (remCmt_ && IsRemLine(line, true)) return detail::LineClass::Comment;
 
         std::size_t start = 0;
         // The word is searched anywhere, also inside longer names, and only on lines
         // longer than the word itself; what stands before it is never examined.
         if (!inComment_ && line.size() > kCommentWord.size()) {
-            if (std::size_t p = text::FindNoCase(line, kCommentWord)) {
+            if (std::size_t p = detail::FindCommentWord(line)) {
                 start = p - 1 + kCommentWord.size();
                 for (std::size_t i = start; i < line.size(); ++i)
                     if (!IsBlankOrTab(line[i])) {
@@ -41,8 +42,9 @@ public:
             char c = line[i];
             if (IsBlankOrTab(c)) continue;
             if (!inComment_) {
-                if (c == ';') break;
-                hasCode = true;
+                // Outside a block only a semicolon matters, and it would end the scan.
+                hasCode = c != ';';
+                break;
             } else if (delimiter_ < 0) {
                 delimiter_ = static_cast<unsigned char>(c);
             } else if (static_cast<unsigned char>(c) == delimiter_) {

@@ -3,6 +3,7 @@
 // continued every non-blank line is a comment line, and the first one without the
 // mark ends it (a Rem line never does).
 #include "engine/counter_frame.h"
+#include "engine/line_scan.h"
 #include "text/sjis.h"
 
 namespace zarnik::engine {
@@ -12,7 +13,7 @@ namespace {
 // True when the line's last character is "_" and the one before it a blank or TAB.
 // Characters are taken double-byte aware, so a trail byte 0x5F is no underscore.
 bool EndsWithContinuation(std::string_view line) {
-    if (line.size() < 2) return false;
+    if (line.size() < 2 || line.back() != '_') return false;
     std::size_t prev = std::string_view::npos, last = std::string_view::npos;
     for (std::size_t i = 0; i < line.size(); i += text::CharLength(line, i)) {
         prev = last;
@@ -23,21 +24,12 @@ bool EndsWithContinuation(std::string_view line) {
 
 class BasicCounter {
 public:
-    explicit BasicCounter(std::string& scratch) : scratch_(scratch) {}
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
         bool continuation = EndsWithContinuation(line);
-        bool hasCode = false;
         // Rem lines are always comment lines here, whatever RemCmt says.
-        if (!IsRemLine(line, true)) {
-            std::string_view s = StripQuoted(line, QuoteVariant::Basic, scratch_);
-            for (char c : s) {
-                if (c == ' ' || c == '\t') continue;
-                if (!inComment_ && c == '\'') break;
-                hasCode = true;
-            }
-        }
+        bool hasCode = !IsRemLine(line, true) && detail::BasicHoldsCode(line, inComment_);
         if (!hasCode) {
             if (continuation) inComment_ = true;
             return detail::LineClass::Comment;
@@ -50,14 +42,13 @@ public:
     }
 
 private:
-    std::string& scratch_;
     bool inComment_ = false;  // a comment is being continued from the line before
 };
 
 }  // namespace
 
 int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(cnf, path, rec, ctx, BasicCounter(ctx.Scratch));
+    return detail::RunCounterFrame(cnf, path, rec, ctx, BasicCounter());
 }
 
 }  // namespace zarnik::engine

@@ -1,6 +1,7 @@
 // Block comments "/*" ... "*/", line comments "//", double-quoted literals with
 // the backslash escape, asterisk-only lines and Rem lines.
 #include "engine/counter_frame.h"
+#include "engine/line_scan.h"
 
 namespace zarnik::engine {
 
@@ -28,48 +29,25 @@ bool IsAsteriskOnly(std::string_view line) {
 
 class CFamilyCounter {
 public:
-    CFamilyCounter(const settings::S_CNF& cnf, std::string& scratch) : cnf_(cnf), scratch_(scratch) {}
+    explicit CFamilyCounter(const settings::S_CNF& cnf) : cnf_(cnf) {}
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
         if (cnf_.AstaOnly == 1 && inComment_ && IsAsteriskOnly(line)) return detail::LineClass::BlankRule;
-        if (IsRemLine(line, cnf_.RemCmt != 0)) return detail::LineClass::Comment;
-        std::string_view s = StripQuoted(line, QuoteVariant::C, scratch_);
-        bool hasCode = false;
-        for (std::size_t i = 0; i < s.size();) {
-            char c = s[i];
-            char n = i + 1 < s.size() ? s[i + 1] : '\0';
-            if (c == ' ' || c == '\t') {
-                ++i;
-            } else if (!inComment_) {
-                if (c == '/' && n == '/') break;
-                if (c == '/' && n == '*') {
-                    inComment_ = true;
-                    i += 2;
-                } else {
-                    hasCode = true;
-                    ++i;
-                }
-            } else if (c == '*' && n == '/') {
-                inComment_ = false;
-                i += 2;
-            } else {
-                ++i;
-            }
-        }
+        if (cnf_.RemCmt != 0 && IsRemLine(line, true)) return detail::LineClass::Comment;
+        bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }
 
 private:
     const settings::S_CNF& cnf_;
-    std::string& scratch_;
     bool inComment_ = false;
 };
 
 }  // namespace
 
 int CountCFamily(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(cnf, path, rec, ctx, CFamilyCounter(cnf, ctx.Scratch));
+    return detail::RunCounterFrame(cnf, path, rec, ctx, CFamilyCounter(cnf));
 }
 
 }  // namespace zarnik::engine

@@ -13,8 +13,8 @@ enum class LineClass { Code, Comment, BlankRule };
 template <class Counter>
 int RunCounterFrame(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx,
                     Counter counter) {
-    if (LoadSourceLines(path, ctx.Lines, cnf, ctx) != 0) return 4;
-    const LineList& lines = ctx.Lines;
+    if (!LoadText(path, ctx)) return 4;
+    SourceLines lines(cnf, ctx);
     int status = 0;
     auto blankRule = [&] {
         if (counter.InComment() && cnf.InCmnt == 0)
@@ -22,9 +22,9 @@ int RunCounterFrame(const settings::S_CNF& cnf, const std::string& path, S_CMT& 
         else
             ++rec.Blank;
     };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string_view line = lines[i];
-        LineCheck check = CheckLine(line);
+    std::string_view line;
+    while (lines.Next(line)) {
+        LineCheck check = CheckLoadedLine(line);
         status = check.Status;
         if (status != 0) continue;
         ++rec.Total;

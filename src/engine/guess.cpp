@@ -34,16 +34,18 @@ int KindInFamily(const settings::S_CNF& cnf, std::string_view path, Family famil
 int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
     // The chosen counter loads the file again (from the bytes CountFile read); with
     // EucJis 1 the converter then sees every line a second time, as designed.
-    if (LoadSourceLines(path, ctx.Lines, cnf, ctx) != 0) return 4;
+    if (!detail::LoadText(path, ctx)) return 4;
+    detail::SourceLines lines(cnf, ctx);
     int status = 0;
-    for (std::size_t i = 0; i < ctx.Lines.size(); ++i) {
-        std::string_view line = ctx.Lines[i];
-        LineCheck check = CheckLine(line);
+    std::string_view line;
+    while (lines.Next(line)) {
+        LineCheck check = CheckLoadedLine(line);
         status = check.Status;
         if (status != 0 || !check.NonBlank) continue;
         std::size_t c = FirstMarker(line, kCKeywords);
         std::size_t a = FirstMarker(line, kAsmKeywords);
         if (c == 0 && a == 0) continue;
+        lines.Drain();  // the guess loads (and converts) the whole file first
         if (a == 0 || (c != 0 && c < a)) {
             ctx.GuessedKind = KindInFamily(cnf, path, Family::C);
             return CountCFamily(cnf, path, rec, ctx);

@@ -2,11 +2,44 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zarnik::engine {
+
+// The lines of a text one after another, without their line breaks: the text
+// ends at its first NUL byte; a line ends at a CR, an LF or the end of the text,
+// and after it one CR and then one LF are skipped (CR LF, CR and LF each end a
+// line; LF CR ends one and starts an empty one; a break at the very end adds no
+// empty line). Breaks are looked for 64 bytes at a time.
+class LineSplitter {
+public:
+    explicit LineSplitter(std::string_view text);
+    bool Next(std::string_view& line) {
+        if (pos_ >= n_) return false;
+        std::size_t end = NextBreak(pos_);
+        if (end < n_ && p_[end] == '\0') {
+            n_ = end;  // the text ends here
+            if (end == pos_) return false;
+        }
+        line = {p_ + pos_, end - pos_};
+        pos_ = end;
+        if (pos_ < n_ && p_[pos_] == '\r') ++pos_;
+        if (pos_ < n_ && p_[pos_] == '\n') ++pos_;
+        return true;
+    }
+
+private:
+    std::size_t NextBreak(std::size_t from);
+
+    const char* p_;
+    std::size_t n_;
+    std::size_t pos_ = 0;
+    std::size_t block_ = 0;  // offset of the 64-byte block that mask_ describes
+    std::uint64_t mask_;     // bit k: p_[block_ + k] is a CR, an LF or a NUL
+};
 
 // An ordered list of lines without their line breaks. The lines either point into
 // a buffer the caller keeps alive (Split) or into the list's own buffer (Append).
@@ -47,6 +80,15 @@ struct LineCheck {
     bool NonBlank;  // holds a byte other than blank, TAB, CR and LF
 };
 LineCheck CheckLine(std::string_view line);
+
+// CheckLine for a line of a LineList, which never holds a NUL byte: only the
+// length and the first byte that is not white space need to be looked at.
+inline LineCheck CheckLoadedLine(std::string_view line) {
+    if (line.size() >= 512) return {3, false};
+    for (char ch : line)
+        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n') return {0, true};
+    return {0, false};
+}
 
 // True when the switch is on and the first word of the line is "Rem" (any case).
 bool IsRemLine(std::string_view line, bool on);

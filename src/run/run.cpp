@@ -1,13 +1,15 @@
 #include "run/run.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <thread>
 
 #include "report/header.h"
 #include "report/report.h"
 #include "report/totals.h"
 #include "run/collect.h"
+#include "run/count_ahead.h"
 #include "text/sjis.h"
 
 namespace zarnik::run {
@@ -57,6 +59,15 @@ bool Collect(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, F
     return true;
 }
 
+// How many threads count: one unless the input asks for more, there is more than
+// one file, and the converter's state need not run from file to file.
+unsigned CountThreads(const RunInput& input, const settings::S_CNF& cnf, std::size_t files) {
+    unsigned threads = input.Threads;
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    if (cnf.EucJis == 1 || files < 2) return 1;
+    return threads;
+}
+
 // The counting pass; returns false when it was left by a cancel.
 bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx,
                 FileCollection& found) {
@@ -85,9 +96,13 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
     report::ReportTotals totals;
     std::string currentFolder;
     std::int64_t processed = 0;
-    engine::S_CMT rec;
     bool cancelled = false;
-    for (const FoundFile& file : found.Files) {
+    std::optional<detail::CountAhead> ahead;
+    if (unsigned threads = CountThreads(input, cnf, found.Files.size()); threads > 1)
+        ahead.emplace(cnf, found.Files, threads);
+    detail::CountedFile atTurn;
+    for (std::size_t i = 0; i < found.Files.size(); ++i) {
+        const FoundFile& file = found.Files[i];
         host.PumpMessages();
         if (host.CancelRequested()) {
             cancelled = true;
@@ -95,20 +110,23 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
         }
         ++processed;
         host.ProgressBarStep();
-        host.ProgressCounter(" [" + std::to_string(processed) + "/" + std::to_string(total) + "]");
-        host.ProgressPath(NativeToSjis(file.Path));
+        if (host.ProgressDue()) {
+            host.ProgressCounter(" [" + std::to_string(processed) + "/" + std::to_string(total) + "]");
+            host.ProgressPath(NativeToSjis(file.Path));
+        }
 
-        // A file that went away (or became something else) since it was found. One
-        // that is still there but cannot be reached (a folder on its path that may be
-        // listed but not searched) is a read error, not a file that went away.
-        struct stat st;
-        if (::stat(file.Path.c_str(), &st) != 0) {
-            int err = errno;
-            if (err != ENOENT && err != ENOTDIR && err != ELOOP && err != ENAMETOOLONG)
-                throw engine::FileError(file.Path, err);
+        detail::CountedFile* counted = &atTurn;
+        if (ahead)
+            counted = &ahead->Take(i);
+        else
+            detail::CountListedFile(cnf, file, ctx, atTurn);
+        if (counted->Gone) {
+            // A file that is still there but cannot be reached (a folder on its path
+            // that may be listed but not searched) is a read error, not a file that
+            // went away.
+            if (counted->Error) std::rethrow_exception(counted->Error);
             continue;
         }
-        if (!S_ISREG(st.st_mode)) continue;
 
         std::string_view folder = file.Folder();
         if (!text::EqualsNoCase(folder, currentFolder)) {
@@ -116,16 +134,20 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
             if (cnf.FldSum == 1 && totals.FolderSubtotal.FileCount >= 1)
                 report::WriteFolderSubtotalBlock(cnf, totals, nameLength, append);
             if (cnf.FldNam == 1) {
-                std::string bracketed = "[" + NativeToSjis(folder) + "]";
-                host.AppendLine(text::RepeatText(bracketed, "-",
-                                                 static_cast<std::ptrdiff_t>(rule.size()) -
-                                                     static_cast<std::ptrdiff_t>(bracketed.size())));
+                std::string bracketed = NativeToSjis(folder);
+                bracketed.insert(bracketed.begin(), '[');
+                bracketed.push_back(']');
+                const auto dashes =
+                    static_cast<std::ptrdiff_t>(rule.size()) - static_cast<std::ptrdiff_t>(bracketed.size());
+                host.AppendLine(text::RepeatText(std::move(bracketed), "-", dashes));
             }
         }
 
-        engine::DirEntry entry{NativeToSjis(file.Name()), static_cast<std::int64_t>(st.st_mtime),
-                               static_cast<std::int64_t>(st.st_size)};
-        engine::CountFile(cnf, file.Path, entry, rec, ctx);
+        if (counted->Error) std::rethrow_exception(counted->Error);
+        // The totals read the guessed kind from the context, as after a count at the
+        // file's turn.
+        if (ahead && counted->Guessed) ctx.GuessedKind = counted->GuessedKind;
+        const engine::S_CMT& rec = counted->Rec;
         if (rec.Status == 0) report::AddToTotals(cnf, rec, ctx, totals);
         if (cnf.Erfout == 1 || rec.Status == 0) host.AppendLine(report::FormatFileLine(cnf, rec, nameLength));
 
@@ -136,6 +158,7 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
             break;
         }
     }
+    ahead.reset();  // the workers stop before the closing block
 
     if (cnf.FldSum == 1 && totals.FolderSubtotal.FileCount >= 1)
         report::WriteFolderSubtotalBlock(cnf, totals, nameLength, append);

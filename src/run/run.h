@@ -46,6 +46,10 @@ public:
     virtual void ProgressBarReset(std::int64_t /*position*/) {}
     virtual void ProgressBarRange(std::int64_t /*maximum*/) {}
     virtual void ProgressBarStep() {}
+    // Whether the counter and path labels should be set for the file about to be
+    // counted. A host that shows them only now and then says no in between, and
+    // the run then makes no label text for that file.
+    virtual bool ProgressDue() { return true; }
 
     // Processes pending window messages; the cancel button is handled in here.
     virtual void PumpMessages() {}
@@ -58,6 +62,11 @@ struct RunInput {
     std::vector<std::string> TargetLines;  // Shift-JIS, as the target list shows them
     std::string EnvName;                   // caption of the selected tab, Shift-JIS
     std::time_t Now = 0;                   // the header date's clock
+    // Threads that count files: 1 counts each file at its turn on the calling
+    // thread; more count files ahead of their turn (the report is the same,
+    // except where a file changes while the run goes on); 0 is one per core.
+    // With EucJis 1 the run always counts at each file's turn.
+    unsigned Threads = 1;
 };
 
 // Runs one count. Sets cnf.ResultUnsaved in the end step. A file that exists but

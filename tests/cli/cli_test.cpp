@@ -256,6 +256,8 @@ TEST(Cli, UsageErrorsNameTheirArgument) {
         {{"--encoding", "latin1", "x"}, "latin1"},
         {{"--name"}, "--name"},
         {{"--help=yes"}, "--help"},
+        {{"--jobs", "0", "x"}, "'0'"},
+        {{"-j", "two", "x"}, "two"},
         {{}, "TARGET"},
     };
     for (const auto& c : cases) {
@@ -270,8 +272,8 @@ TEST(Cli, UsageErrorsNameTheirArgument) {
 TEST(Cli, HelpListsEveryOption) {
     Result r = RunCli({"--help"});
     EXPECT_EQ(r.Status, 0);
-    for (const char* o :
-         {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "-h, --help", "Exit status"})
+    for (const char* o : {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "-j, --jobs N",
+                          "-h, --help", "Exit status"})
         EXPECT_NE(r.Out.find(o), std::string::npos) << o;
 }
 

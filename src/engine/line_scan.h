@@ -1,0 +1,177 @@
+// One pass over a line of the C family or of PL/SQL that tells whether it holds
+// code, without copying it. The rule is that of StripQuoted (StripSqlQuoted)
+// followed by a byte-wise scan for comment marks; what the stripped copy would
+// hold is worked out on the way:
+//  - a quoted literal, quotes included, reads as one non-blank byte that is no
+//    comment mark (its inside is blanked), so nothing inside it opens or closes
+//    a comment, inside or outside a block comment;
+//  - an escape pair outside a literal (\" in C, '' in PL/SQL) reads the same way;
+//  - quotes and pairs are found character by character (a trail byte never is
+//    one), comment marks byte by byte (a trail byte may form one).
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "text/sjis.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace zarnik::engine::detail {
+
+// Position of the first byte at or after i that is a, b, c or d, or (when high
+// is set) 0x80 or above; n when there is none. Lines are short, so 16 bytes are
+// looked at together and the last 16 of the line cover the rest.
+[[gnu::always_inline]] inline std::size_t FindStop(const char* s, std::size_t i, std::size_t n, char a,
+                                                   char b, char c, char d, bool high) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c),
+                      vd = _mm_set1_epi8(d);
+        const __m128i vh = high ? _mm_set1_epi8(static_cast<char>(0x80)) : _mm_setzero_si128();
+        auto stops = [&](std::size_t at) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, _mm_and_si128(v, vh))));
+        };
+        for (; i + 16 <= n; i += 16)
+            if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
+        if (i < n)
+            if (unsigned m = stops(n - 16) >> (16 - (n - i)))
+                return i + static_cast<std::size_t>(__builtin_ctz(m));
+        return n;
+    }
+#endif
+    for (; i < n; ++i) {
+        const char ch = s[i];
+        if (ch == a || ch == b || ch == c || ch == d || (high && static_cast<unsigned char>(ch) >= 0x80))
+            return i;
+    }
+    return n;
+}
+
+// Index just past the literal whose inside starts at j (after its closing quote),
+// or the end of the line when it is not closed.
+template <char Quote, char PairFirst>
+std::size_t SkipLiteral(std::string_view s, std::size_t j) {
+    const std::size_t n = s.size();
+    while (j < n) {
+        const char c = s[j];
+        if (c == PairFirst && j + 1 < n && s[j + 1] == Quote)
+            j += 2;
+        else if (c == Quote)
+            return j + 1;
+        else
+            j += text::CharLength(s, j);
+    }
+    return n;
+}
+
+// Whether the line holds code; inComment carries the block comment ("/*" ... "*/")
+// from line to line. LineMark doubled starts a line comment ("//" or "--").
+template <char Quote, char PairFirst, char LineMark>
+bool ScanCommentedLine(std::string_view line, bool& inComment) {
+    const char* s = line.data();
+    const std::size_t n = line.size();
+    // Most lines hold no quote and no comment mark that matters in the state the
+    // line starts in: inside a comment such a line is comment, outside one it is
+    // code unless it is blank.
+    if (FindStop(s, 0, n, Quote, '/', LineMark, inComment ? '*' : '/', false) == n) {
+        if (inComment) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (s[i] != ' ' && s[i] != '\t') return true;
+        return false;
+    }
+    // Without a quote byte nothing is stripped, and the scan is byte-wise throughout.
+    const bool quotes = FindStop(s, 0, n, Quote, Quote, Quote, Quote, false) < n;
+    // Once code is seen outside a comment, and inside a comment, only these bytes
+    // can change anything; with quotes, double-byte characters too (their second
+    // byte is no quote).
+    const char q = quotes ? Quote : '*', p = quotes ? PairFirst : '*';
+    bool hasCode = false;
+    std::size_t i = 0;
+    while (i < n) {
+        if (inComment) {
+            i = FindStop(s, i, n, '*', q, p, '*', quotes);
+        } else if (hasCode) {
+            i = FindStop(s, i, n, '/', LineMark, quotes ? Quote : '/', quotes ? PairFirst : '/', quotes);
+        } else {
+            while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
+        }
+        if (i >= n) break;
+        char c = s[i];
+        if (quotes) {
+            if (c == PairFirst && i + 1 < n && s[i + 1] == Quote) {
+                hasCode |= !inComment;
+                i += 2;
+                continue;
+            }
+            if (c == Quote) {
+                hasCode |= !inComment;
+                i = SkipLiteral<Quote, PairFirst>(line, i + 1);
+                continue;
+            }
+            if (text::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < n) {
+                // A double-byte character: never a quote, but its trail byte is
+                // looked at for comment marks like any byte of the stripped copy.
+                hasCode |= !inComment;
+                c = s[++i];
+            }
+        }
+        const char next = i + 1 < n ? s[i + 1] : '\0';
+        if (c == ' ' || c == '\t') {
+            ++i;
+        } else if (!inComment) {
+            if (c == LineMark && next == LineMark) break;
+            if (c == '/' && next == '*') {
+                inComment = true;
+                i += 2;
+            } else {
+                hasCode = true;
+                ++i;
+            }
+        } else if (c == '*' && next == '/') {
+            inComment = false;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return hasCode;
+}
+
+// Whether a BASIC line holds code once the inside of its double-quoted literals is
+// blanked (StripQuoted, Basic variant): outside a continued comment, whether its
+// first byte other than blank and TAB is no apostrophe; inside one, whether it
+// holds such a byte at all. Blanking changes neither: a literal keeps its quotes,
+// an escape pair becomes a full-width blank, and a quote, a pair or a double-byte
+// character always begins with a byte that is neither blank nor apostrophe.
+inline bool BasicHoldsCode(std::string_view line, bool inComment) {
+    for (char c : line) {
+        if (c == ' ' || c == '\t') continue;
+        return inComment || c != '\'';
+    }
+    return false;
+}
+
+inline constexpr std::string_view kCommentWord = "COMMENT";
+
+// text::FindNoCase(line, "COMMENT"): 1-based position of the word where it begins
+// a character, or 0. Lines without "co" (any case) anywhere are passed over
+// byte-wise before the search that steps by characters.
+inline std::size_t FindCommentWord(std::string_view line) {
+    const std::size_t w = kCommentWord.size();
+    if (line.size() < w) return 0;
+    std::size_t i = 0;
+    while (i + w <= line.size() && !((line[i] | 0x20) == 'c' && (line[i + 1] | 0x20) == 'o')) ++i;
+    if (i + w > line.size()) return 0;
+    for (i = 0; i + w <= line.size(); i += text::IsLeadByte(static_cast<unsigned char>(line[i])) ? 2 : 1)
+        if ((line[i] | 0x20) == 'c' && text::EqualsNoCase(line.substr(i, w), kCommentWord)) return i + 1;
+    return 0;
+}
+
+}  // namespace zarnik::engine::detail

@@ -1,0 +1,155 @@
+// The one-pass line scanners agree with the rules they stand for (strip the
+// literals, then scan the copy byte by byte) on random lines full of quotes,
+// escapes, comment marks and double-byte characters, valid or not.
+#include "engine/line_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/lines.h"
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+namespace {
+
+class Rng {
+public:
+    std::uint64_t Next() {
+        s_ ^= s_ << 13;
+        s_ ^= s_ >> 7;
+        s_ ^= s_ << 17;
+        return s_;
+    }
+    std::size_t Below(std::size_t n) { return static_cast<std::size_t>(Next() % n); }
+
+private:
+    std::uint64_t s_ = 88172645463325252ull;
+};
+
+// Bytes that matter to some scanner, lead and trail bytes among them.
+const std::string kAlphabet = std::string("/*\"\\'-; \tacoCOMENTx_\r\n") + "\x81\x9F\xE0\xFC\x40\xA5\x7F\x5C";
+
+std::string RandomLine(Rng& rng, std::size_t maxLength) {
+    std::string s(rng.Below(maxLength + 1), ' ');
+    for (char& c : s) c = kAlphabet[rng.Below(kAlphabet.size())];
+    return s;
+}
+
+// The rule as first written: the stripped copy scanned for "/*", "*/" and the
+// line comment.
+bool StripThenScan(std::string_view stripped, bool& inComment, char lineMark) {
+    bool hasCode = false;
+    for (std::size_t i = 0; i < stripped.size();) {
+        char c = stripped[i];
+        char n = i + 1 < stripped.size() ? stripped[i + 1] : '\0';
+        if (c == ' ' || c == '\t') {
+            ++i;
+        } else if (!inComment) {
+            if (c == lineMark && n == lineMark) break;
+            if (c == '/' && n == '*') {
+                inComment = true;
+                i += 2;
+            } else {
+                hasCode = true;
+                ++i;
+            }
+        } else if (c == '*' && n == '/') {
+            inComment = false;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return hasCode;
+}
+
+bool BasicStripThenScan(std::string_view line, bool inComment) {
+    bool hasCode = false;
+    for (char c : StripQuoted(line, QuoteVariant::Basic)) {
+        if (c == ' ' || c == '\t') continue;
+        if (!inComment && c == '\'') break;
+        hasCode = true;
+    }
+    return hasCode;
+}
+
+TEST(LineScan, OnePassAgreesWithStripThenScan) {
+    Rng rng;
+    for (int round = 0; round < 200000; ++round) {
+        const std::string line = RandomLine(rng, round % 10 == 0 ? 90 : 14);
+        for (bool start : {false, true}) {
+            bool want = start, got = start;
+            bool wantCode = StripThenScan(StripQuoted(line, QuoteVariant::C), want, '/');
+            bool gotCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, got);
+            ASSERT_EQ(gotCode, wantCode) << "C, in comment " << start << ": " << line;
+            ASSERT_EQ(got, want) << "C, in comment " << start << ": " << line;
+
+            want = got = start;
+            wantCode = StripThenScan(StripSqlQuoted(line), want, '-');
+            gotCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, got);
+            ASSERT_EQ(gotCode, wantCode) << "SQL, in comment " << start << ": " << line;
+            ASSERT_EQ(got, want) << "SQL, in comment " << start << ": " << line;
+
+            ASSERT_EQ(detail::BasicHoldsCode(line, start), BasicStripThenScan(line, start))
+                << "BASIC, continued " << start << ": " << line;
+        }
+        ASSERT_EQ(detail::FindCommentWord(line), text::FindNoCase(line, "COMMENT")) << line;
+    }
+}
+
+TEST(LineScan, LiteralsHideCommentMarksAndTrailBytesDoNot) {
+    auto c = [](std::string_view line, bool inComment) {
+        bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment);
+        return std::pair{hasCode, inComment};
+    };
+    EXPECT_EQ(c("s = \"/* not a comment\";", false), std::pair(true, false));
+    EXPECT_EQ(c("/* \"*/\" still inside", false), std::pair(false, true));
+    EXPECT_EQ(c("x = \"a\\\"//b\"; // c", false), std::pair(true, false));
+    // 0x95 0x5C is one character: its second byte escapes nothing.
+    EXPECT_EQ(c("\"\x95\\\" /* open", false), std::pair(true, true));
+    // A trail byte "/" (not valid, but read as such) still starts "//".
+    EXPECT_EQ(c("\x81/*x", true), std::pair(false, true));
+    EXPECT_EQ(c("\x81/*x", false), std::pair(true, true));
+}
+
+// The splitting rule as first written, byte by byte.
+std::vector<std::string> SplitByBytes(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::vector<std::string> lines;
+    std::size_t p = 0;
+    while (p < text.size()) {
+        std::size_t start = p;
+        while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
+        lines.emplace_back(text.substr(start, p - start));
+        if (p < text.size() && text[p] == '\r') ++p;
+        if (p < text.size() && text[p] == '\n') ++p;
+    }
+    return lines;
+}
+
+TEST(LineScan, SplitterAgreesWithTheByteRuleAcrossBlocks) {
+    Rng rng;
+    for (int round = 0; round < 3000; ++round) {
+        // Lines of every length around the 64-byte blocks, with every kind of break,
+        // now and then a NUL that ends the text.
+        std::string text;
+        const std::size_t lines = rng.Below(12);
+        for (std::size_t i = 0; i < lines; ++i) {
+            text += std::string(rng.Below(round % 3 == 0 ? 200 : 70), 'x');
+            static const std::string_view breaks[] = {"\n",     "\r\n", "\r", "\n\r",
+                                                      "\r\r\n", "\n\n", "",   {"\0", 1}};
+            text += breaks[rng.Below(round % 5 == 0 ? 8 : 7)];
+        }
+        std::vector<std::string> got;
+        LineSplitter split(text);
+        std::string_view line;
+        while (split.Next(line)) got.emplace_back(line);
+        ASSERT_EQ(got, SplitByBytes(text)) << round;
+    }
+}
+
+}  // namespace
+}  // namespace zarnik::engine
