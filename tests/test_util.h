@@ -6,12 +6,27 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "text/sjis.h"
 
 namespace zarnik::testing {
+
+// The whole content of a file (empty when it cannot be read).
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The build folder that holds the programs (zarnik-count).
+inline std::string BinDir() {
+    if (const char* bin = std::getenv("ZARNIK_BIN")) return bin;
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
 
 // Shift-JIS bytes of a UTF-8 literal.
 inline std::string Sj(std::string_view utf8) { return text::Utf8ToSjis(utf8); }

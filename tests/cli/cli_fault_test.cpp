@@ -23,18 +23,6 @@ namespace {
 using zarnik::testing::TempDir;
 namespace fs = std::filesystem;
 
-std::string BinDir() {
-    if (const char* bin = std::getenv("ZARNIK_BIN")) return bin;
-    return fs::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 struct Result {
     int Status = -1;  // the exit status; -1 when killed
     std::string Out, Err;
@@ -47,7 +35,7 @@ struct Result {
 Result RunCli(std::vector<std::string> args, bool bindPermissions = false) {
     TempDir io;
     std::string out = io.str() + "/out", err = io.str() + "/err";
-    std::string exe = BinDir() + "/zarnik-count";
+    std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
     args.insert(args.begin(), {"--set", "HeadNA=0", "--set", "HeadDT=0"});
     std::vector<char*> argv{exe.data()};
     for (auto& a : args) argv.push_back(a.data());
@@ -67,7 +55,8 @@ Result RunCli(std::vector<std::string> args, bool bindPermissions = false) {
     int status = 0;
     waitpid(pid, &status, 0);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err), seconds};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, zarnik::testing::ReadFileBytes(out),
+            zarnik::testing::ReadFileBytes(err), seconds};
 }
 
 // The file lines' names of a UTF-8 report (count and error lines), in order.
@@ -203,8 +192,8 @@ TEST(CliFault, IniFilesThatAreGarbageOrNoFiles) {
     const std::string ini = dir.Write("garbage.ini", garbage + "\n[Settei]\nFldNam=1\n");
     Result r = RunCli({"--ini", ini, dir.str() + "/a.c"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_NE(r.Out.find("[" + dir.str() + "]---"), std::string::npos);  // FldNam=1 was read
-    EXPECT_EQ(ReadAll(ini), garbage + "\n[Settei]\nFldNam=1\n");         // only ever read
+    EXPECT_NE(r.Out.find("[" + dir.str() + "]---"), std::string::npos);                  // FldNam=1 was read
+    EXPECT_EQ(zarnik::testing::ReadFileBytes(ini), garbage + "\n[Settei]\nFldNam=1\n");  // only ever read
 
     // A folder, a pipe and a device are never read as INI files (a pipe would block).
     ASSERT_EQ(mkfifo((dir.str() + "/fifo.ini").c_str(), 0600), 0);

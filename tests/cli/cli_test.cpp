@@ -19,18 +19,6 @@ namespace {
 using zarnik::testing::Sj;
 using zarnik::testing::TempDir;
 
-std::string BinDir() {
-    if (const char* bin = std::getenv("ZARNIK_BIN")) return bin;
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 struct Result {
     int Status = -1;
     std::string Out, Err;
@@ -40,7 +28,7 @@ struct Result {
 Result RunCli(const std::vector<std::string>& args) {
     TempDir io;
     std::string out = io.str() + "/out", err = io.str() + "/err";
-    std::string exe = BinDir() + "/zarnik-count";
+    std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
     std::vector<char*> argv{exe.data()};
     std::vector<std::string> copy = args;
     for (auto& a : copy) argv.push_back(a.data());
@@ -56,7 +44,8 @@ Result RunCli(const std::vector<std::string>& args) {
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, zarnik::testing::ReadFileBytes(out),
+            zarnik::testing::ReadFileBytes(err)};
 }
 
 // The tree every test counts. Every file was last written 2001-02-03 04:05.
@@ -217,14 +206,14 @@ TEST_F(CliTest, IniFileGivesSettingsAndEnvironmentsBeforeAnySet) {
     dir_.Write("conf/zarnik.ini", Sj("[Settei]\r\nHeadDT=0\r\nHeadNA=1\r\nSubfol=0\r\nFmSize=0\r\n"
                                      "[Cname]\r\ncnam1=one\r\ncnam2=二番\r\n"
                                      "[FILES_2]\r\nfile0=") +
-                                  Path("tree/sub") + "\r\n");
+                                      Path("tree/sub") + "\r\n");
     std::string ini = Path("conf/zarnik.ini");
     Result byNumber = RunCli({"--ini", ini, "--env", "2"});
     ASSERT_EQ(byNumber.Status, 0) << byNumber.Err;
     EXPECT_EQ(byNumber.Out.substr(0, byNumber.Out.find('\n')), "【二番】");
     EXPECT_NE(byNumber.Out.find("x.h"), std::string::npos);
     EXPECT_EQ(byNumber.Out.find("\ny.c "), std::string::npos);  // Subfol=0 from the file
-    EXPECT_EQ(byNumber.Out.find("ｻｲｽﾞ"), std::string::npos);  // FmSize=0 from the file
+    EXPECT_EQ(byNumber.Out.find("ｻｲｽﾞ"), std::string::npos);    // FmSize=0 from the file
 
     // The same environment by name; a --set written before --ini still wins.
     Result byName = RunCli({"--set", "Subfol=1", "--ini", ini, "--env", "二番", "--name", "N"});

@@ -132,13 +132,6 @@ QStringList RightClick(QWidget* w, const QPoint& p, bool triggerFirst = false) {
     return captions;
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 }  // namespace
 
 class EnvTabsTest : public QObject {
@@ -341,10 +334,10 @@ private slots:
         f.window->Memo_memo->setPlainText(QStringLiteral("memo A edited"));
         QVERIFY(f.window->close());
 
-        QCOMPARE(ReadFile(dir.path() / "memo1.dat"), std::string("memo C\r\n"));
-        QCOMPARE(ReadFile(dir.path() / "memo2.dat"), std::string("memo A edited\r\n"));
+        QCOMPARE(zarnik::testing::ReadFileBytes(dir.path() / "memo1.dat"), std::string("memo C\r\n"));
+        QCOMPARE(zarnik::testing::ReadFileBytes(dir.path() / "memo2.dat"), std::string("memo A edited\r\n"));
         QVERIFY(!std::filesystem::exists(dir.path() / "memo3.dat"));  // N has no memo
-        std::string text = ReadFile(ini);
+        std::string text = zarnik::testing::ReadFileBytes(ini);
         QVERIFY(text.find("cnam1=C\r\ncnam2=A\r\ncnam3=N\r\n") != std::string::npos);
         QVERIFY(text.find("[FILES_3]") == std::string::npos);
     }

@@ -1,3 +1,5 @@
+#include "ui/main_window.h"
+
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -7,7 +9,6 @@
 #include <sstream>
 
 #include "test_util.h"
-#include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
 
@@ -52,13 +53,6 @@ struct Fixture {
     bool TryClose() { return window->close(); }
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -78,11 +72,13 @@ private slots:
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(w.TabControl1->count(), 1);
         QCOMPARE(w.TabControl1->tabText(0), QStringLiteral("開発環境(1)"));
-        for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear}) QVERIFY(!a->isEnabled());
+        for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear})
+            QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
         QVERIFY(!w.Panel_B2->isVisible());
         for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
-        QVERIFY(w.StatusText->text().contains(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
+        QVERIFY(w.StatusText->text().contains(
+            QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
     }
 
     void countFollowsTheTargetList() {
@@ -101,7 +97,8 @@ private slots:
         Fixture f;
         Form_Main& w = *f.window;
         w.RichEdit_Rslt->appendPlainText(QStringLiteral("line"));
-        for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy}) QVERIFY(a->isEnabled());
+        for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
+            QVERIFY(a->isEnabled());
         QVERIFY(w.ResultContextMenuAttached());
         w.Panel_B2->show();
         w.Act_Clear->trigger();
@@ -125,7 +122,8 @@ private slots:
             f.answer = QMessageBox::Cancel;
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 1);  // written even though the window stays
-            QCOMPARE(f.questions.value(0), QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
+            QCOMPARE(f.questions.value(0),
+                     QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
             f.answer = QMessageBox::Yes;  // and then the save dialog is cancelled
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 2);
@@ -153,7 +151,8 @@ private slots:
         f.saveName = QString::fromStdString(dir.str() + "/out.txt");
         QVERIFY(f.TryClose());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
-        QCOMPARE(ReadFile(dir.str() + "/out.txt"), testing::Sj("ﾌｧｲﾙ名 一") + "\r\n\r\nend\r\n");
+        QCOMPARE(zarnik::testing::ReadFileBytes(dir.str() + "/out.txt"),
+                 testing::Sj("ﾌｧｲﾙ名 一") + "\r\n\r\nend\r\n");
     }
 
     void aFailedSaveStillLetsTheUserLeave() {

@@ -50,13 +50,6 @@ struct Fixture {
     }
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 int PdfPageCount(const std::string& pdf) {
     int n = 0;
     for (std::size_t p = pdf.find("/Type /Page"); p != std::string::npos; p = pdf.find("/Type /Page", p + 1))
@@ -94,7 +87,7 @@ private slots:
         f.saveName = QString::fromStdString(path);  // no extension, replaced without a question
         f.window->Act_Save->trigger();
         QCOMPARE(f.saveFolders, QStringList{QStringLiteral("/保存先")});
-        QCOMPARE(ReadFile(path), Sj("ﾌｧｲﾙ名 一覧") + "\r\n\r\n\f\r\nend\r\n");
+        QCOMPARE(zarnik::testing::ReadFileBytes(path), Sj("ﾌｧｲﾙ名 一覧") + "\r\n\r\n\f\r\nend\r\n");
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
         QCOMPARE(f.state.Paths.SaveFolder, dir.str());
         QVERIFY(f.messages.isEmpty());
@@ -107,7 +100,7 @@ private slots:
         QCOMPARE(f.saveFolders.value(1), QString());
         QCOMPARE(f.state.Paths.SaveFolder, dir.str());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
-        QVERIFY(ReadFile(dir.str() + "/close.txt").ends_with("end\r\nsecond\r\n"));
+        QVERIFY(zarnik::testing::ReadFileBytes(dir.str() + "/close.txt").ends_with("end\r\nsecond\r\n"));
     }
 
     void aFailedSaveKeepsTheFlagAndTheFolder() {
@@ -230,7 +223,7 @@ private slots:
         cancel = false;
         w.Act_Print->trigger();
         QCOMPARE(f.messages, QStringList{QStringLiteral("情報:プリンタへ出力しました。")});
-        QCOMPARE(PdfPageCount(ReadFile(pdf.toStdString())), 2);
+        QCOMPARE(PdfPageCount(zarnik::testing::ReadFileBytes(pdf.toStdString())), 2);
         QVERIFY(!QApplication::overrideCursor());
 
         pdf = QString::fromStdString(dir.str() + "/missing/out.pdf");
