@@ -9,6 +9,7 @@
 
 #include "ui/help_viewer.h"
 #include "ui/qt_text.h"
+#include "ui/ui_style.h"
 
 namespace zarnik::ui {
 
@@ -62,12 +63,10 @@ Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(paren
     groups->addWidget(group("PL/SQL", {{"ソースの拡張子", Edit_Qsrc}}));
     groups->addWidget(group("VB(BASIC)", {{"ソースの拡張子", Edit_Bsrc}}));
 
-    Button_Ok = new QPushButton(QStringLiteral("OK"));
-    Button_Cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
-    Button_Help = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    Button_Ok->setDefault(true);
-    Button_Cancel->setAutoDefault(false);
-    Button_Help->setAutoDefault(false);
+    auto [ok, cancel, help] = MakeOkCancelHelp();
+    Button_Ok = ok;
+    Button_Cancel = cancel;
+    Button_Help = help;
     connect(Button_Ok, &QPushButton::clicked, this, &Form_Extset::Button_OkClick);
     connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button_Help, &QPushButton::clicked, this, &Form_Extset::Button_HelpClick);

@@ -164,12 +164,10 @@ Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog
     BuildBasicPage();
     BuildOutputPage();
 
-    Button_Ok = new QPushButton(QStringLiteral("OK"));
-    Button_Cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
-    Button_Help = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    Button_Ok->setDefault(true);
-    Button_Cancel->setAutoDefault(false);
-    Button_Help->setAutoDefault(false);
+    auto [ok, cancel, help] = MakeOkCancelHelp();
+    Button_Ok = ok;
+    Button_Cancel = cancel;
+    Button_Help = help;
     connect(Button_Ok, &QPushButton::clicked, this, &Form_Settei::Button_OkClick);
     connect(Button_Cancel, &QPushButton::clicked, this, &Form_Settei::Button_CancelClick);
     connect(Button_Help, &QPushButton::clicked, this, &Form_Settei::Button_HelpClick);

@@ -85,4 +85,13 @@ void InstallFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
 }
 
+DialogButtons MakeOkCancelHelp() {
+    DialogButtons b{new QPushButton(QStringLiteral("OK")), new QPushButton(QStringLiteral("ｷｬﾝｾﾙ")),
+                    new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"))};
+    b.Ok->setDefault(true);
+    b.Cancel->setAutoDefault(false);
+    b.Help->setAutoDefault(false);
+    return b;
+}
+
 }  // namespace zarnik::ui

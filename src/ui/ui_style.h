@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -27,5 +28,13 @@ void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const s
 void InstallFontSubstitutes();
 
 void ShowAboutBox(QWidget* parent);
+
+// The dialogs' "OK" (the default button), "ｷｬﾝｾﾙ" and "ﾍﾙﾌﾟ(&H)".
+struct DialogButtons {
+    QPushButton* Ok;
+    QPushButton* Cancel;
+    QPushButton* Help;
+};
+DialogButtons MakeOkCancelHelp();
 
 }  // namespace zarnik::ui
