@@ -31,6 +31,7 @@
 #include "settings/persist.h"
 #include "settings/safe_file.h"
 #include "settings/settings.h"
+#include "text/sjis.h"
 
 namespace zarnik::fuzz {
 
@@ -379,18 +380,9 @@ inline void FontColorInput(std::string_view data) {
 
 // ---- target lines and the wildcard matcher ----
 
-inline std::size_t Utf8Length(std::string_view s, std::size_t pos) {
-    auto c = static_cast<unsigned char>(s[pos]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-    if (pos + n > s.size()) return 1;
-    for (std::size_t i = 1; i < n; ++i)
-        if ((static_cast<unsigned char>(s[pos + i]) & 0xC0) != 0x80) return 1;
-    return n;
-}
-
 inline bool IsValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
-        std::size_t n = Utf8Length(s, i);
+        std::size_t n = ::zarnik::text::Utf8CharLength(s, i);
         if (n == 1 && static_cast<unsigned char>(s[i]) >= 0x80) return false;
         i += n;
     }
@@ -404,7 +396,7 @@ inline bool ReferenceMatch(std::string_view pattern, std::string_view name) {
     auto split = [](std::string_view s) {
         std::vector<std::string_view> chars;
         for (std::size_t i = 0; i < s.size();) {
-            std::size_t n = Utf8Length(s, i);
+            std::size_t n = ::zarnik::text::Utf8CharLength(s, i);
             chars.push_back(s.substr(i, n));
             i += n;
         }

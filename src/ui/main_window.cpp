@@ -339,11 +339,16 @@ void Form_Main::BuildPanes() {
     auto* memoLayout = new QVBoxLayout(memoPane_);
     memoLayout->setContentsMargins(0, 0, 0, 0);
     memoLayout->setSpacing(0);
-    memoShowButton_ = new QToolButton;
-    memoShowButton_->setAutoRaise(true);
-    memoShowButton_->setFixedSize(18, 18);
-    memoShowButton_->setArrowType(Qt::LeftArrow);
-    memoShowButton_->setToolTip(QStringLiteral("メモ欄を表示"));
+    // The memo pane's small flat buttons: open (closed pane) and close (title bar).
+    auto arrowButton = [](Qt::ArrowType arrow, int size, const QString& tip) {
+        auto* b = new QToolButton;
+        b->setAutoRaise(true);
+        b->setFixedSize(size, size);
+        b->setArrowType(arrow);
+        b->setToolTip(tip);
+        return b;
+    };
+    memoShowButton_ = arrowButton(Qt::LeftArrow, 18, QStringLiteral("メモ欄を表示"));
     connect(memoShowButton_, &QToolButton::clicked, this, [this] { OpenMemoPane(); });
     memoOpenPart_ = new QWidget;
     auto* openLayout = new QVBoxLayout(memoOpenPart_);
@@ -354,11 +359,7 @@ void Form_Main::BuildPanes() {
     auto* titleLayout = new QHBoxLayout(memoTitle);
     titleLayout->setContentsMargins(2, 0, 0, 0);
     titleLayout->addWidget(new QLabel(QStringLiteral("メモ欄")), 1);
-    auto* memoClose = new QToolButton;
-    memoClose->setAutoRaise(true);
-    memoClose->setFixedSize(16, 16);
-    memoClose->setArrowType(Qt::RightArrow);
-    memoClose->setToolTip(QStringLiteral("メモ欄を閉じる"));
+    QToolButton* memoClose = arrowButton(Qt::RightArrow, 16, QStringLiteral("メモ欄を閉じる"));
     connect(memoClose, &QToolButton::clicked, this, [this] { CloseMemoPane(); });
     titleLayout->addWidget(memoClose);
     Memo_memo = new QPlainTextEdit;
