@@ -161,6 +161,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent)
     syori_ = new Form_Syori(this);
     HelpViewer::Instance().SetHelpFile(QString::fromStdString(state_.HelpFile));
     ApplyStartState();
+    Memo_Files->setFocus();  // the user starts by typing targets
 }
 
 Form_Main::~Form_Main() = default;
