@@ -32,16 +32,6 @@ constexpr int kTopicBasic = 10008;
 constexpr int kTopicOutput = 10009;
 constexpr int kTopicDialog = 310;
 
-QFont FontOf(const settings::S_SVFINF& f) {
-    QFont font(ToQ(f.FaceName));
-    if (f.PointSize > 0) font.setPointSize(f.PointSize);
-    font.setBold(f.StyleBits & 1);
-    font.setItalic(f.StyleBits & 2);
-    font.setUnderline(f.StyleBits & 4);
-    font.setStrikeOut(f.StyleBits & 8);
-    return font;
-}
-
 QString FontCaption(const settings::S_SVFINF& f) {
     return ToQ(f.FaceName) + QLatin1Char(' ') + QString::number(f.PointSize) + QLatin1Char('p');
 }
@@ -556,7 +546,7 @@ bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font) {
     chooser->setSizeGripEnabled(false);
     // The chooser lists installed faces only: preset it with the face the desktop
     // shows for the stored one (a substitute such as IPAGothic for ＭＳ ゴシック).
-    QFont preset = FontOf(font);
+    QFont preset = PaneFont(font);
     const QString shownFace = QFontInfo(preset).family();
     preset.setFamily(shownFace);
     chooser->setCurrentFont(preset);

@@ -59,14 +59,18 @@ QColor ColorFromText(const std::string& t) {
     return {};
 }
 
-void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& f, const std::string& background) {
+QFont PaneFont(const settings::S_SVFINF& f) {
     QFont font(ToQ(f.FaceName));
     if (f.PointSize > 0) font.setPointSize(f.PointSize);
     font.setBold(f.StyleBits & 1);
     font.setItalic(f.StyleBits & 2);
     font.setUnderline(f.StyleBits & 4);
     font.setStrikeOut(f.StyleBits & 8);
-    pane->setFont(font);
+    return font;
+}
+
+void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& f, const std::string& background) {
+    pane->setFont(PaneFont(f));
     QPalette pal = pane->palette();
     QColor fg = ColorFromText(f.ColorName);
     QColor bg = ColorFromText(background);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
@@ -21,6 +22,9 @@ void ShowBox(QWidget* parent, const QString& title, const QString& text);
 // A colour text ("clWhite", "$00FF0000", decimal, system colour names); invalid when
 // the text names no colour.
 QColor ColorFromText(const std::string& text);
+
+// The font a pane font record names (face, points, style bits).
+QFont PaneFont(const settings::S_SVFINF& font);
 
 void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const std::string& background);
 
