@@ -233,7 +233,8 @@ std::string FormatFileTime(std::int64_t mtime) {
 
 namespace {
 
-// CountFile from step 2 on, for a file that is open (fd) or does not exist.
+// CountFile once the file is open (fd) or known not to exist: everything after the
+// open, so the counting-ahead threads can run it without the walk's state.
 void CountOpened(const settings::S_CNF& cnf, const std::string& path, const Fd& fd, std::int64_t size,
                  const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
     rec.Status = 0;

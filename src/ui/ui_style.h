@@ -28,7 +28,8 @@ QFont PaneFont(const settings::S_SVFINF& font);
 
 void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const std::string& background);
 
-// Maps the design's Japanese faces to installed faces with the same metrics.
+// Maps the Japanese faces the settings name ("ＭＳ ゴシック", "ＭＳ Ｐゴシック") to installed faces
+// with the same metrics, so a double-byte character stays two columns wide in the report.
 void InstallFontSubstitutes();
 
 void ShowAboutBox(QWidget* parent);
