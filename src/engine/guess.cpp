@@ -33,8 +33,8 @@ int KindInFamily(const settings::S_CNF& cnf, std::string_view path, Family famil
 
 int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
     // The chosen counter loads the file again (from the bytes CountFile read); with
-    // EucJis 1 the converter then sees every line a second time, so its shift state
-    // carries on from the guess exactly as a second reading of the file would leave it.
+    // EucJis 1 the converter then sees every line a second time, and its lasting shift
+    // state carries from the guess into the count: the reports depend on both readings.
     if (!detail::LoadText(path, ctx)) return 4;
     detail::SourceLines lines(cnf, ctx);
     int status = 0;
