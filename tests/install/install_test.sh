@@ -62,7 +62,20 @@ diff <(echo "$help_options") <(grep -E '^\.(TP|B|BI|BR) ' <<<"$manual" | sed 's/
 diff <(echo "$help_options" | grep -- --) <(sed -n "/compgen -W '--/,/'/p" \
   "$usr/share/bash-completion/completions/zarnik-count" | grep -oE -- '--[a-z][a-z-]*' | sort -u) ||
   fail "the bash completion and --help name different long options"
-bash -n "$usr/share/bash-completion/completions/zarnik-count" || fail "the completion is no bash script"
+if [[ -f /usr/share/bash-completion/bash_completion ]]; then
+  # What a Tab offers after each command line's last word.
+  got=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
+    compopt() { :; }  # only callable while bash itself completes
+    complete_line() {
+      COMP_WORDS=(zarnik-count "$@") COMP_CWORD=$# COMP_LINE="zarnik-count $*" COMPREPLY=()
+      COMP_POINT=${#COMP_LINE}
+      _zarnik_count zarnik-count "${COMP_WORDS[-1]}" "${COMP_WORDS[-2]}"
+      echo "${COMPREPLY[*]}"
+    }
+    complete_line --enc; complete_line --encoding ""; complete_line --set Kg_; complete_line --set=FmSizeI' \
+    _ "$usr/share/bash-completion/completions/zarnik-count")
+  [[ $got == $'--encoding\nutf-8 sjis\nKg_Cmt= Kg_Non=\nFmSizeIndex=' ]] || fail "the completion offers: $got"
+fi
 
 # An installed program whose folder cannot be written keeps its INI file in
 # $XDG_CONFIG_HOME/zarnik/; an INI file in bin/ is then not its own. Root meets the
