@@ -1,6 +1,7 @@
 // zarnik: the desktop program.
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QScreen>
 #include <cstdio>
 #include <string_view>
@@ -42,9 +43,12 @@ int main(int argc, char** argv) {
     if (AnswerInformationRequest(argc, argv)) return std::fflush(stdout) == 0 ? 0 : 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarnik"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zarnik"));
+    // No display name: Qt would append " — Zarnik" to every window title, which
+    // already begins with "Zarnik".
     QApplication::setApplicationVersion(QString::fromLatin1(zarnik::text::kVersionString));
-    // Lets the desktop match the windows to the menu entry and its icon (Wayland).
+    // The installed icon for the title bars and the task bar; the desktop matches the
+    // windows to the menu entry by its name (Wayland).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarnik")));
     QGuiApplication::setDesktopFileName(QStringLiteral(ZARNIK_APP_ID));
     zarnik::ui::InstallFontSubstitutes();
 

@@ -53,12 +53,11 @@ if command -v man >/dev/null; then
   done
 fi
 
-# Every option of --help is in the manual and in the completion, and no other.
+# Every option of --help is in the manual's OPTIONS and in the completion, and no other.
 options() { grep -oE -- '(^|[ ,[])--?[a-z][a-z-]*' | grep -oE -- '-.*' | sort -u; }
 help_options=$("$usr/bin/zarnik-count" --help | grep -E '^  -' | options)
-manual=$(zcat "$usr/share/man/man1/zarnik-count.1.gz")
-diff <(echo "$help_options") <(grep -E '^\.(TP|B|BI|BR) ' <<<"$manual" | sed 's/\\-/-/g; s/"//g' |
-  grep -E '^\.(B|BI|BR) -' | options) || fail "zarnik-count(1) and --help name different options"
+diff <(echo "$help_options") <(zcat "$usr/share/man/man1/zarnik-count.1.gz" | sed -n '/^\.SH OPTIONS/,/^\.SH /p' |
+  sed 's/\\-/-/g' | grep -E '^\.(B|BI|BR) -' | options) || fail "the options of zarnik-count(1) and of --help differ"
 diff <(echo "$help_options" | grep -- --) <(sed -n "/compgen -W '--/,/'/p" \
   "$usr/share/bash-completion/completions/zarnik-count" | grep -oE -- '--[a-z][a-z-]*' | sort -u) ||
   fail "the bash completion and --help name different long options"
