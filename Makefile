@@ -1,12 +1,15 @@
 # make run   - installs what is missing, builds, and starts the program
 # make test  - installs what is missing, builds, and runs every test, also under
 #              AddressSanitizer and UndefinedBehaviorSanitizer
+# make install - installs the build under PREFIX (default /usr/local), honouring DESTDIR
+# make package - the Debian package build/zarnik_<version>_<arch>.deb
 # make bench - the benchmark (not a test): zarnik-count against cat, wc -l and
 #              peers on a generated corpus; BENCH_ARGS="--install-peers /usr/include"
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DZARNIK_WERROR=ON
+PREFIX ?= /usr/local
 
-.PHONY: all setup build build-asan run test test-plain test-asan bench clean
+.PHONY: all setup build build-asan run test test-plain test-asan install package bench clean
 
 all: build
 
@@ -31,6 +34,12 @@ test-plain: build
 
 test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+package: build
+	cd build && cpack -G DEB
 
 bench: setup
 	./bench/run.sh $(BENCH_ARGS)

@@ -11,6 +11,7 @@
 #include "cli/stream_host.h"
 #include "run/run.h"
 #include "text/sjis.h"
+#include "text/version.h"
 
 namespace {
 
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::fputs(cli::HelpText().c_str(), stdout);
+        return FinishOutput(kReportWritten);
+    }
+    if (options.Version) {
+        std::printf("zarnik-count %s\n", text::kVersionString);
         return FinishOutput(kReportWritten);
     }
     if (!cli::ResolveOptions(options, ProgramFile(argv[0]), error)) {

@@ -110,6 +110,11 @@ bool SetHelp(CliOptions& o, std::string_view, std::string&) {
     return true;
 }
 
+bool SetVersion(CliOptions& o, std::string_view, std::string&) {
+    o.Version = true;
+    return true;
+}
+
 const OptionSpec kOptions[] = {
     {"--set", 0, "KEY=VALUE",
      "set one key of the INI sections Settei or Exts (ignoring case), e.g. FlSort=0, FmSizeIndex=1, "
@@ -131,6 +136,7 @@ const OptionSpec kOptions[] = {
      "with EucJis=1 files are always counted one after another",
      SetJobs},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
+    {"--version", 0, nullptr, "show the version and exit", SetVersion},
 };
 
 const OptionSpec* FindLong(std::string_view name) {
@@ -190,7 +196,7 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         }
         if (!spec->Fn(options, inlineArg, error)) return false;
     }
-    if (!options.Help && options.Targets.empty() && options.Env.empty()) {
+    if (!options.Help && !options.Version && options.Targets.empty() && options.Env.empty()) {
         error = "no TARGET given";
         return false;
     }

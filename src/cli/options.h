@@ -19,6 +19,7 @@ struct CliOptions {
     std::vector<std::string> Targets;  // Shift-JIS target lines
     unsigned Threads = 0;              // threads that count; 0 is one per core
     bool Help = false;
+    bool Version = false;
     bool NameGiven = false;
 
     // Applied by ResolveOptions once every argument is read: the INI file first,

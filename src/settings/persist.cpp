@@ -197,6 +197,11 @@ ProgramPaths LocateProgramPaths(const std::string& programFile, const std::strin
     else
         p.DataFolder = WithSlash(configHome) + "zarnik/";
     p.IniPath = p.DataFolder + iniName;
+    std::string helpName = program.stem().string() + ".hlp";
+    std::error_code ec;
+    p.HelpPath = p.ProgramFolder + helpName;
+    if (!std::filesystem::exists(p.HelpPath, ec))
+        p.HelpPath = WithSlash(program.parent_path().parent_path().string()) + "share/zarnik/" + helpName;
     SetDefaultFolders(p);
     return p;
 }

@@ -23,6 +23,7 @@ struct ProgramPaths {
     std::string ProgramFolder;  // native; the program file's folder, ending in "/"
     std::string DataFolder;     // native; where the INI and memo files live, ending in "/"
     std::string IniPath;        // native
+    std::string HelpPath;       // native; the help file, named after the program with ".hlp"
     // The folders last used by the open, save and folder dialogs (Shift-JIS); at
     // first the program's folder without its trailing "/".
     std::string OpenFolder;
@@ -35,7 +36,9 @@ std::string ConfigHome();
 
 // The INI file is named after the program file ("zarnik" -> "zarnik.ini"). It and
 // the memo files lie beside the program when its folder is writable, else in
-// configHome/zarnik/, which the first save creates.
+// configHome/zarnik/, which the first save creates. The help file lies beside the
+// program when it is there (a build or unpacked folder), else in ../share/zarnik/
+// (an installed program in <prefix>/bin finds it in <prefix>/share/zarnik/).
 ProgramPaths LocateProgramPaths(const std::string& programFile, const std::string& configHome);
 ProgramPaths LocateProgramPaths(const std::string& programFile);
 

@@ -3,9 +3,16 @@
 
 #include <string>
 
+#include "zarnik_version_config.h"
+
 namespace zarnik::text {
 
-constexpr int kVersionNumber = 271;
+// The release, as the project's build states it ("2.7.1"), and as the number the
+// version labels show: 2.7.1 is 271, shown " 2.71".
+constexpr const char* kVersionString = ZARNIK_VERSION;
+constexpr int kVersionNumber = ZARNIK_VERSION_MAJOR * 100 + ZARNIK_VERSION_MINOR * 10 + ZARNIK_VERSION_PATCH;
+static_assert(ZARNIK_VERSION_MINOR < 10 && ZARNIK_VERSION_PATCH < 10,
+              "the version labels have one digit each for the minor release and the patch");
 
 // 0: main window caption, 1: product name, 2: "Ver. 2.71", 3: the holder line.
 std::string VersionText(int kind);

@@ -1,17 +1,55 @@
 // zarnik: the desktop program.
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QScreen>
+#include <cstdio>
+#include <string_view>
 
+#include "text/version.h"
 #include "ui/app_state.h"
 #include "ui/main_window.h"
 #include "ui/splash.h"
 #include "ui/ui_style.h"
 
+namespace {
+
+// --help and --version are answered before the window system is touched, so that
+// they work without a display (scripts, package checks).
+bool AnswerInformationRequest(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string_view a = argv[i];
+        if (a == "--version") {
+            std::printf("zarnik %s\n", zarnik::text::kVersionString);
+            return true;
+        }
+        if (a == "--help") {
+            std::fputs(
+                "Usage: zarnik [--help] [--version] [Qt options]\n"
+                "Starts the Zarnik desktop program, which counts the lines of source files.\n"
+                "Settings and environments are kept in zarnik.ini beside the program when its\n"
+                "folder is writable, else in $XDG_CONFIG_HOME/zarnik/ (~/.config/zarnik/).\n"
+                "To count without a window, use zarnik-count (see zarnik-count --help).\n",
+                stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (AnswerInformationRequest(argc, argv)) return std::fflush(stdout) == 0 ? 0 : 1;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zarnik"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zarnik"));
+    // No display name: Qt would append " — Zarnik" to every window title, which
+    // already begins with "Zarnik".
+    QApplication::setApplicationVersion(QString::fromLatin1(zarnik::text::kVersionString));
+    // The installed icon for the title bars and the task bar; the desktop matches the
+    // windows to the menu entry by its name (Wayland).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarnik")));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZARNIK_APP_ID));
     zarnik::ui::InstallFontSubstitutes();
 
     zarnik::ui::F_Sp splash(0);
@@ -21,12 +59,10 @@ int main(int argc, char** argv) {
 
     zarnik::ui::AppState state;
     QString program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
-    state.HelpFile = (QFileInfo(program).absolutePath() + QStringLiteral("/") +
-                      QFileInfo(program).completeBaseName() + QStringLiteral(".hlp"))
-                         .toStdString();
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     static_cast<zarnik::settings::ProgramState&>(state) = zarnik::settings::MakeStartState(
         zarnik::settings::LocateProgramPaths(program.toStdString()), screen.width(), screen.height());
+    state.HelpFile = state.Paths.HelpPath;
     zarnik::settings::LoadReport report = zarnik::settings::LoadSettings(state);
 
     zarnik::ui::Form_Main window(state);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "settings/settings.h"
 #include "test_util.h"
 
 namespace zarnik {
@@ -264,6 +265,27 @@ TEST(Cli, HelpListsEveryOption) {
     for (const char* o : {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "-j, --jobs N",
                           "-h, --help", "Exit status"})
         EXPECT_NE(r.Out.find(o), std::string::npos) << o;
+}
+
+TEST(Cli, ManualAndCompletionNameEverySetKey) {
+    // A key added to the settings table is documented and completed too.
+    std::string source = std::getenv("ZARNIK_SOURCE");
+    std::string manual = zarnik::testing::ReadFileBytes(source + "/data/man/zarnik-count.1.in");
+    std::string completion = zarnik::testing::ReadFileBytes(source + "/data/completion/zarnik-count");
+    auto hasWord = [](const std::string& text, std::string_view word) {
+        auto isName = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
+        for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+            if ((at == 0 || !isName(text[at - 1])) &&
+                (at + word.size() == text.size() || !isName(text[at + word.size()])))
+                return true;
+        return false;
+    };
+    std::vector<std::string_view> keys(settings::ExtsKeys().begin(), settings::ExtsKeys().end());
+    for (const auto& k : settings::SetteiIntKeys()) keys.push_back(k.Key);
+    for (std::string_view key : keys) {
+        EXPECT_TRUE(hasWord(manual, key)) << key;
+        EXPECT_TRUE(hasWord(completion, key)) << key;
+    }
 }
 
 }  // namespace

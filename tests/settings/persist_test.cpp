@@ -441,6 +441,10 @@ TEST(ProgramPaths, BesideTheProgramOrInTheConfigFolder) {
     EXPECT_EQ(p.DataFolder, p.ProgramFolder);
     EXPECT_EQ(p.IniPath, dir.str() + "/bin/zarnik.ini");
     EXPECT_EQ(p.OpenFolder, dir.str() + "/bin");
+    // The help file beside the program wins; an installed one finds it in ../share/zarnik/.
+    EXPECT_EQ(p.HelpPath, dir.str() + "/share/zarnik/zarnik.hlp");
+    dir.Write("bin/zarnik.hlp", "");
+    EXPECT_EQ(LocateProgramPaths(dir.str() + "/bin/zarnik", "/cfg").HelpPath, dir.str() + "/bin/zarnik.hlp");
 
     // A folder that does not exist (or is not writable) sends the files to the config folder.
     ProgramPaths q = LocateProgramPaths("/nonexistent-zarnik-dir/zarnik", dir.str() + "/cfg");
