@@ -6,7 +6,7 @@
 # peak memory over a list of many files. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
-#                [--no-peers] [--baseline BIN] [--memory N] [TREE...]
+#                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
@@ -14,6 +14,9 @@
 #   --baseline BIN      also time another zarnik-count (an older build, say)
 #   --memory N          also count N hard links to one small file in a folder under
 #                       /tmp (deleted afterwards) and report the peak memory
+#   --lines N           also count one file of N empty lines under /tmp (N bytes,
+#                       deleted afterwards) and check its figures; 2200000000 shows
+#                       that counts beyond 2^31 are exact
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
@@ -21,6 +24,7 @@ out="$root/bench/out"
 
 install_peers=0
 memory=0
+lines=0
 measure_args=()
 trees=()
 while [[ $# -gt 0 ]]; do
@@ -29,7 +33,8 @@ while [[ $# -gt 0 ]]; do
     --runs|--peer-runs|--sloccount-runs|--baseline) measure_args+=("$1" "$2"); shift ;;
     --no-peers) measure_args+=("$1") ;;
     --memory) memory="$2"; shift ;;
-    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    --lines) lines="$2"; shift ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift
@@ -57,5 +62,9 @@ mkdir -p "$out"
     echo
     echo "Peak memory over $memory files (hard links to one small file):"
     "$build/zarnik-bench" memory --zarnik "$build/zarnik-count" "/tmp/zarnik-bench-many.$$" "$memory"
+  fi
+  if [[ $lines -gt 0 ]]; then
+    echo
+    "$root/bench/count_lines.sh" "$build/zarnik-count" "$lines"
   fi
 } | tee "$out/results.md"

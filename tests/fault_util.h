@@ -1,5 +1,6 @@
 // Helpers for the fault tests: permission bits that bind for root too, sparse
-// files, sockets and the peak memory of the process.
+// files, sockets, folder trees deeper than PATH_MAX and the peak memory of the
+// process.
 #pragma once
 
 #include <fcntl.h>
@@ -11,11 +12,25 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace zarnik::testing {
+
+// AddressSanitizer and ThreadSanitizer reserve terabytes of address space for
+// their shadow memory: such a build cannot run under a limited address space.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizerReservesMemory = true;
+#elif defined(__has_feature)
+constexpr bool kSanitizerReservesMemory = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+constexpr bool kSanitizerReservesMemory = false;
+#endif
 
 // While it lives, permission bits stop this process even when it runs as root
 // (tests run as root here and in CI): CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH
@@ -101,6 +116,47 @@ inline int MakeSocket(const std::string& path) {
     }
     return fd;
 }
+
+// A chain of folders named "d", depth deep below a new folder Root, with a file
+// "f.c" holding text at each depth in fileDepths (depth 1 is Root/d). Each folder
+// is made relative to its parent: the paths are longer than the system takes
+// whole. Root is in /dev/shm where there is one (making thousands of folders on a
+// busy disk takes seconds) and is removed when the value goes.
+class FolderChain {
+public:
+    FolderChain(int depth, const std::vector<int>& fileDepths, const std::string& text) {
+        std::string tmpl = (access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm")
+                                                          : std::filesystem::temp_directory_path().string()) +
+                           "/zarnik-chain-XXXXXX";
+        if (!mkdtemp(tmpl.data())) return;
+        Root = tmpl;
+        int fd = open(Root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        std::string path = Root;
+        for (int i = 1; i <= depth && fd >= 0; ++i) {
+            mkdirat(fd, "d", 0755);
+            int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            close(fd);
+            fd = next;
+            path += "/d";
+            if (fd < 0 || std::find(fileDepths.begin(), fileDepths.end(), i) == fileDepths.end()) continue;
+            int file = openat(fd, "f.c", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            if (file >= 0 && write(file, text.data(), text.size()) == static_cast<ssize_t>(text.size()))
+                Files.push_back(path + "/f.c");
+            if (file >= 0) close(file);
+        }
+        if (fd >= 0) close(fd);
+    }
+    // rm walks a tree of any depth; std::filesystem::remove_all stops at PATH_MAX.
+    ~FolderChain() {
+        if (Root.empty()) return;
+        [[maybe_unused]] int rc = std::system(("rm -rf -- '" + Root + "'").c_str());
+    }
+    FolderChain(const FolderChain&) = delete;
+    FolderChain& operator=(const FolderChain&) = delete;
+
+    std::string Root;
+    std::vector<std::string> Files;  // in order of depth
+};
 
 // The most memory this process has held so far, in MB.
 inline long PeakMemoryMb() {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,12 @@ int main(int argc, char** argv) {
         }
     } catch (const engine::FileError& e) {
         int status = FinishOutput(kReadError);
-        PrintError(e.Path() + ": " + SjisMessage(run::ErrorTextFor(e)));
+        PrintError(run::ErrorPathFor(e) + ": " + SjisMessage(run::ErrorTextFor(e)));
+        return status;
+    } catch (const std::bad_alloc&) {
+        // Out of memory outside any one file (the file list, the report lines).
+        int status = FinishOutput(kReadError);
+        PrintError("out of memory");
         return status;
     }
     return FinishOutput(kReportWritten);

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
+
+#include "engine/path_at.h"
 
 namespace zarnik::engine {
 
@@ -30,22 +33,6 @@ namespace {
 
 constexpr std::size_t kProbeBytes = 515;  // the first byte and the 514 examined after it
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 // Opens an existing regular file for reading. Returns an invalid Fd when no such
 // file exists (folders, pipes and devices count as not existing: reading a pipe
 // could block forever). Throws FileError for every other failure. With size null
@@ -53,7 +40,7 @@ private:
 // fstat is made; O_NONBLOCK still keeps a pipe put there since from blocking.
 Fd OpenExisting(const std::string& path, std::int64_t* size) {
     if (path.empty()) return Fd(-1);
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    int fd = OpenPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         int e = errno;
         if (e == ENOENT || e == ENOTDIR || e == ELOOP || e == ENAMETOOLONG || e == ENXIO) return Fd(-1);
@@ -83,24 +70,25 @@ std::size_t ReadFully(const Fd& fd, char* buf, std::size_t n, const std::string&
     return got;
 }
 
-// Reads the rest of the file after what buf holds, stopping at the first NUL (the
-// text ends there, so nothing after it is needed). Room for the whole file is made
-// at once, as its size promises, but it is filled in pieces of at most 16 MB, each
-// searched for a NUL as it arrives: a sparse file of many GB whose hole follows a
-// little text costs that text, not its size in memory and time.
-void ReadRest(const Fd& fd, ByteBuffer& buf, std::int64_t sizeHint, const std::string& path) {
-    if (buf.size() && std::memchr(buf.data(), 0, buf.size())) return;
-    constexpr std::uint64_t kMinPiece = 1 << 16, kMaxPiece = 1 << 24, kMaxRoom = 1 << 28;
-    // One more byte than the size promises, so that a file read whole ends the loop
-    // without another read.
-    auto rest = [&]() -> std::uint64_t {
-        return sizeHint > 0 && static_cast<std::uint64_t>(sizeHint) >= buf.size()
-                   ? static_cast<std::uint64_t>(sizeHint) - buf.size() + 1
-                   : kMinPiece;
-    };
-    buf.Extend(static_cast<std::size_t>(std::clamp(rest(), kMinPiece, kMaxRoom)));
-    for (;;) {
-        auto piece = static_cast<std::size_t>(std::clamp(rest(), kMinPiece, kMaxPiece));
+// How far a file is read: the size it had when it was looked at, so that a file
+// that grows while it is counted (a log being written) is not read without end.
+// The pre-check's head is read whatever the size said (files of the proc file
+// system say 0).
+std::uint64_t ReadLimit(std::int64_t size) {
+    return std::max<std::uint64_t>(size > 0 ? static_cast<std::uint64_t>(size) : 0, kProbeBytes);
+}
+
+// Reads the rest of the file after what buf holds, up to limit bytes in all,
+// stopping at the first NUL (the text ends there, so nothing after it is needed).
+// Room for the whole file is made at once, but it is filled in pieces of at most
+// 16 MB, each searched for a NUL as it arrives: a sparse file of many GB whose hole
+// follows a little text costs that text, not its size in memory and time.
+void ReadRest(const Fd& fd, ByteBuffer& buf, std::uint64_t limit, const std::string& path) {
+    if (buf.size() >= limit || (buf.size() && std::memchr(buf.data(), 0, buf.size()))) return;
+    constexpr std::uint64_t kMaxPiece = 1 << 24, kMaxRoom = 1 << 28;
+    buf.Extend(static_cast<std::size_t>(std::min(limit - buf.size(), kMaxRoom)));
+    while (buf.size() < limit) {
+        auto piece = static_cast<std::size_t>(std::min(limit - buf.size(), kMaxPiece));
         char* dst = buf.Extend(piece);
         std::size_t got = ReadFully(fd, dst, piece, path);
         buf.Commit(got);
@@ -128,8 +116,7 @@ constexpr std::int64_t kWholeReadLimit = 1 << 20;
 int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path, ByteBuffer& text) {
     text.clear();
     std::size_t want = kProbeBytes;
-    if (whole && size >= 0 && size < kWholeReadLimit)
-        want = std::max(want, static_cast<std::size_t>(size) + 1);
+    if (whole && size >= 0 && size < kWholeReadLimit) want = std::max(want, static_cast<std::size_t>(size));
     char* dst = text.Extend(want);
     std::size_t got = ReadOnce(fd, dst, want, path);
     // A read that fell short of the size is made up by reading on.
@@ -138,7 +125,7 @@ int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string&
     text.Commit(got);
     int status = ProbeBytes(text.view());
     if (status != 0 || !whole) return status;
-    if (got == want) ReadRest(fd, text, size, path);  // larger than the head, or grown since
+    if (got == want) ReadRest(fd, text, ReadLimit(size), path);  // larger than the head
     return 0;
 }
 
@@ -199,7 +186,7 @@ bool LoadText(const std::string& path, CountContext& ctx) {
     if (!fd) return false;
     ctx.Cached = false;
     ctx.Text.clear();
-    ReadRest(fd, ctx.Text, size, path);
+    ReadRest(fd, ctx.Text, ReadLimit(size), path);
     return true;
 }
 
@@ -268,19 +255,38 @@ void CountOpened(const settings::S_CNF& cnf, const std::string& path, const Fd& 
     if (status == 0) FinishCounts(cnf, rec);
 }
 
+// CountOpened, where running out of memory on the file is a read error of that
+// file: the run ends with its name rather than the program with an abort. The
+// buffers the file filled are given back so that the caller has room to say so.
+void CountOpenedOrFail(const settings::S_CNF& cnf, const std::string& path, const Fd& fd, std::int64_t size,
+                       const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
+    try {
+        CountOpened(cnf, path, fd, size, entry, rec, ctx);
+    } catch (const std::bad_alloc&) {
+        ctx.Cached = false;
+        ctx.Text.Release();
+        ctx.Lines = LineList();
+        ctx.RawLines = LineList();
+        ctx.Converted = std::string();
+        throw FileError(path, ENOMEM);
+    }
+}
+
 }  // namespace
 
 void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx) {
     std::int64_t size = 0;
     Fd fd = OpenExisting(path, &size);
-    CountOpened(cnf, path, fd, size, entry, rec, ctx);
+    CountOpenedOrFail(cnf, path, fd, size, entry, rec, ctx);
 }
 
-void CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+bool CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
                       CountContext& ctx) {
     Fd fd = OpenExisting(path, nullptr);
-    CountOpened(cnf, path, fd, entry.Size, entry, rec, ctx);
+    if (!fd) return false;
+    CountOpenedOrFail(cnf, path, fd, entry.Size, entry, rec, ctx);
+    return true;
 }
 
 }  // namespace zarnik::engine

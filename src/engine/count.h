@@ -21,10 +21,11 @@ struct S_CMT {
     std::string TimeText;
     std::int64_t Size = 0;
     std::string KindText;
-    std::int32_t Total = 0;
-    std::int32_t Comment = 0;
-    std::int32_t Exec = 0;
-    std::int32_t Blank = 0;
+    // 64-bit: a file may hold more than 2^31 lines.
+    std::int64_t Total = 0;
+    std::int64_t Comment = 0;
+    std::int64_t Exec = 0;
+    std::int64_t Blank = 0;
     float Ratio = 0.0f;
 };
 
@@ -90,14 +91,17 @@ struct CountContext {
     ByteBuffer Text;  // the last file read
 };
 
-// Counts one file into rec. Throws FileError when the file exists but cannot be read.
+// Counts one file into rec. Throws FileError when the file exists but cannot be
+// read, also when there is no memory for it (ENOMEM). A file is read no further
+// than the size it had when it was opened.
 void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx);
 
 // CountFile for a file the caller has just found to be a regular file of
 // entry.Size bytes (the count run's second look at its directory entry): it is
-// opened and read without being looked at again.
-void CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+// opened and read, up to that size, without being looked at again. False (rec
+// untouched) when the file has gone since the caller looked.
+bool CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
                       CountContext& ctx);
 
 // Status 0, 2, 3, 4 or 5 of the pre-check of a file's first bytes.

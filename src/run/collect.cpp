@@ -4,9 +4,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <climits>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <memory>
+
+#include "engine/count.h"
+#include "engine/path_at.h"
 #include "text/sjis.h"
 
 namespace zarnik::run {
@@ -53,22 +59,43 @@ struct Entry {
     EntryType Type;
 };
 
-// The entries of a folder whose names pass the filter, in file-system order. The
-// folder is closed before the caller walks on, so deep trees hold one descriptor.
-// A folder that cannot be listed gives nothing.
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
+
+// The entries of the open folder dir (at path) whose names pass the filter, in
+// file-system order; dir stays open. A listing that fails part-way raises
+// FileError with the folder's path rather than give half its files.
 template <class Filter>
-std::vector<Entry> ReadFolder(const std::string& folder, bool followFolderLinks, Filter filter) {
+std::vector<Entry> ListFolder(const engine::Fd& dir, const std::string& path, bool followFolderLinks,
+                              Filter filter) {
     std::vector<Entry> entries;
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return entries;
-    int fd = ::dirfd(dir);
-    while (const dirent* e = ::readdir(dir)) {
+    // closedir closes the descriptor it lists, and the caller may keep dir.
+    int listFd = ::fcntl(dir.get(), F_DUPFD_CLOEXEC, 0);
+    if (listFd < 0) return entries;
+    std::unique_ptr<DIR, int (*)(DIR*)> listing(::fdopendir(listFd), ::closedir);
+    if (!listing) {
+        ::close(listFd);
+        return entries;
+    }
+    for (;;) {
+        errno = 0;  // readdir leaves errno alone at the end of the folder
+        const dirent* e = detail::ReadFolderEntry(listing.get());
+        if (!e) {
+            if (errno != 0) throw engine::FileError(path.empty() ? "." : path, errno);
+            return entries;
+        }
         std::string_view name(e->d_name);
         if (!filter(name)) continue;
-        entries.push_back({std::string(name), Classify(fd, e->d_name, e->d_type, followFolderLinks)});
+        entries.push_back({std::string(name), Classify(dir.get(), e->d_name, e->d_type, followFolderLinks)});
     }
-    ::closedir(dir);
-    return entries;
+}
+
+// A folder by its path, which may be longer than PATH_MAX; one that cannot be
+// opened gives nothing.
+template <class Filter>
+std::vector<Entry> ReadFolder(const std::string& folder, bool followFolderLinks, Filter filter) {
+    engine::Fd dir(engine::OpenPath(folder.empty() ? "." : folder, kFolderFlags));
+    return ListFolder(dir, folder, followFolderLinks, filter);
 }
 
 void SeeName(FileCollection& out, std::string_view name) {
@@ -82,6 +109,10 @@ void AddFile(FileCollection& out, std::string path, std::size_t nameLength, RunH
 }
 
 }  // namespace
+
+namespace detail {
+dirent* (*ReadFolderEntry)(DIR*) = ::readdir;
+}
 
 std::string_view FoundFile::Folder() const {
     if (NameOffset == 0) return {};
@@ -141,22 +172,50 @@ std::int32_t SjisLength(std::string_view native) {
 }
 
 std::string NativeToSjis(std::string_view native) {
-    return IsAscii(native) ? std::string(native) : text::Utf8ToSjis(native);
+    std::string sjis = IsAscii(native) ? std::string(native) : text::Utf8ToSjis(native);
+    text::MaskControlBytes(sjis);
+    return sjis;
 }
 
 void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend, RunHost& host) {
-    std::vector<Entry> entries = ReadFolder(folder, false, [](std::string_view) { return true; });
-    for (Entry& e : entries) {
+    // Depth first without recursion, so that a tree thousands of folders deep
+    // needs no deep stack. A subfolder is opened relative to its parent, which
+    // costs the same at any depth; only the last kOpenLevels levels keep their
+    // folder open, and a subfolder of an older level is opened by its path.
+    constexpr std::size_t kOpenLevels = 16;
+    struct Level {
+        std::string Folder;
+        engine::Fd Dir;
+        std::vector<Entry> Entries;
+        std::size_t Next = 0;
+    };
+    auto all = [](std::string_view) { return true; };
+    std::vector<Level> levels;
+    engine::Fd top(engine::OpenPath(folder.empty() ? "." : folder, kFolderFlags));
+    std::vector<Entry> topEntries = ListFolder(top, folder, false, all);
+    levels.push_back({folder, std::move(top), std::move(topEntries)});
+    while (!levels.empty()) {
+        if (levels.back().Next == levels.back().Entries.size()) {
+            levels.pop_back();
+            if (host.CancelRequested()) return;
+            continue;
+        }
+        const Level& level = levels.back();
+        const Entry& e = level.Entries[levels.back().Next++];
         host.PumpMessages();
         if (host.CancelRequested()) return;
         SeeName(out, e.Name);
         if (e.Type == EntryType::Folder) {
             if (descend && !IsDotOrDotDot(e.Name)) {
-                CollectFolderFiles(JoinPath(folder, e.Name), out, descend, host);
-                if (host.CancelRequested()) return;
+                std::string sub = JoinPath(level.Folder, e.Name);
+                engine::Fd dir(level.Dir ? ::openat(level.Dir.get(), e.Name.c_str(), kFolderFlags)
+                                         : engine::OpenPath(sub, kFolderFlags));
+                std::vector<Entry> entries = ListFolder(dir, sub, false, all);
+                levels.push_back({std::move(sub), std::move(dir), std::move(entries)});
+                if (levels.size() > kOpenLevels) levels[levels.size() - kOpenLevels - 1].Dir = engine::Fd();
             }
         } else if (e.Type == EntryType::File) {
-            AddFile(out, JoinPath(folder, e.Name), e.Name.size(), host);
+            AddFile(out, JoinPath(level.Folder, e.Name), e.Name.size(), host);
         }
     }
 }
@@ -171,7 +230,7 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
         std::string folder(line);
         if (parts.Pattern == "." && !parts.Folder.empty()) folder = parts.Folder;
         struct stat st;
-        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+        if (engine::StatPath(folder, st) != 0 || !S_ISDIR(st.st_mode)) return;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         if (folder != "/") SeeName(out, SplitTargetLine(folder).Pattern);
         CollectFolderFiles(folder, out, descend, host);

@@ -2,6 +2,8 @@
 // Paths here are native (the bytes the file system gives, normally UTF-8).
 #pragma once
 
+#include <dirent.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,18 +48,28 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 
 // Byte length of a native name once converted to Shift-JIS.
 std::int32_t SjisLength(std::string_view native);
-// A native text in Shift-JIS (pure ASCII is copied without conversion).
+// A native text in Shift-JIS (pure ASCII is copied without conversion), with
+// control bytes shown as "?" so that a name cannot break a line or drive a
+// terminal.
 std::string NativeToSjis(std::string_view native);
 
 // Adds the files of folder, and of its subfolders when descend is set, in file
 // system order, depth first. Symbolic links to folders are not entered; links to
 // files count as files; pipes, devices, sockets and dangling links are skipped.
 // Every entry seen widens MaxNameLength. Stops when the host asks to cancel.
+// Paths may be longer than PATH_MAX. A folder that cannot be opened adds nothing;
+// one whose listing fails part-way raises engine::FileError with its path.
 void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend, RunHost& host);
 
 // Adds what one native target line names: a file, a folder (walked for its files,
 // into subfolders when descend is set) or the entries its last part matches.
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, RunHost& host);
+
+namespace detail {
+// How a folder's next entry is read (readdir). Tests put a reader here that fails
+// part-way, as a failing disk or a lost network share does.
+extern dirent* (*ReadFolderEntry)(DIR*);
+}  // namespace detail
 
 // Stable sort by full path, byte by byte after folding ASCII letters to lower case.
 void SortByPath(std::vector<FoundFile>& files);

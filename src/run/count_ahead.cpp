@@ -8,6 +8,8 @@
 #include <climits>
 #include <system_error>
 
+#include "engine/path_at.h"
+
 namespace zarnik::run::detail {
 
 namespace {
@@ -16,7 +18,7 @@ namespace {
 // became something else) since it was found, or cannot be reached (then out.Error
 // holds the read error).
 bool LookAgain(const FoundFile& file, struct stat& st, CountedFile& out) {
-    if (::stat(file.Path.c_str(), &st) != 0) {
+    if (engine::StatPath(file.Path, st) != 0) {
         int err = errno;
         if (err != ENOENT && err != ENOTDIR && err != ELOOP && err != ENAMETOOLONG)
             out.Error = std::make_exception_ptr(engine::FileError(file.Path, err));
@@ -25,12 +27,14 @@ bool LookAgain(const FoundFile& file, struct stat& st, CountedFile& out) {
     return S_ISREG(st.st_mode);
 }
 
+// Counts a file LookAgain found; one that has gone since is gone as if it had
+// gone before that look.
 void CountSeen(const settings::S_CNF& cnf, const FoundFile& file, const struct stat& st,
                engine::CountContext& ctx, CountedFile& out) {
     engine::DirEntry entry{NativeToSjis(file.Name()), static_cast<std::int64_t>(st.st_mtime),
                            static_cast<std::int64_t>(st.st_size)};
     try {
-        engine::CountRegularFile(cnf, file.Path, entry, out.Rec, ctx);
+        out.Gone = !engine::CountRegularFile(cnf, file.Path, entry, out.Rec, ctx);
     } catch (...) {
         out.Error = std::current_exception();
     }

@@ -23,6 +23,7 @@ struct Texts {
         text::Utf8ToSjis("指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。");
     std::string Denied = text::Utf8ToSjis("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
     std::string NotFound = text::Utf8ToSjis("ﾌｧｲﾙが見つかりません");
+    std::string NoMemory = text::Utf8ToSjis("ﾒﾓﾘが不足しています");
     std::string IoError = text::Utf8ToSjis("I/O ｴﾗｰ (");
 };
 
@@ -202,9 +203,17 @@ std::string ErrorTextFor(const engine::FileError& error) {
             return Sj().Denied;
         case ENOENT:
             return Sj().NotFound;
+        case ENOMEM:
+            return Sj().NoMemory;
         default:
             return Sj().IoError + std::to_string(error.Code()) + ")";
     }
+}
+
+std::string ErrorPathFor(const engine::FileError& error) {
+    std::string path = error.Path();
+    text::MaskControlBytes(path);
+    return path;
 }
 
 }  // namespace zarnik::run

@@ -70,11 +70,15 @@ struct RunInput {
 };
 
 // Runs one count. Sets cnf.ResultUnsaved in the end step. A file that exists but
-// cannot be read raises engine::FileError; the lines appended so far stay and no
+// cannot be read (or for which there is no memory), or a folder whose listing
+// fails part-way, raises engine::FileError; the lines appended so far stay and no
 // closing block is written.
 RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx);
 
 // The message shown for a file the run could not read ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", ...).
 std::string ErrorTextFor(const engine::FileError& error);
+// The path of that file or folder as a message shows it: native (UTF-8), control
+// bytes as "?".
+std::string ErrorPathFor(const engine::FileError& error);
 
 }  // namespace zarnik::run

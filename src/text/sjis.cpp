@@ -37,6 +37,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+void MaskControlBytes(std::string& text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+}
+
 std::size_t FindNoCase(std::string_view text, std::string_view word) {
     if (text.empty() || word.empty() || text.size() < word.size()) return 0;
     // Candidates step by characters, so no match begins at a trail byte.

@@ -44,6 +44,11 @@ std::size_t FindNoCase(std::string_view text, std::string_view word);
 // Length of the UTF-8 character at pos; a byte that starts no valid sequence is one.
 std::size_t Utf8CharLength(std::string_view s, std::size_t pos);
 
+// Replaces each byte 0x00-0x1F and 0x7F by "?", so that a name shown in a report,
+// a message or on a terminal cannot break its line or send control sequences.
+// Neither Shift-JIS nor UTF-8 uses those bytes inside a longer character.
+void MaskControlBytes(std::string& text);
+
 // Code page 932 -> UTF-8. Never fails: a byte (or pair) that cannot be mapped
 // becomes U+FFFD.
 std::string SjisToUtf8(std::string_view sjis);

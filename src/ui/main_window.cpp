@@ -15,7 +15,9 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
+#include <cerrno>
 #include <ctime>
+#include <new>
 
 #include "run/run.h"
 #include "text/version.h"
@@ -574,13 +576,18 @@ void Form_Main::RunCountCommand() {
     input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
     input.Now = std::time(nullptr);
     input.Threads = 0;  // count ahead on every core; the report stays the same
+    // The run ended early: the pane keeps its lines and the settings stay.
+    auto fail = [this](const engine::FileError& e, const QString& path) {
+        syori_->hide();
+        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::ErrorTextFor(e)) + path);
+        if (HasLines(RichEdit_Rslt)) state_.Cnf.ResultUnsaved = 1;
+    };
     try {
         run::RunCount(input, state_.Cnf, host, *countContext_);
     } catch (const engine::FileError& e) {
-        syori_->hide();
-        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::ErrorTextFor(e)) + QStringLiteral("\n") +
-                                               QString::fromUtf8(e.Path().c_str()));
-        if (HasLines(RichEdit_Rslt)) state_.Cnf.ResultUnsaved = 1;
+        fail(e, QStringLiteral("\n") + QString::fromStdString(run::ErrorPathFor(e)));
+    } catch (const std::bad_alloc&) {
+        fail(engine::FileError({}, ENOMEM), {});  // outside any one file: the list, the pane
     }
     running_ = false;
     if (closeAfterRun_) {

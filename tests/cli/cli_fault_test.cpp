@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,8 +32,9 @@ struct Result {
 
 // Runs zarnik-count with the report settings that keep a report stable (no date,
 // no environment name), killing it when it takes longer than 30 seconds. With
-// bindPermissions a root run meets permission bits like any other user's.
-Result RunCli(std::vector<std::string> args, bool bindPermissions = false) {
+// bindPermissions a root run meets permission bits like any other user's; a
+// non-zero addressSpace limits the child's memory to that many bytes.
+Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_t addressSpace = 0) {
     TempDir io;
     std::string out = io.str() + "/out", err = io.str() + "/err";
     std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
@@ -48,6 +50,8 @@ Result RunCli(std::vector<std::string> args, bool bindPermissions = false) {
         dup2(o, 1);
         dup2(e, 2);
         if (bindPermissions && !zarnik::testing::DropPermissionOverrideForExec()) _exit(126);
+        rlimit limit{addressSpace, addressSpace};
+        if (addressSpace && setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
         alarm(30);
         execv(exe.c_str(), argv.data());
         _exit(127);
@@ -139,6 +143,34 @@ TEST(CliFault, FileOfFiveGbShowsItsSizeAndTakesNoTime) {
     EXPECT_NE(r.Out.find(" 5,368,709,120 C    ソースファイルではありません。\n"), std::string::npos) << r.Out;
     // The sums are 64-bit: the total and average of the one counted file.
     EXPECT_NE(r.Out.find("1個 5,368,709,120"), std::string::npos) << r.Out;
+}
+
+TEST(CliFault, OutOfMemoryOnAFileIsAReadErrorNamingIt) {
+    if (zarnik::testing::kSanitizerReservesMemory)
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit a limited address space";
+    // A sparse 5 GB file whose text goes on past the first read asks for 256 MB of
+    // room at once; the child has 200 MB.
+    TempDir dir;
+    const std::string small = dir.Write("a.c", kCode), big = dir.str() + "/big.c";
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "int a;\n";
+    ASSERT_TRUE(zarnik::testing::MakeSparseFile(big, text, off_t{5} << 30));
+    Result r = RunCli({"--set", "FlSort=0", small, big}, false, rlim_t{200} << 20);
+    EXPECT_EQ(r.Status, 3) << r.Err;
+    EXPECT_EQ(r.Err, "zarnik-count: " + big + ": ﾒﾓﾘが不足しています\n");
+    EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));
+}
+
+TEST(CliFault, ControlCharactersInNamesReachNeitherReportNorTerminal) {
+    TempDir dir;
+    dir.Write("d/a\nb.c", kCode);
+    // A read error (EIO, root included) whose name holds an escape sequence.
+    ASSERT_EQ(symlink("/proc/self/mem", (dir.str() + "/d/m\x1b[2J.c").c_str()), 0);
+    Result r = RunCli({"--set", "FlSort=1", dir.str() + "/d"});
+    EXPECT_EQ(r.Status, 3);
+    EXPECT_EQ(r.Err, "zarnik-count: " + dir.str() + "/d/m?[2J.c: I/O ｴﾗｰ (5)\n");
+    EXPECT_EQ(Names(r.Out), (Strings{"a?b.c"}));
+    EXPECT_EQ(r.Out.find_first_of("\r\x1b\x7f"), std::string::npos);
 }
 
 TEST(CliFault, NamesCodePage932CannotHold) {

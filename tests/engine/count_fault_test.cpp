@@ -1,5 +1,5 @@
 // Files that are hard to count: larger than 4 GB, lines of 100 MB, files that are
-// no files, files that cannot be read.
+// no files, files that cannot be read, files that change under the count.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -128,6 +128,29 @@ TEST(NotAFile, PipesSocketsAndDevicesAreNeverReadAndNeverBlock) {
         EXPECT_EQ(lines.size(), 1u) << name;
     }
     close(sockFd);
+}
+
+TEST(ChangedSinceLookedAt, GrownFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone) {
+    // A file that grows while it is counted (a log being written) is read up to the
+    // size the count run saw, not on without end; both below and above the size
+    // that is read in one go.
+    TempDir dir;
+    const S_CNF cnf = MakeDefaultSettings();
+    CountContext ctx;
+    for (int seen : {1000, 200000}) {
+        std::string text;
+        for (int i = 0; i < 2 * seen; ++i) text += "int a;\n";
+        const std::string path = dir.Write("grown.c", text);
+        S_CMT rec;
+        ASSERT_TRUE(CountRegularFile(cnf, path, {"grown.c", 0, 7 * seen}, rec, ctx));
+        EXPECT_EQ(rec.Status, 0);
+        EXPECT_EQ(rec.Total, seen);
+    }
+    // A file gone between the caller's look and the open is reported gone, not
+    // counted as "ファイルが存在しません。".
+    S_CMT rec;
+    EXPECT_FALSE(CountRegularFile(cnf, dir.str() + "/gone.c", {"gone.c", 0, 7}, rec, ctx));
+    EXPECT_EQ(rec.Name, "");
 }
 
 TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {

@@ -18,7 +18,8 @@ inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf, con
 }
 
 struct Counts {
-    int Status, Total, Comment, Blank;
+    int Status;
+    std::int64_t Total, Comment, Blank;
     bool operator==(const Counts&) const = default;
 };
 inline std::ostream& operator<<(std::ostream& os, const Counts& c) {

@@ -10,7 +10,8 @@ using settings::S_CNF;
 using zarnik::testing::TempDir;
 
 struct Guessed {
-    int Status, Kind, Total, Comment;
+    int Status, Kind;
+    std::int64_t Total, Comment;
     bool operator==(const Guessed&) const = default;
 };
 std::ostream& operator<<(std::ostream& os, const Guessed& g) {

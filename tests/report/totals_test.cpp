@@ -14,7 +14,8 @@ using settings::MakeDefaultSettings;
 using settings::S_CNF;
 using zarnik::testing::Sj;
 
-engine::S_CMT Counted(const char* name, std::int64_t size, int total, int comment, int exec, int blank) {
+engine::S_CMT Counted(const char* name, std::int64_t size, std::int64_t total, std::int64_t comment,
+                      std::int64_t exec, std::int64_t blank) {
     engine::S_CMT r;
     r.Name = name;
     r.Size = size;
@@ -116,6 +117,26 @@ TEST(Totals, AveragesTruncateAndTheirRatioComesFromThem) {
     ComputeRatio(big);
     EXPECT_FLOAT_EQ(big.Ratio, 50.0f);
     EXPECT_EQ(ComputeAverages(big).Total, 1000000000);
+}
+
+TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
+    // 2,200,000,000 empty lines: per-file counts are 64-bit like the sums, and the
+    // count columns widen for the extra digits.
+    S_CNF cnf = MakeDefaultSettings();
+    engine::CountContext ctx;
+    engine::S_CMT rec = Counted("EMPTY.C", 2200000000, 2200000000, 0, 0, 2200000000);
+    engine::FinishCounts(cnf, rec);
+    EXPECT_EQ(rec.Exec, 0);
+    const std::string line = FormatFileLine(cnf, rec, 13);
+    EXPECT_TRUE(line.ends_with(" 2200000000       0       0 2200000000   0.00" + Sj("％"))) << line;
+    ReportTotals totals;
+    AddToTotals(cnf, rec, ctx, totals);
+    AddToTotals(cnf, rec, ctx, totals);
+    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); });
+    EXPECT_TRUE(lines.back().ends_with(" 2,200,000,000      2200000000       0       0 2200000000   0.00" + Sj("％")))
+        << lines.back();
+    EXPECT_TRUE(lines[lines.size() - 2].ends_with(" 4,400,000,000      4400000000       0       0 4400000000  -------"))
+        << lines[lines.size() - 2];
 }
 
 TEST(Totals, RowsFollowTheColumnSwitches) {

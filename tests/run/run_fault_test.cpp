@@ -1,6 +1,8 @@
 // A count run over a file system that misbehaves: files that vanish or change
 // between the passes, links that loop, entries that are no files, folders and
-// files that cannot be read, names code page 932 cannot hold, very many files.
+// files that cannot be read, listings that fail part-way, names code page 932
+// cannot hold or that hold control characters, trees deeper than PATH_MAX, very
+// many files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -11,6 +13,7 @@
 #include <filesystem>
 
 #include "fault_util.h"
+#include "run/collect.h"
 #include "run/run.h"
 #include "run_test_util.h"
 
@@ -185,6 +188,102 @@ TEST(RunFault, FileThatCannotBeReadEndsTheRunWithItsPath) {
         EXPECT_EQ(cnf.ResultUnsaved, 1);
     }
     chmod(g.c_str(), 0700);
+}
+
+// While it lives, folder listings fail with EIO right after handing out an entry
+// of the given name, as a failing disk or a lost network share fails part-way.
+class ListingFailsAfter {
+public:
+    explicit ListingFailsAfter(std::string name) : saved_(detail::ReadFolderEntry) {
+        name_ = std::move(name);
+        detail::ReadFolderEntry = [](DIR* dir) -> dirent* {
+            if (failNext_) {
+                errno = EIO;
+                return nullptr;
+            }
+            dirent* e = ::readdir(dir);
+            failNext_ = e && name_ == e->d_name;
+            return e;
+        };
+    }
+    ~ListingFailsAfter() {
+        detail::ReadFolderEntry = saved_;
+        failNext_ = false;
+    }
+
+private:
+    static inline std::string name_;
+    static inline bool failNext_ = false;
+    dirent* (*saved_)(DIR*);
+};
+
+TEST(RunFault, ListingThatFailsPartWayEndsTheRunNamingTheFolder) {
+    TempDir dir;
+    dir.Write("f/a.c", kCode);
+    for (const char* name : {"a.c", "b.c", "c.c"}) dir.Write(std::string("f/flaky/") + name, kCode);
+    const std::string f = dir.str() + "/f", flaky = f + "/flaky";
+    for (const std::string& target : {f, flaky + "/*.c"}) {
+        ListingFailsAfter failing("b.c");  // only the folder flaky holds one
+        S_CNF cnf = Plain();
+        Recorder host;
+        try {
+            CountTargets({target}, cnf, host);
+            ADD_FAILURE() << "no error for " << target;
+        } catch (const engine::FileError& e) {
+            EXPECT_EQ(e.Path(), flaky);
+            EXPECT_EQ(ErrorTextFor(e), Sj("I/O ｴﾗｰ (5)"));
+        }
+        EXPECT_EQ(host.Warnings, 0);
+        EXPECT_TRUE(host.Lines.empty());
+    }
+}
+
+TEST(RunFault, FilesBeyondPathMaxAreCountedAndFound) {
+    zarnik::testing::FolderChain chain(5000, {10, 1000, 2000, 2100, 3000, 5000}, kCode);
+    ASSERT_EQ(chain.Files.size(), 6u);
+    ASSERT_GT(chain.Files[3].size(), 4096u);
+    S_CNF cnf = Plain();
+    cnf.FlSort = 0;
+    Recorder walk;
+    EXPECT_EQ(CountTargets({chain.Root}, cnf, walk), RunOutcome::Finished);
+    // (Paths of 10 KB are compared, never printed.)
+    auto sorted = [](Strings paths) {
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    };
+    EXPECT_TRUE(sorted(walk.Paths) == sorted(chain.Files)) << walk.Paths.size() << " files";
+    EXPECT_NE(GrandTotal(walk.Lines).find(Sj("6個")), std::string::npos);
+
+    // Target lines longer than 4096 bytes: a file, and a folder ending in "/".
+    const std::string deepFolder = chain.Files[4].substr(0, chain.Files[4].size() - 3);
+    Recorder named;
+    EXPECT_EQ(CountTargets({chain.Files[3], deepFolder}, cnf, named), RunOutcome::Finished);
+    EXPECT_TRUE(sorted(named.Paths) == sorted({chain.Files[3], chain.Files[4], chain.Files[5]}))
+        << named.Paths.size() << " files";
+    EXPECT_NE(GrandTotal(named.Lines).find(Sj("3個")), std::string::npos);
+}
+
+TEST(RunFault, ControlCharactersInNamesAreShownAsQuestionMarks) {
+    TempDir dir;
+    const std::string folder = "x\x1b[2Jy";
+    for (const char* name : {"a\nb.c", "c\rd.c", "e\x7f.c", "\t.c"}) dir.Write(folder + "/" + name, kCode);
+    S_CNF cnf = Plain();
+    cnf.FldNam = 1;
+    Recorder host;
+    EXPECT_EQ(CountTargets({dir.str() + "/" + folder}, cnf, host), RunOutcome::Finished);
+    Strings names = FileNames(host.Lines);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Strings{"?.c", "a?b.c", "c?d.c", "e?.c"}));
+    const std::string folderLine = "[" + dir.str() + "/x?[2Jy]---";
+    EXPECT_EQ(std::count_if(host.Lines.begin(), host.Lines.end(),
+                            [&](const std::string& l) { return l.starts_with(folderLine); }),
+              1);
+    Strings shown = host.Lines;
+    shown.insert(shown.end(), host.Paths.begin(), host.Paths.end());
+    for (const std::string& text : shown)
+        EXPECT_EQ(std::count_if(text.begin(), text.end(), [](char c) { return c >= 0 && (c < 0x20 || c == 0x7f); }),
+                  0)
+            << text;
 }
 
 TEST(RunFault, NamesCodePage932CannotHoldAreCountedAndShownWithQuestionMarks) {

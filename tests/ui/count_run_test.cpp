@@ -1,5 +1,6 @@
 #include <QMessageBox>
 #include <QTest>
+#include <unistd.h>
 #include <cstdio>
 #include <memory>
 
@@ -124,11 +125,15 @@ private slots:
     }
 
     void unreadableFileShowsTheErrorAndKeepsTheLines() {
+        // A file that cannot be read (EIO, root included) whose name holds an escape
+        // sequence: the message names it with "?" for the control character.
+        zarnik::testing::TempDir dir;
+        QCOMPARE(::symlink("/proc/self/mem", (dir.str() + "/m\x1b[2J.c").c_str()), 0);
         Window win;
-        win.w->Memo_Files->setPlainText(QStringLiteral("/proc/self/mem"));
+        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
         win.w->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
-        QVERIFY(win.messages[0].startsWith(QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)")));
+        QCOMPARE(win.messages[0], QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));
         QVERIFY(!win.w->Syori()->isVisible());
         QVERIFY(!win.w->Running());
     }
