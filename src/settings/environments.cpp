@@ -1,7 +1,12 @@
 #include "settings/environments.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include "text/sjis.h"
@@ -29,6 +34,27 @@ std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
         if (n > INT32_MAX) return -1;
     }
     return n;
+}
+
+// The numbers n of the entries "memo<n>.dat" in folder, or nothing when it cannot
+// be listed.
+std::optional<std::unordered_set<std::int64_t>> MemoNumbersIn(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return std::nullopt;
+    std::unordered_set<std::int64_t> numbers;
+    errno = 0;
+    while (const dirent* e = readdir(dir)) {
+        std::string_view name = e->d_name;
+        if (name.ends_with(".dat")) {
+            std::int64_t n = NumberedKey(name.substr(0, name.size() - 4), "memo");
+            if (n > 0) numbers.insert(n);
+        }
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    closedir(dir);
+    if (!complete) return std::nullopt;
+    return numbers;
 }
 
 }  // namespace
@@ -213,14 +239,26 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
     std::vector<std::string> unreadable;
     // Built as one vector with ids 1 .. n: adding environments one by one looks for
     // the highest id each time, which is quadratic in the number of environments.
-    std::vector<SrcCnf> loaded(ini.ReadSection(kNamesSection).size());
+    // The names are the values of cnam1 .. cnamN, N the number of names given.
+    auto names = ini.ReadSection(kNamesSection);
+    std::vector<SrcCnf> loaded(names.size());
     const bool unnamed = loaded.empty();
-    if (unnamed) loaded.resize(1);
+    if (unnamed) {
+        loaded.resize(1);
+        loaded[0].EnvName = DefaultEnvName();
+    }
+    for (auto& [key, value] : names) {
+        std::int64_t n = NumberedKey(key, "cnam");
+        if (n >= 1 && static_cast<std::size_t>(n) <= loaded.size()) loaded[static_cast<std::size_t>(n - 1)].EnvName = std::move(value);
+    }
+    // Which memo files exist, from one listing of the folder rather than a look-up
+    // per environment (a folder that cannot be listed: a look-up for each).
+    const std::optional<std::unordered_set<std::int64_t>> present = MemoNumbersIn(folder);
+
     for (std::size_t i = 0; i < loaded.size(); ++i) {
         SrcCnf& env = loaded[i];
         const auto p = static_cast<std::int64_t>(i + 1);
         env.EnvId = static_cast<std::int32_t>(p);
-        env.EnvName = unnamed ? DefaultEnvName() : ini.Find(kNamesSection, NameKey(p)).value_or("");
 
         std::vector<std::pair<std::int64_t, std::string>> numbered;
         for (auto& [key, value] : ini.ReadSection(FilesSection(p), true)) {
@@ -231,6 +269,7 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [k, value] : numbered) env.TargetLines.push_back(std::move(value));
 
+        if (present && !present->contains(p)) continue;
         std::string memoPath = MemoFileName(folder, env.EnvId);
         if (ReadMemoFile(memoPath, env.MemoLines) == MemoRead::Unreadable) {
             unreadable.push_back(memoPath);

@@ -77,6 +77,16 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
     return s;
 }
 
+// Runs body in a child process and returns its exit status (-1 when it did not
+// exit). The child ends with _exit: nothing of the test process runs down in it.
+int InChild(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
 TEST(IniFault, BinaryGarbageLoadsAsDefaultsAndSurvivesTheSave) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         TempDir dir;
@@ -196,6 +206,25 @@ TEST(IniFault, HugeFilesLoadWholeAndQuickly) {
     EXPECT_TRUE(again.Envs == st.Envs);
     EXPECT_NE(Slurp(dir.path() / "zarnik.ini").find("; comment line 19999\r\n"), std::string::npos);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
+}
+
+TEST(IniFault, MillionsOfSectionsTakeASmallMultipleOfTheFileInMemory) {
+    // 300,000 section headers (3.3 MB); before, each section took some 300 bytes.
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "[S" + std::to_string(i) + "]\r\n";
+    const int multiple = InChild([&] {
+        const long before = zarnik::testing::ProcStatusKb("VmRSS");
+        // From here the peak (VmHWM) counts again from what is held now.
+        if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", f);
+            std::fclose(f);
+        }
+        IniFile ini(text);
+        if (!ini.HasSection("s299999") || ini.HasSection("S300000")) return 255;
+        const long peak = zarnik::testing::ProcStatusKb("VmHWM");
+        return static_cast<int>(std::min<long>(254, (peak - before) * 1024 / static_cast<long>(text.size())));
+    });
+    EXPECT_LE(multiple, 12) << "peak memory while loading, as a multiple of the file's size";
 }
 
 TEST(IniFault, IniThatIsNoFileIsNeverReadNorReplaced) {
@@ -377,16 +406,6 @@ TEST(MemoFault, GarbageOrNoFileMemosLoadAndNothingIsLost) {
 }
 
 // ---- saves that die part-way or run beside another instance's ----
-
-// Runs body in a child process and returns its exit status (-1 when it did not
-// exit). The child ends with _exit: nothing of the test process runs down in it.
-int InChild(const std::function<int()>& body) {
-    pid_t pid = fork();
-    if (pid == 0) _exit(body());
-    int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
 
 int g_step = 0, g_deathStep = 0;
 bool DieAtStep(std::string_view, const std::string&) {
