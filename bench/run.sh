@@ -6,7 +6,7 @@
 # peak memory over a list of many files. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
-#                [--no-peers] [--baseline BIN] [--memory N] [TREE...]
+#                [--no-peers] [--baseline BIN] [--memory N] [--ini-load] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
@@ -14,6 +14,8 @@
 #   --baseline BIN      also time another zarnik-count (an older build, say)
 #   --memory N          also count N hard links to one small file in a folder under
 #                       /tmp (deleted afterwards) and report the peak memory
+#   --ini-load          also time loading INI files of 25,000, 100,000 and 1,000,000
+#                       environments and one of 3,000,000 section headers
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
@@ -21,6 +23,7 @@ out="$root/bench/out"
 
 install_peers=0
 memory=0
+ini_load=0
 measure_args=()
 trees=()
 while [[ $# -gt 0 ]]; do
@@ -29,7 +32,8 @@ while [[ $# -gt 0 ]]; do
     --runs|--peer-runs|--sloccount-runs|--baseline) measure_args+=("$1" "$2"); shift ;;
     --no-peers) measure_args+=("$1") ;;
     --memory) memory="$2"; shift ;;
-    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    --ini-load) ini_load=1 ;;
+    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift
@@ -57,5 +61,10 @@ mkdir -p "$out"
     echo
     echo "Peak memory over $memory files (hard links to one small file):"
     "$build/zarnik-bench" memory --zarnik "$build/zarnik-count" "/tmp/zarnik-bench-many.$$" "$memory"
+  fi
+  if [[ $ini_load -eq 1 ]]; then
+    echo
+    echo "Loading large INI files (zarnik-count --ini FILE --env 1):"
+    "$build/zarnik-bench" ini-load --zarnik "$build/zarnik-count" "/tmp/zarnik-bench-ini.$$" 25000 100000 1000000
   fi
 } | tee "$out/results.md"

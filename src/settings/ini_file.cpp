@@ -174,7 +174,6 @@ IniFile::IniFile(std::string_view content) {
             }
         }
         Line l;
-        l.text = std::string(line);
         std::size_t eq = t.find('=');
         if (t.front() != ';' && eq != std::string_view::npos && !Trim(t.substr(0, eq)).empty()) {
             l.isEntry = true;
@@ -182,6 +181,10 @@ IniFile::IniFile(std::string_view content) {
             l.foldedKey = FoldIniName(l.key);
             l.raw = std::string(Trim(t.substr(eq + 1)));
         }
+        // A line of a section spelled exactly "key=value" is rebuilt as it was: no copy of it.
+        const bool rebuilds = l.isEntry && !sections_.empty() && line.size() == l.key.size() + 1 + l.raw.size() &&
+                              line.starts_with(l.key) && line[l.key.size()] == '=' && line.ends_with(l.raw);
+        if (!rebuilds) l.text = std::string(line);
         if (sections_.empty()) {
             preamble_.push_back(std::move(l.text));
         } else {
