@@ -241,12 +241,8 @@ LoadReport LoadSettings(ProgramState& st) {
     st.LoadedEnvCount = 0;
     // A save that died after its commit record was in place is finished first, and
     // no save of another instance is half applied while the files are read.
-    std::optional<SaveLock> lock;
-    const std::string record = CommitRecordPath(st.Paths.IniPath);
-    if (KindOfPath(st.Paths.IniPath) != PathKind::Missing || KindOfPath(record) != PathKind::Missing) {
-        lock.emplace(st.Paths.IniPath);
-        if (lock->Held()) RollForwardSave(record);
-    }
+    SaveLock lock(st.Paths.IniPath, false);
+    if (lock.Held()) RollForwardSave(CommitRecordPath(st.Paths.IniPath));
     const std::string& readPath = st.Paths.ReadIniPath;
     PathKind kind = KindOfPath(readPath);
     std::string content;
@@ -289,7 +285,7 @@ void SaveSettings(ProgramState& st, const WindowState& win) {
 
     // One save at a time: another instance's save is finished (or was never put in
     // place) before this one reads the file it changes.
-    SaveLock lock(iniPath);
+    SaveLock lock(iniPath, true);
     if (!lock.Held() || !RollForwardSave(CommitRecordPath(iniPath))) throw SaveFailure(IniWriteMessage(iniPath));
     RemoveStaleSaveFiles(st.Paths.DataFolder, std::filesystem::path(iniPath).filename().string());
 

@@ -198,9 +198,9 @@ void SetSaveStepHook(SaveStepHook hook) { g_stepHook.store(hook); }
 
 // ---- SaveLock ----
 
-SaveLock::SaveLock(const std::string& iniPath) {
+SaveLock::SaveLock(const std::string& iniPath, bool create) {
     std::string path = iniPath + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int fd = open(path.c_str(), O_RDWR | (create ? O_CREAT : 0) | O_CLOEXEC | O_NOFOLLOW, 0666);
     if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return;
     // Another instance holds it for the few milliseconds of its save; one that

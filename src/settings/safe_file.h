@@ -32,11 +32,12 @@ using SaveStepHook = bool (*)(std::string_view step, const std::string& path);
 void SetSaveStepHook(SaveStepHook hook);
 
 // An advisory lock (flock) on "<ini>.lock" beside the INI file, waited for up to
-// ten seconds. A folder where the lock file can be neither made nor opened gives
-// no lock (Held() false).
+// ten seconds. The lock file is made when create is set (saves); readers only use
+// one that a save made, so that reading leaves nothing behind. No lock file, or
+// one that can be neither made nor opened, gives no lock (Held() false).
 class SaveLock {
 public:
-    explicit SaveLock(const std::string& iniPath);
+    SaveLock(const std::string& iniPath, bool create);
     ~SaveLock();
     SaveLock(const SaveLock&) = delete;
     SaveLock& operator=(const SaveLock&) = delete;
