@@ -272,17 +272,23 @@ int Measure(const Args& args) {
     return 0;
 }
 
-// N hard links to one small source file, in folders of 1000, then one count over
-// them; reports the peak memory against the limit and removes the folder.
-int Memory(const Args& args) {
-    std::string zarnik = "build-bench/zarnik-count";
-    std::vector<std::string> rest;
+// args without "--zarnik BIN", whose BIN goes to zarnik.
+Args TakeZarnikOption(const Args& args, std::string& zarnik) {
+    Args rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--zarnik" && i + 1 < args.size())
             zarnik = args[++i];
         else
             rest.push_back(args[i]);
     }
+    return rest;
+}
+
+// N hard links to one small source file, in folders of 1000, then one count over
+// them; reports the peak memory against the limit and removes the folder.
+int Memory(const Args& args) {
+    std::string zarnik = "build-bench/zarnik-count";
+    const Args rest = TakeZarnikOption(args, zarnik);
     if (rest.size() != 2) {
         std::fprintf(stderr, "memory: expected DIR N\n");
         return 2;
@@ -349,13 +355,7 @@ int Memory(const Args& args) {
 // 1": the time and the peak memory against the file's size.
 int IniLoad(const Args& args) {
     std::string zarnik = "build-bench/zarnik-count";
-    std::vector<std::string> rest;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--zarnik" && i + 1 < args.size())
-            zarnik = args[++i];
-        else
-            rest.push_back(args[i]);
-    }
+    const Args rest = TakeZarnikOption(args, zarnik);
     if (rest.size() < 2) {
         std::fprintf(stderr, "ini-load: expected DIR N...\n");
         return 2;
