@@ -315,18 +315,27 @@ protected:
     ProgramState state_;
 };
 
-TEST_F(FailedSave, IniTemporaryFileBlocked) {
-    fs::create_directory(Path("zarnik.ini.tmp"));
-    ExpectFailureLeavesFilesAlone(Sj(dir_.str() + "/zarnik.ini に書き込めません"));
-    fs::remove(Path("zarnik.ini.tmp"));
-    Program::Close(state_);  // once the obstacle is gone the same state saves
-    EXPECT_EQ(program_.Memo(1), "changed memo\r\n");
-    EXPECT_FALSE(program_.Exists("memo5.dat"));
+// The disk refuses the write of one file (through the save's fault hook).
+std::string g_refused;
+bool RefuseOneWrite(std::string_view step, const std::string& path) {
+    return !(step == "write" && path.ends_with(g_refused));
 }
 
-TEST_F(FailedSave, MemoTemporaryFileBlocked) {
-    fs::create_directory(Path("memo3.dat.tmp"));
+TEST_F(FailedSave, DiskRefusesOneFile) {
+    SetSaveStepHook(RefuseOneWrite);
+    g_refused = "/zarnik.ini";
+    ExpectFailureLeavesFilesAlone(Sj(dir_.str() + "/zarnik.ini に書き込めません"));
+    g_refused = "/memo3.dat";
     ExpectFailureLeavesFilesAlone(Sj("ﾌｧｲﾙ " + dir_.str() + "/memo3.dat を作成できません"));
+    SetSaveStepHook(nullptr);
+    // What another save (an older program's) has at the temporary names of the
+    // past is not this save's: it stays, and the save goes through.
+    dir_.Write("zarnik.ini.tmp", "another save's bytes");
+    fs::create_directory(Path("memo3.dat.tmp"));
+    Program::Close(state_);
+    EXPECT_EQ(program_.Memo(1), "changed memo\r\n");
+    EXPECT_FALSE(program_.Exists("memo5.dat"));
+    EXPECT_EQ(Slurp(Path("zarnik.ini.tmp")), "another save's bytes");
 }
 
 TEST_F(FailedSave, DiskFullWhileWriting) {
