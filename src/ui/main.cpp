@@ -6,18 +6,19 @@
 #include "ui/app_state.h"
 #include "ui/main_window.h"
 #include "ui/splash.h"
+#include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The application's name only: a display name would be appended to every window's caption.
     QApplication::setApplicationName(QStringLiteral("Zarnik"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zarnik"));
+    QApplication::setWindowIcon(zarnik::ui::ProgramIcon());
     zarnik::ui::InstallFontSubstitutes();
+    zarnik::ui::InstallQtTranslations();
 
     zarnik::ui::F_Sp splash(0);
-    splash.show();
-    splash.repaint();
-    QApplication::processEvents();
+    splash.ShowAndWaitUntilOnScreen();
 
     zarnik::ui::AppState state;
     QString program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();

@@ -31,6 +31,10 @@ void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const s
 // Maps the design's Japanese faces to installed faces with the same metrics.
 void InstallFontSubstitutes();
 
+// Loads Qt's own Japanese texts, so that the file, folder, print, font and colour
+// choosers speak Japanese like the rest of the program; false when none is installed.
+bool InstallQtTranslations();
+
 void ShowAboutBox(QWidget* parent);
 
 // The dialogs' "OK" (the default button), "ｷｬﾝｾﾙ" and "ﾍﾙﾌﾟ(&H)".
