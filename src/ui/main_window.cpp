@@ -546,6 +546,7 @@ int Form_Main::UpperPaneHeight() const { return vertSplitter_->sizes().value(0);
 
 void Form_Main::OpenMemoPane(bool animate) {
     int target = state_.Cnf.MemoWid;
+    memoSplitter_->setHandleWidth(3);
     memoShowButton_->hide();
     memoShowButton_->setEnabled(false);
     memoOpenPart_->show();
@@ -567,7 +568,6 @@ void Form_Main::OpenMemoPane(bool animate) {
     int total = memoSplitter_->width();
     memoSplitter_->setSizes({std::max(1, total - target - 3), std::max(0, target)});
     memoPane_->resize(target, memoPane_->height());
-    memoSplitter_->setHandleWidth(3);
     memoSplitter_->handle(1)->setEnabled(true);
     memoSplitter_->handle(1)->show();
     memoOpen_ = true;

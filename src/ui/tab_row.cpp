@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QStyleOptionTab>
 #include <QStylePainter>
@@ -11,9 +12,12 @@
 namespace zarnik::ui {
 
 namespace {
-// Lines of tabs shown at most: beyond that the rows farthest from the page are cut,
-// so ten thousand environments cannot push the target list off the window.
-constexpr int kMaxLines = 10;
+// Tabs take at most half the screen's height: beyond that the rows farthest from
+// the page are cut, so ten thousand environments cannot push the target list away.
+int MaxLines(const QWidget* w, int lineHeight) {
+    const QScreen* s = w->screen();
+    return std::max(3, (s ? s->availableGeometry().height() : 768) / 2 / lineHeight);
+}
 constexpr int kPadding = 16;
 constexpr int kMinTabWidth = 40;
 }  // namespace
@@ -103,7 +107,9 @@ int TabRow::TabHeight() const { return fontMetrics().height() + 8; }
 
 int TabRow::TabWidth(int index) const {
     const Tab& t = tabs_[static_cast<std::size_t>(index)];
-    if (t.width < 0) t.width = std::max(kMinTabWidth, fontMetrics().horizontalAdvance(t.text) + kPadding);
+    if (t.width < 0)
+        t.width = std::max(kMinTabWidth, fontMetrics().horizontalAdvance(t.text) +
+                                             style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) + kPadding / 2);
     return t.width;
 }
 
@@ -145,7 +151,7 @@ const TabRow::Layout& TabRow::LayoutFor(int width) const {
     return layout_;
 }
 
-int TabRow::LinesShown(int rows) const { return std::clamp(rows, 1, kMaxLines); }
+int TabRow::LinesShown(int rows) const { return std::clamp(rows, 1, MaxLines(this, TabHeight())); }
 
 int TabRow::RowCount() const { return static_cast<int>(LayoutFor(width()).rowStart.size()); }
 

@@ -180,6 +180,9 @@ private slots:
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(f.state.Cnf.MemoDsp, 0);
+        // The target list takes back the whole width: no strip, no grip.
+        QWidget* targetPane = w.Memo_Files->parentWidget();
+        QTRY_COMPARE(targetPane->width() + 20, targetPane->parentWidget()->width());
     }
 
     void viewTogglesFlipTheirSwitches() {
