@@ -131,7 +131,7 @@ void F_Sp::FadeOut() {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(261, 214);
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -155,7 +155,9 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     QFont vf(QStringLiteral("Times New Roman"));
     vf.setPixelSize(15);
     vf.setBold(true);
-    VersionLabel = EmbossedLabel(panel, ToQ(text::VersionText(2)), Qt::darkGreen, vf, {160, 52});
+    // The version starts at 160, or right of the platform text when that is wider here.
+    const int versionX = std::max(160, 20 + QFontMetrics(small).horizontalAdvance(PlatformLabel->text()) + 6);
+    VersionLabel = EmbossedLabel(panel, ToQ(text::VersionText(2)), Qt::darkGreen, vf, {versionX, 52});
     VersionLabel->setCursor(Qt::PointingHandCursor);
     auto link = [&](const QString& text, const QString& url, QPoint at, const QString& hover) {
         auto* l = new QLabel(text, panel);
@@ -178,7 +180,15 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     BannerLabel->installEventFilter(this);
     HolderLabel = new QLabel(ToQ(text::VersionText(3)), panel);
     HolderLabel->setFont(small);
-    HolderLabel->move(109, 138);
+    // At 109 unless the line would run out of the panel; never over the banner: a
+    // long holder line takes a smaller font rather than lose its end.
+    QFont holderFont = small;
+    const int room = panel->width() - 6 - 100;
+    while (holderFont.pixelSize() > 9 && QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text()) > room)
+        holderFont.setPixelSize(holderFont.pixelSize() - 1);
+    HolderLabel->setFont(holderFont);
+    const int holderW = QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text());
+    HolderLabel->move(std::max(100, std::min(109, panel->width() - 6 - holderW)), 138);
     HolderLabel->setCursor(Qt::PointingHandCursor);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(93, 178, 75, 25);
