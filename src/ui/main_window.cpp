@@ -712,6 +712,7 @@ void Form_Main::moveEvent(QMoveEvent* e) {
 void Form_Main::resizeEvent(QResizeEvent* e) {
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         normalBounds_ = geometry();
+    TabControl1->FitHeight();
     QMainWindow::resizeEvent(e);
 }
 

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QShortcut>
 #include <QStyleOptionTab>
 #include <QStylePainter>
@@ -12,12 +11,9 @@
 namespace zarnik::ui {
 
 namespace {
-// Tabs take at most half the screen's height: beyond that the rows farthest from
+// Tabs take at most half the window's height: beyond that the rows farthest from
 // the page are cut, so ten thousand environments cannot push the target list away.
-int MaxLines(const QWidget* w, int lineHeight) {
-    const QScreen* s = w->screen();
-    return std::max(3, (s ? s->availableGeometry().height() : 768) / 2 / lineHeight);
-}
+int MaxLines(const QWidget* w, int lineHeight) { return std::max(3, w->window()->height() / 2 / lineHeight); }
 constexpr int kPadding = 16;
 constexpr int kMinTabWidth = 40;
 }  // namespace

@@ -44,6 +44,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
     int heightForWidth(int width) const override;
+    // Fits the row's height to its rows again; the window calls it when its height
+    // changes, which bounds the lines shown.
+    void FitHeight();
 
 signals:
     void currentChanged(int index);
@@ -64,7 +67,6 @@ private:
         std::vector<QRect> rects;   // in logical row order, before the rows are rotated
     };
     void Invalidate();
-    void FitHeight();
     const Layout& LayoutFor(int width) const;
     int TabHeight() const;
     int TabWidth(int index) const;
