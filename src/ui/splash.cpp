@@ -40,6 +40,16 @@ QLabel* EmbossedLabel(QWidget* parent, const QString& text, const QColor& colour
     label->move(at);
     return label;
 }
+
+// The pictures' lettering: white, left-aligned in box.
+void WhiteText(QPainter& p, const QRect& box, int pixels, bool bold, const QString& text) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
 }  // namespace
 
 // The title sits on a dark band; the labels below it sit on a light ground, so the
@@ -53,12 +63,7 @@ QImage SplashPicture() {
     p.fillRect(QRect(0, 0, 230, 38), g);
     p.fillRect(QRect(0, 38, 230, 32), QColor(236, 242, 252));
     p.fillRect(QRect(0, 38, 230, 2), QColor(217, 69, 43));
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(28);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(12, 4, 210, 36), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Zarnik"));
+    WhiteText(p, QRect(12, 4, 210, 36), 28, true, QStringLiteral("Zarnik"));
     return img;
 }
 
@@ -227,16 +232,8 @@ QPixmap BannerPicture() {
     p.setPen(QColor(217, 69, 43));
     p.drawRect(0, 0, 87, 30);
     p.drawPixmap(4, 4, QPixmap(QStringLiteral(":/zarnik/icons/zarnik-24.png")));
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(12);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(30, 2, 56, 15), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Zarnik"));
-    f.setPixelSize(9);
-    f.setBold(false);
-    p.setFont(f);
-    p.drawText(QRect(30, 15, 56, 13), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Home page"));
+    WhiteText(p, QRect(30, 2, 56, 15), 12, true, QStringLiteral("Zarnik"));
+    WhiteText(p, QRect(30, 15, 56, 13), 9, false, QStringLiteral("Home page"));
     return pm;
 }
 

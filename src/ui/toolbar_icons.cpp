@@ -45,6 +45,16 @@ void Folder(QPainter& p, qreal x, qreal y) {
     p.drawRect(QRectF(x, y + 2, 13, 9));
 }
 
+// A bold sign centred in box.
+void Glyph(QPainter& p, const QRectF& box, const QString& sign, const QColor& colour) {
+    QFont f = p.font();
+    f.setPixelSize(11);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(colour);
+    p.drawText(box, Qt::AlignCenter, sign);
+}
+
 void Draw(QPainter& p, ToolIcon which) {
     switch (which) {
         case ToolIcon::Open:  // a source listing with an arrow pointing into it
@@ -92,17 +102,11 @@ void Draw(QPainter& p, ToolIcon which) {
             Lines(p, 5.5, 12.5, 1, 5);
             p.fillRect(QRectF(12, 8, 1.5, 1.5), kGreen);
             break;
-        case ToolIcon::Count: {  // a listing whose lines are being counted: a sum sign
+        case ToolIcon::Count:  // a listing whose lines are being counted: a sum sign
             Sheet(p, 1.5, 1.5, 9, 13);
             Lines(p, 3.5, 4.5, 5, 5, kGreen);
-            QFont f = p.font();
-            f.setPixelSize(11);
-            f.setBold(true);
-            p.setFont(f);
-            p.setPen(kRed);
-            p.drawText(QRectF(7, 4, 10, 12), Qt::AlignCenter, QStringLiteral("Σ"));
+            Glyph(p, QRectF(7, 4, 10, 12), QStringLiteral("Σ"), kRed);
             break;
-        }
         case ToolIcon::Copy:  // two sheets, one over the other
             Sheet(p, 1.5, 1.5, 8, 10);
             Lines(p, 3, 4.5, 2, 4);
@@ -131,18 +135,12 @@ void Draw(QPainter& p, ToolIcon which) {
             p.resetTransform();
             break;
         }
-        case ToolIcon::Help: {  // a blue disc with a question mark
+        case ToolIcon::Help:  // a blue disc with a question mark
             p.setPen(QPen(kInk, 1));
             p.setBrush(kBlue);
             p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-            QFont f = p.font();
-            f.setPixelSize(11);
-            f.setBold(true);
-            p.setFont(f);
-            p.setPen(kPaper);
-            p.drawText(QRectF(1.5, 1.5, 13, 13), Qt::AlignCenter, QStringLiteral("?"));
+            Glyph(p, QRectF(1.5, 1.5, 13, 13), QStringLiteral("?"), kPaper);
             break;
-        }
     }
 }
 
