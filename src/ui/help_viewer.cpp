@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QUrl>
 
 namespace zarnik::ui {
@@ -23,6 +24,47 @@ QString TopicSection(const QString& html, int topic) {
     return html.mid(start, end < 0 ? -1 : end - start);
 }
 }  // namespace
+
+// A help pop-up never grabs the keyboard or the mouse: a grab held by a window that
+// the window manager does not see would leave every window of the program deaf. It
+// watches the program's input instead and closes on Escape or on any click.
+class HelpPopup : public QTextBrowser {
+public:
+    HelpPopup(QWidget* owner) : QTextBrowser(owner), owner_(owner) {
+        setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_DeleteOnClose);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setFocusPolicy(Qt::NoFocus);
+        setStyleSheet(QStringLiteral("QTextBrowser { background: #ffffe1; border: 1px solid black }"));
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::KeyPress:
+                if (static_cast<QKeyEvent*>(e)->key() != Qt::Key_Escape) break;
+                close();
+                return true;  // Escape closes the pop-up, not the dialog beneath it
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: {
+                auto* w = qobject_cast<QWidget*>(o);
+                bool inside = w && (w == this || isAncestorOf(w));
+                close();
+                return inside;  // a click outside still reaches what was clicked
+            }
+            case QEvent::Hide:
+            case QEvent::Close:
+                if (o == owner_) close();
+                break;
+            default: break;
+        }
+        return QTextBrowser::eventFilter(o, e);
+    }
+
+private:
+    QWidget* owner_;
+};
 
 HelpViewer& HelpViewer::Instance() {
     static HelpViewer viewer;
@@ -67,13 +109,12 @@ void HelpViewer::ShowTopic(int topic) {
 void HelpViewer::ShowPopup(int topic, QWidget* over) {
     last_ = QStringLiteral("popup %1").arg(topic);
     if (popup_) popup_->close();
-    popup_ = new QTextBrowser(over);
-    popup_->setWindowFlags(Qt::Popup);
-    popup_->setAttribute(Qt::WA_DeleteOnClose);
-    popup_->setHtml(TopicSection(ReadHelp(helpFile_), topic));
-    popup_->resize(320, 160);
-    if (over) popup_->move(over->mapToGlobal(QPoint(20, 20)));
-    popup_->show();
+    auto* popup = new HelpPopup(over);
+    popup->setHtml(TopicSection(ReadHelp(helpFile_), topic));
+    popup->resize(320, 160);
+    if (over) popup->move(over->mapToGlobal(QPoint(20, 20)));
+    popup->show();
+    popup_ = popup;
 }
 
 void HelpViewer::QuitHelp() {

@@ -14,7 +14,10 @@ public:
 
     void ShowContents();
     void ShowTopic(int topic);
+    // A small window over the dialog `over` that takes no input from it: Escape, any
+    // click, and the dialog's closing close it.
     void ShowPopup(int topic, QWidget* over);
+    QWidget* Popup() const { return popup_; }
     void QuitHelp();
 
     // The last request, for tests: "contents", "topic 10008", "popup 10017", "quit".
@@ -25,7 +28,7 @@ public:
 private:
     QTextBrowser* Window();
     QPointer<QTextBrowser> window_;
-    QPointer<QTextBrowser> popup_;
+    QPointer<QWidget> popup_;
     QString helpFile_;
     QString last_;
 };

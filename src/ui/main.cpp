@@ -10,6 +10,7 @@
 #include "ui/app_state.h"
 #include "ui/main_window.h"
 #include "ui/splash.h"
+#include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
 
 namespace {
@@ -42,20 +43,18 @@ bool AnswerInformationRequest(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (AnswerInformationRequest(argc, argv)) return std::fflush(stdout) == 0 ? 0 : 1;
     QApplication app(argc, argv);
+    // The application's name only: a display name would be appended to every window's caption.
     QApplication::setApplicationName(QStringLiteral("Zarnik"));
-    // No display name: Qt would append " — Zarnik" to every window title, which
-    // already begins with "Zarnik".
     QApplication::setApplicationVersion(QString::fromLatin1(zarnik::text::kVersionString));
-    // The installed icon for the title bars and the task bar; the desktop matches the
-    // windows to the menu entry by its name (Wayland).
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarnik")));
+    // The installed theme icon when there is one, else the copy compiled into the program;
+    // the desktop matches the windows to the menu entry by its name (Wayland).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zarnik"), zarnik::ui::ProgramIcon()));
     QGuiApplication::setDesktopFileName(QStringLiteral(ZARNIK_APP_ID));
     zarnik::ui::InstallFontSubstitutes();
+    zarnik::ui::InstallQtTranslations();
 
     zarnik::ui::F_Sp splash(0);
-    splash.show();
-    splash.repaint();
-    QApplication::processEvents();
+    splash.ShowAndWaitUntilOnScreen();
 
     zarnik::ui::AppState state;
     QString program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 #include <cerrno>
@@ -24,6 +25,7 @@
 #include "ui/help_viewer.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
 
 namespace zarnik::ui {
@@ -91,6 +93,10 @@ public:
         p_.ResetCancel();
         p_.show();
         p_.raise();
+        // The keyboard belongs to the progress window while it runs: Alt+C cancels
+        // instead of typing into the target list.
+        p_.activateWindow();
+        p_.Button_Cyudan->setFocus();
     }
     void ProgressHide() override {
         Flush();
@@ -171,7 +177,16 @@ Form_Main::~Form_Main() = default;
 void Form_Main::BuildActions() {
     auto make = [this](const char* caption, auto slot) {
         auto* a = new QAction(QString::fromUtf8(caption), this);
-        connect(a, &QAction::triggered, this, slot);
+        connect(a, &QAction::triggered, this, [this, a, slot](bool on) {
+            if (RefusedWhileRunning(a)) {
+                if (a->isCheckable()) a->setChecked(!on);
+                return;
+            }
+            if constexpr (std::is_invocable_v<decltype(slot), bool>)
+                slot(on);
+            else
+                slot();
+        });
         return a;
     };
     Act_Open = make("対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
@@ -243,7 +258,7 @@ void Form_Main::BuildMenus() {
     resultMenu_->addAction(Act_PopupCopy);
     resultMenu_->addAction(QStringLiteral("結果の保存(&S)"), this, [this] { Act_Save->trigger(); });
     resultMenu_->addSeparator();
-    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { ClearResult(); });
+    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { Act_Clear->trigger(); });
     resultMenu_->addSeparator();
     resultMenu_->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
 }
@@ -254,17 +269,16 @@ void Form_Main::BuildToolBar() {
     MainToolBar->setMovable(true);
     MainToolBar->setFloatable(true);
     MainToolBar->setIconSize(QSize(16, 16));
-    QStyle* s = style();
     struct Button {
         QAction* action;
-        QStyle::StandardPixmap icon;
+        ToolIcon icon;
         const char* tip;
     };
     // Toolbar buttons run the same actions as the menu items, so both always share
     // their enabled state; the tooltips differ from the menu captions.
     auto add = [&](const Button& b) {
         auto* btn = new QToolButton(MainToolBar);
-        btn->setIcon(s->standardIcon(b.icon));
+        btn->setIcon(MakeToolIcon(b.icon));
         btn->setToolTip(QString::fromUtf8(b.tip));
         btn->setFixedSize(b.action == Act_Count ? QSize(37, 25) : QSize(25, 25));
         btn->setEnabled(b.action->isEnabled());
@@ -275,18 +289,18 @@ void Form_Main::BuildToolBar() {
         });
         MainToolBar->addWidget(btn);
     };
-    add({Act_Open, QStyle::SP_DialogOpenButton, "対象ｿｰｽﾌｧｲﾙ指定"});
-    add({Act_Folder, QStyle::SP_DirOpenIcon, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
-    add({Act_EnvEdit, QStyle::SP_FileDialogDetailedView, "対象ｿｰｽﾌｧｲﾙ環境編集"});
-    add({Act_Save, QStyle::SP_DialogSaveButton, "結果の保存"});
-    add({Act_Print, QStyle::SP_FileIcon, "結果の印刷"});
+    add({Act_Open, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
+    add({Act_Folder, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
+    add({Act_EnvEdit, ToolIcon::EnvEdit, "対象ｿｰｽﾌｧｲﾙ環境編集"});
+    add({Act_Save, ToolIcon::Save, "結果の保存"});
+    add({Act_Print, ToolIcon::Print, "結果の印刷"});
     MainToolBar->addSeparator();
-    add({Act_Count, QStyle::SP_MediaPlay, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
-    add({Act_Copy, QStyle::SP_FileDialogContentsView, "結果をクリップボードにコピー"});
-    add({Act_Clear, QStyle::SP_DialogResetButton, "結果のクリア"});
+    add({Act_Count, ToolIcon::Count, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
+    add({Act_Copy, ToolIcon::Copy, "結果をクリップボードにコピー"});
+    add({Act_Clear, ToolIcon::Clear, "結果のクリア"});
     MainToolBar->addSeparator();
-    add({Act_Settings, QStyle::SP_FileDialogInfoView, "設定"});
-    add({Act_Help, QStyle::SP_DialogHelpButton, "ﾍﾙﾌﾟ"});
+    add({Act_Settings, ToolIcon::Settings, "設定"});
+    add({Act_Help, ToolIcon::Help, "ﾍﾙﾌﾟ"});
     addToolBar(Qt::TopToolBarArea, MainToolBar);
 
     MainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -297,13 +311,9 @@ void Form_Main::BuildToolBar() {
         m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
         m.exec(MainToolBar->mapToGlobal(p));
     });
-    // Closing the floating toolbar with its own close box clears the switch too.
-    connect(MainToolBar, &QToolBar::visibilityChanged, this, [this](bool visible) {
-        if (!visible && MainToolBar->isFloating() && isVisible() && !isMinimized()) {
-            state_.Cnf.ToolBar = 0;
-            Act_ToolBar->setChecked(false);
-        }
-    });
+    // Only the floating toolbar's close box clears the switch: dragging the toolbar
+    // off its dock hides and shows it again, which says nothing about the user's wish.
+    MainToolBar->installEventFilter(this);
     connect(MainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyTlbFlat(); });
 }
 
@@ -312,12 +322,11 @@ void Form_Main::BuildPanes() {
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->setSpacing(0);
-    TabControl1 = new QTabBar;
+    TabControl1 = new TabRow;
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
-    TabControl1->setExpanding(false);
-    TabControl1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(TabControl1, &QTabBar::currentChanged, this, &Form_Main::TabControl1Change);
+    TabControl1->AddSwitchKeys(top);
+    connect(TabControl1, &TabRow::currentChanged, this, &Form_Main::TabControl1Change);
     connect(TabControl1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { ShowEnvMenu(TabControl1->mapToGlobal(p)); });
 
@@ -334,6 +343,8 @@ void Form_Main::BuildPanes() {
     Memo_Files->setObjectName(QStringLiteral("Memo_Files"));
     Memo_Files->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo_Files->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The panes may shrink to a line: the rows of tabs above take what they need.
+    Memo_Files->setMinimumHeight(1);
     connect(Memo_Files, &QPlainTextEdit::textChanged, this, &Form_Main::UpdateCountEnabled);
     targetLayout->addWidget(Label_FilesCaption);
     targetLayout->addWidget(Memo_Files);
@@ -370,6 +381,7 @@ void Form_Main::BuildPanes() {
     Memo_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo_memo->setMinimumHeight(1);
     openLayout->addWidget(memoTitle);
     openLayout->addWidget(Memo_memo);
     memoLayout->addWidget(memoShowButton_, 0, Qt::AlignTop | Qt::AlignHCenter);
@@ -470,6 +482,45 @@ void Form_Main::ApplyStartState() {
     if (state_.Place.MainPlacement.Maximized != 0) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
+bool Form_Main::RefusedWhileRunning(const QAction* action) const {
+    if (!running_) return false;
+    for (const QAction* a : {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_Print, Act_Count, Act_Clear, Act_Settings})
+        if (a == action) return true;
+    return false;
+}
+
+// The panes a run reads or writes cannot be edited while it runs; the tabs stay put.
+void Form_Main::SetRunning(bool on) {
+    running_ = on;
+    TabControl1->setEnabled(!on);
+    Memo_Files->setReadOnly(on);
+    RichEdit_Rslt->setReadOnly(on);
+}
+
+// The floating toolbar is a small window of its own with the caption "Zarnik ﾂｰﾙﾊﾞｰ"
+// and a close box; while it is being dragged the toolbar keeps its own frameless flags.
+void Form_Main::GiveFloatingToolBarACloseBox() {
+    if (!MainToolBar->isFloating() || (MainToolBar->windowFlags() & Qt::WindowCloseButtonHint)) return;
+    bool shown = MainToolBar->isVisible();
+    QPoint at = MainToolBar->pos();
+    MainToolBar->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    MainToolBar->move(at);
+    if (shown) MainToolBar->show();
+}
+
+bool Form_Main::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == MainToolBar) {
+        if (e->type() == QEvent::Close && MainToolBar->isFloating()) {
+            state_.Cnf.ToolBar = 0;
+            Act_ToolBar->setChecked(false);
+        } else if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Show) {
+            // A drag ends with the button's release; give the window its frame after it.
+            QTimer::singleShot(0, this, [this] { GiveFloatingToolBarACloseBox(); });
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
 void Form_Main::ApplyScrollBars() {
     auto policy = state_.Cnf.YokoBar == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
     Memo_Files->setHorizontalScrollBarPolicy(policy);
@@ -497,6 +548,7 @@ int Form_Main::UpperPaneHeight() const { return vertSplitter_->sizes().value(0);
 
 void Form_Main::OpenMemoPane(bool animate) {
     int target = state_.Cnf.MemoWid;
+    memoSplitter_->setHandleWidth(3);
     memoShowButton_->hide();
     memoShowButton_->setEnabled(false);
     memoOpenPart_->show();
@@ -526,10 +578,15 @@ void Form_Main::OpenMemoPane(bool animate) {
 }
 
 void Form_Main::CloseMemoPane() {
+    // A hidden handle comes back with the next layout of the splitter; a handle
+    // without width leaves no grip and no strip.
+    memoSplitter_->setHandleWidth(0);
     memoSplitter_->handle(1)->hide();
     memoSplitter_->handle(1)->setEnabled(false);
     memoOpenPart_->hide();
     memoPane_->setFixedWidth(20);
+    // The target list takes back the width the open pane and its grip had.
+    memoSplitter_->setSizes({std::max(1, memoSplitter_->width() - 20), 20});
     memoShowButton_->show();
     memoShowButton_->setEnabled(true);
     memoOpen_ = false;
@@ -569,7 +626,7 @@ std::vector<std::string> Form_Main::ResultLines() const { return ToSjisLines(Ric
 
 void Form_Main::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;
-    running_ = true;
+    SetRunning(true);
     WindowRunHost host(*this);
     run::RunInput input;
     input.TargetLines = ToSjisLines(Memo_Files->toPlainText());
@@ -589,7 +646,7 @@ void Form_Main::RunCountCommand() {
     } catch (const std::bad_alloc&) {
         fail(engine::FileError({}, ENOMEM), {});  // outside any one file: the list, the pane
     }
-    running_ = false;
+    SetRunning(false);
     if (closeAfterRun_) {
         closeAfterRun_ = false;
         close();
@@ -662,6 +719,7 @@ void Form_Main::moveEvent(QMoveEvent* e) {
 void Form_Main::resizeEvent(QResizeEvent* e) {
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         normalBounds_ = geometry();
+    TabControl1->FitHeight();
     QMainWindow::resizeEvent(e);
 }
 

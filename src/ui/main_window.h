@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <functional>
@@ -17,6 +16,7 @@
 #include "engine/count.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
+#include "ui/tab_row.h"
 
 class QPrinter;
 
@@ -35,7 +35,7 @@ public:
     ~Form_Main() override;
 
     // Panes and commands, named as the rest of the program refers to them.
-    QTabBar* TabControl1;
+    TabRow* TabControl1;
     QLabel* Label_FilesCaption;
     QPlainTextEdit* Memo_Files;
     QPlainTextEdit* Memo_memo;
@@ -69,6 +69,10 @@ public:
     int UpperPaneHeight() const;
     bool ResultContextMenuAttached() const { return resultMenuAttached_; }
     bool Running() const { return running_; }
+    // During a count run only the progress window's cancel works: every command that
+    // would change the result, the targets, the environments or the settings, and
+    // save and print, is refused until the run ends.
+    bool RefusedWhileRunning(const QAction* action) const;
 
     // Dialog seams, replaced by tests: the save dialog's choice (empty = cancelled)
     // and the answer to a question box.
@@ -136,6 +140,9 @@ private:
     void ShowTabs();
     void ShowEnvMenu(const QPoint& globalPos);
     void ApplyToolBarRecord();
+    void GiveFloatingToolBarACloseBox();
+    void SetRunning(bool on);
+    bool eventFilter(QObject* watched, QEvent* e) override;
     settings::ToolBarRecord CaptureToolBarRecord() const;
 
     // Enabling rules.

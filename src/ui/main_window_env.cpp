@@ -40,8 +40,10 @@ const char* NameFromArea(Qt::ToolBarArea area) {
 void Form_Main::ShowTabs() {
     if (state_.Envs.Count() == 0) settings::SetDefaultEnvironments(state_.Envs);
     QSignalBlocker block(TabControl1);
-    while (TabControl1->count() > 0) TabControl1->removeTab(0);
-    for (int i = 0; i < state_.Envs.Count(); ++i) TabControl1->addTab(ToQ(state_.Envs.At(i).EnvName));
+    QStringList names;
+    names.reserve(state_.Envs.Count());
+    for (int i = 0; i < state_.Envs.Count(); ++i) names << ToQ(state_.Envs.At(i).EnvName);
+    TabControl1->SetTabs(names);
     ApplyTabPlacement();
     int idx = state_.Cnf.TabIdx;
     if (idx < 0 || idx >= TabControl1->count()) idx = 0;
@@ -90,7 +92,7 @@ void Form_Main::ShowEnvMenu(const QPoint& globalPos) {
         UpdateCountEnabled();
     }
     QMenu m;
-    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { EditEnvironments(); });
+    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { Act_EnvEdit->trigger(); });
     m.addSeparator();
     m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
     m.exec(globalPos);
@@ -100,7 +102,8 @@ void Form_Main::ApplyToolBarRecord() {
     if (!state_.ToolBar) return;
     const settings::ToolBarRecord& r = *state_.ToolBar;
     if (r.DockedTo == "+") {
-        MainToolBar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        MainToolBar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        GiveFloatingToolBarACloseBox();
         MainToolBar->move(r.FloatLeft, r.FloatTop);
     } else {
         removeToolBar(MainToolBar);

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
 namespace zarnik::ui {
 
@@ -45,7 +46,6 @@ Form_Syori::Form_Syori(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("コメントカウント実行中"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
     setModal(false);
-    setFixedSize(347, 106);
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPointSize(9);
     setFont(f);
@@ -57,19 +57,28 @@ Form_Syori::Form_Syori(QWidget* parent) : QDialog(parent) {
     Label_MSG1->setAlignment(Qt::AlignCenter);
     auto blue = [](QLabel* l) { l->setStyleSheet(QStringLiteral("color: blue")); };
     Label_fcnt = new QLabel(QStringLiteral("0"), this);
-    Label_fcnt->move(196, 30);
-    Label_fcnt->setMinimumWidth(48);
     blue(Label_fcnt);
     Label_fing = new QLabel(QStringLiteral("[000/000]"), this);
-    Label_fing->move(154, 30);
-    Label_fing->setMinimumWidth(92);
     blue(Label_fing);
     Button_Cyudan = new QPushButton(QStringLiteral("中断(&C)"), this);
-    Button_Cyudan->setGeometry(248, 24, 85, 25);
     Label_Srcname = new QLabel(this);
-    Label_Srcname->setGeometry(14, 62, 319, 14);
     ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setGeometry(14, 78, 319, 15);
+    // The counters need room for seven-digit counts in the font this platform gives:
+    // they start right of the phase message, and the button and the window's width
+    // move out as far as that needs (never nearer than their places at 248 and 347).
+    const QFontMetrics fm(font());
+    // The counter shows in the counting phase, beside "処理中...".
+    const int messageRight = 80 + (104 + fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
+    const int counterX = std::max(154, std::min(messageRight, 80 + 104) + 4);
+    const int counterW = fm.horizontalAdvance(QStringLiteral(" [8888888/8888888]")) + 4;
+    Label_fing->setGeometry(counterX, 30, counterW, fm.height());
+    Label_fcnt->setGeometry(std::max(196, counterX), 30, fm.horizontalAdvance(QStringLiteral("88888888")) + 4, fm.height());
+    const int buttonX = std::max({248, counterX + counterW + 4, Label_fcnt->geometry().right() + 5});
+    Button_Cyudan->setGeometry(buttonX, 24, 85, 25);
+    const int w = buttonX + 85 + 14;
+    setFixedSize(w, 106);
+    Label_Srcname->setGeometry(14, 62, w - 28, 14);
+    ProgressBar1->setGeometry(14, 78, w - 28, 15);
     ProgressBar1->setRange(0, 1000);
     ProgressBar1->setTextVisible(false);
     connect(Button_Cyudan, &QPushButton::clicked, this, &Form_Syori::Button_CyudanClick);

@@ -624,17 +624,16 @@ void Form_Main::ApplySettings(const settings::S_CNF& confirmed) {
     ApplyScrollBars();
 }
 
-// The tab row sits above the target list when TabPos is 0, below it otherwise. It
-// has one row whatever TabDsp says: tabs that do not fit are scrolled.
+// The tab row sits above the target list when TabPos is 0, below it otherwise; it
+// wraps into rows unless TabDsp is 0, when tabs that do not fit are scrolled.
 void Form_Main::ApplyTabPlacement() {
     bool below = state_.Cnf.TabPos != 0;
-    TabControl1->setUsesScrollButtons(true);
-    TabControl1->setShape(below ? QTabBar::RoundedSouth : QTabBar::RoundedNorth);
+    TabControl1->SetMultiRow(state_.Cnf.TabDsp != 0);
+    TabControl1->SetBelow(below);
     if (auto* box = qobject_cast<QBoxLayout*>(TabControl1->parentWidget()->layout())) {
         box->removeWidget(TabControl1);
         box->insertWidget(below ? box->count() : 0, TabControl1);
     }
-    TabControl1->setMinimumHeight(TabControl1->sizeHint().height());
 }
 
 }  // namespace zarnik::ui

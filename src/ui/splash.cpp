@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFrame>
 #include <QLinearGradient>
@@ -11,6 +12,7 @@
 #include <QStyle>
 #include <QThread>
 #include <QUrl>
+#include <QWindow>
 
 #include "text/version.h"
 #include "ui/qt_text.h"
@@ -38,21 +40,30 @@ QLabel* EmbossedLabel(QWidget* parent, const QString& text, const QColor& colour
     label->move(at);
     return label;
 }
+
+// The pictures' lettering: white, left-aligned in box.
+void WhiteText(QPainter& p, const QRect& box, int pixels, bool bold, const QString& text) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
 }  // namespace
 
+// The title sits on a dark band; the labels below it sit on a light ground, so the
+// navy and black labels stay readable.
 QImage SplashPicture() {
     QImage img(230, 70, QImage::Format_RGB32);
     QPainter p(&img);
-    QLinearGradient g(0, 0, 230, 70);
+    QLinearGradient g(0, 0, 230, 0);
     g.setColorAt(0, QColor(40, 70, 140));
-    g.setColorAt(1, QColor(170, 200, 240));
-    p.fillRect(img.rect(), g);
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(28);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(12, 4, 210, 36), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Zarnik"));
+    g.setColorAt(1, QColor(110, 150, 215));
+    p.fillRect(QRect(0, 0, 230, 38), g);
+    p.fillRect(QRect(0, 38, 230, 32), QColor(236, 242, 252));
+    p.fillRect(QRect(0, 38, 230, 2), QColor(217, 69, 43));
+    WhiteText(p, QRect(12, 4, 210, 36), 28, true, QStringLiteral("Zarnik"));
     return img;
 }
 
@@ -68,7 +79,10 @@ F_Sp::F_Sp(int mode, QWidget* parent) : QDialog(parent), mode_(mode), frame_(Spl
     QFont bold = small;
     bold.setBold(true);
     QLabel* version = EmbossedLabel(this, ToQ(text::VersionText(2)), Qt::darkGreen, bold, {156, 40});
-    QLabel* holder = EmbossedLabel(this, ToQ(text::VersionText(3)), Qt::black, small, {97, 54});
+    // The holder line starts at 97 unless it would run past the window's edge.
+    const QString holderText = ToQ(text::VersionText(3));
+    int holderX = std::min(97, width() - 3 - QFontMetrics(small).horizontalAdvance(holderText));
+    QLabel* holder = EmbossedLabel(this, holderText, Qt::black, small, {std::max(2, holderX), 54});
     labels_ = {platform, version, holder};
     if (mode_ == 1)
         for (QLabel* l : labels_) {
@@ -90,6 +104,18 @@ void F_Sp::mousePressEvent(QMouseEvent*) {
     accept();
 }
 
+void F_Sp::ShowAndWaitUntilOnScreen() {
+    show();
+    raise();
+    // The window manager maps the window some time after show(); paint once it is.
+    QElapsedTimer clock;
+    clock.start();
+    while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void F_Sp::FadeOut() {
     fading_ = true;
     for (QLabel* l : findChildren<QLabel*>()) l->hide();  // painted over by the first frame
@@ -100,33 +126,43 @@ void F_Sp::FadeOut() {
             for (int x = 0; x < frame_.width() * 3; ++x) row[x] = static_cast<uchar>(std::min(255, row[x] + 10));
         }
         repaint();
+        // repaint() only queues the picture for the display server; processing
+        // events sends it, so every step is seen.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (OnFadeStep) OnFadeStep(fadeSteps_ + 1);
         QThread::msleep(10);
     }
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(261, 214);
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(2);
     panel->setGeometry(8, 8, 245, 162);
-    icon_ = new QLabel(panel);
-    icon_->setPixmap(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
-    icon_->setGeometry(16, 12, 32, 32);
-    icon_->setCursor(Qt::PointingHandCursor);
-    icon_->installEventFilter(this);
+    IconLabel = new QLabel(panel);
+    IconLabel->setPixmap(QPixmap(QStringLiteral(":/zarnik/icons/zarnik-32.png")));
+    IconLabel->setGeometry(16, 12, 32, 32);
+    IconLabel->setCursor(Qt::PointingHandCursor);
+    IconLabel->installEventFilter(this);
     auto* logo = new QLabel(panel);
     logo->setPixmap(QPixmap::fromImage(SplashPicture().copy(0, 4, 162, 32)));
     logo->move(60, 14);
-    auto* platform = new QLabel(QStringLiteral("for Windows95/98/NT4.0"), panel);
-    platform->setStyleSheet(QStringLiteral("color: navy"));
-    platform->move(20, 56);
+    // 12 pixels, as on the splash: in the dialog font the text would run under the version.
+    QFont small(QStringLiteral("ＭＳ Ｐゴシック"));
+    small.setPixelSize(12);
+    PlatformLabel = new QLabel(QStringLiteral("for Windows95/98/NT4.0"), panel);
+    PlatformLabel->setFont(small);
+    PlatformLabel->setStyleSheet(QStringLiteral("color: navy"));
+    PlatformLabel->move(20, 56);
     QFont vf(QStringLiteral("Times New Roman"));
     vf.setPixelSize(15);
     vf.setBold(true);
-    VersionLabel = EmbossedLabel(panel, ToQ(text::VersionText(2)), Qt::darkGreen, vf, {160, 52});
+    // The version starts at 160, or right of the platform text when that is wider here.
+    const int versionX = std::max(160, 20 + QFontMetrics(small).horizontalAdvance(PlatformLabel->text()) + 6);
+    VersionLabel = EmbossedLabel(panel, ToQ(text::VersionText(2)), Qt::darkGreen, vf, {versionX, 52});
     VersionLabel->setCursor(Qt::PointingHandCursor);
     auto link = [&](const QString& text, const QString& url, QPoint at, const QString& hover) {
         auto* l = new QLabel(text, panel);
@@ -140,8 +176,24 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     link(QString::fromLatin1(kMail), QStringLiteral("mailto:") + QString::fromLatin1(kMail), {36, 80},
          QStringLiteral("aqua"));
     link(QString::fromLatin1(kHome), QString::fromLatin1(kHome), {36, 100}, QStringLiteral("lime"));
+    BannerLabel = new QLabel(panel);
+    BannerLabel->setPixmap(BannerPicture());
+    BannerLabel->setGeometry(8, 122, 88, 31);
+    BannerLabel->setToolTip(QString::fromLatin1(kHome));
+    BannerLabel->setCursor(Qt::PointingHandCursor);
+    BannerLabel->setProperty("url", QString::fromLatin1(kHome));
+    BannerLabel->installEventFilter(this);
     HolderLabel = new QLabel(ToQ(text::VersionText(3)), panel);
-    HolderLabel->move(8, 138);
+    HolderLabel->setFont(small);
+    // At 109 unless the line would run out of the panel; never over the banner: a
+    // long holder line takes a smaller font rather than lose its end.
+    QFont holderFont = small;
+    const int room = panel->width() - 6 - 100;
+    while (holderFont.pixelSize() > 9 && QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text()) > room)
+        holderFont.setPixelSize(holderFont.pixelSize() - 1);
+    HolderLabel->setFont(holderFont);
+    const int holderW = QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text());
+    HolderLabel->move(std::max(100, std::min(109, panel->width() - 6 - holderW)), 138);
     HolderLabel->setCursor(Qt::PointingHandCursor);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(93, 178, 75, 25);
@@ -157,7 +209,7 @@ void AboutBox::ShowSplash() {
 }
 
 bool AboutBox::eventFilter(QObject* o, QEvent* e) {
-    if (o == icon_ && e->type() == QEvent::MouseButtonDblClick) {
+    if (o == IconLabel && e->type() == QEvent::MouseButtonDblClick) {
         ShowSplash();
         return true;
     }
@@ -167,6 +219,22 @@ bool AboutBox::eventFilter(QObject* o, QEvent* e) {
         return true;
     }
     return QDialog::eventFilter(o, e);
+}
+
+QPixmap BannerPicture() {
+    QPixmap pm(88, 31);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, 31);
+    g.setColorAt(0, QColor(60, 95, 170));
+    g.setColorAt(1, QColor(30, 50, 110));
+    p.fillRect(pm.rect(), g);
+    p.setPen(QColor(217, 69, 43));
+    p.drawRect(0, 0, 87, 30);
+    p.drawPixmap(4, 4, QPixmap(QStringLiteral(":/zarnik/icons/zarnik-24.png")));
+    WhiteText(p, QRect(30, 2, 56, 15), 12, true, QStringLiteral("Zarnik"));
+    WhiteText(p, QRect(30, 15, 56, 13), 9, false, QStringLiteral("Home page"));
+    return pm;
 }
 
 void ShowAboutBox(QWidget* parent) {

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
+#include <functional>
 
 namespace zarnik::ui {
 
@@ -14,8 +15,14 @@ public:
     // (a click on the picture or a label fades it out and closes it).
     explicit F_Sp(int mode, QWidget* parent = nullptr);
 
-    // Raises every colour component by 10 in 26 steps, 10 ms apart, until white.
+    // Shows the splash and lets the window system put it on the screen before the
+    // caller goes on with the heavy start-up work.
+    void ShowAndWaitUntilOnScreen();
+    // Raises every colour component by 10 in 26 steps, 10 ms apart, until white;
+    // each step reaches the screen before the next.
     void FadeOut();
+    // Called after each fade step has been painted and flushed (tests look at the screen).
+    std::function<void(int step)> OnFadeStep;
     int FadeSteps() const { return fadeSteps_; }
     const QImage& Frame() const { return frame_; }
 
@@ -40,13 +47,17 @@ public:
     explicit AboutBox(QWidget* parent = nullptr);
     QLabel* VersionLabel;
     QLabel* HolderLabel;
+    QLabel* PlatformLabel;
+    QLabel* IconLabel;
+    QLabel* BannerLabel;
     void ShowSplash();  // double-click on the icon
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
-private:
-    QLabel* icon_;
 };
+
+// The home-page banner of the version box, 88 x 31.
+QPixmap BannerPicture();
 
 }  // namespace zarnik::ui

@@ -235,6 +235,7 @@ void Form_Main::ChooseTargetFolder() {
 }
 
 bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {
+    if (running_) return false;  // the target list is the run's input until it ends
     QPlainTextEdit* pane = nullptr;
     if (rect().contains(pos)) {
         // The pane that holds the control under the point (its scroll bars included).

@@ -32,6 +32,10 @@ void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const s
 // with the same metrics, so a double-byte character stays two columns wide in the report.
 void InstallFontSubstitutes();
 
+// Loads Qt's own Japanese texts, so that the file, folder, print, font and colour
+// choosers speak Japanese like the rest of the program; false when none is installed.
+bool InstallQtTranslations();
+
 void ShowAboutBox(QWidget* parent);
 
 // The dialogs' "OK" (the default button), "ｷｬﾝｾﾙ" and "ﾍﾙﾌﾟ(&H)".

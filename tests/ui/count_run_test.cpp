@@ -114,6 +114,46 @@ private slots:
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
     }
 
+    void duringARunOnlyCancelAndViewCommandsWork() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        Form_Main& w = *win.w;
+        w.Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        w.RichEdit_Rslt->setPlainText(QStringLiteral("earlier result"));
+        int dialogs = 0;
+        w.ExecDialog = [&](QDialog&) { return ++dialogs, 0; };
+        bool checked = false;
+        w.RunPumpHook = [&] {
+            if (checked) return;
+            checked = true;
+            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
+            QVERIFY(w.Memo_Files->isReadOnly() && w.RichEdit_Rslt->isReadOnly());
+            QVERIFY(!w.TabControl1->isEnabled());
+            QVERIFY(!w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
+            w.Act_StatusBar->trigger();  // a view switch is no command on the data
+        };
+        w.Act_Count->trigger();
+        QVERIFY(checked);
+        QCOMPARE(dialogs, 0);
+        QVERIFY(w.RichEdit_Rslt->toPlainText().startsWith(QStringLiteral("earlier result\n")));
+        QCOMPARE(win.state.Cnf.StatusBar, 0);
+        QVERIFY(!w.Memo_Files->isReadOnly() && w.TabControl1->isEnabled());
+    }
+
+    void progressCountersShowSevenDigitCountsWhole() {
+        Form_Syori p;
+        const QFontMetrics fm(p.Label_fing->font());
+        const QRect counter = p.Label_fing->geometry();
+        QVERIFY(counter.width() >= fm.horizontalAdvance(QStringLiteral(" [9999999/9999999]")));
+        QVERIFY(counter.right() < p.Button_Cyudan->x());
+        QVERIFY(p.Label_fcnt->geometry().right() < p.Button_Cyudan->x());
+        const int messageRight = p.Label_MSG1->x() + (p.Label_MSG1->width() +
+                                                      fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
+        QVERIFY(counter.x() >= messageRight);
+        QVERIFY(p.Button_Cyudan->geometry().right() < p.width());
+    }
+
     void noFileFoundWarnsOnce() {
         Window win;
         win.w->Memo_Files->setPlainText(QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));

@@ -142,7 +142,7 @@ private slots:
     void typedTextSurvivesTabSwitchesByClickAndRightClick() {
         Fixture f;
         Form_Main& w = *f.window;
-        QTabBar* tabs = w.TabControl1;
+        TabRow* tabs = w.TabControl1;
         Type(w.Memo_Files, QStringLiteral("x"));
         w.Memo_memo->setPlainText(QStringLiteral("新しいメモ"));
         f.state.Envs.StoreEnv(2, {}, {});  // B is empty: the count command must follow

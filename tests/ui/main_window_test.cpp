@@ -10,6 +10,7 @@
 
 #include "test_util.h"
 #include "ui/qt_text.h"
+#include "ui/splash.h"
 #include "ui/ui_style.h"
 
 using namespace zarnik;
@@ -167,6 +168,38 @@ private slots:
         QCOMPARE(f.saves, 3);
     }
 
+    void toolbarIconsDifferAndShowWhenDisabled() {
+        Fixture f;
+        QList<QImage> seen;
+        for (QToolButton* b : f.window->MainToolBar->findChildren<QToolButton*>()) {
+            if (b->toolTip().isEmpty()) continue;  // the toolbar's own extension button
+            QImage on = b->icon().pixmap(16, QIcon::Normal).toImage();
+            QImage off = b->icon().pixmap(16, QIcon::Disabled).toImage();
+            QVERIFY(on != off);
+            QVERIFY(!seen.contains(on));
+            seen << on;
+        }
+        QCOMPARE(seen.size(), 10);
+    }
+
+    void versionBoxTextsStayApartAndWhole() {
+        AboutBox box;
+        const auto right = [](QLabel* l) { return l->x() + l->sizeHint().width(); };
+        QVERIFY(right(box.PlatformLabel) <= box.VersionLabel->x());
+        QVERIFY(right(box.HolderLabel) <= box.HolderLabel->parentWidget()->width());
+        QVERIFY(box.HolderLabel->x() >= box.BannerLabel->geometry().right());
+        QCOMPARE(box.BannerLabel->geometry(), QRect(8, 122, 88, 31));
+        QVERIFY(box.BannerLabel->toolTip().startsWith(QStringLiteral("https://")));
+        QCOMPARE(box.IconLabel->pixmap().size(), QSize(32, 32));
+        QCOMPARE(box.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    }
+
+    void qtsOwnDialogsSpeakJapanese() {
+        QVERIFY(InstallQtTranslations());
+        for (const char* text : {"Look in:", "File &name:"})
+            QVERIFY2(QCoreApplication::translate("QFileDialog", text) != QLatin1String(text), text);
+    }
+
     void memoPaneOpensToItsWidthAndCloses() {
         Fixture f;
         Form_Main& w = *f.window;
@@ -180,6 +213,9 @@ private slots:
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(f.state.Cnf.MemoDsp, 0);
+        // The target list takes back the whole width: no strip, no grip.
+        QWidget* targetPane = w.Memo_Files->parentWidget();
+        QTRY_COMPARE(targetPane->width() + 20, targetPane->parentWidget()->width());
     }
 
     void viewTogglesFlipTheirSwitches() {

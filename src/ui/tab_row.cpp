@@ -1,0 +1,331 @@
+#include "ui/tab_row.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QResizeEvent>
+#include <QShortcut>
+#include <QStyleOptionTab>
+#include <QStylePainter>
+#include <algorithm>
+
+namespace zarnik::ui {
+
+namespace {
+// Tabs take at most half the window's height: beyond that the rows farthest from
+// the page are cut, so ten thousand environments cannot push the target list away.
+int MaxLines(const QWidget* w, int lineHeight) { return std::max(3, w->window()->height() / 2 / lineHeight); }
+constexpr int kPadding = 16;
+constexpr int kMinTabWidth = 40;
+}  // namespace
+
+TabRow::TabRow(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);  // hot-tracking
+    setFocusPolicy(Qt::TabFocus);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto arrow = [this](Qt::ArrowType type, int step) {
+        auto* b = new QToolButton(this);
+        b->setArrowType(type);
+        b->setAutoRepeat(true);
+        b->hide();
+        connect(b, &QToolButton::clicked, this, [this, step] { ScrollBy(step); });
+        return b;
+    };
+    left_ = arrow(Qt::LeftArrow, -1);
+    right_ = arrow(Qt::RightArrow, 1);
+}
+
+void TabRow::SetTabs(const QStringList& names) {
+    tabs_.clear();
+    tabs_.reserve(static_cast<std::size_t>(names.size()));
+    for (const QString& n : names) tabs_.push_back({n});
+    hot_ = -1;
+    firstShown_ = 0;
+    current_ = tabs_.empty() ? -1 : std::clamp(current_, 0, count() - 1);
+    Invalidate();
+}
+
+QString TabRow::tabText(int index) const {
+    return index >= 0 && index < count() ? tabs_[static_cast<std::size_t>(index)].text : QString();
+}
+
+void TabRow::setCurrentIndex(int index) {
+    if (index < 0 || index >= count() || index == current_) return;
+    current_ = index;
+    if (!multiRow_) {
+        // Scroll the single row so that the current tab is whole.
+        if (current_ < firstShown_) firstShown_ = current_;
+        const Layout& l = LayoutFor(width());
+        int room = width() - (left_->isVisible() ? 2 * TabHeight() : 0);
+        while (firstShown_ < current_ &&
+               l.rects[static_cast<std::size_t>(current_)].right() - l.rects[static_cast<std::size_t>(firstShown_)].x() >= room)
+            ++firstShown_;
+        UpdateScrollButtons();
+    }
+    update();
+    emit currentChanged(index);
+}
+
+void TabRow::AddSwitchKeys(QWidget* scope) {
+    auto add = [&](QKeySequence keys, int step) {
+        auto* s = new QShortcut(keys, scope);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, [this, step] {
+            if (count() > 0 && isEnabled()) setCurrentIndex((current_ + step + count()) % count());
+        });
+    };
+    add(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    add(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
+}
+
+void TabRow::SetMultiRow(bool on) {
+    if (on == multiRow_) return;
+    multiRow_ = on;
+    firstShown_ = 0;
+    Invalidate();
+}
+
+void TabRow::SetBelow(bool on) {
+    if (on == below_) return;
+    below_ = on;
+    update();
+}
+
+void TabRow::Invalidate() {
+    layout_.width = -1;
+    UpdateScrollButtons();
+    FitHeight();
+    update();
+}
+
+int TabRow::TabHeight() const { return fontMetrics().height() + 8; }
+
+int TabRow::TabWidth(int index) const {
+    const Tab& t = tabs_[static_cast<std::size_t>(index)];
+    if (t.width < 0)
+        t.width = std::max(kMinTabWidth, fontMetrics().horizontalAdvance(t.text) +
+                                             style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) + kPadding / 2);
+    return t.width;
+}
+
+// Fills rows left to right; with more than one row each row is stretched to the full
+// width, as a multi-row tab control does, so the rows line up at both ends.
+const TabRow::Layout& TabRow::LayoutFor(int width) const {
+    width = std::max(width, kMinTabWidth);
+    if (layout_.width == width) return layout_;
+    ++layoutPasses_;
+    Layout l;
+    l.width = width;
+    l.rects.resize(tabs_.size());
+    const int h = TabHeight();
+    int x = 0;
+    for (int i = 0; i < count(); ++i) {
+        int w = TabWidth(i);
+        if (l.rowStart.empty() || (multiRow_ && x > 0 && x + w > width)) {
+            l.rowStart.push_back(i);
+            x = 0;
+        }
+        l.rects[static_cast<std::size_t>(i)] = QRect(x, static_cast<int>(l.rowStart.size() - 1) * h, w, h);
+        x += w;
+    }
+    if (l.rowStart.size() > 1) {
+        for (std::size_t r = 0; r < l.rowStart.size(); ++r) {
+            int first = l.rowStart[r];
+            int end = r + 1 < l.rowStart.size() ? l.rowStart[r + 1] : count();
+            int used = l.rects[static_cast<std::size_t>(end - 1)].right() + 1;
+            int extra = std::max(0, width - used), n = end - first, pos = 0;
+            for (int i = first; i < end; ++i) {
+                QRect& rc = l.rects[static_cast<std::size_t>(i)];
+                int grow = extra / n + (i - first < extra % n ? 1 : 0);
+                rc = QRect(pos, rc.y(), rc.width() + grow, rc.height());
+                pos += rc.width();
+            }
+        }
+    }
+    layout_ = std::move(l);
+    return layout_;
+}
+
+int TabRow::LinesShown(int rows) const { return std::clamp(rows, 1, MaxLines(this, TabHeight())); }
+
+int TabRow::RowCount() const { return static_cast<int>(LayoutFor(width()).rowStart.size()); }
+
+int TabRow::RowOf(int index) const {
+    if (index < 0 || index >= count()) return -1;
+    const std::vector<int>& starts = LayoutFor(width()).rowStart;
+    return static_cast<int>(std::upper_bound(starts.begin(), starts.end(), index) - starts.begin()) - 1;
+}
+
+// The rows turn so that the current tab's row lies next to the page, the others
+// keeping their order: below it when the tabs are above the page, above it otherwise.
+int TabRow::DisplayLineOf(int index) const {
+    int n = RowCount(), r = RowOf(index), s = std::max(0, RowOf(current_));
+    if (r < 0) return -1;
+    return below_ ? (r - s + n) % n : (r - s - 1 + n) % n;
+}
+
+QRect TabRow::tabRect(int index) const {
+    if (index < 0 || index >= count()) return {};
+    const Layout& l = LayoutFor(width());
+    QRect rc = l.rects[static_cast<std::size_t>(index)];
+    if (!multiRow_) {
+        rc.translate(-l.rects[static_cast<std::size_t>(firstShown_)].x(), 0);
+        int room = width() - (left_->isVisible() ? 2 * TabHeight() : 0);
+        return rc.x() < 0 || rc.x() >= room ? QRect() : rc;
+    }
+    int n = static_cast<int>(l.rowStart.size()), shown = LinesShown(n);
+    int line = DisplayLineOf(index);
+    if (!below_) line -= n - shown;
+    if (line < 0 || line >= shown) return {};
+    rc.moveTop(line * TabHeight());
+    return rc;
+}
+
+int TabRow::tabAt(const QPoint& pos) const {
+    if (!rect().contains(pos)) return -1;
+    if (!multiRow_) {
+        for (int i = firstShown_; i < count(); ++i) {
+            QRect rc = tabRect(i);
+            if (rc.isEmpty()) break;
+            if (rc.contains(pos)) return i;
+        }
+        return -1;
+    }
+    // Find the logical row under the line, then the tab in it.
+    const Layout& l = LayoutFor(width());
+    int n = static_cast<int>(l.rowStart.size()), shown = LinesShown(n);
+    int line = pos.y() / TabHeight();
+    if (line >= shown) return -1;
+    if (!below_) line += n - shown;
+    int s = std::max(0, RowOf(current_));
+    int row = below_ ? (line + s) % n : (line + s + 1) % n;
+    int end = row + 1 < n ? l.rowStart[static_cast<std::size_t>(row + 1)] : count();
+    for (int i = l.rowStart[static_cast<std::size_t>(row)]; i < end; ++i) {
+        const QRect& rc = l.rects[static_cast<std::size_t>(i)];
+        if (pos.x() >= rc.x() && pos.x() <= rc.right()) return i;
+    }
+    return -1;
+}
+
+int TabRow::heightForWidth(int width) const {
+    int rows = multiRow_ ? static_cast<int>(LayoutFor(width).rowStart.size()) : 1;
+    return LinesShown(rows) * TabHeight() + 1;
+}
+
+QSize TabRow::sizeHint() const {
+    int w = width() > 0 ? width() : 200;
+    return {w, heightForWidth(w)};
+}
+
+QSize TabRow::minimumSizeHint() const { return {kMinTabWidth, height()}; }
+
+// The row's height follows the number of rows its width needs; being fixed, it
+// cannot be squeezed by the pane above, so every tab stays visible.
+void TabRow::FitHeight() {
+    int h = heightForWidth(width());
+    if (h != height() || minimumHeight() != h) setFixedHeight(h);
+}
+
+void TabRow::UpdateScrollButtons() {
+    bool overflow = false;
+    if (!multiRow_ && count() > 0) {
+        const Layout& l = LayoutFor(width());
+        overflow = firstShown_ > 0 || l.rects.back().right() >= width();
+    }
+    int h = TabHeight();
+    left_->setGeometry(width() - 2 * h, 0, h, h);
+    right_->setGeometry(width() - h, 0, h, h);
+    left_->setVisible(overflow);
+    right_->setVisible(overflow);
+    left_->setEnabled(firstShown_ > 0);
+    right_->setEnabled(overflow && firstShown_ < count() - 1);
+}
+
+void TabRow::ScrollBy(int step) {
+    firstShown_ = std::clamp(firstShown_ + step, 0, std::max(0, count() - 1));
+    UpdateScrollButtons();
+    update();
+}
+
+void TabRow::paintEvent(QPaintEvent* e) {
+    QStylePainter p(this);
+    // The line that joins the tabs to the page.
+    p.setPen(palette().color(QPalette::Mid));
+    int edge = below_ ? 0 : height() - 1;
+    p.drawLine(0, edge, width(), edge);
+    for (int i = 0; i < count(); ++i) {
+        QRect rc = tabRect(i);
+        if (rc.isEmpty() || !rc.intersects(e->rect())) continue;
+        QStyleOptionTab opt;
+        opt.initFrom(this);
+        opt.rect = rc;
+        if (below_) opt.rect.translate(0, 1);
+        opt.text = tabs_[static_cast<std::size_t>(i)].text;
+        opt.shape = below_ ? QTabBar::RoundedSouth : QTabBar::RoundedNorth;
+        opt.position = QStyleOptionTab::Middle;
+        opt.state &= ~(QStyle::State_MouseOver | QStyle::State_HasFocus);
+        if (i == current_) {
+            opt.state |= QStyle::State_Selected;
+            if (hasFocus()) opt.state |= QStyle::State_HasFocus;
+        }
+        if (i == hot_) opt.state |= QStyle::State_MouseOver;
+        p.drawControl(QStyle::CE_TabBarTab, opt);
+    }
+}
+
+void TabRow::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) {
+        int i = tabAt(e->position().toPoint());
+        if (i >= 0) setCurrentIndex(i);
+    }
+    QWidget::mousePressEvent(e);
+}
+
+void TabRow::mouseMoveEvent(QMouseEvent* e) {
+    int i = tabAt(e->position().toPoint());
+    if (i != hot_) {
+        hot_ = i;
+        update();
+    }
+    QWidget::mouseMoveEvent(e);
+}
+
+void TabRow::leaveEvent(QEvent* e) {
+    if (hot_ >= 0) {
+        hot_ = -1;
+        update();
+    }
+    QWidget::leaveEvent(e);
+}
+
+void TabRow::keyPressEvent(QKeyEvent* e) {
+    int next = current_;
+    switch (e->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up: next = current_ - 1; break;
+        case Qt::Key_Right:
+        case Qt::Key_Down: next = current_ + 1; break;
+        case Qt::Key_Home: next = 0; break;
+        case Qt::Key_End: next = count() - 1; break;
+        default: QWidget::keyPressEvent(e); return;
+    }
+    setCurrentIndex(std::clamp(next, 0, std::max(0, count() - 1)));
+}
+
+void TabRow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    UpdateScrollButtons();
+    // A new width can need another number of rows, and so another height.
+    FitHeight();
+}
+
+void TabRow::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::StyleChange) {
+        for (Tab& t : tabs_) t.width = -1;
+        Invalidate();
+    }
+    QWidget::changeEvent(e);
+}
+
+}  // namespace zarnik::ui

@@ -1,0 +1,210 @@
+// The desktop program under a real X server and window manager (tests/ui/e2e/with_wm.sh):
+// what the offscreen platform cannot show, done with the real mouse and keyboard.
+#include <QApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QTest>
+#include <QToolBar>
+#include <memory>
+
+#include "test_util.h"
+#include "ui/env_editor.h"
+#include "ui/ext_dialog.h"
+#include "ui/help_viewer.h"
+#include "ui/main_window.h"
+#include "ui/progress_dialog.h"
+#include "ui/splash.h"
+#include "ui/ui_style.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+
+namespace {
+
+constexpr int kWait = 30000;  // generous: a loaded 2-core machine is slow, never wrong
+
+void Xdo(const QStringList& args) { QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), args), 0); }
+
+void ClickAt(QPoint global) {
+    Xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y()), "click", "1"});
+}
+
+// Processes events until the condition holds or the wait runs out.
+template <typename F>
+bool WaitFor(F condition) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < kWait) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+struct Window {
+    AppState state;
+    std::unique_ptr<Form_Main> w;
+    Window() {
+        static_cast<settings::ProgramState&>(state) =
+            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+        state.Save = nullptr;
+        w = std::make_unique<Form_Main>(state);
+        w->ShowMessage = [](const QString&, const QString&) {};
+        w->show();
+    }
+};
+
+int Brightness(const QImage& img) {
+    qint64 sum = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) sum += qGray(img.pixel(x, y));
+    return static_cast<int>(sum / (img.width() * img.height()));
+}
+
+// A help pop-up over a dialog: Escape closes it and leaves the dialog open, a click
+// elsewhere in the dialog closes it, and so does the dialog's closing.
+void CheckHelpPopup(QDialog& d, QPushButton* help) {
+    d.open();
+    QVERIFY(QTest::qWaitForWindowActive(&d, kWait));
+    auto popupShown = [] { return HelpViewer::Instance().Popup() && HelpViewer::Instance().Popup()->isVisible(); };
+    ClickAt(help->mapToGlobal(help->rect().center()));
+    QVERIFY(WaitFor(popupShown));
+    Xdo({"key", "Escape"});
+    QVERIFY(WaitFor([&] { return !popupShown(); }));
+    QVERIFY(d.isVisible());
+
+    ClickAt(help->mapToGlobal(help->rect().center()));
+    QVERIFY(WaitFor(popupShown));
+    const QPoint outside = d.mapToGlobal(QPoint(4, 4));
+    QVERIFY(!HelpViewer::Instance().Popup()->geometry().contains(outside));
+    ClickAt(outside);
+    QVERIFY(WaitFor([&] { return !popupShown(); }));
+    QVERIFY(d.isVisible());
+
+    ClickAt(help->mapToGlobal(help->rect().center()));
+    QVERIFY(WaitFor(popupShown));
+    ClickAt(HelpViewer::Instance().Popup()->geometry().center());
+    QVERIFY(WaitFor([&] { return !popupShown(); }));
+    help->click();
+    QVERIFY(WaitFor(popupShown));
+    d.reject();
+    QVERIFY(WaitFor([&] { return !popupShown(); }));
+}
+
+}  // namespace
+
+class DesktopE2eTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        InstallFontSubstitutes();
+        HelpViewer::Instance().SetHelpFile(QString::fromStdString(testing::BinDir() + "/zarnik.hlp"));
+    }
+
+    void helpPopupsCloseAndNeverHoldTheProgram() {
+        settings::S_CNF work;
+        Form_Extset ext(work);
+        CheckHelpPopup(ext, ext.Button_Help);
+        Form_Cname name(0, "", 1);
+        CheckHelpPopup(name, name.Button_Help);
+    }
+
+    void progressWindowHasTheKeyboardDuringARun() {
+        testing::TempDir dir;
+        for (int i = 0; i < 20; ++i) dir.Write("src/f" + std::to_string(i) + ".c", "int x;\n");
+        Window win;
+        Form_Main& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        const QString targets = QString::fromStdString(dir.str() + "/src");
+        w.Memo_Files->setPlainText(targets);
+        w.Memo_Files->setFocus();
+        bool pressed = false;
+        w.RunPumpHook = [&] {
+            if (pressed || !w.Syori()->isVisible()) return;
+            pressed = true;
+            QVERIFY(WaitFor([&] { return QApplication::activeWindow() == w.Syori(); }));
+            Xdo({"key", "alt+c"});
+            QVERIFY(WaitFor([&] { return w.Syori()->CancelRequested(); }));
+        };
+        w.Act_Count->trigger();
+        QVERIFY(pressed);
+        QVERIFY(w.Syori()->CancelRequested());
+        QCOMPARE(w.Memo_Files->toPlainText(), targets);
+    }
+
+    void floatingToolBarKeepsItsTickUntilItsCloseBox() {
+        Window win;
+        Form_Main& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        QToolBar* bar = w.MainToolBar;
+        // Drag it off the dock by its handle, as a user does.
+        QPoint from = bar->mapToGlobal(QPoint(7, bar->height() / 2));
+        Xdo({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
+        for (int step = 1; step <= 10; ++step)  // above the window: over no dock area
+            Xdo({"mousemove", "--sync", QString::number(from.x() - 20 * step), QString::number(from.y() - 12 * step)});
+        Xdo({"mouseup", "1"});
+        QVERIFY(WaitFor([&] {
+            return bar->isFloating() && bar->isVisible() && (bar->windowFlags() & Qt::WindowCloseButtonHint);
+        }));
+        QVERIFY(QTest::qWaitForWindowExposed(bar, kWait));
+        QCOMPARE(bar->windowTitle(), QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"));
+        QVERIFY(w.Act_ToolBar->isChecked());
+        QCOMPARE(win.state.Cnf.ToolBar, 1);
+
+        // The close box sits at the right end of the window manager's title bar, as
+        // high as the main window's.
+        const int title = w.geometry().top() - w.frameGeometry().top();
+        QVERIFY(title > 8);
+        ClickAt(QPoint(bar->geometry().right() - title / 2, bar->geometry().top() - title / 2));
+        QVERIFY(WaitFor([&] { return !bar->isVisible(); }));
+        QVERIFY(!w.Act_ToolBar->isChecked());
+        QCOMPARE(win.state.Cnf.ToolBar, 0);
+        w.Act_ToolBar->trigger();
+        QVERIFY(WaitFor([&] { return bar->isVisible() && bar->isFloating(); }));
+    }
+
+    // Seven-digit counts stay whole beside the cancel button, in the fonts of this
+    // machine; the caption is the window's own. ZARNIK_SHOTS keeps a picture of it.
+    void progressWindowWithLargeCounts() {
+        Form_Syori p;
+        p.show();
+        p.Label_MSG1->setText(QStringLiteral("処理中..."));
+        p.Label_fcnt->hide();
+        p.Label_fing->setText(QStringLiteral(" [1234567/2345678]"));
+        p.Label_Srcname->setText(QStringLiteral("/home/user/src/zarnik/src/engine/counter_c.cpp"));
+        p.ProgressBar1->setRange(0, 2345678);
+        p.ProgressBar1->setValue(1234567);
+        QVERIFY(QTest::qWaitForWindowExposed(&p, kWait));
+        const QString id = QString::number(p.winId());
+        QProcess name;
+        name.start(QStringLiteral("xdotool"), {"getwindowname", id});
+        QVERIFY(name.waitForFinished(kWait));
+        QCOMPARE(QString::fromUtf8(name.readAllStandardOutput()).trimmed(), QStringLiteral("コメントカウント実行中"));
+        const QString shots = qEnvironmentVariable("ZARNIK_SHOTS");
+        if (!shots.isEmpty()) {
+            QTest::qWait(500);  // let the animation draw a frame for the picture
+            QCOMPARE(QProcess::execute(QStringLiteral("import"),
+                                       {"-frame", "-window", id, shots + QStringLiteral("/progress-window.png")}),
+                     0);
+        }
+    }
+
+    void splashAndEveryFadeStepReachTheScreen() {
+        F_Sp splash(0);
+        splash.ShowAndWaitUntilOnScreen();
+        QScreen* screen = QGuiApplication::primaryScreen();
+        auto grab = [&] {
+            const QRect g = splash.geometry();
+            return screen->grabWindow(0, g.x(), g.y(), g.width(), g.height()).toImage();
+        };
+        const int first = Brightness(grab());
+        QVERIFY(first < 200);  // the picture, not an empty white or black window
+        QList<int> steps;
+        splash.OnFadeStep = [&](int) { steps << Brightness(grab()); };
+        splash.FadeOut();
+        QCOMPARE(steps.size(), 26);
+        for (int i = 1; i < steps.size(); ++i) QVERIFY2(steps[i] >= steps[i - 1], qPrintable(QString::number(i)));
+        QVERIFY(steps[0] > first);
+        QCOMPARE(steps.last(), 255);
+    }
+};
+
+QTEST_MAIN(DesktopE2eTest)
+#include "desktop_e2e_test.moc"
