@@ -158,7 +158,7 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view a = args[i];
         if (optionsEnded || a.size() < 2 || a[0] != '-') {
-            options.Targets.push_back(text::Utf8ToSjis(a));
+            options.Targets.emplace_back(a);
             continue;
         }
         if (a == "--") {

@@ -54,7 +54,7 @@ bool Collect(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, F
         host.PumpMessages();
         if (host.CancelRequested()) return false;
         const std::string& line = input.TargetLines[i];
-        CollectTargetLine(text::SjisToUtf8(line), found, cnf.Subfol != 0, host);
+        CollectTargetLine(line, found, cnf.Subfol != 0, host);
         if (host.CancelRequested()) return false;
     }
     return true;

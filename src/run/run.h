@@ -59,7 +59,7 @@ public:
 enum class RunOutcome { Finished, Cancelled, NoFiles };
 
 struct RunInput {
-    std::vector<std::string> TargetLines;  // Shift-JIS, as the target list shows them
+    std::vector<std::string> TargetLines;  // native (the file system's own bytes), as typed
     std::string EnvName;                   // caption of the selected tab, Shift-JIS
     std::time_t Now = 0;                   // the header date's clock
     // Threads that count files: 1 counts each file at its turn on the calling

@@ -20,7 +20,7 @@ const char* kCode = "/* c */\nint a;\n\n";
 
 RunOutcome CountTargets(const Strings& targets, S_CNF& cnf, Recorder& host) {
     RunInput input;
-    for (const auto& t : targets) input.TargetLines.push_back(Sj(t));
+    for (const auto& t : targets) input.TargetLines.push_back(t);
     input.EnvName = Sj("開発環境(1)");
     engine::CountContext ctx;
     return RunCount(input, cnf, host, ctx);
