@@ -75,6 +75,9 @@ struct RunInput {
 // closing block is written.
 RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx);
 
+// Whether a folder is walked into its subfolders: Subfol anything but 0.
+bool WalksSubfolders(const settings::S_CNF& cnf);
+
 // The message shown for a file the run could not read ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", ...).
 std::string ErrorTextFor(const engine::FileError& error);
 // The path of that file or folder as a message shows it: native (UTF-8), control

@@ -92,7 +92,7 @@ TEST(Run, SecondRunFollowsAfterAnEmptyLineAndSetsTheCommands) {
     EXPECT_EQ(host.Lines.at(first), "");
     EXPECT_EQ(host.Lines.at(first + 1), Sj("【開発環境(1)】"));
     EXPECT_EQ(host.Counters, (Strings{"", " [1/1]", "", " [1/1]"}));
-    EXPECT_EQ(host.ColumnHeader, report::FormatColumnHeader(cnf, 13));
+    EXPECT_EQ(host.ColumnHeader, report::FormatColumnHeader(report::ReportLayout::From(cnf), 13));
     EXPECT_EQ(host.Shows, 2);
     EXPECT_EQ(host.Hides, 2);
 }
