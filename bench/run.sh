@@ -6,7 +6,8 @@
 # peak memory over a list of many files. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
-#                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [TREE...]
+#                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--ini-load]
+#                [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
@@ -17,6 +18,8 @@
 #   --lines N           also count one file of N empty lines under /tmp (N bytes,
 #                       deleted afterwards) and check its figures; 2200000000 shows
 #                       that counts beyond 2^31 are exact
+#   --ini-load          also time loading INI files of 25,000, 100,000 and 1,000,000
+#                       environments and one of 3,000,000 section headers
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
@@ -25,6 +28,7 @@ out="$root/bench/out"
 install_peers=0
 memory=0
 lines=0
+ini_load=0
 measure_args=()
 trees=()
 while [[ $# -gt 0 ]]; do
@@ -34,7 +38,8 @@ while [[ $# -gt 0 ]]; do
     --no-peers) measure_args+=("$1") ;;
     --memory) memory="$2"; shift ;;
     --lines) lines="$2"; shift ;;
-    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+    --ini-load) ini_load=1 ;;
+    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift
@@ -66,5 +71,10 @@ mkdir -p "$out"
   if [[ $lines -gt 0 ]]; then
     echo
     "$root/bench/count_lines.sh" "$build/zarnik-count" "$lines"
+  fi
+  if [[ $ini_load -eq 1 ]]; then
+    echo
+    echo "Loading large INI files (zarnik-count --ini FILE --env 1):"
+    "$build/zarnik-bench" ini-load --zarnik "$build/zarnik-count" "/tmp/zarnik-bench-ini.$$" 25000 100000 1000000
   fi
 } | tee "$out/results.md"

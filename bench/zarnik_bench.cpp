@@ -4,6 +4,8 @@
 //   zarnik-bench corpus DIR             write the corpus (skipped when up to date)
 //   zarnik-bench measure [opts] TREE... time every command on every tree
 //   zarnik-bench memory [opts] DIR N    peak memory over N files, then delete DIR
+//   zarnik-bench ini-load [opts] DIR N...  load INI files of N environments (and
+//                                       one of 3 million section headers), then delete DIR
 //
 // Every command runs with its output to /dev/null; the runs of the commands are
 // interleaved so that a busy machine slows them alike, and the median is shown.
@@ -270,17 +272,23 @@ int Measure(const Args& args) {
     return 0;
 }
 
-// N hard links to one small source file, in folders of 1000, then one count over
-// them; reports the peak memory against the limit and removes the folder.
-int Memory(const Args& args) {
-    std::string zarnik = "build-bench/zarnik-count";
-    std::vector<std::string> rest;
+// args without "--zarnik BIN", whose BIN goes to zarnik.
+Args TakeZarnikOption(const Args& args, std::string& zarnik) {
+    Args rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--zarnik" && i + 1 < args.size())
             zarnik = args[++i];
         else
             rest.push_back(args[i]);
     }
+    return rest;
+}
+
+// N hard links to one small source file, in folders of 1000, then one count over
+// them; reports the peak memory against the limit and removes the folder.
+int Memory(const Args& args) {
+    std::string zarnik = "build-bench/zarnik-count";
+    const Args rest = TakeZarnikOption(args, zarnik);
     if (rest.size() != 2) {
         std::fprintf(stderr, "memory: expected DIR N\n");
         return 2;
@@ -342,6 +350,61 @@ int Memory(const Args& args) {
     return result;
 }
 
+// INI files of N environments (a name, a target line, a memo for every tenth) and
+// one of 3,000,000 empty sections, each loaded by "zarnik-count --ini FILE --env
+// 1": the time and the peak memory against the file's size.
+int IniLoad(const Args& args) {
+    std::string zarnik = "build-bench/zarnik-count";
+    const Args rest = TakeZarnikOption(args, zarnik);
+    if (rest.size() < 2) {
+        std::fprintf(stderr, "ini-load: expected DIR N...\n");
+        return 2;
+    }
+    const std::string dir = rest[0];
+    if (fs::exists(dir)) {
+        std::fprintf(stderr, "ini-load: %s exists; give a new folder\n", dir.c_str());
+        return 2;
+    }
+    fs::create_directories(dir);
+    const std::string target = dir + "/a.c";
+    std::ofstream(target) << "int a;\n";
+    PrintMachine();
+    std::printf("\n| INI file | MB | s | peak MiB | peak / size |\n|---|---:|---:|---:|---:|\n");
+    int result = 0;
+    auto run = [&](const std::string& label, const std::string& ini, Args extra) {
+        Args argv = {zarnik, "--ini", ini};
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        argv.push_back(target);
+        Sample s = RunOnce(argv, true);
+        if (s.Status != 0) result = 1;
+        const double mb = static_cast<double>(fs::file_size(ini)) / 1e6;
+        const double peak = static_cast<double>(s.PeakKiB) / 1024.0;
+        std::printf("| %s | %s | %s | %s | %s |\n", label.c_str(), Fixed(mb, 1).c_str(), Fixed(s.Seconds, 2).c_str(),
+                    Fixed(peak, 1).c_str(), Fixed(peak * 1.048576 / mb, 1).c_str());
+        std::fflush(stdout);
+    };
+    for (std::size_t k = 1; k < rest.size(); ++k) {
+        const long n = std::atol(rest[k].c_str());
+        const std::string sub = dir + "/n" + std::to_string(n);
+        fs::create_directory(sub);
+        {
+            std::ofstream ini(sub + "/zarnik.ini", std::ios::binary);
+            ini << "[Cname]\r\n";
+            for (long i = 1; i <= n; ++i) ini << "cnam" << i << "=env " << i << "\r\n";
+            for (long i = 1; i <= n; ++i) ini << "\r\n[FILES_" << i << "]\r\nfile0=" << target << "\r\n";
+        }
+        for (long i = 1; i <= n; i += 10) std::ofstream(sub + "/memo" + std::to_string(i) + ".dat") << "memo\r\n";
+        run(Grouped(static_cast<double>(n)) + " environments", sub + "/zarnik.ini", {"--env", "1"});
+    }
+    {
+        std::ofstream ini(dir + "/headers.ini", std::ios::binary);
+        for (long i = 0; i < 3000000; ++i) ini << "[S" << i << "]\r\n";
+    }
+    run("3,000,000 section headers", dir + "/headers.ini", {});
+    fs::remove_all(dir);
+    return result;
+}
+
 int Corpus(const Args& args) {
     if (args.size() != 1) {
         std::fprintf(stderr, "corpus: expected DIR\n");
@@ -384,7 +447,8 @@ int main(int argc, char** argv) {
             stderr,
             "usage: zarnik-bench corpus DIR\n"
             "       zarnik-bench measure [--zarnik BIN] [--runs N] [--peer-runs N] [--no-peers] TREE...\n"
-            "       zarnik-bench memory [--zarnik BIN] DIR N\n");
+            "       zarnik-bench memory [--zarnik BIN] DIR N\n"
+            "       zarnik-bench ini-load [--zarnik BIN] DIR N...\n");
         return 2;
     }
     std::string cmd = args.front();
@@ -393,6 +457,7 @@ int main(int argc, char** argv) {
         if (cmd == "corpus") return Corpus(args);
         if (cmd == "measure") return Measure(args);
         if (cmd == "memory") return Memory(args);
+        if (cmd == "ini-load") return IniLoad(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zarnik-bench: %s\n", e.what());
         return 1;

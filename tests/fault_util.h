@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -163,6 +164,19 @@ inline long PeakMemoryMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
+}
+
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM"), or -1.
+inline long ProcStatusKb(const std::string& field) {
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long kb = -1;
+    while (kb < 0 && std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field.c_str(), field.size()) == 0 && line[field.size()] == ':')
+            kb = std::atol(line + field.size() + 1);
+    std::fclose(f);
+    return kb;
 }
 
 }  // namespace zarnik::testing

@@ -221,7 +221,7 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
     settings::ProgramState st = settings::MakeStartState(paths, 0, 0);
     settings::LoadReport report = settings::LoadSettings(st);
     if (report.IniUnreadable) {
-        error = "cannot read the INI file '" + st.Paths.IniPath + "'";
+        error = "cannot read the INI file '" + st.Paths.ReadIniPath + "'";
         return false;
     }
     if (!o.IniFile.empty()) {
@@ -232,7 +232,7 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
     if (o.Env.empty()) return true;
     int pos = settings::FindEnvironment(st.Envs, o.Env);
     if (pos < 0) {
-        error = "--env: no environment '" + text::SjisToUtf8(o.Env) + "' in '" + st.Paths.IniPath + "'";
+        error = "--env: no environment '" + text::SjisToUtf8(o.Env) + "' in '" + st.Paths.ReadIniPath + "'";
         return false;
     }
     const settings::SrcCnf& env = st.Envs.At(pos);

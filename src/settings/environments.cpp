@@ -1,7 +1,12 @@
 #include "settings/environments.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <optional>
+#include <unordered_set>
 #include <utility>
 
 #include "text/sjis.h"
@@ -23,8 +28,16 @@ std::string NativeFileKey(std::int64_t k) { return "utf8file" + std::to_string(k
 // there, a wildcard that also matches other names; such a line is written a
 // second time under utf8fileN, its bytes with every byte outside printable ASCII
 // (and "%") as %XX, so that the file stays ASCII there.
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool ShiftJisLosesSomething(std::string_view native) {
-    return text::SjisToUtf8(text::Utf8ToSjis(native)) != native;
+    return !IsAscii(native) && text::SjisToUtf8(text::Utf8ToSjis(native)) != native;
+}
+
+std::string TargetLineInIni(const std::string& native) {
+    return IsAscii(native) ? native : text::Utf8ToSjis(native);
 }
 
 std::string PercentEncode(std::string_view bytes) {
@@ -72,7 +85,7 @@ bool PercentDecode(std::string_view text, std::string& out) {
 std::string NativeTargetLine(const std::string& sjis, const std::string* exact) {
     std::string native;
     if (exact && PercentDecode(*exact, native) && text::Utf8ToSjis(native) == sjis) return native;
-    return text::SjisToUtf8(sjis);
+    return IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis);
 }
 
 // The number in a key spelled prefix + decimal digits without leading zeros (letter
@@ -88,6 +101,27 @@ std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
         if (n > INT32_MAX) return -1;
     }
     return n;
+}
+
+// The numbers n of the entries "memo<n>.dat" in folder, or nothing when it cannot
+// be listed.
+std::optional<std::unordered_set<std::int64_t>> MemoNumbersIn(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return std::nullopt;
+    std::unordered_set<std::int64_t> numbers;
+    errno = 0;
+    while (const dirent* e = readdir(dir)) {
+        std::string_view name = e->d_name;
+        if (name.ends_with(".dat")) {
+            std::int64_t n = NumberedKey(name.substr(0, name.size() - 4), "memo");
+            if (n > 0) numbers.insert(n);
+        }
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    closedir(dir);
+    if (!complete) return std::nullopt;
+    return numbers;
 }
 
 }  // namespace
@@ -234,39 +268,30 @@ std::string MemoWriteMessage(const std::string& path) {
 
 void MemoStage::Write(std::int32_t pos, const Lines& memo) {
     std::string path = MemoFileName(folder_, pos);
-    StagedFile file;
-    if (!file.Prepare(path, JoinMemoLines(memo))) throw SaveFailure(MemoWriteMessage(path));
-    writes_[pos] = std::move(file);
+    if (!save_.Write(path, JoinMemoLines(memo))) throw SaveFailure(MemoWriteMessage(path));
+    writes_.insert(pos);
 }
 
-void MemoStage::Keep(std::int32_t pos, const std::string& from) { keeps_[pos] = from; }
+void MemoStage::Keep(std::int32_t pos, const std::string& from) {
+    if (from.rfind(folder_, 0) == 0 && from.find('/', folder_.size()) == std::string::npos) {
+        keeps_[pos] = from;
+        return;
+    }
+    // From a folder that is not saved to (the program's, turned read-only): a
+    // rename out of it would fail, and nothing there may be removed.
+    Lines memo;
+    if (ReadMemoFile(from, memo) == MemoRead::Read) Write(pos, memo);
+}
 
 void MemoStage::Clear(std::int32_t pos) { clears_.insert(pos); }
 
-void MemoStage::Commit() {
-    // Kept files first leave their old names, so that nothing written or moved to
-    // a position can land on a file that still has to move.
-    std::erase_if(keeps_, [](const auto& keep) { return KindOfPath(keep.second) == PathKind::Missing; });
-    std::vector<std::pair<std::string, StagedFile>> moves;
+void MemoStage::Plan() {
     for (const auto& [pos, from] : keeps_) {
         std::string dest = MemoFileName(folder_, pos);
-        if (from == dest) continue;
-        StagedFile move;
-        if (!move.PrepareMove(from, dest)) throw SaveFailure(MemoWriteMessage(dest));
-        moves.emplace_back(dest, std::move(move));
+        if (from != dest && KindOfPath(from) != PathKind::Missing) save_.Move(from, dest);
     }
-    for (auto& [dest, move] : moves)
-        if (!move.Commit()) throw SaveFailure(MemoWriteMessage(dest));
-    for (auto& [pos, file] : writes_)
-        if (!file.Commit()) throw SaveFailure(MemoWriteMessage(MemoFileName(folder_, pos)));
-    for (std::int32_t pos : clears_) {
-        if (writes_.contains(pos) || keeps_.contains(pos)) continue;
-        std::string path = MemoFileName(folder_, pos);
-        if (!RemoveFileIfPresent(path)) throw SaveFailure(MemoWriteMessage(path));
-    }
-    writes_.clear();
-    keeps_.clear();
-    clears_.clear();
+    for (std::int32_t pos : clears_)
+        if (!writes_.contains(pos) && !keeps_.contains(pos)) save_.Remove(MemoFileName(folder_, pos));
 }
 
 // ---- loading and saving ----
@@ -279,17 +304,29 @@ void SetDefaultEnvironments(EnvList& envs) {
 std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
                                           std::int32_t& loadedEnvCount) {
     std::vector<std::string> unreadable;
-    const auto pairs = ini.ReadSection(kNamesSection);
-    Lines names;
-    for (std::size_t i = 1; i <= pairs.size(); ++i)
-        names.push_back(ini.Find(kNamesSection, NameKey(static_cast<std::int64_t>(i))).value_or(""));
-    if (names.empty()) names.push_back(DefaultEnvName());
+    // Built as one vector with ids 1 .. n: adding environments one by one looks for
+    // the highest id each time, which is quadratic in the number of environments.
+    // The names are the values of cnam1 .. cnamN, N the number of names given.
+    auto names = ini.ReadSection(kNamesSection);
+    std::vector<SrcCnf> loaded(names.size());
+    const bool unnamed = loaded.empty();
+    if (unnamed) {
+        loaded.resize(1);
+        loaded[0].EnvName = DefaultEnvName();
+    }
+    for (auto& [key, value] : names) {
+        std::int64_t n = NumberedKey(key, "cnam");
+        if (n >= 1 && static_cast<std::size_t>(n) <= loaded.size()) loaded[static_cast<std::size_t>(n - 1)].EnvName = std::move(value);
+    }
+    // Which memo files exist, from one listing of the folder rather than a look-up
+    // per environment (a folder that cannot be listed: a look-up for each).
+    const std::optional<std::unordered_set<std::int64_t>> present = MemoNumbersIn(folder);
 
-    envs.ClearEnvs();
-    for (auto& name : names) envs.AddEnv(std::move(name), 1);
-    loadedEnvCount = envs.Count();
+    for (std::size_t i = 0; i < loaded.size(); ++i) {
+        SrcCnf& env = loaded[i];
+        const auto p = static_cast<std::int64_t>(i + 1);
+        env.EnvId = static_cast<std::int32_t>(p);
 
-    for (int p = 1; p <= envs.Count(); ++p) {
         std::vector<std::pair<std::int64_t, std::string>> numbered;
         std::map<std::int64_t, std::string> exact;
         for (auto& [key, value] : ini.ReadSection(FilesSection(p), true)) {
@@ -300,26 +337,25 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
         }
         std::stable_sort(numbered.begin(), numbered.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        Lines lines;
         for (auto& [k, value] : numbered) {
             auto e = exact.find(k);
-            lines.push_back(NativeTargetLine(value, e == exact.end() ? nullptr : &e->second));
+            env.TargetLines.push_back(NativeTargetLine(value, e == exact.end() ? nullptr : &e->second));
         }
 
-        Lines memo;
-        std::string memoPath = MemoFileName(folder, p);
-        if (ReadMemoFile(memoPath, memo) == MemoRead::Unreadable) {
+        if (present && !present->contains(p)) continue;
+        std::string memoPath = MemoFileName(folder, env.EnvId);
+        if (ReadMemoFile(memoPath, env.MemoLines) == MemoRead::Unreadable) {
             unreadable.push_back(memoPath);
-            envs.At(p - 1).KeptMemoFile = memoPath;
+            env.KeptMemoFile = memoPath;
         }
-        envs.StoreEnv(envs.EnvIdAt(p - 1), lines, memo);
     }
+    envs.AssignEnvs(std::move(loaded));
+    loadedEnvCount = envs.Count();
     return unreadable;
 }
 
 void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvCount, MemoStage& memos) {
     const std::int32_t count = envs.Count();
-    const std::string& folder = memos.Folder();
 
     // Names the last load never saw (a hand-edited Cname with gaps), with their
     // target lines and memo files. They move up to follow the environments, so the
@@ -355,7 +391,7 @@ void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvC
         ini.WriteString(kNamesSection, NameKey(to), o.name, true);
         ini.EraseSection(FilesSection(to));
         for (const auto& [key, value] : o.lines) ini.WriteString(FilesSection(to), key, value, true);
-        std::string memo = MemoFileName(folder, static_cast<std::int32_t>(o.from));
+        std::string memo = MemoFileName(memos.SourceFolder(), static_cast<std::int32_t>(o.from));
         if (KindOfPath(memo) == PathKind::File) memos.Keep(static_cast<std::int32_t>(to), memo);
     }
 
@@ -370,7 +406,7 @@ void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvC
         for (const auto& line : env.TargetLines) {
             if (line.empty()) continue;
             if (k == 0) ini.EraseSection(FilesSection(i));
-            ini.WriteString(FilesSection(i), FileKey(k), text::Utf8ToSjis(line));
+            ini.WriteString(FilesSection(i), FileKey(k), TargetLineInIni(line));
             if (ShiftJisLosesSomething(line)) ini.WriteString(FilesSection(i), NativeFileKey(k), PercentEncode(line));
             ++k;
         }

@@ -58,6 +58,8 @@ public:
     bool CopyEnvs(EnvList& dest) const;
     // Ids := 1, 2, ... n in list order.
     void RenumberEnvs();
+    // Replaces the list by envs, whose ids the caller has made unique.
+    void AssignEnvs(std::vector<SrcCnf> envs) { envs_ = std::move(envs); }
 
     bool operator==(const EnvList&) const = default;
 
@@ -96,29 +98,34 @@ void SetDefaultEnvironments(EnvList& envs);
 std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
                                           std::int32_t& loadedEnvCount);
 
-// The memo files of one save. Nothing on disk changes until Commit, which the
-// caller runs once the INI file is in place; a MemoStage dropped before that leaves
-// every memo file as it was.
+// The memo files of one save, written into its transaction. Nothing on disk but
+// the transaction's own temporary files changes before the transaction commits.
 class MemoStage {
 public:
-    explicit MemoStage(std::string folder) : folder_(std::move(folder)) {}
+    // folder: where the memo files are saved; sourceFolder: where they were read.
+    MemoStage(std::string folder, std::string sourceFolder, SaveTransaction& save)
+        : folder_(std::move(folder)), source_(std::move(sourceFolder)), save_(save) {}
 
     // Writes the memo of position pos to its temporary file now. Throws SaveFailure
     // ("ﾌｧｲﾙ %s を作成できません").
     void Write(std::int32_t pos, const Lines& memo);
-    // The existing file from becomes position pos's memo file as it is.
+    // The existing file from becomes position pos's memo file as it is: moved
+    // within the folder, copied from the source folder when it can be read (else
+    // it stays there).
     void Keep(std::int32_t pos, const std::string& from);
     // Position pos's memo file is removed unless something is written or kept there.
     void Clear(std::int32_t pos);
-    // Moves kept files, puts written ones in place and removes cleared ones. Throws
-    // SaveFailure.
-    void Commit();
+    // Adds the moves of kept files and the removals to the transaction.
+    void Plan();
 
     const std::string& Folder() const { return folder_; }
+    const std::string& SourceFolder() const { return source_; }
 
 private:
     std::string folder_;
-    std::map<std::int32_t, StagedFile> writes_;
+    std::string source_;
+    SaveTransaction& save_;
+    std::set<std::int32_t> writes_;
     std::map<std::int32_t, std::string> keeps_;
     std::set<std::int32_t> clears_;
 };

@@ -23,6 +23,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,6 +76,8 @@ public:
     void DeleteKey(std::string_view section, std::string_view key);
 
 private:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
     struct Line {
         bool isEntry = false;
         std::string foldedKey;  // entries only
@@ -82,27 +85,57 @@ private:
         std::string raw;        // entries: the stored value text (quotes included)
         std::string text;       // the line as read; empty when it must be rebuilt
     };
-    struct Section {
-        std::string folded;
-        std::string name;
-        std::string header;  // the header line as read; empty when it must be rebuilt
+    struct Body {
         std::vector<Line> lines;
-        std::unordered_map<std::string, std::size_t> index;  // folded key -> first entry
-        bool erased = false;  // left out of the text; its place is kept so indexes stay valid
+        // Folded key -> first entry, made only for sections of many lines: most
+        // have one or two, and are searched faster than a map is made.
+        std::unique_ptr<std::unordered_map<std::string, std::size_t>> index;
+        std::size_t entries = 0;  // lines that are entries
+        // Whether no key occurs twice, known at once when there is an index.
+        bool KeysUnique() const { return index && index->size() == entries; }
+        const Line* Find(std::string_view foldedKey) const;
+        void Add(Line line);
         void Reindex();
     };
+    // Files may hold millions of sections, most of them empty: a section is kept
+    // small, its header text lies in headers_, and only one with lines has a Body.
+    struct Section {
+        std::size_t headerAt = 0;  // the header line as read (or made) in headers_
+        std::uint32_t headerLength = 0;
+        std::uint32_t nameOffset = 0;  // the name within the header
+        std::uint32_t nameLength = 0;
+        std::uint32_t nextSame = kNone;  // the next section of the same name
+        std::uint32_t lastSame = kNone;  // in the first of a name: the last of it
+        bool erased = false;  // left out of the text; its place is kept so indexes stay valid
+        std::unique_ptr<Body> body;
+    };
 
-    // The sections of one name, in file order; erased ones are not listed.
-    const std::vector<std::size_t>* SectionsNamed(std::string_view folded) const;
-    void AddSection(Section s);
-    const Line* FindLine(std::string_view folded, std::string_view foldedKey) const;
-    Line* FindLine(std::string_view folded, std::string_view foldedKey);
+    std::string_view Header(const Section& s) const { return std::string_view(headers_).substr(s.headerAt, s.headerLength); }
+    std::string_view Name(const Section& s) const { return Header(s).substr(s.nameOffset, s.nameLength); }
+    // The first section of the name (ignoring letter case), or kNone; erased ones never count.
+    std::uint32_t FirstNamed(std::string_view name) const;
+    // The slot of names_ that holds name's first section, or of where it would go.
+    std::size_t Slot(std::string_view name, bool forInsert) const;
+    void AddSection(std::string_view header, std::size_t nameOffset, std::size_t nameLength);
+    void List(std::uint32_t index);
+    void Unlist(std::uint32_t first);
+    const Line* FindLine(std::string_view section, std::string_view foldedKey) const;
+    Line* FindLine(std::string_view section, std::string_view foldedKey);
 
     std::vector<std::string> preamble_;  // lines before the first section
     std::vector<Section> sections_;
-    // Folded name -> positions in sections_, so that files with thousands of
-    // sections (one per environment) read and write in linear time.
-    std::unordered_map<std::string, std::vector<std::size_t>> byName_;
+    std::string headers_;
+    // Open addressing by name (letter case ignored): section 0 is a free slot,
+    // kTombstone one freed, else the first section of a name + 1, with bits of the
+    // name's hash that spare most comparisons. Linear in the number of sections
+    // and a few bytes each, where a node-based map took a hundred.
+    static constexpr std::uint32_t kTombstone = UINT32_MAX;
+    struct NameSlot {
+        std::uint32_t section = 0;
+        std::uint32_t tag = 0;
+    };
+    std::vector<NameSlot> names_;
+    std::size_t namesUsed_ = 0;  // slots that are not free (tombstones included)
 };
 
 // The name folded for comparison: ASCII letters to lower case, double-byte

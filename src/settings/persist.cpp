@@ -22,6 +22,12 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+std::string ReadFolder(const ProgramPaths& p) {
+    return WithSlash(std::filesystem::path(p.ReadIniPath).parent_path().string());
+}
+
+std::string CommitRecordPath(const std::string& iniPath) { return iniPath + ".commit"; }
+
 void SetDefaultFolders(ProgramPaths& p) {
     std::string folder = text::RemoveTrailingBackslash(text::Utf8ToSjis(p.ProgramFolder));
     p.OpenFolder = p.SaveFolder = p.BrowseFolder = folder;
@@ -118,7 +124,7 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
         st.ToolBar = t;
     }
 
-    report.UnreadableMemos = LoadEnvironments(ini, st.Paths.DataFolder, st.Envs, st.LoadedEnvCount);
+    report.UnreadableMemos = LoadEnvironments(ini, ReadFolder(st.Paths), st.Envs, st.LoadedEnvCount);
 }
 
 void WriteSettings(IniFile& ini, const ProgramState& st) {
@@ -196,7 +202,11 @@ ProgramPaths LocateProgramPaths(const std::string& programFile, const std::strin
         p.DataFolder = p.ProgramFolder;
     else
         p.DataFolder = WithSlash(configHome) + "zarnik/";
-    p.IniPath = p.DataFolder + iniName;
+    p.IniPath = p.ReadIniPath = p.DataFolder + iniName;
+    const std::string beside = p.ProgramFolder + iniName;
+    if (p.DataFolder != p.ProgramFolder && KindOfPath(p.IniPath) == PathKind::Missing &&
+        KindOfPath(beside) == PathKind::File && faccessat(AT_FDCWD, beside.c_str(), R_OK, AT_EACCESS) == 0)
+        p.ReadIniPath = beside;
     std::string helpName = program.stem().string() + ".hlp";
     std::error_code ec;
     p.HelpPath = p.ProgramFolder + helpName;
@@ -206,6 +216,8 @@ ProgramPaths LocateProgramPaths(const std::string& programFile, const std::strin
     return p;
 }
 
+bool ReadsElsewhereThanItWrites(const ProgramPaths& p) { return p.ReadIniPath != p.IniPath; }
+
 ProgramPaths LocateProgramPaths(const std::string& programFile) {
     return LocateProgramPaths(programFile, ConfigHome());
 }
@@ -214,7 +226,7 @@ ProgramPaths PathsForIniFile(const std::string& programFile, const std::string& 
     ProgramPaths p;
     p.ProgramFolder = WithSlash(std::filesystem::path(programFile).parent_path().string());
     p.DataFolder = WithSlash(std::filesystem::path(iniPath).parent_path().string());
-    p.IniPath = iniPath;
+    p.IniPath = p.ReadIniPath = iniPath;
     SetDefaultFolders(p);
     return p;
 }
@@ -232,14 +244,19 @@ ProgramState MakeStartState(ProgramPaths paths, std::int32_t screenWidth, std::i
 LoadReport LoadSettings(ProgramState& st) {
     LoadReport report;
     st.LoadedEnvCount = 0;
-    PathKind kind = KindOfPath(st.Paths.IniPath);
+    // A save that died after its commit record was in place is finished first, and
+    // no save of another instance is half applied while the files are read.
+    SaveLock lock(st.Paths.IniPath, false);
+    if (lock.Held()) RollForwardSave(CommitRecordPath(st.Paths.IniPath));
+    const std::string& readPath = st.Paths.ReadIniPath;
+    PathKind kind = KindOfPath(readPath);
     std::string content;
     if (kind == PathKind::Missing) {
         SetDefaultEnvironments(st.Envs);
         return report;
     }
     report.IniFound = true;
-    if (kind != PathKind::File || !ReadWholeFile(st.Paths.IniPath, content)) {
+    if (kind != PathKind::File || !ReadWholeFile(readPath, content)) {
         report.IniUnreadable = true;
         SetDefaultEnvironments(st.Envs);
         return report;
@@ -271,31 +288,43 @@ void SaveSettings(ProgramState& st, const WindowState& win) {
     std::filesystem::create_directories(st.Paths.DataFolder, ec);
     if (ec) throw SaveFailure(IniWriteMessage(iniPath));
 
+    // One save at a time: another instance's save is finished (or was never put in
+    // place) before this one reads the file it changes.
+    SaveLock lock(iniPath, true);
+    if (!lock.Held() || !RollForwardSave(CommitRecordPath(iniPath))) throw SaveFailure(IniWriteMessage(iniPath));
+    RemoveStaleSaveFiles(st.Paths.DataFolder, std::filesystem::path(iniPath).filename().string());
+
     // The file is updated, not recreated: keys and sections the program does not
     // know stay. A file that exists but cannot be read is never replaced.
+    // The first save to the config folder starts from the file read beside the program.
     IniFile ini;
-    PathKind kind = KindOfPath(iniPath);
+    const std::string& basePath = KindOfPath(iniPath) == PathKind::Missing ? st.Paths.ReadIniPath : iniPath;
+    PathKind kind = KindOfPath(basePath);
     if (kind != PathKind::Missing) {
         std::string content;
-        if (kind != PathKind::File || !ReadWholeFile(iniPath, content))
+        if (kind != PathKind::File || !ReadWholeFile(basePath, content))
             throw SaveFailure(IniWriteMessage(iniPath));
         ini = IniFile(content);
     }
 
     WriteSettings(ini, st);
-    MemoStage memos(st.Paths.DataFolder);
+    SaveTransaction save(CommitRecordPath(iniPath));
+    MemoStage memos(st.Paths.DataFolder, ReadFolder(st.Paths), save);
     SaveEnvironments(ini, st.Envs, st.LoadedEnvCount, memos);
     WriteToolBar(ini, win.ToolBar);
+    memos.Plan();
 
-    StagedFile file;
-    if (!file.Prepare(iniPath, ini.ToText()) || !file.Commit()) throw SaveFailure(IniWriteMessage(iniPath));
-    try {
-        memos.Commit();
-    } catch (const SaveFailure&) {
+    if (!save.Write(iniPath, ini.ToText())) throw SaveFailure(IniWriteMessage(iniPath));
+    std::string failed;
+    if (!save.Commit(failed)) {
+        // Past the commit record the next start finishes this save; until then
+        // the old positions may still hold files, which the next save clears.
         st.LoadedEnvCount = std::max(st.LoadedEnvCount, st.Envs.Count());
-        throw;
+        bool memo = failed.rfind(st.Paths.DataFolder + "memo", 0) == 0;
+        throw SaveFailure(memo ? MemoWriteMessage(failed) : IniWriteMessage(iniPath));
     }
     st.LoadedEnvCount = st.Envs.Count();
+    st.Paths.ReadIniPath = iniPath;
     UpdateKeptMemoFiles(st);
 }
 

@@ -22,7 +22,11 @@ namespace zarnik::settings {
 struct ProgramPaths {
     std::string ProgramFolder;  // native; the program file's folder, ending in "/"
     std::string DataFolder;     // native; where the INI and memo files live, ending in "/"
-    std::string IniPath;        // native
+    std::string IniPath;        // native; where saves write the INI file
+    // native; the INI file read at start-up: IniPath, or, while nothing has been
+    // saved to the config folder yet, the file beside a program whose folder
+    // cannot be written. Its memo files lie beside it.
+    std::string ReadIniPath;
     std::string HelpPath;       // native; the help file, named after the program with ".hlp"
     // The folders last used by the open, save and folder dialogs (Shift-JIS); at
     // first the program's folder without its trailing "/".
@@ -36,11 +40,16 @@ std::string ConfigHome();
 
 // The INI file is named after the program file ("zarnik" -> "zarnik.ini"). It and
 // the memo files lie beside the program when its folder is writable, else in
-// configHome/zarnik/, which the first save creates. The help file lies beside the
-// program when it is there (a build or unpacked folder), else in ../share/zarnik/
-// (an installed program in <prefix>/bin finds it in <prefix>/share/zarnik/).
+// configHome/zarnik/, which the first save creates. Until that save, an INI file
+// beside the program that can be read is the one read at start-up. The help file lies
+// beside the program when it is there (a build or unpacked folder), else in
+// ../share/zarnik/ (an installed program in <prefix>/bin finds it in <prefix>/share/zarnik/).
 ProgramPaths LocateProgramPaths(const std::string& programFile, const std::string& configHome);
 ProgramPaths LocateProgramPaths(const std::string& programFile);
+
+// Whether the INI file read at start-up is not the one saves write, and so worth
+// telling the user at start-up.
+bool ReadsElsewhereThanItWrites(const ProgramPaths& paths);
 
 // An INI file named by the user: the memo files lie beside it.
 ProgramPaths PathsForIniFile(const std::string& programFile, const std::string& iniPath);
@@ -97,11 +106,11 @@ struct WindowState {
 };
 
 // Stores the window's state into the state, then writes the INI file and the memo
-// files whole. Throws SaveFailure with "%s に書き込めません" (INI) or
-// "ﾌｧｲﾙ %s を作成できません" (memo); the caller shows it and keeps the window open.
-// The INI file and the memo files on disk are then as before the save (when the
-// failure came while the memo files were put in place after the INI file, the
-// next save still clears whatever this one left).
+// files whole, as one transaction and one save at a time (see safe_file.h).
+// Throws SaveFailure with "%s に書き込めません" (INI) or "ﾌｧｲﾙ %s を作成できません"
+// (memo); the caller shows it and keeps the window open. The files on disk are
+// then as before the save, or, when a rename failed after the commit record was in
+// place, the next start finishes the save.
 void SaveSettings(ProgramState& state, const WindowState& window);
 
 // "%s に書き込めません" for an INI path (native), in Shift-JIS.

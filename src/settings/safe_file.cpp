@@ -1,16 +1,38 @@
 #include "settings/safe_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
 #include <utility>
 
 namespace zarnik::settings {
 
 namespace {
+
+std::atomic<SaveStepHook> g_stepHook{nullptr};
+
+// False when the fault hook refuses the step; errno is then EIO.
+bool Step(std::string_view step, const std::string& path) {
+    SaveStepHook hook = g_stepHook.load();
+    if (!hook || hook(step, path)) return true;
+    errno = EIO;
+    return false;
+}
+
+constexpr std::string_view kTempMark = ".tmp-";
+constexpr std::size_t kTempSuffixLength = 6;
+constexpr std::string_view kRecordHead = "ZARNIK-SAVE 1\n";
+constexpr std::string_view kRecordTail = "END\n";
 
 // The file a write to path should replace: a link's target, so the link survives.
 std::string ResolveDestination(const std::string& path) {
@@ -21,11 +43,24 @@ std::string ResolveDestination(const std::string& path) {
     return ec ? path : target.string();
 }
 
-// A leftover temporary file from an earlier crash is removed; anything else there
-// (a folder, say) stays and makes the write fail.
-void RemoveStaleTemp(const std::string& temp) {
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// "<path>.tmp-XXXXXX" with a random suffix. Every save (and every instance) makes
+// names of its own, so that no save ever writes over or removes another's file.
+std::string TempNameFor(const std::string& path) {
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 gen{std::random_device{}() ^ (static_cast<std::uint64_t>(getpid()) << 32)};
+    std::string name = path + std::string(kTempMark);
+    for (std::size_t i = 0; i < kTempSuffixLength; ++i) name.push_back(kChars[gen() % (sizeof kChars - 1)]);
+    return name;
+}
+
+bool Exists(const std::string& path) {
     struct stat st;
-    if (lstat(temp.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) unlink(temp.c_str());
+    return lstat(path.c_str(), &st) == 0;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -41,87 +76,219 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-void SyncFolderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);  // best effort: the rename itself already happened
-    close(fd);
+// Writes bytes to a new temporary file beside dest (created exclusively, so never
+// over anything) and flushes it to disk. Its name, or "" on failure (nothing left).
+// The file is made with open(O_EXCL) rather than mkstemp, which would make it
+// 0600: the mode is the replaced file's, else what the umask gives a new file.
+std::string WriteTemporary(const std::string& dest, std::string_view bytes) {
+    if (!Step("write", dest)) return "";
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = TempNameFor(dest);
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0 && errno != EEXIST) return "";
+    }
+    if (fd < 0) return "";
+    struct stat old;
+    if (stat(dest.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd, old.st_mode & 07777);
+    bool ok = WriteAll(fd, bytes);
+    ok = ok && Step("fsync", dest) && fsync(fd) == 0;
+    ok = (close(fd) == 0) && ok;
+    if (!ok) {
+        unlink(temp.c_str());
+        return "";
+    }
+    return temp;
+}
+
+// Best effort: the renames themselves already happened.
+void SyncFolders(const std::set<std::string>& folders) {
+    for (const std::string& folder : folders) {
+        if (!Step("fsync-folder", folder)) continue;
+        int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) continue;
+        fsync(fd);
+        close(fd);
+    }
+}
+
+bool RenameStep(const std::string& from, const std::string& to) {
+    return Step("rename", to) && rename(from.c_str(), to.c_str()) == 0;
+}
+
+// ---- the commit record: NUL-separated fields between a head and a tail line ----
+
+std::string EncodeRecord(const std::vector<SaveTransaction::Op>& ops) {
+    std::string out(kRecordHead);
+    for (const auto& op : ops) {
+        out.push_back(op.Kind);
+        out.append(op.From).push_back('\0');
+        out.append(op.To).push_back('\0');
+    }
+    out.append(kRecordTail);
+    return out;
+}
+
+bool DecodeRecord(std::string_view text, std::vector<SaveTransaction::Op>& ops) {
+    if (!text.starts_with(kRecordHead) || !text.ends_with(kRecordTail)) return false;
+    text = text.substr(kRecordHead.size(), text.size() - kRecordHead.size() - kRecordTail.size());
+    while (!text.empty()) {
+        SaveTransaction::Op op;
+        op.Kind = text.front();
+        if (op.Kind != 'M' && op.Kind != 'R' && op.Kind != 'U') return false;
+        text.remove_prefix(1);
+        for (std::string* field : {&op.From, &op.To}) {
+            std::size_t nul = text.find('\0');
+            if (nul == std::string_view::npos) return false;
+            *field = std::string(text.substr(0, nul));
+            text.remove_prefix(nul + 1);
+        }
+        ops.push_back(std::move(op));
+    }
+    return true;
+}
+
+// Puts a complete record in place at once (a temporary file renamed over it), so
+// that a record is never seen half-written.
+bool WriteRecord(const std::string& record, const std::vector<SaveTransaction::Op>& ops) {
+    std::string temp = WriteTemporary(record, EncodeRecord(ops));
+    if (temp.empty()) return false;
+    if (!RenameStep(temp, record)) {
+        unlink(temp.c_str());
+        return false;
+    }
+    SyncFolders({FolderOf(record)});
+    return true;
+}
+
+// Carries out a record's operations. Each can be repeated after a crash: a move
+// aside whose temporary name exists is done; a rename whose temporary file is gone
+// is done; a removal of a missing file is done. Moves aside come first and are
+// dropped from the record once all are done, before any rename: a move's source
+// name may be the destination of a rename, and must not be moved aside again.
+bool Execute(const std::string& record, std::vector<SaveTransaction::Op> ops, std::string& failedPath) {
+    std::set<std::string> folders{FolderOf(record)};
+    for (const auto& op : ops) folders.insert(FolderOf(op.Kind == 'R' ? op.To : op.From));
+
+    bool moved = false;
+    for (const auto& op : ops) {
+        if (op.Kind != 'M' || Exists(op.To) || !Exists(op.From)) continue;
+        if (!RenameStep(op.From, op.To)) return failedPath = op.From, false;
+        moved = true;
+    }
+    if (std::erase_if(ops, [](const auto& op) { return op.Kind == 'M'; }) > 0) {
+        if (moved) SyncFolders(folders);
+        if (!WriteRecord(record, ops)) return failedPath = record, false;
+    }
+    for (const auto& op : ops)
+        if (op.Kind == 'R' && Exists(op.From) && !RenameStep(op.From, op.To)) return failedPath = op.To, false;
+    for (const auto& op : ops)
+        if (op.Kind == 'U' && !(Step("unlink", op.From) && RemoveFileIfPresent(op.From)))
+            return failedPath = op.From, false;
+    SyncFolders(folders);
+    if (!Step("unlink", record) || unlink(record.c_str()) != 0) return failedPath = record, false;
+    SyncFolders({FolderOf(record)});
+    return true;
 }
 
 }  // namespace
 
-StagedFile::StagedFile(StagedFile&& other) noexcept
-    : dest_(std::move(other.dest_)),
-      temp_(std::move(other.temp_)),
-      movedFrom_(std::move(other.movedFrom_)),
-      pending_(std::exchange(other.pending_, false)) {}
+void SetSaveStepHook(SaveStepHook hook) { g_stepHook.store(hook); }
 
-StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
-    if (this != &other) {
-        Discard();
-        dest_ = std::move(other.dest_);
-        temp_ = std::move(other.temp_);
-        movedFrom_ = std::move(other.movedFrom_);
-        pending_ = std::exchange(other.pending_, false);
+// ---- SaveLock ----
+
+SaveLock::SaveLock(const std::string& iniPath, bool create) {
+    std::string path = iniPath + ".lock";
+    int fd = open(path.c_str(), O_RDWR | (create ? O_CREAT : 0) | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return;
+    // Another instance holds it for the few milliseconds of its save; one that
+    // hangs while holding it must not hang this one for ever.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
+            close(fd);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return *this;
+    fd_ = fd;
 }
 
-bool StagedFile::Prepare(const std::string& path, std::string_view bytes) {
-    Discard();
-    dest_ = ResolveDestination(path);
-    temp_ = dest_ + ".tmp";
-    movedFrom_.clear();
-    RemoveStaleTemp(temp_);
-    int fd = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return false;
-    struct stat old;
-    if (stat(dest_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd, old.st_mode & 07777);
-    bool ok = WriteAll(fd, bytes);
-    ok = ok && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (!ok) {
-        unlink(temp_.c_str());
+SaveLock::~SaveLock() {
+    if (fd_ >= 0) close(fd_);  // closing the last descriptor releases the lock
+}
+
+// ---- SaveTransaction ----
+
+SaveTransaction::~SaveTransaction() {
+    if (recorded_) return;  // the next start finishes what the record lists
+    for (const std::string& temp : written_) unlink(temp.c_str());
+}
+
+bool SaveTransaction::Write(const std::string& path, std::string_view bytes) {
+    std::string dest = ResolveDestination(path);
+    std::string temp = WriteTemporary(dest, bytes);
+    if (temp.empty()) return false;
+    written_.push_back(temp);
+    renames_.push_back({'R', temp, dest});
+    return true;
+}
+
+void SaveTransaction::Move(const std::string& from, const std::string& path) {
+    std::string aside;
+    do aside = TempNameFor(path);
+    while (Exists(aside));
+    moves_.push_back({'M', from, aside});
+    renames_.push_back({'R', aside, path});
+}
+
+void SaveTransaction::Remove(const std::string& path) { removes_.push_back({'U', path, ""}); }
+
+bool SaveTransaction::Commit(std::string& failedPath) {
+    std::vector<Op> ops = moves_;
+    ops.insert(ops.end(), renames_.begin(), renames_.end());
+    ops.insert(ops.end(), removes_.begin(), removes_.end());
+    if (!WriteRecord(record_, ops)) {
+        failedPath = record_;
         return false;
     }
-    pending_ = true;
-    return true;
+    recorded_ = true;
+    return Execute(record_, std::move(ops), failedPath);
 }
 
-bool StagedFile::PrepareMove(const std::string& from, const std::string& path) {
-    Discard();
-    dest_ = path;
-    temp_ = dest_ + ".tmp";
-    RemoveStaleTemp(temp_);
-    struct stat st;
-    if (lstat(temp_.c_str(), &st) == 0) return false;  // something else is in the way
-    if (rename(from.c_str(), temp_.c_str()) != 0) return false;
-    movedFrom_ = from;
-    pending_ = true;
-    return true;
+bool RollForwardSave(const std::string& recordPath) {
+    if (!Exists(recordPath)) return true;
+    std::string text;
+    std::vector<SaveTransaction::Op> ops;
+    // Records are put in place whole; one that does not read as a record is not ours.
+    if (!ReadWholeFile(recordPath, text) || !DecodeRecord(text, ops)) return false;
+    std::string failed;
+    return Execute(recordPath, std::move(ops), failed);
 }
 
-bool StagedFile::Commit() {
-    if (!pending_) return false;
-    if (rename(temp_.c_str(), dest_.c_str()) != 0) {
-        Discard();
-        return false;
+void RemoveStaleSaveFiles(const std::string& folder, const std::string& iniName) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    auto isOurs = [&](std::string_view base) {
+        if (base == iniName || base == iniName + ".commit") return true;
+        if (!base.starts_with("memo") || !base.ends_with(".dat")) return false;
+        std::string_view digits = base.substr(4, base.size() - 8);
+        return !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    std::vector<std::string> stale;
+    while (dirent* e = readdir(dir)) {
+        std::string_view name = e->d_name;
+        if (name.size() <= kTempMark.size() + kTempSuffixLength) continue;
+        std::string_view base = name.substr(0, name.size() - kTempMark.size() - kTempSuffixLength);
+        if (name.substr(base.size(), kTempMark.size()) == kTempMark && isOurs(base)) stale.emplace_back(name);
     }
-    pending_ = false;
-    SyncFolderOf(dest_);
-    return true;
+    closedir(dir);
+    for (const std::string& name : stale) RemoveFileIfPresent(folder + "/" + name);
 }
 
-void StagedFile::Discard() {
-    if (!pending_) return;
-    pending_ = false;
-    if (movedFrom_.empty())
-        unlink(temp_.c_str());
-    else
-        rename(temp_.c_str(), movedFrom_.c_str());
-}
+// ---- reading and removing ----
 
 PathKind KindOfPath(const std::string& path) {
     struct stat st;
@@ -136,6 +303,9 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     if (fd < 0) return false;
     struct stat st;
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    // Room for the size the file has now, so that a large INI file is not copied
+    // while it is read; a file that grows meanwhile is still read whole.
+    if (ok && st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     while (ok) {
         ssize_t n = read(fd, buf, sizeof buf);

@@ -1,55 +1,99 @@
-// Files that are replaced whole: the new content goes to "<name>.tmp" in the same
-// folder, reaches the disk (fsync), and only then takes the old file's place by a
-// rename. A crash, a full disk or a refused write leaves the old file as it was.
+// Files that are replaced whole, and the saves that replace several at once.
+//
+// A save of the INI file and its memo files is one transaction (SaveTransaction):
+// every new file is written under a temporary name of its own in the destination's
+// folder and reaches the disk (fsync); then a commit record listing the renames
+// and removals still to do is put in place; then they are done and the record is
+// removed. Whatever step the process dies at, the next start (RollForwardSave)
+// either finds no record, and the old set of files stands, or finds a complete
+// record and finishes it. Saves of one INI file are serialised by SaveLock.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarnik::settings {
 
 // A save that could not be completed: what() is the message to show the user, in
-// Shift-JIS. Whatever was on disk before the save is still there.
+// Shift-JIS.
 class SaveFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-class StagedFile {
+// Every step of a save that changes the disk ("write", "fsync", "rename", "link",
+// "unlink", "fsync-folder") first calls the hook when one is set, with the step
+// and the path it concerns (for a write: the file the temporary one will
+// replace). When the hook returns false the step fails as a refusing disk would.
+// Fault tests end the process or fail a save at a chosen step through it.
+using SaveStepHook = bool (*)(std::string_view step, const std::string& path);
+void SetSaveStepHook(SaveStepHook hook);
+
+// An advisory lock (flock) on "<ini>.lock" beside the INI file, waited for up to
+// ten seconds. The lock file is made when create is set (saves); readers only use
+// one that a save made, so that reading leaves nothing behind. No lock file, or
+// one that can be neither made nor opened, gives no lock (Held() false).
+class SaveLock {
 public:
-    StagedFile() = default;
-    ~StagedFile() { Discard(); }
-    StagedFile(StagedFile&& other) noexcept;
-    StagedFile& operator=(StagedFile&& other) noexcept;
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-
-    // Writes bytes to the temporary file beside path and flushes it to disk. False
-    // on any failure, with the temporary file removed. A path that is a symbolic
-    // link is replaced at the link's target, so the link stays.
-    bool Prepare(const std::string& path, std::string_view bytes);
-
-    // Moves an existing file (by rename) to the temporary name for path; Commit then
-    // puts it in place. False on failure.
-    bool PrepareMove(const std::string& from, const std::string& path);
-
-    // Renames the temporary file over the destination. False on failure, with the
-    // temporary file removed (a prepared move goes back where it came from).
-    bool Commit();
-
-    // Removes the temporary file (or moves a prepared move back); nothing on disk
-    // changes otherwise.
-    void Discard();
-
-    bool Pending() const { return pending_; }
+    SaveLock(const std::string& iniPath, bool create);
+    ~SaveLock();
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
 
 private:
-    std::string dest_;
-    std::string temp_;
-    std::string movedFrom_;  // set for a prepared move
-    bool pending_ = false;
+    int fd_ = -1;
 };
+
+class SaveTransaction {
+public:
+    // recordPath: where the commit record lives while the transaction is applied.
+    explicit SaveTransaction(std::string recordPath) : record_(std::move(recordPath)) {}
+    // Before Commit has put the record in place, the temporary files written so
+    // far are removed; nothing else on disk has changed.
+    ~SaveTransaction();
+    SaveTransaction(const SaveTransaction&) = delete;
+    SaveTransaction& operator=(const SaveTransaction&) = delete;
+
+    // Writes bytes to a new temporary file that Commit renames over path (over a
+    // link's target when path is a symbolic link, so the link stays). The file
+    // takes the mode of the one it replaces. False when it cannot be written.
+    bool Write(const std::string& path, std::string_view bytes);
+    // The existing file from becomes path, as it is.
+    void Move(const std::string& from, const std::string& path);
+    // path (a file or a link; anything else stays) is removed.
+    void Remove(const std::string& path);
+
+    // Applies everything. On failure failedPath names the file whose step failed;
+    // before the commit record was in place nothing changed, after it the next
+    // RollForwardSave finishes the transaction.
+    bool Commit(std::string& failedPath);
+
+    struct Op {
+        char Kind;         // 'M' move aside, 'R' rename into place, 'U' unlink
+        std::string From;  // M: the file; R: the temporary file; U: the file
+        std::string To;    // M: its temporary name; R: the destination
+    };
+
+private:
+    std::string record_;
+    std::vector<Op> moves_;    // 'M', done first
+    std::vector<Op> renames_;  // 'R'
+    std::vector<Op> removes_;  // 'U'
+    std::vector<std::string> written_;
+    bool recorded_ = false;
+};
+
+// Finishes a save whose commit record lies at recordPath. False when a record
+// remains that could not be finished (the files of the old save still stand).
+bool RollForwardSave(const std::string& recordPath);
+
+// Removes, in folder, temporary files that saves of iniName left behind when they
+// died before their commit record was in place. Only under the SaveLock: then no
+// live save owns one.
+void RemoveStaleSaveFiles(const std::string& folder, const std::string& iniName);
 
 // How a path exists: not at all, as a regular file (a link to one included), or as
 // something else (a folder, a pipe, a device, a dangling link).

@@ -45,11 +45,15 @@ S_CNF MakeDefaultSettings() {
 }
 
 void SetDefaultPlacement(Placements& p, std::int32_t screenWidth, std::int32_t screenHeight) {
-    p.MainPlacement = {{(screenWidth - 460) / 2, (screenHeight - 380) / 2, 460, 380}, 0, 120};
+    const Rect& m = kMainFormSize;
+    p.MainPlacement = {{(screenWidth - m.Width) / 2, (screenHeight - m.Height) / 2, m.Width, m.Height}, 0, 120};
     p.EditorPlacement = {(screenWidth - 312) / 2, (screenHeight - 382) / 2, 312, 382};
 }
 
-void FitToScreen(std::int32_t w, std::int32_t h, Rect& r, std::int32_t* paneHeight) {
+void FitToScreen(std::int32_t w, std::int32_t h, Rect& r, std::int32_t* paneHeight, const Rect& defaultSize) {
+    // A negative height would otherwise move the top below the screen's bottom.
+    if (r.Width < 1) r.Width = defaultSize.Width;
+    if (r.Height < 1) r.Height = defaultSize.Height;
     if (w < r.Width) r.Width = w;
     if (h < r.Height) r.Height = h;
     // Sums in 64 bits: a hand-edited INI file may hold any 32-bit values.

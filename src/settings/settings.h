@@ -109,9 +109,15 @@ struct Placements {
 
 void SetDefaultPlacement(Placements& p, std::int32_t screenWidth, std::int32_t screenHeight);
 
-// Pulls a stored rectangle onto a screen of w by h; paneHeight (may be null) is
-// kept inside the window when it is greater than 0.
-void FitToScreen(std::int32_t w, std::int32_t h, Rect& rect, std::int32_t* paneHeight = nullptr);
+// The main window's size before anything is stored.
+inline constexpr Rect kMainFormSize{0, 0, 460, 380};
+
+// Pulls a stored rectangle onto a screen of w by h, so that the whole window, its
+// title bar included, lies on it; a width or height below 1 (a hand-edited INI
+// file) takes defaultSize's. paneHeight (may be null) is kept inside the window
+// when it is greater than 0.
+void FitToScreen(std::int32_t w, std::int32_t h, Rect& rect, std::int32_t* paneHeight = nullptr,
+                 const Rect& defaultSize = kMainFormSize);
 
 // Extensions named by one pattern string, in order, duplicates kept.
 std::vector<std::string> ExtensionsOf(const std::string& pattern);

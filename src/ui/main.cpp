@@ -67,6 +67,10 @@ int main(int argc, char** argv) {
 
     zarnik::ui::Form_Main window(state);
     QStringList problems;
+    if (zarnik::settings::ReadsElsewhereThanItWrites(state.Paths))
+        problems << QStringLiteral("プログラムのフォルダーに書き込めないため、設定は %1 から読み込み、%2 に保存します。")
+                        .arg(QString::fromStdString(state.Paths.ReadIniPath),
+                             QString::fromStdString(state.Paths.IniPath));
     if (report.IniUnreadable)
         problems << QStringLiteral("設定ファイル %1 を読み込めません。設定は保存されません。")
                         .arg(QString::fromStdString(state.Paths.IniPath));

@@ -77,7 +77,7 @@ if [[ -f /usr/share/bash-completion/bash_completion ]]; then
 fi
 
 # An installed program whose folder cannot be written keeps its INI file in
-# $XDG_CONFIG_HOME/zarnik/; an INI file in bin/ is then not its own. Root meets the
+# $XDG_CONFIG_HOME/zarnik/; once that file exists, an INI file in bin/ is not read. Root meets the
 # permission bits only without CAP_DAC_OVERRIDE, so setpriv drops it.
 mkdir -p "$tmp/cfg/zarnik"
 printf '[Cname]\r\ncnam1=xdg\r\n[FILES_1]\r\nfile0=%s\r\n' "$tmp/src" >"$tmp/cfg/zarnik/zarnik.ini"

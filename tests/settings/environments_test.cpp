@@ -101,38 +101,5 @@ TEST(LoadEnvironments, NamesWithGapsAndTargetLinesByKeyNumber) {
     EXPECT_EQ(loaded, 1);
 }
 
-// Target lines are native; the INI file holds them in Shift-JIS, and a line that
-// Shift-JIS cannot hold also in an exact form, so that it reads back as typed
-// rather than with "?", a wildcard.
-TEST(SaveEnvironments, TargetLinesOutsideShiftJisReadBackExactly) {
-    TempDir dir;
-    EnvList envs;
-    const Lines lines{"/src/é.c", "/x/café/", "/e/😀*.c", "/漢字/*.c", "/100% plain"};
-    envs.StoreEnv(envs.AddEnv("A", 1), lines, {});
-    IniFile ini;
-    MemoStage memos(dir.str() + "/");
-    SaveEnvironments(ini, envs, 0, memos);
-    EXPECT_EQ(ini.Find("FILES_1", "file0"), "/src/?.c");  // what Shift-JIS can show
-    EXPECT_EQ(ini.Find("FILES_1", "utf8file0"), "/src/%C3%A9.c");
-    EXPECT_EQ(ini.Find("FILES_1", "utf8file2"), "/e/%F0%9F%98%80*.c");
-    EXPECT_EQ(ini.Find("FILES_1", "file3"), Sj("/漢字/*.c"));  // held by Shift-JIS: one key as before
-    EXPECT_FALSE(ini.Find("FILES_1", "utf8file3"));
-    EXPECT_FALSE(ini.Find("FILES_1", "utf8file4"));
-
-    EnvList back;
-    std::int32_t loaded = 0;
-    LoadEnvironments(IniFile(ini.ToText()), dir.str() + "/", back, loaded);
-    EXPECT_EQ(back.At(0).TargetLines, lines);
-
-    // A hand edit of fileN wins over an exact form that no longer gives it, and a
-    // malformed exact form is ignored.
-    std::string text = ini.ToText();
-    text.replace(text.find("file0=/src/?.c"), 14, "file0=/src/b.c");
-    text.replace(text.find("%F0%9F"), 6, "%F0%9G");
-    LoadEnvironments(IniFile(text), dir.str() + "/", back, loaded);
-    EXPECT_EQ(back.At(0).TargetLines[0], "/src/b.c");
-    EXPECT_EQ(back.At(0).TargetLines[2], "/e/?*.c");
-}
-
 }  // namespace
 }  // namespace zarnik::settings

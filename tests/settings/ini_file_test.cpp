@@ -33,6 +33,17 @@ TEST(IniFile, HandEditedLayoutReadsAsAUserExpects) {
     EXPECT_EQ(ini.ReadString("Main", "; note", "absent"), "absent");
     EXPECT_EQ(ini.ReadString("", "orphan", "absent"), "absent");
     EXPECT_EQ(ini.ReadSection("main"), (Pairs{{"Width", "800"}, {"Height", "600"}}));
+
+    // Deleting keys across the two [main] sections: one left empty goes, the
+    // other stays the first of the name and takes new keys.
+    ini.DeleteKey("MAIN", "width");
+    ini.DeleteKey("main", "height");
+    EXPECT_TRUE(ini.HasSection("Main"));
+    ini.WriteString("main", "New", "1");
+    ini.WriteString("Third", "k", "v");
+    EXPECT_EQ(ini.ToText(),
+              "orphan=before any section\r\n\r\n[Main]\r\nno equals sign here\r\n; note=not a key\r\n=no name\r\n"
+              "New=1\r\n\r\n[ Other ] trailing text\r\nKey=\" padded \"\r\nQuote=\"\r\n\r\n[Third]\r\nk=v\r\n");
 }
 
 TEST(IniFile, WritesKeepWhatTheyDoNotChange) {

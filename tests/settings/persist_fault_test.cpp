@@ -1,13 +1,17 @@
 // The INI and memo files when things go wrong: files that are garbage, cut short,
 // huge or no files at all, folders that cannot be written, a disk that fills up.
-// Whatever happens, what was stored before is still there afterwards.
+// Whatever happens, what was stored before is still there afterwards; a save that
+// dies at any step or runs beside another instance's leaves a whole set of files.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -71,6 +75,16 @@ std::string RandomBytes(std::size_t n, unsigned seed) {
     std::string s(n, '\0');
     for (char& c : s) c = static_cast<char>(gen() & 0xFF);
     return s;
+}
+
+// Runs body in a child process and returns its exit status (-1 when it did not
+// exit). The child ends with _exit: nothing of the test process runs down in it.
+int InChild(const std::function<int()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 TEST(IniFault, BinaryGarbageLoadsAsDefaultsAndSurvivesTheSave) {
@@ -194,6 +208,25 @@ TEST(IniFault, HugeFilesLoadWholeAndQuickly) {
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
 }
 
+TEST(IniFault, MillionsOfSectionsTakeASmallMultipleOfTheFileInMemory) {
+    // 300,000 section headers (3.3 MB); before, each section took some 300 bytes.
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "[S" + std::to_string(i) + "]\r\n";
+    const int multiple = InChild([&] {
+        const long before = zarnik::testing::ProcStatusKb("VmRSS");
+        // From here the peak (VmHWM) counts again from what is held now.
+        if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+            std::fputs("5", f);
+            std::fclose(f);
+        }
+        IniFile ini(text);
+        if (!ini.HasSection("s299999") || ini.HasSection("S300000")) return 255;
+        const long peak = zarnik::testing::ProcStatusKb("VmHWM");
+        return static_cast<int>(std::min<long>(254, (peak - before) * 1024 / static_cast<long>(text.size())));
+    });
+    EXPECT_LE(multiple, 12) << "peak memory while loading, as a multiple of the file's size";
+}
+
 TEST(IniFault, IniThatIsNoFileIsNeverReadNorReplaced) {
     for (const std::string kind : {"fifo", "device", "unreadable"}) {
         TempDir dir;
@@ -233,32 +266,44 @@ TEST(IniFault, IniThatIsNoFileIsNeverReadNorReplaced) {
 TEST(IniFault, ReadOnlyProgramFolderKeepsItsFilesInTheConfigFolder) {
     TempDir dir;
     const std::string bin = dir.str() + "/bin", cfg = dir.str() + "/cfg";
-    fs::create_directory(bin);
+    dir.Write("bin/zarnik.ini", "[Cname]\r\ncnam1=beside\r\n[FILES_1]\r\nfile0=/beside\r\n");
+    dir.Write("bin/memo1.dat", "beside memo\r\n");
+    const auto besideFiles = Files(bin);
     chmod(bin.c_str(), 0555);
     PermissionsBind bind;
     if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
 
+    // The file beside the program is read (and said to be read) until the first
+    // save has put one into the config folder.
     ProgramPaths paths = LocateProgramPaths(bin + "/zarnik", cfg);
     EXPECT_EQ(paths.ProgramFolder, bin + "/");
     EXPECT_EQ(paths.DataFolder, cfg + "/zarnik/");
     EXPECT_EQ(paths.IniPath, cfg + "/zarnik/zarnik.ini");
+    EXPECT_EQ(paths.ReadIniPath, bin + "/zarnik.ini");
+    EXPECT_TRUE(ReadsElsewhereThanItWrites(paths));
     EXPECT_EQ(paths.OpenFolder, bin);  // the dialogs still start beside the program
 
     ProgramState st = MakeStartState(paths, 1024, 768);
     LoadSettings(st);
+    ASSERT_EQ(st.Envs.Count(), 1);
+    EXPECT_EQ(st.Envs.At(0).EnvName, "beside");
+    EXPECT_EQ(st.Envs.At(0).TargetLines, (std::vector<std::string>{"/beside"}));
+    EXPECT_EQ(st.Envs.At(0).MemoLines, (std::vector<std::string>{"beside memo"}));
     st.Envs.StoreEnv(st.Envs.EnvIdAt(0), {"/src"}, {"memo"});
     Close(st);  // the first save creates cfg/zarnik/
-    EXPECT_TRUE(fs::is_empty(bin));
+    EXPECT_TRUE(Files(bin) == besideFiles);
     EXPECT_EQ(Slurp(cfg + "/zarnik/memo1.dat"), "memo\r\n");
     ProgramState again = MakeStartState(LocateProgramPaths(bin + "/zarnik", cfg), 1024, 768);
+    EXPECT_FALSE(ReadsElsewhereThanItWrites(again.Paths));
     LoadSettings(again);
+    EXPECT_EQ(again.Envs.At(0).EnvName, "beside");
     EXPECT_EQ(again.Envs.At(0).TargetLines, (std::vector<std::string>{"/src"}));
 
     // A config folder that cannot be made either: the save fails and says where.
     ProgramState nowhere = MakeStartState(LocateProgramPaths(bin + "/zarnik", bin + "/cfg"), 1024, 768);
     LoadSettings(nowhere);
     EXPECT_THROW(Close(nowhere), SaveFailure);
-    EXPECT_TRUE(fs::is_empty(bin));
+    EXPECT_TRUE(Files(bin) == besideFiles);
 }
 
 // write() fails once a file would grow past the limit, as on a full disk; the
@@ -358,6 +403,141 @@ TEST(MemoFault, GarbageOrNoFileMemosLoadAndNothingIsLost) {
     // empty memo, as the file would; what it points to is untouched.
     EXPECT_TRUE(fs::is_fifo(dir.path() / "memo2.dat"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "memo3.dat")));
+}
+
+// ---- saves that die part-way or run beside another instance's ----
+
+int g_step = 0, g_deathStep = 0;
+bool DieAtStep(std::string_view, const std::string&) {
+    if (++g_step == g_deathStep) _exit(99);  // as SIGKILL would: no clean-up of any kind
+    return true;
+}
+
+// Names, target lines and memos must pair: environment X has the lines {"/X"} and
+// the memo {"memo X"}; one without a name has neither.
+void ExpectPaired(const EnvList& envs, const std::string& when) {
+    for (int i = 0; i < envs.Count(); ++i) {
+        const SrcCnf& e = envs.At(i);
+        const Lines lines = e.EnvName.empty() ? Lines{} : Lines{"/" + e.EnvName};
+        const Lines memo = e.EnvName.empty() ? Lines{} : Lines{"memo " + e.EnvName};
+        EXPECT_EQ(e.TargetLines, lines) << when << ", position " << i + 1;
+        EXPECT_EQ(e.MemoLines, memo) << when << ", position " << i + 1;
+    }
+}
+
+Lines NamesOf(const EnvList& envs) {
+    Lines names;
+    envs.EnvNames(names);
+    return names;
+}
+
+TEST(SaveFault, DeathAtEveryStepOfARenumberingSaveLeavesTheOldOrTheNewSet) {
+    // As a hand edit leaves them: e1 .. e4, a fifth without a name, and "orphan"
+    // past a gap, which the first save moves up to position 5. Deleting e1 then
+    // renumbers everything: every memo file is rewritten, moved or removed.
+    const Lines before{"e1", "e2", "e3", "e4", ""}, after{"e2", "e3", "e4", "", "orphan"};
+    int steps = 0;
+    for (int death = 1;; ++death) {
+        TempDir dir;
+        std::string ini = "[Cname]\r\n", files;
+        int pos = 0;
+        for (std::string n : {"e1", "e2", "e3", "e4", "", "orphan"}) {
+            ++pos;
+            if (n.empty()) continue;
+            const int at = n == "orphan" ? 6 : pos;
+            ini += "cnam" + std::to_string(at) + "=" + n + "\r\n";
+            files += "[FILES_" + std::to_string(at) + "]\r\nfile0=/" + n + "\r\n";
+            dir.Write("memo" + std::to_string(at) + ".dat", "memo " + n + "\r\n");
+        }
+        dir.Write("zarnik.ini", ini + files);
+
+        const int status = InChild([&] {
+            g_step = 0;
+            g_deathStep = death;
+            SetSaveStepHook(DieAtStep);
+            ProgramState st = Start(dir.str());
+            st.Envs.DeleteEnv(st.Envs.EnvIdAt(0));
+            st.Envs.RenumberEnvs();
+            try {
+                Close(st);
+            } catch (const SaveFailure&) {
+                return 2;
+            }
+            return 0;
+        });
+        ASSERT_TRUE(status == 99 || status == 0) << "step " << death << ": status " << status;
+
+        // The next start: the old set or the new one, each memo with its own
+        // environment, and no memo only in a temporary file.
+        const std::string when = "death at step " + std::to_string(death);
+        ProgramState next = Start(dir.str());
+        const Lines names = NamesOf(next.Envs);
+        EXPECT_TRUE(names == before || names == after) << when;
+        ExpectPaired(next.Envs, when);
+        if (names == before) {
+            EXPECT_EQ(Slurp(dir.path() / "memo6.dat"), "memo orphan\r\n") << when;
+        }
+        // The next save leaves neither a record nor a temporary file behind.
+        Close(next);
+        for (const auto& [name, bytes] : Files(dir.path()))
+            EXPECT_TRUE(name.find(".tmp-") == std::string::npos && !name.ends_with(".commit")) << when << ": " << name;
+        if (status == 0) break;
+        steps = death;
+    }
+    EXPECT_GE(steps, 15);  // writes, fsyncs, the record, renames, a removal
+}
+
+TEST(SaveFault, TwoInstancesSavingAtOnceEachSaveWholeAndTrue) {
+    TempDir dir;
+    SaveThree(dir.str());
+    // Each instance saves its own three environments again and again; a save
+    // that fails says so through the child's status.
+    auto instance = [&](const std::string& who) {
+        pid_t pid = fork();
+        if (pid != 0) return pid;
+        ProgramState st = Start(dir.str());
+        st.Envs.ClearEnvs();
+        for (int i = 1; i <= 3; ++i) {
+            std::string n = who + std::to_string(i);
+            st.Envs.StoreEnv(st.Envs.AddEnv(n, 1), {"/" + n}, {"memo " + n});
+        }
+        int failed = 0;
+        for (int k = 0; k < 40; ++k) {
+            try {
+                Close(st);
+            } catch (const SaveFailure&) {
+                ++failed;
+            }
+        }
+        _exit(failed);
+    };
+    const pid_t a = instance("A"), b = instance("B");
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+
+    // Meanwhile the INI file as it stands is always one whole save, and a start
+    // sees one instance's environments, paired with their memos.
+    int running = 2, statusA = -1, statusB = -1;
+    for (int round = 0; running > 0; ++round) {
+        std::string text;
+        ASSERT_TRUE(ReadWholeFile(dir.str() + "/zarnik.ini", text)) << "round " << round;
+        IniFile ini(text);
+        EXPECT_EQ(ini.ReadInteger("MainToolBar", "Rev", 0), 2) << "round " << round << ": a partial file";
+        ProgramState st = Start(dir.str());
+        ASSERT_EQ(st.Envs.Count(), 3);
+        const char first = st.Envs.At(0).EnvName[0];  // the first saves' names do not start with A or B
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(st.Envs.At(i).EnvName[0], first) << "round " << round;
+        if (first == 'A' || first == 'B') ExpectPaired(st.Envs, "round " + std::to_string(round));
+        for (auto [pid, status] : {std::pair{a, &statusA}, std::pair{b, &statusB}}) {
+            int raw = 0;
+            if (*status < 0 && waitpid(pid, &raw, WNOHANG) == pid) {
+                *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 1000;
+                --running;
+            }
+        }
+    }
+    EXPECT_EQ(statusA, 0) << "saves of instance A that failed";
+    EXPECT_EQ(statusB, 0) << "saves of instance B that failed";
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "settings/persist.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -175,6 +177,36 @@ TEST(SaveSettings, HandEditedFileLoadsAndSavesBackWhole) {
     EXPECT_EQ(next.Cnf.HTM, c.HTM);
 }
 
+// Target lines are native; the INI file holds them in Shift-JIS, and a line that
+// Shift-JIS cannot hold also in an exact form, so that it reads back as typed
+// rather than with "?", a wildcard.
+TEST(SaveSettings, TargetLinesOutsideShiftJisReadBackExactly) {
+    TempDir dir;
+    Program program(dir);
+    ProgramState st = program.Start();
+    const Lines lines{"/src/é.c", "/x/café/", "/e/😀*.c", "/漢字/*.c", "/100% plain"};
+    st.Envs.StoreEnv(st.Envs.EnvIdAt(0), lines, {});
+    Program::Close(st);
+    IniFile ini(program.Ini());
+    EXPECT_EQ(ini.Find("FILES_1", "file0"), "/src/?.c");  // what Shift-JIS can show
+    EXPECT_EQ(ini.Find("FILES_1", "utf8file0"), "/src/%C3%A9.c");
+    EXPECT_EQ(ini.Find("FILES_1", "utf8file2"), "/e/%F0%9F%98%80*.c");
+    EXPECT_EQ(ini.Find("FILES_1", "file3"), Sj("/漢字/*.c"));  // held by Shift-JIS: one key as before
+    EXPECT_FALSE(ini.Find("FILES_1", "utf8file3"));
+    EXPECT_FALSE(ini.Find("FILES_1", "utf8file4"));
+    EXPECT_EQ(program.Start().Envs.At(0).TargetLines, lines);
+
+    // A hand edit of fileN wins over an exact form that no longer gives it, and a
+    // malformed exact form is ignored.
+    std::string text = program.Ini();
+    text.replace(text.find("file0=/src/?.c"), 14, "file0=/src/b.c");
+    text.replace(text.find("%F0%9F"), 6, "%F0%9G");
+    std::ofstream(dir.path() / "zarnik.ini", std::ios::binary) << text;
+    ProgramState edited = program.Start();
+    EXPECT_EQ(edited.Envs.At(0).TargetLines[0], "/src/b.c");
+    EXPECT_EQ(edited.Envs.At(0).TargetLines[2], "/e/?*.c");
+}
+
 TEST(SaveSettings, OrphanNamesMoveOutOfTheWayOfNewEnvironments) {
     TempDir dir;
     Program program(dir);
@@ -315,18 +347,27 @@ protected:
     ProgramState state_;
 };
 
-TEST_F(FailedSave, IniTemporaryFileBlocked) {
-    fs::create_directory(Path("zarnik.ini.tmp"));
-    ExpectFailureLeavesFilesAlone(Sj(dir_.str() + "/zarnik.ini に書き込めません"));
-    fs::remove(Path("zarnik.ini.tmp"));
-    Program::Close(state_);  // once the obstacle is gone the same state saves
-    EXPECT_EQ(program_.Memo(1), "changed memo\r\n");
-    EXPECT_FALSE(program_.Exists("memo5.dat"));
+// The disk refuses the write of one file (through the save's fault hook).
+std::string g_refused;
+bool RefuseOneWrite(std::string_view step, const std::string& path) {
+    return !(step == "write" && path.ends_with(g_refused));
 }
 
-TEST_F(FailedSave, MemoTemporaryFileBlocked) {
-    fs::create_directory(Path("memo3.dat.tmp"));
+TEST_F(FailedSave, DiskRefusesOneFile) {
+    SetSaveStepHook(RefuseOneWrite);
+    g_refused = "/zarnik.ini";
+    ExpectFailureLeavesFilesAlone(Sj(dir_.str() + "/zarnik.ini に書き込めません"));
+    g_refused = "/memo3.dat";
     ExpectFailureLeavesFilesAlone(Sj("ﾌｧｲﾙ " + dir_.str() + "/memo3.dat を作成できません"));
+    SetSaveStepHook(nullptr);
+    // What another save (an older program's) has at the temporary names of the
+    // past is not this save's: it stays, and the save goes through.
+    dir_.Write("zarnik.ini.tmp", "another save's bytes");
+    fs::create_directory(Path("memo3.dat.tmp"));
+    Program::Close(state_);
+    EXPECT_EQ(program_.Memo(1), "changed memo\r\n");
+    EXPECT_FALSE(program_.Exists("memo5.dat"));
+    EXPECT_EQ(Slurp(Path("zarnik.ini.tmp")), "another save's bytes");
 }
 
 TEST_F(FailedSave, DiskFullWhileWriting) {

@@ -100,6 +100,16 @@ TEST(Placement, FitToScreenPullsWindowsOntoTheScreen) {
     Rect extreme{2147483000, 2147483000, 300, 300};  // a hand-edited INI file
     FitToScreen(800, 600, extreme);
     EXPECT_EQ(extreme, (Rect{500, 300, 300, 300}));
+    // No size at all: the title bar stays on the screen, whatever Top says.
+    for (Rect none : {Rect{10, 2147483000, 200, -5}, Rect{-2147483647, -20, -2147483647, 0}}) {
+        FitToScreen(800, 600, none);
+        EXPECT_GE(none.Top, 0);
+        EXPECT_LE(std::int64_t{none.Top} + none.Height, 600);
+        EXPECT_GE(none.Left, 0);
+        EXPECT_LE(std::int64_t{none.Left} + none.Width, 800);
+        EXPECT_GT(none.Width, 0);
+        EXPECT_GT(none.Height, 0);
+    }
 }
 
 TEST(IniInteger, DecimalAndHexInThirtyTwoBits) {

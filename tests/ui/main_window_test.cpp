@@ -227,6 +227,13 @@ private slots:
         QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(w.geometry()));
         QCOMPARE(state.Place.MainPlacement.Pnl_H, 196);
+
+        // A hand-edited Height=-5 under a huge Top: on the screen, and so it is saved.
+        state.Place.MainPlacement = {{10, 2147483000, 300, -5}, 0, 120};
+        Form_Main noSize(state);
+        QVERIFY(screen.contains(noSize.geometry()));
+        const settings::Rect& b = state.Place.MainPlacement.Bounds;
+        QVERIFY(b.Height > 0 && b.Top >= 0 && b.Top + b.Height <= screen.height());
     }
 };
 
