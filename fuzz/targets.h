@@ -173,7 +173,7 @@ inline void CountInput(std::string_view data) {
         ZARNIK_FUZZ_CHECK(total <= static_cast<std::int64_t>(lines.size()));
         ZARNIK_FUZZ_CHECK(std::isfinite(rec.Ratio) && rec.Ratio >= 0.0f);
         report::ReportTotals totals;
-        report::AddToTotals(opt, rec, ctx, totals);
+        report::AddToTotals(rec, totals);
     }
     ZARNIK_FUZZ_CHECK(!report::FormatFileLine(report::ReportLayout::From(cnf), rec, 13).empty());
 

@@ -229,6 +229,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.TimeText = FormatFileTime(entry.MTime);
     rec.Size = entry.Size;
     rec.KindText = KindTextFor(opt, rec.Name);
+    rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
 
@@ -252,7 +253,10 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     }
     ctx.Cached = false;
     rec.Status = status;
-    if (status == 0) FinishCounts(opt, rec);
+    if (status == 0) {
+        FinishCounts(opt, rec);
+        rec.Kind = choice.TotalsKind >= 0 ? choice.TotalsKind : ctx.GuessedKind;
+    }
 }
 
 // CountOpened, where running out of memory on the file is a read error of that

@@ -21,6 +21,9 @@ struct S_CMT {
     std::string TimeText;
     std::int64_t Size = 0;
     std::string KindText;
+    // The kind whose totals the file adds to (0: none), decided when it is counted:
+    // by the source mode, or by the guess in guess mode.
+    int Kind = 0;
     // 64-bit: a file may hold more than 2^31 lines.
     std::int64_t Total = 0;
     std::int64_t Comment = 0;

@@ -45,9 +45,8 @@ void AppendCount(std::string& line, std::int64_t n) {
 
 }  // namespace
 
-void AddToTotals(const engine::CountOptions& opt, const engine::S_CMT& rec, const engine::CountContext& ctx,
-                 ReportTotals& totals) {
-    int k = engine::TotalsKindFor(opt, rec.Name, ctx.GuessedKind);
+void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals) {
+    int k = rec.Kind;
     if (k < 0 || k >= settings::kKindCount) k = 0;
     Add(totals.Kinds[static_cast<std::size_t>(k)], rec);
     if (k != 0) {

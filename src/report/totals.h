@@ -38,11 +38,9 @@ const std::string& TotalsLabels(int index);
 void ClearCountSum(CountSum& sum);
 void ClearTotals(ReportTotals& totals);
 
-// Adds a counted record (status 0) to the sums of its totals kind, which the
-// source-kind mode decides (the guessed kind in guess mode), and to the grand total
-// and the folder subtotal unless that kind is 0.
-void AddToTotals(const engine::CountOptions& opt, const engine::S_CMT& rec, const engine::CountContext& ctx,
-                 ReportTotals& totals);
+// Adds a counted record (status 0) to the sums of the kind it carries, and to the
+// grand total and the folder subtotal unless that kind is 0.
+void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals);
 
 // Ratio := Comment * 100 / Total in single precision; 0 when Total <= 0.
 void ComputeRatio(CountSum& sum);

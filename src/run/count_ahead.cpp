@@ -75,9 +75,6 @@ CountAhead::~CountAhead() {
 }
 
 void CountAhead::Count(std::size_t i, engine::CountContext& ctx) {
-    // Only guess mode writes GuessedKind; whether this file did is told by a value
-    // no count leaves there.
-    ctx.GuessedKind = INT_MIN;
     CountedFile& out = slots_[i % slots_.size()].File;
     const FoundFile& file = files_[i];
     out.Error = nullptr;
@@ -90,8 +87,6 @@ void CountAhead::Count(std::size_t i, engine::CountContext& ctx) {
     } else if (!out.Gone) {
         CountSeen(opt_, file, st, ctx, out);
     }
-    out.Guessed = ctx.GuessedKind != INT_MIN;
-    out.GuessedKind = ctx.GuessedKind;
 }
 
 void CountAhead::Work() {

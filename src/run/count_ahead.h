@@ -18,8 +18,6 @@ namespace zarnik::run::detail {
 struct CountedFile {
     bool Gone = false;  // no longer a regular file: it gets no line and is in no total
     engine::S_CMT Rec;
-    bool Guessed = false;      // the count set GuessedKind (guess mode)...
-    int GuessedKind = 0;       // ...to this
     std::exception_ptr Error;  // what the count raised (a FileError): the run ends there
 };
 

@@ -145,11 +145,8 @@ bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
         }
 
         if (counted->Error) std::rethrow_exception(counted->Error);
-        // The totals read the guessed kind from the context, as after a count at the
-        // file's turn.
-        if (ahead && counted->Guessed) ctx.GuessedKind = counted->GuessedKind;
         const engine::S_CMT& rec = counted->Rec;
-        if (rec.Status == 0) report::AddToTotals(opt, rec, ctx, totals);
+        if (rec.Status == 0) report::AddToTotals(rec, totals);
         if (layout.ErrorLines || rec.Status == 0) host.AppendLine(report::FormatFileLine(layout, rec, nameLength));
 
         host.ScrollToEnd();

@@ -28,7 +28,7 @@ Guessed Guess(const std::string& text, const std::string& name = "x.c", int prev
     ctx.GuessedKind = previousGuess;
     S_CMT rec;
     CountFile(engine::CountOptions::From(cnf), dir.Write(name, text), {name, 0, 0}, rec, ctx);
-    return {rec.Status, TotalsKindFor(engine::CountOptions::From(cnf), name, ctx.GuessedKind), rec.Total, rec.Comment};
+    return {rec.Status, rec.Kind, rec.Total, rec.Comment};
 }
 
 TEST(GuessKind, FirstMarkerLineDecides) {

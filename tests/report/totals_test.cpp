@@ -18,6 +18,7 @@ engine::S_CMT Counted(const char* name, std::int64_t size, std::int64_t total, s
                       std::int64_t exec, std::int64_t blank) {
     engine::S_CMT r;
     r.Name = name;
+    r.Kind = engine::KindFromExtension(engine::CountOptions::From(MakeDefaultSettings()), name);
     r.Size = size;
     r.Total = total;
     r.Comment = comment;
@@ -34,11 +35,10 @@ std::vector<std::string> Lines(const std::function<void(const LineSink&)>& write
 
 TEST(Totals, ClosingBlockOfThreeFiles) {
     S_CNF cnf = MakeDefaultSettings();
-    engine::CountContext ctx;
     ReportTotals totals;
-    AddToTotals(engine::CountOptions::From(cnf), Counted("MAIN.H", 300, 20, 10, 8, 2), ctx, totals);
-    AddToTotals(engine::CountOptions::From(cnf), Counted("MAIN.C", 1234, 100, 20, 70, 10), ctx, totals);
-    AddToTotals(engine::CountOptions::From(cnf), Counted("UTIL.C", 600, 50, 5, 40, 5), ctx, totals);
+    AddToTotals(Counted("MAIN.H", 300, 20, 10, 8, 2), totals);
+    AddToTotals(Counted("MAIN.C", 1234, 100, 20, 70, 10), totals);
+    AddToTotals(Counted("UTIL.C", 600, 50, 5, 40, 5), totals);
     std::string dash(88, '-'), equals(88, '=');
     std::vector<std::string> expected = {
         dash,
@@ -80,12 +80,12 @@ TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
 TEST(Totals, KindZeroStaysOutOfThePrintedSums) {
     S_CNF cnf = MakeDefaultSettings();
     cnf.VsrcFl = 4;  // guess mode: the totals take the guessed kind
-    engine::CountContext ctx;
     ReportTotals totals;
-    ctx.GuessedKind = 0;
-    AddToTotals(engine::CountOptions::From(cnf), Counted("a.h", 10, 4, 1, 3, 0), ctx, totals);
-    ctx.GuessedKind = 4;
-    AddToTotals(engine::CountOptions::From(cnf), Counted("b.h", 10, 4, 1, 3, 0), ctx, totals);
+    engine::S_CMT unguessed = Counted("a.h", 10, 4, 1, 3, 0), guessed = Counted("b.h", 10, 4, 1, 3, 0);
+    unguessed.Kind = engine::NoKind;
+    guessed.Kind = engine::AsmSource;
+    AddToTotals(unguessed, totals);
+    AddToTotals(guessed, totals);
     EXPECT_EQ(totals.Kinds[0].FileCount, 1);
     EXPECT_EQ(totals.Kinds[4].FileCount, 1);
     EXPECT_EQ(totals.Kinds[1].FileCount, 0);
@@ -123,15 +123,14 @@ TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
     // 2,200,000,000 empty lines: per-file counts are 64-bit like the sums, and the
     // count columns widen for the extra digits.
     S_CNF cnf = MakeDefaultSettings();
-    engine::CountContext ctx;
     engine::S_CMT rec = Counted("EMPTY.C", 2200000000, 2200000000, 0, 0, 2200000000);
     engine::FinishCounts(engine::CountOptions::From(cnf), rec);
     EXPECT_EQ(rec.Exec, 0);
     const std::string line = FormatFileLine(report::ReportLayout::From(cnf), rec, 13);
     EXPECT_TRUE(line.ends_with(" 2200000000       0       0 2200000000   0.00" + Sj("％"))) << line;
     ReportTotals totals;
-    AddToTotals(engine::CountOptions::From(cnf), rec, ctx, totals);
-    AddToTotals(engine::CountOptions::From(cnf), rec, ctx, totals);
+    AddToTotals(rec, totals);
+    AddToTotals(rec, totals);
     auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(report::ReportLayout::From(cnf), totals, 13, s); });
     EXPECT_TRUE(lines.back().ends_with(" 2,200,000,000      2200000000       0       0 2200000000   0.00" + Sj("％")))
         << lines.back();

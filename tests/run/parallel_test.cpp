@@ -128,7 +128,6 @@ TEST_F(ParallelRun, ResultsComeInListOrderThroughASmallWindow) {
     detail::CountAhead ahead(opt, found.Files, 4, 16);
     for (std::size_t i = 0; i < found.Files.size(); ++i) {
         detail::CountedFile want;
-        ctx.GuessedKind = -1;
         detail::CountListedFile(opt, found.Files[i], ctx, want);
         detail::CountedFile& got = ahead.Take(i);
         ASSERT_EQ(got.Rec.Name, want.Rec.Name) << i;
@@ -136,7 +135,7 @@ TEST_F(ParallelRun, ResultsComeInListOrderThroughASmallWindow) {
         EXPECT_EQ(got.Rec.Total, want.Rec.Total) << i;
         EXPECT_EQ(got.Rec.Comment, want.Rec.Comment) << i;
         EXPECT_EQ(got.Rec.Blank, want.Rec.Blank) << i;
-        EXPECT_EQ(got.Guessed ? got.GuessedKind : -1, ctx.GuessedKind) << i;
+        EXPECT_EQ(got.Rec.Kind, want.Rec.Kind) << i;
     }
 }
 
