@@ -13,7 +13,7 @@ inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf, con
     std::string path = dir.Write(name, bytes);
     CountContext ctx;
     S_CMT rec;
-    CountFile(engine::CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec, ctx);
+    CountFile(CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec, ctx);
     return rec;
 }
 
