@@ -145,16 +145,17 @@ inline void CountInput(std::string_view data) {
     WriteFile(path, text);
 
     const engine::DirEntry entry{name, 0, static_cast<std::int64_t>(text.size())};
+    const engine::CountOptions opt = engine::CountOptions::From(cnf);
     engine::CountContext ctx;
     engine::S_CMT rec;
-    engine::CountFile(cnf, path, entry, rec, ctx);
+    engine::CountFile(opt, path, entry, rec, ctx);
     ZARNIK_FUZZ_CHECK(rec.Status >= 0 && rec.Status <= 5 && rec.Status != 5);
     ZARNIK_FUZZ_CHECK(rec.Status != 1 || cnf.VsrcFl < 0 || cnf.VsrcFl > 6 || cnf.VsrcFl == 0);
     ZARNIK_FUZZ_CHECK(rec.Status == engine::ProbeBytes(text) || engine::ProbeBytes(text) == 0);
 
     // The lines every counter saw.
     engine::LineList lines;
-    ZARNIK_FUZZ_CHECK(engine::LoadSourceLines(path, lines, cnf, ctx) == 0);
+    ZARNIK_FUZZ_CHECK(engine::LoadSourceLines(path, lines, opt, ctx) == 0);
     const auto reference = ReferenceLines(text);
     ZARNIK_FUZZ_CHECK(lines.size() == reference.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -172,16 +173,16 @@ inline void CountInput(std::string_view data) {
         ZARNIK_FUZZ_CHECK(total <= static_cast<std::int64_t>(lines.size()));
         ZARNIK_FUZZ_CHECK(std::isfinite(rec.Ratio) && rec.Ratio >= 0.0f);
         report::ReportTotals totals;
-        report::AddToTotals(cnf, rec, ctx, totals);
+        report::AddToTotals(rec, totals);
     }
-    ZARNIK_FUZZ_CHECK(!report::FormatFileLine(cnf, rec, 13).empty());
+    ZARNIK_FUZZ_CHECK(!report::FormatFileLine(report::ReportLayout::From(cnf), rec, 13).empty());
 
     // The same file counted again, with the converter's shift state left by the
     // first count, and once more from a fresh state: the fresh count repeats the first.
     engine::S_CMT again;
-    engine::CountFile(cnf, path, entry, again, ctx);
+    engine::CountFile(opt, path, entry, again, ctx);
     engine::CountContext fresh;
-    engine::CountFile(cnf, path, entry, again, fresh);
+    engine::CountFile(opt, path, entry, again, fresh);
     ZARNIK_FUZZ_CHECK(again.Status == rec.Status && again.Total == rec.Total &&
                       again.Comment == rec.Comment && again.Blank == rec.Blank && again.Exec == rec.Exec);
 }

@@ -15,7 +15,7 @@ namespace {
 // Applies one option's argument; returns false with a message on a bad argument.
 using Apply = bool (*)(CliOptions&, std::string_view arg, std::string& error);
 
-struct OptionSpec {
+struct OptionDef {
     const char* Name;     // "--set"
     char Short;           // 'h', or 0
     const char* ArgName;  // nullptr for a flag
@@ -115,7 +115,7 @@ bool SetVersion(CliOptions& o, std::string_view, std::string&) {
     return true;
 }
 
-const OptionSpec kOptions[] = {
+const OptionDef kOptions[] = {
     {"--set", 0, "KEY=VALUE",
      "set one key of the INI sections Settei or Exts (ignoring case), e.g. FlSort=0, FmSizeIndex=1, "
      "Csrc=*.c,*.cc; may be repeated",
@@ -139,13 +139,13 @@ const OptionSpec kOptions[] = {
     {"--version", 0, nullptr, "show the version and exit", SetVersion},
 };
 
-const OptionSpec* FindLong(std::string_view name) {
+const OptionDef* FindLong(std::string_view name) {
     for (const auto& o : kOptions)
         if (name == o.Name) return &o;
     return nullptr;
 }
 
-const OptionSpec* FindShort(char c) {
+const OptionDef* FindShort(char c) {
     for (const auto& o : kOptions)
         if (o.Short != 0 && o.Short == c) return &o;
     return nullptr;
@@ -158,14 +158,14 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view a = args[i];
         if (optionsEnded || a.size() < 2 || a[0] != '-') {
-            options.Targets.push_back(text::Utf8ToSjis(a));
+            options.Targets.emplace_back(a);
             continue;
         }
         if (a == "--") {
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionDef* opt = nullptr;
         std::string_view inlineArg;
         bool hasInline = false;
         if (a[1] == '-') {
@@ -174,27 +174,27 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
                 inlineArg = a.substr(eq + 1);
                 hasInline = true;
             }
-            spec = FindLong(a.substr(0, eq));
+            opt = FindLong(a.substr(0, eq));
         } else if (a.size() == 2) {
-            spec = FindShort(a[1]);
+            opt = FindShort(a[1]);
         }
-        if (!spec) {
+        if (!opt) {
             error = "unknown option '" + std::string(a) + "'";
             return false;
         }
-        if (!spec->ArgName) {
+        if (!opt->ArgName) {
             if (hasInline) {
-                error = std::string(spec->Name) + " takes no argument";
+                error = std::string(opt->Name) + " takes no argument";
                 return false;
             }
         } else if (!hasInline) {
             if (i + 1 >= args.size()) {
-                error = std::string(spec->Name) + " needs an argument " + spec->ArgName;
+                error = std::string(opt->Name) + " needs an argument " + opt->ArgName;
                 return false;
             }
             inlineArg = args[++i];
         }
-        if (!spec->Fn(options, inlineArg, error)) return false;
+        if (!opt->Fn(options, inlineArg, error)) return false;
     }
     if (!options.Help && !options.Version && options.Targets.empty() && options.Env.empty()) {
         error = "no TARGET given";

@@ -16,7 +16,7 @@ struct CliOptions {
     settings::S_CNF Cnf = settings::MakeDefaultSettings();
     std::string EnvName = text::Utf8ToSjis("開発環境(1)");  // Shift-JIS
     Encoding OutputEncoding = Encoding::Utf8;
-    std::vector<std::string> Targets;  // Shift-JIS target lines
+    std::vector<std::string> Targets;  // native target lines, as the shell gave them
     unsigned Threads = 0;              // threads that count; 0 is one per core
     bool Help = false;
     bool Version = false;

@@ -129,8 +129,8 @@ int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string&
     return 0;
 }
 
-void FillLines(std::string_view text, LineList& list, const settings::S_CNF& cnf, CountContext& ctx) {
-    if (cnf.EucJis != 1) {
+void FillLines(std::string_view text, LineList& list, const CountOptions& opt, CountContext& ctx) {
+    if (!opt.EucJis) {
         list.Split(text);
         return;
     }
@@ -143,7 +143,7 @@ void FillLines(std::string_view text, LineList& list, const settings::S_CNF& cnf
     }
 }
 
-using CounterFn = int (*)(const settings::S_CNF&, const std::string&, S_CMT&, CountContext&);
+using CounterFn = int (*)(const CountOptions&, const std::string&, S_CMT&, CountContext&);
 
 CounterFn CounterFor(CounterId id) {
     switch (id) {
@@ -192,16 +192,16 @@ bool LoadText(const std::string& path, CountContext& ctx) {
 
 }  // namespace detail
 
-int LoadSourceLines(const std::string& path, LineList& list, const settings::S_CNF& cnf, CountContext& ctx) {
+int LoadSourceLines(const std::string& path, LineList& list, const CountOptions& opt, CountContext& ctx) {
     if (!detail::LoadText(path, ctx)) return 1;
-    FillLines(ctx.Text.view(), list, cnf, ctx);
+    FillLines(ctx.Text.view(), list, opt, ctx);
     return 0;
 }
 
-void FinishCounts(const settings::S_CNF& cnf, S_CMT& rec) {
+void FinishCounts(const CountOptions& opt, S_CMT& rec) {
     rec.Exec = rec.Total - rec.Comment - rec.Blank;
-    if (cnf.Kg_Cmt == 1) rec.Comment += rec.Blank;
-    if (cnf.Kg_Non == 1) rec.Total -= rec.Blank;
+    if (opt.BlankAddsToComment) rec.Comment += rec.Blank;
+    if (opt.BlankLeavesTotal) rec.Total -= rec.Blank;
     float t = static_cast<float>(rec.Total);
     float c = static_cast<float>(rec.Comment) * 100.0f;
     rec.Ratio = t > 0 ? c / t : 0.0f;
@@ -222,13 +222,14 @@ namespace {
 
 // CountFile once the file is open (fd) or known not to exist: everything after the
 // open, so the counting-ahead threads can run it without the walk's state.
-void CountOpened(const settings::S_CNF& cnf, const std::string& path, const Fd& fd, std::int64_t size,
+void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
                  const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
     rec.Status = 0;
     rec.Name = entry.Name;
     rec.TimeText = FormatFileTime(entry.MTime);
     rec.Size = entry.Size;
-    rec.KindText = KindTextFor(cnf, rec.Name);
+    rec.KindText = KindTextFor(opt, rec.Name);
+    rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
 
@@ -236,7 +237,7 @@ void CountOpened(const settings::S_CNF& cnf, const std::string& path, const Fd& 
     // bytes through LoadSourceLines. A file that no counter reads is read no
     // further than the pre-check needs.
     ctx.Cached = false;
-    const ModeChoice choice = ChooseByMode(cnf, rec.Name);
+    const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const CounterFn fn = CounterFor(choice.Counter);
     int status = 5;
     if (fd) {
@@ -248,20 +249,23 @@ void CountOpened(const settings::S_CNF& cnf, const std::string& path, const Fd& 
     }
     if (status == 0) {
         if (choice.Counter == CounterId::Guess) ctx.GuessedKind = 0;
-        status = fn ? fn(cnf, path, rec, ctx) : 1;
+        status = fn ? fn(opt, path, rec, ctx) : 1;
     }
     ctx.Cached = false;
     rec.Status = status;
-    if (status == 0) FinishCounts(cnf, rec);
+    if (status == 0) {
+        FinishCounts(opt, rec);
+        rec.Kind = choice.TotalsKind >= 0 ? choice.TotalsKind : ctx.GuessedKind;
+    }
 }
 
 // CountOpened, where running out of memory on the file is a read error of that
 // file: the run ends with its name rather than the program with an abort. The
 // buffers the file filled are given back so that the caller has room to say so.
-void CountOpenedOrFail(const settings::S_CNF& cnf, const std::string& path, const Fd& fd, std::int64_t size,
+void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
                        const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
     try {
-        CountOpened(cnf, path, fd, size, entry, rec, ctx);
+        CountOpened(opt, path, fd, size, entry, rec, ctx);
     } catch (const std::bad_alloc&) {
         ctx.Cached = false;
         ctx.Text.Release();
@@ -274,18 +278,18 @@ void CountOpenedOrFail(const settings::S_CNF& cnf, const std::string& path, cons
 
 }  // namespace
 
-void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx) {
     std::int64_t size = 0;
     Fd fd = OpenExisting(path, &size);
-    CountOpenedOrFail(cnf, path, fd, size, entry, rec, ctx);
+    CountOpenedOrFail(opt, path, fd, size, entry, rec, ctx);
 }
 
-bool CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+bool CountRegularFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                       CountContext& ctx) {
     Fd fd = OpenExisting(path, nullptr);
     if (!fd) return false;
-    CountOpenedOrFail(cnf, path, fd, entry.Size, entry, rec, ctx);
+    CountOpenedOrFail(opt, path, fd, entry.Size, entry, rec, ctx);
     return true;
 }
 

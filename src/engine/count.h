@@ -10,7 +10,7 @@
 #include "engine/euc_jis.h"
 #include "engine/lines.h"
 #include "engine/source_kind.h"
-#include "settings/settings.h"
+#include "engine/options.h"
 
 namespace zarnik::engine {
 
@@ -21,6 +21,9 @@ struct S_CMT {
     std::string TimeText;
     std::int64_t Size = 0;
     std::string KindText;
+    // The kind whose totals the file adds to (0: none), decided when it is counted:
+    // by the source mode, or by the guess in guess mode.
+    int Kind = 0;
     // 64-bit: a file may hold more than 2^31 lines.
     std::int64_t Total = 0;
     std::int64_t Comment = 0;
@@ -94,14 +97,14 @@ struct CountContext {
 // Counts one file into rec. Throws FileError when the file exists but cannot be
 // read, also when there is no memory for it (ENOMEM). A file is read no further
 // than the size it had when it was opened.
-void CountFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx);
 
 // CountFile for a file the caller has just found to be a regular file of
 // entry.Size bytes (the count run's second look at its directory entry): it is
 // opened and read, up to that size, without being looked at again. False (rec
 // untouched) when the file has gone since the caller looked.
-bool CountRegularFile(const settings::S_CNF& cnf, const std::string& path, const DirEntry& entry, S_CMT& rec,
+bool CountRegularFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                       CountContext& ctx);
 
 // Status 0, 2, 3, 4 or 5 of the pre-check of a file's first bytes.
@@ -111,21 +114,21 @@ int ProbeBytes(std::string_view head);
 
 // Fills list with the lines of the file; returns 1 (list untouched) when no file of
 // that name exists, else 0. Converts each line when EucJis is 1.
-int LoadSourceLines(const std::string& path, LineList& list, const settings::S_CNF& cnf, CountContext& ctx);
+int LoadSourceLines(const std::string& path, LineList& list, const CountOptions& opt, CountContext& ctx);
 
-void FinishCounts(const settings::S_CNF& cnf, S_CMT& rec);
+void FinishCounts(const CountOptions& opt, S_CMT& rec);
 
 // "yy-mm-dd hh:nn" in local time.
 std::string FormatFileTime(std::int64_t mtime);
 
-int CountCFamily(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
-int CountAsm(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
-int CountPlSql(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
-int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+int CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
 // Guesses C or assembler from the first line holding a marker, sets ctx.GuessedKind
 // and counts the file with that family's counter. When no line holds a marker it
 // counts nothing and leaves GuessedKind alone (CountFile has set it to 0).
-int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx);
+int GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
 
 namespace detail {
 
@@ -139,8 +142,8 @@ bool LoadText(const std::string& path, CountContext& ctx);
 // A view stays valid until the next call.
 class SourceLines {
 public:
-    SourceLines(const settings::S_CNF& cnf, CountContext& ctx)
-        : split_(ctx.Text.view()), conv_(cnf.EucJis == 1 ? &ctx.Converter : nullptr), out_(ctx.Converted) {}
+    SourceLines(const CountOptions& opt, CountContext& ctx)
+        : split_(ctx.Text.view()), conv_(opt.EucJis ? &ctx.Converter : nullptr), out_(ctx.Converted) {}
     bool Next(std::string_view& line) {
         if (!split_.Next(line)) return false;
         if (conv_) {
@@ -169,6 +172,6 @@ private:
 enum class Family { C, Asm };
 // The kind a file of the family counts as: Java and C headers keep their kind by
 // extension, any other file is a C source; AsmHeader by extension, else AsmSource.
-int KindInFamily(const settings::S_CNF& cnf, std::string_view path, Family family);
+int KindInFamily(const CountOptions& opt, std::string_view path, Family family);
 
 }  // namespace zarnik::engine

@@ -15,7 +15,7 @@ bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 class AsmCounter {
 public:
-    explicit AsmCounter(const settings::S_CNF& cnf) : remCmt_(cnf.RemCmt != 0) {}
+    explicit AsmCounter(const CountOptions& opt) : remCmt_(opt.RemComments) {}
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
@@ -64,8 +64,8 @@ private:
 
 }  // namespace
 
-int CountAsm(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(cnf, path, rec, ctx, AsmCounter(cnf));
+int CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(opt, path, rec, ctx, AsmCounter(opt));
 }
 
 }  // namespace zarnik::engine

@@ -47,8 +47,8 @@ private:
 
 }  // namespace
 
-int CountBasic(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(cnf, path, rec, ctx, BasicCounter());
+int CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(opt, path, rec, ctx, BasicCounter());
 }
 
 }  // namespace zarnik::engine

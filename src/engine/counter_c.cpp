@@ -29,25 +29,25 @@ bool IsAsteriskOnly(std::string_view line) {
 
 class CFamilyCounter {
 public:
-    explicit CFamilyCounter(const settings::S_CNF& cnf) : cnf_(cnf) {}
+    explicit CFamilyCounter(const CountOptions& opt) : opt_(opt) {}
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
-        if (cnf_.AstaOnly == 1 && inComment_ && IsAsteriskOnly(line)) return detail::LineClass::BlankRule;
-        if (cnf_.RemCmt != 0 && IsRemLine(line, true)) return detail::LineClass::Comment;
+        if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line)) return detail::LineClass::BlankRule;
+        if (opt_.RemComments && IsRemLine(line, true)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }
 
 private:
-    const settings::S_CNF& cnf_;
+    const CountOptions& opt_;
     bool inComment_ = false;
 };
 
 }  // namespace
 
-int CountCFamily(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(cnf, path, rec, ctx, CFamilyCounter(cnf));
+int CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(opt, path, rec, ctx, CFamilyCounter(opt));
 }
 
 }  // namespace zarnik::engine

@@ -11,13 +11,13 @@ enum class LineClass { Code, Comment, BlankRule };
 // Counter: bool InComment() const; LineClass Classify(std::string_view line).
 // A fresh Counter is made per file, so its comment state starts cleared.
 template <class Counter>
-int RunCounterFrame(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx,
+int RunCounterFrame(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx,
                     Counter counter) {
     if (!LoadText(path, ctx)) return 4;
-    SourceLines lines(cnf, ctx);
+    SourceLines lines(opt, ctx);
     int status = 0;
     auto blankRule = [&] {
-        if (counter.InComment() && cnf.InCmnt == 0)
+        if (counter.InComment() && opt.BlankInCommentIsComment)
             ++rec.Comment;
         else
             ++rec.Blank;

@@ -9,7 +9,7 @@ namespace {
 
 class PlSqlCounter {
 public:
-    explicit PlSqlCounter(const settings::S_CNF& cnf) : remCmt_(cnf.RemCmt != 0) {}
+    explicit PlSqlCounter(const CountOptions& opt) : remCmt_(opt.RemComments) {}
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
@@ -25,8 +25,8 @@ private:
 
 }  // namespace
 
-int CountPlSql(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(cnf, path, rec, ctx, PlSqlCounter(cnf));
+int CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+    return detail::RunCounterFrame(opt, path, rec, ctx, PlSqlCounter(opt));
 }
 
 }  // namespace zarnik::engine

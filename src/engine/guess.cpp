@@ -25,18 +25,18 @@ std::size_t FirstMarker(std::string_view line, const std::array<std::string_view
 
 }  // namespace
 
-int KindInFamily(const settings::S_CNF& cnf, std::string_view path, Family family) {
-    int k = KindFromExtension(cnf, path);
+int KindInFamily(const CountOptions& opt, std::string_view path, Family family) {
+    int k = KindFromExtension(opt, path);
     if (family == Family::C) return (k == Java || k == CHeader) ? k : CSource;
     return k == AsmHeader ? AsmHeader : AsmSource;
 }
 
-int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, CountContext& ctx) {
+int GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
     // The chosen counter loads the file again (from the bytes CountFile read); with
     // EucJis 1 the converter then sees every line a second time, and its lasting shift
     // state carries from the guess into the count: the reports depend on both readings.
     if (!detail::LoadText(path, ctx)) return 4;
-    detail::SourceLines lines(cnf, ctx);
+    detail::SourceLines lines(opt, ctx);
     int status = 0;
     std::string_view line;
     while (lines.Next(line)) {
@@ -48,11 +48,11 @@ int GuessKind(const settings::S_CNF& cnf, const std::string& path, S_CMT& rec, C
         if (c == 0 && a == 0) continue;
         lines.Drain();  // the guess loads (and converts) the whole file first
         if (a == 0 || (c != 0 && c < a)) {
-            ctx.GuessedKind = KindInFamily(cnf, path, Family::C);
-            return CountCFamily(cnf, path, rec, ctx);
+            ctx.GuessedKind = KindInFamily(opt, path, Family::C);
+            return CountCFamily(opt, path, rec, ctx);
         }
-        ctx.GuessedKind = KindInFamily(cnf, path, Family::Asm);
-        return CountAsm(cnf, path, rec, ctx);
+        ctx.GuessedKind = KindInFamily(opt, path, Family::Asm);
+        return CountAsm(opt, path, rec, ctx);
     }
     // No marker anywhere: counted with nothing in it, unless the last line is bad.
     return status;

@@ -21,46 +21,48 @@ std::string_view ExtensionOf(std::string_view name) {
 
 const KindInfo& KindTable(int kind) { return kKinds[(kind >= 0 && kind < settings::kKindCount) ? kind : 0]; }
 
-int KindFromExtension(const settings::S_CNF& cnf, std::string_view name) {
+int KindFromExtension(const CountOptions& opt, std::string_view name) {
     std::string_view ext = ExtensionOf(name);
     if (ext.empty()) return NoKind;
     for (int k = 1; k < settings::kKindCount; ++k)
-        for (const auto& e : cnf.Lists[k])
+        for (const auto& e : opt.Lists[k])
             if (text::EqualsNoCase(ext, e)) return k;
     return NoKind;
 }
 
-const char* KindTextFor(const settings::S_CNF& cnf, std::string_view name) {
-    switch (cnf.VsrcFl) {
-        case 0:
-        case 4: return kKinds[KindFromExtension(cnf, name)].KindText;
-        case 1: return "C   ";
-        case 2: return "ASM ";
-        case 3: return "Java";
-        case 5: return "SQL ";
-        case 6: return "BAS ";
-        default: return "??? ";
+const char* KindTextFor(const CountOptions& opt, std::string_view name) {
+    switch (opt.Mode) {
+        case SourceMode::ByExtension:
+        case SourceMode::Guess: return kKinds[KindFromExtension(opt, name)].KindText;
+        case SourceMode::C: return "C   ";
+        case SourceMode::Asm: return "ASM ";
+        case SourceMode::Java: return "Java";
+        case SourceMode::PlSql: return "SQL ";
+        case SourceMode::Basic: return "BAS ";
+        case SourceMode::None: break;
     }
+    return "??? ";
 }
 
-ModeChoice ChooseByMode(const settings::S_CNF& cnf, std::string_view name) {
-    switch (cnf.VsrcFl) {
-        case 0: {
-            int k = KindFromExtension(cnf, name);
+ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {
+    switch (opt.Mode) {
+        case SourceMode::ByExtension: {
+            int k = KindFromExtension(opt, name);
             return {kKinds[k].Counter, k};
         }
-        case 1: return {CounterId::CFamily, KindFromExtension(cnf, name) == CHeader ? CHeader : CSource};
-        case 2: return {CounterId::Asm, KindFromExtension(cnf, name) == AsmHeader ? AsmHeader : AsmSource};
-        case 3: return {CounterId::CFamily, Java};
-        case 4: return {CounterId::Guess, -1};
-        case 5: return {CounterId::PlSql, Sql};
-        case 6: return {CounterId::Basic, Basic};
-        default: return {CounterId::None, NoKind};
+        case SourceMode::C: return {CounterId::CFamily, KindFromExtension(opt, name) == CHeader ? CHeader : CSource};
+        case SourceMode::Asm: return {CounterId::Asm, KindFromExtension(opt, name) == AsmHeader ? AsmHeader : AsmSource};
+        case SourceMode::Java: return {CounterId::CFamily, Java};
+        case SourceMode::Guess: return {CounterId::Guess, -1};
+        case SourceMode::PlSql: return {CounterId::PlSql, Sql};
+        case SourceMode::Basic: return {CounterId::Basic, Basic};
+        case SourceMode::None: break;
     }
+    return {CounterId::None, NoKind};
 }
 
-int TotalsKindFor(const settings::S_CNF& cnf, std::string_view name, int guessedKind) {
-    int k = ChooseByMode(cnf, name).TotalsKind;
+int TotalsKindFor(const CountOptions& opt, std::string_view name, int guessedKind) {
+    int k = ChooseByMode(opt, name).TotalsKind;
     return k < 0 ? guessedKind : k;
 }
 

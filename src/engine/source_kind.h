@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/settings.h"
+#include "engine/options.h"
 
 namespace zarnik::engine {
 
@@ -31,19 +31,19 @@ struct KindInfo {
 const KindInfo& KindTable(int kind);
 
 // Kind of a name by the extension lists (the first list holding the extension wins).
-int KindFromExtension(const settings::S_CNF& cnf, std::string_view name);
+int KindFromExtension(const CountOptions& opt, std::string_view name);
 
-// Four-character kind text of a name under the current VsrcFl mode.
-const char* KindTextFor(const settings::S_CNF& cnf, std::string_view name);
+// Four-character kind text of a name under the source mode.
+const char* KindTextFor(const CountOptions& opt, std::string_view name);
 
-// How one VsrcFl mode chooses the counter and the kind for the totals.
+// How one source mode chooses the counter and the kind for the totals.
 struct ModeChoice {
     CounterId Counter;
     int TotalsKind;  // -1: use GuessedKind
 };
-ModeChoice ChooseByMode(const settings::S_CNF& cnf, std::string_view name);
+ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name);
 
 // Kind a counted record adds to in the totals; guessedKind stands for mode 4.
-int TotalsKindFor(const settings::S_CNF& cnf, std::string_view name, int guessedKind);
+int TotalsKindFor(const CountOptions& opt, std::string_view name, int guessedKind);
 
 }  // namespace zarnik::engine

@@ -55,32 +55,32 @@ std::string FormatSampleTime(std::time_t now) {
     return engine::FormatFileTime(static_cast<std::int64_t>(now));
 }
 
-std::string FormatHeadLine(const settings::S_CNF& cnf, const std::string& envName, std::time_t now) {
+std::string FormatHeadLine(const ReportLayout& layout, const std::string& envName, std::time_t now) {
     static const std::string open = text::Utf8ToSjis("【"), close = text::Utf8ToSjis("】");
     std::string head;
-    if (cnf.HeadNA == 1) head = open + envName + close;
-    if (cnf.HeadDT == 1) {
+    if (layout.EnvNameInHead) head = open + envName + close;
+    if (layout.DateInHead) {
         if (!head.empty()) head += "  ";
         head += FormatHeaderDate(now);
     }
     return head;
 }
 
-engine::S_CMT MakeSampleRecord(const settings::S_CNF& cnf, std::time_t now) {
+engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now) {
     static const char* const names[] = {"PELORAND.C", "PELORAND.cpp", "PELORAND.ASM", "Pelorand.java",
                                         "PELORAND.C", "pelorand.sql", "pelorand.bas"};
     engine::S_CMT rec;
     rec.Status = 0;
-    rec.Name = (cnf.VsrcFl >= 0 && cnf.VsrcFl <= 6) ? names[cnf.VsrcFl] : "????????.???";
+    rec.Name = opt.Mode == engine::SourceMode::None ? "????????.???" : names[static_cast<int>(opt.Mode)];
     rec.TimeText = FormatSampleTime(now);
     rec.Size = 1234567;
-    rec.KindText = engine::KindTextFor(cnf, rec.Name);
+    rec.KindText = engine::KindTextFor(opt, rec.Name);
     rec.Total = 10000;
     rec.Comment = 3000;
     rec.Exec = 0;
     rec.Blank = 200;
     rec.Ratio = 0;
-    engine::FinishCounts(cnf, rec);
+    engine::FinishCounts(opt, rec);
     return rec;
 }
 
@@ -89,19 +89,20 @@ std::string BuildPreviewText(const settings::S_CNF& cnf, std::time_t now) {
     static const std::string sampleFolder = "[/Zrnk/src]";
     constexpr int kNameLength = 13;
     const std::string crlf = "\r\n";
+    const ReportLayout layout = ReportLayout::From(cnf);
 
-    std::string head = FormatHeadLine(cnf, placeholder, now);
+    std::string head = FormatHeadLine(layout, placeholder, now);
     if (!head.empty()) head += crlf;
-    std::string rule = FormatRule(cnf, 1, kNameLength);
+    std::string rule = FormatRule(layout, 1, kNameLength);
     const auto ruleLength = static_cast<std::ptrdiff_t>(rule.size());
     rule += crlf;
     std::string folder;
-    if (cnf.FldNam == 1)
+    if (layout.FolderLines)
         folder = text::RepeatText(sampleFolder, "-",
                                   ruleLength - static_cast<std::ptrdiff_t>(sampleFolder.size())) +
                  crlf;
-    return head + rule + FormatColumnHeader(cnf, kNameLength) + crlf + rule + folder +
-           FormatFileLine(cnf, MakeSampleRecord(cnf, now), kNameLength);
+    return head + rule + FormatColumnHeader(layout, kNameLength) + crlf + rule + folder +
+           FormatFileLine(layout, MakeSampleRecord(engine::CountOptions::From(cnf), now), kNameLength);
 }
 
 }  // namespace zarnik::report

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/count.h"
-#include "settings/settings.h"
+#include "report/layout.h"
 
 namespace zarnik::report {
 
@@ -19,12 +19,12 @@ std::string FullWidthDigits(long long number);
 // "yy-mm-dd hh:nn" of now.
 std::string FormatSampleTime(std::time_t now);
 
-// The report's header line: "【envName】" when HeadNA is 1, then (two blanks
-// after a name) the date when HeadDT is 1. Empty when neither is on.
-std::string FormatHeadLine(const settings::S_CNF& cnf, const std::string& envName, std::time_t now);
+// The report's header line: "【envName】" when the layout asks for it, then (two blanks
+// after a name) the date when it asks for that. Empty when neither is on.
+std::string FormatHeadLine(const ReportLayout& layout, const std::string& envName, std::time_t now);
 
-// The preview's sample file, counted and finished under cnf.
-engine::S_CMT MakeSampleRecord(const settings::S_CNF& cnf, std::time_t now);
+// The preview's sample file, counted and finished under opt.
+engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now);
 
 // The preview: head, rule, column header, rule, folder line and the sample's file
 // line, joined by CR LF with no break at the end. Shift-JIS.

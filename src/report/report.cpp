@@ -1,6 +1,7 @@
 #include "report/report.h"
 
 #include <algorithm>
+#include <array>
 
 #include "report/number_format.h"
 #include "text/sjis.h"
@@ -9,30 +10,21 @@ namespace zarnik::report {
 
 namespace {
 
-const std::string& Sj(int id) {
-    static const std::string texts[] = {
-        text::Utf8ToSjis("ファイル名"),    text::Utf8ToSjis("ﾀｲﾑｽﾀﾝﾌﾟ       "),
-        text::Utf8ToSjis("         ｻｲｽﾞ"), text::Utf8ToSjis(" 種別"),
-        text::Utf8ToSjis("  総行数"),      text::Utf8ToSjis("  ｺﾒﾝﾄ行"),
-        text::Utf8ToSjis("  実行数"),      text::Utf8ToSjis("  空行数"),
-        text::Utf8ToSjis("   ｺﾒﾝﾄ率"),     text::Utf8ToSjis("％"),
-    };
-    return texts[id];
-}
-enum {
-    kFileTitle,
-    kTimeTitle,
-    kSizeTitle,
-    kKindTitle,
-    kTotalTitle,
-    kCommentTitle,
-    kExecTitle,
-    kBlankTitle,
-    kRatioTitle,
-    kPercent
-};
+// Shift-JIS of a fixed text, made once per call site.
+#define ZRNK_REPORT_SJ(utf8)                                   \
+    ([]() -> const std::string& {                              \
+        static const std::string converted = text::Utf8ToSjis(utf8); \
+        return converted;                                      \
+    }())
 
-bool On(std::int32_t sw) { return sw != 0; }
+const std::string& Title(Column c) {
+    static const auto titles = [] {
+        std::array<std::string, kColumnCount> t;
+        for (const ColumnDef& d : Columns()) t[static_cast<std::size_t>(d.Id)] = text::Utf8ToSjis(d.TitleUtf8);
+        return t;
+    }();
+    return titles[static_cast<std::size_t>(c)];
+}
 
 void AppendCount(std::string& line, std::int64_t n) {
     line.push_back(' ');
@@ -41,18 +33,42 @@ void AppendCount(std::string& line, std::int64_t n) {
 
 }  // namespace
 
+const std::array<ColumnDef, kColumnCount>& Columns() {
+    static constexpr std::array<ColumnDef, kColumnCount> kColumns{{
+        {Column::Size, 13, "         ｻｲｽﾞ", &settings::S_CNF::FmSize},
+        {Column::Kind, 5, " 種別", &settings::S_CNF::FmSknd},
+        {Column::Total, 8, "  総行数", &settings::S_CNF::FmAlls},
+        {Column::Comment, 8, "  ｺﾒﾝﾄ行", &settings::S_CNF::FmCmnt},
+        {Column::Exec, 8, "  実行数", &settings::S_CNF::FmJitu},
+        {Column::Blank, 8, "  空行数", &settings::S_CNF::FmKugy},
+        {Column::Ratio, 9, "   ｺﾒﾝﾄ率", &settings::S_CNF::FmCpar},
+    }};
+    return kColumns;
+}
+
+// A column shows unless its switch holds 0; the other switches are on only when
+// they hold exactly 1.
+ReportLayout ReportLayout::From(const settings::S_CNF& cnf) {
+    ReportLayout l;
+    for (const ColumnDef& c : Columns()) l.Shown[static_cast<std::size_t>(c.Id)] = cnf.*c.Switch != 0;
+    l.Unit = (cnf.FmSizeIndex >= 0 && cnf.FmSizeIndex <= 2) ? static_cast<SizeUnit>(cnf.FmSizeIndex)
+                                                             : SizeUnit::Unknown;
+    l.EnvNameInHead = cnf.HeadNA == 1;
+    l.DateInHead = cnf.HeadDT == 1;
+    l.FolderLines = cnf.FldNam == 1;
+    l.FolderSums = cnf.FldSum == 1;
+    l.ErrorLines = cnf.Erfout == 1;
+    l.SortByPath = cnf.FlSort == 1;
+    return l;
+}
+
 int NameWidth(int maxNameLength) { return std::max(12, maxNameLength); }
 
-std::string FormatColumnHeader(const settings::S_CNF& cnf, int maxNameLength) {
-    std::string h = text::PadRight(Sj(kFileTitle), NameWidth(maxNameLength) + 1);
-    h += Sj(kTimeTitle);
-    if (On(cnf.FmSize)) h += Sj(kSizeTitle);
-    if (On(cnf.FmSknd)) h += Sj(kKindTitle);
-    if (On(cnf.FmAlls)) h += Sj(kTotalTitle);
-    if (On(cnf.FmCmnt)) h += Sj(kCommentTitle);
-    if (On(cnf.FmJitu)) h += Sj(kExecTitle);
-    if (On(cnf.FmKugy)) h += Sj(kBlankTitle);
-    if (On(cnf.FmCpar)) h += Sj(kRatioTitle);
+std::string FormatColumnHeader(const ReportLayout& layout, int maxNameLength) {
+    std::string h = text::PadRight(ZRNK_REPORT_SJ("ファイル名"), NameWidth(maxNameLength) + 1);
+    h += ZRNK_REPORT_SJ("ﾀｲﾑｽﾀﾝﾌﾟ       ");
+    for (const ColumnDef& c : Columns())
+        if (layout.Has(c.Id)) h += Title(c.Id);
     return h;
 }
 
@@ -73,32 +89,29 @@ std::string FormatRatioColumn(float ratio) {
     std::string num = FormatFloat(ratio, 2, false);
     if (num.size() < 5) s.append(5 - num.size(), ' ');
     s += num;
-    s += Sj(kPercent);
+    s += ZRNK_REPORT_SJ("％");
     return s;
 }
 
-std::string FormatFileLine(const settings::S_CNF& cnf, const engine::S_CMT& rec, int maxNameLength) {
+std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec, int maxNameLength) {
     std::string line = text::PadRight(rec.Name, NameWidth(maxNameLength) + 1);
     line += rec.TimeText;
     line.push_back(' ');
-    if (On(cnf.FmSize)) line += FormatSize(cnf.FmSizeIndex, 13, rec.Size);
-    if (On(cnf.FmSknd)) line += text::PadRight(" " + rec.KindText, 5);
+    if (layout.Has(Column::Size)) line += FormatSize(static_cast<int>(layout.Unit), 13, rec.Size);
+    if (layout.Has(Column::Kind)) line += text::PadRight(" " + rec.KindText, 5);
     if (rec.Status != 0) return line + StatusText(rec.Status);
-    if (On(cnf.FmAlls)) AppendCount(line, rec.Total);
-    if (On(cnf.FmCmnt)) AppendCount(line, rec.Comment);
-    if (On(cnf.FmJitu)) AppendCount(line, rec.Exec);
-    if (On(cnf.FmKugy)) AppendCount(line, rec.Blank);
-    if (On(cnf.FmCpar)) line += FormatRatioColumn(rec.Ratio);
+    if (layout.Has(Column::Total)) AppendCount(line, rec.Total);
+    if (layout.Has(Column::Comment)) AppendCount(line, rec.Comment);
+    if (layout.Has(Column::Exec)) AppendCount(line, rec.Exec);
+    if (layout.Has(Column::Blank)) AppendCount(line, rec.Blank);
+    if (layout.Has(Column::Ratio)) line += FormatRatioColumn(rec.Ratio);
     return line;
 }
 
-std::string FormatRule(const settings::S_CNF& cnf, int style, int maxNameLength) {
+std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength) {
     std::ptrdiff_t n = NameWidth(maxNameLength) + 16;
-    if (On(cnf.FmSize)) n += 13;
-    if (On(cnf.FmSknd)) n += 5;
-    for (std::int32_t sw : {cnf.FmAlls, cnf.FmCmnt, cnf.FmJitu, cnf.FmKugy})
-        if (On(sw)) n += 8;
-    if (On(cnf.FmCpar)) n += 9;
+    for (const ColumnDef& c : Columns())
+        if (layout.Has(c.Id)) n += c.Width;
     return std::string(static_cast<std::size_t>(n), style == 1 ? '-' : '=');
 }
 

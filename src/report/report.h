@@ -8,20 +8,20 @@
 #include <string>
 
 #include "engine/count.h"
-#include "settings/settings.h"
+#include "report/layout.h"
 
 namespace zarnik::report {
 
 // Width of the name column's text part: max(12, maxNameLength).
 int NameWidth(int maxNameLength);
 
-std::string FormatColumnHeader(const settings::S_CNF& cnf, int maxNameLength);
+std::string FormatColumnHeader(const ReportLayout& layout, int maxNameLength);
 
 // The count line of a record of status 0, or its error line.
-std::string FormatFileLine(const settings::S_CNF& cnf, const engine::S_CMT& rec, int maxNameLength);
+std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec, int maxNameLength);
 
 // A rule as long as a full line: "-" for style 1, "=" for any other style.
-std::string FormatRule(const settings::S_CNF& cnf, int style, int maxNameLength);
+std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength);
 
 // The size column: unit 0 bytes "#,##0", 1 "#,##0.00KB", 2 "#,##0.00MB" (any other
 // unit gives blanks only), right-aligned in width bytes. The byte count passes

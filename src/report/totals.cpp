@@ -45,9 +45,8 @@ void AppendCount(std::string& line, std::int64_t n) {
 
 }  // namespace
 
-void AddToTotals(const settings::S_CNF& cnf, const engine::S_CMT& rec, const engine::CountContext& ctx,
-                 ReportTotals& totals) {
-    int k = engine::TotalsKindFor(cnf, rec.Name, ctx.GuessedKind);
+void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals) {
+    int k = rec.Kind;
     if (k < 0 || k >= settings::kKindCount) k = 0;
     Add(totals.Kinds[static_cast<std::size_t>(k)], rec);
     if (k != 0) {
@@ -77,7 +76,7 @@ CountSum ComputeAverages(const CountSum& sum) {
     return avg;
 }
 
-std::string FormatTotalsRow(int labelIndex, const settings::S_CNF& cnf, const CountSum& sum,
+std::string FormatTotalsRow(int labelIndex, const ReportLayout& layout, const CountSum& sum,
                             int maxNameLength) {
     static const std::string pieces = text::Utf8ToSjis("個");
     const bool totalRow = labelIndex % 2 == 0;
@@ -86,42 +85,43 @@ std::string FormatTotalsRow(int labelIndex, const settings::S_CNF& cnf, const Co
         row += FormatInt(sum.FileCount, 7) + pieces;
     else
         row.append(9, ' ');
-    if (cnf.FmSize != 0) row += FormatSize(cnf.FmSizeIndex, 14, sum.Size);
-    if (cnf.FmSknd != 0) row.append(5, ' ');
-    if (cnf.FmAlls != 0) AppendCount(row, sum.Total);
-    if (cnf.FmCmnt != 0) AppendCount(row, sum.Comment);
-    if (cnf.FmJitu != 0) AppendCount(row, sum.Exec);
-    if (cnf.FmKugy != 0) AppendCount(row, sum.Blank);
-    if (cnf.FmCpar != 0) row += totalRow ? std::string("  -------") : FormatRatioColumn(sum.Ratio);
+    // The size is one byte wider here: the label and the file count leave it one short.
+    if (layout.Has(Column::Size)) row += FormatSize(static_cast<int>(layout.Unit), 14, sum.Size);
+    if (layout.Has(Column::Kind)) row.append(5, ' ');
+    if (layout.Has(Column::Total)) AppendCount(row, sum.Total);
+    if (layout.Has(Column::Comment)) AppendCount(row, sum.Comment);
+    if (layout.Has(Column::Exec)) AppendCount(row, sum.Exec);
+    if (layout.Has(Column::Blank)) AppendCount(row, sum.Blank);
+    if (layout.Has(Column::Ratio)) row += totalRow ? std::string("  -------") : FormatRatioColumn(sum.Ratio);
     return row;
 }
 
-void WriteFolderSubtotalBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
                               const LineSink& append) {
-    const std::string rule = FormatRule(cnf, 1, maxNameLength);
+    const std::string rule = FormatRule(layout, 1, maxNameLength);
     append(rule);
     ComputeRatio(totals.FolderSubtotal);
-    append(FormatTotalsRow(16, cnf, totals.FolderSubtotal, maxNameLength));
-    append(FormatTotalsRow(17, cnf, ComputeAverages(totals.FolderSubtotal), maxNameLength));
+    append(FormatTotalsRow(16, layout, totals.FolderSubtotal, maxNameLength));
+    append(FormatTotalsRow(17, layout, ComputeAverages(totals.FolderSubtotal), maxNameLength));
     append(rule);
     ClearCountSum(totals.FolderSubtotal);
 }
 
-void WriteClosingBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
                        const LineSink& append) {
-    const std::string rule = FormatRule(cnf, 1, maxNameLength);
+    const std::string rule = FormatRule(layout, 1, maxNameLength);
     for (int k = 1; k < settings::kKindCount; ++k) {
         CountSum& sum = totals.Kinds[static_cast<std::size_t>(k)];
         if (sum.FileCount < 1) continue;
         ComputeRatio(sum);
         append(rule);
-        append(FormatTotalsRow(2 * k, cnf, sum, maxNameLength));
-        append(FormatTotalsRow(2 * k + 1, cnf, ComputeAverages(sum), maxNameLength));
+        append(FormatTotalsRow(2 * k, layout, sum, maxNameLength));
+        append(FormatTotalsRow(2 * k + 1, layout, ComputeAverages(sum), maxNameLength));
     }
-    append(FormatRule(cnf, 2, maxNameLength));
+    append(FormatRule(layout, 2, maxNameLength));
     ComputeRatio(totals.GrandTotal);
-    append(FormatTotalsRow(18, cnf, totals.GrandTotal, maxNameLength));
-    append(FormatTotalsRow(19, cnf, ComputeAverages(totals.GrandTotal), maxNameLength));
+    append(FormatTotalsRow(18, layout, totals.GrandTotal, maxNameLength));
+    append(FormatTotalsRow(19, layout, ComputeAverages(totals.GrandTotal), maxNameLength));
 }
 
 }  // namespace zarnik::report

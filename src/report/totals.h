@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/count.h"
-#include "settings/settings.h"
+#include "report/layout.h"
 
 namespace zarnik::report {
 
@@ -38,11 +38,9 @@ const std::string& TotalsLabels(int index);
 void ClearCountSum(CountSum& sum);
 void ClearTotals(ReportTotals& totals);
 
-// Adds a counted record (status 0) to the sums of its totals kind, which the
-// source-kind mode decides (the guessed kind in guess mode), and to the grand total
-// and the folder subtotal unless that kind is 0.
-void AddToTotals(const settings::S_CNF& cnf, const engine::S_CMT& rec, const engine::CountContext& ctx,
-                 ReportTotals& totals);
+// Adds a counted record (status 0) to the sums of the kind it carries, and to the
+// grand total and the folder subtotal unless that kind is 0.
+void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals);
 
 // Ratio := Comment * 100 / Total in single precision; 0 when Total <= 0.
 void ComputeRatio(CountSum& sum);
@@ -51,19 +49,19 @@ void ComputeRatio(CountSum& sum);
 // is computed from the truncated averages.
 CountSum ComputeAverages(const CountSum& sum);
 
-std::string FormatTotalsRow(int labelIndex, const settings::S_CNF& cnf, const CountSum& sum,
+std::string FormatTotalsRow(int labelIndex, const ReportLayout& layout, const CountSum& sum,
                             int maxNameLength);
 
 using LineSink = std::function<void(const std::string&)>;
 
 // The block that closes a folder: rule, subtotal row, average row, rule. Clears
 // the folder subtotal. The caller writes it only when the subtotal holds files.
-void WriteFolderSubtotalBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
                               const LineSink& append);
 
 // The end of a report: for each kind 1..7 with files a rule and its two rows,
 // then the "=" rule and the grand total and average (written even when empty).
-void WriteClosingBlock(const settings::S_CNF& cnf, ReportTotals& totals, int maxNameLength,
+void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
                        const LineSink& append);
 
 }  // namespace zarnik::report

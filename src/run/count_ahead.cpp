@@ -29,12 +29,12 @@ bool LookAgain(const FoundFile& file, struct stat& st, CountedFile& out) {
 
 // Counts a file LookAgain found; one that has gone since is gone as if it had
 // gone before that look.
-void CountSeen(const settings::S_CNF& cnf, const FoundFile& file, const struct stat& st,
+void CountSeen(const engine::CountOptions& opt, const FoundFile& file, const struct stat& st,
                engine::CountContext& ctx, CountedFile& out) {
     engine::DirEntry entry{NativeToSjis(file.Name()), static_cast<std::int64_t>(st.st_mtime),
                            static_cast<std::int64_t>(st.st_size)};
     try {
-        out.Gone = !engine::CountRegularFile(cnf, file.Path, entry, out.Rec, ctx);
+        out.Gone = !engine::CountRegularFile(opt, file.Path, entry, out.Rec, ctx);
     } catch (...) {
         out.Error = std::current_exception();
     }
@@ -42,17 +42,17 @@ void CountSeen(const settings::S_CNF& cnf, const FoundFile& file, const struct s
 
 }  // namespace
 
-void CountListedFile(const settings::S_CNF& cnf, const FoundFile& file, engine::CountContext& ctx,
+void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                      CountedFile& out) {
     out.Error = nullptr;
     struct stat st;
     out.Gone = !LookAgain(file, st, out);
-    if (!out.Gone) CountSeen(cnf, file, st, ctx, out);
+    if (!out.Gone) CountSeen(opt, file, st, ctx, out);
 }
 
-CountAhead::CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>& files, unsigned threads,
+CountAhead::CountAhead(const engine::CountOptions& opt, const std::vector<FoundFile>& files, unsigned threads,
                        std::size_t window)
-    : cnf_(cnf),
+    : opt_(opt),
       files_(files),
       slots_(std::max<std::size_t>(1, std::min(window, files.size()))),
       largeFile_(std::max<std::int64_t>(1 << 20, (std::int64_t{32} << 20) / std::max(1u, threads))) {
@@ -75,9 +75,6 @@ CountAhead::~CountAhead() {
 }
 
 void CountAhead::Count(std::size_t i, engine::CountContext& ctx) {
-    // Only guess mode writes GuessedKind; whether this file did is told by a value
-    // no count leaves there.
-    ctx.GuessedKind = INT_MIN;
     CountedFile& out = slots_[i % slots_.size()].File;
     const FoundFile& file = files_[i];
     out.Error = nullptr;
@@ -85,13 +82,11 @@ void CountAhead::Count(std::size_t i, engine::CountContext& ctx) {
     out.Gone = !LookAgain(file, st, out);
     if (!out.Gone && st.st_size > largeFile_) {
         std::lock_guard<std::mutex> lock(largeMutex_);
-        CountSeen(cnf_, file, st, ctx, out);
+        CountSeen(opt_, file, st, ctx, out);
         ctx.Text.Release();
     } else if (!out.Gone) {
-        CountSeen(cnf_, file, st, ctx, out);
+        CountSeen(opt_, file, st, ctx, out);
     }
-    out.Guessed = ctx.GuessedKind != INT_MIN;
-    out.GuessedKind = ctx.GuessedKind;
 }
 
 void CountAhead::Work() {

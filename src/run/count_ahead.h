@@ -18,14 +18,12 @@ namespace zarnik::run::detail {
 struct CountedFile {
     bool Gone = false;  // no longer a regular file: it gets no line and is in no total
     engine::S_CMT Rec;
-    bool Guessed = false;      // the count set GuessedKind (guess mode)...
-    int GuessedKind = 0;       // ...to this
     std::exception_ptr Error;  // what the count raised (a FileError): the run ends there
 };
 
 // Looks at the file's directory entry again and counts it with ctx. Never throws:
 // an error is kept in out.Error for the run to raise at the file's turn.
-void CountListedFile(const settings::S_CNF& cnf, const FoundFile& file, engine::CountContext& ctx,
+void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                      CountedFile& out);
 
 // Counts the files of a list on threads - 1 worker threads and on the thread that
@@ -36,7 +34,7 @@ class CountAhead {
 public:
     static constexpr std::size_t kWindow = 4096;
 
-    CountAhead(const settings::S_CNF& cnf, const std::vector<FoundFile>& files, unsigned threads,
+    CountAhead(const engine::CountOptions& opt, const std::vector<FoundFile>& files, unsigned threads,
                std::size_t window = kWindow);
     // Stops the workers once their current file is done, and waits for them.
     ~CountAhead();
@@ -55,7 +53,7 @@ private:
     void Work();
     void Count(std::size_t i, engine::CountContext& ctx);
 
-    const settings::S_CNF& cnf_;
+    const engine::CountOptions& opt_;
     const std::vector<FoundFile>& files_;
     std::vector<Slot> slots_;  // file i in slot i % kWindow
     engine::CountContext ownCtx_;

@@ -42,7 +42,7 @@ void EndStep(settings::S_CNF& cnf, RunHost& host) {
     }
 }
 
-bool Collect(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, FileCollection& found) {
+bool Collect(const RunInput& input, bool subfolders, RunHost& host, FileCollection& found) {
     host.ProgressBarReset(0);
     host.ProgressPhase(Sj().Collecting);
     host.ProgressFound(0);
@@ -54,7 +54,7 @@ bool Collect(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, F
         host.PumpMessages();
         if (host.CancelRequested()) return false;
         const std::string& line = input.TargetLines[i];
-        CollectTargetLine(text::SjisToUtf8(line), found, cnf.Subfol != 0, host);
+        CollectTargetLine(line, found, subfolders, host);
         if (host.CancelRequested()) return false;
     }
     return true;
@@ -62,16 +62,16 @@ bool Collect(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, F
 
 // How many threads count: one unless the input asks for more, there is more than
 // one file, and the converter's state need not run from file to file.
-unsigned CountThreads(const RunInput& input, const settings::S_CNF& cnf, std::size_t files) {
+unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, std::size_t files) {
     unsigned threads = input.Threads;
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    if (cnf.EucJis == 1 || files < 2) return 1;
+    if (opt.EucJis || files < 2) return 1;
     return threads;
 }
 
 // The counting pass; returns false when it was left by a cancel.
-bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx,
-                FileCollection& found) {
+bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
+                RunHost& host, engine::CountContext& ctx, FileCollection& found) {
     const std::int32_t nameLength = found.MaxNameLength;
     const auto total = static_cast<std::int64_t>(found.Files.size());
     auto append = [&host](const std::string& line) { host.AppendLine(line); };
@@ -82,25 +82,25 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
     host.ProgressPhase(Sj().Counting);
     host.ProgressBarRange(total);
 
-    const std::string header = report::FormatColumnHeader(cnf, nameLength);
+    const std::string header = report::FormatColumnHeader(layout, nameLength);
     host.SetColumnHeader(header);
     if (host.ResultHasLines()) host.AppendLine("");
-    std::string head = report::FormatHeadLine(cnf, input.EnvName, input.Now);
+    std::string head = report::FormatHeadLine(layout, input.EnvName, input.Now);
     if (!head.empty()) host.AppendLine(head);
-    const std::string rule = report::FormatRule(cnf, 1, nameLength);
+    const std::string rule = report::FormatRule(layout, 1, nameLength);
     host.AppendLine(rule);
     host.AppendLine(header);
     host.AppendLine(rule);
 
-    if (cnf.FlSort == 1) SortByPath(found.Files);
+    if (layout.SortByPath) SortByPath(found.Files);
 
     report::ReportTotals totals;
     std::string currentFolder;
     std::int64_t processed = 0;
     bool cancelled = false;
     std::optional<detail::CountAhead> ahead;
-    if (unsigned threads = CountThreads(input, cnf, found.Files.size()); threads > 1)
-        ahead.emplace(cnf, found.Files, threads);
+    if (unsigned threads = CountThreads(input, opt, found.Files.size()); threads > 1)
+        ahead.emplace(opt, found.Files, threads);
     detail::CountedFile atTurn;
     for (std::size_t i = 0; i < found.Files.size(); ++i) {
         const FoundFile& file = found.Files[i];
@@ -120,7 +120,7 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
         if (ahead)
             counted = &ahead->Take(i);
         else
-            detail::CountListedFile(cnf, file, ctx, atTurn);
+            detail::CountListedFile(opt, file, ctx, atTurn);
         if (counted->Gone) {
             // A file that is still there but cannot be reached (a folder on its path
             // that may be listed but not searched) is a read error, not a file that
@@ -132,9 +132,9 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
         std::string_view folder = file.Folder();
         if (!text::EqualsNoCase(folder, currentFolder)) {
             currentFolder.assign(folder);
-            if (cnf.FldSum == 1 && totals.FolderSubtotal.FileCount >= 1)
-                report::WriteFolderSubtotalBlock(cnf, totals, nameLength, append);
-            if (cnf.FldNam == 1) {
+            if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
+                report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
+            if (layout.FolderLines) {
                 std::string bracketed = NativeToSjis(folder);
                 bracketed.insert(bracketed.begin(), '[');
                 bracketed.push_back(']');
@@ -145,12 +145,9 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
         }
 
         if (counted->Error) std::rethrow_exception(counted->Error);
-        // The totals read the guessed kind from the context, as after a count at the
-        // file's turn.
-        if (ahead && counted->Guessed) ctx.GuessedKind = counted->GuessedKind;
         const engine::S_CMT& rec = counted->Rec;
-        if (rec.Status == 0) report::AddToTotals(cnf, rec, ctx, totals);
-        if (cnf.Erfout == 1 || rec.Status == 0) host.AppendLine(report::FormatFileLine(cnf, rec, nameLength));
+        if (rec.Status == 0) report::AddToTotals(rec, totals);
+        if (layout.ErrorLines || rec.Status == 0) host.AppendLine(report::FormatFileLine(layout, rec, nameLength));
 
         host.ScrollToEnd();
         host.PumpMessages();
@@ -161,9 +158,9 @@ bool CountFiles(const RunInput& input, const settings::S_CNF& cnf, RunHost& host
     }
     ahead.reset();  // the workers stop before the closing block
 
-    if (cnf.FldSum == 1 && totals.FolderSubtotal.FileCount >= 1)
-        report::WriteFolderSubtotalBlock(cnf, totals, nameLength, append);
-    report::WriteClosingBlock(cnf, totals, nameLength, append);
+    if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
+        report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
+    report::WriteClosingBlock(layout, totals, nameLength, append);
     host.ScrollToEnd();
     return !cancelled;
 }
@@ -174,7 +171,7 @@ RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, 
     FileCollection found;
     RunOutcome outcome = RunOutcome::Finished;
     try {
-        if (!Collect(input, cnf, host, found)) {
+        if (!Collect(input, WalksSubfolders(cnf), host, found)) {
             outcome = RunOutcome::Cancelled;
             host.ProgressHide();
         } else if (found.Files.empty()) {
@@ -182,7 +179,9 @@ RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, 
             host.ProgressHide();
             host.ShowNoFileWarning(Sj().NoFile);
         } else {
-            if (!CountFiles(input, cnf, host, ctx, found)) outcome = RunOutcome::Cancelled;
+            const engine::CountOptions opt = engine::CountOptions::From(cnf);
+            if (!CountFiles(input, opt, report::ReportLayout::From(cnf), host, ctx, found))
+                outcome = RunOutcome::Cancelled;
             host.ProgressHide();
         }
     } catch (...) {
@@ -195,6 +194,8 @@ RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, 
     EndStep(cnf, host);
     return outcome;
 }
+
+bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }
 
 std::string ErrorTextFor(const engine::FileError& error) {
     switch (error.Code()) {

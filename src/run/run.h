@@ -59,7 +59,7 @@ public:
 enum class RunOutcome { Finished, Cancelled, NoFiles };
 
 struct RunInput {
-    std::vector<std::string> TargetLines;  // Shift-JIS, as the target list shows them
+    std::vector<std::string> TargetLines;  // native (the file system's own bytes), as typed
     std::string EnvName;                   // caption of the selected tab, Shift-JIS
     std::time_t Now = 0;                   // the header date's clock
     // Threads that count files: 1 counts each file at its turn on the calling
@@ -74,6 +74,9 @@ struct RunInput {
 // fails part-way, raises engine::FileError; the lines appended so far stay and no
 // closing block is written.
 RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx);
+
+// Whether a folder is walked into its subfolders: Subfol anything but 0.
+bool WalksSubfolders(const settings::S_CNF& cnf);
 
 // The message shown for a file the run could not read ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", ...).
 std::string ErrorTextFor(const engine::FileError& error);

@@ -20,6 +20,73 @@ constexpr std::string_view kNamesSection = "Cname";
 std::string NameKey(std::int64_t n) { return "cnam" + std::to_string(n); }
 std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
 std::string FileKey(std::int64_t k) { return "file" + std::to_string(k); }
+std::string NativeFileKey(std::int64_t k) { return "utf8file" + std::to_string(k); }
+
+// Target lines are held as the file system's own bytes, and the INI file holds
+// them in Shift-JIS under fileN, as it always has. A name with a character code
+// page 932 cannot hold (an accented letter, an emoji) would read back with "?"
+// there, a wildcard that also matches other names; such a line is written a
+// second time under utf8fileN, its bytes with every byte outside printable ASCII
+// (and "%") as %XX, so that the file stays ASCII there.
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool ShiftJisLosesSomething(std::string_view native) {
+    return !IsAscii(native) && text::SjisToUtf8(text::Utf8ToSjis(native)) != native;
+}
+
+std::string TargetLineInIni(const std::string& native) {
+    return IsAscii(native) ? native : text::Utf8ToSjis(native);
+}
+
+std::string PercentEncode(std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : bytes) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7F && c != '%') {
+            out.push_back(ch);
+        } else {
+            out.push_back('%');
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 15]);
+        }
+    }
+    return out;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// False for text no save of ours wrote (a stray "%").
+bool PercentDecode(std::string_view text, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out.push_back(text[i]);
+            continue;
+        }
+        if (i + 2 >= text.size()) return false;
+        int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+        if (hi < 0 || lo < 0) return false;
+        out.push_back(static_cast<char>(hi * 16 + lo));
+        i += 2;
+    }
+    return true;
+}
+
+// The native line of fileN (sjis) and its utf8fileN (exact, maybe empty). The exact
+// form counts only while it still gives fileN, so a hand edit of fileN wins.
+std::string NativeTargetLine(const std::string& sjis, const std::string* exact) {
+    std::string native;
+    if (exact && PercentDecode(*exact, native) && text::Utf8ToSjis(native) == sjis) return native;
+    return IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis);
+}
 
 // The number in a key spelled prefix + decimal digits without leading zeros (letter
 // case ignored), or -1.
@@ -261,13 +328,19 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
         env.EnvId = static_cast<std::int32_t>(p);
 
         std::vector<std::pair<std::int64_t, std::string>> numbered;
+        std::map<std::int64_t, std::string> exact;
         for (auto& [key, value] : ini.ReadSection(FilesSection(p), true)) {
-            std::int64_t k = NumberedKey(key, "file");
-            if (k >= 0) numbered.emplace_back(k, std::move(value));
+            if (std::int64_t k = NumberedKey(key, "file"); k >= 0)
+                numbered.emplace_back(k, std::move(value));
+            else if (k = NumberedKey(key, "utf8file"); k >= 0)
+                exact[k] = std::move(value);
         }
         std::stable_sort(numbered.begin(), numbered.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (auto& [k, value] : numbered) env.TargetLines.push_back(std::move(value));
+        for (auto& [k, value] : numbered) {
+            auto e = exact.find(k);
+            env.TargetLines.push_back(NativeTargetLine(value, e == exact.end() ? nullptr : &e->second));
+        }
 
         if (present && !present->contains(p)) continue;
         std::string memoPath = MemoFileName(folder, env.EnvId);
@@ -333,7 +406,9 @@ void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvC
         for (const auto& line : env.TargetLines) {
             if (line.empty()) continue;
             if (k == 0) ini.EraseSection(FilesSection(i));
-            ini.WriteString(FilesSection(i), FileKey(k++), line);
+            ini.WriteString(FilesSection(i), FileKey(k), TargetLineInIni(line));
+            if (ShiftJisLosesSomething(line)) ini.WriteString(FilesSection(i), NativeFileKey(k), PercentEncode(line));
+            ++k;
         }
     }
 }

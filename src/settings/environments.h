@@ -20,7 +20,7 @@ using Lines = std::vector<std::string>;
 struct SrcCnf {
     std::int32_t EnvId = 0;
     std::string EnvName;  // Shift-JIS
-    Lines TargetLines;    // Shift-JIS
+    Lines TargetLines;    // native (the file system's own bytes); Shift-JIS only in the INI file
     Lines MemoLines;      // Shift-JIS
     // A memo file that exists but could not be read at start-up. It is kept as it
     // is: saves move it along with its environment and never overwrite it, so

@@ -100,7 +100,7 @@ struct WindowState {
     Rect Bounds;                    // the window's bounds, used when it is not maximized
     std::int32_t PaneHeight = 120;  // the upper pane's height
     std::int32_t TabIndex = 0;      // the current tab
-    Lines TargetLines;              // the target list of the current tab (Shift-JIS)
+    Lines TargetLines;              // the target list of the current tab (native)
     Lines MemoLines;                // the memo pane of the current tab (Shift-JIS)
     ToolBarRecord ToolBar;
 };

@@ -73,6 +73,7 @@ bool TBrowseDialog::Execute() {
     status_ = nullptr;
     if (result != QDialog::Accepted || !confirmed) return false;
     Directory = ToSjis(chosen);
+    ChosenPath = chosen;
     return true;
 }
 

@@ -44,6 +44,9 @@ public:
     BrowseOptions Options = BrowseOnlyFsDirs;
     std::string Root;       // folder the picker never leaves; empty = the whole file system
     std::string Directory;  // in: folder selected at opening; out: folder chosen
+    // Out: the folder chosen, exactly as the file system names it (Directory is
+    // its Shift-JIS form, which may show a character as "?").
+    QString ChosenPath;
     BrowseEvent OnInitialized;
     BrowseEvent OnSelectionChanged;
 

@@ -629,7 +629,7 @@ void Form_Main::RunCountCommand() {
     SetRunning(true);
     WindowRunHost host(*this);
     run::RunInput input;
-    input.TargetLines = ToSjisLines(Memo_Files->toPlainText());
+    input.TargetLines = ToNativeLines(Memo_Files->toPlainText());
     input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
     input.Now = std::time(nullptr);
     input.Threads = 0;  // count ahead on every core; the report stays the same

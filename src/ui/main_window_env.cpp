@@ -14,11 +14,13 @@
 namespace zarnik::ui {
 
 namespace {
-QString JoinLines(const std::vector<std::string>& lines) {
+QString JoinLines(const std::vector<std::string>& lines, QString (*toQ)(const std::string&)) {
     QStringList out;
-    for (const std::string& l : lines) out << ToQ(l);
+    for (const std::string& l : lines) out << toQ(l);
     return out.join(QLatin1Char('\n'));
 }
+
+QString NativeToQ(const std::string& native) { return QString::fromStdString(native); }
 
 Qt::ToolBarArea AreaFromName(const std::string& name) {
     if (name == "BottomDock") return Qt::BottomToolBarArea;
@@ -55,15 +57,15 @@ void Form_Main::ShowTabs() {
 // The panes hold the current environment's up-to-date text; the record is brought
 // up to date before anything reads it or another environment replaces the panes.
 void Form_Main::StoreCurrentEnv() {
-    state_.Envs.StoreEnv(state_.Envs.EnvIdAt(currentTab_), ToSjisLines(Memo_Files->toPlainText()),
+    state_.Envs.StoreEnv(state_.Envs.EnvIdAt(currentTab_), ToNativeLines(Memo_Files->toPlainText()),
                          ToSjisLines(Memo_memo->toPlainText()));
 }
 
 void Form_Main::FetchCurrentEnv() {
     settings::Lines lines, memo;
     if (!state_.Envs.FetchEnv(state_.Envs.EnvIdAt(currentTab_), lines, memo)) return;
-    Memo_Files->setPlainText(JoinLines(lines));
-    Memo_memo->setPlainText(JoinLines(memo));
+    Memo_Files->setPlainText(JoinLines(lines, NativeToQ));
+    Memo_memo->setPlainText(JoinLines(memo, ToQ));
     // A memo whose file could not be read is kept as it is on disk: typing into it
     // would be lost, so the pane is read-only for that environment.
     Memo_memo->setReadOnly(!state_.Envs.At(currentTab_).KeptMemoFile.empty());
@@ -134,7 +136,7 @@ settings::WindowState Form_Main::CaptureWindowState() {
     w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
     w.PaneHeight = UpperPaneHeight();
     w.TabIndex = TabControl1->currentIndex();
-    w.TargetLines = ToSjisLines(Memo_Files->toPlainText());
+    w.TargetLines = ToNativeLines(Memo_Files->toPlainText());
     w.MemoLines = ToSjisLines(Memo_memo->toPlainText());
     w.ToolBar = CaptureToolBarRecord();
     return w;

@@ -1,4 +1,5 @@
-// The user interface's edge: Shift-JIS inside the program, Unicode in Qt.
+// The user interface's edge: Shift-JIS for report, memo and setting texts, the
+// file system's own bytes (UTF-8) for target lines and paths, Unicode in Qt.
 #pragma once
 
 #include <QString>
@@ -34,6 +35,14 @@ inline QStringList TextLines(const QString& text) {
 inline std::vector<std::string> ToSjisLines(const QString& text) {
     std::vector<std::string> out;
     for (const QString& l : TextLines(text)) out.push_back(ToSjis(l));
+    return out;
+}
+
+// Target lines as the file system names things: no character is lost to code page
+// 932, where it would become "?", a wildcard.
+inline std::vector<std::string> ToNativeLines(const QString& text) {
+    std::vector<std::string> out;
+    for (const QString& l : TextLines(text)) out.push_back(l.toStdString());
     return out;
 }
 

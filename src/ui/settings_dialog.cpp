@@ -17,6 +17,7 @@
 #include <QStyleOptionButton>
 
 #include "report/header.h"
+#include "run/run.h"
 #include "settings/colors.h"
 #include "ui/ext_dialog.h"
 #include "ui/help_viewer.h"
@@ -356,25 +357,27 @@ void Form_Settei::LoadControls() {
 
     RadioGroup_VsSrc->SetItemIndex(work_.VsrcFl);
     RadioGroup_InCmnt->SetItemIndex(work_.InCmnt);
-    struct Switch {
-        QCheckBox* box;
-        std::int32_t settings::S_CNF::*field;
+    // Each box shows what a run will do with the stored value, which a hand edit
+    // may have set to something other than 0 or 1.
+    const engine::CountOptions counting = engine::CountOptions::From(work_);
+    const report::ReportLayout layout = report::ReportLayout::From(work_);
+    const std::pair<QCheckBox*, bool> switches[] = {
+        {CheckBox_Subfol, run::WalksSubfolders(work_)},   {CheckBox_EucJis, counting.EucJis},
+        {CheckBox_AstaOnly, counting.AsteriskLineIsBlank}, {CheckBox_RemCmt, counting.RemComments},
+        {CheckBox_Kg_Cmt, counting.BlankAddsToComment},   {CheckBox_Kg_Non, counting.BlankLeavesTotal},
+        {CheckBox_HeadNA, layout.EnvNameInHead},          {CheckBox_HeadDT, layout.DateInHead},
+        {CheckBox_FlSort, layout.SortByPath},             {CheckBox_FldNam, layout.FolderLines},
+        {CheckBox_FldSum, layout.FolderSums},             {CheckBox_Erfout, layout.ErrorLines},
     };
-    const Switch switches[] = {
-        {CheckBox_Subfol, &settings::S_CNF::Subfol},     {CheckBox_EucJis, &settings::S_CNF::EucJis},
-        {CheckBox_AstaOnly, &settings::S_CNF::AstaOnly}, {CheckBox_RemCmt, &settings::S_CNF::RemCmt},
-        {CheckBox_Kg_Cmt, &settings::S_CNF::Kg_Cmt},     {CheckBox_Kg_Non, &settings::S_CNF::Kg_Non},
-        {CheckBox_HeadNA, &settings::S_CNF::HeadNA},     {CheckBox_HeadDT, &settings::S_CNF::HeadDT},
-        {CheckBox_FlSort, &settings::S_CNF::FlSort},     {CheckBox_FldNam, &settings::S_CNF::FldNam},
-        {CheckBox_FldSum, &settings::S_CNF::FldSum},     {CheckBox_Erfout, &settings::S_CNF::Erfout},
-    };
-    // A switch is on only when it holds exactly 1; a column when it holds anything but 0.
-    for (const Switch& s : switches) s.box->setChecked(work_.*s.field == 1);
-    for (int n = 1; n <= 9; ++n) CheckBox_Column[n - 1]->setChecked(work_.Column(n) != 0);
+    for (const auto& [box, on] : switches) box->setChecked(on);
+    // Columns 1 and 2 (name and time) always show; the others follow the layout.
+    CheckBox_Column[0]->setChecked(work_.Column(1) != 0);
+    CheckBox_Column[1]->setChecked(work_.Column(2) != 0);
+    for (int i = 0; i < report::kColumnCount; ++i) CheckBox_Column[i + 2]->setChecked(layout.Shown[i]);
     CheckBox_Column[0]->setEnabled(false);
     CheckBox_Column[1]->setEnabled(false);
-    bool unitKnown = work_.FmSizeIndex >= 0 && work_.FmSizeIndex < ComboBox_SizeUnit->count();
-    ComboBox_SizeUnit->setCurrentIndex(unitKnown ? work_.FmSizeIndex : -1);
+    const bool unitKnown = layout.Unit != report::SizeUnit::Unknown;
+    ComboBox_SizeUnit->setCurrentIndex(unitKnown ? static_cast<int>(layout.Unit) : -1);
     ComboBox_SizeUnit->setEnabled(CheckBox_Column[2]->isChecked());
 }
 

@@ -231,7 +231,7 @@ void Form_Main::ChooseTargetFolder() {
     // A choice without a file-system path adds nothing.
     if (!ExecuteBrowse(browse) || browse.Directory.empty()) return;
     state_.Paths.BrowseFolder = browse.Directory;
-    AppendLines(Memo_Files, {ToQ(browse.Directory)});
+    AppendLines(Memo_Files, {browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath});
 }
 
 bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -231,6 +232,47 @@ TEST_F(CliTest, IniFileGivesSettingsAndEnvironmentsBeforeAnySet) {
 
     EXPECT_EQ(RunCli({"--ini", ini, "--env", "3"}).Status, 2);
     EXPECT_EQ(RunCli({"--ini", Path("conf/missing.ini"), Path("tree")}).Status, 2);
+}
+
+// Names with characters code page 932 cannot hold reach the file system as they
+// are: never as "?", which would match other names.
+TEST_F(CliTest, NamesOutsideShiftJisAreFilesFoldersAndPatternsAsTyped) {
+    Put("intl/é.c", "int e;\n");
+    Put("intl/a.c", "int a;\n");
+    Put("intl/café/x😀.c", "int x;\n");
+    Put("intl/cafe/y.c", "int y;\n");
+    Put("intl/漢字.c", "int k;\n");
+    auto names = [](const Result& r) {
+        std::vector<std::string> out;
+        std::istringstream in(r.Out);
+        for (std::string line; std::getline(in, line);)
+            if (line.find(" 01-02-03 ") != std::string::npos) out.push_back(line.substr(0, line.find(' ')));
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    using Names = std::vector<std::string>;
+    std::vector<std::string> plain{"--set", "HeadNA=0", "--set", "HeadDT=0"};
+    auto run = [&](std::vector<std::string> targets) {
+        std::vector<std::string> args = plain;
+        args.insert(args.end(), targets.begin(), targets.end());
+        Result r = RunCli(args);
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        return r;
+    };
+    EXPECT_EQ(names(run({Path("intl/é.c")})), (Names{"?.c"}));  // the report is Shift-JIS: "?" only there
+    EXPECT_EQ(names(run({Path("intl/café/")})), (Names{"x?.c"}));
+    EXPECT_EQ(names(run({"--set", "FlSort=1", Path("intl/caf?")})), (Names{"x?.c", "y.c"}));
+    EXPECT_EQ(names(run({Path("intl/café/*😀.C"), Path("intl/漢字.c")})), (Names{"x?.c", "漢字.c"}));
+
+    // An environment saved with such a line finds the same file again.
+    dir_.Write("conf/zarnik.ini", Sj("[Cname]\r\ncnam1=one\r\n[FILES_1]\r\nfile0=") + Path("intl/?.c") +
+                                      "\r\nutf8file0=" + Path("intl/%C3%A9.c") + "\r\n");
+    std::vector<std::string> fromIni = plain;
+    fromIni.insert(fromIni.end(), {"--ini", Path("conf/zarnik.ini"), "--env", "1"});
+    Result env = RunCli(fromIni);
+    ASSERT_EQ(env.Status, 0) << env.Err;
+    EXPECT_EQ(names(env), (Names{"?.c"}));
+    EXPECT_EQ(env.Out.find("a.c"), std::string::npos);
 }
 
 TEST(Cli, UsageErrorsNameTheirArgument) {

@@ -26,7 +26,7 @@ S_CMT Count(const S_CNF& cnf, const std::string& path) {
     stat(path.c_str(), &st);
     S_CMT rec;
     CountContext ctx;
-    CountFile(cnf, path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
+    CountFile(CountOptions::From(cnf), path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
     return rec;
 }
 
@@ -70,7 +70,7 @@ TEST(HugeFile, SparseFilesOfFiveGbCostOnlyTheirText) {
     EXPECT_EQ(b.Exec, 2000);
     EXPECT_EQ(b.Size, kFiveGb);
     // The size column holds the whole number.
-    EXPECT_NE(report::FormatFileLine(cnf, b, 13).find(" 5,368,709,120 C   "), std::string::npos);
+    EXPECT_NE(report::FormatFileLine(report::ReportLayout::From(cnf), b, 13).find(" 5,368,709,120 C   "), std::string::npos);
 }
 
 TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
@@ -82,7 +82,7 @@ TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
     for (int mode : {0, 4}) {  // by extension, and the guesser, which reads every line too
         cnf.VsrcFl = mode;
         S_CMT rec;
-        CountFile(cnf, path, {"big.c", 0, 0}, rec, ctx);
+        CountFile(CountOptions::From(cnf), path, {"big.c", 0, 0}, rec, ctx);
         EXPECT_EQ(rec.Status, 0) << mode;
         EXPECT_EQ(rec.Total, 2) << mode;
         EXPECT_EQ(rec.Comment, 2) << mode;
@@ -124,7 +124,7 @@ TEST(NotAFile, PipesSocketsAndDevicesAreNeverReadAndNeverBlock) {
         LineList lines;
         lines.Append("kept");
         CountContext ctx;
-        EXPECT_EQ(LoadSourceLines(path, lines, cnf, ctx), 1) << name;
+        EXPECT_EQ(LoadSourceLines(path, lines, CountOptions::From(cnf), ctx), 1) << name;
         EXPECT_EQ(lines.size(), 1u) << name;
     }
     close(sockFd);
@@ -142,14 +142,14 @@ TEST(ChangedSinceLookedAt, GrownFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone) 
         for (int i = 0; i < 2 * seen; ++i) text += "int a;\n";
         const std::string path = dir.Write("grown.c", text);
         S_CMT rec;
-        ASSERT_TRUE(CountRegularFile(cnf, path, {"grown.c", 0, 7 * seen}, rec, ctx));
+        ASSERT_TRUE(CountRegularFile(CountOptions::From(cnf), path, {"grown.c", 0, 7 * seen}, rec, ctx));
         EXPECT_EQ(rec.Status, 0);
         EXPECT_EQ(rec.Total, seen);
     }
     // A file gone between the caller's look and the open is reported gone, not
     // counted as "ファイルが存在しません。".
     S_CMT rec;
-    EXPECT_FALSE(CountRegularFile(cnf, dir.str() + "/gone.c", {"gone.c", 0, 7}, rec, ctx));
+    EXPECT_FALSE(CountRegularFile(CountOptions::From(cnf), dir.str() + "/gone.c", {"gone.c", 0, 7}, rec, ctx));
     EXPECT_EQ(rec.Name, "");
 }
 
@@ -162,14 +162,14 @@ TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {
     S_CMT rec;
     CountContext ctx;
     try {
-        CountFile(MakeDefaultSettings(), path, {"locked.c", 0, 7}, rec, ctx);
+        CountFile(CountOptions::From(MakeDefaultSettings()), path, {"locked.c", 0, 7}, rec, ctx);
         FAIL() << "no error raised";
     } catch (const FileError& e) {
         EXPECT_EQ(e.Path(), path);
         EXPECT_EQ(e.Code(), EACCES);
     }
     LineList lines;
-    EXPECT_THROW(LoadSourceLines(path, lines, MakeDefaultSettings(), ctx), FileError);
+    EXPECT_THROW(LoadSourceLines(path, lines, CountOptions::From(MakeDefaultSettings()), ctx), FileError);
     EXPECT_THROW(ProbeFile(path), FileError);
 }
 

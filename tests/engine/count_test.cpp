@@ -37,7 +37,7 @@ TEST(ProbeFile, PipeCountsAsMissingAndNeverBlocks) {
     EXPECT_EQ(ProbeFile(fifo), 5);
     S_CMT rec;
     CountContext ctx;
-    CountFile(MakeDefaultSettings(), fifo, {"fifo.c", 0, 0}, rec, ctx);
+    CountFile(CountOptions::From(MakeDefaultSettings()), fifo, {"fifo.c", 0, 0}, rec, ctx);
     EXPECT_EQ(rec.Status, 5);
 }
 
@@ -46,7 +46,7 @@ TEST(ProbeFile, ReadErrorIsAnErrorNotAStatus) {
     S_CMT rec;
     CountContext ctx;
     try {
-        CountFile(MakeDefaultSettings(), "/proc/self/mem", {"mem", 0, 0}, rec, ctx);
+        CountFile(CountOptions::From(MakeDefaultSettings()), "/proc/self/mem", {"mem", 0, 0}, rec, ctx);
         FAIL() << "no error raised";
     } catch (const FileError& e) {
         EXPECT_EQ(e.Path(), "/proc/self/mem");
@@ -62,7 +62,7 @@ TEST(ProbeFile, UnreadableFileIsAnErrorNotAStatus) {
     S_CMT rec;
     CountContext ctx;
     try {
-        CountFile(MakeDefaultSettings(), path, {"locked.c", 0, 7}, rec, ctx);
+        CountFile(CountOptions::From(MakeDefaultSettings()), path, {"locked.c", 0, 7}, rec, ctx);
         FAIL() << "no error raised";
     } catch (const FileError& e) {
         EXPECT_EQ(e.Path(), path);
@@ -85,7 +85,7 @@ TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
     EXPECT_EQ(rec.KindText, "??? ");
     S_CMT missing;
     CountContext ctx;
-    CountFile(cnf, "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
+    CountFile(CountOptions::From(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
     EXPECT_EQ(missing.Status, 5);
 }
 
@@ -96,7 +96,7 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
     S_CMT rec;
     rec.Total = 99;  // reset first
     CountContext ctx;
-    CountFile(cnf, path, {"MAIN.C", 1'000'000'000, 1234}, rec, ctx);  // 2001-09-09 10:46:40 JST
+    CountFile(CountOptions::From(cnf), path, {"MAIN.C", 1'000'000'000, 1234}, rec, ctx);  // 2001-09-09 10:46:40 JST
     EXPECT_EQ(rec.Status, 0);
     EXPECT_EQ(rec.Name, "MAIN.C");
     EXPECT_EQ(rec.TimeText, "01-09-09 10:46");
@@ -135,17 +135,17 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     S_CMT asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
     EXPECT_EQ(asmAsC.Status, 0);
     EXPECT_EQ(asmAsC.KindText, "C   ");
-    EXPECT_EQ(TotalsKindFor(cnf, "x.asm", 0), CSource);
-    EXPECT_EQ(TotalsKindFor(cnf, "x.H", 0), CHeader);
+    EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.asm", 0), CSource);
+    EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.H", 0), CHeader);
     cnf.VsrcFl = 3;
     EXPECT_EQ(CountText("x\n", cnf, "x.txt").KindText, "Java");
-    EXPECT_EQ(TotalsKindFor(cnf, "x.c", 0), Java);
+    EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.c", 0), Java);
     cnf.VsrcFl = 2;
-    EXPECT_EQ(TotalsKindFor(cnf, "x.inc", 0), AsmHeader);
-    EXPECT_EQ(TotalsKindFor(cnf, "x.c", 0), AsmSource);
+    EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.inc", 0), AsmHeader);
+    EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.c", 0), AsmSource);
     cnf.VsrcFl = 4;
-    EXPECT_EQ(KindTextFor(cnf, "x.h"), std::string("C   "));
-    EXPECT_EQ(TotalsKindFor(cnf, "x.h", AsmSource), AsmSource);
+    EXPECT_EQ(KindTextFor(CountOptions::From(cnf), "x.h"), std::string("C   "));
+    EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.h", AsmSource), AsmSource);
 }
 
 TEST(CountFile, EveryModeCountsWithItsCounter) {
@@ -171,16 +171,16 @@ TEST(CountFile, EveryModeCountsWithItsCounter) {
 
 TEST(KindFromExtension, FirstListHoldingTheExtensionWins) {
     S_CNF cnf = MakeDefaultSettings();
-    EXPECT_EQ(KindFromExtension(cnf, "FOO.C"), CSource);
-    EXPECT_EQ(KindFromExtension(cnf, "foo.h"), CHeader);
-    EXPECT_EQ(KindFromExtension(cnf, "main.CPP"), CSource);
-    EXPECT_EQ(KindFromExtension(cnf, "x.tar.java"), Java);
-    EXPECT_EQ(KindFromExtension(cnf, "foo.txt"), NoKind);
-    EXPECT_EQ(KindFromExtension(cnf, "Makefile"), NoKind);
-    EXPECT_EQ(KindFromExtension(cnf, "trailing."), NoKind);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "FOO.C"), CSource);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "foo.h"), CHeader);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "main.CPP"), CSource);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "x.tar.java"), Java);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "foo.txt"), NoKind);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "Makefile"), NoKind);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "trailing."), NoKind);
     cnf.Exts[0] = "*.h,*.c";
     settings::RebuildExtensionLists(cnf);
-    EXPECT_EQ(KindFromExtension(cnf, "x.c"), CHeader);
+    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "x.c"), CHeader);
 }
 
 TEST(FinishCounts, BlankLineOptions) {
@@ -197,7 +197,7 @@ TEST(FinishCounts, BlankLineOptions) {
         rec.Total = 10;
         rec.Comment = 3;
         rec.Blank = 2;
-        FinishCounts(cnf, rec);
+        FinishCounts(CountOptions::From(cnf), rec);
         EXPECT_EQ(rec.Total, c.total);
         EXPECT_EQ(rec.Comment, c.comment);
         EXPECT_EQ(rec.Exec, c.exec);
@@ -208,13 +208,13 @@ TEST(FinishCounts, BlankLineOptions) {
     cnf.Kg_Non = 1;
     S_CMT onlyBlank;
     onlyBlank.Total = onlyBlank.Blank = 4;
-    FinishCounts(cnf, onlyBlank);
+    FinishCounts(CountOptions::From(cnf), onlyBlank);
     EXPECT_EQ(onlyBlank.Total, 0);
     EXPECT_EQ(onlyBlank.Ratio, 0.0f);
     cnf.Kg_Non = 2;  // only exactly 1 switches the option on
     S_CMT two;
     two.Total = two.Blank = 4;
-    FinishCounts(cnf, two);
+    FinishCounts(CountOptions::From(cnf), two);
     EXPECT_EQ(two.Total, 4);
 }
 
@@ -223,7 +223,7 @@ TEST(FinishCounts, RatioInSinglePrecision) {
     S_CMT rec;
     rec.Total = 3;
     rec.Comment = 1;
-    FinishCounts(cnf, rec);
+    FinishCounts(CountOptions::From(cnf), rec);
     EXPECT_EQ(rec.Ratio, 100.0f / 3.0f);
 }
 
@@ -238,10 +238,10 @@ TEST(LoadSourceLines, ReportsMissingFilesAndKeepsTheList) {
     CountContext ctx;
     LineList list;
     list.Append("kept");
-    EXPECT_EQ(LoadSourceLines("/nonexistent/zarnik", list, cnf, ctx), 1);
+    EXPECT_EQ(LoadSourceLines("/nonexistent/zarnik", list, CountOptions::From(cnf), ctx), 1);
     ASSERT_EQ(list.size(), 1u);
     TempDir dir;
-    EXPECT_EQ(LoadSourceLines(dir.Write("a", "x\ny"), list, cnf, ctx), 0);
+    EXPECT_EQ(LoadSourceLines(dir.Write("a", "x\ny"), list, CountOptions::From(cnf), ctx), 0);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[1], "y");
 }

@@ -13,7 +13,7 @@ inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf, con
     std::string path = dir.Write(name, bytes);
     CountContext ctx;
     S_CMT rec;
-    CountFile(cnf, path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec, ctx);
+    CountFile(CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec, ctx);
     return rec;
 }
 
@@ -34,7 +34,7 @@ Counts CountRaw(Counter counter, const std::string& bytes, const settings::S_CNF
     std::string path = dir.Write("f", bytes);
     CountContext ctx;
     S_CMT rec;
-    int st = counter(cnf, path, rec, ctx);
+    int st = counter(CountOptions::From(cnf), path, rec, ctx);
     return {st, rec.Total, rec.Comment, rec.Blank};
 }
 

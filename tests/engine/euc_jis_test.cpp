@@ -82,18 +82,18 @@ TEST(ToShiftJis, ShiftStateCarriesAcrossLinesAndFiles) {
     CountContext ctx;
     LineList lines;
     // The first file switches to two-byte mode and never back.
-    ASSERT_EQ(LoadSourceLines(dir.Write("a.c", "x\n\x1b$B\n4A\n"), lines, cnf, ctx), 0);
+    ASSERT_EQ(LoadSourceLines(dir.Write("a.c", "x\n\x1b$B\n4A\n"), lines, CountOptions::From(cnf), ctx), 0);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], "");
     EXPECT_EQ(lines[2], kKan);
     // The next file starts in that mode.
-    ASSERT_EQ(LoadSourceLines(dir.Write("b.c", "4A\n\x1b(B4A\n"), lines, cnf, ctx), 0);
+    ASSERT_EQ(LoadSourceLines(dir.Write("b.c", "4A\n\x1b(B4A\n"), lines, CountOptions::From(cnf), ctx), 0);
     EXPECT_EQ(lines[0], kKan);
     EXPECT_EQ(lines[1], "4A");
     // Only EucJis 1 converts; the state is then not touched either.
-    ASSERT_EQ(LoadSourceLines(dir.Write("c.c", "\x1b$B\n"), lines, cnf, ctx), 0);
+    ASSERT_EQ(LoadSourceLines(dir.Write("c.c", "\x1b$B\n"), lines, CountOptions::From(cnf), ctx), 0);
     cnf.EucJis = 2;
-    ASSERT_EQ(LoadSourceLines(dir.Write("d.c", "\xB4\xC1\n4A\x1b(B\n"), lines, cnf, ctx), 0);
+    ASSERT_EQ(LoadSourceLines(dir.Write("d.c", "\xB4\xC1\n4A\x1b(B\n"), lines, CountOptions::From(cnf), ctx), 0);
     EXPECT_EQ(lines[0], "\xB4\xC1");
     EXPECT_EQ(lines[1], "4A\x1b(B");
     EXPECT_TRUE(ctx.Converter.KanjiMode());
@@ -112,16 +112,16 @@ TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
 
     CountContext guessed;
     S_CMT rec;
-    CountFile(cnf, path, {"g.c", 0, 0}, rec, guessed);
+    CountFile(CountOptions::From(cnf), path, {"g.c", 0, 0}, rec, guessed);
     EXPECT_EQ(rec.Status, 0);
     EXPECT_EQ(guessed.GuessedKind, CSource);
 
     CountContext twice;
     LineList first;
-    ASSERT_EQ(LoadSourceLines(path, first, cnf, twice), 0);
+    ASSERT_EQ(LoadSourceLines(path, first, CountOptions::From(cnf), twice), 0);
     EXPECT_EQ(first[0], "/* c */");
     S_CMT counted;
-    EXPECT_EQ(CountCFamily(cnf, path, counted, twice), 0);
+    EXPECT_EQ(CountCFamily(CountOptions::From(cnf), path, counted, twice), 0);
     EXPECT_EQ(rec.Total, counted.Total);
     EXPECT_EQ(rec.Comment, counted.Comment);
     EXPECT_EQ(rec.Total, 2);

@@ -27,8 +27,8 @@ Guessed Guess(const std::string& text, const std::string& name = "x.c", int prev
     CountContext ctx;
     ctx.GuessedKind = previousGuess;
     S_CMT rec;
-    CountFile(cnf, dir.Write(name, text), {name, 0, 0}, rec, ctx);
-    return {rec.Status, TotalsKindFor(cnf, name, ctx.GuessedKind), rec.Total, rec.Comment};
+    CountFile(CountOptions::From(cnf), dir.Write(name, text), {name, 0, 0}, rec, ctx);
+    return {rec.Status, rec.Kind, rec.Total, rec.Comment};
 }
 
 TEST(GuessKind, FirstMarkerLineDecides) {
@@ -62,8 +62,8 @@ TEST(GuessKind, KindFollowsTheExtensionWithinTheFamily) {
     EXPECT_EQ(Guess(";\n", "x.inc").Kind, AsmHeader);
     EXPECT_EQ(Guess(";\n", "x.h").Kind, AsmSource);
     S_CNF cnf = MakeDefaultSettings();
-    EXPECT_EQ(KindInFamily(cnf, "/src.h/x.java", Family::C), Java);
-    EXPECT_EQ(KindInFamily(cnf, "/src.inc/x", Family::Asm), AsmSource);
+    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.h/x.java", Family::C), Java);
+    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.inc/x", Family::Asm), AsmSource);
 }
 
 TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
@@ -74,7 +74,7 @@ TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
     EXPECT_EQ(Guess("hello\n" + std::string(600, 'x') + "\n;\n").Status, 0);
     CountContext ctx;
     S_CMT rec;
-    EXPECT_EQ(GuessKind(MakeDefaultSettings(), "/nonexistent/zarnik.c", rec, ctx), 4);
+    EXPECT_EQ(GuessKind(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx), 4);
 }
 
 }  // namespace

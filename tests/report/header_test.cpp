@@ -47,13 +47,13 @@ TEST(HeaderDate, MonthAndDayAlwaysTakeTwoColumns) {
 TEST(HeadLine, NameAndDateEachOnlyWhenExactlyOne) {
     S_CNF cnf = MakeDefaultSettings();
     std::string env = Sj("開発環境(1)");
-    EXPECT_EQ(FormatHeadLine(cnf, env, kSunday), Sj("【開発環境(1)】  1999年９月５日(日)   9時 5分"));
+    EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("【開発環境(1)】  1999年９月５日(日)   9時 5分"));
     cnf.HeadNA = 0;
-    EXPECT_EQ(FormatHeadLine(cnf, env, kSunday), Sj("1999年９月５日(日)   9時 5分"));
+    EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("1999年９月５日(日)   9時 5分"));
     cnf.HeadDT = 2;
-    EXPECT_EQ(FormatHeadLine(cnf, env, kSunday), "");
+    EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), "");
     cnf.HeadNA = 1;
-    EXPECT_EQ(FormatHeadLine(cnf, env, kSunday), Sj("【開発環境(1)】"));
+    EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("【開発環境(1)】"));
 }
 
 TEST(Preview, DefaultSettingsGiveFiveLines) {
@@ -90,7 +90,7 @@ TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
         S_CNF k = MakeDefaultSettings();
         k.Kg_Cmt = c.kgCmt;
         k.Kg_Non = c.kgNon;
-        engine::S_CMT rec = MakeSampleRecord(k, kSunday);
+        engine::S_CMT rec = MakeSampleRecord(engine::CountOptions::From(k), kSunday);
         EXPECT_EQ(rec.Total, c.total);
         EXPECT_EQ(rec.Comment, c.comment);
         EXPECT_EQ(rec.Exec, 6800);
@@ -106,14 +106,14 @@ TEST(Preview, SampleNameAndKindFollowTheSourceKindMode) {
     const char* kinds[] = {"C   ", "C   ", "ASM ", "Java", "C   ", "SQL ", "BAS ", "??? "};
     for (int mode = 0; mode <= 7; ++mode) {
         cnf.VsrcFl = mode;
-        engine::S_CMT rec = MakeSampleRecord(cnf, kSunday);
+        engine::S_CMT rec = MakeSampleRecord(engine::CountOptions::From(cnf), kSunday);
         EXPECT_EQ(rec.Name, names[mode]) << mode;
         EXPECT_EQ(rec.KindText, kinds[mode]) << mode;
     }
     cnf.VsrcFl = 0;
     cnf.Exts[1] = "*.cpp";  // ".c" no longer in any list
     settings::RebuildExtensionLists(cnf);
-    EXPECT_EQ(MakeSampleRecord(cnf, kSunday).KindText, "??? ");
+    EXPECT_EQ(MakeSampleRecord(engine::CountOptions::From(cnf), kSunday).KindText, "??? ");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ engine::S_CMT Counted(const char* name, std::int64_t size, std::int64_t total, s
                       std::int64_t exec, std::int64_t blank) {
     engine::S_CMT r;
     r.Name = name;
+    r.Kind = engine::KindFromExtension(engine::CountOptions::From(MakeDefaultSettings()), name);
     r.Size = size;
     r.Total = total;
     r.Comment = comment;
@@ -34,11 +35,10 @@ std::vector<std::string> Lines(const std::function<void(const LineSink&)>& write
 
 TEST(Totals, ClosingBlockOfThreeFiles) {
     S_CNF cnf = MakeDefaultSettings();
-    engine::CountContext ctx;
     ReportTotals totals;
-    AddToTotals(cnf, Counted("MAIN.H", 300, 20, 10, 8, 2), ctx, totals);
-    AddToTotals(cnf, Counted("MAIN.C", 1234, 100, 20, 70, 10), ctx, totals);
-    AddToTotals(cnf, Counted("UTIL.C", 600, 50, 5, 40, 5), ctx, totals);
+    AddToTotals(Counted("MAIN.H", 300, 20, 10, 8, 2), totals);
+    AddToTotals(Counted("MAIN.C", 1234, 100, 20, 70, 10), totals);
+    AddToTotals(Counted("UTIL.C", 600, 50, 5, 40, 5), totals);
     std::string dash(88, '-'), equals(88, '=');
     std::vector<std::string> expected = {
         dash,
@@ -51,9 +51,9 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
         Sj("■全ｿｰｽﾌｧｲﾙ総合計        3個         2,134          170      35     118      17  -------"),
         Sj("■全ｿｰｽﾌｧｲﾙ総平均                      711           56      11      39       5  19.64％"),
     };
-    EXPECT_EQ(Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); }), expected);
+    EXPECT_EQ(Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); }), expected);
     // The folder subtotal holds the same files; its block clears it.
-    auto block = Lines([&](const LineSink& s) { WriteFolderSubtotalBlock(cnf, totals, 13, s); });
+    auto block = Lines([&](const LineSink& s) { WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals, 13, s); });
     ASSERT_EQ(block.size(), 4u);
     EXPECT_EQ(block[1],
               Sj("△ﾌｫﾙﾀﾞ内小計            3個         2,134          170      35     118      17  -------"));
@@ -68,7 +68,7 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
 TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
     S_CNF cnf = MakeDefaultSettings();
     ReportTotals totals;
-    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); });
+    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], std::string(88, '='));
     EXPECT_EQ(lines[1],
@@ -80,18 +80,18 @@ TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
 TEST(Totals, KindZeroStaysOutOfThePrintedSums) {
     S_CNF cnf = MakeDefaultSettings();
     cnf.VsrcFl = 4;  // guess mode: the totals take the guessed kind
-    engine::CountContext ctx;
     ReportTotals totals;
-    ctx.GuessedKind = 0;
-    AddToTotals(cnf, Counted("a.h", 10, 4, 1, 3, 0), ctx, totals);
-    ctx.GuessedKind = 4;
-    AddToTotals(cnf, Counted("b.h", 10, 4, 1, 3, 0), ctx, totals);
+    engine::S_CMT unguessed = Counted("a.h", 10, 4, 1, 3, 0), guessed = Counted("b.h", 10, 4, 1, 3, 0);
+    unguessed.Kind = engine::NoKind;
+    guessed.Kind = engine::AsmSource;
+    AddToTotals(unguessed, totals);
+    AddToTotals(guessed, totals);
     EXPECT_EQ(totals.Kinds[0].FileCount, 1);
     EXPECT_EQ(totals.Kinds[4].FileCount, 1);
     EXPECT_EQ(totals.Kinds[1].FileCount, 0);
     EXPECT_EQ(totals.GrandTotal.FileCount, 1);
     EXPECT_EQ(totals.FolderSubtotal.FileCount, 1);
-    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); });
+    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     EXPECT_EQ(lines.size(), 6u);  // the assembler source block and the grand rows
     EXPECT_EQ(lines[1].substr(0, 14), TotalsLabels(8));
 }
@@ -123,16 +123,15 @@ TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
     // 2,200,000,000 empty lines: per-file counts are 64-bit like the sums, and the
     // count columns widen for the extra digits.
     S_CNF cnf = MakeDefaultSettings();
-    engine::CountContext ctx;
     engine::S_CMT rec = Counted("EMPTY.C", 2200000000, 2200000000, 0, 0, 2200000000);
-    engine::FinishCounts(cnf, rec);
+    engine::FinishCounts(engine::CountOptions::From(cnf), rec);
     EXPECT_EQ(rec.Exec, 0);
-    const std::string line = FormatFileLine(cnf, rec, 13);
+    const std::string line = FormatFileLine(ReportLayout::From(cnf), rec, 13);
     EXPECT_TRUE(line.ends_with(" 2200000000       0       0 2200000000   0.00" + Sj("％"))) << line;
     ReportTotals totals;
-    AddToTotals(cnf, rec, ctx, totals);
-    AddToTotals(cnf, rec, ctx, totals);
-    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(cnf, totals, 13, s); });
+    AddToTotals(rec, totals);
+    AddToTotals(rec, totals);
+    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     EXPECT_TRUE(lines.back().ends_with(" 2,200,000,000      2200000000       0       0 2200000000   0.00" + Sj("％")))
         << lines.back();
     EXPECT_TRUE(lines[lines.size() - 2].ends_with(" 4,400,000,000      4400000000       0       0 4400000000  -------"))
@@ -146,17 +145,17 @@ TEST(Totals, RowsFollowTheColumnSwitches) {
     sum.Total = 10;
     sum.Comment = 3;
     for (int c = 3; c <= 9; ++c) cnf.Column(c) = 0;
-    EXPECT_EQ(FormatTotalsRow(4, cnf, sum, 13), Sj("□C･ｿｰｽ 合計             1個"));
-    EXPECT_EQ(FormatTotalsRow(5, cnf, sum, 13), Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
+    EXPECT_EQ(FormatTotalsRow(4, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個"));
+    EXPECT_EQ(FormatTotalsRow(5, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
     cnf.FmCpar = 1;
     ComputeRatio(sum);
-    EXPECT_EQ(FormatTotalsRow(4, cnf, sum, 13), Sj("□C･ｿｰｽ 合計             1個  -------"));
-    EXPECT_EQ(FormatTotalsRow(5, cnf, sum, 20),
+    EXPECT_EQ(FormatTotalsRow(4, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個  -------"));
+    EXPECT_EQ(FormatTotalsRow(5, ReportLayout::From(cnf), sum, 20),
               Sj("□C･ｿｰｽ 平均") + std::string(14 + 9, ' ') + "  30.00" + Sj("％"));
     cnf.FmSize = 1;
     cnf.FmSizeIndex = 1;
     sum.Size = 2048;
-    EXPECT_EQ(FormatTotalsRow(10, cnf, sum, 13), Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
+    EXPECT_EQ(FormatTotalsRow(10, ReportLayout::From(cnf), sum, 13), Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
 }
 
 }  // namespace

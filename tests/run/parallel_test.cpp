@@ -123,19 +123,19 @@ TEST_F(ParallelRun, ResultsComeInListOrderThroughASmallWindow) {
     ASSERT_GT(found.Files.size(), 3 * 16u);
     S_CNF cnf = settings::MakeDefaultSettings();
     cnf.VsrcFl = 4;
+    const engine::CountOptions opt = engine::CountOptions::From(cnf);
     engine::CountContext ctx;
-    detail::CountAhead ahead(cnf, found.Files, 4, 16);
+    detail::CountAhead ahead(opt, found.Files, 4, 16);
     for (std::size_t i = 0; i < found.Files.size(); ++i) {
         detail::CountedFile want;
-        ctx.GuessedKind = -1;
-        detail::CountListedFile(cnf, found.Files[i], ctx, want);
+        detail::CountListedFile(opt, found.Files[i], ctx, want);
         detail::CountedFile& got = ahead.Take(i);
         ASSERT_EQ(got.Rec.Name, want.Rec.Name) << i;
         EXPECT_EQ(got.Rec.Status, want.Rec.Status) << i;
         EXPECT_EQ(got.Rec.Total, want.Rec.Total) << i;
         EXPECT_EQ(got.Rec.Comment, want.Rec.Comment) << i;
         EXPECT_EQ(got.Rec.Blank, want.Rec.Blank) << i;
-        EXPECT_EQ(got.Guessed ? got.GuessedKind : -1, ctx.GuessedKind) << i;
+        EXPECT_EQ(got.Rec.Kind, want.Rec.Kind) << i;
     }
 }
 

@@ -39,7 +39,7 @@ S_CNF Plain() {
     return cnf;
 }
 
-// Target lines are native here (the tests use ASCII paths, which Shift-JIS keeps).
+// Target lines are native, the file system's own bytes.
 RunOutcome CountTargets(const Strings& targets, S_CNF& cnf, RunHost& host) {
     RunInput input{targets, "", 0};
     engine::CountContext ctx;

@@ -20,7 +20,7 @@ const char* kCode = "/* c */\nint a;\n\n";
 
 RunOutcome CountTargets(const Strings& targets, S_CNF& cnf, Recorder& host) {
     RunInput input;
-    for (const auto& t : targets) input.TargetLines.push_back(Sj(t));
+    for (const auto& t : targets) input.TargetLines.push_back(t);
     input.EnvName = Sj("開発環境(1)");
     engine::CountContext ctx;
     return RunCount(input, cnf, host, ctx);
@@ -92,7 +92,7 @@ TEST(Run, SecondRunFollowsAfterAnEmptyLineAndSetsTheCommands) {
     EXPECT_EQ(host.Lines.at(first), "");
     EXPECT_EQ(host.Lines.at(first + 1), Sj("【開発環境(1)】"));
     EXPECT_EQ(host.Counters, (Strings{"", " [1/1]", "", " [1/1]"}));
-    EXPECT_EQ(host.ColumnHeader, report::FormatColumnHeader(cnf, 13));
+    EXPECT_EQ(host.ColumnHeader, report::FormatColumnHeader(report::ReportLayout::From(cnf), 13));
     EXPECT_EQ(host.Shows, 2);
     EXPECT_EQ(host.Hides, 2);
 }

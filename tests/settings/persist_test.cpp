@@ -1,6 +1,8 @@
 #include "settings/persist.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -173,6 +175,36 @@ TEST(SaveSettings, HandEditedFileLoadsAndSavesBackWhole) {
     EXPECT_EQ(next.Envs.At(2).MemoLines, (Lines{"gamma memo"}));
     EXPECT_EQ(next.Cnf.Font_Rslt, c.Font_Rslt);
     EXPECT_EQ(next.Cnf.HTM, c.HTM);
+}
+
+// Target lines are native; the INI file holds them in Shift-JIS, and a line that
+// Shift-JIS cannot hold also in an exact form, so that it reads back as typed
+// rather than with "?", a wildcard.
+TEST(SaveSettings, TargetLinesOutsideShiftJisReadBackExactly) {
+    TempDir dir;
+    Program program(dir);
+    ProgramState st = program.Start();
+    const Lines lines{"/src/é.c", "/x/café/", "/e/😀*.c", "/漢字/*.c", "/100% plain"};
+    st.Envs.StoreEnv(st.Envs.EnvIdAt(0), lines, {});
+    Program::Close(st);
+    IniFile ini(program.Ini());
+    EXPECT_EQ(ini.Find("FILES_1", "file0"), "/src/?.c");  // what Shift-JIS can show
+    EXPECT_EQ(ini.Find("FILES_1", "utf8file0"), "/src/%C3%A9.c");
+    EXPECT_EQ(ini.Find("FILES_1", "utf8file2"), "/e/%F0%9F%98%80*.c");
+    EXPECT_EQ(ini.Find("FILES_1", "file3"), Sj("/漢字/*.c"));  // held by Shift-JIS: one key as before
+    EXPECT_FALSE(ini.Find("FILES_1", "utf8file3"));
+    EXPECT_FALSE(ini.Find("FILES_1", "utf8file4"));
+    EXPECT_EQ(program.Start().Envs.At(0).TargetLines, lines);
+
+    // A hand edit of fileN wins over an exact form that no longer gives it, and a
+    // malformed exact form is ignored.
+    std::string text = program.Ini();
+    text.replace(text.find("file0=/src/?.c"), 14, "file0=/src/b.c");
+    text.replace(text.find("%F0%9F"), 6, "%F0%9G");
+    std::ofstream(dir.path() / "zarnik.ini", std::ios::binary) << text;
+    ProgramState edited = program.Start();
+    EXPECT_EQ(edited.Envs.At(0).TargetLines[0], "/src/b.c");
+    EXPECT_EQ(edited.Envs.At(0).TargetLines[2], "/e/?*.c");
 }
 
 TEST(SaveSettings, OrphanNamesMoveOutOfTheWayOfNewEnvironments) {

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -340,6 +341,27 @@ private slots:
         std::string text = zarnik::testing::ReadFileBytes(ini);
         QVERIFY(text.find("cnam1=C\r\ncnam2=A\r\ncnam3=N\r\n") != std::string::npos);
         QVERIFY(text.find("[FILES_3]") == std::string::npos);
+    }
+
+    void targetLinesOutsideShiftJisSurviveTabsAndTheIniFile() {
+        testing::TempDir dir;
+        dir.Write("t/é.c", "int e;\n");
+        dir.Write("t/a.c", "int a;\n");
+        const std::string ini = dir.str() + "/zarnik.ini";
+        const QString typed = QString::fromStdString(dir.str() + "/t/é.c\n" + dir.str() + "/t/😀/");
+        {
+            Fixture f(0, ini);
+            f.window->Memo_Files->setPlainText(typed);
+            QVERIFY(f.window->close());
+        }
+        QVERIFY(zarnik::testing::ReadFileBytes(ini).find("utf8file0=") != std::string::npos);
+        Fixture again(0, ini);
+        QCOMPARE(again.Pane(), typed);
+        again.window->Memo_Files->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
+        again.window->Act_Count->trigger();
+        std::vector<std::string> lines = again.window->ResultLines();
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("?.c "); }));
+        QVERIFY(std::none_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("a.c "); }));
     }
 
     void editorTakesItsSizeFromThePlacementAndOpensCentred() {

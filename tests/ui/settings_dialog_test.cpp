@@ -69,6 +69,8 @@ private slots:
     void showsTheRecordAsItIs() {
         settings::S_CNF c = Defaults();
         c.Kg_Cmt = 2;  // hand-edited: on only when exactly 1
+        c.RemCmt = 2;  // ...but REM lines count as comments for anything but 0
+        c.Subfol = 2;  // and folders are walked into their subfolders
         c.FmSknd = 2;  // a column: on when nonzero
         c.VsrcFl = 9;
         c.FmSizeIndex = 7;
@@ -79,6 +81,7 @@ private slots:
         QCOMPARE(d.PageControl1->tabText(1), QStringLiteral("出力関連"));
         QCOMPARE(d.PageControl1->currentIndex(), 0);
         QVERIFY(!d.CheckBox_Kg_Cmt->isChecked());
+        QVERIFY(d.CheckBox_RemCmt->isChecked());
         QVERIFY(d.CheckBox_Column[3]->isChecked());
         QVERIFY(d.CheckBox_Subfol->isChecked());
         QCOMPARE(d.RadioGroup_VsSrc->ItemIndex(), -1);
