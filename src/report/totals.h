@@ -45,7 +45,7 @@ const std::string& TotalsLabel(RowKey key);
 void ClearCountSum(CountSum& sum);
 void ClearTotals(ReportTotals& totals);
 
-// Adds a counted record (status 0) to the sums of the kind it carries, and to the
+// Adds a counted record to the sums of the kind it carries, and to the
 // grand total and the folder subtotal unless that kind is 0.
 void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals);
 
@@ -56,8 +56,7 @@ void ComputeRatio(CountSum& sum);
 // is computed from the truncated averages.
 CountSum ComputeAverages(const CountSum& sum);
 
-std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountSum& sum,
-                            int maxNameLength);
+std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountSum& sum, int maxNameLength);
 
 using LineSink = std::function<void(const std::string&)>;
 
