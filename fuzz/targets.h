@@ -149,9 +149,12 @@ inline void CountInput(std::string_view data) {
     engine::CountContext ctx;
     engine::S_CMT rec;
     engine::CountFile(opt, path, entry, rec, ctx);
-    ZARNIK_FUZZ_CHECK(rec.Status >= 0 && rec.Status <= 5 && rec.Status != 5);
-    ZARNIK_FUZZ_CHECK(rec.Status != 1 || cnf.VsrcFl < 0 || cnf.VsrcFl > 6 || cnf.VsrcFl == 0);
-    ZARNIK_FUZZ_CHECK(rec.Status == engine::ProbeBytes(text) || engine::ProbeBytes(text) == 0);
+    using engine::FileStatus;
+    ZARNIK_FUZZ_CHECK(rec.Status >= FileStatus::Counted && rec.Status < FileStatus::Missing);
+    ZARNIK_FUZZ_CHECK(rec.Status != FileStatus::NotTarget || cnf.VsrcFl < 0 || cnf.VsrcFl > 6 ||
+                      cnf.VsrcFl == 0);
+    ZARNIK_FUZZ_CHECK(rec.Status == engine::ProbeBytes(text) ||
+                      engine::ProbeBytes(text) == FileStatus::Counted);
 
     // The lines every counter saw.
     engine::LineList lines;
@@ -163,7 +166,7 @@ inline void CountInput(std::string_view data) {
         if (cnf.EucJis != 1) ZARNIK_FUZZ_CHECK(lines[i] == reference[i]);
     }
 
-    if (rec.Status == 0) {
+    if (rec.Status == FileStatus::Counted) {
         // Undo the two blank-line options: every counted line is comment, blank or
         // executable, and no more lines are counted than the file holds.
         std::int64_t total = rec.Total + (cnf.Kg_Non == 1 ? rec.Blank : 0);

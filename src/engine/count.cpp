@@ -113,7 +113,8 @@ constexpr std::int64_t kWholeReadLimit = 1 << 20;
 // status: the head alone when nothing will count the file (whole is false) or the
 // pre-check fails, else the text (reading may stop after its first NUL). size is what the file
 // system said of the file a moment ago; a file of that size takes one read.
-int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path, ByteBuffer& text) {
+FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path,
+                        ByteBuffer& text) {
     text.clear();
     std::size_t want = kProbeBytes;
     if (whole && size >= 0 && size < kWholeReadLimit) want = std::max(want, static_cast<std::size_t>(size));
@@ -123,10 +124,10 @@ int ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string&
     if (got < want && static_cast<std::int64_t>(got) < size)
         got += ReadFully(fd, dst + got, want - got, path);
     text.Commit(got);
-    int status = ProbeBytes(text.view());
-    if (status != 0 || !whole) return status;
+    FileStatus status = ProbeBytes(text.view());
+    if (status != FileStatus::Counted || !whole) return status;
     if (got == want) ReadRest(fd, text, ReadLimit(size), path);  // larger than the head
-    return 0;
+    return FileStatus::Counted;
 }
 
 void FillLines(std::string_view text, LineList& list, const CountOptions& opt, CountContext& ctx) {
@@ -143,36 +144,42 @@ void FillLines(std::string_view text, LineList& list, const CountOptions& opt, C
     }
 }
 
-using CounterFn = int (*)(const CountOptions&, const std::string&, S_CMT&, CountContext&);
+using CounterFn = FileStatus (*)(const CountOptions&, const std::string&, S_CMT&, CountContext&);
 
 CounterFn CounterFor(CounterId id) {
     switch (id) {
-        case CounterId::CFamily: return CountCFamily;
-        case CounterId::Asm: return CountAsm;
-        case CounterId::PlSql: return CountPlSql;
-        case CounterId::Basic: return CountBasic;
-        case CounterId::Guess: return GuessKind;
-        case CounterId::None: break;
+        case CounterId::CFamily:
+            return CountCFamily;
+        case CounterId::Asm:
+            return CountAsm;
+        case CounterId::PlSql:
+            return CountPlSql;
+        case CounterId::Basic:
+            return CountBasic;
+        case CounterId::Guess:
+            return GuessKind;
+        case CounterId::None:
+            break;
     }
     return nullptr;
 }
 
 }  // namespace
 
-int ProbeBytes(std::string_view head) {
+FileStatus ProbeBytes(std::string_view head) {
     if (head.size() > kProbeBytes) head = head.substr(0, kProbeBytes);
-    if (head.size() <= 1) return 4;
+    if (head.size() <= 1) return FileStatus::Unrecognised;
     for (char c : head.substr(1)) {
-        if (c == '\0') return 2;
-        if (c == '\r' || c == '\n') return 0;
+        if (c == '\0') return FileStatus::NotSource;
+        if (c == '\r' || c == '\n') return FileStatus::Counted;
     }
-    return 3;
+    return FileStatus::Unfit;
 }
 
-int ProbeFile(const std::string& path) {
+FileStatus ProbeFile(const std::string& path) {
     std::int64_t size = 0;
     Fd fd = OpenExisting(path, &size);
-    if (!fd) return 5;
+    if (!fd) return FileStatus::Missing;
     char head[kProbeBytes];
     return ProbeBytes({head, ReadFully(fd, head, kProbeBytes, path)});
 }
@@ -224,7 +231,7 @@ namespace {
 // open, so the counting-ahead threads can run it without the walk's state.
 void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
                  const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
-    rec.Status = 0;
+    rec.Status = FileStatus::Counted;
     rec.Name = entry.Name;
     rec.TimeText = FormatFileTime(entry.MTime);
     rec.Size = entry.Size;
@@ -239,21 +246,21 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     ctx.Cached = false;
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const CounterFn fn = CounterFor(choice.Counter);
-    int status = 5;
+    FileStatus status = FileStatus::Missing;
     if (fd) {
         status = ReadForCount(fd, size, fn != nullptr, path, ctx.Text);
-        if (status == 0 && fn) {
+        if (status == FileStatus::Counted && fn) {
             ctx.CachedPath = path;
             ctx.Cached = true;
         }
     }
-    if (status == 0) {
+    if (status == FileStatus::Counted) {
         if (choice.Counter == CounterId::Guess) ctx.GuessedKind = 0;
-        status = fn ? fn(opt, path, rec, ctx) : 1;
+        status = fn ? fn(opt, path, rec, ctx) : FileStatus::NotTarget;
     }
     ctx.Cached = false;
     rec.Status = status;
-    if (status == 0) {
+    if (status == FileStatus::Counted) {
         FinishCounts(opt, rec);
         rec.Kind = choice.TotalsKind >= 0 ? choice.TotalsKind : ctx.GuessedKind;
     }

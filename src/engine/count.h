@@ -8,15 +8,16 @@
 #include <string_view>
 
 #include "engine/euc_jis.h"
+#include "engine/file_status.h"
 #include "engine/lines.h"
-#include "engine/source_kind.h"
 #include "engine/options.h"
+#include "engine/source_kind.h"
 
 namespace zarnik::engine {
 
 // One file's result. Text fields are Shift-JIS.
 struct S_CMT {
-    std::int32_t Status = 0;
+    FileStatus Status = FileStatus::Counted;
     std::string Name;
     std::string TimeText;
     std::int64_t Size = 0;
@@ -107,10 +108,10 @@ void CountFile(const CountOptions& opt, const std::string& path, const DirEntry&
 bool CountRegularFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                       CountContext& ctx);
 
-// Status 0, 2, 3, 4 or 5 of the pre-check of a file's first bytes.
-int ProbeFile(const std::string& path);
+// Counted, NotSource, Unfit, Unrecognised or Missing: the pre-check of a file's first bytes.
+FileStatus ProbeFile(const std::string& path);
 // The pre-check of a file's first 515 bytes (the first is never examined).
-int ProbeBytes(std::string_view head);
+FileStatus ProbeBytes(std::string_view head);
 
 // Fills list with the lines of the file; returns 1 (list untouched) when no file of
 // that name exists, else 0. Converts each line when EucJis is 1.
@@ -121,14 +122,14 @@ void FinishCounts(const CountOptions& opt, S_CMT& rec);
 // "yy-mm-dd hh:nn" in local time.
 std::string FormatFileTime(std::int64_t mtime);
 
-int CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-int CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-int CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-int CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+FileStatus CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+FileStatus CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+FileStatus CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+FileStatus CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
 // Guesses C or assembler from the first line holding a marker, sets ctx.GuessedKind
 // and counts the file with that family's counter. When no line holds a marker it
 // counts nothing and leaves GuessedKind alone (CountFile has set it to 0).
-int GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+FileStatus GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
 
 namespace detail {
 

@@ -64,7 +64,7 @@ private:
 
 }  // namespace
 
-int CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+FileStatus CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
     return detail::RunCounterFrame(opt, path, rec, ctx, AsmCounter(opt));
 }
 

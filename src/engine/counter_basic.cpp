@@ -47,7 +47,7 @@ private:
 
 }  // namespace
 
-int CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+FileStatus CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
     return detail::RunCounterFrame(opt, path, rec, ctx, BasicCounter());
 }
 

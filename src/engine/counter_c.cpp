@@ -33,7 +33,8 @@ public:
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
-        if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line)) return detail::LineClass::BlankRule;
+        if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line))
+            return detail::LineClass::BlankRule;
         if (opt_.RemComments && IsRemLine(line, true)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
@@ -46,7 +47,7 @@ private:
 
 }  // namespace
 
-int CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+FileStatus CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
     return detail::RunCounterFrame(opt, path, rec, ctx, CFamilyCounter(opt));
 }
 

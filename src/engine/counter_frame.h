@@ -11,11 +11,11 @@ enum class LineClass { Code, Comment, BlankRule };
 // Counter: bool InComment() const; LineClass Classify(std::string_view line).
 // A fresh Counter is made per file, so its comment state starts cleared.
 template <class Counter>
-int RunCounterFrame(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx,
-                    Counter counter) {
-    if (!LoadText(path, ctx)) return 4;
+FileStatus RunCounterFrame(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx,
+                           Counter counter) {
+    if (!LoadText(path, ctx)) return FileStatus::Unrecognised;
     SourceLines lines(opt, ctx);
-    int status = 0;
+    FileStatus status = FileStatus::Counted;
     auto blankRule = [&] {
         if (counter.InComment() && opt.BlankInCommentIsComment)
             ++rec.Comment;
@@ -26,16 +26,21 @@ int RunCounterFrame(const CountOptions& opt, const std::string& path, S_CMT& rec
     while (lines.Next(line)) {
         LineCheck check = CheckLoadedLine(line);
         status = check.Status;
-        if (status != 0) continue;
+        if (status != FileStatus::Counted) continue;
         ++rec.Total;
         if (!check.NonBlank) {
             blankRule();
             continue;
         }
         switch (counter.Classify(line)) {
-            case LineClass::Comment: ++rec.Comment; break;
-            case LineClass::BlankRule: blankRule(); break;
-            case LineClass::Code: break;
+            case LineClass::Comment:
+                ++rec.Comment;
+                break;
+            case LineClass::BlankRule:
+                blankRule();
+                break;
+            case LineClass::Code:
+                break;
         }
     }
     return status;

@@ -25,7 +25,7 @@ private:
 
 }  // namespace
 
-int CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+FileStatus CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
     return detail::RunCounterFrame(opt, path, rec, ctx, PlSqlCounter(opt));
 }
 

@@ -31,18 +31,18 @@ int KindInFamily(const CountOptions& opt, std::string_view path, Family family) 
     return k == AsmHeader ? AsmHeader : AsmSource;
 }
 
-int GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
+FileStatus GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
     // The chosen counter loads the file again (from the bytes CountFile read); with
     // EucJis 1 the converter then sees every line a second time, and its lasting shift
     // state carries from the guess into the count: the reports depend on both readings.
-    if (!detail::LoadText(path, ctx)) return 4;
+    if (!detail::LoadText(path, ctx)) return FileStatus::Unrecognised;
     detail::SourceLines lines(opt, ctx);
-    int status = 0;
+    FileStatus status = FileStatus::Counted;
     std::string_view line;
     while (lines.Next(line)) {
         LineCheck check = CheckLoadedLine(line);
         status = check.Status;
-        if (status != 0 || !check.NonBlank) continue;
+        if (status != FileStatus::Counted || !check.NonBlank) continue;
         std::size_t c = FirstMarker(line, kCKeywords);
         std::size_t a = FirstMarker(line, kAsmKeywords);
         if (c == 0 && a == 0) continue;

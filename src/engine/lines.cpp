@@ -69,12 +69,12 @@ void LineList::Append(std::string_view line) {
 }
 
 LineCheck CheckLine(std::string_view line) {
-    if (line.size() >= 512) return {3, false};
+    if (line.size() >= 512) return {FileStatus::Unfit, false};
     bool nonBlank = false;
     for (char ch : line) {
         switch (ch) {
             case '\0':
-                return {2, nonBlank};
+                return {FileStatus::NotSource, nonBlank};
             case ' ':
             case '\t':
             case '\r':
@@ -84,7 +84,7 @@ LineCheck CheckLine(std::string_view line) {
                 nonBlank = true;
         }
     }
-    return {0, nonBlank};
+    return {FileStatus::Counted, nonBlank};
 }
 
 bool IsRemLine(std::string_view line, bool on) {

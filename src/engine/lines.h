@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/file_status.h"
+
 namespace zarnik::engine {
 
 // The lines of a text one after another, without their line breaks: the text
@@ -76,18 +78,18 @@ private:
 };
 
 struct LineCheck {
-    int Status;     // 0, 2 (holds NUL) or 3 (512 bytes or longer)
-    bool NonBlank;  // holds a byte other than blank, TAB, CR and LF
+    FileStatus Status;  // Counted, NotSource (holds NUL) or Unfit (512 bytes or longer)
+    bool NonBlank;      // holds a byte other than blank, TAB, CR and LF
 };
 LineCheck CheckLine(std::string_view line);
 
 // CheckLine for a line of a LineList, which never holds a NUL byte: only the
 // length and the first byte that is not white space need to be looked at.
 inline LineCheck CheckLoadedLine(std::string_view line) {
-    if (line.size() >= 512) return {3, false};
+    if (line.size() >= 512) return {FileStatus::Unfit, false};
     for (char ch : line)
-        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n') return {0, true};
-    return {0, false};
+        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n') return {FileStatus::Counted, true};
+    return {FileStatus::Counted, false};
 }
 
 // True when the switch is on and the first word of the line is "Rem" (any case).

@@ -70,7 +70,7 @@ engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now)
     static const char* const names[] = {"PELORAND.C", "PELORAND.cpp", "PELORAND.ASM", "Pelorand.java",
                                         "PELORAND.C", "pelorand.sql", "pelorand.bas"};
     engine::S_CMT rec;
-    rec.Status = 0;
+    rec.Status = engine::FileStatus::Counted;
     rec.Name = opt.Mode == engine::SourceMode::None ? "????????.???" : names[static_cast<int>(opt.Mode)];
     rec.TimeText = FormatSampleTime(now);
     rec.Size = 1234567;

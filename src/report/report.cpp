@@ -11,16 +11,17 @@ namespace zarnik::report {
 namespace {
 
 // Shift-JIS of a fixed text, made once per call site.
-#define ZRNK_REPORT_SJ(utf8)                                   \
-    ([]() -> const std::string& {                              \
+#define ZRNK_REPORT_SJ(utf8)                                         \
+    ([]() -> const std::string& {                                    \
         static const std::string converted = text::Utf8ToSjis(utf8); \
-        return converted;                                      \
+        return converted;                                            \
     }())
 
 const std::string& Title(Column c) {
     static const auto titles = [] {
         std::array<std::string, kColumnCount> t;
-        for (const ColumnDef& d : Columns()) t[static_cast<std::size_t>(d.Id)] = text::Utf8ToSjis(d.TitleUtf8);
+        for (const ColumnDef& d : Columns())
+            t[static_cast<std::size_t>(d.Id)] = text::Utf8ToSjis(d.TitleUtf8);
         return t;
     }();
     return titles[static_cast<std::size_t>(c)];
@@ -52,7 +53,7 @@ ReportLayout ReportLayout::From(const settings::S_CNF& cnf) {
     ReportLayout l;
     for (const ColumnDef& c : Columns()) l.Shown[static_cast<std::size_t>(c.Id)] = cnf.*c.Switch != 0;
     l.Unit = (cnf.FmSizeIndex >= 0 && cnf.FmSizeIndex <= 2) ? static_cast<SizeUnit>(cnf.FmSizeIndex)
-                                                             : SizeUnit::Unknown;
+                                                            : SizeUnit::Unknown;
     l.EnvNameInHead = cnf.HeadNA == 1;
     l.DateInHead = cnf.HeadDT == 1;
     l.FolderLines = cnf.FldNam == 1;
@@ -72,7 +73,7 @@ std::string FormatColumnHeader(const ReportLayout& layout, int maxNameLength) {
     return h;
 }
 
-const std::string& StatusText(int status) {
+const std::string& StatusText(engine::FileStatus status) {
     static const std::string texts[] = {
         "",
         text::Utf8ToSjis(" 対象外のファイルです。"),
@@ -81,7 +82,8 @@ const std::string& StatusText(int status) {
         text::Utf8ToSjis(" 認識できませんでした。"),
         text::Utf8ToSjis(" ファイルが存在しません。"),
     };
-    return texts[(status >= 1 && status <= 5) ? status : 0];
+    const auto i = static_cast<std::int32_t>(status);
+    return texts[(i >= 1 && i <= 5) ? i : 0];
 }
 
 std::string FormatRatioColumn(float ratio) {
@@ -99,7 +101,7 @@ std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec,
     line.push_back(' ');
     if (layout.Has(Column::Size)) line += FormatSize(static_cast<int>(layout.Unit), 13, rec.Size);
     if (layout.Has(Column::Kind)) line += text::PadRight(" " + rec.KindText, 5);
-    if (rec.Status != 0) return line + StatusText(rec.Status);
+    if (rec.Status != engine::FileStatus::Counted) return line + StatusText(rec.Status);
     if (layout.Has(Column::Total)) AppendCount(line, rec.Total);
     if (layout.Has(Column::Comment)) AppendCount(line, rec.Comment);
     if (layout.Has(Column::Exec)) AppendCount(line, rec.Exec);

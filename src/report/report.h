@@ -17,7 +17,7 @@ int NameWidth(int maxNameLength);
 
 std::string FormatColumnHeader(const ReportLayout& layout, int maxNameLength);
 
-// The count line of a record of status 0, or its error line.
+// The count line of a counted record, or its error line.
 std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec, int maxNameLength);
 
 // A rule as long as a full line: "-" for style 1, "=" for any other style.
@@ -31,7 +31,7 @@ std::string FormatSize(int unit, int width, std::int64_t bytes);
 // "  %5.2f％" of a ratio: the ratio column of file lines and average rows.
 std::string FormatRatioColumn(float ratio);
 
-// The message of a file that was not counted (status 1 to 5; empty otherwise).
-const std::string& StatusText(int status);
+// The message of a file that was not counted (empty for Counted and for values outside the enumeration).
+const std::string& StatusText(engine::FileStatus status);
 
 }  // namespace zarnik::report

@@ -7,7 +7,9 @@
 
 namespace zarnik::report {
 
-const std::string& TotalsLabels(int index) {
+const std::string& TotalsLabel(RowKey key) {
+    // Each key's total label, then its average label: kinds 0..7, folder, whole run.
+    constexpr int kLabelCount = 2 * (RowKey::kGrand + 1);
     static const std::array<std::string, kLabelCount> labels = [] {
         const char* utf8[kLabelCount] = {
             "□???･ｿｰｽ 合計",  "□???･ｿｰｽ 平均",  "□C･ﾍｯﾀﾞ合計",   "□C･ﾍｯﾀﾞ平均",      "□C･ｿｰｽ 合計",
@@ -20,7 +22,8 @@ const std::string& TotalsLabels(int index) {
         return out;
     }();
     static const std::string none;
-    return (index >= 0 && index < kLabelCount) ? labels[index] : none;
+    if (key.Kind < 0 || key.Kind > RowKey::kGrand) return none;
+    return labels[static_cast<std::size_t>(2 * key.Kind + (key.Average ? 1 : 0))];
 }
 
 void ClearCountSum(CountSum& sum) { sum = CountSum{}; }
@@ -76,11 +79,10 @@ CountSum ComputeAverages(const CountSum& sum) {
     return avg;
 }
 
-std::string FormatTotalsRow(int labelIndex, const ReportLayout& layout, const CountSum& sum,
-                            int maxNameLength) {
+std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountSum& sum, int maxNameLength) {
     static const std::string pieces = text::Utf8ToSjis("個");
-    const bool totalRow = labelIndex % 2 == 0;
-    std::string row = text::PadRight(TotalsLabels(labelIndex), NameWidth(maxNameLength) + 6);
+    const bool totalRow = !key.Average;
+    std::string row = text::PadRight(TotalsLabel(key), NameWidth(maxNameLength) + 6);
     if (totalRow)
         row += FormatInt(sum.FileCount, 7) + pieces;
     else
@@ -101,8 +103,8 @@ void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, 
     const std::string rule = FormatRule(layout, 1, maxNameLength);
     append(rule);
     ComputeRatio(totals.FolderSubtotal);
-    append(FormatTotalsRow(16, layout, totals.FolderSubtotal, maxNameLength));
-    append(FormatTotalsRow(17, layout, ComputeAverages(totals.FolderSubtotal), maxNameLength));
+    append(FormatTotalsRow({RowKey::kFolder, false}, layout, totals.FolderSubtotal, maxNameLength));
+    append(FormatTotalsRow({RowKey::kFolder, true}, layout, ComputeAverages(totals.FolderSubtotal), maxNameLength));
     append(rule);
     ClearCountSum(totals.FolderSubtotal);
 }
@@ -115,13 +117,13 @@ void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int max
         if (sum.FileCount < 1) continue;
         ComputeRatio(sum);
         append(rule);
-        append(FormatTotalsRow(2 * k, layout, sum, maxNameLength));
-        append(FormatTotalsRow(2 * k + 1, layout, ComputeAverages(sum), maxNameLength));
+        append(FormatTotalsRow({k, false}, layout, sum, maxNameLength));
+        append(FormatTotalsRow({k, true}, layout, ComputeAverages(sum), maxNameLength));
     }
     append(FormatRule(layout, 2, maxNameLength));
     ComputeRatio(totals.GrandTotal);
-    append(FormatTotalsRow(18, layout, totals.GrandTotal, maxNameLength));
-    append(FormatTotalsRow(19, layout, ComputeAverages(totals.GrandTotal), maxNameLength));
+    append(FormatTotalsRow({RowKey::kGrand, false}, layout, totals.GrandTotal, maxNameLength));
+    append(FormatTotalsRow({RowKey::kGrand, true}, layout, ComputeAverages(totals.GrandTotal), maxNameLength));
 }
 
 }  // namespace zarnik::report

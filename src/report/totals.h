@@ -30,15 +30,22 @@ struct ReportTotals {
     CountSum FolderSubtotal;
 };
 
-// Row labels: 2k and 2k + 1 are kind k's total and average, 16/17 the folder
-// subtotal and average, 18/19 the grand total and average. Shift-JIS.
-constexpr int kLabelCount = 20;
-const std::string& TotalsLabels(int index);
+// Which totals row a line is: the sums of a source kind, of the current folder or
+// of the whole run, as the total or as the per-file average.
+struct RowKey {
+    static constexpr int kFolder = settings::kKindCount;
+    static constexpr int kGrand = settings::kKindCount + 1;
+    int Kind = 0;  // a source kind, kFolder or kGrand
+    bool Average = false;
+};
+
+// The row's label, Shift-JIS; empty for a key outside the rows above.
+const std::string& TotalsLabel(RowKey key);
 
 void ClearCountSum(CountSum& sum);
 void ClearTotals(ReportTotals& totals);
 
-// Adds a counted record (status 0) to the sums of the kind it carries, and to the
+// Adds a counted record to the sums of the kind it carries, and to the
 // grand total and the folder subtotal unless that kind is 0.
 void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals);
 
@@ -49,8 +56,7 @@ void ComputeRatio(CountSum& sum);
 // is computed from the truncated averages.
 CountSum ComputeAverages(const CountSum& sum);
 
-std::string FormatTotalsRow(int labelIndex, const ReportLayout& layout, const CountSum& sum,
-                            int maxNameLength);
+std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountSum& sum, int maxNameLength);
 
 using LineSink = std::function<void(const std::string&)>;
 

@@ -146,8 +146,9 @@ bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
 
         if (counted->Error) std::rethrow_exception(counted->Error);
         const engine::S_CMT& rec = counted->Rec;
-        if (rec.Status == 0) report::AddToTotals(rec, totals);
-        if (layout.ErrorLines || rec.Status == 0) host.AppendLine(report::FormatFileLine(layout, rec, nameLength));
+        const bool ok = rec.Status == engine::FileStatus::Counted;
+        if (ok) report::AddToTotals(rec, totals);
+        if (layout.ErrorLines || ok) host.AppendLine(report::FormatFileLine(layout, rec, nameLength));
 
         host.ScrollToEnd();
         host.PumpMessages();

@@ -26,7 +26,8 @@ S_CMT Count(const S_CNF& cnf, const std::string& path) {
     stat(path.c_str(), &st);
     S_CMT rec;
     CountContext ctx;
-    CountFile(CountOptions::From(cnf), path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
+    CountFile(CountOptions::From(cnf), path, {fs::path(path).filename().string(), st.st_mtime, st.st_size},
+              rec, ctx);
     return rec;
 }
 
@@ -58,19 +59,20 @@ TEST(HugeFile, SparseFilesOfFiveGbCostOnlyTheirText) {
     EXPECT_LT(Seconds(start), 5.0);
     EXPECT_LT(zarnik::testing::PeakMemoryMb(), 1024);
 
-    EXPECT_EQ(c.Status, 2);
-    EXPECT_EQ(d.Status, 0);
+    EXPECT_EQ(c.Status, FileStatus::NotSource);
+    EXPECT_EQ(d.Status, FileStatus::Counted);
     EXPECT_EQ(d.Total, 1);
     EXPECT_EQ(d.Size, kFiveGb);
 
-    EXPECT_EQ(a.Status, 2);
+    EXPECT_EQ(a.Status, FileStatus::NotSource);
     EXPECT_EQ(a.Size, kFiveGb);
-    EXPECT_EQ(b.Status, 0);
+    EXPECT_EQ(b.Status, FileStatus::Counted);
     EXPECT_EQ(b.Total, 2000);
     EXPECT_EQ(b.Exec, 2000);
     EXPECT_EQ(b.Size, kFiveGb);
     // The size column holds the whole number.
-    EXPECT_NE(report::FormatFileLine(report::ReportLayout::From(cnf), b, 13).find(" 5,368,709,120 C   "), std::string::npos);
+    EXPECT_NE(report::FormatFileLine(report::ReportLayout::From(cnf), b, 13).find(" 5,368,709,120 C   "),
+              std::string::npos);
 }
 
 TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
@@ -83,7 +85,7 @@ TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
         cnf.VsrcFl = mode;
         S_CMT rec;
         CountFile(CountOptions::From(cnf), path, {"big.c", 0, 0}, rec, ctx);
-        EXPECT_EQ(rec.Status, 0) << mode;
+        EXPECT_EQ(rec.Status, FileStatus::Counted) << mode;
         EXPECT_EQ(rec.Total, 2) << mode;
         EXPECT_EQ(rec.Comment, 2) << mode;
     }
@@ -100,7 +102,7 @@ TEST(HugeFile, LongLineThroughTheConverter) {
     S_CNF cnf = MakeDefaultSettings();
     cnf.EucJis = 1;
     S_CMT rec = Count(cnf, path);
-    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Total, 2);
     EXPECT_EQ(rec.Comment, 1);
 }
@@ -119,8 +121,8 @@ TEST(NotAFile, PipesSocketsAndDevicesAreNeverReadAndNeverBlock) {
     const S_CNF cnf = MakeDefaultSettings();
     for (const char* name : {"fifo.c", "sock.c", "null.c", "zero.c", "loop.c", "folder.c"}) {
         std::string path = dir.str() + "/" + name;
-        EXPECT_EQ(ProbeFile(path), 5) << name;
-        EXPECT_EQ(Count(cnf, path).Status, 5) << name;
+        EXPECT_EQ(ProbeFile(path), FileStatus::Missing) << name;
+        EXPECT_EQ(Count(cnf, path).Status, FileStatus::Missing) << name;
         LineList lines;
         lines.Append("kept");
         CountContext ctx;
@@ -143,13 +145,14 @@ TEST(ChangedSinceLookedAt, GrownFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone) 
         const std::string path = dir.Write("grown.c", text);
         S_CMT rec;
         ASSERT_TRUE(CountRegularFile(CountOptions::From(cnf), path, {"grown.c", 0, 7 * seen}, rec, ctx));
-        EXPECT_EQ(rec.Status, 0);
+        EXPECT_EQ(rec.Status, FileStatus::Counted);
         EXPECT_EQ(rec.Total, seen);
     }
     // A file gone between the caller's look and the open is reported gone, not
     // counted as "ファイルが存在しません。".
     S_CMT rec;
-    EXPECT_FALSE(CountRegularFile(CountOptions::From(cnf), dir.str() + "/gone.c", {"gone.c", 0, 7}, rec, ctx));
+    EXPECT_FALSE(
+        CountRegularFile(CountOptions::From(cnf), dir.str() + "/gone.c", {"gone.c", 0, 7}, rec, ctx));
     EXPECT_EQ(rec.Name, "");
 }
 

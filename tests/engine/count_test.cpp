@@ -1,8 +1,7 @@
 #include "engine/count.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine_test_util.h"
 
@@ -16,29 +15,30 @@ using zarnik::testing::TempDir;
 
 TEST(ProbeFile, LooksAtBytesTwoTo515) {
     TempDir dir;
-    EXPECT_EQ(ProbeFile(dir.Write("empty", "")), 4);
-    EXPECT_EQ(ProbeFile(dir.Write("one", "\n")), 4);
-    EXPECT_EQ(ProbeFile(dir.Write("ok", "x\n")), 0);
-    EXPECT_EQ(ProbeFile(dir.Write("nul-first", std::string("\0\n", 2))), 0);  // first byte never examined
-    EXPECT_EQ(ProbeFile(dir.Write("nul", std::string("ab\0\n", 4))), 2);
-    EXPECT_EQ(ProbeFile(dir.Write("cr-after-nul", std::string("a\r\0", 3))), 0);
-    EXPECT_EQ(ProbeFile(dir.Write("nobreak", "abc")), 3);
-    EXPECT_EQ(ProbeFile(dir.Write("late", std::string(515, 'x') + "\n")), 3);
-    EXPECT_EQ(ProbeFile(dir.Write("just-in", std::string(514, 'x') + "\n")), 0);
-    EXPECT_EQ(ProbeFile(dir.str() + "/missing"), 5);
-    EXPECT_EQ(ProbeFile(""), 5);
-    EXPECT_EQ(ProbeFile(dir.str()), 5);  // a folder is no file
+    EXPECT_EQ(ProbeFile(dir.Write("empty", "")), FileStatus::Unrecognised);
+    EXPECT_EQ(ProbeFile(dir.Write("one", "\n")), FileStatus::Unrecognised);
+    EXPECT_EQ(ProbeFile(dir.Write("ok", "x\n")), FileStatus::Counted);
+    EXPECT_EQ(ProbeFile(dir.Write("nul-first", std::string("\0\n", 2))),
+              FileStatus::Counted);  // first byte never examined
+    EXPECT_EQ(ProbeFile(dir.Write("nul", std::string("ab\0\n", 4))), FileStatus::NotSource);
+    EXPECT_EQ(ProbeFile(dir.Write("cr-after-nul", std::string("a\r\0", 3))), FileStatus::Counted);
+    EXPECT_EQ(ProbeFile(dir.Write("nobreak", "abc")), FileStatus::Unfit);
+    EXPECT_EQ(ProbeFile(dir.Write("late", std::string(515, 'x') + "\n")), FileStatus::Unfit);
+    EXPECT_EQ(ProbeFile(dir.Write("just-in", std::string(514, 'x') + "\n")), FileStatus::Counted);
+    EXPECT_EQ(ProbeFile(dir.str() + "/missing"), FileStatus::Missing);
+    EXPECT_EQ(ProbeFile(""), FileStatus::Missing);
+    EXPECT_EQ(ProbeFile(dir.str()), FileStatus::Missing);  // a folder is no file
 }
 
 TEST(ProbeFile, PipeCountsAsMissingAndNeverBlocks) {
     TempDir dir;
     std::string fifo = dir.str() + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ProbeFile(fifo), 5);
+    EXPECT_EQ(ProbeFile(fifo), FileStatus::Missing);
     S_CMT rec;
     CountContext ctx;
     CountFile(CountOptions::From(MakeDefaultSettings()), fifo, {"fifo.c", 0, 0}, rec, ctx);
-    EXPECT_EQ(rec.Status, 5);
+    EXPECT_EQ(rec.Status, FileStatus::Missing);
 }
 
 TEST(ProbeFile, ReadErrorIsAnErrorNotAStatus) {
@@ -73,20 +73,20 @@ TEST(ProbeFile, UnreadableFileIsAnErrorNotAStatus) {
 
 TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
     S_CNF cnf = MakeDefaultSettings();
-    EXPECT_EQ(CountText("x\n", cnf, "foo.txt").Status, 1);
-    EXPECT_EQ(CountText("x\n", cnf, "Makefile").Status, 1);
-    EXPECT_EQ(CountText(std::string("a\0\n", 3), cnf).Status, 2);
-    EXPECT_EQ(CountText("int a;", cnf).Status, 3);
-    EXPECT_EQ(CountText("a", cnf).Status, 4);
-    EXPECT_EQ(CountText("", cnf).Status, 4);
+    EXPECT_EQ(CountText("x\n", cnf, "foo.txt").Status, FileStatus::NotTarget);
+    EXPECT_EQ(CountText("x\n", cnf, "Makefile").Status, FileStatus::NotTarget);
+    EXPECT_EQ(CountText(std::string("a\0\n", 3), cnf).Status, FileStatus::NotSource);
+    EXPECT_EQ(CountText("int a;", cnf).Status, FileStatus::Unfit);
+    EXPECT_EQ(CountText("a", cnf).Status, FileStatus::Unrecognised);
+    EXPECT_EQ(CountText("", cnf).Status, FileStatus::Unrecognised);
     cnf.VsrcFl = 7;
     S_CMT rec = CountText("x\n", cnf);
-    EXPECT_EQ(rec.Status, 1);
+    EXPECT_EQ(rec.Status, FileStatus::NotTarget);
     EXPECT_EQ(rec.KindText, "??? ");
     S_CMT missing;
     CountContext ctx;
     CountFile(CountOptions::From(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
-    EXPECT_EQ(missing.Status, 5);
+    EXPECT_EQ(missing.Status, FileStatus::Missing);
 }
 
 TEST(CountFile, FillsTheRecordFromTheEntry) {
@@ -96,8 +96,9 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
     S_CMT rec;
     rec.Total = 99;  // reset first
     CountContext ctx;
-    CountFile(CountOptions::From(cnf), path, {"MAIN.C", 1'000'000'000, 1234}, rec, ctx);  // 2001-09-09 10:46:40 JST
-    EXPECT_EQ(rec.Status, 0);
+    CountFile(CountOptions::From(cnf), path, {"MAIN.C", 1'000'000'000, 1234}, rec,
+              ctx);  // 2001-09-09 10:46:40 JST
+    EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Name, "MAIN.C");
     EXPECT_EQ(rec.TimeText, "01-09-09 10:46");
     EXPECT_EQ(rec.Size, 1234);
@@ -111,7 +112,7 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
 
 TEST(CountFile, NulFirstByteIsCountedWithNoLines) {
     S_CMT rec = CountText(std::string("\0int a;\n", 8), MakeDefaultSettings());
-    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Total, 0);
     EXPECT_EQ(rec.Ratio, 0.0f);
 }
@@ -120,12 +121,12 @@ TEST(CountFile, LongLineIsLeftOutUnlessItIsTheLast) {
     S_CNF cnf = MakeDefaultSettings();
     std::string longLine(600, 'x');
     S_CMT mid = CountText("int a;\n" + longLine + "\nint b;\n", cnf);
-    EXPECT_EQ(mid.Status, 0);
+    EXPECT_EQ(mid.Status, FileStatus::Counted);
     EXPECT_EQ(mid.Total, 2);
-    EXPECT_EQ(CountText("int a;\n" + longLine + "\n", cnf).Status, 3);
+    EXPECT_EQ(CountText("int a;\n" + longLine + "\n", cnf).Status, FileStatus::Unfit);
     // A NUL in the middle ends the text: what follows is not counted.
     S_CMT cut = CountText(std::string("int a;\nint b;\n\0int c;\n", 22), cnf);
-    EXPECT_EQ(cut.Status, 0);
+    EXPECT_EQ(cut.Status, FileStatus::Counted);
     EXPECT_EQ(cut.Total, 2);
 }
 
@@ -133,7 +134,7 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     S_CNF cnf = MakeDefaultSettings();
     cnf.VsrcFl = 1;
     S_CMT asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
-    EXPECT_EQ(asmAsC.Status, 0);
+    EXPECT_EQ(asmAsC.Status, FileStatus::Counted);
     EXPECT_EQ(asmAsC.KindText, "C   ");
     EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.asm", 0), CSource);
     EXPECT_EQ(TotalsKindFor(CountOptions::From(cnf), "x.H", 0), CHeader);
@@ -163,7 +164,7 @@ TEST(CountFile, EveryModeCountsWithItsCounter) {
                    Case{3, "x.asm", 4}, Case{4, "x.bas", 1}, Case{5, "x.c", 2}, Case{6, "x.c", 3}}) {
         cnf.VsrcFl = c.mode;
         S_CMT rec = CountText(text, cnf, c.name);
-        EXPECT_EQ(rec.Status, 0) << c.mode << " " << c.name;
+        EXPECT_EQ(rec.Status, FileStatus::Counted) << c.mode << " " << c.name;
         EXPECT_EQ(rec.Total, 10) << c.mode << " " << c.name;
         EXPECT_EQ(rec.Comment, c.comments) << c.mode << " " << c.name;
     }
@@ -228,7 +229,7 @@ TEST(FinishCounts, RatioInSinglePrecision) {
 }
 
 TEST(FormatFileTime, TwoDigitFieldsInLocalTime) {
-    EXPECT_EQ(FormatFileTime(0), "70-01-01 09:00");  // TZ is Asia/Tokyo in the tests
+    EXPECT_EQ(FormatFileTime(0), "70-01-01 09:00");              // TZ is Asia/Tokyo in the tests
     EXPECT_EQ(FormatFileTime(4'102'444'799), "00-01-01 08:59");  // 2099-12-31 23:59:59 UTC
     EXPECT_EQ(FormatFileTime(-86400LL * 365), "69-01-01 09:00");
 }

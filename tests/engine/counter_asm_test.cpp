@@ -77,10 +77,13 @@ TEST(AsmCounter, BlockStateLivesForOneFileAndSkipsBadLines) {
     S_CNF cnf = MakeDefaultSettings();
     CountContext ctx;
     S_CMT first, second;
-    EXPECT_EQ(CountAsm(CountOptions::From(cnf), dir.Write("a.asm", "COMMENT !\nopen\n"), first, ctx), 0);
-    EXPECT_EQ(CountAsm(CountOptions::From(cnf), dir.Write("b.asm", "mov ax, 1\n"), second, ctx), 0);
+    EXPECT_EQ(CountAsm(CountOptions::From(cnf), dir.Write("a.asm", "COMMENT !\nopen\n"), first, ctx),
+              FileStatus::Counted);
+    EXPECT_EQ(CountAsm(CountOptions::From(cnf), dir.Write("b.asm", "mov ax, 1\n"), second, ctx),
+              FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);
-    EXPECT_EQ(CountAsm(CountOptions::From(cnf), dir.str() + "/missing.asm", second, ctx), 4);
+    EXPECT_EQ(CountAsm(CountOptions::From(cnf), dir.str() + "/missing.asm", second, ctx),
+              FileStatus::Unrecognised);
 }
 
 }  // namespace

@@ -57,8 +57,10 @@ TEST(BasicCounter, WhatEndsAContinuation) {
     CountContext ctx;
     S_CMT first, second;
     S_CNF def = MakeDefaultSettings();
-    EXPECT_EQ(CountBasic(CountOptions::From(def), dir.Write("a.bas", "' a _\n"), first, ctx), 0);
-    EXPECT_EQ(CountBasic(CountOptions::From(def), dir.Write("b.bas", "x = 1\n"), second, ctx), 0);
+    EXPECT_EQ(CountBasic(CountOptions::From(def), dir.Write("a.bas", "' a _\n"), first, ctx),
+              FileStatus::Counted);
+    EXPECT_EQ(CountBasic(CountOptions::From(def), dir.Write("b.bas", "x = 1\n"), second, ctx),
+              FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);
 }
 

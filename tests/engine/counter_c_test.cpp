@@ -100,7 +100,8 @@ TEST(CFamilyCounter, BadLinesAreSkippedWithoutTouchingState) {
 TEST(CFamilyCounter, MissingFileIsStatusFour) {
     CountContext ctx;
     S_CMT rec;
-    EXPECT_EQ(CountCFamily(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx), 4);
+    EXPECT_EQ(CountCFamily(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx),
+              FileStatus::Unrecognised);
 }
 
 }  // namespace

@@ -8,12 +8,14 @@
 namespace zarnik::engine::testing {
 
 // Counts bytes written to a file called name with CountFile and returns the record.
-inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf, const std::string& name = "t.c") {
+inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf,
+                       const std::string& name = "t.c") {
     zarnik::testing::TempDir dir;
     std::string path = dir.Write(name, bytes);
     CountContext ctx;
     S_CMT rec;
-    CountFile(CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec, ctx);
+    CountFile(CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec,
+              ctx);
     return rec;
 }
 
@@ -34,8 +36,8 @@ Counts CountRaw(Counter counter, const std::string& bytes, const settings::S_CNF
     std::string path = dir.Write("f", bytes);
     CountContext ctx;
     S_CMT rec;
-    int st = counter(CountOptions::From(cnf), path, rec, ctx);
-    return {st, rec.Total, rec.Comment, rec.Blank};
+    FileStatus st = counter(CountOptions::From(cnf), path, rec, ctx);
+    return {static_cast<int>(st), rec.Total, rec.Comment, rec.Blank};
 }
 
 }  // namespace zarnik::engine::testing

@@ -93,7 +93,8 @@ TEST(ToShiftJis, ShiftStateCarriesAcrossLinesAndFiles) {
     // Only EucJis 1 converts; the state is then not touched either.
     ASSERT_EQ(LoadSourceLines(dir.Write("c.c", "\x1b$B\n"), lines, CountOptions::From(cnf), ctx), 0);
     cnf.EucJis = 2;
-    ASSERT_EQ(LoadSourceLines(dir.Write("d.c", "\xB4\xC1\n4A\x1b(B\n"), lines, CountOptions::From(cnf), ctx), 0);
+    ASSERT_EQ(LoadSourceLines(dir.Write("d.c", "\xB4\xC1\n4A\x1b(B\n"), lines, CountOptions::From(cnf), ctx),
+              0);
     EXPECT_EQ(lines[0], "\xB4\xC1");
     EXPECT_EQ(lines[1], "4A\x1b(B");
     EXPECT_TRUE(ctx.Converter.KanjiMode());
@@ -113,7 +114,7 @@ TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
     CountContext guessed;
     S_CMT rec;
     CountFile(CountOptions::From(cnf), path, {"g.c", 0, 0}, rec, guessed);
-    EXPECT_EQ(rec.Status, 0);
+    EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(guessed.GuessedKind, CSource);
 
     CountContext twice;
@@ -121,7 +122,7 @@ TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
     ASSERT_EQ(LoadSourceLines(path, first, CountOptions::From(cnf), twice), 0);
     EXPECT_EQ(first[0], "/* c */");
     S_CMT counted;
-    EXPECT_EQ(CountCFamily(CountOptions::From(cnf), path, counted, twice), 0);
+    EXPECT_EQ(CountCFamily(CountOptions::From(cnf), path, counted, twice), FileStatus::Counted);
     EXPECT_EQ(rec.Total, counted.Total);
     EXPECT_EQ(rec.Comment, counted.Comment);
     EXPECT_EQ(rec.Total, 2);

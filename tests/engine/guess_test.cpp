@@ -28,7 +28,7 @@ Guessed Guess(const std::string& text, const std::string& name = "x.c", int prev
     ctx.GuessedKind = previousGuess;
     S_CMT rec;
     CountFile(CountOptions::From(cnf), dir.Write(name, text), {name, 0, 0}, rec, ctx);
-    return {rec.Status, rec.Kind, rec.Total, rec.Comment};
+    return {static_cast<int>(rec.Status), rec.Kind, rec.Total, rec.Comment};
 }
 
 TEST(GuessKind, FirstMarkerLineDecides) {
@@ -74,7 +74,8 @@ TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
     EXPECT_EQ(Guess("hello\n" + std::string(600, 'x') + "\n;\n").Status, 0);
     CountContext ctx;
     S_CMT rec;
-    EXPECT_EQ(GuessKind(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx), 4);
+    EXPECT_EQ(GuessKind(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx),
+              FileStatus::Unrecognised);
 }
 
 }  // namespace

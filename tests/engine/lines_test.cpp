@@ -50,11 +50,11 @@ TEST(LineSplitting, ReusedListForgetsThePreviousText) {
 TEST(CheckLine, StatusAndNonBlankFlag) {
     EXPECT_EQ(CheckLine("  \t ").NonBlank, false);
     EXPECT_EQ(CheckLine("  x ").NonBlank, true);
-    EXPECT_EQ(CheckLine("").Status, 0);
+    EXPECT_EQ(CheckLine("").Status, FileStatus::Counted);
     EXPECT_EQ(CheckLine(Sj("　　")).NonBlank, true);  // the full-width blank is not white space
-    EXPECT_EQ(CheckLine(std::string(511, 'x')).Status, 0);
-    EXPECT_EQ(CheckLine(std::string(512, ' ')).Status, 3);
-    EXPECT_EQ(CheckLine(std::string_view("a\0b", 3)).Status, 2);
+    EXPECT_EQ(CheckLine(std::string(511, 'x')).Status, FileStatus::Counted);
+    EXPECT_EQ(CheckLine(std::string(512, ' ')).Status, FileStatus::Unfit);
+    EXPECT_EQ(CheckLine(std::string_view("a\0b", 3)).Status, FileStatus::NotSource);
 }
 
 TEST(IsRemLine, FirstWordRemInAnyCase) {
@@ -97,8 +97,8 @@ TEST(StripSqlQuoted, DoubledApostropheFirstThenLiterals) {
     EXPECT_EQ(StripSqlQuoted("v := '/* -- */';"), "v := '        ';");
     // The doubled apostrophe is one full-width blank, so the literal goes on after it.
     EXPECT_EQ(StripSqlQuoted("'it''s -- x' y"), "'         ' y");
-    EXPECT_EQ(StripSqlQuoted("x = ''"), "x = \x81\x40");  // an empty literal
-    EXPECT_EQ(StripSqlQuoted("\"q\" 'a"), "\"q\" ' ");    // double quotes are ordinary
+    EXPECT_EQ(StripSqlQuoted("x = ''"), "x = \x81\x40");    // an empty literal
+    EXPECT_EQ(StripSqlQuoted("\"q\" 'a"), "\"q\" ' ");      // double quotes are ordinary
     EXPECT_EQ(StripSqlQuoted("\x83'''"), "\x83'\x81\x40");  // 0x83 0x27 is one character
 }
 

@@ -15,7 +15,7 @@ using zarnik::testing::Sj;
 engine::S_CMT Record(const char* name, const char* time, std::int64_t size, const char* kind, int total,
                      int comment, int exec, int blank, float ratio, int status = 0) {
     engine::S_CMT r;
-    r.Status = status;
+    r.Status = static_cast<engine::FileStatus>(status);
     r.Name = name;
     r.TimeText = time;
     r.Size = size;
@@ -37,7 +37,8 @@ TEST(FileLine, CountLineAndErrorLineUnderTheirHeader) {
     EXPECT_EQ(FormatColumnHeader(ReportLayout::From(cnf), 13),
               Sj("ファイル名    ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率"));
     std::string line =
-        FormatFileLine(ReportLayout::From(cnf), Record("MAIN.C", "99-12-01 10:00", 1234, "C   ", 100, 20, 70, 10, 20.0f), 13);
+        FormatFileLine(ReportLayout::From(cnf),
+                       Record("MAIN.C", "99-12-01 10:00", 1234, "C   ", 100, 20, 70, 10, 20.0f), 13);
     EXPECT_EQ(line,
               Sj("MAIN.C        99-12-01 10:00         1,234 C        100      20      70      10  20.00％"));
     EXPECT_EQ(line.size(), 88u);
@@ -45,7 +46,8 @@ TEST(FileLine, CountLineAndErrorLineUnderTheirHeader) {
     EXPECT_EQ(FormatRule(ReportLayout::From(cnf), 2, 13), std::string(88, '='));
     EXPECT_EQ(FormatRule(ReportLayout::From(cnf), 7, 13), std::string(88, '='));
     EXPECT_EQ(FormatColumnHeader(ReportLayout::From(cnf), 13).size(), 88u);
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), Record("README.TXT", "99-11-30 09:05", 2048, "??? ", 0, 0, 0, 0, 0, 1), 13),
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf),
+                             Record("README.TXT", "99-11-30 09:05", 2048, "??? ", 0, 0, 0, 0, 0, 1), 13),
               Sj("README.TXT    99-11-30 09:05         2,048 ???  対象外のファイルです。"));
 }
 
@@ -56,13 +58,17 @@ TEST(FileLine, EveryStatusHasItsMessageAndUnknownOnesNone) {
                               " ソースファイルとして不適切です。", " 認識できませんでした。",
                               " ファイルが存在しません。"};
     for (int st = 1; st <= 5; ++st)
-        EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, st), 13),
+        EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf),
+                                 Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, st), 13),
                   "a.c           99-11-30 09:05 " + Sj(messages[st - 1]));
     // Switches on or not, an unknown status ends the line after the kind column.
     S_CNF all = MakeDefaultSettings();
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(all), Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, 7), 13),
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(all),
+                             Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, 7), 13),
               "a.c           99-11-30 09:05             1 C   ");  // 47 bytes
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(all), Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, -1), 13).size(),
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(all),
+                             Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, -1), 13)
+                  .size(),
               47u);
 }
 
@@ -73,8 +79,9 @@ TEST(FileLine, WidthsFollowTheLongestNameAndNeverCut) {
     EXPECT_EQ(FormatColumnHeader(ReportLayout::From(cnf), 20).size(), 95u);
     EXPECT_EQ(FormatRule(ReportLayout::From(cnf), 1, 20).size(), 95u);
     EXPECT_EQ(FormatRule(ReportLayout::From(cnf), 1, 5).size(), 87u);  // never narrower than 12 + 1
-    rec.Name = "abcdefghijklmnopqrstu";            // 21 bytes, longer than the column
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13).substr(0, 35), "abcdefghijklmnopqrstu99-12-01 10:00");
+    rec.Name = "abcdefghijklmnopqrstu";                                // 21 bytes, longer than the column
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13).substr(0, 35),
+              "abcdefghijklmnopqrstu99-12-01 10:00");
     rec.Name = Sj("日本語の名前.c");  // widths count Shift-JIS bytes
     EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 14).substr(0, 15), rec.Name + " ");
 
@@ -89,11 +96,14 @@ TEST(FileLine, RatiosAndWideNumbersShiftTheRestOfTheLine) {
     S_CNF cnf = MakeDefaultSettings();
     for (int c : {3, 4, 5, 6, 7, 8}) cnf.Column(c) = 0;
     auto rec = Record("a.c", "99-12-01 10:00", 0, "C   ", 0, 0, 0, 0, 0.0f);
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13), "a.c           99-12-01 10:00    0.00" + Sj("％"));
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13),
+              "a.c           99-12-01 10:00    0.00" + Sj("％"));
     rec.Ratio = 100.0f;
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13), "a.c           99-12-01 10:00   100.00" + Sj("％"));
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13),
+              "a.c           99-12-01 10:00   100.00" + Sj("％"));
     rec.Ratio = 0.125f;
-    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13), "a.c           99-12-01 10:00    0.13" + Sj("％"));
+    EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13),
+              "a.c           99-12-01 10:00    0.13" + Sj("％"));
     cnf.FmCpar = 0;
     cnf.FmAlls = 1;
     rec.Total = 12345678;

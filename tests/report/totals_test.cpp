@@ -93,7 +93,7 @@ TEST(Totals, KindZeroStaysOutOfThePrintedSums) {
     EXPECT_EQ(totals.FolderSubtotal.FileCount, 1);
     auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     EXPECT_EQ(lines.size(), 6u);  // the assembler source block and the grand rows
-    EXPECT_EQ(lines[1].substr(0, 14), TotalsLabels(8));
+    EXPECT_EQ(lines[1].substr(0, 14), TotalsLabel({engine::AsmSource, false}));
 }
 
 TEST(Totals, AveragesTruncateAndTheirRatioComesFromThem) {
@@ -145,17 +145,17 @@ TEST(Totals, RowsFollowTheColumnSwitches) {
     sum.Total = 10;
     sum.Comment = 3;
     for (int c = 3; c <= 9; ++c) cnf.Column(c) = 0;
-    EXPECT_EQ(FormatTotalsRow(4, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個"));
-    EXPECT_EQ(FormatTotalsRow(5, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個"));
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
     cnf.FmCpar = 1;
     ComputeRatio(sum);
-    EXPECT_EQ(FormatTotalsRow(4, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個  -------"));
-    EXPECT_EQ(FormatTotalsRow(5, ReportLayout::From(cnf), sum, 20),
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個  -------"));
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 20),
               Sj("□C･ｿｰｽ 平均") + std::string(14 + 9, ' ') + "  30.00" + Sj("％"));
     cnf.FmSize = 1;
     cnf.FmSizeIndex = 1;
     sum.Size = 2048;
-    EXPECT_EQ(FormatTotalsRow(10, ReportLayout::From(cnf), sum, 13), Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
+    EXPECT_EQ(FormatTotalsRow({engine::Java, false}, ReportLayout::From(cnf), sum, 13), Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
 }
 
 }  // namespace
