@@ -64,8 +64,8 @@ private:
 
 }  // namespace
 
-FileStatus CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, AsmCounter(opt));
+FileStatus CountAsm(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, AsmCounter(opt));
 }
 
 }  // namespace zarnik::engine

@@ -47,8 +47,8 @@ private:
 
 }  // namespace
 
-FileStatus CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, BasicCounter());
+FileStatus CountBasic(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, BasicCounter());
 }
 
 }  // namespace zarnik::engine

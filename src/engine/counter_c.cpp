@@ -47,8 +47,8 @@ private:
 
 }  // namespace
 
-FileStatus CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, CFamilyCounter(opt));
+FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, CFamilyCounter(opt));
 }
 
 }  // namespace zarnik::engine
