@@ -29,7 +29,7 @@ public:
     detail::LineClass Classify(std::string_view line) {
         bool continuation = EndsWithContinuation(line);
         // Rem lines are always comment lines here, whatever RemCmt says.
-        bool hasCode = !IsRemLine(line, true) && detail::BasicHoldsCode(line, inComment_);
+        bool hasCode = !IsRemLine(line) && detail::BasicHoldsCode(line, inComment_);
         if (!hasCode) {
             if (continuation) inComment_ = true;
             return detail::LineClass::Comment;

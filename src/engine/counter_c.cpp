@@ -35,7 +35,7 @@ public:
     detail::LineClass Classify(std::string_view line) {
         if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line))
             return detail::LineClass::BlankRule;
-        if (opt_.RemComments && IsRemLine(line, true)) return detail::LineClass::Comment;
+        if (opt_.RemComments && IsRemLine(line)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }

@@ -13,7 +13,7 @@ public:
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
-        if (remCmt_ && IsRemLine(line, true)) return detail::LineClass::Comment;
+        if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }

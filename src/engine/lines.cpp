@@ -54,8 +54,7 @@ std::size_t LineSplitter::NextBreak(std::size_t from) {
     }
 }
 
-bool IsRemLine(std::string_view line, bool on) {
-    if (!on) return false;
+bool IsRemLine(std::string_view line) {
     auto isSep = [](char c) { return c == ' ' || c == '\t' || c == ','; };
     std::size_t i = 0;
     while (i < line.size() && isSep(line[i])) ++i;

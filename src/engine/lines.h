@@ -56,7 +56,7 @@ inline LineCheck CheckLoadedLine(std::string_view line) {
     return {FileStatus::Counted, false};
 }
 
-// True when the switch is on and the first word of the line is "Rem" (any case).
-bool IsRemLine(std::string_view line, bool on);
+// True when the first word of the line is "Rem" (any case).
+bool IsRemLine(std::string_view line);
 
 }  // namespace zarnik::engine

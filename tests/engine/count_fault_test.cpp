@@ -164,7 +164,9 @@ TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {
     } catch (const FileError& e) {
         EXPECT_EQ(e.Path(), path);
         EXPECT_EQ(e.Code(), EACCES);
-    }}
+        EXPECT_STREQ(e.what(), "Permission denied");
+    }
+}
 
 }  // namespace
 }  // namespace zarnik::engine

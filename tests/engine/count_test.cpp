@@ -51,23 +51,6 @@ TEST(CountFile, ReadErrorIsAnErrorNotAStatus) {
     }
 }
 
-TEST(CountFile, UnreadableFileIsAnErrorNotAStatus) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    TempDir dir;
-    std::string path = dir.Write("locked.c", "int a;\n");
-    chmod(path.c_str(), 0);
-    S_CMT rec;
-    CountContext ctx;
-    try {
-        CountFile(CountOptions::From(MakeDefaultSettings()), path, {"locked.c", 0, 7}, rec, ctx);
-        FAIL() << "no error raised";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.Path(), path);
-        EXPECT_EQ(e.Code(), EACCES);
-        EXPECT_STREQ(e.what(), "Permission denied");
-    }
-}
-
 TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
     S_CNF cnf = MakeDefaultSettings();
     EXPECT_EQ(CountText("x\n", cnf, "foo.txt").Status, FileStatus::NotTarget);

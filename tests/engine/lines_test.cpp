@@ -51,14 +51,13 @@ TEST(CheckLoadedLine, StatusAndNonBlankFlag) {
 }
 
 TEST(IsRemLine, FirstWordRemInAnyCase) {
-    EXPECT_TRUE(IsRemLine("Rem comment", true));
-    EXPECT_TRUE(IsRemLine("  \t,REM", true));
-    EXPECT_TRUE(IsRemLine("rem,x", true));
-    EXPECT_FALSE(IsRemLine("Rem comment", false));
-    EXPECT_FALSE(IsRemLine("Remark", true));
-    EXPECT_FALSE(IsRemLine("Rem;", true));  // a semicolon belongs to the word
-    EXPECT_FALSE(IsRemLine("x Rem", true));
-    EXPECT_FALSE(IsRemLine("", true));
+    EXPECT_TRUE(IsRemLine("Rem comment"));
+    EXPECT_TRUE(IsRemLine("  \t,REM"));
+    EXPECT_TRUE(IsRemLine("rem,x"));
+    EXPECT_FALSE(IsRemLine("Remark"));
+    EXPECT_FALSE(IsRemLine("Rem;"));  // a semicolon belongs to the word
+    EXPECT_FALSE(IsRemLine("x Rem"));
+    EXPECT_FALSE(IsRemLine(""));
 }
 
 TEST(StripQuoted, BlanksLiteralInsides) {
