@@ -130,21 +130,7 @@ FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::
     return FileStatus::Counted;
 }
 
-void FillLines(std::string_view text, LineList& list, const CountOptions& opt, CountContext& ctx) {
-    if (!opt.EucJis) {
-        list.Split(text);
-        return;
-    }
-    ctx.RawLines.Split(text);
-    list.clear();
-    for (std::size_t i = 0; i < ctx.RawLines.size(); ++i) {
-        std::size_t start = list.OwnBuffer().size();
-        ctx.Converter.ToShiftJis(ctx.RawLines[i], list.OwnBuffer());
-        list.CommitOwn(start);
-    }
-}
-
-using CounterFn = FileStatus (*)(const CountOptions&, const std::string&, S_CMT&, CountContext&);
+using CounterFn = FileStatus (*)(const CountOptions&, std::string_view, S_CMT&, ConverterState&);
 
 CounterFn CounterFor(CounterId id) {
     switch (id) {
@@ -157,7 +143,6 @@ CounterFn CounterFor(CounterId id) {
         case CounterId::Basic:
             return CountBasic;
         case CounterId::Guess:
-            return GuessKind;
         case CounterId::None:
             break;
     }
@@ -176,33 +161,34 @@ FileStatus ProbeBytes(std::string_view head) {
     return FileStatus::Unfit;
 }
 
-FileStatus ProbeFile(const std::string& path) {
-    std::int64_t size = 0;
-    Fd fd = OpenExisting(path, &size);
-    if (!fd) return FileStatus::Missing;
-    char head[kProbeBytes];
-    return ProbeBytes({head, ReadFully(fd, head, kProbeBytes, path)});
+std::string_view TextForCounting(std::string_view loaded) {
+    if (loaded.empty()) return loaded;
+    if (const void* nul = std::memchr(loaded.data(), 0, loaded.size()))
+        loaded = loaded.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - loaded.data()));
+    return loaded;
 }
 
-namespace detail {
+namespace {
 
-bool LoadText(const std::string& path, CountContext& ctx) {
-    if (ctx.Cached && ctx.CachedPath == path) return true;
-    std::int64_t size = 0;
-    Fd fd = OpenExisting(path, &size);
-    if (!fd) return false;
-    ctx.Cached = false;
-    ctx.Text.clear();
-    ReadRest(fd, ctx.Text, ReadLimit(size), path);
-    return true;
+void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, std::string_view text, S_CMT& rec,
+                     ConverterState& state) {
+    rec.Kind = choice.TotalsKind;
+    if (choice.Counter == CounterId::Guess)
+        rec.Status = GuessKind(opt, text, rec.Name, rec, state);
+    else if (CounterFn fn = CounterFor(choice.Counter))
+        rec.Status = fn(opt, text, rec, state);
+    else
+        rec.Status = FileStatus::NotTarget;
+    if (rec.Status == FileStatus::Counted)
+        FinishCounts(opt, rec);
+    else
+        rec.Kind = NoKind;
 }
 
-}  // namespace detail
+}  // namespace
 
-int LoadSourceLines(const std::string& path, LineList& list, const CountOptions& opt, CountContext& ctx) {
-    if (!detail::LoadText(path, ctx)) return 1;
-    FillLines(ctx.Text.view(), list, opt, ctx);
-    return 0;
+void CountLoadedText(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    CountLoadedText(opt, ChooseByMode(opt, rec.Name), text, rec, state);
 }
 
 void FinishCounts(const CountOptions& opt, S_CMT& rec) {
@@ -240,30 +226,15 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
 
-    // Read the file once: the pre-check looks at its head, the counters reuse the
-    // bytes through LoadSourceLines. A file that no counter reads is read no
-    // further than the pre-check needs.
-    ctx.Cached = false;
+    // Read the file once: the pre-check looks at its head, the counter at the text.
+    // A file that no counter reads is read no further than the pre-check needs.
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
-    const CounterFn fn = CounterFor(choice.Counter);
-    FileStatus status = FileStatus::Missing;
-    if (fd) {
-        status = ReadForCount(fd, size, fn != nullptr, path, ctx.Text);
-        if (status == FileStatus::Counted && fn) {
-            ctx.CachedPath = path;
-            ctx.Cached = true;
-        }
-    }
-    if (status == FileStatus::Counted) {
-        if (choice.Counter == CounterId::Guess) ctx.GuessedKind = 0;
-        status = fn ? fn(opt, path, rec, ctx) : FileStatus::NotTarget;
-    }
-    ctx.Cached = false;
-    rec.Status = status;
-    if (status == FileStatus::Counted) {
-        FinishCounts(opt, rec);
-        rec.Kind = choice.TotalsKind >= 0 ? choice.TotalsKind : ctx.GuessedKind;
-    }
+    const bool read = choice.Counter != CounterId::None;
+    FileStatus status = fd ? ReadForCount(fd, size, read, path, ctx.Text) : FileStatus::Missing;
+    if (status == FileStatus::Counted)
+        CountLoadedText(opt, choice, TextForCounting(ctx.Text.view()), rec, ctx);
+    else
+        rec.Status = status;
 }
 
 // CountOpened, where running out of memory on the file is a read error of that
@@ -274,10 +245,7 @@ void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const F
     try {
         CountOpened(opt, path, fd, size, entry, rec, ctx);
     } catch (const std::bad_alloc&) {
-        ctx.Cached = false;
         ctx.Text.Release();
-        ctx.Lines = LineList();
-        ctx.RawLines = LineList();
         ctx.Converted = std::string();
         throw FileError(path, ENOMEM);
     }

@@ -1,4 +1,5 @@
-// Counting one file: the result record, the loader and CountFile.
+// Counting one file: the result record, the loader, CountFile and the line
+// counters, which read a text in memory and never a file.
 #pragma once
 
 #include <cstdint>
@@ -76,23 +77,19 @@ private:
     std::size_t size_ = 0, capacity_ = 0;
 };
 
-// Engine state that lives across files: the guessed kind, the converter's shift
-// state, and buffers reused from file to file so that counting does not allocate
-// per line. One context must not be used by two counts at once.
-struct CountContext {
-    int GuessedKind = 0;
+// What a counter needs beyond the text: the EUC/JIS converter, whose shift state
+// runs on from file to file, and the buffer a converted line is written to (reused,
+// so that counting does not allocate per line).
+struct ConverterState {
     TAutoSjisConv Converter;
-
-    LineList Lines;
-    LineList RawLines;      // split before conversion when EucJis is 1
     std::string Converted;  // the line being counted, converted when EucJis is 1
+};
 
-    // The bytes of the file being counted by CountFile, so that the pre-check,
-    // the guesser and the counter read the disk only once. They may go on past
-    // the first NUL, where the text ends for every reader.
-    std::string CachedPath;
-    bool Cached = false;
-    ByteBuffer Text;  // the last file read
+// Engine state that lives across files: the converter and the buffer the file
+// being counted is read into, reused from file to file. One context must not be
+// used by two counts at once.
+struct CountContext : ConverterState {
+    ByteBuffer Text;  // the last file read; it may go on past the first NUL
 };
 
 // Counts one file into rec. Throws FileError when the file exists but cannot be
@@ -108,43 +105,43 @@ void CountFile(const CountOptions& opt, const std::string& path, const DirEntry&
 bool CountRegularFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                       CountContext& ctx);
 
-// Counted, NotSource, Unfit, Unrecognised or Missing: the pre-check of a file's first bytes.
-FileStatus ProbeFile(const std::string& path);
 // The pre-check of a file's first 515 bytes (the first is never examined).
 FileStatus ProbeBytes(std::string_view head);
 
-// Fills list with the lines of the file; returns 1 (list untouched) when no file of
-// that name exists, else 0. Converts each line when EucJis is 1.
-int LoadSourceLines(const std::string& path, LineList& list, const CountOptions& opt, CountContext& ctx);
+// Where a file's loaded bytes become the text every counter reads: the bytes up
+// to the first NUL. Any conversion of a whole file's text belongs here.
+std::string_view TextForCounting(std::string_view loaded);
+
+// Counts a text that passed the pre-check as the file rec.Name (Shift-JIS; its
+// extension chooses the kind): sets rec's status, line counts, ratio and kind.
+void CountLoadedText(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
 
 void FinishCounts(const CountOptions& opt, S_CMT& rec);
 
 // "yy-mm-dd hh:nn" in local time.
 std::string FormatFileTime(std::int64_t mtime);
 
-FileStatus CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-FileStatus CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-FileStatus CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-FileStatus CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
-// Guesses C or assembler from the first line holding a marker, sets ctx.GuessedKind
-// and counts the file with that family's counter. When no line holds a marker it
-// counts nothing and leaves GuessedKind alone (CountFile has set it to 0).
-FileStatus GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx);
+// The line counters: functions of the text (up to its first NUL) that add the raw
+// counts to rec. The converter's state moves on by every line when EucJis is 1.
+FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
+FileStatus CountAsm(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
+FileStatus CountPlSql(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
+FileStatus CountBasic(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
+// Guesses C or assembler from the first line holding a marker, sets rec.Kind to the
+// kind the file name then counts as and counts the text with that family's counter.
+// When no line holds a marker it counts nothing and sets rec.Kind to NoKind.
+FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
+                     ConverterState& state);
 
 namespace detail {
 
-// Makes ctx.Text hold the text of the file, reading it unless CountFile has just
-// done so; false when no file of that name exists.
-bool LoadText(const std::string& path, CountContext& ctx);
-
-// The lines of ctx.Text one at a time, as LoadSourceLines would list them: each
-// converted by ctx.Converter when EucJis is 1 (in order, so the converter's state
-// moves on exactly as when the whole list is loaded), else a view into the text.
-// A view stays valid until the next call.
+// The lines of a text one at a time: each converted by the converter when EucJis
+// is 1 (in order, so the converter's state moves on line by line), else a view
+// into the text. A view stays valid until the next call.
 class SourceLines {
 public:
-    SourceLines(const CountOptions& opt, CountContext& ctx)
-        : split_(ctx.Text.view()), conv_(opt.EucJis ? &ctx.Converter : nullptr), out_(ctx.Converted) {}
+    SourceLines(std::string_view text, const CountOptions& opt, ConverterState& state)
+        : split_(text), conv_(opt.EucJis ? &state.Converter : nullptr), out_(state.Converted) {}
     bool Next(std::string_view& line) {
         if (!split_.Next(line)) return false;
         if (conv_) {
@@ -169,10 +166,5 @@ private:
 };
 
 }  // namespace detail
-
-enum class Family { C, Asm };
-// The kind a file of the family counts as: Java and C headers keep their kind by
-// extension, any other file is a C source; AsmHeader by extension, else AsmSource.
-int KindInFamily(const CountOptions& opt, std::string_view path, Family family);
 
 }  // namespace zarnik::engine

@@ -20,7 +20,7 @@ public:
 
     detail::LineClass Classify(std::string_view line) {
         // A Rem line neither opens nor closes a block, even when it holds the delimiter.
-        if (remCmt_ && IsRemLine(line, true)) return detail::LineClass::Comment;
+        if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;
 
         std::size_t start = 0;
         // The word is searched anywhere, also inside longer names, and only on lines
@@ -64,8 +64,8 @@ private:
 
 }  // namespace
 
-FileStatus CountAsm(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, AsmCounter(opt));
+FileStatus CountAsm(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, AsmCounter(opt));
 }
 
 }  // namespace zarnik::engine

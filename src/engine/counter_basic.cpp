@@ -29,7 +29,7 @@ public:
     detail::LineClass Classify(std::string_view line) {
         bool continuation = EndsWithContinuation(line);
         // Rem lines are always comment lines here, whatever RemCmt says.
-        bool hasCode = !IsRemLine(line, true) && detail::BasicHoldsCode(line, inComment_);
+        bool hasCode = !IsRemLine(line) && detail::BasicHoldsCode(line, inComment_);
         if (!hasCode) {
             if (continuation) inComment_ = true;
             return detail::LineClass::Comment;
@@ -47,8 +47,8 @@ private:
 
 }  // namespace
 
-FileStatus CountBasic(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, BasicCounter());
+FileStatus CountBasic(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, BasicCounter());
 }
 
 }  // namespace zarnik::engine

@@ -35,7 +35,7 @@ public:
     detail::LineClass Classify(std::string_view line) {
         if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line))
             return detail::LineClass::BlankRule;
-        if (opt_.RemComments && IsRemLine(line, true)) return detail::LineClass::Comment;
+        if (opt_.RemComments && IsRemLine(line)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }
@@ -47,8 +47,8 @@ private:
 
 }  // namespace
 
-FileStatus CountCFamily(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, CFamilyCounter(opt));
+FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, CFamilyCounter(opt));
 }
 
 }  // namespace zarnik::engine

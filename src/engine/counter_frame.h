@@ -11,10 +11,9 @@ enum class LineClass { Code, Comment, BlankRule };
 // Counter: bool InComment() const; LineClass Classify(std::string_view line).
 // A fresh Counter is made per file, so its comment state starts cleared.
 template <class Counter>
-FileStatus RunCounterFrame(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx,
+FileStatus RunCounterFrame(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state,
                            Counter counter) {
-    if (!LoadText(path, ctx)) return FileStatus::Unrecognised;
-    SourceLines lines(opt, ctx);
+    SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
     auto blankRule = [&] {
         if (counter.InComment() && opt.BlankInCommentIsComment)

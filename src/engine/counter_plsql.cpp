@@ -13,7 +13,7 @@ public:
     bool InComment() const { return inComment_; }
 
     detail::LineClass Classify(std::string_view line) {
-        if (remCmt_ && IsRemLine(line, true)) return detail::LineClass::Comment;
+        if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, inComment_);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }
@@ -25,8 +25,8 @@ private:
 
 }  // namespace
 
-FileStatus CountPlSql(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    return detail::RunCounterFrame(opt, path, rec, ctx, PlSqlCounter(opt));
+FileStatus CountPlSql(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    return detail::RunCounterFrame(opt, text, rec, state, PlSqlCounter(opt));
 }
 
 }  // namespace zarnik::engine

@@ -25,18 +25,14 @@ std::size_t FirstMarker(std::string_view line, const std::array<std::string_view
 
 }  // namespace
 
-int KindInFamily(const CountOptions& opt, std::string_view path, Family family) {
-    int k = KindFromExtension(opt, path);
-    if (family == Family::C) return (k == Java || k == CHeader) ? k : CSource;
-    return k == AsmHeader ? AsmHeader : AsmSource;
-}
-
-FileStatus GuessKind(const CountOptions& opt, const std::string& path, S_CMT& rec, CountContext& ctx) {
-    // The chosen counter loads the file again (from the bytes CountFile read); with
-    // EucJis 1 the converter then sees every line a second time, and its lasting shift
-    // state carries from the guess into the count: the reports depend on both readings.
-    if (!detail::LoadText(path, ctx)) return FileStatus::Unrecognised;
-    detail::SourceLines lines(opt, ctx);
+FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
+                     ConverterState& state) {
+    // The guess takes the whole text through the converter before the chosen counter
+    // reads it again: with EucJis 1 the converter sees every line twice, and its
+    // lasting shift state carries from the guess into the count. The reports depend
+    // on both readings.
+    rec.Kind = NoKind;
+    detail::SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
     std::string_view line;
     while (lines.Next(line)) {
@@ -46,13 +42,13 @@ FileStatus GuessKind(const CountOptions& opt, const std::string& path, S_CMT& re
         std::size_t c = FirstMarker(line, kCKeywords);
         std::size_t a = FirstMarker(line, kAsmKeywords);
         if (c == 0 && a == 0) continue;
-        lines.Drain();  // the guess loads (and converts) the whole file first
+        lines.Drain();
         if (a == 0 || (c != 0 && c < a)) {
-            ctx.GuessedKind = KindInFamily(opt, path, Family::C);
-            return CountCFamily(opt, path, rec, ctx);
+            rec.Kind = KindInFamily(opt, name, CSource);
+            return CountCFamily(opt, text, rec, state);
         }
-        ctx.GuessedKind = KindInFamily(opt, path, Family::Asm);
-        return CountAsm(opt, path, rec, ctx);
+        rec.Kind = KindInFamily(opt, name, AsmSource);
+        return CountAsm(opt, text, rec, state);
     }
     // No marker anywhere: counted with nothing in it, unless the last line is bad.
     return status;

@@ -1,7 +1,7 @@
 // One pass over a line of the C family or of PL/SQL that tells whether it holds
-// code, without copying it. The rule is that of StripQuoted (StripSqlQuoted)
-// followed by a byte-wise scan for comment marks; what the stripped copy would
-// hold is worked out on the way:
+// code, without copying it. The rule is that of blanking the inside of the quoted
+// literals first and then scanning the copy byte-wise for comment marks; what the
+// stripped copy would hold is worked out on the way:
 //  - a quoted literal, quotes included, reads as one non-blank byte that is no
 //    comment mark (its inside is blanked), so nothing inside it opens or closes
 //    a comment, inside or outside a block comment;
@@ -145,9 +145,9 @@ bool ScanCommentedLine(std::string_view line, bool& inComment) {
 }
 
 // Whether a BASIC line holds code once the inside of its double-quoted literals is
-// blanked (StripQuoted, Basic variant): outside a continued comment, whether its
-// first byte other than blank and TAB is no apostrophe; inside one, whether it
-// holds such a byte at all. Blanking changes neither: a literal keeps its quotes,
+// blanked (a backslash before a double quote or an apostrophe escapes it): outside
+// a continued comment, whether its first byte other than blank and TAB is no
+// apostrophe; inside one, whether it holds such a byte at all. Blanking changes neither: a literal keeps its quotes,
 // an escape pair becomes a full-width blank, and a quote, a pair or a double-byte
 // character always begins with a byte that is neither blank nor apostrophe.
 inline bool BasicHoldsCode(std::string_view line, bool inComment) {

@@ -5,21 +5,40 @@
 namespace zarnik::engine {
 
 namespace {
-const KindInfo kKinds[settings::kKindCount] = {
-    {"", "??? ", CounterId::None},          {"Ched", "C   ", CounterId::CFamily},
-    {"Csrc", "C   ", CounterId::CFamily},   {"Ahed", "ASM ", CounterId::Asm},
-    {"Asrc", "ASM ", CounterId::Asm},       {"Java", "Java", CounterId::CFamily},
-    {"Qsrc", "SQL ", CounterId::PlSql},     {"Bsrc", "BAS ", CounterId::Basic},
-};
+
+// Each row's key is the settings' key of the same kind, so Exts[k - 1] is kind k's pattern.
+constexpr bool KeysFollowTheSettings() {
+    for (int k = 1; k < settings::kKindCount; ++k)
+        if (kKindTable[k].ExtKey != settings::kExtsKeys[k - 1].Key) return false;
+    return true;
+}
+static_assert(KeysFollowTheSettings());
 
 std::string_view ExtensionOf(std::string_view name) {
     std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos) return {};
     return name.substr(dot);
 }
+
 }  // namespace
 
-const KindInfo& KindTable(int kind) { return kKinds[(kind >= 0 && kind < settings::kKindCount) ? kind : 0]; }
+const KindInfo& KindTable(int kind) {
+    return kKindTable[(kind >= 0 && kind < settings::kKindCount) ? kind : NoKind];
+}
+
+SourceKind ForcedLanguage(SourceMode mode) {
+    switch (mode) {
+        case SourceMode::C: return CSource;
+        case SourceMode::Asm: return AsmSource;
+        case SourceMode::Java: return Java;
+        case SourceMode::PlSql: return Sql;
+        case SourceMode::Basic: return Basic;
+        case SourceMode::ByExtension:
+        case SourceMode::Guess:
+        case SourceMode::None: break;
+    }
+    return NoKind;
+}
 
 int KindFromExtension(const CountOptions& opt, std::string_view name) {
     std::string_view ext = ExtensionOf(name);
@@ -31,39 +50,27 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
 }
 
 const char* KindTextFor(const CountOptions& opt, std::string_view name) {
-    switch (opt.Mode) {
-        case SourceMode::ByExtension:
-        case SourceMode::Guess: return kKinds[KindFromExtension(opt, name)].KindText;
-        case SourceMode::C: return "C   ";
-        case SourceMode::Asm: return "ASM ";
-        case SourceMode::Java: return "Java";
-        case SourceMode::PlSql: return "SQL ";
-        case SourceMode::Basic: return "BAS ";
-        case SourceMode::None: break;
-    }
-    return "??? ";
+    int kind = ForcedLanguage(opt.Mode);
+    if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess) kind = KindFromExtension(opt, name);
+    return KindTable(kind).KindText;
 }
 
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {
-    switch (opt.Mode) {
-        case SourceMode::ByExtension: {
-            int k = KindFromExtension(opt, name);
-            return {kKinds[k].Counter, k};
-        }
-        case SourceMode::C: return {CounterId::CFamily, KindFromExtension(opt, name) == CHeader ? CHeader : CSource};
-        case SourceMode::Asm: return {CounterId::Asm, KindFromExtension(opt, name) == AsmHeader ? AsmHeader : AsmSource};
-        case SourceMode::Java: return {CounterId::CFamily, Java};
-        case SourceMode::Guess: return {CounterId::Guess, -1};
-        case SourceMode::PlSql: return {CounterId::PlSql, Sql};
-        case SourceMode::Basic: return {CounterId::Basic, Basic};
-        case SourceMode::None: break;
+    if (opt.Mode == SourceMode::Guess) return {CounterId::Guess, -1};
+    if (opt.Mode == SourceMode::ByExtension) {
+        int k = KindFromExtension(opt, name);
+        return {KindTable(k).Counter, k};
     }
-    return {CounterId::None, NoKind};
+    const SourceKind language = ForcedLanguage(opt.Mode);
+    if (language == NoKind) return {CounterId::None, NoKind};
+    // A header kind of the language keeps its own totals.
+    const int k = KindFromExtension(opt, name);
+    return {KindTable(language).Counter, KindTable(k).Language == language ? k : language};
 }
 
-int TotalsKindFor(const CountOptions& opt, std::string_view name, int guessedKind) {
-    int k = ChooseByMode(opt, name).TotalsKind;
-    return k < 0 ? guessedKind : k;
+int KindInFamily(const CountOptions& opt, std::string_view name, SourceKind guessed) {
+    int k = KindFromExtension(opt, name);
+    return KindTable(k).Counter == KindTable(guessed).Counter ? k : guessed;
 }
 
 }  // namespace zarnik::engine

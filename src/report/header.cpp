@@ -67,11 +67,16 @@ std::string FormatHeadLine(const ReportLayout& layout, const std::string& envNam
 }
 
 engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now) {
-    static const char* const names[] = {"PELORAND.C", "PELORAND.cpp", "PELORAND.ASM", "Pelorand.java",
-                                        "PELORAND.C", "pelorand.sql", "pelorand.bas"};
     engine::S_CMT rec;
     rec.Status = engine::FileStatus::Counted;
-    rec.Name = opt.Mode == engine::SourceMode::None ? "????????.???" : names[static_cast<int>(opt.Mode)];
+    // A mode that names a language shows a file of that language; the modes that go
+    // by the extension or the guess a C source.
+    if (opt.Mode == engine::SourceMode::None)
+        rec.Name = "????????.???";
+    else if (engine::SourceKind language = engine::ForcedLanguage(opt.Mode))
+        rec.Name = engine::KindTable(language).SampleName;
+    else
+        rec.Name = "PELORAND.C";
     rec.TimeText = FormatSampleTime(now);
     rec.Size = 1234567;
     rec.KindText = engine::KindTextFor(opt, rec.Name);

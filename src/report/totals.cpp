@@ -11,14 +11,15 @@ const std::string& TotalsLabel(RowKey key) {
     // Each key's total label, then its average label: kinds 0..7, folder, whole run.
     constexpr int kLabelCount = 2 * (RowKey::kGrand + 1);
     static const std::array<std::string, kLabelCount> labels = [] {
-        const char* utf8[kLabelCount] = {
-            "□???･ｿｰｽ 合計",  "□???･ｿｰｽ 平均",  "□C･ﾍｯﾀﾞ合計",   "□C･ﾍｯﾀﾞ平均",      "□C･ｿｰｽ 合計",
-            "□C･ｿｰｽ 平均",    "□ASM･ﾍｯﾀﾞ合計",  "□ASM･ﾍｯﾀﾞ平均", "□ASM･ｿｰｽ 合計",    "□ASM･ｿｰｽ 平均",
-            "□Java･ｿｰｽ 合計", "□Java･ｿｰｽ 平均", "□SQL･ｿｰｽ 合計", "□SQL･ｿｰｽ 平均",    "□BAS･ｿｰｽ 合計",
-            "□BAS･ｿｰｽ 平均",  "△ﾌｫﾙﾀﾞ内小計",   "△ﾌｫﾙﾀﾞ内平均",  "■全ｿｰｽﾌｧｲﾙ総合計", "■全ｿｰｽﾌｧｲﾙ総平均",
-        };
         std::array<std::string, kLabelCount> out;
-        for (int i = 0; i < kLabelCount; ++i) out[i] = text::Utf8ToSjis(utf8[i]);
+        for (int k = 0; k < settings::kKindCount; ++k) {
+            out[2 * k] = text::Utf8ToSjis(engine::KindTable(k).TotalsLabel);
+            out[2 * k + 1] = text::Utf8ToSjis(engine::KindTable(k).AverageLabel);
+        }
+        out[2 * RowKey::kFolder] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内小計");
+        out[2 * RowKey::kFolder + 1] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内平均");
+        out[2 * RowKey::kGrand] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総合計");
+        out[2 * RowKey::kGrand + 1] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総平均");
         return out;
     }();
     static const std::string none;

@@ -16,8 +16,12 @@ std::int32_t& S_CNF::Column(int number) {
 
 std::int32_t S_CNF::Column(int number) const { return const_cast<S_CNF*>(this)->Column(number); }
 
-const std::array<std::string, 7>& DefaultExts() {
-    static const std::array<std::string, 7> exts = {"*.h", "*.c,*.cpp", "*.inc", "*.asm", "*.java", "*.sql", "*.bas"};
+const std::array<std::string, kExtsKeys.size()>& DefaultExts() {
+    static const std::array<std::string, kExtsKeys.size()> exts = [] {
+        std::array<std::string, kExtsKeys.size()> out;
+        for (std::size_t i = 0; i < out.size(); ++i) out[i] = kExtsKeys[i].DefaultPattern;
+        return out;
+    }();
     return exts;
 }
 
@@ -150,8 +154,12 @@ const std::vector<IntKey>& SetteiIntKeys() {
     return keys;
 }
 
-const std::array<const char*, 7>& ExtsKeys() {
-    static const std::array<const char*, 7> keys = {"Ched", "Csrc", "Ahed", "Asrc", "Java", "Qsrc", "Bsrc"};
+const std::array<const char*, kExtsKeys.size()>& ExtsKeys() {
+    static const std::array<const char*, kExtsKeys.size()> keys = [] {
+        std::array<const char*, kExtsKeys.size()> out{};
+        for (std::size_t i = 0; i < out.size(); ++i) out[i] = kExtsKeys[i].Key;
+        return out;
+    }();
     return keys;
 }
 

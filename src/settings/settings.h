@@ -22,6 +22,24 @@ struct S_SVFINF {
 
 constexpr int kKindCount = 8;  // SourceKind 0..7; the lists use 1..7
 
+// The stored form of each source kind's extension pattern: its key in the INI
+// section Exts and the pattern a new INI file starts with, in kind order 1..7.
+// The engine's kind table takes its key names from here: the settings are read
+// and written below the engine, and a key is spelled once.
+struct ExtsKey {
+    const char* Key;
+    const char* DefaultPattern;
+};
+inline constexpr std::array<ExtsKey, kKindCount - 1> kExtsKeys = {{
+    {"Ched", "*.h"},
+    {"Csrc", "*.c,*.cpp"},
+    {"Ahed", "*.inc"},
+    {"Asrc", "*.asm"},
+    {"Java", "*.java"},
+    {"Qsrc", "*.sql"},
+    {"Bsrc", "*.bas"},
+}};
+
 // Extensions with their leading dot, one list per source kind 1..7 (index 0 unused).
 using ExtensionLists = std::array<std::vector<std::string>, kKindCount>;
 
@@ -69,7 +87,7 @@ struct S_CNF {
     std::int32_t FmSizeIndex = 0;
     std::int32_t TabIdx = 0;
     std::int32_t AddKind = 1;
-    std::array<std::string, 7> Exts;  // patterns for kinds 1..7 (index 0 is kind 1)
+    std::array<std::string, kExtsKeys.size()> Exts;  // patterns for kinds 1..7 (index 0 is kind 1)
     ExtensionLists Lists;             // derived from Exts by RebuildExtensionLists
     std::int32_t OpenDlgIndex = 0;
     std::string HTM;
@@ -80,7 +98,7 @@ struct S_CNF {
 };
 
 // The seven default extension patterns in kind order 1..7.
-const std::array<std::string, 7>& DefaultExts();
+const std::array<std::string, kExtsKeys.size()>& DefaultExts();
 
 // Fills every field that has a default, leaving Version, ResultUnsaved, Exts and
 // OpenDlgIndex alone.
@@ -139,6 +157,6 @@ struct IntKey {
 const std::vector<IntKey>& SetteiIntKeys();
 
 // INI key names of the seven Exts patterns, in kind order 1..7.
-const std::array<const char*, 7>& ExtsKeys();
+const std::array<const char*, kExtsKeys.size()>& ExtsKeys();
 
 }  // namespace zarnik::settings

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/source_kind.h"
 #include "ui/help_viewer.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
@@ -18,50 +19,34 @@ Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(paren
     setWindowTitle(QStringLiteral("拡張子指定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    auto makeField = [this](int kind, const char* name) {
-        auto* e = new QLineEdit;
-        e->setObjectName(QString::fromLatin1(name));
-        const QString text = ToQ(work_.Exts[kind - 1]);
-        // A longer pattern from a hand-edited INI file is shown whole: cutting it to
-        // the field's length would lose it on OK.
-        e->setMaxLength(std::max<int>(kFieldLength, static_cast<int>(text.size())));
-        e->setText(text);
-        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36);
-        fields_[kind - 1] = e;
-        return e;
-    };
-    Edit_Ched = makeField(1, "Edit_Ched");
-    Edit_Csrc = makeField(2, "Edit_Csrc");
-    Edit_Ahed = makeField(3, "Edit_Ahed");
-    Edit_Asrc = makeField(4, "Edit_Asrc");
-    Edit_Java = makeField(5, "Edit_Java");
-    Edit_Qsrc = makeField(6, "Edit_Qsrc");
-    Edit_Bsrc = makeField(7, "Edit_Bsrc");
-
-    struct Row {
-        const char* label;
-        QLineEdit* edit;
-    };
-    auto group = [](const char* caption, std::initializer_list<Row> rows) {
-        auto* box = new QGroupBox(QString::fromUtf8(caption));
-        auto* grid = new QGridLayout(box);
-        int r = 0;
-        for (const Row& row : rows) {
-            auto* label = new QLabel(QString::fromUtf8(row.label));
-            label->setBuddy(row.edit);
-            grid->addWidget(label, r, 0);
-            grid->addWidget(row.edit, r, 1);
-            ++r;
-        }
-        grid->setColumnStretch(1, 1);
-        return box;
-    };
+    // One group per language: its source pattern, then its header patterns.
     auto* groups = new QVBoxLayout;
-    groups->addWidget(group("Ｃ、Ｃ＋＋", {{"ソースの拡張子", Edit_Csrc}, {"ヘッダの拡張子", Edit_Ched}}));
-    groups->addWidget(group("アセンブラ", {{"ソースの拡張子", Edit_Asrc}, {"ヘッダの拡張子", Edit_Ahed}}));
-    groups->addWidget(group("Ｊａｖａ", {{"ソースの拡張子", Edit_Java}}));
-    groups->addWidget(group("PL/SQL", {{"ソースの拡張子", Edit_Qsrc}}));
-    groups->addWidget(group("VB(BASIC)", {{"ソースの拡張子", Edit_Bsrc}}));
+    for (int language = 1; language < settings::kKindCount; ++language) {
+        if (!engine::IsLanguage(language)) continue;
+        auto* box = new QGroupBox(QString::fromUtf8(engine::KindTable(language).GroupCaption));
+        auto* grid = new QGridLayout(box);
+        int row = 0;
+        auto addRow = [&](int kind, const char* label) {
+            auto* text = new QLabel(QString::fromUtf8(label));
+            QLineEdit* field = MakeField(kind);
+            text->setBuddy(field);
+            grid->addWidget(text, row, 0);
+            grid->addWidget(field, row, 1);
+            ++row;
+        };
+        addRow(language, "ソースの拡張子");
+        for (int kind = 1; kind < settings::kKindCount; ++kind)
+            if (kind != language && engine::KindTable(kind).Language == language) addRow(kind, "ヘッダの拡張子");
+        grid->setColumnStretch(1, 1);
+        groups->addWidget(box);
+    }
+    Edit_Ched = FieldOfKind(engine::CHeader);
+    Edit_Csrc = FieldOfKind(engine::CSource);
+    Edit_Ahed = FieldOfKind(engine::AsmHeader);
+    Edit_Asrc = FieldOfKind(engine::AsmSource);
+    Edit_Java = FieldOfKind(engine::Java);
+    Edit_Qsrc = FieldOfKind(engine::Sql);
+    Edit_Bsrc = FieldOfKind(engine::Basic);
 
     auto [ok, cancel, help] = MakeOkCancelHelp();
     Button_Ok = ok;
@@ -82,9 +67,22 @@ Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(paren
     setFixedSize(sizeHint());
 }
 
+QLineEdit* Form_Extset::MakeField(int kind) {
+    auto* e = new QLineEdit;
+    e->setObjectName(QStringLiteral("Edit_") + QString::fromLatin1(engine::KindTable(kind).ExtKey));
+    const QString text = ToQ(work_.Exts[kind - 1]);
+    // A longer pattern from a hand-edited INI file is shown whole: cutting it to
+    // the field's length would lose it on OK.
+    e->setMaxLength(std::max<int>(kFieldLength, static_cast<int>(text.size())));
+    e->setText(text);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36);
+    fields_[kind - 1] = e;
+    return e;
+}
+
 void Form_Extset::Button_OkClick() {
     // Taken exactly as typed: the patterns are only read when the lists are rebuilt.
-    for (int i = 0; i < 7; ++i) work_.Exts[i] = ToSjis(fields_[i]->text());
+    for (std::size_t i = 0; i < fields_.size(); ++i) work_.Exts[i] = ToSjis(fields_[i]->text());
     accept();
 }
 

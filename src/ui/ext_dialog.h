@@ -36,8 +36,10 @@ public:
     static constexpr int kFieldLength = 80;
 
 private:
+    QLineEdit* MakeField(int kind);
+
     settings::S_CNF& work_;
-    std::array<QLineEdit*, 7> fields_{};  // in kind order 1..7, like Exts
+    std::array<QLineEdit*, settings::kExtsKeys.size()> fields_{};  // in kind order 1..7, like Exts
 };
 
 }  // namespace zarnik::ui

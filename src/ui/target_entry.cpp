@@ -9,9 +9,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QUrl>
+#include <utility>
 
 #include "ui/browse_dialog.h"
 #include "ui/main_window.h"
+#include "text/sjis.h"
 #include "ui/qt_text.h"
 
 namespace zarnik::ui {
@@ -78,29 +80,33 @@ private:
 
 }  // namespace
 
-std::array<FilterEntry, 7> OpenFilterEntries(const settings::S_CNF& cnf) {
-    const auto& e = cnf.Exts;  // Ched, Csrc, Ahed, Asrc, Java, Qsrc, Bsrc
+std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::S_CNF& cnf) {
+    const auto& e = cnf.Exts;  // kind k's pattern is e[k - 1]
+    std::array<std::pair<std::string, std::string>, kOpenFilterCount> rows;  // label, patterns
     std::string all;
     for (const std::string& p : e) {
         if (p.empty()) continue;
         if (!all.empty()) all += ',';
         all += p;
     }
-    // A source pattern with its header pattern; nothing without a source pattern.
-    auto withHeader = [](const std::string& src, const std::string& hdr) {
-        if (src.empty() || hdr.empty()) return src;
-        return src + "," + hdr;
-    };
-    const std::string texts[7] = {all,  withHeader(e[1], e[0]), withHeader(e[3], e[2]), e[4], e[5], e[6],
-                                  "*.*"};
-    const std::string* labels[7] = {&ZRNK_SJ("ｿｰｽﾌｧｲﾙ"),     &ZRNK_SJ("Ｃ言語"), &ZRNK_SJ("ｱｾﾝﾌﾞﾗ"),
-                                    &ZRNK_SJ("Java"),        &ZRNK_SJ("PL/SQL"), &ZRNK_SJ("BASIC"),
-                                    &ZRNK_SJ("すべてのﾌｧｲﾙ")};
-    std::array<FilterEntry, 7> out;
-    for (int i = 0; i < 7; ++i) {
-        out[i].Description = texts[i].empty() ? *labels[i] : *labels[i] + "(" + texts[i] + ")";
+    rows.front() = {ZRNK_SJ("ｿｰｽﾌｧｲﾙ"), all};
+    std::size_t r = 1;
+    for (int language = 1; language < settings::kKindCount; ++language) {
+        if (!engine::IsLanguage(language)) continue;
+        // A source pattern with its header patterns; nothing without a source pattern.
+        std::string patterns = e[language - 1];
+        for (int kind = 1; kind < settings::kKindCount && !patterns.empty(); ++kind)
+            if (kind != language && engine::KindTable(kind).Language == language && !e[kind - 1].empty())
+                patterns += "," + e[kind - 1];
+        rows[r++] = {text::Utf8ToSjis(engine::KindTable(language).FilterName), patterns};
+    }
+    rows.back() = {ZRNK_SJ("すべてのﾌｧｲﾙ"), "*.*"};
+    std::array<FilterEntry, kOpenFilterCount> out;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto& [label, patterns] = rows[i];
+        out[i].Description = patterns.empty() ? label : label + "(" + patterns + ")";
         // "," is never the second byte of a double-byte character.
-        out[i].Patterns = texts[i];
+        out[i].Patterns = patterns;
         for (char& c : out[i].Patterns)
             if (c == ',') c = ';';
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/source_kind.h"
 #include "settings/settings.h"
 
 namespace zarnik::ui {
@@ -23,9 +24,10 @@ struct FilterEntry {
     bool operator==(const FilterEntry&) const = default;
 };
 
-// The open dialog's seven entries, from the current extension patterns: all
-// sources, C, assembler, Java, PL/SQL, BASIC, all files.
-std::array<FilterEntry, 7> OpenFilterEntries(const settings::S_CNF& cnf);
+// The open dialog's entries, from the current extension patterns: all sources,
+// one per language (C, assembler, Java, PL/SQL, BASIC), all files.
+inline constexpr std::size_t kOpenFilterCount = engine::LanguageCount() + 2;
+std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::S_CNF& cnf);
 
 // The save dialog's two entries: text files and all files.
 std::array<FilterEntry, 2> SaveFilterEntries();

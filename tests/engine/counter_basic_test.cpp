@@ -53,14 +53,11 @@ TEST(BasicCounter, WhatEndsAContinuation) {
     // Inside a continuation an apostrophe-only line is a comment line and ends it.
     EXPECT_EQ(B("' a _\n' b\nc = 1\n"), (Counts{0, 3, 2, 0}));
     // The state lives for one file: the mark on the last line is forgotten.
-    zarnik::testing::TempDir dir;
-    CountContext ctx;
+    ConverterState state;
     S_CMT first, second;
     S_CNF def = MakeDefaultSettings();
-    EXPECT_EQ(CountBasic(CountOptions::From(def), dir.Write("a.bas", "' a _\n"), first, ctx),
-              FileStatus::Counted);
-    EXPECT_EQ(CountBasic(CountOptions::From(def), dir.Write("b.bas", "x = 1\n"), second, ctx),
-              FileStatus::Counted);
+    EXPECT_EQ(CountBasic(CountOptions::From(def), "' a _\n", first, state), FileStatus::Counted);
+    EXPECT_EQ(CountBasic(CountOptions::From(def), "x = 1\n", second, state), FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);
 }
 

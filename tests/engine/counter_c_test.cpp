@@ -97,12 +97,5 @@ TEST(CFamilyCounter, BadLinesAreSkippedWithoutTouchingState) {
     EXPECT_EQ(testing::CountRaw(CountCFamily, "", MakeDefaultSettings()).Status, 0);
 }
 
-TEST(CFamilyCounter, MissingFileIsStatusFour) {
-    CountContext ctx;
-    S_CMT rec;
-    EXPECT_EQ(CountCFamily(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx),
-              FileStatus::Unrecognised);
-}
-
 }  // namespace
 }  // namespace zarnik::engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/count.h"
 #include "test_util.h"
@@ -32,12 +33,20 @@ inline std::ostream& operator<<(std::ostream& os, const Counts& c) {
 // Raw counter numbers (before FinishCounts) of a text under the given settings.
 template <class Counter>
 Counts CountRaw(Counter counter, const std::string& bytes, const settings::S_CNF& cnf) {
-    zarnik::testing::TempDir dir;
-    std::string path = dir.Write("f", bytes);
-    CountContext ctx;
+    ConverterState state;
     S_CMT rec;
-    FileStatus st = counter(CountOptions::From(cnf), path, rec, ctx);
+    FileStatus st = counter(CountOptions::From(cnf), TextForCounting(bytes), rec, state);
     return {static_cast<int>(st), rec.Total, rec.Comment, rec.Blank};
+}
+
+// The lines a counter reads from a text, converted when EucJis is 1.
+inline std::vector<std::string> SourceLinesOf(std::string_view text, const settings::S_CNF& cnf,
+                                              ConverterState& state) {
+    detail::SourceLines lines(TextForCounting(text), CountOptions::From(cnf), state);
+    std::vector<std::string> out;
+    std::string_view line;
+    while (lines.Next(line)) out.emplace_back(line);
+    return out;
 }
 
 }  // namespace zarnik::engine::testing

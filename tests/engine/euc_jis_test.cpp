@@ -9,6 +9,7 @@ namespace {
 
 using settings::MakeDefaultSettings;
 using settings::S_CNF;
+using testing::SourceLinesOf;
 using zarnik::testing::TempDir;
 
 std::string Conv(TAutoSjisConv& conv, std::string_view line) {
@@ -78,26 +79,16 @@ TEST(ToShiftJis, NeverReadsPastTheLineAndStopsAtNul) {
 TEST(ToShiftJis, ShiftStateCarriesAcrossLinesAndFiles) {
     S_CNF cnf = MakeDefaultSettings();
     cnf.EucJis = 1;
-    TempDir dir;
-    CountContext ctx;
-    LineList lines;
-    // The first file switches to two-byte mode and never back.
-    ASSERT_EQ(LoadSourceLines(dir.Write("a.c", "x\n\x1b$B\n4A\n"), lines, CountOptions::From(cnf), ctx), 0);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "");
-    EXPECT_EQ(lines[2], kKan);
-    // The next file starts in that mode.
-    ASSERT_EQ(LoadSourceLines(dir.Write("b.c", "4A\n\x1b(B4A\n"), lines, CountOptions::From(cnf), ctx), 0);
-    EXPECT_EQ(lines[0], kKan);
-    EXPECT_EQ(lines[1], "4A");
+    ConverterState state;
+    using Lines = std::vector<std::string>;
+    // The first file switches to two-byte mode and never back; the next one starts in that mode.
+    EXPECT_EQ(SourceLinesOf("x\n\x1b$B\n4A\n", cnf, state), (Lines{"x", "", kKan}));
+    EXPECT_EQ(SourceLinesOf("4A\n\x1b(B4A\n", cnf, state), (Lines{kKan, "4A"}));
     // Only EucJis 1 converts; the state is then not touched either.
-    ASSERT_EQ(LoadSourceLines(dir.Write("c.c", "\x1b$B\n"), lines, CountOptions::From(cnf), ctx), 0);
+    SourceLinesOf("\x1b$B\n", cnf, state);
     cnf.EucJis = 2;
-    ASSERT_EQ(LoadSourceLines(dir.Write("d.c", "\xB4\xC1\n4A\x1b(B\n"), lines, CountOptions::From(cnf), ctx),
-              0);
-    EXPECT_EQ(lines[0], "\xB4\xC1");
-    EXPECT_EQ(lines[1], "4A\x1b(B");
-    EXPECT_TRUE(ctx.Converter.KanjiMode());
+    EXPECT_EQ(SourceLinesOf("\xB4\xC1\n4A\x1b(B\n", cnf, state), (Lines{"\xB4\xC1", "4A\x1b(B"}));
+    EXPECT_TRUE(state.Converter.KanjiMode());
 }
 
 TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
@@ -115,14 +106,12 @@ TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
     S_CMT rec;
     CountFile(CountOptions::From(cnf), path, {"g.c", 0, 0}, rec, guessed);
     EXPECT_EQ(rec.Status, FileStatus::Counted);
-    EXPECT_EQ(guessed.GuessedKind, CSource);
+    EXPECT_EQ(rec.Kind, CSource);
 
-    CountContext twice;
-    LineList first;
-    ASSERT_EQ(LoadSourceLines(path, first, CountOptions::From(cnf), twice), 0);
-    EXPECT_EQ(first[0], "/* c */");
+    ConverterState twice;
+    EXPECT_EQ(SourceLinesOf(text, cnf, twice).front(), "/* c */");
     S_CMT counted;
-    EXPECT_EQ(CountCFamily(CountOptions::From(cnf), path, counted, twice), FileStatus::Counted);
+    EXPECT_EQ(CountCFamily(CountOptions::From(cnf), text, counted, twice), FileStatus::Counted);
     EXPECT_EQ(rec.Total, counted.Total);
     EXPECT_EQ(rec.Comment, counted.Comment);
     EXPECT_EQ(rec.Total, 2);

@@ -19,15 +19,15 @@ std::ostream& operator<<(std::ostream& os, const Guessed& g) {
               << g.Comment << "}";
 }
 
-// Counts text in mode 4 through CountFile; Kind is the kind for the totals.
-Guessed Guess(const std::string& text, const std::string& name = "x.c", int previousGuess = 0) {
+// Counts text in mode 4 as the file name; Kind is the kind for the totals.
+Guessed Guess(const std::string& text, const std::string& name = "x.c") {
     S_CNF cnf = MakeDefaultSettings();
     cnf.VsrcFl = 4;
-    TempDir dir;
-    CountContext ctx;
-    ctx.GuessedKind = previousGuess;
+    ConverterState state;
     S_CMT rec;
-    CountFile(CountOptions::From(cnf), dir.Write(name, text), {name, 0, 0}, rec, ctx);
+    rec.Name = name;
+    rec.Kind = AsmSource;  // what an earlier file left is not taken over
+    CountLoadedText(CountOptions::From(cnf), text, rec, state);
     return {static_cast<int>(rec.Status), rec.Kind, rec.Total, rec.Comment};
 }
 
@@ -41,7 +41,7 @@ TEST(GuessKind, FirstMarkerLineDecides) {
     EXPECT_EQ(Guess("hello\n/* c */\nint a;\n"), (Guessed{0, CSource, 3, 1}));
     // Plain substring search ignoring case: "mov" in "remove".
     EXPECT_EQ(Guess("Remove(x)\n"), (Guessed{0, AsmSource, 1, 0}));
-    // A marker on a line left out by CheckLine is not seen.
+    // A marker on a line left out as too long is not seen.
     EXPECT_EQ(Guess("x\n" + std::string(600, '{') + "\npush ax\n"), (Guessed{0, AsmSource, 2, 0}));
 }
 
@@ -62,20 +62,30 @@ TEST(GuessKind, KindFollowsTheExtensionWithinTheFamily) {
     EXPECT_EQ(Guess(";\n", "x.inc").Kind, AsmHeader);
     EXPECT_EQ(Guess(";\n", "x.h").Kind, AsmSource);
     S_CNF cnf = MakeDefaultSettings();
-    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.h/x.java", Family::C), Java);
-    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.inc/x", Family::Asm), AsmSource);
+    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.h/x.java", CSource), Java);
+    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.inc/x", AsmSource), AsmSource);
 }
 
 TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
-    EXPECT_EQ(Guess("hello\nworld\n", "x.c", AsmSource), (Guessed{0, NoKind, 0, 0}));
-    EXPECT_EQ(Guess("\n\n  \n", "x.c", CSource), (Guessed{0, NoKind, 0, 0}));
-    // ... unless the last line fails CheckLine.
+    EXPECT_EQ(Guess("hello\nworld\n", "x.c"), (Guessed{0, NoKind, 0, 0}));
+    EXPECT_EQ(Guess("\n\n  \n", "x.c"), (Guessed{0, NoKind, 0, 0}));
+    // ... unless the last line is too long.
     EXPECT_EQ(Guess("hello\n" + std::string(600, 'x')).Status, 3);
     EXPECT_EQ(Guess("hello\n" + std::string(600, 'x') + "\n;\n").Status, 0);
+}
+
+TEST(GuessKind, ExtensionOutsideAsciiKeepsItsKind) {
+    // The name is matched as the report shows it (Shift-JIS), like the kind text.
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.Exts[0] = zarnik::testing::Sj("*.ヘ");
+    settings::RebuildExtensionLists(cnf);
+    cnf.VsrcFl = 4;
+    const std::string name = zarnik::testing::Sj("x.ヘ");
+    TempDir dir;
     CountContext ctx;
     S_CMT rec;
-    EXPECT_EQ(GuessKind(CountOptions::From(MakeDefaultSettings()), "/nonexistent/zarnik.c", rec, ctx),
-              FileStatus::Unrecognised);
+    CountFile(CountOptions::From(cnf), dir.Write("x.ヘ", "{\n"), {name, 0, 2}, rec, ctx);
+    EXPECT_EQ(rec.Kind, CHeader);
 }
 
 }  // namespace

@@ -10,10 +10,15 @@
 #include <vector>
 
 #include "engine/lines.h"
+#include "reference_strip.h"
 #include "text/sjis.h"
 
 namespace zarnik::engine {
 namespace {
+
+using reference::QuoteVariant;
+using reference::StripQuoted;
+using reference::StripSqlQuoted;
 
 class Rng {
 public:

@@ -3,19 +3,24 @@
 #include <gtest/gtest.h>
 
 #include "engine/count.h"
+#include "reference_strip.h"
 #include "test_util.h"
 
 namespace zarnik::engine {
 namespace {
 
+using reference::QuoteVariant;
+using reference::StripQuoted;
+using reference::StripSqlQuoted;
+
 using zarnik::testing::Sj;
 using Strings = std::vector<std::string>;
 
 Strings SplitToVector(std::string_view text) {
-    LineList list;
-    list.Split(text);
+    LineSplitter lines(text);
     Strings out;
-    for (std::size_t i = 0; i < list.size(); ++i) out.emplace_back(list[i]);
+    std::string_view line;
+    while (lines.Next(line)) out.emplace_back(line);
     return out;
 }
 
@@ -36,36 +41,23 @@ TEST(LineSplitting, TextEndsAtTheFirstNul) {
     EXPECT_EQ(SplitToVector(std::string_view("\0a\nb", 4)), Strings{});
 }
 
-TEST(LineSplitting, ReusedListForgetsThePreviousText) {
-    LineList list;
-    list.Split("one\ntwo\nthree");
-    list.Split("x");
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0], "x");
-    list.clear();
-    list.Append("own");
-    EXPECT_EQ(list[0], "own");
-}
-
-TEST(CheckLine, StatusAndNonBlankFlag) {
-    EXPECT_EQ(CheckLine("  \t ").NonBlank, false);
-    EXPECT_EQ(CheckLine("  x ").NonBlank, true);
-    EXPECT_EQ(CheckLine("").Status, FileStatus::Counted);
-    EXPECT_EQ(CheckLine(Sj("　　")).NonBlank, true);  // the full-width blank is not white space
-    EXPECT_EQ(CheckLine(std::string(511, 'x')).Status, FileStatus::Counted);
-    EXPECT_EQ(CheckLine(std::string(512, ' ')).Status, FileStatus::Unfit);
-    EXPECT_EQ(CheckLine(std::string_view("a\0b", 3)).Status, FileStatus::NotSource);
+TEST(CheckLoadedLine, StatusAndNonBlankFlag) {
+    EXPECT_EQ(CheckLoadedLine("  \t ").NonBlank, false);
+    EXPECT_EQ(CheckLoadedLine("  x ").NonBlank, true);
+    EXPECT_EQ(CheckLoadedLine("").Status, FileStatus::Counted);
+    EXPECT_EQ(CheckLoadedLine(Sj("　　")).NonBlank, true);  // the full-width blank is not white space
+    EXPECT_EQ(CheckLoadedLine(std::string(511, 'x')).Status, FileStatus::Counted);
+    EXPECT_EQ(CheckLoadedLine(std::string(512, ' ')).Status, FileStatus::Unfit);
 }
 
 TEST(IsRemLine, FirstWordRemInAnyCase) {
-    EXPECT_TRUE(IsRemLine("Rem comment", true));
-    EXPECT_TRUE(IsRemLine("  \t,REM", true));
-    EXPECT_TRUE(IsRemLine("rem,x", true));
-    EXPECT_FALSE(IsRemLine("Rem comment", false));
-    EXPECT_FALSE(IsRemLine("Remark", true));
-    EXPECT_FALSE(IsRemLine("Rem;", true));  // a semicolon belongs to the word
-    EXPECT_FALSE(IsRemLine("x Rem", true));
-    EXPECT_FALSE(IsRemLine("", true));
+    EXPECT_TRUE(IsRemLine("Rem comment"));
+    EXPECT_TRUE(IsRemLine("  \t,REM"));
+    EXPECT_TRUE(IsRemLine("rem,x"));
+    EXPECT_FALSE(IsRemLine("Remark"));
+    EXPECT_FALSE(IsRemLine("Rem;"));  // a semicolon belongs to the word
+    EXPECT_FALSE(IsRemLine("x Rem"));
+    EXPECT_FALSE(IsRemLine(""));
 }
 
 TEST(StripQuoted, BlanksLiteralInsides) {
