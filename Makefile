@@ -3,8 +3,9 @@
 #              AddressSanitizer and UndefinedBehaviorSanitizer
 # make install - installs the build under PREFIX (default /usr/local), honouring DESTDIR
 # make package - the Debian package build/zarnik_<version>_<arch>.deb
-# make bench - the benchmark (not a test): zarnik-count against cat, wc -l and
-#              peers on a generated corpus; BENCH_ARGS="--install-peers /usr/include"
+# make bench - the benchmark (not a test): zarnik-count against a bare read, cat,
+#              wc -l and peers on a generated corpus; BENCH_ARGS="--install-peers /usr/include";
+#              BENCH_ARGS=--counters-only: only the counters over text in memory
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DZARNIK_WERROR=ON
 PREFIX ?= /usr/local

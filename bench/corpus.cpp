@@ -452,4 +452,11 @@ CorpusStats MakeCorpus(const std::string& root, const CorpusShape& shape) {
     return stats;
 }
 
+std::string SourceText(std::string_view ext, std::size_t bytes, std::uint64_t seed) {
+    Rng rng(seed);
+    Text t(rng, false);
+    WriteBody(t, ext, bytes);
+    return std::move(t.Buf());
+}
+
 }  // namespace zarnik::bench

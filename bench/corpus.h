@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zarnik::bench {
 
@@ -24,5 +25,9 @@ struct CorpusStats {
 
 // Writes the corpus below root (which should be empty or missing).
 CorpusStats MakeCorpus(const std::string& root, const CorpusShape& shape);
+
+// One source of at least `bytes` bytes (LF line breaks) as the corpus writes a file
+// with the extension ext (".c", ".java", ".asm", ".sql", ".bas", ...).
+std::string SourceText(std::string_view ext, std::size_t bytes, std::uint64_t seed);
 
 }  // namespace zarnik::bench

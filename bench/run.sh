@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# The benchmark: builds zarnik-count and zarnik-bench (optimised), writes the
-# generated corpus to bench/out/corpus (once; it is git-ignored), and prints the
-# tables: zarnik-count against cat and wc -l over the same files and against the
-# peers cloc and sloccount, on the corpus and on every TREE given; optionally the
-# peak memory over a list of many files. Results also go to bench/out/results.md.
+# The benchmark: builds zarnik-count, zarnik-bench and zarnik-bare-read (optimised),
+# writes the generated corpus to bench/out/corpus (once; it is git-ignored), and
+# prints the tables: zarnik-count against a bare read (zarnik-bare-read), cat and
+# wc -l over the same files and against the peers cloc and sloccount, on the corpus
+# and on every TREE given; optionally the peak memory over a list of many files and
+# the counters over text in memory. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
 #                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--ini-load]
-#                [TREE...]
+#                [--counters | --counters-only] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
@@ -20,6 +21,9 @@
 #                       that counts beyond 2^31 are exact
 #   --ini-load          also time loading INI files of 25,000, 100,000 and 1,000,000
 #                       environments and one of 3,000,000 section headers
+#   --counters          also run zarnik-counters-bench: each line counter over text in
+#                       memory, in bytes/s (needs libbenchmark-dev)
+#   --counters-only     run only zarnik-counters-bench
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
@@ -29,6 +33,7 @@ install_peers=0
 memory=0
 lines=0
 ini_load=0
+counters=0  # 1: also the counters over text in memory; 2: only them
 measure_args=()
 trees=()
 while [[ $# -gt 0 ]]; do
@@ -39,7 +44,9 @@ while [[ $# -gt 0 ]]; do
     --memory) memory="$2"; shift ;;
     --lines) lines="$2"; shift ;;
     --ini-load) ini_load=1 ;;
-    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
+    --counters) counters=1 ;;
+    --counters-only) counters=2 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift
@@ -57,12 +64,25 @@ mkdir -p "$build"
 log="$build/bench-build.log"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIK_BENCH=ON -DZARNIK_TESTS=OFF \
   -DZARNIK_WERROR=ON > "$log" 2>&1 || { cat "$log"; exit 1; }
-cmake --build "$build" -j "$(nproc)" --target zarnik-count zarnik-bench >> "$log" 2>&1 || { cat "$log"; exit 1; }
+targets=(zarnik-count zarnik-bench zarnik-bare-read)
+if [[ $counters -gt 0 ]]; then
+  if grep -q 'zarnik-counters-bench is not built' "$log"; then
+    echo "--counters needs Google Benchmark: apt-get install libbenchmark-dev" >&2
+    exit 1
+  fi
+  targets+=(zarnik-counters-bench)
+fi
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >> "$log" 2>&1 || { cat "$log"; exit 1; }
 
 mkdir -p "$out"
+if [[ $counters -eq 2 ]]; then
+  "$build/zarnik-counters-bench" | tee "$out/counters.txt"
+  exit 0
+fi
 "$build/zarnik-bench" corpus "$out/corpus"
 {
-  "$build/zarnik-bench" measure --zarnik "$build/zarnik-count" "${measure_args[@]}" "$out/corpus" "${trees[@]}"
+  "$build/zarnik-bench" measure --zarnik "$build/zarnik-count" --bare "$build/zarnik-bare-read" \
+    "${measure_args[@]}" "$out/corpus" "${trees[@]}"
   if [[ $memory -gt 0 ]]; then
     echo
     echo "Peak memory over $memory files (hard links to one small file):"
@@ -76,5 +96,10 @@ mkdir -p "$out"
     echo
     echo "Loading large INI files (zarnik-count --ini FILE --env 1):"
     "$build/zarnik-bench" ini-load --zarnik "$build/zarnik-count" "/tmp/zarnik-bench-ini.$$" 25000 100000 1000000
+  fi
+  if [[ $counters -eq 1 ]]; then
+    echo
+    echo "The counters over text in memory (zarnik-counters-bench):"
+    "$build/zarnik-counters-bench"
   fi
 } | tee "$out/results.md"

@@ -1,5 +1,6 @@
 // zarnik-bench: builds the benchmark corpus and times zarnik-count against the
-// pace of just reading the same files (cat, wc -l) and against peer counters.
+// pace of just reading the same files (zarnik-bare-read, cat, wc -l) and against
+// peer counters.
 //
 //   zarnik-bench corpus DIR             write the corpus (skipped when up to date)
 //   zarnik-bench measure [opts] TREE... time every command on every tree
@@ -153,6 +154,7 @@ struct Command {
 
 int Measure(const Args& args) {
     std::string zarnik = "build-bench/zarnik-count";
+    std::string bare = "build-bench/zarnik-bare-read";
     std::string baseline;  // another zarnik-count to compare with
     int runs = 5, peerRuns = 3, slocRuns = 1;
     bool peers = true;
@@ -160,6 +162,8 @@ int Measure(const Args& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--zarnik" && i + 1 < args.size())
             zarnik = args[++i];
+        else if (args[i] == "--bare" && i + 1 < args.size())
+            bare = args[++i];
         else if (args[i] == "--baseline" && i + 1 < args.size())
             baseline = args[++i];
         else if (args[i] == "--runs" && i + 1 < args.size())
@@ -190,12 +194,15 @@ int Measure(const Args& args) {
         cmds.push_back({"zarnik-count", {zarnik, "--set", "HeadDT=0", tree}, runs, {}, ""});
         cmds.push_back(
             {"zarnik-count --jobs 1", {zarnik, "--jobs", "1", "--set", "HeadDT=0", tree}, runs, {}, ""});
+        // On as many threads as zarnik-count uses by default (one per core), and on one.
+        const std::string cores = std::to_string(::sysconf(_SC_NPROCESSORS_ONLN));
+        cmds.push_back({"bare read", {bare, "--jobs", cores, tree}, runs, {}, ""});
+        cmds.push_back({"bare read --jobs 1", {bare, "--jobs", "1", tree}, runs, {}, ""});
         cmds.push_back({"cat", {"find", tree, "-type", "f", "-exec", "cat", "{}", "+"}, runs, {}, ""});
         cmds.push_back({"wc -l", {"find", tree, "-type", "f", "-exec", "wc", "-l", "{}", "+"}, runs, {}, ""});
         if (!baseline.empty())
             cmds.push_back({"baseline zarnik-count", {baseline, "--set", "HeadDT=0", tree}, runs, {}, ""});
         // The peers on all cores too, where they can.
-        const std::string cores = std::to_string(::sysconf(_SC_NPROCESSORS_ONLN));
         if (peers && OnPath("cloc"))
             cmds.push_back({"cloc", {"cloc", "--quiet", "--processes=" + cores, tree}, peerRuns, {}, ""});
         if (peers && OnPath("sloccount"))
@@ -235,14 +242,15 @@ int Measure(const Args& args) {
         };
         const double zarnikTime = medianOf(cmds[0], &Sample::Seconds);
         const double wcTime = medianOf(named("wc -l"), &Sample::Seconds);
+        const double bareTime = medianOf(named("bare read"), &Sample::Seconds);
         const double mb = static_cast<double>(size.Bytes) / 1e6;
         std::printf("\nTree %s: %s files, %s MB, largest file %s MB\n\n", tree.c_str(),
                     Grouped(static_cast<double>(size.Files)).c_str(), Fixed(mb, 1).c_str(),
                     Fixed(static_cast<double>(size.Largest) / 1e6, 1).c_str());
         std::printf(
-            "| command | median s | min s | max s | CPU s | files/s | MB/s | time / wc -l | time / "
-            "zarnik-count | peak MiB |\n");
-        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+            "| command | median s | min s | max s | CPU s | files/s | MB/s | time / bare read | "
+            "time / wc -l | time / zarnik-count | peak MiB |\n");
+        std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
         for (const Command& c : cmds) {
             double t = medianOf(c, &Sample::Seconds);
             double lo = 1e300, hi = 0;
@@ -254,19 +262,28 @@ int Measure(const Args& args) {
                 peak = std::max(peak, s.PeakKiB);
                 failed |= s.Status != 0;
             }
-            std::printf("| %s%s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", c.Name.c_str(),
+            std::printf("| %s%s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", c.Name.c_str(),
                         failed ? " (failed)" : "", Fixed(t, 3).c_str(), Fixed(lo, 3).c_str(),
                         Fixed(hi, 3).c_str(), Fixed(medianOf(c, &Sample::CpuSeconds), 3).c_str(),
                         Grouped(static_cast<double>(size.Files) / t).c_str(), Fixed(mb / t, 1).c_str(),
-                        Fixed(t / wcTime, 2).c_str(), Fixed(t / zarnikTime, 2).c_str(),
+                        Fixed(t / bareTime, 2).c_str(), Fixed(t / wcTime, 2).c_str(),
+                        Fixed(t / zarnikTime, 2).c_str(),
                         Fixed(static_cast<double>(peak) / 1024.0, 1).c_str());
         }
         double limit = 64.0 + static_cast<double>(size.Largest) / 1048576.0 +
                        200.0 * static_cast<double>(size.Files) / 1048576.0;
+        // CPU time too: on a machine shared with other work it varies less than the wall time.
+        auto ratio = [&](const char* a, const char* b, double Sample::*field) {
+            return medianOf(named(a), field) / medianOf(named(b), field);
+        };
         std::printf(
-            "\nzarnik-count: %.2f x the time of wc -l; memory limit 64 MiB + largest file + 200 B/file = "
-            "%.1f MiB.\n",
-            zarnikTime / wcTime, limit);
+            "\nzarnik-count: %.2f x the time of the bare read (%s threads; CPU time %.2f x), %.2f x with one "
+            "thread each (--jobs 1; CPU time %.2f x), %.2f x the time of wc -l; "
+            "memory limit 64 MiB + largest file + 200 B/file = %.1f MiB.\n",
+            zarnikTime / bareTime, cores.c_str(), ratio("zarnik-count", "bare read", &Sample::CpuSeconds),
+            ratio("zarnik-count --jobs 1", "bare read --jobs 1", &Sample::Seconds),
+            ratio("zarnik-count --jobs 1", "bare read --jobs 1", &Sample::CpuSeconds), zarnikTime / wcTime,
+            limit);
         std::fflush(stdout);
     }
     return 0;
@@ -379,8 +396,9 @@ int IniLoad(const Args& args) {
         if (s.Status != 0) result = 1;
         const double mb = static_cast<double>(fs::file_size(ini)) / 1e6;
         const double peak = static_cast<double>(s.PeakKiB) / 1024.0;
-        std::printf("| %s | %s | %s | %s | %s |\n", label.c_str(), Fixed(mb, 1).c_str(), Fixed(s.Seconds, 2).c_str(),
-                    Fixed(peak, 1).c_str(), Fixed(peak * 1.048576 / mb, 1).c_str());
+        std::printf("| %s | %s | %s | %s | %s |\n", label.c_str(), Fixed(mb, 1).c_str(),
+                    Fixed(s.Seconds, 2).c_str(), Fixed(peak, 1).c_str(),
+                    Fixed(peak * 1.048576 / mb, 1).c_str());
         std::fflush(stdout);
     };
     for (std::size_t k = 1; k < rest.size(); ++k) {
@@ -393,7 +411,8 @@ int IniLoad(const Args& args) {
             for (long i = 1; i <= n; ++i) ini << "cnam" << i << "=env " << i << "\r\n";
             for (long i = 1; i <= n; ++i) ini << "\r\n[FILES_" << i << "]\r\nfile0=" << target << "\r\n";
         }
-        for (long i = 1; i <= n; i += 10) std::ofstream(sub + "/memo" + std::to_string(i) + ".dat") << "memo\r\n";
+        for (long i = 1; i <= n; i += 10)
+            std::ofstream(sub + "/memo" + std::to_string(i) + ".dat") << "memo\r\n";
         run(Grouped(static_cast<double>(n)) + " environments", sub + "/zarnik.ini", {"--env", "1"});
     }
     {
@@ -446,7 +465,8 @@ int main(int argc, char** argv) {
         std::fprintf(
             stderr,
             "usage: zarnik-bench corpus DIR\n"
-            "       zarnik-bench measure [--zarnik BIN] [--runs N] [--peer-runs N] [--no-peers] TREE...\n"
+            "       zarnik-bench measure [--zarnik BIN] [--bare BIN] [--runs N] [--peer-runs N] [--no-peers] "
+            "TREE...\n"
             "       zarnik-bench memory [--zarnik BIN] DIR N\n"
             "       zarnik-bench ini-load [--zarnik BIN] DIR N...\n");
         return 2;
