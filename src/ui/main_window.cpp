@@ -3,28 +3,25 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
-#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
-#include <cerrno>
 #include <ctime>
-#include <new>
 
 #include "run/run.h"
 #include "text/version.h"
 #include "ui/help_viewer.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/run_controller.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
 
@@ -44,106 +41,7 @@ bool HasLines(const QPlainTextEdit* edit) { return !edit->document()->isEmpty();
 
 }  // namespace
 
-// The count run's view of the window: the result pane, the commands' enabling and
-// the progress dialog.
-class WindowRunHost : public run::RunHost {
-public:
-    explicit WindowRunHost(Form_Main& w) : w_(w), p_(*w.Syori()) {
-        pumpClock_.start();
-        flushClock_.start();
-    }
-    ~WindowRunHost() override { Flush(); }
-
-    // Lines reach the pane in batches, at most 40 ms apart: laying out and
-    // scrolling the pane once per line would cost more than counting the file.
-    // To the eye every line still appears as it is written.
-    void AppendLine(const std::string& line) override {
-        pending_ += ToQ(line);
-        pending_ += QLatin1Char('\n');
-        ++pendingLines_;
-    }
-    bool ResultHasLines() const override { return pendingLines_ > 0 || HasLines(w_.RichEdit_Rslt); }
-    void ScrollToEnd() override {
-        if (flushClock_.elapsed() < 40) return;
-        Flush();
-    }
-    void SetColumnHeader(const std::string& header) override {
-        w_.Panel_B2->setText(ToQ(header));
-        w_.Panel_B2->show();
-    }
-    bool SaveEnabled() const override { return w_.Act_Save->isEnabled(); }
-    void SetSavePrintEnabled(bool) override { Flush(); }  // the pane's change signal applies the rule
-    void ShowNoFileWarning(const std::string& text) override {
-        Flush();
-        w_.ShowMessage(QStringLiteral("警告"), ToQ(text));
-    }
-
-    void Flush() {
-        flushClock_.restart();
-        if (pendingLines_ == 0) return;
-        pending_.chop(1);
-        w_.RichEdit_Rslt->appendPlainText(pending_);
-        pending_.clear();
-        pendingLines_ = 0;
-        QScrollBar* bar = w_.RichEdit_Rslt->verticalScrollBar();
-        bar->setValue(bar->maximum());
-    }
-
-    void ProgressShow() override {
-        p_.ResetCancel();
-        p_.show();
-        p_.raise();
-        // The keyboard belongs to the progress window while it runs: Alt+C cancels
-        // instead of typing into the target list.
-        p_.activateWindow();
-        p_.Button_Cyudan->setFocus();
-    }
-    void ProgressHide() override {
-        Flush();
-        p_.hide();
-    }
-    void ProgressPhase(const std::string& m) override { Form_Syori::SetAndRepaint(p_.Label_MSG1, ToQ(m)); }
-    void ProgressFoundVisible(bool v) override { p_.Label_fcnt->setVisible(v); }
-    void ProgressFound(std::int64_t n) override { SetThrottled(p_.Label_fcnt, QString::number(n)); }
-    void ProgressCounterVisible(bool v) override { p_.Label_fing->setVisible(v); }
-    void ProgressCounter(const std::string& t) override { SetThrottled(p_.Label_fing, ToQ(t)); }
-    void ProgressPath(const std::string& path) override { SetThrottled(p_.Label_Srcname, ToQ(path)); }
-    void ProgressBarReset(std::int64_t pos) override { p_.ProgressBar1->setValue(static_cast<int>(pos)); }
-    void ProgressBarRange(std::int64_t max) override {
-        p_.ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(max, INT32_MAX)));
-    }
-    void ProgressBarStep() override { p_.ProgressBar1->setValue(p_.ProgressBar1->value() + 1); }
-
-    // Pending messages are processed at most every 50 ms: the window stays
-    // responsive and a run over many small files does not spend its time painting.
-    void PumpMessages() override {
-        if (w_.RunPumpHook) w_.RunPumpHook();
-        if (pumpClock_.elapsed() < 50) return;
-        Flush();
-        QApplication::processEvents();
-        pumpClock_.restart();
-    }
-    bool CancelRequested() const override { return p_.CancelRequested(); }
-
-private:
-    void SetThrottled(QLabel* label, const QString& text) {
-        label->setText(text);
-        if (repaintClock_.isValid() && repaintClock_.elapsed() < 100) return;
-        if (label->isVisible()) label->repaint();
-        repaintClock_.start();
-    }
-
-    Form_Main& w_;
-    Form_Syori& p_;
-    QElapsedTimer pumpClock_;
-    QElapsedTimer repaintClock_;
-    QElapsedTimer flushClock_;
-    QString pending_;
-    std::size_t pendingLines_ = 0;
-};
-
-Form_Main::Form_Main(AppState& state, QWidget* parent)
-    : QMainWindow(parent), state_(state), countContext_(std::make_unique<engine::CountContext>()) {
+Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(ToQ(text::VersionText(0)));
     setMinimumSize(50, 50);
@@ -166,13 +64,18 @@ Form_Main::Form_Main(AppState& state, QWidget* parent)
     StatusText->setStyleSheet(QStringLiteral("color: blue"));
     statusBar()->addWidget(StatusText, 1);
 
-    syori_ = new Form_Syori(this);
+    runner_ = std::make_unique<RunController>(this, RichEdit_Rslt, Panel_B2);
+    runner_->PumpHook = [this] {
+        if (RunPumpHook) RunPumpHook();
+    };
     HelpViewer::Instance().SetHelpFile(QString::fromStdString(state_.HelpFile));
     ApplyStartState();
     Memo_Files->setFocus();  // the user starts by typing targets
 }
 
 Form_Main::~Form_Main() = default;
+
+Form_Syori* Form_Main::Syori() const { return runner_->Dialog(); }
 
 void Form_Main::BuildActions() {
     auto make = [this](const char* caption, auto slot) {
@@ -627,24 +530,22 @@ std::vector<std::string> Form_Main::ResultLines() const { return ToSjisLines(Ric
 void Form_Main::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;
     SetRunning(true);
-    WindowRunHost host(*this);
     run::RunInput input;
     input.TargetLines = ToNativeLines(Memo_Files->toPlainText());
     input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
     input.Now = std::time(nullptr);
     input.Threads = 0;  // count ahead on every core; the report stays the same
-    // The run ended early: the pane keeps its lines and the settings stay.
-    auto fail = [this](const engine::FileError& e, const QString& path) {
-        syori_->hide();
-        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::ErrorTextFor(e)) + path);
-        if (HasLines(RichEdit_Rslt)) state_.Cnf.ResultUnsaved = 1;
-    };
-    try {
-        run::RunCount(input, state_.Cnf, host, *countContext_);
-    } catch (const engine::FileError& e) {
-        fail(e, QStringLiteral("\n") + QString::fromStdString(run::ErrorPathFor(e)));
-    } catch (const std::bad_alloc&) {
-        fail(engine::FileError({}, ENOMEM), {});  // outside any one file: the list, the pane
+    const run::RunOutcome outcome = runner_->Run(input, state_.Cnf);
+    // Save, print and the pane's context menu follow the pane's own change signal.
+    if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
+    if (outcome.End == run::RunEnd::NoFiles) {
+        ShowMessage(QStringLiteral("警告"), ToQ(run::NoFilesText()));
+    } else if (const auto& error = outcome.Error) {
+        // The run ended early: the pane keeps its lines.
+        QString path = error->Path.empty()
+                           ? QString()
+                           : QStringLiteral("\n") + QString::fromStdString(error->ShownPath());
+        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(error->Text()) + path);
     }
     SetRunning(false);
     if (closeAfterRun_) {
@@ -656,7 +557,7 @@ void Form_Main::RunCountCommand() {
 void Form_Main::closeEvent(QCloseEvent* e) {
     if (running_) {
         // Let the run notice the cancel first; the close is asked again after it.
-        syori_->Button_CyudanClick();
+        Syori()->Button_CyudanClick();
         closeAfterRun_ = true;
         e->ignore();
         return;

@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 
-#include "engine/count.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
 #include "ui/tab_row.h"
@@ -23,6 +22,7 @@ class QPrinter;
 namespace zarnik::ui {
 
 class Form_Syori;
+class RunController;
 class TBrowseDialog;
 struct OpenFilesRequest;
 struct OpenFilesAnswer;
@@ -63,7 +63,7 @@ public:
     QAction* Act_TlbFlat;
     QAction* Act_PopupCopy;
 
-    Form_Syori* Syori() const { return syori_; }
+    Form_Syori* Syori() const;
     bool MemoOpen() const { return memoOpen_; }
     int MemoPaneWidth() const;
     int UpperPaneHeight() const;
@@ -158,8 +158,7 @@ private:
     settings::WindowState CaptureWindowState();
 
     AppState& state_;
-    Form_Syori* syori_ = nullptr;
-    std::unique_ptr<engine::CountContext> countContext_;
+    std::unique_ptr<RunController> runner_;
     QSplitter* vertSplitter_ = nullptr;
     QSplitter* memoSplitter_ = nullptr;
     QWidget* memoPane_ = nullptr;
