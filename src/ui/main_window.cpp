@@ -21,6 +21,7 @@
 #include "ui/help_viewer.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/result_pane.h"
 #include "ui/run_controller.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
@@ -64,7 +65,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     StatusText->setStyleSheet(QStringLiteral("color: blue"));
     statusBar()->addWidget(StatusText, 1);
 
-    runner_ = std::make_unique<RunController>(this, RichEdit_Rslt, Panel_B2);
+    runner_ = std::make_unique<RunController>(this, result_->Edit(), result_->HeaderStrip());
     runner_->PumpHook = [this] {
         if (RunPumpHook) RunPumpHook();
     };
@@ -76,6 +77,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
 Form_Main::~Form_Main() = default;
 
 Form_Syori* Form_Main::Syori() const { return runner_->Dialog(); }
+bool Form_Main::ResultContextMenuAttached() const { return result_->ContextMenuAttached(); }
 
 void Form_Main::BuildActions() {
     auto make = [this](const char* caption, auto slot) {
@@ -303,50 +305,15 @@ void Form_Main::BuildPanes() {
     topLayout->addWidget(TabControl1);
     topLayout->addWidget(memoSplitter_, 1);
 
-    auto* bottom = new QWidget;
-    auto* bottomLayout = new QVBoxLayout(bottom);
-    bottomLayout->setContentsMargins(0, 0, 0, 0);
-    bottomLayout->setSpacing(0);
-    auto* title = new QWidget;
-    title->setFixedHeight(21);
-    auto* titleRow = new QHBoxLayout(title);
-    titleRow->setContentsMargins(2, 0, 2, 0);
-    auto* titleLabel = new QLabel(QStringLiteral("▼コメントカウント結果"));
-    QFont bold = titleLabel->font();
-    bold.setBold(true);
-    titleLabel->setFont(bold);
-    titleRow->addWidget(titleLabel, 1);
-    auto* pageBreak = new QPushButton(QStringLiteral("改頁ｺｰﾄﾞ挿入"));
-    pageBreak->setFlat(true);
-    pageBreak->setObjectName(QStringLiteral("Button_PageBreak"));
-    pageBreak->setFixedSize(93, 21);
-    pageBreak->hide();
-    pageBreak->setEnabled(false);
-    connect(pageBreak, &QPushButton::clicked, this, [this] { RichEdit_Rslt->appendPlainText(QStringLiteral("\f")); });
-    titleRow->addWidget(pageBreak);
-    Panel_B2 = new QLabel;
-    Panel_B2->setObjectName(QStringLiteral("Panel_B2"));
-    Panel_B2->setFixedHeight(24);
-    Panel_B2->setTextFormat(Qt::PlainText);
-    Panel_B2->hide();
-    RichEdit_Rslt = new QPlainTextEdit;
-    RichEdit_Rslt->setObjectName(QStringLiteral("RichEdit_Rslt"));
-    RichEdit_Rslt->setLineWrapMode(QPlainTextEdit::NoWrap);
-    RichEdit_Rslt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit_Rslt->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RichEdit_Rslt, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        if (resultMenuAttached_) resultMenu_->exec(RichEdit_Rslt->viewport()->mapToGlobal(p));
-    });
-    connect(RichEdit_Rslt->document(), &QTextDocument::contentsChanged, this, &Form_Main::UpdateResultEnabled);
-    bottomLayout->addWidget(title);
-    bottomLayout->addWidget(Panel_B2);
-    bottomLayout->addWidget(RichEdit_Rslt, 1);
+    result_ = new ResultPane;
+    result_->SetContextMenu(resultMenu_);
+    connect(result_, &ResultPane::LinesChanged, this, &Form_Main::UpdateResultEnabled);
 
     vertSplitter_ = new QSplitter(Qt::Vertical);
     vertSplitter_->setHandleWidth(5);
     vertSplitter_->setChildrenCollapsible(false);
     vertSplitter_->addWidget(top);
-    vertSplitter_->addWidget(bottom);
+    vertSplitter_->addWidget(result_);
     vertSplitter_->setStretchFactor(0, 0);
     vertSplitter_->setStretchFactor(1, 1);
     setCentralWidget(vertSplitter_);
@@ -397,7 +364,7 @@ void Form_Main::SetRunning(bool on) {
     running_ = on;
     TabControl1->setEnabled(!on);
     Memo_Files->setReadOnly(on);
-    RichEdit_Rslt->setReadOnly(on);
+    result_->Edit()->setReadOnly(on);
 }
 
 // The floating toolbar is a small window of its own with the caption "Zarnik ﾂｰﾙﾊﾞｰ"
@@ -427,7 +394,7 @@ bool Form_Main::eventFilter(QObject* watched, QEvent* e) {
 void Form_Main::ApplyScrollBars() {
     auto policy = state_.Cnf.YokoBar == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
     Memo_Files->setHorizontalScrollBarPolicy(policy);
-    RichEdit_Rslt->setHorizontalScrollBarPolicy(policy);
+    result_->ShowHorizontalScrollBar(state_.Cnf.YokoBar == 1);
 }
 
 void Form_Main::ApplyTlbFlat() {
@@ -440,10 +407,7 @@ void Form_Main::ApplyFontsAndColours() {
     const settings::S_CNF& c = state_.Cnf;
     ApplyPaneFont(Memo_Files, c.Font_Fold, c.Bcol_Fold);
     ApplyPaneFont(Memo_memo, c.Font_Memo, c.Bcol_Memo);
-    ApplyPaneFont(RichEdit_Rslt, c.Font_Rslt, c.Bcol_Rslt);
-    Panel_B2->setFont(RichEdit_Rslt->font());
-    // The ruler line starts where the pane's text starts.
-    Panel_B2->setIndent(static_cast<int>(RichEdit_Rslt->document()->documentMargin()) + RichEdit_Rslt->frameWidth());
+    result_->ApplyFont(c.Font_Rslt, c.Bcol_Rslt);
 }
 
 int Form_Main::MemoPaneWidth() const { return memoPane_->width(); }
@@ -502,30 +466,19 @@ void Form_Main::UpdateCountEnabled() {
     if (Act_Count->isEnabled() != on) Act_Count->setEnabled(on);
 }
 
+// Save, print, copy, clear and the pane's context menu follow whether it holds lines.
 void Form_Main::UpdateResultEnabled() {
-    bool has = HasLines(RichEdit_Rslt);
-    if (!has) {
-        if (Act_Save->isEnabled()) {
-            for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(false);
-            resultMenuAttached_ = false;
-        }
-        Panel_B2->hide();
-    } else if (!Act_Save->isEnabled()) {
-        for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(true);
-        resultMenuAttached_ = true;
-    }
+    const bool has = result_->HasLines();
+    for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(has);
 }
 
 void Form_Main::ReevaluateAll() {
     Act_Count->setEnabled(HasLines(Memo_Files));
-    bool has = HasLines(RichEdit_Rslt);
-    for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_Print}) a->setEnabled(has);
-    Act_PopupCopy->setEnabled(has);
-    resultMenuAttached_ = has;
+    UpdateResultEnabled();
     ApplyTlbFlat();
 }
 
-std::vector<std::string> Form_Main::ResultLines() const { return ToSjisLines(RichEdit_Rslt->toPlainText()); }
+std::vector<std::string> Form_Main::ResultLines() const { return result_->Lines(); }
 
 void Form_Main::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;
@@ -577,7 +530,7 @@ void Form_Main::closeEvent(QCloseEvent* e) {
     } else {
         saveFailedOnce_ = false;
     }
-    if (state_.Cnf.ResultUnsaved == 1 && HasLines(RichEdit_Rslt)) {
+    if (state_.Cnf.ResultUnsaved == 1 && result_->HasLines()) {
         int answer = AskYesNoCancel(QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
         if (answer == QMessageBox::Yes) {
             QString name = AskSaveFileName();

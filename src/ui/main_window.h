@@ -15,6 +15,7 @@
 
 #include "settings/settings.h"
 #include "ui/app_state.h"
+#include "ui/result_pane.h"
 #include "ui/tab_row.h"
 
 class QPrinter;
@@ -39,8 +40,6 @@ public:
     QLabel* Label_FilesCaption;
     QPlainTextEdit* Memo_Files;
     QPlainTextEdit* Memo_memo;
-    QPlainTextEdit* RichEdit_Rslt;
-    QLabel* Panel_B2;
     QToolBar* MainToolBar;
     QLabel* StatusText;
 
@@ -67,7 +66,8 @@ public:
     bool MemoOpen() const { return memoOpen_; }
     int MemoPaneWidth() const;
     int UpperPaneHeight() const;
-    bool ResultContextMenuAttached() const { return resultMenuAttached_; }
+    bool ResultContextMenuAttached() const;
+    ResultPane& Result() const { return *result_; }
     bool Running() const { return running_; }
     // During a count run only the progress window's cancel works: every command that
     // would change the result, the targets, the environments or the settings, and
@@ -165,8 +165,8 @@ private:
     QWidget* memoOpenPart_ = nullptr;
     QToolButton* memoShowButton_ = nullptr;
     QMenu* resultMenu_ = nullptr;
+    ResultPane* result_ = nullptr;
     bool memoOpen_ = false;
-    bool resultMenuAttached_ = false;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool saveFailedOnce_ = false;

@@ -70,8 +70,8 @@ private slots:
         QVERIFY(win.w->Act_Count->isEnabled());
         win.w->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
-        QVERIFY(win.w->Panel_B2->isVisible());
-        QVERIFY(win.w->Panel_B2->text().startsWith(QStringLiteral("ファイル名")));
+        QVERIFY(win.w->Result().HeaderStrip()->isVisible());
+        QVERIFY(win.w->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
         QVERIFY(win.w->Act_Save->isEnabled());
         QVERIFY(!win.w->Syori()->isVisible());
@@ -120,7 +120,7 @@ private slots:
         Window win;
         Form_Main& w = *win.w;
         w.Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        w.RichEdit_Rslt->setPlainText(QStringLiteral("earlier result"));
+        w.Result().Edit()->setPlainText(QStringLiteral("earlier result"));
         int dialogs = 0;
         w.ExecDialog = [&](QDialog&) { return ++dialogs, 0; };
         bool checked = false;
@@ -128,7 +128,7 @@ private slots:
             if (checked) return;
             checked = true;
             for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
-            QVERIFY(w.Memo_Files->isReadOnly() && w.RichEdit_Rslt->isReadOnly());
+            QVERIFY(w.Memo_Files->isReadOnly() && w.Result().Edit()->isReadOnly());
             QVERIFY(!w.TabControl1->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
             w.Act_StatusBar->trigger();  // a view switch is no command on the data
@@ -136,7 +136,7 @@ private slots:
         w.Act_Count->trigger();
         QVERIFY(checked);
         QCOMPARE(dialogs, 0);
-        QVERIFY(w.RichEdit_Rslt->toPlainText().startsWith(QStringLiteral("earlier result\n")));
+        QVERIFY(w.Result().Edit()->toPlainText().startsWith(QStringLiteral("earlier result\n")));
         QCOMPARE(win.state.Cnf.StatusBar, 0);
         QVERIFY(!w.Memo_Files->isReadOnly() && w.TabControl1->isEnabled());
     }

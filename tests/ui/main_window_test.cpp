@@ -68,7 +68,7 @@ private slots:
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
         QVERIFY(w.MainToolBar->isVisible());
         QVERIFY(w.statusBar()->isVisible());
-        QCOMPARE(w.RichEdit_Rslt->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(w.TabControl1->count(), 1);
@@ -76,7 +76,7 @@ private slots:
         for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
-        QVERIFY(!w.Panel_B2->isVisible());
+        QVERIFY(!w.Result().HeaderStrip()->isVisible());
         for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
         QVERIFY(w.StatusText->text().contains(
             QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
@@ -97,16 +97,16 @@ private slots:
     void resultCommandsFollowThePane() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.RichEdit_Rslt->appendPlainText(QStringLiteral("line"));
+        w.Result().Edit()->appendPlainText(QStringLiteral("line"));
         for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
             QVERIFY(a->isEnabled());
         QVERIFY(w.ResultContextMenuAttached());
-        w.Panel_B2->show();
+        w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
         for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
-        QVERIFY(w.Panel_B2->isHidden());
+        QVERIFY(w.Result().HeaderStrip()->isHidden());
     }
 
     void closeAsksOnlyForAnUnsavedResult() {
@@ -119,7 +119,7 @@ private slots:
         {
             Fixture f;
             f.state.Cnf.ResultUnsaved = 1;
-            f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("report"));
+            f.window->Result().Edit()->appendPlainText(QStringLiteral("report"));
             f.answer = QMessageBox::Cancel;
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 1);  // written even though the window stays
@@ -134,7 +134,7 @@ private slots:
         {
             Fixture f;  // a cleared result asks nothing although ResultUnsaved is 1
             f.state.Cnf.ResultUnsaved = 1;
-            f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("report"));
+            f.window->Result().Edit()->appendPlainText(QStringLiteral("report"));
             f.window->ClearResult();
             QVERIFY(f.TryClose());
             QVERIFY(f.questions.isEmpty());
@@ -145,9 +145,9 @@ private slots:
         testing::TempDir dir;
         Fixture f;
         f.state.Cnf.ResultUnsaved = 1;
-        f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("ﾌｧｲﾙ名 一"));
-        f.window->RichEdit_Rslt->appendPlainText(QString());
-        f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("end"));
+        f.window->Result().Edit()->appendPlainText(QStringLiteral("ﾌｧｲﾙ名 一"));
+        f.window->Result().Edit()->appendPlainText(QString());
+        f.window->Result().Edit()->appendPlainText(QStringLiteral("end"));
         f.answer = QMessageBox::Yes;
         f.saveName = QString::fromStdString(dir.str() + "/out.txt");
         QVERIFY(f.TryClose());
@@ -223,7 +223,7 @@ private slots:
         Form_Main& w = *f.window;
         w.Act_YokoBar->trigger();
         QCOMPARE(f.state.Cnf.YokoBar, 1);
-        QCOMPARE(w.RichEdit_Rslt->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         w.Act_StatusBar->trigger();
         QCOMPARE(f.state.Cnf.StatusBar, 0);
         QVERIFY(!w.statusBar()->isVisible());

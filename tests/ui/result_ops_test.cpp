@@ -45,7 +45,7 @@ struct Fixture {
     }
     // A report as a count run leaves it: lines appended, the flag set.
     void Report(const QStringList& lines) {
-        for (const QString& l : lines) window->RichEdit_Rslt->appendPlainText(l);
+        for (const QString& l : lines) window->Result().Edit()->appendPlainText(l);
         state.Cnf.ResultUnsaved = 1;
     }
 };
@@ -146,10 +146,10 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
 
-        w.Panel_B2->show();
+        w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
-        QVERIFY(w.RichEdit_Rslt->toPlainText().isEmpty());
-        QVERIFY(w.Panel_B2->isHidden());
+        QVERIFY(w.Result().Edit()->toPlainText().isEmpty());
+        QVERIFY(w.Result().HeaderStrip()->isHidden());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
 
         auto* pageBreak = w.findChild<QPushButton*>(QStringLiteral("Button_PageBreak"));

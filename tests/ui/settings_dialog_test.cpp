@@ -166,7 +166,7 @@ private slots:
     void cancelDiscardsFontsColoursAndExtensions() {
         Window w;
         const settings::S_CNF before = w.state.Cnf;
-        const QFont paneFont = w.window->RichEdit_Rslt->font();
+        const QFont paneFont = w.window->Result().Edit()->font();
         w.Settings([](Form_Settei& d) {
             d.ChooseFont = [](settings::S_SVFINF& f) {
                 f.FaceName = "IPAMincho";
@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(w.state.Cnf.Bcol_Rslt, before.Bcol_Rslt);
         QCOMPARE(w.state.Cnf.Exts, before.Exts);
         QCOMPARE(w.state.Cnf.Lists, before.Lists);
-        QCOMPARE(w.window->RichEdit_Rslt->font(), paneFont);
+        QCOMPARE(w.window->Result().Edit()->font(), paneFont);
     }
 
     void okAppliesToTheLiveSettingsAndThePanes() {
@@ -234,9 +234,9 @@ private slots:
         QCOMPARE(c.Exts[1], std::string("*.c;*.cc"));
         QCOMPARE(c.Lists[2], std::vector<std::string>{".c"});
         Form_Main& m = *w.window;
-        QCOMPARE(m.RichEdit_Rslt->font().pointSize(), 12);
-        QVERIFY(m.RichEdit_Rslt->font().bold());
-        QCOMPARE(m.Panel_B2->font().pointSize(), 12);
+        QCOMPARE(m.Result().Edit()->font().pointSize(), 12);
+        QVERIFY(m.Result().Edit()->font().bold());
+        QCOMPARE(m.Result().HeaderStrip()->font().pointSize(), 12);
         QCOMPARE(m.Memo_memo->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
         QVERIFY(m.TabControl1->Below());
         // The tab row moves below the target list.
@@ -385,7 +385,7 @@ private slots:
         });
         w.window->Memo_Files->setPlainText(QString::fromStdString(dir.str()));
         w.window->RunCountCommand();
-        QString result = w.window->RichEdit_Rslt->toPlainText();
+        QString result = w.window->Result().Edit()->toPlainText();
         QRegularExpression javaLine(QStringLiteral("A\\.java[^\\n]*対象外のファイルです。"));
         QVERIFY2(result.contains(javaLine), qPrintable(result));
         QVERIFY(result.contains(QRegularExpression(QStringLiteral("b\\.c +\\d\\d-"))));

@@ -284,9 +284,9 @@ private slots:
 
         // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
         // closed memo pane.
-        w.RichEdit_Rslt->setPlainText(QStringLiteral("report"));
-        QVERIFY(Drop(w.RichEdit_Rslt->viewport(), Middle(w.RichEdit_Rslt->viewport()), paths));
-        QCOMPARE(w.RichEdit_Rslt->toPlainText(), QStringLiteral("report"));
+        w.Result().Edit()->setPlainText(QStringLiteral("report"));
+        QVERIFY(Drop(w.Result().Edit()->viewport(), Middle(w.Result().Edit()->viewport()), paths));
+        QCOMPARE(w.Result().Edit()->toPlainText(), QStringLiteral("report"));
         QVERIFY(!w.DropFilesAt(w.TabControl1->mapTo(&w, Middle(w.TabControl1)), paths));
         QVERIFY(!w.DropFilesAt(w.Memo_memo->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
         QVERIFY(!w.DropFilesAt(QPoint(-5, 10), paths));
