@@ -179,20 +179,14 @@ void Form_Main::BuildToolBar() {
         ToolIcon icon;
         const char* tip;
     };
-    // Toolbar buttons run the same actions as the menu items, so both always share
-    // their enabled state; the tooltips differ from the menu captions.
+    // Toolbar buttons are the menu's actions, so both always share their enabled
+    // state; the buttons show an icon and a tooltip of their own, the menus neither.
     auto add = [&](const Button& b) {
-        auto* btn = new QToolButton(MainToolBar);
-        btn->setIcon(MakeToolIcon(b.icon));
-        btn->setToolTip(QString::fromUtf8(b.tip));
-        btn->setFixedSize(b.action == Act_Count ? QSize(37, 25) : QSize(25, 25));
-        btn->setEnabled(b.action->isEnabled());
-        connect(btn, &QToolButton::clicked, b.action, &QAction::trigger);
-        connect(b.action, &QAction::enabledChanged, btn, [btn](bool on) {
-            btn->setEnabled(on);
-            btn->repaint();
-        });
-        MainToolBar->addWidget(btn);
+        b.action->setIcon(MakeToolIcon(b.icon));
+        b.action->setIconVisibleInMenu(false);
+        b.action->setToolTip(QString::fromUtf8(b.tip));
+        MainToolBar->addAction(b.action);
+        MainToolBar->widgetForAction(b.action)->setFixedSize(b.action == Act_Count ? QSize(37, 25) : QSize(25, 25));
     };
     add({Act_Open, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
     add({Act_Folder, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
