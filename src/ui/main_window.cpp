@@ -23,6 +23,7 @@
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
 #include "ui/run_controller.h"
+#include "ui/target_pane.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
 
@@ -71,7 +72,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     };
     HelpViewer::Instance().SetHelpFile(QString::fromStdString(state_.HelpFile));
     ApplyStartState();
-    Memo_Files->setFocus();  // the user starts by typing targets
+    targets_->List()->setFocus();  // the user starts by typing targets
 }
 
 Form_Main::~Form_Main() = default;
@@ -118,7 +119,7 @@ void Form_Main::BuildActions() {
         ApplyScrollBars();
     });
     Act_Memo = make("メモ欄表示(&M)", [this] {
-        if (memoOpen_)
+        if (targets_->MemoOpen())
             CloseMemoPane();
         else
             OpenMemoPane();
@@ -229,75 +230,15 @@ void Form_Main::BuildPanes() {
     connect(TabControl1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { ShowEnvMenu(TabControl1->mapToGlobal(p)); });
 
-    auto* targetPane = new QWidget;
-    auto* targetLayout = new QVBoxLayout(targetPane);
-    targetLayout->setContentsMargins(0, 0, 0, 0);
-    targetLayout->setSpacing(0);
-    Label_FilesCaption = new QLabel(QStringLiteral("▼対象ファイル・フォルダ（ワイルドカード指定可，ここにドロップ可）"));
-    Label_FilesCaption->setFixedHeight(19);
-    Label_FilesCaption->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Label_FilesCaption, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { ShowEnvMenu(Label_FilesCaption->mapToGlobal(p)); });
-    Memo_Files = new QPlainTextEdit;
-    Memo_Files->setObjectName(QStringLiteral("Memo_Files"));
-    Memo_Files->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo_Files->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The panes may shrink to a line: the rows of tabs above take what they need.
-    Memo_Files->setMinimumHeight(1);
-    connect(Memo_Files, &QPlainTextEdit::textChanged, this, &Form_Main::UpdateCountEnabled);
-    targetLayout->addWidget(Label_FilesCaption);
-    targetLayout->addWidget(Memo_Files);
-
-    memoPane_ = new QWidget;
-    auto* memoLayout = new QVBoxLayout(memoPane_);
-    memoLayout->setContentsMargins(0, 0, 0, 0);
-    memoLayout->setSpacing(0);
-    // The memo pane's small flat buttons: open (closed pane) and close (title bar).
-    auto arrowButton = [](Qt::ArrowType arrow, int size, const QString& tip) {
-        auto* b = new QToolButton;
-        b->setAutoRaise(true);
-        b->setFixedSize(size, size);
-        b->setArrowType(arrow);
-        b->setToolTip(tip);
-        return b;
-    };
-    memoShowButton_ = arrowButton(Qt::LeftArrow, 18, QStringLiteral("メモ欄を表示"));
-    connect(memoShowButton_, &QToolButton::clicked, this, [this] { OpenMemoPane(); });
-    memoOpenPart_ = new QWidget;
-    auto* openLayout = new QVBoxLayout(memoOpenPart_);
-    openLayout->setContentsMargins(0, 0, 0, 0);
-    openLayout->setSpacing(0);
-    auto* memoTitle = new QWidget;
-    memoTitle->setFixedHeight(19);
-    auto* titleLayout = new QHBoxLayout(memoTitle);
-    titleLayout->setContentsMargins(2, 0, 0, 0);
-    titleLayout->addWidget(new QLabel(QStringLiteral("メモ欄")), 1);
-    QToolButton* memoClose = arrowButton(Qt::RightArrow, 16, QStringLiteral("メモ欄を閉じる"));
-    connect(memoClose, &QToolButton::clicked, this, [this] { CloseMemoPane(); });
-    titleLayout->addWidget(memoClose);
-    Memo_memo = new QPlainTextEdit;
-    Memo_memo->setObjectName(QStringLiteral("Memo_memo"));
-    Memo_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo_memo->setMinimumHeight(1);
-    openLayout->addWidget(memoTitle);
-    openLayout->addWidget(Memo_memo);
-    memoLayout->addWidget(memoShowButton_, 0, Qt::AlignTop | Qt::AlignHCenter);
-    memoLayout->addWidget(memoOpenPart_);
-
-    memoSplitter_ = new QSplitter(Qt::Horizontal);
-    memoSplitter_->setHandleWidth(3);
-    memoSplitter_->setChildrenCollapsible(false);
-    memoSplitter_->addWidget(targetPane);
-    memoSplitter_->addWidget(memoPane_);
-    memoSplitter_->setStretchFactor(0, 1);
-    memoSplitter_->setStretchFactor(1, 0);
-    connect(memoSplitter_, &QSplitter::splitterMoved, this, [this] {
-        if (memoOpen_) state_.Cnf.MemoWid = memoPane_->width();
-    });
+    targets_ = new TargetPane;
+    connect(targets_->Caption(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { ShowEnvMenu(targets_->Caption()->mapToGlobal(p)); });
+    connect(targets_->List(), &QPlainTextEdit::textChanged, this, &Form_Main::UpdateCountEnabled);
+    connect(targets_, &TargetPane::MemoOpenClicked, this, [this] { OpenMemoPane(); });
+    connect(targets_, &TargetPane::MemoCloseClicked, this, &Form_Main::CloseMemoPane);
+    connect(targets_, &TargetPane::MemoWidthDragged, this, [this](int width) { state_.Cnf.MemoWid = width; });
     topLayout->addWidget(TabControl1);
-    topLayout->addWidget(memoSplitter_, 1);
+    topLayout->addWidget(targets_, 1);
 
     result_ = new ResultPane;
     result_->SetContextMenu(resultMenu_);
@@ -357,7 +298,7 @@ bool Form_Main::RefusedWhileRunning(const QAction* action) const {
 void Form_Main::SetRunning(bool on) {
     running_ = on;
     TabControl1->setEnabled(!on);
-    Memo_Files->setReadOnly(on);
+    targets_->SetRunning(on);
     result_->Edit()->setReadOnly(on);
 }
 
@@ -387,7 +328,7 @@ bool Form_Main::eventFilter(QObject* watched, QEvent* e) {
 
 void Form_Main::ApplyScrollBars() {
     auto policy = state_.Cnf.YokoBar == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
-    Memo_Files->setHorizontalScrollBarPolicy(policy);
+    targets_->List()->setHorizontalScrollBarPolicy(policy);
     result_->ShowHorizontalScrollBar(state_.Cnf.YokoBar == 1);
 }
 
@@ -399,64 +340,28 @@ void Form_Main::ApplyTlbFlat() {
 
 void Form_Main::ApplyFontsAndColours() {
     const settings::S_CNF& c = state_.Cnf;
-    ApplyPaneFont(Memo_Files, c.Font_Fold, c.Bcol_Fold);
-    ApplyPaneFont(Memo_memo, c.Font_Memo, c.Bcol_Memo);
+    ApplyPaneFont(targets_->List(), c.Font_Fold, c.Bcol_Fold);
+    ApplyPaneFont(targets_->Memo(), c.Font_Memo, c.Bcol_Memo);
     result_->ApplyFont(c.Font_Rslt, c.Bcol_Rslt);
 }
 
-int Form_Main::MemoPaneWidth() const { return memoPane_->width(); }
+int Form_Main::MemoPaneWidth() const { return targets_->MemoWidth(); }
 int Form_Main::UpperPaneHeight() const { return vertSplitter_->sizes().value(0); }
 
 void Form_Main::OpenMemoPane(bool animate) {
-    int target = state_.Cnf.MemoWid;
-    memoSplitter_->setHandleWidth(3);
-    memoShowButton_->hide();
-    memoShowButton_->setEnabled(false);
-    memoOpenPart_->show();
-    if (animate) {
-        // Widen in steps of 10 pixels, 10 ms apart, up to MemoWid.
-        memoPane_->setMinimumWidth(0);
-        int n = (target - 20) / 10;
-        for (int i = 0; n >= 0 && i <= n; ++i) {
-            if (memoPane_->width() >= target) break;
-            int w = memoPane_->width() + 10;
-            memoPane_->setFixedWidth(w);
-            memoPane_->repaint();
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            QThread::msleep(10);
-        }
-    }
-    memoPane_->setMinimumWidth(std::min(60, std::max(0, target)));
-    memoPane_->setMaximumWidth(QWIDGETSIZE_MAX);
-    int total = memoSplitter_->width();
-    memoSplitter_->setSizes({std::max(1, total - target - 3), std::max(0, target)});
-    memoPane_->resize(target, memoPane_->height());
-    memoSplitter_->handle(1)->setEnabled(true);
-    memoSplitter_->handle(1)->show();
-    memoOpen_ = true;
+    targets_->OpenMemo(state_.Cnf.MemoWid, animate);
     state_.Cnf.MemoDsp = 1;
     Act_Memo->setChecked(true);
 }
 
 void Form_Main::CloseMemoPane() {
-    // A hidden handle comes back with the next layout of the splitter; a handle
-    // without width leaves no grip and no strip.
-    memoSplitter_->setHandleWidth(0);
-    memoSplitter_->handle(1)->hide();
-    memoSplitter_->handle(1)->setEnabled(false);
-    memoOpenPart_->hide();
-    memoPane_->setFixedWidth(20);
-    // The target list takes back the width the open pane and its grip had.
-    memoSplitter_->setSizes({std::max(1, memoSplitter_->width() - 20), 20});
-    memoShowButton_->show();
-    memoShowButton_->setEnabled(true);
-    memoOpen_ = false;
+    targets_->CloseMemo();
     state_.Cnf.MemoDsp = 0;
     Act_Memo->setChecked(false);
 }
 
 void Form_Main::UpdateCountEnabled() {
-    bool on = HasLines(Memo_Files);
+    bool on = HasLines(targets_->List());
     if (Act_Count->isEnabled() != on) Act_Count->setEnabled(on);
 }
 
@@ -467,7 +372,7 @@ void Form_Main::UpdateResultEnabled() {
 }
 
 void Form_Main::ReevaluateAll() {
-    Act_Count->setEnabled(HasLines(Memo_Files));
+    Act_Count->setEnabled(HasLines(targets_->List()));
     UpdateResultEnabled();
     ApplyTlbFlat();
 }
@@ -478,7 +383,7 @@ void Form_Main::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;
     SetRunning(true);
     run::RunInput input;
-    input.TargetLines = ToNativeLines(Memo_Files->toPlainText());
+    input.TargetLines = ToNativeLines(targets_->List()->toPlainText());
     input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
     input.Now = std::time(nullptr);
     input.Threads = 0;  // count ahead on every core; the report stays the same

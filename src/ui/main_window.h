@@ -17,6 +17,7 @@
 #include "ui/app_state.h"
 #include "ui/result_pane.h"
 #include "ui/tab_row.h"
+#include "ui/target_pane.h"
 
 class QPrinter;
 
@@ -37,9 +38,6 @@ public:
 
     // Panes and commands, named as the rest of the program refers to them.
     TabRow* TabControl1;
-    QLabel* Label_FilesCaption;
-    QPlainTextEdit* Memo_Files;
-    QPlainTextEdit* Memo_memo;
     QToolBar* MainToolBar;
     QLabel* StatusText;
 
@@ -63,7 +61,8 @@ public:
     QAction* Act_PopupCopy;
 
     Form_Syori* Syori() const;
-    bool MemoOpen() const { return memoOpen_; }
+    bool MemoOpen() const { return targets_->MemoOpen(); }
+    TargetPane& Targets() const { return *targets_; }
     int MemoPaneWidth() const;
     int UpperPaneHeight() const;
     bool ResultContextMenuAttached() const;
@@ -160,13 +159,9 @@ private:
     AppState& state_;
     std::unique_ptr<RunController> runner_;
     QSplitter* vertSplitter_ = nullptr;
-    QSplitter* memoSplitter_ = nullptr;
-    QWidget* memoPane_ = nullptr;
-    QWidget* memoOpenPart_ = nullptr;
-    QToolButton* memoShowButton_ = nullptr;
+    TargetPane* targets_ = nullptr;
     QMenu* resultMenu_ = nullptr;
     ResultPane* result_ = nullptr;
-    bool memoOpen_ = false;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool saveFailedOnce_ = false;

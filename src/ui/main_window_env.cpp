@@ -57,18 +57,18 @@ void Form_Main::ShowTabs() {
 // The panes hold the current environment's up-to-date text; the record is brought
 // up to date before anything reads it or another environment replaces the panes.
 void Form_Main::StoreCurrentEnv() {
-    state_.Envs.StoreEnv(state_.Envs.EnvIdAt(currentTab_), ToNativeLines(Memo_Files->toPlainText()),
-                         ToSjisLines(Memo_memo->toPlainText()));
+    state_.Envs.StoreEnv(state_.Envs.EnvIdAt(currentTab_), ToNativeLines(targets_->List()->toPlainText()),
+                         ToSjisLines(targets_->Memo()->toPlainText()));
 }
 
 void Form_Main::FetchCurrentEnv() {
     settings::Lines lines, memo;
     if (!state_.Envs.FetchEnv(state_.Envs.EnvIdAt(currentTab_), lines, memo)) return;
-    Memo_Files->setPlainText(JoinLines(lines, NativeToQ));
-    Memo_memo->setPlainText(JoinLines(memo, ToQ));
+    targets_->List()->setPlainText(JoinLines(lines, NativeToQ));
+    targets_->Memo()->setPlainText(JoinLines(memo, ToQ));
     // A memo whose file could not be read is kept as it is on disk: typing into it
     // would be lost, so the pane is read-only for that environment.
-    Memo_memo->setReadOnly(!state_.Envs.At(currentTab_).KeptMemoFile.empty());
+    targets_->Memo()->setReadOnly(!state_.Envs.At(currentTab_).KeptMemoFile.empty());
     UpdateCountEnabled();
 }
 
@@ -136,8 +136,8 @@ settings::WindowState Form_Main::CaptureWindowState() {
     w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
     w.PaneHeight = UpperPaneHeight();
     w.TabIndex = TabControl1->currentIndex();
-    w.TargetLines = ToNativeLines(Memo_Files->toPlainText());
-    w.MemoLines = ToSjisLines(Memo_memo->toPlainText());
+    w.TargetLines = ToNativeLines(targets_->List()->toPlainText());
+    w.MemoLines = ToSjisLines(targets_->Memo()->toPlainText());
     w.ToolBar = CaptureToolBarRecord();
     return w;
 }

@@ -66,7 +66,7 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        win.w->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         QVERIFY(win.w->Act_Count->isEnabled());
         win.w->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
@@ -86,7 +86,7 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        win.w->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         win.w->RunPumpHook = [&] { win.w->Syori()->Button_Cyudan->click(); };
         win.w->Act_Count->trigger();
         QVERIFY(win.w->ResultLines().empty());
@@ -99,7 +99,7 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        win.w->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         int filesSeen = 0;
         win.w->RunPumpHook = [&] {
             if (win.w->Syori()->Label_MSG1->text() != QStringLiteral("処理中...")) return;
@@ -119,7 +119,7 @@ private slots:
         MakeTree(dir);
         Window win;
         Form_Main& w = *win.w;
-        w.Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         w.Result().Edit()->setPlainText(QStringLiteral("earlier result"));
         int dialogs = 0;
         w.ExecDialog = [&](QDialog&) { return ++dialogs, 0; };
@@ -128,9 +128,9 @@ private slots:
             if (checked) return;
             checked = true;
             for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
-            QVERIFY(w.Memo_Files->isReadOnly() && w.Result().Edit()->isReadOnly());
+            QVERIFY(w.Targets().List()->isReadOnly() && w.Result().Edit()->isReadOnly());
             QVERIFY(!w.TabControl1->isEnabled());
-            QVERIFY(!w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
+            QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
             w.Act_StatusBar->trigger();  // a view switch is no command on the data
         };
         w.Act_Count->trigger();
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(dialogs, 0);
         QVERIFY(w.Result().Edit()->toPlainText().startsWith(QStringLiteral("earlier result\n")));
         QCOMPARE(win.state.Cnf.StatusBar, 0);
-        QVERIFY(!w.Memo_Files->isReadOnly() && w.TabControl1->isEnabled());
+        QVERIFY(!w.Targets().List()->isReadOnly() && w.TabControl1->isEnabled());
     }
 
     void progressCountersShowSevenDigitCountsWhole() {
@@ -156,7 +156,8 @@ private slots:
 
     void noFileFoundWarnsOnce() {
         Window win;
-        win.w->Memo_Files->setPlainText(QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));
+        win.w->Targets().List()->setPlainText(
+            QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));
         win.w->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
@@ -170,7 +171,7 @@ private slots:
         zarnik::testing::TempDir dir;
         QCOMPARE(::symlink("/proc/self/mem", (dir.str() + "/m\x1b[2J.c").c_str()), 0);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
+        win.w->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
         win.w->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0], QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));

@@ -85,12 +85,12 @@ private slots:
     void countFollowsTheTargetList() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.Memo_Files->setFocus();
-        QTest::keyClick(w.Memo_Files, Qt::Key_A);
+        w.Targets().List()->setFocus();
+        QTest::keyClick(w.Targets().List(), Qt::Key_A);
         QVERIFY(w.Act_Count->isEnabled());
-        QTest::keyClick(w.Memo_Files, Qt::Key_Backspace);
+        QTest::keyClick(w.Targets().List(), Qt::Key_Backspace);
         QVERIFY(!w.Act_Count->isEnabled());
-        QTest::keyClick(w.Memo_Files, Qt::Key_Return);  // one line break is one line
+        QTest::keyClick(w.Targets().List(), Qt::Key_Return);  // one line break is one line
         QVERIFY(w.Act_Count->isEnabled());
     }
 
@@ -207,14 +207,14 @@ private slots:
         w.Act_Memo->trigger();
         QVERIFY(w.MemoOpen());
         QVERIFY(w.Act_Memo->isChecked());
-        QCOMPARE(w.MemoPaneWidth(), 100);
+        QTRY_COMPARE(w.MemoPaneWidth(), 100);  // it widens in steps
         QCOMPARE(f.state.Cnf.MemoDsp, 1);
         w.Act_Memo->trigger();
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(f.state.Cnf.MemoDsp, 0);
         // The target list takes back the whole width: no strip, no grip.
-        QWidget* targetPane = w.Memo_Files->parentWidget();
+        QWidget* targetPane = w.Targets().List()->parentWidget();
         QTRY_COMPARE(targetPane->width() + 20, targetPane->parentWidget()->width());
     }
 

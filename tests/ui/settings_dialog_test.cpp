@@ -237,7 +237,7 @@ private slots:
         QCOMPARE(m.Result().Edit()->font().pointSize(), 12);
         QVERIFY(m.Result().Edit()->font().bold());
         QCOMPARE(m.Result().HeaderStrip()->font().pointSize(), 12);
-        QCOMPARE(m.Memo_memo->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
+        QCOMPARE(m.Targets().Memo()->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
         QVERIFY(m.TabControl1->Below());
         // The tab row moves below the target list.
         QLayout* upper = m.TabControl1->parentWidget()->layout();
@@ -383,7 +383,7 @@ private slots:
             d.Button_Ext->click();
             d.Button_Ok->click();
         });
-        w.window->Memo_Files->setPlainText(QString::fromStdString(dir.str()));
+        w.window->Targets().List()->setPlainText(QString::fromStdString(dir.str()));
         w.window->RunCountCommand();
         QString result = w.window->Result().Edit()->toPlainText();
         QRegularExpression javaLine(QStringLiteral("A\\.java[^\\n]*対象外のファイルです。"));

@@ -119,7 +119,7 @@ private slots:
     void openAppendsTheChosenFilesAndRemembers() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.Memo_Files->setPlainText(QStringLiteral("/old/*.c"));
+        w.Targets().List()->setPlainText(QStringLiteral("/old/*.c"));
         f.state.Paths.OpenFolder = Sj("/src/旧");
         QList<OpenFilesRequest> requests;
         QStringList files;
@@ -136,13 +136,13 @@ private slots:
         QCOMPARE(requests.value(0).Folder, QStringLiteral("/src/旧"));
         QCOMPARE(requests.value(0).FilterIndex, 0);
         QCOMPARE(requests.value(0).Filters.size(), std::size_t(7));
-        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/old/*.c")});
+        QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")});
         QCOMPARE(f.state.Cnf.OpenDlgIndex, 0);
 
         files = {QStringLiteral("/src/新/b.java"), QStringLiteral("/src/新/a.java"),
                  QStringLiteral("/src/新/c.java")};
         w.Act_Open->trigger();
-        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/old/*.c")} + files);
+        QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")} + files);
         QCOMPARE(f.state.Paths.OpenFolder, Sj("/src/新"));
         QCOMPARE(f.state.Cnf.OpenDlgIndex, 4);  // counted from 1
 
@@ -206,12 +206,12 @@ private slots:
         QCOMPARE(picker.frameGeometry().topLeft(),
                  QPoint(s.x() + (s.width() - picker.frameGeometry().width()) / 2,
                         s.y() + (s.height() - picker.frameGeometry().height()) / 2));
-        QVERIFY(w.Memo_Files->toPlainText().isEmpty());
+        QVERIFY(w.Targets().List()->toPlainText().isEmpty());
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/前"));
 
         accept = true;
         w.Act_Folder->trigger();
-        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/work/後")});
+        QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/work/後")});
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/後"));
         QVERIFY(w.Act_Count->isEnabled());
     }
@@ -278,8 +278,8 @@ private slots:
         const QStringList paths = {QStringLiteral("/d/a.c"), QStringLiteral("/d/b.c"),
                                    QStringLiteral("/d/sub")};
 
-        QVERIFY(Drop(w.Memo_Files->viewport(), Middle(w.Memo_Files->viewport()), paths));
-        QCOMPARE(Lines(w.Memo_Files), paths);
+        QVERIFY(Drop(w.Targets().List()->viewport(), Middle(w.Targets().List()->viewport()), paths));
+        QCOMPARE(Lines(w.Targets().List()), paths);
         QVERIFY(w.Act_Count->isEnabled());
 
         // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
@@ -288,20 +288,21 @@ private slots:
         QVERIFY(Drop(w.Result().Edit()->viewport(), Middle(w.Result().Edit()->viewport()), paths));
         QCOMPARE(w.Result().Edit()->toPlainText(), QStringLiteral("report"));
         QVERIFY(!w.DropFilesAt(w.TabControl1->mapTo(&w, Middle(w.TabControl1)), paths));
-        QVERIFY(!w.DropFilesAt(w.Memo_memo->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
+        QVERIFY(!w.DropFilesAt(w.Targets().Memo()->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
         QVERIFY(!w.DropFilesAt(QPoint(-5, 10), paths));
-        QCOMPARE(Lines(w.Memo_Files), paths);
-        QVERIFY(w.Memo_memo->toPlainText().isEmpty());
+        QCOMPARE(Lines(w.Targets().List()), paths);
+        QVERIFY(w.Targets().Memo()->toPlainText().isEmpty());
 
         w.OpenMemoPane(false);
-        QVERIFY(Drop(w.Memo_memo->viewport(), Middle(w.Memo_memo->viewport()), paths.mid(0, 1)));
-        QCOMPARE(Lines(w.Memo_memo), paths.mid(0, 1));
-        QCOMPARE(Lines(w.Memo_Files), paths);
+        QVERIFY(
+            Drop(w.Targets().Memo()->viewport(), Middle(w.Targets().Memo()->viewport()), paths.mid(0, 1)));
+        QCOMPARE(Lines(w.Targets().Memo()), paths.mid(0, 1));
+        QCOMPARE(Lines(w.Targets().List()), paths);
 
         // A path longer than 254 bytes stays whole: cut, it would name its parent folder.
         QString longPath = QStringLiteral("/") + QString(252, QLatin1Char('x')) + QStringLiteral("表/a.c");
-        QVERIFY(w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(20, 20)), {longPath}));
-        QCOMPARE(Lines(w.Memo_Files).last(), longPath);
+        QVERIFY(w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(20, 20)), {longPath}));
+        QCOMPARE(Lines(w.Targets().List()).last(), longPath);
     }
 };
 
