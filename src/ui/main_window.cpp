@@ -18,6 +18,7 @@
 
 #include "run/run.h"
 #include "text/version.h"
+#include "ui/env_tabs.h"
 #include "ui/help_viewer.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
@@ -222,13 +223,6 @@ void Form_Main::BuildPanes() {
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->setSpacing(0);
-    TabControl1 = new TabRow;
-    TabControl1->setObjectName(QStringLiteral("TabControl1"));
-    TabControl1->setContextMenuPolicy(Qt::CustomContextMenu);
-    TabControl1->AddSwitchKeys(top);
-    connect(TabControl1, &TabRow::currentChanged, this, &Form_Main::TabControl1Change);
-    connect(TabControl1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { ShowEnvMenu(TabControl1->mapToGlobal(p)); });
 
     targets_ = new TargetPane;
     connect(targets_->Caption(), &QWidget::customContextMenuRequested, this,
@@ -237,7 +231,9 @@ void Form_Main::BuildPanes() {
     connect(targets_, &TargetPane::MemoOpenClicked, this, [this] { OpenMemoPane(); });
     connect(targets_, &TargetPane::MemoCloseClicked, this, &Form_Main::CloseMemoPane);
     connect(targets_, &TargetPane::MemoWidthDragged, this, [this](int width) { state_.Cnf.MemoWid = width; });
-    topLayout->addWidget(TabControl1);
+    tabs_ = new EnvTabs(state_, *targets_, top);
+    connect(tabs_, &EnvTabs::MenuRequested, this, &Form_Main::ShowEnvMenu);
+    topLayout->addWidget(tabs_->Row());
     topLayout->addWidget(targets_, 1);
 
     result_ = new ResultPane;
@@ -281,7 +277,7 @@ void Form_Main::ApplyStartState() {
     else
         CloseMemoPane();
 
-    ShowTabs();
+    tabs_->ShowTabs();
     ApplyFontsAndColours();
     ReevaluateAll();
     if (state_.Place.MainPlacement.Maximized != 0) setWindowState(windowState() | Qt::WindowMaximized);
@@ -297,7 +293,7 @@ bool Form_Main::RefusedWhileRunning(const QAction* action) const {
 // The panes a run reads or writes cannot be edited while it runs; the tabs stay put.
 void Form_Main::SetRunning(bool on) {
     running_ = on;
-    TabControl1->setEnabled(!on);
+    tabs_->Row()->setEnabled(!on);
     targets_->SetRunning(on);
     result_->Edit()->setReadOnly(on);
 }
@@ -384,7 +380,7 @@ void Form_Main::RunCountCommand() {
     SetRunning(true);
     run::RunInput input;
     input.TargetLines = ToNativeLines(targets_->List()->toPlainText());
-    input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
+    input.EnvName = tabs_->CurrentName();
     input.Now = std::time(nullptr);
     input.Threads = 0;  // count ahead on every core; the report stays the same
     const run::RunOutcome outcome = runner_->Run(input, state_.Cnf);
@@ -472,7 +468,7 @@ void Form_Main::moveEvent(QMoveEvent* e) {
 void Form_Main::resizeEvent(QResizeEvent* e) {
     if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         normalBounds_ = geometry();
-    TabControl1->FitHeight();
+    tabs_->Row()->FitHeight();
     QMainWindow::resizeEvent(e);
 }
 

@@ -15,6 +15,7 @@
 
 #include "settings/settings.h"
 #include "ui/app_state.h"
+#include "ui/env_tabs.h"
 #include "ui/result_pane.h"
 #include "ui/tab_row.h"
 #include "ui/target_pane.h"
@@ -37,7 +38,6 @@ public:
     ~Form_Main() override;
 
     // Panes and commands, named as the rest of the program refers to them.
-    TabRow* TabControl1;
     QToolBar* MainToolBar;
     QLabel* StatusText;
 
@@ -63,6 +63,7 @@ public:
     Form_Syori* Syori() const;
     bool MemoOpen() const { return targets_->MemoOpen(); }
     TargetPane& Targets() const { return *targets_; }
+    EnvTabs& Tabs() const { return *tabs_; }
     int MemoPaneWidth() const;
     int UpperPaneHeight() const;
     bool ResultContextMenuAttached() const;
@@ -134,9 +135,7 @@ private:
     void ApplyStartState();
     void ApplyFontsAndColours();
     void ApplyScrollBars();
-    void ApplyTabPlacement();
     void ApplyTlbFlat();
-    void ShowTabs();
     void ShowEnvMenu(const QPoint& globalPos);
     void ApplyToolBarRecord();
     void GiveFloatingToolBarACloseBox();
@@ -150,9 +149,6 @@ private:
     void ReevaluateAll();
 
     // Environments and persistence.
-    void StoreCurrentEnv();
-    void FetchCurrentEnv();
-    void TabControl1Change(int index);
     bool SaveAll();  // false when a file could not be written (message shown)
     settings::WindowState CaptureWindowState();
 
@@ -160,12 +156,12 @@ private:
     std::unique_ptr<RunController> runner_;
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
+    EnvTabs* tabs_ = nullptr;
     QMenu* resultMenu_ = nullptr;
     ResultPane* result_ = nullptr;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool saveFailedOnce_ = false;
-    int currentTab_ = -1;
     QRect normalBounds_;
 };
 

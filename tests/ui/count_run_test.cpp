@@ -129,7 +129,7 @@ private slots:
             checked = true;
             for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
             QVERIFY(w.Targets().List()->isReadOnly() && w.Result().Edit()->isReadOnly());
-            QVERIFY(!w.TabControl1->isEnabled());
+            QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
             w.Act_StatusBar->trigger();  // a view switch is no command on the data
         };
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(dialogs, 0);
         QVERIFY(w.Result().Edit()->toPlainText().startsWith(QStringLiteral("earlier result\n")));
         QCOMPARE(win.state.Cnf.StatusBar, 0);
-        QVERIFY(!w.Targets().List()->isReadOnly() && w.TabControl1->isEnabled());
+        QVERIFY(!w.Targets().List()->isReadOnly() && w.Tabs().Row()->isEnabled());
     }
 
     void progressCountersShowSevenDigitCountsWhole() {

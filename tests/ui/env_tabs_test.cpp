@@ -79,7 +79,7 @@ struct Fixture {
     QString Pane() const { return window->Targets().List()->toPlainText(); }
     QStringList Tabs() const {
         QStringList out;
-        for (int i = 0; i < window->TabControl1->count(); ++i) out << window->TabControl1->tabText(i);
+        for (int i = 0; i < window->Tabs().Row()->count(); ++i) out << window->Tabs().Row()->tabText(i);
         return out;
     }
 };
@@ -143,7 +143,7 @@ private slots:
     void typedTextSurvivesTabSwitchesByClickAndRightClick() {
         Fixture f;
         Form_Main& w = *f.window;
-        TabRow* tabs = w.TabControl1;
+        TabRow* tabs = w.Tabs().Row();
         Type(w.Targets().List(), QStringLiteral("x"));
         w.Targets().Memo()->setPlainText(QStringLiteral("新しいメモ"));
         f.state.Envs.StoreEnv(2, {}, {});  // B is empty: the count command must follow
@@ -175,7 +175,7 @@ private slots:
             f.Edit({[](QDialog& d) { Editor(d).Button_Ok->click(); }});  // shows the tabs again
             QWidget* w = f.window.get();
             auto below = [&] {
-                return f.window->TabControl1->mapTo(w, QPoint()).y() >
+                return f.window->Tabs().Row()->mapTo(w, QPoint()).y() >
                        f.window->Targets().List()->mapTo(w, QPoint()).y();
             };
             QTRY_COMPARE(below(), pos != 0);
@@ -190,7 +190,7 @@ private slots:
             QCOMPARE(Selected(Editor(d).ListBox_Conf), 1);
             Editor(d).Button_Ok->click();
         }});
-        QCOMPARE(f.window->TabControl1->currentIndex(), 1);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 1);
         QCOMPARE(f.Pane(), QStringLiteral("typed ") + LinesOf("B"));
         QCOMPARE(f.window->Targets().Memo()->toPlainText(), QStringLiteral("memo B"));
         for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
@@ -212,7 +212,7 @@ private slots:
                     Name(QStringLiteral("D"), 0)(d);
                 }});
         QCOMPARE(f.Tabs(), (QStringList{"D", "A", "B", "C"}));
-        QCOMPARE(f.window->TabControl1->currentIndex(), 0);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
         QCOMPARE(f.Pane(), QString());
         QVERIFY(!f.window->Act_Count->isEnabled());
         QCOMPARE(f.state.Cnf.AddKind, 0);
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(live.At(0).TargetLines, live.At(1).TargetLines);
         QCOMPARE(live.At(0).MemoLines, (settings::Lines{"memo A"}));
         QCOMPARE(live.At(4).MemoLines, (settings::Lines{"memo B"}));
-        QCOMPARE(f.window->TabControl1->currentIndex(), 4);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 4);
         QCOMPARE(f.Pane(), LinesOf("B"));
     }
 
@@ -297,10 +297,10 @@ private slots:
         }});
         // OK without a selection shows the first tab, and its text is kept on a switch.
         QCOMPARE(f.Tabs(), (QStringList{"A", "C", "B"}));
-        QCOMPARE(f.window->TabControl1->currentIndex(), 0);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
         Type(f.window->Targets().List(), QStringLiteral("x"));
-        QTest::mouseClick(f.window->TabControl1, Qt::LeftButton, {},
-                          f.window->TabControl1->tabRect(1).center());
+        QTest::mouseClick(f.window->Tabs().Row(), Qt::LeftButton, {},
+                          f.window->Tabs().Row()->tabRect(1).center());
         QCOMPARE(f.state.Envs.At(0).TargetLines.front(), std::string("x/src/A/*.c"));
     }
 
@@ -331,7 +331,7 @@ private slots:
                 },
                 Name(QStringLiteral("N"), 1)});
         for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
-        QCOMPARE(f.window->TabControl1->currentIndex(), 1);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 1);
         f.window->Targets().Memo()->setPlainText(QStringLiteral("memo A edited"));
         QVERIFY(f.window->close());
 

@@ -71,8 +71,8 @@ private slots:
         QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
-        QCOMPARE(w.TabControl1->count(), 1);
-        QCOMPARE(w.TabControl1->tabText(0), QStringLiteral("開発環境(1)"));
+        QCOMPARE(w.Tabs().Row()->count(), 1);
+        QCOMPARE(w.Tabs().Row()->tabText(0), QStringLiteral("開発環境(1)"));
         for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());

@@ -238,22 +238,22 @@ private slots:
         QVERIFY(m.Result().Edit()->font().bold());
         QCOMPARE(m.Result().HeaderStrip()->font().pointSize(), 12);
         QCOMPARE(m.Targets().Memo()->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
-        QVERIFY(m.TabControl1->Below());
+        QVERIFY(m.Tabs().Row()->Below());
         // The tab row moves below the target list.
-        QLayout* upper = m.TabControl1->parentWidget()->layout();
-        QCOMPARE(upper->indexOf(m.TabControl1), upper->count() - 1);
+        QLayout* upper = m.Tabs().Row()->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(m.Tabs().Row()), upper->count() - 1);
     }
 
     void tabsStartWhereTheyWereLeft() {
         Window w(1);
-        QLayout* upper = w.window->TabControl1->parentWidget()->layout();
-        QCOMPARE(upper->indexOf(w.window->TabControl1), upper->count() - 1);
+        QLayout* upper = w.window->Tabs().Row()->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(w.window->Tabs().Row()), upper->count() - 1);
         w.Settings([](Form_Settei& d) {
             d.RadioGroup_TabPos->Item(0)->click();
             d.Button_Ok->click();
         });
-        QCOMPARE(upper->indexOf(w.window->TabControl1), 0);
-        QVERIFY(!w.window->TabControl1->Below());
+        QCOMPARE(upper->indexOf(w.window->Tabs().Row()), 0);
+        QVERIFY(!w.window->Tabs().Row()->Below());
     }
 
     void blankLineWarningDecidesWhetherTheDialogCloses() {

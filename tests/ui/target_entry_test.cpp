@@ -287,7 +287,7 @@ private slots:
         w.Result().Edit()->setPlainText(QStringLiteral("report"));
         QVERIFY(Drop(w.Result().Edit()->viewport(), Middle(w.Result().Edit()->viewport()), paths));
         QCOMPARE(w.Result().Edit()->toPlainText(), QStringLiteral("report"));
-        QVERIFY(!w.DropFilesAt(w.TabControl1->mapTo(&w, Middle(w.TabControl1)), paths));
+        QVERIFY(!w.DropFilesAt(w.Tabs().Row()->mapTo(&w, Middle(w.Tabs().Row())), paths));
         QVERIFY(!w.DropFilesAt(w.Targets().Memo()->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
         QVERIFY(!w.DropFilesAt(QPoint(-5, 10), paths));
         QCOMPARE(Lines(w.Targets().List()), paths);
