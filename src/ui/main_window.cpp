@@ -27,6 +27,7 @@
 #include "ui/target_pane.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
+#include "ui/window_placement.h"
 
 namespace zarnik::ui {
 
@@ -212,9 +213,6 @@ void Form_Main::BuildToolBar() {
         m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
         m.exec(MainToolBar->mapToGlobal(p));
     });
-    // Only the floating toolbar's close box clears the switch: dragging the toolbar
-    // off its dock hides and shows it again, which says nothing about the user's wish.
-    MainToolBar->installEventFilter(this);
     connect(MainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyTlbFlat(); });
 }
 
@@ -252,18 +250,12 @@ void Form_Main::BuildPanes() {
 
 void Form_Main::ApplyStartState() {
     settings::S_CNF& c = state_.Cnf;
-    QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                    : QRect(0, 0, 1024, 768);
-    settings::Rect r = state_.Place.MainPlacement.Bounds;
-    std::int32_t pane = state_.Place.MainPlacement.Pnl_H;
-    settings::FitToScreen(screen.width(), screen.height(), r, &pane);
-    state_.Place.MainPlacement.Bounds = r;
-    state_.Place.MainPlacement.Pnl_H = pane;
-    setGeometry(screen.x() + r.Left, screen.y() + r.Top, r.Width, r.Height);
-    normalBounds_ = QRect(r.Left, r.Top, r.Width, r.Height);
-    vertSplitter_->setSizes({pane, std::max(1, r.Height - pane)});
-
-    ApplyToolBarRecord();
+    placement_ = new WindowPlacement(state_, *this, *MainToolBar, *vertSplitter_);
+    connect(placement_, &WindowPlacement::ToolBarClosed, this, [this] {
+        state_.Cnf.ToolBar = 0;
+        Act_ToolBar->setChecked(false);
+    });
+    placement_->ApplyStart();
     Act_TlbFlat->setChecked(c.TlbFlat == 0);
     ApplyTlbFlat();
     Act_ToolBar->setChecked(c.ToolBar != 0);
@@ -280,7 +272,7 @@ void Form_Main::ApplyStartState() {
     tabs_->ShowTabs();
     ApplyFontsAndColours();
     ReevaluateAll();
-    if (state_.Place.MainPlacement.Maximized != 0) setWindowState(windowState() | Qt::WindowMaximized);
+    placement_->ApplyMaximized();
 }
 
 bool Form_Main::RefusedWhileRunning(const QAction* action) const {
@@ -296,30 +288,6 @@ void Form_Main::SetRunning(bool on) {
     tabs_->Row()->setEnabled(!on);
     targets_->SetRunning(on);
     result_->Edit()->setReadOnly(on);
-}
-
-// The floating toolbar is a small window of its own with the caption "Zarnik ﾂｰﾙﾊﾞｰ"
-// and a close box; while it is being dragged the toolbar keeps its own frameless flags.
-void Form_Main::GiveFloatingToolBarACloseBox() {
-    if (!MainToolBar->isFloating() || (MainToolBar->windowFlags() & Qt::WindowCloseButtonHint)) return;
-    bool shown = MainToolBar->isVisible();
-    QPoint at = MainToolBar->pos();
-    MainToolBar->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    MainToolBar->move(at);
-    if (shown) MainToolBar->show();
-}
-
-bool Form_Main::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == MainToolBar) {
-        if (e->type() == QEvent::Close && MainToolBar->isFloating()) {
-            state_.Cnf.ToolBar = 0;
-            Act_ToolBar->setChecked(false);
-        } else if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Show) {
-            // A drag ends with the button's release; give the window its frame after it.
-            QTimer::singleShot(0, this, [this] { GiveFloatingToolBarACloseBox(); });
-        }
-    }
-    return QMainWindow::eventFilter(watched, e);
 }
 
 void Form_Main::ApplyScrollBars() {
@@ -443,31 +411,7 @@ void Form_Main::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void Form_Main::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::WindowStateChange) {
-        auto* sc = static_cast<QWindowStateChangeEvent*>(e);
-        bool wasMax = sc->oldState() & Qt::WindowMaximized;
-        bool isMax = windowState() & Qt::WindowMaximized;
-        auto& mp = state_.Place.MainPlacement;
-        if (!wasMax && isMax) {
-            mp.Bounds = {normalBounds_.x(), normalBounds_.y(), normalBounds_.width(), normalBounds_.height()};
-            mp.Maximized = 1;
-        } else if (wasMax && !isMax) {
-            mp.Maximized = 0;
-        }
-    }
-    QMainWindow::changeEvent(e);
-}
-
-void Form_Main::moveEvent(QMoveEvent* e) {
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
-        normalBounds_.moveTopLeft(geometry().topLeft());
-    QMainWindow::moveEvent(e);
-}
-
 void Form_Main::resizeEvent(QResizeEvent* e) {
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
-        normalBounds_ = geometry();
     tabs_->Row()->FitHeight();
     QMainWindow::resizeEvent(e);
 }

@@ -26,6 +26,7 @@ namespace zarnik::ui {
 
 class Form_Syori;
 class RunController;
+class WindowPlacement;
 class TBrowseDialog;
 struct OpenFilesRequest;
 struct OpenFilesAnswer;
@@ -120,8 +121,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void changeEvent(QEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -137,11 +136,7 @@ private:
     void ApplyScrollBars();
     void ApplyTlbFlat();
     void ShowEnvMenu(const QPoint& globalPos);
-    void ApplyToolBarRecord();
-    void GiveFloatingToolBarACloseBox();
     void SetRunning(bool on);
-    bool eventFilter(QObject* watched, QEvent* e) override;
-    settings::ToolBarRecord CaptureToolBarRecord() const;
 
     // Enabling rules.
     void UpdateCountEnabled();
@@ -157,12 +152,12 @@ private:
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
     EnvTabs* tabs_ = nullptr;
+    WindowPlacement* placement_ = nullptr;
     QMenu* resultMenu_ = nullptr;
     ResultPane* result_ = nullptr;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool saveFailedOnce_ = false;
-    QRect normalBounds_;
 };
 
 }  // namespace zarnik::ui

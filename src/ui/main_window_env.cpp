@@ -1,35 +1,12 @@
 // Form_Main: the environment menu, and what the window saves at close.
-#include <QBoxLayout>
-#include <QFileDialog>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
-#include <QScreen>
-#include <QStatusBar>
 
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
+#include "ui/window_placement.h"
 
 namespace zarnik::ui {
-
-namespace {
-Qt::ToolBarArea AreaFromName(const std::string& name) {
-    if (name == "BottomDock") return Qt::BottomToolBarArea;
-    if (name == "LeftDock") return Qt::LeftToolBarArea;
-    if (name == "RightDock") return Qt::RightToolBarArea;
-    return Qt::TopToolBarArea;
-}
-
-const char* NameFromArea(Qt::ToolBarArea area) {
-    switch (area) {
-        case Qt::BottomToolBarArea: return "BottomDock";
-        case Qt::LeftToolBarArea: return "LeftDock";
-        case Qt::RightToolBarArea: return "RightDock";
-        default: return "TopDock";
-    }
-}
-}  // namespace
 
 // The environment menu of the tab row and of the caption bar above the target list.
 // On the tab row only a tab opens it, and a tab other than the current one first
@@ -43,45 +20,11 @@ void Form_Main::ShowEnvMenu(const QPoint& globalPos) {
     m.exec(globalPos);
 }
 
-void Form_Main::ApplyToolBarRecord() {
-    if (!state_.ToolBar) return;
-    const settings::ToolBarRecord& r = *state_.ToolBar;
-    if (r.DockedTo == "+") {
-        MainToolBar->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-        GiveFloatingToolBarACloseBox();
-        MainToolBar->move(r.FloatLeft, r.FloatTop);
-    } else {
-        removeToolBar(MainToolBar);
-        addToolBar(AreaFromName(r.DockedTo), MainToolBar);
-    }
-    MainToolBar->setVisible(r.Visible != 0);
-}
-
-settings::ToolBarRecord Form_Main::CaptureToolBarRecord() const {
-    settings::ToolBarRecord r;
-    r.Visible = state_.Cnf.ToolBar != 0 ? 1 : 0;
-    if (MainToolBar->isFloating()) {
-        r.DockedTo = "+";
-        r.FloatLeft = MainToolBar->x();
-        r.FloatTop = MainToolBar->y();
-    } else {
-        r.DockedTo = NameFromArea(toolBarArea(MainToolBar));
-        r.DockPos = MainToolBar->x();
-    }
-    return r;
-}
-
 settings::WindowState Form_Main::CaptureWindowState() {
-    settings::WindowState w;
-    w.Maximized = isMaximized();
-    QRect g = geometry();
-    QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
-    w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
-    w.PaneHeight = UpperPaneHeight();
+    settings::WindowState w = placement_->Capture();
     w.TabIndex = tabs_->Row()->currentIndex();
     w.TargetLines = ToNativeLines(targets_->List()->toPlainText());
     w.MemoLines = ToSjisLines(targets_->Memo()->toPlainText());
-    w.ToolBar = CaptureToolBarRecord();
     return w;
 }
 
