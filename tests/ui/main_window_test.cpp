@@ -12,6 +12,7 @@
 #include "ui/qt_text.h"
 #include "ui/splash.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -19,26 +20,20 @@ using namespace zarnik::ui;
 namespace {
 
 // A window over a fresh state whose saves are counted and may be made to fail.
-struct Fixture {
-    AppState state;
+struct Fixture : WindowFixture {
     int saves = 0;
     bool failSave = false;
-    std::unique_ptr<Form_Main> window;
     QStringList questions;
-    QStringList messages;
     int answer = QMessageBox::Cancel;
     int secondAnswer = QMessageBox::No;
     QString saveName;
 
     Fixture() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Save = [this](AppState&, const settings::WindowState&, std::string& error) {
             ++saves;
             if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
             return !failSave;
         };
-        window = std::make_unique<Form_Main>(state);
         window->AskYesNoCancel = [this](const QString& t) {
             questions << t;
             return answer;
@@ -47,9 +42,7 @@ struct Fixture {
             questions << t;
             return secondAnswer;
         };
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
         window->AskSaveFileName = [this] { return saveName; };
-        window->show();
     }
     bool TryClose() { return window->close(); }
 };

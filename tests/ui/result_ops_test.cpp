@@ -16,6 +16,7 @@
 #include "ui/qt_text.h"
 #include "ui/result_print.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -23,25 +24,16 @@ using testing::Sj;
 
 namespace {
 
-struct Fixture {
-    AppState state;
-    std::unique_ptr<Form_Main> window;
-    QStringList messages;
+struct Fixture : WindowFixture {
     QStringList saveFolders;  // the folder each save dialog was opened in
     QString saveName;
 
     Fixture() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        window = std::make_unique<Form_Main>(state);
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
         window->AskSaveFile = [this](const QString& folder) {
             saveFolders << folder;
             return saveName;
         };
         window->AskYesNoCancel = [](const QString&) { return int(QMessageBox::Yes); };
-        window->show();
     }
     // A report as a count run leaves it: lines appended, the flag set.
     void Report(const QStringList& lines) {

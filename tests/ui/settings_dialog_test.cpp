@@ -12,6 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -21,20 +22,9 @@ namespace {
 settings::S_CNF Defaults() { return settings::MakeDefaultSettings(); }
 
 // A main window over a fresh state that never writes the INI file.
-struct Window {
-    AppState state;
-    std::unique_ptr<Form_Main> window;
-    QStringList messages;
-
-    explicit Window(std::int32_t tabPos = 0) {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        state.Cnf.TabPos = tabPos;
-        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        window = std::make_unique<Form_Main>(state);
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
-        window->show();
-    }
+struct Window : WindowFixture {
+    explicit Window(std::int32_t tabPos = 0)
+        : WindowFixture([tabPos](AppState& state) { state.Cnf.TabPos = tabPos; }) {}
 
     // Opens the settings command; act works the dialog and must close it.
     void Settings(const std::function<void(Form_Settei&)>& act) {

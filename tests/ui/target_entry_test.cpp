@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -25,20 +26,8 @@ using testing::Sj;
 
 namespace {
 
-struct Fixture {
-    AppState state;
-    std::unique_ptr<Form_Main> window;
-    QStringList messages;
-
-    Fixture() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        window = std::make_unique<Form_Main>(state);
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
+struct Fixture : WindowFixture {
+    Fixture() { QVERIFY(QTest::qWaitForWindowExposed(window.get())); }
 };
 
 QStringList Lines(const QPlainTextEdit* edit) { return TextLines(edit->toPlainText()); }
