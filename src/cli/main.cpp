@@ -2,9 +2,9 @@
 // count into stdout and maps the outcome to the exit status.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -72,21 +72,18 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr);
     run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
-    engine::CountContext ctx;
-    try {
-        run::RunOutcome outcome = run::RunCount(input, options.Cnf, host, ctx);
-        if (outcome == run::RunOutcome::NoFiles) {
-            PrintError(SjisMessage(host.Warning()));
-            return FinishOutput(kNoFile);
-        }
-    } catch (const engine::FileError& e) {
+    run::RunSession session;
+    const run::RunOutcome outcome = session.Count(input, options.Cnf, host, host);
+    if (outcome.End == run::RunEnd::NoFiles) {
+        PrintError(SjisMessage(run::NoFilesText()));
+        return FinishOutput(kNoFile);
+    }
+    if (const auto& error = outcome.Error) {
         int status = FinishOutput(kReadError);
-        PrintError(run::ErrorPathFor(e) + ": " + SjisMessage(run::ErrorTextFor(e)));
-        return status;
-    } catch (const std::bad_alloc&) {
-        // Out of memory outside any one file (the file list, the report lines).
-        int status = FinishOutput(kReadError);
-        PrintError("out of memory");
+        // With no one file at fault, memory ran out for the file list or the report lines.
+        PrintError(error->Path.empty() && error->Code == ENOMEM
+                       ? std::string("out of memory")
+                       : error->ShownPath() + ": " + SjisMessage(error->Text()));
         return status;
     }
     return FinishOutput(kReportWritten);

@@ -28,7 +28,7 @@ StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress)
         columns_ = ws.ws_col;
 }
 
-void StreamHost::AppendLine(const std::string& line) {
+void StreamHost::Line(const std::string& line) {
     hasLines_ = true;
     if (encoding_ == Encoding::Sjis) {
         std::fwrite(line.data(), 1, line.size(), out_);
@@ -43,8 +43,12 @@ void StreamHost::AppendLine(const std::string& line) {
     }
 }
 
-// The file's labels are made only when the throttled line would show them.
-bool StreamHost::ProgressDue() { return progress_ && std::chrono::steady_clock::now() >= next_; }
+// The file's path is made only when the throttled line would show it.
+bool StreamHost::FileNext(std::int64_t number, std::int64_t files) {
+    number_ = number;
+    files_ = files;
+    return progress_ && std::chrono::steady_clock::now() >= next_;
+}
 
 bool StreamHost::Due() {
     if (!progress_) return false;
@@ -77,17 +81,18 @@ void StreamHost::ShowProgress(const std::string& head, const std::string& tail) 
     progressShown_ = true;
 }
 
-void StreamHost::ProgressFound(std::int64_t count) {
+void StreamHost::Found(std::int64_t count) {
     static const std::string label = text::Utf8ToSjis("ファイル数カウント中 ");
     if (Due()) ShowProgress(label + std::to_string(count), "");
 }
 
-void StreamHost::ProgressPath(const std::string& path) {
+void StreamHost::FilePath(const std::string& path) {
     static const std::string label = text::Utf8ToSjis("処理中...");
-    if (Due()) ShowProgress(label + counter_ + " ", path);
+    if (Due())
+        ShowProgress(label + " [" + std::to_string(number_) + "/" + std::to_string(files_) + "] ", path);
 }
 
-void StreamHost::ProgressHide() {
+void StreamHost::Ended() {
     if (!progressShown_) return;
     std::fputs("\r\x1b[K", progress_);
     std::fflush(progress_);

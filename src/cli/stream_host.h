@@ -1,5 +1,5 @@
-// The count run's host for the command line: report lines to a stream, progress
-// to a terminal.
+// The count run's sink and observer for the command line: report lines to a
+// stream, progress to a terminal.
 #pragma once
 
 #include <chrono>
@@ -11,23 +11,18 @@
 
 namespace zarnik::cli {
 
-class StreamHost : public run::RunHost {
+class StreamHost : public run::ReportSink, public run::ProgressObserver {
 public:
     // progress: where a throttled progress line goes (a terminal), or null.
     StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress);
 
-    void AppendLine(const std::string& line) override;
-    bool ResultHasLines() const override { return hasLines_; }
-    void ShowNoFileWarning(const std::string& text) override { warning_ = text; }
+    void Line(const std::string& line) override;
+    bool HasLines() const override { return hasLines_; }
 
-    void ProgressHide() override;
-    void ProgressFound(std::int64_t count) override;
-    bool ProgressDue() override;
-    void ProgressCounter(const std::string& text) override { counter_ = text; }
-    void ProgressPath(const std::string& path) override;
-
-    // The warning the run gave when it found no file (Shift-JIS), or empty.
-    const std::string& Warning() const { return warning_; }
+    void Ended() override;
+    void Found(std::int64_t count) override;
+    bool FileNext(std::int64_t number, std::int64_t files) override;
+    void FilePath(const std::string& path) override;
 
 private:
     bool Due();
@@ -40,7 +35,7 @@ private:
     bool progressShown_ = false;
     int columns_ = 80;
     std::chrono::steady_clock::time_point next_{};
-    std::string warning_, counter_;
+    std::int64_t number_ = 0, files_ = 0;
 };
 
 }  // namespace zarnik::cli

@@ -102,10 +102,10 @@ void SeeName(FileCollection& out, std::string_view name) {
     out.MaxNameLength = std::max(out.MaxNameLength, SjisLength(name));
 }
 
-void AddFile(FileCollection& out, std::string path, std::size_t nameLength, RunHost& host) {
+void AddFile(FileCollection& out, std::string path, std::size_t nameLength, ProgressObserver& progress) {
     std::size_t offset = path.size() - nameLength;
     out.Files.push_back({std::move(path), offset});
-    host.ProgressFound(static_cast<std::int64_t>(out.Files.size()));
+    progress.Found(static_cast<std::int64_t>(out.Files.size()));
 }
 
 }  // namespace
@@ -177,7 +177,8 @@ std::string NativeToSjis(std::string_view native) {
     return sjis;
 }
 
-void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend, RunHost& host) {
+void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
+                        ProgressObserver& progress) {
     // Depth first without recursion, so that a tree thousands of folders deep
     // needs no deep stack. A subfolder is opened relative to its parent, which
     // costs the same at any depth; only the last kOpenLevels levels keep their
@@ -197,13 +198,13 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
     while (!levels.empty()) {
         if (levels.back().Next == levels.back().Entries.size()) {
             levels.pop_back();
-            if (host.CancelRequested()) return;
+            if (progress.CancelRequested()) return;
             continue;
         }
         const Level& level = levels.back();
         const Entry& e = level.Entries[levels.back().Next++];
-        host.PumpMessages();
-        if (host.CancelRequested()) return;
+        progress.Pump();
+        if (progress.CancelRequested()) return;
         SeeName(out, e.Name);
         if (e.Type == EntryType::Folder) {
             if (descend && !IsDotOrDotDot(e.Name)) {
@@ -215,12 +216,12 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
                 if (levels.size() > kOpenLevels) levels[levels.size() - kOpenLevels - 1].Dir = engine::Fd();
             }
         } else if (e.Type == EntryType::File) {
-            AddFile(out, JoinPath(level.Folder, e.Name), e.Name.size(), host);
+            AddFile(out, JoinPath(level.Folder, e.Name), e.Name.size(), progress);
         }
     }
 }
 
-void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, RunHost& host) {
+void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress) {
     if (line.empty()) return;
     TargetParts parts = SplitTargetLine(line);
     if (line.back() == '/' || IsDotOrDotDot(parts.Pattern)) {
@@ -233,8 +234,8 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
         if (engine::StatPath(folder, st) != 0 || !S_ISDIR(st.st_mode)) return;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         if (folder != "/") SeeName(out, SplitTargetLine(folder).Pattern);
-        CollectFolderFiles(folder, out, descend, host);
-        host.PumpMessages();
+        CollectFolderFiles(folder, out, descend, progress);
+        progress.Pump();
         return;
     }
     std::vector<Entry> matches = ReadFolder(
@@ -243,12 +244,12 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
         SeeName(out, e.Name);
         if (e.Type == EntryType::Folder) {
             if (!IsDotOrDotDot(e.Name))
-                CollectFolderFiles(JoinPath(parts.Folder, e.Name), out, descend, host);
+                CollectFolderFiles(JoinPath(parts.Folder, e.Name), out, descend, progress);
         } else if (e.Type == EntryType::File) {
-            AddFile(out, JoinPath(parts.Folder, e.Name), e.Name.size(), host);
+            AddFile(out, JoinPath(parts.Folder, e.Name), e.Name.size(), progress);
         }
-        host.PumpMessages();
-        if (host.CancelRequested()) return;
+        progress.Pump();
+        if (progress.CancelRequested()) return;
     }
 }
 

@@ -56,14 +56,15 @@ std::string NativeToSjis(std::string_view native);
 // Adds the files of folder, and of its subfolders when descend is set, in file
 // system order, depth first. Symbolic links to folders are not entered; links to
 // files count as files; pipes, devices, sockets and dangling links are skipped.
-// Every entry seen widens MaxNameLength. Stops when the host asks to cancel.
+// Every entry seen widens MaxNameLength. Stops when the observer asks to cancel.
 // Paths may be longer than PATH_MAX. A folder that cannot be opened adds nothing;
 // one whose listing fails part-way raises engine::FileError with its path.
-void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend, RunHost& host);
+void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
+                        ProgressObserver& progress);
 
 // Adds what one native target line names: a file, a folder (walked for its files,
 // into subfolders when descend is set) or the entries its last part matches.
-void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, RunHost& host);
+void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress);
 
 namespace detail {
 // How a folder's next entry is read (readdir). Tests put a reader here that fails

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -17,9 +18,7 @@ namespace zarnik::run {
 namespace {
 
 struct Texts {
-    std::string Collecting = text::Utf8ToSjis("ファイル数カウント中");
-    std::string Counting = text::Utf8ToSjis("処理中...");
-    std::string NoFile =
+    std::string NoFiles =
         text::Utf8ToSjis("指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。");
     std::string Denied = text::Utf8ToSjis("ﾌｧｲﾙへのｱｸｾｽが拒否されました");
     std::string NotFound = text::Utf8ToSjis("ﾌｧｲﾙが見つかりません");
@@ -32,30 +31,15 @@ const Texts& Sj() {
     return texts;
 }
 
-// Save, print and the pane's context menu follow whether the pane holds lines.
-void EndStep(settings::S_CNF& cnf, RunHost& host) {
-    if (host.ResultHasLines()) {
-        cnf.ResultUnsaved = 1;
-        if (!host.SaveEnabled()) host.SetSavePrintEnabled(true);
-    } else if (host.SaveEnabled()) {
-        host.SetSavePrintEnabled(false);
-    }
-}
-
-bool Collect(const RunInput& input, bool subfolders, RunHost& host, FileCollection& found) {
-    host.ProgressBarReset(0);
-    host.ProgressPhase(Sj().Collecting);
-    host.ProgressFound(0);
-    host.ProgressFoundVisible(true);
-    host.ProgressCounterVisible(false);
-    host.ProgressShow();
+bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress, FileCollection& found) {
+    progress.Collecting();
     const std::size_t lineCount = input.TargetLines.size();
     for (std::size_t i = 0; i < lineCount; ++i) {
-        host.PumpMessages();
-        if (host.CancelRequested()) return false;
+        progress.Pump();
+        if (progress.CancelRequested()) return false;
         const std::string& line = input.TargetLines[i];
-        CollectTargetLine(line, found, subfolders, host);
-        if (host.CancelRequested()) return false;
+        CollectTargetLine(line, found, subfolders, progress);
+        if (progress.CancelRequested()) return false;
     }
     return true;
 }
@@ -69,28 +53,25 @@ unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, st
     return threads;
 }
 
-// The counting pass; returns false when it was left by a cancel.
-bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
-                RunHost& host, engine::CountContext& ctx, FileCollection& found) {
+// The counting pass; sets outcome.End to Cancelled when it was left by a cancel.
+void CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
+                ReportSink& sink, ProgressObserver& progress, engine::CountContext& ctx,
+                FileCollection& found, RunOutcome& outcome) {
     const std::int32_t nameLength = found.MaxNameLength;
     const auto total = static_cast<std::int64_t>(found.Files.size());
-    auto append = [&host](const std::string& line) { host.AppendLine(line); };
+    auto append = [&sink](const std::string& line) { sink.Line(line); };
 
-    host.ProgressFoundVisible(false);
-    host.ProgressCounter("");
-    host.ProgressCounterVisible(true);
-    host.ProgressPhase(Sj().Counting);
-    host.ProgressBarRange(total);
+    progress.Counting(total);
 
     const std::string header = report::FormatColumnHeader(layout, nameLength);
-    host.SetColumnHeader(header);
-    if (host.ResultHasLines()) host.AppendLine("");
+    sink.ColumnHeader(header);
+    if (sink.HasLines()) sink.Line("");
     std::string head = report::FormatHeadLine(layout, input.EnvName, input.Now);
-    if (!head.empty()) host.AppendLine(head);
+    if (!head.empty()) sink.Line(head);
     const std::string rule = report::FormatRule(layout, 1, nameLength);
-    host.AppendLine(rule);
-    host.AppendLine(header);
-    host.AppendLine(rule);
+    sink.Line(rule);
+    sink.Line(header);
+    sink.Line(rule);
 
     if (layout.SortByPath) SortByPath(found.Files);
 
@@ -104,17 +85,13 @@ bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     detail::CountedFile atTurn;
     for (std::size_t i = 0; i < found.Files.size(); ++i) {
         const FoundFile& file = found.Files[i];
-        host.PumpMessages();
-        if (host.CancelRequested()) {
+        progress.Pump();
+        if (progress.CancelRequested()) {
             cancelled = true;
             break;
         }
         ++processed;
-        host.ProgressBarStep();
-        if (host.ProgressDue()) {
-            host.ProgressCounter(" [" + std::to_string(processed) + "/" + std::to_string(total) + "]");
-            host.ProgressPath(NativeToSjis(file.Path));
-        }
+        if (progress.FileNext(processed, total)) progress.FilePath(NativeToSjis(file.Path));
 
         detail::CountedFile* counted = &atTurn;
         if (ahead)
@@ -140,19 +117,22 @@ bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
                 bracketed.push_back(']');
                 const auto dashes =
                     static_cast<std::ptrdiff_t>(rule.size()) - static_cast<std::ptrdiff_t>(bracketed.size());
-                host.AppendLine(text::RepeatText(std::move(bracketed), "-", dashes));
+                sink.Line(text::RepeatText(std::move(bracketed), "-", dashes));
             }
         }
 
         if (counted->Error) std::rethrow_exception(counted->Error);
         const engine::S_CMT& rec = counted->Rec;
         const bool ok = rec.Status == engine::FileStatus::Counted;
-        if (ok) report::AddToTotals(rec, totals);
-        if (layout.ErrorLines || ok) host.AppendLine(report::FormatFileLine(layout, rec, nameLength));
+        if (ok) {
+            report::AddToTotals(rec, totals);
+            ++outcome.FilesCounted;
+        }
+        sink.Record(file.Path, rec);
+        if (layout.ErrorLines || ok) sink.Line(report::FormatFileLine(layout, rec, nameLength));
 
-        host.ScrollToEnd();
-        host.PumpMessages();
-        if (host.CancelRequested()) {
+        progress.Pump();
+        if (progress.CancelRequested()) {
             cancelled = true;
             break;
         }
@@ -162,44 +142,44 @@ bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
         report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
     report::WriteClosingBlock(layout, totals, nameLength, append);
-    host.ScrollToEnd();
-    return !cancelled;
+    if (cancelled) outcome.End = RunEnd::Cancelled;
 }
 
 }  // namespace
 
-RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx) {
+RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+                             ProgressObserver& progress) {
     FileCollection found;
-    RunOutcome outcome = RunOutcome::Finished;
+    RunOutcome outcome;
     try {
-        if (!Collect(input, WalksSubfolders(cnf), host, found)) {
-            outcome = RunOutcome::Cancelled;
-            host.ProgressHide();
+        if (!Collect(input, WalksSubfolders(cnf), progress, found)) {
+            outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {
-            outcome = RunOutcome::NoFiles;
-            host.ProgressHide();
-            host.ShowNoFileWarning(Sj().NoFile);
+            outcome.End = RunEnd::NoFiles;
         } else {
             const engine::CountOptions opt = engine::CountOptions::From(cnf);
-            if (!CountFiles(input, opt, report::ReportLayout::From(cnf), host, ctx, found))
-                outcome = RunOutcome::Cancelled;
-            host.ProgressHide();
+            CountFiles(input, opt, report::ReportLayout::From(cnf), sink, progress, ctx_, found, outcome);
         }
-    } catch (...) {
-        // A file that could not be read ends the run: the lines so far stay, and the
-        // dialog and the commands are left as after any other run.
-        host.ProgressHide();
-        EndStep(cnf, host);
-        throw;
+    } catch (const engine::FileError& e) {
+        // A file that could not be read ends the run: the lines so far stay.
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{e.Path(), e.Code()};
+    } catch (const std::bad_alloc&) {
+        // Out of memory outside any one file (the file list, the report lines).
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{{}, ENOMEM};
     }
-    EndStep(cnf, host);
+    progress.Ended();
+    outcome.ResultUnsaved = sink.HasLines();
     return outcome;
 }
 
 bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }
 
-std::string ErrorTextFor(const engine::FileError& error) {
-    switch (error.Code()) {
+const std::string& NoFilesText() { return Sj().NoFiles; }
+
+std::string ReadError::Text() const {
+    switch (Code) {
         case EACCES:
         case EPERM:
             return Sj().Denied;
@@ -208,12 +188,12 @@ std::string ErrorTextFor(const engine::FileError& error) {
         case ENOMEM:
             return Sj().NoMemory;
         default:
-            return Sj().IoError + std::to_string(error.Code()) + ")";
+            return Sj().IoError + std::to_string(Code) + ")";
     }
 }
 
-std::string ErrorPathFor(const engine::FileError& error) {
-    std::string path = error.Path();
+std::string ReadError::ShownPath() const {
+    std::string path = Path;
     text::MaskControlBytes(path);
     return path;
 }

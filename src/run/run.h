@@ -1,9 +1,11 @@
 // The count run: target lines -> file list -> counted report lines. It talks to
-// its caller only through RunHost, so it runs with or without a window.
+// its caller through a report sink and a progress observer and returns an
+// outcome, so it runs with or without a window and decides nothing for it.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,51 +14,66 @@
 
 namespace zarnik::run {
 
-// What the run needs from its caller. Texts are Shift-JIS. Everything except the
-// result pane has a default that does nothing, so a caller without a progress
-// dialog pays nothing for it.
-class RunHost {
+// Where the report goes (the result pane, or a stream). Texts are Shift-JIS.
+class ReportSink {
 public:
-    virtual ~RunHost() = default;
+    virtual ~ReportSink() = default;
+    virtual void Line(const std::string& sjisLine) = 0;
+    // Whether the sink already holds lines: a new report then starts after an empty one.
+    virtual bool HasLines() const = 0;
+    // Caption of the column-header strip above the pane.
+    virtual void ColumnHeader(const std::string& /*sjisHeader*/) {}
+    // Each counted file's record in report order, error statuses included, just
+    // before its line (if the layout shows one).
+    virtual void Record(const std::string& /*nativePath*/, const engine::S_CMT& /*rec*/) {}
+};
 
-    // The result pane.
-    virtual void AppendLine(const std::string& line) = 0;
-    virtual bool ResultHasLines() const = 0;
-    virtual void ScrollToEnd() {}
-    // Caption of the column-header strip above the pane; the strip becomes visible.
-    virtual void SetColumnHeader(const std::string& /*header*/) {}
+// What the run tells while it goes on, and where it asks to be cancelled. Every
+// method has a default that does nothing, so a caller without a progress display
+// pays nothing for it.
+class ProgressObserver {
+public:
+    virtual ~ProgressObserver() = default;
+    // The collection pass starts: nothing found yet.
+    virtual void Collecting() {}
+    virtual void Found(std::int64_t /*count*/) {}
+    // The counting pass starts over this many files.
+    virtual void Counting(std::int64_t /*files*/) {}
+    // File number (from 1) of files is about to be counted. True when the observer
+    // would show its path now: only then does the run make the path's display text
+    // and call FilePath, so an observer that shows it now and then pays nothing in
+    // between.
+    virtual bool FileNext(std::int64_t /*number*/, std::int64_t /*files*/) { return false; }
+    virtual void FilePath(const std::string& /*sjisPath*/) {}
+    // The run is over, however it ended.
+    virtual void Ended() {}
 
-    // The end step: save and print (and the pane's context menu) follow whether the
-    // pane holds lines.
-    virtual bool SaveEnabled() const { return false; }
-    virtual void SetSavePrintEnabled(bool /*enabled*/) {}
-
-    // "指定のファイルにアクセスできません。..." as a modal warning.
-    virtual void ShowNoFileWarning(const std::string& /*text*/) {}
-
-    // The progress dialog.
-    virtual void ProgressShow() {}
-    virtual void ProgressHide() {}
-    virtual void ProgressPhase(const std::string& /*message*/) {}
-    virtual void ProgressFoundVisible(bool /*visible*/) {}
-    virtual void ProgressFound(std::int64_t /*count*/) {}
-    virtual void ProgressCounterVisible(bool /*visible*/) {}
-    virtual void ProgressCounter(const std::string& /*text*/) {}
-    virtual void ProgressPath(const std::string& /*path*/) {}
-    virtual void ProgressBarReset(std::int64_t /*position*/) {}
-    virtual void ProgressBarRange(std::int64_t /*maximum*/) {}
-    virtual void ProgressBarStep() {}
-    // Whether the counter and path labels should be set for the file about to be
-    // counted. A host that shows them only now and then says no in between, and
-    // the run then makes no label text for that file.
-    virtual bool ProgressDue() { return true; }
-
-    // Processes pending window messages; the cancel button is handled in here.
-    virtual void PumpMessages() {}
+    // Where pending events may run (a window pumps its messages here).
+    virtual void Pump() {}
     virtual bool CancelRequested() const { return false; }
 };
 
-enum class RunOutcome { Finished, Cancelled, NoFiles };
+// A file or folder the run could not read, and why (errno).
+struct ReadError {
+    std::string Path;  // native; empty when no one file was at fault (no memory for the list)
+    int Code = 0;
+
+    // The message for it ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", ...), Shift-JIS.
+    std::string Text() const;
+    // The path as a message shows it: native (UTF-8), control bytes as "?".
+    std::string ShownPath() const;
+};
+
+enum class RunEnd { Finished, Cancelled, NoFiles, ReadError };
+
+struct RunOutcome {
+    RunEnd End = RunEnd::Finished;
+    std::int64_t FilesCounted = 0;  // files whose counts entered the totals
+    // With End ReadError: the lines written so far stay, no closing block follows.
+    std::optional<ReadError> Error;
+    // The sink holds lines after the run (its own, or an earlier run's).
+    bool ResultUnsaved = false;
+};
 
 struct RunInput {
     std::vector<std::string> TargetLines;  // native (the file system's own bytes), as typed
@@ -69,19 +86,26 @@ struct RunInput {
     unsigned Threads = 1;
 };
 
-// Runs one count. Sets cnf.ResultUnsaved in the end step. A file that exists but
-// cannot be read (or for which there is no memory), or a folder whose listing
-// fails part-way, raises engine::FileError; the lines appended so far stay and no
-// closing block is written.
-RunOutcome RunCount(const RunInput& input, settings::S_CNF& cnf, RunHost& host, engine::CountContext& ctx);
+// What lasts from one run to the next for a front end: the EUC/JIS converter's
+// shift state (a file may end in the middle of a shifted run, and the next file
+// starts from there) and the buffers the counters reuse.
+class RunSession {
+public:
+    // Runs one count. A file that exists but cannot be read (or for which there is
+    // no memory), or a folder whose listing fails part-way, ends it with a
+    // ReadError. The run writes no setting and shows nothing but progress.
+    RunOutcome Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+                     ProgressObserver& progress);
+
+private:
+    engine::CountContext ctx_;
+};
+
+// What a front end tells the user when the run ended with NoFiles, Shift-JIS
+// ("指定のファイルにアクセスできません。...").
+const std::string& NoFilesText();
 
 // Whether a folder is walked into its subfolders: Subfol anything but 0.
 bool WalksSubfolders(const settings::S_CNF& cnf);
-
-// The message shown for a file the run could not read ("ﾌｧｲﾙへのｱｸｾｽが拒否されました", ...).
-std::string ErrorTextFor(const engine::FileError& error);
-// The path of that file or folder as a message shows it: native (UTF-8), control
-// bytes as "?".
-std::string ErrorPathFor(const engine::FileError& error);
 
 }  // namespace zarnik::run

@@ -395,10 +395,10 @@ void Form_Scnf::Button_OkClick() {
 // ---- Form_Main ----
 
 void Form_Main::EditEnvironments() {
-    StoreCurrentEnv();
+    tabs_->StoreCurrent();
     settings::EnvList work;
     state_.Envs.CopyEnvs(work);
-    Form_Scnf editor(work, state_.Cnf.AddKind, state_.Place.EditorPlacement, currentTab_, this);
+    Form_Scnf editor(work, state_.Cnf.AddKind, state_.Place.EditorPlacement, tabs_->Current(), this);
     editor.ExecDialog = ExecDialog;
     if (ExecDialog(editor) == QDialog::Accepted && work.Count() > 0) {
         state_.Envs.ClearEnvs();
@@ -406,9 +406,8 @@ void Form_Main::EditEnvironments() {
         // With no item selected (-1) ShowTabs shows the first tab: the panes must
         // always belong to some environment, or what is typed into them is lost.
         state_.Cnf.TabIdx = editor.SelectedIndex();
-        ShowTabs();
+        tabs_->ShowTabs();
         state_.Envs.RenumberEnvs();
-        UpdateCountEnabled();
     }
     work.ClearEnvs();
 }

@@ -13,16 +13,20 @@
 #include <functional>
 #include <memory>
 
-#include "engine/count.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
+#include "ui/env_tabs.h"
+#include "ui/result_pane.h"
 #include "ui/tab_row.h"
+#include "ui/target_pane.h"
 
 class QPrinter;
 
 namespace zarnik::ui {
 
 class Form_Syori;
+class RunController;
+class WindowPlacement;
 class TBrowseDialog;
 struct OpenFilesRequest;
 struct OpenFilesAnswer;
@@ -35,12 +39,6 @@ public:
     ~Form_Main() override;
 
     // Panes and commands, named as the rest of the program refers to them.
-    TabRow* TabControl1;
-    QLabel* Label_FilesCaption;
-    QPlainTextEdit* Memo_Files;
-    QPlainTextEdit* Memo_memo;
-    QPlainTextEdit* RichEdit_Rslt;
-    QLabel* Panel_B2;
     QToolBar* MainToolBar;
     QLabel* StatusText;
 
@@ -63,11 +61,14 @@ public:
     QAction* Act_TlbFlat;
     QAction* Act_PopupCopy;
 
-    Form_Syori* Syori() const { return syori_; }
-    bool MemoOpen() const { return memoOpen_; }
+    Form_Syori* Syori() const;
+    bool MemoOpen() const { return targets_->MemoOpen(); }
+    TargetPane& Targets() const { return *targets_; }
+    EnvTabs& Tabs() const { return *tabs_; }
     int MemoPaneWidth() const;
     int UpperPaneHeight() const;
-    bool ResultContextMenuAttached() const { return resultMenuAttached_; }
+    bool ResultContextMenuAttached() const;
+    ResultPane& Result() const { return *result_; }
     bool Running() const { return running_; }
     // During a count run only the progress window's cancel works: every command that
     // would change the result, the targets, the environments or the settings, and
@@ -120,8 +121,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void changeEvent(QEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
@@ -135,15 +134,9 @@ private:
     void ApplyStartState();
     void ApplyFontsAndColours();
     void ApplyScrollBars();
-    void ApplyTabPlacement();
     void ApplyTlbFlat();
-    void ShowTabs();
     void ShowEnvMenu(const QPoint& globalPos);
-    void ApplyToolBarRecord();
-    void GiveFloatingToolBarACloseBox();
     void SetRunning(bool on);
-    bool eventFilter(QObject* watched, QEvent* e) override;
-    settings::ToolBarRecord CaptureToolBarRecord() const;
 
     // Enabling rules.
     void UpdateCountEnabled();
@@ -151,28 +144,20 @@ private:
     void ReevaluateAll();
 
     // Environments and persistence.
-    void StoreCurrentEnv();
-    void FetchCurrentEnv();
-    void TabControl1Change(int index);
     bool SaveAll();  // false when a file could not be written (message shown)
     settings::WindowState CaptureWindowState();
 
     AppState& state_;
-    Form_Syori* syori_ = nullptr;
-    std::unique_ptr<engine::CountContext> countContext_;
+    std::unique_ptr<RunController> runner_;
     QSplitter* vertSplitter_ = nullptr;
-    QSplitter* memoSplitter_ = nullptr;
-    QWidget* memoPane_ = nullptr;
-    QWidget* memoOpenPart_ = nullptr;
-    QToolButton* memoShowButton_ = nullptr;
+    TargetPane* targets_ = nullptr;
+    EnvTabs* tabs_ = nullptr;
+    WindowPlacement* placement_ = nullptr;
     QMenu* resultMenu_ = nullptr;
-    bool memoOpen_ = false;
-    bool resultMenuAttached_ = false;
+    ResultPane* result_ = nullptr;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool saveFailedOnce_ = false;
-    int currentTab_ = -1;
-    QRect normalBounds_;
 };
 
 }  // namespace zarnik::ui

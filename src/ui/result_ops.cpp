@@ -1,13 +1,11 @@
 // Form_Main: saving, copying and clearing the result pane.
 #include "ui/result_ops.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QFile>
 #include <cstdio>
 
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/result_pane.h"
 #include "ui/result_print.h"
 #include "ui/target_entry.h"
 
@@ -72,26 +70,14 @@ void Form_Main::SaveResult() {
 }
 
 bool Form_Main::SaveResultTo(const QString& path) {
-    switch (WriteResultFile(QFile::encodeName(path).toStdString(), ResultLines())) {
-        case WriteResult::Ok:
-            return true;
-        case WriteResult::CannotCreate:
-            ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path));
-            return false;
-        case WriteResult::WriteFailed:
-            ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました"));
-            return false;
-    }
+    QString error;
+    if (result_->SaveTo(path, error)) return true;
+    ShowMessage(QStringLiteral("ｴﾗｰ"), error);
     return false;
 }
 
-void Form_Main::ClearResult() {
-    RichEdit_Rslt->clear();
-    Panel_B2->hide();
-}
+void Form_Main::ClearResult() { result_->Clear(); }
 
-void Form_Main::CopyResult() {
-    QApplication::clipboard()->setText(ClipboardText(TextLines(RichEdit_Rslt->toPlainText())));
-}
+void Form_Main::CopyResult() { result_->CopyToClipboard(); }
 
 }  // namespace zarnik::ui

@@ -11,6 +11,7 @@
 #include "text/sjis.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/result_pane.h"
 
 namespace zarnik::ui {
 
@@ -191,8 +192,7 @@ void Form_Main::PrintResult() {
     bool ok;
     {
         WaitCursor wait;
-        ok = PrintLines(printer, ResultLines(), RichEdit_Rslt->font(),
-                        RichEdit_Rslt->palette().color(QPalette::Text));
+        ok = result_->Print(printer);
     }
     if (ok)
         ShowMessage(QStringLiteral("情報"), QStringLiteral("プリンタへ出力しました。"));

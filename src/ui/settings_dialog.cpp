@@ -622,21 +622,9 @@ void Form_Main::OpenSettings() {
 void Form_Main::ApplySettings(const settings::S_CNF& confirmed) {
     state_.Cnf = confirmed;
     settings::RebuildExtensionLists(state_.Cnf);
-    ApplyTabPlacement();
+    tabs_->ApplyPlacement();
     ApplyFontsAndColours();
     ApplyScrollBars();
-}
-
-// The tab row sits above the target list when TabPos is 0, below it otherwise; it
-// wraps into rows unless TabDsp is 0, when tabs that do not fit are scrolled.
-void Form_Main::ApplyTabPlacement() {
-    bool below = state_.Cnf.TabPos != 0;
-    TabControl1->SetMultiRow(state_.Cnf.TabDsp != 0);
-    TabControl1->SetBelow(below);
-    if (auto* box = qobject_cast<QBoxLayout*>(TabControl1->parentWidget()->layout())) {
-        box->removeWidget(TabControl1);
-        box->insertWidget(below ? box->count() : 0, TabControl1);
-    }
 }
 
 }  // namespace zarnik::ui

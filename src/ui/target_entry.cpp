@@ -209,7 +209,7 @@ void Form_Main::OpenTargetFiles() {
     request.FilterIndex = index >= 1 && index <= static_cast<int>(entries.size()) ? index - 1 : 0;
     OpenFilesAnswer answer;
     if (!AskOpenFiles(request, answer) || answer.Files.isEmpty()) return;
-    AppendLines(Memo_Files, answer.Files);
+    AppendLines(targets_->List(), answer.Files);
     state_.Paths.OpenFolder = FolderPart(ToSjis(answer.Files.back()));
     if (answer.FilterIndex >= 0 && answer.FilterIndex < static_cast<int>(entries.size()))
         state_.Cnf.OpenDlgIndex = answer.FilterIndex + 1;
@@ -237,26 +237,12 @@ void Form_Main::ChooseTargetFolder() {
     // A choice without a file-system path adds nothing.
     if (!ExecuteBrowse(browse) || browse.Directory.empty()) return;
     state_.Paths.BrowseFolder = browse.Directory;
-    AppendLines(Memo_Files, {browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath});
+    AppendLines(targets_->List(), {browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath});
 }
 
 bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {
     if (running_) return false;  // the target list is the run's input until it ends
-    QPlainTextEdit* pane = nullptr;
-    if (rect().contains(pos)) {
-        // The pane that holds the control under the point (its scroll bars included).
-        for (QWidget* w = childAt(pos); w && w != this; w = w->parentWidget()) {
-            if (w == Memo_Files) {
-                pane = Memo_Files;
-                break;
-            }
-            if (w == Memo_memo) {
-                // A memo shown read-only (its file could not be read) would lose the lines.
-                if (memoOpen_ && !Memo_memo->isReadOnly()) pane = Memo_memo;
-                break;
-            }
-        }
-    }
+    QPlainTextEdit* pane = rect().contains(pos) ? targets_->DropPaneAt(childAt(pos)) : nullptr;
     if (pane) {
         QStringList lines;
         // A dropped path is taken whole: cut short it would name another file or

@@ -41,18 +41,13 @@ protected:
 
     struct Outcome {
         Recorder Host;
-        std::string Error;  // path and code of the FileError that ended the run
-        int ResultUnsaved = 0;
+        std::string Error;  // path and code of the read error that ended the run
+        bool ResultUnsaved = false;
     };
-    static void Count(const std::string& target, S_CNF cnf, unsigned threads, Outcome& out) {
-        RunInput input{{target}, "env", 0, threads};
-        engine::CountContext ctx;
-        try {
-            RunCount(input, cnf, out.Host, ctx);
-        } catch (const engine::FileError& e) {
-            out.Error = e.Path() + " " + std::to_string(e.Code());
-        }
-        out.ResultUnsaved = cnf.ResultUnsaved;
+    static void Count(const std::string& target, const S_CNF& cnf, unsigned threads, Outcome& out) {
+        const RunOutcome outcome = testing::CountTargets({target}, cnf, out.Host, "env", threads);
+        if (outcome.Error) out.Error = outcome.Error->Path + " " + std::to_string(outcome.Error->Code);
+        out.ResultUnsaved = outcome.ResultUnsaved;
     }
     static void ExpectSame(const std::string& target, const S_CNF& cnf, const std::string& what) {
         Outcome one, many;
@@ -63,7 +58,7 @@ protected:
         EXPECT_EQ(many.Error, one.Error) << what;
         EXPECT_EQ(many.Host.Counters, one.Host.Counters) << what;
         EXPECT_EQ(many.Host.Paths, one.Host.Paths) << what;
-        EXPECT_EQ(many.Host.Hides, one.Host.Hides) << what;
+        EXPECT_EQ(many.Host.Ends, one.Host.Ends) << what;
         EXPECT_EQ(many.ResultUnsaved, one.ResultUnsaved) << what;
     }
 

@@ -20,31 +20,17 @@
 namespace zarnik::run {
 namespace {
 
-using settings::MakeDefaultSettings;
 using settings::S_CNF;
+using testing::CountTargets;
 using testing::FileNames;
+using testing::kCode;
+using testing::Plain;
 using testing::Recorder;
 using zarnik::testing::PermissionsBind;
 using zarnik::testing::Sj;
 using zarnik::testing::TempDir;
 using Strings = std::vector<std::string>;
 namespace fs = std::filesystem;
-
-const char* kCode = "/* c */\nint a;\n\n";
-
-S_CNF Plain() {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.HeadNA = 0;
-    cnf.HeadDT = 0;
-    return cnf;
-}
-
-// Target lines are native, the file system's own bytes.
-RunOutcome CountTargets(const Strings& targets, S_CNF& cnf, RunHost& host) {
-    RunInput input{targets, "", 0};
-    engine::CountContext ctx;
-    return RunCount(input, cnf, host, ctx);
-}
 
 // The text of the grand-total line ("■全ｿｰｽﾌｧｲﾙ総合計 ... n個 ...").
 std::string GrandTotal(const Strings& lines) {
@@ -53,35 +39,21 @@ std::string GrandTotal(const Strings& lines) {
     return "";
 }
 
-// Runs a change of the file system at the first pump of the counting pass, that
-// is after the collection pass has found every file and before the first is counted.
-class ChangingHost : public Recorder {
-public:
-    std::function<void()> Change;
-    void ProgressBarRange(std::int64_t) override { counting_ = true; }
-    void PumpMessages() override {
-        Recorder::PumpMessages();
-        if (counting_ && Change) std::exchange(Change, nullptr)();
-    }
-
-private:
-    bool counting_ = false;
-};
-
 TEST(RunFault, FilesThatVanishOrChangeBetweenThePassesAreSkippedSilently) {
     TempDir dir;
     for (const char* name : {"a.c", "b.c", "c.c", "d.c", "e.c"}) dir.Write(name, kCode);
     const std::string d = dir.str() + "/";
     S_CNF cnf = Plain();
-    ChangingHost host;
-    host.Change = [&] {
+    Recorder host;
+    // After the collection pass has found every file, before the first is counted.
+    host.OnCounting = [&] {
         std::remove((d + "b.c").c_str());  // gone
         fs::remove(d + "c.c");             // a folder now
         fs::create_directory(d + "c.c");
         fs::remove(d + "d.c");  // a pipe now: never opened
         ASSERT_EQ(mkfifo((d + "d.c").c_str(), 0600), 0);
     };
-    EXPECT_EQ(CountTargets({d + "*.c"}, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({d + "*.c"}, cnf, host).End, RunEnd::Finished);
     EXPECT_EQ(FileNames(host.Lines), (Strings{"a.c", "e.c"}));
     EXPECT_EQ(host.Counters.back(), " [5/5]");  // the bar still went through every file
     EXPECT_NE(GrandTotal(host.Lines).find(Sj("2個")), std::string::npos) << GrandTotal(host.Lines);
@@ -99,14 +71,14 @@ TEST(RunFault, LinkLoopsAndLinksToParentsEndAndCountEachFileOnce) {
 
     S_CNF cnf = Plain();
     Recorder walk;
-    EXPECT_EQ(CountTargets({t}, cnf, walk), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({t}, cnf, walk).End, RunEnd::Finished);
     EXPECT_EQ(FileNames(walk.Lines), (Strings{"a.c", "b.c"}));
 
     // Named by a target line, the link to the parent is walked once; the walk below
     // it does not take the link again.
     Recorder named;
-    EXPECT_EQ(CountTargets({t + "/sub/up", t + "/sub/self.c", t + "/sub/l*"}, cnf, named),
-              RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({t + "/sub/up", t + "/sub/self.c", t + "/sub/l*"}, cnf, named).End,
+              RunEnd::Finished);
     EXPECT_EQ(FileNames(named.Lines), (Strings{"a.c", "b.c"}));
     EXPECT_EQ(named.Paths, (Strings{t + "/sub/up/a.c", t + "/sub/up/sub/b.c"}));
 }
@@ -126,12 +98,11 @@ TEST(RunFault, PipesSocketsAndDevicesAmongTheTargetsAreSkipped) {
     const Strings devices{f + "fifo.c", f + "sock.c", f + "null.c", f + "zero.c", "/dev/null", "/dev/zero"};
     Strings targets = devices;
     targets.push_back(f);  // the folder holds them all, and a.c
-    EXPECT_EQ(CountTargets(targets, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets(targets, cnf, host).End, RunEnd::Finished);
     EXPECT_EQ(FileNames(host.Lines), (Strings{"a.c"}));
 
     Recorder only;
-    EXPECT_EQ(CountTargets(devices, cnf, only), RunOutcome::NoFiles);
-    EXPECT_EQ(only.Warnings, 1);
+    EXPECT_EQ(CountTargets(devices, cnf, only).End, RunEnd::NoFiles);
     EXPECT_TRUE(only.Lines.empty());
     close(sock);
 }
@@ -147,15 +118,13 @@ TEST(RunFault, FolderThatCannotBeListedAddsNothing) {
 
     S_CNF cnf = Plain();
     Recorder tree;
-    EXPECT_EQ(CountTargets({f}, cnf, tree), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({f}, cnf, tree).End, RunEnd::Finished);
     EXPECT_EQ(FileNames(tree.Lines), (Strings{"a.c"}));
-    EXPECT_EQ(tree.Warnings, 0);
 
     Recorder locked;
     EXPECT_EQ(
-        CountTargets({f + "/locked", f + "/locked/", f + "/locked/*.c", f + "/locked/b.c"}, cnf, locked),
-        RunOutcome::NoFiles);
-    EXPECT_EQ(locked.Warnings, 1);
+        CountTargets({f + "/locked", f + "/locked/", f + "/locked/*.c", f + "/locked/b.c"}, cnf, locked).End,
+        RunEnd::NoFiles);
     chmod((f + "/locked").c_str(), 0700);
 }
 
@@ -175,17 +144,14 @@ TEST(RunFault, FileThatCannotBeReadEndsTheRunWithItsPath) {
     for (const auto& [target, failing] : {std::pair{f, f + "/b.c"}, std::pair{g, g + "/c.c"}}) {
         S_CNF cnf = Plain();
         Recorder host;
-        try {
-            CountTargets({f + "/a.c", target}, cnf, host);
-            ADD_FAILURE() << "no error for " << failing;
-        } catch (const engine::FileError& e) {
-            EXPECT_EQ(e.Path(), failing);
-            EXPECT_EQ(ErrorTextFor(e), Sj("ﾌｧｲﾙへのｱｸｾｽが拒否されました"));
-        }
+        const RunOutcome outcome = CountTargets({f + "/a.c", target}, cnf, host);
+        ASSERT_TRUE(outcome.Error) << "no error for " << failing;
+        EXPECT_EQ(outcome.Error->Path, failing);
+        EXPECT_EQ(outcome.Error->Text(), Sj("ﾌｧｲﾙへのｱｸｾｽが拒否されました"));
         // The lines so far stay; no closing block follows them.
         EXPECT_EQ(FileNames(host.Lines).front(), "a.c");
         EXPECT_EQ(GrandTotal(host.Lines), "");
-        EXPECT_EQ(cnf.ResultUnsaved, 1);
+        EXPECT_TRUE(outcome.ResultUnsaved);
     }
     chmod(g.c_str(), 0700);
 }
@@ -226,14 +192,10 @@ TEST(RunFault, ListingThatFailsPartWayEndsTheRunNamingTheFolder) {
         ListingFailsAfter failing("b.c");  // only the folder flaky holds one
         S_CNF cnf = Plain();
         Recorder host;
-        try {
-            CountTargets({target}, cnf, host);
-            ADD_FAILURE() << "no error for " << target;
-        } catch (const engine::FileError& e) {
-            EXPECT_EQ(e.Path(), flaky);
-            EXPECT_EQ(ErrorTextFor(e), Sj("I/O ｴﾗｰ (5)"));
-        }
-        EXPECT_EQ(host.Warnings, 0);
+        const RunOutcome outcome = CountTargets({target}, cnf, host);
+        ASSERT_TRUE(outcome.Error) << "no error for " << target;
+        EXPECT_EQ(outcome.Error->Path, flaky);
+        EXPECT_EQ(outcome.Error->Text(), Sj("I/O ｴﾗｰ (5)"));
         EXPECT_TRUE(host.Lines.empty());
     }
 }
@@ -245,7 +207,7 @@ TEST(RunFault, FilesBeyondPathMaxAreCountedAndFound) {
     S_CNF cnf = Plain();
     cnf.FlSort = 0;
     Recorder walk;
-    EXPECT_EQ(CountTargets({chain.Root}, cnf, walk), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({chain.Root}, cnf, walk).End, RunEnd::Finished);
     // (Paths of 10 KB are compared, never printed.)
     auto sorted = [](Strings paths) {
         std::sort(paths.begin(), paths.end());
@@ -257,7 +219,7 @@ TEST(RunFault, FilesBeyondPathMaxAreCountedAndFound) {
     // Target lines longer than 4096 bytes: a file, and a folder ending in "/".
     const std::string deepFolder = chain.Files[4].substr(0, chain.Files[4].size() - 3);
     Recorder named;
-    EXPECT_EQ(CountTargets({chain.Files[3], deepFolder}, cnf, named), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({chain.Files[3], deepFolder}, cnf, named).End, RunEnd::Finished);
     EXPECT_TRUE(sorted(named.Paths) == sorted({chain.Files[3], chain.Files[4], chain.Files[5]}))
         << named.Paths.size() << " files";
     EXPECT_NE(GrandTotal(named.Lines).find(Sj("3個")), std::string::npos);
@@ -270,7 +232,7 @@ TEST(RunFault, ControlCharactersInNamesAreShownAsQuestionMarks) {
     S_CNF cnf = Plain();
     cnf.FldNam = 1;
     Recorder host;
-    EXPECT_EQ(CountTargets({dir.str() + "/" + folder}, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({dir.str() + "/" + folder}, cnf, host).End, RunEnd::Finished);
     Strings names = FileNames(host.Lines);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Strings{"?.c", "a?b.c", "c?d.c", "e?.c"}));
@@ -299,13 +261,13 @@ TEST(RunFault, NamesCodePage932CannotHoldAreCountedAndShownWithQuestionMarks) {
     S_CNF cnf = Plain();
     cnf.FlSort = 1;
     Recorder host;
-    EXPECT_EQ(CountTargets({dir.str()}, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({dir.str()}, cnf, host).End, RunEnd::Finished);
     Strings names = FileNames(host.Lines);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Strings{"?.c", "?.c", "?.c", std::string(20, '?') + ".c", Sj("漢字.c")}));
     // The name column is as wide as the longest converted name (22 bytes) plus one.
     const std::string timeTitle = Sj("ﾀｲﾑｽﾀﾝﾌﾟ");
-    EXPECT_EQ(host.ColumnHeader.find(timeTitle), 23u);
+    EXPECT_EQ(host.Header.find(timeTitle), 23u);
     for (const auto& line : host.Lines) {
         if (line.rfind("?", 0) == 0) {
             EXPECT_TRUE(line[22] == ' ' && std::isdigit(line[23])) << line;
@@ -332,7 +294,7 @@ TEST(RunFault, OneHundredThousandFilesInOneFolder) {
     S_CNF cnf = Plain();
     Recorder host;
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(CountTargets({f}, cnf, host), RunOutcome::Finished);
+    EXPECT_EQ(CountTargets({f}, cnf, host).End, RunEnd::Finished);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
     EXPECT_EQ(host.Counters.back(), " [100001/100001]");
     // Empty files are not recognised: one error line each, and one counted file.

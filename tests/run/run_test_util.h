@@ -8,6 +8,7 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/run.h"
@@ -15,34 +16,36 @@
 
 namespace zarnik::run::testing {
 
-// A host that keeps the pane's lines and what the progress dialog was told.
-class Recorder : public RunHost {
+// A sink and observer that keep the report's lines and what the progress display
+// was told.
+class Recorder : public ReportSink, public ProgressObserver {
 public:
     std::vector<std::string> Lines;
-    std::vector<std::string> Counters, Paths;
-    std::string ColumnHeader, Warning;
-    int Warnings = 0, Shows = 0, Hides = 0, PumpCount = 0;
-    bool Save = false;
+    std::vector<std::string> Counters, Paths;  // " [i/n]" ("" as the counting starts), each file's path
+    std::string Header;
+    int Shows = 0, Ends = 0, PumpCount = 0;
     int CancelAtPump = -1;  // sets the cancel flag at this pump
     std::function<void(const std::string&)> OnPath;
+    std::function<void()> OnCounting;  // as the counting pass starts
 
-    void AppendLine(const std::string& line) override { Lines.push_back(line); }
-    bool ResultHasLines() const override { return !Lines.empty(); }
-    void SetColumnHeader(const std::string& h) override { ColumnHeader = h; }
-    bool SaveEnabled() const override { return Save; }
-    void SetSavePrintEnabled(bool on) override { Save = on; }
-    void ShowNoFileWarning(const std::string& text) override {
-        Warning = text;
-        ++Warnings;
+    void Line(const std::string& line) override { Lines.push_back(line); }
+    bool HasLines() const override { return !Lines.empty(); }
+    void ColumnHeader(const std::string& h) override { Header = h; }
+    void Collecting() override { ++Shows; }
+    void Counting(std::int64_t) override {
+        Counters.emplace_back();
+        if (OnCounting) std::exchange(OnCounting, nullptr)();
     }
-    void ProgressShow() override { ++Shows; }
-    void ProgressHide() override { ++Hides; }
-    void ProgressCounter(const std::string& text) override { Counters.push_back(text); }
-    void ProgressPath(const std::string& path) override {
+    bool FileNext(std::int64_t number, std::int64_t files) override {
+        Counters.push_back(" [" + std::to_string(number) + "/" + std::to_string(files) + "]");
+        return true;
+    }
+    void FilePath(const std::string& path) override {
         Paths.push_back(path);
         if (OnPath) OnPath(path);
     }
-    void PumpMessages() override {
+    void Ended() override { ++Ends; }
+    void Pump() override {
         if (PumpCount++ == CancelAtPump) cancel_ = true;
     }
     bool CancelRequested() const override { return cancel_; }
@@ -50,6 +53,24 @@ public:
 private:
     bool cancel_ = false;
 };
+
+inline const char* const kCode = "/* c */\nint a;\n\n";
+
+// Default settings without the header's name and date lines.
+inline settings::S_CNF Plain() {
+    settings::S_CNF cnf = settings::MakeDefaultSettings();
+    cnf.HeadNA = 0;
+    cnf.HeadDT = 0;
+    return cnf;
+}
+
+// One run in a fresh session; target lines are native, the file system's own bytes.
+inline RunOutcome CountTargets(const std::vector<std::string>& targets, const settings::S_CNF& cnf,
+                               Recorder& host, const std::string& envName = "", unsigned threads = 1) {
+    RunInput input{targets, envName, 0, threads};
+    RunSession session;
+    return session.Count(input, cnf, host, host);
+}
 
 // Names of the file lines (count or error lines) of a report, in order.
 inline std::vector<std::string> FileNames(const std::vector<std::string>& lines) {

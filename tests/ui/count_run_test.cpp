@@ -1,6 +1,7 @@
+#include <unistd.h>
+
 #include <QMessageBox>
 #include <QTest>
-#include <unistd.h>
 #include <cstdio>
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -27,23 +29,15 @@ std::string RunCliSjis(const std::string& target) {
     return out;
 }
 
-struct Window {
-    AppState state;
-    std::unique_ptr<Form_Main> w;
-    QStringList messages;
-    Window() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        settings::LoadSettings(state);
-        state.Cnf.HeadDT = 0;
-        state.Save = nullptr;
-        w = std::make_unique<Form_Main>(state);
-        w->ShowMessage = [this](const QString& t, const QString& m) { messages << t + ":" + m; };
-        w->show();
-    }
+struct Window : WindowFixture {
+    Window()
+        : WindowFixture([](AppState& state) {
+              settings::LoadSettings(state);
+              state.Cnf.HeadDT = 0;
+          }) {}
     std::string ResultSjis() const {
         std::string out;
-        for (const std::string& l : w->ResultLines()) out += l + "\r\n";
+        for (const std::string& l : window->ResultLines()) out += l + "\r\n";
         return out;
     }
 };
@@ -66,19 +60,19 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        QVERIFY(win.w->Act_Count->isEnabled());
-        win.w->Act_Count->trigger();
+        win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        QVERIFY(win.window->Act_Count->isEnabled());
+        win.window->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
-        QVERIFY(win.w->Panel_B2->isVisible());
-        QVERIFY(win.w->Panel_B2->text().startsWith(QStringLiteral("ファイル名")));
+        QVERIFY(win.window->Result().HeaderStrip()->isVisible());
+        QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
-        QVERIFY(win.w->Act_Save->isEnabled());
-        QVERIFY(!win.w->Syori()->isVisible());
+        QVERIFY(win.window->Act_Save->isEnabled());
+        QVERIFY(!win.window->Syori()->isVisible());
 
         // A second run follows the first after one empty line.
         std::string first = win.ResultSjis();
-        win.w->Act_Count->trigger();
+        win.window->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), first + "\r\n" + first);
     }
 
@@ -86,31 +80,31 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        win.w->RunPumpHook = [&] { win.w->Syori()->Button_Cyudan->click(); };
-        win.w->Act_Count->trigger();
-        QVERIFY(win.w->ResultLines().empty());
-        QVERIFY(!win.w->Syori()->isVisible());
+        win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        win.window->RunPumpHook = [&] { win.window->Syori()->Button_Cyudan->click(); };
+        win.window->Act_Count->trigger();
+        QVERIFY(win.window->ResultLines().empty());
+        QVERIFY(!win.window->Syori()->isVisible());
         QVERIFY(win.messages.isEmpty());
-        QVERIFY(!win.w->Act_Save->isEnabled());
+        QVERIFY(!win.window->Act_Save->isEnabled());
     }
 
     void cancelWhileCountingStillWritesTheTotals() {
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         int filesSeen = 0;
-        win.w->RunPumpHook = [&] {
-            if (win.w->Syori()->Label_MSG1->text() != QStringLiteral("処理中...")) return;
-            if (++filesSeen == 2) win.w->Syori()->Button_Cyudan->click();  // after the first file
+        win.window->RunPumpHook = [&] {
+            if (win.window->Syori()->Label_MSG1->text() != QStringLiteral("処理中...")) return;
+            if (++filesSeen == 2) win.window->Syori()->Button_Cyudan->click();  // after the first file
         };
-        win.w->Act_Count->trigger();
+        win.window->Act_Count->trigger();
         std::string text = text::SjisToUtf8(win.ResultSjis());
         QVERIFY(text.find("main.c") != std::string::npos);
         QVERIFY(text.find("x.h") == std::string::npos);
         QVERIFY(text.find("■全ｿｰｽﾌｧｲﾙ総合計        1個") != std::string::npos);
-        QVERIFY(!win.w->Syori()->isVisible());
+        QVERIFY(!win.window->Syori()->isVisible());
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
     }
 
@@ -118,9 +112,9 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        Form_Main& w = *win.w;
-        w.Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        w.RichEdit_Rslt->setPlainText(QStringLiteral("earlier result"));
+        Form_Main& w = *win.window;
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        w.Result().Edit()->setPlainText(QStringLiteral("earlier result"));
         int dialogs = 0;
         w.ExecDialog = [&](QDialog&) { return ++dialogs, 0; };
         bool checked = false;
@@ -128,17 +122,17 @@ private slots:
             if (checked) return;
             checked = true;
             for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
-            QVERIFY(w.Memo_Files->isReadOnly() && w.RichEdit_Rslt->isReadOnly());
-            QVERIFY(!w.TabControl1->isEnabled());
-            QVERIFY(!w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
+            QVERIFY(w.Targets().List()->isReadOnly() && w.Result().Edit()->isReadOnly());
+            QVERIFY(!w.Tabs().Row()->isEnabled());
+            QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
             w.Act_StatusBar->trigger();  // a view switch is no command on the data
         };
         w.Act_Count->trigger();
         QVERIFY(checked);
         QCOMPARE(dialogs, 0);
-        QVERIFY(w.RichEdit_Rslt->toPlainText().startsWith(QStringLiteral("earlier result\n")));
+        QVERIFY(w.Result().Edit()->toPlainText().startsWith(QStringLiteral("earlier result\n")));
         QCOMPARE(win.state.Cnf.StatusBar, 0);
-        QVERIFY(!w.Memo_Files->isReadOnly() && w.TabControl1->isEnabled());
+        QVERIFY(!w.Targets().List()->isReadOnly() && w.Tabs().Row()->isEnabled());
     }
 
     void progressCountersShowSevenDigitCountsWhole() {
@@ -156,12 +150,13 @@ private slots:
 
     void noFileFoundWarnsOnce() {
         Window win;
-        win.w->Memo_Files->setPlainText(QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));
-        win.w->Act_Count->trigger();
+        win.window->Targets().List()->setPlainText(
+            QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));
+        win.window->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
                  QStringLiteral("警告:指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。"));
-        QVERIFY(win.w->ResultLines().empty());
+        QVERIFY(win.window->ResultLines().empty());
     }
 
     void unreadableFileShowsTheErrorAndKeepsTheLines() {
@@ -170,12 +165,12 @@ private slots:
         zarnik::testing::TempDir dir;
         QCOMPARE(::symlink("/proc/self/mem", (dir.str() + "/m\x1b[2J.c").c_str()), 0);
         Window win;
-        win.w->Memo_Files->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
-        win.w->Act_Count->trigger();
+        win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
+        win.window->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0], QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));
-        QVERIFY(!win.w->Syori()->isVisible());
-        QVERIFY(!win.w->Running());
+        QVERIFY(!win.window->Syori()->isVisible());
+        QVERIFY(!win.window->Running());
     }
 };
 

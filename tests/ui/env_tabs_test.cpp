@@ -76,10 +76,10 @@ struct Fixture {
         window->Act_EnvEdit->trigger();
         QVERIFY(steps.empty());
     }
-    QString Pane() const { return window->Memo_Files->toPlainText(); }
+    QString Pane() const { return window->Targets().List()->toPlainText(); }
     QStringList Tabs() const {
         QStringList out;
-        for (int i = 0; i < window->TabControl1->count(); ++i) out << window->TabControl1->tabText(i);
+        for (int i = 0; i < window->Tabs().Row()->count(); ++i) out << window->Tabs().Row()->tabText(i);
         return out;
     }
 };
@@ -143,9 +143,9 @@ private slots:
     void typedTextSurvivesTabSwitchesByClickAndRightClick() {
         Fixture f;
         Form_Main& w = *f.window;
-        TabRow* tabs = w.TabControl1;
-        Type(w.Memo_Files, QStringLiteral("x"));
-        w.Memo_memo->setPlainText(QStringLiteral("新しいメモ"));
+        TabRow* tabs = w.Tabs().Row();
+        Type(w.Targets().List(), QStringLiteral("x"));
+        w.Targets().Memo()->setPlainText(QStringLiteral("新しいメモ"));
         f.state.Envs.StoreEnv(2, {}, {});  // B is empty: the count command must follow
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
         QCOMPARE(f.Pane(), QString());
@@ -160,11 +160,11 @@ private slots:
         QCOMPARE(menu, (QStringList{"対象ｿｰｽﾌｧｲﾙ環境編集(&F)", "-", "ｷｬﾝｾﾙ"}));
         QCOMPARE(tabs->currentIndex(), 0);
         QCOMPARE(f.Pane(), QStringLiteral("x") + LinesOf("A"));
-        QCOMPARE(w.Memo_memo->toPlainText(), QStringLiteral("新しいメモ"));
+        QCOMPARE(w.Targets().Memo()->toPlainText(), QStringLiteral("新しいメモ"));
         QVERIFY(w.Act_Count->isEnabled());
 
         // The caption bar above the target list has the same menu; it opens the editor.
-        QCOMPARE(RightClick(w.Label_FilesCaption, QPoint(5, 5), true), menu);
+        QCOMPARE(RightClick(w.Targets().Caption(), QPoint(5, 5), true), menu);
         QCOMPARE(f.opened, 1);
     }
 
@@ -175,8 +175,8 @@ private slots:
             f.Edit({[](QDialog& d) { Editor(d).Button_Ok->click(); }});  // shows the tabs again
             QWidget* w = f.window.get();
             auto below = [&] {
-                return f.window->TabControl1->mapTo(w, QPoint()).y() >
-                       f.window->Memo_Files->mapTo(w, QPoint()).y();
+                return f.window->Tabs().Row()->mapTo(w, QPoint()).y() >
+                       f.window->Targets().List()->mapTo(w, QPoint()).y();
             };
             QTRY_COMPARE(below(), pos != 0);
         }
@@ -184,15 +184,15 @@ private slots:
 
     void editorOpensOnTheCurrentTabAndOkKeepsIt() {
         Fixture f(1);
-        Type(f.window->Memo_Files, QStringLiteral("typed "));
+        Type(f.window->Targets().List(), QStringLiteral("typed "));
         f.Edit({[](QDialog& d) {
             QCOMPARE(Items(Editor(d).ListBox_Conf), (QStringList{"A", "B", "C"}));
             QCOMPARE(Selected(Editor(d).ListBox_Conf), 1);
             Editor(d).Button_Ok->click();
         }});
-        QCOMPARE(f.window->TabControl1->currentIndex(), 1);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 1);
         QCOMPARE(f.Pane(), QStringLiteral("typed ") + LinesOf("B"));
-        QCOMPARE(f.window->Memo_memo->toPlainText(), QStringLiteral("memo B"));
+        QCOMPARE(f.window->Targets().Memo()->toPlainText(), QStringLiteral("memo B"));
         for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
     }
 
@@ -212,7 +212,7 @@ private slots:
                     Name(QStringLiteral("D"), 0)(d);
                 }});
         QCOMPARE(f.Tabs(), (QStringList{"D", "A", "B", "C"}));
-        QCOMPARE(f.window->TabControl1->currentIndex(), 0);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
         QCOMPARE(f.Pane(), QString());
         QVERIFY(!f.window->Act_Count->isEnabled());
         QCOMPARE(f.state.Cnf.AddKind, 0);
@@ -239,13 +239,13 @@ private slots:
         QCOMPARE(live.At(0).TargetLines, live.At(1).TargetLines);
         QCOMPARE(live.At(0).MemoLines, (settings::Lines{"memo A"}));
         QCOMPARE(live.At(4).MemoLines, (settings::Lines{"memo B"}));
-        QCOMPARE(f.window->TabControl1->currentIndex(), 4);
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 4);
         QCOMPARE(f.Pane(), LinesOf("B"));
     }
 
     void deleteThenCancelKeepsEverything() {
         Fixture f(1);
-        Type(f.window->Memo_Files, QStringLiteral("kept "));
+        Type(f.window->Targets().List(), QStringLiteral("kept "));
         settings::EnvList before = ThreeEnvs();
         before.StoreEnv(2, {"kept /src/B/*.c", "/src/B/*.h"}, {"memo B"});
         QStringList questions;
@@ -297,10 +297,10 @@ private slots:
         }});
         // OK without a selection shows the first tab, and its text is kept on a switch.
         QCOMPARE(f.Tabs(), (QStringList{"A", "C", "B"}));
-        QCOMPARE(f.window->TabControl1->currentIndex(), 0);
-        Type(f.window->Memo_Files, QStringLiteral("x"));
-        QTest::mouseClick(f.window->TabControl1, Qt::LeftButton, {},
-                          f.window->TabControl1->tabRect(1).center());
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
+        Type(f.window->Targets().List(), QStringLiteral("x"));
+        QTest::mouseClick(f.window->Tabs().Row(), Qt::LeftButton, {},
+                          f.window->Tabs().Row()->tabRect(1).center());
         QCOMPARE(f.state.Envs.At(0).TargetLines.front(), std::string("x/src/A/*.c"));
     }
 
@@ -331,8 +331,8 @@ private slots:
                 },
                 Name(QStringLiteral("N"), 1)});
         for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
-        QCOMPARE(f.window->TabControl1->currentIndex(), 1);
-        f.window->Memo_memo->setPlainText(QStringLiteral("memo A edited"));
+        QCOMPARE(f.window->Tabs().Row()->currentIndex(), 1);
+        f.window->Targets().Memo()->setPlainText(QStringLiteral("memo A edited"));
         QVERIFY(f.window->close());
 
         QCOMPARE(zarnik::testing::ReadFileBytes(dir.path() / "memo1.dat"), std::string("memo C\r\n"));
@@ -351,13 +351,13 @@ private slots:
         const QString typed = QString::fromStdString(dir.str() + "/t/é.c\n" + dir.str() + "/t/😀/");
         {
             Fixture f(0, ini);
-            f.window->Memo_Files->setPlainText(typed);
+            f.window->Targets().List()->setPlainText(typed);
             QVERIFY(f.window->close());
         }
         QVERIFY(zarnik::testing::ReadFileBytes(ini).find("utf8file0=") != std::string::npos);
         Fixture again(0, ini);
         QCOMPARE(again.Pane(), typed);
-        again.window->Memo_Files->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
+        again.window->Targets().List()->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
         again.window->Act_Count->trigger();
         std::vector<std::string> lines = again.window->ResultLines();
         QVERIFY(std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("?.c "); }));

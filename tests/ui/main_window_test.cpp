@@ -12,6 +12,7 @@
 #include "ui/qt_text.h"
 #include "ui/splash.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -19,26 +20,20 @@ using namespace zarnik::ui;
 namespace {
 
 // A window over a fresh state whose saves are counted and may be made to fail.
-struct Fixture {
-    AppState state;
+struct Fixture : WindowFixture {
     int saves = 0;
     bool failSave = false;
-    std::unique_ptr<Form_Main> window;
     QStringList questions;
-    QStringList messages;
     int answer = QMessageBox::Cancel;
     int secondAnswer = QMessageBox::No;
     QString saveName;
 
     Fixture() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Save = [this](AppState&, const settings::WindowState&, std::string& error) {
             ++saves;
             if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
             return !failSave;
         };
-        window = std::make_unique<Form_Main>(state);
         window->AskYesNoCancel = [this](const QString& t) {
             questions << t;
             return answer;
@@ -47,9 +42,7 @@ struct Fixture {
             questions << t;
             return secondAnswer;
         };
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
         window->AskSaveFileName = [this] { return saveName; };
-        window->show();
     }
     bool TryClose() { return window->close(); }
 };
@@ -68,15 +61,15 @@ private slots:
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
         QVERIFY(w.MainToolBar->isVisible());
         QVERIFY(w.statusBar()->isVisible());
-        QCOMPARE(w.RichEdit_Rslt->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
-        QCOMPARE(w.TabControl1->count(), 1);
-        QCOMPARE(w.TabControl1->tabText(0), QStringLiteral("開発環境(1)"));
+        QCOMPARE(w.Tabs().Row()->count(), 1);
+        QCOMPARE(w.Tabs().Row()->tabText(0), QStringLiteral("開発環境(1)"));
         for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
-        QVERIFY(!w.Panel_B2->isVisible());
+        QVERIFY(!w.Result().HeaderStrip()->isVisible());
         for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
         QVERIFY(w.StatusText->text().contains(
             QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
@@ -85,28 +78,28 @@ private slots:
     void countFollowsTheTargetList() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.Memo_Files->setFocus();
-        QTest::keyClick(w.Memo_Files, Qt::Key_A);
+        w.Targets().List()->setFocus();
+        QTest::keyClick(w.Targets().List(), Qt::Key_A);
         QVERIFY(w.Act_Count->isEnabled());
-        QTest::keyClick(w.Memo_Files, Qt::Key_Backspace);
+        QTest::keyClick(w.Targets().List(), Qt::Key_Backspace);
         QVERIFY(!w.Act_Count->isEnabled());
-        QTest::keyClick(w.Memo_Files, Qt::Key_Return);  // one line break is one line
+        QTest::keyClick(w.Targets().List(), Qt::Key_Return);  // one line break is one line
         QVERIFY(w.Act_Count->isEnabled());
     }
 
     void resultCommandsFollowThePane() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.RichEdit_Rslt->appendPlainText(QStringLiteral("line"));
+        w.Result().Edit()->appendPlainText(QStringLiteral("line"));
         for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
             QVERIFY(a->isEnabled());
         QVERIFY(w.ResultContextMenuAttached());
-        w.Panel_B2->show();
+        w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
         for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
-        QVERIFY(w.Panel_B2->isHidden());
+        QVERIFY(w.Result().HeaderStrip()->isHidden());
     }
 
     void closeAsksOnlyForAnUnsavedResult() {
@@ -119,7 +112,7 @@ private slots:
         {
             Fixture f;
             f.state.Cnf.ResultUnsaved = 1;
-            f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("report"));
+            f.window->Result().Edit()->appendPlainText(QStringLiteral("report"));
             f.answer = QMessageBox::Cancel;
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 1);  // written even though the window stays
@@ -134,7 +127,7 @@ private slots:
         {
             Fixture f;  // a cleared result asks nothing although ResultUnsaved is 1
             f.state.Cnf.ResultUnsaved = 1;
-            f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("report"));
+            f.window->Result().Edit()->appendPlainText(QStringLiteral("report"));
             f.window->ClearResult();
             QVERIFY(f.TryClose());
             QVERIFY(f.questions.isEmpty());
@@ -145,9 +138,9 @@ private slots:
         testing::TempDir dir;
         Fixture f;
         f.state.Cnf.ResultUnsaved = 1;
-        f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("ﾌｧｲﾙ名 一"));
-        f.window->RichEdit_Rslt->appendPlainText(QString());
-        f.window->RichEdit_Rslt->appendPlainText(QStringLiteral("end"));
+        f.window->Result().Edit()->appendPlainText(QStringLiteral("ﾌｧｲﾙ名 一"));
+        f.window->Result().Edit()->appendPlainText(QString());
+        f.window->Result().Edit()->appendPlainText(QStringLiteral("end"));
         f.answer = QMessageBox::Yes;
         f.saveName = QString::fromStdString(dir.str() + "/out.txt");
         QVERIFY(f.TryClose());
@@ -207,14 +200,14 @@ private slots:
         w.Act_Memo->trigger();
         QVERIFY(w.MemoOpen());
         QVERIFY(w.Act_Memo->isChecked());
-        QCOMPARE(w.MemoPaneWidth(), 100);
+        QTRY_COMPARE(w.MemoPaneWidth(), 100);  // it widens in steps
         QCOMPARE(f.state.Cnf.MemoDsp, 1);
         w.Act_Memo->trigger();
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(f.state.Cnf.MemoDsp, 0);
         // The target list takes back the whole width: no strip, no grip.
-        QWidget* targetPane = w.Memo_Files->parentWidget();
+        QWidget* targetPane = w.Targets().List()->parentWidget();
         QTRY_COMPARE(targetPane->width() + 20, targetPane->parentWidget()->width());
     }
 
@@ -223,7 +216,7 @@ private slots:
         Form_Main& w = *f.window;
         w.Act_YokoBar->trigger();
         QCOMPARE(f.state.Cnf.YokoBar, 1);
-        QCOMPARE(w.RichEdit_Rslt->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         w.Act_StatusBar->trigger();
         QCOMPARE(f.state.Cnf.StatusBar, 0);
         QVERIFY(!w.statusBar()->isVisible());

@@ -16,6 +16,7 @@
 #include "ui/qt_text.h"
 #include "ui/result_print.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -23,29 +24,20 @@ using testing::Sj;
 
 namespace {
 
-struct Fixture {
-    AppState state;
-    std::unique_ptr<Form_Main> window;
-    QStringList messages;
+struct Fixture : WindowFixture {
     QStringList saveFolders;  // the folder each save dialog was opened in
     QString saveName;
 
     Fixture() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        window = std::make_unique<Form_Main>(state);
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
         window->AskSaveFile = [this](const QString& folder) {
             saveFolders << folder;
             return saveName;
         };
         window->AskYesNoCancel = [](const QString&) { return int(QMessageBox::Yes); };
-        window->show();
     }
     // A report as a count run leaves it: lines appended, the flag set.
     void Report(const QStringList& lines) {
-        for (const QString& l : lines) window->RichEdit_Rslt->appendPlainText(l);
+        for (const QString& l : lines) window->Result().Edit()->appendPlainText(l);
         state.Cnf.ResultUnsaved = 1;
     }
 };
@@ -146,10 +138,10 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
 
-        w.Panel_B2->show();
+        w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
-        QVERIFY(w.RichEdit_Rslt->toPlainText().isEmpty());
-        QVERIFY(w.Panel_B2->isHidden());
+        QVERIFY(w.Result().Edit()->toPlainText().isEmpty());
+        QVERIFY(w.Result().HeaderStrip()->isHidden());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
 
         auto* pageBreak = w.findChild<QPushButton*>(QStringLiteral("Button_PageBreak"));

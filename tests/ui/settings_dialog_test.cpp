@@ -12,6 +12,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -21,20 +22,9 @@ namespace {
 settings::S_CNF Defaults() { return settings::MakeDefaultSettings(); }
 
 // A main window over a fresh state that never writes the INI file.
-struct Window {
-    AppState state;
-    std::unique_ptr<Form_Main> window;
-    QStringList messages;
-
-    explicit Window(std::int32_t tabPos = 0) {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        state.Cnf.TabPos = tabPos;
-        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        window = std::make_unique<Form_Main>(state);
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
-        window->show();
-    }
+struct Window : WindowFixture {
+    explicit Window(std::int32_t tabPos = 0)
+        : WindowFixture([tabPos](AppState& state) { state.Cnf.TabPos = tabPos; }) {}
 
     // Opens the settings command; act works the dialog and must close it.
     void Settings(const std::function<void(Form_Settei&)>& act) {
@@ -166,7 +156,7 @@ private slots:
     void cancelDiscardsFontsColoursAndExtensions() {
         Window w;
         const settings::S_CNF before = w.state.Cnf;
-        const QFont paneFont = w.window->RichEdit_Rslt->font();
+        const QFont paneFont = w.window->Result().Edit()->font();
         w.Settings([](Form_Settei& d) {
             d.ChooseFont = [](settings::S_SVFINF& f) {
                 f.FaceName = "IPAMincho";
@@ -196,7 +186,7 @@ private slots:
         QCOMPARE(w.state.Cnf.Bcol_Rslt, before.Bcol_Rslt);
         QCOMPARE(w.state.Cnf.Exts, before.Exts);
         QCOMPARE(w.state.Cnf.Lists, before.Lists);
-        QCOMPARE(w.window->RichEdit_Rslt->font(), paneFont);
+        QCOMPARE(w.window->Result().Edit()->font(), paneFont);
     }
 
     void okAppliesToTheLiveSettingsAndThePanes() {
@@ -234,26 +224,26 @@ private slots:
         QCOMPARE(c.Exts[1], std::string("*.c;*.cc"));
         QCOMPARE(c.Lists[2], std::vector<std::string>{".c"});
         Form_Main& m = *w.window;
-        QCOMPARE(m.RichEdit_Rslt->font().pointSize(), 12);
-        QVERIFY(m.RichEdit_Rslt->font().bold());
-        QCOMPARE(m.Panel_B2->font().pointSize(), 12);
-        QCOMPARE(m.Memo_memo->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
-        QVERIFY(m.TabControl1->Below());
+        QCOMPARE(m.Result().Edit()->font().pointSize(), 12);
+        QVERIFY(m.Result().Edit()->font().bold());
+        QCOMPARE(m.Result().HeaderStrip()->font().pointSize(), 12);
+        QCOMPARE(m.Targets().Memo()->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
+        QVERIFY(m.Tabs().Row()->Below());
         // The tab row moves below the target list.
-        QLayout* upper = m.TabControl1->parentWidget()->layout();
-        QCOMPARE(upper->indexOf(m.TabControl1), upper->count() - 1);
+        QLayout* upper = m.Tabs().Row()->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(m.Tabs().Row()), upper->count() - 1);
     }
 
     void tabsStartWhereTheyWereLeft() {
         Window w(1);
-        QLayout* upper = w.window->TabControl1->parentWidget()->layout();
-        QCOMPARE(upper->indexOf(w.window->TabControl1), upper->count() - 1);
+        QLayout* upper = w.window->Tabs().Row()->parentWidget()->layout();
+        QCOMPARE(upper->indexOf(w.window->Tabs().Row()), upper->count() - 1);
         w.Settings([](Form_Settei& d) {
             d.RadioGroup_TabPos->Item(0)->click();
             d.Button_Ok->click();
         });
-        QCOMPARE(upper->indexOf(w.window->TabControl1), 0);
-        QVERIFY(!w.window->TabControl1->Below());
+        QCOMPARE(upper->indexOf(w.window->Tabs().Row()), 0);
+        QVERIFY(!w.window->Tabs().Row()->Below());
     }
 
     void blankLineWarningDecidesWhetherTheDialogCloses() {
@@ -383,9 +373,9 @@ private slots:
             d.Button_Ext->click();
             d.Button_Ok->click();
         });
-        w.window->Memo_Files->setPlainText(QString::fromStdString(dir.str()));
+        w.window->Targets().List()->setPlainText(QString::fromStdString(dir.str()));
         w.window->RunCountCommand();
-        QString result = w.window->RichEdit_Rslt->toPlainText();
+        QString result = w.window->Result().Edit()->toPlainText();
         QRegularExpression javaLine(QStringLiteral("A\\.java[^\\n]*対象外のファイルです。"));
         QVERIFY2(result.contains(javaLine), qPrintable(result));
         QVERIFY(result.contains(QRegularExpression(QStringLiteral("b\\.c +\\d\\d-"))));

@@ -119,12 +119,14 @@ private slots:
         auto w = std::make_unique<Form_Main>(state);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        QCOMPARE(w->TabControl1->count(), 10000);
-        QVERIFY2(w->TabControl1->LayoutPasses() <= 8, qPrintable(QString::number(w->TabControl1->LayoutPasses())));
+        QCOMPARE(w->Tabs().Row()->count(), 10000);
+        QVERIFY2(w->Tabs().Row()->LayoutPasses() <= 8,
+                 qPrintable(QString::number(w->Tabs().Row()->LayoutPasses())));
         // Whatever the number of rows, the current one is next to the page.
-        QCOMPARE(w->TabControl1->DisplayLineOf(w->TabControl1->currentIndex()), w->TabControl1->RowCount() - 1);
-        QVERIFY(!w->TabControl1->tabRect(0).isEmpty());
-        QVERIFY(w->TabControl1->height() <= w->height() / 2);
+        QCOMPARE(w->Tabs().Row()->DisplayLineOf(w->Tabs().Row()->currentIndex()),
+                 w->Tabs().Row()->RowCount() - 1);
+        QVERIFY(!w->Tabs().Row()->tabRect(0).isEmpty());
+        QVERIFY(w->Tabs().Row()->height() <= w->height() / 2);
     }
 };
 

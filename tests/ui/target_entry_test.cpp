@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -25,20 +26,8 @@ using testing::Sj;
 
 namespace {
 
-struct Fixture {
-    AppState state;
-    std::unique_ptr<Form_Main> window;
-    QStringList messages;
-
-    Fixture() {
-        static_cast<settings::ProgramState&>(state) =
-            settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
-        state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        window = std::make_unique<Form_Main>(state);
-        window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
+struct Fixture : WindowFixture {
+    Fixture() { QVERIFY(QTest::qWaitForWindowExposed(window.get())); }
 };
 
 QStringList Lines(const QPlainTextEdit* edit) { return TextLines(edit->toPlainText()); }
@@ -119,7 +108,7 @@ private slots:
     void openAppendsTheChosenFilesAndRemembers() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.Memo_Files->setPlainText(QStringLiteral("/old/*.c"));
+        w.Targets().List()->setPlainText(QStringLiteral("/old/*.c"));
         f.state.Paths.OpenFolder = Sj("/src/旧");
         QList<OpenFilesRequest> requests;
         QStringList files;
@@ -136,13 +125,13 @@ private slots:
         QCOMPARE(requests.value(0).Folder, QStringLiteral("/src/旧"));
         QCOMPARE(requests.value(0).FilterIndex, 0);
         QCOMPARE(requests.value(0).Filters.size(), std::size_t(7));
-        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/old/*.c")});
+        QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")});
         QCOMPARE(f.state.Cnf.OpenDlgIndex, 0);
 
         files = {QStringLiteral("/src/新/b.java"), QStringLiteral("/src/新/a.java"),
                  QStringLiteral("/src/新/c.java")};
         w.Act_Open->trigger();
-        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/old/*.c")} + files);
+        QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")} + files);
         QCOMPARE(f.state.Paths.OpenFolder, Sj("/src/新"));
         QCOMPARE(f.state.Cnf.OpenDlgIndex, 4);  // counted from 1
 
@@ -206,12 +195,12 @@ private slots:
         QCOMPARE(picker.frameGeometry().topLeft(),
                  QPoint(s.x() + (s.width() - picker.frameGeometry().width()) / 2,
                         s.y() + (s.height() - picker.frameGeometry().height()) / 2));
-        QVERIFY(w.Memo_Files->toPlainText().isEmpty());
+        QVERIFY(w.Targets().List()->toPlainText().isEmpty());
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/前"));
 
         accept = true;
         w.Act_Folder->trigger();
-        QCOMPARE(Lines(w.Memo_Files), QStringList{QStringLiteral("/work/後")});
+        QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/work/後")});
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/後"));
         QVERIFY(w.Act_Count->isEnabled());
     }
@@ -278,30 +267,31 @@ private slots:
         const QStringList paths = {QStringLiteral("/d/a.c"), QStringLiteral("/d/b.c"),
                                    QStringLiteral("/d/sub")};
 
-        QVERIFY(Drop(w.Memo_Files->viewport(), Middle(w.Memo_Files->viewport()), paths));
-        QCOMPARE(Lines(w.Memo_Files), paths);
+        QVERIFY(Drop(w.Targets().List()->viewport(), Middle(w.Targets().List()->viewport()), paths));
+        QCOMPARE(Lines(w.Targets().List()), paths);
         QVERIFY(w.Act_Count->isEnabled());
 
         // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
         // closed memo pane.
-        w.RichEdit_Rslt->setPlainText(QStringLiteral("report"));
-        QVERIFY(Drop(w.RichEdit_Rslt->viewport(), Middle(w.RichEdit_Rslt->viewport()), paths));
-        QCOMPARE(w.RichEdit_Rslt->toPlainText(), QStringLiteral("report"));
-        QVERIFY(!w.DropFilesAt(w.TabControl1->mapTo(&w, Middle(w.TabControl1)), paths));
-        QVERIFY(!w.DropFilesAt(w.Memo_memo->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
+        w.Result().Edit()->setPlainText(QStringLiteral("report"));
+        QVERIFY(Drop(w.Result().Edit()->viewport(), Middle(w.Result().Edit()->viewport()), paths));
+        QCOMPARE(w.Result().Edit()->toPlainText(), QStringLiteral("report"));
+        QVERIFY(!w.DropFilesAt(w.Tabs().Row()->mapTo(&w, Middle(w.Tabs().Row())), paths));
+        QVERIFY(!w.DropFilesAt(w.Targets().Memo()->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
         QVERIFY(!w.DropFilesAt(QPoint(-5, 10), paths));
-        QCOMPARE(Lines(w.Memo_Files), paths);
-        QVERIFY(w.Memo_memo->toPlainText().isEmpty());
+        QCOMPARE(Lines(w.Targets().List()), paths);
+        QVERIFY(w.Targets().Memo()->toPlainText().isEmpty());
 
         w.OpenMemoPane(false);
-        QVERIFY(Drop(w.Memo_memo->viewport(), Middle(w.Memo_memo->viewport()), paths.mid(0, 1)));
-        QCOMPARE(Lines(w.Memo_memo), paths.mid(0, 1));
-        QCOMPARE(Lines(w.Memo_Files), paths);
+        QVERIFY(
+            Drop(w.Targets().Memo()->viewport(), Middle(w.Targets().Memo()->viewport()), paths.mid(0, 1)));
+        QCOMPARE(Lines(w.Targets().Memo()), paths.mid(0, 1));
+        QCOMPARE(Lines(w.Targets().List()), paths);
 
         // A path longer than 254 bytes stays whole: cut, it would name its parent folder.
         QString longPath = QStringLiteral("/") + QString(252, QLatin1Char('x')) + QStringLiteral("表/a.c");
-        QVERIFY(w.DropFilesAt(w.Memo_Files->mapTo(&w, QPoint(20, 20)), {longPath}));
-        QCOMPARE(Lines(w.Memo_Files).last(), longPath);
+        QVERIFY(w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(20, 20)), {longPath}));
+        QCOMPARE(Lines(w.Targets().List()).last(), longPath);
     }
 };
 

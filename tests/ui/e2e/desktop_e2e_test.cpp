@@ -113,8 +113,8 @@ private slots:
         Form_Main& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         const QString targets = QString::fromStdString(dir.str() + "/src");
-        w.Memo_Files->setPlainText(targets);
-        w.Memo_Files->setFocus();
+        w.Targets().List()->setPlainText(targets);
+        w.Targets().List()->setFocus();
         bool pressed = false;
         w.RunPumpHook = [&] {
             if (pressed || !w.Syori()->isVisible()) return;
@@ -126,7 +126,7 @@ private slots:
         w.Act_Count->trigger();
         QVERIFY(pressed);
         QVERIFY(w.Syori()->CancelRequested());
-        QCOMPARE(w.Memo_Files->toPlainText(), targets);
+        QCOMPARE(w.Targets().List()->toPlainText(), targets);
     }
 
     void floatingToolBarKeepsItsTickUntilItsCloseBox() {

@@ -1,0 +1,124 @@
+#include "ui/run_controller.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <cerrno>
+#include <new>
+
+#include "ui/progress_dialog.h"
+#include "ui/qt_text.h"
+
+namespace zarnik::ui {
+
+RunController::RunController(QWidget* window, QPlainTextEdit* pane, QLabel* header)
+    : pane_(pane), header_(header), dialog_(new Form_Syori(window)) {}
+
+run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
+    pumpClock_.start();
+    repaintClock_.invalidate();
+    try {
+        run::RunOutcome outcome = session_.Count(input, cnf, *this, *this);
+        Flush();
+        return outcome;
+    } catch (const std::bad_alloc&) {
+        // No memory for the pane's lines: what reached it stays.
+        pending_.clear();
+        pendingLines_ = 0;
+        dialog_->hide();
+        run::RunOutcome outcome;
+        outcome.End = run::RunEnd::ReadError;
+        outcome.Error = run::ReadError{{}, ENOMEM};
+        outcome.ResultUnsaved = HasLines();
+        return outcome;
+    }
+}
+
+// Lines reach the pane in batches, when pending messages run: laying out and
+// scrolling the pane once per line would cost more than counting the file. To the
+// eye every line still appears as it is written.
+void RunController::Line(const std::string& sjisLine) {
+    pending_ += ToQ(sjisLine);
+    pending_ += QLatin1Char('\n');
+    ++pendingLines_;
+}
+
+bool RunController::HasLines() const { return pendingLines_ > 0 || !pane_->document()->isEmpty(); }
+
+void RunController::ColumnHeader(const std::string& sjisHeader) {
+    header_->setText(ToQ(sjisHeader));
+    header_->show();
+}
+
+void RunController::Flush() {
+    if (pendingLines_ == 0) return;
+    pending_.chop(1);
+    pane_->appendPlainText(pending_);
+    pending_.clear();
+    pendingLines_ = 0;
+    QScrollBar* bar = pane_->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void RunController::Collecting() {
+    dialog_->ProgressBar1->setValue(0);
+    Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("ファイル数カウント中"));
+    SetThrottled(dialog_->Label_fcnt, QStringLiteral("0"));
+    dialog_->Label_fcnt->setVisible(true);
+    dialog_->Label_fing->setVisible(false);
+    dialog_->ResetCancel();
+    dialog_->show();
+    dialog_->raise();
+    // The keyboard belongs to the progress window while it runs: Alt+C cancels
+    // instead of typing into the target list.
+    dialog_->activateWindow();
+    dialog_->Button_Cyudan->setFocus();
+}
+
+void RunController::Found(std::int64_t count) { SetThrottled(dialog_->Label_fcnt, QString::number(count)); }
+
+void RunController::Counting(std::int64_t files) {
+    dialog_->Label_fcnt->setVisible(false);
+    SetThrottled(dialog_->Label_fing, QString());
+    dialog_->Label_fing->setVisible(true);
+    Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
+    dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
+}
+
+bool RunController::FileNext(std::int64_t number, std::int64_t files) {
+    dialog_->ProgressBar1->setValue(dialog_->ProgressBar1->value() + 1);
+    number_ = number;
+    files_ = files;
+    return true;
+}
+
+void RunController::FilePath(const std::string& sjisPath) {
+    SetThrottled(dialog_->Label_fing, QStringLiteral(" [%1/%2]").arg(number_).arg(files_));
+    SetThrottled(dialog_->Label_Srcname, ToQ(sjisPath));
+}
+
+void RunController::Ended() {
+    Flush();
+    dialog_->hide();
+}
+
+// Pending messages are processed at most every 50 ms: the window stays responsive
+// and a run over many small files does not spend its time painting.
+void RunController::Pump() {
+    if (PumpHook) PumpHook();
+    if (pumpClock_.elapsed() < 50) return;
+    Flush();
+    QApplication::processEvents();
+    pumpClock_.restart();
+}
+
+bool RunController::CancelRequested() const { return dialog_->CancelRequested(); }
+
+// Labels are painted at most every 100 ms; the last text shows when the dialog next paints.
+void RunController::SetThrottled(QLabel* label, const QString& text) {
+    label->setText(text);
+    if (repaintClock_.isValid() && repaintClock_.elapsed() < 100) return;
+    if (label->isVisible()) label->repaint();
+    repaintClock_.start();
+}
+
+}  // namespace zarnik::ui

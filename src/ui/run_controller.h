@@ -1,0 +1,59 @@
+// The desktop's side of a count run: report lines into the result pane, progress
+// into the progress dialog, and the run session that lasts while the window does.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QString>
+#include <functional>
+
+#include "run/run.h"
+
+namespace zarnik::ui {
+
+class Form_Syori;
+
+class RunController : public run::ReportSink, public run::ProgressObserver {
+public:
+    // pane: the result pane; header: the column-header strip above it; the
+    // progress dialog is made here, a child of window.
+    RunController(QWidget* window, QPlainTextEdit* pane, QLabel* header);
+
+    // Runs one count; what the window does with the outcome is its own affair.
+    run::RunOutcome Run(const run::RunInput& input, const settings::S_CNF& cnf);
+    Form_Syori* Dialog() const { return dialog_; }
+    // Called at every point where a run lets pending messages run.
+    std::function<void()> PumpHook;
+
+    // ReportSink
+    void Line(const std::string& sjisLine) override;
+    bool HasLines() const override;
+    void ColumnHeader(const std::string& sjisHeader) override;
+
+    // ProgressObserver
+    void Collecting() override;
+    void Found(std::int64_t count) override;
+    void Counting(std::int64_t files) override;
+    bool FileNext(std::int64_t number, std::int64_t files) override;
+    void FilePath(const std::string& sjisPath) override;
+    void Ended() override;
+    void Pump() override;
+    bool CancelRequested() const override;
+
+private:
+    void Flush();
+    void SetThrottled(QLabel* label, const QString& text);
+
+    QPlainTextEdit* pane_;
+    QLabel* header_;
+    Form_Syori* dialog_;
+    run::RunSession session_;
+    QElapsedTimer pumpClock_;
+    QElapsedTimer repaintClock_;
+    QString pending_;
+    std::size_t pendingLines_ = 0;
+    std::int64_t number_ = 0, files_ = 0;
+};
+
+}  // namespace zarnik::ui

@@ -1,0 +1,153 @@
+#include "ui/window_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+#include <algorithm>
+
+namespace zarnik::ui {
+
+namespace {
+
+Qt::ToolBarArea AreaFromName(const std::string& name) {
+    if (name == "BottomDock") return Qt::BottomToolBarArea;
+    if (name == "LeftDock") return Qt::LeftToolBarArea;
+    if (name == "RightDock") return Qt::RightToolBarArea;
+    return Qt::TopToolBarArea;
+}
+
+const char* NameFromArea(Qt::ToolBarArea area) {
+    switch (area) {
+        case Qt::BottomToolBarArea:
+            return "BottomDock";
+        case Qt::LeftToolBarArea:
+            return "LeftDock";
+        case Qt::RightToolBarArea:
+            return "RightDock";
+        default:
+            return "TopDock";
+    }
+}
+
+bool Normal(const QWidget& w) {
+    return !(w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+}
+
+}  // namespace
+
+WindowPlacement::WindowPlacement(AppState& state, QMainWindow& window, QToolBar& toolBar, QSplitter& panes)
+    : QObject(&window), state_(state), window_(window), toolBar_(toolBar), panes_(panes) {
+    window_.installEventFilter(this);
+    // Only the floating toolbar's close box clears the switch: dragging the toolbar
+    // off its dock hides and shows it again, which says nothing about the user's wish.
+    toolBar_.installEventFilter(this);
+}
+
+void WindowPlacement::ApplyStart() {
+    QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                    : QRect(0, 0, 1024, 768);
+    settings::Rect r = state_.Place.MainPlacement.Bounds;
+    std::int32_t pane = state_.Place.MainPlacement.Pnl_H;
+    settings::FitToScreen(screen.width(), screen.height(), r, &pane);
+    state_.Place.MainPlacement.Bounds = r;
+    state_.Place.MainPlacement.Pnl_H = pane;
+    window_.setGeometry(screen.x() + r.Left, screen.y() + r.Top, r.Width, r.Height);
+    normalBounds_ = QRect(r.Left, r.Top, r.Width, r.Height);
+    panes_.setSizes({pane, std::max(1, r.Height - pane)});
+
+    if (!state_.ToolBar) return;
+    const settings::ToolBarRecord& t = *state_.ToolBar;
+    if (t.DockedTo == "+") {
+        toolBar_.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        GiveFloatingToolBarACloseBox();
+        toolBar_.move(t.FloatLeft, t.FloatTop);
+    } else {
+        window_.removeToolBar(&toolBar_);
+        window_.addToolBar(AreaFromName(t.DockedTo), &toolBar_);
+    }
+    toolBar_.setVisible(t.Visible != 0);
+}
+
+void WindowPlacement::ApplyMaximized() {
+    if (state_.Place.MainPlacement.Maximized != 0)
+        window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
+}
+
+settings::WindowState WindowPlacement::Capture() const {
+    settings::WindowState w;
+    w.Maximized = window_.isMaximized();
+    QRect g = window_.geometry();
+    QRect screen =
+        QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
+    w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
+    w.PaneHeight = panes_.sizes().value(0);
+    w.ToolBar = CaptureToolBar();
+    return w;
+}
+
+settings::ToolBarRecord WindowPlacement::CaptureToolBar() const {
+    settings::ToolBarRecord r;
+    r.Visible = state_.Cnf.ToolBar != 0 ? 1 : 0;
+    if (toolBar_.isFloating()) {
+        r.DockedTo = "+";
+        r.FloatLeft = toolBar_.x();
+        r.FloatTop = toolBar_.y();
+    } else {
+        r.DockedTo = NameFromArea(window_.toolBarArea(&toolBar_));
+        r.DockPos = toolBar_.x();
+    }
+    return r;
+}
+
+// The floating toolbar is a small window of its own with the caption "Zarnik ﾂｰﾙﾊﾞｰ"
+// and a close box; while it is being dragged the toolbar keeps its own frameless flags.
+void WindowPlacement::GiveFloatingToolBarACloseBox() {
+    if (!toolBar_.isFloating() || (toolBar_.windowFlags() & Qt::WindowCloseButtonHint)) return;
+    bool shown = toolBar_.isVisible();
+    QPoint at = toolBar_.pos();
+    toolBar_.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowCloseButtonHint);
+    toolBar_.move(at);
+    if (shown) toolBar_.show();
+}
+
+bool WindowPlacement::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == &toolBar_) {
+        if (e->type() == QEvent::Close && toolBar_.isFloating()) {
+            emit ToolBarClosed();
+        } else if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Show) {
+            // A drag ends with the button's release; give the window its frame after it.
+            QTimer::singleShot(0, this, [this] { GiveFloatingToolBarACloseBox(); });
+        }
+    } else if (watched == &window_) {
+        // The bounds a maximized window returns to are the ones the next start uses.
+        switch (e->type()) {
+            case QEvent::WindowStateChange: {
+                auto* sc = static_cast<QWindowStateChangeEvent*>(e);
+                bool wasMax = sc->oldState() & Qt::WindowMaximized;
+                bool isMax = window_.windowState() & Qt::WindowMaximized;
+                auto& mp = state_.Place.MainPlacement;
+                if (!wasMax && isMax) {
+                    mp.Bounds = {normalBounds_.x(), normalBounds_.y(), normalBounds_.width(),
+                                 normalBounds_.height()};
+                    mp.Maximized = 1;
+                } else if (wasMax && !isMax) {
+                    mp.Maximized = 0;
+                }
+                break;
+            }
+            case QEvent::Move:
+                if (Normal(window_)) normalBounds_.moveTopLeft(window_.geometry().topLeft());
+                break;
+            case QEvent::Resize:
+                if (Normal(window_)) normalBounds_ = window_.geometry();
+                break;
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, e);
+}
+
+}  // namespace zarnik::ui

@@ -1,0 +1,50 @@
+// Where the main window and its toolbar sit: the bounds and pane height it starts
+// with, the normal bounds it keeps while maximized, and what a save records of
+// both.
+#pragma once
+
+#include <QMainWindow>
+#include <QObject>
+#include <QRect>
+#include <QSplitter>
+#include <QToolBar>
+
+#include "ui/app_state.h"
+
+namespace zarnik::ui {
+
+class WindowPlacement : public QObject {
+    Q_OBJECT
+public:
+    // panes: the splitter between the upper panes and the result pane.
+    WindowPlacement(AppState& state, QMainWindow& window, QToolBar& toolBar, QSplitter& panes);
+
+    // The stored bounds and pane height, pulled onto the screen, and the toolbar's
+    // dock or floating place.
+    void ApplyStart();
+    // Maximizes the window if it was maximized when it was saved; last, once the
+    // window has its parts.
+    void ApplyMaximized();
+    // The window's bounds, pane height and toolbar place; the caller adds the
+    // panes' text.
+    settings::WindowState Capture() const;
+
+signals:
+    // The floating toolbar's close box was clicked.
+    void ToolBarClosed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void GiveFloatingToolBarACloseBox();
+    settings::ToolBarRecord CaptureToolBar() const;
+
+    AppState& state_;
+    QMainWindow& window_;
+    QToolBar& toolBar_;
+    QSplitter& panes_;
+    QRect normalBounds_;
+};
+
+}  // namespace zarnik::ui
