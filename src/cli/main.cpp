@@ -10,6 +10,7 @@
 
 #include "cli/options.h"
 #include "cli/stream_host.h"
+#include "report/layout.h"
 #include "run/run.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
 
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
+                         options.OutputFormat, report::ReportLayout::From(options.Cnf).ErrorLines);
     run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
     engine::CountContext ctx;
     try {
@@ -79,6 +81,7 @@ int main(int argc, char** argv) {
             PrintError(SjisMessage(host.Warning()));
             return FinishOutput(kNoFile);
         }
+        host.FinishData(options.Cnf);
     } catch (const engine::FileError& e) {
         int status = FinishOutput(kReadError);
         PrintError(run::ErrorPathFor(e) + ": " + SjisMessage(run::ErrorTextFor(e)));

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "engine/path_at.h"
+#include "engine/utf8_source.h"
 
 namespace zarnik::engine {
 
@@ -131,7 +132,7 @@ FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::
 }
 
 void FillLines(std::string_view text, LineList& list, const CountOptions& opt, CountContext& ctx) {
-    if (!opt.EucJis) {
+    if (!opt.EucJis || ctx.TextFromUtf8) {
         list.Split(text);
         return;
     }
@@ -192,6 +193,7 @@ bool LoadText(const std::string& path, CountContext& ctx) {
     Fd fd = OpenExisting(path, &size);
     if (!fd) return false;
     ctx.Cached = false;
+    ctx.TextFromUtf8 = false;
     ctx.Text.clear();
     ReadRest(fd, ctx.Text, ReadLimit(size), path);
     return true;
@@ -239,11 +241,13 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
+    rec.MTime = entry.MTime;
 
     // Read the file once: the pre-check looks at its head, the counters reuse the
     // bytes through LoadSourceLines. A file that no counter reads is read no
     // further than the pre-check needs.
     ctx.Cached = false;
+    ctx.TextFromUtf8 = false;
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const CounterFn fn = CounterFor(choice.Counter);
     FileStatus status = FileStatus::Missing;
@@ -252,6 +256,8 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
         if (status == FileStatus::Counted && fn) {
             ctx.CachedPath = path;
             ctx.Cached = true;
+            // Once per file, before the pre-check's bytes become any counter's text.
+            ctx.TextFromUtf8 = opt.Utf8Src && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
         }
     }
     if (status == FileStatus::Counted) {
@@ -276,6 +282,7 @@ void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const F
     } catch (const std::bad_alloc&) {
         ctx.Cached = false;
         ctx.Text.Release();
+        ctx.Utf8Spare.Release();
         ctx.Lines = LineList();
         ctx.RawLines = LineList();
         ctx.Converted = std::string();

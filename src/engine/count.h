@@ -31,6 +31,7 @@ struct S_CMT {
     std::int64_t Exec = 0;
     std::int64_t Blank = 0;
     float Ratio = 0.0f;
+    std::int64_t MTime = 0;  // last-write time, seconds since the epoch (TimeText shows it)
 };
 
 // A file as the directory search found it.
@@ -93,6 +94,10 @@ struct CountContext {
     std::string CachedPath;
     bool Cached = false;
     ByteBuffer Text;  // the last file read
+    // Text was UTF-8 and is now Shift-JIS (Utf8Src); the EUC/JIS converter leaves it
+    // alone. Utf8Spare holds the bytes as read, reused from file to file.
+    bool TextFromUtf8 = false;
+    ByteBuffer Utf8Spare;
 };
 
 // Counts one file into rec. Throws FileError when the file exists but cannot be
@@ -144,7 +149,9 @@ bool LoadText(const std::string& path, CountContext& ctx);
 class SourceLines {
 public:
     SourceLines(const CountOptions& opt, CountContext& ctx)
-        : split_(ctx.Text.view()), conv_(opt.EucJis ? &ctx.Converter : nullptr), out_(ctx.Converted) {}
+        : split_(ctx.Text.view()),
+          conv_(opt.EucJis && !ctx.TextFromUtf8 ? &ctx.Converter : nullptr),
+          out_(ctx.Converted) {}
     bool Next(std::string_view& line) {
         if (!split_.Next(line)) return false;
         if (conv_) {

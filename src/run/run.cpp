@@ -147,6 +147,7 @@ bool CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
         if (counted->Error) std::rethrow_exception(counted->Error);
         const engine::S_CMT& rec = counted->Rec;
         const bool ok = rec.Status == engine::FileStatus::Counted;
+        host.Record(file.Path, rec);
         if (ok) report::AddToTotals(rec, totals);
         if (layout.ErrorLines || ok) host.AppendLine(report::FormatFileLine(layout, rec, nameLength));
 

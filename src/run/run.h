@@ -23,6 +23,10 @@ public:
     virtual void AppendLine(const std::string& line) = 0;
     virtual bool ResultHasLines() const = 0;
     virtual void ScrollToEnd() {}
+    // Each file's record as the report takes it, in report order, files that were
+    // not counted included (whether or not error lines show): the rows of the
+    // results as data. nativePath is the file's path as the file system gave it.
+    virtual void Record(const std::string& /*nativePath*/, const engine::S_CMT& /*rec*/) {}
     // Caption of the column-header strip above the pane; the strip becomes visible.
     virtual void SetColumnHeader(const std::string& /*header*/) {}
 
