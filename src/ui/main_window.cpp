@@ -20,6 +20,7 @@
 #include <ctime>
 #include <new>
 
+#include "report/layout.h"
 #include "run/run.h"
 #include "text/version.h"
 #include "ui/help_viewer.h"
@@ -48,7 +49,7 @@ bool HasLines(const QPlainTextEdit* edit) { return !edit->document()->isEmpty();
 // the progress dialog.
 class WindowRunHost : public run::RunHost {
 public:
-    explicit WindowRunHost(Form_Main& w) : w_(w), p_(*w.Syori()) {
+    WindowRunHost(Form_Main& w, bool errorRows) : Rows(errorRows), w_(w), p_(*w.Syori()) {
         pumpClock_.start();
         flushClock_.start();
     }
@@ -63,6 +64,7 @@ public:
         ++pendingLines_;
     }
     bool ResultHasLines() const override { return pendingLines_ > 0 || HasLines(w_.RichEdit_Rslt); }
+    void Record(const std::string& nativePath, const engine::S_CMT& rec) override { Rows.Add(nativePath, rec); }
     void ScrollToEnd() override {
         if (flushClock_.elapsed() < 40) return;
         Flush();
@@ -133,6 +135,10 @@ private:
         repaintClock_.start();
     }
 
+public:
+    report::ResultRows Rows;  // the run's rows for "結果をCSVで保存"
+
+private:
     Form_Main& w_;
     Form_Syori& p_;
     QElapsedTimer pumpClock_;
@@ -193,6 +199,8 @@ void Form_Main::BuildActions() {
     Act_Folder = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
     Act_EnvEdit = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
     Act_Save = make("結果の保存(&S)...", [this] { SaveResult(); });
+    Act_SaveCsv = make("結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
+    Act_SaveCsv->setEnabled(false);  // until a run has finished
     Act_Print = make("結果の印刷(&P)...", [this] { PrintResult(); });
     Act_Exit = make("終了(&X)", [this] { close(); });
     Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
@@ -236,7 +244,7 @@ void Form_Main::BuildMenus() {
     file->addSeparator();
     file->addAction(Act_EnvEdit);
     file->addSeparator();
-    file->addActions({Act_Save, Act_Print});
+    file->addActions({Act_Save, Act_SaveCsv, Act_Print});
     file->addSeparator();
     file->addAction(Act_Exit);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
@@ -484,7 +492,8 @@ void Form_Main::ApplyStartState() {
 
 bool Form_Main::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
-    for (const QAction* a : {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_Print, Act_Count, Act_Clear, Act_Settings})
+    for (const QAction* a :
+         {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_SaveCsv, Act_Print, Act_Count, Act_Clear, Act_Settings})
         if (a == action) return true;
     return false;
 }
@@ -627,7 +636,7 @@ std::vector<std::string> Form_Main::ResultLines() const { return ToSjisLines(Ric
 void Form_Main::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;
     SetRunning(true);
-    WindowRunHost host(*this);
+    WindowRunHost host(*this, report::ReportLayout::From(state_.Cnf).ErrorLines);
     run::RunInput input;
     input.TargetLines = ToNativeLines(Memo_Files->toPlainText());
     input.EnvName = ToSjis(TabControl1->tabText(TabControl1->currentIndex()));
@@ -640,7 +649,10 @@ void Form_Main::RunCountCommand() {
         if (HasLines(RichEdit_Rslt)) state_.Cnf.ResultUnsaved = 1;
     };
     try {
-        run::RunCount(input, state_.Cnf, host, *countContext_);
+        if (run::RunCount(input, state_.Cnf, host, *countContext_) == run::RunOutcome::Finished) {
+            lastRun_ = std::move(host.Rows);
+            Act_SaveCsv->setEnabled(true);
+        }
     } catch (const engine::FileError& e) {
         fail(e, QStringLiteral("\n") + QString::fromStdString(run::ErrorPathFor(e)));
     } catch (const std::bad_alloc&) {

@@ -12,8 +12,10 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "engine/count.h"
+#include "report/result_rows.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
 #include "ui/tab_row.h"
@@ -48,6 +50,7 @@ public:
     QAction* Act_Folder;
     QAction* Act_EnvEdit;
     QAction* Act_Save;
+    QAction* Act_SaveCsv;
     QAction* Act_Print;
     QAction* Act_Exit;
     QAction* Act_Count;
@@ -114,6 +117,13 @@ public:
     std::function<QString(const QString& startFolder)> AskSaveFile;
     std::function<bool(QPrinter&)> AskPrinter;
     void SaveResult();
+    // The rows of the last finished run as Shift-JIS CSV, through the same save
+    // dialog (result_csv.cpp); disabled until a run has finished.
+    void SaveResultCsv();
+    bool SaveResultCsvTo(const QString& path);
+    // Writes a saved file, showing the message of a failure; false then.
+    bool WriteWithMessages(const QString& path, const std::string& bytes);
+    const report::ResultRows* LastRunRows() const { return lastRun_ ? &*lastRun_ : nullptr; }
     // Adds dropped paths to the pane under pos (window coordinates); false when
     // nothing there takes them.
     bool DropFilesAt(const QPoint& pos, const QStringList& paths);
@@ -160,6 +170,7 @@ private:
     AppState& state_;
     Form_Syori* syori_ = nullptr;
     std::unique_ptr<engine::CountContext> countContext_;
+    std::optional<report::ResultRows> lastRun_;
     QSplitter* vertSplitter_ = nullptr;
     QSplitter* memoSplitter_ = nullptr;
     QWidget* memoPane_ = nullptr;

@@ -26,7 +26,10 @@ std::string ResultFileBytes(const std::vector<std::string>& lines) {
 }
 
 WriteResult WriteResultFile(const std::string& nativePath, const std::vector<std::string>& lines) {
-    std::string bytes = ResultFileBytes(lines);
+    return WriteFileBytes(nativePath, ResultFileBytes(lines));
+}
+
+WriteResult WriteFileBytes(const std::string& nativePath, const std::string& bytes) {
     std::FILE* f = std::fopen(nativePath.c_str(), "wb");
     if (!f) return WriteResult::CannotCreate;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -71,8 +74,10 @@ void Form_Main::SaveResult() {
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
 }
 
-bool Form_Main::SaveResultTo(const QString& path) {
-    switch (WriteResultFile(QFile::encodeName(path).toStdString(), ResultLines())) {
+bool Form_Main::SaveResultTo(const QString& path) { return WriteWithMessages(path, ResultFileBytes(ResultLines())); }
+
+bool Form_Main::WriteWithMessages(const QString& path, const std::string& bytes) {
+    switch (WriteFileBytes(QFile::encodeName(path).toStdString(), bytes)) {
         case WriteResult::Ok:
             return true;
         case WriteResult::CannotCreate:
