@@ -10,6 +10,7 @@
 
 #include "cli/options.h"
 #include "cli/stream_host.h"
+#include "report/layout.h"
 #include "run/run.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
 
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr);
+    cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
+                         options.OutputFormat, report::ReportLayout::From(options.Cnf).ErrorLines);
     run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
     run::RunSession session;
     const run::RunOutcome outcome = session.Count(input, options.Cnf, host, host);
@@ -84,6 +86,13 @@ int main(int argc, char** argv) {
         PrintError(error->Path.empty() && error->Code == ENOMEM
                        ? std::string("out of memory")
                        : error->ShownPath() + ": " + SjisMessage(error->Text()));
+        return status;
+    }
+    try {
+        host.FinishData(options.Cnf);
+    } catch (const std::bad_alloc&) {
+        int status = FinishOutput(kReadError);
+        PrintError("out of memory");
         return status;
     }
     return FinishOutput(kReportWritten);

@@ -90,6 +90,20 @@ bool SetEncoding(CliOptions& o, std::string_view arg, std::string& error) {
     return true;
 }
 
+bool SetFormat(CliOptions& o, std::string_view arg, std::string& error) {
+    if (text::EqualsNoCase(arg, "text")) {
+        o.OutputFormat = Format::Text;
+    } else if (text::EqualsNoCase(arg, "csv")) {
+        o.OutputFormat = Format::Csv;
+    } else if (text::EqualsNoCase(arg, "json")) {
+        o.OutputFormat = Format::Json;
+    } else {
+        error = "--format: expected text, csv or json, got '" + std::string(arg) + "'";
+        return false;
+    }
+    return true;
+}
+
 bool SetJobs(CliOptions& o, std::string_view arg, std::string& error) {
     unsigned n = 0;
     bool ok = !arg.empty() && arg.size() <= 4;
@@ -129,8 +143,13 @@ const OptionDef kOptions[] = {
      SetEnv},
     {"--name", 0, "TEXT", "environment name shown in the header line (default 開発環境(1))", SetName},
     {"--encoding", 0, "utf-8|sjis",
-     "output encoding: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end in CR LF)",
+     "output encoding of text and csv: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end "
+     "in CR LF)",
      SetEncoding},
+    {"--format", 0, "text|csv|json",
+     "text (default): the report; csv: a header row, one row per file, one per kind total and the grand "
+     "total; json: the settings, the files, the totals and averages (UTF-8 only)",
+     SetFormat},
     {"--jobs", 'j', "N",
      "count files on N threads (default: one per core; the report is the same); "
      "with EucJis=1 files are always counted one after another",
@@ -196,6 +215,10 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         }
         if (!opt->Fn(options, inlineArg, error)) return false;
     }
+    if (options.OutputFormat == Format::Json && options.OutputEncoding == Encoding::Sjis) {
+        error = "--format json is always UTF-8; --encoding sjis is for text and csv";
+        return false;
+    }
     if (!options.Help && !options.Version && options.Targets.empty() && options.Env.empty()) {
         error = "no TARGET given";
         return false;
@@ -243,7 +266,7 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
 
 std::string ShortUsage() {
     return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
-           "                    [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
+           "                    [--format text|csv|json] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 

@@ -11,11 +11,14 @@
 namespace zarnik::cli {
 
 enum class Encoding { Utf8, Sjis };
+// text: the report's lines; csv and json: the results as data.
+enum class Format { Text, Csv, Json };
 
 struct CliOptions {
     settings::S_CNF Cnf = settings::MakeDefaultSettings();
     std::string EnvName = text::Utf8ToSjis("開発環境(1)");  // Shift-JIS
     Encoding OutputEncoding = Encoding::Utf8;
+    Format OutputFormat = Format::Text;
     std::vector<std::string> Targets;  // native target lines, as the shell gave them
     unsigned Threads = 0;              // threads that count; 0 is one per core
     bool Help = false;

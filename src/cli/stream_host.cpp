@@ -3,6 +3,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "report/csv.h"
+#include "report/json.h"
 #include "text/sjis.h"
 
 namespace zarnik::cli {
@@ -21,8 +23,13 @@ std::string ToUtf8(const std::string& sjis) { return IsAscii(sjis) ? sjis : text
 
 }  // namespace
 
-StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress)
-    : out_(out), encoding_(encoding), progress_(progress) {
+StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format, bool errorRows)
+    : out_(out),
+      encoding_(encoding),
+      progress_(progress),
+      format_(format),
+      // csv rows are written as they come; only json needs every file at the end.
+      rows_(errorRows, format == Format::Json) {
     winsize ws{};
     if (progress_ && ::ioctl(::fileno(progress_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 10)
         columns_ = ws.ws_col;
@@ -30,6 +37,7 @@ StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress)
 
 void StreamHost::Line(const std::string& line) {
     hasLines_ = true;
+    if (format_ != Format::Text) return;
     if (encoding_ == Encoding::Sjis) {
         std::fwrite(line.data(), 1, line.size(), out_);
         std::fwrite("\r\n", 1, 2, out_);
@@ -48,6 +56,32 @@ bool StreamHost::FileNext(std::int64_t number, std::int64_t files) {
     number_ = number;
     files_ = files;
     return progress_ && std::chrono::steady_clock::now() >= next_;
+}
+
+void StreamHost::Write(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+
+report::CsvEncoding StreamHost::CsvBytes() const {
+    return encoding_ == Encoding::Sjis ? report::CsvEncoding::Sjis : report::CsvEncoding::Utf8;
+}
+
+void StreamHost::WriteCsvHeaderOnce() {
+    if (!csvHeaderWritten_) Write(report::CsvHeader(CsvBytes()));
+    csvHeaderWritten_ = true;
+}
+
+void StreamHost::Record(const std::string& nativePath, const engine::S_CMT& rec) {
+    if (format_ == Format::Text || !rows_.Add(nativePath, rec) || format_ != Format::Csv) return;
+    WriteCsvHeaderOnce();
+    Write(report::CsvFileRow(nativePath, rec, CsvBytes()));
+}
+
+void StreamHost::FinishData(const settings::S_CNF& cnf) {
+    if (format_ == Format::Json) {
+        Write(report::FormatJson(rows_, cnf));
+    } else if (format_ == Format::Csv) {
+        WriteCsvHeaderOnce();
+        Write(report::CsvTotalsRows(rows_.Totals(), CsvBytes()));
+    }
 }
 
 bool StreamHost::Due() {

@@ -7,16 +7,23 @@
 #include <string>
 
 #include "cli/options.h"
+#include "report/csv.h"
+#include "report/result_rows.h"
 #include "run/run.h"
 
 namespace zarnik::cli {
 
 class StreamHost : public run::ReportSink, public run::ProgressObserver {
 public:
-    // progress: where a throttled progress line goes (a terminal), or null.
-    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress);
+    // progress: where a throttled progress line goes (a terminal), or null. With
+    // format csv or json the report's lines are not written: csv rows go out as the
+    // files are counted, the rest by FinishData. errorRows: the report shows files
+    // that were not counted (Erfout), so the rows hold them too.
+    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format = Format::Text,
+               bool errorRows = true);
 
     void Line(const std::string& line) override;
+    void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
     bool HasLines() const override { return hasLines_; }
 
     void Ended() override;
@@ -24,13 +31,22 @@ public:
     bool FileNext(std::int64_t number, std::int64_t files) override;
     void FilePath(const std::string& path) override;
 
+    // After a finished run: the csv totals rows, or the whole json object.
+    void FinishData(const settings::S_CNF& cnf);
+
 private:
     bool Due();
     void ShowProgress(const std::string& head, const std::string& tail);
+    void Write(const std::string& bytes);
+    report::CsvEncoding CsvBytes() const;
+    void WriteCsvHeaderOnce();
 
     std::FILE* out_;
     Encoding encoding_;
     std::FILE* progress_;
+    Format format_;
+    report::ResultRows rows_;
+    bool csvHeaderWritten_ = false;
     bool hasLines_ = false;
     bool progressShown_ = false;
     int columns_ = 80;

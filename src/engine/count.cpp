@@ -12,6 +12,7 @@
 #include <new>
 
 #include "engine/path_at.h"
+#include "engine/utf8_source.h"
 
 namespace zarnik::engine {
 
@@ -225,12 +226,16 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
+    rec.MTime = entry.MTime;
 
     // Read the file once: the pre-check looks at its head, the counter at the text.
     // A file that no counter reads is read no further than the pre-check needs.
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const bool read = choice.Counter != CounterId::None;
     FileStatus status = fd ? ReadForCount(fd, size, read, path, ctx.Text) : FileStatus::Missing;
+    // A UTF-8 file becomes Shift-JIS once, before its bytes become any counter's text.
+    ctx.FromUtf8 =
+        status == FileStatus::Counted && read && opt.Utf8Src && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
     if (status == FileStatus::Counted)
         CountLoadedText(opt, choice, TextForCounting(ctx.Text.view()), rec, ctx);
     else
@@ -246,6 +251,7 @@ void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const F
         CountOpened(opt, path, fd, size, entry, rec, ctx);
     } catch (const std::bad_alloc&) {
         ctx.Text.Release();
+        ctx.Utf8Spare.Release();
         ctx.Converted = std::string();
         throw FileError(path, ENOMEM);
     }

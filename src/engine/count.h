@@ -32,6 +32,7 @@ struct S_CMT {
     std::int64_t Exec = 0;
     std::int64_t Blank = 0;
     float Ratio = 0.0f;
+    std::int64_t MTime = 0;  // last-write time, seconds since the epoch (TimeText shows it)
 };
 
 // A file as the directory search found it.
@@ -83,6 +84,9 @@ private:
 struct ConverterState {
     TAutoSjisConv Converter;
     std::string Converted;  // the line being counted, converted when EucJis is 1
+    // The text was UTF-8 and is already Shift-JIS (Utf8Src): the EUC/JIS converter
+    // leaves it alone, and its shift state does not move.
+    bool FromUtf8 = false;
 };
 
 // Engine state that lives across files: the converter and the buffer the file
@@ -90,6 +94,9 @@ struct ConverterState {
 // used by two counts at once.
 struct CountContext : ConverterState {
     ByteBuffer Text;  // the last file read; it may go on past the first NUL
+    // The bytes as read when Text was UTF-8 and is now Shift-JIS (Utf8Src), kept
+    // so that both buffers keep their room for the next file.
+    ByteBuffer Utf8Spare;
 };
 
 // Counts one file into rec. Throws FileError when the file exists but cannot be
@@ -141,7 +148,9 @@ namespace detail {
 class SourceLines {
 public:
     SourceLines(std::string_view text, const CountOptions& opt, ConverterState& state)
-        : split_(text), conv_(opt.EucJis ? &state.Converter : nullptr), out_(state.Converted) {}
+        : split_(text),
+          conv_(opt.EucJis && !state.FromUtf8 ? &state.Converter : nullptr),
+          out_(state.Converted) {}
     bool Next(std::string_view& line) {
         if (!split_.Next(line)) return false;
         if (conv_) {

@@ -13,6 +13,7 @@ CountOptions CountOptions::From(const settings::S_CNF& cnf) {
     o.BlankAddsToComment = cnf.Kg_Cmt == 1;
     o.BlankLeavesTotal = cnf.Kg_Non == 1;
     o.EucJis = cnf.EucJis == 1;
+    o.Utf8Src = cnf.Utf8Src != 0;
     o.Lists = cnf.Lists;
     return o;
 }

@@ -142,7 +142,8 @@ std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback) {
 
 const std::vector<IntKey>& SetteiIntKeys() {
     static const std::vector<IntKey> keys = {
-        {"VsrcFl", &S_CNF::VsrcFl}, {"EucJis", &S_CNF::EucJis}, {"InCmnt", &S_CNF::InCmnt},
+        {"VsrcFl", &S_CNF::VsrcFl}, {"EucJis", &S_CNF::EucJis}, {"Utf8Src", &S_CNF::Utf8Src},
+        {"InCmnt", &S_CNF::InCmnt},
         {"AstaOnly", &S_CNF::AstaOnly}, {"RemCmt", &S_CNF::RemCmt}, {"Kg_Cmt", &S_CNF::Kg_Cmt},
         {"Kg_Non", &S_CNF::Kg_Non}, {"Subfol", &S_CNF::Subfol}, {"HeadDT", &S_CNF::HeadDT},
         {"HeadNA", &S_CNF::HeadNA}, {"FlSort", &S_CNF::FlSort}, {"FldNam", &S_CNF::FldNam},

@@ -62,6 +62,7 @@ struct S_CNF {
     std::int32_t TabDsp = 1;
     std::int32_t VsrcFl = 0;
     std::int32_t EucJis = 0;
+    std::int32_t Utf8Src = 1;
     std::int32_t InCmnt = 0;
     std::int32_t AstaOnly = 0;
     std::int32_t RemCmt = 0;

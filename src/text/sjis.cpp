@@ -51,6 +51,31 @@ std::size_t FindNoCase(std::string_view text, std::string_view word) {
     return 0;
 }
 
+std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos) {
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
+    const unsigned char c = at(0);
+    if (c < 0x80) return 1;
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0) lo = 0xA0;  // overlong below
+        if (c == 0xED) hi = 0x9F;  // surrogates above
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;  // beyond U+10FFFF above
+    } else {
+        return 0;
+    }
+    if (s.size() - pos < n || at(1) < lo || at(1) > hi) return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if ((at(i) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
 std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
     auto c = static_cast<unsigned char>(s[pos]);
     std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
@@ -72,30 +97,43 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts in, calling skip(in, pos) for the length of an unconvertible run to
-    // drop and appending replacement in its place.
+    // Converts in into out (room bytes), calling skip(in, pos) for the length of an
+    // unconvertible run to drop and writing replacement in its place. Stops where
+    // out is full.
+    template <class Skip>
+    ConvertedSpan RunInto(std::string_view in, std::string_view replacement, Skip skip, char* out,
+                          std::size_t room) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::size_t pos = 0, written = 0;
+        while (pos < in.size()) {
+            char* src = const_cast<char*>(in.data() + pos);
+            std::size_t srcLeft = in.size() - pos;
+            char* dst = out + written;
+            std::size_t dstLeft = room - written;
+            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            int err = errno;
+            written = static_cast<std::size_t>(dst - out);
+            pos = static_cast<std::size_t>(src - in.data());
+            if (r != static_cast<std::size_t>(-1)) continue;
+            // EILSEQ or EINVAL: one character that cannot be converted.
+            if (err == E2BIG || room - written < replacement.size()) break;
+            replacement.copy(out + written, replacement.size());
+            written += replacement.size();
+            pos += skip(in, pos);
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        return {pos, written};
+    }
+
     template <class Skip>
     std::string Run(std::string_view in, std::string_view replacement, Skip skip) {
         std::string out;
         out.reserve(in.size() * 3 / 2 + 8);
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::size_t pos = 0;
         char buf[4096];
-        while (pos < in.size()) {
-            char* src = const_cast<char*>(in.data() + pos);
-            std::size_t srcLeft = in.size() - pos;
-            char* dst = buf;
-            std::size_t dstLeft = sizeof buf;
-            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            int err = errno;
-            out.append(buf, static_cast<std::size_t>(dst - buf));
-            pos = static_cast<std::size_t>(src - in.data());
-            if (r != static_cast<std::size_t>(-1)) continue;
-            if (err == E2BIG) continue;
-            // EILSEQ or EINVAL: one character that cannot be converted.
-            out.append(replacement);
-            pos += skip(in, pos);
-            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        while (!in.empty()) {
+            ConvertedSpan span = RunInto(in, replacement, skip, buf, sizeof buf);
+            out.append(buf, span.Written);
+            in.remove_prefix(span.Read);
         }
         return out;
     }
@@ -111,6 +149,11 @@ std::size_t SjisSequenceLength(std::string_view s, std::size_t pos) {
     return (t >= 0x40 && t <= 0xFC && t != 0x7F) ? 2 : 1;
 }
 
+Converter& Utf8ToCp932() {
+    thread_local Converter conv("CP932", "UTF-8");
+    return conv;
+}
+
 }  // namespace
 
 std::string SjisToUtf8(std::string_view sjis) {
@@ -118,9 +161,10 @@ std::string SjisToUtf8(std::string_view sjis) {
     return conv.Run(sjis, "\xEF\xBF\xBD", SjisSequenceLength);
 }
 
-std::string Utf8ToSjis(std::string_view utf8) {
-    thread_local Converter conv("CP932", "UTF-8");
-    return conv.Run(utf8, "?", Utf8CharLength);
+std::string Utf8ToSjis(std::string_view utf8) { return Utf8ToCp932().Run(utf8, "?", Utf8CharLength); }
+
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room) {
+    return Utf8ToCp932().RunInto(utf8, replacement, Utf8CharLength, out, room);
 }
 
 }  // namespace zarnik::text

@@ -44,6 +44,11 @@ std::size_t FindNoCase(std::string_view text, std::string_view word);
 // Length of the UTF-8 character at pos; a byte that starts no valid sequence is one.
 std::size_t Utf8CharLength(std::string_view s, std::size_t pos);
 
+// Length of the well-formed UTF-8 sequence at pos (1 for ASCII, up to 4), or 0
+// when none starts there: a stray continuation byte, an overlong form, a
+// surrogate, a code point above U+10FFFF, or a sequence cut off by the end.
+std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos);
+
 // Replaces each byte 0x00-0x1F and 0x7F by "?", so that a name shown in a report,
 // a message or on a terminal cannot break its line or send control sequences.
 // Neither Shift-JIS nor UTF-8 uses those bytes inside a longer character.
@@ -56,5 +61,13 @@ std::string SjisToUtf8(std::string_view sjis);
 // UTF-8 -> code page 932. Each character code page 932 cannot hold becomes one
 // "?"; an invalid UTF-8 byte becomes one "?" too.
 std::string Utf8ToSjis(std::string_view utf8);
+
+// Utf8ToSjis into out (room bytes) with no allocation, each character code page
+// 932 cannot hold and each invalid byte becoming replacement. Stops where the next
+// character would not fit; says how far it read and how much it wrote.
+struct ConvertedSpan {
+    std::size_t Read = 0, Written = 0;
+};
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room);
 
 }  // namespace zarnik::text

@@ -101,6 +101,8 @@ void Form_Main::BuildActions() {
     Act_Folder = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
     Act_EnvEdit = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
     Act_Save = make("結果の保存(&S)...", [this] { SaveResult(); });
+    Act_SaveCsv = make("結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
+    Act_SaveCsv->setEnabled(false);  // until a run has finished
     Act_Print = make("結果の印刷(&P)...", [this] { PrintResult(); });
     Act_Exit = make("終了(&X)", [this] { close(); });
     Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
@@ -144,7 +146,7 @@ void Form_Main::BuildMenus() {
     file->addSeparator();
     file->addAction(Act_EnvEdit);
     file->addSeparator();
-    file->addActions({Act_Save, Act_Print});
+    file->addActions({Act_Save, Act_SaveCsv, Act_Print});
     file->addSeparator();
     file->addAction(Act_Exit);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
@@ -277,7 +279,8 @@ void Form_Main::ApplyStartState() {
 
 bool Form_Main::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
-    for (const QAction* a : {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_Print, Act_Count, Act_Clear, Act_Settings})
+    for (const QAction* a :
+         {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_SaveCsv, Act_Print, Act_Count, Act_Clear, Act_Settings})
         if (a == action) return true;
     return false;
 }
@@ -352,6 +355,10 @@ void Form_Main::RunCountCommand() {
     input.Now = std::time(nullptr);
     input.Threads = 0;  // count ahead on every core; the report stays the same
     const run::RunOutcome outcome = runner_->Run(input, state_.Cnf);
+    if (outcome.End == run::RunEnd::Finished) {
+        lastRun_ = runner_->TakeRows();  // for "結果をCSVで保存"
+        Act_SaveCsv->setEnabled(true);
+    }
     // Save, print and the pane's context menu follow the pane's own change signal.
     if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
     if (outcome.End == run::RunEnd::NoFiles) {

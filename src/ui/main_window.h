@@ -12,7 +12,9 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "report/result_rows.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
 #include "ui/env_tabs.h"
@@ -46,6 +48,7 @@ public:
     QAction* Act_Folder;
     QAction* Act_EnvEdit;
     QAction* Act_Save;
+    QAction* Act_SaveCsv;
     QAction* Act_Print;
     QAction* Act_Exit;
     QAction* Act_Count;
@@ -115,6 +118,11 @@ public:
     std::function<QString(const QString& startFolder)> AskSaveFile;
     std::function<bool(QPrinter&)> AskPrinter;
     void SaveResult();
+    // The rows of the last finished run as Shift-JIS CSV, through the same save
+    // dialog (result_csv.cpp); disabled until a run has finished.
+    void SaveResultCsv();
+    bool SaveResultCsvTo(const QString& path);
+    const report::ResultRows* LastRunRows() const { return lastRun_ ? &*lastRun_ : nullptr; }
     // Adds dropped paths to the pane under pos (window coordinates); false when
     // nothing there takes them.
     bool DropFilesAt(const QPoint& pos, const QStringList& paths);
@@ -149,6 +157,7 @@ private:
 
     AppState& state_;
     std::unique_ptr<RunController> runner_;
+    std::optional<report::ResultRows> lastRun_;
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
     EnvTabs* tabs_ = nullptr;

@@ -71,17 +71,7 @@ void ResultPane::CopyToClipboard() const {
 }
 
 bool ResultPane::SaveTo(const QString& path, QString& error) const {
-    switch (WriteResultFile(QFile::encodeName(path).toStdString(), Lines())) {
-        case WriteResult::Ok:
-            return true;
-        case WriteResult::CannotCreate:
-            error = QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path);
-            return false;
-        case WriteResult::WriteFailed:
-            error = QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました");
-            return false;
-    }
-    return false;
+    return WriteSavedFile(path, ResultFileBytes(Lines()), error);
 }
 
 bool ResultPane::Print(QPrinter& printer) const {

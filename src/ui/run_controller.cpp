@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <new>
 
+#include "report/layout.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
 
@@ -16,6 +17,7 @@ RunController::RunController(QWidget* window, QPlainTextEdit* pane, QLabel* head
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
     pumpClock_.start();
     repaintClock_.invalidate();
+    rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
     try {
         run::RunOutcome outcome = session_.Count(input, cnf, *this, *this);
         Flush();
@@ -32,6 +34,8 @@ run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S
         return outcome;
     }
 }
+
+void RunController::Record(const std::string& nativePath, const engine::S_CMT& rec) { rows_.Add(nativePath, rec); }
 
 // Lines reach the pane in batches, when pending messages run: laying out and
 // scrolling the pane once per line would cost more than counting the file. To the

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+#include "report/result_rows.h"
 #include "run/run.h"
 
 namespace zarnik::ui {
@@ -23,6 +24,8 @@ public:
     // Runs one count; what the window does with the outcome is its own affair.
     run::RunOutcome Run(const run::RunInput& input, const settings::S_CNF& cnf);
     Form_Syori* Dialog() const { return dialog_; }
+    // The last run's files and totals as data (the rows of "結果をCSVで保存").
+    report::ResultRows TakeRows() { return std::move(rows_); }
     // Called at every point where a run lets pending messages run.
     std::function<void()> PumpHook;
 
@@ -30,6 +33,7 @@ public:
     void Line(const std::string& sjisLine) override;
     bool HasLines() const override;
     void ColumnHeader(const std::string& sjisHeader) override;
+    void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
 
     // ProgressObserver
     void Collecting() override;
@@ -49,6 +53,7 @@ private:
     QLabel* header_;
     Form_Syori* dialog_;
     run::RunSession session_;
+    report::ResultRows rows_;
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
     QString pending_;

@@ -232,6 +232,7 @@ void Form_Settei::BuildBasicPage() {
 
     CheckBox_Subfol = NewCheck("フォルダ指定時は、サブフォルダも対象とする", "CheckBox_Subfol");
     CheckBox_EucJis = NewCheck("ソースファイルは、EUCまたはJISコードである", "CheckBox_EucJis");
+    CheckBox_Utf8Src = NewCheck("UTF-8のソースファイルを判別する", "CheckBox_Utf8Src");
 
     RadioGroup_VsSrc = new RadioGroup(QStringLiteral("対象ソースファイル"),
                                       {QStringLiteral("拡張子に合わせる"), QStringLiteral("常にＣ、Ｃ＋＋"),
@@ -270,6 +271,7 @@ void Form_Settei::BuildBasicPage() {
     left->addWidget(rsltGroup);
     left->addWidget(CheckBox_Subfol);
     left->addWidget(CheckBox_EucJis);
+    left->addWidget(CheckBox_Utf8Src);
     left->addStretch(1);
 
     auto* extRow = new QHBoxLayout;
@@ -363,6 +365,7 @@ void Form_Settei::LoadControls() {
     const report::ReportLayout layout = report::ReportLayout::From(work_);
     const std::pair<QCheckBox*, bool> switches[] = {
         {CheckBox_Subfol, run::WalksSubfolders(work_)},   {CheckBox_EucJis, counting.EucJis},
+        {CheckBox_Utf8Src, counting.Utf8Src},
         {CheckBox_AstaOnly, counting.AsteriskLineIsBlank}, {CheckBox_RemCmt, counting.RemComments},
         {CheckBox_Kg_Cmt, counting.BlankAddsToComment},   {CheckBox_Kg_Non, counting.BlankLeavesTotal},
         {CheckBox_HeadNA, layout.EnvNameInHead},          {CheckBox_HeadDT, layout.DateInHead},
@@ -390,6 +393,7 @@ void Form_Settei::ConnectControls() {
     const Switch switches[] = {
         {CheckBox_Subfol, &settings::S_CNF::Subfol, false},
         {CheckBox_EucJis, &settings::S_CNF::EucJis, false},
+        {CheckBox_Utf8Src, &settings::S_CNF::Utf8Src, false},
         {CheckBox_AstaOnly, &settings::S_CNF::AstaOnly, false},
         {CheckBox_RemCmt, &settings::S_CNF::RemCmt, false},
         {CheckBox_Kg_Cmt, &settings::S_CNF::Kg_Cmt, true},

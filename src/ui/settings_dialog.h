@@ -79,6 +79,7 @@ public:
     ColorButton* Button_ColorRslt;
     QCheckBox* CheckBox_Subfol;
     QCheckBox* CheckBox_EucJis;
+    QCheckBox* CheckBox_Utf8Src;
     RadioGroup* RadioGroup_VsSrc;
     QPushButton* Button_Ext;
     RadioGroup* RadioGroup_InCmnt;

@@ -203,6 +203,30 @@ TEST_F(CliTest, AnUnreadableFileIsStatusThreeAndKeepsTheLinesSoFar) {
     EXPECT_EQ(r.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
 }
 
+TEST_F(CliTest, CsvAndJsonKeepTheExitStatuses) {
+    // Shift-JIS csv with CR LF, rows written as the files are counted.
+    Result csv = RunCli({"--format", "csv", "--encoding", "sjis", "--set", "FlSort=0", Path("tree/main.c"),
+                         "/proc/self/mem"});
+    EXPECT_EQ(csv.Status, 3);
+    EXPECT_EQ(csv.Out.substr(0, csv.Out.find("\r\n")), Sj("区分,パス,フォルダ,ファイル名,ﾀｲﾑｽﾀﾝﾌﾟ,ｻｲｽﾞ,種別,"
+                                                          "総行数,ｺﾒﾝﾄ行,実行数,空行数,ｺﾒﾝﾄ率,状態,ﾌｧｲﾙ数"));
+    EXPECT_NE(csv.Out.find(Sj(",main.c,") + "2001-02-03T04:05:00+09:00,45,C,5,1,3,1,20.00,,\r\n"),
+              std::string::npos)
+        << csv.Out;
+    // A json object is written whole or not at all.
+    Result json = RunCli({"--format", "json", Path("tree/main.c"), "/proc/self/mem"});
+    EXPECT_EQ(json.Status, 3);
+    EXPECT_EQ(json.Out, "");
+    for (const char* format : {"csv", "json"}) {
+        Result none = RunCli({"--format", format, Path("missing/x.c")});
+        EXPECT_EQ(none.Status, 1);
+        EXPECT_EQ(none.Out, "");
+    }
+    Result ok = RunCli({"--format", "json", Path("tree")});
+    EXPECT_EQ(ok.Status, 0);
+    EXPECT_NE(ok.Out.find("\"status\": \"not-target\""), std::string::npos) << ok.Out;
+}
+
 TEST_F(CliTest, IniFileGivesSettingsAndEnvironmentsBeforeAnySet) {
     // Environment 2 counts tree/sub only; the INI file turns sorting and headers off.
     dir_.Write("conf/zarnik.ini", Sj("[Settei]\r\nHeadDT=0\r\nHeadNA=1\r\nSubfol=0\r\nFmSize=0\r\n"
@@ -286,6 +310,8 @@ TEST(Cli, UsageErrorsNameTheirArgument) {
         {{"--set", "FmSize", "x"}, "FmSize"},
         {{"--frobnicate", "x"}, "--frobnicate"},
         {{"--encoding", "latin1", "x"}, "latin1"},
+        {{"--format", "xml", "x"}, "xml"},
+        {{"--format", "json", "--encoding", "sjis", "x"}, "--format json"},
         {{"--name"}, "--name"},
         {{"--help=yes"}, "--help"},
         {{"--jobs", "0", "x"}, "'0'"},
@@ -304,8 +330,8 @@ TEST(Cli, UsageErrorsNameTheirArgument) {
 TEST(Cli, HelpListsEveryOption) {
     Result r = RunCli({"--help"});
     EXPECT_EQ(r.Status, 0);
-    for (const char* o : {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "-j, --jobs N",
-                          "-h, --help", "Exit status"})
+    for (const char* o : {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "--format text|csv|json",
+                          "-j, --jobs N", "-h, --help", "Exit status"})
         EXPECT_NE(r.Out.find(o), std::string::npos) << o;
 }
 

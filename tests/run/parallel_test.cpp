@@ -30,6 +30,13 @@ protected:
         shape.LargeMaxBytes = 200000;
         shape.MedianBytes = 1200;
         bench::MakeCorpus(dir_->str() + "/tree", shape);
+        // UTF-8 files among them, each converted by the thread that counts it.
+        for (int i = 0; i < 40; ++i) {
+            std::string text = i % 3 ? "" : "\xEF\xBB\xBF";
+            for (int line = 0; line < 50 + 40 * i; ++line)
+                text += line % 4 ? "s = \"\xE3\x81\x82\xF0\x9F\x98\x80\"; /* \xE6\xBC\xA2\n" : "*/ x = 1;\n";
+            dir_->Write("tree/utf8/u" + std::to_string(i) + ".c", text);
+        }
         // The tree holds the corpus once more below a folder whose name sorts in
         // the middle, there with a file that cannot be read (EIO, even for root).
         std::filesystem::create_directories(dir_->str() + "/bad/m");

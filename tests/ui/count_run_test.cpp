@@ -17,9 +17,9 @@ using namespace zarnik::ui;
 
 namespace {
 
-std::string RunCliSjis(const std::string& target) {
-    std::string cmd = std::string(std::getenv("ZARNIK_BIN")) + "/zarnik-count --set HeadDT=0 --encoding sjis '" +
-                      target + "'";
+std::string RunCliSjis(const std::string& target, const std::string& options = "") {
+    std::string cmd = std::string(std::getenv("ZARNIK_BIN")) + "/zarnik-count --set HeadDT=0 --encoding sjis " +
+                      options + " '" + target + "'";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];
@@ -62,8 +62,15 @@ private slots:
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         QVERIFY(win.window->Act_Count->isEnabled());
+        QVERIFY(!win.window->Act_SaveCsv->isEnabled());  // until a run has finished
         win.window->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
+        // The finished run's rows as the command line's Shift-JIS csv gives them.
+        QVERIFY(win.window->Act_SaveCsv->isEnabled());
+        const std::string csvPath = dir.str() + "/out.csv";
+        win.window->AskSaveFile = [&](const QString&) { return QString::fromStdString(csvPath); };
+        win.window->Act_SaveCsv->trigger();
+        QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/src", "--format csv"));
         QVERIFY(win.window->Result().HeaderStrip()->isVisible());
         QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);

@@ -1,0 +1,70 @@
+#include "engine/utf8_source.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kGeta = "\x81\xAC";  // "〓"
+
+std::string_view BeforeNul(std::string_view text) {
+    const void* nul = std::memchr(text.data(), 0, text.size());
+    return nul ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text;
+}
+
+}  // namespace
+
+bool IsUtf8Source(std::string_view text) {
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
+    text = BeforeNul(text);
+    bool multiByte = false;
+    std::size_t pos = 0;
+    const std::size_t n = text.size();
+    while (pos < n) {
+        // Source text is mostly ASCII: eight bytes are passed at a time.
+        if (n - pos >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + pos, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                pos += 8;
+                continue;
+            }
+        }
+        std::size_t len = text::WellFormedUtf8Length(text, pos);
+        if (len == 0) return false;
+        multiByte = multiByte || len > 1;
+        pos += len;
+    }
+    return multiByte;
+}
+
+bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
+    std::string_view all = text.view();
+    if (!IsUtf8Source(all)) return false;
+    std::string_view body = BeforeNul(all);
+    const std::string_view rest = all.substr(body.size());
+    if (body.substr(0, kByteOrderMark.size()) == kByteOrderMark) body.remove_prefix(kByteOrderMark.size());
+    spare.clear();
+    // A character's Shift-JIS form is never longer than its UTF-8 form, so one pass
+    // fills the room; only invalid bytes after a byte-order mark need more.
+    while (!body.empty()) {
+        const std::size_t room = body.size() + kGeta.size();
+        text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, spare.Extend(room), room);
+        spare.Commit(span.Written);
+        body.remove_prefix(span.Read);
+    }
+    if (!rest.empty()) {
+        std::memcpy(spare.Extend(rest.size()), rest.data(), rest.size());
+        spare.Commit(rest.size());
+    }
+    std::swap(text, spare);
+    return true;
+}
+
+}  // namespace zarnik::engine

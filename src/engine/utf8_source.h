@@ -1,0 +1,25 @@
+// UTF-8 source files, recognised by their whole text and turned into Shift-JIS
+// before any counter reads them: read as Shift-JIS, a UTF-8 character can take the
+// ASCII byte after it (a closing quote) as the second byte of a pair.
+#pragma once
+
+#include <string_view>
+
+#include "engine/count.h"
+
+namespace zarnik::engine {
+
+// Whether text is UTF-8: it starts with the byte-order mark, or everything before
+// its first NUL (where the text ends for every reader) is well-formed UTF-8 with at
+// least one multi-byte character. Pure ASCII is not, nor is any Shift-JIS text
+// holding a double-byte character whose second byte is below 0x80.
+bool IsUtf8Source(std::string_view text);
+
+// When text is UTF-8, replaces it by its Shift-JIS form and returns true; spare
+// takes the old bytes, so that both keep their room for the next file. The
+// byte-order mark is dropped; a character code page 932 cannot hold (or a byte that
+// is no UTF-8 after a byte-order mark) becomes "〓", which can never be taken for
+// a quote, a backslash or a comment mark. The bytes from the first NUL on stay.
+bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare);
+
+}  // namespace zarnik::engine

@@ -1,0 +1,136 @@
+#include "engine/utf8_source.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine_test_util.h"
+
+namespace zarnik::engine {
+namespace {
+
+using settings::MakeDefaultSettings;
+using settings::S_CNF;
+using testing::CountText;
+using zarnik::testing::Sj;
+
+struct Figures {
+    FileStatus Status;
+    std::int64_t Total, Comment, Exec, Blank;
+    bool operator==(const Figures&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Figures& f) {
+    return os << "{status " << static_cast<int>(f.Status) << ", " << f.Total << "/" << f.Comment << "/"
+              << f.Exec << "/" << f.Blank << "}";
+}
+
+Figures Count(const std::string& bytes, const std::string& name, const S_CNF& cnf = MakeDefaultSettings()) {
+    S_CMT rec = CountText(bytes, cnf, name);
+    return {rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank};
+}
+
+S_CNF With(std::int32_t S_CNF::*field, std::int32_t value) {
+    S_CNF cnf = MakeDefaultSettings();
+    cnf.*field = value;
+    return cnf;
+}
+
+// Read as Shift-JIS, the last byte of "あ" in UTF-8 pairs with the ASCII byte after
+// it: the quote that closes the literal, or the blank before a continuation mark.
+struct Twin {
+    const char* Name;
+    const char* Utf8;
+    Figures Expected;  // the Shift-JIS file's counts
+};
+const Twin kTwins[] = {
+    {"t.c",
+     "int a;\nconst char *s = \"あ\"; /* start\ncomment line\nend */\nint e;\n",
+     {FileStatus::Counted, 5, 2, 3, 0}},
+    {"t.sql", "v := 'あ'; /* start\ncomment line\nend */\nx := 1;\n", {FileStatus::Counted, 4, 2, 2, 0}},
+    {"t.bas", "' あ _\nx = 1\ny = 2\n", {FileStatus::Counted, 3, 2, 1, 0}},
+};
+
+TEST(Utf8Source, CountsAsTheShiftJisTwinAndAsBeforeWhenOff) {
+    for (const Twin& t : kTwins) {
+        SCOPED_TRACE(t.Name);
+        EXPECT_EQ(Count(Sj(t.Utf8), t.Name), t.Expected);
+        EXPECT_EQ(Count(t.Utf8, t.Name), t.Expected);
+        // Off, the UTF-8 file is read as Shift-JIS, as it always was: wrong.
+        EXPECT_NE(Count(t.Utf8, t.Name, With(&S_CNF::Utf8Src, 0)), t.Expected);
+    }
+    // The same with EUC/JIS on: UTF-8 is recognised first and never reaches that converter.
+    const S_CNF eucJis = With(&S_CNF::EucJis, 1);
+    EXPECT_EQ(Count(kTwins[0].Utf8, "t.c", eucJis), kTwins[0].Expected);
+}
+
+TEST(Utf8Source, ByteOrderMarkIsNoPartOfTheFirstLine) {
+    // "//" opens the first line only without the mark in front of it.
+    EXPECT_EQ(Count("\xEF\xBB\xBF// note\nint a;\n", "b.c"), (Figures{FileStatus::Counted, 2, 1, 1, 0}));
+    EXPECT_EQ(Count("\xEF\xBB\xBF// note\nint a;\n", "b.c", With(&S_CNF::Utf8Src, 0)),
+              (Figures{FileStatus::Counted, 2, 0, 2, 0}));
+}
+
+TEST(Utf8Source, WhatIsRecognised) {
+    EXPECT_TRUE(IsUtf8Source("x = \"\xE3\x81\x82\";\n"));
+    EXPECT_TRUE(IsUtf8Source("\xEF\xBB\xBF"));
+    EXPECT_TRUE(IsUtf8Source("\xEF\xBB\xBF\x82\xA0 not UTF-8 after the mark\n"));
+    EXPECT_TRUE(IsUtf8Source("\xE3\x81\x82\n\0\x82\xA0"));  // what follows a NUL is not looked at
+    EXPECT_FALSE(IsUtf8Source("plain ASCII, long enough for the eight-byte steps\n"));
+    EXPECT_FALSE(IsUtf8Source(Sj("// 漢字のコメント\n")));
+    EXPECT_FALSE(IsUtf8Source("\xC0\xAF"));                    // overlong "/"
+    EXPECT_FALSE(IsUtf8Source("\xED\xA0\x80"));                // a surrogate
+    EXPECT_FALSE(IsUtf8Source("x\xE3\x81"));                   // cut off at the end
+    EXPECT_FALSE(IsUtf8Source("0123456789\xF4\x90\x80\x80"));  // beyond U+10FFFF
+}
+
+TEST(Utf8Source, ConversionKeepsEveryByteThatCanChangeACount) {
+    ByteBuffer text, spare;
+    auto convert = [&](std::string_view in) {
+        text.clear();
+        std::memcpy(text.Extend(in.size()), in.data(), in.size());
+        text.Commit(in.size());
+        EXPECT_TRUE(ConvertUtf8Source(text, spare));
+        return std::string(text.view());
+    };
+    // An emoji and a Hangul syllable, which code page 932 cannot hold, become "〓".
+    EXPECT_EQ(convert("\"\xF0\x9F\x98\x80\xEA\xB0\x80\"\n"), "\"\x81\xAC\x81\xAC\"\n");
+    EXPECT_EQ(convert("\xEF\xBB\xBF\xE3\x81\x82\r\n"), "\x82\xA0\r\n");
+    // After a byte-order mark an invalid byte is one "〓"; from the first NUL on nothing changes.
+    EXPECT_EQ(convert(std::string("\xEF\xBB\xBF\x82'\n\0\xE3\x81\x82", 10)),
+              std::string("\x81\xAC'\n\0\xE3\x81\x82", 8));
+}
+
+TEST(Utf8Source, ShiftJisThatIsValidUtf8ByAccidentKeepsItsCounts) {
+    // Half-width katakana pairs such as "ﾃｱ" (0xC3 0xB1) are well-formed UTF-8 ("ñ"),
+    // so this Shift-JIS file is taken for UTF-8. Its converted text has the same
+    // ASCII bytes on the same lines and the katakana become whole double-byte
+    // characters, so no count changes.
+    const std::string text = Sj("// ﾃｱ\nx = \"ﾃｱ\"; /* ﾃｱ\nﾃｱ */ y;\n");
+    ASSERT_TRUE(IsUtf8Source(text));
+    EXPECT_EQ(Count(text, "k.c"), Count(text, "k.c", With(&S_CNF::Utf8Src, 0)));
+    EXPECT_EQ(Count(text, "k.c"), (Figures{FileStatus::Counted, 3, 1, 2, 0}));
+}
+
+TEST(Utf8Source, EucJisFilesBesideUtf8FilesCountAsTheirShiftJisTwins) {
+    // One context, as in a run with EucJis 1: a JIS file, a UTF-8 file and an EUC file.
+    S_CNF cnf = With(&S_CNF::EucJis, 1);
+    const CountOptions opt = CountOptions::From(cnf);
+    zarnik::testing::TempDir dir;
+    CountContext ctx;
+    const std::string kan = "\x8A\xBF";  // "漢": EUC 0xB4 0xC1, JIS "4A"
+    const std::string files[][2] = {
+        {"j.c", "s = \"\x1b$B4A\x1b(B\"; /* a\nb */\n"},
+        {"u.c", "s = \"\xE6\xBC\xA2\"; /* a\nb */\n"},
+        {"e.c", "s = \"\xB4\xC1\"; /* a\nb */\n"},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        S_CMT rec;
+        CountFile(opt, dir.Write(name, bytes), {name, 0, 0}, rec, ctx);
+        EXPECT_EQ((Figures{rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank}),
+                  Count("s = \"" + kan + "\"; /* a\nb */\n", "s.c"));
+    }
+}
+
+}  // namespace
+}  // namespace zarnik::engine
