@@ -127,6 +127,11 @@ private slots:
         QVERIFY(pressed);
         QVERIFY(w.Syori()->CancelRequested());
         QCOMPARE(w.Targets().List()->toPlainText(), targets);
+        // Once the run is over the keyboard is the main window's again: Alt+F opens its menu.
+        QVERIFY(WaitFor([&] { return QApplication::activeWindow() == &w; }));
+        Xdo({"key", "alt+f"});
+        QVERIFY(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+        QApplication::activePopupWidget()->close();
     }
 
     void floatingToolBarKeepsItsTickUntilItsCloseBox() {
