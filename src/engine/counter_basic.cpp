@@ -26,10 +26,10 @@ class BasicCounter {
 public:
     bool InComment() const { return inComment_; }
 
-    detail::LineClass Classify(std::string_view line) {
+    detail::LineClass Classify(std::string_view line, std::size_t first) {
         bool continuation = EndsWithContinuation(line);
         // Rem lines are always comment lines here, whatever RemCmt says.
-        bool hasCode = !IsRemLine(line) && detail::BasicHoldsCode(line, inComment_);
+        bool hasCode = !IsRemLine(line) && detail::BasicHoldsCode(line, inComment_, first);
         if (!hasCode) {
             if (continuation) inComment_ = true;
             return detail::LineClass::Comment;

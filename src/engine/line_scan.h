@@ -72,28 +72,31 @@ std::size_t SkipLiteral(std::string_view s, std::size_t j) {
 }
 
 // Whether the line holds code; inComment carries the block comment ("/*" ... "*/")
-// from line to line. LineMark doubled starts a line comment ("//" or "--").
+// from line to line. LineMark doubled starts a line comment ("//" or "--"). Only
+// blanks and TABs may stand before first.
 template <char Quote, char PairFirst, char LineMark>
-bool ScanCommentedLine(std::string_view line, bool& inComment) {
+bool ScanCommentedLine(std::string_view line, bool& inComment, std::size_t first = 0) {
     const char* s = line.data();
     const std::size_t n = line.size();
     // Most lines hold no quote and no comment mark that matters in the state the
     // line starts in: inside a comment such a line is comment, outside one it is
     // code unless it is blank.
-    if (FindStop(s, 0, n, Quote, '/', LineMark, inComment ? '*' : '/', false) == n) {
+    const std::size_t stop = FindStop(s, first, n, Quote, '/', LineMark, inComment ? '*' : '/', false);
+    if (stop == n) {
         if (inComment) return false;
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = first; i < n; ++i)
             if (s[i] != ' ' && s[i] != '\t') return true;
         return false;
     }
-    // Without a quote byte nothing is stripped, and the scan is byte-wise throughout.
-    const bool quotes = FindStop(s, 0, n, Quote, Quote, Quote, Quote, false) < n;
+    // Without a quote byte nothing is stripped, and the scan is byte-wise throughout;
+    // none stands before the first stop.
+    const bool quotes = s[stop] == Quote || FindStop(s, stop + 1, n, Quote, Quote, Quote, Quote, false) < n;
     // Once code is seen outside a comment, and inside a comment, only these bytes
     // can change anything; with quotes, double-byte characters too (their second
     // byte is no quote).
     const char q = quotes ? Quote : '*', p = quotes ? PairFirst : '*';
     bool hasCode = false;
-    std::size_t i = 0;
+    std::size_t i = first;
     while (i < n) {
         if (inComment) {
             i = FindStop(s, i, n, '*', q, p, '*', quotes);
@@ -147,11 +150,12 @@ bool ScanCommentedLine(std::string_view line, bool& inComment) {
 // Whether a BASIC line holds code once the inside of its double-quoted literals is
 // blanked (a backslash before a double quote or an apostrophe escapes it): outside
 // a continued comment, whether its first byte other than blank and TAB is no
-// apostrophe; inside one, whether it holds such a byte at all. Blanking changes neither: a literal keeps its quotes,
+// apostrophe; inside one, whether it holds such a byte at all (only blanks and TABs
+// stand before first). Blanking changes neither: a literal keeps its quotes,
 // an escape pair becomes a full-width blank, and a quote, a pair or a double-byte
 // character always begins with a byte that is neither blank nor apostrophe.
-inline bool BasicHoldsCode(std::string_view line, bool inComment) {
-    for (char c : line) {
+inline bool BasicHoldsCode(std::string_view line, bool inComment, std::size_t first = 0) {
+    for (char c : line.substr(first)) {
         if (c == ' ' || c == '\t') continue;
         return inComment || c != '\'';
     }
