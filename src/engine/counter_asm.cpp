@@ -18,11 +18,11 @@ public:
     explicit AsmCounter(const CountOptions& opt) : remCmt_(opt.RemComments) {}
     bool InComment() const { return inComment_; }
 
-    detail::LineClass Classify(std::string_view line) {
+    detail::LineClass Classify(std::string_view line, std::size_t first) {
         // A Rem line neither opens nor closes a block, even when it holds the delimiter.
         if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;
 
-        std::size_t start = 0;
+        std::size_t start = first;
         // The word is searched anywhere, also inside longer names, and only on lines
         // longer than the word itself; what stands before it is never examined.
         if (!inComment_ && line.size() > kCommentWord.size()) {

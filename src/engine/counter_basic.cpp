@@ -12,24 +12,25 @@ namespace {
 
 // True when the line's last character is "_" and the one before it a blank or TAB.
 // Characters are taken double-byte aware, so a trail byte 0x5F is no underscore.
+// Neither byte is a lead byte, so both begin characters exactly when the byte
+// before the blank does not pair with it: when the lead bytes running up to the
+// blank are even in number (a byte that is no lead byte always ends a character).
 bool EndsWithContinuation(std::string_view line) {
-    if (line.size() < 2 || line.back() != '_') return false;
-    std::size_t prev = std::string_view::npos, last = std::string_view::npos;
-    for (std::size_t i = 0; i < line.size(); i += text::CharLength(line, i)) {
-        prev = last;
-        last = i;
-    }
-    return line[last] == '_' && prev != std::string_view::npos && (line[prev] == ' ' || line[prev] == '\t');
+    const std::size_t n = line.size();
+    if (n < 2 || line[n - 1] != '_' || (line[n - 2] != ' ' && line[n - 2] != '\t')) return false;
+    std::size_t leads = 0;
+    while (leads < n - 2 && text::IsLeadByte(static_cast<unsigned char>(line[n - 3 - leads]))) ++leads;
+    return leads % 2 == 0;
 }
 
 class BasicCounter {
 public:
     bool InComment() const { return inComment_; }
 
-    detail::LineClass Classify(std::string_view line) {
+    detail::LineClass Classify(std::string_view line, std::size_t first) {
         bool continuation = EndsWithContinuation(line);
         // Rem lines are always comment lines here, whatever RemCmt says.
-        bool hasCode = !IsRemLine(line) && detail::BasicHoldsCode(line, inComment_);
+        bool hasCode = !IsRemLine(line) && detail::BasicHoldsCode(line, inComment_, first);
         if (!hasCode) {
             if (continuation) inComment_ = true;
             return detail::LineClass::Comment;

@@ -32,11 +32,11 @@ public:
     explicit CFamilyCounter(const CountOptions& opt) : opt_(opt) {}
     bool InComment() const { return inComment_; }
 
-    detail::LineClass Classify(std::string_view line) {
+    detail::LineClass Classify(std::string_view line, std::size_t first) {
         if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line))
             return detail::LineClass::BlankRule;
         if (opt_.RemComments && IsRemLine(line)) return detail::LineClass::Comment;
-        bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_);
+        bool hasCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, inComment_, first);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }
 

@@ -8,7 +8,8 @@ namespace zarnik::engine::detail {
 
 enum class LineClass { Code, Comment, BlankRule };
 
-// Counter: bool InComment() const; LineClass Classify(std::string_view line).
+// Counter: bool InComment() const; LineClass Classify(std::string_view line, std::size_t first),
+// first being the index of the line's first byte other than blank and TAB.
 // A fresh Counter is made per file, so its comment state starts cleared.
 template <class Counter>
 FileStatus RunCounterFrame(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state,
@@ -31,7 +32,7 @@ FileStatus RunCounterFrame(const CountOptions& opt, std::string_view text, S_CMT
             blankRule();
             continue;
         }
-        switch (counter.Classify(line)) {
+        switch (counter.Classify(line, check.First)) {
             case LineClass::Comment:
                 ++rec.Comment;
                 break;

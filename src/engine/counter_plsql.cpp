@@ -12,9 +12,9 @@ public:
     explicit PlSqlCounter(const CountOptions& opt) : remCmt_(opt.RemComments) {}
     bool InComment() const { return inComment_; }
 
-    detail::LineClass Classify(std::string_view line) {
+    detail::LineClass Classify(std::string_view line, std::size_t first) {
         if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;
-        bool hasCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, inComment_);
+        bool hasCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, inComment_, first);
         return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
     }
 

@@ -72,28 +72,31 @@ std::size_t SkipLiteral(std::string_view s, std::size_t j) {
 }
 
 // Whether the line holds code; inComment carries the block comment ("/*" ... "*/")
-// from line to line. LineMark doubled starts a line comment ("//" or "--").
+// from line to line. LineMark doubled starts a line comment ("//" or "--"). Only
+// blanks and TABs may stand before first.
 template <char Quote, char PairFirst, char LineMark>
-bool ScanCommentedLine(std::string_view line, bool& inComment) {
+bool ScanCommentedLine(std::string_view line, bool& inComment, std::size_t first = 0) {
     const char* s = line.data();
     const std::size_t n = line.size();
     // Most lines hold no quote and no comment mark that matters in the state the
     // line starts in: inside a comment such a line is comment, outside one it is
     // code unless it is blank.
-    if (FindStop(s, 0, n, Quote, '/', LineMark, inComment ? '*' : '/', false) == n) {
+    const std::size_t stop = FindStop(s, first, n, Quote, '/', LineMark, inComment ? '*' : '/', false);
+    if (stop == n) {
         if (inComment) return false;
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = first; i < n; ++i)
             if (s[i] != ' ' && s[i] != '\t') return true;
         return false;
     }
-    // Without a quote byte nothing is stripped, and the scan is byte-wise throughout.
-    const bool quotes = FindStop(s, 0, n, Quote, Quote, Quote, Quote, false) < n;
+    // Without a quote byte nothing is stripped, and the scan is byte-wise throughout;
+    // none stands before the first stop.
+    const bool quotes = s[stop] == Quote || FindStop(s, stop + 1, n, Quote, Quote, Quote, Quote, false) < n;
     // Once code is seen outside a comment, and inside a comment, only these bytes
     // can change anything; with quotes, double-byte characters too (their second
     // byte is no quote).
     const char q = quotes ? Quote : '*', p = quotes ? PairFirst : '*';
     bool hasCode = false;
-    std::size_t i = 0;
+    std::size_t i = first;
     while (i < n) {
         if (inComment) {
             i = FindStop(s, i, n, '*', q, p, '*', quotes);
@@ -147,11 +150,12 @@ bool ScanCommentedLine(std::string_view line, bool& inComment) {
 // Whether a BASIC line holds code once the inside of its double-quoted literals is
 // blanked (a backslash before a double quote or an apostrophe escapes it): outside
 // a continued comment, whether its first byte other than blank and TAB is no
-// apostrophe; inside one, whether it holds such a byte at all. Blanking changes neither: a literal keeps its quotes,
+// apostrophe; inside one, whether it holds such a byte at all (only blanks and TABs
+// stand before first). Blanking changes neither: a literal keeps its quotes,
 // an escape pair becomes a full-width blank, and a quote, a pair or a double-byte
 // character always begins with a byte that is neither blank nor apostrophe.
-inline bool BasicHoldsCode(std::string_view line, bool inComment) {
-    for (char c : line) {
+inline bool BasicHoldsCode(std::string_view line, bool inComment, std::size_t first = 0) {
+    for (char c : line.substr(first)) {
         if (c == ' ' || c == '\t') continue;
         return inComment || c != '\'';
     }
@@ -160,17 +164,41 @@ inline bool BasicHoldsCode(std::string_view line, bool inComment) {
 
 inline constexpr std::string_view kCommentWord = "COMMENT";
 
+// Whether COMMENT (any case) begins a character at i (i + its length <= the size).
+inline bool CommentWordAt(std::string_view line, std::size_t i) {
+    if (!text::EqualsNoCase(line.substr(i, kCommentWord.size()), kCommentWord)) return false;
+    std::size_t at = 0;
+    while (at < i) at += text::CharLength(line, at);
+    return at == i;
+}
+
 // text::FindNoCase(line, "COMMENT"): 1-based position of the word where it begins
-// a character, or 0. Lines without "co" (any case) anywhere are passed over
-// byte-wise before the search that steps by characters.
+// a character, or 0. Only where "co" (any case) stands is the word compared, and
+// only where it matches is the character boundary walked to. Setting bit 0x20
+// folds only 'C' onto 'c' and 'O' onto 'o', so one compare per byte does; 16
+// places are looked at together (each byte with the one after it).
 inline std::size_t FindCommentWord(std::string_view line) {
-    const std::size_t w = kCommentWord.size();
-    if (line.size() < w) return 0;
+    const char* s = line.data();
+    const std::size_t n = line.size(), w = kCommentWord.size();
+    if (n < w) return 0;
+    const std::size_t last = n - w;  // the last place the word can begin
     std::size_t i = 0;
-    while (i + w <= line.size() && !((line[i] | 0x20) == 'c' && (line[i + 1] | 0x20) == 'o')) ++i;
-    if (i + w > line.size()) return 0;
-    for (i = 0; i + w <= line.size(); i += text::IsLeadByte(static_cast<unsigned char>(line[i])) ? 2 : 1)
-        if ((line[i] | 0x20) == 'c' && text::EqualsNoCase(line.substr(i, w), kCommentWord)) return i + 1;
+#if defined(__SSE2__)
+    const __m128i fold = _mm_set1_epi8(0x20), c = _mm_set1_epi8('c'), o = _mm_set1_epi8('o');
+    for (; i + 17 <= n && i <= last; i += 16) {
+        __m128i first = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), fold);
+        __m128i second = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1)), fold);
+        auto m = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, c), _mm_cmpeq_epi8(second, o))));
+        for (; m != 0; m &= m - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(m));
+            if (at > last) return 0;
+            if (CommentWordAt(line, at)) return at + 1;
+        }
+    }
+#endif
+    for (; i <= last; ++i)
+        if ((s[i] | 0x20) == 'c' && (s[i + 1] | 0x20) == 'o' && CommentWordAt(line, i)) return i + 1;
     return 0;
 }
 

@@ -39,6 +39,8 @@ TEST(BasicCounter, ContinuedComments) {
     EXPECT_EQ(B("_\nb = 2\n"), (Counts{0, 2, 0, 0}));
     // The last character is double-byte (0x81 followed by a blank), not "_ " plus blank.
     EXPECT_EQ(B("' x\x81 _\nb = 2\n"), (Counts{0, 2, 1, 0}));
+    // Two lead bytes make one character, so the blank and "_" after them are the mark.
+    EXPECT_EQ(B("' x\x81\x81 _\nb = 2\n"), (Counts{0, 2, 2, 0}));
 }
 
 TEST(BasicCounter, WhatEndsAContinuation) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -85,20 +86,24 @@ TEST(LineScan, OnePassAgreesWithStripThenScan) {
     Rng rng;
     for (int round = 0; round < 200000; ++round) {
         const std::string line = RandomLine(rng, round % 10 == 0 ? 90 : 14);
+        // The counters start past the indentation they found; the rule is the same.
+        const std::size_t indent = FirstNonBlank(line.data(), line.size());
+        ASSERT_EQ(indent, std::min(line.find_first_not_of(" \t"), line.size())) << line;
+        const std::size_t first = round % 2 ? indent : 0;
         for (bool start : {false, true}) {
             bool want = start, got = start;
             bool wantCode = StripThenScan(StripQuoted(line, QuoteVariant::C), want, '/');
-            bool gotCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, got);
+            bool gotCode = detail::ScanCommentedLine<'"', '\\', '/'>(line, got, first);
             ASSERT_EQ(gotCode, wantCode) << "C, in comment " << start << ": " << line;
             ASSERT_EQ(got, want) << "C, in comment " << start << ": " << line;
 
             want = got = start;
             wantCode = StripThenScan(StripSqlQuoted(line), want, '-');
-            gotCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, got);
+            gotCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, got, first);
             ASSERT_EQ(gotCode, wantCode) << "SQL, in comment " << start << ": " << line;
             ASSERT_EQ(got, want) << "SQL, in comment " << start << ": " << line;
 
-            ASSERT_EQ(detail::BasicHoldsCode(line, start), BasicStripThenScan(line, start))
+            ASSERT_EQ(detail::BasicHoldsCode(line, start, first), BasicStripThenScan(line, start))
                 << "BASIC, continued " << start << ": " << line;
         }
         ASSERT_EQ(detail::FindCommentWord(line), text::FindNoCase(line, "COMMENT")) << line;
