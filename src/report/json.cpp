@@ -85,7 +85,7 @@ std::string FormatJson(const ResultRows& rows, const settings::S_CNF& cnf) {
     Json files = Json::array();
     for (const FileRow& f : rows.Files()) files.push_back(FileEntry(f));
     root["files"] = std::move(files);
-    const ReportTotals& totals = rows.Totals();
+    const ReportTotals totals = rows.Totals();
     Json kinds = Json::array();
     for (int k : KindsWithFiles(totals)) {
         Json sums = Sums(totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));

@@ -13,14 +13,18 @@ bool ResultRows::Add(const std::string& nativePath, const engine::S_CMT& rec) {
     const bool counted = rec.Status == engine::FileStatus::Counted;
     if (counted) {
         AddToTotals(rec, totals_);
-        int k = rec.Kind >= 0 && rec.Kind < settings::kKindCount ? rec.Kind : 0;
-        ComputeRatio(totals_.Kinds[static_cast<std::size_t>(k)]);
-        ComputeRatio(totals_.GrandTotal);
     } else if (!errorRows_) {
         return false;
     }
     if (keepFiles_) files_.push_back({nativePath, rec});
     return true;
+}
+
+ReportTotals ResultRows::Totals() const {
+    ReportTotals totals = totals_;
+    for (CountSum& sum : totals.Kinds) ComputeRatio(sum);
+    ComputeRatio(totals.GrandTotal);
+    return totals;
 }
 
 std::vector<int> KindsWithFiles(const ReportTotals& totals) {

@@ -28,8 +28,9 @@ public:
     bool Add(const std::string& nativePath, const engine::S_CMT& rec);
 
     const std::vector<FileRow>& Files() const { return files_; }
-    // The report's sums, ratios computed: per kind 1..7 and of the whole run.
-    const ReportTotals& Totals() const { return totals_; }
+    // The report's sums, ratios computed as its closing block computes them: per
+    // kind 1..7 and of the whole run.
+    ReportTotals Totals() const;
 
 private:
     bool errorRows_, keepFiles_;
