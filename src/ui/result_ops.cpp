@@ -23,31 +23,17 @@ std::string ResultFileBytes(const std::vector<std::string>& lines) {
     return bytes;
 }
 
-WriteResult WriteResultFile(const std::string& nativePath, const std::vector<std::string>& lines) {
-    return WriteFileBytes(nativePath, ResultFileBytes(lines));
-}
-
-WriteResult WriteFileBytes(const std::string& nativePath, const std::string& bytes) {
-    std::FILE* f = std::fopen(nativePath.c_str(), "wb");
-    if (!f) return WriteResult::CannotCreate;
+bool WriteSavedFile(const QString& path, const std::string& bytes, QString& error) {
+    std::FILE* f = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!f) {
+        error = QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path);
+        return false;
+    }
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
-    return ok ? WriteResult::Ok : WriteResult::WriteFailed;
-}
-
-bool WriteSavedFile(const QString& path, const std::string& bytes, QString& error) {
-    switch (WriteFileBytes(QFile::encodeName(path).toStdString(), bytes)) {
-        case WriteResult::Ok:
-            return true;
-        case WriteResult::CannotCreate:
-            error = QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(path);
-            return false;
-        case WriteResult::WriteFailed:
-            error = QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました");
-            return false;
-    }
-    return false;
+    if (!ok) error = QStringLiteral("ｽﾄﾘｰﾑへの書き込みに失敗しました");
+    return ok;
 }
 
 QString ClipboardText(const QStringList& lines) {

@@ -13,14 +13,8 @@ namespace zarnik::ui {
 // Every line followed by CR LF, nothing else (no byte-order mark).
 std::string ResultFileBytes(const std::vector<std::string>& lines);
 
-enum class WriteResult { Ok, CannotCreate, WriteFailed };
-
-// Creates or replaces the file at nativePath with the lines (ResultFileBytes).
-WriteResult WriteResultFile(const std::string& nativePath, const std::vector<std::string>& lines);
-// Creates or replaces the file at nativePath with bytes.
-WriteResult WriteFileBytes(const std::string& nativePath, const std::string& bytes);
-// WriteFileBytes for a file the user named in the save dialog; false with the
-// message to show when it could not be written.
+// Creates or replaces the file the user named in the save dialog with bytes; false
+// with the message to show when it could not be created or written.
 bool WriteSavedFile(const QString& path, const std::string& bytes, QString& error);
 
 // The clipboard's text: every line followed by CR LF, the last one too.
