@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "report/change.h"
 #include "settings/settings.h"
 
 namespace zarnik::run {
@@ -26,6 +27,8 @@ public:
     // Each counted file's record in report order, error statuses included, just
     // before its line (if the layout shows one).
     virtual void Record(const std::string& /*nativePath*/, const engine::S_CMT& /*rec*/) {}
+    // Each paired file's record of a change count, in report order.
+    virtual void Change(const report::ChangeRecord& /*rec*/) {}
 };
 
 // What the run tells while it goes on, and where it asks to be cancelled. Every
@@ -86,6 +89,15 @@ struct RunInput {
     unsigned Threads = 1;
 };
 
+// A change count: the old and the new version, each one target line with the
+// same rules as a count run's.
+struct ChangeInput {
+    std::string OldTarget, NewTarget;  // native
+    std::string EnvName;               // Shift-JIS
+    std::time_t Now = 0;
+    unsigned Threads = 1;
+};
+
 // What lasts from one run to the next for a front end: the EUC/JIS converter's
 // shift state (a file may end in the middle of a shifted run, and the next file
 // starts from there) and the buffers the counters reuse.
@@ -96,6 +108,11 @@ public:
     // ReadError. The run writes no setting and shows nothing but progress.
     RunOutcome Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                      ProgressObserver& progress);
+
+    // Runs one change count: pairs the old and the new version's files, diffs the
+    // lines of each changed pair and reports added, changed and deleted lines.
+    RunOutcome CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+                            ProgressObserver& progress);
 
 private:
     engine::CountContext ctx_;
