@@ -8,7 +8,7 @@
 namespace zarnik::ui {
 
 void Form_Main::SaveResultCsv() {
-    if (!lastRun_) return;
+    if (std::holds_alternative<std::monostate>(lastRun_)) return;
     QString name = AskSaveFile(ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultCsvTo(name)) return;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
@@ -16,9 +16,10 @@ void Form_Main::SaveResultCsv() {
 
 // Shift-JIS with CR LF: a Japanese spreadsheet opens it as it is.
 bool Form_Main::SaveResultCsvTo(const QString& path) {
-    if (!lastRun_) return false;
+    const report::ResultRows* rows = LastRunRows();
+    if (!rows) return false;
     QString error;
-    if (WriteSavedFile(path, report::FormatCsv(*lastRun_, report::CsvEncoding::Sjis), error)) return true;
+    if (WriteSavedFile(path, report::FormatCsv(*rows, report::CsvEncoding::Sjis), error)) return true;
     ShowMessage(QStringLiteral("ｴﾗｰ"), error);
     return false;
 }
