@@ -128,7 +128,7 @@ private slots:
         w.RunPumpHook = [&] {
             if (checked) return;
             checked = true;
-            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
+            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count, w.Act_Diff}) a->trigger();
             QVERIFY(w.Targets().List()->isReadOnly() && w.Result().Edit()->isReadOnly());
             QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
