@@ -125,35 +125,26 @@ std::vector<Pair> PairFiles(const Version& oldV, const Version& newV) {
     return pairs;
 }
 
-// One version of one file, read whole and counted.
+// One version of one file, read and counted.
 struct Loaded {
     bool Present = false;
+    engine::Fd File;
+    std::int64_t Size = 0;  // what the file system said when it was opened
+    bool Whole = false;     // Bytes hold the file up to Size (or its end)
     engine::S_CMT Rec;
     engine::ByteBuffer Bytes, Spare;
     engine::LineLog Log;
     std::string_view Text;  // the counted text (Shift-JIS once UTF-8 was converted)
 };
 
-// Reads the file whole (no further than the size it had when opened; the
-// pre-check's head whatever the size says). Present stays false when the file is
-// gone or is no regular file any more.
-void ReadWhole(const std::string& path, Loaded& f) {
-    f.Present = false;
-    f.Bytes.clear();
-    engine::Fd fd(engine::OpenPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!fd) {
-        int e = errno;
-        if (e == ENOENT || e == ENOTDIR || e == ELOOP || e == ENAMETOOLONG || e == ENXIO) return;
-        throw engine::FileError(path, e);
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) throw engine::FileError(path, errno);
-    if (!S_ISREG(st.st_mode)) return;
-    const std::size_t limit = std::max<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), 515);
-    char* dst = f.Bytes.Extend(limit);
+constexpr std::size_t kProbeBytes = 515;  // the pre-check's head
+constexpr std::size_t kPiece = std::size_t{1} << 24;
+
+std::size_t ReadAt(const engine::Fd& fd, char* buf, std::size_t n, std::uint64_t at, const std::string& path) {
     std::size_t got = 0;
-    while (got < limit) {
-        ssize_t r = ::read(fd.get(), dst + got, std::min<std::size_t>(limit - got, 1u << 30));
+    while (got < n) {
+        ssize_t r = ::pread(fd.get(), buf + got, std::min<std::size_t>(n - got, 1u << 30),
+                            static_cast<off_t>(at + got));
         if (r < 0) {
             if (errno == EINTR) continue;
             throw engine::FileError(path, errno);
@@ -161,12 +152,63 @@ void ReadWhole(const std::string& path, Loaded& f) {
         if (r == 0) break;
         got += static_cast<std::size_t>(r);
     }
-    f.Bytes.Commit(got);
-    f.Present = true;
+    return got;
 }
 
-// Counts what ReadWhole loaded as a count run counts a file of that name; with log
-// each line's class (and converted text) is kept.
+// Reads the file as a count run does: the pre-check's head whatever the size says,
+// and, unless headOnly, on to the size it had when it was opened, in pieces, up to
+// the piece holding the first NUL (the text ends there: a sparse file does not cost
+// its size). Present stays false when the file is gone or no regular file any more.
+void ReadForChange(const std::string& path, bool headOnly, Loaded& f) {
+    f.Present = f.Whole = false;
+    f.Bytes.clear();
+    f.File = engine::Fd(engine::OpenPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!f.File) {
+        int e = errno;
+        if (e == ENOENT || e == ENOTDIR || e == ELOOP || e == ENAMETOOLONG || e == ENXIO) return;
+        throw engine::FileError(path, e);
+    }
+    struct stat st;
+    if (::fstat(f.File.get(), &st) != 0) throw engine::FileError(path, errno);
+    if (!S_ISREG(st.st_mode)) return;
+    f.Present = true;
+    f.Size = st.st_size;
+    const std::uint64_t limit =
+        headOnly ? kProbeBytes : std::max<std::uint64_t>(static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0)), kProbeBytes);
+    while (f.Bytes.size() < limit) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(limit - f.Bytes.size(), kPiece));
+        char* dst = f.Bytes.Extend(piece);
+        const std::size_t got = ReadAt(f.File, dst, piece, f.Bytes.size(), path);
+        f.Bytes.Commit(got);
+        if (got < piece) {
+            f.Whole = true;
+            return;
+        }
+        if (std::memchr(dst, 0, got)) return;
+    }
+    f.Whole = !headOnly || static_cast<std::uint64_t>(f.Size) <= kProbeBytes;
+}
+
+// Whether both files hold the same bytes: what was read is compared in memory, the
+// rest of a file read only up to a NUL is compared piece by piece from the disk.
+bool SameBytes(const Loaded& a, const std::string& pathA, const Loaded& b, const std::string& pathB) {
+    if (a.Whole && b.Whole)
+        return a.Bytes.size() == b.Bytes.size() && std::memcmp(a.Bytes.data(), b.Bytes.data(), a.Bytes.size()) == 0;
+    if (a.Size != b.Size) return false;
+    const std::size_t common = std::min(a.Bytes.size(), b.Bytes.size());
+    if (std::memcmp(a.Bytes.data(), b.Bytes.data(), common) != 0) return false;
+    std::vector<char> pa(1 << 20), pb(1 << 20);
+    for (std::uint64_t at = common;;) {
+        const std::size_t na = ReadAt(a.File, pa.data(), pa.size(), at, pathA);
+        const std::size_t nb = ReadAt(b.File, pb.data(), pb.size(), at, pathB);
+        if (na != nb || std::memcmp(pa.data(), pb.data(), na) != 0) return false;
+        if (na < pa.size()) return true;
+        at += na;
+    }
+}
+
+// Counts what ReadForChange loaded as a count run counts a file of that name; with
+// log each line's class (and converted text) is kept.
 void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, Loaded& f,
                  engine::ConverterState& state, bool log) {
     engine::S_CMT& rec = f.Rec;
@@ -340,11 +382,17 @@ struct Comparer {
         rec.NativePath = pair.Rel;
         rec.Path = NativeToSjis(pair.Rel);
         Old.Present = New.Present = false;
-        if (pair.Old) ReadWhole(pair.Old->Path, Old);
-        if (pair.New) ReadWhole(pair.New->Path, New);
+        // A file no counter takes is read no further than the pre-check needs: it is
+        // 除外 whatever it holds.
+        const auto headOnly = [this](const FoundFile* f) {
+            return engine::ChooseByMode(Opt, NativeToSjis(f->Name())).Counter == engine::CounterId::None;
+        };
+        const bool oldHead = pair.Old && headOnly(pair.Old), newHead = pair.New && headOnly(pair.New);
+        if (pair.Old) ReadForChange(pair.Old->Path, oldHead, Old);
+        if (pair.New) ReadForChange(pair.New->Path, newHead, New);
         if (!Old.Present && !New.Present) return false;
-        const bool same = Old.Present && New.Present && Old.Bytes.size() == New.Bytes.size() &&
-                          std::memcmp(Old.Bytes.data(), New.Bytes.data(), Old.Bytes.size()) == 0;
+        const bool same = Old.Present && New.Present && !oldHead && !newHead &&
+                          SameBytes(Old, pair.Old->Path, New, pair.New->Path);
         const bool classify = !same;
         if (Old.Present && (!same || Opt.EucJis))
             CountLoaded(Opt, NativeToSjis(pair.Old->Name()), Old, OldState, classify);

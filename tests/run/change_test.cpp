@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -96,6 +99,26 @@ TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
     CountChanges(dir.str() + "/a/*.c", dir.str() + "/b/*.C", Plain(), patterns);
     EXPECT_EQ(Described(patterns), (std::vector<std::string>{"one.c 変更 C 0 0 0 1 0 0 0 0 0",
                                                              "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
+}
+
+TEST(ChangeRun, BytesBeyondTheTextsNulStillTellChangedFromUnchanged) {
+    // Sparse files of 40 MB: the text ends at the hole's first NUL, so only the first
+    // piece is read; the rest is compared from the disk.
+    TempDir dir;
+    for (const char* v : {"a", "b"})
+        for (const char* name : {"same.c", "tail.c"}) {
+            const std::string path = dir.Write(std::string(v) + "/" + name, "int a;\n");
+            ASSERT_EQ(::truncate(path.c_str(), 40 << 20), 0);
+        }
+    std::FILE* f = std::fopen((dir.str() + "/b/tail.c").c_str(), "r+b");
+    ASSERT_TRUE(f);
+    std::fseek(f, (39 << 20) + 5, SEEK_SET);
+    std::fputc('x', f);
+    std::fclose(f);
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host);
+    EXPECT_EQ(Described(host), (std::vector<std::string>{"same.c 変更なし C 0 0 0 0 0 0 0 0 0",
+                                                         "tail.c 変更 C 0 0 0 0 0 0 0 0 0"}));
 }
 
 TEST(ChangeRun, TargetsThatFindNothingOrCannotBeReadEndAsACountRunDoes) {
