@@ -36,7 +36,8 @@ public:
     // After a finished run: the csv totals rows, or the whole json object.
     void FinishData(const settings::S_CNF& cnf);
     // After a finished change count: its csv or json.
-    void FinishChangeData(const settings::S_CNF& cnf, const std::string& oldTarget, const std::string& newTarget);
+    void FinishChangeData(const settings::S_CNF& cnf, const std::string& oldTarget,
+                          const std::string& newTarget);
 
 private:
     bool Due();

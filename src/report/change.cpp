@@ -59,8 +59,8 @@ std::string StatusCountLine(const ChangeSums& sum, bool withSkipped) {
     for (int s = 0; s < kChangeStatusCount; ++s) {
         const auto status = static_cast<ChangeStatus>(s);
         if (status == ChangeStatus::Skipped && !withSkipped) continue;
-        line += "  " + ChangeStatusText(status) + " " + std::to_string(sum.Files[static_cast<std::size_t>(s)]) +
-                Sj(3);
+        line += "  " + ChangeStatusText(status) + " " +
+                std::to_string(sum.Files[static_cast<std::size_t>(s)]) + Sj(3);
     }
     return line;
 }
@@ -81,7 +81,8 @@ std::int64_t ChangeSums::FileCount() const {
 }
 
 void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals) {
-    if (rec.Kind > 0 && rec.Kind < settings::kKindCount) Add(totals.Kinds[static_cast<std::size_t>(rec.Kind)], rec);
+    if (rec.Kind > 0 && rec.Kind < settings::kKindCount)
+        Add(totals.Kinds[static_cast<std::size_t>(rec.Kind)], rec);
     Add(totals.GrandTotal, rec);
 }
 
@@ -138,8 +139,8 @@ std::string FormatChangeColumnHeader(int nameLength) {
 }
 
 std::string FormatChangeRule(int style, int nameLength) {
-    const auto n =
-        static_cast<std::size_t>(NameWidth(nameLength) + 1 + kStatusWidth + kKindWidth + kFigureWidth * kFigureCount);
+    const auto n = static_cast<std::size_t>(NameWidth(nameLength) + 1 + kStatusWidth + kKindWidth +
+                                            kFigureWidth * kFigureCount);
     return std::string(n, style == 1 ? '-' : '=');
 }
 

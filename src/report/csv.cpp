@@ -110,7 +110,8 @@ std::string ChangeRow(std::string_view path, std::string_view status, std::strin
     return Finish(std::move(row), encoding);
 }
 
-std::string ChangeTotalsRow(RowKey key, std::string_view kindWord, const ChangeSums& sum, CsvEncoding encoding) {
+std::string ChangeTotalsRow(RowKey key, std::string_view kindWord, const ChangeSums& sum,
+                            CsvEncoding encoding) {
     const ChangeFigures figures[3] = {sum.Exec, sum.Comment, sum.Blank};
     return ChangeRow(detail::TotalsLabelText(key), key.Kind == RowKey::kGrand ? "総合計" : "合計", kindWord,
                      figures, "", &sum, encoding);
@@ -119,17 +120,18 @@ std::string ChangeTotalsRow(RowKey key, std::string_view kindWord, const ChangeS
 }  // namespace
 
 std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding) {
-    std::string out = Row({"パス", "状態", "種別", "実行追加", "実行変更", "実行削除", "ｺﾒﾝﾄ追加", "ｺﾒﾝﾄ変更",
-                           "ｺﾒﾝﾄ削除", "空行追加", "空行変更", "空行削除", "ﾒｯｾｰｼﾞ", "新規数", "削除数",
-                           "変更なし数", "変更数", "除外数"},
-                          encoding);
+    std::string out = Row(
+        {"パス", "状態", "種別", "実行追加", "実行変更", "実行削除", "ｺﾒﾝﾄ追加", "ｺﾒﾝﾄ変更", "ｺﾒﾝﾄ削除",
+         "空行追加", "空行変更", "空行削除", "ﾒｯｾｰｼﾞ", "新規数", "削除数", "変更なし数", "変更数", "除外数"},
+        encoding);
     for (const ChangeRecord& rec : rows.Files()) {
         const ChangeFigures figures[3] = {rec.Exec, rec.Comment, rec.Blank};
         const bool skipped = rec.Status == ChangeStatus::Skipped;
         std::string message = text::SjisToUtf8(rec.Message);
         if (!message.empty() && message.front() == ' ') message.erase(0, 1);
         out += ChangeRow(detail::PathText(rec.NativePath), text::SjisToUtf8(ChangeStatusText(rec.Status)),
-                         detail::KindWord(rec.KindText), skipped ? nullptr : figures, message, nullptr, encoding);
+                         detail::KindWord(rec.KindText), skipped ? nullptr : figures, message, nullptr,
+                         encoding);
     }
     const ChangeTotals& totals = rows.Totals();
     for (int k : ChangeKindsWithFiles(totals))

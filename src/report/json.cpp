@@ -108,7 +108,8 @@ Json ChangeFiguresJson(const ChangeFigures& f) {
     return Json{{"added", f.Added}, {"changed", f.Changed}, {"deleted", f.Deleted}};
 }
 
-void PutChangeFigures(Json& j, const ChangeFigures& exec, const ChangeFigures& comment, const ChangeFigures& blank) {
+void PutChangeFigures(Json& j, const ChangeFigures& exec, const ChangeFigures& comment,
+                      const ChangeFigures& blank) {
     j["exec"] = ChangeFiguresJson(exec);
     j["comment"] = ChangeFiguresJson(comment);
     j["blank"] = ChangeFiguresJson(blank);
@@ -152,7 +153,8 @@ std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf,
     for (int k : ChangeKindsWithFiles(totals)) {
         Json entry{{"kind", engine::KindTable(k).ExtKey},
                    {"kindText", detail::KindWord(engine::KindTable(k).KindText)}};
-        entry.update(ChangeSumsJson(totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false})));
+        entry.update(
+            ChangeSumsJson(totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false})));
         kinds.push_back(std::move(entry));
     }
     root["kinds"] = std::move(kinds);

@@ -90,7 +90,8 @@ bool RelLess(std::string_view a, std::string_view b) {
 
 std::vector<Pair> PairFiles(const Version& oldV, const Version& newV) {
     std::vector<Pair> pairs;
-    if (oldV.NamesOneFile && newV.NamesOneFile && oldV.Found.Files.size() == 1 && newV.Found.Files.size() == 1) {
+    if (oldV.NamesOneFile && newV.NamesOneFile && oldV.Found.Files.size() == 1 &&
+        newV.Found.Files.size() == 1) {
         const FoundFile& n = newV.Found.Files.front();
         pairs.push_back({std::string(n.Name()), &oldV.Found.Files.front(), &n});
         return pairs;
@@ -100,9 +101,11 @@ std::vector<Pair> PairFiles(const Version& oldV, const Version& newV) {
         std::vector<Entry> list;
         list.reserve(v.Found.Files.size());
         for (const FoundFile& f : v.Found.Files) list.emplace_back(Relative(f.Path, v.Base), &f);
-        std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) { return RelLess(a.first, b.first); });
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Entry& a, const Entry& b) { return RelLess(a.first, b.first); });
         // A file found twice (through a link the pattern matched, say) is paired once.
-        list.erase(std::unique(list.begin(), list.end(), [](const Entry& a, const Entry& b) { return a.first == b.first; }),
+        list.erase(std::unique(list.begin(), list.end(),
+                               [](const Entry& a, const Entry& b) { return a.first == b.first; }),
                    list.end());
         return list;
     };
@@ -140,7 +143,8 @@ struct Loaded {
 constexpr std::size_t kProbeBytes = 515;  // the pre-check's head
 constexpr std::size_t kPiece = std::size_t{1} << 24;
 
-std::size_t ReadAt(const engine::Fd& fd, char* buf, std::size_t n, std::uint64_t at, const std::string& path) {
+std::size_t ReadAt(const engine::Fd& fd, char* buf, std::size_t n, std::uint64_t at,
+                   const std::string& path) {
     std::size_t got = 0;
     while (got < n) {
         ssize_t r = ::pread(fd.get(), buf + got, std::min<std::size_t>(n - got, 1u << 30),
@@ -174,7 +178,9 @@ void ReadForChange(const std::string& path, bool headOnly, Loaded& f) {
     f.Present = true;
     f.Size = st.st_size;
     const std::uint64_t limit =
-        headOnly ? kProbeBytes : std::max<std::uint64_t>(static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0)), kProbeBytes);
+        headOnly ? kProbeBytes
+                 : std::max<std::uint64_t>(static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0)),
+                                           kProbeBytes);
     while (f.Bytes.size() < limit) {
         const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(limit - f.Bytes.size(), kPiece));
         char* dst = f.Bytes.Extend(piece);
@@ -193,7 +199,8 @@ void ReadForChange(const std::string& path, bool headOnly, Loaded& f) {
 // rest of a file read only up to a NUL is compared piece by piece from the disk.
 bool SameBytes(const Loaded& a, const std::string& pathA, const Loaded& b, const std::string& pathB) {
     if (a.Whole && b.Whole)
-        return a.Bytes.size() == b.Bytes.size() && std::memcmp(a.Bytes.data(), b.Bytes.data(), a.Bytes.size()) == 0;
+        return a.Bytes.size() == b.Bytes.size() &&
+               std::memcmp(a.Bytes.data(), b.Bytes.data(), a.Bytes.size()) == 0;
     if (a.Size != b.Size) return false;
     const std::size_t common = std::min(a.Bytes.size(), b.Bytes.size());
     if (std::memcmp(a.Bytes.data(), b.Bytes.data(), common) != 0) return false;
@@ -363,8 +370,8 @@ struct Comparer {
         o.interhunk_lines = 0;
         o.flags = GIT_DIFF_FORCE_TEXT;
         Hunks.clear();
-        if (git_diff_buffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr, &o,
-                             nullptr, nullptr, CollectHunk, nullptr, &Hunks) != 0) {
+        if (git_diff_buffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr,
+                             &o, nullptr, nullptr, CollectHunk, nullptr, &Hunks) != 0) {
             // A wrong figure is never given: the run ends with this file.
             const git_error* e = git_error_last();
             throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EFBIG);
@@ -467,9 +474,9 @@ bool CollectVersion(const std::string& target, bool subfolders, ProgressObserver
     return !progress.CancelRequested();
 }
 
-void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
-                  const std::vector<Pair>& pairs, ReportSink& sink, ProgressObserver& progress,
-                  RunOutcome& outcome) {
+void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
+                  const report::ReportLayout& layout, const std::vector<Pair>& pairs, ReportSink& sink,
+                  ProgressObserver& progress, RunOutcome& outcome) {
     std::int32_t nameLength = 0;
     for (const Pair& p : pairs) nameLength = std::max(nameLength, SjisLength(p.Rel));
     const auto total = static_cast<std::int64_t>(pairs.size());
@@ -505,7 +512,8 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt, con
         sink.Change(rec);
         sink.Line(report::FormatChangeLine(rec, nameLength));
     }
-    report::WriteChangeClosingBlock(totals, nameLength, [&sink](const std::string& line) { sink.Line(line); });
+    report::WriteChangeClosingBlock(totals, nameLength,
+                                    [&sink](const std::string& line) { sink.Line(line); });
     if (cancelled) outcome.End = RunEnd::Cancelled;
 }
 

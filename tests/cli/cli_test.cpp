@@ -357,15 +357,18 @@ std::vector<std::string> ChangeRowsOfJson(const std::string& out) {
     auto figures = [](const nlohmann::json& j) {
         std::string s;
         for (const char* cls : {"exec", "comment", "blank"})
-            for (const char* what : {"added", "changed", "deleted"}) s += " " + std::to_string(j[cls][what].get<long>());
+            for (const char* what : {"added", "changed", "deleted"})
+                s += " " + std::to_string(j[cls][what].get<long>());
         return s;
     };
     for (const auto& f : root["files"]) {
         std::string row = f["path"].get<std::string>() + " " + f["statusText"].get<std::string>() + " " +
                           f["kind"].get<std::string>();
-        rows.push_back(f.contains("message") ? row + " " + f["message"].get<std::string>() : row + figures(f));
+        rows.push_back(f.contains("message") ? row + " " + f["message"].get<std::string>()
+                                             : row + figures(f));
     }
-    rows.push_back("total " + std::to_string(root["total"]["files"]["count"].get<long>()) + figures(root["total"]));
+    rows.push_back("total " + std::to_string(root["total"]["files"]["count"].get<long>()) +
+                   figures(root["total"]));
     return rows;
 }
 
@@ -376,8 +379,8 @@ TEST(Cli, DiffWritesTheSameFiguresAsTextCsvAndJson) {
     for (std::string line; std::getline(in, line);)
         if (!line.empty() && line[0] != '#') expected.push_back(line);
     expected.push_back("total 11 4 2 3 5 4 3 2 0 1");
-    std::vector<std::string> args{"--set", "HeadNA=0", "--set", "HeadDT=0", "--set", "EucJis=1", "--jobs", "2",
-                                  "--diff", data + "/old", data + "/new"};
+    std::vector<std::string> args{"--set",  "HeadNA=0", "--set",  "HeadDT=0",    "--set",      "EucJis=1",
+                                  "--jobs", "2",        "--diff", data + "/old", data + "/new"};
     Result text = RunCli(args);
     EXPECT_EQ(text.Status, 0) << text.Err;
     EXPECT_EQ(ChangeRowsOfText(text.Out), expected) << text.Out;
@@ -404,7 +407,8 @@ TEST_F(CliTest, DiffExitStatusesAreTheCountRunsOnes) {
     EXPECT_EQ(unreadable.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
     Result same = RunCli({"--set", "HeadDT=0", "--diff", Path("tree"), Path("tree/")});
     EXPECT_EQ(same.Status, 0);
-    EXPECT_NE(same.Out.find("\nsub/x.h                   変更なし  C           0 "), std::string::npos) << same.Out;
+    EXPECT_NE(same.Out.find("\nsub/x.h                   変更なし  C           0 "), std::string::npos)
+        << same.Out;
 }
 
 TEST(Cli, UsageErrorsNameTheirArgument) {

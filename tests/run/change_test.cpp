@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
+#include "report/change.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
-#include "report/change.h"
 #include "run/run.h"
 #include "run_test_util.h"
 #include "test_util.h"
@@ -29,12 +29,14 @@ std::string DataDir() { return std::string(std::getenv("ZARNIK_DATA")) + "/chang
 
 // "path status kind" and the nine figures (or the message), as expected.txt writes a file.
 std::string Describe(const ChangeRecord& r) {
-    std::string s = text::SjisToUtf8(r.Path) + " " + text::SjisToUtf8(report::ChangeStatusText(r.Status)) + " ";
+    std::string s =
+        text::SjisToUtf8(r.Path) + " " + text::SjisToUtf8(report::ChangeStatusText(r.Status)) + " ";
     std::string kind = text::SjisToUtf8(r.KindText);
     s += kind.substr(0, kind.find(' '));
     if (r.Status == ChangeStatus::Skipped) return s + text::SjisToUtf8(r.Message);
     for (const auto* f : {&r.Exec, &r.Comment, &r.Blank})
-        s += " " + std::to_string(f->Added) + " " + std::to_string(f->Changed) + " " + std::to_string(f->Deleted);
+        s += " " + std::to_string(f->Added) + " " + std::to_string(f->Changed) + " " +
+             std::to_string(f->Deleted);
     return s;
 }
 
@@ -46,8 +48,8 @@ std::vector<std::string> ExpectedLines() {
     return lines;
 }
 
-RunOutcome CountChanges(const std::string& oldTarget, const std::string& newTarget, const settings::S_CNF& cnf,
-                        ChangeRecorder& host) {
+RunOutcome CountChanges(const std::string& oldTarget, const std::string& newTarget,
+                        const settings::S_CNF& cnf, ChangeRecorder& host) {
     RunSession session;
     return session.CountChanges({oldTarget, newTarget, "", 0, 1}, cnf, host, host);
 }
@@ -82,7 +84,9 @@ TEST(ChangeRun, BlankLinesAsCommentsAndErrorLinesLeftOut) {
     CountChanges(DataDir() + "/old", DataDir() + "/new", cnf, host);
     const std::vector<std::string> got = Described(host);
     EXPECT_EQ(got.front(), "calc.c 変更 C 1 1 1 2 1 2 1 0 1");
-    EXPECT_EQ(std::count_if(got.begin(), got.end(), [](const std::string& l) { return l.find("除外") != l.npos; }), 0);
+    EXPECT_EQ(
+        std::count_if(got.begin(), got.end(), [](const std::string& l) { return l.find("除外") != l.npos; }),
+        0);
     // Without EucJis the EUC-JP comment is no longer the Shift-JIS one.
     EXPECT_NE(std::find(got.begin(), got.end(), "euc.c 変更 C 1 0 0 0 1 0 0 0 0"), got.end());
 }
@@ -97,8 +101,8 @@ TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
     EXPECT_EQ(Described(files), std::vector<std::string>{"two.c 変更 C 1 0 0 0 0 0 0 0 0"});
     ChangeRecorder patterns;
     CountChanges(dir.str() + "/a/*.c", dir.str() + "/b/*.C", Plain(), patterns);
-    EXPECT_EQ(Described(patterns), (std::vector<std::string>{"one.c 変更 C 0 0 0 1 0 0 0 0 0",
-                                                             "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
+    EXPECT_EQ(Described(patterns),
+              (std::vector<std::string>{"one.c 変更 C 0 0 0 1 0 0 0 0 0", "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
 }
 
 TEST(ChangeRun, BytesBeyondTheTextsNulStillTellChangedFromUnchanged) {
@@ -137,7 +141,8 @@ TEST(ChangeRun, TargetsThatFindNothingOrCannotBeReadEndAsACountRunDoes) {
     EXPECT_EQ(outcome.Error->Code, EIO);
     ChangeRecorder cancelled;
     cancelled.CancelAtPump = 3;
-    EXPECT_EQ(CountChanges(DataDir() + "/old", DataDir() + "/new", Plain(), cancelled).End, RunEnd::Cancelled);
+    EXPECT_EQ(CountChanges(DataDir() + "/old", DataDir() + "/new", Plain(), cancelled).End,
+              RunEnd::Cancelled);
     EXPECT_EQ(cancelled.Ends, 1);
 }
 
