@@ -157,7 +157,8 @@ const OptionDef kOptions[] = {
      SetFormat},
     {"--jobs", 'j', "N",
      "count files on N threads (default: one per core; the report is the same); "
-     "with EucJis=1 files are always counted one after another",
+     "with EucJis=1 files are always counted one after another, and --diff compares its pairs one after "
+     "another",
      SetJobs},
     {"--diff", 0, nullptr,
      "count the changes between two versions: the first TARGET is the old one, the second the new one; "
