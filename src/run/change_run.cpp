@@ -1,8 +1,9 @@
 // The change count: two versions of a tree -> paired files -> line diff -> classified changes.
 //
-// Each file is read whole here and goes the way a count run takes it (the
-// pre-check, UTF-8 to Shift-JIS, the counter of its kind, EUC/JIS per line), with
-// the counter telling every line's class. The diff (libgit2's, Myers with a cost
+// Each file is read here, by its own read (whole, or up to the NUL where its text
+// ends), and goes the way a count run takes it (the pre-check, UTF-8 to Shift-JIS,
+// the counter of its kind, EUC/JIS per line), with the counter telling every
+// line's class. The diff (libgit2's, Myers with a cost
 // limit: linear when no line recurs, never quadratic in memory) runs over lines
 // marked with their class, so a line is unchanged only when its text and its class
 // are the same in both versions.

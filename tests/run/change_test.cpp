@@ -99,10 +99,17 @@ TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
     ChangeRecorder files;
     CountChanges(dir.str() + "/a/one.c", dir.str() + "/b/two.c", Plain(), files);
     EXPECT_EQ(Described(files), std::vector<std::string>{"two.c 変更 C 1 0 0 0 0 0 0 0 0"});
+    // A line of 512 bytes or more is counted by no count run, so it is no change either.
+    dir.Write("a/long.c", "int a;\n" + std::string(600, 'x') + "\nint b;\n");
+    dir.Write("b/long.c", "int a;\n" + std::string(600, 'y') + "\nint c;\n");
+    ChangeRecorder longLines;
+    CountChanges(dir.str() + "/a/long.c", dir.str() + "/b/long.c", Plain(), longLines);
+    EXPECT_EQ(Described(longLines), std::vector<std::string>{"long.c 変更 C 0 1 0 0 0 0 0 0 0"});
     ChangeRecorder patterns;
     CountChanges(dir.str() + "/a/*.c", dir.str() + "/b/*.C", Plain(), patterns);
     EXPECT_EQ(Described(patterns),
-              (std::vector<std::string>{"one.c 変更 C 0 0 0 1 0 0 0 0 0", "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
+              (std::vector<std::string>{"long.c 変更 C 0 1 0 0 0 0 0 0 0", "one.c 変更 C 0 0 0 1 0 0 0 0 0",
+                                        "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
 }
 
 TEST(ChangeRun, BytesBeyondTheTextsNulStillTellChangedFromUnchanged) {
