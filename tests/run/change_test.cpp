@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <sstream>
 
 #include "run/run.h"
@@ -110,6 +111,44 @@ TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
     EXPECT_EQ(Described(patterns),
               (std::vector<std::string>{"long.c 変更 C 0 1 0 0 0 0 0 0 0", "one.c 変更 C 0 0 0 1 0 0 0 0 0",
                                         "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
+}
+
+TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
+    // Random edits of a C file: each counted line of the new version is added,
+    // changed or unchanged, each of the old one deleted, changed or unchanged, and
+    // the unchanged ones are as many on both sides.
+    static const char* const kLines[] = {"int a;",         "/*",      "*/", "", "// note",
+                                         "x = 1; /* c */", " * text", "}"};
+    std::mt19937 random(18);
+    TempDir dir;
+    for (int round = 0; round < 100; ++round) {
+        std::string texts[2];
+        for (std::string& text : texts)
+            for (unsigned n = random() % 12; n > 0; --n) text += std::string(kLines[random() % 8]) + "\n";
+        const std::string oldPath = dir.Write("old.c", "int first;\n" + texts[0]);
+        const std::string newPath = dir.Write("new.c", "int first;\n" + texts[1]);
+        ChangeRecorder host;
+        CountChanges(oldPath, newPath, Plain(), host);
+        ASSERT_EQ(host.Changes.size(), 1u);
+        const ChangeRecord& r = host.Changes[0];
+        std::int64_t counted[2];
+        for (int v = 0; v < 2; ++v) {
+            engine::S_CMT rec;
+            engine::CountContext ctx;
+            engine::CountFile(engine::CountOptions::From(Plain()), v ? newPath : oldPath, {"f.c", 0, 0}, rec,
+                              ctx);
+            counted[v] = rec.Total;
+        }
+        const std::int64_t added = r.Exec.Added + r.Comment.Added + r.Blank.Added;
+        const std::int64_t changed = r.Exec.Changed + r.Comment.Changed + r.Blank.Changed;
+        const std::int64_t deleted = r.Exec.Deleted + r.Comment.Deleted + r.Blank.Deleted;
+        EXPECT_GE(counted[1] - added - changed, 0) << texts[0] << "--\n" << texts[1];
+        EXPECT_EQ(counted[1] - added - changed, counted[0] - deleted - changed) << texts[0] << "--\n"
+                                                                                << texts[1];
+        if (texts[0] == texts[1]) {
+            EXPECT_EQ(r.Status, ChangeStatus::Unchanged);
+        }
+    }
 }
 
 TEST(ChangeRun, BytesBeyondTheTextsNulStillTellChangedFromUnchanged) {
