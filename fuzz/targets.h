@@ -203,8 +203,9 @@ inline void CountInput(std::string_view data) {
     if (rec.Status == FileStatus::Counted) {
         std::int64_t tally[4] = {};
         for (engine::LineClassOf c : log.Classes) ++tally[static_cast<int>(c)];
-        ZARNIK_FUZZ_CHECK(log.Classes.empty() || (tally[0] == rec.Exec && tally[2] == rec.Blank &&
-                                                  tally[1] == rec.Comment - (cnf.Kg_Cmt == 1 ? rec.Blank : 0)));
+        ZARNIK_FUZZ_CHECK(log.Classes.empty() ||
+                          (tally[0] == rec.Exec && tally[2] == rec.Blank &&
+                           tally[1] == rec.Comment - (cnf.Kg_Cmt == 1 ? rec.Blank : 0)));
         ZARNIK_FUZZ_CHECK(log.ConvertedEnds.empty() || log.ConvertedEnds.size() == log.Classes.size());
     }
 }
