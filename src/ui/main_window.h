@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <variant>
-#include <vector>
 
 #include "report/change.h"
 #include "report/result_rows.h"
@@ -135,9 +134,7 @@ public:
     void SaveResultCsv();
     bool SaveResultCsvTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
-    const std::vector<report::ChangeRecord>* LastRunChanges() const {
-        return std::get_if<std::vector<report::ChangeRecord>>(&lastRun_);
-    }
+    const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }
     // Adds dropped paths to the pane under pos (window coordinates); false when
     // nothing there takes them.
     bool DropFilesAt(const QPoint& pos, const QStringList& paths);
@@ -174,7 +171,7 @@ private:
 
     AppState& state_;
     std::unique_ptr<RunController> runner_;
-    std::variant<std::monostate, report::ResultRows, std::vector<report::ChangeRecord>> lastRun_;
+    std::variant<std::monostate, report::ResultRows, report::ChangeRows> lastRun_;
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
     EnvTabs* tabs_ = nullptr;

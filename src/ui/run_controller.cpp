@@ -20,7 +20,7 @@ run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S
 }
 
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf) {
-    changes_.clear();
+    changes_ = report::ChangeRows(report::ReportLayout::From(cnf).ErrorLines);
     return Guarded([&] { return session_.CountChanges(input, cnf, *this, *this); });
 }
 
@@ -46,7 +46,7 @@ run::RunOutcome RunController::Guarded(Start start) {
 }
 
 void RunController::Record(const std::string& nativePath, const engine::S_CMT& rec) { rows_.Add(nativePath, rec); }
-void RunController::Change(const report::ChangeRecord& rec) { changes_.push_back(rec); }
+void RunController::Change(const report::ChangeRecord& rec) { changes_.Add(rec); }
 
 // Lines reach the pane in batches, when pending messages run: laying out and
 // scrolling the pane once per line would cost more than counting the file. To the

@@ -7,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <functional>
-#include <vector>
 
 #include "report/result_rows.h"
 #include "run/run.h"
@@ -29,7 +28,7 @@ public:
     Form_Syori* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
     report::ResultRows TakeRows() { return std::move(rows_); }
-    std::vector<report::ChangeRecord> TakeChanges() { return std::move(changes_); }
+    report::ChangeRows TakeChanges() { return std::move(changes_); }
     // Called at every point where a run lets pending messages run.
     std::function<void()> PumpHook;
 
@@ -61,7 +60,7 @@ private:
     Form_Syori* dialog_;
     run::RunSession session_;
     report::ResultRows rows_;
-    std::vector<report::ChangeRecord> changes_;
+    report::ChangeRows changes_;
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
     QString pending_;

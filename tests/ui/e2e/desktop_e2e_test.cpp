@@ -106,6 +106,8 @@ private slots:
         CheckHelpPopup(ext, ext.Button_Help);
         Form_Cname name(0, "", 1);
         CheckHelpPopup(name, name.Button_Help);
+        Form_Sabun change({}, {});
+        CheckHelpPopup(change, change.Button_Help);
     }
 
     void progressWindowHasTheKeyboardDuringARun() {
@@ -137,7 +139,7 @@ private slots:
     }
 
     // From the menu by the keyboard: the dialog shows the old version remembered, the
-    // new one is typed, Return runs the change count into the result pane.
+    // new one is typed, Return runs the change count, whose report follows the pane's lines.
     // ZARNIK_SHOTS keeps a picture of the dialog.
     void changeCountFromTheMenuAppendsItsReport() {
         testing::TempDir dir;
@@ -184,6 +186,10 @@ private slots:
         Xdo({"key", "Return"});
         QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
         QCOMPARE(QString::fromStdString(win.state.DiffNew), typed);
+        const QString pane = w.Result().Edit()->toPlainText();
+        QVERIFY2(pane.startsWith(QStringLiteral("earlier result\n")) &&
+                     pane.contains(QStringLiteral("a.c ")) && pane.contains(QStringLiteral("変更")),
+                 qPrintable(pane));
     }
 
     void floatingToolBarKeepsItsTickUntilItsCloseBox() {
