@@ -18,8 +18,8 @@
 #include <ctime>
 
 #include "run/run.h"
-#include "ui/change_dialog.h"
 #include "text/version.h"
+#include "ui/change_dialog.h"
 #include "ui/env_tabs.h"
 #include "ui/help_viewer.h"
 #include "ui/progress_dialog.h"
@@ -368,9 +368,8 @@ void Form_Main::RunChangeCommand() {
     Form_Sabun dialog(QString::fromStdString(state_.DiffOld), QString::fromStdString(state_.DiffNew), this);
     dialog.BrowseFolder = [this, &dialog](const QString& current) {
         // From the folder the field names, else from the one last chosen.
-        const std::string typed = ToSjis(current);
         const std::string start =
-            !current.isEmpty() && QFileInfo(current).isDir() ? typed : state_.Paths.BrowseFolder;
+            !current.isEmpty() && QFileInfo(current).isDir() ? ToSjis(current) : state_.Paths.BrowseFolder;
         return BrowseForFolder(&dialog, ZRNK_SJ("比較するｿｰｽのﾌｫﾙﾀﾞを指定してください。"), start,
                                state_.Paths.BrowseFolder, ExecuteBrowse);
     };
@@ -382,7 +381,7 @@ void Form_Main::RunChangeCommand() {
     state_.DiffNew = input.NewTarget;
     input.EnvName = tabs_->CurrentName();
     input.Now = std::time(nullptr);
-    input.Threads = 0;
+    input.Threads = 0;  // as a count run: the run decides what it does ahead
     SetRunning(true);
     const run::RunOutcome outcome = runner_->RunChanges(input, state_.Cnf);
     if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeChanges();
