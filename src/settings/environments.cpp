@@ -354,6 +354,23 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
     return unreadable;
 }
 
+void WriteTargetLine(IniFile& ini, std::string_view section, std::string_view key, std::string_view exactKey,
+                     const std::string& native) {
+    ini.WriteString(section, key, TargetLineInIni(native));
+    if (ShiftJisLosesSomething(native))
+        ini.WriteString(section, exactKey, PercentEncode(native));
+    else
+        ini.DeleteKey(section, exactKey);
+}
+
+std::optional<std::string> ReadTargetLine(const IniFile& ini, std::string_view section, std::string_view key,
+                                          std::string_view exactKey) {
+    std::optional<std::string> sjis = ini.Find(section, key);
+    if (!sjis) return std::nullopt;
+    std::optional<std::string> exact = ini.Find(section, exactKey);
+    return NativeTargetLine(*sjis, exact ? &*exact : nullptr);
+}
+
 void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvCount, MemoStage& memos) {
     const std::int32_t count = envs.Count();
 
@@ -406,8 +423,7 @@ void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvC
         for (const auto& line : env.TargetLines) {
             if (line.empty()) continue;
             if (k == 0) ini.EraseSection(FilesSection(i));
-            ini.WriteString(FilesSection(i), FileKey(k), TargetLineInIni(line));
-            if (ShiftJisLosesSomething(line)) ini.WriteString(FilesSection(i), NativeFileKey(k), PercentEncode(line));
+            WriteTargetLine(ini, FilesSection(i), FileKey(k), NativeFileKey(k), line);
             ++k;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -84,6 +85,15 @@ enum class MemoRead { Missing, Read, Unreadable };
 // A folder or anything else that is not a regular file counts as missing: it is
 // never opened.
 MemoRead ReadMemoFile(const std::string& path, Lines& out);
+
+// One target line in the INI file: under key in Shift-JIS, as target lines always
+// were, and again under exactKey (its bytes, %XX-escaped) when code page 932 cannot
+// hold it; a stale exactKey is removed. Reading prefers the exact form while it
+// still gives key's value, so a hand edit of key wins. nullopt: no key.
+void WriteTargetLine(IniFile& ini, std::string_view section, std::string_view key, std::string_view exactKey,
+                     const std::string& native);
+std::optional<std::string> ReadTargetLine(const IniFile& ini, std::string_view section, std::string_view key,
+                                          std::string_view exactKey);
 
 // The live list as it is without an INI file: one environment "開発環境(1)".
 void SetDefaultEnvironments(EnvList& envs);

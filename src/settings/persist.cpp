@@ -104,6 +104,8 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
         c.*k.Field = ini.ReadInteger("Settei", k.Key, fallback);
     }
     c.HTM = ini.ReadString("Settei", "HTM", c.HTM);
+    st.DiffOld = ReadTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld").value_or(st.DiffOld);
+    st.DiffNew = ReadTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew").value_or(st.DiffNew);
 
     for (std::size_t i = 0; i < c.Exts.size(); ++i)
         c.Exts[i] = ini.ReadString("Exts", ExtsKeys()[i], c.Exts[i]);
@@ -151,6 +153,11 @@ void WriteSettings(IniFile& ini, const ProgramState& st) {
     }
     for (const auto& k : SetteiIntKeys()) ini.WriteInteger("Settei", k.Key, c.*k.Field);
     ini.WriteString("Settei", "HTM", c.HTM);
+    // Written once a change count has been run; a fresh file stays without them.
+    if (!st.DiffOld.empty() || !st.DiffNew.empty()) {
+        WriteTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld", st.DiffOld);
+        WriteTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew", st.DiffNew);
+    }
 
     for (std::size_t i = 0; i < c.Exts.size(); ++i) ini.WriteString("Exts", ExtsKeys()[i], c.Exts[i]);
     ini.WriteInteger("OpenDlg", "Index", c.OpenDlgIndex);

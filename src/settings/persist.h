@@ -74,6 +74,9 @@ struct ProgramState {
     std::optional<ToolBarRecord> ToolBar;  // set when the INI file holds a record with Rev 2
     EnvList Envs;
     std::int32_t LoadedEnvCount = 0;  // environments the last load or save put on disk
+    // The old and the new version the last change count compared (native target
+    // lines, as typed).
+    std::string DiffOld, DiffNew;
 };
 
 // The state before the INI file is read: default settings and patterns with their

@@ -13,7 +13,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 
+#include "report/change.h"
 #include "report/result_rows.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
@@ -23,6 +25,10 @@
 #include "ui/target_pane.h"
 
 class QPrinter;
+
+namespace zarnik::run {
+struct RunOutcome;
+}
 
 namespace zarnik::ui {
 
@@ -52,6 +58,7 @@ public:
     QAction* Act_Print;
     QAction* Act_Exit;
     QAction* Act_Count;
+    QAction* Act_Diff;
     QAction* Act_Copy;
     QAction* Act_Clear;
     QAction* Act_Settings;
@@ -91,6 +98,9 @@ public:
 
     // Commands.
     void RunCountCommand();
+    // Asks for the old and the new version (Form_Sabun, through ExecDialog) and runs
+    // a change count over them into the result pane.
+    void RunChangeCommand();
     bool SaveResultTo(const QString& path);
     void ClearResult();
     void CopyResult();
@@ -118,11 +128,13 @@ public:
     std::function<QString(const QString& startFolder)> AskSaveFile;
     std::function<bool(QPrinter&)> AskPrinter;
     void SaveResult();
-    // The rows of the last finished run as Shift-JIS CSV, through the same save
-    // dialog (result_csv.cpp); disabled until a run has finished.
+    // The rows of the last finished run, a count's or a change count's, as
+    // Shift-JIS CSV, through the same save dialog (result_csv.cpp); disabled until
+    // a run has finished.
     void SaveResultCsv();
     bool SaveResultCsvTo(const QString& path);
-    const report::ResultRows* LastRunRows() const { return lastRun_ ? &*lastRun_ : nullptr; }
+    const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
+    const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }
     // Adds dropped paths to the pane under pos (window coordinates); false when
     // nothing there takes them.
     bool DropFilesAt(const QPoint& pos, const QStringList& paths);
@@ -145,6 +157,8 @@ private:
     void ApplyTlbFlat();
     void ShowEnvMenu(const QPoint& globalPos);
     void SetRunning(bool on);
+    // What every run does when it ends: its messages, the unsaved mark, the pending close.
+    void FinishRun(const run::RunOutcome& outcome);
 
     // Enabling rules.
     void UpdateCountEnabled();
@@ -157,7 +171,7 @@ private:
 
     AppState& state_;
     std::unique_ptr<RunController> runner_;
-    std::optional<report::ResultRows> lastRun_;
+    std::variant<std::monostate, report::ResultRows, report::ChangeRows> lastRun_;
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
     EnvTabs* tabs_ = nullptr;

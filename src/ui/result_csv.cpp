@@ -1,4 +1,5 @@
 // Form_Main: the last finished run's rows saved as CSV for a spreadsheet.
+#include "report/change.h"
 #include "report/csv.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -8,7 +9,7 @@
 namespace zarnik::ui {
 
 void Form_Main::SaveResultCsv() {
-    if (!lastRun_) return;
+    if (std::holds_alternative<std::monostate>(lastRun_)) return;
     QString name = AskSaveFile(ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultCsvTo(name)) return;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
@@ -16,9 +17,15 @@ void Form_Main::SaveResultCsv() {
 
 // Shift-JIS with CR LF: a Japanese spreadsheet opens it as it is.
 bool Form_Main::SaveResultCsvTo(const QString& path) {
-    if (!lastRun_) return false;
+    std::string csv;
+    if (const report::ResultRows* rows = LastRunRows())
+        csv = report::FormatCsv(*rows, report::CsvEncoding::Sjis);
+    else if (const report::ChangeRows* changes = LastRunChanges())
+        csv = report::FormatChangeCsv(*changes, report::CsvEncoding::Sjis);
+    else
+        return false;
     QString error;
-    if (WriteSavedFile(path, report::FormatCsv(*lastRun_, report::CsvEncoding::Sjis), error)) return true;
+    if (WriteSavedFile(path, csv, error)) return true;
     ShowMessage(QStringLiteral("ｴﾗｰ"), error);
     return false;
 }

@@ -15,11 +15,21 @@ RunController::RunController(QWidget* window, QPlainTextEdit* pane, QLabel* head
     : pane_(pane), header_(header), dialog_(new Form_Syori(window)) {}
 
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
+    rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
+    return Guarded([&] { return session_.Count(input, cnf, *this, *this); });
+}
+
+run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf) {
+    changes_ = report::ChangeRows(report::ReportLayout::From(cnf).ErrorLines);
+    return Guarded([&] { return session_.CountChanges(input, cnf, *this, *this); });
+}
+
+template <typename Start>
+run::RunOutcome RunController::Guarded(Start start) {
     pumpClock_.start();
     repaintClock_.invalidate();
-    rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
     try {
-        run::RunOutcome outcome = session_.Count(input, cnf, *this, *this);
+        run::RunOutcome outcome = start();
         Flush();
         return outcome;
     } catch (const std::bad_alloc&) {
@@ -36,6 +46,7 @@ run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S
 }
 
 void RunController::Record(const std::string& nativePath, const engine::S_CMT& rec) { rows_.Add(nativePath, rec); }
+void RunController::Change(const report::ChangeRecord& rec) { changes_.Add(rec); }
 
 // Lines reach the pane in batches, when pending messages run: laying out and
 // scrolling the pane once per line would cost more than counting the file. To the

@@ -21,11 +21,14 @@ public:
     // progress dialog is made here, a child of window.
     RunController(QWidget* window, QPlainTextEdit* pane, QLabel* header);
 
-    // Runs one count; what the window does with the outcome is its own affair.
+    // Runs one count, or one change count; what the window does with the outcome is
+    // its own affair.
     run::RunOutcome Run(const run::RunInput& input, const settings::S_CNF& cnf);
+    run::RunOutcome RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf);
     Form_Syori* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
     report::ResultRows TakeRows() { return std::move(rows_); }
+    report::ChangeRows TakeChanges() { return std::move(changes_); }
     // Called at every point where a run lets pending messages run.
     std::function<void()> PumpHook;
 
@@ -34,6 +37,7 @@ public:
     bool HasLines() const override;
     void ColumnHeader(const std::string& sjisHeader) override;
     void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
+    void Change(const report::ChangeRecord& rec) override;
 
     // ProgressObserver
     void Collecting() override;
@@ -46,6 +50,8 @@ public:
     bool CancelRequested() const override;
 
 private:
+    template <typename Start>
+    run::RunOutcome Guarded(Start start);
     void Flush();
     void SetThrottled(QLabel* label, const QString& text);
 
@@ -54,6 +60,7 @@ private:
     Form_Syori* dialog_;
     run::RunSession session_;
     report::ResultRows rows_;
+    report::ChangeRows changes_;
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
     QString pending_;

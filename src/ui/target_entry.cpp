@@ -215,12 +215,13 @@ void Form_Main::OpenTargetFiles() {
         state_.Cnf.OpenDlgIndex = answer.FilterIndex + 1;
 }
 
-void Form_Main::ChooseTargetFolder() {
-    TBrowseDialog browse(this);
-    browse.Caption = ZRNK_SJ("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。");
+QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,
+                        std::string& lastFolder, const std::function<bool(TBrowseDialog&)>& execute) {
+    TBrowseDialog browse(owner);
+    browse.Caption = caption;
     browse.Options = BrowseOnlyFsDirs | BrowseStatusText;
-    browse.Directory = state_.Paths.BrowseFolder;
-    browse.OnInitialized = [this, &browse](QWidget* picker, int&, std::string& status, const std::string&) {
+    browse.Directory = start;
+    browse.OnInitialized = [&start](QWidget* picker, int&, std::string& status, const std::string&) {
         // The picker opens in the middle of the screen.
         QScreen* screen = picker->screen() ? picker->screen() : QGuiApplication::primaryScreen();
         if (screen) {
@@ -228,16 +229,22 @@ void Form_Main::ChooseTargetFolder() {
             QSize size = picker->frameGeometry().size();
             picker->move(s.x() + (s.width() - size.width()) / 2, s.y() + (s.height() - size.height()) / 2);
         }
-        browse.Directory = state_.Paths.BrowseFolder;
-        status = state_.Paths.BrowseFolder;
+        status = start;
     };
     browse.OnSelectionChanged = [](QWidget*, int&, std::string& status, const std::string& path) {
         status = path;
     };
-    // A choice without a file-system path adds nothing.
-    if (!ExecuteBrowse(browse) || browse.Directory.empty()) return;
-    state_.Paths.BrowseFolder = browse.Directory;
-    AppendLines(targets_->List(), {browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath});
+    // A choice without a file-system path is no choice.
+    if (!execute(browse) || browse.Directory.empty()) return {};
+    lastFolder = browse.Directory;
+    return browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath;
+}
+
+void Form_Main::ChooseTargetFolder() {
+    const std::string start = state_.Paths.BrowseFolder;
+    QString folder = BrowseForFolder(this, ZRNK_SJ("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。"), start,
+                                     state_.Paths.BrowseFolder, ExecuteBrowse);
+    if (!folder.isEmpty()) AppendLines(targets_->List(), {folder});
 }
 
 bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,8 @@
 #include "settings/settings.h"
 
 namespace zarnik::ui {
+
+class TBrowseDialog;
 
 // One entry of a file dialog's type list (Shift-JIS): the text shown and the
 // patterns separated by ";" (empty when the entry has none).
@@ -42,6 +45,13 @@ std::string FolderPart(const std::string& path);
 // the last line is never joined with the first new one and no empty line comes
 // between them.
 void AppendLines(QPlainTextEdit* pane, const QStringList& lines);
+
+// The program's folder browser as its commands open it: in the middle of the
+// screen at start (Shift-JIS), the highlighted folder on its status line. execute
+// shows it (a seam for tests). Returns the chosen folder exactly as the file system
+// names it, and sets lastFolder to its Shift-JIS form; empty when none was chosen.
+QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,
+                        std::string& lastFolder, const std::function<bool(TBrowseDialog&)>& execute);
 
 // Puts entries into a Qt file dialog (its own widgets, so the descriptions show
 // exactly as given) and selects entry index (0-based; out of range: the first).

@@ -207,6 +207,28 @@ TEST(SaveSettings, TargetLinesOutsideShiftJisReadBackExactly) {
     EXPECT_EQ(edited.Envs.At(0).TargetLines[2], "/e/?*.c");
 }
 
+TEST(SaveSettings, ChangeCountTargetsAreKeptLikeTargetLines) {
+    TempDir dir;
+    Program program(dir);
+    ProgramState st = program.Start();
+    st.DiffOld = "/rel/1.0/é";
+    st.DiffNew = "/rel/漢字/*.c";
+    Program::Close(st);
+    IniFile ini(program.Ini());
+    EXPECT_EQ(ini.Find("Settei", "DiffOld"), "/rel/1.0/?");
+    EXPECT_EQ(ini.Find("Settei", "utf8DiffOld"), "/rel/1.0/%C3%A9");
+    EXPECT_EQ(ini.Find("Settei", "DiffNew"), Sj("/rel/漢字/*.c"));
+    EXPECT_FALSE(ini.Find("Settei", "utf8DiffNew"));
+    ProgramState next = program.Start();
+    EXPECT_EQ(next.DiffOld, st.DiffOld);
+    EXPECT_EQ(next.DiffNew, st.DiffNew);
+    // Once Shift-JIS holds the line, its exact form goes.
+    next.DiffOld = "/rel/1.0";
+    Program::Close(next);
+    EXPECT_FALSE(IniFile(program.Ini()).Find("Settei", "utf8DiffOld"));
+    EXPECT_EQ(program.Start().DiffOld, "/rel/1.0");
+}
+
 TEST(SaveSettings, OrphanNamesMoveOutOfTheWayOfNewEnvironments) {
     TempDir dir;
     Program program(dir);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "test_util.h"
+#include "ui/change_dialog.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
@@ -83,6 +84,35 @@ private slots:
         QCOMPARE(win.ResultSjis(), first + "\r\n" + first);
     }
 
+    void changeRunFollowsACountAndItsCsvReplacesTheCount() {
+        testing::TempDir dir;
+        dir.Write("old/a.c", "int a;\n/* x */\n");
+        dir.Write("old/gone.c", "int g;\n");
+        dir.Write("new/a.c", "int a;\nint b;\n\n");
+        dir.Write("new/added.java", "// n\nclass N {}\n");
+        Window win;
+        Form_Main& w = *win.window;
+        w.ExecDialog = [](QDialog& d) { return static_cast<Form_Sabun&>(d).Button_Ok->click(), d.result(); };
+        win.state.DiffOld = dir.str() + "/old";
+        win.state.DiffNew = dir.str() + "/missing";
+        w.Act_Diff->trigger();  // a version that finds nothing: the count run's warning
+        QCOMPARE(win.messages, QStringList{QStringLiteral(
+                                   "警告:指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。")});
+        QVERIFY(!w.Act_SaveCsv->isEnabled());
+
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/old"));
+        w.Act_Count->trigger();
+        const std::string counted = win.ResultSjis();
+        win.state.DiffNew = dir.str() + "/new";
+        w.Act_Diff->trigger();
+        const std::string diff = "--diff '" + dir.str() + "/old'";
+        QCOMPARE(win.ResultSjis(), counted + "\r\n" + RunCliSjis(dir.str() + "/new", diff));
+        const std::string csvPath = dir.str() + "/out.csv";
+        w.AskSaveFile = [&](const QString&) { return QString::fromStdString(csvPath); };
+        w.Act_SaveCsv->trigger();
+        QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/new", "--format csv " + diff));
+    }
+
     void cancelWhileCollectingLeavesThePaneAlone() {
         testing::TempDir dir;
         MakeTree(dir);
@@ -128,7 +158,7 @@ private slots:
         w.RunPumpHook = [&] {
             if (checked) return;
             checked = true;
-            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count}) a->trigger();
+            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count, w.Act_Diff}) a->trigger();
             QVERIFY(w.Targets().List()->isReadOnly() && w.Result().Edit()->isReadOnly());
             QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));

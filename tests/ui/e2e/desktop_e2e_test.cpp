@@ -4,10 +4,12 @@
 #include <QProcess>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <memory>
 
 #include "test_util.h"
+#include "ui/change_dialog.h"
 #include "ui/env_editor.h"
 #include "ui/ext_dialog.h"
 #include "ui/help_viewer.h"
@@ -104,6 +106,8 @@ private slots:
         CheckHelpPopup(ext, ext.Button_Help);
         Form_Cname name(0, "", 1);
         CheckHelpPopup(name, name.Button_Help);
+        Form_Sabun change({}, {});
+        CheckHelpPopup(change, change.Button_Help);
     }
 
     void progressWindowHasTheKeyboardDuringARun() {
@@ -132,6 +136,60 @@ private slots:
         Xdo({"key", "alt+f"});
         QVERIFY(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
         QApplication::activePopupWidget()->close();
+    }
+
+    // From the menu by the keyboard: the dialog shows the old version remembered, the
+    // new one is typed, Return runs the change count, whose report follows the pane's lines.
+    // ZARNIK_SHOTS keeps a picture of the dialog.
+    void changeCountFromTheMenuAppendsItsReport() {
+        testing::TempDir dir;
+        dir.Write("release-1.0/a.c", "int a;\n/* old */\n");
+        dir.Write("release-1.1/a.c", "int a;\nint b;\n");
+        Window win;
+        Form_Main& w = *win.w;
+        win.state.DiffOld = dir.str() + "/release-1.0";
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        const QString typed = QString::fromStdString(dir.str() + "/release-1.1");
+        bool driven = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<Form_Sabun*>(QApplication::activeModalWidget());
+            if (!d || !d->isActiveWindow()) return;
+            poll.stop();
+            QCOMPARE(d->OldTarget(), QString::fromStdString(win.state.DiffOld));
+            QVERIFY(d->Edit_New->hasFocus());
+            QVERIFY(!d->Button_Ok->isEnabled());
+            Xdo({"type", "--delay", "20", typed});
+            QVERIFY(WaitFor([&] { return d->NewTarget() == typed; }));
+            QVERIFY(d->Button_Ok->isEnabled());
+            const QString shots = qEnvironmentVariable("ZARNIK_SHOTS");
+            if (!shots.isEmpty())
+                QCOMPARE(QProcess::execute(QStringLiteral("import"),
+                                           {"-frame", "-window", QString::number(d->winId()),
+                                            shots + QStringLiteral("/change-dialog.png")}),
+                         0);
+            driven = true;
+            Xdo({"key", "Return"});
+        });
+        poll.start();
+        // 結果のクリア(&D) shares the letter: D selects 差分カウント, Return runs it.
+        w.Targets().List()->setPlainText(QStringLiteral("/nonexistent/zarnik/*.c"));
+        w.Result().Edit()->setPlainText(QStringLiteral("earlier result"));
+        Xdo({"mousemove", "--sync", "0", "0"});  // a pointer over the menu would pick its item
+        Xdo({"key", "alt+r"});
+        QVERIFY(WaitFor([&] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(WaitFor([&] { return menu->activeAction() == w.Act_Count; }));
+        Xdo({"key", "d"});
+        QVERIFY(WaitFor([&] { return menu->activeAction() == w.Act_Diff; }));
+        Xdo({"key", "Return"});
+        QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
+        QCOMPARE(QString::fromStdString(win.state.DiffNew), typed);
+        const QString pane = w.Result().Edit()->toPlainText();
+        QVERIFY2(pane.startsWith(QStringLiteral("earlier result\n")) &&
+                     pane.contains(QStringLiteral("a.c ")) && pane.contains(QStringLiteral("変更")),
+                 qPrintable(pane));
     }
 
     void floatingToolBarKeepsItsTickUntilItsCloseBox() {

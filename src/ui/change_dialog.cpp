@@ -1,0 +1,85 @@
+#include "ui/change_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <tuple>
+#include <utility>
+
+#include "ui/help_viewer.h"
+#include "ui/ui_style.h"
+
+namespace zarnik::ui {
+
+Form_Sabun::Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("Form_Sabun"));
+    setWindowTitle(QStringLiteral("差分カウント"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    Label_Msg =
+        new QLabel(QStringLiteral("比較する旧ﾊﾞｰｼﾞｮﾝと新ﾊﾞｰｼﾞｮﾝのｿｰｽを、ﾌｫﾙﾀﾞ・ﾌｧｲﾙ・\n"
+                                  "ﾜｲﾙﾄﾞｶｰﾄﾞのいずれかで指定してください。"));
+    Label_Msg->setTextFormat(Qt::PlainText);
+
+    auto* grid = new QGridLayout;
+    auto addRow = [&](int row, const QString& caption, const QString& text, const char* name) {
+        auto* label = new QLabel(caption);
+        auto* edit = new QLineEdit(text);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 52);
+        label->setBuddy(edit);
+        auto* ref = new QPushButton(QStringLiteral("参照..."));
+        ref->setAutoDefault(false);
+        connect(ref, &QPushButton::clicked, this, [this, edit] { Browse(edit); });
+        connect(edit, &QLineEdit::textChanged, this, &Form_Sabun::UpdateOk);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row, 1);
+        grid->addWidget(ref, row, 2);
+        return std::pair{edit, ref};
+    };
+    std::tie(Edit_Old, Button_OldRef) = addRow(0, QStringLiteral("旧ﾊﾞｰｼﾞｮﾝ(&O):"), oldTarget, "Edit_Old");
+    std::tie(Edit_New, Button_NewRef) = addRow(1, QStringLiteral("新ﾊﾞｰｼﾞｮﾝ(&N):"), newTarget, "Edit_New");
+    grid->setColumnStretch(1, 1);
+
+    auto [ok, cancel, help] = MakeOkCancelHelp();
+    Button_Ok = ok;
+    Button_Cancel = cancel;
+    Button_Help = help;
+    for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
+    connect(Button_Ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button_Help, &QPushButton::clicked, this, &Form_Sabun::Button_HelpClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button_Ok);
+    buttons->addWidget(Button_Cancel);
+    buttons->addWidget(Button_Help);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label_Msg);
+    layout->addLayout(grid);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    UpdateOk();
+    // The field to fill first has the keyboard.
+    (Edit_Old->text().isEmpty() || !Edit_New->text().isEmpty() ? Edit_Old : Edit_New)->setFocus();
+    setFixedHeight(sizeHint().height());
+}
+
+void Form_Sabun::Browse(QLineEdit* field) {
+    if (!BrowseFolder) return;
+    QString folder = BrowseFolder(field->text());
+    if (folder.isEmpty()) return;
+    field->setText(folder);
+    field->setFocus();
+}
+
+// A change count needs both versions.
+void Form_Sabun::UpdateOk() {
+    Button_Ok->setEnabled(!Edit_Old->text().isEmpty() && !Edit_New->text().isEmpty());
+}
+
+void Form_Sabun::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10020, this); }
+
+}  // namespace zarnik::ui

@@ -1,0 +1,101 @@
+#include "ui/change_dialog.h"
+
+#include <QTest>
+#include <memory>
+
+#include "test_util.h"
+#include "ui/browse_dialog.h"
+#include "ui/qt_text.h"
+#include "ui_fixture.h"
+
+using namespace zarnik;
+using namespace zarnik::ui;
+
+namespace {
+
+// The window over an INI file in dir, saved for real when it closes.
+struct IniWindow : WindowFixture {
+    explicit IniWindow(const testing::TempDir& dir)
+        : WindowFixture([&dir](AppState& state) {
+              const std::string ini = dir.str() + "/zarnik.ini";
+              static_cast<settings::ProgramState&>(state) =
+                  settings::MakeStartState(settings::PathsForIniFile(dir.str() + "/zarnik", ini), 1024, 768);
+              state.Save = AppState{}.Save;
+              settings::LoadSettings(state);
+          }) {}
+};
+
+}  // namespace
+
+class ChangeDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void okNeedsBothVersionsAndTheBrowserFillsAField() {
+        Form_Sabun d(QString(), QStringLiteral("/rel/2.0"));
+        QVERIFY(!d.Button_Ok->isEnabled());
+        d.Edit_Old->setText(QStringLiteral("/rel/1.0"));
+        QVERIFY(d.Button_Ok->isEnabled());
+        d.Edit_New->clear();
+        QVERIFY(!d.Button_Ok->isEnabled());
+
+        QString asked;
+        QString answer = QStringLiteral("/picked/新");
+        d.BrowseFolder = [&](const QString& current) { return asked = current, answer; };
+        d.Button_NewRef->click();
+        QCOMPARE(d.NewTarget(), QStringLiteral("/picked/新"));
+        QVERIFY(d.Button_Ok->isEnabled());
+        answer.clear();  // the browser cancelled: the field keeps its line
+        d.Button_OldRef->click();
+        QCOMPARE(asked, QStringLiteral("/rel/1.0"));
+        QCOMPARE(d.OldTarget(), QStringLiteral("/rel/1.0"));
+    }
+
+    void theCommandRemembersBothVersionsInTheIniFile() {
+        testing::TempDir dir;
+        dir.Write("old/a.c", "int a;\n");
+        const QString oldTarget = QString::fromStdString(dir.str() + "/old");
+        const QString newTarget = QString::fromStdString(dir.str() + "/new é");  // not in Shift-JIS
+        {
+            IniWindow win(dir);
+            Form_Main& w = *win.window;
+            std::vector<std::string> browseStarts;
+            w.ExecuteBrowse = [&](TBrowseDialog& b) {
+                browseStarts.push_back(b.Directory);
+                b.ChosenPath = newTarget;
+                b.Directory = ToSjis(newTarget);
+                return true;
+            };
+            int opened = 0;
+            w.ExecDialog = [&](QDialog& dialog) {
+                auto& d = static_cast<Form_Sabun&>(dialog);
+                if (++opened == 1) return d.Button_Cancel->click(), d.result();
+                d.Edit_Old->setText(oldTarget);
+                d.Button_OldRef->click();  // starts at the folder the field names
+                d.Edit_Old->setText(oldTarget);
+                d.Button_NewRef->click();  // an empty field: the folder chosen last
+                d.Button_Ok->click();
+                return d.result();
+            };
+            w.Act_Diff->trigger();  // cancelled: nothing is kept, nothing runs
+            QVERIFY(win.state.DiffOld.empty() && win.messages.isEmpty());
+            w.Act_Diff->trigger();
+            QCOMPARE(browseStarts, (std::vector<std::string>{ToSjis(oldTarget), ToSjis(newTarget)}));
+            QCOMPARE(QString::fromStdString(win.state.DiffNew), newTarget);
+            QVERIFY(w.close());
+        }
+        IniWindow again(dir);
+        QString shownOld, shownNew;
+        again.window->ExecDialog = [&](QDialog& dialog) {
+            auto& d = static_cast<Form_Sabun&>(dialog);
+            shownOld = d.OldTarget();
+            shownNew = d.NewTarget();
+            return QDialog::Rejected;
+        };
+        again.window->Act_Diff->trigger();
+        QCOMPARE(shownOld, oldTarget);
+        QCOMPARE(shownNew, newTarget);
+    }
+};
+
+QTEST_MAIN(ChangeDialogTest)
+#include "change_dialog_test.moc"
