@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -148,6 +149,27 @@ private slots:
         QVERIFY(pageBreak);
         QVERIFY(pageBreak->isHidden());
         QVERIFY(!pageBreak->isEnabled());
+    }
+
+    void aLargeSelectionIsCopiedAsPlainText() {
+        Fixture f;
+        QPlainTextEdit* edit = f.window->Result().Edit();
+        const QString line = QStringLiteral("main.c        12      3      8      1   25.00%\u00a0合計");
+        QStringList lines;
+        while (lines.size() * line.size() <= ResultPane::kRichCopyLimit) lines << line;
+        edit->setPlainText(lines.join(QLatin1Char('\n')));
+        QTextCursor c(edit->document());
+        c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
+        edit->setTextCursor(c);
+        edit->copy();  // a few lines: HTML too, for programs that keep the font
+        QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
+        const QString small = QApplication::clipboard()->text();
+        QVERIFY(small.startsWith(line.left(46) + QLatin1Char(' ')) && small.count(QLatin1Char('\n')) == 2);
+
+        edit->selectAll();
+        edit->copy();
+        QVERIFY(!QApplication::clipboard()->mimeData()->hasHtml());
+        QCOMPARE(QApplication::clipboard()->text(), edit->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')));
     }
 
     void printLayoutBreaksLinesAndPages() {
