@@ -79,9 +79,21 @@ bool MakeTree(const std::string& dir, long files) {
 
 struct Child {
     double Seconds = 0;
+    double CpuSeconds = 0;
     long PeakKiB = 0;
     int Status = 0;
 };
+
+double CpuSeconds(const rusage& ru) {
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+double OwnCpuSeconds() {
+    rusage ru{};
+    ::getrusage(RUSAGE_SELF, &ru);
+    return CpuSeconds(ru);
+}
 
 // posix_spawn, not fork: this process may hold a large pane, and copying its page
 // tables would be timed too.
@@ -107,6 +119,7 @@ Child RunCli(const std::string& zarnik, const std::string& dir, const char* out)
     ::wait4(pid, &status, 0, &ru);
     c.Seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     c.PeakKiB = ru.ru_maxrss;
+    c.CpuSeconds = CpuSeconds(ru);
     c.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     posix_spawn_file_actions_destroy(&fa);
     return c;
@@ -241,15 +254,17 @@ int main(int argc, char** argv) {
 
     std::printf("%ld files in %ld folders below %s, %d runs each, in turn\n\n", files,
                 (files + kFolderFiles - 1) / kFolderFiles, dir.c_str(), runs);
-    std::printf("| run | zarnik-count s | desktop, last line s | desktop, painted s | ratio |\n");
-    std::printf("|---:|---:|---:|---:|---:|\n");
-    std::vector<double> cli, desk, painted, ratios;
+    std::printf("| run | zarnik-count s | desktop, last line s | desktop, painted s | ratio | "
+                "zarnik-count CPU s | desktop CPU s | CPU ratio |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::vector<double> cli, desk, painted, ratios, cpuRatios;
     bool same = true;
     for (int r = 0; r < runs; ++r) {
         const Child c = RunCli(zarnik, dir, "/dev/null");
         if (c.Status != 0) std::fprintf(stderr, "zarnik-count ended with status %d\n", c.Status);
         w.Result().Clear();
         QApplication::processEvents();
+        const double cpu0 = OwnCpuSeconds();
         QElapsedTimer clock;
         clock.start();
         w.Act_Count->trigger();
@@ -257,6 +272,7 @@ int main(int argc, char** argv) {
         w.Result().Edit()->viewport()->repaint();
         QApplication::processEvents();
         const double p = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        const double cpu = OwnCpuSeconds() - cpu0;
         if (r == 0) {
             std::string got;
             for (const std::string& l : w.ResultLines()) got += l + "\r\n";
@@ -266,14 +282,19 @@ int main(int argc, char** argv) {
         desk.push_back(d);
         painted.push_back(p);
         ratios.push_back(p / c.Seconds);
-        std::printf("| %d | %.3f | %.3f | %.3f | %.2f |\n", r + 1, c.Seconds, d, p, p / c.Seconds);
+        cpuRatios.push_back(cpu / c.CpuSeconds);
+        std::printf("| %d | %.3f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f |\n", r + 1, c.Seconds, d, p,
+                    p / c.Seconds, c.CpuSeconds, cpu, cpu / c.CpuSeconds);
         std::fflush(stdout);
     }
-    std::printf("| median | %.3f | %.3f | %.3f | %.2f |\n", Median(cli), Median(desk), Median(painted),
-                Median(ratios));
+    std::printf("| median | %.3f | %.3f | %.3f | %.2f | | | %.2f |\n", Median(cli), Median(desk), Median(painted),
+                Median(ratios), Median(cpuRatios));
     std::printf("\nDesktop time / zarnik-count time (painted, median of the runs' ratios): %.2f (%.2f - %.2f)\n",
                 Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
                 *std::max_element(ratios.begin(), ratios.end()));
+    std::printf("CPU time (user + system) / zarnik-count's: %.2f (%.2f - %.2f)\n", Median(cpuRatios),
+                *std::min_element(cpuRatios.begin(), cpuRatios.end()),
+                *std::max_element(cpuRatios.begin(), cpuRatios.end()));
     std::printf("Report: %s\n", same ? "the pane's lines are zarnik-count's, byte for byte"
                                      : "THE PANE'S LINES DIFFER FROM zarnik-count's");
     std::printf("Peak memory: zarnik-count %.1f MiB; this process (window, pane, the last run's rows) %.1f MiB\n",

@@ -94,7 +94,7 @@ void ResultPane::Clear() {
 }
 
 void ResultPane::CopyToClipboard() const {
-    QApplication::clipboard()->setText(ClipboardText(TextLines(edit_->toPlainText())));
+    QApplication::clipboard()->setText(ClipboardText(edit_->toPlainText()));
 }
 
 bool ResultPane::SaveTo(const QString& path, QString& error) const {

@@ -93,6 +93,7 @@ void RunController::Counting(std::int64_t files) {
     dialog_->Label_fing->setVisible(true);
     Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
+    rows_.Reserve(static_cast<std::size_t>(files));
 }
 
 // The path, the counter and the bar change at most every 100 ms: making a path's

@@ -138,6 +138,9 @@ private slots:
         w.Act_Copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
+        // A typed CR before a line break is not doubled; a final line break adds no line.
+        QCOMPARE(ClipboardText(QStringLiteral("a\r\n\nb\n")), QStringLiteral("a\r\n\r\nb\r\n"));
+        QCOMPARE(ClipboardText(QStringLiteral("\n")) + ClipboardText(QString()), QStringLiteral("\r\n"));
 
         w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
