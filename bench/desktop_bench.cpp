@@ -197,7 +197,7 @@ void MeasurePane(Form_Main& w) {
 
 int main(int argc, char** argv) {
     std::string zarnik = "build-bench/zarnik-count";
-    int runs = 3;
+    int runs = 5;
     bool pane = false, keep = false;
     std::vector<std::string> rest;
     for (int i = 1; i < argc; ++i) {
