@@ -85,7 +85,12 @@ void RunController::Collecting() {
     dialog_->Button_Cyudan->setFocus();
 }
 
-void RunController::Found(std::int64_t count) { SetThrottled(dialog_->Label_fcnt, QString::number(count)); }
+// The count of files found moves at most every 100 ms too: it is told for each file.
+void RunController::Found(std::int64_t count) {
+    if (pathClock_.isValid() && pathClock_.elapsed() < 100) return;
+    pathClock_.start();
+    SetThrottled(dialog_->Label_fcnt, QString::number(count));
+}
 
 void RunController::Counting(std::int64_t files) {
     dialog_->Label_fcnt->setVisible(false);
@@ -94,6 +99,7 @@ void RunController::Counting(std::int64_t files) {
     Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
     rows_.Reserve(static_cast<std::size_t>(files));
+    pathClock_.invalidate();  // the first file's path shows at once
 }
 
 // The path, the counter and the bar change at most every 100 ms: making a path's
