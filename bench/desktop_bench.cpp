@@ -53,7 +53,8 @@ bool MakeTree(const std::string& dir, long files) {
     const std::string marker = dir + "/.zarnik-desktop-bench-" + std::to_string(files);
     if (fs::exists(marker)) return true;
     if (fs::exists(dir)) {
-        std::fprintf(stderr, "%s exists and is no tree of %ld files; give a new folder\n", dir.c_str(), files);
+        std::fprintf(stderr, "%s exists and is no tree of %ld files; give a new folder\n", dir.c_str(),
+                     files);
         return false;
     }
     fs::create_directories(dir);
@@ -163,19 +164,26 @@ void MeasurePane(Form_Main& w) {
     QWidget* view = edit->viewport();
     edit->setFocus();
     const int blocks = edit->document()->blockCount();
-    std::printf("\nThe pane holding %d lines (seconds; each step followed by painting the pane):\n\n", blocks);
+    std::printf("\nThe pane holding %d lines (seconds; each step followed by painting the pane):\n\n",
+                blocks);
     std::printf("| step | s |\n|---|---:|\n");
-    auto row = [](const char* what, double s) { std::printf("| %s | %.3f |\n", what, s); std::fflush(stdout); };
-    row("Ctrl+Home (to the top)", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier); }));
+    auto row = [](const char* what, double s) {
+        std::printf("| %s | %.3f |\n", what, s);
+        std::fflush(stdout);
+    };
+    row("Ctrl+Home (to the top)",
+        Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier); }));
     std::vector<double> pages;
-    for (int i = 0; i < 30; ++i) pages.push_back(Timed(view, [&] { QTest::keyClick(edit, Qt::Key_PageDown); }));
+    for (int i = 0; i < 30; ++i)
+        pages.push_back(Timed(view, [&] { QTest::keyClick(edit, Qt::Key_PageDown); }));
     row("Page Down, slowest of 30", *std::max_element(pages.begin(), pages.end()));
     QScrollBar* bar = edit->verticalScrollBar();
     row("scroll bar dragged to the middle", Timed(view, [&] { bar->setValue(bar->maximum() / 2); }));
     std::vector<double> wheel;
     for (int i = 0; i < 30; ++i) wheel.push_back(Timed(view, [&] { bar->setValue(bar->value() + 3); }));
     row("wheel step (3 lines), slowest of 30", *std::max_element(wheel.begin(), wheel.end()));
-    row("Ctrl+End (to the bottom)", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier); }));
+    row("Ctrl+End (to the bottom)",
+        Timed(view, [&] { QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier); }));
     row("Ctrl+Home", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier); }));
     std::vector<double> shiftDown;
     for (int i = 0; i < 30; ++i)
@@ -189,12 +197,14 @@ void MeasurePane(Form_Main& w) {
     row("Ctrl+A (all selected)", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); }));
     row("Ctrl+C of everything", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier); }));
     QString pasted;
-    row("  its clipboard text read (a paste)", Timed(view, [&] { pasted = QApplication::clipboard()->text(); }));
+    row("  its clipboard text read (a paste)",
+        Timed(view, [&] { pasted = QApplication::clipboard()->text(); }));
     row("the copy command (the whole result, CR LF)", Timed(view, [&] { w.Act_Copy->trigger(); }));
     row("  its clipboard text read (a paste)", Timed(view, [&] { (void)QApplication::clipboard()->text(); }));
     row("Ctrl+Z", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier); }));
     std::printf("\nAfter Ctrl+Z the pane holds %d lines (%s); the copied selection held %lld characters.\n",
-                edit->document()->blockCount(), edit->document()->blockCount() == blocks ? "unchanged" : "CHANGED",
+                edit->document()->blockCount(),
+                edit->document()->blockCount() == blocks ? "unchanged" : "CHANGED",
                 static_cast<long long>(pasted.size()));
 }
 
@@ -219,7 +229,8 @@ int main(int argc, char** argv) {
             rest.push_back(a);
     }
     if (rest.size() != 2) {
-        std::fprintf(stderr, "usage: zarnik-desktop-bench [--zarnik BIN] [--runs N] [--pane] [--keep] DIR FILES\n");
+        std::fprintf(stderr,
+                     "usage: zarnik-desktop-bench [--zarnik BIN] [--runs N] [--pane] [--keep] DIR FILES\n");
         return 2;
     }
     const std::string dir = fs::absolute(rest[0]).lexically_normal().string();
@@ -259,8 +270,9 @@ int main(int argc, char** argv) {
 
     std::printf("%ld files in %ld folders below %s, %d runs each, in turn\n\n", files,
                 (files + kFolderFiles - 1) / kFolderFiles, dir.c_str(), runs);
-    std::printf("| run | zarnik-count s | desktop, last line s | desktop, painted s | ratio | "
-                "zarnik-count CPU s | desktop CPU s | CPU ratio |\n");
+    std::printf(
+        "| run | zarnik-count s | desktop, last line s | desktop, painted s | ratio | "
+        "zarnik-count CPU s | desktop CPU s | CPU ratio |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::vector<double> cli, desk, painted, ratios, cpuRatios;
     long deskPeak = 0;
@@ -295,19 +307,21 @@ int main(int argc, char** argv) {
                     p / c.Seconds, c.CpuSeconds, cpu, cpu / c.CpuSeconds);
         std::fflush(stdout);
     }
-    std::printf("| median | %.3f | %.3f | %.3f | %.2f | | | %.2f |\n", Median(cli), Median(desk), Median(painted),
-                Median(ratios), Median(cpuRatios));
-    std::printf("\nDesktop time / zarnik-count time (painted, median of the runs' ratios): %.2f (%.2f - %.2f)\n",
-                Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
-                *std::max_element(ratios.begin(), ratios.end()));
+    std::printf("| median | %.3f | %.3f | %.3f | %.2f | | | %.2f |\n", Median(cli), Median(desk),
+                Median(painted), Median(ratios), Median(cpuRatios));
+    std::printf(
+        "\nDesktop time / zarnik-count time (painted, median of the runs' ratios): %.2f (%.2f - %.2f)\n",
+        Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+        *std::max_element(ratios.begin(), ratios.end()));
     std::printf("CPU time (user + system) / zarnik-count's: %.2f (%.2f - %.2f)\n", Median(cpuRatios),
                 *std::min_element(cpuRatios.begin(), cpuRatios.end()),
                 *std::max_element(cpuRatios.begin(), cpuRatios.end()));
     std::printf("Report: %s\n", same ? "the pane's lines are zarnik-count's, byte for byte"
                                      : "THE PANE'S LINES DIFFER FROM zarnik-count's");
-    std::printf("Peak memory: zarnik-count %.1f MiB; this process during a run (the window, the pane, the "
-                "run's rows and the previous run's) %.1f MiB\n",
-                static_cast<double>(cliPeak) / 1024, static_cast<double>(deskPeak) / 1024);
+    std::printf(
+        "Peak memory: zarnik-count %.1f MiB; this process during a run (the window, the pane, the "
+        "run's rows and the previous run's) %.1f MiB\n",
+        static_cast<double>(cliPeak) / 1024, static_cast<double>(deskPeak) / 1024);
     std::fflush(stdout);
     if (pane) {
         ResetPeak();

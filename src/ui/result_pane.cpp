@@ -25,7 +25,8 @@ class ResultEdit : public QPlainTextEdit {
 protected:
     QMimeData* createMimeDataFromSelection() const override {
         const QTextCursor c = textCursor();
-        if (c.selectionEnd() - c.selectionStart() <= ResultPane::kRichCopyLimit) return QPlainTextEdit::createMimeDataFromSelection();
+        if (c.selectionEnd() - c.selectionStart() <= ResultPane::kRichCopyLimit)
+            return QPlainTextEdit::createMimeDataFromSelection();
         QString text = c.selectedText();
         // What the rich copy's plain text holds: line breaks, and spaces for no-break spaces.
         for (QChar& ch : text) {

@@ -172,7 +172,8 @@ private slots:
         edit->selectAll();
         edit->copy();
         QVERIFY(!QApplication::clipboard()->mimeData()->hasHtml());
-        QCOMPARE(QApplication::clipboard()->text(), edit->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 edit->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')));
     }
 
     void printLayoutBreaksLinesAndPages() {
