@@ -189,6 +189,25 @@ inline void CountInput(std::string_view data) {
     engine::CountFile(opt, path, entry, again, fresh);
     ZARNIK_FUZZ_CHECK(again.Status == rec.Status && again.Total == rec.Total &&
                       again.Comment == rec.Comment && again.Blank == rec.Blank && again.Exec == rec.Exec);
+
+    // Once more telling each line's class, as change counting asks: the counts do not
+    // move, and the classes tally to them (one converted text per class with EucJis 1).
+    engine::CountContext logged;
+    engine::LineLog log;
+    logged.LineClasses = &log;
+    engine::S_CMT classified;
+    engine::CountFile(opt, path, entry, classified, logged);
+    ZARNIK_FUZZ_CHECK(classified.Status == rec.Status && classified.Total == rec.Total &&
+                      classified.Comment == rec.Comment && classified.Blank == rec.Blank &&
+                      classified.Exec == rec.Exec);
+    if (rec.Status == FileStatus::Counted) {
+        std::int64_t tally[4] = {};
+        for (engine::LineClassOf c : log.Classes) ++tally[static_cast<int>(c)];
+        ZARNIK_FUZZ_CHECK(log.Classes.empty() ||
+                          (tally[0] == rec.Exec && tally[2] == rec.Blank &&
+                           tally[1] == rec.Comment - (cnf.Kg_Cmt == 1 ? rec.Blank : 0)));
+        ZARNIK_FUZZ_CHECK(log.ConvertedEnds.empty() || log.ConvertedEnds.size() == log.Classes.size());
+    }
 }
 
 // ---- the EUC/JIS converter ----

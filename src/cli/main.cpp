@@ -73,9 +73,16 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
                          options.OutputFormat, report::ReportLayout::From(options.Cnf).ErrorLines);
-    run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
     run::RunSession session;
-    const run::RunOutcome outcome = session.Count(input, options.Cnf, host, host);
+    run::RunOutcome outcome;
+    if (options.Diff) {
+        run::ChangeInput input{options.Targets[0], options.Targets[1], options.EnvName, std::time(nullptr),
+                               options.Threads};
+        outcome = session.CountChanges(input, options.Cnf, host, host);
+    } else {
+        run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
+        outcome = session.Count(input, options.Cnf, host, host);
+    }
     if (outcome.End == run::RunEnd::NoFiles) {
         PrintError(SjisMessage(run::NoFilesText()));
         return FinishOutput(kNoFile);
@@ -89,7 +96,10 @@ int main(int argc, char** argv) {
         return status;
     }
     try {
-        host.FinishData(options.Cnf);
+        if (options.Diff)
+            host.FinishChangeData(options.Cnf, options.Targets[0], options.Targets[1]);
+        else
+            host.FinishData(options.Cnf);
     } catch (const std::bad_alloc&) {
         int status = FinishOutput(kReadError);
         PrintError("out of memory");

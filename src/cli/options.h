@@ -24,6 +24,8 @@ struct CliOptions {
     bool Help = false;
     bool Version = false;
     bool NameGiven = false;
+    // --diff: the two TARGETs are the old and the new version of a change count.
+    bool Diff = false;
 
     // Applied by ResolveOptions once every argument is read: the INI file first,
     // then the --set overrides in their order, then the environment.

@@ -75,6 +75,18 @@ void StreamHost::Record(const std::string& nativePath, const engine::S_CMT& rec)
     Write(report::CsvFileRow(nativePath, rec, CsvBytes()));
 }
 
+void StreamHost::Change(const report::ChangeRecord& rec) {
+    if (format_ != Format::Text) changes_.Add(rec);
+}
+
+void StreamHost::FinishChangeData(const settings::S_CNF& cnf, const std::string& oldTarget,
+                                  const std::string& newTarget) {
+    if (format_ == Format::Json)
+        Write(report::FormatChangeJson(changes_, cnf, oldTarget, newTarget));
+    else if (format_ == Format::Csv)
+        Write(report::FormatChangeCsv(changes_, CsvBytes()));
+}
+
 void StreamHost::FinishData(const settings::S_CNF& cnf) {
     if (format_ == Format::Json) {
         Write(report::FormatJson(rows_, cnf));

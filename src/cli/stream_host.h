@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "report/change.h"
 #include "report/csv.h"
 #include "report/result_rows.h"
 #include "run/run.h"
@@ -25,6 +26,7 @@ public:
     void Line(const std::string& line) override;
     void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
     bool HasLines() const override { return hasLines_; }
+    void Change(const report::ChangeRecord& rec) override;
 
     void Ended() override;
     void Found(std::int64_t count) override;
@@ -33,6 +35,9 @@ public:
 
     // After a finished run: the csv totals rows, or the whole json object.
     void FinishData(const settings::S_CNF& cnf);
+    // After a finished change count: its csv or json.
+    void FinishChangeData(const settings::S_CNF& cnf, const std::string& oldTarget,
+                          const std::string& newTarget);
 
 private:
     bool Due();
@@ -46,6 +51,7 @@ private:
     std::FILE* progress_;
     Format format_;
     report::ResultRows rows_;
+    report::ChangeRows changes_;
     bool csvHeaderWritten_ = false;
     bool hasLines_ = false;
     bool progressShown_ = false;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/euc_jis.h"
 #include "engine/file_status.h"
@@ -78,6 +79,30 @@ private:
     std::size_t size_ = 0, capacity_ = 0;
 };
 
+// Where a counter put one loaded line.
+enum class LineClassOf : std::uint8_t {
+    Exec,
+    Comment,
+    Blank,
+    NotCounted,  // 512 bytes or longer, or in a text no counter classified
+};
+
+// What a counter tells of each line it loads, when asked (change counting needs
+// every line's class and, with EucJis 1, the converted text the class is of).
+struct LineLog {
+    std::vector<LineClassOf> Classes;  // one per line, in order
+    // With EucJis 1 (and a text that was no UTF-8): the converted lines one after
+    // another, line i ending at ConvertedEnds[i].
+    std::string Converted;
+    std::vector<std::size_t> ConvertedEnds;
+
+    void clear() {
+        Classes.clear();
+        Converted.clear();
+        ConvertedEnds.clear();
+    }
+};
+
 // What a counter needs beyond the text: the EUC/JIS converter, whose shift state
 // runs on from file to file, and the buffer a converted line is written to (reused,
 // so that counting does not allocate per line).
@@ -87,6 +112,9 @@ struct ConverterState {
     // The text was UTF-8 and is already Shift-JIS (Utf8Src): the EUC/JIS converter
     // leaves it alone, and its shift state does not move.
     bool FromUtf8 = false;
+    // Filled line by line when set; a count run leaves it null and pays one
+    // predictable branch per line for it.
+    LineLog* LineClasses = nullptr;
 };
 
 // Engine state that lives across files: the converter and the buffer the file
@@ -160,6 +188,7 @@ public:
         }
         return true;
     }
+    bool Converts() const { return conv_ != nullptr; }
     // Takes the remaining lines through the converter (when it is used).
     void Drain() {
         std::string_view line;

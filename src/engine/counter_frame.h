@@ -16,17 +16,31 @@ FileStatus RunCounterFrame(const CountOptions& opt, std::string_view text, S_CMT
                            Counter counter) {
     SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
+    LineLog* log = state.LineClasses;
+    auto note = [log](LineClassOf c) {
+        if (log) log->Classes.push_back(c);
+    };
     auto blankRule = [&] {
-        if (counter.InComment() && opt.BlankInCommentIsComment)
+        if (counter.InComment() && opt.BlankInCommentIsComment) {
             ++rec.Comment;
-        else
+            note(LineClassOf::Comment);
+        } else {
             ++rec.Blank;
+            note(LineClassOf::Blank);
+        }
     };
     std::string_view line;
     while (lines.Next(line)) {
+        if (log && lines.Converts()) {
+            log->Converted.append(line);
+            log->ConvertedEnds.push_back(log->Converted.size());
+        }
         LineCheck check = CheckLoadedLine(line);
         status = check.Status;
-        if (status != FileStatus::Counted) continue;
+        if (status != FileStatus::Counted) {
+            note(LineClassOf::NotCounted);
+            continue;
+        }
         ++rec.Total;
         if (!check.NonBlank) {
             blankRule();
@@ -35,11 +49,13 @@ FileStatus RunCounterFrame(const CountOptions& opt, std::string_view text, S_CMT
         switch (counter.Classify(line, check.First)) {
             case LineClass::Comment:
                 ++rec.Comment;
+                note(LineClassOf::Comment);
                 break;
             case LineClass::BlankRule:
                 blankRule();
                 break;
             case LineClass::Code:
+                note(LineClassOf::Exec);
                 break;
         }
     }

@@ -1,9 +1,16 @@
 // Change counting's results: one record per paired file (added, changed and deleted
-// lines in each class), the per-kind and grand totals, and their csv and json forms.
+// lines in each class), the per-kind and grand totals, the fixed-width report
+// lines and their csv and json forms.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include "report/csv.h"
+#include "settings/settings.h"
 
 namespace zarnik::report {
 
@@ -14,6 +21,7 @@ enum class ChangeStatus {
     Changed,    // 変更
     Skipped,    // 除外: a file a count run would not count (binary, ...)
 };
+constexpr int kChangeStatusCount = 5;
 
 struct ChangeFigures {
     std::int64_t Added = 0, Changed = 0, Deleted = 0;
@@ -26,7 +34,68 @@ struct ChangeRecord {
     int Kind = 0;  // the kind whose totals it adds to (0: none)
     std::string KindText;
     ChangeFigures Exec, Comment, Blank;
-    std::string Message;  // with Skipped: why, as a count run says it
+    std::string Message;     // with Skipped: why, as a count run says it
+    std::string NativePath;  // Path as the file system's bytes (for csv and json)
 };
+
+// The sums of a kind or of the whole run: files per status and the figures.
+struct ChangeSums {
+    std::array<std::int64_t, kChangeStatusCount> Files{};  // by ChangeStatus
+    ChangeFigures Exec, Comment, Blank;
+
+    std::int64_t FileCount() const;
+};
+
+struct ChangeTotals {
+    std::array<ChangeSums, settings::kKindCount> Kinds;  // kind 0 is never printed
+    ChangeSums GrandTotal;                               // every reported file
+};
+
+void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals);
+
+// The kinds 1..7 that hold files, in report order.
+std::vector<int> ChangeKindsWithFiles(const ChangeTotals& totals);
+
+// A change run's records as data, for the csv and json writers.
+class ChangeRows {
+public:
+    // errorRows: skipped files are rows (Erfout), as the report shows them.
+    explicit ChangeRows(bool errorRows = true) : errorRows_(errorRows) {}
+    // False when the report gives the record no row.
+    bool Add(const ChangeRecord& rec);
+    const std::vector<ChangeRecord>& Files() const { return files_; }
+    const ChangeTotals& Totals() const { return totals_; }
+
+private:
+    bool errorRows_;
+    std::vector<ChangeRecord> files_;
+    ChangeTotals totals_;
+};
+
+// "新規", "削除", "変更なし", "変更", "除外" (Shift-JIS) and the json words.
+const std::string& ChangeStatusText(ChangeStatus status);
+const char* ChangeStatusWord(ChangeStatus status);
+
+// The fixed-width report of a change count. nameLength is the Shift-JIS length of
+// the longest relative path; the path column is max(12, nameLength) + 1 bytes.
+std::string FormatChangeColumnHeader(int nameLength);
+// "-" for style 1, "=" otherwise, as long as a full line.
+std::string FormatChangeRule(int style, int nameLength);
+std::string FormatChangeLine(const ChangeRecord& rec, int nameLength);
+// Per kind with files a rule, its totals row and its files per status; then the
+// "=" rule, the grand total and its files per status.
+void WriteChangeClosingBlock(const ChangeTotals& totals, int nameLength,
+                             const std::function<void(const std::string&)>& append);
+
+// The csv: a header row; per file: path, status, kind, then added, changed and
+// deleted of 実行, ｺﾒﾝﾄ and 空行, the message; then the per-kind and grand total
+// rows (status "合計" / "総合計", the label in the path column) with the files per
+// status in the last five columns.
+std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding);
+
+// The json object (UTF-8): the two targets, the settings, the files, the per-kind
+// and grand totals.
+std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf, const std::string& oldTarget,
+                             const std::string& newTarget);
 
 }  // namespace zarnik::report

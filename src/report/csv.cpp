@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "engine/source_kind.h"
+#include "report/change.h"
 #include "text/sjis.h"
 
 namespace zarnik::report {
@@ -81,6 +82,62 @@ std::string FormatCsv(const ResultRows& rows, CsvEncoding encoding) {
     std::string out = CsvHeader(encoding);
     for (const FileRow& f : rows.Files()) out += CsvFileRow(f.NativePath, f.Rec, encoding);
     out += CsvTotalsRows(rows.Totals(), encoding);
+    return out;
+}
+
+namespace {
+
+void AppendFigureFields(std::string& row, const ChangeFigures& f) {
+    for (std::int64_t n : {f.Added, f.Changed, f.Deleted}) AppendField(row, Number(n));
+}
+
+std::string ChangeRow(std::string_view path, std::string_view status, std::string_view kind,
+                      const ChangeFigures* figures, std::string_view message, const ChangeSums* sums,
+                      CsvEncoding encoding) {
+    std::string row;
+    AppendField(row, path);
+    AppendField(row, status);
+    AppendField(row, kind);
+    for (int i = 0; i < 3; ++i) {
+        if (figures)
+            AppendFigureFields(row, figures[i]);
+        else
+            for (int j = 0; j < 3; ++j) AppendField(row, "");
+    }
+    AppendField(row, message);
+    for (std::int64_t n : sums ? sums->Files : std::array<std::int64_t, kChangeStatusCount>{})
+        AppendField(row, sums ? Number(n) : "");
+    return Finish(std::move(row), encoding);
+}
+
+std::string ChangeTotalsRow(RowKey key, std::string_view kindWord, const ChangeSums& sum,
+                            CsvEncoding encoding) {
+    const ChangeFigures figures[3] = {sum.Exec, sum.Comment, sum.Blank};
+    return ChangeRow(detail::TotalsLabelText(key), key.Kind == RowKey::kGrand ? "総合計" : "合計", kindWord,
+                     figures, "", &sum, encoding);
+}
+
+}  // namespace
+
+std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding) {
+    std::string out = Row(
+        {"パス", "状態", "種別", "実行追加", "実行変更", "実行削除", "ｺﾒﾝﾄ追加", "ｺﾒﾝﾄ変更", "ｺﾒﾝﾄ削除",
+         "空行追加", "空行変更", "空行削除", "ﾒｯｾｰｼﾞ", "新規数", "削除数", "変更なし数", "変更数", "除外数"},
+        encoding);
+    for (const ChangeRecord& rec : rows.Files()) {
+        const ChangeFigures figures[3] = {rec.Exec, rec.Comment, rec.Blank};
+        const bool skipped = rec.Status == ChangeStatus::Skipped;
+        std::string message = text::SjisToUtf8(rec.Message);
+        if (!message.empty() && message.front() == ' ') message.erase(0, 1);
+        out += ChangeRow(detail::PathText(rec.NativePath), text::SjisToUtf8(ChangeStatusText(rec.Status)),
+                         detail::KindWord(rec.KindText), skipped ? nullptr : figures, message, nullptr,
+                         encoding);
+    }
+    const ChangeTotals& totals = rows.Totals();
+    for (int k : ChangeKindsWithFiles(totals))
+        out += ChangeTotalsRow({k, false}, detail::KindWord(engine::KindTable(k).KindText),
+                               totals.Kinds[static_cast<std::size_t>(k)], encoding);
+    out += ChangeTotalsRow({RowKey::kGrand, false}, "", totals.GrandTotal, encoding);
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/source_kind.h"
+#include "report/change.h"
 #include "text/sjis.h"
 #include "text/version.h"
 
@@ -98,6 +99,66 @@ std::string FormatJson(const ResultRows& rows, const settings::S_CNF& cnf) {
     root["total"] = Sums(totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
     // Paths that are no UTF-8 were made valid by PathText; anything else is replaced
     // rather than thrown on.
+    return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+namespace {
+
+Json ChangeFiguresJson(const ChangeFigures& f) {
+    return Json{{"added", f.Added}, {"changed", f.Changed}, {"deleted", f.Deleted}};
+}
+
+void PutChangeFigures(Json& j, const ChangeFigures& exec, const ChangeFigures& comment,
+                      const ChangeFigures& blank) {
+    j["exec"] = ChangeFiguresJson(exec);
+    j["comment"] = ChangeFiguresJson(comment);
+    j["blank"] = ChangeFiguresJson(blank);
+}
+
+Json ChangeSumsJson(const ChangeSums& sum, std::string_view label) {
+    Json files{{"count", sum.FileCount()}};
+    for (int s = 0; s < kChangeStatusCount; ++s)
+        files[ChangeStatusWord(static_cast<ChangeStatus>(s))] = sum.Files[static_cast<std::size_t>(s)];
+    Json j{{"label", label}, {"files", std::move(files)}};
+    PutChangeFigures(j, sum.Exec, sum.Comment, sum.Blank);
+    return j;
+}
+
+}  // namespace
+
+std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf, const std::string& oldTarget,
+                             const std::string& newTarget) {
+    Json root{{"version", text::kVersionString},
+              {"old", detail::PathText(oldTarget)},
+              {"new", detail::PathText(newTarget)},
+              {"settings", SettingsObject(cnf)}};
+    Json files = Json::array();
+    for (const ChangeRecord& rec : rows.Files()) {
+        Json j{{"path", detail::PathText(rec.NativePath)},
+               {"status", ChangeStatusWord(rec.Status)},
+               {"statusText", text::SjisToUtf8(ChangeStatusText(rec.Status))},
+               {"kind", detail::KindWord(rec.KindText)}};
+        if (rec.Status == ChangeStatus::Skipped) {
+            std::string message = text::SjisToUtf8(rec.Message);
+            if (!message.empty() && message.front() == ' ') message.erase(0, 1);
+            j["message"] = message;
+        } else {
+            PutChangeFigures(j, rec.Exec, rec.Comment, rec.Blank);
+        }
+        files.push_back(std::move(j));
+    }
+    root["files"] = std::move(files);
+    const ChangeTotals& totals = rows.Totals();
+    Json kinds = Json::array();
+    for (int k : ChangeKindsWithFiles(totals)) {
+        Json entry{{"kind", engine::KindTable(k).ExtKey},
+                   {"kindText", detail::KindWord(engine::KindTable(k).KindText)}};
+        entry.update(
+            ChangeSumsJson(totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false})));
+        kinds.push_back(std::move(entry));
+    }
+    root["kinds"] = std::move(kinds);
+    root["total"] = ChangeSumsJson(totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
     return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -1,14 +1,554 @@
 // The change count: two versions of a tree -> paired files -> line diff -> classified changes.
+//
+// Each file is read here, by its own read (whole, or up to the NUL where its text
+// ends), and goes the way a count run takes it (the pre-check, UTF-8 to Shift-JIS,
+// the counter of its kind, EUC/JIS per line), with the counter telling every
+// line's class. The diff (libgit2's, Myers with a cost
+// limit: linear when no line recurs, never quadratic in memory) runs over lines
+// marked with their class, so a line is unchanged only when its text and its class
+// are the same in both versions.
+#include <fcntl.h>
+#include <git2.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "engine/path_at.h"
+#include "engine/utf8_source.h"
+#include "report/change.h"
+#include "report/header.h"
+#include "report/layout.h"
+#include "report/report.h"
+#include "run/collect.h"
 #include "run/run.h"
+#include "text/sjis.h"
 
 namespace zarnik::run {
 
-RunOutcome RunSession::CountChanges(const ChangeInput& /*input*/, const settings::S_CNF& /*cnf*/,
-                                    ReportSink& /*sink*/, ProgressObserver& progress) {
-    // Not counted yet: nothing is paired, so nothing is reported as a result.
+namespace {
+
+using engine::LineClassOf;
+using report::ChangeFigures;
+using report::ChangeRecord;
+using report::ChangeStatus;
+
+// One version: its files and the folder their relative paths start after.
+struct Version {
+    FileCollection Found;
+    std::string Base;
+    bool NamesOneFile = false;  // the target line is a regular file's path
+};
+
+// Where a target line's relative paths start: a folder it names is the base
+// itself; a pattern's matches (files or walked folders) are relative to the
+// pattern's folder part.
+void FindBase(const std::string& target, Version& v) {
+    struct stat st;
+    TargetParts parts = SplitTargetLine(target);
+    if (!target.empty() && engine::StatPath(target, st) == 0) {
+        if (S_ISREG(st.st_mode)) v.NamesOneFile = true;
+        if (S_ISDIR(st.st_mode)) {
+            std::string base = (parts.Pattern == "." && !parts.Folder.empty()) ? parts.Folder : target;
+            while (base.size() > 1 && base.back() == '/') base.pop_back();
+            v.Base = base;
+            return;
+        }
+    }
+    v.Base = parts.Folder;
+}
+
+std::string_view Relative(std::string_view path, std::string_view base) {
+    if (base.empty() || path.substr(0, base.size()) != base) return path;
+    path.remove_prefix(base.size());
+    while (!path.empty() && path.front() == '/') path.remove_prefix(1);
+    return path;
+}
+
+struct Pair {
+    std::string Rel;  // native
+    const FoundFile* Old = nullptr;
+    const FoundFile* New = nullptr;
+};
+
+// The report's order: by relative path folding ASCII letter case, as a sorted count
+// report orders paths; paths equal but for case by their bytes.
+bool RelLess(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char ca = text::AsciiLower(static_cast<unsigned char>(a[i]));
+        unsigned char cb = text::AsciiLower(static_cast<unsigned char>(b[i]));
+        if (ca != cb) return ca < cb;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+std::vector<Pair> PairFiles(const Version& oldV, const Version& newV) {
+    std::vector<Pair> pairs;
+    if (oldV.NamesOneFile && newV.NamesOneFile && oldV.Found.Files.size() == 1 &&
+        newV.Found.Files.size() == 1) {
+        const FoundFile& n = newV.Found.Files.front();
+        pairs.push_back({std::string(n.Name()), &oldV.Found.Files.front(), &n});
+        return pairs;
+    }
+    using Entry = std::pair<std::string_view, const FoundFile*>;
+    auto listed = [](const Version& v) {
+        std::vector<Entry> list;
+        list.reserve(v.Found.Files.size());
+        for (const FoundFile& f : v.Found.Files) list.emplace_back(Relative(f.Path, v.Base), &f);
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Entry& a, const Entry& b) { return RelLess(a.first, b.first); });
+        // A file found twice (through a link the pattern matched, say) is paired once.
+        list.erase(std::unique(list.begin(), list.end(),
+                               [](const Entry& a, const Entry& b) { return a.first == b.first; }),
+                   list.end());
+        return list;
+    };
+    const std::vector<Entry> olds = listed(oldV), news = listed(newV);
+    pairs.reserve(std::max(olds.size(), news.size()));
+    std::size_t i = 0, j = 0;
+    while (i < olds.size() || j < news.size()) {
+        if (j == news.size() || (i < olds.size() && RelLess(olds[i].first, news[j].first))) {
+            pairs.push_back({std::string(olds[i].first), olds[i].second, nullptr});
+            ++i;
+        } else if (i == olds.size() || RelLess(news[j].first, olds[i].first)) {
+            pairs.push_back({std::string(news[j].first), nullptr, news[j].second});
+            ++j;
+        } else {
+            pairs.push_back({std::string(news[j].first), olds[i].second, news[j].second});
+            ++i;
+            ++j;
+        }
+    }
+    return pairs;
+}
+
+// One version of one file, read and counted.
+struct Loaded {
+    bool Present = false;
+    engine::Fd File;
+    std::int64_t Size = 0;  // what the file system said when it was opened
+    bool Whole = false;     // Bytes hold the file up to Size (or its end)
+    engine::S_CMT Rec;
+    engine::ByteBuffer Bytes, Spare;
+    engine::LineLog Log;
+    std::string_view Text;  // the counted text (Shift-JIS once UTF-8 was converted)
+};
+
+constexpr std::size_t kProbeBytes = 515;  // the pre-check's head
+constexpr std::size_t kPiece = std::size_t{1} << 24;
+
+std::size_t ReadAt(const engine::Fd& fd, char* buf, std::size_t n, std::uint64_t at,
+                   const std::string& path) {
+    std::size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::pread(fd.get(), buf + got, std::min<std::size_t>(n - got, 1u << 30),
+                            static_cast<off_t>(at + got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            throw engine::FileError(path, errno);
+        }
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    return got;
+}
+
+// Reads the file as a count run does: the pre-check's head whatever the size says,
+// and, unless headOnly, on to the size it had when it was opened, in pieces, up to
+// the piece holding the first NUL (the text ends there: a sparse file does not cost
+// its size). Present stays false when the file is gone or no regular file any more.
+void ReadForChange(const std::string& path, bool headOnly, Loaded& f) {
+    f.Present = f.Whole = false;
+    f.Bytes.clear();
+    f.File = engine::Fd(engine::OpenPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!f.File) {
+        int e = errno;
+        if (e == ENOENT || e == ENOTDIR || e == ELOOP || e == ENAMETOOLONG || e == ENXIO) return;
+        throw engine::FileError(path, e);
+    }
+    struct stat st;
+    if (::fstat(f.File.get(), &st) != 0) throw engine::FileError(path, errno);
+    if (!S_ISREG(st.st_mode)) return;
+    f.Present = true;
+    f.Size = st.st_size;
+    const std::uint64_t limit =
+        headOnly ? kProbeBytes
+                 : std::max<std::uint64_t>(static_cast<std::uint64_t>(std::max<off_t>(st.st_size, 0)),
+                                           kProbeBytes);
+    while (f.Bytes.size() < limit) {
+        const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(limit - f.Bytes.size(), kPiece));
+        char* dst = f.Bytes.Extend(piece);
+        const std::size_t got = ReadAt(f.File, dst, piece, f.Bytes.size(), path);
+        f.Bytes.Commit(got);
+        if (got < piece) {
+            f.Whole = true;
+            return;
+        }
+        if (std::memchr(dst, 0, got)) return;
+    }
+    f.Whole = !headOnly || static_cast<std::uint64_t>(f.Size) <= kProbeBytes;
+}
+
+// Whether both files hold the same bytes: what was read is compared in memory, the
+// rest of a file read only up to a NUL is compared piece by piece from the disk.
+bool SameBytes(const Loaded& a, const std::string& pathA, const Loaded& b, const std::string& pathB) {
+    if (a.Whole && b.Whole)
+        return a.Bytes.size() == b.Bytes.size() &&
+               std::memcmp(a.Bytes.data(), b.Bytes.data(), a.Bytes.size()) == 0;
+    if (a.Size != b.Size) return false;
+    const std::size_t common = std::min(a.Bytes.size(), b.Bytes.size());
+    if (std::memcmp(a.Bytes.data(), b.Bytes.data(), common) != 0) return false;
+    std::vector<char> pa(1 << 20), pb(1 << 20);
+    for (std::uint64_t at = common;;) {
+        const std::size_t na = ReadAt(a.File, pa.data(), pa.size(), at, pathA);
+        const std::size_t nb = ReadAt(b.File, pb.data(), pb.size(), at, pathB);
+        if (na != nb || std::memcmp(pa.data(), pb.data(), na) != 0) return false;
+        if (na < pa.size()) return true;
+        at += na;
+    }
+}
+
+// Counts what ReadForChange loaded as a count run counts a file of that name; with
+// log each line's class (and converted text) is kept.
+void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, Loaded& f,
+                 engine::ConverterState& state, bool log) {
+    engine::S_CMT& rec = f.Rec;
+    rec = engine::S_CMT{};
+    rec.Name = sjisName;
+    rec.KindText = engine::KindTextFor(opt, rec.Name);
+    rec.Kind = engine::NoKind;
+    f.Log.clear();
+    f.Text = {};
+    const engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
+    if (probe != engine::FileStatus::Counted) {
+        rec.Status = probe;
+        return;
+    }
+    const bool read = engine::ChooseByMode(opt, rec.Name).Counter != engine::CounterId::None;
+    state.FromUtf8 = read && opt.Utf8Src && engine::ConvertUtf8Source(f.Bytes, f.Spare);
+    f.Text = engine::TextForCounting(f.Bytes.view());
+    state.LineClasses = log ? &f.Log : nullptr;
+    struct Reset {
+        engine::ConverterState& S;
+        ~Reset() { S.LineClasses = nullptr; }
+    } reset{state};
+    engine::CountLoadedText(opt, f.Text, rec, state);
+}
+
+// The lines as the diff sees them: each line's class mark, its text (a line break
+// the EUC/JIS converter made, and the escape byte, escaped), "\n". classes gets one
+// class per line.
+void DiffText(const Loaded& f, std::string& out, std::vector<LineClassOf>& classes) {
+    static constexpr char kMark[] = {'E', 'C', 'B', 'N'};
+    out.clear();
+    classes.clear();
+    out.reserve(f.Text.size() + f.Text.size() / 8 + 16);
+    const engine::LineLog& log = f.Log;
+    const bool converted = !log.ConvertedEnds.empty();
+    engine::LineSplitter split(f.Text);
+    std::string_view line;
+    std::size_t i = 0;
+    while (split.Next(line)) {
+        if (converted && i < log.ConvertedEnds.size()) {
+            const std::size_t from = i == 0 ? 0 : log.ConvertedEnds[i - 1];
+            line = std::string_view(log.Converted).substr(from, log.ConvertedEnds[i] - from);
+        }
+        const LineClassOf c = i < log.Classes.size() ? log.Classes[i] : LineClassOf::NotCounted;
+        classes.push_back(c);
+        out.push_back(kMark[static_cast<int>(c)]);
+        if (line.find_first_of("\n\x01") == std::string_view::npos) {
+            out.append(line);
+        } else {
+            for (char ch : line) {
+                if (ch == '\n') {
+                    out += "\x01n";
+                } else {
+                    if (ch == '\x01') out.push_back('\x01');
+                    out.push_back(ch);
+                }
+            }
+        }
+        out.push_back('\n');
+        ++i;
+    }
+}
+
+ChangeFigures& Figures(ChangeRecord& rec, LineClassOf c) {
+    return c == LineClassOf::Exec ? rec.Exec : c == LineClassOf::Comment ? rec.Comment : rec.Blank;
+}
+
+// Every counted line of a file as added (or deleted).
+void AddWhole(const engine::LineLog& log, ChangeRecord& rec, bool added) {
+    for (LineClassOf c : log.Classes)
+        if (c != LineClassOf::NotCounted) ++(added ? Figures(rec, c).Added : Figures(rec, c).Deleted);
+}
+
+struct Hunk {
+    std::size_t OldStart, OldLines, NewStart, NewLines;  // 0-based starts
+};
+
+int CollectHunk(const git_diff_delta*, const git_diff_hunk* h, void* payload) {
+    auto* hunks = static_cast<std::vector<Hunk>*>(payload);
+    const auto start = [](int s, int n) { return n > 0 ? static_cast<std::size_t>(s - 1) : 0; };
+    hunks->push_back({start(h->old_start, h->old_lines), static_cast<std::size_t>(h->old_lines),
+                      start(h->new_start, h->new_lines), static_cast<std::size_t>(h->new_lines)});
+    return 0;
+}
+
+// A hunk's d deleted and a added counted lines: same-class lines pair first, as
+// changed lines of that class; of the rest, the first min(d', a') in line order are
+// changed (taking the class of their new version), the others added or deleted.
+// So changed is min(d, a) in all. Lines no counter counted take no part.
+void TallyHunk(const Hunk& h, const std::vector<LineClassOf>& oldClasses,
+               const std::vector<LineClassOf>& newClasses, ChangeRecord& rec) {
+    std::array<std::size_t, 3> del{}, add{};
+    for (std::size_t i = h.OldStart; i < h.OldStart + h.OldLines; ++i)
+        if (oldClasses[i] != LineClassOf::NotCounted) ++del[static_cast<std::size_t>(oldClasses[i])];
+    for (std::size_t i = h.NewStart; i < h.NewStart + h.NewLines; ++i)
+        if (newClasses[i] != LineClassOf::NotCounted) ++add[static_cast<std::size_t>(newClasses[i])];
+    std::array<std::size_t, 3> paired{};
+    std::size_t restDel = 0, restAdd = 0;
+    for (std::size_t k = 0; k < 3; ++k) {
+        paired[k] = std::min(del[k], add[k]);
+        restDel += del[k] - paired[k];
+        restAdd += add[k] - paired[k];
+    }
+    const std::size_t crossed = std::min(restDel, restAdd);
+    std::array<std::size_t, 3> seen{};
+    std::size_t rest = 0;
+    for (std::size_t i = h.NewStart; i < h.NewStart + h.NewLines; ++i) {
+        const LineClassOf c = newClasses[i];
+        if (c == LineClassOf::NotCounted) continue;
+        const auto k = static_cast<std::size_t>(c);
+        if (seen[k]++ < paired[k] || rest++ < crossed)
+            ++Figures(rec, c).Changed;
+        else
+            ++Figures(rec, c).Added;
+    }
+    seen = {};
+    rest = 0;
+    for (std::size_t i = h.OldStart; i < h.OldStart + h.OldLines; ++i) {
+        const LineClassOf c = oldClasses[i];
+        if (c == LineClassOf::NotCounted) continue;
+        const auto k = static_cast<std::size_t>(c);
+        if (seen[k]++ < paired[k] || rest++ < crossed) continue;
+        ++Figures(rec, c).Deleted;
+    }
+}
+
+void EnsureLibgit2() {
+    static std::once_flag once;
+    std::call_once(once, [] { git_libgit2_init(); });
+}
+
+// The state one change run keeps from pair to pair: each version's converter (the
+// EUC/JIS shift state runs on through that version's files, as in a count run of
+// it) and the buffers.
+struct Comparer {
+    const engine::CountOptions& Opt;
+    engine::ConverterState OldState, NewState;
+    Loaded Old, New;
+    std::string OldDiff, NewDiff;
+    std::vector<LineClassOf> OldClasses, NewClasses;
+    std::vector<Hunk> Hunks;
+
+    explicit Comparer(const engine::CountOptions& opt) : Opt(opt) {}
+
+    void Diff(const std::string& path, ChangeRecord& rec) {
+        DiffText(Old, OldDiff, OldClasses);
+        DiffText(New, NewDiff, NewClasses);
+        EnsureLibgit2();
+        git_diff_options o;
+        git_diff_options_init(&o, GIT_DIFF_OPTIONS_VERSION);
+        o.context_lines = 0;
+        o.interhunk_lines = 0;
+        o.flags = GIT_DIFF_FORCE_TEXT;
+        Hunks.clear();
+        if (git_diff_buffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr,
+                             &o, nullptr, nullptr, CollectHunk, nullptr, &Hunks) != 0) {
+            // A wrong figure is never given: the run ends with this file.
+            const git_error* e = git_error_last();
+            throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EFBIG);
+        }
+        for (const Hunk& h : Hunks) {
+            if (h.OldStart + h.OldLines > OldClasses.size() || h.NewStart + h.NewLines > NewClasses.size())
+                throw engine::FileError(path, EIO);
+            TallyHunk(h, OldClasses, NewClasses, rec);
+        }
+    }
+
+    // The record of one pair; false when neither file is there any more.
+    bool Compare(const Pair& pair, ChangeRecord& rec) {
+        rec = ChangeRecord{};
+        rec.NativePath = pair.Rel;
+        rec.Path = NativeToSjis(pair.Rel);
+        Old.Present = New.Present = false;
+        // A file no counter takes is read no further than the pre-check needs: it is
+        // 除外 whatever it holds.
+        const auto headOnly = [this](const FoundFile* f) {
+            return engine::ChooseByMode(Opt, NativeToSjis(f->Name())).Counter == engine::CounterId::None;
+        };
+        const bool oldHead = pair.Old && headOnly(pair.Old), newHead = pair.New && headOnly(pair.New);
+        if (pair.Old) ReadForChange(pair.Old->Path, oldHead, Old);
+        if (pair.New) ReadForChange(pair.New->Path, newHead, New);
+        if (!Old.Present && !New.Present) return false;
+        const bool same = Old.Present && New.Present && !oldHead && !newHead &&
+                          SameBytes(Old, pair.Old->Path, New, pair.New->Path);
+        const bool classify = !same;
+        if (Old.Present && (!same || Opt.EucJis))
+            CountLoaded(Opt, NativeToSjis(pair.Old->Name()), Old, OldState, classify);
+        if (New.Present) CountLoaded(Opt, NativeToSjis(pair.New->Name()), New, NewState, classify);
+
+        const Loaded& shown = New.Present ? New : Old;
+        rec.KindText = shown.Rec.KindText;
+        const Loaded* failed = nullptr;
+        if (New.Present && New.Rec.Status != engine::FileStatus::Counted)
+            failed = &New;
+        else if (Old.Present && !same && Old.Rec.Status != engine::FileStatus::Counted)
+            failed = &Old;
+        if (failed) {
+            rec.Status = ChangeStatus::Skipped;
+            rec.KindText = failed->Rec.KindText;
+            rec.Message = report::StatusText(failed->Rec.Status);
+            return true;
+        }
+        rec.Kind = shown.Rec.Kind;
+        if (same) {
+            rec.Status = ChangeStatus::Unchanged;
+        } else if (!Old.Present) {
+            rec.Status = ChangeStatus::Added;
+            AddWhole(New.Log, rec, true);
+        } else if (!New.Present) {
+            rec.Status = ChangeStatus::Deleted;
+            AddWhole(Old.Log, rec, false);
+        } else {
+            rec.Status = ChangeStatus::Changed;
+            Diff(pair.New->Path, rec);
+        }
+        if (Opt.BlankAddsToComment) {
+            rec.Comment.Added += rec.Blank.Added;
+            rec.Comment.Changed += rec.Blank.Changed;
+            rec.Comment.Deleted += rec.Blank.Deleted;
+        }
+        return true;
+    }
+
+    // Compare, where running out of memory on a file is a read error of that file.
+    bool CompareOrFail(const Pair& pair, ChangeRecord& rec) {
+        try {
+            return Compare(pair, rec);
+        } catch (const std::bad_alloc&) {
+            for (Loaded* f : {&Old, &New}) {
+                f->Bytes.Release();
+                f->Spare.Release();
+                f->Log = engine::LineLog{};
+            }
+            OldDiff = NewDiff = std::string();
+            throw engine::FileError(pair.New ? pair.New->Path : pair.Old->Path, ENOMEM);
+        }
+    }
+};
+
+bool CollectVersion(const std::string& target, bool subfolders, ProgressObserver& progress, Version& v,
+                    std::int64_t& foundBefore) {
+    progress.Pump();
+    if (progress.CancelRequested()) return false;
+    // The found count runs on from the old version into the new one.
+    struct Offset : ProgressObserver {
+        ProgressObserver& Outer;
+        std::int64_t Before;
+        Offset(ProgressObserver& o, std::int64_t b) : Outer(o), Before(b) {}
+        void Found(std::int64_t n) override { Outer.Found(Before + n); }
+        void Pump() override { Outer.Pump(); }
+        bool CancelRequested() const override { return Outer.CancelRequested(); }
+    } counting(progress, foundBefore);
+    FindBase(target, v);
+    CollectTargetLine(target, v.Found, subfolders, counting);
+    foundBefore += static_cast<std::int64_t>(v.Found.Files.size());
+    return !progress.CancelRequested();
+}
+
+void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
+                  const report::ReportLayout& layout, const std::vector<Pair>& pairs, ReportSink& sink,
+                  ProgressObserver& progress, RunOutcome& outcome) {
+    std::int32_t nameLength = 0;
+    for (const Pair& p : pairs) nameLength = std::max(nameLength, SjisLength(p.Rel));
+    const auto total = static_cast<std::int64_t>(pairs.size());
+    progress.Counting(total);
+
+    const std::string header = report::FormatChangeColumnHeader(nameLength);
+    sink.ColumnHeader(header);
+    if (sink.HasLines()) sink.Line("");
+    const std::string head = report::FormatHeadLine(layout, input.EnvName, input.Now);
+    if (!head.empty()) sink.Line(head);
+    const std::string rule = report::FormatChangeRule(1, nameLength);
+    sink.Line(rule);
+    sink.Line(header);
+    sink.Line(rule);
+
+    report::ChangeTotals totals;
+    Comparer comparer(opt);
+    ChangeRecord rec;
+    bool cancelled = false;
+    std::int64_t number = 0;
+    for (const Pair& pair : pairs) {
+        progress.Pump();
+        if (progress.CancelRequested()) {
+            cancelled = true;
+            break;
+        }
+        ++number;
+        if (progress.FileNext(number, total)) progress.FilePath(NativeToSjis(pair.Rel));
+        if (!comparer.CompareOrFail(pair, rec)) continue;
+        if (rec.Status == ChangeStatus::Skipped && !layout.ErrorLines) continue;
+        report::AddToChangeTotals(rec, totals);
+        if (rec.Status != ChangeStatus::Skipped) ++outcome.FilesCounted;
+        sink.Change(rec);
+        sink.Line(report::FormatChangeLine(rec, nameLength));
+    }
+    report::WriteChangeClosingBlock(totals, nameLength,
+                                    [&sink](const std::string& line) { sink.Line(line); });
+    if (cancelled) outcome.End = RunEnd::Cancelled;
+}
+
+}  // namespace
+
+RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+                                    ProgressObserver& progress) {
     RunOutcome outcome;
-    outcome.End = RunEnd::NoFiles;
+    try {
+        progress.Collecting();
+        Version oldV, newV;
+        std::int64_t found = 0;
+        const bool subfolders = WalksSubfolders(cnf);
+        if (!CollectVersion(input.OldTarget, subfolders, progress, oldV, found) ||
+            !CollectVersion(input.NewTarget, subfolders, progress, newV, found)) {
+            outcome.End = RunEnd::Cancelled;
+        } else if (oldV.Found.Files.empty() || newV.Found.Files.empty()) {
+            // A target that finds nothing is a mistake to be told, not a whole
+            // version added or deleted.
+            outcome.End = RunEnd::NoFiles;
+        } else {
+            const std::vector<Pair> pairs = PairFiles(oldV, newV);
+            ComparePairs(input, engine::CountOptions::From(cnf), report::ReportLayout::From(cnf), pairs, sink,
+                         progress, outcome);
+        }
+    } catch (const engine::FileError& e) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{e.Path(), e.Code()};
+    } catch (const std::bad_alloc&) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{{}, ENOMEM};
+    }
     progress.Ended();
+    outcome.ResultUnsaved = sink.HasLines();
     return outcome;
 }
 

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "settings/settings.h"
@@ -299,6 +300,117 @@ TEST_F(CliTest, NamesOutsideShiftJisAreFilesFoldersAndPatternsAsTyped) {
     EXPECT_EQ(env.Out.find("a.c"), std::string::npos);
 }
 
+// A change count's file rows as "path status kind" and nine figures (or the
+// message), and its grand total as "total files" and nine figures, from each format.
+std::vector<std::string> ChangeRowsOfText(const std::string& out) {
+    std::istringstream in(out);
+    std::vector<std::string> rows;
+    int rules = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("---", 0) == 0 || line.rfind("===", 0) == 0) {
+            ++rules;
+            continue;
+        }
+        std::istringstream words(line);
+        std::string row, w;
+        while (words >> w) row += (row.empty() ? "" : " ") + w;
+        if (rules == 2) rows.push_back(row);
+        if (line.rfind("■全ｿｰｽﾌｧｲﾙ総合計", 0) == 0) {
+            row.replace(0, row.find(' '), "total");
+            row.erase(row.find("個"), std::string("個").size());
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+std::vector<std::string> ChangeRowsOfCsv(const std::string& out) {
+    std::istringstream in(out);
+    std::vector<std::string> rows;
+    std::string line;
+    std::getline(in, line);  // the header
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        for (std::string v; std::getline(fields, v, ',');) f.push_back(v);
+        f.resize(18);
+        std::string row;
+        if (f[1] == "総合計") {
+            long files = 0;
+            for (int i = 13; i < 18; ++i) files += std::stol(f[i]);
+            row = "total " + std::to_string(files);
+        } else if (f[1] == "合計") {
+            continue;
+        } else {
+            row = f[0] + " " + f[1] + " " + f[2];
+        }
+        if (f[1] == "除外") row += " " + f[12];
+        for (int i = 3; i < 12 && f[1] != "除外"; ++i) row += " " + f[i];
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> ChangeRowsOfJson(const std::string& out) {
+    auto root = nlohmann::json::parse(out);
+    std::vector<std::string> rows;
+    auto figures = [](const nlohmann::json& j) {
+        std::string s;
+        for (const char* cls : {"exec", "comment", "blank"})
+            for (const char* what : {"added", "changed", "deleted"})
+                s += " " + std::to_string(j[cls][what].get<long>());
+        return s;
+    };
+    for (const auto& f : root["files"]) {
+        std::string row = f["path"].get<std::string>() + " " + f["statusText"].get<std::string>() + " " +
+                          f["kind"].get<std::string>();
+        rows.push_back(f.contains("message") ? row + " " + f["message"].get<std::string>()
+                                             : row + figures(f));
+    }
+    rows.push_back("total " + std::to_string(root["total"]["files"]["count"].get<long>()) +
+                   figures(root["total"]));
+    return rows;
+}
+
+TEST(Cli, DiffWritesTheSameFiguresAsTextCsvAndJson) {
+    const std::string data = std::string(std::getenv("ZARNIK_DATA")) + "/change";
+    std::istringstream in(zarnik::testing::ReadFileBytes(data + "/expected.txt"));
+    std::vector<std::string> expected;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') expected.push_back(line);
+    expected.push_back("total 11 4 2 3 5 4 3 2 0 1");
+    std::vector<std::string> args{"--set",  "HeadNA=0", "--set",  "HeadDT=0",    "--set",      "EucJis=1",
+                                  "--jobs", "2",        "--diff", data + "/old", data + "/new"};
+    Result text = RunCli(args);
+    EXPECT_EQ(text.Status, 0) << text.Err;
+    EXPECT_EQ(ChangeRowsOfText(text.Out), expected) << text.Out;
+    args.insert(args.begin(), {"--format", "csv"});
+    Result csv = RunCli(args);
+    EXPECT_EQ(csv.Status, 0) << csv.Err;
+    EXPECT_EQ(ChangeRowsOfCsv(csv.Out), expected) << csv.Out;
+    args[1] = "json";
+    Result json = RunCli(args);
+    EXPECT_EQ(json.Status, 0) << json.Err;
+    EXPECT_EQ(ChangeRowsOfJson(json.Out), expected) << json.Out;
+}
+
+TEST_F(CliTest, DiffExitStatusesAreTheCountRunsOnes) {
+    EXPECT_EQ(RunCli({"--diff", Path("tree")}).Status, 2);
+    EXPECT_EQ(RunCli({"--diff", Path("tree"), Path("tree"), Path("tree")}).Status, 2);
+    Result none = RunCli({"--diff", Path("tree"), Path("missing")});
+    EXPECT_EQ(none.Status, 1);
+    EXPECT_EQ(none.Out, "");
+    EXPECT_EQ(none.Err,
+              "zarnik-count: 指定のファイルにアクセスできません。\nファイルの存在を確かめてください。\n");
+    Result unreadable = RunCli({"--diff", "/proc/self/mem", "/proc/self/mem"});
+    EXPECT_EQ(unreadable.Status, 3);
+    EXPECT_EQ(unreadable.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
+    Result same = RunCli({"--set", "HeadDT=0", "--diff", Path("tree"), Path("tree/")});
+    EXPECT_EQ(same.Status, 0);
+    EXPECT_NE(same.Out.find("\nsub/x.h                   変更なし  C           0 "), std::string::npos)
+        << same.Out;
+}
+
 TEST(Cli, UsageErrorsNameTheirArgument) {
     struct Case {
         std::vector<std::string> Args;
@@ -331,7 +443,7 @@ TEST(Cli, HelpListsEveryOption) {
     Result r = RunCli({"--help"});
     EXPECT_EQ(r.Status, 0);
     for (const char* o : {"--set KEY=VALUE", "--name TEXT", "--encoding utf-8|sjis", "--format text|csv|json",
-                          "-j, --jobs N", "-h, --help", "Exit status"})
+                          "-j, --jobs N", "--diff", "-h, --help", "Exit status"})
         EXPECT_NE(r.Out.find(o), std::string::npos) << o;
 }
 

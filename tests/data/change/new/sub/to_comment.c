@@ -1,0 +1,6 @@
+int keep;
+/*
+int old1;
+int old2;
+*/
+int last;

@@ -1,0 +1,2 @@
+; asm
+ mov ax, 1

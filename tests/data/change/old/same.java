@@ -1,0 +1,2 @@
+/** doc */
+class Same {}

@@ -1,0 +1,4 @@
+int keep;
+int old1;
+int old2;
+int last;

@@ -1,0 +1,196 @@
+#include "report/change.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+
+#include "run/run.h"
+#include "run_test_util.h"
+#include "test_util.h"
+
+namespace zarnik::run {
+namespace {
+
+using report::ChangeRecord;
+using report::ChangeStatus;
+using testing::Plain;
+using testing::Recorder;
+using zarnik::testing::TempDir;
+
+struct ChangeRecorder : Recorder {
+    std::vector<ChangeRecord> Changes;
+    void Change(const ChangeRecord& rec) override { Changes.push_back(rec); }
+};
+
+std::string DataDir() { return std::string(std::getenv("ZARNIK_DATA")) + "/change"; }
+
+// "path status kind" and the nine figures (or the message), as expected.txt writes a file.
+std::string Describe(const ChangeRecord& r) {
+    std::string s =
+        text::SjisToUtf8(r.Path) + " " + text::SjisToUtf8(report::ChangeStatusText(r.Status)) + " ";
+    std::string kind = text::SjisToUtf8(r.KindText);
+    s += kind.substr(0, kind.find(' '));
+    if (r.Status == ChangeStatus::Skipped) return s + text::SjisToUtf8(r.Message);
+    for (const auto* f : {&r.Exec, &r.Comment, &r.Blank})
+        s += " " + std::to_string(f->Added) + " " + std::to_string(f->Changed) + " " +
+             std::to_string(f->Deleted);
+    return s;
+}
+
+std::vector<std::string> ExpectedLines() {
+    std::istringstream in(zarnik::testing::ReadFileBytes(DataDir() + "/expected.txt"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
+    return lines;
+}
+
+RunOutcome CountChanges(const std::string& oldTarget, const std::string& newTarget,
+                        const settings::S_CNF& cnf, ChangeRecorder& host) {
+    RunSession session;
+    return session.CountChanges({oldTarget, newTarget, "", 0, 1}, cnf, host, host);
+}
+
+std::vector<std::string> Described(const ChangeRecorder& host) {
+    std::vector<std::string> out;
+    for (const ChangeRecord& r : host.Changes) out.push_back(Describe(r));
+    return out;
+}
+
+TEST(ChangeRun, TreePairGivesTheFiguresWrittenBesideIt) {
+    settings::S_CNF cnf = Plain();
+    cnf.EucJis = 1;
+    ChangeRecorder host;
+    RunOutcome outcome = CountChanges(DataDir() + "/old", DataDir() + "/new/", cnf, host);
+    EXPECT_EQ(outcome.End, RunEnd::Finished);
+    EXPECT_EQ(outcome.FilesCounted, 10);
+    EXPECT_EQ(Described(host), ExpectedLines());
+    // Every file row is in the report, between the column header and the totals.
+    ASSERT_GE(host.Lines.size(), 3 + host.Changes.size());
+    for (std::size_t i = 0; i < host.Changes.size(); ++i)
+        EXPECT_EQ(host.Lines[3 + i], report::FormatChangeLine(host.Changes[i], 16));
+    EXPECT_EQ(text::SjisToUtf8(host.Lines.back()), "  新規 1個  削除 1個  変更なし 1個  変更 7個  除外 1個");
+    EXPECT_EQ(host.Ends, 1);
+}
+
+TEST(ChangeRun, BlankLinesAsCommentsAndErrorLinesLeftOut) {
+    settings::S_CNF cnf = Plain();
+    cnf.Kg_Cmt = 1;
+    cnf.Erfout = 0;
+    ChangeRecorder host;
+    CountChanges(DataDir() + "/old", DataDir() + "/new", cnf, host);
+    const std::vector<std::string> got = Described(host);
+    EXPECT_EQ(got.front(), "calc.c 変更 C 1 1 1 2 1 2 1 0 1");
+    EXPECT_EQ(
+        std::count_if(got.begin(), got.end(), [](const std::string& l) { return l.find("除外") != l.npos; }),
+        0);
+    // Without EucJis the EUC-JP comment is no longer the Shift-JIS one.
+    EXPECT_NE(std::find(got.begin(), got.end(), "euc.c 変更 C 1 0 0 0 1 0 0 0 0"), got.end());
+}
+
+TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
+    TempDir dir;
+    dir.Write("a/one.c", "int a;\n");
+    dir.Write("b/two.c", "int a;\nint b;\n");
+    dir.Write("b/one.c", "int a;\n// c\n");
+    ChangeRecorder files;
+    CountChanges(dir.str() + "/a/one.c", dir.str() + "/b/two.c", Plain(), files);
+    EXPECT_EQ(Described(files), std::vector<std::string>{"two.c 変更 C 1 0 0 0 0 0 0 0 0"});
+    // A line of 512 bytes or more is counted by no count run, so it is no change either.
+    dir.Write("a/long.c", "int a;\n" + std::string(600, 'x') + "\nint b;\n");
+    dir.Write("b/long.c", "int a;\n" + std::string(600, 'y') + "\nint c;\n");
+    ChangeRecorder longLines;
+    CountChanges(dir.str() + "/a/long.c", dir.str() + "/b/long.c", Plain(), longLines);
+    EXPECT_EQ(Described(longLines), std::vector<std::string>{"long.c 変更 C 0 1 0 0 0 0 0 0 0"});
+    ChangeRecorder patterns;
+    CountChanges(dir.str() + "/a/*.c", dir.str() + "/b/*.C", Plain(), patterns);
+    EXPECT_EQ(Described(patterns),
+              (std::vector<std::string>{"long.c 変更 C 0 1 0 0 0 0 0 0 0", "one.c 変更 C 0 0 0 1 0 0 0 0 0",
+                                        "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
+}
+
+TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
+    // Random edits of a C file: each counted line of the new version is added,
+    // changed or unchanged, each of the old one deleted, changed or unchanged, and
+    // the unchanged ones are as many on both sides.
+    static const char* const kLines[] = {"int a;",         "/*",      "*/", "", "// note",
+                                         "x = 1; /* c */", " * text", "}"};
+    std::mt19937 random(18);
+    TempDir dir;
+    for (int round = 0; round < 100; ++round) {
+        std::string texts[2];
+        for (std::string& text : texts)
+            for (unsigned n = random() % 12; n > 0; --n) text += std::string(kLines[random() % 8]) + "\n";
+        const std::string oldPath = dir.Write("old.c", "int first;\n" + texts[0]);
+        const std::string newPath = dir.Write("new.c", "int first;\n" + texts[1]);
+        ChangeRecorder host;
+        CountChanges(oldPath, newPath, Plain(), host);
+        ASSERT_EQ(host.Changes.size(), 1u);
+        const ChangeRecord& r = host.Changes[0];
+        std::int64_t counted[2];
+        for (int v = 0; v < 2; ++v) {
+            engine::S_CMT rec;
+            engine::CountContext ctx;
+            engine::CountFile(engine::CountOptions::From(Plain()), v ? newPath : oldPath, {"f.c", 0, 0}, rec,
+                              ctx);
+            counted[v] = rec.Total;
+        }
+        const std::int64_t added = r.Exec.Added + r.Comment.Added + r.Blank.Added;
+        const std::int64_t changed = r.Exec.Changed + r.Comment.Changed + r.Blank.Changed;
+        const std::int64_t deleted = r.Exec.Deleted + r.Comment.Deleted + r.Blank.Deleted;
+        EXPECT_GE(counted[1] - added - changed, 0) << texts[0] << "--\n" << texts[1];
+        EXPECT_EQ(counted[1] - added - changed, counted[0] - deleted - changed) << texts[0] << "--\n"
+                                                                                << texts[1];
+        if (texts[0] == texts[1]) {
+            EXPECT_EQ(r.Status, ChangeStatus::Unchanged);
+        }
+    }
+}
+
+TEST(ChangeRun, BytesBeyondTheTextsNulStillTellChangedFromUnchanged) {
+    // Sparse files of 40 MB: the text ends at the hole's first NUL, so only the first
+    // piece is read; the rest is compared from the disk.
+    TempDir dir;
+    for (const char* v : {"a", "b"})
+        for (const char* name : {"same.c", "tail.c"}) {
+            const std::string path = dir.Write(std::string(v) + "/" + name, "int a;\n");
+            ASSERT_EQ(::truncate(path.c_str(), 40 << 20), 0);
+        }
+    std::FILE* f = std::fopen((dir.str() + "/b/tail.c").c_str(), "r+b");
+    ASSERT_TRUE(f);
+    std::fseek(f, (39 << 20) + 5, SEEK_SET);
+    std::fputc('x', f);
+    std::fclose(f);
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host);
+    EXPECT_EQ(Described(host), (std::vector<std::string>{"same.c 変更なし C 0 0 0 0 0 0 0 0 0",
+                                                         "tail.c 変更 C 0 0 0 0 0 0 0 0 0"}));
+}
+
+TEST(ChangeRun, TargetsThatFindNothingOrCannotBeReadEndAsACountRunDoes) {
+    TempDir dir;
+    dir.Write("a/x.c", "int x;\n");
+    ChangeRecorder none;
+    EXPECT_EQ(CountChanges(dir.str() + "/a", dir.str() + "/missing", Plain(), none).End, RunEnd::NoFiles);
+    EXPECT_TRUE(none.Lines.empty());
+    EXPECT_EQ(none.Ends, 1);
+    // /proc/self/mem is a regular file whose first page cannot be read (EIO).
+    ChangeRecorder unreadable;
+    RunOutcome outcome = CountChanges("/proc/self/mem", "/proc/self/mem", Plain(), unreadable);
+    EXPECT_EQ(outcome.End, RunEnd::ReadError);
+    ASSERT_TRUE(outcome.Error);
+    EXPECT_EQ(outcome.Error->Path, "/proc/self/mem");
+    EXPECT_EQ(outcome.Error->Code, EIO);
+    ChangeRecorder cancelled;
+    cancelled.CancelAtPump = 3;
+    EXPECT_EQ(CountChanges(DataDir() + "/old", DataDir() + "/new", Plain(), cancelled).End,
+              RunEnd::Cancelled);
+    EXPECT_EQ(cancelled.Ends, 1);
+}
+
+}  // namespace
+}  // namespace zarnik::run
