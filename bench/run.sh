@@ -8,7 +8,8 @@
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
 #                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--ini-load]
-#                [--counters | --counters-only] [TREE...]
+#                [--counters | --counters-only] [--desktop N [--desktop-pane]
+#                [--desktop-runs R]] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
@@ -24,6 +25,11 @@
 #   --counters          also run zarnik-counters-bench: each line counter over text in
 #                       memory, in bytes/s (needs libbenchmark-dev)
 #   --counters-only     run only zarnik-counters-bench
+#   --desktop N         only the desktop program's count run against zarnik-count,
+#                       in turn, on a tree of N small files under /tmp (deleted
+#                       afterwards), offscreen: zarnik-desktop-bench (needs Qt)
+#   --desktop-pane      then also scroll, select and copy the full result pane
+#   --desktop-runs R    runs of each (5)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-bench"
@@ -34,6 +40,8 @@ memory=0
 lines=0
 ini_load=0
 counters=0  # 1: also the counters over text in memory; 2: only them
+desktop=0
+desktop_args=()
 measure_args=()
 trees=()
 while [[ $# -gt 0 ]]; do
@@ -46,7 +54,10 @@ while [[ $# -gt 0 ]]; do
     --ini-load) ini_load=1 ;;
     --counters) counters=1 ;;
     --counters-only) counters=2 ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    --desktop) desktop="$2"; shift ;;
+    --desktop-pane) desktop_args+=(--pane) ;;
+    --desktop-runs) desktop_args+=(--runs "$2"); shift ;;
+    -h|--help) sed -n '2,31p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift
@@ -72,9 +83,15 @@ if [[ $counters -gt 0 ]]; then
   fi
   targets+=(zarnik-counters-bench)
 fi
+[[ $desktop -gt 0 ]] && targets=(zarnik-count zarnik-desktop-bench)
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >> "$log" 2>&1 || { cat "$log"; exit 1; }
 
 mkdir -p "$out"
+if [[ $desktop -gt 0 ]]; then
+  "$build/zarnik-desktop-bench" --zarnik "$build/zarnik-count" "${desktop_args[@]}" \
+    "/tmp/zarnik-desktop-bench.$$" "$desktop" | tee "$out/desktop.md"
+  exit "${PIPESTATUS[0]}"
+fi
 if [[ $counters -eq 2 ]]; then
   "$build/zarnik-counters-bench" | tee "$out/counters.txt"
   exit 0

@@ -26,6 +26,11 @@ public:
 
     // Takes one record from the run; false when the report gives it no line.
     bool Add(const std::string& nativePath, const engine::S_CMT& rec);
+    // Room for this many rows at once: a million rows grown one doubling at a time
+    // would hold two copies of them at the last step.
+    void Reserve(std::size_t files) {
+        if (keepFiles_) files_.reserve(files);
+    }
 
     const std::vector<FileRow>& Files() const { return files_; }
     // The report's sums, ratios computed as its closing block computes them: per

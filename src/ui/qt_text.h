@@ -4,14 +4,43 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/sjis.h"
 
 namespace zarnik::ui {
 
-inline QString ToQ(const std::string& sjis) { return QString::fromUtf8(text::SjisToUtf8(sjis)); }
+// Whether every byte is below 0x80, eight at a time.
+inline bool IsAscii(std::string_view s) {
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080u) return false;
+    }
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    return true;
+}
+
+// ASCII is the same in Shift-JIS and Latin-1: most report lines (file lines, rules)
+// need no converter.
+inline void AppendQ(QString& out, std::string_view sjis) {
+    if (IsAscii(sjis))
+        out.append(QLatin1StringView(sjis.data(), static_cast<qsizetype>(sjis.size())));
+    else
+        out.append(QString::fromUtf8(text::SjisToUtf8(sjis)));
+}
+
+inline QString ToQ(const std::string& sjis) {
+    QString out;
+    AppendQ(out, sjis);
+    return out;
+}
 inline std::string ToSjis(const QString& s) { return text::Utf8ToSjis(s.toUtf8().toStdString()); }
 
 // Shift-JIS from a UTF-8 literal, converted once per call site.

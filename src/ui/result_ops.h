@@ -17,8 +17,9 @@ std::string ResultFileBytes(const std::vector<std::string>& lines);
 // with the message to show when it could not be created or written.
 bool WriteSavedFile(const QString& path, const std::string& bytes, QString& error);
 
-// The clipboard's text: every line followed by CR LF, the last one too.
-QString ClipboardText(const QStringList& lines);
+// The clipboard's text from the pane's: every line (as TextLines splits it)
+// followed by CR LF, the last one too.
+QString ClipboardText(const QString& paneText);
 
 // The save dialog made ready to show: title, the two file types, no question
 // before replacing a file, no extension added; folder empty = not preset.

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,6 +15,33 @@
 #include "ui/ui_style.h"
 
 namespace zarnik::ui {
+
+namespace {
+
+// The pane's text control. A copied selection carries HTML (the pane's font and
+// colour) for other programs that take it; for a large one, building it froze the
+// window for 10 to 35 seconds at a million lines, so that goes as plain text only.
+class ResultEdit : public QPlainTextEdit {
+protected:
+    QMimeData* createMimeDataFromSelection() const override {
+        const QTextCursor c = textCursor();
+        if (c.selectionEnd() - c.selectionStart() <= ResultPane::kRichCopyLimit)
+            return QPlainTextEdit::createMimeDataFromSelection();
+        QString text = c.selectedText();
+        // What the rich copy's plain text holds: line breaks, and spaces for no-break spaces.
+        for (QChar& ch : text) {
+            if (ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator)
+                ch = QLatin1Char('\n');
+            else if (ch == QChar::Nbsp)
+                ch = QLatin1Char(' ');
+        }
+        auto* data = new QMimeData;
+        data->setText(text);
+        return data;
+    }
+};
+
+}  // namespace
 
 ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
@@ -40,7 +68,7 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     header_->setFixedHeight(24);
     header_->setTextFormat(Qt::PlainText);
     header_->hide();
-    edit_ = new QPlainTextEdit;
+    edit_ = new ResultEdit;
     edit_->setObjectName(QStringLiteral("RichEdit_Rslt"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -67,7 +95,7 @@ void ResultPane::Clear() {
 }
 
 void ResultPane::CopyToClipboard() const {
-    QApplication::clipboard()->setText(ClipboardText(TextLines(edit_->toPlainText())));
+    QApplication::clipboard()->setText(ClipboardText(edit_->toPlainText()));
 }
 
 bool ResultPane::SaveTo(const QString& path, QString& error) const {

@@ -19,6 +19,8 @@ class ResultPane : public QWidget {
     Q_OBJECT
 public:
     explicit ResultPane(QWidget* parent = nullptr);
+    // Characters of a selection beyond which a copy carries plain text only.
+    static constexpr int kRichCopyLimit = 200'000;
 
     QPlainTextEdit* Edit() const { return edit_; }
     QLabel* HeaderStrip() const { return header_; }

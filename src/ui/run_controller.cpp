@@ -28,6 +28,7 @@ template <typename Start>
 run::RunOutcome RunController::Guarded(Start start) {
     pumpClock_.start();
     repaintClock_.invalidate();
+    pathClock_.invalidate();
     try {
         run::RunOutcome outcome = start();
         Flush();
@@ -52,7 +53,7 @@ void RunController::Change(const report::ChangeRecord& rec) { changes_.Add(rec);
 // scrolling the pane once per line would cost more than counting the file. To the
 // eye every line still appears as it is written.
 void RunController::Line(const std::string& sjisLine) {
-    pending_ += ToQ(sjisLine);
+    AppendQ(pending_, sjisLine);
     pending_ += QLatin1Char('\n');
     ++pendingLines_;
 }
@@ -67,8 +68,14 @@ void RunController::ColumnHeader(const std::string& sjisHeader) {
 void RunController::Flush() {
     if (pendingLines_ == 0) return;
     pending_.chop(1);
+    // The report is no edit of the user's: Ctrl+Z must not take the last batch
+    // away again, and a million lines would keep a million undo steps.
+    QTextDocument* doc = pane_->document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
     pane_->appendPlainText(pending_);
-    pending_.clear();
+    doc->setUndoRedoEnabled(undo);
+    pending_.resize(0);  // keeps its capacity for the next batch
     pendingLines_ = 0;
     QScrollBar* bar = pane_->verticalScrollBar();
     bar->setValue(bar->maximum());
@@ -89,7 +96,12 @@ void RunController::Collecting() {
     dialog_->Button_Cyudan->setFocus();
 }
 
-void RunController::Found(std::int64_t count) { SetThrottled(dialog_->Label_fcnt, QString::number(count)); }
+// The count of files found moves at most every 100 ms too: it is told for each file.
+void RunController::Found(std::int64_t count) {
+    if (pathClock_.isValid() && pathClock_.elapsed() < 100) return;
+    pathClock_.start();
+    SetThrottled(dialog_->Label_fcnt, QString::number(count));
+}
 
 void RunController::Counting(std::int64_t files) {
     dialog_->Label_fcnt->setVisible(false);
@@ -97,12 +109,18 @@ void RunController::Counting(std::int64_t files) {
     dialog_->Label_fing->setVisible(true);
     Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
+    rows_.Reserve(static_cast<std::size_t>(files));
+    pathClock_.invalidate();  // the first file's path shows at once
 }
 
+// The path, the counter and the bar change at most every 100 ms: making a path's
+// text for each of 50,000 small files cost more than counting them.
 bool RunController::FileNext(std::int64_t number, std::int64_t files) {
-    dialog_->ProgressBar1->setValue(dialog_->ProgressBar1->value() + 1);
     number_ = number;
     files_ = files;
+    if (pathClock_.isValid() && pathClock_.elapsed() < 100) return false;
+    pathClock_.start();
+    dialog_->ProgressBar1->setValue(static_cast<int>(std::min<std::int64_t>(number, INT32_MAX)));
     return true;
 }
 

@@ -63,6 +63,7 @@ private:
     report::ChangeRows changes_;
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
+    QElapsedTimer pathClock_;
     QString pending_;
     std::size_t pendingLines_ = 0;
     std::int64_t number_ = 0, files_ = 0;

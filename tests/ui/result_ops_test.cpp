@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -137,6 +138,9 @@ private slots:
         w.Act_Copy->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
+        // A typed CR before a line break is not doubled; a final line break adds no line.
+        QCOMPARE(ClipboardText(QStringLiteral("a\r\n\nb\n")), QStringLiteral("a\r\n\r\nb\r\n"));
+        QCOMPARE(ClipboardText(QStringLiteral("\n")) + ClipboardText(QString()), QStringLiteral("\r\n"));
 
         w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
@@ -148,6 +152,28 @@ private slots:
         QVERIFY(pageBreak);
         QVERIFY(pageBreak->isHidden());
         QVERIFY(!pageBreak->isEnabled());
+    }
+
+    void aLargeSelectionIsCopiedAsPlainText() {
+        Fixture f;
+        QPlainTextEdit* edit = f.window->Result().Edit();
+        const QString line = QStringLiteral("main.c        12      3      8      1   25.00%\u00a0合計");
+        QStringList lines;
+        while (lines.size() * line.size() <= ResultPane::kRichCopyLimit) lines << line;
+        edit->setPlainText(lines.join(QLatin1Char('\n')));
+        QTextCursor c(edit->document());
+        c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
+        edit->setTextCursor(c);
+        edit->copy();  // a few lines: HTML too, for programs that keep the font
+        QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
+        const QString small = QApplication::clipboard()->text();
+        QVERIFY(small.startsWith(line.left(46) + QLatin1Char(' ')) && small.count(QLatin1Char('\n')) == 2);
+
+        edit->selectAll();
+        edit->copy();
+        QVERIFY(!QApplication::clipboard()->mimeData()->hasHtml());
+        QCOMPARE(QApplication::clipboard()->text(),
+                 edit->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')));
     }
 
     void printLayoutBreaksLinesAndPages() {
