@@ -20,10 +20,7 @@ std::string_view BeforeNul(std::string_view text) {
 
 }  // namespace
 
-bool IsUtf8Source(std::string_view text) {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
-    text = BeforeNul(text);
-    bool multiByte = false;
+std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
     std::size_t pos = 0;
     const std::size_t n = text.size();
     while (pos < n) {
@@ -36,12 +33,35 @@ bool IsUtf8Source(std::string_view text) {
                 continue;
             }
         }
+        // A character is at most four bytes: fewer at the end may go on in the next piece.
+        if (!last && n - pos < 4 && static_cast<unsigned char>(text[pos]) >= 0x80) return pos;
         std::size_t len = text::WellFormedUtf8Length(text, pos);
-        if (len == 0) return false;
+        if (len == 0) return std::string_view::npos;
         multiByte = multiByte || len > 1;
         pos += len;
     }
-    return multiByte;
+    return pos;
+}
+
+bool StartsWithByteOrderMark(std::string_view text) {
+    return text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+}
+
+bool IsUtf8Source(std::string_view text) {
+    if (StartsWithByteOrderMark(text)) return true;
+    bool multiByte = false;
+    return CheckUtf8Piece(BeforeNul(text), true, multiByte) != std::string_view::npos && multiByte;
+}
+
+void AppendUtf8AsShiftJis(std::string_view body, ByteBuffer& out) {
+    // A character's Shift-JIS form is never longer than its UTF-8 form, so one pass
+    // fills the room; only invalid bytes after a byte-order mark need more.
+    while (!body.empty()) {
+        const std::size_t room = body.size() + kGeta.size();
+        text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, out.Extend(room), room);
+        out.Commit(span.Written);
+        body.remove_prefix(span.Read);
+    }
 }
 
 bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
@@ -49,16 +69,9 @@ bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
     if (!IsUtf8Source(all)) return false;
     std::string_view body = BeforeNul(all);
     const std::string_view rest = all.substr(body.size());
-    if (body.substr(0, kByteOrderMark.size()) == kByteOrderMark) body.remove_prefix(kByteOrderMark.size());
+    if (StartsWithByteOrderMark(body)) body.remove_prefix(kByteOrderMark.size());
     spare.clear();
-    // A character's Shift-JIS form is never longer than its UTF-8 form, so one pass
-    // fills the room; only invalid bytes after a byte-order mark need more.
-    while (!body.empty()) {
-        const std::size_t room = body.size() + kGeta.size();
-        text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, spare.Extend(room), room);
-        spare.Commit(span.Written);
-        body.remove_prefix(span.Read);
-    }
+    AppendUtf8AsShiftJis(body, spare);
     if (!rest.empty()) {
         std::memcpy(spare.Extend(rest.size()), rest.data(), rest.size());
         spare.Commit(rest.size());

@@ -22,4 +22,16 @@ bool IsUtf8Source(std::string_view text);
 // a quote, a backslash or a comment mark. The bytes from the first NUL on stay.
 bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare);
 
+// For a text read in pieces. Whether it starts with the byte-order mark.
+bool StartsWithByteOrderMark(std::string_view text);
+// IsUtf8Source's check of the next piece of a text without NUL: the bytes checked,
+// or npos at the first that is no well-formed UTF-8. Unless the piece is the
+// last, a character that may go on in the next piece is left unchecked. Sets
+// multiByte when it sees a character of more than one byte.
+std::size_t CheckUtf8Piece(std::string_view piece, bool last, bool& multiByte);
+// Appends the Shift-JIS form of utf8 (no NUL in it, no byte-order mark) to out, as
+// ConvertUtf8Source converts it. A piece ending at a line end converts as it
+// would within the whole text: no character, valid or not, takes a CR or an LF.
+void AppendUtf8AsShiftJis(std::string_view utf8, ByteBuffer& out);
+
 }  // namespace zarnik::engine
