@@ -189,6 +189,20 @@ inline void CountInput(std::string_view data) {
     engine::CountFile(opt, path, entry, again, fresh);
     ZARNIK_FUZZ_CHECK(again.Status == rec.Status && again.Total == rec.Total &&
                       again.Comment == rec.Comment && again.Blank == rec.Blank && again.Exec == rec.Exec);
+
+    // Read in pieces of a few bytes (as a large file is read), the file counts the
+    // same and leaves the converter in the same state.
+    for (std::size_t chunk : {1, 7}) {
+        engine::CountContext pieces;
+        pieces.ChunkBytes = chunk;
+        engine::S_CMT inPieces;
+        engine::CountFile(opt, path, entry, inPieces, pieces);
+        ZARNIK_FUZZ_CHECK(inPieces.Status == rec.Status && inPieces.Kind == again.Kind &&
+                          inPieces.Total == rec.Total && inPieces.Comment == rec.Comment &&
+                          inPieces.Blank == rec.Blank && inPieces.Exec == rec.Exec);
+        ZARNIK_FUZZ_CHECK(pieces.Converter.KanjiMode() == fresh.Converter.KanjiMode() &&
+                          pieces.Converter.KanaMode() == fresh.Converter.KanaMode());
+    }
 }
 
 // ---- the EUC/JIS converter ----

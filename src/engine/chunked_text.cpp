@@ -85,10 +85,7 @@ void ChunkedText::Fill(std::size_t want) {
     buf_.Commit(got);
     offset_ += got;
     known_ = std::max(known_, offset_);
-    if (ended) {
-        atEnd_ = true;
-        limit_ = offset_;  // where the text ends for every later reading too
-    }
+    if (ended) atEnd_ = true;
 }
 
 std::size_t ChunkedText::FindCut() {

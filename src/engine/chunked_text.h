@@ -55,7 +55,7 @@ private:
 
     const Fd& fd_;
     const std::string& path_;
-    std::uint64_t limit_;  // the text ends here at the latest
+    const std::uint64_t limit_;  // the text ends here at the latest
     std::size_t chunk_;
     bool convertsLines_;
     ByteBuffer& buf_;
