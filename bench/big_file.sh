@@ -30,7 +30,7 @@ measure() {
     /User time/ { cpu += $2 } /System time/ { cpu += $2 }
     /Maximum resident set size/ { peak = $2 / 1024 }
     /Elapsed \(wall clock\)/ { n = split($2, p, ":"); wall = 0; for (i = 1; i <= n; ++i) wall = wall * 60 + p[i] }
-    END { printf "%.2f %.2f %.1f %d", wall, cpu, peak, status }' "$dir/time"
+    END { printf "%.2f %.2f %.1f %d\n", wall, cpu, peak, status }' "$dir/time"
 }
 
 echo "| file | zarnik-count | wall s | CPU s | peak MiB | exit | report |"
@@ -56,7 +56,7 @@ for encoding in Shift-JIS UTF-8; do
       same="DIFFERENT"
     fi
     label=$([[ $i -eq 0 ]] && echo "this build" || echo "baseline")
-    printf "| %s, %s bytes | %s | %s | %s | %s | %s | %s |\n" "$encoding" "$(printf "%'d" "$size")" \
+    printf "| %s, %s | %s | %s | %s | %s | %s | %s |\n" "$encoding" "$(awk -v s="$size" 'BEGIN { printf "%.1f MB", s / 1e6 }')" \
       "$label" "$wall" "$cpu" "$peak" "$status" "$same"
   done
 done
