@@ -148,6 +148,7 @@ bool ChunkedText::Next(std::string_view& piece) {
             Fill(chunk_ - buf_.size());
             continue;
         }
+        if (atEnd_ && buf_.size() == 0) return false;
         if ((cut = FindCut()) != 0) break;
         if (atEnd_) {
             cut = buf_.size();
@@ -159,7 +160,6 @@ bool ChunkedText::Next(std::string_view& piece) {
         else
             Fill(crAtEnd ? 1 : chunk_);
     }
-    if (cut == 0) return false;
     handed_ = cut;
     std::string_view raw(buf_.data(), cut);
     const bool first = atStart_;
