@@ -146,8 +146,9 @@ private:
 }  // namespace detail
 
 // Counts one file into rec. Throws FileError when the file exists but cannot be
-// read, also when there is no memory for it (ENOMEM). A file is read no further
-// than the size it had when it was opened.
+// read, also when there is no memory for it (ENOMEM) and when a large file read
+// twice has grown shorter in between (EIO). A file is read no further than the
+// size it had when it was opened.
 void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx);
 
@@ -195,7 +196,7 @@ FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::str
 
 namespace detail {
 
-// The lines of a text one at a time: each converted by the converter when EucJis
+// The lines of a text (in memory, or in pieces) one at a time: each converted by the converter when EucJis
 // is 1 (in order, so the converter's state moves on line by line), else a view
 // into the text. A view stays valid until the next call.
 class SourceLines {
