@@ -82,6 +82,17 @@ void ChunkedText::Fill(std::size_t want) {
         got = static_cast<std::size_t>(static_cast<const char*>(nul) - dst);
         ended = true;
     }
+    if (feeding_ && offset_ + got > checkedTo_) {
+        // Only bytes not seen yet: a second reading (the guess's) feeds nothing again.
+        const auto seen = static_cast<std::size_t>(checkedTo_ - offset_);
+        check_.Feed({dst + seen, got - seen});
+        checkedTo_ = offset_ + got;
+        if (speculating_ && check_.MultiByte()) {
+            aborted_ = true;
+        } else if (speculating_ && check_.Broken()) {
+            speculating_ = feeding_ = false;  // no UTF-8: the pieces as read are the text
+        }
+    }
     buf_.Commit(got);
     offset_ += got;
     known_ = std::max(known_, offset_);
@@ -134,6 +145,7 @@ void ChunkedText::SkipLongLine() {
 }
 
 bool ChunkedText::Next(std::string_view& piece) {
+    if (aborted_) return false;
     if (handed_) {
         // The piece handed out last is done with; its unfinished line moves to the front.
         const std::size_t rest = buf_.size() - handed_;
@@ -144,6 +156,7 @@ bool ChunkedText::Next(std::string_view& piece) {
     }
     std::size_t cut;
     for (;;) {
+        if (aborted_) return false;
         if (!atEnd_ && buf_.size() < chunk_) {
             Fill(chunk_ - buf_.size());
             continue;
@@ -177,26 +190,38 @@ bool ChunkedText::Next(std::string_view& piece) {
 
 bool ChunkedText::ConvertIfUtf8() {
     Rewind();
+    check_ = Utf8Check();
+    checkedTo_ = 0;
+    feeding_ = true;
+    speculating_ = aborted_ = false;
     while (!atEnd_ && buf_.size() < 3) Fill(3 - buf_.size());
     bool utf8 = StartsWithByteOrderMark(buf_.view());
-    bool multiByte = false;
-    while (!utf8) {
-        const std::size_t checked = CheckUtf8Piece(buf_.view(), atEnd_, multiByte);
-        if (checked == kNone) break;
-        if (atEnd_) {
-            utf8 = multiByte;
-            break;
-        }
-        // A character that may go on in the next bytes is checked with them.
-        const std::size_t rest = buf_.size() - checked;
-        std::memmove(buf_.data(), buf_.data() + checked, rest);
-        buf_.Truncate(rest);
+    while (!utf8 && !atEnd_ && !check_.Broken()) {
+        buf_.clear();
         Fill(chunk_);
     }
+    if (!utf8) utf8 = check_.Finish();
+    feeding_ = false;
     Rewind();
     fromUtf8_ = utf8;
     if (utf8) converted_.Reserve(std::max(chunk_, 2 * kLongLineKept) + 8);
     return utf8;
+}
+
+void ChunkedText::CheckAsRead() {
+    Rewind();
+    check_ = Utf8Check();
+    checkedTo_ = 0;
+    feeding_ = speculating_ = true;
+    aborted_ = fromUtf8_ = false;
+}
+
+bool ChunkedText::MustRecount() {
+    if (!speculating_) return false;
+    speculating_ = feeding_ = false;
+    const bool aborted = aborted_;
+    aborted_ = false;
+    return aborted || !atEnd_ || check_.Finish();
 }
 
 }  // namespace zarnik::engine::detail

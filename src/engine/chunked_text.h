@@ -8,6 +8,7 @@
 
 #include "engine/count.h"
 #include "engine/path_at.h"
+#include "engine/utf8_source.h"
 
 namespace zarnik::engine::detail {
 
@@ -39,6 +40,14 @@ public:
     // from then on hands out its pieces converted to Shift-JIS when it is.
     bool ConvertIfUtf8();
 
+    // Hands out the pieces as read while checking them for UTF-8, so that a file
+    // that holds no UTF-8 character (ASCII, Shift-JIS) is read once. At the first
+    // well-formed character of more than one byte the text ends early.
+    void CheckAsRead();
+    // After a reading begun by CheckAsRead: true when what was counted may be UTF-8
+    // (or was cut short), so that it must be counted again after ConvertIfUtf8.
+    bool MustRecount();
+
     bool Next(std::string_view& piece) override;
     void Rewind() override;
 
@@ -61,6 +70,11 @@ private:
     ByteBuffer& buf_;
     ByteBuffer& converted_;
     bool fromUtf8_ = false;
+    Utf8Check check_;            // fed by Fill while feeding_
+    bool feeding_ = false;
+    bool speculating_ = false;   // CheckAsRead's reading, not yet known to be no UTF-8
+    bool aborted_ = false;       // ... which found a character of more than one byte
+    std::uint64_t checkedTo_ = 0;  // the file offset up to which check_ was fed
 
     std::uint64_t offset_ = 0;  // the file offset of the byte after buf_'s last
     std::uint64_t known_;       // bytes of the file read before: it is at least this long

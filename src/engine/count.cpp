@@ -255,10 +255,20 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     } else if (inPieces) {
         detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.EucJis, ctx.Text.size(), ctx.Text,
                                  ctx.Utf8Spare);
-        // A UTF-8 file is known as one only once all of it was read: it is read
-        // twice, and converted piece by piece the second time.
-        ctx.FromUtf8 = opt.Utf8Src && text.ConvertIfUtf8();
+        // A UTF-8 file is known as one only once all of it was read. The file is
+        // counted as read while it is checked; if it turns out UTF-8 (mostly at its
+        // first character of more than one byte) it is checked to its end and, if
+        // UTF-8, counted again, converted piece by piece.
+        const TAutoSjisConv converter = ctx.Converter;
+        if (opt.Utf8Src) text.CheckAsRead();
         CountLoadedText(opt, choice, text, rec, ctx);
+        if (text.MustRecount()) {
+            ctx.Converter = converter;
+            rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
+            rec.Ratio = 0.0f;
+            ctx.FromUtf8 = text.ConvertIfUtf8();
+            CountLoadedText(opt, choice, text, rec, ctx);
+        }
     } else {
         // A UTF-8 file becomes Shift-JIS once, before its bytes become any counter's text.
         ctx.FromUtf8 = read && opt.Utf8Src && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);

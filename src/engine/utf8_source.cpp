@@ -1,5 +1,6 @@
 #include "engine/utf8_source.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -41,6 +42,40 @@ std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
         pos += len;
     }
     return pos;
+}
+
+void Utf8Check::Feed(std::string_view bytes) {
+    if (broken_) return;
+    if (carried_) {
+        // The character begun at the end of the piece before.
+        const std::size_t take = std::min(bytes.size(), sizeof carry_ - carried_);
+        std::memcpy(carry_ + carried_, bytes.data(), take);
+        const std::size_t r = CheckUtf8Piece({carry_, carried_ + take}, false, multiByte_);
+        if (r == std::string_view::npos) {
+            broken_ = true;
+            return;
+        }
+        if (r < carried_) {  // still not whole: the piece was shorter than the rest of it
+            carried_ += take;
+            return;
+        }
+        bytes.remove_prefix(r - carried_);
+        carried_ = 0;
+    }
+    const std::size_t r = CheckUtf8Piece(bytes, false, multiByte_);
+    if (r == std::string_view::npos) {
+        broken_ = true;
+        return;
+    }
+    carried_ = bytes.size() - r;
+    std::memcpy(carry_, bytes.data() + r, carried_);
+}
+
+bool Utf8Check::Finish() {
+    if (!broken_ && carried_)
+        broken_ = CheckUtf8Piece({carry_, carried_}, true, multiByte_) == std::string_view::npos;
+    carried_ = 0;
+    return !broken_ && multiByte_;
 }
 
 bool StartsWithByteOrderMark(std::string_view text) {

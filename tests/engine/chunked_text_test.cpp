@@ -70,6 +70,9 @@ std::vector<Sample> Samples() {
         {"euc", "n.c", "s = \"\xB4\xC1\"; // \xB4\xC1\n\xB4\xC1 */\n"},
         {"utf8", "o.java", "s = \"\xE3\x81\x82\"; // \xE6\xBC\xA2\n/* \xE6\xBC\xA2\n*/ x;\n" + utf8Kanji + "\n"},
         {"utf8_last_byte", "p.c", "a;\n/* \xE6\xBC\xA2"},
+        // Its only character of more than one byte ends the file: 512 bytes as read
+        // (left out, status 3), 511 in Shift-JIS (counted).
+        {"utf8_last_character", "p2.c", "a;\n" + std::string(509, 'x') + "\xE3\x81\x82"},
         {"utf8_broken_late", "q.c", "a; // \xE6\xBC\xA2\n" + std::string(3000, 'b') + "\n\xE6\xBC\n"},
         {"utf8_bom", "r.c", "\xEF\xBB\xBF/* \x82 */\r\n\xE6\xBC\xA2;\r\n"},
         // 511 half-width kana are 1533 bytes of UTF-8 and 511 of Shift-JIS: counted.
