@@ -70,10 +70,10 @@ private:
     ByteBuffer& buf_;
     ByteBuffer& converted_;
     bool fromUtf8_ = false;
-    Utf8Check check_;            // fed by Fill while feeding_
+    Utf8Check check_;  // fed by Fill while feeding_
     bool feeding_ = false;
-    bool speculating_ = false;   // CheckAsRead's reading, not yet known to be no UTF-8
-    bool aborted_ = false;       // ... which found a character of more than one byte
+    bool speculating_ = false;     // CheckAsRead's reading, not yet known to be no UTF-8
+    bool aborted_ = false;         // ... which found a character of more than one byte
     std::uint64_t checkedTo_ = 0;  // the file offset up to which check_ was fed
 
     std::uint64_t offset_ = 0;  // the file offset of the byte after buf_'s last

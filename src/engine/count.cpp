@@ -253,8 +253,8 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     if (status != FileStatus::Counted) {
         rec.Status = status;
     } else if (inPieces) {
-        detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.EucJis, ctx.Text.size(), ctx.Text,
-                                 ctx.Utf8Spare);
+        detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.EucJis, ctx.Text.size(),
+                                 ctx.Text, ctx.Utf8Spare);
         // A UTF-8 file is known as one only once all of it was read. The file is
         // counted as read while it is checked; if it turns out UTF-8 (mostly at its
         // first character of more than one byte) it is checked to its end and, if

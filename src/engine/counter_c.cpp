@@ -47,7 +47,8 @@ private:
 
 }  // namespace
 
-FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state) {
+FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec,
+                        ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, CFamilyCounter(opt));
 }
 

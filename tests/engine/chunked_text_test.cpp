@@ -3,8 +3,8 @@
 // NUL, the pre-check, the guesser's second reading, UTF-8 and EUC/JIS text.
 #include "engine/chunked_text.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "engine_test_util.h"
@@ -26,7 +26,8 @@ struct Figures {
 };
 std::ostream& operator<<(std::ostream& os, const Figures& f) {
     return os << "{status " << static_cast<int>(f.Status) << ", kind " << f.Kind << ", " << f.Total << "/"
-              << f.Comment << "/" << f.Exec << "/" << f.Blank << ", shift " << f.KanjiMode << f.KanaMode << "}";
+              << f.Comment << "/" << f.Exec << "/" << f.Blank << ", shift " << f.KanjiMode << f.KanaMode
+              << "}";
 }
 
 // Counts the file with pieces of chunk bytes (0: read whole).
@@ -35,7 +36,13 @@ Figures CountIn(const S_CNF& cnf, const std::string& path, const std::string& na
     if (chunk) ctx.ChunkBytes = chunk;
     S_CMT rec;
     CountFile(CountOptions::From(cnf), path, {name, 0, 0}, rec, ctx);
-    return {rec.Status,  rec.Kind,  rec.Total, rec.Comment, rec.Exec, rec.Blank, ctx.Converter.KanjiMode(),
+    return {rec.Status,
+            rec.Kind,
+            rec.Total,
+            rec.Comment,
+            rec.Exec,
+            rec.Blank,
+            ctx.Converter.KanjiMode(),
             ctx.Converter.KanaMode()};
 }
 
@@ -48,7 +55,7 @@ struct Sample {
 std::vector<Sample> Samples() {
     const std::string x600(600, 'x'), x2049(2049, 'x');
     std::string halfKana, utf8Kanji;
-    for (int i = 0; i < 511; ++i) halfKana += "\xEF\xBD\xB1";  // "ｱ": three bytes, one in Shift-JIS
+    for (int i = 0; i < 511; ++i) halfKana += "\xEF\xBD\xB1";   // "ｱ": three bytes, one in Shift-JIS
     for (int i = 0; i < 700; ++i) utf8Kanji += "\xE6\xBC\xA2";  // "漢"
     std::string shifts;  // 3,000 bytes of JIS shifts that convert to nothing
     for (int i = 0; i < 500; ++i) shifts += "\x1b$B\x1b(B";
@@ -63,12 +70,14 @@ std::vector<Sample> Samples() {
         {"nul_in_long_line", "h.c", "a;\n" + x2049 + std::string("\0\n", 2) + "b;\n"},
         {"head_unfit", "i.c", std::string(515, 'x') + "\nint a;\n"},
         {"head_fits", "j.c", std::string(514, 'x') + "\nint a;\n"},
-        {"long_lines", "k.c", "/* a\n" + x600 + "\n" + x2049 + "\r\n" + x2049 + "\r" + x2049 + "*/\nb;\n" + x2049},
+        {"long_lines", "k.c",
+         "/* a\n" + x600 + "\n" + x2049 + "\r\n" + x2049 + "\r" + x2049 + "*/\nb;\n" + x2049},
         {"guess_late", "l.c", std::string(40, '\n') + "hello\nworld\nmov ax, 1 ; x\n/* y */\nz\n"},
         {"jis", "m.c", "a = \"\x1b$B4A\x1b(B\"; /* \x1b$B4A\nb */\n\x1b$B4A4A\n\x1b(B/* c */\n"},
         {"jis_long_line", "m2.c", "a;\n" + shifts + "b; /* c\n*/\n"},
         {"euc", "n.c", "s = \"\xB4\xC1\"; // \xB4\xC1\n\xB4\xC1 */\n"},
-        {"utf8", "o.java", "s = \"\xE3\x81\x82\"; // \xE6\xBC\xA2\n/* \xE6\xBC\xA2\n*/ x;\n" + utf8Kanji + "\n"},
+        {"utf8", "o.java",
+         "s = \"\xE3\x81\x82\"; // \xE6\xBC\xA2\n/* \xE6\xBC\xA2\n*/ x;\n" + utf8Kanji + "\n"},
         {"utf8_last_byte", "p.c", "a;\n/* \xE6\xBC\xA2"},
         // Its only character of more than one byte ends the file: 512 bytes as read
         // (left out, status 3), 511 in Shift-JIS (counted).
