@@ -46,22 +46,27 @@ std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
 
 void Utf8Check::Feed(std::string_view bytes) {
     if (broken_) return;
-    if (carried_) {
-        // The character begun at the end of the piece before.
+    // The bytes left unchecked at the end of the pieces before, completed from
+    // this one: four bytes always hold at least one whole character.
+    while (carried_ && !bytes.empty()) {
         const std::size_t take = std::min(bytes.size(), sizeof carry_ - carried_);
         std::memcpy(carry_ + carried_, bytes.data(), take);
-        const std::size_t r = CheckUtf8Piece({carry_, carried_ + take}, false, multiByte_);
+        const std::size_t have = carried_ + take;
+        const std::size_t r = CheckUtf8Piece({carry_, have}, false, multiByte_);
         if (r == std::string_view::npos) {
             broken_ = true;
             return;
         }
-        if (r < carried_) {  // still not whole: the piece was shorter than the rest of it
-            carried_ += take;
-            return;
+        if (r >= carried_) {
+            bytes.remove_prefix(r - carried_);
+            carried_ = 0;
+            break;
         }
-        bytes.remove_prefix(r - carried_);
-        carried_ = 0;
+        std::memmove(carry_, carry_ + r, have - r);
+        carried_ = have - r;
+        bytes.remove_prefix(take);
     }
+    if (carried_) return;
     const std::size_t r = CheckUtf8Piece(bytes, false, multiByte_);
     if (r == std::string_view::npos) {
         broken_ = true;
