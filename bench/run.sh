@@ -7,8 +7,8 @@
 # the counters over text in memory. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
-#                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--ini-load]
-#                [--counters | --counters-only] [--desktop N [--desktop-pane]
+#                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--big-file MB]
+#                [--ini-load] [--counters | --counters-only] [--desktop N [--desktop-pane]
 #                [--desktop-runs R]] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
@@ -20,6 +20,9 @@
 #   --lines N           also count one file of N empty lines under /tmp (N bytes,
 #                       deleted afterwards) and check its figures; 2200000000 shows
 #                       that counts beyond 2^31 are exact
+#   --big-file MB       also count one generated C source of MB megabytes, in Shift-JIS
+#                       and in UTF-8 (under /tmp, deleted afterwards): time and peak
+#                       memory, against the baseline too when one is given
 #   --ini-load          also time loading INI files of 25,000, 100,000 and 1,000,000
 #                       environments and one of 3,000,000 section headers
 #   --counters          also run zarnik-counters-bench: each line counter over text in
@@ -38,6 +41,8 @@ out="$root/bench/out"
 install_peers=0
 memory=0
 lines=0
+big_file=0
+baseline=()
 ini_load=0
 counters=0  # 1: also the counters over text in memory; 2: only them
 desktop=0
@@ -47,7 +52,9 @@ trees=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --install-peers) install_peers=1 ;;
-    --runs|--peer-runs|--sloccount-runs|--baseline) measure_args+=("$1" "$2"); shift ;;
+    --runs|--peer-runs|--sloccount-runs) measure_args+=("$1" "$2"); shift ;;
+    --baseline) measure_args+=("$1" "$2"); baseline=("$2"); shift ;;
+    --big-file) big_file="$2"; shift ;;
     --no-peers) measure_args+=("$1") ;;
     --memory) memory="$2"; shift ;;
     --lines) lines="$2"; shift ;;
@@ -57,7 +64,7 @@ while [[ $# -gt 0 ]]; do
     --desktop) desktop="$2"; shift ;;
     --desktop-pane) desktop_args+=(--pane) ;;
     --desktop-runs) desktop_args+=(--runs "$2"); shift ;;
-    -h|--help) sed -n '2,31p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,35p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;
   esac
   shift
@@ -108,6 +115,12 @@ fi
   if [[ $lines -gt 0 ]]; then
     echo
     "$root/bench/count_lines.sh" "$build/zarnik-count" "$lines"
+  fi
+  if [[ $big_file -gt 0 ]]; then
+    echo
+    echo "One file of $big_file MB (zarnik-count --set HeadDT=0 FILE, /usr/bin/time -v):"
+    echo
+    "$root/bench/big_file.sh" "$build/zarnik-bench" "$big_file" "$build/zarnik-count" "${baseline[@]}"
   fi
   if [[ $ini_load -eq 1 ]]; then
     echo

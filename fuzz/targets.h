@@ -208,6 +208,24 @@ inline void CountInput(std::string_view data) {
                            tally[1] == rec.Comment - (cnf.Kg_Cmt == 1 ? rec.Blank : 0)));
         ZARNIK_FUZZ_CHECK(log.ConvertedEnds.empty() || log.ConvertedEnds.size() == log.Classes.size());
     }
+
+    // Read in pieces of a few bytes (as a large file is read), the file counts the
+    // same, tells the same line classes (a UTF-8 file's second count replacing its
+    // first) and leaves the converter in the same state.
+    for (std::size_t chunk : {1, 7}) {
+        engine::CountContext pieces;
+        pieces.ChunkBytes = chunk;
+        engine::LineLog pieceLog;
+        pieces.LineClasses = &pieceLog;
+        engine::S_CMT inPieces;
+        engine::CountFile(opt, path, entry, inPieces, pieces);
+        ZARNIK_FUZZ_CHECK(pieceLog.Classes == log.Classes);
+        ZARNIK_FUZZ_CHECK(inPieces.Status == rec.Status && inPieces.Kind == again.Kind &&
+                          inPieces.Total == rec.Total && inPieces.Comment == rec.Comment &&
+                          inPieces.Blank == rec.Blank && inPieces.Exec == rec.Exec);
+        ZARNIK_FUZZ_CHECK(pieces.Converter.KanjiMode() == fresh.Converter.KanjiMode() &&
+                          pieces.Converter.KanaMode() == fresh.Converter.KanaMode());
+    }
 }
 
 // ---- the EUC/JIS converter ----

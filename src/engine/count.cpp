@@ -11,6 +11,7 @@
 #include <ctime>
 #include <new>
 
+#include "engine/chunked_text.h"
 #include "engine/path_at.h"
 #include "engine/utf8_source.h"
 
@@ -28,6 +29,19 @@ char* ByteBuffer::Extend(std::size_t n) {
         capacity_ = cap;
     }
     return data_.get() + size_;
+}
+
+void ByteBuffer::Reserve(std::size_t n) {
+    if (capacity_ >= n) return;
+    std::unique_ptr<char[]> grown(new char[n]);
+    if (size_) std::memcpy(grown.get(), data_.get(), size_);
+    data_ = std::move(grown);
+    capacity_ = n;
+}
+
+std::size_t ChunkBytesFor(unsigned threads) {
+    constexpr std::size_t kBudget = std::size_t{8} << 20, kMin = std::size_t{4} << 10;
+    return std::clamp(kBudget / std::max(1u, threads), kMin, CountContext::kMaxChunkBytes);
 }
 
 namespace {
@@ -106,19 +120,17 @@ std::size_t ReadOnce(const Fd& fd, char* buf, std::size_t n, const std::string& 
     }
 }
 
-// Files up to this size are read whole with the pre-check's head; larger ones
-// only after their head passed it.
-constexpr std::int64_t kWholeReadLimit = 1 << 20;
-
 // Fills ctx.Text with what counting the file needs and returns the pre-check's
 // status: the head alone when nothing will count the file (whole is false) or the
 // pre-check fails, else the text (reading may stop after its first NUL). size is what the file
-// system said of the file a moment ago; a file of that size takes one read.
-FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path,
-                        ByteBuffer& text) {
+// system said of the file a moment ago; a file of that size takes one read. Files
+// of wholeLimit bytes and more are read whole only after their head passed.
+FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, std::size_t wholeLimit,
+                        const std::string& path, ByteBuffer& text) {
     text.clear();
     std::size_t want = kProbeBytes;
-    if (whole && size >= 0 && size < kWholeReadLimit) want = std::max(want, static_cast<std::size_t>(size));
+    if (whole && size >= 0 && static_cast<std::uint64_t>(size) < wholeLimit)
+        want = std::max(want, static_cast<std::size_t>(size));
     char* dst = text.Extend(want);
     std::size_t got = ReadOnce(fd, dst, want, path);
     // A read that fell short of the size is made up by reading on.
@@ -131,7 +143,7 @@ FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::
     return FileStatus::Counted;
 }
 
-using CounterFn = FileStatus (*)(const CountOptions&, std::string_view, S_CMT&, ConverterState&);
+using CounterFn = FileStatus (*)(const CountOptions&, detail::TextPieces&, S_CMT&, ConverterState&);
 
 CounterFn CounterFor(CounterId id) {
     switch (id) {
@@ -171,7 +183,7 @@ std::string_view TextForCounting(std::string_view loaded) {
 
 namespace {
 
-void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, std::string_view text, S_CMT& rec,
+void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::TextPieces& text, S_CMT& rec,
                      ConverterState& state) {
     rec.Kind = choice.TotalsKind;
     if (choice.Counter == CounterId::Guess)
@@ -189,7 +201,8 @@ void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, std::str
 }  // namespace
 
 void CountLoadedText(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
-    CountLoadedText(opt, ChooseByMode(opt, rec.Name), text, rec, state);
+    detail::WholeText whole(text);
+    CountLoadedText(opt, ChooseByMode(opt, rec.Name), whole, rec, state);
 }
 
 void FinishCounts(const CountOptions& opt, S_CMT& rec) {
@@ -229,17 +242,40 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.MTime = entry.MTime;
 
     // Read the file once: the pre-check looks at its head, the counter at the text.
-    // A file that no counter reads is read no further than the pre-check needs.
+    // A file that no counter reads is read no further than the pre-check needs. A
+    // large file is read in pieces after its head, so memory does not grow with it.
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const bool read = choice.Counter != CounterId::None;
-    FileStatus status = fd ? ReadForCount(fd, size, read, path, ctx.Text) : FileStatus::Missing;
-    // A UTF-8 file becomes Shift-JIS once, before its bytes become any counter's text.
-    ctx.FromUtf8 =
-        status == FileStatus::Counted && read && opt.Utf8Src && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
-    if (status == FileStatus::Counted)
-        CountLoadedText(opt, choice, TextForCounting(ctx.Text.view()), rec, ctx);
-    else
+    const bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
+    FileStatus status =
+        fd ? ReadForCount(fd, size, read && !inPieces, ctx.ChunkBytes, path, ctx.Text) : FileStatus::Missing;
+    ctx.FromUtf8 = false;
+    if (status != FileStatus::Counted) {
         rec.Status = status;
+    } else if (inPieces) {
+        detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.EucJis, ctx.Text.size(),
+                                 ctx.Text, ctx.Utf8Spare);
+        // A UTF-8 file is known as one only once all of it was read. The file is
+        // counted as read while it is checked; if it turns out UTF-8 (mostly at its
+        // first character of more than one byte) it is checked to its end and, if
+        // UTF-8, counted again, converted piece by piece.
+        const TAutoSjisConv converter = ctx.Converter;
+        if (opt.Utf8Src) text.CheckAsRead();
+        CountLoadedText(opt, choice, text, rec, ctx);
+        if (text.MustRecount()) {
+            ctx.Converter = converter;
+            if (ctx.LineClasses) ctx.LineClasses->clear();
+            rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
+            rec.Ratio = 0.0f;
+            ctx.FromUtf8 = text.ConvertIfUtf8();
+            CountLoadedText(opt, choice, text, rec, ctx);
+        }
+    } else {
+        // A UTF-8 file becomes Shift-JIS once, before its bytes become any counter's text.
+        ctx.FromUtf8 = read && opt.Utf8Src && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
+        detail::WholeText text(TextForCounting(ctx.Text.view()));
+        CountLoadedText(opt, choice, text, rec, ctx);
+    }
 }
 
 // CountOpened, where running out of memory on the file is a read error of that

@@ -68,6 +68,8 @@ public:
     void Commit(std::size_t n) { size_ += n; }
     void Truncate(std::size_t n) { size_ = n; }
     std::size_t capacity() const { return capacity_; }
+    // Grows the room to exactly n bytes when it is smaller (Extend doubles it).
+    void Reserve(std::size_t n);
     // Gives the memory back.
     void Release() {
         data_.reset();
@@ -121,15 +123,60 @@ struct ConverterState {
 // being counted is read into, reused from file to file. One context must not be
 // used by two counts at once.
 struct CountContext : ConverterState {
-    ByteBuffer Text;  // the last file read; it may go on past the first NUL
+    // The largest piece of a file read at once, for a count on one thread.
+    static constexpr std::size_t kMaxChunkBytes = std::size_t{1} << 20;
+
+    ByteBuffer Text;  // the last file read (or piece of it); it may go on past the first NUL
     // The bytes as read when Text was UTF-8 and is now Shift-JIS (Utf8Src), kept
     // so that both buffers keep their room for the next file.
     ByteBuffer Utf8Spare;
+    // Files of at least this many bytes are read in pieces of about this size, each
+    // ending at a line end, so that memory does not grow with the file; smaller
+    // ones are read whole. ChunkBytesFor gives the size for a run on several threads.
+    std::size_t ChunkBytes = kMaxChunkBytes;
 };
 
+// The piece size for each of threads counting at once: 8 MiB shared among them,
+// from 4 KiB to 1 MiB each.
+std::size_t ChunkBytesFor(unsigned threads);
+
+namespace detail {
+
+// A text as it reaches the counters: in pieces, each ending at a line end (a
+// line never spans two pieces), the last at the text's end. A piece stays valid
+// until the next call.
+class TextPieces {
+public:
+    virtual ~TextPieces() = default;
+    // The next piece; false once the text has ended.
+    virtual bool Next(std::string_view& piece) = 0;
+    // Back to the start, for another reading of the same text.
+    virtual void Rewind() = 0;
+};
+
+// A text in memory, as one piece.
+class WholeText final : public TextPieces {
+public:
+    explicit WholeText(std::string_view text) : text_(text) {}
+    bool Next(std::string_view& piece) override {
+        if (given_) return false;
+        given_ = true;
+        piece = text_;
+        return true;
+    }
+    void Rewind() override { given_ = false; }
+
+private:
+    std::string_view text_;
+    bool given_ = false;
+};
+
+}  // namespace detail
+
 // Counts one file into rec. Throws FileError when the file exists but cannot be
-// read, also when there is no memory for it (ENOMEM). A file is read no further
-// than the size it had when it was opened.
+// read, also when there is no memory for it (ENOMEM) and when a large file read
+// twice has grown shorter in between (EIO). A file is read no further than the
+// size it had when it was opened.
 void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx);
 
@@ -167,20 +214,42 @@ FileStatus CountBasic(const CountOptions& opt, std::string_view text, S_CMT& rec
 // When no line holds a marker it counts nothing and sets rec.Kind to NoKind.
 FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
                      ConverterState& state);
+// The same over a text in pieces (the guess reads it twice, from the start again).
+FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
+FileStatus CountAsm(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
+FileStatus CountPlSql(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
+FileStatus CountBasic(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
+FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name, S_CMT& rec,
+                     ConverterState& state);
 
 namespace detail {
 
-// The lines of a text one at a time: each converted by the converter when EucJis
+// The lines of a text (in memory, or in pieces) one at a time: each converted by the converter when EucJis
 // is 1 (in order, so the converter's state moves on line by line), else a view
 // into the text. A view stays valid until the next call.
 class SourceLines {
 public:
-    SourceLines(std::string_view text, const CountOptions& opt, ConverterState& state)
-        : split_(text),
+    SourceLines(TextPieces& pieces, const CountOptions& opt, ConverterState& state)
+        : whole_(std::string_view()),
+          pieces_(pieces),
+          split_(std::string_view()),
           conv_(opt.EucJis && !state.FromUtf8 ? &state.Converter : nullptr),
           out_(state.Converted) {}
+    SourceLines(std::string_view text, const CountOptions& opt, ConverterState& state)
+        : whole_(text),
+          pieces_(whole_),
+          split_(std::string_view()),
+          conv_(opt.EucJis && !state.FromUtf8 ? &state.Converter : nullptr),
+          out_(state.Converted) {}
+    SourceLines(const SourceLines&) = delete;
+    SourceLines& operator=(const SourceLines&) = delete;
+
     bool Next(std::string_view& line) {
-        if (!split_.Next(line)) return false;
+        while (!split_.Next(line)) {
+            std::string_view piece;
+            if (!pieces_.Next(piece)) return false;
+            split_ = LineSplitter(piece);
+        }
         if (conv_) {
             out_.clear();
             conv_->ToShiftJis(line, out_);
@@ -198,6 +267,8 @@ public:
     }
 
 private:
+    WholeText whole_;  // the text when one was given rather than pieces
+    TextPieces& pieces_;
     LineSplitter split_;
     TAutoSjisConv* conv_;
     std::string& out_;

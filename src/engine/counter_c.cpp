@@ -47,8 +47,14 @@ private:
 
 }  // namespace
 
-FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec,
+                        ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, CFamilyCounter(opt));
+}
+
+FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+    detail::WholeText whole(text);
+    return CountCFamily(opt, whole, rec, state);
 }
 
 }  // namespace zarnik::engine

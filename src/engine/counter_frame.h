@@ -10,9 +10,10 @@ enum class LineClass { Code, Comment, BlankRule };
 
 // Counter: bool InComment() const; LineClass Classify(std::string_view line, std::size_t first),
 // first being the index of the line's first byte other than blank and TAB.
-// A fresh Counter is made per file, so its comment state starts cleared.
+// A fresh Counter is made per file, so its comment state starts cleared; it
+// carries from piece to piece of the text.
 template <class Counter>
-FileStatus RunCounterFrame(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state,
+FileStatus RunCounterFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, ConverterState& state,
                            Counter counter) {
     SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;

@@ -25,12 +25,12 @@ std::size_t FirstMarker(std::string_view line, const std::array<std::string_view
 
 }  // namespace
 
-FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
+FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name, S_CMT& rec,
                      ConverterState& state) {
     // The guess takes the whole text through the converter before the chosen counter
-    // reads it again: with EucJis 1 the converter sees every line twice, and its
-    // lasting shift state carries from the guess into the count. The reports depend
-    // on both readings.
+    // reads it again from the start: with EucJis 1 the converter sees every line
+    // twice, and its lasting shift state carries from the guess into the count. The
+    // reports depend on both readings.
     rec.Kind = NoKind;
     detail::SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
@@ -43,6 +43,7 @@ FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string
         std::size_t a = FirstMarker(line, kAsmKeywords);
         if (c == 0 && a == 0) continue;
         lines.Drain();
+        text.Rewind();
         if (a == 0 || (c != 0 && c < a)) {
             rec.Kind = KindInFamily(opt, name, CSource);
             return CountCFamily(opt, text, rec, state);
@@ -52,6 +53,12 @@ FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string
     }
     // No marker anywhere: counted with nothing in it, unless the last line is bad.
     return status;
+}
+
+FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
+                     ConverterState& state) {
+    detail::WholeText whole(text);
+    return GuessKind(opt, whole, name, rec, state);
 }
 
 }  // namespace zarnik::engine

@@ -1,5 +1,6 @@
 #include "engine/utf8_source.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -20,10 +21,7 @@ std::string_view BeforeNul(std::string_view text) {
 
 }  // namespace
 
-bool IsUtf8Source(std::string_view text) {
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
-    text = BeforeNul(text);
-    bool multiByte = false;
+std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
     std::size_t pos = 0;
     const std::size_t n = text.size();
     while (pos < n) {
@@ -36,12 +34,74 @@ bool IsUtf8Source(std::string_view text) {
                 continue;
             }
         }
+        // A character is at most four bytes: fewer at the end may go on in the next piece.
+        if (!last && n - pos < 4 && static_cast<unsigned char>(text[pos]) >= 0x80) return pos;
         std::size_t len = text::WellFormedUtf8Length(text, pos);
-        if (len == 0) return false;
+        if (len == 0) return std::string_view::npos;
         multiByte = multiByte || len > 1;
         pos += len;
     }
-    return multiByte;
+    return pos;
+}
+
+void Utf8Check::Feed(std::string_view bytes) {
+    if (broken_) return;
+    // The bytes left unchecked at the end of the pieces before, completed from
+    // this one: four bytes always hold at least one whole character.
+    while (carried_ && !bytes.empty()) {
+        const std::size_t take = std::min(bytes.size(), sizeof carry_ - carried_);
+        std::memcpy(carry_ + carried_, bytes.data(), take);
+        const std::size_t have = carried_ + take;
+        const std::size_t r = CheckUtf8Piece({carry_, have}, false, multiByte_);
+        if (r == std::string_view::npos) {
+            broken_ = true;
+            return;
+        }
+        if (r >= carried_) {
+            bytes.remove_prefix(r - carried_);
+            carried_ = 0;
+            break;
+        }
+        std::memmove(carry_, carry_ + r, have - r);
+        carried_ = have - r;
+        bytes.remove_prefix(take);
+    }
+    if (carried_) return;
+    const std::size_t r = CheckUtf8Piece(bytes, false, multiByte_);
+    if (r == std::string_view::npos) {
+        broken_ = true;
+        return;
+    }
+    carried_ = bytes.size() - r;
+    std::memcpy(carry_, bytes.data() + r, carried_);
+}
+
+bool Utf8Check::Finish() {
+    if (!broken_ && carried_)
+        broken_ = CheckUtf8Piece({carry_, carried_}, true, multiByte_) == std::string_view::npos;
+    carried_ = 0;
+    return !broken_ && multiByte_;
+}
+
+bool StartsWithByteOrderMark(std::string_view text) {
+    return text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+}
+
+bool IsUtf8Source(std::string_view text) {
+    if (StartsWithByteOrderMark(text)) return true;
+    bool multiByte = false;
+    return CheckUtf8Piece(BeforeNul(text), true, multiByte) != std::string_view::npos && multiByte;
+}
+
+void AppendUtf8AsShiftJis(std::string_view body, ByteBuffer& out) {
+    // A character's Shift-JIS form is never longer than its UTF-8 form, so one pass
+    // fills the room; only invalid bytes after a byte-order mark need more.
+    while (!body.empty()) {
+        const std::size_t room = body.size() + kGeta.size();
+        text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, out.Extend(room), room);
+        out.Commit(span.Written);
+        body.remove_prefix(span.Read);
+    }
 }
 
 bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
@@ -49,16 +109,9 @@ bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
     if (!IsUtf8Source(all)) return false;
     std::string_view body = BeforeNul(all);
     const std::string_view rest = all.substr(body.size());
-    if (body.substr(0, kByteOrderMark.size()) == kByteOrderMark) body.remove_prefix(kByteOrderMark.size());
+    if (StartsWithByteOrderMark(body)) body.remove_prefix(kByteOrderMark.size());
     spare.clear();
-    // A character's Shift-JIS form is never longer than its UTF-8 form, so one pass
-    // fills the room; only invalid bytes after a byte-order mark need more.
-    while (!body.empty()) {
-        const std::size_t room = body.size() + kGeta.size();
-        text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, spare.Extend(room), room);
-        spare.Commit(span.Written);
-        body.remove_prefix(span.Read);
-    }
+    AppendUtf8AsShiftJis(body, spare);
     if (!rest.empty()) {
         std::memcpy(spare.Extend(rest.size()), rest.data(), rest.size());
         spare.Commit(rest.size());

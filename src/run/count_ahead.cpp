@@ -55,7 +55,8 @@ CountAhead::CountAhead(const engine::CountOptions& opt, const std::vector<FoundF
     : opt_(opt),
       files_(files),
       slots_(std::max<std::size_t>(1, std::min(window, files.size()))),
-      largeFile_(std::max<std::int64_t>(1 << 20, (std::int64_t{32} << 20) / std::max(1u, threads))) {
+      chunkBytes_(engine::ChunkBytesFor(threads)) {
+    ownCtx_.ChunkBytes = chunkBytes_;
     const std::size_t workers = std::min<std::size_t>(threads > 1 ? threads - 1 : 0, files.size());
     threads_.reserve(workers);
     try {
@@ -80,17 +81,12 @@ void CountAhead::Count(std::size_t i, engine::CountContext& ctx) {
     out.Error = nullptr;
     struct stat st;
     out.Gone = !LookAgain(file, st, out);
-    if (!out.Gone && st.st_size > largeFile_) {
-        std::lock_guard<std::mutex> lock(largeMutex_);
-        CountSeen(opt_, file, st, ctx, out);
-        ctx.Text.Release();
-    } else if (!out.Gone) {
-        CountSeen(opt_, file, st, ctx, out);
-    }
+    if (!out.Gone) CountSeen(opt_, file, st, ctx, out);
 }
 
 void CountAhead::Work() {
     engine::CountContext ctx;
+    ctx.ChunkBytes = chunkBytes_;
     std::unique_lock<std::mutex> lock(mu_);
     for (;;) {
         while (!stop_ && next_ < files_.size() && next_ >= taken_ + slots_.size()) {

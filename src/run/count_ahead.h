@@ -57,10 +57,9 @@ private:
     const std::vector<FoundFile>& files_;
     std::vector<Slot> slots_;  // file i in slot i % kWindow
     engine::CountContext ownCtx_;
-    // Files larger than this are counted one at a time, and their buffer is given
-    // back afterwards, so that memory holds one large file, not one per thread.
-    std::int64_t largeFile_;
-    std::mutex largeMutex_;
+    // The piece size of every thread's context: memory for the files being read
+    // stays within a budget however many threads count.
+    std::size_t chunkBytes_;
 
     std::mutex mu_;  // guards everything below and the slots' Done flags
     std::condition_variable ready_, room_;

@@ -30,9 +30,10 @@ inline std::ostream& operator<<(std::ostream& os, const Counts& c) {
               << c.Blank << "}";
 }
 
+using TextCounter = FileStatus (*)(const CountOptions&, std::string_view, S_CMT&, ConverterState&);
+
 // Raw counter numbers (before FinishCounts) of a text under the given settings.
-template <class Counter>
-Counts CountRaw(Counter counter, const std::string& bytes, const settings::S_CNF& cnf) {
+inline Counts CountRaw(TextCounter counter, const std::string& bytes, const settings::S_CNF& cnf) {
     ConverterState state;
     S_CMT rec;
     FileStatus st = counter(CountOptions::From(cnf), TextForCounting(bytes), rec, state);

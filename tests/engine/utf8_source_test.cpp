@@ -100,6 +100,24 @@ TEST(Utf8Source, ConversionKeepsEveryByteThatCanChangeACount) {
               std::string("\x81\xAC'\n\0\xE3\x81\x82", 8));
 }
 
+TEST(Utf8Source, CheckInPiecesOfAnySizeDecidesAsTheWholeText) {
+    const std::string texts[] = {
+        "x = \"\xE3\x81\x82\"; // \xE6\xBC\xA2\n",
+        "\xD1\x98\xD0\x95 ok\n\xF0\x9F\x98\x80",
+        "\xD1\x98\xD0\x95 \xFF\xFF\xFF\xFF\xFF\n",  // valid characters, then no UTF-8
+        "ab\xC3",                                   // cut short at the end
+        "plain ASCII only\n",
+        Sj("// 漢字のコメント\n"),
+    };
+    for (const std::string& text : texts)
+        for (std::size_t size = 1; size <= 9; ++size) {
+            Utf8Check check;
+            for (std::size_t at = 0; at < text.size(); at += size)
+                check.Feed(std::string_view(text).substr(at, size));
+            EXPECT_EQ(check.Finish(), IsUtf8Source(text)) << text << ", pieces of " << size;
+        }
+}
+
 TEST(Utf8Source, ShiftJisThatIsValidUtf8ByAccidentKeepsItsCounts) {
     // Half-width katakana pairs such as "ﾃｱ" (0xC3 0xB1) are well-formed UTF-8 ("ñ"),
     // so this Shift-JIS file is taken for UTF-8. Its converted text has the same
