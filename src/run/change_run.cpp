@@ -26,6 +26,7 @@
 #include "report/layout.h"
 #include "report/report.h"
 #include "run/collect.h"
+#include "run/guarded_run.h"
 #include "run/run.h"
 #include "text/sjis.h"
 
@@ -522,8 +523,7 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
 
 RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                                     ProgressObserver& progress) {
-    RunOutcome outcome;
-    try {
+    return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
         progress.Collecting();
         Version oldV, newV;
         std::int64_t found = 0;
@@ -540,16 +540,7 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_
             ComparePairs(input, engine::CountOptions::From(cnf), report::ReportLayout::From(cnf), pairs, sink,
                          progress, outcome);
         }
-    } catch (const engine::FileError& e) {
-        outcome.End = RunEnd::ReadError;
-        outcome.Error = ReadError{e.Path(), e.Code()};
-    } catch (const std::bad_alloc&) {
-        outcome.End = RunEnd::ReadError;
-        outcome.Error = ReadError{{}, ENOMEM};
-    }
-    progress.Ended();
-    outcome.ResultUnsaved = sink.HasLines();
-    return outcome;
+    });
 }
 
 }  // namespace zarnik::run

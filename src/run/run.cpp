@@ -11,6 +11,7 @@
 #include "report/totals.h"
 #include "run/collect.h"
 #include "run/count_ahead.h"
+#include "run/guarded_run.h"
 #include "text/sjis.h"
 
 namespace zarnik::run {
@@ -149,9 +150,8 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
 
 RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                              ProgressObserver& progress) {
-    FileCollection found;
-    RunOutcome outcome;
-    try {
+    return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
+        FileCollection found;
         if (!Collect(input, WalksSubfolders(cnf), progress, found)) {
             outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {
@@ -160,18 +160,7 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
             const engine::CountOptions opt = engine::CountOptions::From(cnf);
             CountFiles(input, opt, report::ReportLayout::From(cnf), sink, progress, ctx_, found, outcome);
         }
-    } catch (const engine::FileError& e) {
-        // A file that could not be read ends the run: the lines so far stay.
-        outcome.End = RunEnd::ReadError;
-        outcome.Error = ReadError{e.Path(), e.Code()};
-    } catch (const std::bad_alloc&) {
-        // Out of memory outside any one file (the file list, the report lines).
-        outcome.End = RunEnd::ReadError;
-        outcome.Error = ReadError{{}, ENOMEM};
-    }
-    progress.Ended();
-    outcome.ResultUnsaved = sink.HasLines();
-    return outcome;
+    });
 }
 
 bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }

@@ -50,11 +50,7 @@ Form_Sabun::Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidg
     connect(Button_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button_Help, &QPushButton::clicked, this, &Form_Sabun::Button_HelpClick);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button_Ok);
-    buttons->addWidget(Button_Cancel);
-    buttons->addWidget(Button_Help);
+    QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label_Msg);

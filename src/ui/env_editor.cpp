@@ -11,6 +11,7 @@
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/ui_style.h"
 
 namespace zarnik::ui {
 
@@ -101,11 +102,7 @@ Form_Cname::Form_Cname(int mode, const std::string& name, std::int32_t addKind, 
     for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
     Button_Ok->setEnabled(!Edit_Cname->text().isEmpty());
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button_Ok);
-    buttons->addWidget(Button_Cancel);
-    buttons->addWidget(Button_Help);
+    QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label_Msg);
     layout->addWidget(Edit_Cname);
@@ -216,11 +213,7 @@ Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::R
     Button_Help = button("ﾍﾙﾌﾟ(H)");
     Button_Ok->setDefault(true);
     for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(Button_Ok);
-    bottom->addWidget(Button_Cancel);
-    bottom->addWidget(Button_Help);
+    QHBoxLayout* bottom = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox_Conf, 1);
     layout->addLayout(bottom);

@@ -162,11 +162,7 @@ Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog
     connect(Button_Ok, &QPushButton::clicked, this, &Form_Settei::Button_OkClick);
     connect(Button_Cancel, &QPushButton::clicked, this, &Form_Settei::Button_CancelClick);
     connect(Button_Help, &QPushButton::clicked, this, &Form_Settei::Button_HelpClick);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button_Ok);
-    buttons->addWidget(Button_Cancel);
-    buttons->addWidget(Button_Help);
+    QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
 
     auto* top = new QVBoxLayout(this);
     top->addWidget(PageControl1, 1);

@@ -103,6 +103,13 @@ bool InstallQtTranslations() {
     return true;
 }
 
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons) row->addWidget(b);
+    return row;
+}
+
 DialogButtons MakeOkCancelHelp() {
     DialogButtons b{new QPushButton(QStringLiteral("OK")), new QPushButton(QStringLiteral("ｷｬﾝｾﾙ")),
                     new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"))};

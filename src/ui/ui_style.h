@@ -1,12 +1,14 @@
 // Message boxes with the program's titles and captions, pane fonts and colours.
 #pragma once
 
+#include <QBoxLayout>
 #include <QColor>
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
 
 #include "settings/settings.h"
 
@@ -45,5 +47,7 @@ struct DialogButtons {
     QPushButton* Help;
 };
 DialogButtons MakeOkCancelHelp();
+// The buttons side by side at a dialog's foot, to its right.
+QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
 
 }  // namespace zarnik::ui

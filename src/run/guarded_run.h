@@ -1,0 +1,33 @@
+// The frame both runs (count and change count) share: how a failure ends the run,
+// and what the caller is told once it is over however it ended.
+#pragma once
+
+#include <cerrno>
+#include <new>
+
+#include "engine/count.h"
+#include "run/run.h"
+
+namespace zarnik::run::detail {
+
+// Runs body(outcome). A file that could not be read ends the run (the lines so far
+// stay); so does running out of memory outside any one file (the file list, the
+// report lines).
+template <class Body>
+RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
+    RunOutcome outcome;
+    try {
+        body(outcome);
+    } catch (const engine::FileError& e) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{e.Path(), e.Code()};
+    } catch (const std::bad_alloc&) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{{}, ENOMEM};
+    }
+    progress.Ended();
+    outcome.ResultUnsaved = sink.HasLines();
+    return outcome;
+}
+
+}  // namespace zarnik::run::detail
