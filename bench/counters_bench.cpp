@@ -71,7 +71,10 @@ struct Case {
 
 std::vector<Case> Cases() {
     using zarnik::bench::SourceText;
-    const CounterFn c = CountCFamily, asmCounter = CountAsm, sql = CountPlSql, basic = CountBasic;
+    // Each counter also takes a text in pieces; the benchmark gives it the whole text.
+    using WholeFn = FileStatus (*)(const CountOptions&, std::string_view, S_CMT&, ConverterState&);
+    const CounterFn c = static_cast<WholeFn>(CountCFamily), asmCounter = static_cast<WholeFn>(CountAsm),
+                    sql = static_cast<WholeFn>(CountPlSql), basic = static_cast<WholeFn>(CountBasic);
     const CounterFn guess = [](const CountOptions& opt, std::string_view text, S_CMT& rec,
                                ConverterState& st) { return GuessKind(opt, text, "guess.c", rec, st); };
     const std::string longLine = Prose(400), sjis = Sjis(120);

@@ -3,6 +3,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "report/csv.h"
 #include "report/json.h"
 #include "text/sjis.h"
@@ -45,10 +47,58 @@ void StreamHost::Line(const std::string& line) {
         std::fwrite(line.data(), 1, line.size(), out_);
         std::fputc('\n', out_);
     } else {
-        std::string utf8 = text::SjisToUtf8(line);
-        utf8.push_back('\n');
-        std::fwrite(utf8.data(), 1, utf8.size(), out_);
+        WriteUtf8(line);
     }
+}
+
+// Report lines are ASCII but for a few runs of Japanese that recur from line to
+// line, so each run of non-ASCII characters is converted once and the rest copied.
+// Conversion is per character, so runs give what the whole line gives; a line
+// with a byte sequence that is no character is converted whole, as it was.
+void StreamHost::WriteUtf8(const std::string& line) {
+    constexpr std::size_t kRunsKept = 16;
+    const std::size_t n = line.size();
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(line[i]); };
+    utf8_.clear();
+    std::size_t i = 0;
+    while (i < n) {
+        std::size_t start = i;
+        while (i < n && at(i) < 0x80) ++i;
+        utf8_.append(line, start, i - start);
+        start = i;
+        while (i < n && at(i) >= 0x80) {
+            // A lead byte and its trail byte, or a half-width katakana.
+            std::size_t len = 0;
+            if (text::IsLeadByte(at(i))) {
+                if (i + 1 < n && at(i + 1) >= 0x40 && at(i + 1) <= 0xFC && at(i + 1) != 0x7F) len = 2;
+            } else if (at(i) >= 0xA1 && at(i) <= 0xDF) {
+                len = 1;
+            }
+            if (len == 0) {
+                utf8_ = text::SjisToUtf8(line);
+                i = start = n;
+                break;
+            }
+            i += len;
+        }
+        if (start == i) continue;
+        const std::string_view run(line.data() + start, i - start);
+        auto kept = std::find_if(runs_.begin(), runs_.end(), [&](const auto& r) { return r.first == run; });
+        if (kept == runs_.end()) {
+            std::pair<std::string, std::string> made(std::string(run), text::SjisToUtf8(run));
+            if (runs_.size() < kRunsKept) {
+                runs_.push_back(std::move(made));
+                kept = runs_.end() - 1;
+            } else {
+                kept = runs_.begin() + static_cast<std::ptrdiff_t>(nextRun_);
+                *kept = std::move(made);
+                nextRun_ = (nextRun_ + 1) % kRunsKept;
+            }
+        }
+        utf8_ += kept->second;
+    }
+    utf8_.push_back('\n');
+    std::fwrite(utf8_.data(), 1, utf8_.size(), out_);
 }
 
 // The file's path is made only when the throttled line would show it.

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/options.h"
 #include "report/change.h"
@@ -46,8 +48,15 @@ private:
     report::CsvEncoding CsvBytes() const;
     void WriteCsvHeaderOnce();
 
+    void WriteUtf8(const std::string& line);
+
     std::FILE* out_;
     Encoding encoding_;
+    // UTF-8 output: the line being made, and the last few runs of non-ASCII
+    // characters with their conversions (a file line ends in the same "％").
+    std::string utf8_;
+    std::vector<std::pair<std::string, std::string>> runs_;
+    std::size_t nextRun_ = 0;
     std::FILE* progress_;
     Format format_;
     report::ResultRows rows_;

@@ -215,6 +215,12 @@ void FinishCounts(const CountOptions& opt, S_CMT& rec) {
 }
 
 std::string FormatFileTime(std::int64_t mtime) {
+    // Files of a tree mostly share the minute shown (a checkout, a build): the
+    // text of the last local minute formatted on this thread serves every time
+    // inside that minute, which is found from the seconds localtime gave.
+    thread_local std::int64_t minuteFrom = 1, minuteTo = 0;  // [from, to): empty at first
+    thread_local std::string text;
+    if (mtime >= minuteFrom && mtime < minuteTo) return text;
     std::time_t t = static_cast<std::time_t>(mtime);
     std::tm tm{};
     if (!localtime_r(&t, &tm)) return "00-00-00 00:00";
@@ -222,7 +228,11 @@ std::string FormatFileTime(std::int64_t mtime) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%02d-%02d-%02d %02d:%02d", yy, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
                   tm.tm_min);
-    return buf;
+    text = buf;
+    // A leap second (tm_sec 60) leaves the minute's second 60 out, never more.
+    minuteFrom = mtime - tm.tm_sec;
+    minuteTo = minuteFrom + 60;
+    return text;
 }
 
 namespace {

@@ -244,18 +244,12 @@ public:
     SourceLines(const SourceLines&) = delete;
     SourceLines& operator=(const SourceLines&) = delete;
 
-    bool Next(std::string_view& line) {
-        while (!split_.Next(line)) {
-            std::string_view piece;
-            if (!pieces_.Next(piece)) return false;
-            split_ = LineSplitter(piece);
-        }
-        if (conv_) {
-            out_.clear();
-            conv_->ToShiftJis(line, out_);
-            line = out_;
-        }
-        return true;
+    // The next line of the piece at hand is the case of nearly every call, kept
+    // small so that it is inlined into each counter's loop; the rest is not.
+    [[gnu::always_inline]] bool Next(std::string_view& line) {
+        if (split_.Next(line)) [[likely]]
+            return conv_ ? Convert(line) : true;
+        return NextPiece(line);
     }
     bool Converts() const { return conv_ != nullptr; }
     // Takes the remaining lines through the converter (when it is used).
@@ -267,6 +261,22 @@ public:
     }
 
 private:
+    // Next once the piece at hand has ended.
+    [[gnu::noinline]] bool NextPiece(std::string_view& line) {
+        for (;;) {
+            std::string_view piece;
+            if (!pieces_.Next(piece)) return false;
+            split_ = LineSplitter(piece);
+            if (split_.Next(line)) return conv_ ? Convert(line) : true;
+        }
+    }
+    [[gnu::noinline]] bool Convert(std::string_view& line) {
+        out_.clear();
+        conv_->ToShiftJis(line, out_);
+        line = out_;
+        return true;
+    }
+
     WholeText whole_;  // the text when one was given rather than pieces
     TextPieces& pieces_;
     LineSplitter split_;

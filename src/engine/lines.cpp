@@ -54,13 +54,4 @@ std::size_t LineSplitter::NextBreak(std::size_t from) {
     }
 }
 
-bool IsRemLine(std::string_view line) {
-    auto isSep = [](char c) { return c == ' ' || c == '\t' || c == ','; };
-    std::size_t i = 0;
-    while (i < line.size() && isSep(line[i])) ++i;
-    std::size_t start = i;
-    while (i < line.size() && !isSep(line[i])) ++i;
-    return i - start == 3 && text::EqualsNoCase(line.substr(start, 3), "Rem");
-}
-
 }  // namespace zarnik::engine

@@ -117,7 +117,9 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     EXPECT_EQ(asmAsC.Status, FileStatus::Counted);
     EXPECT_EQ(asmAsC.KindText, "C   ");
     EXPECT_EQ(asmAsC.Kind, CSource);
-    auto totalsKind = [&](const char* name) { return ChooseByMode(CountOptions::From(cnf), name).TotalsKind; };
+    auto totalsKind = [&](const char* name) {
+        return ChooseByMode(CountOptions::From(cnf), name).TotalsKind;
+    };
     EXPECT_EQ(totalsKind("x.H"), CHeader);
     cnf.VsrcFl = 3;
     EXPECT_EQ(CountText("x\n", cnf, "x.txt").KindText, "Java");
@@ -213,6 +215,18 @@ TEST(FormatFileTime, TwoDigitFieldsInLocalTime) {
     EXPECT_EQ(FormatFileTime(0), "70-01-01 09:00");              // TZ is Asia/Tokyo in the tests
     EXPECT_EQ(FormatFileTime(4'102'444'799), "00-01-01 08:59");  // 2099-12-31 23:59:59 UTC
     EXPECT_EQ(FormatFileTime(-86400LL * 365), "69-01-01 09:00");
+    // Times asked for one after another within and across a minute: before 1888
+    // Tokyo's offset was 9:18:59, so a local minute starts 59 s into a UTC one.
+    const std::pair<std::int64_t, const char*> inTurn[] = {{59, "70-01-01 09:00"},
+                                                           {0, "70-01-01 09:00"},
+                                                           {60, "70-01-01 09:01"},
+                                                           {-1, "70-01-01 08:59"},
+                                                           {-3'000'000'001, "74-12-08 03:58"},
+                                                           {-3'000'000'000, "74-12-08 03:58"},
+                                                           {-2'999'999'999, "74-12-08 03:59"},
+                                                           {-2'999'999'940, "74-12-08 03:59"},
+                                                           {-2'999'999'939, "74-12-08 04:00"}};
+    for (auto [t, text] : inTurn) EXPECT_EQ(FormatFileTime(t), text) << t;
 }
 
 }  // namespace

@@ -36,6 +36,13 @@ TEST(LineSplitting, EachBreakEndsOneLine) {
     EXPECT_EQ(SplitToVector("a\r\r\nb"), (Strings{"a", "", "b"}));
 }
 
+TEST(RemLine, FirstWordIsRemInAnyCase) {
+    for (std::string_view yes : {"Rem", "rem x", "REM\tx", " \t,,rEm,x", "Rem "})
+        EXPECT_TRUE(IsRemLine(yes)) << yes;
+    for (std::string_view no : {"", "Re", "Remark", "x Rem", "Rem_", "Rem;", ",", "R\x85m"})
+        EXPECT_FALSE(IsRemLine(no)) << no;
+}
+
 TEST(LineSplitting, TextEndsAtTheFirstNul) {
     EXPECT_EQ(SplitToVector(std::string_view("a\nb\0c\nd\n", 8)), (Strings{"a", "b"}));
     EXPECT_EQ(SplitToVector(std::string_view("\0a\nb", 4)), Strings{});

@@ -121,12 +121,17 @@ TEST(Collect, ALineSpellingOutDotOrDotDotNamesThatFolder) {
 }
 
 TEST(Collect, SortFoldsAsciiCaseAndKeepsTiesInOrder) {
-    std::vector<FoundFile> files = {
-        {"/B/x.c", 3}, {"/a/y.c", 3}, {"/A/Y.C", 3}, {"/a/y.c", 3}, {"/a/Z.c", 3}};
-    SortByPath(files);
-    std::vector<std::string> paths;
-    for (auto& f : files) paths.push_back(f.Path);
-    EXPECT_EQ(paths, (std::vector<std::string>{"/a/y.c", "/A/Y.C", "/a/y.c", "/a/Z.c", "/B/x.c"}));
+    // Also behind a long shared folder, where the paths first differ past their
+    // first eight bytes, and in case only.
+    for (std::string top : {"", "/home/user/projects/SRC"}) {
+        std::vector<FoundFile> files = {{top + "/B/x.c", 3}, {top + "/a/y.c", 3}, {top + "/A/Y.C", 3},
+                                        {top + "/a/y.c", 3}, {top + "/a/Z.c", 3}, {top + "/a/y.c.bak", 3}};
+        SortByPath(files);
+        std::vector<std::string> paths;
+        for (auto& f : files) paths.push_back(f.Path.substr(top.size()));
+        EXPECT_EQ(paths,
+                  (std::vector<std::string>{"/a/y.c", "/A/Y.C", "/a/y.c", "/a/y.c.bak", "/a/Z.c", "/B/x.c"}));
+    }
 }
 
 }  // namespace
