@@ -63,17 +63,7 @@ void ChunkedText::Rewind() {
 void ChunkedText::Fill(std::size_t want) {
     want = static_cast<std::size_t>(std::min<std::uint64_t>(want, limit_ - offset_));
     char* dst = buf_.Extend(want);
-    std::size_t got = 0;
-    while (got < want) {
-        ssize_t r = ::pread(fd_.get(), dst + got, std::min<std::size_t>(want - got, std::size_t{1} << 30),
-                            static_cast<off_t>(offset_ + got));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(path_, errno);
-        }
-        if (r == 0) break;
-        got += static_cast<std::size_t>(r);
-    }
+    std::size_t got = ReadAt(fd_, dst, want, offset_, path_);
     // Shorter than an earlier reading found it: what was counted then is not what
     // is read now.
     if (got < want && offset_ + got < known_) throw FileError(path_, EIO);

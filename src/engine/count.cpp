@@ -164,6 +164,21 @@ CounterFn CounterFor(CounterId id) {
 
 }  // namespace
 
+std::size_t ReadAt(const Fd& fd, char* buf, std::size_t n, std::uint64_t at, const std::string& path) {
+    std::size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::pread(fd.get(), buf + got, std::min<std::size_t>(n - got, std::size_t{1} << 30),
+                            static_cast<off_t>(at + got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(path, errno);
+        }
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    return got;
+}
+
 FileStatus ProbeBytes(std::string_view head) {
     if (head.size() > kProbeBytes) head = head.substr(0, kProbeBytes);
     if (head.size() <= 1) return FileStatus::Unrecognised;

@@ -55,6 +55,12 @@ private:
     int code_;
 };
 
+class Fd;
+
+// pread(2) from offset at until n bytes arrived or the file ended; returns the count
+// read. Throws FileError when a read fails.
+std::size_t ReadAt(const Fd& fd, char* buf, std::size_t n, std::uint64_t at, const std::string& path);
+
 // A growable byte buffer that is not zero-filled when it grows.
 class ByteBuffer {
 public:

@@ -25,13 +25,6 @@ const std::string& Sj(int i) {
     return texts[static_cast<std::size_t>(i)];
 }
 
-ChangeFigures& operator+=(ChangeFigures& a, const ChangeFigures& b) {
-    a.Added += b.Added;
-    a.Changed += b.Changed;
-    a.Deleted += b.Deleted;
-    return a;
-}
-
 void Add(ChangeSums& sum, const ChangeRecord& rec) {
     ++sum.Files[static_cast<std::size_t>(rec.Status)];
     sum.Exec += rec.Exec;

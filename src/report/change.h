@@ -25,6 +25,13 @@ constexpr int kChangeStatusCount = 5;
 
 struct ChangeFigures {
     std::int64_t Added = 0, Changed = 0, Deleted = 0;
+
+    ChangeFigures& operator+=(const ChangeFigures& b) {
+        Added += b.Added;
+        Changed += b.Changed;
+        Deleted += b.Deleted;
+        return *this;
+    }
 };
 
 // One paired file. Texts are Shift-JIS.

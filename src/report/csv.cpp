@@ -127,11 +127,9 @@ std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding) {
     for (const ChangeRecord& rec : rows.Files()) {
         const ChangeFigures figures[3] = {rec.Exec, rec.Comment, rec.Blank};
         const bool skipped = rec.Status == ChangeStatus::Skipped;
-        std::string message = text::SjisToUtf8(rec.Message);
-        if (!message.empty() && message.front() == ' ') message.erase(0, 1);
         out += ChangeRow(detail::PathText(rec.NativePath), text::SjisToUtf8(ChangeStatusText(rec.Status)),
-                         detail::KindWord(rec.KindText), skipped ? nullptr : figures, message, nullptr,
-                         encoding);
+                         detail::KindWord(rec.KindText), skipped ? nullptr : figures,
+                         detail::MessageText(rec.Message), nullptr, encoding);
     }
     const ChangeTotals& totals = rows.Totals();
     for (int k : ChangeKindsWithFiles(totals))

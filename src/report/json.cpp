@@ -139,9 +139,7 @@ std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf,
                {"statusText", text::SjisToUtf8(ChangeStatusText(rec.Status))},
                {"kind", detail::KindWord(rec.KindText)}};
         if (rec.Status == ChangeStatus::Skipped) {
-            std::string message = text::SjisToUtf8(rec.Message);
-            if (!message.empty() && message.front() == ' ') message.erase(0, 1);
-            j["message"] = message;
+            j["message"] = detail::MessageText(rec.Message);
         } else {
             PutChangeFigures(j, rec.Exec, rec.Comment, rec.Blank);
         }

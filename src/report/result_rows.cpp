@@ -83,11 +83,12 @@ std::string KindWord(std::string_view kindText) {
     return std::string(end == std::string_view::npos ? std::string_view() : kindText.substr(0, end + 1));
 }
 
-std::string StatusMessage(engine::FileStatus status) {
-    std::string_view sjis = StatusText(status);
+std::string MessageText(std::string_view sjis) {
     if (!sjis.empty() && sjis.front() == ' ') sjis.remove_prefix(1);
     return text::SjisToUtf8(sjis);
 }
+
+std::string StatusMessage(engine::FileStatus status) { return MessageText(StatusText(status)); }
 
 std::string RatioText(float ratio) { return FormatFloat(ratio, 2, false); }
 

@@ -59,6 +59,8 @@ std::string_view NameOf(std::string_view native);
 std::string IsoTime(std::int64_t mtime);
 // The kind text without its padding ("C", "ASM", "Java", "SQL", "BAS", "???").
 std::string KindWord(std::string_view kindText);
+// A report message (Shift-JIS) as data: UTF-8, without the blank that sets it off in a line.
+std::string MessageText(std::string_view sjis);
 // The report's text for a file that was not counted, without its leading blank; empty for Counted.
 std::string StatusMessage(engine::FileStatus status);
 // "3.70": the ratio as the report rounds it.

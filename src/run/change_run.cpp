@@ -79,16 +79,7 @@ struct Pair {
 
 // The report's order: by relative path folding ASCII letter case, as a sorted count
 // report orders paths; paths equal but for case by their bytes.
-bool RelLess(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned char ca = text::AsciiLower(static_cast<unsigned char>(a[i]));
-        unsigned char cb = text::AsciiLower(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
+bool RelLess(std::string_view a, std::string_view b) { return PathLess(a, b) || (!PathLess(b, a) && a < b); }
 
 std::vector<Pair> PairFiles(const Version& oldV, const Version& newV) {
     std::vector<Pair> pairs;
@@ -145,22 +136,6 @@ struct Loaded {
 constexpr std::size_t kProbeBytes = 515;  // the pre-check's head
 constexpr std::size_t kPiece = std::size_t{1} << 24;
 
-std::size_t ReadAt(const engine::Fd& fd, char* buf, std::size_t n, std::uint64_t at,
-                   const std::string& path) {
-    std::size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::pread(fd.get(), buf + got, std::min<std::size_t>(n - got, 1u << 30),
-                            static_cast<off_t>(at + got));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw engine::FileError(path, errno);
-        }
-        if (r == 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    return got;
-}
-
 // Reads the file as a count run does: the pre-check's head whatever the size says,
 // and, unless headOnly, on to the size it had when it was opened, in pieces, up to
 // the piece holding the first NUL (the text ends there: a sparse file does not cost
@@ -186,7 +161,7 @@ void ReadForChange(const std::string& path, bool headOnly, Loaded& f) {
     while (f.Bytes.size() < limit) {
         const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(limit - f.Bytes.size(), kPiece));
         char* dst = f.Bytes.Extend(piece);
-        const std::size_t got = ReadAt(f.File, dst, piece, f.Bytes.size(), path);
+        const std::size_t got = engine::ReadAt(f.File, dst, piece, f.Bytes.size(), path);
         f.Bytes.Commit(got);
         if (got < piece) {
             f.Whole = true;
@@ -208,8 +183,8 @@ bool SameBytes(const Loaded& a, const std::string& pathA, const Loaded& b, const
     if (std::memcmp(a.Bytes.data(), b.Bytes.data(), common) != 0) return false;
     std::vector<char> pa(1 << 20), pb(1 << 20);
     for (std::uint64_t at = common;;) {
-        const std::size_t na = ReadAt(a.File, pa.data(), pa.size(), at, pathA);
-        const std::size_t nb = ReadAt(b.File, pb.data(), pb.size(), at, pathB);
+        const std::size_t na = engine::ReadAt(a.File, pa.data(), pa.size(), at, pathA);
+        const std::size_t nb = engine::ReadAt(b.File, pb.data(), pb.size(), at, pathB);
         if (na != nb || std::memcmp(pa.data(), pb.data(), na) != 0) return false;
         if (na < pa.size()) return true;
         at += na;
@@ -393,19 +368,20 @@ struct Comparer {
         Old.Present = New.Present = false;
         // A file no counter takes is read no further than the pre-check needs: it is
         // 除外 whatever it holds.
-        const auto headOnly = [this](const FoundFile* f) {
-            return engine::ChooseByMode(Opt, NativeToSjis(f->Name())).Counter == engine::CounterId::None;
+        const std::string oldName = pair.Old ? NativeToSjis(pair.Old->Name()) : std::string();
+        const std::string newName = pair.New ? NativeToSjis(pair.New->Name()) : std::string();
+        const auto headOnly = [this](const std::string& sjisName) {
+            return engine::ChooseByMode(Opt, sjisName).Counter == engine::CounterId::None;
         };
-        const bool oldHead = pair.Old && headOnly(pair.Old), newHead = pair.New && headOnly(pair.New);
+        const bool oldHead = pair.Old && headOnly(oldName), newHead = pair.New && headOnly(newName);
         if (pair.Old) ReadForChange(pair.Old->Path, oldHead, Old);
         if (pair.New) ReadForChange(pair.New->Path, newHead, New);
         if (!Old.Present && !New.Present) return false;
         const bool same = Old.Present && New.Present && !oldHead && !newHead &&
                           SameBytes(Old, pair.Old->Path, New, pair.New->Path);
         const bool classify = !same;
-        if (Old.Present && (!same || Opt.EucJis))
-            CountLoaded(Opt, NativeToSjis(pair.Old->Name()), Old, OldState, classify);
-        if (New.Present) CountLoaded(Opt, NativeToSjis(pair.New->Name()), New, NewState, classify);
+        if (Old.Present && (!same || Opt.EucJis)) CountLoaded(Opt, oldName, Old, OldState, classify);
+        if (New.Present) CountLoaded(Opt, newName, New, NewState, classify);
 
         const Loaded& shown = New.Present ? New : Old;
         rec.KindText = shown.Rec.KindText;
@@ -433,11 +409,7 @@ struct Comparer {
             rec.Status = ChangeStatus::Changed;
             Diff(pair.New->Path, rec);
         }
-        if (Opt.BlankAddsToComment) {
-            rec.Comment.Added += rec.Blank.Added;
-            rec.Comment.Changed += rec.Blank.Changed;
-            rec.Comment.Deleted += rec.Blank.Deleted;
-        }
+        if (Opt.BlankAddsToComment) rec.Comment += rec.Blank;
         return true;
     }
 

@@ -254,26 +254,29 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
     }
 }
 
+bool PathLess(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    // Paths share long folder prefixes; bytes that are equal are equal folded, so
+    // the common prefix is passed 8 bytes at a time and folding starts at the first
+    // byte that differs.
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t wa, wb;
+        std::memcpy(&wa, a.data() + i, 8);
+        std::memcpy(&wb, b.data() + i, 8);
+        if (wa != wb) break;
+    }
+    for (; i < n; ++i) {
+        unsigned char ca = text::AsciiLower(static_cast<unsigned char>(a[i]));
+        unsigned char cb = text::AsciiLower(static_cast<unsigned char>(b[i]));
+        if (ca != cb) return ca < cb;
+    }
+    return a.size() < b.size();
+}
+
 void SortByPath(std::vector<FoundFile>& files) {
-    std::stable_sort(files.begin(), files.end(), [](const FoundFile& a, const FoundFile& b) {
-        const std::size_t n = std::min(a.Path.size(), b.Path.size());
-        // Paths share long folder prefixes; bytes that are equal are equal folded,
-        // so the common prefix is passed 8 bytes at a time and folding starts at
-        // the first byte that differs.
-        std::size_t i = 0;
-        for (; i + 8 <= n; i += 8) {
-            std::uint64_t wa, wb;
-            std::memcpy(&wa, a.Path.data() + i, 8);
-            std::memcpy(&wb, b.Path.data() + i, 8);
-            if (wa != wb) break;
-        }
-        for (; i < n; ++i) {
-            unsigned char ca = text::AsciiLower(static_cast<unsigned char>(a.Path[i]));
-            unsigned char cb = text::AsciiLower(static_cast<unsigned char>(b.Path[i]));
-            if (ca != cb) return ca < cb;
-        }
-        return a.Path.size() < b.Path.size();
-    });
+    std::stable_sort(files.begin(), files.end(),
+                     [](const FoundFile& a, const FoundFile& b) { return PathLess(a.Path, b.Path); });
 }
 
 }  // namespace zarnik::run

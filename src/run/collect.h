@@ -74,5 +74,8 @@ extern dirent* (*ReadFolderEntry)(DIR*);
 
 // Stable sort by full path, byte by byte after folding ASCII letters to lower case.
 void SortByPath(std::vector<FoundFile>& files);
+// SortByPath's order: bytes compared with ASCII letters folded to lower case, a
+// path before the longer paths it begins.
+bool PathLess(std::string_view a, std::string_view b);
 
 }  // namespace zarnik::run
