@@ -93,24 +93,6 @@ std::uint64_t ReadLimit(std::int64_t size) {
     return std::max<std::uint64_t>(size > 0 ? static_cast<std::uint64_t>(size) : 0, kProbeBytes);
 }
 
-// Reads the rest of the file after what buf holds, up to limit bytes in all,
-// stopping at the first NUL (the text ends there, so nothing after it is needed).
-// Room for the whole file is made at once, but it is filled in pieces of at most
-// 16 MB, each searched for a NUL as it arrives: a sparse file of many GB whose hole
-// follows a little text costs that text, not its size in memory and time.
-void ReadRest(const Fd& fd, ByteBuffer& buf, std::uint64_t limit, const std::string& path) {
-    if (buf.size() >= limit || (buf.size() && std::memchr(buf.data(), 0, buf.size()))) return;
-    constexpr std::uint64_t kMaxPiece = 1 << 24, kMaxRoom = 1 << 28;
-    buf.Extend(static_cast<std::size_t>(std::min(limit - buf.size(), kMaxRoom)));
-    while (buf.size() < limit) {
-        auto piece = static_cast<std::size_t>(std::min(limit - buf.size(), kMaxPiece));
-        char* dst = buf.Extend(piece);
-        std::size_t got = ReadFully(fd, dst, piece, path);
-        buf.Commit(got);
-        if (got < piece || std::memchr(dst, 0, got)) return;
-    }
-}
-
 // One read of up to n bytes (repeated only when interrupted).
 std::size_t ReadOnce(const Fd& fd, char* buf, std::size_t n, const std::string& path) {
     for (;;) {
@@ -121,26 +103,22 @@ std::size_t ReadOnce(const Fd& fd, char* buf, std::size_t n, const std::string& 
 }
 
 // Fills ctx.Text with what counting the file needs and returns the pre-check's
-// status: the head alone when nothing will count the file (whole is false) or the
-// pre-check fails, else the text (reading may stop after its first NUL). size is what the file
-// system said of the file a moment ago; a file of that size takes one read. Files
-// of wholeLimit bytes and more are read whole only after their head passed.
-FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, std::size_t wholeLimit,
-                        const std::string& path, ByteBuffer& text) {
+// status: the head alone when the file is not read whole here (whole is false:
+// nothing counts it, or it is read in pieces after its head passed), else the
+// file up to the size it had (ReadLimit). size is what the file system said of the
+// file a moment ago; a file of that size takes one read.
+FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::string& path,
+                        ByteBuffer& text) {
     text.clear();
     std::size_t want = kProbeBytes;
-    if (whole && size >= 0 && static_cast<std::uint64_t>(size) < wholeLimit)
-        want = std::max(want, static_cast<std::size_t>(size));
+    if (whole && size >= 0) want = std::max(want, static_cast<std::size_t>(size));
     char* dst = text.Extend(want);
     std::size_t got = ReadOnce(fd, dst, want, path);
     // A read that fell short of the size is made up by reading on.
     if (got < want && static_cast<std::int64_t>(got) < size)
         got += ReadFully(fd, dst + got, want - got, path);
     text.Commit(got);
-    FileStatus status = ProbeBytes(text.view());
-    if (status != FileStatus::Counted || !whole) return status;
-    if (got == want) ReadRest(fd, text, ReadLimit(size), path);  // larger than the head
-    return FileStatus::Counted;
+    return ProbeBytes(text.view());
 }
 
 using CounterFn = FileStatus (*)(const CountOptions&, detail::TextPieces&, S_CMT&, ConverterState&);
@@ -273,7 +251,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     const bool read = choice.Counter != CounterId::None;
     const bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
     FileStatus status =
-        fd ? ReadForCount(fd, size, read && !inPieces, ctx.ChunkBytes, path, ctx.Text) : FileStatus::Missing;
+        fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
     ctx.FromUtf8 = false;
     if (status != FileStatus::Counted) {
         rec.Status = status;
