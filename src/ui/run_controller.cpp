@@ -16,11 +16,13 @@ RunController::RunController(QWidget* window, QPlainTextEdit* pane, QLabel* head
 
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
     rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
+    countRun_ = true;
     return Guarded([&] { return session_.Count(input, cnf, *this, *this); });
 }
 
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf) {
     changes_ = report::ChangeRows(report::ReportLayout::From(cnf).ErrorLines);
+    countRun_ = false;
     return Guarded([&] { return session_.CountChanges(input, cnf, *this, *this); });
 }
 
@@ -109,7 +111,7 @@ void RunController::Counting(std::int64_t files) {
     dialog_->Label_fing->setVisible(true);
     Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
-    rows_.Reserve(static_cast<std::size_t>(files));
+    if (countRun_) rows_.Reserve(static_cast<std::size_t>(files));
     pathClock_.invalidate();  // the first file's path shows at once
 }
 

@@ -61,6 +61,7 @@ private:
     run::RunSession session_;
     report::ResultRows rows_;
     report::ChangeRows changes_;
+    bool countRun_ = true;  // the run going on fills rows_ (else changes_)
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
     QElapsedTimer pathClock_;
