@@ -70,21 +70,6 @@ Fd OpenExisting(const std::string& path, std::int64_t* size) {
     return f;
 }
 
-// Reads until n bytes arrived or the file ended; returns the count read.
-std::size_t ReadFully(const Fd& fd, char* buf, std::size_t n, const std::string& path) {
-    std::size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::read(fd.get(), buf + got, std::min<std::size_t>(n - got, 1u << 30));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(path, errno);
-        }
-        if (r == 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    return got;
-}
-
 // How far a file is read: the size it had when it was looked at, so that a file
 // that grows while it is counted (a log being written) is not read without end.
 // The pre-check's head is read whatever the size said (files of the proc file
@@ -116,7 +101,7 @@ FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::
     std::size_t got = ReadOnce(fd, dst, want, path);
     // A read that fell short of the size is made up by reading on.
     if (got < want && static_cast<std::int64_t>(got) < size)
-        got += ReadFully(fd, dst + got, want - got, path);
+        got += ReadAt(fd, dst + got, want - got, got, path);
     text.Commit(got);
     return ProbeBytes(text.view());
 }
