@@ -1,0 +1,771 @@
+#include "ui/result_view.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace zarnik::ui {
+
+namespace {
+
+int ExtraColumns(char16_t c) {
+    if (c == u'\t') return 7;
+    return c >= 0x80 && !(c >= 0xFF61 && c <= 0xFF9F) ? 1 : 0;
+}
+
+// Tab stops as QTextDocument places them by default, so a tab sits where it did in the editor.
+constexpr qreal kTabStop = 80;
+// Lines are laid out without wrapping; the width only has to exceed any line's.
+constexpr qreal kNoWrapWidth = 1e6;
+
+// Display columns of a line: the report lines up half-width characters (ASCII and half-width
+// katakana) in one column and all others in two; a tab counts as a typical stop. Four characters
+// at a time while they are ASCII other than tab, as most of a report is: a report of 50,000 lines
+// took twice as long to append when every character was tested on its own.
+qsizetype Columns(const char16_t* p, qsizetype n) {
+    constexpr std::uint64_t kHigh = 0xFF80'FF80'FF80'FF80, kOnes = 0x0001'0001'0001'0001,
+                            kTabs = 0x0009'0009'0009'0009, kSigns = 0x8000'8000'8000'8000;
+    qsizetype extra = 0;
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, sizeof w);
+        const std::uint64_t t = w ^ kTabs;  // a lane of zero where a tab is
+        if ((w & kHigh) == 0 && ((t - kOnes) & ~t & kSigns) == 0) continue;
+        for (qsizetype j = i; j < i + 4; ++j) extra += ExtraColumns(p[j]);
+    }
+    for (; i < n; ++i) extra += ExtraColumns(p[i]);
+    return n + extra;
+}
+
+// What a word move or a double-click takes together: a run of letters and digits, or a run of
+// other visible characters; spaces separate.
+int WordClass(QChar c) {
+    if (c.isSpace()) return 0;
+    if (c.isLetterOrNumber() || c == u'_') return 1;
+    return 2;
+}
+
+bool IsCopyKey(const QKeyEvent* e) {
+    // Ctrl+Insert is a copy on every desktop, whatever the platform theme's key bindings say.
+    return e->matches(QKeySequence::Copy) ||
+           (e->key() == Qt::Key_Insert && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier);
+}
+
+bool IsEditKey(const QKeyEvent* e) {
+    static constexpr QKeySequence::StandardKey kEdits[] = {
+        QKeySequence::Paste,
+        QKeySequence::Cut,
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::Delete,
+        QKeySequence::Backspace,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteStartOfWord,
+        QKeySequence::DeleteEndOfLine,
+        QKeySequence::DeleteCompleteLine,
+        QKeySequence::InsertParagraphSeparator,
+        QKeySequence::InsertLineSeparator,
+    };
+    for (auto key : kEdits)
+        if (e->matches(key)) return true;
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Backspace:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        case Qt::Key_Delete:
+            return mods == Qt::NoModifier || mods == Qt::ControlModifier;
+        case Qt::Key_Insert:  // Shift+Insert pastes
+            return (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+        case Qt::Key_Z:  // undo and redo under the bindings of any desktop
+        case Qt::Key_Y:
+            if (mods == Qt::ControlModifier) return true;
+            break;
+        default:
+            break;
+    }
+    if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString text = e->text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
+}  // namespace
+
+ResultView::ResultView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    UpdateFontMetrics();
+    UpdateScrollBars();
+}
+
+ResultView::~ResultView() = default;
+
+// ---- the store ----
+
+void ResultView::AppendLines(QStringView text) {
+    if (IsEmpty()) {
+        text_ = text.toString();
+        starts_.clear();
+        widestColumns_ = -1;
+        widestPixels_ = -1;
+        if (!text_.isEmpty()) {
+            starts_.push_back(0);
+            ScanFrom(0);
+        }
+    } else {
+        text_ += QLatin1Char('\n');
+        const qsizetype from = text_.size();
+        starts_.push_back(from);
+        text_ += text;
+        ScanFrom(from);
+    }
+    UpdateVerticalRange();
+    if (widestPixels_ < 0) rangeTimer_.start(0, this);
+    viewport()->update();
+    emit TextChanged();
+}
+
+// Records the starts of the lines after from (the start of the last recorded line) and follows the
+// widest of them. The line breaks are found by indexOf and the columns counted in a loop without
+// branches, both of which the compiler and Qt run over many characters at a time.
+void ResultView::ScanFrom(qsizetype from) {
+    const QStringView all(text_);
+    qsizetype line = LineCount() - 1;
+    for (qsizetype start = from;;) {
+        const qsizetype end = all.indexOf(u'\n', start);
+        const qsizetype stop = end < 0 ? all.size() : end;
+        const qsizetype columns = Columns(all.utf16() + start, stop - start);
+        if (columns > widestColumns_) {
+            widestColumns_ = columns;
+            widestLine_ = line;
+            widestPixels_ = -1;
+        }
+        if (end < 0) break;
+        start = end + 1;
+        starts_.push_back(start);
+        ++line;
+    }
+}
+
+void ResultView::SetText(QStringView text) {
+    const bool hadSelection = HasSelection();
+    text_.clear();
+    starts_.clear();
+    caret_ = anchor_ = Position{};
+    goalX_ = -1;
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    AppendLines(text);
+    if (hadSelection) emit SelectionChanged();
+}
+
+void ResultView::Clear() { SetText(QStringView()); }
+
+qsizetype ResultView::LineEnd(qsizetype line) const {
+    return line + 1 < LineCount() ? starts_[line + 1] - 1 : text_.size();
+}
+
+QStringView ResultView::Line(qsizetype i) const {
+    if (i < 0 || i >= LineCount()) return {};
+    return QStringView(text_).mid(starts_[i], LineEnd(i) - starts_[i]);
+}
+
+// ---- caret and selection ----
+
+ResultView::Position ResultView::Clamp(Position p) const {
+    if (starts_.empty()) return {};
+    p.Line = std::clamp<qsizetype>(p.Line, 0, LineCount() - 1);
+    p.Column = std::clamp<qsizetype>(p.Column, 0, LineEnd(p.Line) - starts_[p.Line]);
+    return p;
+}
+
+void ResultView::SetSelection(Position anchor, Position caret) {
+    const auto range = [this] {
+        const qsizetype a = Offset(anchor_), c = Offset(caret_);
+        return std::pair(std::min(a, c), std::max(a, c));
+    };
+    const auto before = range();
+    anchor_ = anchor;
+    caret_ = caret;
+    const auto after = range();
+    RestartBlink();
+    viewport()->update();
+    if (before != after && (before.first != before.second || after.first != after.second))
+        emit SelectionChanged();
+}
+
+void ResultView::SetCaret(Position p, bool keepAnchor) {
+    p = Clamp(p);
+    goalX_ = -1;
+    SetSelection(keepAnchor ? anchor_ : p, p);
+    EnsureCaretVisible();
+}
+
+QString ResultView::SelectedText() const {
+    const qsizetype a = Offset(anchor_), c = Offset(caret_);
+    return text_.mid(std::min(a, c), std::abs(a - c));
+}
+
+void ResultView::SelectAll() {
+    if (starts_.empty()) return;
+    const qsizetype last = LineCount() - 1;
+    SetSelection({0, 0}, {last, LineEnd(last) - starts_[last]});
+}
+
+void ResultView::Copy() const {
+    if (!HasSelection()) return;
+    const QString text = SelectedText();
+    auto* data = new QMimeData;
+    data->setText(text);
+    // Other programs take the pane's font and colour with the HTML; building it for a huge selection
+    // would hold the window up for seconds.
+    if (text.size() <= kRichCopyLimit) {
+        const QFont f = font();
+        const QString size = f.pointSizeF() > 0 ? QString::number(f.pointSizeF()) + QStringLiteral("pt")
+                                                : QString::number(f.pixelSize()) + QStringLiteral("px");
+        data->setHtml(QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>"
+                                     "<pre style=\"font-family:'%1'; font-size:%2; color:%3;\">%4</pre>"
+                                     "</body></html>")
+                          .arg(f.family().toHtmlEscaped(), size, palette().color(QPalette::Text).name(),
+                               text.toHtmlEscaped()));
+    }
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+// ---- geometry ----
+
+void ResultView::LayOut(QTextLayout& layout, qsizetype line) const {
+    layout.setText(Line(line).toString());
+    layout.setFont(font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(kTabStop);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    if (l.isValid()) {
+        l.setLeadingIncluded(true);
+        l.setLineWidth(kNoWrapWidth);
+        l.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+}
+
+qreal ResultView::XOf(Position p) const {
+    if (starts_.empty()) return 0;
+    QTextLayout layout(QString(), font(), viewport());
+    LayOut(layout, p.Line);
+    return layout.lineCount() ? layout.lineAt(0).cursorToX(static_cast<int>(p.Column)) : 0;
+}
+
+qsizetype ResultView::ColumnAt(qsizetype line, qreal x) const {
+    QTextLayout layout(QString(), font(), viewport());
+    LayOut(layout, line);
+    return layout.lineCount() ? layout.lineAt(0).xToCursor(x, QTextLine::CursorBetweenCharacters) : 0;
+}
+
+ResultView::Position ResultView::PositionAt(QPoint point) const {
+    if (starts_.empty()) return {};
+    const qsizetype row = static_cast<qsizetype>(std::floor(qreal(point.y() - kMargin) / lineHeight_));
+    const qsizetype line = std::clamp<qsizetype>(TopLine() + row, 0, LineCount() - 1);
+    return {line, ColumnAt(line, point.x() - kMargin + horizontalScrollBar()->value())};
+}
+
+int ResultView::VisibleLines() const { return std::max(1, (viewport()->height() - kMargin) / lineHeight_); }
+
+qsizetype ResultView::TopLine() const { return verticalScrollBar()->value(); }
+
+void ResultView::UpdateFontMetrics() {
+    // The height QPlainTextEdit gives each line: the font's ascent, descent and leading.
+    QTextLayout layout(QStringLiteral("Xgyjｱア漢"), font(), viewport());
+    layout.beginLayout();
+    QTextLine l = layout.createLine();
+    l.setLeadingIncluded(true);
+    l.setLineWidth(kNoWrapWidth);
+    layout.endLayout();
+    lineHeight_ = std::max(1, static_cast<int>(std::lround(l.height())));
+    widestPixels_ = -1;
+}
+
+void ResultView::UpdateScrollBars() {
+    UpdateVerticalRange();
+    UpdateHorizontalRange();
+}
+
+void ResultView::UpdateVerticalRange() {
+    QScrollBar* v = verticalScrollBar();
+    const int page = VisibleLines();
+    v->setRange(0, static_cast<int>(std::max<qsizetype>(0, LineCount() - page)));
+    v->setPageStep(page);
+    v->setSingleStep(1);
+}
+
+void ResultView::UpdateHorizontalRange() {
+    rangeTimer_.stop();
+    if (widestPixels_ < 0) {
+        widestPixels_ = 0;
+        if (!starts_.empty()) {
+            QTextLayout layout(QString(), font(), viewport());
+            LayOut(layout, widestLine_);
+            widestPixels_ = static_cast<int>(std::ceil(layout.lineAt(0).naturalTextWidth()));
+        }
+    }
+    QScrollBar* h = horizontalScrollBar();
+    // Margins on both sides and room for the caret after the last character.
+    const int content = kMargin + widestPixels_ + 1 + kMargin;
+    h->setRange(0, std::max(0, content - viewport()->width()));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(20);
+}
+
+void ResultView::EnsureCaretVisible() {
+    QScrollBar* v = verticalScrollBar();
+    const int page = VisibleLines();
+    if (caret_.Line < TopLine())
+        v->setValue(static_cast<int>(caret_.Line));
+    else if (caret_.Line >= TopLine() + page)
+        v->setValue(static_cast<int>(caret_.Line - page + 1));
+    // Horizontally also when the bar is hidden: the caret must not move out of sight.
+    if (rangeTimer_.isActive()) UpdateHorizontalRange();
+    QScrollBar* h = horizontalScrollBar();
+    const int x = static_cast<int>(std::lround(XOf(caret_)));
+    const int width = std::max(1, viewport()->width() - 2 * kMargin - 1);
+    if (x < h->value()) {
+        h->setValue(x);
+    } else if (x > h->value() + width) {
+        if (x - width > h->maximum()) h->setMaximum(x - width);  // a line wider than the widest by columns
+        h->setValue(x - width);
+    }
+}
+
+void ResultView::ScrollToBottom() {
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void ResultView::SetReadOnly(bool on) {
+    readOnly_ = on;
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+}
+
+// ---- painting ----
+
+void ResultView::paintEvent(QPaintEvent* e) {
+    if (rangeTimer_.isActive()) UpdateHorizontalRange();
+    QPainter p(viewport());
+    const QRect clip = e->rect();
+    p.fillRect(clip, palette().brush(QPalette::Base));
+    p.setPen(palette().color(QPalette::Text));
+    const bool showCaret = caretShown_ && hasFocus();
+    if (starts_.empty()) {
+        if (showCaret)
+            p.fillRect(QRect(kMargin - horizontalScrollBar()->value(), kMargin, 1, lineHeight_),
+                       palette().brush(QPalette::Text));
+        return;
+    }
+    const qsizetype top = TopLine();
+    const qreal x = kMargin - horizontalScrollBar()->value();
+    const qsizetype a = Offset(anchor_), c = Offset(caret_);
+    const qsizetype selFrom = std::min(a, c), selTo = std::max(a, c);
+    QTextLayout::FormatRange selection;
+    selection.format.setBackground(palette().brush(QPalette::Highlight));
+    selection.format.setForeground(palette().brush(QPalette::HighlightedText));
+    const int spaceWidth = QFontMetrics(font(), viewport()).horizontalAdvance(QLatin1Char(' '));
+    const qsizetype rows = (viewport()->height() - kMargin) / lineHeight_ + 2;  // with a partly visible one
+    for (qsizetype i = top; i < std::min(LineCount(), top + rows); ++i) {
+        const int y = kMargin + static_cast<int>(i - top) * lineHeight_;
+        if (y > clip.bottom()) break;
+        if (y + lineHeight_ <= clip.top()) continue;
+        QTextLayout layout(QString(), font(), viewport());
+        LayOut(layout, i);
+        const qsizetype start = starts_[i], end = LineEnd(i);
+        QList<QTextLayout::FormatRange> selections;
+        if (selFrom < selTo && selFrom <= end && selTo > start) {
+            selection.start = static_cast<int>(std::max(selFrom, start) - start);
+            selection.length = static_cast<int>(std::min(selTo, end) - start) - selection.start;
+            if (selection.length > 0) selections << selection;
+            // A selection that goes on past the line's end takes its line break with it, shown as
+            // a space's width of highlight as the editor does.
+            if (selTo > end) {
+                const qreal endX = layout.lineAt(0).naturalTextWidth();
+                p.fillRect(QRectF(x + endX, y, spaceWidth, lineHeight_), selection.format.background());
+            }
+        }
+        layout.draw(&p, QPointF(x, y), selections, clip);
+        if (showCaret && caret_.Line == i)
+            layout.drawCursor(&p, QPointF(x, y), static_cast<int>(caret_.Column), 1);
+    }
+}
+
+void ResultView::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    UpdateScrollBars();
+}
+
+void ResultView::changeEvent(QEvent* e) {
+    QAbstractScrollArea::changeEvent(e);
+    if (e->type() == QEvent::FontChange) {
+        UpdateFontMetrics();
+        UpdateScrollBars();
+        viewport()->update();
+    } else if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ActivationChange) {
+        viewport()->update();
+    }
+}
+
+void ResultView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void ResultView::RestartBlink() {
+    caretShown_ = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (hasFocus() && flash > 0)
+        blinkTimer_.start(flash / 2, this);
+    else
+        blinkTimer_.stop();
+}
+
+void ResultView::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    RestartBlink();
+    viewport()->update();
+}
+
+void ResultView::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    blinkTimer_.stop();
+    caretShown_ = false;
+    viewport()->update();
+}
+
+void ResultView::timerEvent(QTimerEvent* e) {
+    if (e->timerId() == blinkTimer_.timerId()) {
+        caretShown_ = !caretShown_;
+        viewport()->update();
+    } else if (e->timerId() == rangeTimer_.timerId()) {
+        UpdateHorizontalRange();
+    } else if (e->timerId() == dragTimer_.timerId()) {
+        // The mouse is held above or below the text: the view follows it a line at a time.
+        QScrollBar* v = verticalScrollBar();
+        if (dragPoint_.y() < 0)
+            v->setValue(v->value() - 1);
+        else if (dragPoint_.y() >= viewport()->height())
+            v->setValue(v->value() + 1);
+        const Position p = PositionAt(dragPoint_);
+        SetSelection(anchor_, p);
+    } else {
+        QAbstractScrollArea::timerEvent(e);
+    }
+}
+
+// ---- keyboard ----
+
+ResultView::KeyUse ResultView::Classify(const QKeyEvent* e) const {
+    static constexpr QKeySequence::StandardKey kMoves[] = {
+        QKeySequence::MoveToNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::SelectNextChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::MoveToNextLine,
+        QKeySequence::MoveToPreviousLine,
+        QKeySequence::SelectNextLine,
+        QKeySequence::SelectPreviousLine,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::MoveToStartOfBlock,
+        QKeySequence::MoveToEndOfBlock,
+        QKeySequence::SelectStartOfBlock,
+        QKeySequence::SelectEndOfBlock,
+        QKeySequence::MoveToStartOfDocument,
+        QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectStartOfDocument,
+        QKeySequence::SelectEndOfDocument,
+        QKeySequence::MoveToNextPage,
+        QKeySequence::MoveToPreviousPage,
+        QKeySequence::SelectNextPage,
+        QKeySequence::SelectPreviousPage,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::SelectAll,
+    };
+    if (IsCopyKey(e)) return KeyUse::Move;
+    for (auto key : kMoves)
+        if (e->matches(key)) return KeyUse::Move;
+    return IsEditKey(e) ? KeyUse::Edit : KeyUse::None;
+}
+
+bool ResultView::event(QEvent* e) {
+    // Keys the view uses must reach it even where a window's shortcut has the same keys, as in the editor;
+    // any other shortcut (Alt+letter, F9) goes on to the window.
+    if (e->type() == QEvent::ShortcutOverride) {
+        const KeyUse use = Classify(static_cast<QKeyEvent*>(e));
+        if (use == KeyUse::Move || (use == KeyUse::Edit && !readOnly_)) {
+            e->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+// Tab is an editing key while the text may be edited, as in the editor; read-only it moves the focus.
+bool ResultView::focusNextPrevChild(bool next) {
+    if (!readOnly_) return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void ResultView::keyPressEvent(QKeyEvent* e) {
+    switch (Classify(e)) {
+        case KeyUse::Move:
+            Move(e);
+            e->accept();
+            return;
+        case KeyUse::Edit:
+            // The view never edits: the owner puts an editor in its place and gives it the key.
+            if (!readOnly_) emit EditRequested(e);
+            e->accept();
+            return;
+        case KeyUse::None:
+            e->ignore();
+            return;
+    }
+}
+
+bool ResultView::Move(const QKeyEvent* e) {
+    using K = QKeySequence;
+    if (IsCopyKey(e)) {
+        Copy();
+        return true;
+    }
+    if (e->matches(K::SelectAll)) {
+        SelectAll();
+        return true;
+    }
+    if (starts_.empty()) return true;
+    const qsizetype last = LineCount() - 1;
+    const Position at = caret_;
+    const QStringView line = Line(at.Line);
+    const qsizetype length = line.size();
+    auto is = [e](K::StandardKey move, K::StandardKey select) {
+        return e->matches(move) || e->matches(select);
+    };
+    const bool extend = e->matches(K::SelectNextChar) || e->matches(K::SelectPreviousChar) ||
+                        e->matches(K::SelectNextLine) || e->matches(K::SelectPreviousLine) ||
+                        e->matches(K::SelectStartOfLine) || e->matches(K::SelectEndOfLine) ||
+                        e->matches(K::SelectStartOfBlock) || e->matches(K::SelectEndOfBlock) ||
+                        e->matches(K::SelectStartOfDocument) || e->matches(K::SelectEndOfDocument) ||
+                        e->matches(K::SelectNextPage) || e->matches(K::SelectPreviousPage) ||
+                        e->matches(K::SelectNextWord) || e->matches(K::SelectPreviousWord);
+
+    if (is(K::MoveToNextChar, K::SelectNextChar)) {
+        if (at.Column < length) {
+            // A surrogate pair is one character.
+            const qsizetype step = at.Column + 1 < length && line[at.Column].isHighSurrogate() &&
+                                           line[at.Column + 1].isLowSurrogate()
+                                       ? 2
+                                       : 1;
+            SetCaret({at.Line, at.Column + step}, extend);
+        } else if (at.Line < last) {
+            SetCaret({at.Line + 1, 0}, extend);
+        } else {
+            SetCaret(at, extend);
+        }
+    } else if (is(K::MoveToPreviousChar, K::SelectPreviousChar)) {
+        if (at.Column > 0) {
+            const qsizetype step = at.Column >= 2 && line[at.Column - 1].isLowSurrogate() &&
+                                           line[at.Column - 2].isHighSurrogate()
+                                       ? 2
+                                       : 1;
+            SetCaret({at.Line, at.Column - step}, extend);
+        } else if (at.Line > 0) {
+            SetCaret({at.Line - 1, LineEnd(at.Line - 1) - starts_[at.Line - 1]}, extend);
+        } else {
+            SetCaret(at, extend);
+        }
+    } else if (is(K::MoveToNextLine, K::SelectNextLine) || is(K::MoveToPreviousLine, K::SelectPreviousLine) ||
+               is(K::MoveToNextPage, K::SelectNextPage) || is(K::MoveToPreviousPage, K::SelectPreviousPage)) {
+        const bool page =
+            is(K::MoveToNextPage, K::SelectNextPage) || is(K::MoveToPreviousPage, K::SelectPreviousPage);
+        const bool down =
+            is(K::MoveToNextLine, K::SelectNextLine) || is(K::MoveToNextPage, K::SelectNextPage);
+        const qsizetype by = (page ? VisibleLines() : 1) * (down ? 1 : -1);
+        const qreal goal = goalX_ >= 0 ? goalX_ : XOf(at);
+        const qsizetype target = std::clamp<qsizetype>(at.Line + by, 0, last);
+        // The page turns with the caret, which keeps its place on the screen.
+        if (page) verticalScrollBar()->setValue(static_cast<int>(TopLine() + by));
+        if (target == at.Line) {
+            SetCaret(at, extend);
+        } else {
+            SetCaret({target, ColumnAt(target, goal)}, extend);
+        }
+        goalX_ = goal;
+    } else if (is(K::MoveToStartOfLine, K::SelectStartOfLine) ||
+               is(K::MoveToStartOfBlock, K::SelectStartOfBlock)) {
+        SetCaret({at.Line, 0}, extend);
+    } else if (is(K::MoveToEndOfLine, K::SelectEndOfLine) || is(K::MoveToEndOfBlock, K::SelectEndOfBlock)) {
+        SetCaret({at.Line, length}, extend);
+    } else if (is(K::MoveToStartOfDocument, K::SelectStartOfDocument)) {
+        SetCaret({0, 0}, extend);
+    } else if (is(K::MoveToEndOfDocument, K::SelectEndOfDocument)) {
+        SetCaret({last, LineEnd(last) - starts_[last]}, extend);
+    } else if (is(K::MoveToNextWord, K::SelectNextWord)) {
+        if (at.Column >= length) {
+            SetCaret(at.Line < last ? Position{at.Line + 1, 0} : at, extend);
+        } else {
+            // Over the rest of this word, then over the spaces to the next one.
+            qsizetype i = at.Column;
+            const int cls = WordClass(line[i]);
+            if (cls != 0)
+                while (i < length && WordClass(line[i]) == cls) ++i;
+            while (i < length && WordClass(line[i]) == 0) ++i;
+            SetCaret({at.Line, i}, extend);
+        }
+    } else if (is(K::MoveToPreviousWord, K::SelectPreviousWord)) {
+        if (at.Column == 0) {
+            SetCaret(at.Line > 0 ? Position{at.Line - 1, LineEnd(at.Line - 1) - starts_[at.Line - 1]} : at,
+                     extend);
+        } else {
+            qsizetype i = at.Column;
+            while (i > 0 && WordClass(line[i - 1]) == 0) --i;
+            if (i > 0) {
+                const int cls = WordClass(line[i - 1]);
+                while (i > 0 && WordClass(line[i - 1]) == cls) --i;
+            }
+            SetCaret({at.Line, i}, extend);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void ResultView::inputMethodEvent(QInputMethodEvent* e) {
+    // Composed text is an edit like a typed key; while read-only it goes nowhere.
+    if (e->commitString().isEmpty() && e->preeditString().isEmpty()) {
+        e->ignore();
+        return;
+    }
+    if (!readOnly_) emit EditRequested(e);
+    e->accept();
+}
+
+QVariant ResultView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+        case Qt::ImEnabled:
+            return !readOnly_;
+        case Qt::ImCursorRectangle: {
+            const int x = kMargin - horizontalScrollBar()->value() + static_cast<int>(XOf(caret_));
+            const int y = kMargin + static_cast<int>(caret_.Line - TopLine()) * lineHeight_;
+            return QRect(x, y, 1, lineHeight_).translated(viewport()->pos());
+        }
+        case Qt::ImFont:
+            return font();
+        case Qt::ImCursorPosition:
+            return static_cast<int>(caret_.Column);
+        case Qt::ImAnchorPosition:
+            return static_cast<int>(anchor_.Line == caret_.Line ? anchor_.Column : caret_.Column);
+        case Qt::ImSurroundingText:
+            return Line(caret_.Line).toString();
+        case Qt::ImCurrentSelection:
+            return anchor_.Line == caret_.Line ? SelectedText() : QString();
+        default:
+            return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+// ---- mouse ----
+
+void ResultView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(e);
+        return;
+    }
+    const Position p = PositionAt(e->position().toPoint());
+    if (doubleClickClock_.isValid() && doubleClickClock_.elapsed() < QApplication::doubleClickInterval()) {
+        // The third click of a triple-click: the whole line with its line break.
+        doubleClickClock_.invalidate();
+        if (p.Line + 1 < LineCount())
+            SetSelection({p.Line, 0}, {p.Line + 1, 0});
+        else
+            SetSelection({p.Line, 0}, {p.Line, Line(p.Line).size()});
+        EnsureCaretVisible();
+    } else {
+        SetCaret(p, e->modifiers() & Qt::ShiftModifier);
+    }
+    e->accept();
+}
+
+void ResultView::mouseMoveEvent(QMouseEvent* e) {
+    if (!(e->buttons() & Qt::LeftButton)) {
+        QAbstractScrollArea::mouseMoveEvent(e);
+        return;
+    }
+    dragPoint_ = e->position().toPoint();
+    if (dragPoint_.y() < 0 || dragPoint_.y() >= viewport()->height()) {
+        if (!dragTimer_.isActive()) dragTimer_.start(50, this);
+    } else {
+        dragTimer_.stop();
+    }
+    SetCaret(PositionAt(dragPoint_), true);
+    e->accept();
+}
+
+void ResultView::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(e);
+        return;
+    }
+    dragTimer_.stop();
+    if (HasSelection()) {
+        // On X11 a selection is what a middle click pastes elsewhere.
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection()) clipboard->setText(SelectedText(), QClipboard::Selection);
+    }
+    e->accept();
+}
+
+void ResultView::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || starts_.empty()) {
+        QAbstractScrollArea::mouseDoubleClickEvent(e);
+        return;
+    }
+    const Position p = PositionAt(e->position().toPoint());
+    const QStringView line = Line(p.Line);
+    qsizetype from = p.Column, to = p.Column;
+    if (!line.isEmpty()) {
+        const qsizetype at = std::min(p.Column, line.size() - 1);
+        const int cls = WordClass(line[at]);
+        from = at;
+        to = at + 1;
+        while (from > 0 && WordClass(line[from - 1]) == cls) --from;
+        while (to < line.size() && WordClass(line[to]) == cls) ++to;
+    }
+    SetSelection({p.Line, from}, {p.Line, to});
+    EnsureCaretVisible();
+    doubleClickClock_.start();
+    e->accept();
+}
+
+}  // namespace zarnik::ui

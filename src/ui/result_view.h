@@ -1,0 +1,130 @@
+// The result pane's display: the report's lines kept as one string with the line
+// starts beside it, and only the visible lines painted. A QTextDocument spends
+// microseconds and hundreds of bytes on every line, which a report of a million
+// lines cannot afford. The view selects and copies; it never edits its text: a key
+// that would edit is handed to the owner, which puts an editor in its place.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+class QTextLayout;
+
+namespace zarnik::ui {
+
+class ResultView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit ResultView(QWidget* parent = nullptr);
+    ~ResultView() override;
+    // Left and top margin of the text in pixels, as QTextDocument's default documentMargin, so that a
+    // caption strip above lines up with it: the text starts at frameWidth() + kMargin.
+    static constexpr int kMargin = 4;
+    // Characters of a selection beyond which Copy() carries plain text only: HTML of a huge one is slow.
+    static constexpr int kRichCopyLimit = 200'000;
+
+    // text: lines separated by '\n'; they follow the existing lines (on a line of their own, as
+    // QPlainTextEdit::appendPlainText does). Costs amortised O(length), nothing per line but its start.
+    void AppendLines(QStringView text);
+    void SetText(QStringView text);  // caret and selection go to the start
+    void Clear();
+    QString Text() const { return text_; }
+    bool IsEmpty() const { return text_.isEmpty(); }  // one empty line is empty, as in QTextDocument
+    qsizetype LineCount() const { return static_cast<qsizetype>(starts_.size()); }
+    QStringView Line(qsizetype i) const;  // valid until the text next changes
+
+    struct Position {
+        qsizetype Line = 0;
+        qsizetype Column = 0;  // UTF-16 units
+        bool operator==(const Position&) const = default;
+    };
+    Position Caret() const { return caret_; }
+    Position Anchor() const { return anchor_; }
+    void SetCaret(Position p, bool keepAnchor = false);  // clamped; scrolled into view
+    bool HasSelection() const { return caret_ != anchor_; }
+    QString SelectedText() const;
+    void SelectAll();
+    void Copy() const;
+
+    qsizetype TopLine() const;
+    void ScrollToBottom();
+    // While a run appends, keys that would edit are swallowed.
+    void SetReadOnly(bool on);
+    bool IsReadOnly() const { return readOnly_; }
+
+    int LineHeight() const { return lineHeight_; }
+
+signals:
+    // A key or input-method event that would change the text, while not read-only. The receiver
+    // (connected directly) puts an editor with the same text, caret, selection and top line in the
+    // view's place and sends the event there.
+    void EditRequested(QEvent* event);
+    void TextChanged();  // after AppendLines, SetText and Clear
+    void SelectionChanged();
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    enum class KeyUse { None, Move, Edit };
+    KeyUse Classify(const QKeyEvent* e) const;
+    bool Move(const QKeyEvent* e);
+    void ScanFrom(qsizetype from);
+    qsizetype LineEnd(qsizetype line) const;
+    qsizetype Offset(Position p) const { return starts_.empty() ? 0 : starts_[p.Line] + p.Column; }
+    Position Clamp(Position p) const;
+    void SetSelection(Position anchor, Position caret);
+    void LayOut(QTextLayout& layout, qsizetype line) const;
+    qreal XOf(Position p) const;
+    qsizetype ColumnAt(qsizetype line, qreal x) const;
+    Position PositionAt(QPoint viewportPoint) const;
+    int VisibleLines() const;
+    void UpdateFontMetrics();
+    void UpdateScrollBars();
+    void UpdateVerticalRange();
+    void UpdateHorizontalRange();
+    void EnsureCaretVisible();
+    void RestartBlink();
+
+    QString text_;                   // the lines joined with '\n'
+    std::vector<qsizetype> starts_;  // where each line starts in text_; empty when text_ is
+    // The line with the most display columns (double-width characters count 2): the widest on
+    // screen in the report's fixed-width font; its pixel width is measured only when needed.
+    qsizetype widestLine_ = 0;
+    qsizetype widestColumns_ = -1;
+    int widestPixels_ = -1;  // -1: to be measured
+    int lineHeight_ = 1;
+    int tabStop_ = 80;
+
+    Position caret_;
+    Position anchor_;
+    qreal goalX_ = -1;  // where Up and Down keep the caret; -1 after any other move
+    bool readOnly_ = false;
+    bool caretShown_ = false;
+    QBasicTimer blinkTimer_;
+    QBasicTimer dragTimer_;
+    QBasicTimer rangeTimer_;  // measures a new widest line once the appending batch is through
+    QPoint dragPoint_;
+    QElapsedTimer doubleClickClock_;  // a press soon after a double-click selects the line
+};
+
+}  // namespace zarnik::ui
