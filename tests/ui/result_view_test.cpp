@@ -181,6 +181,20 @@ private slots:
         };
         for (int line = 0; line < 4; ++line)
             QCOMPARE(editRect(line, 0).top(), ResultView::kMargin + line * view.LineHeight());
+        // Also at sizes where the font's rounded height is a pixel short of the editor's line, and far down.
+        for (int size : {9, 12, 15}) {
+            QFont f = ReportFont();
+            f.setPointSize(size);
+            ResultView sized;
+            sized.setFont(f);
+            edit.setFont(f);
+            edit.setPlainText((text + QLatin1Char('\n')).repeated(20));
+            edit.resize(500, 2000);  // the editor lays out only the lines it shows
+            QCOMPARE(editRect(70, 0).top(), ResultView::kMargin + 70 * sized.LineHeight());
+        }
+        edit.setFont(ReportFont());
+        edit.setPlainText(text);
+        edit.resize(500, 300);
         const int lh = view.LineHeight();
         const QPoint onB(editRect(1, 1).left() + 2, ResultView::kMargin + lh + lh / 2);
         const QPoint onH(editRect(2, 4).left() + 2, ResultView::kMargin + 2 * lh + lh / 2);
