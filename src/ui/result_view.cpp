@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace zarnik::ui {
 
@@ -121,7 +122,19 @@ ResultView::~ResultView() = default;
 
 // ---- the store ----
 
+// Whether text lies in the view's own characters, as Line() gives them: growing or replacing the
+// store would move them away under the view's feet.
+bool ResultView::IsOwnText(QStringView text) const {
+    const std::less<const QChar*> before;
+    return !text.isEmpty() && !before(text.data(), text_.constData()) &&
+           before(text.data(), text_.constData() + text_.size());
+}
+
 void ResultView::AppendLines(QStringView text) {
+    if (IsOwnText(text)) {
+        AppendLines(text.toString());
+        return;
+    }
     if (IsEmpty()) {
         text_ = text.toString();
         starts_.clear();
@@ -167,6 +180,10 @@ void ResultView::ScanFrom(qsizetype from) {
 }
 
 void ResultView::SetText(QStringView text) {
+    if (IsOwnText(text)) {
+        SetText(text.toString());
+        return;
+    }
     const bool hadSelection = HasSelection();
     text_.clear();
     starts_.clear();

@@ -88,6 +88,7 @@ private:
     enum class KeyUse { None, Move, Edit };
     KeyUse Classify(const QKeyEvent* e) const;
     bool Move(const QKeyEvent* e);
+    bool IsOwnText(QStringView text) const;
     void ScanFrom(qsizetype from);
     qsizetype LineEnd(qsizetype line) const;
     qsizetype Offset(Position p) const { return starts_.empty() ? 0 : starts_[p.Line] + p.Column; }

@@ -70,6 +70,11 @@ private slots:
         other.SetText(u"");
         QVERIFY(other.IsEmpty());
         QVERIFY(SamePos(other.Caret(), {0, 0}));
+        // The view's own lines given back to it: their characters move as the text grows or is replaced.
+        other.SetText(u"one\ntwo");
+        other.AppendLines(other.Line(0));
+        other.SetText(other.Line(2));
+        QCOMPARE(other.Text(), QStringLiteral("one"));
         view.SelectAll();
         view.Clear();
         QVERIFY(view.IsEmpty() && !view.HasSelection());
