@@ -71,7 +71,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     StatusText->setStyleSheet(QStringLiteral("color: blue"));
     statusBar()->addWidget(StatusText, 1);
 
-    runner_ = std::make_unique<RunController>(this, result_->Edit(), result_->HeaderStrip());
+    runner_ = std::make_unique<RunController>(this, result_, result_->HeaderStrip());
     runner_->PumpHook = [this] {
         if (RunPumpHook) RunPumpHook();
     };
@@ -294,7 +294,7 @@ void Form_Main::SetRunning(bool on) {
     running_ = on;
     tabs_->Row()->setEnabled(!on);
     targets_->SetRunning(on);
-    result_->Edit()->setReadOnly(on);
+    result_->SetReadOnly(on);
 }
 
 void Form_Main::ApplyScrollBars() {

@@ -7,20 +7,24 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "ui/qt_text.h"
 #include "ui/result_ops.h"
 #include "ui/result_print.h"
+#include "ui/result_view.h"
 #include "ui/ui_style.h"
 
 namespace zarnik::ui {
 
 namespace {
 
-// The pane's text control. A copied selection carries HTML (the pane's font and
-// colour) for other programs that take it; for a large one, building it froze the
-// window for 10 to 35 seconds at a million lines, so that goes as plain text only.
+// The editor the lines go to once a key edits them. A copied selection carries
+// HTML (the pane's font and colour) for other programs that take it; for a large
+// one, building it froze the window for 10 to 35 seconds at a million lines, so
+// that goes as plain text only.
 class ResultEdit : public QPlainTextEdit {
 protected:
     QMimeData* createMimeDataFromSelection() const override {
@@ -68,53 +72,178 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     header_->setFixedHeight(24);
     header_->setTextFormat(Qt::PlainText);
     header_->hide();
+
+    view_ = new ResultView;
+    view_->setObjectName(QStringLiteral("RichEdit_Rslt"));
     edit_ = new ResultEdit;
-    edit_->setObjectName(QStringLiteral("RichEdit_Rslt"));
+    edit_->setObjectName(QStringLiteral("RichEdit_Rslt_Edit"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(pageBreak, &QPushButton::clicked, this, [this] { edit_->appendPlainText(QStringLiteral("\f")); });
-    connect(edit_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        if (menu_ && ContextMenuAttached()) menu_->exec(edit_->viewport()->mapToGlobal(p));
-    });
+    edit_->hide();
+    for (QAbstractScrollArea* w : {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)}) {
+        w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& p) {
+            if (menu_ && ContextMenuAttached()) menu_->exec(w->viewport()->mapToGlobal(p));
+        });
+    }
+    connect(pageBreak, &QPushButton::clicked, this, [this] { AppendLines(QStringLiteral("\f")); });
+    connect(view_, &ResultView::EditRequested, this, &ResultPane::StartEditing);
+    connect(view_, &ResultView::TextChanged, this, &ResultPane::TextChanged);
     connect(edit_->document(), &QTextDocument::contentsChanged, this, [this] {
-        const bool has = HasLines();
-        if (!has) header_->hide();  // the strip names the columns of lines that are gone
-        emit LinesChanged(has);
+        if (editing_) TextChanged();
     });
     layout->addWidget(title);
     layout->addWidget(header_);
+    layout->addWidget(view_, 1);
     layout->addWidget(edit_, 1);
 }
 
-std::vector<std::string> ResultPane::Lines() const { return ToSjisLines(edit_->toPlainText()); }
+QAbstractScrollArea* ResultPane::TextWidget() const {
+    if (editing_) return edit_;
+    return view_;
+}
+
+bool ResultPane::HasLines() const {
+    if (editing_) return !edit_->document()->isEmpty();
+    return !view_->IsEmpty();
+}
+
+QString ResultPane::Text() const {
+    if (editing_) return edit_->toPlainText();
+    return view_->Text();
+}
+
+void ResultPane::TextChanged() {
+    const bool has = HasLines();
+    if (!has) header_->hide();  // the strip names the columns of lines that are gone
+    emit LinesChanged(has);
+}
+
+// The editor gets the view's text, caret, selection and scroll position, then the
+// key that asked for it. Its undo history starts there: taking the text over is no
+// edit of the user's.
+void ResultPane::StartEditing(QEvent* event) {
+    if (editing_) {
+        // A key that reached the view after the switch (queued before it) still edits.
+        if (event) QCoreApplication::sendEvent(edit_, event);
+        return;
+    }
+    QTextDocument* doc = edit_->document();
+    doc->setUndoRedoEnabled(false);
+    {
+        // A document takes about 5 s for a million lines: the pointer tells the wait.
+        struct WaitCursor {
+            WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+            ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+        } wait;
+        const QSignalBlocker quiet(doc);
+        edit_->setPlainText(view_->Text());
+    }
+    doc->setUndoRedoEnabled(true);
+    auto at = [doc](ResultView::Position p) {
+        const QTextBlock block = doc->findBlockByNumber(static_cast<int>(p.Line));
+        return block.position() + static_cast<int>(std::min<qsizetype>(p.Column, block.length() - 1));
+    };
+    QTextCursor cursor(doc);
+    cursor.setPosition(at(view_->Anchor()));
+    cursor.setPosition(at(view_->Caret()), QTextCursor::KeepAnchor);
+    edit_->setTextCursor(cursor);
+    edit_->setReadOnly(view_->IsReadOnly());
+    const bool focused = view_->hasFocus();
+    editing_ = true;
+    edit_->show();
+    edit_->verticalScrollBar()->setValue(static_cast<int>(view_->TopLine()));
+    edit_->horizontalScrollBar()->setValue(view_->horizontalScrollBar()->value());
+    view_->hide();
+    view_->Clear();
+    if (focused) edit_->setFocus();
+    if (event) QCoreApplication::sendEvent(edit_, event);
+}
+
+// Back to the view: a run appends, the text is replaced or cleared.
+void ResultPane::StopEditing() {
+    if (!editing_) return;
+    const QTextCursor cursor = edit_->textCursor();
+    const int top = edit_->verticalScrollBar()->value();
+    const bool focused = edit_->hasFocus();
+    {
+        const QSignalBlocker quiet(view_);
+        view_->SetText(edit_->toPlainText());
+    }
+    editing_ = false;
+    {
+        const QSignalBlocker quiet(edit_->document());
+        edit_->clear();
+    }
+    view_->SetCaret({cursor.blockNumber(), cursor.positionInBlock()});
+    view_->show();
+    edit_->hide();
+    view_->verticalScrollBar()->setValue(top);
+    if (focused) view_->setFocus();
+}
+
+void ResultPane::SetText(const QString& text) {
+    StopEditing();
+    view_->SetText(text);
+}
+
+void ResultPane::AppendLines(const QString& text) {
+    StopEditing();
+    view_->AppendLines(text);
+}
+
+void ResultPane::ScrollToBottom() {
+    if (editing_) {
+        QScrollBar* bar = edit_->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    } else {
+        view_->ScrollToBottom();
+    }
+}
+
+void ResultPane::SetReadOnly(bool on) {
+    view_->SetReadOnly(on);
+    edit_->setReadOnly(on);
+}
+
+bool ResultPane::IsReadOnly() const { return view_->IsReadOnly(); }
+
+QFont ResultPane::TextFont() const { return view_->font(); }
+
+bool ResultPane::HorizontalScrollBarShown() const {
+    return view_->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+}
+
+std::vector<std::string> ResultPane::Lines() const { return ToSjisLines(Text()); }
 
 void ResultPane::Clear() {
-    edit_->clear();
+    StopEditing();
+    view_->Clear();
     header_->hide();
 }
 
-void ResultPane::CopyToClipboard() const {
-    QApplication::clipboard()->setText(ClipboardText(edit_->toPlainText()));
-}
+void ResultPane::CopyToClipboard() const { QApplication::clipboard()->setText(ClipboardText(Text())); }
 
 bool ResultPane::SaveTo(const QString& path, QString& error) const {
     return WriteSavedFile(path, ResultFileBytes(Lines()), error);
 }
 
 bool ResultPane::Print(QPrinter& printer) const {
-    return PrintLines(printer, Lines(), edit_->font(), edit_->palette().color(QPalette::Text));
+    return PrintLines(printer, Lines(), view_->font(), view_->palette().color(QPalette::Text));
 }
 
 void ResultPane::ApplyFont(const settings::S_SVFINF& font, const std::string& background) {
+    ApplyPaneFont(view_, font, background);
     ApplyPaneFont(edit_, font, background);
-    header_->setFont(edit_->font());
+    header_->setFont(view_->font());
     // The ruler line starts where the pane's text starts.
-    header_->setIndent(static_cast<int>(edit_->document()->documentMargin()) + edit_->frameWidth());
+    header_->setIndent(ResultView::kMargin + view_->frameWidth());
 }
 
 void ResultPane::ShowHorizontalScrollBar(bool on) {
-    edit_->setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const Qt::ScrollBarPolicy policy = on ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    view_->setHorizontalScrollBarPolicy(policy);
+    edit_->setHorizontalScrollBarPolicy(policy);
 }
 
 }  // namespace zarnik::ui

@@ -2,6 +2,7 @@
 // them, and what leaves the program from them (file, clipboard, printer).
 #pragma once
 
+#include <QFont>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -15,6 +16,13 @@ class QPrinter;
 
 namespace zarnik::ui {
 
+class ResultView;
+
+// The lines are shown by a view that keeps them in one compact store and paints
+// only what is visible: a text document costs more per line than counting the file
+// it tells of. The first key that would edit them hands them to a text editor
+// (same text, caret, selection and scroll position), which holds them until a run
+// appends again or the pane is cleared.
 class ResultPane : public QWidget {
     Q_OBJECT
 public:
@@ -22,9 +30,22 @@ public:
     // Characters of a selection beyond which a copy carries plain text only.
     static constexpr int kRichCopyLimit = 200'000;
 
-    QPlainTextEdit* Edit() const { return edit_; }
+    // The widget that shows the lines now: it takes the keyboard and the mouse.
+    QAbstractScrollArea* TextWidget() const;
     QLabel* HeaderStrip() const { return header_; }
-    bool HasLines() const { return !edit_->document()->isEmpty(); }
+    bool HasLines() const;
+    // The text, '\n' between lines.
+    QString Text() const;
+    void SetText(const QString& text);
+    // Appends lines ('\n' between them) after those there, starting a new line.
+    void AppendLines(const QString& text);
+    void ScrollToBottom();
+    void SetReadOnly(bool on);
+    bool IsReadOnly() const;
+    // Whether the text is in the editor, after a key that edits it.
+    bool Editing() const { return editing_; }
+    QFont TextFont() const;
+    bool HorizontalScrollBarShown() const;
     // The lines as the save writes them (Shift-JIS).
     std::vector<std::string> Lines() const;
 
@@ -47,9 +68,15 @@ signals:
     void LinesChanged(bool hasLines);
 
 private:
+    void StartEditing(QEvent* event);
+    void StopEditing();
+    void TextChanged();
+
+    ResultView* view_;
     QPlainTextEdit* edit_;
     QLabel* header_;
     QMenu* menu_ = nullptr;
+    bool editing_ = false;
 };
 
 }  // namespace zarnik::ui

@@ -64,12 +64,18 @@ bool IsCopyKey(const QKeyEvent* e) {
            (e->key() == Qt::Key_Insert && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier);
 }
 
+// The view's lines come from runs only, and a run is no edit to take back: undo
+// and redo have nothing to do, and must not hand a million lines to the editor.
+bool IsUndoKey(const QKeyEvent* e) {
+    if (e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo)) return true;
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    return (e->key() == Qt::Key_Z || e->key() == Qt::Key_Y) && mods == Qt::ControlModifier;
+}
+
 bool IsEditKey(const QKeyEvent* e) {
     static constexpr QKeySequence::StandardKey kEdits[] = {
         QKeySequence::Paste,
         QKeySequence::Cut,
-        QKeySequence::Undo,
-        QKeySequence::Redo,
         QKeySequence::Delete,
         QKeySequence::Backspace,
         QKeySequence::DeleteEndOfWord,
@@ -93,10 +99,6 @@ bool IsEditKey(const QKeyEvent* e) {
             return mods == Qt::NoModifier || mods == Qt::ControlModifier;
         case Qt::Key_Insert:  // Shift+Insert pastes
             return (e->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-        case Qt::Key_Z:  // undo and redo under the bindings of any desktop
-        case Qt::Key_Y:
-            if (mods == Qt::ControlModifier) return true;
-            break;
         default:
             break;
     }
@@ -528,7 +530,7 @@ ResultView::KeyUse ResultView::Classify(const QKeyEvent* e) const {
         QKeySequence::SelectPreviousWord,
         QKeySequence::SelectAll,
     };
-    if (IsCopyKey(e)) return KeyUse::Move;
+    if (IsCopyKey(e) || IsUndoKey(e)) return KeyUse::Move;
     for (auto key : kMoves)
         if (e->matches(key)) return KeyUse::Move;
     return IsEditKey(e) ? KeyUse::Edit : KeyUse::None;
@@ -572,6 +574,7 @@ void ResultView::keyPressEvent(QKeyEvent* e) {
 
 bool ResultView::Move(const QKeyEvent* e) {
     using K = QKeySequence;
+    if (IsUndoKey(e)) return true;
     if (IsCopyKey(e)) {
         Copy();
         return true;

@@ -1,17 +1,17 @@
 #include "ui/run_controller.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <cerrno>
 #include <new>
 
 #include "report/layout.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/result_pane.h"
 
 namespace zarnik::ui {
 
-RunController::RunController(QWidget* window, QPlainTextEdit* pane, QLabel* header)
+RunController::RunController(QWidget* window, ResultPane* pane, QLabel* header)
     : pane_(pane), header_(header), dialog_(new Form_Syori(window)) {}
 
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
@@ -60,7 +60,7 @@ void RunController::Line(const std::string& sjisLine) {
     ++pendingLines_;
 }
 
-bool RunController::HasLines() const { return pendingLines_ > 0 || !pane_->document()->isEmpty(); }
+bool RunController::HasLines() const { return pendingLines_ > 0 || pane_->HasLines(); }
 
 void RunController::ColumnHeader(const std::string& sjisHeader) {
     header_->setText(ToQ(sjisHeader));
@@ -70,17 +70,10 @@ void RunController::ColumnHeader(const std::string& sjisHeader) {
 void RunController::Flush() {
     if (pendingLines_ == 0) return;
     pending_.chop(1);
-    // The report is no edit of the user's: Ctrl+Z must not take the last batch
-    // away again, and a million lines would keep a million undo steps.
-    QTextDocument* doc = pane_->document();
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);
-    pane_->appendPlainText(pending_);
-    doc->setUndoRedoEnabled(undo);
+    pane_->AppendLines(pending_);
     pending_.resize(0);  // keeps its capacity for the next batch
     pendingLines_ = 0;
-    QScrollBar* bar = pane_->verticalScrollBar();
-    bar->setValue(bar->maximum());
+    pane_->ScrollToBottom();
 }
 
 void RunController::Collecting() {

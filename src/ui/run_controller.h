@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QString>
 #include <functional>
 
@@ -14,12 +13,13 @@
 namespace zarnik::ui {
 
 class Form_Syori;
+class ResultPane;
 
 class RunController : public run::ReportSink, public run::ProgressObserver {
 public:
     // pane: the result pane; header: the column-header strip above it; the
     // progress dialog is made here, a child of window.
-    RunController(QWidget* window, QPlainTextEdit* pane, QLabel* header);
+    RunController(QWidget* window, ResultPane* pane, QLabel* header);
 
     // Runs one count, or one change count; what the window does with the outcome is
     // its own affair.
@@ -55,7 +55,7 @@ private:
     void Flush();
     void SetThrottled(QLabel* label, const QString& text);
 
-    QPlainTextEdit* pane_;
+    ResultPane* pane_;
     QLabel* header_;
     Form_Syori* dialog_;
     run::RunSession session_;

@@ -71,7 +71,7 @@ QFont PaneFont(const settings::S_SVFINF& f) {
     return font;
 }
 
-void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& f, const std::string& background) {
+void ApplyPaneFont(QWidget* pane, const settings::S_SVFINF& f, const std::string& background) {
     pane->setFont(PaneFont(f));
     QPalette pal = pane->palette();
     QColor fg = ColorFromText(f.ColorName);

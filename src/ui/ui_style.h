@@ -28,7 +28,7 @@ QColor ColorFromText(const std::string& text);
 // The font a pane font record names (face, points, style bits).
 QFont PaneFont(const settings::S_SVFINF& font);
 
-void ApplyPaneFont(QPlainTextEdit* pane, const settings::S_SVFINF& font, const std::string& background);
+void ApplyPaneFont(QWidget* pane, const settings::S_SVFINF& font, const std::string& background);
 
 // Maps the Japanese faces the settings name ("ＭＳ ゴシック", "ＭＳ Ｐゴシック") to installed faces
 // with the same metrics, so a double-byte character stays two columns wide in the report.

@@ -67,7 +67,7 @@ private slots:
         win.window->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The report is no edit to take back: Ctrl+Z leaves every line.
-        QTest::keyClick(win.window->Result().Edit(), Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(win.window->Result().TextWidget(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The finished run's rows as the command line's Shift-JIS csv gives them.
         QVERIFY(win.window->Act_SaveCsv->isEnabled());
@@ -154,7 +154,7 @@ private slots:
         Window win;
         Form_Main& w = *win.window;
         w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        w.Result().Edit()->setPlainText(QStringLiteral("earlier result"));
+        w.Result().SetText(QStringLiteral("earlier result"));
         int dialogs = 0;
         w.ExecDialog = [&](QDialog&) { return ++dialogs, 0; };
         bool checked = false;
@@ -162,7 +162,7 @@ private slots:
             if (checked) return;
             checked = true;
             for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count, w.Act_Diff}) a->trigger();
-            QVERIFY(w.Targets().List()->isReadOnly() && w.Result().Edit()->isReadOnly());
+            QVERIFY(w.Targets().List()->isReadOnly() && w.Result().IsReadOnly());
             QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
             w.Act_StatusBar->trigger();  // a view switch is no command on the data
@@ -170,7 +170,7 @@ private slots:
         w.Act_Count->trigger();
         QVERIFY(checked);
         QCOMPARE(dialogs, 0);
-        QVERIFY(w.Result().Edit()->toPlainText().startsWith(QStringLiteral("earlier result\n")));
+        QVERIFY(w.Result().Text().startsWith(QStringLiteral("earlier result\n")));
         QCOMPARE(win.state.Cnf.StatusBar, 0);
         QVERIFY(!w.Targets().List()->isReadOnly() && w.Tabs().Row()->isEnabled());
     }

@@ -61,7 +61,7 @@ private slots:
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
         QVERIFY(w.MainToolBar->isVisible());
         QVERIFY(w.statusBar()->isVisible());
-        QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QVERIFY(!w.Result().HorizontalScrollBarShown());
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(w.Tabs().Row()->count(), 1);
@@ -90,7 +90,7 @@ private slots:
     void resultCommandsFollowThePane() {
         Fixture f;
         Form_Main& w = *f.window;
-        w.Result().Edit()->appendPlainText(QStringLiteral("line"));
+        w.Result().AppendLines(QStringLiteral("line"));
         for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
             QVERIFY(a->isEnabled());
         QVERIFY(w.ResultContextMenuAttached());
@@ -112,7 +112,7 @@ private slots:
         {
             Fixture f;
             f.state.Cnf.ResultUnsaved = 1;
-            f.window->Result().Edit()->appendPlainText(QStringLiteral("report"));
+            f.window->Result().AppendLines(QStringLiteral("report"));
             f.answer = QMessageBox::Cancel;
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 1);  // written even though the window stays
@@ -127,7 +127,7 @@ private slots:
         {
             Fixture f;  // a cleared result asks nothing although ResultUnsaved is 1
             f.state.Cnf.ResultUnsaved = 1;
-            f.window->Result().Edit()->appendPlainText(QStringLiteral("report"));
+            f.window->Result().AppendLines(QStringLiteral("report"));
             f.window->ClearResult();
             QVERIFY(f.TryClose());
             QVERIFY(f.questions.isEmpty());
@@ -138,9 +138,9 @@ private slots:
         testing::TempDir dir;
         Fixture f;
         f.state.Cnf.ResultUnsaved = 1;
-        f.window->Result().Edit()->appendPlainText(QStringLiteral("ﾌｧｲﾙ名 一"));
-        f.window->Result().Edit()->appendPlainText(QString());
-        f.window->Result().Edit()->appendPlainText(QStringLiteral("end"));
+        f.window->Result().AppendLines(QStringLiteral("ﾌｧｲﾙ名 一"));
+        f.window->Result().AppendLines(QString());
+        f.window->Result().AppendLines(QStringLiteral("end"));
         f.answer = QMessageBox::Yes;
         f.saveName = QString::fromStdString(dir.str() + "/out.txt");
         QVERIFY(f.TryClose());
@@ -216,7 +216,7 @@ private slots:
         Form_Main& w = *f.window;
         w.Act_YokoBar->trigger();
         QCOMPARE(f.state.Cnf.YokoBar, 1);
-        QCOMPARE(w.Result().Edit()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(w.Result().HorizontalScrollBarShown());
         w.Act_StatusBar->trigger();
         QCOMPARE(f.state.Cnf.StatusBar, 0);
         QVERIFY(!w.statusBar()->isVisible());

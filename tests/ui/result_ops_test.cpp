@@ -38,7 +38,7 @@ struct Fixture : WindowFixture {
     }
     // A report as a count run leaves it: lines appended, the flag set.
     void Report(const QStringList& lines) {
-        for (const QString& l : lines) window->Result().Edit()->appendPlainText(l);
+        for (const QString& l : lines) window->Result().AppendLines(l);
         state.Cnf.ResultUnsaved = 1;
     }
 };
@@ -144,7 +144,7 @@ private slots:
 
         w.Result().HeaderStrip()->show();
         w.Act_Clear->trigger();
-        QVERIFY(w.Result().Edit()->toPlainText().isEmpty());
+        QVERIFY(w.Result().Text().isEmpty());
         QVERIFY(w.Result().HeaderStrip()->isHidden());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
 
@@ -154,26 +154,60 @@ private slots:
         QVERIFY(!pageBreak->isEnabled());
     }
 
+    // Both the view and the editor it hands the lines to copy a few lines with HTML
+    // (for programs that keep the font) and a huge selection as plain text only.
     void aLargeSelectionIsCopiedAsPlainText() {
         Fixture f;
-        QPlainTextEdit* edit = f.window->Result().Edit();
+        ResultPane& pane = f.window->Result();
         const QString line = QStringLiteral("main.c        12      3      8      1   25.00%\u00a0合計");
         QStringList lines;
         while (lines.size() * line.size() <= ResultPane::kRichCopyLimit) lines << line;
-        edit->setPlainText(lines.join(QLatin1Char('\n')));
-        QTextCursor c(edit->document());
-        c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
-        edit->setTextCursor(c);
-        edit->copy();  // a few lines: HTML too, for programs that keep the font
-        QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
-        const QString small = QApplication::clipboard()->text();
-        QVERIFY(small.startsWith(line.left(46) + QLatin1Char(' ')) && small.count(QLatin1Char('\n')) == 2);
+        pane.SetText(lines.join(QLatin1Char('\n')));
+        const QString plain = pane.Text().replace(QChar::Nbsp, QLatin1Char(' '));
+        for (bool editing : {false, true}) {
+            QAbstractScrollArea* w = pane.TextWidget();
+            QTest::keyClick(w, Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClick(w, Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(w, Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(w, Qt::Key_C, Qt::ControlModifier);
+            QVERIFY(QApplication::clipboard()->mimeData()->hasHtml());
+            const QString small = QApplication::clipboard()->text();
+            QVERIFY(small.startsWith(line.left(46)) && small.count(QLatin1Char('\n')) == 2);
+            QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(w, Qt::Key_C, Qt::ControlModifier);
+            QVERIFY(!QApplication::clipboard()->mimeData()->hasHtml());
+            QCOMPARE(QApplication::clipboard()->text().replace(QChar::Nbsp, QLatin1Char(' ')), plain);
+            QCOMPARE(pane.Editing(), editing);
+            if (!editing) {
+                // Delete at the very end changes nothing, but it is a key that edits.
+                QTest::keyClick(w, Qt::Key_End, Qt::ControlModifier);
+                QTest::keyClick(w, Qt::Key_Delete);
+                QVERIFY(pane.Editing());
+                QCOMPARE(pane.Text().replace(QChar::Nbsp, QLatin1Char(' ')), plain);
+            }
+        }
+    }
 
-        edit->selectAll();
-        edit->copy();
-        QVERIFY(!QApplication::clipboard()->mimeData()->hasHtml());
-        QCOMPARE(QApplication::clipboard()->text(),
-                 edit->toPlainText().replace(QChar::Nbsp, QLatin1Char(' ')));
+    // The first typed key goes to the editor at the caret the view had; lines a run
+    // appends afterwards follow what was typed, and the view shows them again.
+    void typingEditsWhereTheCaretIsAndARunAppendsAfterIt() {
+        Fixture f;
+        ResultPane& pane = f.window->Result();
+        pane.SetText(QStringLiteral("one\ntwo\nthree"));
+        QAbstractScrollArea* view = pane.TextWidget();
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Right);
+        pane.SetReadOnly(true);  // as while a run goes on: the key does nothing
+        QTest::keyClicks(view, QStringLiteral("x"));
+        QVERIFY(!pane.Editing());
+        pane.SetReadOnly(false);
+        QTest::keyClicks(view, QStringLiteral("xy"));
+        QVERIFY(pane.Editing() && pane.TextWidget() != view);
+        QCOMPARE(pane.Text(), QStringLiteral("one\ntxywo\nthree"));
+        pane.AppendLines(QStringLiteral("four"));
+        QVERIFY(!pane.Editing() && pane.TextWidget() == view);
+        QCOMPARE(pane.Text(), QStringLiteral("one\ntxywo\nthree\nfour"));
+        QCOMPARE(f.window->ResultLines().size(), std::size_t(4));
     }
 
     void printLayoutBreaksLinesAndPages() {

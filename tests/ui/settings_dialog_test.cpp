@@ -156,7 +156,7 @@ private slots:
     void cancelDiscardsFontsColoursAndExtensions() {
         Window w;
         const settings::S_CNF before = w.state.Cnf;
-        const QFont paneFont = w.window->Result().Edit()->font();
+        const QFont paneFont = w.window->Result().TextFont();
         w.Settings([](Form_Settei& d) {
             d.ChooseFont = [](settings::S_SVFINF& f) {
                 f.FaceName = "IPAMincho";
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(w.state.Cnf.Bcol_Rslt, before.Bcol_Rslt);
         QCOMPARE(w.state.Cnf.Exts, before.Exts);
         QCOMPARE(w.state.Cnf.Lists, before.Lists);
-        QCOMPARE(w.window->Result().Edit()->font(), paneFont);
+        QCOMPARE(w.window->Result().TextFont(), paneFont);
     }
 
     void okAppliesToTheLiveSettingsAndThePanes() {
@@ -224,8 +224,8 @@ private slots:
         QCOMPARE(c.Exts[1], std::string("*.c;*.cc"));
         QCOMPARE(c.Lists[2], std::vector<std::string>{".c"});
         Form_Main& m = *w.window;
-        QCOMPARE(m.Result().Edit()->font().pointSize(), 12);
-        QVERIFY(m.Result().Edit()->font().bold());
+        QCOMPARE(m.Result().TextFont().pointSize(), 12);
+        QVERIFY(m.Result().TextFont().bold());
         QCOMPARE(m.Result().HeaderStrip()->font().pointSize(), 12);
         QCOMPARE(m.Targets().Memo()->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
         QVERIFY(m.Tabs().Row()->Below());
@@ -375,7 +375,7 @@ private slots:
         });
         w.window->Targets().List()->setPlainText(QString::fromStdString(dir.str()));
         w.window->RunCountCommand();
-        QString result = w.window->Result().Edit()->toPlainText();
+        QString result = w.window->Result().Text();
         QRegularExpression javaLine(QStringLiteral("A\\.java[^\\n]*対象外のファイルです。"));
         QVERIFY2(result.contains(javaLine), qPrintable(result));
         QVERIFY(result.contains(QRegularExpression(QStringLiteral("b\\.c +\\d\\d-"))));

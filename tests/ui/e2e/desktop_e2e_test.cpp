@@ -175,7 +175,7 @@ private slots:
         poll.start();
         // 結果のクリア(&D) shares the letter: D selects 差分カウント, Return runs it.
         w.Targets().List()->setPlainText(QStringLiteral("/nonexistent/zarnik/*.c"));
-        w.Result().Edit()->setPlainText(QStringLiteral("earlier result"));
+        w.Result().SetText(QStringLiteral("earlier result"));
         Xdo({"mousemove", "--sync", "0", "0"});  // a pointer over the menu would pick its item
         Xdo({"key", "alt+r"});
         QVERIFY(WaitFor([&] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }));
@@ -186,7 +186,7 @@ private slots:
         Xdo({"key", "Return"});
         QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
         QCOMPARE(QString::fromStdString(win.state.DiffNew), typed);
-        const QString pane = w.Result().Edit()->toPlainText();
+        const QString pane = w.Result().Text();
         QVERIFY2(pane.startsWith(QStringLiteral("earlier result\n")) &&
                      pane.contains(QStringLiteral("a.c ")) && pane.contains(QStringLiteral("変更")),
                  qPrintable(pane));
