@@ -137,21 +137,37 @@ void ResultView::AppendLines(QStringView text) {
         AppendLines(text.toString());
         return;
     }
-    if (IsEmpty()) {
-        text_ = text.toString();
-        starts_.clear();
-        widestColumns_ = -1;
-        widestPixels_ = -1;
-        if (!text_.isEmpty()) {
-            starts_.push_back(0);
-            ScanFrom(0);
+    // All or nothing: a run that runs out of memory here says so and keeps what the
+    // pane showed, so the starts must never point past the text (painting reads them).
+    const qsizetype oldSize = text_.size();
+    const std::size_t oldLines = starts_.size();
+    const qsizetype oldWidest = widestLine_, oldColumns = widestColumns_;
+    const int oldPixels = widestPixels_;
+    try {
+        if (IsEmpty()) {
+            text_ = text.toString();
+            starts_.clear();
+            widestColumns_ = -1;
+            widestPixels_ = -1;
+            if (!text_.isEmpty()) {
+                starts_.push_back(0);
+                ScanFrom(0);
+            }
+        } else {
+            text_ += QLatin1Char('\n');
+            const qsizetype from = text_.size();
+            starts_.push_back(from);
+            text_ += text;
+            ScanFrom(from);
         }
-    } else {
-        text_ += QLatin1Char('\n');
-        const qsizetype from = text_.size();
-        starts_.push_back(from);
-        text_ += text;
-        ScanFrom(from);
+    } catch (...) {
+        // Shrinking allocates nothing: the text is this view's own once it grew.
+        text_.truncate(oldSize);
+        starts_.resize(oldLines);
+        widestLine_ = oldWidest;
+        widestColumns_ = oldColumns;
+        widestPixels_ = oldPixels;
+        throw;
     }
     UpdateVerticalRange();
     if (widestPixels_ < 0) rangeTimer_.start(0, this);

@@ -7,11 +7,27 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <cstdlib>
+#include <new>
 
 #include "ui/ui_style.h"
 
 using namespace zarnik::ui;
 using Pos = ResultView::Position;
+
+// Armed, the next request of at least this many bytes fails as an exhausted heap does.
+static std::size_t g_failFrom = 0;
+
+void* operator new(std::size_t n) {
+    if (g_failFrom != 0 && n >= g_failFrom) {
+        g_failFrom = 0;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -80,6 +96,24 @@ private slots:
         QVERIFY(view.IsEmpty() && !view.HasSelection());
         QCOMPARE(view.Text(), QString());
         view.grab();  // paints the empty view and the form feed and tab lines before it without harm
+    }
+
+    // No memory for the line starts of a batch: the view keeps what it showed, and
+    // its starts still lie inside its text.
+    void aBatchWithoutMemoryLeavesTheViewAsItWas() {
+        ResultView view;
+        view.AppendLines(u"first\nsecond");
+        QString batch;
+        for (int i = 0; i < 200'000; ++i) batch += QStringLiteral("x\n");
+        g_failFrom = 1 << 20;  // the starts' vector grows past a MiB for this batch
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, view.AppendLines(batch));
+        QCOMPARE(g_failFrom, std::size_t(0));
+        QCOMPARE(view.Text(), QStringLiteral("first\nsecond"));
+        QCOMPARE(view.LineCount(), 2);
+        view.resize(300, 200);
+        (void)view.grab();
+        view.AppendLines(u"third");
+        QCOMPARE(view.Line(2).toString(), QStringLiteral("third"));
     }
 
     void keysMoveTheCaretAcrossLinesAndShiftSelects() {
