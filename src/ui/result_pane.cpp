@@ -136,8 +136,7 @@ void ResultPane::StartEditing(QEvent* event) {
             WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
             ~WaitCursor() { QApplication::restoreOverrideCursor(); }
         } wait;
-        const QSignalBlocker quiet(doc);
-        edit_->setPlainText(view_->Text());
+        edit_->setPlainText(view_->Text());  // editing_ is still false: no LinesChanged for it
     }
     doc->setUndoRedoEnabled(true);
     auto at = [doc](ResultView::Position p) {
@@ -171,10 +170,7 @@ void ResultPane::StopEditing() {
         view_->SetText(edit_->toPlainText());
     }
     editing_ = false;
-    {
-        const QSignalBlocker quiet(edit_->document());
-        edit_->clear();
-    }
+    edit_->clear();
     view_->SetCaret({cursor.blockNumber(), cursor.positionInBlock()});
     view_->show();
     edit_->hide();
