@@ -126,6 +126,16 @@ void RunController::FilePath(const std::string& sjisPath) {
 
 void RunController::Ended() {
     Flush();
+    // The activation the progress window asked for at the start must land before it
+    // hides. A window manager that grants it after a short run has ended gives the
+    // toolkit's keyboard focus to the hidden window, while the X focus goes back to
+    // the main window: keys then reach nothing until the user switches windows.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+        QElapsedTimer wait;
+        wait.start();
+        while (!dialog_->isActiveWindow() && dialog_->isVisible() && wait.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    }
     dialog_->hide();
 }
 

@@ -138,6 +138,25 @@ private slots:
         QApplication::activePopupWidget()->close();
     }
 
+    // A run over one file ends before the window manager grants the progress window the
+    // activation it asked for; keys typed afterwards must still reach the main window.
+    void keysReachTheMainWindowAfterAShortRun() {
+        testing::TempDir dir;
+        dir.Write("src/a.c", "int x;\n");
+        Window win;
+        Form_Main& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        const QString targets = QString::fromStdString(dir.str() + "/src");
+        w.Targets().List()->setPlainText(targets);
+        w.Targets().List()->setFocus();
+        w.Targets().List()->moveCursor(QTextCursor::End);
+        Xdo({"key", "F9"});
+        QVERIFY(WaitFor([&] { return w.Result().HasLines() && !w.Running(); }));
+        QTest::qWait(500);  // a late activation lands meanwhile
+        Xdo({"type", "xy"});
+        QVERIFY(WaitFor([&] { return w.Targets().List()->toPlainText() == targets + "xy"; }));
+    }
+
     // From the menu by the keyboard: the dialog shows the old version remembered, the
     // new one is typed, Return runs the change count, whose report follows the pane's lines.
     // ZARNIK_SHOTS keeps a picture of the dialog.
