@@ -40,6 +40,15 @@ bool WaitFor(F condition) {
     return condition();
 }
 
+// The target list holds one target and the keyboard, its cursor at the end.
+QString TypeTargets(Form_Main& w, const std::string& target) {
+    const QString text = QString::fromStdString(target);
+    w.Targets().List()->setPlainText(text);
+    w.Targets().List()->setFocus();
+    w.Targets().List()->moveCursor(QTextCursor::End);
+    return text;
+}
+
 struct Window {
     AppState state;
     std::unique_ptr<Form_Main> w;
@@ -116,9 +125,7 @@ private slots:
         Window win;
         Form_Main& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
-        const QString targets = QString::fromStdString(dir.str() + "/src");
-        w.Targets().List()->setPlainText(targets);
-        w.Targets().List()->setFocus();
+        const QString targets = TypeTargets(w, dir.str() + "/src");
         bool pressed = false;
         w.RunPumpHook = [&] {
             if (pressed || !w.Syori()->isVisible()) return;
@@ -146,10 +153,7 @@ private slots:
         Window win;
         Form_Main& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
-        const QString targets = QString::fromStdString(dir.str() + "/src");
-        w.Targets().List()->setPlainText(targets);
-        w.Targets().List()->setFocus();
-        w.Targets().List()->moveCursor(QTextCursor::End);
+        const QString targets = TypeTargets(w, dir.str() + "/src");
         Xdo({"key", "F9"});
         QVERIFY(WaitFor([&] { return w.Result().HasLines() && !w.Running(); }));
         QTest::qWait(500);  // a late activation lands meanwhile
