@@ -71,7 +71,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     StatusText->setStyleSheet(QStringLiteral("color: blue"));
     statusBar()->addWidget(StatusText, 1);
 
-    runner_ = std::make_unique<RunController>(this, result_, result_->HeaderStrip());
+    runner_ = std::make_unique<RunController>(this, result_);
     runner_->PumpHook = [this] {
         if (RunPumpHook) RunPumpHook();
     };

@@ -29,7 +29,7 @@ class ResultEdit : public QPlainTextEdit {
 protected:
     QMimeData* createMimeDataFromSelection() const override {
         const QTextCursor c = textCursor();
-        if (c.selectionEnd() - c.selectionStart() <= ResultPane::kRichCopyLimit)
+        if (c.selectionEnd() - c.selectionStart() <= ResultView::kRichCopyLimit)
             return QPlainTextEdit::createMimeDataFromSelection();
         QString text = c.selectedText();
         // What the rich copy's plain text holds: line breaks, and spaces for no-break spaces.
@@ -147,7 +147,6 @@ void ResultPane::StartEditing(QEvent* event) {
     cursor.setPosition(at(view_->Anchor()));
     cursor.setPosition(at(view_->Caret()), QTextCursor::KeepAnchor);
     edit_->setTextCursor(cursor);
-    edit_->setReadOnly(view_->IsReadOnly());
     const bool focused = view_->hasFocus();
     editing_ = true;
     edit_->show();

@@ -27,8 +27,6 @@ class ResultPane : public QWidget {
     Q_OBJECT
 public:
     explicit ResultPane(QWidget* parent = nullptr);
-    // Characters of a selection beyond which a copy carries plain text only.
-    static constexpr int kRichCopyLimit = 200'000;
 
     // The widget that shows the lines now: it takes the keyboard and the mouse.
     QAbstractScrollArea* TextWidget() const;

@@ -11,8 +11,8 @@
 
 namespace zarnik::ui {
 
-RunController::RunController(QWidget* window, ResultPane* pane, QLabel* header)
-    : pane_(pane), header_(header), dialog_(new Form_Syori(window)) {}
+RunController::RunController(QWidget* window, ResultPane* pane)
+    : pane_(pane), dialog_(new Form_Syori(window)) {}
 
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
     rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
@@ -63,8 +63,9 @@ void RunController::Line(const std::string& sjisLine) {
 bool RunController::HasLines() const { return pendingLines_ > 0 || pane_->HasLines(); }
 
 void RunController::ColumnHeader(const std::string& sjisHeader) {
-    header_->setText(ToQ(sjisHeader));
-    header_->show();
+    QLabel* header = pane_->HeaderStrip();
+    header->setText(ToQ(sjisHeader));
+    header->show();
 }
 
 void RunController::Flush() {

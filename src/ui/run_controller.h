@@ -17,9 +17,9 @@ class ResultPane;
 
 class RunController : public run::ReportSink, public run::ProgressObserver {
 public:
-    // pane: the result pane; header: the column-header strip above it; the
-    // progress dialog is made here, a child of window.
-    RunController(QWidget* window, ResultPane* pane, QLabel* header);
+    // pane: the result pane (its column-header strip takes the report's captions);
+    // the progress dialog is made here, a child of window.
+    RunController(QWidget* window, ResultPane* pane);
 
     // Runs one count, or one change count; what the window does with the outcome is
     // its own affair.
@@ -56,7 +56,6 @@ private:
     void SetThrottled(QLabel* label, const QString& text);
 
     ResultPane* pane_;
-    QLabel* header_;
     Form_Syori* dialog_;
     run::RunSession session_;
     report::ResultRows rows_;

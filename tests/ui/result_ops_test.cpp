@@ -16,6 +16,7 @@
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/result_print.h"
+#include "ui/result_view.h"
 #include "ui/ui_style.h"
 #include "ui_fixture.h"
 
@@ -161,7 +162,7 @@ private slots:
         ResultPane& pane = f.window->Result();
         const QString line = QStringLiteral("main.c        12      3      8      1   25.00%\u00a0合計");
         QStringList lines;
-        while (lines.size() * line.size() <= ResultPane::kRichCopyLimit) lines << line;
+        while (lines.size() * line.size() <= ResultView::kRichCopyLimit) lines << line;
         pane.SetText(lines.join(QLatin1Char('\n')));
         const QString plain = pane.Text().replace(QChar::Nbsp, QLatin1Char(' '));
         for (bool editing : {false, true}) {
