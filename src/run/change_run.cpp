@@ -456,15 +456,9 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
     const auto total = static_cast<std::int64_t>(pairs.size());
     progress.Counting(total);
 
-    const std::string header = report::FormatChangeColumnHeader(nameLength);
-    sink.ColumnHeader(header);
-    if (sink.HasLines()) sink.Line("");
-    const std::string head = report::FormatHeadLine(layout, input.EnvName, input.Now);
-    if (!head.empty()) sink.Line(head);
-    const std::string rule = report::FormatChangeRule(1, nameLength);
-    sink.Line(rule);
-    sink.Line(header);
-    sink.Line(rule);
+    detail::OpenReport(sink, report::FormatChangeColumnHeader(nameLength),
+                       report::FormatHeadLine(layout, input.EnvName, input.Now),
+                       report::FormatChangeRule(1, nameLength));
 
     report::ChangeTotals totals;
     Comparer comparer(opt);

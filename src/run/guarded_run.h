@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <new>
+#include <string>
 
 #include "engine/count.h"
 #include "run/run.h"
@@ -28,6 +29,19 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
     progress.Ended();
     outcome.ResultUnsaved = sink.HasLines();
     return outcome;
+}
+
+// How either report starts: its captions in the strip above the sink, an empty line
+// after an earlier report's, the head line when the layout has one, and the
+// captions between two rules.
+inline void OpenReport(ReportSink& sink, const std::string& header, const std::string& head,
+                       const std::string& rule) {
+    sink.ColumnHeader(header);
+    if (sink.HasLines()) sink.Line("");
+    if (!head.empty()) sink.Line(head);
+    sink.Line(rule);
+    sink.Line(header);
+    sink.Line(rule);
 }
 
 }  // namespace zarnik::run::detail

@@ -64,15 +64,9 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
 
     progress.Counting(total);
 
-    const std::string header = report::FormatColumnHeader(layout, nameLength);
-    sink.ColumnHeader(header);
-    if (sink.HasLines()) sink.Line("");
-    std::string head = report::FormatHeadLine(layout, input.EnvName, input.Now);
-    if (!head.empty()) sink.Line(head);
     const std::string rule = report::FormatRule(layout, 1, nameLength);
-    sink.Line(rule);
-    sink.Line(header);
-    sink.Line(rule);
+    detail::OpenReport(sink, report::FormatColumnHeader(layout, nameLength),
+                       report::FormatHeadLine(layout, input.EnvName, input.Now), rule);
 
     if (layout.SortByPath) SortByPath(found.Files);
 
