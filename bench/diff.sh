@@ -8,9 +8,7 @@
 #
 #   bench/diff.sh [--runs N] [--lines N]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build-bench"
-out="$root/bench/out"
+. "$(dirname "$0")/common.sh"
 runs=3
 lines=100000
 while [[ $# -gt 0 ]]; do
@@ -23,11 +21,9 @@ while [[ $# -gt 0 ]]; do
   shift
 done
 
-mkdir -p "$build" "$out"
-log="$build/bench-build.log"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIK_BENCH=ON -DZARNIK_TESTS=OFF \
-  -DZARNIK_WERROR=ON > "$log" 2>&1 || { cat "$log"; exit 1; }
-cmake --build "$build" -j "$(nproc)" --target zarnik-count zarnik-bench >> "$log" 2>&1 || { cat "$log"; exit 1; }
+mkdir -p "$out"
+configure_bench
+build_bench zarnik-count zarnik-bench
 zarnik="$build/zarnik-count"
 
 corpus="$out/corpus"

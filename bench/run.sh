@@ -34,9 +34,7 @@
 #   --desktop-pane      then also scroll, select and copy the full result pane
 #   --desktop-runs R    runs of each (5)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build-bench"
-out="$root/bench/out"
+. "$(dirname "$0")/common.sh"
 
 install_peers=0
 memory=0
@@ -78,10 +76,7 @@ if [[ $install_peers -eq 1 ]]; then
   $sudo apt-get install -y -qq --no-install-recommends cloc sloccount
 fi
 
-mkdir -p "$build"
-log="$build/bench-build.log"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARNIK_BENCH=ON -DZARNIK_TESTS=OFF \
-  -DZARNIK_WERROR=ON > "$log" 2>&1 || { cat "$log"; exit 1; }
+configure_bench
 targets=(zarnik-count zarnik-bench zarnik-bare-read)
 if [[ $counters -gt 0 ]]; then
   if grep -q 'zarnik-counters-bench is not built' "$log"; then
@@ -91,7 +86,7 @@ if [[ $counters -gt 0 ]]; then
   targets+=(zarnik-counters-bench)
 fi
 [[ $desktop -gt 0 ]] && targets=(zarnik-count zarnik-desktop-bench)
-cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >> "$log" 2>&1 || { cat "$log"; exit 1; }
+build_bench "${targets[@]}"
 
 mkdir -p "$out"
 if [[ $desktop -gt 0 ]]; then
