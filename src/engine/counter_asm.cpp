@@ -18,6 +18,23 @@ public:
     explicit AsmCounter(const CountOptions& opt) : remCmt_(opt.RemComments) {}
     bool InComment() const { return inComment_; }
 
+    // Outside a block a line is scanned when it holds "com" in any case, where the
+    // word COMMENT could begin (with RemCmt, every line); inside one always, for the
+    // delimiter. Without them, a semicolon as the first byte other than blank and
+    // TAB makes a comment line.
+    using Carry = detail::PairCarry;  // the last two bytes' c, the last byte's o
+    detail::BytesAsked Asked() const { return {{'c', 'o', 'm', ';'}, {0x20, 0x20, 0x20, 0}}; }
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char) const {
+        const std::uint64_t c = m.Byte[0], o = m.Byte[1];
+        const std::uint64_t com = m.Byte[2] & ((o << 1) | carry.Second) & ((c << 2) | carry.First);
+        carry.First = c >> 62;
+        carry.Second = o >> 63;
+        return {remCmt_ ? ~std::uint64_t{0} : com, ~std::uint64_t{0}, m.Byte[3]};
+    }
+    detail::LineClass Unmarked(std::string_view line, std::size_t first) const {
+        return line[first] == ';' ? detail::LineClass::Comment : detail::LineClass::Code;
+    }
+
     detail::LineClass Classify(std::string_view line, std::size_t first) {
         // A Rem line neither opens nor closes a block, even when it holds the delimiter.
         if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;

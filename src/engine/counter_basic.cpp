@@ -27,6 +27,19 @@ class BasicCounter {
 public:
     bool InComment() const { return inComment_; }
 
+    // Outside a continued comment a line is looked at when it may continue one (it
+    // holds "_") or be a Rem line (it holds an R); without either, an apostrophe
+    // as its first byte other than blank and TAB makes it a comment line. Inside
+    // one every line is looked at.
+    struct Carry {};
+    detail::BytesAsked Asked() const { return {{'_', 'r', '\'', '_'}, {0, 0x20, 0, 0}}; }
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry&, char) const {
+        return {m.Byte[0] | m.Byte[1], ~std::uint64_t{0}, m.Byte[2]};
+    }
+    detail::LineClass Unmarked(std::string_view line, std::size_t first) const {
+        return line[first] == '\'' ? detail::LineClass::Comment : detail::LineClass::Code;
+    }
+
     detail::LineClass Classify(std::string_view line, std::size_t first) {
         bool continuation = EndsWithContinuation(line);
         // Rem lines are always comment lines here, whatever RemCmt says.

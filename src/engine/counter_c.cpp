@@ -32,6 +32,20 @@ public:
     explicit CFamilyCounter(const CountOptions& opt) : opt_(opt) {}
     bool InComment() const { return inComment_; }
 
+    // With RemCmt a line holding an R outside a comment is scanned, and with AstaOnly
+    // one holding an asterisk inside a comment.
+    using Carry = detail::PairCarry;
+    detail::BytesAsked Asked() const { return {{'/', '*', 'r', '/'}, {0, 0, 0x20, 0}}; }
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next) const {
+        detail::BlockMarks marks = detail::CommentMarks<'/'>(m.Byte[0], m.Byte[1], m.Byte[0], carry, next);
+        if (opt_.RemComments) marks.A |= m.Byte[2];
+        if (opt_.AsteriskLineIsBlank) marks.B |= m.Byte[1];
+        return marks;
+    }
+    detail::LineClass Unmarked(std::string_view line, std::size_t first) const {
+        return detail::UnmarkedCommentLine<'/'>(line, first, inComment_);
+    }
+
     detail::LineClass Classify(std::string_view line, std::size_t first) {
         if (opt_.AsteriskLineIsBlank && inComment_ && IsAsteriskOnly(line))
             return detail::LineClass::BlankRule;

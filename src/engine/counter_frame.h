@@ -2,19 +2,247 @@
 // a non-blank line.
 #pragma once
 
+#include <algorithm>
+#include <bit>
+
 #include "engine/count.h"
+#include "engine/line_blocks.h"
+#include "engine/lines.h"
 
 namespace zarnik::engine::detail {
 
 enum class LineClass { Code, Comment, BlankRule };
 
+// The class of a non-blank line of the C family or PL/SQL that holds none of the
+// bytes CommentMarks marks for the state it is in: inside a comment it is comment;
+// outside one it is code unless its first two bytes other than blank and TAB begin
+// a line comment (LineMark doubled).
+template <char LineMark>
+LineClass UnmarkedCommentLine(std::string_view line, std::size_t first, bool inComment) {
+    if (inComment || (line[first] == LineMark && first + 1 < line.size() && line[first + 1] == LineMark))
+        return LineClass::Comment;
+    return LineClass::Code;
+}
+
+// The frame over a text that is neither converted nor logged line by line, with
+// the same counts as the line-by-line frame below. Each 64-byte block is taken as
+// bit masks. A line that holds no byte its counter marks for the state it is in
+// never changes the state, and its class follows from the masks: whether it is
+// blank and, outside a comment, whether its first byte other than blank and TAB
+// begins a line comment. Such lines are counted without being walked, those that
+// begin and end in one block together, by counting bits. Only marked lines, and
+// lines of 512 bytes or more, are looked at one by one.
+template <class Counter>
+class BlockFrame {
+public:
+    BlockFrame(const CountOptions& opt, Counter& counter)
+        : counter_(counter), blankInComment_(opt.BlankInCommentIsComment) {}
+
+    void Piece(std::string_view piece) {
+        static const bool bitInstructions = BitInstructions();
+        if (bitInstructions)
+            PieceWithBitInstructions(piece);
+        else
+            PieceAs<false>(piece);
+    }
+
+    FileStatus Status = FileStatus::Counted;  // that of the last line
+    std::int64_t Total = 0, Comment = 0, Blank = 0;
+
+private:
+    static constexpr std::size_t kWindow = 64;  // blocks found at a time (4 KiB of text)
+
+    // The bits are counted and searched for with one instruction each where the
+    // processor has them (the build targets processors without).
+    ZARNIK_BIT_INSTRUCTIONS void PieceWithBitInstructions(std::string_view piece) {
+        PieceAs<true>(piece);
+    }
+
+    template <bool BitInstructions>
+    [[gnu::always_inline]] void PieceAs(std::string_view piece) {
+        const char* const p = piece.data();
+        std::size_t n = piece.size();
+        std::size_t start = 0;              // where the line at hand starts
+        bool markA = false, markB = false;  // whether it holds marks, so far
+        bool seen = false;         // whether a byte other than blank and TAB was seen in it,
+        bool lineComment = false;  // and began a line comment
+        std::uint64_t crBefore = 0;  // bit 0: the byte before the block is a CR
+        typename Counter::Carry carry{};
+        const BytesAsked asked = counter_.Asked();
+        ByteMasks window[kWindow];
+        std::size_t found = 0, used = 0;  // blocks in window, and blocks of it taken
+        for (std::size_t at = 0; at < n; at += 64) {
+            if (used == found) {
+                found = std::min(kWindow, (n - at + 63) / 64);
+                FindBytes(p + at, n - at, found, asked, window);
+                used = 0;
+            }
+            const ByteMasks& m = window[used++];
+            const std::size_t avail = n - at;
+            std::uint64_t valid = avail < 64 ? (std::uint64_t{1} << avail) - 1 : ~std::uint64_t{0};
+            bool ended = false;
+            if (const std::uint64_t nul = m.Nul & valid; nul != 0) [[unlikely]] {
+                // The text ends at its first NUL.
+                const auto k = static_cast<unsigned>(std::countr_zero(nul));
+                n = at + k;
+                valid = (std::uint64_t{1} << k) - 1;
+                ended = true;
+            }
+            const std::uint64_t breaks = m.Cr | m.Lf;
+            // An LF right after a CR ends no line of its own.
+            const std::uint64_t lfAfterCr = m.Lf & ((m.Cr << 1) | crBefore);
+            crBefore = m.Cr >> 63;
+            std::uint64_t ends = breaks & ~lfAfterCr & valid;
+            BlockMarks marks = counter_.Mark(m, carry, at + 64 < n ? p[at + 64] : '\0');
+            marks.A &= valid;
+            marks.B &= valid;
+            // A bit where each line's first byte other than blank and TAB stands, or at
+            // its end when it is blank: a carry set off at the line's start (bit 0 for
+            // the line at hand) runs through its blanks and TABs (and the LF of a CR LF)
+            // and stops at the first other byte. The bit set off at bit 0 is only read
+            // while the line at hand has shown no such byte yet.
+            const std::uint64_t white = (m.White | lfAfterCr) & valid;
+            const std::uint64_t firsts = (white + ((ends << 1) & valid) + 1) & ~white & valid;
+            unsigned pos = 0;  // the block's first byte of the line at hand
+            if (ends != 0) {
+                // The line at hand ends at the first end.
+                const auto k = static_cast<unsigned>(std::countr_zero(ends));
+                const std::uint64_t before = (std::uint64_t{1} << k) - 1;
+                const bool a = markA || (marks.A & before) != 0, b = markB || (marks.B & before) != 0;
+                const bool inComment = counter_.InComment();
+                if (at + k - start < 512 && !(inComment ? b : a)) {
+                    // Counted without branching on its class, which is hard to predict.
+                    const bool blank = !seen && (firsts >> k & 1) != 0;
+                    const bool comment =
+                        inComment || (seen ? lineComment : (firsts & marks.LineComment & before) != 0);
+                    const bool blankIsComment = inComment && blankInComment_;
+                    Status = FileStatus::Counted;
+                    ++Total;
+                    Comment += blank ? blankIsComment : comment;
+                    Blank += blank && !blankIsComment;
+                } else {
+                    OneLine(p, start, at + k, a, b);
+                }
+                start = LineAfter(p, n, at + k);
+                pos = k + 1;
+                markA = markB = seen = false;
+                ends &= ends - 1;
+                // The lines that begin and end in the block: those without marks for
+                // the state are counted together, up to the next that holds one.
+                while (ends != 0) {
+                    const std::uint64_t hard =
+                        (counter_.InComment() ? marks.B : marks.A) & (~std::uint64_t{0} << pos);
+                    const std::uint64_t easy =
+                        hard != 0 ? ends & ((std::uint64_t{1} << std::countr_zero(hard)) - 1) : ends;
+                    if (easy != 0) {
+                        const auto last = static_cast<unsigned>(63 - std::countl_zero(easy));
+                        const std::uint64_t span = ~std::uint64_t{0} >> (63 - last) & (~std::uint64_t{0} << pos);
+                        Easy<BitInstructions>(easy, firsts, marks.LineComment & span);
+                        start = LineAfter(p, n, at + last);
+                        pos = last + 1;
+                        ends &= ~easy;
+                    }
+                    if (hard == 0 || ends == 0) break;  // a marked line goes on into the next block
+                    const auto e = static_cast<unsigned>(std::countr_zero(ends));
+                    const std::uint64_t span = ((std::uint64_t{1} << e) - 1) & (~std::uint64_t{0} << pos);
+                    OneLine(p, start, at + e, (marks.A & span) != 0, (marks.B & span) != 0);
+                    start = LineAfter(p, n, at + e);
+                    pos = e + 1;
+                    ends &= ends - 1;
+                }
+            }
+            if (pos < 64) {
+                // The line at hand goes on into the next block.
+                const std::uint64_t rest = (~std::uint64_t{0} << pos) & valid;
+                markA |= (marks.A & rest) != 0;
+                markB |= (marks.B & rest) != 0;
+                if (const std::uint64_t first = firsts & rest; !seen && first != 0) {
+                    seen = true;
+                    lineComment = (first & (~first + 1) & marks.LineComment) != 0;
+                }
+            }
+            if (ended) break;
+        }
+        if (start < n) OneLine(p, start, n, markA, markB);
+    }
+
+    static std::size_t LineAfter(const char* p, std::size_t n, std::size_t end) {
+        const std::size_t next = end + 1;
+        return next + (next < n && p[end] == '\r' && p[next] == '\n');
+    }
+
+    void BlankRule(std::int64_t lines) {
+        if (counter_.InComment() && blankInComment_)
+            Comment += lines;
+        else
+            Blank += lines;
+    }
+
+    // The lines ending at the bits of ends, none of which holds a mark for the state.
+    template <bool BitInstructions>
+    [[gnu::always_inline]] void Easy(std::uint64_t ends, std::uint64_t firsts, std::uint64_t lineComments) {
+        const auto lines = CountBits<BitInstructions>(ends), blank = CountBits<BitInstructions>(firsts & ends);
+        Status = FileStatus::Counted;
+        Total += lines;
+        BlankRule(blank);
+        Comment += counter_.InComment() ? lines - blank : CountBits<BitInstructions>(firsts & lineComments);
+    }
+
+    // The line [start, end) of p, looked at by itself.
+    void OneLine(const char* p, std::size_t start, std::size_t end, bool markA, bool markB) {
+        const std::size_t size = end - start;
+        if (size >= 512) [[unlikely]] {  // not counted
+            Status = FileStatus::Unfit;
+            return;
+        }
+        Status = FileStatus::Counted;
+        ++Total;
+        const std::size_t first = FirstNonBlank(p + start, size);
+        if (first == size) return BlankRule(1);
+        const std::string_view line(p + start, size);
+        switch ((counter_.InComment() ? markB : markA) ? counter_.Classify(line, first)
+                                                       : counter_.Unmarked(line, first)) {
+            case LineClass::Comment:
+                ++Comment;
+                break;
+            case LineClass::BlankRule:
+                BlankRule(1);
+                break;
+            case LineClass::Code:
+                break;
+        }
+    }
+
+    Counter& counter_;
+    bool blankInComment_;
+};
+
+template <class Counter>
+FileStatus RunBlockFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, Counter& counter) {
+    BlockFrame<Counter> frame(opt, counter);
+    std::string_view piece;
+    while (text.Next(piece)) frame.Piece(piece);
+    rec.Total += frame.Total;
+    rec.Comment += frame.Comment;
+    rec.Blank += frame.Blank;
+    return frame.Status;
+}
+
 // Counter: bool InComment() const; LineClass Classify(std::string_view line, std::size_t first),
 // first being the index of the line's first byte other than blank and TAB.
 // A fresh Counter is made per file, so its comment state starts cleared; it
 // carries from piece to piece of the text.
+//
+// For texts read as they are (BlockFrame) the counter also gives: a type Carry;
+// BytesAsked Asked() const, the bytes it needs found; BlockMarks Mark(const
+// ByteMasks&, Carry&, char next) const, the marks they make; and
+// LineClass Unmarked(line, first), the class of a line that holds no mark for
+// the state it is in, which never changes the state.
 template <class Counter>
 FileStatus RunCounterFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, ConverterState& state,
                            Counter counter) {
+    if (!state.LineClasses && !(opt.EucJis && !state.FromUtf8))
+        return RunBlockFrame(opt, text, rec, counter);
     SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
     LineLog* log = state.LineClasses;

@@ -12,6 +12,18 @@ public:
     explicit PlSqlCounter(const CountOptions& opt) : remCmt_(opt.RemComments) {}
     bool InComment() const { return inComment_; }
 
+    // With RemCmt a line holding an R outside a comment is scanned.
+    using Carry = detail::PairCarry;
+    detail::BytesAsked Asked() const { return {{'/', '*', '-', 'r'}, {0, 0, 0, 0x20}}; }
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next) const {
+        detail::BlockMarks marks = detail::CommentMarks<'-'>(m.Byte[0], m.Byte[1], m.Byte[2], carry, next);
+        if (remCmt_) marks.A |= m.Byte[3];
+        return marks;
+    }
+    detail::LineClass Unmarked(std::string_view line, std::size_t first) const {
+        return detail::UnmarkedCommentLine<'-'>(line, first, inComment_);
+    }
+
     detail::LineClass Classify(std::string_view line, std::size_t first) {
         if (remCmt_ && IsRemLine(line)) return detail::LineClass::Comment;
         bool hasCode = detail::ScanCommentedLine<'\'', '\'', '-'>(line, inComment_, first);

@@ -1,0 +1,101 @@
+// 64 bytes of text at a time as bit masks (a bit for each byte that is a line
+// break, a blank, a slash...), from which most lines are counted without being
+// walked, and the marks of the C family and PL/SQL. The bytes are found with the
+// widest vector instructions the processor has.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+
+namespace zarnik::engine::detail {
+
+// Which bytes a counter asks to be found, besides line breaks, blanks and TABs: a
+// byte b is found as entry k when (b | Fold[k]) == Value[k] (Fold 0x20 finds a
+// letter in either case). Unused entries repeat a used one.
+struct BytesAsked {
+    char Value[4];
+    char Fold[4];
+};
+
+// The bytes found in one block of 64: bit k stands for the block's byte k.
+struct ByteMasks {
+    std::uint64_t Cr, Lf, Nul;
+    std::uint64_t White;    // blank or TAB
+    std::uint64_t Byte[4];  // as asked
+};
+
+// The instructions the bytes are found with.
+enum class Simd { Sse2, Avx2, Avx512 };
+
+// The best this processor has (checked once).
+Simd BestSimd();
+bool Supports(Simd simd);
+
+// The masks of blocks [0, blocks) of the text [p, p + n), into out; the last block
+// may run past n, where it reads as blanks. With BestSimd unless told otherwise.
+void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out);
+void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out,
+               Simd simd);
+
+// The masks a counter marks in a block. A: a byte that makes a line outside a
+// comment one its counter must scan; B: the same for a line inside one. LineComment:
+// a byte that, as a line's first byte other than blank and TAB, makes a line outside
+// a comment holding neither a comment line. A mark may stand for a pair of bytes and
+// then sits at the pair's second byte, which is on the same line as the first.
+struct BlockMarks {
+    std::uint64_t A = 0;
+    std::uint64_t B = 0;
+    std::uint64_t LineComment = 0;
+};
+
+// What pair marks need of the block before: whether its last byte is the first byte
+// of a pair.
+struct PairCarry {
+    std::uint64_t First = 0;
+    std::uint64_t Second = 0;
+};
+
+// Marks of the C family and PL/SQL: A, the second byte of "/*"; B, the second
+// byte of "*/"; LineComment, the first of LineMark doubled. A line outside a comment
+// that holds no "/*" cannot open one, whatever its literals hide: a literal reads as
+// one byte that is no comment mark, so it never joins two bytes into a mark; its
+// class is code unless it begins with a line comment, and its first byte other than
+// blank and TAB is never inside a literal. Likewise a line inside a comment that
+// holds no "*/" is a comment line and stays inside. next is the byte after the block
+// (NUL at the end).
+template <char LineMark>
+BlockMarks CommentMarks(std::uint64_t slash, std::uint64_t star, std::uint64_t mark, PairCarry& carry, char next) {
+    const BlockMarks marks{star & ((slash << 1) | carry.First), slash & ((star << 1) | carry.Second),
+                           mark & ((mark >> 1) | (std::uint64_t{next == LineMark} << 63))};
+    carry.First = slash >> 63;
+    carry.Second = star >> 63;
+    return marks;
+}
+
+// The number of set bits: with the instruction, in code built for processors that
+// have it, or written out (std::popcount would call a library function).
+template <bool Instruction>
+[[gnu::always_inline]] inline int CountBits(std::uint64_t x) {
+    if constexpr (Instruction) {
+        return __builtin_popcountll(x);
+    } else {
+        x -= (x >> 1) & 0x5555555555555555u;
+        x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+        x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+        return static_cast<int>((x * 0x0101010101010101u) >> 56);
+    }
+}
+
+// Marks a function built for processors with those instructions.
+#if defined(__x86_64__)
+#define ZARNIK_BIT_INSTRUCTIONS [[gnu::target("popcnt,bmi,bmi2")]]
+#else
+#define ZARNIK_BIT_INSTRUCTIONS
+#endif
+
+// Whether the processor counts bits and finds the first set bit with one
+// instruction each (popcnt, bmi, bmi2).
+bool BitInstructions();
+
+}  // namespace zarnik::engine::detail

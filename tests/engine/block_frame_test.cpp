@@ -1,0 +1,115 @@
+// A text read as it is, whose lines are counted 64 bytes at a time, gets the same
+// counts as the same text taken line by line (as change counting reads it): random
+// texts of comment marks, quotes, line breaks of every kind, double-byte characters,
+// long lines and NUL bytes, across block boundaries, under every option that moves
+// a line from one class to another.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/count.h"
+#include "engine/line_blocks.h"
+#include "engine_test_util.h"
+
+namespace zarnik::engine {
+namespace {
+
+using testing::Counts;
+using testing::TextCounter;
+
+std::uint64_t Next(std::uint64_t& s) {
+    s ^= s << 13;
+    s ^= s >> 7;
+    s ^= s << 17;
+    return s;
+}
+
+// Pieces that matter to some counter, and filler that matters to none.
+const char* const kPieces[] = {"/*",  "*/",   "//",    "--",       "\"",   "'",     "\\\"", "*",   "/",
+                               "-",   ";",    "co",    "COMMENT ~", "~",   "rem ",  "REM",  ",",   " _",
+                               " ",   "\t",   "  \t ", "\r",       "\n",   "\r\n",  "\n\r", "\n\n", "x",
+                               "int", "a;",   "\x95\x5C", "\x83\x63\x83\x6F", "\x81/", "\x81*", "_"};
+
+std::string RandomText(std::uint64_t& s) {
+    std::string text;
+    const std::size_t pieces = Next(s) % 160;
+    for (std::size_t i = 0; i < pieces; ++i) {
+        const std::uint64_t r = Next(s);
+        if (r % 97 == 0)
+            text.append(500 + r % 30, 'x');  // around the 512-byte limit
+        else if (r % 211 == 0)
+            text += '\0';
+        else
+            text += kPieces[r % std::size(kPieces)];
+    }
+    return text;
+}
+
+TEST(BlockFrame, CountsAsTheLineByLineFrame) {
+    const TextCounter counters[] = {CountCFamily, CountPlSql, CountAsm, CountBasic};
+    std::uint64_t seed = 0x9E3779B97F4A7C15u;
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = RandomText(seed);
+        for (int options = 0; options < 8; ++options) {
+            settings::S_CNF cnf = settings::MakeDefaultSettings();
+            cnf.InCmnt = options & 1;
+            cnf.AstaOnly = options >> 1 & 1;
+            cnf.RemCmt = options >> 2 & 1;
+            const CountOptions opt = CountOptions::From(cnf);
+            for (TextCounter counter : counters) {
+                ConverterState plain, logged;
+                LineLog log;
+                logged.LineClasses = &log;
+                S_CMT a, b;
+                const auto sa = counter(opt, text, a, plain), sb = counter(opt, text, b, logged);
+                ASSERT_EQ((Counts{static_cast<int>(sa), a.Total, a.Comment, a.Blank}),
+                          (Counts{static_cast<int>(sb), b.Total, b.Comment, b.Blank}))
+                    << "round " << round << ", options " << options << ", text \"" << text << "\"";
+            }
+        }
+    }
+}
+
+// Every instruction set the processor has finds the bytes a plain loop finds, the
+// blanks past the end of the text included; bits are counted alike with and without
+// the instruction.
+TEST(FindBytes, EveryInstructionSetFindsTheBytesALoopFinds) {
+    using detail::ByteMasks;
+    const detail::BytesAsked asked{{'/', 'c', '\x95', 'r'}, {0, 0x20, 0, 0x20}};
+    std::uint64_t seed = 12345;
+    for (std::uint64_t x : {std::uint64_t{0}, ~std::uint64_t{0}, std::uint64_t{1} << 63, Next(seed), Next(seed)})
+        EXPECT_EQ(detail::CountBits<false>(x), detail::CountBits<true>(x)) << x;
+    for (int round = 0; round < 300; ++round) {
+        std::string text(Next(seed) % 300, ' ');
+        for (char& c : text) c = "/cC\x95rR \t\r\n\0x\xE3\x80"[Next(seed) % 15];
+        const std::size_t blocks = (text.size() + 63) / 64 + 1;
+        std::vector<ByteMasks> expected(blocks);
+        for (std::size_t i = 0; i < blocks * 64; ++i) {
+            const char c = i < text.size() ? text[i] : ' ';
+            const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+            ByteMasks& m = expected[i / 64];
+            m.Cr |= c == '\r' ? bit : 0;
+            m.Lf |= c == '\n' ? bit : 0;
+            m.Nul |= c == '\0' ? bit : 0;
+            m.White |= c == ' ' || c == '\t' ? bit : 0;
+            for (int k = 0; k < 4; ++k)
+                m.Byte[k] |= static_cast<char>(c | asked.Fold[k]) == asked.Value[k] ? bit : 0;
+        }
+        for (detail::Simd simd : {detail::Simd::Sse2, detail::Simd::Avx2, detail::Simd::Avx512}) {
+            if (!detail::Supports(simd)) continue;
+            std::vector<ByteMasks> found(blocks);
+            detail::FindBytes(text.data(), text.size(), blocks, asked, found.data(), simd);
+            for (std::size_t b = 0; b < blocks; ++b) {
+                const ByteMasks &f = found[b], &e = expected[b];
+                ASSERT_TRUE(f.Cr == e.Cr && f.Lf == e.Lf && f.Nul == e.Nul && f.White == e.White &&
+                            std::equal(f.Byte, f.Byte + 4, e.Byte))
+                    << "round " << round << ", block " << b << ", instructions " << static_cast<int>(simd);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zarnik::engine
