@@ -2,7 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace zarnik::text {
@@ -87,6 +90,17 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
 
 namespace {
 
+// The number of bytes below 0x80 from pos on, eight at a time where it can.
+std::size_t AsciiRun(std::string_view s, std::size_t pos) {
+    std::size_t i = pos;
+    for (std::uint64_t word; i + 8 <= s.size(); i += 8) {
+        std::memcpy(&word, s.data() + i, 8);
+        if ((word & 0x8080808080808080u) != 0) break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i - pos;
+}
+
 // One iconv descriptor per direction and thread, opened on first use.
 class Converter {
 public:
@@ -100,14 +114,28 @@ public:
     // Converts in into out (room bytes), calling skip(in, pos) for the length of an
     // unconvertible run to drop and writing replacement in its place. Stops where
     // out is full.
+    // With asciiAsIs, in is UTF-8 and the output a code in which ASCII is the same:
+    // runs of ASCII are copied, and only the runs between them go through iconv,
+    // which is slow per character.
     template <class Skip>
     ConvertedSpan RunInto(std::string_view in, std::string_view replacement, Skip skip, char* out,
-                          std::size_t room) {
+                          std::size_t room, bool asciiAsIs = false) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::size_t pos = 0, written = 0;
         while (pos < in.size()) {
+            std::size_t end = in.size();
+            if (asciiAsIs) {
+                const std::size_t ascii = std::min(AsciiRun(in, pos), room - written);
+                std::memcpy(out + written, in.data() + pos, ascii);
+                pos += ascii;
+                written += ascii;
+                if (pos == in.size() || written == room) break;
+                if (static_cast<unsigned char>(in[pos]) < 0x80) break;  // out is full
+                end = pos;
+                while (end < in.size() && static_cast<unsigned char>(in[end]) >= 0x80) ++end;
+            }
             char* src = const_cast<char*>(in.data() + pos);
-            std::size_t srcLeft = in.size() - pos;
+            std::size_t srcLeft = end - pos;
             char* dst = out + written;
             std::size_t dstLeft = room - written;
             std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
@@ -164,7 +192,7 @@ std::string SjisToUtf8(std::string_view sjis) {
 std::string Utf8ToSjis(std::string_view utf8) { return Utf8ToCp932().Run(utf8, "?", Utf8CharLength); }
 
 ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room) {
-    return Utf8ToCp932().RunInto(utf8, replacement, Utf8CharLength, out, room);
+    return Utf8ToCp932().RunInto(utf8, replacement, Utf8CharLength, out, room, true);
 }
 
 }  // namespace zarnik::text

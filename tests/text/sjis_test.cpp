@@ -60,6 +60,31 @@ TEST(CodePage932, RoundTripsAndReplacesWhatItCannotHold) {
     EXPECT_EQ(SjisToUtf8(""), "");
 }
 
+// Into a buffer, ASCII is copied past the converter: the result is the converter's
+// own, with broken and cut-off sequences next to ASCII and the buffer filling up.
+TEST(CodePage932, IntoABufferAsTheConverterAlone) {
+    const char* const pieces[] = {"a", "\\~", "\x7F", "表", "ｺ", "\xE3\x80", "\xFF", "\xF0\x9F\x98\x80", "한", " "};
+    std::uint64_t s = 7;
+    for (int round = 0; round < 400; ++round) {
+        std::string utf8;
+        for (int i = round % 13; i > 0; --i) {
+            s = s * 6364136223846793005u + 1442695040888963407u;
+            utf8 += pieces[(s >> 33) % std::size(pieces)];
+        }
+        for (std::size_t room : {std::size_t{2}, std::size_t{3}, utf8.size() + 2}) {
+            std::string out;
+            for (std::string_view rest = utf8; !rest.empty();) {
+                std::string buf(room, '\0');
+                ConvertedSpan span = Utf8ToSjisInto(rest, "?", buf.data(), room);
+                ASSERT_TRUE(span.Read > 0 || span.Written > 0) << utf8;
+                out.append(buf.data(), span.Written);
+                rest.remove_prefix(span.Read);
+            }
+            ASSERT_EQ(out, Utf8ToSjis(utf8)) << utf8 << ", room " << room;
+        }
+    }
+}
+
 TEST(LeadBytes, StepsOverDoubleByteCharacters) {
     std::string s = Sj("表") + "a";
     EXPECT_EQ(CharLength(s, 0), 2u);
