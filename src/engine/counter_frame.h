@@ -104,12 +104,34 @@ private:
             const std::uint64_t white = (m.White | lfAfterCr) & valid;
             const std::uint64_t firsts = (white + ((ends << 1) & valid) + 1) & ~white & valid;
             unsigned pos = 0;  // the block's first byte of the line at hand
-            if (ends != 0) {
+            const bool inComment = counter_.InComment();
+            const auto k = static_cast<unsigned>(std::countr_zero(ends | (std::uint64_t{1} << 63)));
+            if (ends != 0 && ((inComment ? marks.B : marks.A) == 0) && !(inComment ? markB : markA) &&
+                at + k - start < 512) {
+                // The common block: no line ending in it holds a mark, so all of them
+                // are counted from the masks at once, without a loop whose length
+                // would be hard to predict. The line at hand, which ends at the first
+                // end, may have shown its first byte in a block before.
+                const std::uint64_t before = (std::uint64_t{1} << k) - 1, others = ends & (ends - 1);
+                const auto last = static_cast<unsigned>(63 - std::countl_zero(ends));
+                const std::uint64_t span = ~std::uint64_t{0} >> (63 - last) & ~before;
+                const bool firstBlank = !seen && (firsts >> k & 1) != 0;
+                const bool firstComment = seen ? lineComment : (firsts & marks.LineComment & before) != 0;
+                const auto lines = CountBits<BitInstructions>(ends);
+                const auto blank = static_cast<int>(firstBlank) + CountBits<BitInstructions>(firsts & others);
+                Status = FileStatus::Counted;
+                Total += lines;
+                BlankRule(blank);
+                Comment += inComment ? lines - blank
+                                     : static_cast<int>(!firstBlank && firstComment) +
+                                           CountBits<BitInstructions>(firsts & marks.LineComment & span & ~(std::uint64_t{1} << k));
+                start = LineAfter(p, n, at + last);
+                pos = last + 1;
+                markA = markB = seen = false;
+            } else if (ends != 0) {
                 // The line at hand ends at the first end.
-                const auto k = static_cast<unsigned>(std::countr_zero(ends));
                 const std::uint64_t before = (std::uint64_t{1} << k) - 1;
                 const bool a = markA || (marks.A & before) != 0, b = markB || (marks.B & before) != 0;
-                const bool inComment = counter_.InComment();
                 if (at + k - start < 512 && !(inComment ? b : a)) {
                     // Counted without branching on its class, which is hard to predict.
                     const bool blank = !seen && (firsts >> k & 1) != 0;
