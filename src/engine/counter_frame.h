@@ -115,16 +115,8 @@ private:
                 const std::uint64_t before = (std::uint64_t{1} << k) - 1, others = ends & (ends - 1);
                 const auto last = static_cast<unsigned>(63 - std::countl_zero(ends));
                 const std::uint64_t span = ~std::uint64_t{0} >> (63 - last) & ~before;
-                const bool firstBlank = !seen && (firsts >> k & 1) != 0;
-                const bool firstComment = seen ? lineComment : (firsts & marks.LineComment & before) != 0;
-                const auto lines = CountBits<BitInstructions>(ends);
-                const auto blank = static_cast<int>(firstBlank) + CountBits<BitInstructions>(firsts & others);
-                Status = FileStatus::Counted;
-                Total += lines;
-                BlankRule(blank);
-                Comment += inComment ? lines - blank
-                                     : static_cast<int>(!firstBlank && firstComment) +
-                                           CountBits<BitInstructions>(firsts & marks.LineComment & span & ~(std::uint64_t{1} << k));
+                const AtHand first = LineAtHand(k, before, seen, lineComment, firsts, marks.LineComment);
+                Easy<BitInstructions>(others, firsts, marks.LineComment & span, first);
                 start = LineAfter(p, n, at + last);
                 pos = last + 1;
                 markA = markB = seen = false;
@@ -134,14 +126,7 @@ private:
                 const bool a = markA || (marks.A & before) != 0, b = markB || (marks.B & before) != 0;
                 if (at + k - start < 512 && !(inComment ? b : a)) {
                     // Counted without branching on its class, which is hard to predict.
-                    const bool blank = !seen && (firsts >> k & 1) != 0;
-                    const bool comment =
-                        inComment || (seen ? lineComment : (firsts & marks.LineComment & before) != 0);
-                    const bool blankIsComment = inComment && blankInComment_;
-                    Status = FileStatus::Counted;
-                    ++Total;
-                    Comment += blank ? blankIsComment : comment;
-                    Blank += blank && !blankIsComment;
+                    Easy<BitInstructions>(0, firsts, 0, LineAtHand(k, before, seen, lineComment, firsts, marks.LineComment));
                 } else {
                     OneLine(p, start, at + k, a, b);
                 }
@@ -200,14 +185,32 @@ private:
             Blank += lines;
     }
 
-    // The lines ending at the bits of ends, none of which holds a mark for the state.
+    // An unmarked line at hand that ends in the block, at bit k: one line, whether
+    // it is blank, and whether (outside a comment) it is a comment line. Its first
+    // byte other than blank and TAB may stand in an earlier block (seen).
+    struct AtHand {
+        int Lines = 0, Blank = 0, Comment = 0;
+    };
+    static AtHand LineAtHand(unsigned k, std::uint64_t before, bool seen, bool lineComment, std::uint64_t firsts,
+                             std::uint64_t lineComments) {
+        const bool blank = !seen && (firsts >> k & 1) != 0;
+        const bool comment = seen ? lineComment : (firsts & lineComments & before) != 0;
+        return {1, blank, !blank && comment};
+    }
+
+    // The lines ending at the bits of ends, none of which holds a mark for the state,
+    // and the line at hand when one is given. lineComments holds no bit outside the
+    // lines of ends.
     template <bool BitInstructions>
-    [[gnu::always_inline]] void Easy(std::uint64_t ends, std::uint64_t firsts, std::uint64_t lineComments) {
-        const auto lines = CountBits<BitInstructions>(ends), blank = CountBits<BitInstructions>(firsts & ends);
+    [[gnu::always_inline]] void Easy(std::uint64_t ends, std::uint64_t firsts, std::uint64_t lineComments,
+                                     AtHand atHand = {}) {
+        const auto lines = atHand.Lines + CountBits<BitInstructions>(ends),
+                   blank = atHand.Blank + CountBits<BitInstructions>(firsts & ends);
         Status = FileStatus::Counted;
         Total += lines;
         BlankRule(blank);
-        Comment += counter_.InComment() ? lines - blank : CountBits<BitInstructions>(firsts & lineComments);
+        Comment += counter_.InComment() ? lines - blank
+                                        : atHand.Comment + CountBits<BitInstructions>(firsts & lineComments);
     }
 
     // The line [start, end) of p, looked at by itself.
