@@ -1,7 +1,6 @@
 #include "engine/utf8_source.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -25,22 +24,10 @@ std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
     std::size_t pos = 0;
     const std::size_t n = text.size();
     while (pos < n) {
-        // Source text is mostly ASCII: 32 bytes, then eight, are passed at a time.
-        for (std::uint64_t w[4]; n - pos >= 32; pos += 32) {
-            std::memcpy(w, text.data() + pos, 32);
-            if (((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) != 0) break;
-        }
+        pos += text::AsciiRun(text, pos);
         if (pos == n) break;
-        if (n - pos >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + pos, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                pos += 8;
-                continue;
-            }
-        }
         // A character is at most four bytes: fewer at the end may go on in the next piece.
-        if (!last && n - pos < 4 && static_cast<unsigned char>(text[pos]) >= 0x80) return pos;
+        if (!last && n - pos < 4) return pos;
         std::size_t len = text::WellFormedUtf8Length(text, pos);
         if (len == 0) return std::string_view::npos;
         multiByte = multiByte || len > 1;

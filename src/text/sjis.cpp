@@ -88,18 +88,22 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
     return n;
 }
 
-namespace {
-
-// The number of bytes below 0x80 from pos on, eight at a time where it can.
 std::size_t AsciiRun(std::string_view s, std::size_t pos) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
     std::size_t i = pos;
+    for (std::uint64_t w[4]; i + 32 <= s.size(); i += 32) {
+        std::memcpy(w, s.data() + i, 32);
+        if (((w[0] | w[1] | w[2] | w[3]) & kHigh) != 0) break;
+    }
     for (std::uint64_t word; i + 8 <= s.size(); i += 8) {
         std::memcpy(&word, s.data() + i, 8);
-        if ((word & 0x8080808080808080u) != 0) break;
+        if ((word & kHigh) != 0) break;
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i - pos;
 }
+
+namespace {
 
 // One iconv descriptor per direction and thread, opened on first use.
 class Converter {

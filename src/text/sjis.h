@@ -49,6 +49,10 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos);
 // surrogate, a code point above U+10FFFF, or a sequence cut off by the end.
 std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos);
 
+// The number of bytes below 0x80 from pos on. Source text is mostly ASCII, so 32
+// bytes, then eight, are looked at together.
+std::size_t AsciiRun(std::string_view s, std::size_t pos);
+
 // Replaces each byte 0x00-0x1F and 0x7F by "?", so that a name shown in a report,
 // a message or on a terminal cannot break its line or send control sequences.
 // Neither Shift-JIS nor UTF-8 uses those bytes inside a longer character.
