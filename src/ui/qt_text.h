@@ -4,8 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,18 +12,8 @@
 
 namespace zarnik::ui {
 
-// Whether every byte is below 0x80, eight at a time.
-inline bool IsAscii(std::string_view s) {
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, s.data() + i, 8);
-        if (word & 0x8080808080808080u) return false;
-    }
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
-    return true;
-}
+// Whether every byte is below 0x80.
+inline bool IsAscii(std::string_view s) { return text::AsciiRun(s, 0) == s.size(); }
 
 // ASCII is the same in Shift-JIS and Latin-1: most report lines (file lines, rules)
 // need no converter.
