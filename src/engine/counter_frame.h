@@ -54,9 +54,7 @@ private:
 
     // The bits are counted and searched for with one instruction each where the
     // processor has them (the build targets processors without).
-    ZARNIK_BIT_INSTRUCTIONS void PieceWithBitInstructions(std::string_view piece) {
-        PieceAs<true>(piece);
-    }
+    ZARNIK_BIT_INSTRUCTIONS void PieceWithBitInstructions(std::string_view piece) { PieceAs<true>(piece); }
 
     template <bool BitInstructions>
     [[gnu::always_inline]] void PieceAs(std::string_view piece) {
@@ -64,9 +62,9 @@ private:
         std::size_t n = piece.size();
         std::size_t start = 0;              // where the line at hand starts
         bool markA = false, markB = false;  // whether it holds marks, so far
-        bool seen = false;         // whether a byte other than blank and TAB was seen in it,
-        bool lineComment = false;  // and began a line comment
-        std::uint64_t crBefore = 0;  // bit 0: the byte before the block is a CR
+        bool seen = false;                  // whether a byte other than blank and TAB was seen in it,
+        bool lineComment = false;           // and began a line comment
+        std::uint64_t crBefore = 0;         // bit 0: the byte before the block is a CR
         typename Counter::Carry carry{};
         const BytesAsked asked = counter_.Asked();
         ByteMasks window[kWindow];
@@ -126,7 +124,8 @@ private:
                 const bool a = markA || (marks.A & before) != 0, b = markB || (marks.B & before) != 0;
                 if (at + k - start < 512 && !(inComment ? b : a)) {
                     // Counted without branching on its class, which is hard to predict.
-                    Easy<BitInstructions>(0, firsts, 0, LineAtHand(k, before, seen, lineComment, firsts, marks.LineComment));
+                    Easy<BitInstructions>(
+                        0, firsts, 0, LineAtHand(k, before, seen, lineComment, firsts, marks.LineComment));
                 } else {
                     OneLine(p, start, at + k, a, b);
                 }
@@ -143,7 +142,8 @@ private:
                         hard != 0 ? ends & ((std::uint64_t{1} << std::countr_zero(hard)) - 1) : ends;
                     if (easy != 0) {
                         const auto last = static_cast<unsigned>(63 - std::countl_zero(easy));
-                        const std::uint64_t span = ~std::uint64_t{0} >> (63 - last) & (~std::uint64_t{0} << pos);
+                        const std::uint64_t span =
+                            ~std::uint64_t{0} >> (63 - last) & (~std::uint64_t{0} << pos);
                         Easy<BitInstructions>(easy, firsts, marks.LineComment & span);
                         start = LineAfter(p, n, at + last);
                         pos = last + 1;
@@ -191,8 +191,8 @@ private:
     struct AtHand {
         int Lines = 0, Blank = 0, Comment = 0;
     };
-    static AtHand LineAtHand(unsigned k, std::uint64_t before, bool seen, bool lineComment, std::uint64_t firsts,
-                             std::uint64_t lineComments) {
+    static AtHand LineAtHand(unsigned k, std::uint64_t before, bool seen, bool lineComment,
+                             std::uint64_t firsts, std::uint64_t lineComments) {
         const bool blank = !seen && (firsts >> k & 1) != 0;
         const bool comment = seen ? lineComment : (firsts & lineComments & before) != 0;
         return {1, blank, !blank && comment};
@@ -266,8 +266,7 @@ FileStatus RunBlockFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, 
 template <class Counter>
 FileStatus RunCounterFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, ConverterState& state,
                            Counter counter) {
-    if (!state.LineClasses && !(opt.EucJis && !state.FromUtf8))
-        return RunBlockFrame(opt, text, rec, counter);
+    if (!state.LineClasses && !(opt.EucJis && !state.FromUtf8)) return RunBlockFrame(opt, text, rec, counter);
     SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
     LineLog* log = state.LineClasses;

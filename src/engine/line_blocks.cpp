@@ -75,7 +75,8 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
         m.Cr = where([&](__m128i x) { return _mm_cmpeq_epi8(x, cr); });
         m.Lf = where([&](__m128i x) { return _mm_cmpeq_epi8(x, lf); });
         m.Nul = where([&](__m128i x) { return _mm_cmpeq_epi8(x, nul); });
-        m.White = where([&](__m128i x) { return _mm_or_si128(_mm_cmpeq_epi8(x, blank), _mm_cmpeq_epi8(x, tab)); });
+        m.White =
+            where([&](__m128i x) { return _mm_or_si128(_mm_cmpeq_epi8(x, blank), _mm_cmpeq_epi8(x, tab)); });
         for (int i = 0; i < 4; ++i)
             m.Byte[i] = where([&](__m128i x) { return _mm_cmpeq_epi8(_mm_or_si128(x, fold[i]), value[i]); });
     }
@@ -87,8 +88,8 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
            static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hi))) << 32;
 }
 
-[[gnu::target("avx2")]] void FindAvx2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked,
-                                      ByteMasks* out) {
+[[gnu::target("avx2")]] void FindAvx2(const char* p, std::size_t n, std::size_t blocks,
+                                      const BytesAsked& asked, ByteMasks* out) {
     BlockBytes bytes{p, n, {}};
     const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n'), nul = _mm256_setzero_si256(),
                   blank = _mm256_set1_epi8(' '), tab = _mm256_set1_epi8('\t');
@@ -154,14 +155,17 @@ bool Supports(Simd simd) {
 
 bool BitInstructions() {
 #if defined(ZARNIK_X86)
-    return __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2");
+    return __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2");
 #else
     return false;
 #endif
 }
 
 Simd BestSimd() {
-    static const Simd best = Supports(Simd::Avx512) ? Simd::Avx512 : Supports(Simd::Avx2) ? Simd::Avx2 : Simd::Sse2;
+    static const Simd best = Supports(Simd::Avx512) ? Simd::Avx512
+                             : Supports(Simd::Avx2) ? Simd::Avx2
+                                                    : Simd::Sse2;
     return best;
 }
 

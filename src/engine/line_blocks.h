@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 
-
 namespace zarnik::engine::detail {
 
 // Which bytes a counter asks to be found, besides line breaks, blanks and TABs: a
@@ -65,7 +64,8 @@ struct PairCarry {
 // holds no "*/" is a comment line and stays inside. next is the byte after the block
 // (NUL at the end).
 template <char LineMark>
-BlockMarks CommentMarks(std::uint64_t slash, std::uint64_t star, std::uint64_t mark, PairCarry& carry, char next) {
+BlockMarks CommentMarks(std::uint64_t slash, std::uint64_t star, std::uint64_t mark, PairCarry& carry,
+                        char next) {
     const BlockMarks marks{star & ((slash << 1) | carry.First), slash & ((star << 1) | carry.Second),
                            mark & ((mark >> 1) | (std::uint64_t{next == LineMark} << 63))};
     carry.First = slash >> 63;

@@ -27,10 +27,40 @@ std::uint64_t Next(std::uint64_t& s) {
 }
 
 // Pieces that matter to some counter, and filler that matters to none.
-const char* const kPieces[] = {"/*",  "*/",   "//",    "--",       "\"",   "'",     "\\\"", "*",   "/",
-                               "-",   ";",    "co",    "COMMENT ~", "~",   "rem ",  "REM",  ",",   " _",
-                               " ",   "\t",   "  \t ", "\r",       "\n",   "\r\n",  "\n\r", "\n\n", "x",
-                               "int", "a;",   "\x95\x5C", "\x83\x63\x83\x6F", "\x81/", "\x81*", "_"};
+const char* const kPieces[] = {"/*",
+                               "*/",
+                               "//",
+                               "--",
+                               "\"",
+                               "'",
+                               "\\\"",
+                               "*",
+                               "/",
+                               "-",
+                               ";",
+                               "co",
+                               "COMMENT ~",
+                               "~",
+                               "rem ",
+                               "REM",
+                               ",",
+                               " _",
+                               " ",
+                               "\t",
+                               "  \t ",
+                               "\r",
+                               "\n",
+                               "\r\n",
+                               "\n\r",
+                               "\n\n",
+                               "x",
+                               "int",
+                               "a;",
+                               "\x95\x5C",
+                               "\x83\x63\x83\x6F",
+                               "\x81/",
+                               "\x81*",
+                               "_"};
 
 std::string RandomText(std::uint64_t& s) {
     std::string text;
@@ -79,7 +109,8 @@ TEST(FindBytes, EveryInstructionSetFindsTheBytesALoopFinds) {
     using detail::ByteMasks;
     const detail::BytesAsked asked{{'/', 'c', '\x95', 'r'}, {0, 0x20, 0, 0x20}};
     std::uint64_t seed = 12345;
-    for (std::uint64_t x : {std::uint64_t{0}, ~std::uint64_t{0}, std::uint64_t{1} << 63, Next(seed), Next(seed)})
+    for (std::uint64_t x :
+         {std::uint64_t{0}, ~std::uint64_t{0}, std::uint64_t{1} << 63, Next(seed), Next(seed)})
         EXPECT_EQ(detail::CountBits<false>(x), detail::CountBits<true>(x)) << x;
     for (int round = 0; round < 300; ++round) {
         std::string text(Next(seed) % 300, ' ');

@@ -63,7 +63,8 @@ TEST(CodePage932, RoundTripsAndReplacesWhatItCannotHold) {
 // Into a buffer, ASCII is copied past the converter: the result is the converter's
 // own, with broken and cut-off sequences next to ASCII and the buffer filling up.
 TEST(CodePage932, IntoABufferAsTheConverterAlone) {
-    const char* const pieces[] = {"a", "\\~", "\x7F", "表", "ｺ", "\xE3\x80", "\xFF", "\xF0\x9F\x98\x80", "한", " "};
+    const char* const pieces[] = {"a",  "\\~", "\x7F", "表", "ｺ", "\xE3\x80", "\xFF", "\xF0\x9F\x98\x80",
+                                  "한", " "};
     std::uint64_t s = 7;
     for (int round = 0; round < 400; ++round) {
         std::string utf8;
