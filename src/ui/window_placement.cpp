@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
@@ -102,12 +103,21 @@ settings::ToolBarRecord WindowPlacement::CaptureToolBar() const {
 
 // The floating toolbar is a small window of its own with the caption "Zarnik ﾂｰﾙﾊﾞｰ"
 // and a close box; while it is being dragged the toolbar keeps its own frameless flags.
+// The frame is asked of the window system on the window as it stands: hiding and showing
+// it again, just after the toolbar itself did so at the drag's end, races the window
+// manager, which could leave the toolbar unmapped while it counts as shown.
 void WindowPlacement::GiveFloatingToolBarACloseBox() {
     if (!toolBar_.isFloating() || (toolBar_.windowFlags() & Qt::WindowCloseButtonHint)) return;
+    const Qt::WindowFlags framed =
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (QWindow* handle = toolBar_.windowHandle()) {
+        toolBar_.overrideWindowFlags(framed);
+        handle->setFlags(framed);
+        return;
+    }
     bool shown = toolBar_.isVisible();
     QPoint at = toolBar_.pos();
-    toolBar_.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowCloseButtonHint);
+    toolBar_.setWindowFlags(framed);
     toolBar_.move(at);
     if (shown) toolBar_.show();
 }

@@ -62,6 +62,14 @@ struct Window {
     }
 };
 
+// With ZARNIK_SHOTS set, keeps a picture of the window (an X id, or "root") there.
+void Shot(const QString& window, const QString& name) {
+    const QString shots = qEnvironmentVariable("ZARNIK_SHOTS");
+    if (shots.isEmpty()) return;
+    QTest::qWait(500);  // let the window manager and any animation draw a frame
+    QCOMPARE(QProcess::execute(QStringLiteral("import"), {"-frame", "-window", window, shots + "/" + name}), 0);
+}
+
 int Brightness(const QImage& img) {
     qint64 sum = 0;
     for (int y = 0; y < img.height(); ++y)
@@ -186,12 +194,7 @@ private slots:
             Xdo({"type", "--delay", "20", typed});
             QVERIFY(WaitFor([&] { return d->NewTarget() == typed; }));
             QVERIFY(d->Button_Ok->isEnabled());
-            const QString shots = qEnvironmentVariable("ZARNIK_SHOTS");
-            if (!shots.isEmpty())
-                QCOMPARE(QProcess::execute(QStringLiteral("import"),
-                                           {"-frame", "-window", QString::number(d->winId()),
-                                            shots + QStringLiteral("/change-dialog.png")}),
-                         0);
+            Shot(QString::number(d->winId()), QStringLiteral("change-dialog.png"));
             driven = true;
             Xdo({"key", "Return"});
         });
@@ -231,6 +234,7 @@ private slots:
         }));
         QVERIFY(QTest::qWaitForWindowExposed(bar, kWait));
         QCOMPARE(bar->windowTitle(), QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"));
+        Shot(QStringLiteral("root"), QStringLiteral("floating-toolbar.png"));
         QVERIFY(w.Act_ToolBar->isChecked());
         QCOMPARE(win.state.Cnf.ToolBar, 1);
 
@@ -263,13 +267,7 @@ private slots:
         name.start(QStringLiteral("xdotool"), {"getwindowname", id});
         QVERIFY(name.waitForFinished(kWait));
         QCOMPARE(QString::fromUtf8(name.readAllStandardOutput()).trimmed(), QStringLiteral("コメントカウント実行中"));
-        const QString shots = qEnvironmentVariable("ZARNIK_SHOTS");
-        if (!shots.isEmpty()) {
-            QTest::qWait(500);  // let the animation draw a frame for the picture
-            QCOMPARE(QProcess::execute(QStringLiteral("import"),
-                                       {"-frame", "-window", id, shots + QStringLiteral("/progress-window.png")}),
-                     0);
-        }
+        Shot(id, QStringLiteral("progress-window.png"));
     }
 
     void splashAndEveryFadeStepReachTheScreen() {
