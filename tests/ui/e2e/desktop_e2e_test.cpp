@@ -67,7 +67,8 @@ void Shot(const QString& window, const QString& name) {
     const QString shots = qEnvironmentVariable("ZARNIK_SHOTS");
     if (shots.isEmpty()) return;
     QTest::qWait(500);  // let the window manager and any animation draw a frame
-    QCOMPARE(QProcess::execute(QStringLiteral("import"), {"-frame", "-window", window, shots + "/" + name}), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("import"), {"-frame", "-window", window, shots + "/" + name}),
+             0);
 }
 
 int Brightness(const QImage& img) {
