@@ -48,12 +48,12 @@ namespace {
 
 constexpr std::size_t kProbeBytes = 515;  // the first byte and the 514 examined after it
 
-// Opens an existing regular file for reading. Returns an invalid Fd when no such
-// file exists (folders, pipes and devices count as not existing: reading a pipe
-// could block forever). Throws FileError for every other failure. With size null
-// the caller vouches that the path is a regular file (it has just looked), and no
-// fstat is made; O_NONBLOCK still keeps a pipe put there since from blocking.
-Fd OpenExisting(const std::string& path, std::int64_t* size) {
+// Opens an existing regular file for reading and fills st from the open file, so
+// that the path is walked once. Returns an invalid Fd when no such file exists
+// (folders, pipes and devices count as not existing: reading a pipe could block
+// forever; O_NONBLOCK keeps the open of one from blocking). Throws FileError for
+// every other failure.
+Fd OpenExisting(const std::string& path, struct stat& st) {
     if (path.empty()) return Fd(-1);
     int fd = OpenPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -62,11 +62,8 @@ Fd OpenExisting(const std::string& path, std::int64_t* size) {
         throw FileError(path, e);
     }
     Fd f(fd);
-    if (!size) return f;
-    struct stat st;
     if (::fstat(fd, &st) != 0) throw FileError(path, errno);
     if (!S_ISREG(st.st_mode)) return Fd(-1);
-    *size = st.st_size;
     return f;
 }
 
@@ -285,15 +282,18 @@ void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const F
 
 void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx) {
-    std::int64_t size = 0;
-    Fd fd = OpenExisting(path, &size);
-    CountOpenedOrFail(opt, path, fd, size, entry, rec, ctx);
+    struct stat st {};
+    Fd fd = OpenExisting(path, st);
+    CountOpenedOrFail(opt, path, fd, st.st_size, entry, rec, ctx);
 }
 
-bool CountRegularFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
-                      CountContext& ctx) {
-    Fd fd = OpenExisting(path, nullptr);
+bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, S_CMT& rec,
+                    CountContext& ctx) {
+    struct stat st;
+    Fd fd = OpenExisting(path, st);
     if (!fd) return false;
+    entry.MTime = static_cast<std::int64_t>(st.st_mtime);
+    entry.Size = static_cast<std::int64_t>(st.st_size);
     CountOpenedOrFail(opt, path, fd, entry.Size, entry, rec, ctx);
     return true;
 }

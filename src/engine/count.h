@@ -186,12 +186,12 @@ private:
 void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
                CountContext& ctx);
 
-// CountFile for a file the caller has just found to be a regular file of
-// entry.Size bytes (the count run's second look at its directory entry): it is
-// opened and read, up to that size, without being looked at again. False (rec
-// untouched) when the file has gone since the caller looked.
-bool CountRegularFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
-                      CountContext& ctx);
+// CountFile for a file a listing found: it is opened and then looked at through
+// the open file, which fills entry's time and size, and read up to that size.
+// False (rec untouched) when the file has gone since it was found or is no longer
+// a regular file; a file that is one at the open is counted.
+bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, S_CMT& rec,
+                    CountContext& ctx);
 
 // The pre-check of a file's first 515 bytes (the first is never examined).
 FileStatus ProbeBytes(std::string_view head);

@@ -1,53 +1,21 @@
 #include "run/count_ahead.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include <algorithm>
 #include <climits>
 #include <system_error>
 
-#include "engine/path_at.h"
-
 namespace zarnik::run::detail {
-
-namespace {
-
-// The file's directory entry, looked at again: false when the file went away (or
-// became something else) since it was found, or cannot be reached (then out.Error
-// holds the read error).
-bool LookAgain(const FoundFile& file, struct stat& st, CountedFile& out) {
-    if (engine::StatPath(file.Path, st) != 0) {
-        int err = errno;
-        if (err != ENOENT && err != ENOTDIR && err != ELOOP && err != ENAMETOOLONG)
-            out.Error = std::make_exception_ptr(engine::FileError(file.Path, err));
-        return false;
-    }
-    return S_ISREG(st.st_mode);
-}
-
-// Counts a file LookAgain found; one that has gone since is gone as if it had
-// gone before that look.
-void CountSeen(const engine::CountOptions& opt, const FoundFile& file, const struct stat& st,
-               engine::CountContext& ctx, CountedFile& out) {
-    engine::DirEntry entry{NativeToSjis(file.Name()), static_cast<std::int64_t>(st.st_mtime),
-                           static_cast<std::int64_t>(st.st_size)};
-    try {
-        out.Gone = !engine::CountRegularFile(opt, file.Path, entry, out.Rec, ctx);
-    } catch (...) {
-        out.Error = std::current_exception();
-    }
-}
-
-}  // namespace
 
 void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                      CountedFile& out) {
     out.Error = nullptr;
-    struct stat st;
-    out.Gone = !LookAgain(file, st, out);
-    if (!out.Gone) CountSeen(opt, file, st, ctx, out);
+    engine::DirEntry entry{NativeToSjis(file.Name())};
+    try {
+        out.Gone = !engine::CountFoundFile(opt, file.Path, entry, out.Rec, ctx);
+    } catch (...) {
+        out.Gone = false;
+        out.Error = std::current_exception();
+    }
 }
 
 CountAhead::CountAhead(const engine::CountOptions& opt, const std::vector<FoundFile>& files, unsigned threads,
@@ -77,11 +45,7 @@ CountAhead::~CountAhead() {
 
 void CountAhead::Count(std::size_t i, engine::CountContext& ctx) {
     CountedFile& out = slots_[i % slots_.size()].File;
-    const FoundFile& file = files_[i];
-    out.Error = nullptr;
-    struct stat st;
-    out.Gone = !LookAgain(file, st, out);
-    if (!out.Gone) CountSeen(opt_, file, st, ctx, out);
+    CountListedFile(opt_, files_[i], ctx, out);
 }
 
 void CountAhead::Work() {

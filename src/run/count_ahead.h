@@ -21,7 +21,7 @@ struct CountedFile {
     std::exception_ptr Error;  // what the count raised (a FileError): the run ends there
 };
 
-// Looks at the file's directory entry again and counts it with ctx. Never throws:
+// Opens the file again and counts it with ctx. Never throws:
 // an error is kept in out.Error for the run to raise at the file's turn.
 void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                      CountedFile& out);

@@ -93,13 +93,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
             counted = &ahead->Take(i);
         else
             detail::CountListedFile(opt, file, ctx, atTurn);
-        if (counted->Gone) {
-            // A file that is still there but cannot be reached (a folder on its path
-            // that may be listed but not searched) is a read error, not a file that
-            // went away.
-            if (counted->Error) std::rethrow_exception(counted->Error);
-            continue;
-        }
+        if (counted->Gone) continue;
 
         std::string_view folder = file.Folder();
         if (!text::EqualsNoCase(folder, currentFolder)) {
@@ -116,6 +110,9 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
             }
         }
 
+        // A file that is still there but cannot be opened or read (also one in a
+        // folder that may be listed but not searched) is a read error, not a file
+        // that went away.
         if (counted->Error) std::rethrow_exception(counted->Error);
         const engine::S_CMT& rec = counted->Rec;
         const bool ok = rec.Status == engine::FileStatus::Counted;

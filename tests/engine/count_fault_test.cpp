@@ -1,12 +1,17 @@
 // Files that are hard to count: larger than 4 GB, lines of 100 MB, files that are
 // no files, files that cannot be read, files that change under the count.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "engine/count.h"
+#include "engine/path_at.h"
 #include "engine_test_util.h"
 #include "fault_util.h"
 #include "report/report.h"
@@ -126,27 +131,39 @@ TEST(NotAFile, PipesSocketsAndDevicesAreNeverReadAndNeverBlock) {
     close(sockFd);
 }
 
-TEST(ChangedSinceLookedAt, GrownFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone) {
+TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone) {
     // A file that grows while it is counted (a log being written) is read up to the
-    // size the count run saw, not on without end; both below and above the size
-    // that is read in one go.
+    // size it had when it was opened, not on without end; both below and above the
+    // size that is read in one go, and in small pieces.
     TempDir dir;
     const S_CNF cnf = MakeDefaultSettings();
     CountContext ctx;
-    for (int seen : {1000, 200000}) {
+    ctx.ChunkBytes = 4096;
+    for (int lines : {1000, 200000}) {
         std::string text;
-        for (int i = 0; i < 2 * seen; ++i) text += "int a;\n";
+        for (int i = 0; i < lines; ++i) text += "int a;\n";
         const std::string path = dir.Write("grown.c", text);
-        S_CMT rec;
-        ASSERT_TRUE(CountRegularFile(CountOptions::From(cnf), path, {"grown.c", 0, 7 * seen}, rec, ctx));
-        EXPECT_EQ(rec.Status, FileStatus::Counted);
-        EXPECT_EQ(rec.Total, seen);
+        std::atomic<bool> stop{false};
+        std::thread writer([&] {
+            Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+            while (!stop && ::write(fd.get(), "int a;\n", 7) == 7) {
+            }
+        });
+        for (int round = 0; round < 20; ++round) {
+            S_CMT rec;
+            DirEntry entry{"grown.c"};
+            ASSERT_TRUE(CountFoundFile(CountOptions::From(cnf), path, entry, rec, ctx));
+            EXPECT_EQ(rec.Status, FileStatus::Counted);
+            EXPECT_EQ(rec.Total, (entry.Size + 6) / 7);  // a line being written may be cut
+        }
+        stop = true;
+        writer.join();
     }
-    // A file gone between the caller's look and the open is reported gone, not
-    // counted as "ファイルが存在しません。".
+    // A file gone between the listing and the open is reported gone, not counted as
+    // "ファイルが存在しません。".
     S_CMT rec;
-    EXPECT_FALSE(
-        CountRegularFile(CountOptions::From(cnf), dir.str() + "/gone.c", {"gone.c", 0, 7}, rec, ctx));
+    DirEntry entry{"gone.c"};
+    EXPECT_FALSE(CountFoundFile(CountOptions::From(cnf), dir.str() + "/gone.c", entry, rec, ctx));
     EXPECT_EQ(rec.Name, "");
 }
 
