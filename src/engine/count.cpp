@@ -14,6 +14,7 @@
 #include "engine/chunked_text.h"
 #include "engine/path_at.h"
 #include "engine/utf8_source.h"
+#include "text/sjis.h"
 
 namespace zarnik::engine {
 
@@ -212,6 +213,19 @@ std::string FormatFileTime(std::int64_t mtime) {
 
 namespace {
 
+// TextForCounting for a file read whole into ctx.Text. A UTF-8 file becomes
+// Shift-JIS once, before its bytes become any counter's text. Most files are ASCII
+// up to their end or first NUL, which one pass shows: no UTF-8 character of more
+// than one byte, and where the text ends.
+std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountContext& ctx) {
+    const bool utf8 = read && opt.Utf8Src;
+    const std::string_view loaded = ctx.Text.view();
+    const std::size_t ascii = utf8 ? text::AsciiTextRun(loaded) : 0;
+    if (ascii == loaded.size() || loaded[ascii] == '\0') return loaded.substr(0, ascii);
+    ctx.FromUtf8 = utf8 && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
+    return TextForCounting(ctx.Text.view());
+}
+
 // CountFile once the file is open (fd) or known not to exist: everything after the
 // open, so the counting-ahead threads can run it without the walk's state.
 void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
@@ -256,9 +270,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
             CountLoadedText(opt, choice, text, rec, ctx);
         }
     } else {
-        // A UTF-8 file becomes Shift-JIS once, before its bytes become any counter's text.
-        ctx.FromUtf8 = read && opt.Utf8Src && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
-        detail::WholeText text(TextForCounting(ctx.Text.view()));
+        detail::WholeText text(WholeTextForCounting(opt, read, ctx));
         CountLoadedText(opt, choice, text, rec, ctx);
     }
 }

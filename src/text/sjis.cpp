@@ -2,6 +2,10 @@
 
 #include <iconv.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -101,6 +105,33 @@ std::size_t AsciiRun(std::string_view s, std::size_t pos) {
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i - pos;
+}
+
+std::size_t AsciiTextRun(std::string_view s) {
+    const char* const p = s.data();
+    const std::size_t n = s.size();
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // 64 bytes at a time: a high bit anywhere, or a zero as the least byte.
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 64 <= n; i += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 48));
+        const __m128i high = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
+        const __m128i least = _mm_min_epu8(_mm_min_epu8(a, b), _mm_min_epu8(c, d));
+        if ((_mm_movemask_epi8(high) | _mm_movemask_epi8(_mm_cmpeq_epi8(least, zero))) != 0) break;
+    }
+#endif
+    // A byte below 0x80 and not 0 minus one stays below 0x80 and borrows nothing.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+    for (std::uint64_t w; i + 8 <= n; i += 8) {
+        std::memcpy(&w, p + i, 8);
+        if ((((w - kOnes) | w) & kHigh) != 0) break;
+    }
+    while (i < n && p[i] != '\0' && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+    return i;
 }
 
 namespace {

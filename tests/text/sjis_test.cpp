@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 #include "test_util.h"
 
 namespace zarnik::text {
@@ -84,6 +87,31 @@ TEST(CodePage932, IntoABufferAsTheConverterAlone) {
             ASSERT_EQ(out, Utf8ToSjis(utf8)) << utf8 << ", room " << room;
         }
     }
+}
+
+// Both runs stop at the first byte that ends them wherever it stands, also in the
+// middle of a word or of the 32 or 64 bytes looked at together, and never read past
+// the text.
+TEST(AsciiRuns, StopAtTheFirstByteThatEndsThem) {
+    for (std::size_t n = 0; n <= 140; ++n) {
+        // On the heap at its exact size, so that the address sanitizer sees its end.
+        const auto bytes = std::make_unique<char[]>(n);
+        const std::string_view t(bytes.get(), n);
+        std::memset(bytes.get(), 'a', n);
+        EXPECT_EQ(AsciiRun(t, 0), n);
+        EXPECT_EQ(AsciiTextRun(t), n);
+        for (std::size_t at = 0; at < n; ++at) {
+            for (char stop : {'\0', '\x80', '\xFF'}) {
+                std::memset(bytes.get(), 'a', n);
+                bytes[at] = stop;
+                EXPECT_EQ(AsciiTextRun(t), at) << n << " " << at;
+                if (stop != '\0') {
+                    EXPECT_EQ(AsciiRun(t, 0), at) << n << " " << at;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(AsciiTextRun(std::string_view("\x01\x7F", 2)), 2u);
 }
 
 TEST(LeadBytes, StepsOverDoubleByteCharacters) {
