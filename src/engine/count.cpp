@@ -223,7 +223,8 @@ std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountC
     const std::size_t ascii = utf8 ? text::AsciiTextRun(loaded) : 0;
     if (ascii == loaded.size() || loaded[ascii] == '\0') return loaded.substr(0, ascii);
     ctx.FromUtf8 = utf8 && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
-    return TextForCounting(ctx.Text.view());
+    if (ctx.FromUtf8) return TextForCounting(ctx.Text.view());
+    return loaded.substr(0, ascii + TextForCounting(loaded.substr(ascii)).size());  // no NUL before ascii
 }
 
 // CountFile once the file is open (fd) or known not to exist: everything after the

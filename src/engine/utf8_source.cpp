@@ -20,7 +20,7 @@ std::string_view BeforeNul(std::string_view text) {
 
 }  // namespace
 
-std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
+std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte, std::size_t* bad) {
     std::size_t pos = 0;
     const std::size_t n = text.size();
     while (pos < n) {
@@ -29,7 +29,10 @@ std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte) {
         // A character is at most four bytes: fewer at the end may go on in the next piece.
         if (!last && n - pos < 4) return pos;
         std::size_t len = text::WellFormedUtf8Length(text, pos);
-        if (len == 0) return std::string_view::npos;
+        if (len == 0) {
+            if (bad) *bad = pos;
+            return std::string_view::npos;
+        }
         multiByte = multiByte || len > 1;
         pos += len;
     }
@@ -81,8 +84,16 @@ bool StartsWithByteOrderMark(std::string_view text) {
 
 bool IsUtf8Source(std::string_view text) {
     if (StartsWithByteOrderMark(text)) return true;
+    // A text that is no UTF-8 mostly shows so early: only the bytes before the first
+    // that is none are searched for a NUL that ends the text before it.
     bool multiByte = false;
-    return CheckUtf8Piece(BeforeNul(text), true, multiByte) != std::string_view::npos && multiByte;
+    std::size_t good = text.size();
+    if (CheckUtf8Piece(text, true, multiByte, &good) != std::string_view::npos && !multiByte) return false;
+    const std::string_view body = BeforeNul(text.substr(0, good));
+    if (body.size() == good) return good == text.size();
+    // A NUL is a whole character, so the text up to it is UTF-8; the question is
+    // whether a character of more than one byte stands before it.
+    return text::AsciiRun(body, 0) < body.size();
 }
 
 void AppendUtf8AsShiftJis(std::string_view body, ByteBuffer& out) {

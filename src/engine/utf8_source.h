@@ -27,8 +27,9 @@ bool StartsWithByteOrderMark(std::string_view text);
 // IsUtf8Source's check of the next piece of a text without NUL: the bytes checked,
 // or npos at the first that is no well-formed UTF-8. Unless the piece is the
 // last, a character that may go on in the next piece is left unchecked. Sets
-// multiByte when it sees a character of more than one byte.
-std::size_t CheckUtf8Piece(std::string_view piece, bool last, bool& multiByte);
+// multiByte when it sees a character of more than one byte. bad, when given, takes
+// where that first byte stands.
+std::size_t CheckUtf8Piece(std::string_view piece, bool last, bool& multiByte, std::size_t* bad = nullptr);
 // IsUtf8Source's check of a text (without NUL) that arrives in pieces of any size,
 // a character possibly split between two; a byte-order mark is only a character
 // of more than one byte here.

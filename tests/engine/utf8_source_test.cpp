@@ -74,7 +74,10 @@ TEST(Utf8Source, WhatIsRecognised) {
     EXPECT_TRUE(IsUtf8Source("x = \"\xE3\x81\x82\";\n"));
     EXPECT_TRUE(IsUtf8Source("\xEF\xBB\xBF"));
     EXPECT_TRUE(IsUtf8Source("\xEF\xBB\xBF\x82\xA0 not UTF-8 after the mark\n"));
-    EXPECT_TRUE(IsUtf8Source("\xE3\x81\x82\n\0\x82\xA0"));  // what follows a NUL is not looked at
+    // What follows a NUL is not looked at, nor counted.
+    EXPECT_TRUE(IsUtf8Source(std::string_view("\xE3\x81\x82\n\0\x82\xA0", 7)));
+    EXPECT_FALSE(IsUtf8Source(std::string_view("ascii\n\0\xE3\x81\x82", 10)));
+    EXPECT_FALSE(IsUtf8Source(std::string_view("\x82\xA0\0\xE3\x81\x82", 6)));
     EXPECT_FALSE(IsUtf8Source("plain ASCII, long enough for the eight-byte steps\n"));
     EXPECT_FALSE(IsUtf8Source(Sj("// 漢字のコメント\n")));
     EXPECT_FALSE(IsUtf8Source("\xC0\xAF"));                    // overlong "/"
