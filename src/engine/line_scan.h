@@ -14,10 +14,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/line_blocks.h"
 #include "text/sjis.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__SSE2__) || defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace zarnik::engine::detail {
@@ -71,11 +72,112 @@ std::size_t SkipLiteral(std::string_view s, std::size_t j) {
     return n;
 }
 
-// Whether the line holds code; inComment carries the block comment ("/*" ... "*/")
-// from line to line. LineMark doubled starts a line comment ("//" or "--"). Only
-// blanks and TABs may stand before first.
+// The bytes of a line of at most 64 bytes that are each of five, as bit masks
+// (bit i for byte i).
+struct ShortLineBits {
+    std::uint64_t Slash = 0, Star = 0, Quote = 0, White = 0, Mark = 0;
+};
+
+#if defined(__x86_64__)
+// With AVX-512 the line is loaded as it stands: the bytes past its end are never read.
+template <char Quote, char LineMark>
+[[gnu::target("avx512bw")]] ShortLineBits BitsOfShortLineAvx512(const char* s, std::size_t n) {
+    const __mmask64 valid = n == 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, s);
+    ShortLineBits b;  // (a lambda would not take the function's target)
+    b.Slash = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('/'));
+    b.Star = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('*'));
+    b.Quote = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(Quote));
+    b.White =
+        _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(' ')) | _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\t'));
+    b.Mark = LineMark == '/' ? b.Slash : _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(LineMark));
+    return b;
+}
+#endif
+
+template <char Quote, char LineMark>
+ShortLineBits BitsOfShortLinePortable(const char* s, std::size_t n) {
+    ShortLineBits b;
+#if defined(__SSE2__)
+    alignas(16) char buf[64] = {};
+    std::memcpy(buf, s, n);
+    for (unsigned k = 0; k < 4; ++k) {
+        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(buf + 16 * k));
+        auto bits = [&](char c) {
+            return std::uint64_t{
+                       static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))))}
+                   << (16 * k);
+        };
+        b.Slash |= bits('/');
+        b.Star |= bits('*');
+        b.Quote |= bits(Quote);
+        b.White |= bits(' ') | bits('\t');
+        if constexpr (LineMark != '/') b.Mark |= bits(LineMark);
+    }
+#else
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        b.Slash |= s[i] == '/' ? bit : 0;
+        b.Star |= s[i] == '*' ? bit : 0;
+        b.Quote |= s[i] == Quote ? bit : 0;
+        b.White |= s[i] == ' ' || s[i] == '\t' ? bit : 0;
+        b.Mark |= s[i] == LineMark ? bit : 0;
+    }
+#endif
+    if constexpr (LineMark == '/') b.Mark = b.Slash;
+    return b;
+}
+
+template <char Quote, char LineMark>
+ShortLineBits BitsOfShortLine(const char* s, std::size_t n) {
+#if defined(__x86_64__)
+    static const bool avx512 = Supports(Simd::Avx512);
+    if (avx512) return BitsOfShortLineAvx512<Quote, LineMark>(s, n);
+#endif
+    return BitsOfShortLinePortable<Quote, LineMark>(s, n);
+}
+
+// ScanCommentedLine for a line of at most 64 bytes that holds no quote, where the
+// scan is byte-wise throughout: the comment marks are found in the line's bit masks
+// and followed from one to the next, without a branch per byte. -1 when the line
+// holds a quote.
+template <char Quote, char LineMark>
+int ScanShortLine(const char* s, std::size_t n, std::size_t first, bool& inComment) {
+    const ShortLineBits b = BitsOfShortLine<Quote, LineMark>(s, n);
+    const std::uint64_t valid = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+    if ((b.Quote & valid) != 0) return -1;
+    const std::uint64_t code = ~b.White & valid;
+    const std::uint64_t opens = b.Slash & (b.Star >> 1);       // "/*" at its "/"
+    const std::uint64_t closes = b.Star & (b.Slash >> 1);      // "*/" at its "*"
+    const std::uint64_t lineComment = b.Mark & (b.Mark >> 1);  // "//" or "--"
+    auto after = [](unsigned mark) { return mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0; };
+    std::uint64_t from = ~std::uint64_t{0} << first;  // the bytes not scanned yet
+    bool in = inComment, hasCode = false;
+    for (;;) {
+        if (in) {
+            const std::uint64_t close = closes & from;
+            if (close == 0) break;
+            in = false;
+            from = after(static_cast<unsigned>(__builtin_ctzll(close)));
+        } else {
+            // Every byte up to the next mark other than blank and TAB is code.
+            const std::uint64_t next = (opens | lineComment) & from;
+            const std::uint64_t before = next != 0 ? (next & (~next + 1)) - 1 : ~std::uint64_t{0};
+            hasCode = hasCode || (code & from & before) != 0;
+            if (next == 0) break;
+            const auto mark = static_cast<unsigned>(__builtin_ctzll(next));
+            if ((lineComment >> mark & 1) != 0) break;
+            in = true;
+            from = after(mark);
+        }
+    }
+    inComment = in;
+    return hasCode ? 1 : 0;
+}
+
+// ScanCommentedLine byte by byte, for any line.
 template <char Quote, char PairFirst, char LineMark>
-bool ScanCommentedLine(std::string_view line, bool& inComment, std::size_t first = 0) {
+bool ScanLineBytes(std::string_view line, bool& inComment, std::size_t first) {
     const char* s = line.data();
     const std::size_t n = line.size();
     // Most lines hold no quote and no comment mark that matters in the state the
@@ -200,6 +302,18 @@ inline std::size_t FindCommentWord(std::string_view line) {
     for (; i <= last; ++i)
         if ((s[i] | 0x20) == 'c' && (s[i + 1] | 0x20) == 'o' && CommentWordAt(line, i)) return i + 1;
     return 0;
+}
+
+// Whether the line holds code; inComment carries the block comment ("/*" ... "*/")
+// from line to line. LineMark doubled starts a line comment ("//" or "--"). Only
+// blanks and TABs may stand before first.
+template <char Quote, char PairFirst, char LineMark>
+bool ScanCommentedLine(std::string_view line, bool& inComment, std::size_t first = 0) {
+    if (line.size() <= 64) {
+        const int hasCode = ScanShortLine<Quote, LineMark>(line.data(), line.size(), first, inComment);
+        if (hasCode >= 0) return hasCode != 0;
+    }
+    return ScanLineBytes<Quote, PairFirst, LineMark>(line, inComment, first);
 }
 
 }  // namespace zarnik::engine::detail

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,7 +87,7 @@ bool BasicStripThenScan(std::string_view line, bool inComment) {
 TEST(LineScan, OnePassAgreesWithStripThenScan) {
     Rng rng;
     for (int round = 0; round < 200000; ++round) {
-        const std::string line = RandomLine(rng, round % 10 == 0 ? 90 : 14);
+        const std::string line = RandomLine(rng, round % 10 == 0 ? 90 : round % 10 == 1 ? 66 : 14);
         // The counters start past the indentation they found; the rule is the same.
         const std::size_t indent = FirstNonBlank(line.data(), line.size());
         ASSERT_EQ(indent, std::min(line.find_first_not_of(" \t"), line.size())) << line;
@@ -107,6 +109,23 @@ TEST(LineScan, OnePassAgreesWithStripThenScan) {
                 << "BASIC, continued " << start << ": " << line;
         }
         ASSERT_EQ(detail::FindCommentWord(line), text::FindNoCase(line, "COMMENT")) << line;
+#if defined(__x86_64__)
+        if (line.size() <= 64 && detail::Supports(detail::Simd::Avx512)) {
+            // Both ways of taking a short line's bytes as masks; the line on the heap
+            // at its size, so that the address sanitizer sees a read past its end.
+            const auto bytes = std::make_unique<char[]>(line.size());
+            std::memcpy(bytes.get(), line.data(), line.size());
+            const auto wide = detail::BitsOfShortLineAvx512<'\'', '-'>(bytes.get(), line.size());
+            const auto portable = detail::BitsOfShortLinePortable<'\'', '-'>(bytes.get(), line.size());
+            const std::uint64_t valid =
+                line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+            ASSERT_EQ(wide.Slash, portable.Slash & valid) << line;
+            ASSERT_EQ(wide.Star, portable.Star & valid) << line;
+            ASSERT_EQ(wide.Quote, portable.Quote & valid) << line;
+            ASSERT_EQ(wide.White, portable.White & valid) << line;
+            ASSERT_EQ(wide.Mark, portable.Mark & valid) << line;
+        }
+#endif
     }
 }
 
@@ -123,6 +142,14 @@ TEST(LineScan, LiteralsHideCommentMarksAndTrailBytesDoNot) {
     // A trail byte "/" (not valid, but read as such) still starts "//".
     EXPECT_EQ(c("\x81/*x", true), std::pair(false, true));
     EXPECT_EQ(c("\x81/*x", false), std::pair(true, true));
+    // Lines up to 64 bytes are scanned as bit masks: nothing past the end is read as
+    // a byte of the line, whatever the length.
+    for (std::size_t n = 4; n <= 70; ++n) {
+        const std::string comment = "/*" + std::string(n - 4, 'x') + "*/";
+        EXPECT_EQ(c(comment, false), std::pair(false, false)) << n;
+        EXPECT_EQ(c(comment.substr(2), true), std::pair(false, false)) << n;
+        EXPECT_EQ(c("x;" + comment.substr(2), true), std::pair(false, false)) << n;
+    }
 }
 
 // The splitting rule as first written, byte by byte.
