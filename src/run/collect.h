@@ -2,7 +2,7 @@
 // Paths here are native (the bytes the file system gives, normally UTF-8).
 #pragma once
 
-#include <dirent.h>
+#include <cstddef>
 
 #include <cstdint>
 #include <string>
@@ -67,9 +67,10 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress);
 
 namespace detail {
-// How a folder's next entry is read (readdir). Tests put a reader here that fails
+// How a folder's next entries are read into a buffer (getdents64: the bytes read, 0
+// at the end, -1 with errno on failure). Tests put a reader here that fails
 // part-way, as a failing disk or a lost network share does.
-extern dirent* (*ReadFolderEntry)(DIR*);
+extern long (*ReadFolderEntries)(int fd, char* buf, std::size_t size);
 }  // namespace detail
 
 // Stable sort by full path, byte by byte after folding ASCII letters to lower case.

@@ -4,6 +4,7 @@
 // cannot hold or that hold control characters, trees deeper than PATH_MAX, very
 // many files.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -159,27 +160,34 @@ TEST(RunFault, FileThatCannotBeReadEndsTheRunWithItsPath) {
 // of the given name, as a failing disk or a lost network share fails part-way.
 class ListingFailsAfter {
 public:
-    explicit ListingFailsAfter(std::string name) : saved_(detail::ReadFolderEntry) {
+    explicit ListingFailsAfter(std::string name) : saved_(detail::ReadFolderEntries) {
         name_ = std::move(name);
-        detail::ReadFolderEntry = [](DIR* dir) -> dirent* {
+        detail::ReadFolderEntries = [](int fd, char* buf, std::size_t size) -> long {
             if (failNext_) {
                 errno = EIO;
-                return nullptr;
+                return -1;
             }
-            dirent* e = ::readdir(dir);
-            failNext_ = e && name_ == e->d_name;
-            return e;
+            const long got = ::getdents64(fd, buf, size);
+            for (long at = 0; at < got;) {
+                const auto* e = reinterpret_cast<const dirent64*>(buf + at);
+                at += e->d_reclen;
+                if (name_ == e->d_name) {
+                    failNext_ = true;
+                    return at;  // the entries up to this one; the next read fails
+                }
+            }
+            return got;
         };
     }
     ~ListingFailsAfter() {
-        detail::ReadFolderEntry = saved_;
+        detail::ReadFolderEntries = saved_;
         failNext_ = false;
     }
 
 private:
     static inline std::string name_;
     static inline bool failNext_ = false;
-    dirent* (*saved_)(DIR*);
+    long (*saved_)(int, char*, std::size_t);
 };
 
 TEST(RunFault, ListingThatFailsPartWayEndsTheRunNamingTheFolder) {
