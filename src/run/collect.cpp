@@ -82,7 +82,8 @@ std::vector<Entry> ListFolder(const engine::Fd& dir, const std::string& path, bo
             at += e->d_reclen;
             std::string_view name(e->d_name);
             if (!filter(name)) continue;
-            entries.push_back({std::string(name), Classify(dir.get(), e->d_name, e->d_type, followFolderLinks)});
+            entries.push_back(
+                {std::string(name), Classify(dir.get(), e->d_name, e->d_type, followFolderLinks)});
         }
     }
 }

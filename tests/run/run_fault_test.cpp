@@ -3,8 +3,8 @@
 // files that cannot be read, listings that fail part-way, names code page 932
 // cannot hold or that hold control characters, trees deeper than PATH_MAX, very
 // many files.
-#include <gtest/gtest.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cctype>
