@@ -32,7 +32,7 @@ public:
     // as its first byte other than blank and TAB makes it a comment line. Inside
     // one every line is looked at.
     struct Carry {};
-    detail::BytesAsked Asked() const { return {{'_', 'r', '\'', '_'}, {0, 0x20, 0, 0}}; }
+    detail::BytesAsked Asked() const { return {{'_', 'r', '\'', '_'}, {0, 0x20, 0, 0}, 3}; }
     detail::BlockMarks Mark(const detail::ByteMasks& m, Carry&, char) const {
         return {m.Byte[0] | m.Byte[1], ~std::uint64_t{0}, m.Byte[2]};
     }

@@ -35,7 +35,9 @@ public:
     // With RemCmt a line holding an R outside a comment is scanned, and with AstaOnly
     // one holding an asterisk inside a comment.
     using Carry = detail::PairCarry;
-    detail::BytesAsked Asked() const { return {{'/', '*', 'r', '/'}, {0, 0, 0x20, 0}}; }
+    detail::BytesAsked Asked() const {
+        return {{'/', '*', 'r', '/'}, {0, 0, 0x20, 0}, opt_.RemComments ? 3 : 2};
+    }
     detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next) const {
         detail::BlockMarks marks = detail::CommentMarks<'/'>(m.Byte[0], m.Byte[1], m.Byte[0], carry, next);
         if (opt_.RemComments) marks.A |= m.Byte[2];

@@ -28,6 +28,7 @@ struct BlockBytes {
 
 #if !defined(ZARNIK_X86)
 
+template <int Count>
 void FindScalar(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out) {
     BlockBytes bytes{p, n, {}};
     for (std::size_t b = 0; b < blocks; ++b) {
@@ -40,7 +41,7 @@ void FindScalar(const char* p, std::size_t n, std::size_t blocks, const BytesAsk
             if (c == '\n') m.Lf |= bit;
             if (c == '\0') m.Nul |= bit;
             if (c == ' ' || c == '\t') m.White |= bit;
-            for (int i = 0; i < 4; ++i)
+            for (int i = 0; i < Count; ++i)
                 if (static_cast<char>(c | asked.Fold[i]) == asked.Value[i]) m.Byte[i] |= bit;
         }
         out[b] = m;
@@ -49,6 +50,7 @@ void FindScalar(const char* p, std::size_t n, std::size_t blocks, const BytesAsk
 
 #else
 
+template <int Count>
 void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out) {
     BlockBytes bytes{p, n, {}};
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128(),
@@ -77,7 +79,7 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
         m.Nul = where([&](__m128i x) { return _mm_cmpeq_epi8(x, nul); });
         m.White =
             where([&](__m128i x) { return _mm_or_si128(_mm_cmpeq_epi8(x, blank), _mm_cmpeq_epi8(x, tab)); });
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < Count; ++i)
             m.Byte[i] = where([&](__m128i x) { return _mm_cmpeq_epi8(_mm_or_si128(x, fold[i]), value[i]); });
     }
 }
@@ -88,6 +90,7 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
            static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hi))) << 32;
 }
 
+template <int Count>
 [[gnu::target("avx2")]] void FindAvx2(const char* p, std::size_t n, std::size_t blocks,
                                       const BytesAsked& asked, ByteMasks* out) {
     BlockBytes bytes{p, n, {}};
@@ -108,12 +111,13 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
         m.Nul = Bits(_mm256_cmpeq_epi8(lo, nul), _mm256_cmpeq_epi8(hi, nul));
         m.White = Bits(_mm256_or_si256(_mm256_cmpeq_epi8(lo, blank), _mm256_cmpeq_epi8(lo, tab)),
                        _mm256_or_si256(_mm256_cmpeq_epi8(hi, blank), _mm256_cmpeq_epi8(hi, tab)));
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < Count; ++i)
             m.Byte[i] = Bits(_mm256_cmpeq_epi8(_mm256_or_si256(lo, fold[i]), value[i]),
                              _mm256_cmpeq_epi8(_mm256_or_si256(hi, fold[i]), value[i]));
     }
 }
 
+template <int Count>
 [[gnu::target("avx512bw")]] void FindAvx512(const char* p, std::size_t n, std::size_t blocks,
                                             const BytesAsked& asked, ByteMasks* out) {
     BlockBytes bytes{p, n, {}};
@@ -131,7 +135,8 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
         m.Lf = _mm512_cmpeq_epi8_mask(v, lf);
         m.Nul = _mm512_cmpeq_epi8_mask(v, nul);
         m.White = _mm512_cmpeq_epi8_mask(v, blank) | _mm512_cmpeq_epi8_mask(v, tab);
-        for (int i = 0; i < 4; ++i) m.Byte[i] = _mm512_cmpeq_epi8_mask(_mm512_or_si512(v, fold[i]), value[i]);
+        for (int i = 0; i < Count; ++i)
+            m.Byte[i] = _mm512_cmpeq_epi8_mask(_mm512_or_si512(v, fold[i]), value[i]);
     }
 }
 
@@ -169,21 +174,40 @@ Simd BestSimd() {
     return best;
 }
 
-void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out,
+namespace {
+
+template <int Count>
+void FindCount(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out,
                Simd simd) {
 #if defined(ZARNIK_X86)
     switch (simd) {
         case Simd::Avx512:
-            return FindAvx512(p, n, blocks, asked, out);
+            return FindAvx512<Count>(p, n, blocks, asked, out);
         case Simd::Avx2:
-            return FindAvx2(p, n, blocks, asked, out);
+            return FindAvx2<Count>(p, n, blocks, asked, out);
         case Simd::Sse2:
-            return FindSse2(p, n, blocks, asked, out);
+            return FindSse2<Count>(p, n, blocks, asked, out);
     }
 #else
     (void)simd;
-    FindScalar(p, n, blocks, asked, out);
+    FindScalar<Count>(p, n, blocks, asked, out);
 #endif
+}
+
+}  // namespace
+
+void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out,
+               Simd simd) {
+    switch (asked.Count) {
+        case 1:
+            return FindCount<1>(p, n, blocks, asked, out, simd);
+        case 2:
+            return FindCount<2>(p, n, blocks, asked, out, simd);
+        case 3:
+            return FindCount<3>(p, n, blocks, asked, out, simd);
+        default:
+            return FindCount<4>(p, n, blocks, asked, out, simd);
+    }
 }
 
 void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out) {

@@ -11,17 +11,19 @@ namespace zarnik::engine::detail {
 
 // Which bytes a counter asks to be found, besides line breaks, blanks and TABs: a
 // byte b is found as entry k when (b | Fold[k]) == Value[k] (Fold 0x20 finds a
-// letter in either case). Unused entries repeat a used one.
+// letter in either case). Only the first Count entries are found: each costs a
+// mask per block, and the masks of the others are left as they were.
 struct BytesAsked {
     char Value[4];
     char Fold[4];
+    int Count = 4;
 };
 
 // The bytes found in one block of 64: bit k stands for the block's byte k.
 struct ByteMasks {
     std::uint64_t Cr, Lf, Nul;
     std::uint64_t White;    // blank or TAB
-    std::uint64_t Byte[4];  // as asked
+    std::uint64_t Byte[4];  // as asked (the first BytesAsked::Count of them)
 };
 
 // The instructions the bytes are found with.
