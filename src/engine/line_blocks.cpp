@@ -1,5 +1,6 @@
 #include "engine/line_blocks.h"
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -44,7 +45,12 @@ void FindScalar(const char* p, std::size_t n, std::size_t blocks, const BytesAsk
             for (int i = 0; i < Count; ++i)
                 if (static_cast<char>(c | asked.Fold[i]) == asked.Value[i]) m.Byte[i] |= bit;
         }
-        out[b] = m;
+        ByteMasks& o = out[b];
+        o.Cr = m.Cr;
+        o.Lf = m.Lf;
+        o.Nul = m.Nul;
+        o.White = m.White;
+        std::copy(m.Byte, m.Byte + Count, o.Byte);
     }
 }
 
