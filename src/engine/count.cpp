@@ -213,18 +213,19 @@ std::string FormatFileTime(std::int64_t mtime) {
 
 namespace {
 
-// TextForCounting for a file read whole into ctx.Text. A UTF-8 file becomes
-// Shift-JIS once, before its bytes become any counter's text. Most files are ASCII
-// up to their end or first NUL, which one pass shows: no UTF-8 character of more
-// than one byte, and where the text ends.
+// The text of a file read whole into ctx.Text, for the counters. A UTF-8 file
+// becomes Shift-JIS once, before its bytes become any counter's text. Most files are
+// ASCII up to their end or first NUL, which one pass shows: no UTF-8 character of
+// more than one byte. Any other text is handed over as read: every reader of a text
+// (the line splitter and the bit-mask frame alike) ends it at its first NUL, and a
+// search for the NUL would be one more pass over the file.
 std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountContext& ctx) {
     const bool utf8 = read && opt.Utf8Src;
     const std::string_view loaded = ctx.Text.view();
     const std::size_t ascii = utf8 ? text::AsciiTextRun(loaded) : 0;
     if (ascii == loaded.size() || loaded[ascii] == '\0') return loaded.substr(0, ascii);
     ctx.FromUtf8 = utf8 && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
-    if (ctx.FromUtf8) return TextForCounting(ctx.Text.view());
-    return loaded.substr(0, ascii + TextForCounting(loaded.substr(ascii)).size());  // no NUL before ascii
+    return ctx.Text.view();
 }
 
 // CountFile once the file is open (fd) or known not to exist: everything after the

@@ -104,10 +104,23 @@ TEST(CountFile, LongLineIsLeftOutUnlessItIsTheLast) {
     EXPECT_EQ(mid.Status, FileStatus::Counted);
     EXPECT_EQ(mid.Total, 2);
     EXPECT_EQ(CountText("int a;\n" + longLine + "\n", cnf).Status, FileStatus::Unfit);
-    // A NUL in the middle ends the text: what follows is not counted.
+    // A NUL in the middle ends the text: what follows is not counted, by any
+    // counter, also after Shift-JIS or UTF-8 text and when the text is converted.
     S_CMT cut = CountText(std::string("int a;\nint b;\n\0int c;\n", 22), cnf);
     EXPECT_EQ(cut.Status, FileStatus::Counted);
     EXPECT_EQ(cut.Total, 2);
+    const std::string after = std::string(1, '\0') + "/* x\n" + longLine + "\n";
+    for (const std::string& before :
+         {zarnik::testing::Sj("x = 1; ' 表\n"), std::string("x = 1; ' \xE8\xA1\xA8\n")})
+        for (const char* name : {"a.c", "a.asm", "a.sql", "a.bas"})
+            for (int variant = 0; variant < 3; ++variant) {
+                S_CNF c = MakeDefaultSettings();
+                c.EucJis = variant == 1;
+                c.Utf8Src = variant != 2;
+                const S_CMT rec = CountText(before + "x\n" + after, c, name);
+                EXPECT_EQ(rec.Status, FileStatus::Counted) << name << " " << variant;
+                EXPECT_EQ(rec.Total, 2) << name << " " << variant;
+            }
 }
 
 TEST(CountFile, ForcedModesChooseCounterAndKindText) {
