@@ -24,7 +24,7 @@ public:
     // TAB makes a comment line.
     using Carry = detail::PairCarry;  // the last two bytes' c, the last byte's o
     detail::BytesAsked Asked() const { return {{'c', 'o', 'm', ';'}, {0x20, 0x20, 0x20, 0}}; }
-    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char) const {
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char, std::uint64_t) const {
         const std::uint64_t c = m.Byte[0], o = m.Byte[1];
         const std::uint64_t com = m.Byte[2] & ((o << 1) | carry.Second) & ((c << 2) | carry.First);
         carry.First = c >> 62;

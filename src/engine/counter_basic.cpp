@@ -28,13 +28,18 @@ public:
     bool InComment() const { return inComment_; }
 
     // Outside a continued comment a line is looked at when it may continue one (it
-    // holds "_") or be a Rem line (it holds an R); without either, an apostrophe
-    // as its first byte other than blank and TAB makes it a comment line. Inside
-    // one every line is looked at.
-    struct Carry {};
-    detail::BytesAsked Asked() const { return {{'_', 'r', '\'', '_'}, {0, 0x20, 0, 0}, 3}; }
-    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry&, char) const {
-        return {m.Byte[0] | m.Byte[1], ~std::uint64_t{0}, m.Byte[2]};
+    // holds "_" after a blank or TAB) or be a Rem line (its first byte other than
+    // blank and TAB is an R, or a comma, which a Rem line may start with too);
+    // without either, an apostrophe as that first byte makes it a comment line.
+    // Inside one every line is looked at.
+    struct Carry {
+        std::uint64_t White = 0;  // bit 0: the block before ended in a blank or TAB
+    };
+    detail::BytesAsked Asked() const { return {{'_', 'r', '\'', ','}, {0, 0x20, 0, 0}}; }
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char, std::uint64_t firsts) const {
+        const std::uint64_t continuation = m.Byte[0] & ((m.White << 1) | carry.White);
+        carry.White = m.White >> 63;
+        return {continuation | ((m.Byte[1] | m.Byte[3]) & firsts), ~std::uint64_t{0}, m.Byte[2]};
     }
     detail::LineClass Unmarked(std::string_view line, std::size_t first) const {
         return line[first] == '\'' ? detail::LineClass::Comment : detail::LineClass::Code;

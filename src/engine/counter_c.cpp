@@ -38,7 +38,7 @@ public:
     detail::BytesAsked Asked() const {
         return {{'/', '*', 'r', '/'}, {0, 0, 0x20, 0}, opt_.RemComments ? 3 : 2};
     }
-    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next) const {
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next, std::uint64_t) const {
         detail::BlockMarks marks = detail::CommentMarks<'/'>(m.Byte[0], m.Byte[1], m.Byte[0], carry, next);
         if (opt_.RemComments) marks.A |= m.Byte[2];
         if (opt_.AsteriskLineIsBlank) marks.B |= m.Byte[1];

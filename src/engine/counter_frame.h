@@ -91,9 +91,6 @@ private:
             const std::uint64_t lfAfterCr = m.Lf & ((m.Cr << 1) | crBefore);
             crBefore = m.Cr >> 63;
             std::uint64_t ends = breaks & ~lfAfterCr & valid;
-            BlockMarks marks = counter_.Mark(m, carry, at + 64 < n ? p[at + 64] : '\0');
-            marks.A &= valid;
-            marks.B &= valid;
             // A bit where each line's first byte other than blank and TAB stands, or at
             // its end when it is blank: a carry set off at the line's start (bit 0 for
             // the line at hand) runs through its blanks and TABs (and the LF of a CR LF)
@@ -101,6 +98,9 @@ private:
             // while the line at hand has shown no such byte yet.
             const std::uint64_t white = (m.White | lfAfterCr) & valid;
             const std::uint64_t firsts = (white + ((ends << 1) & valid) + 1) & ~white & valid;
+            BlockMarks marks = counter_.Mark(m, carry, at + 64 < n ? p[at + 64] : '\0', firsts);
+            marks.A &= valid;
+            marks.B &= valid;
             unsigned pos = 0;  // the block's first byte of the line at hand
             const bool inComment = counter_.InComment();
             const auto k = static_cast<unsigned>(std::countr_zero(ends | (std::uint64_t{1} << 63)));
@@ -260,7 +260,8 @@ FileStatus RunBlockFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, 
 //
 // For texts read as they are (BlockFrame) the counter also gives: a type Carry;
 // BytesAsked Asked() const, the bytes it needs found; BlockMarks Mark(const
-// ByteMasks&, Carry&, char next) const, the marks they make; and
+// ByteMasks&, Carry&, char next, std::uint64_t firsts) const, the marks they make
+// (firsts: each line's first byte other than blank and TAB, and maybe more); and
 // LineClass Unmarked(line, first), the class of a line that holds no mark for
 // the state it is in, which never changes the state.
 template <class Counter>

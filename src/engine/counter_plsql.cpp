@@ -15,7 +15,7 @@ public:
     // With RemCmt a line holding an R outside a comment is scanned.
     using Carry = detail::PairCarry;
     detail::BytesAsked Asked() const { return {{'/', '*', '-', 'r'}, {0, 0, 0, 0x20}, remCmt_ ? 4 : 3}; }
-    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next) const {
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next, std::uint64_t) const {
         detail::BlockMarks marks = detail::CommentMarks<'-'>(m.Byte[0], m.Byte[1], m.Byte[2], carry, next);
         if (remCmt_) marks.A |= m.Byte[3];
         return marks;

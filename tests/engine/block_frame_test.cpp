@@ -77,11 +77,18 @@ std::string RandomText(std::uint64_t& s) {
     return text;
 }
 
+// Marks made of two bytes, at every place against a block's end, then random texts.
+std::string TextOfRound(int round, std::uint64_t& seed) {
+    static const char* const kStraddling[] = {"' note _\nx = 1\n", "/* a\n*/ b\n", "x COMMENT ~\n~ y\n"};
+    if (round < 3 * 70) return std::string(round % 70, ' ') + kStraddling[round / 70];
+    return RandomText(seed);
+}
+
 TEST(BlockFrame, CountsAsTheLineByLineFrame) {
     const TextCounter counters[] = {CountCFamily, CountPlSql, CountAsm, CountBasic};
     std::uint64_t seed = 0x9E3779B97F4A7C15u;
     for (int round = 0; round < 3000; ++round) {
-        const std::string text = RandomText(seed);
+        const std::string text = TextOfRound(round, seed);
         for (int options = 0; options < 8; ++options) {
             settings::S_CNF cnf = settings::MakeDefaultSettings();
             cnf.InCmnt = options & 1;
