@@ -54,9 +54,10 @@ constexpr std::size_t kProbeBytes = 515;  // the first byte and the 514 examined
 // (folders, pipes and devices count as not existing: reading a pipe could block
 // forever; O_NONBLOCK keeps the open of one from blocking). Throws FileError for
 // every other failure.
-Fd OpenExisting(const std::string& path, struct stat& st) {
+Fd OpenExisting(const std::string& path, struct stat& st, FolderAt* folders = nullptr) {
     if (path.empty()) return Fd(-1);
-    int fd = OpenPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    int fd = folders ? folders->Open(path, kFlags) : OpenPath(path, kFlags);
     if (fd < 0) {
         int e = errno;
         if (e == ENOENT || e == ENOTDIR || e == ELOOP || e == ENAMETOOLONG || e == ENXIO) return Fd(-1);
@@ -304,7 +305,7 @@ void CountFile(const CountOptions& opt, const std::string& path, const DirEntry&
 bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, S_CMT& rec,
                     CountContext& ctx) {
     struct stat st;
-    Fd fd = OpenExisting(path, st);
+    Fd fd = OpenExisting(path, st, &ctx.Folders);
     if (!fd) return false;
     entry.MTime = static_cast<std::int64_t>(st.st_mtime);
     entry.Size = static_cast<std::int64_t>(st.st_size);

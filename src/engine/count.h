@@ -13,6 +13,7 @@
 #include "engine/file_status.h"
 #include "engine/lines.h"
 #include "engine/options.h"
+#include "engine/path_at.h"
 #include "engine/source_kind.h"
 
 namespace zarnik::engine {
@@ -55,7 +56,6 @@ private:
     int code_;
 };
 
-class Fd;
 
 // pread(2) from offset at until n bytes arrived or the file ended; returns the count
 // read. Throws FileError when a read fails.
@@ -140,6 +140,7 @@ struct CountContext : ConverterState {
     // ending at a line end, so that memory does not grow with the file; smaller
     // ones are read whole. ChunkBytesFor gives the size for a run on several threads.
     std::size_t ChunkBytes = kMaxChunkBytes;
+    FolderAt Folders;  // where the files a listing found are opened from
 };
 
 // The piece size for each of threads counting at once: 8 MiB shared among them,

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <string_view>
 
 namespace zarnik::engine {
 
@@ -53,6 +54,21 @@ int OpenPath(const std::string& path, int flags) {
     std::size_t rest = 0;
     if (!OpenLeadingFolders(path, dir, rest)) return -1;
     return ::openat(dir.get(), path.c_str() + rest, flags);
+}
+
+int FolderAt::Open(const std::string& path, int flags) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0) return OpenPath(path, flags);
+    const std::string_view folder(path.data(), slash);
+    if (!dir_ || folder != folder_) {
+        folder_.assign(folder);
+        dir_ = Fd(OpenPath(folder_, O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!dir_) {
+            folder_.clear();
+            return OpenPath(path, flags);  // the error as the whole path meets it
+        }
+    }
+    return ::openat(dir_.get(), path.c_str() + slash + 1, flags);
 }
 
 int StatPath(const std::string& path, struct stat& st, int flags) {

@@ -36,4 +36,17 @@ private:
 int OpenPath(const std::string& path, int flags);
 int StatPath(const std::string& path, struct stat& st, int flags = 0);
 
+// OpenPath relative to the folder of the path opened before, which it keeps open:
+// the files of one folder, mostly opened one after another, then cost a lookup of
+// their own name rather than of every folder on their path. An error is the one
+// OpenPath gives for the whole path.
+class FolderAt {
+public:
+    int Open(const std::string& path, int flags);
+
+private:
+    std::string folder_;  // what dir_ was opened as
+    Fd dir_;
+};
+
 }  // namespace zarnik::engine

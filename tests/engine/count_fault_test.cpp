@@ -167,6 +167,31 @@ TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone
     EXPECT_EQ(rec.Name, "");
 }
 
+// Files opened relative to the folder opened before are the files their paths name,
+// whatever folder comes next, and a path that cannot be opened fails as it would whole.
+TEST(FolderAt, OpensWhatThePathNames) {
+    TempDir dir;
+    for (const char* name : {"a/x.c", "b/x.c", "a/y.c"}) dir.Write(name, name);
+    FolderAt folders;
+    for (const char* name : {"a/x.c", "b/x.c", "a/y.c", "a/x.c", "a/gone.c", "gone/x.c", "a/x.c/z"}) {
+        const std::string path = dir.str() + "/" + name;
+        errno = 0;
+        Fd fd(folders.Open(path, O_RDONLY | O_CLOEXEC));
+        const int err = errno;
+        Fd whole(OpenPath(path, O_RDONLY | O_CLOEXEC));
+        ASSERT_EQ(static_cast<bool>(fd), static_cast<bool>(whole)) << name;
+        if (!whole) {
+            EXPECT_EQ(err, errno) << name;
+            continue;
+        }
+        struct stat a {
+        }, b{};
+        ASSERT_EQ(fstat(fd.get(), &a), 0);
+        ASSERT_EQ(fstat(whole.get(), &b), 0);
+        EXPECT_EQ(a.st_ino, b.st_ino) << name;
+    }
+}
+
 TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {
     TempDir dir;
     const std::string path = dir.Write("locked.c", "int a;\n");
