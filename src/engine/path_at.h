@@ -43,6 +43,12 @@ int StatPath(const std::string& path, struct stat& st, int flags = 0);
 class FolderAt {
 public:
     int Open(const std::string& path, int flags);
+    // Lets the folder go: an open folder keeps its file system busy (a drive
+    // cannot be unmounted while it is held).
+    void Close() {
+        dir_ = Fd();
+        folder_.clear();
+    }
 
 private:
     std::string folder_;  // what dir_ was opened as

@@ -141,6 +141,12 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
 
 RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                              ProgressObserver& progress) {
+    // The session outlives the run (its buffers keep their room), but no folder
+    // stays open after it, however it ends.
+    struct CloseFolders {
+        engine::FolderAt& Folders;
+        ~CloseFolders() { Folders.Close(); }
+    } closeFolders{ctx_.Folders};
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
         FileCollection found;
         if (!Collect(input, WalksSubfolders(cnf), progress, found)) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "report/report.h"
 #include "run_test_util.h"
 
@@ -86,6 +88,31 @@ TEST(Run, SecondRunFollowsAfterAnEmptyLine) {
     EXPECT_EQ(host.Header, report::FormatColumnHeader(report::ReportLayout::From(cnf), 13));
     EXPECT_EQ(host.Shows, 2);
     EXPECT_EQ(host.Ends, 2);
+}
+
+// A session outlives its runs, but holds no folder open after one, on one thread or
+// two and however the run ended: an open folder keeps its drive from being unmounted.
+TEST(Run, NoFolderStaysOpenAfterARun) {
+    TempDir dir;
+    dir.Write("sub/a.c", kCode);
+    dir.Write("sub/b.c", kCode);
+    auto heldFolders = [&] {
+        int held = 0;
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ec;
+            const std::string target = std::filesystem::read_symlink(fd.path(), ec).string();
+            held += !ec && target.rfind(dir.str(), 0) == 0;
+        }
+        return held;
+    };
+    RunSession session;
+    Recorder host;
+    for (unsigned threads : {1u, 2u})
+        for (const std::string& target :
+             {dir.str(), dir.str() + "/sub/missing/x.c", dir.str() + "/sub/a.c"}) {
+            session.Count(RunInput{{target}, "", 0, threads}, Plain(), host, host);
+            EXPECT_EQ(heldFolders(), 0) << target << ", " << threads << " threads";
+        }
 }
 
 TEST(Run, NoFileWritesNothing) {
