@@ -151,7 +151,7 @@ int ScanShortLine(const char* s, std::size_t n, std::size_t first, bool& inComme
     const std::uint64_t closes = b.Star & (b.Slash >> 1);      // "*/" at its "*"
     const std::uint64_t lineComment = b.Mark & (b.Mark >> 1);  // "//" or "--"
     auto after = [](unsigned mark) { return mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0; };
-    std::uint64_t from = ~std::uint64_t{0} << first;  // the bytes not scanned yet
+    std::uint64_t from = first < 64 ? ~std::uint64_t{0} << first : 0;  // the bytes not scanned yet
     bool in = inComment, hasCode = false;
     for (;;) {
         if (in) {

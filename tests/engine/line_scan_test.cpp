@@ -144,6 +144,9 @@ TEST(LineScan, LiteralsHideCommentMarksAndTrailBytesDoNot) {
     EXPECT_EQ(c("\x81/*x", false), std::pair(true, true));
     // Lines up to 64 bytes are scanned as bit masks: nothing past the end is read as
     // a byte of the line, whatever the length.
+    bool inside = true;  // a blank line of 64 bytes, its first byte other than blank at its end
+    EXPECT_FALSE((detail::ScanCommentedLine<'"', '\\', '/'>(std::string(64, ' '), inside, 64)));
+    EXPECT_TRUE(inside);
     for (std::size_t n = 4; n <= 70; ++n) {
         const std::string comment = "/*" + std::string(n - 4, 'x') + "*/";
         EXPECT_EQ(c(comment, false), std::pair(false, false)) << n;
