@@ -56,7 +56,6 @@ private:
     int code_;
 };
 
-
 // pread(2) from offset at until n bytes arrived or the file ended; returns the count
 // read. Throws FileError when a read fails.
 std::size_t ReadAt(const Fd& fd, char* buf, std::size_t n, std::uint64_t at, const std::string& path);
@@ -197,8 +196,8 @@ bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& 
 // The pre-check of a file's first 515 bytes (the first is never examined).
 FileStatus ProbeBytes(std::string_view head);
 
-// Where a file's loaded bytes become the text every counter reads: the bytes up
-// to the first NUL. Any conversion of a whole file's text belongs here.
+// A file's loaded bytes up to the first NUL, where every reader of a text ends it
+// (the change count keeps the text cut there).
 std::string_view TextForCounting(std::string_view loaded);
 
 // Counts a text that passed the pre-check as the file rec.Name (Shift-JIS; its

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
