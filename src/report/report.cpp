@@ -96,18 +96,33 @@ std::string FormatRatioColumn(float ratio) {
 }
 
 std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec, int maxNameLength) {
-    std::string line = text::PadRight(rec.Name, NameWidth(maxNameLength) + 1);
+    std::string line;
+    FormatFileLine(line, layout, rec, maxNameLength);
+    return line;
+}
+
+void FormatFileLine(std::string& line, const ReportLayout& layout, const engine::S_CMT& rec,
+                    int maxNameLength) {
+    line.assign(rec.Name);
+    if (const auto width = static_cast<std::size_t>(NameWidth(maxNameLength)) + 1; line.size() < width)
+        line.resize(width, ' ');
     line += rec.TimeText;
     line.push_back(' ');
     if (layout.Has(Column::Size)) line += FormatSize(static_cast<int>(layout.Unit), 13, rec.Size);
-    if (layout.Has(Column::Kind)) line += text::PadRight(" " + rec.KindText, 5);
-    if (rec.Status != engine::FileStatus::Counted) return line + StatusText(rec.Status);
+    if (layout.Has(Column::Kind)) {
+        line.push_back(' ');
+        line += rec.KindText;
+        if (rec.KindText.size() < 4) line.append(4 - rec.KindText.size(), ' ');
+    }
+    if (rec.Status != engine::FileStatus::Counted) {
+        line += StatusText(rec.Status);
+        return;
+    }
     if (layout.Has(Column::Total)) AppendCount(line, rec.Total);
     if (layout.Has(Column::Comment)) AppendCount(line, rec.Comment);
     if (layout.Has(Column::Exec)) AppendCount(line, rec.Exec);
     if (layout.Has(Column::Blank)) AppendCount(line, rec.Blank);
     if (layout.Has(Column::Ratio)) line += FormatRatioColumn(rec.Ratio);
-    return line;
 }
 
 std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength) {

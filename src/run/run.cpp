@@ -78,6 +78,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     if (unsigned threads = CountThreads(input, opt, found.Files.size()); threads > 1)
         ahead.emplace(opt, found.Files, threads);
     detail::CountedFile atTurn;
+    std::string fileLine;
     for (std::size_t i = 0; i < found.Files.size(); ++i) {
         const FoundFile& file = found.Files[i];
         progress.Pump();
@@ -121,7 +122,10 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
             ++outcome.FilesCounted;
         }
         sink.Record(file.Path, rec);
-        if (layout.ErrorLines || ok) sink.Line(report::FormatFileLine(layout, rec, nameLength));
+        if (layout.ErrorLines || ok) {
+            report::FormatFileLine(fileLine, layout, rec, nameLength);
+            sink.Line(fileLine);
+        }
 
         progress.Pump();
         if (progress.CancelRequested()) {
