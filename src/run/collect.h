@@ -26,6 +26,10 @@ struct FoundFile {
 struct FileCollection {
     std::vector<FoundFile> Files;  // in order of discovery, duplicates kept
     std::int32_t MaxNameLength = 13;
+    // Whether folders are walked with their entries in SortByPath's order, set
+    // when the files will be sorted: a walk then finds them sorted, mostly, and
+    // the sort has little to do. Otherwise files come in file-system order.
+    bool WalkInPathOrder = false;
 };
 
 // Name against the last part of a target line: "*" any run, "?" one UTF-8

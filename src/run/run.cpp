@@ -153,6 +153,7 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
     } closeFolders{ctx_.Folders};
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
         FileCollection found;
+        found.WalkInPathOrder = report::ReportLayout::From(cnf).SortByPath;
         if (!Collect(input, WalksSubfolders(cnf), progress, found)) {
             outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {

@@ -134,5 +134,31 @@ TEST(Collect, SortFoldsAsciiCaseAndKeepsTiesInOrder) {
     }
 }
 
+// A walk in path order finds the files as the sort orders them, whatever the
+// names: a folder's files sort as if its name ended in "/" ("b/x.c" after "b.h"
+// and "b-c.h", "b2/" after "b/"). Folders equal but for case interleave in the
+// sort, which then gives the order it gives a walk in file-system order.
+TEST(Collect, AWalkInPathOrderNeedsNoSort) {
+    TempDir dir;
+    for (const char* f : {"t/b/x.c", "t/b.h", "t/b-c.h", "t/B2/y.c", "t/ab", "t/a/z", "t/c", "t/c.d/w",
+                          "u/Q/1.c", "u/q/0.c", "u/Q/2.c", "u/q/3.c"})
+        dir.Write(f, "x\n");
+    testing::Recorder host;
+    auto paths = [&](const std::string& line, bool inOrder, bool sort) {
+        FileCollection found;
+        found.WalkInPathOrder = inOrder;
+        CollectTargetLine(line, found, true, host);
+        if (sort) SortByPath(found.Files);
+        std::vector<std::string> p;
+        for (auto& f : found.Files) p.push_back(f.Path.substr(dir.str().size()));
+        return p;
+    };
+    const std::vector<std::string> sorted{"/t/a/z",   "/t/ab",     "/t/b-c.h", "/t/b.h",
+                                          "/t/b/x.c", "/t/B2/y.c", "/t/c",     "/t/c.d/w"};
+    EXPECT_EQ(paths(dir.str() + "/t", true, false), sorted);
+    EXPECT_EQ(paths(dir.str() + "/t/*", true, false), sorted);
+    EXPECT_EQ(paths(dir.str() + "/u", true, true), paths(dir.str() + "/u", false, true));
+}
+
 }  // namespace
 }  // namespace zarnik::run
