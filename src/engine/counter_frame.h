@@ -61,7 +61,7 @@ private:
         const char* const p = piece.data();
         std::size_t n = piece.size();
         std::size_t start = 0;              // where the line at hand starts
-        bool markA = false, markB = false;  // whether it holds marks, so far
+        std::uint64_t heldA = 0, heldB = 0;  // its marks in the blocks before (none: 0)
         bool seen = false;                  // whether a byte other than blank and TAB was seen in it,
         bool lineComment = false;           // and began a line comment
         std::uint64_t crBefore = 0;         // bit 0: the byte before the block is a CR
@@ -104,7 +104,7 @@ private:
             unsigned pos = 0;  // the block's first byte of the line at hand
             const bool inComment = counter_.InComment();
             const auto k = static_cast<unsigned>(std::countr_zero(ends | (std::uint64_t{1} << 63)));
-            if (ends != 0 && ((inComment ? marks.B : marks.A) == 0) && !(inComment ? markB : markA) &&
+            if (ends != 0 && ((inComment ? marks.B : marks.A) == 0) && (inComment ? heldB : heldA) == 0 &&
                 at + k - start < 512) {
                 // The common block: no line ending in it holds a mark, so all of them
                 // are counted from the masks at once, without a loop whose length
@@ -117,11 +117,12 @@ private:
                 Easy<BitInstructions>(others, firsts, marks.LineComment & span, first);
                 start = LineAfter(p, n, at + last);
                 pos = last + 1;
-                markA = markB = seen = false;
+                heldA = heldB = 0;
+                seen = lineComment = false;
             } else if (ends != 0) {
                 // The line at hand ends at the first end.
                 const std::uint64_t before = (std::uint64_t{1} << k) - 1;
-                const bool a = markA || (marks.A & before) != 0, b = markB || (marks.B & before) != 0;
+                const bool a = (heldA | (marks.A & before)) != 0, b = (heldB | (marks.B & before)) != 0;
                 if (at + k - start < 512 && !(inComment ? b : a)) {
                     // Counted without branching on its class, which is hard to predict.
                     Easy<BitInstructions>(
@@ -131,7 +132,8 @@ private:
                 }
                 start = LineAfter(p, n, at + k);
                 pos = k + 1;
-                markA = markB = seen = false;
+                heldA = heldB = 0;
+                seen = lineComment = false;
                 ends &= ends - 1;
                 // The lines that begin and end in the block: those without marks for
                 // the state are counted together, up to the next that holds one.
@@ -161,16 +163,17 @@ private:
             if (pos < 64) {
                 // The line at hand goes on into the next block.
                 const std::uint64_t rest = (~std::uint64_t{0} << pos) & valid;
-                markA |= (marks.A & rest) != 0;
-                markB |= (marks.B & rest) != 0;
-                if (const std::uint64_t first = firsts & rest; !seen && first != 0) {
-                    seen = true;
-                    lineComment = (first & (~first + 1) & marks.LineComment) != 0;
-                }
+                heldA |= marks.A & rest;
+                heldB |= marks.B & rest;
+                // Without a branch on whether the line shows its first byte here,
+                // which the text decides.
+                const std::uint64_t first = seen ? 0 : firsts & rest;
+                lineComment |= (first & (~first + 1) & marks.LineComment) != 0;
+                seen |= first != 0;
             }
             if (ended) break;
         }
-        if (start < n) OneLine(p, start, n, markA, markB);
+        if (start < n) OneLine(p, start, n, heldA != 0, heldB != 0);
     }
 
     static std::size_t LineAfter(const char* p, std::size_t n, std::size_t end) {
