@@ -60,11 +60,11 @@ private:
     [[gnu::always_inline]] void PieceAs(std::string_view piece) {
         const char* const p = piece.data();
         std::size_t n = piece.size();
-        std::size_t start = 0;              // where the line at hand starts
+        std::size_t start = 0;               // where the line at hand starts
         std::uint64_t heldA = 0, heldB = 0;  // its marks in the blocks before (none: 0)
-        bool seen = false;                  // whether a byte other than blank and TAB was seen in it,
-        bool lineComment = false;           // and began a line comment
-        std::uint64_t crBefore = 0;         // bit 0: the byte before the block is a CR
+        bool seen = false;                   // whether a byte other than blank and TAB was seen in it,
+        bool lineComment = false;            // and began a line comment
+        std::uint64_t crBefore = 0;          // bit 0: the byte before the block is a CR
         typename Counter::Carry carry{};
         const BytesAsked asked = counter_.Asked();
         ByteMasks window[kWindow];
