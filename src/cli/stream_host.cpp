@@ -15,13 +15,7 @@ namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-bool IsAscii(const std::string& s) {
-    for (char c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
-std::string ToUtf8(const std::string& sjis) { return IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis); }
+std::string ToUtf8(const std::string& sjis) { return text::IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis); }
 
 }  // namespace
 
@@ -43,7 +37,7 @@ void StreamHost::Line(const std::string& line) {
     if (encoding_ == Encoding::Sjis) {
         std::fwrite(line.data(), 1, line.size(), out_);
         std::fwrite("\r\n", 1, 2, out_);
-    } else if (IsAscii(line)) {
+    } else if (text::IsAscii(line)) {
         std::fwrite(line.data(), 1, line.size(), out_);
         std::fputc('\n', out_);
     } else {

@@ -19,10 +19,6 @@ namespace zarnik::run {
 
 namespace {
 
-bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
 enum class EntryType { Folder, File, Other };
@@ -185,12 +181,12 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 }
 
 std::int32_t SjisLength(std::string_view native) {
-    std::size_t n = IsAscii(native) ? native.size() : text::Utf8ToSjis(native).size();
+    std::size_t n = text::IsAscii(native) ? native.size() : text::Utf8ToSjis(native).size();
     return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX));
 }
 
 std::string NativeToSjis(std::string_view native) {
-    std::string sjis = IsAscii(native) ? std::string(native) : text::Utf8ToSjis(native);
+    std::string sjis = text::IsAscii(native) ? std::string(native) : text::Utf8ToSjis(native);
     text::MaskControlBytes(sjis);
     return sjis;
 }

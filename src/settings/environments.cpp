@@ -28,16 +28,12 @@ std::string NativeFileKey(std::int64_t k) { return "utf8file" + std::to_string(k
 // there, a wildcard that also matches other names; such a line is written a
 // second time under utf8fileN, its bytes with every byte outside printable ASCII
 // (and "%") as %XX, so that the file stays ASCII there.
-bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool ShiftJisLosesSomething(std::string_view native) {
-    return !IsAscii(native) && text::SjisToUtf8(text::Utf8ToSjis(native)) != native;
+    return !text::IsAscii(native) && text::SjisToUtf8(text::Utf8ToSjis(native)) != native;
 }
 
 std::string TargetLineInIni(const std::string& native) {
-    return IsAscii(native) ? native : text::Utf8ToSjis(native);
+    return text::IsAscii(native) ? native : text::Utf8ToSjis(native);
 }
 
 std::string PercentEncode(std::string_view bytes) {
@@ -85,7 +81,7 @@ bool PercentDecode(std::string_view text, std::string& out) {
 std::string NativeTargetLine(const std::string& sjis, const std::string* exact) {
     std::string native;
     if (exact && PercentDecode(*exact, native) && text::Utf8ToSjis(native) == sjis) return native;
-    return IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis);
+    return text::IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis);
 }
 
 // The number in a key spelled prefix + decimal digits without leading zeros (letter

@@ -52,6 +52,8 @@ std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos);
 // The number of bytes below 0x80 from pos on. Source text is mostly ASCII, so 32
 // bytes, then eight, are looked at together.
 std::size_t AsciiRun(std::string_view s, std::size_t pos);
+// Whether every byte is below 0x80.
+inline bool IsAscii(std::string_view s) { return AsciiRun(s, 0) == s.size(); }
 
 // The number of bytes from the start that are ASCII other than NUL: where a text
 // that is ASCII up to its end or its first NUL shows so, in one pass.

@@ -12,13 +12,10 @@
 
 namespace zarnik::ui {
 
-// Whether every byte is below 0x80.
-inline bool IsAscii(std::string_view s) { return text::AsciiRun(s, 0) == s.size(); }
-
 // ASCII is the same in Shift-JIS and Latin-1: most report lines (file lines, rules)
 // need no converter.
 inline void AppendQ(QString& out, std::string_view sjis) {
-    if (IsAscii(sjis))
+    if (text::IsAscii(sjis))
         out.append(QLatin1StringView(sjis.data(), static_cast<qsizetype>(sjis.size())));
     else
         out.append(QString::fromUtf8(text::SjisToUtf8(sjis)));
