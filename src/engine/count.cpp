@@ -12,9 +12,9 @@
 #include <new>
 
 #include "engine/chunked_text.h"
+#include "engine/line_blocks.h"
 #include "engine/path_at.h"
 #include "engine/utf8_source.h"
-#include "text/sjis.h"
 
 namespace zarnik::engine {
 
@@ -223,7 +223,7 @@ namespace {
 std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountContext& ctx) {
     const bool utf8 = read && opt.Utf8Src;
     const std::string_view loaded = ctx.Text.view();
-    const std::size_t ascii = utf8 ? text::AsciiTextRun(loaded) : 0;
+    const std::size_t ascii = utf8 ? detail::AsciiTextRun(loaded) : 0;
     if (ascii == loaded.size() || loaded[ascii] == '\0') return loaded.substr(0, ascii);
     ctx.FromUtf8 = utf8 && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
     return ctx.Text.view();

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace zarnik::engine::detail {
 
@@ -38,6 +39,12 @@ bool Supports(Simd simd);
 void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out);
 void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out,
                Simd simd);
+
+// The number of bytes from the start that are ASCII other than NUL: where a text
+// that is ASCII up to its end or its first NUL shows so, in one pass. With
+// BestSimd unless told otherwise.
+std::size_t AsciiTextRun(std::string_view s);
+std::size_t AsciiTextRun(std::string_view s, Simd simd);
 
 // The masks a counter marks in a block. A: a byte that makes a line outside a
 // comment one its counter must scan; B: the same for a line inside one. LineComment:

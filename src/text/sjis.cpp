@@ -2,12 +2,6 @@
 
 #include <iconv.h>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -107,84 +101,6 @@ std::size_t AsciiRun(std::string_view s, std::size_t pos) {
     }
     while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i - pos;
-}
-
-namespace {
-
-#if defined(__x86_64__)
-// A byte is ASCII other than NUL when, less one, it stays below 0x7F; the widest
-// vectors take 128 bytes at a time, and the loops after them the rest.
-[[gnu::target("avx512bw")]] std::size_t AsciiBlocksAvx512(const char* p, std::size_t n) {
-    const __m512i one = _mm512_set1_epi8(1), limit = _mm512_set1_epi8(0x7F);
-    std::size_t i = 0;
-    for (; i + 128 <= n; i += 128) {
-        const __m512i a = _mm512_loadu_si512(p + i), b = _mm512_loadu_si512(p + i + 64);
-        const __m512i most = _mm512_max_epu8(_mm512_sub_epi8(a, one), _mm512_sub_epi8(b, one));
-        if (_mm512_cmpge_epu8_mask(most, limit) != 0) break;
-    }
-    return i;
-}
-
-[[gnu::target("avx2")]] std::size_t AsciiBlocksAvx2(const char* p, std::size_t n) {
-    const __m256i one = _mm256_set1_epi8(1), limit = _mm256_set1_epi8(0x7F);
-    std::size_t i = 0;
-    for (; i + 128 <= n; i += 128) {
-        __m256i most = _mm256_setzero_si256();
-        for (int k = 0; k < 128; k += 32)
-            most = _mm256_max_epu8(
-                most, _mm256_sub_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + k)), one));
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(most, limit), most)) != 0) break;
-    }
-    return i;
-}
-#endif
-
-}  // namespace
-
-std::size_t AsciiTextRun(std::string_view s, int vectorBits) {
-    const char* const p = s.data();
-    const std::size_t n = s.size();
-    std::size_t i = 0;
-#if defined(__x86_64__)
-    if (vectorBits == 512)
-        i = AsciiBlocksAvx512(p, n);
-    else if (vectorBits == 256)
-        i = AsciiBlocksAvx2(p, n);
-#else
-    (void)vectorBits;
-#endif
-#if defined(__SSE2__)
-    // 64 bytes at a time: a high bit anywhere, or a zero as the least byte.
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 64 <= n; i += 64) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 32));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 48));
-        const __m128i high = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
-        const __m128i least = _mm_min_epu8(_mm_min_epu8(a, b), _mm_min_epu8(c, d));
-        if ((_mm_movemask_epi8(high) | _mm_movemask_epi8(_mm_cmpeq_epi8(least, zero))) != 0) break;
-    }
-#endif
-    // A byte below 0x80 and not 0 minus one stays below 0x80 and borrows nothing.
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-    for (std::uint64_t w; i + 8 <= n; i += 8) {
-        std::memcpy(&w, p + i, 8);
-        if ((((w - kOnes) | w) & kHigh) != 0) break;
-    }
-    while (i < n && p[i] != '\0' && static_cast<unsigned char>(p[i]) < 0x80) ++i;
-    return i;
-}
-
-std::size_t AsciiTextRun(std::string_view s) {
-#if defined(__x86_64__)
-    static const int widest = __builtin_cpu_supports("avx512bw") ? 512
-                              : __builtin_cpu_supports("avx2")   ? 256
-                                                                 : 128;
-#else
-    constexpr int widest = 128;
-#endif
-    return AsciiTextRun(s, widest);
 }
 
 namespace {

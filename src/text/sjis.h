@@ -55,13 +55,6 @@ std::size_t AsciiRun(std::string_view s, std::size_t pos);
 // Whether every byte is below 0x80.
 inline bool IsAscii(std::string_view s) { return AsciiRun(s, 0) == s.size(); }
 
-// The number of bytes from the start that are ASCII other than NUL: where a text
-// that is ASCII up to its end or its first NUL shows so, in one pass.
-std::size_t AsciiTextRun(std::string_view s);
-// The same with vectors of vectorBits (128, 256 or 512; the processor must have
-// them), for tests.
-std::size_t AsciiTextRun(std::string_view s, int vectorBits);
-
 // Replaces each byte 0x00-0x1F and 0x7F by "?", so that a name shown in a report,
 // a message or on a terminal cannot break its line or send control sequences.
 // Neither Shift-JIS nor UTF-8 uses those bytes inside a longer character.

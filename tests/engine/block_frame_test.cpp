@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -150,6 +152,31 @@ TEST(FindBytes, EveryInstructionSetFindsTheBytesALoopFinds) {
                     std::equal(f.Byte, f.Byte + some.Count, e.Byte) &&
                     std::all_of(f.Byte + some.Count, f.Byte + 4, [](std::uint64_t m) { return m == 42; }))
                     << "round " << round << ", block " << b << ", instructions " << static_cast<int>(simd);
+            }
+        }
+    }
+}
+
+// The ASCII run of a text stops at its first NUL or byte of 0x80 or more wherever
+// it stands, also in the middle of the 8 to 128 bytes looked at together, with each
+// vector width the processor has, and never reads past the text.
+TEST(AsciiTextRun, StopsAtTheFirstNulOrNonAsciiByte) {
+    for (std::size_t n = 0; n <= 270; ++n) {
+        // On the heap at its exact size, so that the address sanitizer sees its end.
+        const auto bytes = std::make_unique<char[]>(n);
+        const std::string_view t(bytes.get(), n);
+        std::memset(bytes.get(), 'a', n);
+        EXPECT_EQ(detail::AsciiTextRun(t), n);
+        for (std::size_t at = 0; at < n; ++at) {
+            for (char stop : {'\0', '\x01', '\x7F', '\x80', '\xFF'}) {
+                bytes[at] = stop;
+                const std::size_t end = stop == '\0' || stop < 0 ? at : n;
+                for (detail::Simd simd : {detail::Simd::Sse2, detail::Simd::Avx2, detail::Simd::Avx512}) {
+                    if (!detail::Supports(simd)) continue;
+                    EXPECT_EQ(detail::AsciiTextRun(t, simd), end)
+                        << n << " " << at << ", instructions " << static_cast<int>(simd);
+                }
+                bytes[at] = 'a';
             }
         }
     }
