@@ -152,15 +152,16 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
         ~CloseFolders() { Folders.Close(); }
     } closeFolders{ctx_.Folders};
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
+        const report::ReportLayout layout = report::ReportLayout::From(cnf);
         FileCollection found;
-        found.WalkInPathOrder = report::ReportLayout::From(cnf).SortByPath;
+        found.WalkInPathOrder = layout.SortByPath;
         if (!Collect(input, WalksSubfolders(cnf), progress, found)) {
             outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {
             outcome.End = RunEnd::NoFiles;
         } else {
             const engine::CountOptions opt = engine::CountOptions::From(cnf);
-            CountFiles(input, opt, report::ReportLayout::From(cnf), sink, progress, ctx_, found, outcome);
+            CountFiles(input, opt, layout, sink, progress, ctx_, found, outcome);
         }
     });
 }
