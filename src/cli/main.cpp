@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         return FinishOutput(kReportWritten);
     }
     if (options.Version) {
-        std::printf("zarnik-count %s\n", text::kVersionString);
+        std::printf("zarnik-count %s\n%s", text::kVersionString, text::kLicenseNotice);
         return FinishOutput(kReportWritten);
     }
     if (!cli::ResolveOptions(options, ProgramFile(argv[0]), error)) {

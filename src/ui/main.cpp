@@ -21,7 +21,7 @@ bool AnswerInformationRequest(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
         if (a == "--version") {
-            std::printf("zarnik %s\n", zarnik::text::kVersionString);
+            std::printf("zarnik %s\n%s", zarnik::text::kVersionString, zarnik::text::kLicenseNotice);
             return true;
         }
         if (a == "--help") {

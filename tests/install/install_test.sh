@@ -31,8 +31,12 @@ for size in 16 24 32 48 64 128 256; do
     fail "the ${size}x${size} icon is not a PNG of that size"
 done
 
-[[ $("$usr/bin/zarnik-count" --version) == "zarnik-count $version" ]] || fail "zarnik-count --version"
-[[ $("$usr/bin/zarnik" --version) == "zarnik $version" ]] || fail "zarnik --version"
+for program in zarnik-count zarnik; do
+  out=$("$usr/bin/$program" --version)
+  [[ $(head -n 1 <<<"$out") == "$program $version" ]] || fail "$program --version: $out"
+  grep -q '^License GPL-3.0-or-later' <<<"$out" || fail "$program --version names no licence: $out"
+done
+grep -q '^License: GPL-3.0-or-later$' "$usr/share/doc/zarnik/copyright" || fail "the copyright file's licence"
 
 mkdir -p "$tmp/src"
 printf '/* main */\nint main(void) {\n\n    return 0;\n}\n' >"$tmp/src/main.c"
