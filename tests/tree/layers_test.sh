@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# layers_test.sh SOURCE_DIR: no folder of src/ includes a header of a folder above it.
+# The core's libraries are linked one way (text < settings < engine < report < run),
+# but a header-only include from a lower folder links fine and still ties the layers
+# together; this catches it. cli and ui sit on the core and never include each other.
+set -euo pipefail
+src="$1/src"
+rank() {
+  case "$1" in
+    text) echo 0 ;; settings) echo 1 ;; engine) echo 2 ;; report) echo 3 ;; run) echo 4 ;;
+    cli | ui) echo 5 ;; *) echo -1 ;;
+  esac
+}
+status=0
+while IFS=: read -r file _ include; do
+  from=${file#"$src"/}
+  from=${from%%/*}
+  to=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([a-z_]+)\/.*/\1/' <<<"$include")
+  [[ $from == "$to" ]] && continue
+  from_rank=$(rank "$from") to_rank=$(rank "$to")
+  ((to_rank < 0)) && continue # not one of ours (a generated header)
+  if ((to_rank >= from_rank)); then
+    echo "${file#"$1"/}: $from includes $to, a layer at or above its own: $include" >&2
+    status=1
+  fi
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z_]+/' "$src" --include='*.h' --include='*.cpp')
+exit $status
