@@ -1,0 +1,105 @@
+// Every file in tests/data/count states its expected counts in its first line:
+//   <comment marker> expect: total=N exec=N comment=N blank=N [status=N] [set: Key=Value ...]
+// The keys after "set:" are the Settei integer keys, applied over the defaults. A new
+// kind or a new trap is a new file there, not a new test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/count.h"
+#include "settings/settings.h"
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+namespace {
+
+struct Expected {
+    std::int64_t Total = -1, Exec = -1, Comment = -1, Blank = -1;
+    std::int64_t Status = 0;
+};
+
+// Parses the first line's "expect:" and "set:" parts; false with a reason on a malformed line.
+bool ParseFirstLine(const std::string& line, Expected& want, settings::S_CNF& cnf, std::string& why) {
+    const std::size_t at = line.find("expect:");
+    if (at == std::string::npos) {
+        why = "no \"expect:\" in the first line";
+        return false;
+    }
+    std::istringstream words(line.substr(at + 7));
+    bool inSet = false;
+    for (std::string w; words >> w;) {
+        if (w == "set:") {
+            inSet = true;
+            continue;
+        }
+        const std::size_t eq = w.find('=');
+        if (eq == std::string::npos) continue;  // the comment's closing marker
+        const std::string key = w.substr(0, eq), value = w.substr(eq + 1);
+        if (inSet) {
+            const auto& keys = settings::SetteiIntKeys();
+            auto k = std::find_if(keys.begin(), keys.end(), [&](const settings::IntKey& ik) {
+                return text::EqualsNoCase(key, ik.Key);
+            });
+            if (k == keys.end() || !settings::ParseIniInteger(value, cnf.*k->Field)) {
+                why = "bad setting " + w;
+                return false;
+            }
+            continue;
+        }
+        const std::pair<const char*, std::int64_t*> figures[] = {{"total", &want.Total},
+                                                                 {"exec", &want.Exec},
+                                                                 {"comment", &want.Comment},
+                                                                 {"blank", &want.Blank},
+                                                                 {"status", &want.Status}};
+        auto f = std::find_if(std::begin(figures), std::end(figures),
+                              [&](const auto& p) { return key == p.first; });
+        if (f == std::end(figures)) {
+            why = "unknown figure " + key;
+            return false;
+        }
+        *f->second = std::strtoll(value.c_str(), nullptr, 10);
+    }
+    if (want.Total < 0 || want.Exec < 0 || want.Comment < 0 || want.Blank < 0) {
+        why = "total, exec, comment and blank are all needed";
+        return false;
+    }
+    return true;
+}
+
+TEST(SampleFiles, EachCountsAsItsFirstLineStates) {
+    const char* data = std::getenv("ZARNIK_DATA");
+    ASSERT_NE(data, nullptr) << "ZARNIK_DATA names tests/data";
+    const std::filesystem::path folder = std::filesystem::path(data) / "count";
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    ASSERT_GE(files.size(), 10u);
+    for (const auto& path : files) {
+        SCOPED_TRACE(path.filename().string());
+        std::ifstream in(path, std::ios::binary);
+        std::string first;
+        std::getline(in, first);
+        Expected want;
+        settings::S_CNF cnf = settings::MakeDefaultSettings();
+        std::string why;
+        ASSERT_TRUE(ParseFirstLine(first, want, cnf, why)) << why;
+
+        const std::string name = path.filename().string();
+        S_CMT rec;
+        CountContext ctx;
+        CountFile(CountOptions::From(cnf), path.string(),
+                  DirEntry{name, 0, static_cast<std::int64_t>(std::filesystem::file_size(path))}, rec, ctx);
+        EXPECT_EQ(static_cast<std::int64_t>(rec.Status), want.Status);
+        EXPECT_EQ(rec.Total, want.Total);
+        EXPECT_EQ(rec.Exec, want.Exec);
+        EXPECT_EQ(rec.Comment, want.Comment);
+        EXPECT_EQ(rec.Blank, want.Blank);
+    }
+}
+
+}  // namespace
+}  // namespace zarnik::engine
