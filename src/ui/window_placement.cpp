@@ -55,7 +55,9 @@ void WindowPlacement::ApplyStart() {
     state_.Place.MainPlacement.Pnl_H = pane;
     window_.setGeometry(screen.x() + r.Left, screen.y() + r.Top, r.Width, r.Height);
     normalBounds_ = QRect(r.Left, r.Top, r.Width, r.Height);
-    panes_.setSizes({pane, std::max(1, r.Height - pane)});
+    // The splitter learns its height only when the window is first laid out; sizes
+    // given before that are scaled to it, which turned 120 into 210 and 166 into 518.
+    startPaneHeight_ = pane;
 
     if (!state_.ToolBar) return;
     const settings::ToolBarRecord& t = *state_.ToolBar;
@@ -75,6 +77,15 @@ void WindowPlacement::ApplyMaximized() {
         window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
 }
 
+// Once, when the window is first shown and its panes have their height: the upper
+// pane gets the stored height, cut only where the result pane needs its own minimum.
+void WindowPlacement::ApplyPaneHeight() {
+    if (startPaneHeight_ < 0) return;
+    const int pane = startPaneHeight_;
+    startPaneHeight_ = -1;
+    panes_.setSizes({pane, std::max(1, panes_.height() - panes_.handleWidth() - pane)});
+}
+
 settings::WindowState WindowPlacement::Capture() const {
     settings::WindowState w;
     w.Maximized = window_.isMaximized();
@@ -82,7 +93,7 @@ settings::WindowState WindowPlacement::Capture() const {
     QRect screen =
         QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
     w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
-    w.PaneHeight = panes_.sizes().value(0);
+    w.PaneHeight = startPaneHeight_ >= 0 ? startPaneHeight_ : panes_.sizes().value(0);
     w.ToolBar = CaptureToolBar();
     return w;
 }
@@ -133,6 +144,9 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* e) {
     } else if (watched == &window_) {
         // The bounds a maximized window returns to are the ones the next start uses.
         switch (e->type()) {
+            case QEvent::Show:
+                ApplyPaneHeight();
+                break;
             case QEvent::WindowStateChange: {
                 auto* sc = static_cast<QWindowStateChangeEvent*>(e);
                 bool wasMax = sc->oldState() & Qt::WindowMaximized;

@@ -28,7 +28,7 @@ struct Fixture : WindowFixture {
     int secondAnswer = QMessageBox::No;
     QString saveName;
 
-    Fixture() {
+    explicit Fixture(const std::function<void(AppState&)>& prepare = {}) : WindowFixture(prepare) {
         state.Save = [this](AppState&, const settings::WindowState&, std::string& error) {
             ++saves;
             if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
@@ -245,6 +245,25 @@ private slots:
         };
         QVERIFY(f.TryClose());
         QVERIFY(saved.Maximized);
+    }
+
+    // Pnl_H is the upper pane's height: 120 at the default 460 x 380, and a height the
+    // splitter was dragged to comes back at the next start, cut only where it must fit.
+    void paneHeightComesBackAsStored() {
+        for (int stored : {120, 166, 80, 300, 900}) {
+            Fixture f([&](AppState& s) { s.Place.MainPlacement.Pnl_H = stored; });
+            Form_Main& w = *f.window;
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            const int room = w.centralWidget()->height() - 5 - w.Result().minimumSizeHint().height();
+            QCOMPARE(w.UpperPaneHeight(), std::min(stored, room));
+            settings::WindowState saved;
+            f.state.Save = [&](AppState&, const settings::WindowState& win, std::string&) {
+                saved = win;
+                return true;
+            };
+            QVERIFY(f.TryClose());
+            QCOMPARE(saved.PaneHeight, w.UpperPaneHeight());
+        }
     }
 
     void storedPlacementIsPulledOntoTheScreen() {
