@@ -40,6 +40,8 @@ private:
     void GiveFloatingToolBarACloseBox();
     settings::ToolBarRecord CaptureToolBar() const;
     void ApplyPaneHeight();
+    void KeepToolBarOnScreen();
+    void KeepFrameOnScreen();
 
     AppState& state_;
     QMainWindow& window_;

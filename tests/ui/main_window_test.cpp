@@ -1,9 +1,11 @@
 #include "ui/main_window.h"
 
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <fstream>
 #include <sstream>
@@ -264,6 +266,30 @@ private slots:
             QVERIFY(f.TryClose());
             QCOMPARE(saved.PaneHeight, w.UpperPaneHeight());
         }
+    }
+
+    // A floating toolbar stored where no screen is comes back onto the screen, at the
+    // start and whenever ﾂｰﾙﾊﾞｰ shows it again.
+    void floatingToolBarStoredOffTheScreenComesBack() {
+        Fixture f([](AppState& s) {
+            settings::ToolBarRecord bar;
+            bar.DockedTo = "+";
+            bar.FloatLeft = 5000;
+            bar.FloatTop = -3000;
+            s.ToolBar = bar;
+        });
+        Form_Main& w = *f.window;
+        QToolBar* bar = w.MainToolBar;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(bar->isFloating());
+        QTRY_VERIFY2(screen.contains(bar->frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2").arg(bar->x()).arg(bar->y())));
+        w.Act_ToolBar->trigger();
+        QVERIFY(!bar->isVisible());
+        bar->move(-4000, 9000);  // the screen it was on is gone meanwhile
+        w.Act_ToolBar->trigger();
+        QVERIFY(bar->isVisible());
+        QTRY_VERIFY(screen.contains(bar->frameGeometry()));
     }
 
     void storedPlacementIsPulledOntoTheScreen() {
