@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
-#include <QTest>
 #include <memory>
 
 #include "ui/main_window.h"
@@ -166,7 +166,8 @@ private slots:
                 // The arrows scroll too: one line back toward the page.
                 QToolButton* towardPage = nullptr;
                 for (QToolButton* b : row.findChildren<QToolButton*>())
-                    if (b->isVisible() && b->arrowType() == (below ? Qt::UpArrow : Qt::DownArrow)) towardPage = b;
+                    if (b->isVisible() && b->arrowType() == (below ? Qt::UpArrow : Qt::DownArrow))
+                        towardPage = b;
                 QVERIFY(towardPage && towardPage->isEnabled());
                 towardPage->click();
                 QVERIFY(ShownTabs(row) != last);
@@ -202,7 +203,8 @@ private slots:
                 for (int y = rc.top() + 4; y < rc.bottom() - 4 && !edge; ++y)
                     for (int x = rc.left(); x <= rc.left() + 1; ++x)
                         edge = edge || qAbs(qGray(image.pixel(x, y)) - qGray(background.rgb())) > 24;
-                QVERIFY2(edge, qPrintable(QStringLiteral("tab %1, line %2").arg(i).arg(row.DisplayLineOf(i))));
+                QVERIFY2(edge,
+                         qPrintable(QStringLiteral("tab %1, line %2").arg(i).arg(row.DisplayLineOf(i))));
             }
         }
     }
