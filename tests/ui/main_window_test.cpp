@@ -1,6 +1,9 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -229,6 +232,47 @@ private slots:
         w.Act_ToolBar->trigger();
         QCOMPARE(f.state.Cnf.ToolBar, 0);
         QVERIFY(!w.MainToolBar->isVisible());
+    }
+
+    // The column header scrolls with the result, one unit with its lines: by the bar
+    // while 横ｽｸﾛｰﾙﾊﾞｰ is on; with it off (the default) the part cut at the pane's edge
+    // is reached by the caret keys and by Shift with the wheel, the header going along.
+    void headerScrollsWithTheResult() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ResultPane& pane = w.Result();
+        const QString header = QStringLiteral(
+            "ファイル名           ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率");
+        pane.HeaderStrip()->setText(header);
+        pane.HeaderStrip()->show();
+        pane.AppendLines(header + QStringLiteral("\ncount.cpp            26-12-08 05:21        7.13KB C        216       "
+                                                 "8     184      24   3.70％"));
+        QAbstractScrollArea* text = pane.TextWidget();
+        QVERIFY(!pane.HorizontalScrollBarShown());
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_End);
+        const int end = text->horizontalScrollBar()->value();
+        QVERIFY(end > 0);
+        QCOMPARE(pane.HeaderOffset(), end);
+        QTest::keyClick(text, Qt::Key_Home);
+        QCOMPARE(pane.HeaderOffset(), 0);
+        const QPoint at = text->viewport()->rect().center();
+        QWheelEvent down(at, text->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::ShiftModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(text->viewport(), &down);
+        QVERIFY(text->horizontalScrollBar()->value() > 0);
+        QCOMPARE(text->verticalScrollBar()->value(), 0);
+        QCOMPARE(pane.HeaderOffset(), text->horizontalScrollBar()->value());
+
+        w.Act_YokoBar->trigger();
+        text->horizontalScrollBar()->setValue(37);
+        QCOMPARE(pane.HeaderOffset(), 37);
+        QTest::keyClick(text, Qt::Key_X);  // the editor takes the lines, and the scroll
+        QVERIFY(pane.Editing());
+        QCOMPARE(pane.HeaderOffset(), pane.TextWidget()->horizontalScrollBar()->value());
+        pane.TextWidget()->horizontalScrollBar()->setValue(0);
+        QCOMPARE(pane.HeaderOffset(), 0);
     }
 
     void maximizeKeepsTheNormalBoundsForTheNextStart() {
