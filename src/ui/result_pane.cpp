@@ -120,7 +120,8 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
             if (menu_ && ContextMenuAttached()) menu_->exec(w->viewport()->mapToGlobal(p));
         });
     }
-    for (QAbstractScrollArea* w : {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)})
+    for (QAbstractScrollArea* w :
+         {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)})
         connect(w->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this, w](int value) {
             if (w == TextWidget()) header_->SetOffset(value);
         });
@@ -277,7 +278,8 @@ void ResultPane::ApplyFont(const settings::S_SVFINF& font, const std::string& ba
     // The ruler line starts where the pane's text starts and ends where its lines end,
     // before the vertical bar.
     header_->setIndent(ResultView::kMargin + view_->frameWidth());
-    header_->setContentsMargins(0, 0, view_->verticalScrollBar()->sizeHint().width() + view_->frameWidth(), 0);
+    header_->setContentsMargins(0, 0, view_->verticalScrollBar()->sizeHint().width() + view_->frameWidth(),
+                                0);
 }
 
 void ResultPane::ShowHorizontalScrollBar(bool on) {

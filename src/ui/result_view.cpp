@@ -472,10 +472,11 @@ void ResultView::changeEvent(QEvent* e) {
 void ResultView::scrollContentsBy(int, int) { viewport()->update(); }
 
 bool ResultView::WheelSideways(QAbstractScrollArea& area, QWheelEvent* e) {
-    if (!(e->modifiers() & Qt::ShiftModifier) || e->angleDelta().x() != 0 || e->angleDelta().y() == 0) return false;
+    if (!(e->modifiers() & Qt::ShiftModifier) || e->angleDelta().x() != 0 || e->angleDelta().y() == 0)
+        return false;
     QWheelEvent sideways(e->position(), e->globalPosition(), e->pixelDelta().transposed(),
-                         e->angleDelta().transposed(), e->buttons(), e->modifiers() & ~Qt::ShiftModifier, e->phase(),
-                         e->inverted(), e->source());
+                         e->angleDelta().transposed(), e->buttons(), e->modifiers() & ~Qt::ShiftModifier,
+                         e->phase(), e->inverted(), e->source());
     QCoreApplication::sendEvent(area.horizontalScrollBar(), &sideways);
     e->accept();
     return true;

@@ -2,14 +2,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QScrollBar>
-#include <QWheelEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <fstream>
 #include <sstream>
 
@@ -243,11 +243,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         ResultPane& pane = w.Result();
         const QString header = QStringLiteral(
-            "ファイル名           ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率");
+            "ファイル名           ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   "
+            "ｺﾒﾝﾄ率");
         pane.HeaderStrip()->setText(header);
         pane.HeaderStrip()->show();
-        pane.AppendLines(header + QStringLiteral("\ncount.cpp            26-12-08 05:21        7.13KB C        216       "
-                                                 "8     184      24   3.70％"));
+        pane.AppendLines(
+            header + QStringLiteral("\ncount.cpp            26-12-08 05:21        7.13KB C        216       "
+                                    "8     184      24   3.70％"));
         QAbstractScrollArea* text = pane.TextWidget();
         QVERIFY(!pane.HorizontalScrollBarShown());
         text->setFocus();
@@ -258,8 +260,8 @@ private slots:
         QTest::keyClick(text, Qt::Key_Home);
         QCOMPARE(pane.HeaderOffset(), 0);
         const QPoint at = text->viewport()->rect().center();
-        QWheelEvent down(at, text->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::ShiftModifier,
-                         Qt::NoScrollPhase, false);
+        QWheelEvent down(at, text->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
+                         Qt::ShiftModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(text->viewport(), &down);
         QVERIFY(text->horizontalScrollBar()->value() > 0);
         QCOMPARE(text->verticalScrollBar()->value(), 0);
