@@ -282,7 +282,6 @@ private slots:
                                 .arg(w.frameGeometry().y())
                                 .arg(w.frameGeometry().width())
                                 .arg(w.frameGeometry().height())));
-        Shot(QStringLiteral("root"), QStringLiteral("window-larger-than-screen.png"));
     }
 
     // A floating toolbar stored off the screen opens whole on it, and above the window
