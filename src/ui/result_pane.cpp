@@ -113,7 +113,8 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     edit_->setObjectName(QStringLiteral("RichEdit_Rslt_Edit"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->hide();
-    for (QAbstractScrollArea* w : {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)}) {
+    for (QAbstractScrollArea* w :
+         {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)}) {
         w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& p) {

@@ -94,8 +94,9 @@ void TabRow::setCurrentIndex(int index) {
         if (current_ < firstShown_) firstShown_ = current_;
         const Layout& l = LayoutFor(width());
         int room = width() - (left_->isVisible() ? 2 * TabHeight() : 0);
-        while (firstShown_ < current_ &&
-               l.rects[static_cast<std::size_t>(current_)].right() - l.rects[static_cast<std::size_t>(firstShown_)].x() >= room)
+        while (firstShown_ < current_ && l.rects[static_cast<std::size_t>(current_)].right() -
+                                                 l.rects[static_cast<std::size_t>(firstShown_)].x() >=
+                                             room)
             ++firstShown_;
         UpdateScrollButtons();
     }
@@ -146,7 +147,8 @@ int TabRow::TabWidth(int index) const {
     const Tab& t = tabs_[static_cast<std::size_t>(index)];
     if (t.width < 0)
         t.width = std::max(kMinTabWidth, fontMetrics().horizontalAdvance(t.text) +
-                                             style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) + kPadding / 2);
+                                             style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, this) +
+                                             kPadding / 2);
     return t.width;
 }
 
@@ -433,12 +435,22 @@ void TabRow::keyPressEvent(QKeyEvent* e) {
     int next = current_;
     switch (e->key()) {
         case Qt::Key_Left:
-        case Qt::Key_Up: next = current_ - 1; break;
+        case Qt::Key_Up:
+            next = current_ - 1;
+            break;
         case Qt::Key_Right:
-        case Qt::Key_Down: next = current_ + 1; break;
-        case Qt::Key_Home: next = 0; break;
-        case Qt::Key_End: next = count() - 1; break;
-        default: QWidget::keyPressEvent(e); return;
+        case Qt::Key_Down:
+            next = current_ + 1;
+            break;
+        case Qt::Key_Home:
+            next = 0;
+            break;
+        case Qt::Key_End:
+            next = count() - 1;
+            break;
+        default:
+            QWidget::keyPressEvent(e);
+            return;
     }
     setCurrentIndex(std::clamp(next, 0, std::max(0, count() - 1)));
 }

@@ -36,7 +36,7 @@ public:
     bool Below() const { return below_; }
 
     int RowCount() const;
-    int RowOf(int index) const;       // logical row, 0 = the first tabs
+    int RowOf(int index) const;          // logical row, 0 = the first tabs
     int DisplayLineOf(int index) const;  // 0 = the top line on screen
     // How often the rows were computed; a test checks that it does not grow with the tabs.
     int LayoutPasses() const { return layoutPasses_; }

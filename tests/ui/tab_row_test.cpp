@@ -18,9 +18,14 @@ namespace {
 
 // Thirty names from 1 to 13 characters, Japanese and Latin mixed.
 QStringList MixedNames(int n) {
-    const QStringList words = {QStringLiteral("本体"), QStringLiteral("src"), QStringLiteral("データベース接続層"),
-                               QStringLiteral("UI部品"), QStringLiteral("外部連携インタフェース"), QStringLiteral("x"),
-                               QStringLiteral("帳票出力サブシステム群"), QStringLiteral("lib")};
+    const QStringList words = {QStringLiteral("本体"),
+                               QStringLiteral("src"),
+                               QStringLiteral("データベース接続層"),
+                               QStringLiteral("UI部品"),
+                               QStringLiteral("外部連携インタフェース"),
+                               QStringLiteral("x"),
+                               QStringLiteral("帳票出力サブシステム群"),
+                               QStringLiteral("lib")};
     QStringList out;
     for (int i = 0; i < n; ++i) out << words[i % words.size()] + QString::number(i);
     return out;
