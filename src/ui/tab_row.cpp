@@ -89,19 +89,22 @@ void TabRow::setCurrentIndex(int index) {
     if (index < 0 || index >= count() || index == current_) return;
     current_ = index;
     scrolledLines_ = 0;  // the current row turns next to the page, the rest from it
-    if (!multiRow_) {
-        // Scroll the single row so that the current tab is whole.
-        if (current_ < firstShown_) firstShown_ = current_;
-        const Layout& l = LayoutFor(width());
-        int room = width() - (left_->isVisible() ? 2 * TabHeight() : 0);
-        while (firstShown_ < current_ && l.rects[static_cast<std::size_t>(current_)].right() -
-                                                 l.rects[static_cast<std::size_t>(firstShown_)].x() >=
-                                             room)
-            ++firstShown_;
-        UpdateScrollButtons();
-    }
+    ScrollToCurrent();
     update();
     emit currentChanged(index);
+}
+
+// One row: scrolls it so that the current tab is whole, also once the row has its
+// width (a tab selected at the start was scrolled to for a row not yet laid out).
+void TabRow::ScrollToCurrent() {
+    if (multiRow_ || current_ < 0) return;
+    if (current_ < firstShown_) firstShown_ = current_;
+    UpdateScrollButtons();
+    const Layout& l = LayoutFor(width());
+    const int room = width() - (left_->isHidden() ? 0 : 2 * TabHeight());
+    auto rect = [&l](int i) { return l.rects[static_cast<std::size_t>(i)]; };
+    while (firstShown_ < current_ && rect(current_).right() - rect(firstShown_).x() >= room) ++firstShown_;
+    UpdateScrollButtons();
 }
 
 void TabRow::AddSwitchKeys(QWidget* scope) {
@@ -458,6 +461,7 @@ void TabRow::keyPressEvent(QKeyEvent* e) {
 void TabRow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     UpdateScrollButtons();
+    ScrollToCurrent();
     // A new width can need another number of rows, and so another height.
     FitHeight();
 }

@@ -85,6 +85,7 @@ private:
     void UpdateScrollButtons();
     void ScrollBy(int step);
     void ScrollLines(int up);
+    void ScrollToCurrent();
 
     struct Tab {
         QString text;

@@ -115,6 +115,18 @@ private slots:
         QVERIFY(!row.tabRect(29).isEmpty());
         QVERIFY(row.tabRect(0).isEmpty());
         QCOMPARE(row.tabAt(row.tabRect(29).center()), 29);
+
+        // A tab selected before the row has its width (at the start) is whole once it
+        // has, beside the scroll arrows.
+        TabRow early;
+        early.SetMultiRow(false);
+        early.SetTabs(MixedNames(30));
+        early.setCurrentIndex(12);
+        early.resize(460, 10);
+        early.show();
+        QVERIFY(!early.tabRect(12).isEmpty());
+        for (QToolButton* arrow : early.findChildren<QToolButton*>())
+            if (arrow->isVisible()) QVERIFY(!arrow->geometry().intersects(early.tabRect(12)));
     }
 
     void clicksKeysAndHoverWorkAsOnATabControl() {
