@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/file_dialog_columns.h"
 #include "ui/qt_text.h"
 
 namespace zarnik::ui {
@@ -37,6 +38,7 @@ bool TBrowseDialog::Execute() {
     folders->setFileMode(QFileDialog::Directory);
     folders->setAcceptMode(QFileDialog::AcceptOpen);
     folders->setSizeGripEnabled(false);
+    FitFileDialogColumns(*folders);
 
     root_.clear();
     if (!Root.empty()) {

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "ui/file_dialog_columns.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
@@ -64,6 +65,7 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder) {
     if (!folder.isEmpty()) dialog.setDirectory(folder);
     std::array<FilterEntry, 2> entries = SaveFilterEntries();
     SetDialogFilters(dialog, {entries.begin(), entries.end()}, 0);
+    FitFileDialogColumns(dialog);
 }
 
 void Form_Main::InstallResultOps() {

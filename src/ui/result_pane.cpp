@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QMimeData>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -27,6 +28,10 @@ namespace {
 // that goes as plain text only.
 class ResultEdit : public QPlainTextEdit {
 protected:
+    void wheelEvent(QWheelEvent* e) override {
+        if (!ResultView::WheelSideways(*this, e)) QPlainTextEdit::wheelEvent(e);
+    }
+
     QMimeData* createMimeDataFromSelection() const override {
         const QTextCursor c = textCursor();
         if (c.selectionEnd() - c.selectionStart() <= ResultView::kRichCopyLimit)
@@ -46,6 +51,35 @@ protected:
 };
 
 }  // namespace
+
+// The ruler line: the report's column header, drawn as far left as the lines below
+// it are scrolled, so that the two stay one unit whether or not a scroll bar shows.
+class RulerStrip : public QLabel {
+public:
+    void SetOffset(int offset) {
+        if (offset == offset_) return;
+        offset_ = offset;
+        update();
+    }
+    int Offset() const { return offset_; }
+    // As narrow as the pane: the text is cut, not the window widened.
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        const QRect area = contentsRect();
+        p.setClipRect(area);
+        const int x = area.x() + indent() - offset_;
+        p.drawText(QRect(x, area.y(), std::max(area.right() - x, fontMetrics().horizontalAdvance(text()) + 1),
+                         area.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
+    }
+
+private:
+    int offset_ = 0;
+};
 
 ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
@@ -67,7 +101,7 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     pageBreak->hide();
     pageBreak->setEnabled(false);
     titleRow->addWidget(pageBreak);
-    header_ = new QLabel;
+    header_ = new RulerStrip;
     header_->setObjectName(QStringLiteral("Panel_B2"));
     header_->setFixedHeight(24);
     header_->setTextFormat(Qt::PlainText);
@@ -79,13 +113,19 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     edit_->setObjectName(QStringLiteral("RichEdit_Rslt_Edit"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->hide();
-    for (QAbstractScrollArea* w : {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)}) {
+    for (QAbstractScrollArea* w :
+         {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)}) {
         w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& p) {
             if (menu_ && ContextMenuAttached()) menu_->exec(w->viewport()->mapToGlobal(p));
         });
     }
+    for (QAbstractScrollArea* w :
+         {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)})
+        connect(w->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this, w](int value) {
+            if (w == TextWidget()) header_->SetOffset(value);
+        });
     connect(pageBreak, &QPushButton::clicked, this, [this] { AppendLines(QStringLiteral("\f")); });
     connect(view_, &ResultView::EditRequested, this, &ResultPane::StartEditing);
     connect(view_, &ResultView::TextChanged, this, &ResultPane::TextChanged);
@@ -154,6 +194,7 @@ void ResultPane::StartEditing(QEvent* event) {
     edit_->horizontalScrollBar()->setValue(view_->horizontalScrollBar()->value());
     view_->hide();
     view_->Clear();
+    header_->SetOffset(edit_->horizontalScrollBar()->value());
     if (focused) edit_->setFocus();
     if (event) QCoreApplication::sendEvent(edit_, event);
 }
@@ -174,6 +215,7 @@ void ResultPane::StopEditing() {
     view_->show();
     edit_->hide();
     view_->verticalScrollBar()->setValue(top);
+    header_->SetOffset(view_->horizontalScrollBar()->value());
     if (focused) view_->setFocus();
 }
 
@@ -205,6 +247,9 @@ bool ResultPane::IsReadOnly() const { return view_->IsReadOnly(); }
 
 QFont ResultPane::TextFont() const { return view_->font(); }
 
+QLabel* ResultPane::HeaderStrip() const { return header_; }
+int ResultPane::HeaderOffset() const { return header_->Offset(); }
+
 bool ResultPane::HorizontalScrollBarShown() const {
     return view_->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
 }
@@ -231,8 +276,11 @@ void ResultPane::ApplyFont(const settings::S_SVFINF& font, const std::string& ba
     ApplyPaneFont(view_, font, background);
     ApplyPaneFont(edit_, font, background);
     header_->setFont(view_->font());
-    // The ruler line starts where the pane's text starts.
+    // The ruler line starts where the pane's text starts and ends where its lines end,
+    // before the vertical bar.
     header_->setIndent(ResultView::kMargin + view_->frameWidth());
+    header_->setContentsMargins(0, 0, view_->verticalScrollBar()->sizeHint().width() + view_->frameWidth(),
+                                0);
 }
 
 void ResultPane::ShowHorizontalScrollBar(bool on) {

@@ -17,6 +17,7 @@ class QPrinter;
 namespace zarnik::ui {
 
 class ResultView;
+class RulerStrip;
 
 // The lines are shown by a view that keeps them in one compact store and paints
 // only what is visible: a text document costs more per line than counting the file
@@ -30,7 +31,10 @@ public:
 
     // The widget that shows the lines now: it takes the keyboard and the mouse.
     QAbstractScrollArea* TextWidget() const;
-    QLabel* HeaderStrip() const { return header_; }
+    QLabel* HeaderStrip() const;
+    // How far the header's text is scrolled left with the lines: the text widget's
+    // horizontal scroll, whether or not its bar is shown.
+    int HeaderOffset() const;
     bool HasLines() const;
     // The text, '\n' between lines.
     QString Text() const;
@@ -72,7 +76,7 @@ private:
 
     ResultView* view_;
     QPlainTextEdit* edit_;
-    QLabel* header_;
+    RulerStrip* header_;
     QMenu* menu_ = nullptr;
     bool editing_ = false;
 };

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -469,6 +470,21 @@ void ResultView::changeEvent(QEvent* e) {
 }
 
 void ResultView::scrollContentsBy(int, int) { viewport()->update(); }
+
+bool ResultView::WheelSideways(QAbstractScrollArea& area, QWheelEvent* e) {
+    if (!(e->modifiers() & Qt::ShiftModifier) || e->angleDelta().x() != 0 || e->angleDelta().y() == 0)
+        return false;
+    QWheelEvent sideways(e->position(), e->globalPosition(), e->pixelDelta().transposed(),
+                         e->angleDelta().transposed(), e->buttons(), e->modifiers() & ~Qt::ShiftModifier,
+                         e->phase(), e->inverted(), e->source());
+    QCoreApplication::sendEvent(area.horizontalScrollBar(), &sideways);
+    e->accept();
+    return true;
+}
+
+void ResultView::wheelEvent(QWheelEvent* e) {
+    if (!WheelSideways(*this, e)) QAbstractScrollArea::wheelEvent(e);
+}
 
 void ResultView::RestartBlink() {
     caretShown_ = true;

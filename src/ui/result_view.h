@@ -13,6 +13,7 @@
 #include <vector>
 
 class QTextLayout;
+class QWheelEvent;
 
 namespace zarnik::ui {
 
@@ -58,6 +59,11 @@ public:
 
     int LineHeight() const { return lineHeight_; }
 
+    // Shift with the wheel scrolls area sideways (false for any other wheel event), so
+    // that the cut part of wide lines is in reach of the mouse while the horizontal bar
+    // is hidden.
+    static bool WheelSideways(QAbstractScrollArea& area, QWheelEvent* e);
+
 signals:
     // A key or input-method event that would change the text, while not read-only. The receiver
     // (connected directly) puts an editor with the same text, caret, selection and top line in the
@@ -82,6 +88,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* e) override;
     bool focusNextPrevChild(bool next) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QToolButton>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 namespace zarnik::ui {
@@ -35,7 +36,7 @@ public:
     bool Below() const { return below_; }
 
     int RowCount() const;
-    int RowOf(int index) const;       // logical row, 0 = the first tabs
+    int RowOf(int index) const;          // logical row, 0 = the first tabs
     int DisplayLineOf(int index) const;  // 0 = the top line on screen
     // How often the rows were computed; a test checks that it does not grow with the tabs.
     int LayoutPasses() const { return layoutPasses_; }
@@ -59,6 +60,9 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     struct Layout {
@@ -71,8 +75,17 @@ private:
     int TabHeight() const;
     int TabWidth(int index) const;
     int LinesShown(int rows) const;
+    int MaxLines() const;
+    int RowsFor(int width) const;
+    int ArrowWidth() const;
+    int TabsWidth(int width) const;
+    int Rows() const;
+    bool RowsScroll() const;
+    int ScreenLineOf(int displayLine, int rows, int shown) const;
     void UpdateScrollButtons();
     void ScrollBy(int step);
+    void ScrollLines(int up);
+    void ScrollToCurrent();
 
     struct Tab {
         QString text;
@@ -84,10 +97,15 @@ private:
     int firstShown_ = 0;  // one row: the first tab shown after scrolling
     bool multiRow_ = true;
     bool below_ = false;
+    int scrolledLines_ = 0;  // several rows: lines scrolled away from the page
+    int wheelDelta_ = 0;
     mutable Layout layout_;
+    mutable std::pair<int, int> rowsAtFullWidth_{-1, 0};  // width, rows
     mutable int layoutPasses_ = 0;
     QToolButton* left_;
     QToolButton* right_;
+    QToolButton* up_;
+    QToolButton* down_;
 };
 
 }  // namespace zarnik::ui

@@ -11,9 +11,10 @@
 #include <QUrl>
 #include <utility>
 
-#include "ui/browse_dialog.h"
-#include "ui/main_window.h"
 #include "text/sjis.h"
+#include "ui/browse_dialog.h"
+#include "ui/file_dialog_columns.h"
+#include "ui/main_window.h"
 #include "ui/qt_text.h"
 
 namespace zarnik::ui {
@@ -174,6 +175,7 @@ void ConfigureOpenDialog(QFileDialog& dialog, const OpenFilesRequest& request) {
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (!request.Folder.isEmpty()) dialog.setDirectory(request.Folder);
     SetDialogFilters(dialog, request.Filters, request.FilterIndex);
+    FitFileDialogColumns(dialog);
 }
 
 bool RunOpenFilesDialog(QWidget* parent, const OpenFilesRequest& request, OpenFilesAnswer& answer) {

@@ -35,6 +35,30 @@ bool Normal(const QWidget& w) {
     return !(w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
 }
 
+// The available area of the screen that holds most of rect; the primary screen's
+// when rect lies on none.
+QRect AvailableAround(const QRect& rect) {
+    QScreen* best = QGuiApplication::primaryScreen();
+    qint64 bestArea = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry() & rect;
+        const qint64 area = qint64{common.width()} * common.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    return best ? best->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// Where rect's top-left goes so that rect lies inside area; a rect larger than the
+// area keeps its top-left corner (its title bar and close box) inside.
+QPoint PulledInto(const QRect& rect, const QRect& area) {
+    const int x = std::max(area.left(), std::min(rect.left(), area.right() + 1 - rect.width()));
+    const int y = std::max(area.top(), std::min(rect.top(), area.bottom() + 1 - rect.height()));
+    return {x, y};
+}
+
 }  // namespace
 
 WindowPlacement::WindowPlacement(AppState& state, QMainWindow& window, QToolBar& toolBar, QSplitter& panes)
@@ -55,7 +79,9 @@ void WindowPlacement::ApplyStart() {
     state_.Place.MainPlacement.Pnl_H = pane;
     window_.setGeometry(screen.x() + r.Left, screen.y() + r.Top, r.Width, r.Height);
     normalBounds_ = QRect(r.Left, r.Top, r.Width, r.Height);
-    panes_.setSizes({pane, std::max(1, r.Height - pane)});
+    // The splitter learns its height only when the window is first laid out; sizes
+    // given before that are scaled to it, which turned 120 into 210 and 166 into 518.
+    startPaneHeight_ = pane;
 
     if (!state_.ToolBar) return;
     const settings::ToolBarRecord& t = *state_.ToolBar;
@@ -63,6 +89,7 @@ void WindowPlacement::ApplyStart() {
         toolBar_.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
         GiveFloatingToolBarACloseBox();
         toolBar_.move(t.FloatLeft, t.FloatTop);
+        KeepToolBarOnScreen();
     } else {
         window_.removeToolBar(&toolBar_);
         window_.addToolBar(AreaFromName(t.DockedTo), &toolBar_);
@@ -75,6 +102,15 @@ void WindowPlacement::ApplyMaximized() {
         window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
 }
 
+// Once, when the window is first shown and its panes have their height: the upper
+// pane gets the stored height, cut only where the result pane needs its own minimum.
+void WindowPlacement::ApplyPaneHeight() {
+    if (startPaneHeight_ < 0) return;
+    const int pane = startPaneHeight_;
+    startPaneHeight_ = -1;
+    panes_.setSizes({pane, std::max(1, panes_.height() - panes_.handleWidth() - pane)});
+}
+
 settings::WindowState WindowPlacement::Capture() const {
     settings::WindowState w;
     w.Maximized = window_.isMaximized();
@@ -82,7 +118,7 @@ settings::WindowState WindowPlacement::Capture() const {
     QRect screen =
         QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
     w.Bounds = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
-    w.PaneHeight = panes_.sizes().value(0);
+    w.PaneHeight = startPaneHeight_ >= 0 ? startPaneHeight_ : panes_.sizes().value(0);
     w.ToolBar = CaptureToolBar();
     return w;
 }
@@ -122,17 +158,62 @@ void WindowPlacement::GiveFloatingToolBarACloseBox() {
     if (shown) toolBar_.show();
 }
 
+// A floating toolbar stored where no screen is now (a screen since removed, a
+// hand-edited INI file) would stay out of reach while ﾂｰﾙﾊﾞｰ is ticked; it is pulled
+// back whenever it is placed or shown.
+void WindowPlacement::KeepToolBarOnScreen() {
+    if (!toolBar_.isFloating()) return;
+    const QRect frame = toolBar_.frameGeometry();
+    const QPoint at = PulledInto(frame, AvailableAround(frame));
+    if (at != frame.topLeft()) toolBar_.move(at);
+}
+
+// The stored size is the window's inside; with the window manager's frame around it
+// a window as large as the screen put its title bar above the screen's top edge. Once
+// the frame is known (the first expose), the whole frame is fitted to the screen.
+void WindowPlacement::KeepFrameOnScreen() {
+    if (!Normal(window_)) return;
+    const QRect frame = window_.frameGeometry();
+    const QRect inside = window_.geometry();
+    const QRect area = AvailableAround(frame);
+    const QSize frameExtra = frame.size() - inside.size();
+    const QSize size = inside.size().boundedTo(area.size() - frameExtra).expandedTo(window_.minimumSize());
+    const QPoint at = PulledInto(QRect(frame.topLeft(), size + frameExtra), area);
+    if (size != inside.size() || at != frame.topLeft())
+        window_.setGeometry(QRect(at + (inside.topLeft() - frame.topLeft()), size));
+}
+
 bool WindowPlacement::eventFilter(QObject* watched, QEvent* e) {
     if (watched == &toolBar_) {
         if (e->type() == QEvent::Close && toolBar_.isFloating()) {
             emit ToolBarClosed();
         } else if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Show) {
             // A drag ends with the button's release; give the window its frame after it.
-            QTimer::singleShot(0, this, [this] { GiveFloatingToolBarACloseBox(); });
+            const bool shown = e->type() == QEvent::Show;
+            QTimer::singleShot(0, this, [this, shown] {
+                GiveFloatingToolBarACloseBox();
+                if (shown) KeepToolBarOnScreen();
+            });
+        }
+    } else if (watched == window_.windowHandle()) {
+        if (e->type() == QEvent::Expose && window_.windowHandle()->isExposed()) {
+            window_.windowHandle()->removeEventFilter(this);
+            KeepFrameOnScreen();
+            // A floating toolbar restored at the start was shown before the window and
+            // so lay hidden under it; it goes on top, whole on the screen.
+            if (toolBar_.isFloating() && toolBar_.isVisible()) {
+                KeepToolBarOnScreen();
+                toolBar_.raise();
+            }
         }
     } else if (watched == &window_) {
         // The bounds a maximized window returns to are the ones the next start uses.
         switch (e->type()) {
+            case QEvent::Show:
+                if (startPaneHeight_ >= 0 && window_.windowHandle())
+                    window_.windowHandle()->installEventFilter(this);
+                ApplyPaneHeight();
+                break;
             case QEvent::WindowStateChange: {
                 auto* sc = static_cast<QWindowStateChangeEvent*>(e);
                 bool wasMax = sc->oldState() & Qt::WindowMaximized;

@@ -39,12 +39,16 @@ protected:
 private:
     void GiveFloatingToolBarACloseBox();
     settings::ToolBarRecord CaptureToolBar() const;
+    void ApplyPaneHeight();
+    void KeepToolBarOnScreen();
+    void KeepFrameOnScreen();
 
     AppState& state_;
     QMainWindow& window_;
     QToolBar& toolBar_;
     QSplitter& panes_;
     QRect normalBounds_;
+    int startPaneHeight_ = -1;  // until the window is first shown
 };
 
 }  // namespace zarnik::ui

@@ -1,10 +1,15 @@
 #include "ui/main_window.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <fstream>
 #include <sstream>
 
@@ -28,7 +33,7 @@ struct Fixture : WindowFixture {
     int secondAnswer = QMessageBox::No;
     QString saveName;
 
-    Fixture() {
+    explicit Fixture(const std::function<void(AppState&)>& prepare = {}) : WindowFixture(prepare) {
         state.Save = [this](AppState&, const settings::WindowState&, std::string& error) {
             ++saves;
             if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
@@ -229,6 +234,49 @@ private slots:
         QVERIFY(!w.MainToolBar->isVisible());
     }
 
+    // The column header scrolls with the result, one unit with its lines: by the bar
+    // while 横ｽｸﾛｰﾙﾊﾞｰ is on; with it off (the default) the part cut at the pane's edge
+    // is reached by the caret keys and by Shift with the wheel, the header going along.
+    void headerScrollsWithTheResult() {
+        Fixture f;
+        Form_Main& w = *f.window;
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ResultPane& pane = w.Result();
+        const QString header = QStringLiteral(
+            "ファイル名           ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   "
+            "ｺﾒﾝﾄ率");
+        pane.HeaderStrip()->setText(header);
+        pane.HeaderStrip()->show();
+        pane.AppendLines(
+            header + QStringLiteral("\ncount.cpp            26-12-08 05:21        7.13KB C        216       "
+                                    "8     184      24   3.70％"));
+        QAbstractScrollArea* text = pane.TextWidget();
+        QVERIFY(!pane.HorizontalScrollBarShown());
+        text->setFocus();
+        QTest::keyClick(text, Qt::Key_End);
+        const int end = text->horizontalScrollBar()->value();
+        QVERIFY(end > 0);
+        QCOMPARE(pane.HeaderOffset(), end);
+        QTest::keyClick(text, Qt::Key_Home);
+        QCOMPARE(pane.HeaderOffset(), 0);
+        const QPoint at = text->viewport()->rect().center();
+        QWheelEvent down(at, text->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
+                         Qt::ShiftModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(text->viewport(), &down);
+        QVERIFY(text->horizontalScrollBar()->value() > 0);
+        QCOMPARE(text->verticalScrollBar()->value(), 0);
+        QCOMPARE(pane.HeaderOffset(), text->horizontalScrollBar()->value());
+
+        w.Act_YokoBar->trigger();
+        text->horizontalScrollBar()->setValue(37);
+        QCOMPARE(pane.HeaderOffset(), 37);
+        QTest::keyClick(text, Qt::Key_X);  // the editor takes the lines, and the scroll
+        QVERIFY(pane.Editing());
+        QCOMPARE(pane.HeaderOffset(), pane.TextWidget()->horizontalScrollBar()->value());
+        pane.TextWidget()->horizontalScrollBar()->setValue(0);
+        QCOMPARE(pane.HeaderOffset(), 0);
+    }
+
     void maximizeKeepsTheNormalBoundsForTheNextStart() {
         Fixture f;
         Form_Main& w = *f.window;
@@ -245,6 +293,49 @@ private slots:
         };
         QVERIFY(f.TryClose());
         QVERIFY(saved.Maximized);
+    }
+
+    // Pnl_H is the upper pane's height: 120 at the default 460 x 380, and a height the
+    // splitter was dragged to comes back at the next start, cut only where it must fit.
+    void paneHeightComesBackAsStored() {
+        for (int stored : {120, 166, 80, 300, 900}) {
+            Fixture f([&](AppState& s) { s.Place.MainPlacement.Pnl_H = stored; });
+            Form_Main& w = *f.window;
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            const int room = w.centralWidget()->height() - 5 - w.Result().minimumSizeHint().height();
+            QCOMPARE(w.UpperPaneHeight(), std::min(stored, room));
+            settings::WindowState saved;
+            f.state.Save = [&](AppState&, const settings::WindowState& win, std::string&) {
+                saved = win;
+                return true;
+            };
+            QVERIFY(f.TryClose());
+            QCOMPARE(saved.PaneHeight, w.UpperPaneHeight());
+        }
+    }
+
+    // A floating toolbar stored where no screen is comes back onto the screen, at the
+    // start and whenever ﾂｰﾙﾊﾞｰ shows it again.
+    void floatingToolBarStoredOffTheScreenComesBack() {
+        Fixture f([](AppState& s) {
+            settings::ToolBarRecord bar;
+            bar.DockedTo = "+";
+            bar.FloatLeft = 5000;
+            bar.FloatTop = -3000;
+            s.ToolBar = bar;
+        });
+        Form_Main& w = *f.window;
+        QToolBar* bar = w.MainToolBar;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(bar->isFloating());
+        QTRY_VERIFY2(screen.contains(bar->frameGeometry()),
+                     qPrintable(QStringLiteral("%1,%2").arg(bar->x()).arg(bar->y())));
+        w.Act_ToolBar->trigger();
+        QVERIFY(!bar->isVisible());
+        bar->move(-4000, 9000);  // the screen it was on is gone meanwhile
+        w.Act_ToolBar->trigger();
+        QVERIFY(bar->isVisible());
+        QTRY_VERIFY(screen.contains(bar->frameGeometry()));
     }
 
     void storedPlacementIsPulledOntoTheScreen() {

@@ -1,7 +1,11 @@
 #include "ui/tab_row.h"
 
+#include <QApplication>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 #include <memory>
 
 #include "ui/main_window.h"
@@ -14,9 +18,14 @@ namespace {
 
 // Thirty names from 1 to 13 characters, Japanese and Latin mixed.
 QStringList MixedNames(int n) {
-    const QStringList words = {QStringLiteral("本体"), QStringLiteral("src"), QStringLiteral("データベース接続層"),
-                               QStringLiteral("UI部品"), QStringLiteral("外部連携インタフェース"), QStringLiteral("x"),
-                               QStringLiteral("帳票出力サブシステム群"), QStringLiteral("lib")};
+    const QStringList words = {QStringLiteral("本体"),
+                               QStringLiteral("src"),
+                               QStringLiteral("データベース接続層"),
+                               QStringLiteral("UI部品"),
+                               QStringLiteral("外部連携インタフェース"),
+                               QStringLiteral("x"),
+                               QStringLiteral("帳票出力サブシステム群"),
+                               QStringLiteral("lib")};
     QStringList out;
     for (int i = 0; i < n; ++i) out << words[i % words.size()] + QString::number(i);
     return out;
@@ -31,6 +40,32 @@ void CheckEveryTabShownOnce(const TabRow& row) {
         seen << rc;
         QCOMPARE(row.tabAt(rc.center()), i);
     }
+}
+
+// A main window at its default size over n environments, tabs above or below the page.
+std::unique_ptr<Form_Main> WindowWithTabs(AppState& state, int n, bool below) {
+    static_cast<settings::ProgramState&>(state) =
+        settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
+    for (int i = 0; i < n; ++i) state.Envs.AddEnv("env" + std::to_string(i), true);
+    state.Cnf.TabPos = below ? 1 : 0;
+    state.Save = nullptr;
+    auto w = std::make_unique<Form_Main>(state);
+    w->show();
+    return w;
+}
+
+// The tabs the row shows now.
+QSet<int> ShownTabs(const TabRow& row) {
+    QSet<int> shown;
+    for (int i = 0; i < row.count(); ++i)
+        if (!row.tabRect(i).isEmpty()) shown << i;
+    return shown;
+}
+
+void Wheel(TabRow& row, int delta) {
+    QWheelEvent e(QPointF(10, 5), row.mapToGlobal(QPointF(10, 5)), {}, {0, delta}, Qt::NoButton, {},
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&row, &e);
 }
 
 }  // namespace
@@ -80,6 +115,18 @@ private slots:
         QVERIFY(!row.tabRect(29).isEmpty());
         QVERIFY(row.tabRect(0).isEmpty());
         QCOMPARE(row.tabAt(row.tabRect(29).center()), 29);
+
+        // A tab selected before the row has its width (at the start) is whole once it
+        // has, beside the scroll arrows.
+        TabRow early;
+        early.SetMultiRow(false);
+        early.SetTabs(MixedNames(30));
+        early.setCurrentIndex(12);
+        early.resize(460, 10);
+        early.show();
+        QVERIFY(!early.tabRect(12).isEmpty());
+        for (QToolButton* arrow : early.findChildren<QToolButton*>())
+            if (arrow->isVisible()) QVERIFY(!arrow->geometry().intersects(early.tabRect(12)));
     }
 
     void clicksKeysAndHoverWorkAsOnATabControl() {
@@ -106,6 +153,77 @@ private slots:
         QTest::keyClick(&row, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(row.currentIndex(), 6);
         QCOMPARE(changed.count(), 4);
+    }
+
+    // With many environments the rows take at most half the upper pane, so the target
+    // list keeps lines to type in; the other rows scroll by the wheel and the arrows
+    // past the current row, which stays next to the page: every tab can be clicked.
+    void rowsThatDoNotFitScrollAndEveryTabCanBeClicked() {
+        for (bool below : {false, true}) {
+            for (int n : {30, 1000}) {
+                AppState state;
+                auto w = WindowWithTabs(state, n, below);
+                QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+                TabRow& row = *w->Tabs().Row();
+                QVERIFY(row.height() <= w->UpperPaneHeight() / 2 + 1);
+                QPlainTextEdit* list = w->Targets().List();
+                QVERIFY2(list->viewport()->height() >= 3 * list->fontMetrics().lineSpacing(),
+                         qPrintable(QString::number(list->viewport()->height())));
+
+                // Wheel away from the page until nothing more shows: every tab was seen.
+                const int away = below ? -120 : 120;
+                QSet<int> seen = ShownTabs(row), last;
+                while (last != ShownTabs(row)) {
+                    last = ShownTabs(row);
+                    QVERIFY(last.contains(row.currentIndex()));
+                    seen += last;
+                    Wheel(row, away);
+                }
+                QCOMPARE(seen.size(), n);
+                // The arrows scroll too: one line back toward the page.
+                QToolButton* towardPage = nullptr;
+                for (QToolButton* b : row.findChildren<QToolButton*>())
+                    if (b->isVisible() && b->arrowType() == (below ? Qt::UpArrow : Qt::DownArrow))
+                        towardPage = b;
+                QVERIFY(towardPage && towardPage->isEnabled());
+                towardPage->click();
+                QVERIFY(ShownTabs(row) != last);
+
+                // A tab far from the page: scrolled to, clicked, current and shown.
+                const int far = n / 2;
+                while (row.tabRect(far).isEmpty()) Wheel(row, -away);
+                QTest::mouseClick(&row, Qt::LeftButton, {}, row.tabRect(far).center());
+                QCOMPARE(row.currentIndex(), far);
+                QVERIFY(!row.tabRect(far).isEmpty());
+                QCOMPARE(w->Tabs().Current(), far);
+            }
+        }
+    }
+
+    // Every row of tabs has its outline, below the page too (the style draws a tab
+    // below the page turned about the painter's origin).
+    void everyRowOfTabsHasItsOutline() {
+        for (bool below : {false, true}) {
+            QWidget window;
+            window.resize(460, 1200);
+            auto& row = *new TabRow(&window);
+            row.SetBelow(below);
+            row.SetTabs(MixedNames(30));
+            row.resize(460, 10);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const QImage image = row.grab().toImage();
+            const QColor background = row.palette().color(QPalette::Window);
+            for (int i = 0; i < row.count(); ++i) {
+                const QRect rc = row.tabRect(i);
+                bool edge = false;  // a line of the outline at the tab's left end
+                for (int y = rc.top() + 4; y < rc.bottom() - 4 && !edge; ++y)
+                    for (int x = rc.left(); x <= rc.left() + 1; ++x)
+                        edge = edge || qAbs(qGray(image.pixel(x, y)) - qGray(background.rgb())) > 24;
+                QVERIFY2(edge,
+                         qPrintable(QStringLiteral("tab %1, line %2").arg(i).arg(row.DisplayLineOf(i))));
+            }
+        }
     }
 
     // Ten thousand environments: the rows are laid out a few times in all, not once

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 #include <filesystem>
 
@@ -17,6 +19,7 @@
 #include "ui/browse_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/result_ops.h"
 #include "ui/ui_style.h"
 #include "ui_fixture.h"
 
@@ -102,6 +105,43 @@ private slots:
             QCOMPARE(combo->count(), 7);
             for (int i = 0; i < 7; ++i) QCOMPARE(combo->itemText(i), ToQ(entries[i].Description));
             QCOMPARE(SelectedFilter(dialog), request.FilterIndex);
+        }
+    }
+
+    // The open and the save dialog show a size in megabytes, a file type and a date
+    // and time whole in their columns, not cut to "36…iB" and "2026/1…".
+    void fileDialogColumnsShowTheirTextsWhole() {
+        testing::TempDir dir;
+        for (const char* name : {"/big.c", "/big.txt"}) {
+            dir.Write(std::string(name + 1), "int a;\n");
+            std::filesystem::resize_file(dir.str() + name, 37748736);  // sparse: takes no room
+        }
+        for (bool save : {false, true}) {
+            QFileDialog dialog;
+            if (save) {
+                ConfigureSaveDialog(dialog, QString::fromStdString(dir.str()));
+            } else {
+                OpenFilesRequest request;
+                request.Folder = QString::fromStdString(dir.str());
+                auto entries = OpenFilterEntries(settings::MakeDefaultSettings());
+                request.Filters.assign(entries.begin(), entries.end());
+                ConfigureOpenDialog(dialog, request);
+            }
+            dialog.show();
+            auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+            QVERIFY(view);
+            auto whole = [&] {
+                const QModelIndex root = view->rootIndex();
+                if (view->model()->rowCount(root) != 1) return false;
+                for (int column = 1; column <= 3; ++column) {
+                    const QString text = view->model()->index(0, column, root).data().toString();
+                    if (text.isEmpty() ||
+                        view->header()->sectionSize(column) < view->fontMetrics().horizontalAdvance(text) + 6)
+                        return false;
+                }
+                return true;
+            };
+            QTRY_VERIFY2(whole(), save ? "save" : "open");
         }
     }
 

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <functional>
 #include <memory>
 
 #include "test_util.h"
@@ -52,10 +53,12 @@ QString TypeTargets(Form_Main& w, const std::string& target) {
 struct Window {
     AppState state;
     std::unique_ptr<Form_Main> w;
-    Window() {
+    // prepare adjusts the state before the window is made.
+    explicit Window(const std::function<void(AppState&)>& prepare = {}) {
         static_cast<settings::ProgramState&>(state) =
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Save = nullptr;
+        if (prepare) prepare(state);
         w = std::make_unique<Form_Main>(state);
         w->ShowMessage = [](const QString&, const QString&) {};
         w->show();
@@ -69,6 +72,18 @@ void Shot(const QString& window, const QString& name) {
     QTest::qWait(500);  // let the window manager and any animation draw a frame
     QCOMPARE(QProcess::execute(QStringLiteral("import"), {"-frame", "-window", window, shots + "/" + name}),
              0);
+}
+
+// The top-level windows from the bottom to the top, as the window manager stacks them.
+QList<WId> Stacking() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"});
+    xprop.waitForFinished(kWait);
+    QList<WId> ids;
+    const QString out = QString::fromUtf8(xprop.readAllStandardOutput());
+    for (const QString& part : out.mid(out.indexOf(QLatin1Char('#')) + 1).split(QLatin1Char(',')))
+        ids << part.trimmed().toULongLong(nullptr, 16);
+    return ids;
 }
 
 int Brightness(const QImage& img) {
@@ -249,6 +264,48 @@ private slots:
         QCOMPARE(win.state.Cnf.ToolBar, 0);
         w.Act_ToolBar->trigger();
         QVERIFY(WaitFor([&] { return bar->isVisible() && bar->isFloating(); }));
+    }
+
+    // A stored size larger than the screen: the whole window, the window manager's
+    // title bar included, opens on the screen.
+    void windowLargerThanTheScreenOpensWithItsTitleBarOnIt() {
+        Window win([](AppState& s) { s.Place.MainPlacement = {{0, 0, 3000, 2000}, 0, 120}; });
+        Form_Main& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(WaitFor([&] {
+                     return w.frameGeometry().top() < w.geometry().top() &&
+                            screen.contains(w.frameGeometry());
+                 }),
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4")
+                                .arg(w.frameGeometry().x())
+                                .arg(w.frameGeometry().y())
+                                .arg(w.frameGeometry().width())
+                                .arg(w.frameGeometry().height())));
+    }
+
+    // A floating toolbar stored off the screen opens whole on it, and above the window
+    // (restored before the window was shown, it used to lie under it).
+    void floatingToolBarStoredOffTheScreenOpensOnItAboveTheWindow() {
+        Window win([](AppState& s) {
+            settings::ToolBarRecord bar;
+            bar.DockedTo = "+";
+            bar.FloatLeft = 5000;
+            bar.FloatTop = 5000;
+            s.ToolBar = bar;
+        });
+        Form_Main& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
+        QToolBar* bar = w.MainToolBar;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(WaitFor([&] {
+            return bar->frameGeometry().top() < bar->geometry().top() &&
+                   screen.contains(bar->frameGeometry());
+        }));
+        QVERIFY(WaitFor([&] {
+            const QList<WId> order = Stacking();
+            return order.contains(w.winId()) && order.indexOf(bar->winId()) > order.indexOf(w.winId());
+        }));
     }
 
     // Seven-digit counts stay whole beside the cancel button, in the fonts of this
