@@ -51,11 +51,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-
-private:
-    void Edit_CnameEdited(const QString& text);
-    QString shownText_;     // the field's text
-    QString previousText_;  // and its text before the latest change
 };
 
 // "対象ｿｰｽﾌｧｲﾙ環境編集": adds, copies, renames, deletes and reorders the
