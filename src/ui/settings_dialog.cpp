@@ -538,11 +538,27 @@ void Form_Settei::keyPressEvent(QKeyEvent* e) {
 
 // ---- The font chooser ---------------------------------------------------------
 
+namespace {
+
+// Qt's font chooser inside the program's own dialog: Enter in its lists and Escape
+// answer the whole dialog. Left to itself the chooser would close only itself and
+// leave the dialog empty but for the colour row and the buttons.
+class EmbeddedFontChooser : public QFontDialog {
+public:
+    explicit EmbeddedFontChooser(QDialog* owner) : QFontDialog(owner), owner_(owner) {}
+    void done(int result) override { owner_->done(result); }
+
+private:
+    QDialog* owner_;
+};
+
+}  // namespace
+
 bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("フォント"));
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    auto* chooser = new QFontDialog(&dialog);
+    auto* chooser = new EmbeddedFontChooser(&dialog);
     chooser->setWindowFlags(Qt::Widget);
     chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog |
                         QFontDialog::ScalableFonts);
