@@ -340,6 +340,7 @@ void Form_Main::UpdateCountEnabled() {
 void Form_Main::UpdateResultEnabled() {
     const bool has = result_->HasLines();
     for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(has);
+    Act_SaveCsv->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
 }
 
 void Form_Main::ReevaluateAll() {
@@ -389,8 +390,9 @@ void Form_Main::RunChangeCommand() {
 }
 
 void Form_Main::FinishRun(const run::RunOutcome& outcome) {
-    Act_SaveCsv->setEnabled(!std::holds_alternative<std::monostate>(lastRun_));
-    // Save, print and the pane's context menu follow the pane's own change signal.
+    // Save, print and the pane's context menu follow the pane's own change signal;
+    // the csv save follows the rows this run left too.
+    UpdateResultEnabled();
     if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
     if (outcome.End == run::RunEnd::NoFiles) {
         ShowMessage(QStringLiteral("警告"), ToQ(run::NoFilesText()));
