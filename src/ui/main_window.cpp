@@ -110,7 +110,7 @@ void Form_Main::BuildActions() {
     Act_Exit = make("終了(&X)", [this] { close(); });
     Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
     Act_Count->setShortcut(QKeySequence(Qt::Key_F9));
-    Act_Diff = make("差分カウント(&D)...", [this] { RunChangeCommand(); });
+    Act_Diff = make("差分カウント(&C)...", [this] { RunChangeCommand(); });
     Act_Copy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
     Act_Clear = make("結果のクリア(&D)", [this] { ClearResult(); });
     Act_Settings = make("設定(&S)...", [this] { OpenSettings(); });
