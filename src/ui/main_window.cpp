@@ -22,6 +22,7 @@
 #include "ui/change_dialog.h"
 #include "ui/env_tabs.h"
 #include "ui/help_viewer.h"
+#include "ui/key_guard.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
@@ -52,6 +53,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(ToQ(text::VersionText(0)));
     setMinimumSize(50, 50);
+    InstallCommandKeyGuard();
     AskYesNoCancel = [this](const QString& text) { return AskQuestion(this, text, true); };
     AskYesNo = [this](const QString& text) { return AskQuestion(this, text, false); };
     ShowMessage = [this](const QString& title, const QString& text) { ShowBox(this, title, text); };

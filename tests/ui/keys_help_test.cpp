@@ -26,12 +26,51 @@ QChar AccessKey(const QString& caption) {
     return {};
 }
 
+// Shows a dialog as the user sees it, active, so that its access keys work.
+void ShowActive(QDialog& d) {
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+}
+
 }  // namespace
 
 class KeysHelpTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { InstallFontSubstitutes(); }
+
+    // An Alt or Ctrl combination that no command takes types nothing, in the target
+    // list, the memo, the result pane or a dialog's field; the editing keys still work.
+    void altAndCtrlCombinationsNeverTypeText() {
+        WindowFixture f;
+        Form_Main& w = *f.window;
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (QPlainTextEdit* pane : {w.Targets().List(), w.Targets().Memo()}) {
+            pane->setPlainText(QStringLiteral("/src"));
+            pane->setFocus();
+            pane->moveCursor(QTextCursor::End);
+            for (Qt::Key key : {Qt::Key_C, Qt::Key_X, Qt::Key_Q, Qt::Key_Return})
+                for (Qt::KeyboardModifiers mods :
+                     {Qt::KeyboardModifiers(Qt::AltModifier), Qt::ControlModifier | Qt::AltModifier,
+                      Qt::KeyboardModifiers(Qt::ControlModifier)})
+                    if (key != Qt::Key_X || mods != Qt::ControlModifier)  // Ctrl+X cuts
+                        QTest::keyClick(pane, key, mods);
+            QCOMPARE(pane->toPlainText(), QStringLiteral("/src"));
+            QApplication::clipboard()->setText(QStringLiteral("/lua"));
+            QTest::keyClick(pane, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(pane->toPlainText(), QStringLiteral("/src/lua"));
+        }
+        w.Result().SetText(QStringLiteral("report"));
+        w.Result().TextWidget()->setFocus();
+        QTest::keyClick(w.Result().TextWidget(), Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(w.Result().Text(), QStringLiteral("report"));
+        Form_Cname name(Form_Cname::NewMode, "env", 1, &w);
+        ShowActive(name);
+        name.Edit_Cname->setFocus();
+        QTest::keyClick(name.Edit_Cname, Qt::Key_Z, Qt::AltModifier);
+        QCOMPARE(name.Edit_Cname->text(), QStringLiteral("env"));
+    }
 
     // Within each menu, and on the menu bar, every item has a letter of its own, so
     // that a letter runs its item: 実行 → D clears the result.
