@@ -4,6 +4,7 @@
 
 #include <QBoxLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
 #include <QValidator>
@@ -171,6 +172,14 @@ void Form_Cname::showEvent(QShowEvent* e) {
     move(CentredOnScreen(size()));
 }
 
+void Form_Cname::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        Button_Help->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
 // ---- Form_Scnf ----
 
 Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
@@ -216,7 +225,8 @@ Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::R
 
     Button_Ok = new QPushButton(QStringLiteral("OK"));
     Button_Cancel = button("ｷｬﾝｾﾙ");
-    Button_Help = button("ﾍﾙﾌﾟ(H)");
+    // "(H)" underlined: Alt+H opens the help, as in the other dialogs.
+    Button_Help = button("ﾍﾙﾌﾟ(&H)");
     Button_Ok->setDefault(true);
     for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
     QHBoxLayout* bottom = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
@@ -278,6 +288,14 @@ void Form_Scnf::PlaceCentred() { setGeometry(QRect(CentredOnScreen(size()), size
 void Form_Scnf::showEvent(QShowEvent* e) {
     PlaceCentred();
     QDialog::showEvent(e);
+}
+
+void Form_Scnf::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        Button_Help->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void Form_Scnf::done(int r) {

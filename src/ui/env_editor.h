@@ -51,6 +51,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    // F1 shows the dialog's help, as its ﾍﾙﾌﾟ button does.
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // "対象ｿｰｽﾌｧｲﾙ環境編集": adds, copies, renames, deletes and reorders the
@@ -103,6 +105,8 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
+    // F1 shows the editor's help, as its ﾍﾙﾌﾟ button does.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     // Adds an environment named in the name dialog (mode 0 or 1) at the chosen

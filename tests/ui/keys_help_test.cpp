@@ -88,6 +88,53 @@ private slots:
         }
         QCOMPARE(AccessKey(f.window->Act_Clear->text()), QLatin1Char('D'));
     }
+
+    void tabMovesTheFocusOutOfTheTargetList() {
+        WindowFixture f;
+        QPlainTextEdit* list = f.window->Targets().List();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        list->setFocus();
+        QTest::keyClicks(list, QStringLiteral("/src"));
+        QTest::keyClick(list, Qt::Key_Tab);
+        QCOMPARE(list->toPlainText(), QStringLiteral("/src"));
+        QVERIFY(!list->hasFocus());
+    }
+
+    // F1 shows each dialog's help, as its ﾍﾙﾌﾟ button does; the environment editor's
+    // button answers Alt+H like the others.
+    void everyDialogAnswersF1AndAltH() {
+        HelpViewer& help = HelpViewer::Instance();
+        settings::S_CNF work;
+        Form_Extset ext(work);
+        ShowActive(ext);
+        QTest::keyClick(ext.Edit_Java, Qt::Key_F1);
+        QCOMPARE(help.LastRequest(), QStringLiteral("popup 10017"));
+        ext.reject();
+
+        Form_Cname name(Form_Cname::CopyMode, "A", 1);
+        ShowActive(name);
+        QTest::keyClick(name.Edit_Cname, Qt::Key_F1);
+        QCOMPARE(help.LastRequest(), QStringLiteral("popup 10019"));
+        name.reject();
+
+        settings::EnvList envs;
+        envs.AddEnv("A", 1);
+        std::int32_t addKind = 1;
+        settings::Rect placement{0, 0, 312, 382};
+        Form_Scnf editor(envs, addKind, placement, 0);
+        QCOMPARE(editor.Button_Help->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+        ShowActive(editor);
+        help.QuitHelp();
+        QTest::keyClick(editor.ListBox_Conf, Qt::Key_F1);
+        QCOMPARE(help.LastRequest(), QStringLiteral("topic 10006"));
+        help.QuitHelp();
+        editor.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        QTest::keyClick(editor.ListBox_Conf, Qt::Key_H, Qt::AltModifier);
+        QTRY_COMPARE(help.LastRequest(), QStringLiteral("topic 10006"));  // after the button's click shows
+        help.QuitHelp();
+        editor.reject();
+    }
 };
 
 QTEST_MAIN(KeysHelpTest)
