@@ -1,4 +1,5 @@
-// The keyboard across the desktop program: what Alt, Ctrl, Tab and F1 do.
+// The keyboard across the desktop program (what Alt, Ctrl, Tab and F1 do) and
+// the help window it opens.
 #include <QApplication>
 #include <QClipboard>
 #include <QMenuBar>
@@ -134,6 +135,34 @@ private slots:
         QTRY_COMPARE(help.LastRequest(), QStringLiteral("topic 10006"));  // after the button's click shows
         help.QuitHelp();
         editor.reject();
+    }
+
+    // Right of the asker, else left, below or above it; else narrowed or lowered
+    // into the room that shows most of it; else over the asker. Always on the screen.
+    void helpOpensBesideTheWindowThatAsked() {
+        const QRect screen(0, 0, 1600, 1000), small(0, 0, 1024, 768);
+        const QSize size(560, 480);
+        QCOMPARE(BesideRect({100, 200, 460, 380}, size, screen), QRect(560, 200, 560, 480));
+        QCOMPARE(BesideRect({1000, 200, 460, 380}, size, screen), QRect(440, 200, 560, 480));
+        QCOMPARE(BesideRect({300, 50, 400, 200}, size, small), QRect(300, 250, 560, 480));
+        QCOMPARE(BesideRect({0, 100, 600, 600}, size, small), QRect(600, 100, 424, 480));
+        QCOMPARE(BesideRect({500, 100, 460, 600}, size, small), QRect(0, 100, 500, 480));
+        // A message box in the middle of a small screen: the help goes below it.
+        QCOMPARE(BesideRect({293, 262, 440, 150}, size, small), QRect(293, 412, 560, 356));
+        QCOMPARE(BesideRect({282, 194, 460, 380}, size, small), QRect(464, 194, 560, 480));
+        QCOMPARE(BesideRect({0, 0, 300, 200}, {2000, 2000}, small), QRect(0, 200, 1024, 568));
+    }
+
+    // Escape closes the help window, wherever it was asked for.
+    void escapeClosesTheHelpWindow() {
+        WindowFixture f;
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QTest::keyClick(f.window.get(), Qt::Key_F1);
+        QTextBrowser* help = HelpViewer::Instance().Window();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10000"));
+        QTest::keyClick(help, Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
     }
 };
 
