@@ -4,8 +4,10 @@
 
 #include <QBoxLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QValidator>
 #include <algorithm>
 
 #include "ui/help_viewer.h"
@@ -42,6 +44,47 @@ int AskWarningBox(QWidget* parent, const QString& text) {
     box.exec();
     return box.clickedButton() == yes ? QMessageBox::Yes : QMessageBox::No;
 }
+
+// Holds a line edit to a number of Shift-JIS bytes, as a length-limited edit
+// control does: what is typed, pasted or dropped is cut back until it fits (a key
+// that does not fit is refused). As the field's own check it sees every change
+// before the field's signals do. A longer text the field was given can be
+// shortened, never lengthened.
+class ShiftJisByteLimit : public QValidator {
+public:
+    ShiftJisByteLimit(std::size_t limit, const QString& start, QObject* parent)
+        : QValidator(parent), limit_(limit), accepted_(start) {}
+
+    State validate(QString& text, int& cursor) const override {
+        const std::size_t before = SjisBytes(accepted_);
+        auto fits = [&](const QString& t) {
+            const std::size_t bytes = SjisBytes(t);
+            return bytes <= limit_ || bytes <= before;
+        };
+        if (!fits(text)) {
+            // What this change put between the unchanged head and tail, cut from its end.
+            qsizetype head = 0;
+            while (head < text.size() && head < accepted_.size() && text[head] == accepted_[head]) ++head;
+            qsizetype tail = 0;
+            while (tail < text.size() - head && tail < accepted_.size() - head &&
+                   text[text.size() - 1 - tail] == accepted_[accepted_.size() - 1 - tail])
+                ++tail;
+            QString inserted = text.mid(head, text.size() - head - tail);
+            const QString start = text.left(head), end = text.right(tail);
+            while (!inserted.isEmpty() && !fits(start + inserted + end))
+                inserted.chop(inserted.size() >= 2 && inserted.back().isLowSurrogate() ? 2 : 1);
+            // What is left of the rest came from the text let through, so it fits.
+            text = start + inserted + end;
+            cursor = static_cast<int>(head + inserted.size());
+        }
+        accepted_ = text;
+        return Acceptable;
+    }
+
+private:
+    std::size_t limit_;
+    mutable QString accepted_;  // the field's text as last let through
+};
 
 }  // namespace
 
@@ -83,7 +126,6 @@ Form_Cname::Form_Cname(int mode, const std::string& name, std::int32_t addKind, 
     // A name read from the INI file may be longer than the field allows; it is
     // shown whole, and only what the user types is limited.
     Edit_Cname->setText(ToQ(name));
-    shownText_ = Edit_Cname->text();
 
     RadioGroup_AddKind = new QGroupBox;
     RadioGroup_AddKind->setObjectName(QStringLiteral("RadioGroup_AddKind"));
@@ -110,12 +152,9 @@ Form_Cname::Form_Cname(int mode, const std::string& name, std::int32_t addKind, 
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(Edit_Cname, &QLineEdit::textEdited, this, &Form_Cname::Edit_CnameEdited);
-    connect(Edit_Cname, &QLineEdit::textChanged, this, [this](const QString& t) {
-        previousText_ = shownText_;
-        shownText_ = t;
-        Button_Ok->setEnabled(!t.isEmpty());
-    });
+    Edit_Cname->setValidator(new ShiftJisByteLimit(kMaxNameBytes, Edit_Cname->text(), Edit_Cname));
+    connect(Edit_Cname, &QLineEdit::textChanged, this,
+            [this](const QString& t) { Button_Ok->setEnabled(!t.isEmpty()); });
     connect(Button_Ok, &QPushButton::clicked, this, [this] {
         if (!Edit_Cname->text().isEmpty()) accept();
     });
@@ -128,41 +167,17 @@ std::string Form_Cname::Name() const { return ToSjis(Edit_Cname->text()); }
 
 std::int32_t Form_Cname::AddKind() const { return RadioButton_Head->isChecked() ? 0 : 1; }
 
-// The field holds at most 30 bytes of Shift-JIS: what was just typed or pasted is
-// cut back until it fits, as a length-limited edit control does.
-void Form_Cname::Edit_CnameEdited(const QString& text) {
-    // The text before this edit, whichever of the two signals came first.
-    const QString before = shownText_ == text ? previousText_ : shownText_;
-    std::size_t oldBytes = SjisBytes(before);
-    if (SjisBytes(text) > kMaxNameBytes && SjisBytes(text) > oldBytes) {
-        qsizetype prefix = 0;
-        while (prefix < text.size() && prefix < before.size() && text[prefix] == before[prefix]) ++prefix;
-        qsizetype suffix = 0;
-        while (suffix < text.size() - prefix && suffix < before.size() - prefix &&
-               text[text.size() - 1 - suffix] == before[before.size() - 1 - suffix])
-            ++suffix;
-        QString head = text.left(prefix);
-        QString inserted = text.mid(prefix, text.size() - prefix - suffix);
-        QString tail = text.right(suffix);
-        auto fits = [&] {
-            std::size_t bytes = SjisBytes(head + inserted + tail);
-            return bytes <= kMaxNameBytes || bytes <= oldBytes;
-        };
-        while (!inserted.isEmpty() && !fits()) {
-            qsizetype cut = 1;
-            if (inserted.size() >= 2 && inserted.back().isLowSurrogate() &&
-                inserted[inserted.size() - 2].isHighSurrogate())
-                cut = 2;
-            inserted.chop(cut);
-        }
-        Edit_Cname->setText(head + inserted + tail);
-        Edit_Cname->setCursorPosition(static_cast<int>(prefix + inserted.size()));
-    }
-}
-
 void Form_Cname::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     move(CentredOnScreen(size()));
+}
+
+void Form_Cname::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        Button_Help->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 // ---- Form_Scnf ----
@@ -210,7 +225,8 @@ Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::R
 
     Button_Ok = new QPushButton(QStringLiteral("OK"));
     Button_Cancel = button("ｷｬﾝｾﾙ");
-    Button_Help = button("ﾍﾙﾌﾟ(H)");
+    // "(H)" underlined: Alt+H opens the help, as in the other dialogs.
+    Button_Help = button("ﾍﾙﾌﾟ(&H)");
     Button_Ok->setDefault(true);
     for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
     QHBoxLayout* bottom = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
@@ -272,6 +288,14 @@ void Form_Scnf::PlaceCentred() { setGeometry(QRect(CentredOnScreen(size()), size
 void Form_Scnf::showEvent(QShowEvent* e) {
     PlaceCentred();
     QDialog::showEvent(e);
+}
+
+void Form_Scnf::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        Button_Help->click();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void Form_Scnf::done(int r) {

@@ -51,11 +51,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-
-private:
-    void Edit_CnameEdited(const QString& text);
-    QString shownText_;     // the field's text
-    QString previousText_;  // and its text before the latest change
+    // F1 shows the dialog's help, as its ﾍﾙﾌﾟ button does.
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // "対象ｿｰｽﾌｧｲﾙ環境編集": adds, copies, renames, deletes and reorders the
@@ -108,6 +105,8 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     void done(int r) override;
+    // F1 shows the editor's help, as its ﾍﾙﾌﾟ button does.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     // Adds an environment named in the name dialog (mode 0 or 1) at the chosen

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -87,5 +88,13 @@ void Form_Extset::Button_OkClick() {
 }
 
 void Form_Extset::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10017, this); }
+
+void Form_Extset::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F1) {
+        Button_HelpClick();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
 
 }  // namespace zarnik::ui

@@ -35,6 +35,10 @@ public:
 
     static constexpr int kFieldLength = 80;
 
+protected:
+    // F1 shows the dialog's help, as its ﾍﾙﾌﾟ button does.
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     QLineEdit* MakeField(int kind);
 

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QUrl>
+#include <algorithm>
 
 namespace zarnik::ui {
 
@@ -66,12 +68,75 @@ private:
     QWidget* owner_;
 };
 
+namespace {
+
+// The help window: Escape closes it, as it closes a dialog.
+class HelpWindow : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+            close();
+            return;
+        }
+        QTextBrowser::keyPressEvent(e);
+    }
+};
+
+constexpr QSize kHelpSize(560, 480);
+// Narrower or lower, the help is better over the asker than beside it.
+constexpr int kNarrowest = 320;
+constexpr int kLowest = 240;
+
+// Moves the unshown window w beside asker; both are measured with the asker's frame.
+void PlaceBeside(QWidget& w, const QWidget& asker) {
+    const QRect outer = asker.frameGeometry(), inner = asker.geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QScreen* screen = asker.screen();
+    if (!screen) return;
+    const QRect r = BesideRect(outer, w.size().grownBy(frame), screen->availableGeometry());
+    w.resize(r.size().shrunkBy(frame));
+    w.move(r.topLeft());  // a window's position is its frame's
+}
+
+}  // namespace
+
+QRect BesideRect(const QRect& asker, QSize size, const QRect& area) {
+    size = size.boundedTo(area.size());
+    const int w = size.width(), h = size.height();
+    const int right = area.right() - asker.right(), left = asker.left() - area.left();
+    const int below = area.bottom() - asker.bottom(), above = asker.top() - area.top();
+    // Beside, the tops line up; above or below, the left edges do; both within the area.
+    const int besideY = std::clamp(asker.top(), area.top(), area.bottom() + 1 - h);
+    const int overX = std::clamp(asker.left(), area.left(), area.right() + 1 - w);
+    const int sideways = std::max(right, left), upDown = std::max(below, above);
+    if (right >= w) return {QPoint(asker.right() + 1, besideY), size};
+    if (left >= w) return {QPoint(asker.left() - w, besideY), size};
+    if (below >= h) return {QPoint(overX, asker.bottom() + 1), size};
+    if (above >= h) return {QPoint(overX, asker.top() - h), size};
+    // Narrowed or lowered into the room that shows more of it.
+    const bool sidewaysFits = sideways >= kNarrowest, upDownFits = upDown >= kLowest;
+    if (sidewaysFits && (!upDownFits || sideways * h >= w * upDown)) {
+        const QPoint at(right >= left ? asker.right() + 1 : area.left(), besideY);
+        return {at, QSize(sideways, h)};
+    }
+    if (upDownFits) {
+        const QPoint at(overX, below >= above ? asker.bottom() + 1 : area.top());
+        return {at, QSize(w, upDown)};
+    }
+    // No room anywhere: over the asker, on its side with the most room.
+    return {QPoint(right >= left ? area.right() + 1 - w : area.left(), besideY), size};
+}
+
 HelpViewer& HelpViewer::Instance() {
     static HelpViewer viewer;
     return viewer;
 }
 
-QTextBrowser* HelpViewer::Window() {
+QTextBrowser* HelpViewer::OpenWindow() {
     // A modal dialog blocks every window but its own children, so while one is
     // open the help window belongs to it (and closes with it).
     QWidget* modal = QApplication::activeModalWidget();
@@ -80,30 +145,28 @@ QTextBrowser* HelpViewer::Window() {
         window_ = nullptr;
     }
     if (!window_) {
-        window_ = new QTextBrowser(modal);
+        window_ = new HelpWindow(modal);
         window_->setWindowFlags(Qt::Window);
         window_->setAttribute(Qt::WA_DeleteOnClose);
         window_->setWindowTitle(QStringLiteral("Zarnik ﾍﾙﾌﾟ"));
-        window_->resize(560, 480);
+        window_->resize(kHelpSize);
         window_->setHtml(ReadHelp(helpFile_));
+        if (QWidget* asker = modal ? modal : QApplication::activeWindow()) PlaceBeside(*window_, *asker);
     }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
     return window_;
 }
 
 void HelpViewer::ShowContents() {
     last_ = QStringLiteral("contents");
-    QTextBrowser* w = Window();
-    w->scrollToAnchor(QStringLiteral("contents"));
-    w->show();
-    w->raise();
+    OpenWindow()->scrollToAnchor(QStringLiteral("contents"));
 }
 
 void HelpViewer::ShowTopic(int topic) {
     last_ = QStringLiteral("topic %1").arg(topic);
-    QTextBrowser* w = Window();
-    w->show();
-    w->raise();
-    w->scrollToAnchor(QStringLiteral("topic%1").arg(topic));
+    OpenWindow()->scrollToAnchor(QStringLiteral("topic%1").arg(topic));
 }
 
 void HelpViewer::ShowPopup(int topic, QWidget* over) {

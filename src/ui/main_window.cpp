@@ -22,6 +22,7 @@
 #include "ui/change_dialog.h"
 #include "ui/env_tabs.h"
 #include "ui/help_viewer.h"
+#include "ui/key_guard.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
@@ -52,6 +53,7 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     setObjectName(QStringLiteral("Form_Main"));
     setWindowTitle(ToQ(text::VersionText(0)));
     setMinimumSize(50, 50);
+    InstallCommandKeyGuard();
     AskYesNoCancel = [this](const QString& text) { return AskQuestion(this, text, true); };
     AskYesNo = [this](const QString& text) { return AskQuestion(this, text, false); };
     ShowMessage = [this](const QString& title, const QString& text) { ShowBox(this, title, text); };
@@ -110,7 +112,7 @@ void Form_Main::BuildActions() {
     Act_Exit = make("終了(&X)", [this] { close(); });
     Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
     Act_Count->setShortcut(QKeySequence(Qt::Key_F9));
-    Act_Diff = make("差分カウント(&D)...", [this] { RunChangeCommand(); });
+    Act_Diff = make("差分カウント(&C)...", [this] { RunChangeCommand(); });
     Act_Copy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
     Act_Clear = make("結果のクリア(&D)", [this] { ClearResult(); });
     Act_Settings = make("設定(&S)...", [this] { OpenSettings(); });
@@ -340,6 +342,7 @@ void Form_Main::UpdateCountEnabled() {
 void Form_Main::UpdateResultEnabled() {
     const bool has = result_->HasLines();
     for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(has);
+    Act_SaveCsv->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
 }
 
 void Form_Main::ReevaluateAll() {
@@ -389,8 +392,9 @@ void Form_Main::RunChangeCommand() {
 }
 
 void Form_Main::FinishRun(const run::RunOutcome& outcome) {
-    Act_SaveCsv->setEnabled(!std::holds_alternative<std::monostate>(lastRun_));
-    // Save, print and the pane's context menu follow the pane's own change signal.
+    // Save, print and the pane's context menu follow the pane's own change signal;
+    // the csv save follows the rows this run left too.
+    UpdateResultEnabled();
     if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
     if (outcome.End == run::RunEnd::NoFiles) {
         ShowMessage(QStringLiteral("警告"), ToQ(run::NoFilesText()));

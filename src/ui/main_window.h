@@ -129,8 +129,9 @@ public:
     std::function<bool(QPrinter&)> AskPrinter;
     void SaveResult();
     // The rows of the last finished run, a count's or a change count's, as
-    // Shift-JIS CSV, through the same save dialog (result_csv.cpp); disabled until
-    // a run has finished.
+    // Shift-JIS CSV, through a save dialog of its own (result_csv.cpp; seam below);
+    // enabled while a finished run's rows are left and the pane holds lines.
+    std::function<QString(const QString& startFolder)> AskSaveCsvFile;
     void SaveResultCsv();
     bool SaveResultCsvTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }

@@ -8,9 +8,18 @@
 
 namespace zarnik::ui {
 
+void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder) {
+    ConfigureSaveDialog(dialog, folder);
+    dialog.setWindowTitle(QStringLiteral("結果をCSVで保存"));
+    SetDialogFilters(dialog, {{ZRNK_SJ("CSVﾌｧｲﾙ(*.csv)"), "*.csv"}, {ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}},
+                     0);
+    // A spreadsheet knows the file by its extension.
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+}
+
 void Form_Main::SaveResultCsv() {
     if (std::holds_alternative<std::monostate>(lastRun_)) return;
-    QString name = AskSaveFile(ToQ(state_.Paths.SaveFolder));
+    QString name = AskSaveCsvFile(ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultCsvTo(name)) return;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
 }

@@ -75,6 +75,12 @@ void Form_Main::InstallResultOps() {
         if (dialog.exec() != QDialog::Accepted) return QString();
         return dialog.selectedFiles().value(0);
     };
+    AskSaveCsvFile = [this](const QString& folder) {
+        QFileDialog dialog(this);
+        ConfigureCsvSaveDialog(dialog, folder);
+        if (dialog.exec() != QDialog::Accepted) return QString();
+        return dialog.selectedFiles().value(0);
+    };
     // The close sequence opens the same dialog without presetting its folder.
     AskSaveFileName = [this] { return AskSaveFile(QString()); };
     AskPrinter = [this](QPrinter& printer) { return RunPrintDialog(this, printer); };
@@ -94,7 +100,11 @@ bool Form_Main::SaveResultTo(const QString& path) {
     return false;
 }
 
-void Form_Main::ClearResult() { result_->Clear(); }
+// The rows of the run the pane showed go with its lines: nothing is left to save as csv.
+void Form_Main::ClearResult() {
+    lastRun_ = {};
+    result_->Clear();
+}
 
 void Form_Main::CopyResult() { result_->CopyToClipboard(); }
 

@@ -25,4 +25,8 @@ QString ClipboardText(const QString& paneText);
 // before replacing a file, no extension added; folder empty = not preset.
 void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder);
 
+// The csv save's dialog: the same, with a title of its own, the csv type first and
+// ".csv" added to a name typed without an extension.
+void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder);
+
 }  // namespace zarnik::ui

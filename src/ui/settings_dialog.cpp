@@ -67,21 +67,20 @@ QCheckBox* NewCheck(const char* caption, const char* name) {
 int ShowBlankLineWarning(QWidget* parent, const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (;;) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), shown, QMessageBox::NoButton, parent);
-        QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-        QPushButton* help = box.addButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), QMessageBox::HelpRole);
-        box.setDefaultButton(yes);
-        // Escape goes back to the dialog: nothing is applied that was not confirmed.
-        box.setEscapeButton(yes);
-        box.exec();
-        if (box.clickedButton() == help) {
-            HelpViewer::Instance().ShowTopic(kTopicBasic);
-            continue;
-        }
-        return box.clickedButton() && box.clickedButton() != yes ? QMessageBox::No : QMessageBox::Yes;
-    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), shown, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    QPushButton* help = box.addButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), QMessageBox::HelpRole);
+    // The box closes on any of its buttons: the help button is taken from it, so the
+    // help opens over the box, which stays open and leaves the help usable.
+    QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
+    QObject::connect(help, &QAbstractButton::clicked, &box,
+                     [] { HelpViewer::Instance().ShowTopic(kTopicBasic); });
+    box.setDefaultButton(yes);
+    // Escape goes back to the dialog: nothing is applied that was not confirmed.
+    box.setEscapeButton(yes);
+    box.exec();
+    return box.clickedButton() && box.clickedButton() != yes ? QMessageBox::No : QMessageBox::Yes;
 }
 
 }  // namespace
@@ -538,11 +537,27 @@ void Form_Settei::keyPressEvent(QKeyEvent* e) {
 
 // ---- The font chooser ---------------------------------------------------------
 
+namespace {
+
+// Qt's font chooser inside the program's own dialog: Enter in its lists and Escape
+// answer the whole dialog. Left to itself the chooser would close only itself and
+// leave the dialog empty but for the colour row and the buttons.
+class EmbeddedFontChooser : public QFontDialog {
+public:
+    explicit EmbeddedFontChooser(QDialog* owner) : QFontDialog(owner), owner_(owner) {}
+    void done(int result) override { owner_->done(result); }
+
+private:
+    QDialog* owner_;
+};
+
+}  // namespace
+
 bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("フォント"));
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    auto* chooser = new QFontDialog(&dialog);
+    auto* chooser = new EmbeddedFontChooser(&dialog);
     chooser->setWindowFlags(Qt::Widget);
     chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog |
                         QFontDialog::ScalableFonts);

@@ -42,6 +42,8 @@ TargetPane::TargetPane(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
     list_->setObjectName(QStringLiteral("Memo_Files"));
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // No target holds a tab character: Tab moves on, as in the other fields.
+    list_->setTabChangesFocus(true);
     // The panes may shrink to a line: the rows of tabs above take what they need.
     list_->setMinimumHeight(1);
     targetLayout->addWidget(caption_);

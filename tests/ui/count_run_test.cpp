@@ -72,7 +72,7 @@ private slots:
         // The finished run's rows as the command line's Shift-JIS csv gives them.
         QVERIFY(win.window->Act_SaveCsv->isEnabled());
         const std::string csvPath = dir.str() + "/out.csv";
-        win.window->AskSaveFile = [&](const QString&) { return QString::fromStdString(csvPath); };
+        win.window->AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
         win.window->Act_SaveCsv->trigger();
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/src", "--format csv"));
         QVERIFY(win.window->Result().HeaderStrip()->isVisible());
@@ -85,6 +85,11 @@ private slots:
         std::string first = win.ResultSjis();
         win.window->Act_Count->trigger();
         QCOMPARE(win.ResultSjis(), first + "\r\n" + first);
+        // Cleared, the pane leaves nothing to save, as text or as csv.
+        win.window->Act_Clear->trigger();
+        QVERIFY(!win.window->Act_Save->isEnabled() && !win.window->Act_SaveCsv->isEnabled());
+        win.window->Result().SetText(QStringLiteral("typed"));
+        QVERIFY(win.window->Act_Save->isEnabled() && !win.window->Act_SaveCsv->isEnabled());
     }
 
     void changeRunFollowsACountAndItsCsvReplacesTheCount() {
@@ -111,7 +116,7 @@ private slots:
         const std::string diff = "--diff '" + dir.str() + "/old'";
         QCOMPARE(win.ResultSjis(), counted + "\r\n" + RunCliSjis(dir.str() + "/new", diff));
         const std::string csvPath = dir.str() + "/out.csv";
-        w.AskSaveFile = [&](const QString&) { return QString::fromStdString(csvPath); };
+        w.AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
         w.Act_SaveCsv->trigger();
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/new", "--format csv " + diff));
     }

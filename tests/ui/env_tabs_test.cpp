@@ -395,6 +395,13 @@ private slots:
         QTest::keyClick(c.Edit_Cname, Qt::Key_Backspace);
         Type(c.Edit_Cname, QStringLiteral("ｱｲｳ"));  // half-width: one byte each
         QCOMPARE(c.Name(), Sj("あいうえおかきくけこさしすせｱｲ"));
+        // Full, it takes no key at all, however many follow.
+        c.Edit_Cname->setText(QString(30, QLatin1Char('a')));
+        Type(c.Edit_Cname, QStringLiteral("b c d e f g"));
+        QCOMPARE(c.Edit_Cname->text(), QString(30, QLatin1Char('a')));
+        QTest::keyClick(c.Edit_Cname, Qt::Key_Backspace);
+        Type(c.Edit_Cname, QStringLiteral("xyz"));
+        QCOMPARE(c.Edit_Cname->text(), QString(29, QLatin1Char('a')) + QLatin1Char('x'));
         // A paste keeps what follows the cursor and as much of itself as fits.
         QApplication::clipboard()->setText(QStringLiteral("0123456789012345678901234567890123456789"));
         c.Edit_Cname->setText(QStringLiteral("abcxyz"));

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrinter>
@@ -128,6 +129,26 @@ private slots:
         QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite) && dialog.defaultSuffix().isEmpty());
         auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         QCOMPARE(combo->itemText(0) + combo->itemText(1), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ(*.txt)すべてのﾌｧｲﾙ(*.*)"));
+    }
+
+    // The csv save's own title and types; a name typed without an extension gets
+    // ".csv", any other stays as typed.
+    void theCsvSaveDialogOffersCsvAndAddsItsExtension() {
+        testing::TempDir dir;
+        for (const char* typed : {"report", "report.txt", "v1.2"}) {
+            QFileDialog dialog;
+            ConfigureCsvSaveDialog(dialog, QString::fromStdString(dir.str()));
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("結果をCSVで保存"));
+            auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QCOMPARE(combo->itemText(0) + combo->itemText(1),
+                     QStringLiteral("CSVﾌｧｲﾙ(*.csv)すべてのﾌｧｲﾙ(*.*)"));
+            QCOMPARE(combo->currentIndex(), 0);
+            dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromLatin1(typed));
+            QMetaObject::invokeMethod(&dialog, "accept");
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            const QString want = QString::fromLatin1(typed) + (QByteArray(typed) == "report" ? ".csv" : "");
+            QCOMPARE(dialog.selectedFiles(), QStringList{QString::fromStdString(dir.str() + "/") + want});
+        }
     }
 
     void copyClearAndThePageBreakButton() {

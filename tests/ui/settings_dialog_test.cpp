@@ -1,7 +1,9 @@
 #include "ui/settings_dialog.h"
 
 #include <QApplication>
+#include <QFontDialog>
 #include <QLayout>
+#include <QListView>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -232,6 +234,29 @@ private slots:
         // The tab row moves below the target list.
         QLayout* upper = m.Tabs().Row()->parentWidget()->layout();
         QCOMPARE(upper->indexOf(m.Tabs().Row()), upper->count() - 1);
+    }
+
+    // Enter in the face list confirms the whole chooser, Escape cancels it: neither
+    // leaves it open and emptied.
+    void fontChooserAnswersEnterAndEscapeAsAWhole() {
+        for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            bool chooserHidden = true, stillOpen = true;
+            QTimer::singleShot(0, this, [&] {
+                auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                auto* chooser = d->findChild<QFontDialog*>();
+                QListView* faces = chooser->findChild<QListView*>();
+                faces->setCurrentIndex(faces->model()->index(1, 0));
+                QTest::keyClick(faces, key);
+                chooserHidden = chooser->isHidden();
+                stillOpen = d->isVisible();
+                if (stillOpen) d->reject();
+            });
+            settings::S_SVFINF font{"IPAGothic", 9, "clBlack", 0};
+            const bool confirmed = ChooseFontDialog(nullptr, font);
+            QVERIFY(!chooserHidden);
+            QVERIFY(!stillOpen);
+            QCOMPARE(confirmed, key == Qt::Key_Return);
+        }
     }
 
     void tabsStartWhereTheyWereLeft() {

@@ -1,9 +1,12 @@
 // The desktop program under a real X server and window manager (tests/ui/e2e/with_wm.sh):
 // what the offscreen platform cannot show, done with the real mouse and keyboard.
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <functional>
@@ -16,6 +19,7 @@
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/progress_dialog.h"
+#include "ui/settings_dialog.h"
 #include "ui/splash.h"
 #include "ui/ui_style.h"
 
@@ -91,6 +95,28 @@ int Brightness(const QImage& img) {
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) sum += qGray(img.pixel(x, y));
     return static_cast<int>(sum / (img.width() * img.height()));
+}
+
+// The client window the window manager stacks above all others (0 when none).
+WId TopmostWindow() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {"-root", "-notype", "_NET_CLIENT_LIST_STACKING"});
+    if (!xprop.waitForFinished(kWait)) return 0;
+    const QString out = QString::fromLatin1(xprop.readAllStandardOutput()).trimmed();
+    return out.section(QLatin1Char(' '), -1).toULongLong(nullptr, 16);
+}
+
+// The help window's title bar and contents lie on the screen (the window manager's
+// bottom handle may not); it covers no more of the asker than mayCover, what the
+// screen leaves no room for (with 1024 x 768 beside the main window).
+void CheckBeside(const QWidget& help, const QWidget& asker, int mayCover) {
+    const QRect area = asker.screen()->availableGeometry();
+    const QRect h = help.frameGeometry(), a = asker.frameGeometry();
+    QVERIFY(area.contains(help.geometry()) && area.contains(h.topLeft()) && area.contains(h.topRight()));
+    const QRect covered = h.intersected(a);
+    QVERIFY2(
+        covered.width() * covered.height() <= mayCover,
+        qPrintable(QStringLiteral("covers %1 x %2 of the asker").arg(covered.width()).arg(covered.height())));
 }
 
 // A help pop-up over a dialog: Escape closes it and leaves the dialog open, a click
@@ -215,23 +241,93 @@ private slots:
             Xdo({"key", "Return"});
         });
         poll.start();
-        // 結果のクリア(&D) shares the letter: D selects 差分カウント, Return runs it.
+        // Each item of the menu has a letter of its own: C runs 差分カウント at once.
         w.Targets().List()->setPlainText(QStringLiteral("/nonexistent/zarnik/*.c"));
         w.Result().SetText(QStringLiteral("earlier result"));
         Xdo({"mousemove", "--sync", "0", "0"});  // a pointer over the menu would pick its item
         Xdo({"key", "alt+r"});
         QVERIFY(WaitFor([&] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(WaitFor([&] { return menu->activeAction() == w.Act_Count; }));
-        Xdo({"key", "d"});
-        QVERIFY(WaitFor([&] { return menu->activeAction() == w.Act_Diff; }));
-        Xdo({"key", "Return"});
+        Xdo({"key", "c"});
         QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
         QCOMPARE(QString::fromStdString(win.state.DiffNew), typed);
         const QString pane = w.Result().Text();
         QVERIFY2(pane.startsWith(QStringLiteral("earlier result\n")) &&
                      pane.contains(QStringLiteral("a.c ")) && pane.contains(QStringLiteral("変更")),
                  qPrintable(pane));
+        // And Alt+R D clears the result again.
+        QVERIFY(WaitFor([&] { return QApplication::activeWindow() == &w; }));
+        Xdo({"key", "alt+r"});
+        QVERIFY(WaitFor([&] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }));
+        Xdo({"key", "d"});
+        QVERIFY(WaitFor([&] { return !w.Result().HasLines(); }));
+    }
+
+    // Help from the blank-line warning (ﾍﾙﾌﾟ(&H), with the settings dialog beneath it):
+    // the help window opens in front of every window and beside the box, takes the
+    // keyboard and the wheel, and Escape closes it; the box stays open meanwhile.
+    // Help from the main window opens beside it too. ZARNIK_SHOTS keeps a picture.
+    void helpFromAModalBoxIsInFrontAndUsable() {
+        Window win;
+        Form_Main& w = *win.w;
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        HelpViewer::Instance().SetHelpFile(QString::fromStdString(testing::BinDir() + "/zarnik.hlp"));
+        Form_Settei settings(win.state.Cnf, &w);
+        settings.CheckBox_Kg_Cmt->setChecked(true);
+        settings.CheckBox_Kg_Non->setChecked(true);
+        bool driven = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isActiveWindow()) return;
+            poll.stop();
+            Xdo({"key", "alt+h"});
+            auto helpActive = [] {
+                QTextBrowser* h = HelpViewer::Instance().Window();
+                return h && h->isVisible() && h->isActiveWindow();
+            };
+            QVERIFY(WaitFor(helpActive));
+            QTextBrowser* help = HelpViewer::Instance().Window();
+            QVERIFY(QTest::qWaitForWindowExposed(help, kWait));
+            QVERIFY(box->isVisible());
+            QVERIFY(WaitFor([&] { return TopmostWindow() == help->winId(); }));
+            CheckBeside(*help, *box, 0);
+            Shot(QStringLiteral("root"), QStringLiteral("help-over-warning.png"));
+            // The wheel scrolls it.
+            QScrollBar* bar = help->verticalScrollBar();
+            bar->setValue(0);
+            const QPoint centre = help->mapToGlobal(help->rect().center());
+            Xdo({"mousemove", "--sync", QString::number(centre.x()), QString::number(centre.y())});
+            Xdo({"click", "--repeat", "3", "5"});
+            QVERIFY(WaitFor([&] { return bar->value() > 0; }));
+            Xdo({"key", "Escape"});
+            QVERIFY(WaitFor([] { return !HelpViewer::Instance().Window(); }));
+            QVERIFY(box->isVisible());
+            QVERIFY(WaitFor([&] { return box->isActiveWindow(); }));
+            driven = true;
+            Xdo({"key", "alt+n"});  // いいえ: the settings close with both options
+        });
+        poll.start();
+        settings.open();
+        QVERIFY(QTest::qWaitForWindowActive(&settings, kWait));
+        settings.Button_Ok->click();  // the warning: until it is answered the poll above drives
+        QVERIFY(WaitFor([&] { return driven && !settings.isVisible(); }));
+        QVERIFY(settings.Confirmed());
+
+        // From the main window, F1: in front, and Escape closes it.
+        w.activateWindow();
+        QVERIFY(WaitFor([&] { return QApplication::activeWindow() == &w; }));
+        Xdo({"key", "F1"});
+        QVERIFY(WaitFor([] {
+            QTextBrowser* h = HelpViewer::Instance().Window();
+            return h && h->isVisible() && h->isActiveWindow();
+        }));
+        QTextBrowser* help = HelpViewer::Instance().Window();
+        QVERIFY(WaitFor([&] { return TopmostWindow() == help->winId(); }));
+        CheckBeside(*help, w, help->frameGeometry().width() * w.frameGeometry().height());
+        Xdo({"key", "Escape"});
+        QVERIFY(WaitFor([] { return !HelpViewer::Instance().Window(); }));
     }
 
     void floatingToolBarKeepsItsTickUntilItsCloseBox() {
