@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <regex>
 #include <sstream>
 
@@ -33,8 +34,10 @@ struct Result {
 // Runs zarnik-count with the report settings that keep a report stable (no date,
 // no environment name), killing it when it takes longer than 30 seconds. With
 // bindPermissions a root run meets permission bits like any other user's; a
-// non-zero addressSpace limits the child's memory to that many bytes.
-Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_t addressSpace = 0) {
+// non-zero addressSpace limits the child's memory to that many bytes, a non-zero
+// openFiles its file descriptors.
+Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_t addressSpace = 0,
+              rlim_t openFiles = 0) {
     TempDir io;
     std::string out = io.str() + "/out", err = io.str() + "/err";
     std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
@@ -52,6 +55,8 @@ Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_
         if (bindPermissions && !zarnik::testing::DropPermissionOverrideForExec()) _exit(126);
         rlimit limit{addressSpace, addressSpace};
         if (addressSpace && setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+        rlimit files{openFiles, openFiles};
+        if (openFiles && setrlimit(RLIMIT_NOFILE, &files) != 0) _exit(126);
         alarm(30);
         execv(exe.c_str(), argv.data());
         _exit(127);
@@ -212,6 +217,28 @@ TEST(CliFault, FoldersThatCannotBeListedOrSearched) {
     EXPECT_EQ(unsearched.Err, "zarnik-count: " + dir.str() + "/g/c.c: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
     chmod((dir.str() + "/f/locked").c_str(), 0700);
     chmod((dir.str() + "/g").c_str(), 0700);
+}
+
+TEST(CliFault, RunningOutOfFileDescriptorsIsAReadErrorNotAShorterReport) {
+    // Each level of a walk keeps its folder open: 40 levels need more descriptors
+    // than 16. A folder that cannot be opened for want of one is no folder the user
+    // may not read: the count (and a change count) ends with the error, exit 3.
+    std::vector<int> depths(40);
+    std::iota(depths.begin(), depths.end(), 1);
+    zarnik::testing::FolderChain chain(40, depths, kCode);
+    ASSERT_EQ(chain.Files.size(), 40u);
+    const std::regex tooMany("zarnik-count: " + chain.Root + "(/d)+: I/O ｴﾗｰ \\(24\\)\n");
+    Result all = RunCli({"--jobs", "1", chain.Root});
+    EXPECT_EQ(all.Status, 0) << all.Err;
+    EXPECT_EQ(Names(all.Out).size(), 40u);
+    for (const Strings& args :
+         {Strings{"--jobs", "1", chain.Root}, Strings{"--diff", chain.Root, chain.Root}}) {
+        Result r = RunCli(args, false, 0, 16);
+        ASSERT_NE(r.Status, 126);
+        EXPECT_EQ(r.Status, 3) << r.Out;
+        EXPECT_TRUE(std::regex_match(r.Err, tooMany)) << r.Err;
+        EXPECT_EQ(r.Out.find("変更なし"), std::string::npos);
+    }
 }
 
 TEST(CliFault, IniFilesThatAreGarbageOrNoFiles) {
