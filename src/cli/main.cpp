@@ -10,7 +10,6 @@
 
 #include "cli/options.h"
 #include "cli/stream_host.h"
-#include "report/layout.h"
 #include "run/run.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -72,7 +71,7 @@ int main(int argc, char** argv) {
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
-                         options.OutputFormat, report::ReportLayout::From(options.Cnf).ErrorLines);
+                         options.OutputFormat, options.Cnf);
     run::RunSession session;
     run::RunOutcome outcome;
     if (options.Diff) {
@@ -97,9 +96,9 @@ int main(int argc, char** argv) {
     }
     try {
         if (options.Diff)
-            host.FinishChangeData(options.Cnf, options.Targets[0], options.Targets[1]);
+            host.FinishChangeData(options.Targets[0], options.Targets[1]);
         else
-            host.FinishData(options.Cnf);
+            host.FinishData();
     } catch (const std::bad_alloc&) {
         int status = FinishOutput(kReadError);
         PrintError("out of memory");

@@ -164,6 +164,36 @@ TEST(CliFault, OutOfMemoryOnAFileIsAReadErrorNamingIt) {
     EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));
 }
 
+TEST(CliFault, JsonOfFiftyThousandFilesTakesTheMemoryOfTheTextReport) {
+    if (zarnik::testing::kSanitizerReservesMemory)
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit a limited address space";
+    // The json is written file by file: it fits where the text report fits. Held
+    // whole, 50,000 files took some 150 MB, and running out of memory there ended
+    // the program with an abort (134) or left no json at all.
+    TempDir dir;
+    for (int d = 0; d < 100; ++d) {
+        const std::string first = dir.Write("t/d" + std::to_string(d) + "/f0.c", kCode);
+        for (int f = 1; f < 500; ++f)
+            ASSERT_EQ(
+                link(first.c_str(),
+                     (dir.str() + "/t/d" + std::to_string(d) + "/f" + std::to_string(f) + ".c").c_str()),
+                0);
+    }
+    const rlim_t limit = rlim_t{64} << 20;
+    for (const char* format : {"text", "json"}) {
+        Result r = RunCli({"--jobs", "1", "--format", format, dir.str() + "/t"}, false, limit);
+        EXPECT_EQ(r.Status, 0) << format << ": " << r.Err;
+        if (std::string(format) == "json") {
+            std::size_t files = 0;
+            for (std::size_t at = 0; (at = r.Out.find("\"status\": \"counted\"", at)) != std::string::npos;
+                 ++at)
+                ++files;
+            EXPECT_EQ(files, 50000u);
+            EXPECT_TRUE(r.Out.ends_with("\n}\n"));
+        }
+    }
+}
+
 TEST(CliFault, ControlCharactersInNamesReachNeitherReportNorTerminal) {
     TempDir dir;
     dir.Write("d/a\nb.c", kCode);
