@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <new>
 #include <string>
 
@@ -30,6 +31,10 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
     outcome.ResultUnsaved = sink.HasLines();
     return outcome;
 }
+
+// The last line of a report that a cancel cut short: how many of its files were
+// taken before it, so that the report cannot pass for a whole one. Shift-JIS.
+std::string CancelledLine(std::int64_t done, std::int64_t files);
 
 // How either report starts: its captions in the strip above the sink, an empty line
 // after an earlier report's, the head line when the layout has one, and the

@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "report/header.h"
 #include "report/report.h"
@@ -25,6 +26,9 @@ struct Texts {
     std::string NotFound = text::Utf8ToSjis("ﾌｧｲﾙが見つかりません");
     std::string NoMemory = text::Utf8ToSjis("ﾒﾓﾘが不足しています");
     std::string IoError = text::Utf8ToSjis("I/O ｴﾗｰ (");
+    std::string CancelledHead = text::Utf8ToSjis("※ 中断しました: ");
+    std::string CancelledMiddle = text::Utf8ToSjis(" ﾌｧｲﾙ中 ");
+    std::string CancelledTail = text::Utf8ToSjis(" ﾌｧｲﾙを処理");
 };
 
 const Texts& Sj() {
@@ -54,7 +58,9 @@ unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, st
     return threads;
 }
 
-// The counting pass; sets outcome.End to Cancelled when it was left by a cancel.
+// The counting pass; sets outcome.End to Cancelled when it was left by a cancel,
+// and to NoFiles when every file had gone by its turn (as when gone before the
+// collection): the report is opened at the first file that is still there.
 void CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
                 ReportSink& sink, ProgressObserver& progress, engine::CountContext& ctx,
                 FileCollection& found, RunOutcome& outcome) {
@@ -65,8 +71,12 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     progress.Counting(total);
 
     const std::string rule = report::FormatRule(layout, 1, nameLength);
-    detail::OpenReport(sink, report::FormatColumnHeader(layout, nameLength),
-                       report::FormatHeadLine(layout, input.EnvName, input.Now), rule);
+    bool opened = false;
+    auto open = [&] {
+        if (std::exchange(opened, true)) return;
+        detail::OpenReport(sink, report::FormatColumnHeader(layout, nameLength),
+                           report::FormatHeadLine(layout, input.EnvName, input.Now), rule);
+    };
 
     if (layout.SortByPath) SortByPath(found.Files);
 
@@ -95,6 +105,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
         else
             detail::CountListedFile(opt, file, ctx, atTurn);
         if (counted->Gone) continue;
+        open();
 
         std::string_view folder = file.Folder();
         if (!text::EqualsNoCase(folder, currentFolder)) {
@@ -135,10 +146,18 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     }
     ahead.reset();  // the workers stop before the closing block
 
+    if (!opened && !cancelled) {
+        outcome.End = RunEnd::NoFiles;
+        return;
+    }
+    open();
     if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
         report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
     report::WriteClosingBlock(layout, totals, nameLength, append);
-    if (cancelled) outcome.End = RunEnd::Cancelled;
+    if (cancelled) {
+        sink.Line(detail::CancelledLine(processed, total));
+        outcome.End = RunEnd::Cancelled;
+    }
 }
 
 }  // namespace
@@ -169,6 +188,13 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
 bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }
 
 const std::string& NoFilesText() { return Sj().NoFiles; }
+namespace detail {
+std::string CancelledLine(std::int64_t done, std::int64_t files) {
+    const Texts& t = Sj();
+    return t.CancelledHead + std::to_string(files) + t.CancelledMiddle + std::to_string(done) +
+           t.CancelledTail;
+}
+}  // namespace detail
 
 std::string ReadError::Text() const {
     switch (Code) {

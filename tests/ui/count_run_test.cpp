@@ -146,6 +146,13 @@ private slots:
         QVERIFY(text.find("■全ｿｰｽﾌｧｲﾙ総合計        1個") != std::string::npos);
         QVERIFY(!win.window->Syori()->isVisible());
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
+        // The report says it was cut short, in the pane and in the saved file.
+        const std::string cancelled = testing::Sj("※ 中断しました: 4 ﾌｧｲﾙ中 1 ﾌｧｲﾙを処理") + "\r\n";
+        QVERIFY(win.ResultSjis().ends_with(cancelled));
+        const std::string saved = dir.str() + "/saved.txt";
+        win.window->AskSaveFile = [&](const QString&) { return QString::fromStdString(saved); };
+        win.window->Act_Save->trigger();
+        QVERIFY(testing::ReadFileBytes(saved).ends_with(cancelled));
     }
 
     void duringARunOnlyCancelAndViewCommandsWork() {
