@@ -82,10 +82,19 @@ int main(int argc, char** argv) {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
         outcome = session.Count(input, options.Cnf, host, host);
     }
+    if (outcome.End == run::RunEnd::RefusedTarget) {
+        PrintError("target line holds a NUL byte, nothing counted: '" + run::ShownLine(outcome.RefusedLine) +
+                   "'");
+        return FinishOutput(kUsage);
+    }
     if (outcome.End == run::RunEnd::NoFiles) {
         PrintError(SjisMessage(run::NoFilesText()));
         return FinishOutput(kNoFile);
     }
+    // The report holds what the other lines found; a line that found nothing may be
+    // a typo, which would shorten the totals without a word.
+    for (const std::string& line : outcome.LinesWithoutFiles)
+        PrintError("warning: no file found for '" + run::ShownLine(line) + "'");
     if (const auto& error = outcome.Error) {
         int status = FinishOutput(kReadError);
         // With no one file at fault, memory ran out for the file list or the report lines.

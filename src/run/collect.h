@@ -68,7 +68,8 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
                         ProgressObserver& progress);
 
 // Adds what one native target line names: a file, a folder (walked for its files,
-// into subfolders when descend is set) or the entries its last part matches.
+// into subfolders when descend is set) or the entries its last part matches. A
+// line holding a NUL byte raises RefusedTargetLine.
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress);
 
 namespace detail {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "engine/count.h"
 #include "run/run.h"
@@ -26,6 +27,10 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
     } catch (const std::bad_alloc&) {
         outcome.End = RunEnd::ReadError;
         outcome.Error = ReadError{{}, ENOMEM};
+    } catch (RefusedTargetLine& refused) {
+        outcome = RunOutcome{};
+        outcome.End = RunEnd::RefusedTarget;
+        outcome.RefusedLine = std::move(refused.Line);
     }
     progress.Ended();
     outcome.ResultUnsaved = sink.HasLines();

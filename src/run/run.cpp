@@ -26,6 +26,8 @@ struct Texts {
     std::string NotFound = text::Utf8ToSjis("ﾌｧｲﾙが見つかりません");
     std::string NoMemory = text::Utf8ToSjis("ﾒﾓﾘが不足しています");
     std::string IoError = text::Utf8ToSjis("I/O ｴﾗｰ (");
+    std::string LinesWithoutFiles = text::Utf8ToSjis("次の指定ではファイルが見つかりませんでした。");
+    std::string Refused = text::Utf8ToSjis("対象の指定にNUL文字が含まれているため、カウントできません。");
     std::string CancelledHead = text::Utf8ToSjis("※ 中断しました: ");
     std::string CancelledMiddle = text::Utf8ToSjis(" ﾌｧｲﾙ中 ");
     std::string CancelledTail = text::Utf8ToSjis(" ﾌｧｲﾙを処理");
@@ -36,15 +38,21 @@ const Texts& Sj() {
     return texts;
 }
 
-bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress, FileCollection& found) {
+// The collection pass; the lines that found no file go to withoutFiles.
+bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress, FileCollection& found,
+             std::vector<std::string>& withoutFiles) {
+    // A line that will be refused is refused before any folder is walked.
+    for (const std::string& line : input.TargetLines) RefuseNulBytes(line);
     progress.Collecting();
     const std::size_t lineCount = input.TargetLines.size();
     for (std::size_t i = 0; i < lineCount; ++i) {
         progress.Pump();
         if (progress.CancelRequested()) return false;
         const std::string& line = input.TargetLines[i];
+        const std::size_t before = found.Files.size();
         CollectTargetLine(line, found, subfolders, progress);
         if (progress.CancelRequested()) return false;
+        if (found.Files.size() == before && !line.empty()) withoutFiles.push_back(line);
     }
     return true;
 }
@@ -148,6 +156,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
 
     if (!opened && !cancelled) {
         outcome.End = RunEnd::NoFiles;
+        outcome.LinesWithoutFiles.clear();  // the warning says it for every line
         return;
     }
     open();
@@ -174,11 +183,13 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
         const report::ReportLayout layout = report::ReportLayout::From(cnf);
         FileCollection found;
         found.WalkInPathOrder = layout.SortByPath;
-        if (!Collect(input, WalksSubfolders(cnf), progress, found)) {
+        std::vector<std::string> withoutFiles;
+        if (!Collect(input, WalksSubfolders(cnf), progress, found, withoutFiles)) {
             outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {
             outcome.End = RunEnd::NoFiles;
         } else {
+            outcome.LinesWithoutFiles = std::move(withoutFiles);
             const engine::CountOptions opt = engine::CountOptions::From(cnf);
             CountFiles(input, opt, layout, sink, progress, ctx_, found, outcome);
         }
@@ -188,6 +199,19 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
 bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }
 
 const std::string& NoFilesText() { return Sj().NoFiles; }
+const std::string& LinesWithoutFilesText() { return Sj().LinesWithoutFiles; }
+const std::string& RefusedLineText() { return Sj().Refused; }
+
+std::string ShownLine(std::string_view nativeLine) {
+    std::string line(nativeLine);
+    text::MaskControlBytes(line);
+    return line;
+}
+
+void RefuseNulBytes(std::string_view line) {
+    if (line.find('\0') != std::string_view::npos) throw RefusedTargetLine{std::string(line)};
+}
+
 namespace detail {
 std::string CancelledLine(std::int64_t done, std::int64_t files) {
     const Texts& t = Sj();

@@ -230,6 +230,34 @@ TEST_F(CliTest, CsvAndJsonKeepTheExitStatuses) {
     EXPECT_NE(ok.Out.find("\"status\": \"not-target\""), std::string::npos) << ok.Out;
 }
 
+TEST_F(CliTest, TargetLinesThatFindNothingAreNamedOnStderr) {
+    const Result alone = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
+    const Result typo =
+        RunCli({"--set", "HeadDT=0", Path("tree/mian.c"), Path("tree/main.c"), Path("tree/x\x1b")});
+    EXPECT_EQ(typo.Status, 0);
+    EXPECT_EQ(typo.Out, alone.Out);  // the report is the same
+    EXPECT_EQ(typo.Err, "zarnik-count: warning: no file found for '" + Path("tree/mian.c") +
+                            "'\nzarnik-count: warning: no file found for '" + Path("tree/x?") + "'\n");
+}
+
+TEST_F(CliTest, ATargetLineHoldingANulIsRefusedNotCutShort) {
+    // Raw in fileN, or %00 in utf8fileN (with the fileN a save writes beside it, the
+    // name Shift-JIS cannot hold as "?"): cut at the NUL, the lines would name
+    // main.c and the folder tree.
+    const std::string main = Path("tree/main.c"), nul("\0/x", 3);
+    dir_.Write("conf/zarnik.ini", "[Cname]\r\ncnam1=raw\r\ncnam2=exact\r\n[FILES_1]\r\nfile0=" + main + nul +
+                                      "\r\n[FILES_2]\r\nfile0=" + Path("tree?") + nul +
+                                      "\r\nutf8file0=" + Path("tree%C3%A9%00/x") + "\r\n");
+    for (const char* env : {"1", "2"}) {
+        Result r = RunCli({"--ini", Path("conf/zarnik.ini"), "--env", env});
+        EXPECT_EQ(r.Status, 2) << env;
+        EXPECT_EQ(r.Out, "");
+        EXPECT_EQ(r.Err.substr(0, r.Err.find(':', 14)),
+                  "zarnik-count: target line holds a NUL byte, nothing counted")
+            << r.Err;
+    }
+}
+
 TEST_F(CliTest, IniFileGivesSettingsAndEnvironmentsBeforeAnySet) {
     // Environment 2 counts tree/sub only; the INI file turns sorting and headers off.
     dir_.Write("conf/zarnik.ini", Sj("[Settei]\r\nHeadDT=0\r\nHeadNA=1\r\nSubfol=0\r\nFmSize=0\r\n"

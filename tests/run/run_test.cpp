@@ -185,7 +185,52 @@ TEST(Run, FilesGoneBeforeTheirTurnLeaveNoTraceAndAllGoneIsNoFile) {
     const RunOutcome outcome = CountInEnv1({a, dir.str() + "/missing.c"}, cnf, gone);
     EXPECT_EQ(outcome.End, RunEnd::NoFiles);
     EXPECT_TRUE(gone.Lines.empty());
+    EXPECT_TRUE(outcome.LinesWithoutFiles.empty());  // the warning covers every line
     EXPECT_FALSE(outcome.ResultUnsaved);
+}
+
+TEST(Run, LinesThatFindNoFileAreNamedAndTheReportStaysTheSame) {
+    TempDir dir;
+    const std::string a = dir.Write("src/a.c", kCode);
+    std::filesystem::create_directories(dir.path() / "empty");
+    const std::string typo = dir.str() + "/scr", empty = dir.str() + "/empty";
+    S_CNF cnf = Plain();
+    Recorder alone, mixed;
+    const RunOutcome one = CountInEnv1({a}, cnf, alone);
+    const RunOutcome outcome = CountInEnv1({typo, a, "", empty, "free text"}, cnf, mixed);
+    EXPECT_EQ(outcome.End, RunEnd::Finished);
+    EXPECT_EQ(mixed.Lines, alone.Lines);
+    EXPECT_TRUE(one.LinesWithoutFiles.empty());
+    // Empty lines name nothing and are no mistake.
+    EXPECT_EQ(outcome.LinesWithoutFiles, (Strings{typo, empty, "free text"}));
+    EXPECT_EQ(LinesWithoutFilesText(), Sj("次の指定ではファイルが見つかりませんでした。"));
+}
+
+TEST(Run, ATargetLineHoldingANulIsRefusedNotCutShort) {
+    // The system reads a path up to its first NUL: "x.c<NUL>/y" would count x.c.
+    TempDir dir;
+    const std::string x = dir.Write("x.c", kCode);
+    const std::string withNul = x + std::string("\0/y", 3);
+    S_CNF cnf = Plain();
+    for (const Strings& targets : {Strings{withNul}, Strings{x, withNul}}) {
+        Recorder host;
+        const RunOutcome outcome = CountInEnv1(targets, cnf, host);
+        EXPECT_EQ(outcome.End, RunEnd::RefusedTarget);
+        EXPECT_EQ(outcome.RefusedLine, withNul);
+        EXPECT_TRUE(host.Lines.empty());
+        EXPECT_EQ(outcome.FilesCounted, 0);
+        EXPECT_EQ(host.Ends, 1);
+    }
+    EXPECT_EQ(ShownLine(withNul), x + "?/y");
+    EXPECT_EQ(RefusedLineText(), Sj("対象の指定にNUL文字が含まれているため、カウントできません。"));
+
+    for (bool oldHasIt : {true, false}) {
+        Recorder host;
+        ChangeInput input{oldHasIt ? withNul : x, oldHasIt ? x : withNul, "", 0, 1};
+        const RunOutcome outcome = RunSession().CountChanges(input, cnf, host, host);
+        EXPECT_EQ(outcome.End, RunEnd::RefusedTarget);
+        EXPECT_TRUE(host.Lines.empty());
+    }
 }
 
 TEST(Run, AReadErrorEndsTheRunWithoutClosingBlock) {

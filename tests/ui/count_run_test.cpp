@@ -155,6 +155,34 @@ private slots:
         QVERIFY(testing::ReadFileBytes(saved).ends_with(cancelled));
     }
 
+    void targetLinesThatFindNothingAreNamedAfterTheRun() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        const std::string typo = dir.str() + "/scr";
+        win.window->Targets().List()->setPlainText(
+            QString::fromStdString(typo + "\n" + dir.str() + "/src\n"));
+        win.window->Act_Count->trigger();
+        QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));  // the report is the same
+        QCOMPARE(win.messages,
+                 QStringList{QStringLiteral("警告:次の指定ではファイルが見つかりませんでした。\n") +
+                             QString::fromStdString(typo)});
+    }
+
+    void aTargetLineHoldingANulIsRefused() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        const std::string line = dir.str() + "/src/main.c" + std::string("\0/x", 3);
+        win.window->Targets().List()->setPlainText(QString::fromStdString(line));
+        win.window->Act_Count->trigger();
+        QVERIFY(win.window->ResultLines().empty());
+        QCOMPARE(
+            win.messages,
+            QStringList{QStringLiteral("ｴﾗｰ:対象の指定にNUL文字が含まれているため、カウントできません。\n") +
+                        QString::fromStdString(dir.str() + "/src/main.c?/x")});
+    }
+
     void duringARunOnlyCancelAndViewCommandsWork() {
         testing::TempDir dir;
         MakeTree(dir);
