@@ -32,6 +32,10 @@ constexpr bool kSanitizerReservesMemory = __has_feature(address_sanitizer) || __
 #else
 constexpr bool kSanitizerReservesMemory = false;
 #endif
+// The same builds' runtime checks a thrown object's type through a pipe of its
+// own: at the file-descriptor limit that check fails and reports an error of its
+// own in place of the program's.
+constexpr bool kSanitizerNeedsDescriptors = kSanitizerReservesMemory;
 
 // While it lives, permission bits stop this process even when it runs as root
 // (tests run as root here and in CI): CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH

@@ -10,7 +10,6 @@
 
 #include "cli/options.h"
 #include "cli/stream_host.h"
-#include "report/layout.h"
 #include "run/run.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -72,7 +71,7 @@ int main(int argc, char** argv) {
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
-                         options.OutputFormat, report::ReportLayout::From(options.Cnf).ErrorLines);
+                         options.OutputFormat, options.Cnf);
     run::RunSession session;
     run::RunOutcome outcome;
     if (options.Diff) {
@@ -83,10 +82,19 @@ int main(int argc, char** argv) {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
         outcome = session.Count(input, options.Cnf, host, host);
     }
+    if (outcome.End == run::RunEnd::RefusedTarget) {
+        PrintError("target line holds a NUL byte, nothing counted: '" + run::ShownLine(outcome.RefusedLine) +
+                   "'");
+        return FinishOutput(kUsage);
+    }
     if (outcome.End == run::RunEnd::NoFiles) {
         PrintError(SjisMessage(run::NoFilesText()));
         return FinishOutput(kNoFile);
     }
+    // The report holds what the other lines found; a line that found nothing may be
+    // a typo, which would shorten the totals without a word.
+    for (const std::string& line : outcome.LinesWithoutFiles)
+        PrintError("warning: no file found for '" + run::ShownLine(line) + "'");
     if (const auto& error = outcome.Error) {
         int status = FinishOutput(kReadError);
         // With no one file at fault, memory ran out for the file list or the report lines.
@@ -97,9 +105,9 @@ int main(int argc, char** argv) {
     }
     try {
         if (options.Diff)
-            host.FinishChangeData(options.Cnf, options.Targets[0], options.Targets[1]);
+            host.FinishChangeData(options.Targets[0], options.Targets[1]);
         else
-            host.FinishData(options.Cnf);
+            host.FinishData();
     } catch (const std::bad_alloc&) {
         int status = FinishOutput(kReadError);
         PrintError("out of memory");

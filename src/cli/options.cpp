@@ -312,8 +312,12 @@ std::string HelpText() {
         s += head + "\n      " + o.Help + "\n";
     }
     s += "\n"
-         "Exit status: 0 report written; 1 no file found; 2 usage error;\n"
-         "3 a file could not be read (the report so far stays on standard output);\n"
+         "A TARGET that finds no file while others do is named in a warning on\n"
+         "standard error; the report stays the same.\n"
+         "\n"
+         "Exit status: 0 report written; 1 no file found; 2 usage error (also a\n"
+         "TARGET holding a NUL byte); 3 a file or folder could not be read, or memory\n"
+         "ran out (the report so far stays on standard output);\n"
          "4 standard output could not be written.\n";
     return s;
 }

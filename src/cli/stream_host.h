@@ -11,6 +11,7 @@
 #include "cli/options.h"
 #include "report/change.h"
 #include "report/csv.h"
+#include "report/json.h"
 #include "report/result_rows.h"
 #include "run/run.h"
 
@@ -19,11 +20,12 @@ namespace zarnik::cli {
 class StreamHost : public run::ReportSink, public run::ProgressObserver {
 public:
     // progress: where a throttled progress line goes (a terminal), or null. With
-    // format csv or json the report's lines are not written: csv rows go out as the
-    // files are counted, the rest by FinishData. errorRows: the report shows files
-    // that were not counted (Erfout), so the rows hold them too.
-    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format = Format::Text,
-               bool errorRows = true);
+    // format csv or json the report's lines are not written: csv rows and json
+    // files go out as the files are counted, the totals by FinishData. cnf: the
+    // run's settings (the json holds them; with Erfout the rows hold the files that
+    // were not counted, as the report shows them); it must outlive the host.
+    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format,
+               const settings::S_CNF& cnf);
 
     void Line(const std::string& line) override;
     void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
@@ -35,11 +37,10 @@ public:
     bool FileNext(std::int64_t number, std::int64_t files) override;
     void FilePath(const std::string& path) override;
 
-    // After a finished run: the csv totals rows, or the whole json object.
-    void FinishData(const settings::S_CNF& cnf);
+    // After a finished run: the csv totals rows, or the json's totals and its end.
+    void FinishData();
     // After a finished change count: its csv or json.
-    void FinishChangeData(const settings::S_CNF& cnf, const std::string& oldTarget,
-                          const std::string& newTarget);
+    void FinishChangeData(const std::string& oldTarget, const std::string& newTarget);
 
 private:
     bool Due();
@@ -47,6 +48,7 @@ private:
     void Write(const std::string& bytes);
     report::CsvEncoding CsvBytes() const;
     void WriteCsvHeaderOnce();
+    void WriteJsonHeadOnce();
 
     void WriteUtf8(const std::string& line);
 
@@ -59,7 +61,10 @@ private:
     std::size_t nextRun_ = 0;
     std::FILE* progress_;
     Format format_;
+    const settings::S_CNF& cnf_;
     report::ResultRows rows_;
+    report::JsonReport json_;
+    bool jsonHeadWritten_ = false;
     report::ChangeRows changes_;
     bool csvHeaderWritten_ = false;
     bool hasLines_ = false;

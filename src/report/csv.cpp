@@ -10,14 +10,33 @@ namespace zarnik::report {
 
 namespace {
 
-// A field holding a separator, a quote or a line break is quoted, its quotes doubled.
+// A cell a spreadsheet would take as a formula (= + - @, or a tab or CR before
+// one) and run when the file is opened: a file name is data, so such a cell gets
+// a leading "'" and shows as text.
+bool RunsAsFormula(std::string_view field) {
+    return !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+}
+
+bool NeedsQuotes(std::string_view field) {
+    for (char ch : field) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == ',' || c == '"' || c < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
+// A field holding a separator, a quote, a line break or any other control byte is
+// quoted, its quotes doubled, so that a name holding one reads back as it is.
 void AppendField(std::string& row, std::string_view field) {
     if (!row.empty()) row.push_back(',');
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    const bool formula = RunsAsFormula(field);
+    if (!NeedsQuotes(field)) {
+        if (formula) row.push_back('\'');
         row.append(field);
         return;
     }
     row.push_back('"');
+    if (formula) row.push_back('\'');
     for (char c : field) {
         if (c == '"') row.push_back('"');
         row.push_back(c);

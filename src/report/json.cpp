@@ -1,7 +1,6 @@
 #include "report/json.h"
 
-#include <cstdlib>
-#include <nlohmann/json.hpp>
+#include <utility>
 
 #include "engine/source_kind.h"
 #include "report/change.h"
@@ -10,23 +9,137 @@
 
 namespace zarnik::report {
 
-namespace {
-
-using Json = nlohmann::ordered_json;
-
-// The ratio as the report shows it, as a number: 3.70 is 3.7.
-double Ratio(float ratio) { return std::strtod(detail::RatioText(ratio).c_str(), nullptr); }
-
-Json Figures(const CountSum& sum) {
-    return Json{{"size", sum.Size}, {"total", sum.Total}, {"comment", sum.Comment},
-                {"exec", sum.Exec}, {"blank", sum.Blank}, {"ratio", Ratio(sum.Ratio)}};
+void JsonWriter::Open(char close) {
+    BeforeValue();
+    text_.push_back(close == '}' ? '{' : '[');
+    open_.push_back({close});
 }
 
-Json Sums(const CountSum& sum, std::string_view label) {
-    Json j{{"label", label}, {"files", sum.FileCount}};
-    j.update(Figures(sum));
-    j["average"] = Figures(ComputeAverages(sum));
-    return j;
+void JsonWriter::End() {
+    const Level level = open_.back();
+    open_.pop_back();
+    if (level.Members > 0) NewLine(open_.size());
+    text_.push_back(level.Close);
+    if (open_.empty()) text_.push_back('\n');
+}
+
+void JsonWriter::NewLine(std::size_t depth) {
+    text_.push_back('\n');
+    text_.append(2 * depth, ' ');
+}
+
+// An item of an array, or the value after its key.
+void JsonWriter::BeforeValue() {
+    if (std::exchange(afterKey_, false) || open_.empty()) return;
+    if (open_.back().Members++ > 0) text_.push_back(',');
+    NewLine(open_.size());
+}
+
+void JsonWriter::Key(std::string_view key) {
+    if (open_.back().Members++ > 0) text_.push_back(',');
+    NewLine(open_.size());
+    Quoted(key);
+    text_ += ": ";
+    afterKey_ = true;
+}
+
+void JsonWriter::Quoted(std::string_view s) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    text_.push_back('"');
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"':
+                text_ += "\\\"";
+                break;
+            case '\\':
+                text_ += "\\\\";
+                break;
+            case '\b':
+                text_ += "\\b";
+                break;
+            case '\f':
+                text_ += "\\f";
+                break;
+            case '\n':
+                text_ += "\\n";
+                break;
+            case '\r':
+                text_ += "\\r";
+                break;
+            case '\t':
+                text_ += "\\t";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    text_ += "\\u00";
+                    text_.push_back(kHex[c >> 4]);
+                    text_.push_back(kHex[c & 15]);
+                } else {
+                    text_.push_back(ch);
+                }
+        }
+    }
+    text_.push_back('"');
+}
+
+void JsonWriter::String(std::string_view s) {
+    BeforeValue();
+    Quoted(s);
+}
+
+void JsonWriter::Number(std::int64_t n) {
+    BeforeValue();
+    text_ += std::to_string(n);
+}
+
+void JsonWriter::Ratio(float ratio) {
+    BeforeValue();
+    // "3.70" as the shortest number that reads back the same, "3.7"; a whole
+    // number keeps one decimal ("0.0"), as a JSON library writes a double.
+    std::string t = detail::RatioText(ratio);
+    if (t.find('.') != std::string::npos) {
+        while (t.back() == '0') t.pop_back();
+        if (t.back() == '.') t.push_back('0');
+    } else {
+        t += ".0";
+    }
+    text_ += t;
+}
+
+void JsonWriter::Null() {
+    BeforeValue();
+    text_ += "null";
+}
+
+namespace {
+
+void Figures(JsonWriter& j, const CountSum& sum) {
+    j.Key("size");
+    j.Number(sum.Size);
+    j.Key("total");
+    j.Number(sum.Total);
+    j.Key("comment");
+    j.Number(sum.Comment);
+    j.Key("exec");
+    j.Number(sum.Exec);
+    j.Key("blank");
+    j.Number(sum.Blank);
+    j.Key("ratio");
+    j.Ratio(sum.Ratio);
+}
+
+// The members of a totals object: label, files, the figures and their average.
+void Sums(JsonWriter& j, const CountSum& sum, std::string_view label) {
+    j.Key("label");
+    j.String(label);
+    j.Key("files");
+    j.Number(sum.FileCount);
+    Figures(j, sum);
+    j.Key("average");
+    j.BeginObject();
+    Figures(j, ComputeAverages(sum));
+    j.End();
 }
 
 const char* StatusWord(engine::FileStatus status) {
@@ -47,117 +160,176 @@ const char* StatusWord(engine::FileStatus status) {
     return "unknown";
 }
 
-Json FileEntry(const FileRow& row) {
-    const engine::S_CMT& rec = row.Rec;
-    const std::string path = detail::PathText(row.NativePath);
-    const bool counted = rec.Status == engine::FileStatus::Counted;
-    Json j{{"path", path},
-           {"folder", detail::FolderOf(path)},
-           {"name", detail::NameOf(path)},
-           {"timestamp", detail::IsoTime(rec.MTime)},
-           {"size", rec.Size},
-           {"kind", detail::KindWord(rec.KindText)},
-           {"status", StatusWord(rec.Status)}};
-    if (!counted) j["message"] = detail::StatusMessage(rec.Status);
-    // A file that was not counted has no figures, as its error line shows none.
-    auto figure = [&](std::int64_t n) { return counted ? Json(n) : Json(nullptr); };
-    j["total"] = figure(rec.Total);
-    j["comment"] = figure(rec.Comment);
-    j["exec"] = figure(rec.Exec);
-    j["blank"] = figure(rec.Blank);
-    j["ratio"] = counted ? Json(Ratio(rec.Ratio)) : Json(nullptr);
-    return j;
+void Member(JsonWriter& j, std::string_view key, std::string_view value) {
+    j.Key(key);
+    j.String(value);
 }
 
-Json SettingsObject(const settings::S_CNF& cnf) {
-    Json s = Json::object();
-    for (const auto& k : settings::SetteiIntKeys()) s[k.Key] = cnf.*k.Field;
-    Json exts = Json::object();
+void SettingsObject(JsonWriter& j, const settings::S_CNF& cnf) {
+    j.BeginObject();
+    for (const auto& k : settings::SetteiIntKeys()) {
+        j.Key(k.Key);
+        j.Number(cnf.*k.Field);
+    }
+    j.Key("Exts");
+    j.BeginObject();
     for (std::size_t i = 0; i < cnf.Exts.size(); ++i)
-        exts[settings::ExtsKeys()[i]] = text::SjisToUtf8(cnf.Exts[i]);
-    s["Exts"] = std::move(exts);
-    return s;
+        Member(j, settings::ExtsKeys()[i], text::SjisToUtf8(cnf.Exts[i]));
+    j.End();
+    j.End();
 }
 
 }  // namespace
 
-std::string FormatJson(const ResultRows& rows, const settings::S_CNF& cnf) {
-    Json root{{"version", text::kVersionString}, {"settings", SettingsObject(cnf)}};
-    Json files = Json::array();
-    for (const FileRow& f : rows.Files()) files.push_back(FileEntry(f));
-    root["files"] = std::move(files);
-    const ReportTotals totals = rows.Totals();
-    Json kinds = Json::array();
-    for (int k : KindsWithFiles(totals)) {
-        Json sums = Sums(totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
-        Json entry{{"kind", engine::KindTable(k).ExtKey},
-                   {"kindText", detail::KindWord(engine::KindTable(k).KindText)}};
-        entry.update(sums);
-        kinds.push_back(std::move(entry));
+std::string JsonReport::Head(const settings::S_CNF& cnf) {
+    out_.BeginObject();
+    Member(out_, "version", text::kVersionString);
+    out_.Key("settings");
+    SettingsObject(out_, cnf);
+    out_.Key("files");
+    out_.BeginArray();
+    return out_.Take();
+}
+
+std::string JsonReport::File(const std::string& nativePath, const engine::S_CMT& rec) {
+    JsonWriter& j = out_;
+    const std::string path = detail::PathText(nativePath);
+    const bool counted = rec.Status == engine::FileStatus::Counted;
+    j.BeginObject();
+    Member(j, "path", path);
+    Member(j, "folder", detail::FolderOf(path));
+    Member(j, "name", detail::NameOf(path));
+    Member(j, "timestamp", detail::IsoTime(rec.MTime));
+    j.Key("size");
+    j.Number(rec.Size);
+    Member(j, "kind", detail::KindWord(rec.KindText));
+    Member(j, "status", StatusWord(rec.Status));
+    if (!counted) Member(j, "message", detail::StatusMessage(rec.Status));
+    // A file that was not counted has no figures, as its error line shows none.
+    for (auto [key, n] : {std::pair<const char*, std::int64_t>{"total", rec.Total},
+                          {"comment", rec.Comment},
+                          {"exec", rec.Exec},
+                          {"blank", rec.Blank}}) {
+        j.Key(key);
+        if (counted)
+            j.Number(n);
+        else
+            j.Null();
     }
-    root["kinds"] = std::move(kinds);
-    root["total"] = Sums(totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
-    // Paths that are no UTF-8 were made valid by PathText; anything else is replaced
-    // rather than thrown on.
-    return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    j.Key("ratio");
+    if (counted)
+        j.Ratio(rec.Ratio);
+    else
+        j.Null();
+    j.End();
+    return j.Take();
+}
+
+std::string JsonReport::End(const ReportTotals& totals) {
+    out_.End();  // files
+    out_.Key("kinds");
+    out_.BeginArray();
+    for (int k : KindsWithFiles(totals)) {
+        out_.BeginObject();
+        Member(out_, "kind", engine::KindTable(k).ExtKey);
+        Member(out_, "kindText", detail::KindWord(engine::KindTable(k).KindText));
+        Sums(out_, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
+        out_.End();
+    }
+    out_.End();
+    out_.Key("total");
+    out_.BeginObject();
+    Sums(out_, totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
+    out_.End();
+    out_.End();
+    return out_.Take();
+}
+
+std::string FormatJson(const ResultRows& rows, const settings::S_CNF& cnf) {
+    JsonReport json;
+    std::string text = json.Head(cnf);
+    for (const FileRow& f : rows.Files()) text += json.File(f.NativePath, f.Rec);
+    return text + json.End(rows.Totals());
 }
 
 namespace {
 
-Json ChangeFiguresJson(const ChangeFigures& f) {
-    return Json{{"added", f.Added}, {"changed", f.Changed}, {"deleted", f.Deleted}};
+void ChangeFiguresObject(JsonWriter& j, std::string_view key, const report::ChangeFigures& f) {
+    j.Key(key);
+    j.BeginObject();
+    j.Key("added");
+    j.Number(f.Added);
+    j.Key("changed");
+    j.Number(f.Changed);
+    j.Key("deleted");
+    j.Number(f.Deleted);
+    j.End();
 }
 
-void PutChangeFigures(Json& j, const ChangeFigures& exec, const ChangeFigures& comment,
-                      const ChangeFigures& blank) {
-    j["exec"] = ChangeFiguresJson(exec);
-    j["comment"] = ChangeFiguresJson(comment);
-    j["blank"] = ChangeFiguresJson(blank);
+void ChangeClasses(JsonWriter& j, const report::ChangeFigures& exec, const report::ChangeFigures& comment,
+                   const report::ChangeFigures& blank) {
+    ChangeFiguresObject(j, "exec", exec);
+    ChangeFiguresObject(j, "comment", comment);
+    ChangeFiguresObject(j, "blank", blank);
 }
 
-Json ChangeSumsJson(const ChangeSums& sum, std::string_view label) {
-    Json files{{"count", sum.FileCount()}};
-    for (int s = 0; s < kChangeStatusCount; ++s)
-        files[ChangeStatusWord(static_cast<ChangeStatus>(s))] = sum.Files[static_cast<std::size_t>(s)];
-    Json j{{"label", label}, {"files", std::move(files)}};
-    PutChangeFigures(j, sum.Exec, sum.Comment, sum.Blank);
-    return j;
+void ChangeSumsObject(JsonWriter& j, const ChangeSums& sum, std::string_view label) {
+    Member(j, "label", label);
+    j.Key("files");
+    j.BeginObject();
+    j.Key("count");
+    j.Number(sum.FileCount());
+    for (int s = 0; s < kChangeStatusCount; ++s) {
+        j.Key(ChangeStatusWord(static_cast<ChangeStatus>(s)));
+        j.Number(sum.Files[static_cast<std::size_t>(s)]);
+    }
+    j.End();
+    ChangeClasses(j, sum.Exec, sum.Comment, sum.Blank);
 }
 
 }  // namespace
 
 std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf, const std::string& oldTarget,
                              const std::string& newTarget) {
-    Json root{{"version", text::kVersionString},
-              {"old", detail::PathText(oldTarget)},
-              {"new", detail::PathText(newTarget)},
-              {"settings", SettingsObject(cnf)}};
-    Json files = Json::array();
+    JsonWriter j;
+    j.BeginObject();
+    Member(j, "version", text::kVersionString);
+    Member(j, "old", detail::PathText(oldTarget));
+    Member(j, "new", detail::PathText(newTarget));
+    j.Key("settings");
+    SettingsObject(j, cnf);
+    j.Key("files");
+    j.BeginArray();
     for (const ChangeRecord& rec : rows.Files()) {
-        Json j{{"path", detail::PathText(rec.NativePath)},
-               {"status", ChangeStatusWord(rec.Status)},
-               {"statusText", text::SjisToUtf8(ChangeStatusText(rec.Status))},
-               {"kind", detail::KindWord(rec.KindText)}};
-        if (rec.Status == ChangeStatus::Skipped) {
-            j["message"] = detail::MessageText(rec.Message);
-        } else {
-            PutChangeFigures(j, rec.Exec, rec.Comment, rec.Blank);
-        }
-        files.push_back(std::move(j));
+        j.BeginObject();
+        Member(j, "path", detail::PathText(rec.NativePath));
+        Member(j, "status", ChangeStatusWord(rec.Status));
+        Member(j, "statusText", text::SjisToUtf8(ChangeStatusText(rec.Status)));
+        Member(j, "kind", detail::KindWord(rec.KindText));
+        if (rec.Status == ChangeStatus::Skipped)
+            Member(j, "message", detail::MessageText(rec.Message));
+        else
+            ChangeClasses(j, rec.Exec, rec.Comment, rec.Blank);
+        j.End();
     }
-    root["files"] = std::move(files);
+    j.End();
     const ChangeTotals& totals = rows.Totals();
-    Json kinds = Json::array();
+    j.Key("kinds");
+    j.BeginArray();
     for (int k : ChangeKindsWithFiles(totals)) {
-        Json entry{{"kind", engine::KindTable(k).ExtKey},
-                   {"kindText", detail::KindWord(engine::KindTable(k).KindText)}};
-        entry.update(
-            ChangeSumsJson(totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false})));
-        kinds.push_back(std::move(entry));
+        j.BeginObject();
+        Member(j, "kind", engine::KindTable(k).ExtKey);
+        Member(j, "kindText", detail::KindWord(engine::KindTable(k).KindText));
+        ChangeSumsObject(j, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
+        j.End();
     }
-    root["kinds"] = std::move(kinds);
-    root["total"] = ChangeSumsJson(totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
-    return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+    j.End();
+    j.Key("total");
+    j.BeginObject();
+    ChangeSumsObject(j, totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
+    j.End();
+    j.End();
+    return j.Take();
 }
 
 }  // namespace zarnik::report

@@ -49,7 +49,6 @@ std::string PathText(std::string_view native) {
         out.append(native.substr(pos, n));
         pos += n;
     }
-    text::MaskControlBytes(out);
     return out;
 }
 

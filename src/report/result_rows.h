@@ -48,8 +48,9 @@ std::vector<int> KindsWithFiles(const ReportTotals& totals);
 
 namespace detail {
 
-// A native path as valid UTF-8 (each byte that is no UTF-8 becomes U+FFFD), with
-// control bytes as "?" as the report shows them.
+// A native path as valid UTF-8 (each byte that is no UTF-8 becomes U+FFFD). Control
+// bytes stay: json escapes them and csv quotes them, so the path still names its
+// file; only the fixed-width report shows them as "?".
 std::string PathText(std::string_view native);
 // The folder part and the name of a native path, as the report's folder lines
 // split it (a root keeps its "/").

@@ -510,7 +510,10 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
     }
     report::WriteChangeClosingBlock(totals, nameLength,
                                     [&sink](const std::string& line) { sink.Line(line); });
-    if (cancelled) outcome.End = RunEnd::Cancelled;
+    if (cancelled) {
+        sink.Line(detail::CancelledLine(number, total));
+        outcome.End = RunEnd::Cancelled;
+    }
 }
 
 }  // namespace

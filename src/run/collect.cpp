@@ -21,15 +21,35 @@ namespace {
 
 bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
 
+// Errors after which an entry adds nothing without a word: it is gone, is no
+// folder, loops, or the user may not read it. Anything else (no descriptors left,
+// no memory, a failing disk) would silently shorten the totals, so it is a read
+// error with the path.
+bool LeavesNothingSilently(int e) {
+    return e == ENOENT || e == ENOTDIR || e == ELOOP || e == ENAMETOOLONG || e == ENXIO || e == EACCES ||
+           e == EPERM;
+}
+
+// Throws FileError(path, errno) unless errno is one that adds nothing silently.
+void ThrowUnlessSilent(const std::string& path) {
+    const int e = errno;
+    if (!LeavesNothingSilently(e)) throw engine::FileError(path.empty() ? "." : path, e);
+}
+
 enum class EntryType { Folder, File, Other };
 
 // What an entry is, from its d_type where the file system gives one. A symbolic
 // link counts as what it points to, but a link to a folder is a folder only when
 // followFolderLinks is set (a walk never enters one: links can form loops).
-EntryType Classify(int dirFd, const char* name, unsigned char type, bool followFolderLinks) {
+EntryType Classify(int dirFd, const std::string& folder, const char* name, unsigned char type,
+                   bool followFolderLinks) {
     struct stat st;
+    auto failed = [&] {
+        ThrowUnlessSilent(JoinPath(folder, name));
+        return EntryType::Other;
+    };
     if (type == DT_UNKNOWN) {
-        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryType::Other;
+        if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return failed();
         if (S_ISDIR(st.st_mode)) return EntryType::Folder;
         if (S_ISREG(st.st_mode)) return EntryType::File;
         if (!S_ISLNK(st.st_mode)) return EntryType::Other;
@@ -41,7 +61,7 @@ EntryType Classify(int dirFd, const char* name, unsigned char type, bool followF
         case DT_REG:
             return EntryType::File;
         case DT_LNK:
-            if (::fstatat(dirFd, name, &st, 0) != 0) return EntryType::Other;  // dangling
+            if (::fstatat(dirFd, name, &st, 0) != 0) return failed();  // dangling, a loop, or worse
             if (S_ISREG(st.st_mode)) return EntryType::File;
             if (S_ISDIR(st.st_mode) && followFolderLinks) return EntryType::Folder;
             return EntryType::Other;
@@ -64,7 +84,10 @@ template <class Filter>
 std::vector<Entry> ListFolder(const engine::Fd& dir, const std::string& path, bool followFolderLinks,
                               Filter filter) {
     std::vector<Entry> entries;
-    if (!dir) return entries;
+    if (!dir) {
+        ThrowUnlessSilent(path);
+        return entries;
+    }
     // The entries are read from the descriptor itself, many at a time: a listing
     // through a DIR stream would cost four more system calls per folder (a
     // duplicate of the descriptor the caller keeps, a stat and two flag calls).
@@ -79,13 +102,13 @@ std::vector<Entry> ListFolder(const engine::Fd& dir, const std::string& path, bo
             std::string_view name(e->d_name);
             if (!filter(name)) continue;
             entries.push_back(
-                {std::string(name), Classify(dir.get(), e->d_name, e->d_type, followFolderLinks)});
+                {std::string(name), Classify(dir.get(), path, e->d_name, e->d_type, followFolderLinks)});
         }
     }
 }
 
-// A folder by its path, which may be longer than PATH_MAX; one that cannot be
-// opened gives nothing.
+// A folder by its path, which may be longer than PATH_MAX; one that is gone or may
+// not be read gives nothing.
 template <class Filter>
 std::vector<Entry> ReadFolder(const std::string& folder, bool followFolderLinks, Filter filter) {
     engine::Fd dir(engine::OpenPath(folder.empty() ? "." : folder, kFolderFlags));
@@ -239,6 +262,7 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
 
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress) {
     if (line.empty()) return;
+    RefuseNulBytes(line);
     TargetParts parts = SplitTargetLine(line);
     if (line.back() == '/' || IsDotOrDotDot(parts.Pattern)) {
         // The line names a folder itself ("src/", ".", "src/.."); its name counts
@@ -247,7 +271,8 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
         std::string folder(line);
         if (parts.Pattern == "." && !parts.Folder.empty()) folder = parts.Folder;
         struct stat st;
-        if (engine::StatPath(folder, st) != 0 || !S_ISDIR(st.st_mode)) return;
+        if (engine::StatPath(folder, st) != 0) return ThrowUnlessSilent(folder);
+        if (!S_ISDIR(st.st_mode)) return;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         if (folder != "/") SeeName(out, SplitTargetLine(folder).Pattern);
         CollectFolderFiles(folder, out, descend, progress);

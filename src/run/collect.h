@@ -60,13 +60,16 @@ std::string NativeToSjis(std::string_view native);
 // system order, depth first. Symbolic links to folders are not entered; links to
 // files count as files; pipes, devices, sockets and dangling links are skipped.
 // Every entry seen widens MaxNameLength. Stops when the observer asks to cancel.
-// Paths may be longer than PATH_MAX. A folder that cannot be opened adds nothing;
-// one whose listing fails part-way raises engine::FileError with its path.
+// Paths may be longer than PATH_MAX. A folder that is gone or that the user may not
+// read adds nothing; any other failure to open, list or look at an entry (no file
+// descriptors left, no memory, a failing disk) raises engine::FileError with the
+// path, since it would shorten the totals without a word.
 void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
                         ProgressObserver& progress);
 
 // Adds what one native target line names: a file, a folder (walked for its files,
-// into subfolders when descend is set) or the entries its last part matches.
+// into subfolders when descend is set) or the entries its last part matches. A
+// line holding a NUL byte raises RefusedTargetLine.
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress);
 
 namespace detail {

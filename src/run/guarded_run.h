@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "engine/count.h"
 #include "run/run.h"
@@ -25,11 +27,19 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
     } catch (const std::bad_alloc&) {
         outcome.End = RunEnd::ReadError;
         outcome.Error = ReadError{{}, ENOMEM};
+    } catch (RefusedTargetLine& refused) {
+        outcome = RunOutcome{};
+        outcome.End = RunEnd::RefusedTarget;
+        outcome.RefusedLine = std::move(refused.Line);
     }
     progress.Ended();
     outcome.ResultUnsaved = sink.HasLines();
     return outcome;
 }
+
+// The last line of a report that a cancel cut short: how many of its files were
+// taken before it, so that the report cannot pass for a whole one. Shift-JIS.
+std::string CancelledLine(std::int64_t done, std::int64_t files);
 
 // How either report starts: its captions in the strip above the sink, an empty line
 // after an earlier report's, the head line when the layout has one, and the

@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "report/header.h"
 #include "report/report.h"
@@ -25,6 +26,11 @@ struct Texts {
     std::string NotFound = text::Utf8ToSjis("ﾌｧｲﾙが見つかりません");
     std::string NoMemory = text::Utf8ToSjis("ﾒﾓﾘが不足しています");
     std::string IoError = text::Utf8ToSjis("I/O ｴﾗｰ (");
+    std::string LinesWithoutFiles = text::Utf8ToSjis("次の指定ではファイルが見つかりませんでした。");
+    std::string Refused = text::Utf8ToSjis("対象の指定にNUL文字が含まれているため、カウントできません。");
+    std::string CancelledHead = text::Utf8ToSjis("※ 中断しました: ");
+    std::string CancelledMiddle = text::Utf8ToSjis(" ﾌｧｲﾙ中 ");
+    std::string CancelledTail = text::Utf8ToSjis(" ﾌｧｲﾙを処理");
 };
 
 const Texts& Sj() {
@@ -32,15 +38,21 @@ const Texts& Sj() {
     return texts;
 }
 
-bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress, FileCollection& found) {
+// The collection pass; the lines that found no file go to withoutFiles.
+bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress, FileCollection& found,
+             std::vector<std::string>& withoutFiles) {
+    // A line that will be refused is refused before any folder is walked.
+    for (const std::string& line : input.TargetLines) RefuseNulBytes(line);
     progress.Collecting();
     const std::size_t lineCount = input.TargetLines.size();
     for (std::size_t i = 0; i < lineCount; ++i) {
         progress.Pump();
         if (progress.CancelRequested()) return false;
         const std::string& line = input.TargetLines[i];
+        const std::size_t before = found.Files.size();
         CollectTargetLine(line, found, subfolders, progress);
         if (progress.CancelRequested()) return false;
+        if (found.Files.size() == before && !line.empty()) withoutFiles.push_back(line);
     }
     return true;
 }
@@ -54,7 +66,9 @@ unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, st
     return threads;
 }
 
-// The counting pass; sets outcome.End to Cancelled when it was left by a cancel.
+// The counting pass; sets outcome.End to Cancelled when it was left by a cancel,
+// and to NoFiles when every file had gone by its turn (as when gone before the
+// collection): the report is opened at the first file that is still there.
 void CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
                 ReportSink& sink, ProgressObserver& progress, engine::CountContext& ctx,
                 FileCollection& found, RunOutcome& outcome) {
@@ -65,8 +79,12 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     progress.Counting(total);
 
     const std::string rule = report::FormatRule(layout, 1, nameLength);
-    detail::OpenReport(sink, report::FormatColumnHeader(layout, nameLength),
-                       report::FormatHeadLine(layout, input.EnvName, input.Now), rule);
+    bool opened = false;
+    auto open = [&] {
+        if (std::exchange(opened, true)) return;
+        detail::OpenReport(sink, report::FormatColumnHeader(layout, nameLength),
+                           report::FormatHeadLine(layout, input.EnvName, input.Now), rule);
+    };
 
     if (layout.SortByPath) SortByPath(found.Files);
 
@@ -95,6 +113,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
         else
             detail::CountListedFile(opt, file, ctx, atTurn);
         if (counted->Gone) continue;
+        open();
 
         std::string_view folder = file.Folder();
         if (!text::EqualsNoCase(folder, currentFolder)) {
@@ -135,10 +154,19 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
     }
     ahead.reset();  // the workers stop before the closing block
 
+    if (!opened && !cancelled) {
+        outcome.End = RunEnd::NoFiles;
+        outcome.LinesWithoutFiles.clear();  // the warning says it for every line
+        return;
+    }
+    open();
     if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
         report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
     report::WriteClosingBlock(layout, totals, nameLength, append);
-    if (cancelled) outcome.End = RunEnd::Cancelled;
+    if (cancelled) {
+        sink.Line(detail::CancelledLine(processed, total));
+        outcome.End = RunEnd::Cancelled;
+    }
 }
 
 }  // namespace
@@ -155,11 +183,13 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
         const report::ReportLayout layout = report::ReportLayout::From(cnf);
         FileCollection found;
         found.WalkInPathOrder = layout.SortByPath;
-        if (!Collect(input, WalksSubfolders(cnf), progress, found)) {
+        std::vector<std::string> withoutFiles;
+        if (!Collect(input, WalksSubfolders(cnf), progress, found, withoutFiles)) {
             outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {
             outcome.End = RunEnd::NoFiles;
         } else {
+            outcome.LinesWithoutFiles = std::move(withoutFiles);
             const engine::CountOptions opt = engine::CountOptions::From(cnf);
             CountFiles(input, opt, layout, sink, progress, ctx_, found, outcome);
         }
@@ -169,6 +199,26 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
 bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }
 
 const std::string& NoFilesText() { return Sj().NoFiles; }
+const std::string& LinesWithoutFilesText() { return Sj().LinesWithoutFiles; }
+const std::string& RefusedLineText() { return Sj().Refused; }
+
+std::string ShownLine(std::string_view nativeLine) {
+    std::string line(nativeLine);
+    text::MaskControlBytes(line);
+    return line;
+}
+
+void RefuseNulBytes(std::string_view line) {
+    if (line.find('\0') != std::string_view::npos) throw RefusedTargetLine{std::string(line)};
+}
+
+namespace detail {
+std::string CancelledLine(std::int64_t done, std::int64_t files) {
+    const Texts& t = Sj();
+    return t.CancelledHead + std::to_string(files) + t.CancelledMiddle + std::to_string(done) +
+           t.CancelledTail;
+}
+}  // namespace detail
 
 std::string ReadError::Text() const {
     switch (Code) {

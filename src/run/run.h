@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/count.h"
@@ -67,13 +68,21 @@ struct ReadError {
     std::string ShownPath() const;
 };
 
-enum class RunEnd { Finished, Cancelled, NoFiles, ReadError };
+// RefusedTarget: a target line holds a NUL byte. The system would read the path
+// only up to it and so count another file than the one named; nothing is counted.
+enum class RunEnd { Finished, Cancelled, NoFiles, ReadError, RefusedTarget };
 
 struct RunOutcome {
     RunEnd End = RunEnd::Finished;
     std::int64_t FilesCounted = 0;  // files whose counts entered the totals
     // With End ReadError: the lines written so far stay, no closing block follows.
     std::optional<ReadError> Error;
+    // Target lines (native, not empty) that found no file while others found some:
+    // a mistyped line would otherwise shorten the totals without a word. The report
+    // stays as it is; the front ends name these lines.
+    std::vector<std::string> LinesWithoutFiles;
+    // With End RefusedTarget: the line refused (native).
+    std::string RefusedLine;
     // The sink holds lines after the run (its own, or an earlier run's).
     bool ResultUnsaved = false;
 };
@@ -121,6 +130,19 @@ private:
 // What a front end tells the user when the run ended with NoFiles, Shift-JIS
 // ("指定のファイルにアクセスできません。...").
 const std::string& NoFilesText();
+// ... when target lines found no file (LinesWithoutFiles), before the lines, Shift-JIS.
+const std::string& LinesWithoutFilesText();
+// ... when a target line was refused (RefusedTarget), before the line, Shift-JIS.
+const std::string& RefusedLineText();
+// A target line as a message shows it: control bytes (the NUL too) as "?".
+std::string ShownLine(std::string_view nativeLine);
+
+// Thrown by the collection of a target line that holds a NUL byte.
+struct RefusedTargetLine {
+    std::string Line;
+};
+// Throws RefusedTargetLine when line holds a NUL byte.
+void RefuseNulBytes(std::string_view line);
 
 // Whether a folder is walked into its subfolders: Subfol anything but 0.
 bool WalksSubfolders(const settings::S_CNF& cnf);

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 #include <ctime>
 
 #include "run/run.h"
@@ -404,6 +405,19 @@ void Form_Main::FinishRun(const run::RunOutcome& outcome) {
                            ? QString()
                            : QStringLiteral("\n") + QString::fromStdString(error->ShownPath());
         ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(error->Text()) + path);
+    } else if (outcome.End == run::RunEnd::RefusedTarget) {
+        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::RefusedLineText()) + QStringLiteral("\n") +
+                                               QString::fromStdString(run::ShownLine(outcome.RefusedLine)));
+    } else if (!outcome.LinesWithoutFiles.empty()) {
+        // The report counts what the other lines found: say which lines found nothing.
+        // A box of a few lines stays on the screen, however many lines there are.
+        constexpr std::size_t kShown = 10;
+        const auto& lines = outcome.LinesWithoutFiles;
+        QString text = ToQ(run::LinesWithoutFilesText());
+        for (std::size_t i = 0; i < std::min(lines.size(), kShown); ++i)
+            text += QStringLiteral("\n") + QString::fromStdString(run::ShownLine(lines[i]));
+        if (lines.size() > kShown) text += QStringLiteral("\nほか %1 件").arg(lines.size() - kShown);
+        ShowMessage(QStringLiteral("警告"), text);
     }
     SetRunning(false);
     if (closeAfterRun_) {

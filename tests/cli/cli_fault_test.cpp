@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <regex>
 #include <sstream>
 
@@ -33,8 +34,10 @@ struct Result {
 // Runs zarnik-count with the report settings that keep a report stable (no date,
 // no environment name), killing it when it takes longer than 30 seconds. With
 // bindPermissions a root run meets permission bits like any other user's; a
-// non-zero addressSpace limits the child's memory to that many bytes.
-Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_t addressSpace = 0) {
+// non-zero addressSpace limits the child's memory to that many bytes, a non-zero
+// openFiles its file descriptors.
+Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_t addressSpace = 0,
+              rlim_t openFiles = 0) {
     TempDir io;
     std::string out = io.str() + "/out", err = io.str() + "/err";
     std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
@@ -52,6 +55,8 @@ Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_
         if (bindPermissions && !zarnik::testing::DropPermissionOverrideForExec()) _exit(126);
         rlimit limit{addressSpace, addressSpace};
         if (addressSpace && setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+        rlimit files{openFiles, openFiles};
+        if (openFiles && setrlimit(RLIMIT_NOFILE, &files) != 0) _exit(126);
         alarm(30);
         execv(exe.c_str(), argv.data());
         _exit(127);
@@ -119,7 +124,11 @@ TEST(CliFault, LinksPipesSocketsAndDevicesNeitherHangNorCount) {
 
     Result r = RunCli({t, t + "/fifo.c", t + "/sock.c", t + "/zero.c", "/dev/null", t + "/sub/up"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Err, "");
+    // Each line that names no file is named.
+    std::string skipped;
+    for (const std::string& line : {t + "/fifo.c", t + "/sock.c", t + "/zero.c", std::string("/dev/null")})
+        skipped += "zarnik-count: warning: no file found for '" + line + "'\n";
+    EXPECT_EQ(r.Err, skipped);
     EXPECT_EQ(Names(r.Out), (Strings{"a.c", "b.c", "a.c", "b.c"}));  // sorted: t/a.c, t/sub/b.c, t/sub/up/...
 
     Result none = RunCli({t + "/fifo.c", t + "/sock.c", t + "/null.c", t + "/zero.c", t + "/sub/l1.c"});
@@ -157,6 +166,36 @@ TEST(CliFault, OutOfMemoryOnAFileIsAReadErrorNamingIt) {
     EXPECT_EQ(r.Status, 3) << r.Err;
     EXPECT_EQ(r.Err, "zarnik-count: " + big + ": ﾒﾓﾘが不足しています\n");
     EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));
+}
+
+TEST(CliFault, JsonOfFiftyThousandFilesTakesTheMemoryOfTheTextReport) {
+    if (zarnik::testing::kSanitizerReservesMemory)
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit a limited address space";
+    // The json is written file by file: it fits where the text report fits. Held
+    // whole, 50,000 files took some 150 MB, and running out of memory there ended
+    // the program with an abort (134) or left no json at all.
+    TempDir dir;
+    for (int d = 0; d < 100; ++d) {
+        const std::string first = dir.Write("t/d" + std::to_string(d) + "/f0.c", kCode);
+        for (int f = 1; f < 500; ++f)
+            ASSERT_EQ(
+                link(first.c_str(),
+                     (dir.str() + "/t/d" + std::to_string(d) + "/f" + std::to_string(f) + ".c").c_str()),
+                0);
+    }
+    const rlim_t limit = rlim_t{64} << 20;
+    for (const char* format : {"text", "json"}) {
+        Result r = RunCli({"--jobs", "1", "--format", format, dir.str() + "/t"}, false, limit);
+        EXPECT_EQ(r.Status, 0) << format << ": " << r.Err;
+        if (std::string(format) == "json") {
+            std::size_t files = 0;
+            for (std::size_t at = 0; (at = r.Out.find("\"status\": \"counted\"", at)) != std::string::npos;
+                 ++at)
+                ++files;
+            EXPECT_EQ(files, 50000u);
+            EXPECT_TRUE(r.Out.ends_with("\n}\n"));
+        }
+    }
 }
 
 TEST(CliFault, ControlCharactersInNamesReachNeitherReportNorTerminal) {
@@ -212,6 +251,30 @@ TEST(CliFault, FoldersThatCannotBeListedOrSearched) {
     EXPECT_EQ(unsearched.Err, "zarnik-count: " + dir.str() + "/g/c.c: ﾌｧｲﾙへのｱｸｾｽが拒否されました\n");
     chmod((dir.str() + "/f/locked").c_str(), 0700);
     chmod((dir.str() + "/g").c_str(), 0700);
+}
+
+TEST(CliFault, RunningOutOfFileDescriptorsIsAReadErrorNotAShorterReport) {
+    if (zarnik::testing::kSanitizerNeedsDescriptors)
+        GTEST_SKIP() << "the sanitizer's runtime needs descriptors of its own at the limit";
+    // Each level of a walk keeps its folder open: 40 levels need more descriptors
+    // than 16. A folder that cannot be opened for want of one is no folder the user
+    // may not read: the count (and a change count) ends with the error, exit 3.
+    std::vector<int> depths(40);
+    std::iota(depths.begin(), depths.end(), 1);
+    zarnik::testing::FolderChain chain(40, depths, kCode);
+    ASSERT_EQ(chain.Files.size(), 40u);
+    const std::regex tooMany("zarnik-count: " + chain.Root + "(/d)+: I/O ｴﾗｰ \\(24\\)\n");
+    Result all = RunCli({"--jobs", "1", chain.Root});
+    EXPECT_EQ(all.Status, 0) << all.Err;
+    EXPECT_EQ(Names(all.Out).size(), 40u);
+    for (const Strings& args :
+         {Strings{"--jobs", "1", chain.Root}, Strings{"--diff", chain.Root, chain.Root}}) {
+        Result r = RunCli(args, false, 0, 16);
+        ASSERT_NE(r.Status, 126);
+        EXPECT_EQ(r.Status, 3) << r.Out;
+        EXPECT_TRUE(std::regex_match(r.Err, tooMany)) << r.Err;
+        EXPECT_EQ(r.Out.find("変更なし"), std::string::npos);
+    }
 }
 
 TEST(CliFault, IniFilesThatAreGarbageOrNoFiles) {

@@ -214,10 +214,12 @@ TEST_F(CliTest, CsvAndJsonKeepTheExitStatuses) {
     EXPECT_NE(csv.Out.find(Sj(",main.c,") + "2001-02-03T04:05:00+09:00,45,C,5,1,3,1,20.00,,\r\n"),
               std::string::npos)
         << csv.Out;
-    // A json object is written whole or not at all.
-    Result json = RunCli({"--format", "json", Path("tree/main.c"), "/proc/self/mem"});
+    // A json object is written as the files are counted: a read error leaves it cut
+    // short, never a whole document.
+    Result json = RunCli({"--format", "json", "--set", "FlSort=0", Path("tree/main.c"), "/proc/self/mem"});
     EXPECT_EQ(json.Status, 3);
-    EXPECT_EQ(json.Out, "");
+    EXPECT_NE(json.Out.find("\"name\": \"main.c\""), std::string::npos) << json.Out;
+    EXPECT_FALSE(nlohmann::json::accept(json.Out));
     for (const char* format : {"csv", "json"}) {
         Result none = RunCli({"--format", format, Path("missing/x.c")});
         EXPECT_EQ(none.Status, 1);
@@ -226,6 +228,34 @@ TEST_F(CliTest, CsvAndJsonKeepTheExitStatuses) {
     Result ok = RunCli({"--format", "json", Path("tree")});
     EXPECT_EQ(ok.Status, 0);
     EXPECT_NE(ok.Out.find("\"status\": \"not-target\""), std::string::npos) << ok.Out;
+}
+
+TEST_F(CliTest, TargetLinesThatFindNothingAreNamedOnStderr) {
+    const Result alone = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
+    const Result typo =
+        RunCli({"--set", "HeadDT=0", Path("tree/mian.c"), Path("tree/main.c"), Path("tree/x\x1b")});
+    EXPECT_EQ(typo.Status, 0);
+    EXPECT_EQ(typo.Out, alone.Out);  // the report is the same
+    EXPECT_EQ(typo.Err, "zarnik-count: warning: no file found for '" + Path("tree/mian.c") +
+                            "'\nzarnik-count: warning: no file found for '" + Path("tree/x?") + "'\n");
+}
+
+TEST_F(CliTest, ATargetLineHoldingANulIsRefusedNotCutShort) {
+    // Raw in fileN, or %00 in utf8fileN (with the fileN a save writes beside it, the
+    // name Shift-JIS cannot hold as "?"): cut at the NUL, the lines would name
+    // main.c and the folder tree.
+    const std::string main = Path("tree/main.c"), nul("\0/x", 3);
+    dir_.Write("conf/zarnik.ini", "[Cname]\r\ncnam1=raw\r\ncnam2=exact\r\n[FILES_1]\r\nfile0=" + main + nul +
+                                      "\r\n[FILES_2]\r\nfile0=" + Path("tree?") + nul +
+                                      "\r\nutf8file0=" + Path("tree%C3%A9%00/x") + "\r\n");
+    for (const char* env : {"1", "2"}) {
+        Result r = RunCli({"--ini", Path("conf/zarnik.ini"), "--env", env});
+        EXPECT_EQ(r.Status, 2) << env;
+        EXPECT_EQ(r.Out, "");
+        EXPECT_EQ(r.Err.substr(0, r.Err.find(':', 14)),
+                  "zarnik-count: target line holds a NUL byte, nothing counted")
+            << r.Err;
+    }
 }
 
 TEST_F(CliTest, IniFileGivesSettingsAndEnvironmentsBeforeAnySet) {

@@ -164,5 +164,35 @@ TEST(ResultData, CsvAndJsonHoldTheTextReportsFigures) {
     }
 }
 
+TEST(ResultData, NamesKeepTheirControlCharactersAndCsvCellsNeverRunAsFormulas) {
+    // Only the fixed-width report shows control characters as "?"; the data names
+    // the file. A csv cell that a spreadsheet would run as a formula starts with "'".
+    TempDir dir;
+    const Strings names{"=1+1.c", "+x.c",   "-x.c",       "@x.c",   "\tx.c",
+                        "\rx.c",  "a\nb.c", "e\x1b[2J.c", "d\x7f.c"};
+    for (const std::string& n : names) dir.Write("t/" + n, "int a;\n");
+    S_CNF cnf = testing::Plain();
+    DataRecorder host(true);
+    ASSERT_EQ(testing::CountTargets({dir.str() + "/t"}, cnf, host).End, RunEnd::Finished);
+
+    Strings shown = testing::FileNames(host.Lines);
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, (Strings{"+x.c", "-x.c", "=1+1.c", "?x.c", "?x.c", "@x.c", "a?b.c", "d?.c", "e?[2J.c"}));
+
+    Strings inJson;
+    const nlohmann::json json = nlohmann::json::parse(report::FormatJson(host.Rows, cnf));
+    for (const auto& f : json["files"]) inJson.push_back(f["name"].get<std::string>());
+    Strings expected = names;
+    std::sort(inJson.begin(), inJson.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(inJson, expected);
+
+    const std::string csv = report::FormatCsv(host.Rows, report::CsvEncoding::Utf8);
+    for (const char* cell : {",'=1+1.c,", ",'+x.c,", ",'-x.c,", ",'@x.c,", ",\"'\tx.c\",", ",\"'\rx.c\",",
+                             ",\"a\nb.c\",", ",\"e\x1b[2J.c\",", ",\"d\x7f.c\","})
+        EXPECT_NE(csv.find(cell), std::string::npos) << ::testing::PrintToString(std::string(cell));
+    EXPECT_EQ(csv.find('?'), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zarnik::run

@@ -148,10 +148,23 @@ TEST(Run, CancelWhileCollectingWritesNothingWhileCountingStillCloses) {
     late.CancelAtPump = 1 + 3 + 2;  // after the first counted file
     EXPECT_EQ(CountInEnv1({dir.str() + "/*.c"}, cnf, late).End, RunEnd::Cancelled);
     EXPECT_EQ(FileNames(late.Lines), (Strings{"a.c"}));
-    EXPECT_EQ(late.Lines.back().substr(0, Sj("■全ｿｰｽﾌｧｲﾙ総平均").size()), Sj("■全ｿｰｽﾌｧｲﾙ総平均"));
+    // The closing block covers the files counted; a last line says the report was
+    // cut short, and where.
+    ASSERT_GE(late.Lines.size(), 2u);
+    const std::string& average = late.Lines[late.Lines.size() - 2];
+    EXPECT_EQ(average.substr(0, Sj("■全ｿｰｽﾌｧｲﾙ総平均").size()), Sj("■全ｿｰｽﾌｧｲﾙ総平均"));
+    EXPECT_EQ(late.Lines.back(), Sj("※ 中断しました: 3 ﾌｧｲﾙ中 1 ﾌｧｲﾙを処理"));
+
+    // Cancelled before the first file's turn: the report opens and closes on no file.
+    Recorder first;
+    first.CancelAtPump = 1 + 3;
+    EXPECT_EQ(CountInEnv1({dir.str() + "/*.c"}, cnf, first).End, RunEnd::Cancelled);
+    EXPECT_TRUE(FileNames(first.Lines).empty());
+    ASSERT_FALSE(first.Lines.empty());
+    EXPECT_EQ(first.Lines.back(), Sj("※ 中断しました: 3 ﾌｧｲﾙ中 0 ﾌｧｲﾙを処理"));
 }
 
-TEST(Run, AFileGoneBeforeItsTurnLeavesNoTrace) {
+TEST(Run, FilesGoneBeforeTheirTurnLeaveNoTraceAndAllGoneIsNoFile) {
     TempDir dir;
     std::string a = dir.Write("a.c", kCode), b = dir.Write("b.c", kCode);
     S_CNF cnf = Plain();
@@ -162,6 +175,62 @@ TEST(Run, AFileGoneBeforeItsTurnLeavesNoTrace) {
     CountInEnv1({dir.str() + "/*.c"}, cnf, host);
     EXPECT_EQ(FileNames(host.Lines), (Strings{"a.c"}));
     EXPECT_EQ(host.Counters.back(), " [2/2]");
+
+    // The only file goes as its turn comes: the same outcome as a file gone before
+    // the run looked (no file, nothing written), not an empty report.
+    Recorder gone;
+    gone.OnPath = [&](const std::string& p) {
+        if (p == a) std::remove(a.c_str());
+    };
+    const RunOutcome outcome = CountInEnv1({a, dir.str() + "/missing.c"}, cnf, gone);
+    EXPECT_EQ(outcome.End, RunEnd::NoFiles);
+    EXPECT_TRUE(gone.Lines.empty());
+    EXPECT_TRUE(outcome.LinesWithoutFiles.empty());  // the warning covers every line
+    EXPECT_FALSE(outcome.ResultUnsaved);
+}
+
+TEST(Run, LinesThatFindNoFileAreNamedAndTheReportStaysTheSame) {
+    TempDir dir;
+    const std::string a = dir.Write("src/a.c", kCode);
+    std::filesystem::create_directories(dir.path() / "empty");
+    const std::string typo = dir.str() + "/scr", empty = dir.str() + "/empty";
+    S_CNF cnf = Plain();
+    Recorder alone, mixed;
+    const RunOutcome one = CountInEnv1({a}, cnf, alone);
+    const RunOutcome outcome = CountInEnv1({typo, a, "", empty, "free text"}, cnf, mixed);
+    EXPECT_EQ(outcome.End, RunEnd::Finished);
+    EXPECT_EQ(mixed.Lines, alone.Lines);
+    EXPECT_TRUE(one.LinesWithoutFiles.empty());
+    // Empty lines name nothing and are no mistake.
+    EXPECT_EQ(outcome.LinesWithoutFiles, (Strings{typo, empty, "free text"}));
+    EXPECT_EQ(LinesWithoutFilesText(), Sj("次の指定ではファイルが見つかりませんでした。"));
+}
+
+TEST(Run, ATargetLineHoldingANulIsRefusedNotCutShort) {
+    // The system reads a path up to its first NUL: "x.c<NUL>/y" would count x.c.
+    TempDir dir;
+    const std::string x = dir.Write("x.c", kCode);
+    const std::string withNul = x + std::string("\0/y", 3);
+    S_CNF cnf = Plain();
+    for (const Strings& targets : {Strings{withNul}, Strings{x, withNul}}) {
+        Recorder host;
+        const RunOutcome outcome = CountInEnv1(targets, cnf, host);
+        EXPECT_EQ(outcome.End, RunEnd::RefusedTarget);
+        EXPECT_EQ(outcome.RefusedLine, withNul);
+        EXPECT_TRUE(host.Lines.empty());
+        EXPECT_EQ(outcome.FilesCounted, 0);
+        EXPECT_EQ(host.Ends, 1);
+    }
+    EXPECT_EQ(ShownLine(withNul), x + "?/y");
+    EXPECT_EQ(RefusedLineText(), Sj("対象の指定にNUL文字が含まれているため、カウントできません。"));
+
+    for (bool oldHasIt : {true, false}) {
+        Recorder host;
+        ChangeInput input{oldHasIt ? withNul : x, oldHasIt ? x : withNul, "", 0, 1};
+        const RunOutcome outcome = RunSession().CountChanges(input, cnf, host, host);
+        EXPECT_EQ(outcome.End, RunEnd::RefusedTarget);
+        EXPECT_TRUE(host.Lines.empty());
+    }
 }
 
 TEST(Run, AReadErrorEndsTheRunWithoutClosingBlock) {

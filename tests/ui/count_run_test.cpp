@@ -151,6 +151,41 @@ private slots:
         QVERIFY(text.find("■全ｿｰｽﾌｧｲﾙ総合計        1個") != std::string::npos);
         QVERIFY(!win.window->Syori()->isVisible());
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
+        // The report says it was cut short, in the pane and in the saved file.
+        const std::string cancelled = testing::Sj("※ 中断しました: 4 ﾌｧｲﾙ中 1 ﾌｧｲﾙを処理") + "\r\n";
+        QVERIFY(win.ResultSjis().ends_with(cancelled));
+        const std::string saved = dir.str() + "/saved.txt";
+        win.window->AskSaveFile = [&](const QString&) { return QString::fromStdString(saved); };
+        win.window->Act_Save->trigger();
+        QVERIFY(testing::ReadFileBytes(saved).ends_with(cancelled));
+    }
+
+    void targetLinesThatFindNothingAreNamedAfterTheRun() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        const std::string typo = dir.str() + "/scr";
+        win.window->Targets().List()->setPlainText(
+            QString::fromStdString(typo + "\n" + dir.str() + "/src\n"));
+        win.window->Act_Count->trigger();
+        QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));  // the report is the same
+        QCOMPARE(win.messages,
+                 QStringList{QStringLiteral("警告:次の指定ではファイルが見つかりませんでした。\n") +
+                             QString::fromStdString(typo)});
+    }
+
+    void aTargetLineHoldingANulIsRefused() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        const std::string line = dir.str() + "/src/main.c" + std::string("\0/x", 3);
+        win.window->Targets().List()->setPlainText(QString::fromStdString(line));
+        win.window->Act_Count->trigger();
+        QVERIFY(win.window->ResultLines().empty());
+        QCOMPARE(
+            win.messages,
+            QStringList{QStringLiteral("ｴﾗｰ:対象の指定にNUL文字が含まれているため、カウントできません。\n") +
+                        QString::fromStdString(dir.str() + "/src/main.c?/x")});
     }
 
     void duringARunOnlyCancelAndViewCommandsWork() {
