@@ -1,6 +1,9 @@
 #include "report/json.h"
 
+#include <cstdlib>
 #include <utility>
+
+#include <nlohmann/json.hpp>
 
 #include "engine/source_kind.h"
 #include "report/change.h"
@@ -43,44 +46,11 @@ void JsonWriter::Key(std::string_view key) {
     afterKey_ = true;
 }
 
+// Strings and numbers are written by the JSON library, so that escaping and the
+// form of a double are its own; only the layout around them is written here. A
+// name that is no valid UTF-8 gets U+FFFD for each bad sequence.
 void JsonWriter::Quoted(std::string_view s) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    text_.push_back('"');
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"':
-                text_ += "\\\"";
-                break;
-            case '\\':
-                text_ += "\\\\";
-                break;
-            case '\b':
-                text_ += "\\b";
-                break;
-            case '\f':
-                text_ += "\\f";
-                break;
-            case '\n':
-                text_ += "\\n";
-                break;
-            case '\r':
-                text_ += "\\r";
-                break;
-            case '\t':
-                text_ += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    text_ += "\\u00";
-                    text_.push_back(kHex[c >> 4]);
-                    text_.push_back(kHex[c & 15]);
-                } else {
-                    text_.push_back(ch);
-                }
-        }
-    }
-    text_.push_back('"');
+    text_ += nlohmann::json(std::string(s)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 void JsonWriter::String(std::string_view s) {
@@ -95,16 +65,8 @@ void JsonWriter::Number(std::int64_t n) {
 
 void JsonWriter::Ratio(float ratio) {
     BeforeValue();
-    // "3.70" as the shortest number that reads back the same, "3.7"; a whole
-    // number keeps one decimal ("0.0"), as a JSON library writes a double.
-    std::string t = detail::RatioText(ratio);
-    if (t.find('.') != std::string::npos) {
-        while (t.back() == '0') t.pop_back();
-        if (t.back() == '.') t.push_back('0');
-    } else {
-        t += ".0";
-    }
-    text_ += t;
+    // The ratio as the report rounds it, as a number: 3.70 is 3.7.
+    text_ += nlohmann::json(std::strtod(detail::RatioText(ratio).c_str(), nullptr)).dump();
 }
 
 void JsonWriter::Null() {

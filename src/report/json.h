@@ -16,8 +16,8 @@ namespace zarnik::report {
 
 // Writes JSON text as it goes, indented by two blanks a level, one member or item
 // a line. Nothing is built in memory but the text, so a run of any number of
-// files can be written file by file. Strings are escaped as JSON requires, control
-// characters (DEL too) as \uXXXX; they must be valid UTF-8.
+// files can be written file by file. Strings are escaped as JSON requires (control
+// characters as \uXXXX).
 class JsonWriter {
 public:
     void BeginObject() { Open('}'); }
