@@ -41,7 +41,8 @@ template <typename F>
 bool WaitFor(F condition) {
     QElapsedTimer clock;
     clock.start();
-    while (!condition() && clock.elapsed() < kWait) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!condition() && clock.elapsed() < kWait)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
 }
 
@@ -124,7 +125,9 @@ void CheckBeside(const QWidget& help, const QWidget& asker, int mayCover) {
 void CheckHelpPopup(QDialog& d, QPushButton* help) {
     d.open();
     QVERIFY(QTest::qWaitForWindowActive(&d, kWait));
-    auto popupShown = [] { return HelpViewer::Instance().Popup() && HelpViewer::Instance().Popup()->isVisible(); };
+    auto popupShown = [] {
+        return HelpViewer::Instance().Popup() && HelpViewer::Instance().Popup()->isVisible();
+    };
     ClickAt(help->mapToGlobal(help->rect().center()));
     QVERIFY(WaitFor(popupShown));
     Xdo({"key", "Escape"});
@@ -149,6 +152,16 @@ void CheckHelpPopup(QDialog& d, QPushButton* help) {
     QVERIFY(WaitFor([&] { return !popupShown(); }));
 }
 
+// What the window manager was told of a window and what it offers for it: the
+// window type, the window it is transient for, and the actions it allows.
+QString WindowProperties(WId id) {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {"-id", QString::number(id), "_NET_WM_WINDOW_TYPE",
+                                          "WM_TRANSIENT_FOR", "_NET_WM_ALLOWED_ACTIONS"});
+    if (!xprop.waitForFinished(kWait)) return {};
+    return QString::fromLatin1(xprop.readAllStandardOutput());
+}
+
 }  // namespace
 
 class DesktopE2eTest : public QObject {
@@ -157,6 +170,33 @@ private slots:
     void initTestCase() {
         InstallFontSubstitutes();
         HelpViewer::Instance().SetHelpFile(QString::fromStdString(testing::BinDir() + "/zarnik.hlp"));
+    }
+
+    // Dialogs are declared as dialogs of the main window (its transients), so that the
+    // window manager stacks and minimises them with it, and those of fixed size offer
+    // no maximise. (openbox still offers minimise on every dialog, whatever the hints.)
+    void dialogsAreDialogsToTheWindowManager() {
+        Window win;
+        Form_Main& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        const QString mainId = QStringLiteral("0x%1").arg(w.winId(), 0, 16);
+        Form_Syori progress(&w);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("x"), QStringLiteral("y"), QMessageBox::Ok, &w);
+        settings::EnvList envs;
+        std::int32_t addKind = 0;
+        settings::Rect bounds{};
+        Form_Scnf editor(envs, addKind, bounds, 0, &w);
+        for (QWidget* d : std::initializer_list<QWidget*>{&progress, &box, &editor}) {
+            d->show();
+            QVERIFY(QTest::qWaitForWindowExposed(d, kWait));
+            QString props;
+            QVERIFY(
+                WaitFor([&] { return (props = WindowProperties(d->winId())).contains("ALLOWED_ACTIONS"); }));
+            QVERIFY2(props.contains("_NET_WM_WINDOW_TYPE_DIALOG"), qPrintable(props));
+            QVERIFY2(props.contains("window id # " + mainId), qPrintable(props));
+            if (d != &editor) QVERIFY2(!props.contains("MAXIMIZE"), qPrintable(props));
+            d->hide();
+        }
     }
 
     void helpPopupsCloseAndNeverHoldTheProgram() {
@@ -339,7 +379,8 @@ private slots:
         QPoint from = bar->mapToGlobal(QPoint(7, bar->height() / 2));
         Xdo({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
         for (int step = 1; step <= 10; ++step)  // above the window: over no dock area
-            Xdo({"mousemove", "--sync", QString::number(from.x() - 20 * step), QString::number(from.y() - 12 * step)});
+            Xdo({"mousemove", "--sync", QString::number(from.x() - 20 * step),
+                 QString::number(from.y() - 12 * step)});
         Xdo({"mouseup", "1"});
         QVERIFY(WaitFor([&] {
             return bar->isFloating() && bar->isVisible() && (bar->windowFlags() & Qt::WindowCloseButtonHint);
@@ -420,7 +461,8 @@ private slots:
         QProcess name;
         name.start(QStringLiteral("xdotool"), {"getwindowname", id});
         QVERIFY(name.waitForFinished(kWait));
-        QCOMPARE(QString::fromUtf8(name.readAllStandardOutput()).trimmed(), QStringLiteral("コメントカウント実行中"));
+        QCOMPARE(QString::fromUtf8(name.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("コメントカウント実行中"));
         Shot(id, QStringLiteral("progress-window.png"));
     }
 
@@ -438,7 +480,8 @@ private slots:
         splash.OnFadeStep = [&](int) { steps << Brightness(grab()); };
         splash.FadeOut();
         QCOMPARE(steps.size(), 26);
-        for (int i = 1; i < steps.size(); ++i) QVERIFY2(steps[i] >= steps[i - 1], qPrintable(QString::number(i)));
+        for (int i = 1; i < steps.size(); ++i)
+            QVERIFY2(steps[i] >= steps[i - 1], qPrintable(QString::number(i)));
         QVERIFY(steps[0] > first);
         QCOMPARE(steps.last(), 255);
     }
