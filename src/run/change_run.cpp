@@ -202,13 +202,20 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};
-    const engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
+    const bool read = engine::ChooseByMode(opt, rec.Name).Counter != engine::CounterId::None;
+    engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
+    // A head without a line break may be UTF-8 that is shorter once converted.
+    if (probe != engine::FileStatus::Counted &&
+        !(probe == engine::FileStatus::Unfit && read && opt.Utf8Src)) {
+        rec.Status = probe;
+        return;
+    }
+    state.FromUtf8 = read && opt.Utf8Src && engine::ConvertUtf8Source(f.Bytes, f.Spare);
+    if (state.FromUtf8) probe = engine::ProbeConverted(f.Bytes.view(), probe);
     if (probe != engine::FileStatus::Counted) {
         rec.Status = probe;
         return;
     }
-    const bool read = engine::ChooseByMode(opt, rec.Name).Counter != engine::CounterId::None;
-    state.FromUtf8 = read && opt.Utf8Src && engine::ConvertUtf8Source(f.Bytes, f.Spare);
     f.Text = engine::TextForCounting(f.Bytes.view());
     state.LineClasses = log ? &f.Log : nullptr;
     struct Reset {
