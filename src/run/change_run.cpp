@@ -17,6 +17,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "engine/path_at.h"
@@ -225,42 +226,113 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::CountLoadedText(opt, f.Text, rec, state);
 }
 
-// The lines as the diff sees them: each line's class mark, its text (a line break
-// the EUC/JIS converter made, and the escape byte, escaped), "\n". classes gets one
-// class per line.
-void DiffText(const Loaded& f, std::string& out, std::vector<LineClassOf>& classes) {
-    static constexpr char kMark[] = {'E', 'C', 'B', 'N'};
-    out.clear();
+// Each distinct line (its text and its class) numbered once for both versions of
+// a file, so that the diff compares numbers: a few bytes per distinct line,
+// whatever the lines hold. The texts are the loaded files', which outlive the ids.
+class LineIds {
+public:
+    void clear() {
+        // The table of a large file is not kept for the small ones after it.
+        if (slots_.size() > (std::size_t{1} << 16)) {
+            slots_ = std::vector<std::uint32_t>();
+            entries_ = std::vector<Entry>();
+        }
+        entries_.clear();
+        std::fill(slots_.begin(), slots_.end(), 0u);
+    }
+    std::size_t size() const { return entries_.size(); }
+
+    // line is shorter than 512 bytes: longer lines are never counted.
+    std::uint32_t Id(std::string_view line, LineClassOf c) {
+        if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+        const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(line));
+        const std::uint32_t sizeClass =
+            static_cast<std::uint32_t>(line.size()) << 2 | static_cast<std::uint32_t>(c);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const std::uint32_t slot = slots_[i];
+            if (slot == 0) {
+                entries_.push_back({line.data(), sizeClass, hash});
+                slots_[i] = static_cast<std::uint32_t>(entries_.size());
+                return static_cast<std::uint32_t>(entries_.size() - 1);
+            }
+            const Entry& e = entries_[slot - 1];
+            if (e.Hash == hash && e.SizeClass == sizeClass &&
+                std::memcmp(e.Data, line.data(), line.size()) == 0)
+                return slot - 1;
+        }
+    }
+
+private:
+    struct Entry {
+        const char* Data;
+        std::uint32_t SizeClass;  // size << 2 | class
+        std::uint32_t Hash;
+    };
+
+    void Grow() {
+        const std::size_t size = std::max<std::size_t>(1024, slots_.size() * 2);
+        slots_.assign(size, 0u);
+        const std::size_t mask = size - 1;
+        for (std::size_t id = 0; id < entries_.size(); ++id) {
+            std::size_t i = entries_[id].Hash & mask;
+            while (slots_[i] != 0) i = (i + 1) & mask;
+            slots_[i] = static_cast<std::uint32_t>(id + 1);
+        }
+    }
+
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> slots_;  // id + 1, 0 for a free slot
+};
+
+// The counted lines of a file as the diff sees them: one id and one class each.
+// Lines of 512 bytes or more, which no count counts, are left out, so that they
+// neither line the two versions up nor split a block of changes. With EUC/JIS
+// the converted text is the line's. Beyond maxLines lines the diff library could
+// not take the file: a FileError (EFBIG) of path.
+void CountedLines(const Loaded& f, const std::string& path, std::size_t maxLines, LineIds& ids,
+                  std::vector<std::uint32_t>& lineIds, std::vector<LineClassOf>& classes) {
+    lineIds.clear();
     classes.clear();
-    out.reserve(f.Text.size() + f.Text.size() / 8 + 16);
     const engine::LineLog& log = f.Log;
     const bool converted = !log.ConvertedEnds.empty();
     engine::LineSplitter split(f.Text);
     std::string_view line;
-    std::size_t i = 0;
-    while (split.Next(line)) {
+    for (std::size_t i = 0; i < log.Classes.size() && split.Next(line); ++i) {
+        const LineClassOf c = log.Classes[i];
+        if (c == LineClassOf::NotCounted) continue;
         if (converted && i < log.ConvertedEnds.size()) {
             const std::size_t from = i == 0 ? 0 : log.ConvertedEnds[i - 1];
             line = std::string_view(log.Converted).substr(from, log.ConvertedEnds[i] - from);
         }
-        const LineClassOf c = i < log.Classes.size() ? log.Classes[i] : LineClassOf::NotCounted;
+        if (lineIds.size() == maxLines) throw engine::FileError(path, EFBIG);
+        lineIds.push_back(ids.Id(line, c));
         classes.push_back(c);
-        out.push_back(kMark[static_cast<int>(c)]);
-        if (line.find_first_of("\n\x01") == std::string_view::npos) {
-            out.append(line);
-        } else {
-            for (char ch : line) {
-                if (ch == '\n') {
-                    out += "\x01n";
-                } else {
-                    if (ch == '\x01') out.push_back('\x01');
-                    out.push_back(ch);
-                }
-            }
-        }
-        out.push_back('\n');
-        ++i;
     }
+}
+
+// What the diff library reads of one version: its lines from `from` to `to` (the
+// lines before and after, the same in both versions, need no diff), where each run
+// of lines found in this version only (never unchanged, so inside a block of
+// changes whatever the diff finds) is one line, `only`. Each line is its id as
+// width digits of seven bits (bytes 0x80..0xFF, never a line break), then "\n".
+// starts gets each line's first line in [from, to), then `to`.
+void ReducedText(const std::vector<std::uint32_t>& ids, std::size_t from, std::size_t to,
+                 const std::vector<std::uint8_t>& seen, std::uint8_t both, std::uint32_t only,
+                 std::size_t width, std::string& out, std::vector<std::uint32_t>& starts) {
+    out.clear();
+    starts.clear();
+    for (std::size_t i = from; i < to; ++i) {
+        std::uint32_t id = ids[i];
+        if (seen[id] != both) {
+            if (i > from && seen[ids[i - 1]] != both) continue;  // the run goes on
+            id = only;
+        }
+        starts.push_back(static_cast<std::uint32_t>(i - from));
+        for (std::size_t d = width; d-- > 0;) out.push_back(static_cast<char>(0x80 | (id >> (7 * d) & 0x7F)));
+        out.push_back('\n');
+    }
+    starts.push_back(static_cast<std::uint32_t>(to - from));
 }
 
 ChangeFigures& Figures(ChangeRecord& rec, LineClassOf c) {
@@ -279,7 +351,8 @@ struct Hunk {
 
 int CollectHunk(const git_diff_delta*, const git_diff_hunk* h, void* payload) {
     auto* hunks = static_cast<std::vector<Hunk>*>(payload);
-    const auto start = [](int s, int n) { return n > 0 ? static_cast<std::size_t>(s - 1) : 0; };
+    // An empty side's start is the line it follows.
+    const auto start = [](int s, int n) { return static_cast<std::size_t>(n > 0 ? s - 1 : s); };
     hunks->push_back({start(h->old_start, h->old_lines), static_cast<std::size_t>(h->old_lines),
                       start(h->new_start, h->new_lines), static_cast<std::size_t>(h->new_lines)});
     return 0;
@@ -366,15 +439,40 @@ struct Comparer {
     const engine::CountOptions& Opt;
     engine::ConverterState OldState, NewState;
     Loaded Old, New;
+    LineIds Ids;
+    std::vector<std::uint32_t> OldIds, NewIds, OldStarts, NewStarts;
+    std::vector<std::uint8_t> Seen;  // per id: 1 found in the old version, 2 in the new
     std::string OldDiff, NewDiff;
     std::vector<LineClassOf> OldClasses, NewClasses;
     std::vector<Hunk> Hunks;
 
     explicit Comparer(const engine::CountOptions& opt) : Opt(opt) {}
 
+    // The library's limit: a longer text it takes for binary and gives no hunks.
+    static constexpr std::size_t kMaxDiffText = std::size_t{1023} << 20;
+
+    // The library keeps some hundred bytes for each line it reads, so it reads only
+    // the lines that can be unchanged: not the lines before the first difference
+    // and after the last, and a run of lines found in one version only as one line.
     void Diff(const std::string& path, ChangeRecord& rec) {
-        DiffText(Old, OldDiff, OldClasses);
-        DiffText(New, NewDiff, NewClasses);
+        Ids.clear();
+        // Each line takes at least two bytes of the library's text.
+        CountedLines(Old, path, kMaxDiffText / 2, Ids, OldIds, OldClasses);
+        CountedLines(New, path, kMaxDiffText / 2, Ids, NewIds, NewClasses);
+        Seen.assign(Ids.size(), 0);
+        for (std::uint32_t id : OldIds) Seen[id] |= 1;
+        for (std::uint32_t id : NewIds) Seen[id] |= 2;
+        const std::size_t common = std::min(OldIds.size(), NewIds.size());
+        std::size_t head = 0, tail = 0;
+        while (head < common && OldIds[head] == NewIds[head]) ++head;
+        while (tail < common - head && OldIds[OldIds.size() - 1 - tail] == NewIds[NewIds.size() - 1 - tail])
+            ++tail;
+        const auto only = static_cast<std::uint32_t>(Ids.size());  // and only + 1: in neither version
+        std::size_t width = 1;
+        while (width < 5 && Ids.size() + 2 > (std::size_t{1} << (7 * width))) ++width;
+        ReducedText(OldIds, head, OldIds.size() - tail, Seen, 3, only, width, OldDiff, OldStarts);
+        ReducedText(NewIds, head, NewIds.size() - tail, Seen, 3, only + 1, width, NewDiff, NewStarts);
+        if (std::max(OldDiff.size(), NewDiff.size()) > kMaxDiffText) throw engine::FileError(path, EFBIG);
         const Libgit2& git = LoadLibgit2();
         git_diff_options o;
         git.DiffOptionsInit(&o, GIT_DIFF_OPTIONS_VERSION);
@@ -386,13 +484,42 @@ struct Comparer {
                             nullptr, nullptr, CollectHunk, nullptr, &Hunks) != 0) {
             // A wrong figure is never given: the run ends with this file.
             const git_error* e = git.ErrorLast();
-            throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EFBIG);
+            throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EIO);
         }
-        for (const Hunk& h : Hunks) {
-            if (h.OldStart + h.OldLines > OldClasses.size() || h.NewStart + h.NewLines > NewClasses.size())
+        // Back to the files' lines.
+        for (Hunk& h : Hunks) {
+            if (h.OldStart + h.OldLines >= OldStarts.size() || h.NewStart + h.NewLines >= NewStarts.size())
                 throw engine::FileError(path, EIO);
-            TallyHunk(h, OldClasses, NewClasses, rec);
+            const std::size_t oldEnd = OldStarts[h.OldStart + h.OldLines],
+                              newEnd = NewStarts[h.NewStart + h.NewLines];
+            h.OldStart = head + OldStarts[h.OldStart];
+            h.OldLines = head + oldEnd - h.OldStart;
+            h.NewStart = head + NewStarts[h.NewStart];
+            h.NewLines = head + newEnd - h.NewStart;
         }
+        // The library also fails without saying so (out of memory inside its diff,
+        // a text it takes for binary): no hunks, or hunks that do not cover every
+        // difference. The lines between the hunks must be the same on both sides.
+        if (!HunksCoverEveryDifference()) throw engine::FileError(path, ENOMEM);
+        for (const Hunk& h : Hunks) TallyHunk(h, OldClasses, NewClasses, rec);
+    }
+
+    bool HunksCoverEveryDifference() const {
+        std::size_t i = 0, j = 0;
+        const auto same = [&](std::size_t oldEnd, std::size_t newEnd) {
+            return oldEnd >= i && newEnd >= j && oldEnd - i == newEnd - j &&
+                   std::equal(OldIds.begin() + static_cast<std::ptrdiff_t>(i),
+                              OldIds.begin() + static_cast<std::ptrdiff_t>(oldEnd),
+                              NewIds.begin() + static_cast<std::ptrdiff_t>(j));
+        };
+        for (const Hunk& h : Hunks) {
+            if (h.OldStart + h.OldLines > OldIds.size() || h.NewStart + h.NewLines > NewIds.size() ||
+                !same(h.OldStart, h.NewStart))
+                return false;
+            i = h.OldStart + h.OldLines;
+            j = h.NewStart + h.NewLines;
+        }
+        return same(OldIds.size(), NewIds.size());
     }
 
     // The record of one pair; false when neither file is there any more.
@@ -459,6 +586,9 @@ struct Comparer {
                 f->Log = engine::LineLog{};
             }
             OldDiff = NewDiff = std::string();
+            OldIds = NewIds = OldStarts = NewStarts = std::vector<std::uint32_t>();
+            Seen = std::vector<std::uint8_t>();
+            Ids = LineIds();
             throw engine::FileError(pair.New ? pair.New->Path : pair.Old->Path, ENOMEM);
         }
     }

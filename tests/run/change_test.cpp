@@ -113,6 +113,17 @@ TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
                                         "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
 }
 
+TEST(ChangeRun, LongLinesTakeNoPart) {
+    TempDir dir;
+    const std::string longLine = "int " + std::string(600, 'x') + ";\n";
+    // A long line moved above a counted one is no change of the counted line.
+    dir.Write("a/moved.c", "int z;\nint a;\n" + longLine + "int b;\n");
+    dir.Write("b/moved.c", "int z;\n" + longLine + "int a;\nint b;\n");
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host);
+    EXPECT_EQ(Described(host), (std::vector<std::string>{"moved.c 変更 C 0 0 0 0 0 0 0 0 0"}));
+}
+
 TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
     // Random edits of a C file: each counted line of the new version is added,
     // changed or unchanged, each of the old one deleted, changed or unchanged, and
