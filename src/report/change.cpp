@@ -76,6 +76,8 @@ std::int64_t ChangeSums::FileCount() const {
 void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals) {
     if (rec.Kind > 0 && rec.Kind < settings::kKindCount)
         Add(totals.Kinds[static_cast<std::size_t>(rec.Kind)], rec);
+    else if (rec.Status != ChangeStatus::Skipped)
+        return;  // of no kind (guessed to none in both versions): in no total, as in a count run
     Add(totals.GrandTotal, rec);
 }
 

@@ -132,6 +132,9 @@ struct Loaded {
     engine::ByteBuffer Bytes, Spare;
     engine::LineLog Log;
     std::string_view Text;  // the counted text (Shift-JIS once UTF-8 was converted)
+
+    // A file of no bytes at all.
+    bool Empty() const { return Present && Whole && Size == 0 && Bytes.size() == 0; }
 };
 
 constexpr std::size_t kProbeBytes = 515;  // the pre-check's head
@@ -544,6 +547,18 @@ struct Comparer {
         const bool classify = !same;
         if (Old.Present && (!same || Opt.EucJis)) CountLoaded(Opt, oldName, Old, OldState, classify);
         if (New.Present) CountLoaded(Opt, newName, New, NewState, classify);
+        // An empty version is a file of no lines beside a counted one: its lines are
+        // all added, or all deleted (a count run finds nothing to count in it).
+        if (Old.Present && New.Present && Old.Empty() != New.Empty()) {
+            Loaded& empty = Old.Empty() ? Old : New;
+            const Loaded& filled = Old.Empty() ? New : Old;
+            if (filled.Rec.Status == engine::FileStatus::Counted) {
+                empty.Rec.Status = engine::FileStatus::Counted;
+                empty.Rec.Kind = filled.Rec.Kind;
+                empty.Log.clear();
+                empty.Text = {};
+            }
+        }
 
         const Loaded& shown = New.Present ? New : Old;
         rec.KindText = shown.Rec.KindText;
@@ -559,6 +574,9 @@ struct Comparer {
             return true;
         }
         rec.Kind = shown.Rec.Kind;
+        // Guessing (VsrcFl 4) may find the kind of one version only: the pair is
+        // filed under the kind found, the new version's first.
+        if (rec.Kind == engine::NoKind && Old.Present && !same) rec.Kind = Old.Rec.Kind;
         if (same) {
             rec.Status = ChangeStatus::Unchanged;
         } else if (!Old.Present) {

@@ -124,6 +124,44 @@ TEST(ChangeRun, LongLinesTakeNoPart) {
     EXPECT_EQ(Described(host), (std::vector<std::string>{"moved.c 変更 C 0 0 0 0 0 0 0 0 0"}));
 }
 
+TEST(ChangeRun, AnEmptyVersionHasNoLines) {
+    // Its lines are all added, or all deleted; empty in both, a count run counts
+    // the file in neither.
+    TempDir dir;
+    dir.Write("a/filled.c", "");
+    dir.Write("b/filled.c", "int a;\n// c\n\n");
+    dir.Write("a/emptied.java", "int a;\n// c\n");
+    dir.Write("b/emptied.java", "");
+    dir.Write("a/empty.c", "");
+    dir.Write("b/empty.c", "");
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host);
+    EXPECT_EQ(Described(host), (std::vector<std::string>{"emptied.java 変更 Java 0 0 1 0 0 1 0 0 0",
+                                                         "empty.c 除外 C 認識できませんでした。",
+                                                         "filled.c 変更 C 1 0 0 1 0 0 1 0 0"}));
+}
+
+TEST(ChangeRun, GuessedKindOfEitherVersionFilesThePair) {
+    // Guessing (VsrcFl 4): the new version holds no marker of either family, so
+    // only the old one has a kind; the pair's figures go into that kind's total.
+    settings::S_CNF cnf = Plain();
+    cnf.VsrcFl = 4;
+    TempDir dir;
+    dir.Write("a/g.c", "#include <x.h>\nx = 1\n");
+    dir.Write("b/g.c", "x = 1\n");
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", cnf, host);
+    ASSERT_EQ(host.Changes.size(), 1u);
+    EXPECT_EQ(host.Changes[0].Kind, 2);  // C source
+    report::ChangeRows rows;
+    rows.Add(host.Changes[0]);
+    const report::ChangeSums& kind = rows.Totals().Kinds[2];
+    const report::ChangeSums& grand = rows.Totals().GrandTotal;
+    EXPECT_EQ(kind.FileCount(), 1);
+    EXPECT_EQ(kind.Exec.Deleted, grand.Exec.Deleted);
+    EXPECT_EQ(grand.Exec.Deleted, 2);
+}
+
 TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
     // Random edits of a C file: each counted line of the new version is added,
     // changed or unchanged, each of the old one deleted, changed or unchanged, and
