@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         outcome = session.Count(input, options.Cnf, host, host);
     }
     if (outcome.End == run::RunEnd::NoFiles) {
-        PrintError(SjisMessage(run::NoFilesText()));
+        PrintError(SjisMessage(run::NoFilesText(outcome)));
         return FinishOutput(kNoFile);
     }
     if (const auto& error = outcome.Error) {

@@ -133,6 +133,13 @@ std::string FormatChangeColumnHeader(int nameLength) {
     return h + figures;
 }
 
+std::string FormatChangeVersionLine(bool old, std::string sjisTarget) {
+    static const std::string oldLabel = text::Utf8ToSjis("旧ﾊﾞｰｼﾞｮﾝ: "),
+                             newLabel = text::Utf8ToSjis("新ﾊﾞｰｼﾞｮﾝ: ");
+    text::MaskControlBytes(sjisTarget);
+    return (old ? oldLabel : newLabel) + sjisTarget;
+}
+
 std::string FormatChangeRule(int style, int nameLength) {
     const auto n = static_cast<std::size_t>(NameWidth(nameLength) + 1 + kStatusWidth + kKindWidth +
                                             kFigureWidth * kFigureCount);

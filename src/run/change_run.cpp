@@ -45,6 +45,7 @@ struct Version {
     FileCollection Found;
     std::string Base;
     bool NamesOneFile = false;  // the target line is a regular file's path
+    bool NamesFolder = false;   // ... a folder's: without files it is an empty version
 };
 
 // Where a target line's relative paths start: a folder it names is the base
@@ -56,6 +57,7 @@ void FindBase(const std::string& target, Version& v) {
     if (!target.empty() && engine::StatPath(target, st) == 0) {
         if (S_ISREG(st.st_mode)) v.NamesOneFile = true;
         if (S_ISDIR(st.st_mode)) {
+            v.NamesFolder = true;
             std::string base = (parts.Pattern == "." && !parts.Folder.empty()) ? parts.Folder : target;
             while (base.size() > 1 && base.back() == '/') base.pop_back();
             v.Base = base;
@@ -641,7 +643,9 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
 
     detail::OpenReport(sink, report::FormatChangeColumnHeader(nameLength),
                        report::FormatHeadLine(layout, input.EnvName, input.Now),
-                       report::FormatChangeRule(1, nameLength));
+                       report::FormatChangeRule(1, nameLength),
+                       {report::FormatChangeVersionLine(true, NativeToSjis(input.OldTarget)),
+                        report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget))});
 
     report::ChangeTotals totals;
     Comparer comparer(opt);
@@ -670,6 +674,11 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
 
 }  // namespace
 
+std::string NoFilesText(const RunOutcome& outcome) {
+    if (outcome.EmptyVersions.empty()) return NoFilesText();
+    return outcome.EmptyVersions + "\r\n" + NoFilesText();
+}
+
 RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                                     ProgressObserver& progress) {
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
@@ -680,10 +689,18 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_
         if (!CollectVersion(input.OldTarget, subfolders, progress, oldV, found) ||
             !CollectVersion(input.NewTarget, subfolders, progress, newV, found)) {
             outcome.End = RunEnd::Cancelled;
-        } else if (oldV.Found.Files.empty() || newV.Found.Files.empty()) {
+        } else if (const bool noOld = oldV.Found.Files.empty(), noNew = newV.Found.Files.empty();
+                   (noOld && (!oldV.NamesFolder || noNew)) || (noNew && !newV.NamesFolder)) {
             // A target that finds nothing is a mistake to be told, not a whole
-            // version added or deleted.
+            // version added or deleted; an empty folder is an empty version, unless
+            // both are empty.
             outcome.End = RunEnd::NoFiles;
+            if (noOld)
+                outcome.EmptyVersions += report::FormatChangeVersionLine(true, NativeToSjis(input.OldTarget));
+            if (noOld && noNew) outcome.EmptyVersions += "\r\n";
+            if (noNew)
+                outcome.EmptyVersions +=
+                    report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget));
         } else {
             const std::vector<Pair> pairs = PairFiles(oldV, newV);
             ComparePairs(input, engine::CountOptions::From(cnf), report::ReportLayout::From(cnf), pairs, sink,

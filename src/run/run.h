@@ -76,6 +76,9 @@ struct RunOutcome {
     std::optional<ReadError> Error;
     // The sink holds lines after the run (its own, or an earlier run's).
     bool ResultUnsaved = false;
+    // With End NoFiles after a change count: which version found nothing, and its
+    // target line (Shift-JIS, one line per version).
+    std::string EmptyVersions;
 };
 
 struct RunInput {
@@ -121,6 +124,9 @@ private:
 // What a front end tells the user when the run ended with NoFiles, Shift-JIS
 // ("指定のファイルにアクセスできません。...").
 const std::string& NoFilesText();
+// The same for a run's outcome: after a change count it first names the version
+// (or both) that found nothing.
+std::string NoFilesText(const RunOutcome& outcome);
 
 // Whether a folder is walked into its subfolders: Subfol anything but 0.
 bool WalksSubfolders(const settings::S_CNF& cnf);

@@ -1,6 +1,7 @@
 #include "report/change.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -69,10 +70,13 @@ TEST(ChangeRun, TreePairGivesTheFiguresWrittenBesideIt) {
     EXPECT_EQ(outcome.End, RunEnd::Finished);
     EXPECT_EQ(outcome.FilesCounted, 10);
     EXPECT_EQ(Described(host), ExpectedLines());
-    // Every file row is in the report, between the column header and the totals.
-    ASSERT_GE(host.Lines.size(), 3 + host.Changes.size());
+    // The report names the two versions, then every file row follows, between the
+    // column header and the totals.
+    ASSERT_GE(host.Lines.size(), 5 + host.Changes.size());
+    EXPECT_EQ(text::SjisToUtf8(host.Lines[0]), "旧ﾊﾞｰｼﾞｮﾝ: " + DataDir() + "/old");
+    EXPECT_EQ(text::SjisToUtf8(host.Lines[1]), "新ﾊﾞｰｼﾞｮﾝ: " + DataDir() + "/new/");
     for (std::size_t i = 0; i < host.Changes.size(); ++i)
-        EXPECT_EQ(host.Lines[3 + i], report::FormatChangeLine(host.Changes[i], 16));
+        EXPECT_EQ(host.Lines[5 + i], report::FormatChangeLine(host.Changes[i], 16));
     EXPECT_EQ(text::SjisToUtf8(host.Lines.back()), "  新規 1個  削除 1個  変更なし 1個  変更 7個  除外 1個");
     EXPECT_EQ(host.Ends, 1);
 }
@@ -224,9 +228,29 @@ TEST(ChangeRun, TargetsThatFindNothingOrCannotBeReadEndAsACountRunDoes) {
     TempDir dir;
     dir.Write("a/x.c", "int x;\n");
     ChangeRecorder none;
-    EXPECT_EQ(CountChanges(dir.str() + "/a", dir.str() + "/missing", Plain(), none).End, RunEnd::NoFiles);
+    RunOutcome missing = CountChanges(dir.str() + "/a", dir.str() + "/missing", Plain(), none);
+    EXPECT_EQ(missing.End, RunEnd::NoFiles);
     EXPECT_TRUE(none.Lines.empty());
     EXPECT_EQ(none.Ends, 1);
+    // The warning says which version found nothing.
+    EXPECT_EQ(text::SjisToUtf8(NoFilesText(missing)),
+              "新ﾊﾞｰｼﾞｮﾝ: " + dir.str() + "/missing\r\n" + text::SjisToUtf8(NoFilesText()));
+    // A folder without files is an empty version: every line is added (or deleted).
+    ASSERT_EQ(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
+    for (const bool emptyIsOld : {true, false}) {
+        ChangeRecorder host;
+        const std::string a = dir.str() + "/a", empty = dir.str() + "/empty";
+        EXPECT_EQ(CountChanges(emptyIsOld ? empty : a, emptyIsOld ? a : empty, Plain(), host).End,
+                  RunEnd::Finished);
+        EXPECT_EQ(Described(host), std::vector<std::string>{emptyIsOld ? "x.c 新規 C 1 0 0 0 0 0 0 0 0"
+                                                                       : "x.c 削除 C 0 0 1 0 0 0 0 0 0"});
+    }
+    // Both empty, there is nothing to compare: the warning names both.
+    ChangeRecorder both;
+    RunOutcome bothEmpty = CountChanges(dir.str() + "/empty", dir.str() + "/empty/", Plain(), both);
+    EXPECT_EQ(bothEmpty.End, RunEnd::NoFiles);
+    EXPECT_EQ(text::SjisToUtf8(bothEmpty.EmptyVersions),
+              "旧ﾊﾞｰｼﾞｮﾝ: " + dir.str() + "/empty\r\n新ﾊﾞｰｼﾞｮﾝ: " + dir.str() + "/empty/");
     // /proc/self/mem is a regular file whose first page cannot be read (EIO).
     ChangeRecorder unreadable;
     RunOutcome outcome = CountChanges("/proc/self/mem", "/proc/self/mem", Plain(), unreadable);
