@@ -317,20 +317,25 @@ void CountedLines(const Loaded& f, const std::string& path, std::size_t maxLines
 }
 
 // What the diff library reads of one version: its lines from `from` to `to` (the
-// lines before and after, the same in both versions, need no diff), where each run
-// of lines found in this version only (never unchanged, so inside a block of
-// changes whatever the diff finds) is one line, `only`. Each line is its id as
-// width digits of seven bits (bytes 0x80..0xFF, never a line break), then "\n".
-// starts gets each line's first line in [from, to), then `to`.
+// lines around them need no diff here), where each run of lines found in this
+// version only (never unchanged, so inside a block of changes whatever the diff
+// finds) is one line, `only`. A line is found in the other version when seen[id]
+// holds more than other (the other version's count, one bit of which is other).
+// Each line is its id as width digits of seven bits (bytes 0x80..0xFF, never a
+// line break), then "\n". starts gets each line's first line in [from, to) (0 for
+// from), then `to` - from.
 void ReducedText(const std::vector<std::uint32_t>& ids, std::size_t from, std::size_t to,
-                 const std::vector<std::uint8_t>& seen, std::uint8_t both, std::uint32_t only,
+                 const std::vector<std::uint8_t>& seen, std::uint8_t thisSide, std::uint32_t only,
                  std::size_t width, std::string& out, std::vector<std::uint32_t>& starts) {
+    // thisSide is 1 (the old version: the new one's count is bits 2-3) or 4.
+    const std::uint8_t otherMask = thisSide == 1 ? 12 : 3;
+    const auto alone = [&](std::size_t i) { return (seen[ids[i]] & otherMask) == 0; };
     out.clear();
     starts.clear();
     for (std::size_t i = from; i < to; ++i) {
         std::uint32_t id = ids[i];
-        if (seen[id] != both) {
-            if (i > from && seen[ids[i - 1]] != both) continue;  // the run goes on
+        if (alone(i)) {
+            if (i > from && alone(i - 1)) continue;  // the run goes on
             id = only;
         }
         starts.push_back(static_cast<std::uint32_t>(i - from));
@@ -446,37 +451,105 @@ struct Comparer {
     Loaded Old, New;
     LineIds Ids;
     std::vector<std::uint32_t> OldIds, NewIds, OldStarts, NewStarts;
-    std::vector<std::uint8_t> Seen;  // per id: 1 found in the old version, 2 in the new
+    std::vector<std::uint8_t> Seen;  // per id: times found in each version (see Diff)
+    std::vector<std::uint32_t> NewLineOf, Tails, Before;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> Anchors;  // old line, new line
     std::string OldDiff, NewDiff;
     std::vector<LineClassOf> OldClasses, NewClasses;
-    std::vector<Hunk> Hunks;
+    std::vector<Hunk> Hunks, PieceHunks;
 
     explicit Comparer(const engine::CountOptions& opt) : Opt(opt) {}
 
     // The library's limit: a longer text it takes for binary and gives no hunks.
     static constexpr std::size_t kMaxDiffText = std::size_t{1023} << 20;
 
+    // The most lines the library reads at once where the versions can be cut.
+    static constexpr std::size_t kPieceLines = std::size_t{1} << 16;
+
     // The library keeps some hundred bytes for each line it reads, so it reads only
     // the lines that can be unchanged: not the lines before the first difference
     // and after the last, and a run of lines found in one version only as one line.
+    // A long file is cut into pieces of about kPieceLines lines where a line found
+    // once in each version lines them up (as patience diff anchors them), and
+    // each piece is diffed on its own.
     void Diff(const std::string& path, ChangeRecord& rec) {
         Ids.clear();
         // Each line takes at least two bytes of the library's text.
         CountedLines(Old, path, kMaxDiffText / 2, Ids, OldIds, OldClasses);
         CountedLines(New, path, kMaxDiffText / 2, Ids, NewIds, NewClasses);
+        // Per id: how often it is found in the old version (bits 0-1) and in the
+        // new one (bits 2-3), counting up to 2.
         Seen.assign(Ids.size(), 0);
-        for (std::uint32_t id : OldIds) Seen[id] |= 1;
-        for (std::uint32_t id : NewIds) Seen[id] |= 2;
+        for (std::uint32_t id : OldIds)
+            if ((Seen[id] & 3) < 2) ++Seen[id];
+        for (std::uint32_t id : NewIds)
+            if ((Seen[id] & 12) < 8) Seen[id] = static_cast<std::uint8_t>(Seen[id] + 4);
         const std::size_t common = std::min(OldIds.size(), NewIds.size());
         std::size_t head = 0, tail = 0;
         while (head < common && OldIds[head] == NewIds[head]) ++head;
         while (tail < common - head && OldIds[OldIds.size() - 1 - tail] == NewIds[NewIds.size() - 1 - tail])
             ++tail;
+        Hunks.clear();
+        const std::size_t oldEnd = OldIds.size() - tail, newEnd = NewIds.size() - tail;
+        std::size_t i0 = head, j0 = head;
+        if (oldEnd - head > kPieceLines || newEnd - head > kPieceLines) {
+            FindAnchors(head, oldEnd);
+            for (const auto& [i, j] : Anchors) {
+                if (i - i0 < kPieceLines && j - j0 < kPieceLines) continue;
+                DiffPiece(path, i0, i, j0, j);
+                i0 = i + 1;
+                j0 = j + 1;
+            }
+        }
+        DiffPiece(path, i0, oldEnd, j0, newEnd);
+        // The library also fails without saying so (out of memory inside its diff,
+        // a text it takes for binary): no hunks, or hunks that do not cover every
+        // difference. The lines between the hunks must be the same on both sides.
+        if (!HunksCoverEveryDifference()) throw engine::FileError(path, ENOMEM);
+        for (const Hunk& h : Hunks) TallyHunk(h, OldClasses, NewClasses, rec);
+    }
+
+    // Anchors gets the longest run, in the order of both versions, of the old
+    // lines in [from, to) found once in each version, with their new line.
+    void FindAnchors(std::size_t from, std::size_t to) {
+        constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+        NewLineOf.assign(Ids.size(), kNone);
+        for (std::size_t j = 0; j < NewIds.size(); ++j)
+            if (Seen[NewIds[j]] == 5) NewLineOf[NewIds[j]] = static_cast<std::uint32_t>(j);
+        Anchors.clear();
+        for (std::size_t i = from; i < to; ++i)
+            if (Seen[OldIds[i]] == 5)
+                Anchors.emplace_back(static_cast<std::uint32_t>(i), NewLineOf[OldIds[i]]);
+        // Patience sorting: Tails[k] is the anchor ending the best run of k + 1.
+        Tails.clear();
+        Before.assign(Anchors.size(), kNone);
+        for (std::size_t a = 0; a < Anchors.size(); ++a) {
+            const auto k = static_cast<std::size_t>(
+                std::lower_bound(Tails.begin(), Tails.end(), Anchors[a].second,
+                                 [this](std::uint32_t t, std::uint32_t j) { return Anchors[t].second < j; }) -
+                Tails.begin());
+            if (k > 0) Before[a] = Tails[k - 1];
+            if (k == Tails.size())
+                Tails.push_back(static_cast<std::uint32_t>(a));
+            else
+                Tails[k] = static_cast<std::uint32_t>(a);
+        }
+        // The run's anchors, into Tails in order, then to the front of Anchors (the
+        // k-th stands at k or after it, so none is written over before it is read).
+        const std::size_t length = Tails.size();
+        std::uint32_t a = length ? Tails.back() : kNone;
+        for (std::size_t k = length; k-- > 0; a = Before[a]) Tails[k] = a;
+        for (std::size_t k = 0; k < length; ++k) Anchors[k] = Anchors[Tails[k]];
+        Anchors.resize(length);
+    }
+
+    // Diffs old lines [i0, i1) against new lines [j0, j1) and appends the hunks.
+    void DiffPiece(const std::string& path, std::size_t i0, std::size_t i1, std::size_t j0, std::size_t j1) {
         const auto only = static_cast<std::uint32_t>(Ids.size());  // and only + 1: in neither version
         std::size_t width = 1;
         while (width < 5 && Ids.size() + 2 > (std::size_t{1} << (7 * width))) ++width;
-        ReducedText(OldIds, head, OldIds.size() - tail, Seen, 3, only, width, OldDiff, OldStarts);
-        ReducedText(NewIds, head, NewIds.size() - tail, Seen, 3, only + 1, width, NewDiff, NewStarts);
+        ReducedText(OldIds, i0, i1, Seen, 1, only, width, OldDiff, OldStarts);
+        ReducedText(NewIds, j0, j1, Seen, 4, only + 1, width, NewDiff, NewStarts);
         if (std::max(OldDiff.size(), NewDiff.size()) > kMaxDiffText) throw engine::FileError(path, EFBIG);
         const Libgit2& git = LoadLibgit2();
         git_diff_options o;
@@ -484,29 +557,25 @@ struct Comparer {
         o.context_lines = 0;
         o.interhunk_lines = 0;
         o.flags = GIT_DIFF_FORCE_TEXT;
-        Hunks.clear();
-        if (git.DiffBuffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr, &o,
-                            nullptr, nullptr, CollectHunk, nullptr, &Hunks) != 0) {
+        PieceHunks.clear();
+        if (git.DiffBuffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr,
+                            &o, nullptr, nullptr, CollectHunk, nullptr, &PieceHunks) != 0) {
             // A wrong figure is never given: the run ends with this file.
             const git_error* e = git.ErrorLast();
             throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EIO);
         }
         // Back to the files' lines.
-        for (Hunk& h : Hunks) {
+        for (Hunk h : PieceHunks) {
             if (h.OldStart + h.OldLines >= OldStarts.size() || h.NewStart + h.NewLines >= NewStarts.size())
                 throw engine::FileError(path, EIO);
-            const std::size_t oldEnd = OldStarts[h.OldStart + h.OldLines],
-                              newEnd = NewStarts[h.NewStart + h.NewLines];
-            h.OldStart = head + OldStarts[h.OldStart];
-            h.OldLines = head + oldEnd - h.OldStart;
-            h.NewStart = head + NewStarts[h.NewStart];
-            h.NewLines = head + newEnd - h.NewStart;
+            const std::size_t oldEnd = i0 + OldStarts[h.OldStart + h.OldLines],
+                              newEnd = j0 + NewStarts[h.NewStart + h.NewLines];
+            h.OldStart = i0 + OldStarts[h.OldStart];
+            h.OldLines = oldEnd - h.OldStart;
+            h.NewStart = j0 + NewStarts[h.NewStart];
+            h.NewLines = newEnd - h.NewStart;
+            Hunks.push_back(h);
         }
-        // The library also fails without saying so (out of memory inside its diff,
-        // a text it takes for binary): no hunks, or hunks that do not cover every
-        // difference. The lines between the hunks must be the same on both sides.
-        if (!HunksCoverEveryDifference()) throw engine::FileError(path, ENOMEM);
-        for (const Hunk& h : Hunks) TallyHunk(h, OldClasses, NewClasses, rec);
     }
 
     bool HunksCoverEveryDifference() const {
@@ -606,8 +675,10 @@ struct Comparer {
                 f->Log = engine::LineLog{};
             }
             OldDiff = NewDiff = std::string();
-            OldIds = NewIds = OldStarts = NewStarts = std::vector<std::uint32_t>();
+            OldIds = NewIds = OldStarts = NewStarts = NewLineOf = Tails = Before =
+                std::vector<std::uint32_t>();
             Seen = std::vector<std::uint8_t>();
+            Anchors = {};
             Ids = LineIds();
             throw engine::FileError(pair.New ? pair.New->Path : pair.Old->Path, ENOMEM);
         }

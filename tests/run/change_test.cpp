@@ -128,6 +128,42 @@ TEST(ChangeRun, LongLinesTakeNoPart) {
     EXPECT_EQ(Described(host), (std::vector<std::string>{"moved.c 変更 C 0 0 0 0 0 0 0 0 0"}));
 }
 
+TEST(ChangeRun, LongFilesAreDiffedInPiecesWithEveryChangeFound) {
+    // 300,000 lines, cut into pieces at lines found once in each version: every
+    // 997th line changed, a comment added after every 1,499th, two lines moved
+    // from the start to the end, and lines that occur many times around the cuts.
+    TempDir dir;
+    std::string oldText, newText;
+    std::int64_t changed = 0, added = 0;
+    for (int k = 2; k < 300000; ++k) {
+        const std::string line = k % 5 == 0 ? "x++;\n" : "int v" + std::to_string(k) + ";\n";
+        oldText += line;
+        if (k % 997 == 0 && k % 5 != 0) {
+            newText += "int v" + std::to_string(k) + " = 1;\n";
+            ++changed;
+        } else {
+            newText += line;
+        }
+        if (k % 1499 == 0) {
+            newText += "// note\n";
+            ++added;
+        }
+    }
+    oldText = "int v0;\nint v1;\n" + oldText;
+    newText += "int v0;\nint v1;\n";
+    dir.Write("a/big.c", oldText);
+    dir.Write("b/big.c", newText);
+    ChangeRecorder host;
+    ASSERT_EQ(CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host).End, RunEnd::Finished);
+    ASSERT_EQ(host.Changes.size(), 1u);
+    const ChangeRecord& r = host.Changes[0];
+    EXPECT_EQ(r.Exec.Changed, changed);
+    EXPECT_EQ(r.Exec.Added, 2);
+    EXPECT_EQ(r.Exec.Deleted, 2);
+    EXPECT_EQ(r.Comment.Added, added);
+    EXPECT_EQ(r.Comment.Changed + r.Comment.Deleted + r.Blank.Added + r.Blank.Changed + r.Blank.Deleted, 0);
+}
+
 TEST(ChangeRun, AnEmptyVersionHasNoLines) {
     // Its lines are all added, or all deleted; empty in both, a count run counts
     // the file in neither.
