@@ -262,8 +262,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const bool read = choice.Counter != CounterId::None;
     const bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
-    FileStatus status =
-        fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
+    FileStatus status = fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
     ctx.FromUtf8 = false;
     // A head without a line break may be UTF-8 that is shorter once converted.
     const bool unfitAsRead = status == FileStatus::Unfit && read && opt.Utf8Src;

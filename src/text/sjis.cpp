@@ -149,7 +149,8 @@ inline FullWidth FullWidthFor(std::string_view s, std::size_t pos) {
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -225,7 +226,6 @@ private:
     iconv_t cd_;
 };
 
-
 std::size_t SjisSequenceLength(std::string_view s, std::size_t pos) {
     if (!IsLeadByte(static_cast<unsigned char>(s[pos])) || pos + 1 >= s.size()) return 1;
     auto t = static_cast<unsigned char>(s[pos + 1]);
@@ -246,7 +246,8 @@ std::string SjisToUtf8(std::string_view sjis) {
 
 std::string Utf8ToSjis(std::string_view utf8) { return Utf8ToCp932().Run(utf8, "?", Utf8CharLength); }
 
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room) {
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
+                             std::size_t room) {
     return Utf8ToCp932().RunInto(utf8, replacement, MaximalSubpartLength, out, room, true);
 }
 

@@ -9,9 +9,7 @@
 namespace zarnik::text {
 
 // First byte of a double-byte character: 0x81..0x9F or 0xE0..0xFC.
-constexpr bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Length in bytes of the character starting at pos (1 or 2). A lead byte at the
 // very end of the text is one byte: nothing is read past the end.
@@ -85,6 +83,7 @@ std::string Utf8ToSjis(std::string_view utf8);
 struct ConvertedSpan {
     std::size_t Read = 0, Written = 0;
 };
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room);
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
+                             std::size_t room);
 
 }  // namespace zarnik::text

@@ -59,7 +59,7 @@ TEST(CodePage932, RoundTripsAndReplacesWhatItCannotHold) {
     EXPECT_EQ(Utf8ToSjis("a\xFFz"), "a?z");              // invalid UTF-8 byte
     EXPECT_EQ(Utf8ToSjis("한글"), "??");
     EXPECT_EQ(SjisToUtf8("a\xA0z"), "a\xEF\xBF\xBDz");  // unmapped byte
-    EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");     // lead byte at the end
+    EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");    // lead byte at the end
     EXPECT_EQ(SjisToUtf8(""), "");
 }
 
