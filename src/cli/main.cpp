@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         return FinishOutput(kUsage);
     }
     if (outcome.End == run::RunEnd::NoFiles) {
-        PrintError(SjisMessage(run::NoFilesText()));
+        PrintError(SjisMessage(run::NoFilesText(outcome)));
         return FinishOutput(kNoFile);
     }
     // The report holds what the other lines found; a line that found nothing may be

@@ -138,6 +138,7 @@ void StreamHost::Change(const report::ChangeRecord& rec) {
 }
 
 void StreamHost::FinishChangeData(const std::string& oldTarget, const std::string& newTarget) {
+    changes_.SetVersions(oldTarget, newTarget);
     if (format_ == Format::Json)
         Write(report::FormatChangeJson(changes_, cnf_, oldTarget, newTarget));
     else if (format_ == Format::Csv)

@@ -151,6 +151,10 @@ FileStatus ProbeBytes(std::string_view head) {
     return FileStatus::Unfit;
 }
 
+FileStatus ProbeConverted(std::string_view converted, FileStatus asRead) {
+    return converted.size() <= 1 ? asRead : ProbeBytes(converted);
+}
+
 std::string_view TextForCounting(std::string_view loaded) {
     if (loaded.empty()) return loaded;
     if (const void* nul = std::memchr(loaded.data(), 0, loaded.size()))
@@ -229,6 +233,15 @@ std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountC
     return ctx.Text.view();
 }
 
+// ProbeConverted over the first piece of a text read in pieces (converted), which is
+// read again from the start afterwards.
+FileStatus ProbeConverted(detail::ChunkedText& text, FileStatus asRead) {
+    std::string_view piece;
+    const FileStatus status = text.Next(piece) ? ProbeConverted(piece, asRead) : asRead;
+    text.Rewind();
+    return status;
+}
+
 // CountFile once the file is open (fd) or known not to exist: everything after the
 // open, so the counting-ahead threads can run it without the walk's state.
 void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
@@ -249,14 +262,21 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     const ModeChoice choice = ChooseByMode(opt, rec.Name);
     const bool read = choice.Counter != CounterId::None;
     const bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
-    FileStatus status =
-        fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
+    FileStatus status = fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
     ctx.FromUtf8 = false;
-    if (status != FileStatus::Counted) {
+    // A head without a line break may be UTF-8 that is shorter once converted.
+    const bool unfitAsRead = status == FileStatus::Unfit && read && opt.Utf8Src;
+    if (status != FileStatus::Counted && !unfitAsRead) {
         rec.Status = status;
     } else if (inPieces) {
         detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.EucJis, ctx.Text.size(),
                                  ctx.Text, ctx.Utf8Spare);
+        if (unfitAsRead) {
+            ctx.FromUtf8 = text.ConvertIfUtf8();
+            rec.Status = ctx.FromUtf8 ? ProbeConverted(text, status) : status;
+            if (rec.Status == FileStatus::Counted) CountLoadedText(opt, choice, text, rec, ctx);
+            return;
+        }
         // A UTF-8 file is known as one only once all of it was read. The file is
         // counted as read while it is checked; if it turns out UTF-8 (mostly at its
         // first character of more than one byte) it is checked to its end and, if
@@ -270,10 +290,21 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
             rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
             rec.Ratio = 0.0f;
             ctx.FromUtf8 = text.ConvertIfUtf8();
+            if (ctx.FromUtf8 && (status = ProbeConverted(text, status)) != FileStatus::Counted) {
+                if (ctx.LineClasses) ctx.LineClasses->clear();
+                rec.Status = status;
+                rec.Kind = NoKind;
+                rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
+                return;
+            }
             CountLoadedText(opt, choice, text, rec, ctx);
         }
     } else {
-        detail::WholeText text(WholeTextForCounting(opt, read, ctx));
+        const std::string_view whole = WholeTextForCounting(opt, read, ctx);
+        if (ctx.FromUtf8) status = ProbeConverted(whole, status);
+        rec.Status = status;
+        if (status != FileStatus::Counted) return;
+        detail::WholeText text(whole);
         CountLoadedText(opt, choice, text, rec, ctx);
     }
 }

@@ -195,6 +195,11 @@ bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& 
 
 // The pre-check of a file's first 515 bytes (the first is never examined).
 FileStatus ProbeBytes(std::string_view head);
+// The pre-check of a UTF-8 source, over its converted text, as its Shift-JIS twin
+// would be checked: a first line of 200 "あ" is 600 bytes in UTF-8 but 400 once
+// converted. asRead is ProbeBytes of the bytes as read, which decides for a
+// converted text of at most one byte.
+FileStatus ProbeConverted(std::string_view converted, FileStatus asRead);
 
 // A file's loaded bytes up to the first NUL, where every reader of a text ends it
 // (the change count keeps the text cut there).

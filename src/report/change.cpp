@@ -76,6 +76,8 @@ std::int64_t ChangeSums::FileCount() const {
 void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals) {
     if (rec.Kind > 0 && rec.Kind < settings::kKindCount)
         Add(totals.Kinds[static_cast<std::size_t>(rec.Kind)], rec);
+    else if (rec.Status != ChangeStatus::Skipped)
+        return;  // of no kind (guessed to none in both versions): in no total, as in a count run
     Add(totals.GrandTotal, rec);
 }
 
@@ -129,6 +131,13 @@ std::string FormatChangeColumnHeader(int nameLength) {
     h += text::PadRight(Sj(1), kStatusWidth);
     h += Sj(2);
     return h + figures;
+}
+
+std::string FormatChangeVersionLine(bool old, std::string sjisTarget) {
+    static const std::string oldLabel = text::Utf8ToSjis("旧ﾊﾞｰｼﾞｮﾝ: "),
+                             newLabel = text::Utf8ToSjis("新ﾊﾞｰｼﾞｮﾝ: ");
+    text::MaskControlBytes(sjisTarget);
+    return (old ? oldLabel : newLabel) + sjisTarget;
 }
 
 std::string FormatChangeRule(int style, int nameLength) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report/csv.h"
@@ -68,6 +69,13 @@ class ChangeRows {
 public:
     // errorRows: skipped files are rows (Erfout), as the report shows them.
     explicit ChangeRows(bool errorRows = true) : errorRows_(errorRows) {}
+    // The two target lines compared (native).
+    void SetVersions(std::string oldTarget, std::string newTarget) {
+        oldTarget_ = std::move(oldTarget);
+        newTarget_ = std::move(newTarget);
+    }
+    const std::string& OldTarget() const { return oldTarget_; }
+    const std::string& NewTarget() const { return newTarget_; }
     // False when the report gives the record no row.
     bool Add(const ChangeRecord& rec);
     const std::vector<ChangeRecord>& Files() const { return files_; }
@@ -75,6 +83,7 @@ public:
 
 private:
     bool errorRows_;
+    std::string oldTarget_, newTarget_;
     std::vector<ChangeRecord> files_;
     ChangeTotals totals_;
 };
@@ -86,6 +95,9 @@ const char* ChangeStatusWord(ChangeStatus status);
 // The fixed-width report of a change count. nameLength is the Shift-JIS length of
 // the longest relative path; the path column is max(12, nameLength) + 1 bytes.
 std::string FormatChangeColumnHeader(int nameLength);
+// "旧ﾊﾞｰｼﾞｮﾝ: TARGET" (old) or "新ﾊﾞｰｼﾞｮﾝ: TARGET": what the report compares, below
+// its head line; the target is Shift-JIS, its control bytes shown as "?".
+std::string FormatChangeVersionLine(bool old, std::string sjisTarget);
 // "-" for style 1, "=" otherwise, as long as a full line.
 std::string FormatChangeRule(int style, int nameLength);
 std::string FormatChangeLine(const ChangeRecord& rec, int nameLength);
@@ -94,7 +106,8 @@ std::string FormatChangeLine(const ChangeRecord& rec, int nameLength);
 void WriteChangeClosingBlock(const ChangeTotals& totals, int nameLength,
                              const std::function<void(const std::string&)>& append);
 
-// The csv: a header row; per file: path, status, kind, then added, changed and
+// The csv: a header row; the two versions (status "旧ﾊﾞｰｼﾞｮﾝ" / "新ﾊﾞｰｼﾞｮﾝ", the
+// target line in the path column), when set; per file: path, status, kind, then added, changed and
 // deleted of 実行, ｺﾒﾝﾄ and 空行, the message; then the per-kind and grand total
 // rows (status "合計" / "総合計", the label in the path column) with the files per
 // status in the last five columns.

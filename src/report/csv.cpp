@@ -143,6 +143,10 @@ std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding) {
         {"パス", "状態", "種別", "実行追加", "実行変更", "実行削除", "ｺﾒﾝﾄ追加", "ｺﾒﾝﾄ変更", "ｺﾒﾝﾄ削除",
          "空行追加", "空行変更", "空行削除", "ﾒｯｾｰｼﾞ", "新規数", "削除数", "変更なし数", "変更数", "除外数"},
         encoding);
+    if (!rows.OldTarget().empty() || !rows.NewTarget().empty()) {
+        out += ChangeRow(detail::PathText(rows.OldTarget()), "旧ﾊﾞｰｼﾞｮﾝ", "", nullptr, "", nullptr, encoding);
+        out += ChangeRow(detail::PathText(rows.NewTarget()), "新ﾊﾞｰｼﾞｮﾝ", "", nullptr, "", nullptr, encoding);
+    }
     for (const ChangeRecord& rec : rows.Files()) {
         const ChangeFigures figures[3] = {rec.Exec, rec.Comment, rec.Blank};
         const bool skipped = rec.Status == ChangeStatus::Skipped;

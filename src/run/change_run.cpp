@@ -17,6 +17,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "engine/path_at.h"
@@ -44,6 +45,7 @@ struct Version {
     FileCollection Found;
     std::string Base;
     bool NamesOneFile = false;  // the target line is a regular file's path
+    bool NamesFolder = false;   // ... a folder's: without files it is an empty version
 };
 
 // Where a target line's relative paths start: a folder it names is the base
@@ -55,6 +57,7 @@ void FindBase(const std::string& target, Version& v) {
     if (!target.empty() && engine::StatPath(target, st) == 0) {
         if (S_ISREG(st.st_mode)) v.NamesOneFile = true;
         if (S_ISDIR(st.st_mode)) {
+            v.NamesFolder = true;
             std::string base = (parts.Pattern == "." && !parts.Folder.empty()) ? parts.Folder : target;
             while (base.size() > 1 && base.back() == '/') base.pop_back();
             v.Base = base;
@@ -131,6 +134,9 @@ struct Loaded {
     engine::ByteBuffer Bytes, Spare;
     engine::LineLog Log;
     std::string_view Text;  // the counted text (Shift-JIS once UTF-8 was converted)
+
+    // A file of no bytes at all.
+    bool Empty() const { return Present && Whole && Size == 0 && Bytes.size() == 0; }
 };
 
 constexpr std::size_t kProbeBytes = 515;  // the pre-check's head
@@ -202,13 +208,20 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};
-    const engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
+    const bool read = engine::ChooseByMode(opt, rec.Name).Counter != engine::CounterId::None;
+    engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
+    // A head without a line break may be UTF-8 that is shorter once converted.
+    if (probe != engine::FileStatus::Counted &&
+        !(probe == engine::FileStatus::Unfit && read && opt.Utf8Src)) {
+        rec.Status = probe;
+        return;
+    }
+    state.FromUtf8 = read && opt.Utf8Src && engine::ConvertUtf8Source(f.Bytes, f.Spare);
+    if (state.FromUtf8) probe = engine::ProbeConverted(f.Bytes.view(), probe);
     if (probe != engine::FileStatus::Counted) {
         rec.Status = probe;
         return;
     }
-    const bool read = engine::ChooseByMode(opt, rec.Name).Counter != engine::CounterId::None;
-    state.FromUtf8 = read && opt.Utf8Src && engine::ConvertUtf8Source(f.Bytes, f.Spare);
     f.Text = engine::TextForCounting(f.Bytes.view());
     state.LineClasses = log ? &f.Log : nullptr;
     struct Reset {
@@ -218,42 +231,118 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::CountLoadedText(opt, f.Text, rec, state);
 }
 
-// The lines as the diff sees them: each line's class mark, its text (a line break
-// the EUC/JIS converter made, and the escape byte, escaped), "\n". classes gets one
-// class per line.
-void DiffText(const Loaded& f, std::string& out, std::vector<LineClassOf>& classes) {
-    static constexpr char kMark[] = {'E', 'C', 'B', 'N'};
-    out.clear();
+// Each distinct line (its text and its class) numbered once for both versions of
+// a file, so that the diff compares numbers: a few bytes per distinct line,
+// whatever the lines hold. The texts are the loaded files', which outlive the ids.
+class LineIds {
+public:
+    void clear() {
+        // The table of a large file is not kept for the small ones after it.
+        if (slots_.size() > (std::size_t{1} << 16)) {
+            slots_ = std::vector<std::uint32_t>();
+            entries_ = std::vector<Entry>();
+        }
+        entries_.clear();
+        std::fill(slots_.begin(), slots_.end(), 0u);
+    }
+    std::size_t size() const { return entries_.size(); }
+
+    // line is shorter than 512 bytes: longer lines are never counted.
+    std::uint32_t Id(std::string_view line, LineClassOf c) {
+        if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
+        const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(line));
+        const std::uint32_t sizeClass =
+            static_cast<std::uint32_t>(line.size()) << 2 | static_cast<std::uint32_t>(c);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const std::uint32_t slot = slots_[i];
+            if (slot == 0) {
+                entries_.push_back({line.data(), sizeClass, hash});
+                slots_[i] = static_cast<std::uint32_t>(entries_.size());
+                return static_cast<std::uint32_t>(entries_.size() - 1);
+            }
+            const Entry& e = entries_[slot - 1];
+            if (e.Hash == hash && e.SizeClass == sizeClass &&
+                std::memcmp(e.Data, line.data(), line.size()) == 0)
+                return slot - 1;
+        }
+    }
+
+private:
+    struct Entry {
+        const char* Data;
+        std::uint32_t SizeClass;  // size << 2 | class
+        std::uint32_t Hash;
+    };
+
+    void Grow() {
+        const std::size_t size = std::max<std::size_t>(1024, slots_.size() * 2);
+        slots_.assign(size, 0u);
+        const std::size_t mask = size - 1;
+        for (std::size_t id = 0; id < entries_.size(); ++id) {
+            std::size_t i = entries_[id].Hash & mask;
+            while (slots_[i] != 0) i = (i + 1) & mask;
+            slots_[i] = static_cast<std::uint32_t>(id + 1);
+        }
+    }
+
+    std::vector<Entry> entries_;
+    std::vector<std::uint32_t> slots_;  // id + 1, 0 for a free slot
+};
+
+// The counted lines of a file as the diff sees them: one id and one class each.
+// Lines of 512 bytes or more, which no count counts, are left out, so that they
+// neither line the two versions up nor split a block of changes. With EUC/JIS
+// the converted text is the line's. Beyond maxLines lines the diff library could
+// not take the file: a FileError (EFBIG) of path.
+void CountedLines(const Loaded& f, const std::string& path, std::size_t maxLines, LineIds& ids,
+                  std::vector<std::uint32_t>& lineIds, std::vector<LineClassOf>& classes) {
+    lineIds.clear();
     classes.clear();
-    out.reserve(f.Text.size() + f.Text.size() / 8 + 16);
     const engine::LineLog& log = f.Log;
     const bool converted = !log.ConvertedEnds.empty();
     engine::LineSplitter split(f.Text);
     std::string_view line;
-    std::size_t i = 0;
-    while (split.Next(line)) {
+    for (std::size_t i = 0; i < log.Classes.size() && split.Next(line); ++i) {
+        const LineClassOf c = log.Classes[i];
+        if (c == LineClassOf::NotCounted) continue;
         if (converted && i < log.ConvertedEnds.size()) {
             const std::size_t from = i == 0 ? 0 : log.ConvertedEnds[i - 1];
             line = std::string_view(log.Converted).substr(from, log.ConvertedEnds[i] - from);
         }
-        const LineClassOf c = i < log.Classes.size() ? log.Classes[i] : LineClassOf::NotCounted;
+        if (lineIds.size() == maxLines) throw engine::FileError(path, EFBIG);
+        lineIds.push_back(ids.Id(line, c));
         classes.push_back(c);
-        out.push_back(kMark[static_cast<int>(c)]);
-        if (line.find_first_of("\n\x01") == std::string_view::npos) {
-            out.append(line);
-        } else {
-            for (char ch : line) {
-                if (ch == '\n') {
-                    out += "\x01n";
-                } else {
-                    if (ch == '\x01') out.push_back('\x01');
-                    out.push_back(ch);
-                }
-            }
-        }
-        out.push_back('\n');
-        ++i;
     }
+}
+
+// What the diff library reads of one version: its lines from `from` to `to` (the
+// lines around them need no diff here), where each run of lines found in this
+// version only (never unchanged, so inside a block of changes whatever the diff
+// finds) is one line, `only`. A line is found in the other version when seen[id]
+// holds more than other (the other version's count, one bit of which is other).
+// Each line is its id as width digits of seven bits (bytes 0x80..0xFF, never a
+// line break), then "\n". starts gets each line's first line in [from, to) (0 for
+// from), then `to` - from.
+void ReducedText(const std::vector<std::uint32_t>& ids, std::size_t from, std::size_t to,
+                 const std::vector<std::uint8_t>& seen, std::uint8_t thisSide, std::uint32_t only,
+                 std::size_t width, std::string& out, std::vector<std::uint32_t>& starts) {
+    // thisSide is 1 (the old version: the new one's count is bits 2-3) or 4.
+    const std::uint8_t otherMask = thisSide == 1 ? 12 : 3;
+    const auto alone = [&](std::size_t i) { return (seen[ids[i]] & otherMask) == 0; };
+    out.clear();
+    starts.clear();
+    for (std::size_t i = from; i < to; ++i) {
+        std::uint32_t id = ids[i];
+        if (alone(i)) {
+            if (i > from && alone(i - 1)) continue;  // the run goes on
+            id = only;
+        }
+        starts.push_back(static_cast<std::uint32_t>(i - from));
+        for (std::size_t d = width; d-- > 0;) out.push_back(static_cast<char>(0x80 | (id >> (7 * d) & 0x7F)));
+        out.push_back('\n');
+    }
+    starts.push_back(static_cast<std::uint32_t>(to - from));
 }
 
 ChangeFigures& Figures(ChangeRecord& rec, LineClassOf c) {
@@ -272,7 +361,8 @@ struct Hunk {
 
 int CollectHunk(const git_diff_delta*, const git_diff_hunk* h, void* payload) {
     auto* hunks = static_cast<std::vector<Hunk>*>(payload);
-    const auto start = [](int s, int n) { return n > 0 ? static_cast<std::size_t>(s - 1) : 0; };
+    // An empty side's start is the line it follows.
+    const auto start = [](int s, int n) { return static_cast<std::size_t>(n > 0 ? s - 1 : s); };
     hunks->push_back({start(h->old_start, h->old_lines), static_cast<std::size_t>(h->old_lines),
                       start(h->new_start, h->new_lines), static_cast<std::size_t>(h->new_lines)});
     return 0;
@@ -359,33 +449,151 @@ struct Comparer {
     const engine::CountOptions& Opt;
     engine::ConverterState OldState, NewState;
     Loaded Old, New;
+    LineIds Ids;
+    std::vector<std::uint32_t> OldIds, NewIds, OldStarts, NewStarts;
+    std::vector<std::uint8_t> Seen;  // per id: times found in each version (see Diff)
+    std::vector<std::uint32_t> NewLineOf, Tails, Before;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> Anchors;  // old line, new line
     std::string OldDiff, NewDiff;
     std::vector<LineClassOf> OldClasses, NewClasses;
-    std::vector<Hunk> Hunks;
+    std::vector<Hunk> Hunks, PieceHunks;
 
     explicit Comparer(const engine::CountOptions& opt) : Opt(opt) {}
 
+    // The library's limit: a longer text it takes for binary and gives no hunks.
+    static constexpr std::size_t kMaxDiffText = std::size_t{1023} << 20;
+
+    // The most lines the library reads at once where the versions can be cut.
+    static constexpr std::size_t kPieceLines = std::size_t{1} << 16;
+
+    // The library keeps some hundred bytes for each line it reads, so it reads only
+    // the lines that can be unchanged: not the lines before the first difference
+    // and after the last, and a run of lines found in one version only as one line.
+    // A long file is cut into pieces of about kPieceLines lines where a line found
+    // once in each version lines them up (as patience diff anchors them), and
+    // each piece is diffed on its own.
     void Diff(const std::string& path, ChangeRecord& rec) {
-        DiffText(Old, OldDiff, OldClasses);
-        DiffText(New, NewDiff, NewClasses);
+        Ids.clear();
+        // Each line takes at least two bytes of the library's text.
+        CountedLines(Old, path, kMaxDiffText / 2, Ids, OldIds, OldClasses);
+        CountedLines(New, path, kMaxDiffText / 2, Ids, NewIds, NewClasses);
+        // Per id: how often it is found in the old version (bits 0-1) and in the
+        // new one (bits 2-3), counting up to 2.
+        Seen.assign(Ids.size(), 0);
+        for (std::uint32_t id : OldIds)
+            if ((Seen[id] & 3) < 2) ++Seen[id];
+        for (std::uint32_t id : NewIds)
+            if ((Seen[id] & 12) < 8) Seen[id] = static_cast<std::uint8_t>(Seen[id] + 4);
+        const std::size_t common = std::min(OldIds.size(), NewIds.size());
+        std::size_t head = 0, tail = 0;
+        while (head < common && OldIds[head] == NewIds[head]) ++head;
+        while (tail < common - head && OldIds[OldIds.size() - 1 - tail] == NewIds[NewIds.size() - 1 - tail])
+            ++tail;
+        Hunks.clear();
+        const std::size_t oldEnd = OldIds.size() - tail, newEnd = NewIds.size() - tail;
+        std::size_t i0 = head, j0 = head;
+        if (oldEnd - head > kPieceLines || newEnd - head > kPieceLines) {
+            FindAnchors(head, oldEnd);
+            for (const auto& [i, j] : Anchors) {
+                if (i - i0 < kPieceLines && j - j0 < kPieceLines) continue;
+                DiffPiece(path, i0, i, j0, j);
+                i0 = i + 1;
+                j0 = j + 1;
+            }
+        }
+        DiffPiece(path, i0, oldEnd, j0, newEnd);
+        // The library also fails without saying so (out of memory inside its diff,
+        // a text it takes for binary): no hunks, or hunks that do not cover every
+        // difference. The lines between the hunks must be the same on both sides.
+        if (!HunksCoverEveryDifference()) throw engine::FileError(path, ENOMEM);
+        for (const Hunk& h : Hunks) TallyHunk(h, OldClasses, NewClasses, rec);
+    }
+
+    // Anchors gets the longest run, in the order of both versions, of the old
+    // lines in [from, to) found once in each version, with their new line.
+    void FindAnchors(std::size_t from, std::size_t to) {
+        constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+        NewLineOf.assign(Ids.size(), kNone);
+        for (std::size_t j = 0; j < NewIds.size(); ++j)
+            if (Seen[NewIds[j]] == 5) NewLineOf[NewIds[j]] = static_cast<std::uint32_t>(j);
+        Anchors.clear();
+        for (std::size_t i = from; i < to; ++i)
+            if (Seen[OldIds[i]] == 5)
+                Anchors.emplace_back(static_cast<std::uint32_t>(i), NewLineOf[OldIds[i]]);
+        // Patience sorting: Tails[k] is the anchor ending the best run of k + 1.
+        Tails.clear();
+        Before.assign(Anchors.size(), kNone);
+        for (std::size_t a = 0; a < Anchors.size(); ++a) {
+            const auto k = static_cast<std::size_t>(
+                std::lower_bound(Tails.begin(), Tails.end(), Anchors[a].second,
+                                 [this](std::uint32_t t, std::uint32_t j) { return Anchors[t].second < j; }) -
+                Tails.begin());
+            if (k > 0) Before[a] = Tails[k - 1];
+            if (k == Tails.size())
+                Tails.push_back(static_cast<std::uint32_t>(a));
+            else
+                Tails[k] = static_cast<std::uint32_t>(a);
+        }
+        // The run's anchors, into Tails in order, then to the front of Anchors (the
+        // k-th stands at k or after it, so none is written over before it is read).
+        const std::size_t length = Tails.size();
+        std::uint32_t a = length ? Tails.back() : kNone;
+        for (std::size_t k = length; k-- > 0; a = Before[a]) Tails[k] = a;
+        for (std::size_t k = 0; k < length; ++k) Anchors[k] = Anchors[Tails[k]];
+        Anchors.resize(length);
+    }
+
+    // Diffs old lines [i0, i1) against new lines [j0, j1) and appends the hunks.
+    void DiffPiece(const std::string& path, std::size_t i0, std::size_t i1, std::size_t j0, std::size_t j1) {
+        const auto only = static_cast<std::uint32_t>(Ids.size());  // and only + 1: in neither version
+        std::size_t width = 1;
+        while (width < 5 && Ids.size() + 2 > (std::size_t{1} << (7 * width))) ++width;
+        ReducedText(OldIds, i0, i1, Seen, 1, only, width, OldDiff, OldStarts);
+        ReducedText(NewIds, j0, j1, Seen, 4, only + 1, width, NewDiff, NewStarts);
+        if (std::max(OldDiff.size(), NewDiff.size()) > kMaxDiffText) throw engine::FileError(path, EFBIG);
         const Libgit2& git = LoadLibgit2();
         git_diff_options o;
         git.DiffOptionsInit(&o, GIT_DIFF_OPTIONS_VERSION);
         o.context_lines = 0;
         o.interhunk_lines = 0;
         o.flags = GIT_DIFF_FORCE_TEXT;
-        Hunks.clear();
-        if (git.DiffBuffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr, &o,
-                            nullptr, nullptr, CollectHunk, nullptr, &Hunks) != 0) {
+        PieceHunks.clear();
+        if (git.DiffBuffers(OldDiff.data(), OldDiff.size(), nullptr, NewDiff.data(), NewDiff.size(), nullptr,
+                            &o, nullptr, nullptr, CollectHunk, nullptr, &PieceHunks) != 0) {
             // A wrong figure is never given: the run ends with this file.
             const git_error* e = git.ErrorLast();
-            throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EFBIG);
+            throw engine::FileError(path, e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EIO);
         }
-        for (const Hunk& h : Hunks) {
-            if (h.OldStart + h.OldLines > OldClasses.size() || h.NewStart + h.NewLines > NewClasses.size())
+        // Back to the files' lines.
+        for (Hunk h : PieceHunks) {
+            if (h.OldStart + h.OldLines >= OldStarts.size() || h.NewStart + h.NewLines >= NewStarts.size())
                 throw engine::FileError(path, EIO);
-            TallyHunk(h, OldClasses, NewClasses, rec);
+            const std::size_t oldEnd = i0 + OldStarts[h.OldStart + h.OldLines],
+                              newEnd = j0 + NewStarts[h.NewStart + h.NewLines];
+            h.OldStart = i0 + OldStarts[h.OldStart];
+            h.OldLines = oldEnd - h.OldStart;
+            h.NewStart = j0 + NewStarts[h.NewStart];
+            h.NewLines = newEnd - h.NewStart;
+            Hunks.push_back(h);
         }
+    }
+
+    bool HunksCoverEveryDifference() const {
+        std::size_t i = 0, j = 0;
+        const auto same = [&](std::size_t oldEnd, std::size_t newEnd) {
+            return oldEnd >= i && newEnd >= j && oldEnd - i == newEnd - j &&
+                   std::equal(OldIds.begin() + static_cast<std::ptrdiff_t>(i),
+                              OldIds.begin() + static_cast<std::ptrdiff_t>(oldEnd),
+                              NewIds.begin() + static_cast<std::ptrdiff_t>(j));
+        };
+        for (const Hunk& h : Hunks) {
+            if (h.OldStart + h.OldLines > OldIds.size() || h.NewStart + h.NewLines > NewIds.size() ||
+                !same(h.OldStart, h.NewStart))
+                return false;
+            i = h.OldStart + h.OldLines;
+            j = h.NewStart + h.NewLines;
+        }
+        return same(OldIds.size(), NewIds.size());
     }
 
     // The record of one pair; false when neither file is there any more.
@@ -410,6 +618,18 @@ struct Comparer {
         const bool classify = !same;
         if (Old.Present && (!same || Opt.EucJis)) CountLoaded(Opt, oldName, Old, OldState, classify);
         if (New.Present) CountLoaded(Opt, newName, New, NewState, classify);
+        // An empty version is a file of no lines beside a counted one: its lines are
+        // all added, or all deleted (a count run finds nothing to count in it).
+        if (Old.Present && New.Present && Old.Empty() != New.Empty()) {
+            Loaded& empty = Old.Empty() ? Old : New;
+            const Loaded& filled = Old.Empty() ? New : Old;
+            if (filled.Rec.Status == engine::FileStatus::Counted) {
+                empty.Rec.Status = engine::FileStatus::Counted;
+                empty.Rec.Kind = filled.Rec.Kind;
+                empty.Log.clear();
+                empty.Text = {};
+            }
+        }
 
         const Loaded& shown = New.Present ? New : Old;
         rec.KindText = shown.Rec.KindText;
@@ -425,6 +645,9 @@ struct Comparer {
             return true;
         }
         rec.Kind = shown.Rec.Kind;
+        // Guessing (VsrcFl 4) may find the kind of one version only: the pair is
+        // filed under the kind found, the new version's first.
+        if (rec.Kind == engine::NoKind && Old.Present && !same) rec.Kind = Old.Rec.Kind;
         if (same) {
             rec.Status = ChangeStatus::Unchanged;
         } else if (!Old.Present) {
@@ -452,6 +675,11 @@ struct Comparer {
                 f->Log = engine::LineLog{};
             }
             OldDiff = NewDiff = std::string();
+            OldIds = NewIds = OldStarts = NewStarts = NewLineOf = Tails = Before =
+                std::vector<std::uint32_t>();
+            Seen = std::vector<std::uint8_t>();
+            Anchors = {};
+            Ids = LineIds();
             throw engine::FileError(pair.New ? pair.New->Path : pair.Old->Path, ENOMEM);
         }
     }
@@ -486,7 +714,9 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
 
     detail::OpenReport(sink, report::FormatChangeColumnHeader(nameLength),
                        report::FormatHeadLine(layout, input.EnvName, input.Now),
-                       report::FormatChangeRule(1, nameLength));
+                       report::FormatChangeRule(1, nameLength),
+                       {report::FormatChangeVersionLine(true, NativeToSjis(input.OldTarget)),
+                        report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget))});
 
     report::ChangeTotals totals;
     Comparer comparer(opt);
@@ -518,6 +748,11 @@ void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
 
 }  // namespace
 
+std::string NoFilesText(const RunOutcome& outcome) {
+    if (outcome.EmptyVersions.empty()) return NoFilesText();
+    return outcome.EmptyVersions + "\r\n" + NoFilesText();
+}
+
 RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                                     ProgressObserver& progress) {
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
@@ -528,10 +763,18 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_
         if (!CollectVersion(input.OldTarget, subfolders, progress, oldV, found) ||
             !CollectVersion(input.NewTarget, subfolders, progress, newV, found)) {
             outcome.End = RunEnd::Cancelled;
-        } else if (oldV.Found.Files.empty() || newV.Found.Files.empty()) {
+        } else if (const bool noOld = oldV.Found.Files.empty(), noNew = newV.Found.Files.empty();
+                   (noOld && (!oldV.NamesFolder || noNew)) || (noNew && !newV.NamesFolder)) {
             // A target that finds nothing is a mistake to be told, not a whole
-            // version added or deleted.
+            // version added or deleted; an empty folder is an empty version, unless
+            // both are empty.
             outcome.End = RunEnd::NoFiles;
+            if (noOld)
+                outcome.EmptyVersions += report::FormatChangeVersionLine(true, NativeToSjis(input.OldTarget));
+            if (noOld && noNew) outcome.EmptyVersions += "\r\n";
+            if (noNew)
+                outcome.EmptyVersions +=
+                    report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget));
         } else {
             const std::vector<Pair> pairs = PairFiles(oldV, newV);
             ComparePairs(input, engine::CountOptions::From(cnf), report::ReportLayout::From(cnf), pairs, sink,

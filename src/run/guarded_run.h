@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <utility>
@@ -42,13 +43,14 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
 std::string CancelledLine(std::int64_t done, std::int64_t files);
 
 // How either report starts: its captions in the strip above the sink, an empty line
-// after an earlier report's, the head line when the layout has one, and the
-// captions between two rules.
+// after an earlier report's, the head line when the layout has one, the lines that
+// follow it (a change count's versions), and the captions between two rules.
 inline void OpenReport(ReportSink& sink, const std::string& header, const std::string& head,
-                       const std::string& rule) {
+                       const std::string& rule, std::initializer_list<std::string> headLines = {}) {
     sink.ColumnHeader(header);
     if (sink.HasLines()) sink.Line("");
     if (!head.empty()) sink.Line(head);
+    for (const std::string& line : headLines) sink.Line(line);
     sink.Line(rule);
     sink.Line(header);
     sink.Line(rule);

@@ -85,6 +85,9 @@ struct RunOutcome {
     std::string RefusedLine;
     // The sink holds lines after the run (its own, or an earlier run's).
     bool ResultUnsaved = false;
+    // With End NoFiles after a change count: which version found nothing, and its
+    // target line (Shift-JIS, one line per version).
+    std::string EmptyVersions;
 };
 
 struct RunInput {
@@ -143,6 +146,9 @@ struct RefusedTargetLine {
 };
 // Throws RefusedTargetLine when line holds a NUL byte.
 void RefuseNulBytes(std::string_view line);
+// The same for a run's outcome: after a change count it first names the version
+// (or both) that found nothing.
+std::string NoFilesText(const RunOutcome& outcome);
 
 // Whether a folder is walked into its subfolders: Subfol anything but 0.
 bool WalksSubfolders(const settings::S_CNF& cnf);

@@ -79,6 +79,31 @@ std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos) {
     return n;
 }
 
+std::size_t MaximalSubpartLength(std::string_view s, std::size_t pos) {
+    if (std::size_t n = WellFormedUtf8Length(s, pos)) return n;
+    auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]); };
+    const unsigned char c = at(0);
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 1;  // a byte that starts no character: a stray continuation, C0, C1, F5..FF
+    }
+    if (s.size() - pos < 2 || at(1) < lo || at(1) > hi) return 1;
+    std::size_t len = 2;
+    while (len < n && len < s.size() - pos && (at(len) & 0xC0) == 0x80) ++len;
+    return len;
+}
+
 std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
     auto c = static_cast<unsigned char>(s[pos]);
     std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
@@ -105,11 +130,27 @@ std::size_t AsciiRun(std::string_view s, std::size_t pos) {
 
 namespace {
 
+// "¥" (U+00A5) and "‾" (U+203E) at pos, with the Shift-JIS of their full-width
+// forms "￥" and "￣"; Length 0 for anything else. Their first bytes never continue
+// another character, so wherever they stand they start one.
+struct FullWidth {
+    std::size_t Length = 0;
+    const char* Sjis = nullptr;
+};
+inline FullWidth FullWidthFor(std::string_view s, std::size_t pos) {
+    const auto c = static_cast<unsigned char>(s[pos]);
+    if (c == 0xC2 && s.size() - pos >= 2 && s[pos + 1] == '\xA5') return {2, "\x81\x8F"};
+    if (c == 0xE2 && s.size() - pos >= 3 && s[pos + 1] == '\x80' && s[pos + 2] == '\xBE')
+        return {3, "\x81\x50"};
+    return {};
+}
+
 // One iconv descriptor per direction and thread, opened on first use.
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -118,25 +159,36 @@ public:
     // Converts in into out (room bytes), calling skip(in, pos) for the length of an
     // unconvertible run to drop and writing replacement in its place. Stops where
     // out is full.
-    // With asciiAsIs, in is UTF-8 and the output a code in which ASCII is the same:
-    // runs of ASCII are copied, and only the runs between them go through iconv,
-    // which is slow per character.
+    // With sourceText, in is UTF-8 source text and the output a code in which ASCII
+    // is the same: runs of ASCII are copied, and only the runs between them go
+    // through iconv, which is slow per character. No character becomes an ASCII
+    // byte it was not: "¥" and "‾", which code page 932 holds as "\" and "~" (an
+    // escape and an operator to every counter), become "￥" and "￣".
     template <class Skip>
     ConvertedSpan RunInto(std::string_view in, std::string_view replacement, Skip skip, char* out,
-                          std::size_t room, bool asciiAsIs = false) {
+                          std::size_t room, bool sourceText = false) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::size_t pos = 0, written = 0;
         while (pos < in.size()) {
             std::size_t end = in.size();
-            if (asciiAsIs) {
+            if (sourceText) {
                 const std::size_t ascii = std::min(AsciiRun(in, pos), room - written);
                 std::memcpy(out + written, in.data() + pos, ascii);
                 pos += ascii;
                 written += ascii;
                 if (pos == in.size() || written == room) break;
                 if (static_cast<unsigned char>(in[pos]) < 0x80) break;  // out is full
-                end = pos;
-                while (end < in.size() && static_cast<unsigned char>(in[end]) >= 0x80) ++end;
+                if (const FullWidth fw = FullWidthFor(in, pos); fw.Length) {
+                    if (room - written < 2) break;
+                    std::memcpy(out + written, fw.Sjis, 2);
+                    written += 2;
+                    pos += fw.Length;
+                    continue;
+                }
+                end = pos + 1;
+                while (end < in.size() && static_cast<unsigned char>(in[end]) >= 0x80 &&
+                       !FullWidthFor(in, end).Length)
+                    ++end;
             }
             char* src = const_cast<char*>(in.data() + pos);
             std::size_t srcLeft = end - pos;
@@ -174,7 +226,6 @@ private:
     iconv_t cd_;
 };
 
-
 std::size_t SjisSequenceLength(std::string_view s, std::size_t pos) {
     if (!IsLeadByte(static_cast<unsigned char>(s[pos])) || pos + 1 >= s.size()) return 1;
     auto t = static_cast<unsigned char>(s[pos + 1]);
@@ -195,8 +246,9 @@ std::string SjisToUtf8(std::string_view sjis) {
 
 std::string Utf8ToSjis(std::string_view utf8) { return Utf8ToCp932().Run(utf8, "?", Utf8CharLength); }
 
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room) {
-    return Utf8ToCp932().RunInto(utf8, replacement, Utf8CharLength, out, room, true);
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
+                             std::size_t room) {
+    return Utf8ToCp932().RunInto(utf8, replacement, MaximalSubpartLength, out, room, true);
 }
 
 }  // namespace zarnik::text

@@ -9,9 +9,7 @@
 namespace zarnik::text {
 
 // First byte of a double-byte character: 0x81..0x9F or 0xE0..0xFC.
-constexpr bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Length in bytes of the character starting at pos (1 or 2). A lead byte at the
 // very end of the text is one byte: nothing is read past the end.
@@ -49,6 +47,14 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos);
 // surrogate, a code point above U+10FFFF, or a sequence cut off by the end.
 std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos);
 
+// Length of what one replacement character stands for at pos: a well-formed
+// sequence whole, else its maximal subpart, the longest start of a well-formed
+// sequence found there (Unicode's practice for U+FFFD substitution, also the W3C
+// Encoding Standard's): "\xE3\x81" cut short is one, the overlong "\xC0\xAF" and
+// the surrogate "\xED\xA0\x80" are one per byte, as no well-formed sequence starts
+// so. At least 1.
+std::size_t MaximalSubpartLength(std::string_view s, std::size_t pos);
+
 // The number of bytes below 0x80 from pos on. Source text is mostly ASCII, so 32
 // bytes, then eight, are looked at together.
 std::size_t AsciiRun(std::string_view s, std::size_t pos);
@@ -68,12 +74,16 @@ std::string SjisToUtf8(std::string_view sjis);
 // "?"; an invalid UTF-8 byte becomes one "?" too.
 std::string Utf8ToSjis(std::string_view utf8);
 
-// Utf8ToSjis into out (room bytes) with no allocation, each character code page
-// 932 cannot hold and each invalid byte becoming replacement. Stops where the next
-// character would not fit; says how far it read and how much it wrote.
+// UTF-8 source text into out (room bytes) with no allocation: as Utf8ToSjis, but
+// "¥" and "‾" become the full-width "￥" and "￣" (code page 932 would make them the
+// ASCII "\" and "~"), and each character code page 932 cannot hold and each
+// maximal subpart of a broken sequence (MaximalSubpartLength) becomes one
+// replacement. Stops where the next character would not fit; says how far it read
+// and how much it wrote.
 struct ConvertedSpan {
     std::size_t Read = 0, Written = 0;
 };
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room);
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
+                             std::size_t room);
 
 }  // namespace zarnik::text

@@ -398,7 +398,7 @@ void Form_Main::FinishRun(const run::RunOutcome& outcome) {
     UpdateResultEnabled();
     if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
     if (outcome.End == run::RunEnd::NoFiles) {
-        ShowMessage(QStringLiteral("警告"), ToQ(run::NoFilesText()));
+        ShowMessage(QStringLiteral("警告"), ToQ(run::NoFilesText(outcome)));
     } else if (const auto& error = outcome.Error) {
         // The run ended early: the pane keeps its lines.
         QString path = error->Path.empty()

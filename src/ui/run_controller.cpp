@@ -22,6 +22,7 @@ run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S
 
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf) {
     changes_ = report::ChangeRows(report::ReportLayout::From(cnf).ErrorLines);
+    changes_.SetVersions(input.OldTarget, input.NewTarget);
     countRun_ = false;
     return Guarded([&] { return session_.CountChanges(input, cnf, *this, *this); });
 }

@@ -198,6 +198,39 @@ TEST(CliFault, JsonOfFiftyThousandFilesTakesTheMemoryOfTheTextReport) {
     }
 }
 
+TEST(CliFault, DiffThatRunsOutOfMemoryIsAReadErrorNeverZeroFigures) {
+    if (zarnik::testing::kSanitizerReservesMemory)
+        GTEST_SKIP() << "a sanitizer's shadow memory does not fit a limited address space";
+    // 200,000 lines in reverse order: the diff library needs some tens of MB. Under
+    // every limit the run gives the true figures, or ends with a read error naming
+    // the file (or the library it could not load): never the figures 0 and status 0.
+    TempDir dir;
+    std::string lines, reversed;
+    for (int k = 0; k < 200000; ++k) lines += "int v" + std::to_string(k) + ";\n";
+    for (int k = 199999; k >= 0; --k) reversed += "int v" + std::to_string(k) + ";\n";
+    dir.Write("a/r.c", lines);
+    const std::string changed = dir.Write("b/r.c", reversed);
+    const std::vector<std::string> args{"--diff", dir.str() + "/a", dir.str() + "/b"};
+    const Result free = RunCli(args);
+    ASSERT_EQ(free.Status, 0) << free.Err;
+    ASSERT_NE(free.Out.find(" 199999 "), std::string::npos) << free.Out;
+    int failed = 0;
+    for (rlim_t mb = 20; mb <= 160; mb += 10) {
+        const Result r = RunCli(args, false, mb << 20);
+        SCOPED_TRACE(std::to_string(mb) + " MB: " + r.Err);
+        if (r.Status == 0) {
+            EXPECT_EQ(r.Out, free.Out);
+            continue;
+        }
+        EXPECT_EQ(r.Status, 3);
+        if (r.Err.find("libgit2") == std::string::npos) {
+            EXPECT_EQ(r.Err, "zarnik-count: " + changed + ": ﾒﾓﾘが不足しています\n");
+            ++failed;
+        }
+    }
+    EXPECT_GT(failed, 0) << "no limit ran the diff out of memory";
+}
+
 TEST(CliFault, ControlCharactersInNamesReachNeitherReportNorTerminal) {
     TempDir dir;
     dir.Write("d/a\nb.c", kCode);

@@ -371,6 +371,10 @@ std::vector<std::string> ChangeRowsOfCsv(const std::string& out) {
             row = "total " + std::to_string(files);
         } else if (f[1] == "合計") {
             continue;
+        } else if (f[1] == "旧ﾊﾞｰｼﾞｮﾝ" || f[1] == "新ﾊﾞｰｼﾞｮﾝ") {
+            row = f[1] + " " + f[0];
+            rows.push_back(row);
+            continue;
         } else {
             row = f[0] + " " + f[1] + " " + f[2];
         }
@@ -414,14 +418,24 @@ TEST(Cli, DiffWritesTheSameFiguresAsTextCsvAndJson) {
     Result text = RunCli(args);
     EXPECT_EQ(text.Status, 0) << text.Err;
     EXPECT_EQ(ChangeRowsOfText(text.Out), expected) << text.Out;
+    // Each format names the versions compared.
+    const std::vector<std::string> versions{"旧ﾊﾞｰｼﾞｮﾝ " + data + "/old", "新ﾊﾞｰｼﾞｮﾝ " + data + "/new"};
+    EXPECT_EQ(text.Out.rfind("旧ﾊﾞｰｼﾞｮﾝ: " + data + "/old\n新ﾊﾞｰｼﾞｮﾝ: " + data + "/new\n---", 0), 0u)
+        << text.Out;
     args.insert(args.begin(), {"--format", "csv"});
     Result csv = RunCli(args);
     EXPECT_EQ(csv.Status, 0) << csv.Err;
-    EXPECT_EQ(ChangeRowsOfCsv(csv.Out), expected) << csv.Out;
+    std::vector<std::string> csvRows = ChangeRowsOfCsv(csv.Out);
+    ASSERT_GE(csvRows.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(csvRows.begin(), csvRows.begin() + 2), versions);
+    EXPECT_EQ(std::vector<std::string>(csvRows.begin() + 2, csvRows.end()), expected) << csv.Out;
     args[1] = "json";
     Result json = RunCli(args);
     EXPECT_EQ(json.Status, 0) << json.Err;
     EXPECT_EQ(ChangeRowsOfJson(json.Out), expected) << json.Out;
+    const auto root = nlohmann::json::parse(json.Out);
+    EXPECT_EQ("旧ﾊﾞｰｼﾞｮﾝ " + root["old"].get<std::string>(), versions[0]);
+    EXPECT_EQ("新ﾊﾞｰｼﾞｮﾝ " + root["new"].get<std::string>(), versions[1]);
 }
 
 TEST_F(CliTest, DiffExitStatusesAreTheCountRunsOnes) {
@@ -430,8 +444,13 @@ TEST_F(CliTest, DiffExitStatusesAreTheCountRunsOnes) {
     Result none = RunCli({"--diff", Path("tree"), Path("missing")});
     EXPECT_EQ(none.Status, 1);
     EXPECT_EQ(none.Out, "");
-    EXPECT_EQ(none.Err,
-              "zarnik-count: 指定のファイルにアクセスできません。\nファイルの存在を確かめてください。\n");
+    EXPECT_EQ(none.Err, "zarnik-count: 新ﾊﾞｰｼﾞｮﾝ: " + Path("missing") +
+                            "\n指定のファイルにアクセスできません。\nファイルの存在を確かめてください。\n");
+    // An empty folder is an empty version: every line is added.
+    ASSERT_EQ(::mkdir(Path("empty").c_str(), 0755), 0);
+    Result added = RunCli({"--set", "HeadDT=0", "--diff", Path("empty"), Path("tree")});
+    EXPECT_EQ(added.Status, 0) << added.Err;
+    EXPECT_NE(added.Out.find("\nsub/x.h                   新規      C "), std::string::npos) << added.Out;
     Result unreadable = RunCli({"--diff", "/proc/self/mem", "/proc/self/mem"});
     EXPECT_EQ(unreadable.Status, 3);
     EXPECT_EQ(unreadable.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");

@@ -101,6 +101,51 @@ TEST(Utf8Source, ConversionKeepsEveryByteThatCanChangeACount) {
     // After a byte-order mark an invalid byte is one "〓"; from the first NUL on nothing changes.
     EXPECT_EQ(convert(std::string("\xEF\xBB\xBF\x82'\n\0\xE3\x81\x82", 10)),
               std::string("\x81\xAC'\n\0\xE3\x81\x82", 8));
+    // Broken sequences: one "〓" per maximal subpart, the longest start of a
+    // well-formed sequence: a cut-off character is one, an overlong form or a
+    // surrogate one per byte (no character starts "C0" or "ED A0").
+    EXPECT_EQ(convert("\xEF\xBB\xBF'\xE3\x81'\xF0\x9F\x98'\n"), "'\x81\xAC'\x81\xAC'\n");
+    EXPECT_EQ(convert("\xEF\xBB\xBF'\xC0\xAF'\xED\xA0\x80'\n"),
+              "'\x81\xAC\x81\xAC'\x81\xAC\x81\xAC\x81\xAC'\n");
+    // "¥" and "‾" become "￥" and "￣": code page 932's "\\" and "~" would be an
+    // escape and an operator where the file had neither.
+    EXPECT_EQ(convert("s = \"¥\"; t = \"‾\";\n"), "s = \"\x81\x8F\"; t = \"\x81\x50\";\n");
+}
+
+TEST(Utf8Source, FirstLineIsCheckedAsConverted) {
+    // A first line of 200 "あ" is 600 bytes in UTF-8 and 400 in Shift-JIS; with the
+    // mark, 300 broken bytes are 302 bytes as read and 602 as converted.
+    std::string rest;
+    for (int i = 0; i < 1000; ++i) rest += "int a;\n";
+    std::string kana;
+    for (int i = 0; i < 200; ++i) kana += "あ";
+    const std::string longKana = "// " + kana + "\n" + rest;
+    const std::string broken = "\xEF\xBB\xBF//" + std::string(300, '\x80') + "\n" + rest;
+    const Figures counted{FileStatus::Counted, 1001, 1, 1000, 0};
+    const Figures unfit{FileStatus::Unfit, 0, 0, 0, 0};
+    EXPECT_EQ(Count(Sj(longKana), "k.c"), counted);
+    zarnik::testing::TempDir dir;
+    const CountOptions opt = CountOptions::From(MakeDefaultSettings());
+    // Read whole, and in pieces as a large file is.
+    for (std::size_t chunk : {CountContext::kMaxChunkBytes, std::size_t{4096}}) {
+        SCOPED_TRACE(chunk);
+        for (const auto& [bytes, expected] : {std::pair{longKana, counted}, std::pair{broken, unfit}}) {
+            CountContext ctx;
+            ctx.ChunkBytes = chunk;
+            S_CMT rec;
+            CountFile(opt, dir.Write("f.c", bytes), {"f.c", 0, static_cast<std::int64_t>(bytes.size())}, rec,
+                      ctx);
+            EXPECT_EQ((Figures{rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank}), expected);
+        }
+    }
+}
+
+TEST(Utf8Source, YenSignIsNoBackslash) {
+    // Read as "\\", the yen sign would escape the closing quote and keep the comment shut.
+    EXPECT_EQ(Count("int a;\nconst char *s = \"¥\"; /* start\ncomment line\nend */\nint e;\n", "y.c"),
+              (Figures{FileStatus::Counted, 5, 2, 3, 0}));
+    EXPECT_EQ(Count("String s = \"¥\"; /* c\nstill comment\n*/\nint e;\n", "Y.java"),
+              (Figures{FileStatus::Counted, 4, 2, 2, 0}));
 }
 
 TEST(Utf8Source, CheckInPiecesOfAnySizeDecidesAsTheWholeText) {

@@ -1,6 +1,7 @@
 #include "report/change.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -69,10 +70,13 @@ TEST(ChangeRun, TreePairGivesTheFiguresWrittenBesideIt) {
     EXPECT_EQ(outcome.End, RunEnd::Finished);
     EXPECT_EQ(outcome.FilesCounted, 10);
     EXPECT_EQ(Described(host), ExpectedLines());
-    // Every file row is in the report, between the column header and the totals.
-    ASSERT_GE(host.Lines.size(), 3 + host.Changes.size());
+    // The report names the two versions, then every file row follows, between the
+    // column header and the totals.
+    ASSERT_GE(host.Lines.size(), 5 + host.Changes.size());
+    EXPECT_EQ(text::SjisToUtf8(host.Lines[0]), "旧ﾊﾞｰｼﾞｮﾝ: " + DataDir() + "/old");
+    EXPECT_EQ(text::SjisToUtf8(host.Lines[1]), "新ﾊﾞｰｼﾞｮﾝ: " + DataDir() + "/new/");
     for (std::size_t i = 0; i < host.Changes.size(); ++i)
-        EXPECT_EQ(host.Lines[3 + i], report::FormatChangeLine(host.Changes[i], 16));
+        EXPECT_EQ(host.Lines[5 + i], report::FormatChangeLine(host.Changes[i], 16));
     EXPECT_EQ(text::SjisToUtf8(host.Lines.back()), "  新規 1個  削除 1個  変更なし 1個  変更 7個  除外 1個");
     EXPECT_EQ(host.Ends, 1);
 }
@@ -111,6 +115,91 @@ TEST(ChangeRun, TwoFilesPairWhateverTheirNamesAndPatternsPairByName) {
     EXPECT_EQ(Described(patterns),
               (std::vector<std::string>{"long.c 変更 C 0 1 0 0 0 0 0 0 0", "one.c 変更 C 0 0 0 1 0 0 0 0 0",
                                         "two.c 新規 C 2 0 0 0 0 0 0 0 0"}));
+}
+
+TEST(ChangeRun, LongLinesTakeNoPart) {
+    TempDir dir;
+    const std::string longLine = "int " + std::string(600, 'x') + ";\n";
+    // A long line moved above a counted one is no change of the counted line.
+    dir.Write("a/moved.c", "int z;\nint a;\n" + longLine + "int b;\n");
+    dir.Write("b/moved.c", "int z;\n" + longLine + "int a;\nint b;\n");
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host);
+    EXPECT_EQ(Described(host), (std::vector<std::string>{"moved.c 変更 C 0 0 0 0 0 0 0 0 0"}));
+}
+
+TEST(ChangeRun, LongFilesAreDiffedInPiecesWithEveryChangeFound) {
+    // 300,000 lines, cut into pieces at lines found once in each version: every
+    // 997th line changed, a comment added after every 1,499th, two lines moved
+    // from the start to the end, and lines that occur many times around the cuts.
+    TempDir dir;
+    std::string oldText, newText;
+    std::int64_t changed = 0, added = 0;
+    for (int k = 2; k < 300000; ++k) {
+        const std::string line = k % 5 == 0 ? "x++;\n" : "int v" + std::to_string(k) + ";\n";
+        oldText += line;
+        if (k % 997 == 0 && k % 5 != 0) {
+            newText += "int v" + std::to_string(k) + " = 1;\n";
+            ++changed;
+        } else {
+            newText += line;
+        }
+        if (k % 1499 == 0) {
+            newText += "// note\n";
+            ++added;
+        }
+    }
+    oldText = "int v0;\nint v1;\n" + oldText;
+    newText += "int v0;\nint v1;\n";
+    dir.Write("a/big.c", oldText);
+    dir.Write("b/big.c", newText);
+    ChangeRecorder host;
+    ASSERT_EQ(CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host).End, RunEnd::Finished);
+    ASSERT_EQ(host.Changes.size(), 1u);
+    const ChangeRecord& r = host.Changes[0];
+    EXPECT_EQ(r.Exec.Changed, changed);
+    EXPECT_EQ(r.Exec.Added, 2);
+    EXPECT_EQ(r.Exec.Deleted, 2);
+    EXPECT_EQ(r.Comment.Added, added);
+    EXPECT_EQ(r.Comment.Changed + r.Comment.Deleted + r.Blank.Added + r.Blank.Changed + r.Blank.Deleted, 0);
+}
+
+TEST(ChangeRun, AnEmptyVersionHasNoLines) {
+    // Its lines are all added, or all deleted; empty in both, a count run counts
+    // the file in neither.
+    TempDir dir;
+    dir.Write("a/filled.c", "");
+    dir.Write("b/filled.c", "int a;\n// c\n\n");
+    dir.Write("a/emptied.java", "int a;\n// c\n");
+    dir.Write("b/emptied.java", "");
+    dir.Write("a/empty.c", "");
+    dir.Write("b/empty.c", "");
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", Plain(), host);
+    EXPECT_EQ(Described(host), (std::vector<std::string>{"emptied.java 変更 Java 0 0 1 0 0 1 0 0 0",
+                                                         "empty.c 除外 C 認識できませんでした。",
+                                                         "filled.c 変更 C 1 0 0 1 0 0 1 0 0"}));
+}
+
+TEST(ChangeRun, GuessedKindOfEitherVersionFilesThePair) {
+    // Guessing (VsrcFl 4): the new version holds no marker of either family, so
+    // only the old one has a kind; the pair's figures go into that kind's total.
+    settings::S_CNF cnf = Plain();
+    cnf.VsrcFl = 4;
+    TempDir dir;
+    dir.Write("a/g.c", "#include <x.h>\nx = 1\n");
+    dir.Write("b/g.c", "x = 1\n");
+    ChangeRecorder host;
+    CountChanges(dir.str() + "/a", dir.str() + "/b", cnf, host);
+    ASSERT_EQ(host.Changes.size(), 1u);
+    EXPECT_EQ(host.Changes[0].Kind, 2);  // C source
+    report::ChangeRows rows;
+    rows.Add(host.Changes[0]);
+    const report::ChangeSums& kind = rows.Totals().Kinds[2];
+    const report::ChangeSums& grand = rows.Totals().GrandTotal;
+    EXPECT_EQ(kind.FileCount(), 1);
+    EXPECT_EQ(kind.Exec.Deleted, grand.Exec.Deleted);
+    EXPECT_EQ(grand.Exec.Deleted, 2);
 }
 
 TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
@@ -175,9 +264,29 @@ TEST(ChangeRun, TargetsThatFindNothingOrCannotBeReadEndAsACountRunDoes) {
     TempDir dir;
     dir.Write("a/x.c", "int x;\n");
     ChangeRecorder none;
-    EXPECT_EQ(CountChanges(dir.str() + "/a", dir.str() + "/missing", Plain(), none).End, RunEnd::NoFiles);
+    RunOutcome missing = CountChanges(dir.str() + "/a", dir.str() + "/missing", Plain(), none);
+    EXPECT_EQ(missing.End, RunEnd::NoFiles);
     EXPECT_TRUE(none.Lines.empty());
     EXPECT_EQ(none.Ends, 1);
+    // The warning says which version found nothing.
+    EXPECT_EQ(text::SjisToUtf8(NoFilesText(missing)),
+              "新ﾊﾞｰｼﾞｮﾝ: " + dir.str() + "/missing\r\n" + text::SjisToUtf8(NoFilesText()));
+    // A folder without files is an empty version: every line is added (or deleted).
+    ASSERT_EQ(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
+    for (const bool emptyIsOld : {true, false}) {
+        ChangeRecorder host;
+        const std::string a = dir.str() + "/a", empty = dir.str() + "/empty";
+        EXPECT_EQ(CountChanges(emptyIsOld ? empty : a, emptyIsOld ? a : empty, Plain(), host).End,
+                  RunEnd::Finished);
+        EXPECT_EQ(Described(host), std::vector<std::string>{emptyIsOld ? "x.c 新規 C 1 0 0 0 0 0 0 0 0"
+                                                                       : "x.c 削除 C 0 0 1 0 0 0 0 0 0"});
+    }
+    // Both empty, there is nothing to compare: the warning names both.
+    ChangeRecorder both;
+    RunOutcome bothEmpty = CountChanges(dir.str() + "/empty", dir.str() + "/empty/", Plain(), both);
+    EXPECT_EQ(bothEmpty.End, RunEnd::NoFiles);
+    EXPECT_EQ(text::SjisToUtf8(bothEmpty.EmptyVersions),
+              "旧ﾊﾞｰｼﾞｮﾝ: " + dir.str() + "/empty\r\n新ﾊﾞｰｼﾞｮﾝ: " + dir.str() + "/empty/");
     // /proc/self/mem is a regular file whose first page cannot be read (EIO).
     ChangeRecorder unreadable;
     RunOutcome outcome = CountChanges("/proc/self/mem", "/proc/self/mem", Plain(), unreadable);

@@ -59,21 +59,41 @@ TEST(CodePage932, RoundTripsAndReplacesWhatItCannotHold) {
     EXPECT_EQ(Utf8ToSjis("a\xFFz"), "a?z");              // invalid UTF-8 byte
     EXPECT_EQ(Utf8ToSjis("한글"), "??");
     EXPECT_EQ(SjisToUtf8("a\xA0z"), "a\xEF\xBF\xBDz");  // unmapped byte
-    EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");     // lead byte at the end
+    EXPECT_EQ(SjisToUtf8("a\x81"), "a\xEF\xBF\xBD");    // lead byte at the end
     EXPECT_EQ(SjisToUtf8(""), "");
 }
 
-// Into a buffer, ASCII is copied past the converter: the result is the converter's
-// own, with broken and cut-off sequences next to ASCII and the buffer filling up.
-TEST(CodePage932, IntoABufferAsTheConverterAlone) {
-    const char* const pieces[] = {"a",  "\\~", "\x7F", "表", "ｺ", "\xE3\x80", "\xFF", "\xF0\x9F\x98\x80",
-                                  "한", " "};
+// Source text into a buffer: ASCII is copied past the converter, and every other
+// piece converts as it would alone, also next to broken and cut-off sequences and
+// with the buffer filling up. "¥" and "‾" never become "\\" and "~"; a broken
+// sequence is one replacement per maximal subpart.
+TEST(CodePage932, SourceTextIntoABufferPieceByPiece) {
+    const std::pair<const char*, const char*> pieces[] = {
+        {"a", "a"},
+        {"\\~", "\\~"},
+        {"\x7F", "\x7F"},
+        {"表", "\x95\x5C"},
+        {"ｺ", "\xBA"},
+        {"\xE3\x80", "?"},  // cut short: one
+        {"\xFF", "?"},
+        {"\xC0\xAF", "??"},         // overlong: no character starts with C0
+        {"\xED\xA0\x80", "???"},    // a surrogate: ED goes on with 80..9F only
+        {"\xF0\x80\x80", "???"},    // overlong: F0 goes on with 90..BF only
+        {"\xF4\x8F\xBF", "?"},      // the start of U+10FFFF, cut short
+        {"\xF0\x9F\x98\x80", "?"},  // code page 932 cannot hold it
+        {"한", "?"},
+        {"¥", "\x81\x8F"},  // "￥"
+        {"‾", "\x81\x50"},  // "￣"
+        {" ", " "},
+    };
     std::uint64_t s = 7;
     for (int round = 0; round < 400; ++round) {
-        std::string utf8;
+        std::string utf8, expected;
         for (int i = round % 13; i > 0; --i) {
             s = s * 6364136223846793005u + 1442695040888963407u;
-            utf8 += pieces[(s >> 33) % std::size(pieces)];
+            const auto& [in, out] = pieces[(s >> 33) % std::size(pieces)];
+            utf8 += in;
+            expected += out;
         }
         for (std::size_t room : {std::size_t{2}, std::size_t{3}, utf8.size() + 2}) {
             std::string out;
@@ -84,9 +104,11 @@ TEST(CodePage932, IntoABufferAsTheConverterAlone) {
                 out.append(buf.data(), span.Written);
                 rest.remove_prefix(span.Read);
             }
-            ASSERT_EQ(out, Utf8ToSjis(utf8)) << utf8 << ", room " << room;
+            ASSERT_EQ(out, expected) << utf8 << ", room " << room;
         }
     }
+    // Names keep their older conversion: "¥" is the code page's own "\\".
+    EXPECT_EQ(Utf8ToSjis("¥"), "\\");
 }
 
 // The run stops at the first byte of 0x80 or more wherever it stands, also in the

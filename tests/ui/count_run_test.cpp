@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QMessageBox>
@@ -103,9 +104,11 @@ private slots:
         w.ExecDialog = [](QDialog& d) { return static_cast<Form_Sabun&>(d).Button_Ok->click(), d.result(); };
         win.state.DiffOld = dir.str() + "/old";
         win.state.DiffNew = dir.str() + "/missing";
-        w.Act_Diff->trigger();  // a version that finds nothing: the count run's warning
-        QCOMPARE(win.messages, QStringList{QStringLiteral(
-                                   "警告:指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。")});
+        w.Act_Diff->trigger();  // a version that finds nothing: the count run's warning, naming it
+        QCOMPARE(win.messages,
+                 QStringList{QStringLiteral("警告:新ﾊﾞｰｼﾞｮﾝ: ") + QString::fromStdString(dir.str()) +
+                             QStringLiteral("/missing\r\n指定のファイルにアクセスできません。\r\n"
+                                            "ファイルの存在を確かめてください。")});
         QVERIFY(!w.Act_SaveCsv->isEnabled());
 
         w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/old"));
@@ -119,6 +122,14 @@ private slots:
         w.AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
         w.Act_SaveCsv->trigger();
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/new", "--format csv " + diff));
+
+        // An empty old folder is an empty version: every line is new, no warning.
+        QCOMPARE(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
+        win.state.DiffOld = dir.str() + "/empty";
+        w.Act_Diff->trigger();
+        QCOMPARE(win.messages.size(), 1);
+        QVERIFY(ToQ(win.ResultSjis())
+                    .contains(QStringLiteral("新規 2個  削除 0個  変更なし 0個  変更 0個  除外 0個")));
     }
 
     void cancelWhileCollectingLeavesThePaneAlone() {
