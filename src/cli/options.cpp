@@ -262,7 +262,8 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
         paths = settings::LocateProgramPaths(folder + "/zarnik");
     }
     settings::ProgramState st = settings::MakeStartState(paths, 0, 0);
-    settings::LoadReport report = settings::LoadSettings(st);
+    // Reading never carries out a save record found beside the file: it is data.
+    settings::LoadReport report = settings::LoadSettings(st, settings::LoadPurpose::ReadOnly);
     if (report.IniUnreadable) {
         error = "cannot read the INI file '" + st.Paths.ReadIniPath + "'";
         return false;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "text/sjis.h"
 
@@ -27,6 +28,34 @@ std::string ReadFolder(const ProgramPaths& p) {
 }
 
 std::string CommitRecordPath(const std::string& iniPath) { return iniPath + ".commit"; }
+
+std::string Sjis(std::string_view utf8) { return text::Utf8ToSjis(utf8); }
+
+// The save lock, waited for up to ten seconds. A lock file that is no regular file
+// (a pipe or a device put there, a link) is set aside and made anew, so that it
+// can neither block nor stop every later save.
+std::unique_ptr<SaveLock> TakeLock(const std::string& iniPath, bool create, std::vector<std::string>& notices) {
+    auto lock = std::make_unique<SaveLock>(iniPath, create);
+    if (lock->Held() || !lock->NotAFile() || !create) return lock;
+    const std::string path = iniPath + ".lock";
+    const std::string aside = SetAside(path);
+    if (aside.empty()) return lock;
+    notices.push_back(Sjis("ロックファイル ") + Sjis(path) + Sjis(" は通常のファイルではないため、") + Sjis(aside) +
+                      Sjis(" に移しました。"));
+    return std::make_unique<SaveLock>(iniPath, create);
+}
+
+// Finishes a save that died after its commit record was in place. False when a
+// record remains; a record that was set aside is told.
+bool FinishDeadSave(const std::string& iniPath, std::vector<std::string>& notices) {
+    const std::string record = CommitRecordPath(iniPath);
+    RollForward done = RollForwardSave(record);
+    if (!done.SetAsidePath.empty())
+        notices.push_back(Sjis("保存の記録 ") + Sjis(record) +
+                          Sjis(" は読めないか、このプログラムのファイル以外を指しているため、実行せずに ") +
+                          Sjis(done.SetAsidePath) + Sjis(" に移しました。"));
+    return done.Finished;
+}
 
 void SetDefaultFolders(ProgramPaths& p) {
     std::string folder = text::RemoveTrailingBackslash(text::Utf8ToSjis(p.ProgramFolder));
@@ -248,13 +277,16 @@ ProgramState MakeStartState(ProgramPaths paths, std::int32_t screenWidth, std::i
     return st;
 }
 
-LoadReport LoadSettings(ProgramState& st) {
+LoadReport LoadSettings(ProgramState& st, LoadPurpose purpose) {
     LoadReport report;
     st.LoadedEnvCount = 0;
-    // A save that died after its commit record was in place is finished first, and
-    // no save of another instance is half applied while the files are read.
-    SaveLock lock(st.Paths.IniPath, false);
-    if (lock.Held()) RollForwardSave(CommitRecordPath(st.Paths.IniPath));
+    // No save of another instance is half applied while the files are read. At
+    // start a save that died after its commit record was in place is finished
+    // first, whenever the folder can be written; only reading never carries out a
+    // record.
+    const bool start = purpose == LoadPurpose::Start;
+    std::unique_ptr<SaveLock> lock = TakeLock(st.Paths.IniPath, start, report.Notices);
+    if (start && lock->Held()) FinishDeadSave(st.Paths.IniPath, report.Notices);
     const std::string& readPath = st.Paths.ReadIniPath;
     PathKind kind = KindOfPath(readPath);
     std::string content;
@@ -277,7 +309,8 @@ std::string IniWriteMessage(const std::string& iniPath) {
     return text::Utf8ToSjis(iniPath) + tail;
 }
 
-void SaveSettings(ProgramState& st, const WindowState& win) {
+std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
+    std::vector<std::string> notices;
     st.Cnf.TabIdx = win.TabIndex;
     st.Envs.StoreEnv(st.Envs.EnvIdAt(win.TabIndex), win.TargetLines, win.MemoLines);
     MainPlacementRec& main = st.Place.MainPlacement;
@@ -297,8 +330,10 @@ void SaveSettings(ProgramState& st, const WindowState& win) {
 
     // One save at a time: another instance's save is finished (or was never put in
     // place) before this one reads the file it changes.
-    SaveLock lock(iniPath, true);
-    if (!lock.Held() || !RollForwardSave(CommitRecordPath(iniPath))) throw SaveFailure(IniWriteMessage(iniPath));
+    std::unique_ptr<SaveLock> lock = TakeLock(iniPath, true, notices);
+    if (!lock->Held()) throw SaveFailure(IniWriteMessage(iniPath));
+    if (!FinishDeadSave(iniPath, notices))
+        throw SaveFailure(Sjis("保存の記録 ") + Sjis(CommitRecordPath(iniPath)) + Sjis(" を処理できません"));
     RemoveStaleSaveFiles(st.Paths.DataFolder, std::filesystem::path(iniPath).filename().string());
 
     // The file is updated, not recreated: keys and sections the program does not
@@ -333,6 +368,7 @@ void SaveSettings(ProgramState& st, const WindowState& win) {
     st.LoadedEnvCount = st.Envs.Count();
     st.Paths.ReadIniPath = iniPath;
     UpdateKeptMemoFiles(st);
+    return notices;
 }
 
 // ---- fonts ----

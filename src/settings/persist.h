@@ -91,11 +91,23 @@ struct LoadReport {
     // Memo files that exist but could not be read (native paths). Their
     // environments keep them untouched (SrcCnf::KeptMemoFile); the user should be told.
     std::vector<std::string> UnreadableMemos;
+    // What the user should be told about the save's own files (a commit record or
+    // a lock file set aside), in Shift-JIS.
+    std::vector<std::string> Notices;
+};
+
+enum class LoadPurpose {
+    // The desktop program's start: a save that died after its commit record was in
+    // place is finished first (creating the lock file when needed).
+    Start,
+    // Only reading (zarnik-count --ini, --env): the files are read as they are and
+    // nothing on disk changes; a save in progress is waited for.
+    ReadOnly,
 };
 
 // Reads the INI file over the state when it exists, then the environments and
 // their memo files; without a file the list holds one environment "開発環境(1)".
-LoadReport LoadSettings(ProgramState& state);
+LoadReport LoadSettings(ProgramState& state, LoadPurpose purpose = LoadPurpose::Start);
 
 // What only the main window knows when it is asked to close.
 struct WindowState {
@@ -110,11 +122,12 @@ struct WindowState {
 
 // Stores the window's state into the state, then writes the INI file and the memo
 // files whole, as one transaction and one save at a time (see safe_file.h).
+// Returns what the user should be told although the save succeeded (Shift-JIS).
 // Throws SaveFailure with "%s に書き込めません" (INI) or "ﾌｧｲﾙ %s を作成できません"
 // (memo); the caller shows it and keeps the window open. The files on disk are
 // then as before the save, or, when a rename failed after the commit record was in
 // place, the next start finishes the save.
-void SaveSettings(ProgramState& state, const WindowState& window);
+std::vector<std::string> SaveSettings(ProgramState& state, const WindowState& window);
 
 // "%s に書き込めません" for an INI path (native), in Shift-JIS.
 std::string IniWriteMessage(const std::string& iniPath);

@@ -9,6 +9,7 @@
 #include "text/version.h"
 #include "ui/app_state.h"
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
 #include "ui/splash.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
     if (report.IniUnreadable)
         problems << QStringLiteral("設定ファイル %1 を読み込めません。設定は保存されません。")
                         .arg(QString::fromStdString(state.Paths.IniPath));
+    for (const std::string& notice : report.Notices) problems << zarnik::ui::ToQ(notice);
     for (const std::string& memo : report.UnreadableMemos)
         problems << QStringLiteral("メモファイル %1 を読み込めません。このメモは変更せずに残します。")
                         .arg(QString::fromStdString(memo));
