@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/env_merge.h"
 #include "settings/environments.h"
 #include "settings/ini_file.h"
 #include "settings/safe_file.h"
@@ -27,7 +28,7 @@ struct ProgramPaths {
     // saved to the config folder yet, the file beside a program whose folder
     // cannot be written. Its memo files lie beside it.
     std::string ReadIniPath;
-    std::string HelpPath;       // native; the help file, named after the program with ".hlp"
+    std::string HelpPath;  // native; the help file, named after the program with ".hlp"
     // The folders last used by the open, save and folder dialogs (Shift-JIS); at
     // first the program's folder without its trailing "/".
     std::string OpenFolder;
@@ -66,6 +67,14 @@ struct ToolBarRecord {
     bool operator==(const ToolBarRecord&) const = default;
 };
 
+// One value of the INI file as a save writes it, and what the file held for it at
+// the last load or save (nullopt: no key).
+struct IniValue {
+    std::string Section, Key, Value;
+    std::optional<std::string> Stored;
+    bool operator==(const IniValue&) const = default;
+};
+
 // Everything that is read at start-up and written at close.
 struct ProgramState {
     ProgramPaths Paths;
@@ -74,6 +83,11 @@ struct ProgramState {
     std::optional<ToolBarRecord> ToolBar;  // set when the INI file holds a record with Rev 2
     EnvList Envs;
     std::int32_t LoadedEnvCount = 0;  // environments the last load or save put on disk
+    // What the files held at the last load or save: a save writes only what
+    // changed since (env_merge.h), over what the files hold then.
+    std::vector<StoredEnv> StoredEnvs;
+    std::vector<IniValue> StoredSettings, StoredToolBar;
+    std::optional<std::string> StoredDiffOld, StoredDiffNew;
     // The old and the new version the last change count compared (native target
     // lines, as typed).
     std::string DiffOld, DiffNew;

@@ -364,6 +364,7 @@ bool SaveTransaction::Commit(std::string& failedPath) {
     std::vector<Op> ops = moves_;
     ops.insert(ops.end(), renames_.begin(), renames_.end());
     ops.insert(ops.end(), removes_.begin(), removes_.end());
+    if (ops.empty()) return true;  // nothing changes: no record, no write
     // A record the next start would refuse is never written.
     const RecordRules rules(record_);
     if (!std::all_of(ops.begin(), ops.end(), [&](const Op& op) { return rules.Allows(op); }) ||
