@@ -229,18 +229,20 @@ RecordRead ReadRecord(const std::string& path, std::vector<SaveTransaction::Op>&
     if (fd < 0) return errno == ENOENT ? RecordRead::Missing : RecordRead::Rejected;
     std::string text;
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) text.resize(kMaxRecordBytes + 1);
-    std::size_t have = 0;
-    while (ok && have < text.size()) {
-        ssize_t n = read(fd, text.data() + have, text.size() - have);
+    // Room for the size it has now; one that grows meanwhile is still read only up
+    // to the bound.
+    if (ok) text.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kMaxRecordBytes) + 1);
+    char buf[65536];
+    while (ok && text.size() <= kMaxRecordBytes) {
+        ssize_t n = read(fd, buf, std::min(sizeof buf, kMaxRecordBytes + 1 - text.size()));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) ok = false;
         if (n <= 0) break;
-        have += static_cast<std::size_t>(n);
+        text.append(buf, static_cast<std::size_t>(n));
     }
     close(fd);
-    text.resize(have);
-    if (!ok || have > kMaxRecordBytes || !DecodeRecord(text, RecordRules(path), ops)) return RecordRead::Rejected;
+    if (!ok || text.size() > kMaxRecordBytes || !DecodeRecord(text, RecordRules(path), ops))
+        return RecordRead::Rejected;
     return RecordRead::Read;
 }
 

@@ -39,8 +39,9 @@ public:
 using SaveStepHook = bool (*)(std::string_view step, const std::string& path);
 void SetSaveStepHook(SaveStepHook hook);
 
-// The longest commit record read or written: some 1.5 million memo files moved.
-constexpr std::size_t kMaxRecordBytes = std::size_t{64} << 20;
+// The longest commit record read or written: a record names every path whole,
+// some 130 bytes a moved memo file in a folder of 40 bytes, so about 2 million.
+constexpr std::size_t kMaxRecordBytes = std::size_t{256} << 20;
 
 // An advisory lock (flock) on "<ini>.lock" beside the INI file, waited for up to
 // ten seconds. The lock file is made when create is set (saves); readers only use
