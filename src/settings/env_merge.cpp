@@ -134,6 +134,79 @@ private:
 
 std::string Quoted(const std::string& name) { return Sjis("環境「") + name + Sjis("」"); }
 
+// Writes the environments of the files after the save into ini and stages their
+// memo files: names, target lines and memos only where they differ from what the
+// files hold at the same position (m environments now).
+void WriteEntries(IniFile& ini, bool iniOnDisk, std::int32_t m, const std::vector<Entry>& result,
+                  MemoStage& memos) {
+    const auto count = static_cast<std::int64_t>(result.size());
+    // Names past the files' list (a hand edit with gaps): they follow the
+    // environments, with their target lines and memo files, so that a load finds them.
+    struct Orphan {
+        std::int64_t from, to;
+        std::string name;
+        IniFile::Pairs lines;
+    };
+    std::vector<Orphan> orphans;
+    if (iniOnDisk)
+        for (auto& [key, value] : ini.ReadSection(kNamesSection)) {
+            std::int64_t j = NumberedKey(key, "cnam");
+            if (j == 0 || j > m) orphans.push_back({j, 0, std::move(value), {}});
+        }
+    std::sort(orphans.begin(), orphans.end(),
+              [](const Orphan& a, const Orphan& b) { return a.from < b.from; });
+    for (std::size_t k = 0; k < orphans.size(); ++k) orphans[k].to = count + static_cast<std::int64_t>(k) + 1;
+    for (auto& o : orphans) {
+        if (o.to == o.from) continue;
+        o.lines = ini.ReadSection(FilesSection(o.from), true);
+        ini.EraseSection(FilesSection(o.from));
+    }
+
+    // The names: rewritten in place, and only when they differ. An empty name is
+    // written as "" so that it still counts at the next start.
+    IniFile::Pairs names;
+    names.reserve(result.size() + orphans.size());
+    for (std::int64_t r = 1; r <= count; ++r)
+        names.emplace_back(NameKey(r), result[static_cast<std::size_t>(r - 1)].name);
+    for (const auto& o : orphans) names.emplace_back(NameKey(o.to), o.name);
+    if (ini.ReadSection(kNamesSection, true) != names) {
+        ini.ClearSection(kNamesSection);
+        for (const auto& [key, value] : names) ini.WriteString(kNamesSection, key, value, true);
+    }
+
+    const bool sameFolder = memos.Folder() == memos.SourceFolder();
+    for (std::int64_t r = 1; r <= count; ++r) {
+        const Entry& e = result[static_cast<std::size_t>(r - 1)];
+        const auto pos = static_cast<std::int32_t>(r);
+        // Target lines the files hold at this very position are left as they are.
+        if (e.disk != r || HasEmptyLine(e.lines)) WriteTargetLines(ini, r, e.lines);
+        if (!e.memoFile.empty()) {
+            if (sameFolder && e.memoFile == MemoFileName(memos.Folder(), pos)) continue;
+            if (KindOfPath(e.memoFile) != PathKind::Missing)
+                memos.Keep(pos, e.memoFile);
+            else
+                memos.Clear(pos);
+        } else if (!e.memoLines.empty()) {
+            memos.Write(pos, e.memoLines);
+        } else {
+            memos.Clear(pos);
+        }
+    }
+    for (std::int64_t q = count + 1; q <= m; ++q) {
+        if (std::none_of(orphans.begin(), orphans.end(), [&](const Orphan& o) { return o.to == q; }))
+            ini.EraseSection(FilesSection(q));
+        memos.Clear(static_cast<std::int32_t>(q));
+    }
+    for (const auto& o : orphans) {
+        if (o.to == o.from) continue;
+        const std::string section = FilesSection(o.to);
+        ini.EraseSection(section);
+        for (const auto& [key, value] : o.lines) ini.WriteString(section, key, value, true);
+        std::string memo = MemoFileName(memos.SourceFolder(), static_cast<std::int32_t>(o.from));
+        if (KindOfPath(memo) == PathKind::File) memos.Keep(static_cast<std::int32_t>(o.to), memo);
+    }
+}
+
 }  // namespace
 
 const std::string& OtherWindowMark() {
@@ -173,12 +246,12 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
     auto readMemoOnDisk = [&](std::int32_t q, Lines& lines) { return ReadMemoFile(memoOnDisk(q), lines); };
 
     const std::vector<std::int32_t> match = Align(stored, disk);
-    std::vector<std::int32_t> diskAt(static_cast<std::size_t>(n) + 1,
-                                     0);  // stored position -> files' position
+    // Stored position -> the files' position, and -> the window's index.
+    std::vector<std::int32_t> diskAt(static_cast<std::size_t>(n) + 1, 0);
     for (std::int32_t q = 1; q <= m; ++q)
         diskAt[static_cast<std::size_t>(match[static_cast<std::size_t>(q - 1)])] = q;
     diskAt[0] = 0;
-    std::vector<int> liveAt(static_cast<std::size_t>(n) + 1, -1);  // stored position -> the window's index
+    std::vector<int> liveAt(static_cast<std::size_t>(n) + 1, -1);
     for (int i = 0; i < envs.Count(); ++i) {
         const std::int32_t p = envs.At(i).StoredAt;
         if (p >= 1 && p <= n && liveAt[static_cast<std::size_t>(p)] < 0)
@@ -300,71 +373,7 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
     for (auto& c : copies) result.push_back(std::move(c));
     const auto count = static_cast<std::int64_t>(result.size());
 
-    // Names past the files' list (a hand edit with gaps): they follow the
-    // environments, with their target lines and memo files, so that a load finds them.
-    struct Orphan {
-        std::int64_t from, to;
-        std::string name;
-        IniFile::Pairs lines;
-    };
-    std::vector<Orphan> orphans;
-    if (iniOnDisk)
-        for (auto& [key, value] : ini.ReadSection(kNamesSection)) {
-            std::int64_t j = NumberedKey(key, "cnam");
-            if (j == 0 || j > m) orphans.push_back({j, 0, std::move(value), {}});
-        }
-    std::sort(orphans.begin(), orphans.end(),
-              [](const Orphan& a, const Orphan& b) { return a.from < b.from; });
-    for (std::size_t k = 0; k < orphans.size(); ++k) orphans[k].to = count + static_cast<std::int64_t>(k) + 1;
-    for (auto& o : orphans) {
-        if (o.to == o.from) continue;
-        o.lines = ini.ReadSection(FilesSection(o.from), true);
-        ini.EraseSection(FilesSection(o.from));
-    }
-
-    // The names: rewritten in place, and only when they differ. An empty name is
-    // written as "" so that it still counts at the next start.
-    IniFile::Pairs names;
-    names.reserve(result.size() + orphans.size());
-    for (std::int64_t r = 1; r <= count; ++r)
-        names.emplace_back(NameKey(r), result[static_cast<std::size_t>(r - 1)].name);
-    for (const auto& o : orphans) names.emplace_back(NameKey(o.to), o.name);
-    if (ini.ReadSection(kNamesSection, true) != names) {
-        ini.ClearSection(kNamesSection);
-        for (const auto& [key, value] : names) ini.WriteString(kNamesSection, key, value, true);
-    }
-
-    const bool sameFolder = memos.Folder() == memos.SourceFolder();
-    for (std::int64_t r = 1; r <= count; ++r) {
-        const Entry& e = result[static_cast<std::size_t>(r - 1)];
-        const auto pos = static_cast<std::int32_t>(r);
-        // Target lines the files hold at this very position are left as they are.
-        if (e.disk != r || HasEmptyLine(e.lines)) WriteTargetLines(ini, r, e.lines);
-        if (!e.memoFile.empty()) {
-            if (sameFolder && e.memoFile == MemoFileName(memos.Folder(), pos)) continue;
-            if (KindOfPath(e.memoFile) != PathKind::Missing)
-                memos.Keep(pos, e.memoFile);
-            else
-                memos.Clear(pos);
-        } else if (!e.memoLines.empty()) {
-            memos.Write(pos, e.memoLines);
-        } else {
-            memos.Clear(pos);
-        }
-    }
-    for (std::int64_t q = count + 1; q <= m; ++q) {
-        if (std::none_of(orphans.begin(), orphans.end(), [&](const Orphan& o) { return o.to == q; }))
-            ini.EraseSection(FilesSection(q));
-        memos.Clear(static_cast<std::int32_t>(q));
-    }
-    for (const auto& o : orphans) {
-        if (o.to == o.from) continue;
-        const std::string section = FilesSection(o.to);
-        ini.EraseSection(section);
-        for (const auto& [key, value] : o.lines) ini.WriteString(section, key, value, true);
-        std::string memo = MemoFileName(memos.SourceFolder(), static_cast<std::int32_t>(o.from));
-        if (KindOfPath(memo) == PathKind::File) memos.Keep(static_cast<std::int32_t>(o.to), memo);
-    }
+    WriteEntries(ini, iniOnDisk, m, result, memos);
 
     EnvSave out;
     out.Positions.assign(static_cast<std::size_t>(envs.Count()), 0);
