@@ -32,13 +32,13 @@ std::string CommitRecordPath(const std::string& iniPath) { return iniPath + ".co
 
 std::string Sjis(std::string_view utf8) { return text::Utf8ToSjis(utf8); }
 
-// The save lock, waited for up to ten seconds. A lock file that is no regular file
-// (a pipe or a device put there, a link) is set aside and made anew, so that it
-// can neither block nor stop every later save.
-std::unique_ptr<SaveLock> TakeLock(const std::string& iniPath, bool create,
+// The save lock, waited for up to ten seconds. With repair a lock file that is no
+// regular file (a pipe or a device put there, a link) is set aside (and made anew
+// when create is set), so that it can neither block nor stop every later save.
+std::unique_ptr<SaveLock> TakeLock(const std::string& iniPath, bool create, bool repair,
                                    std::vector<std::string>& notices) {
     auto lock = std::make_unique<SaveLock>(iniPath, create);
-    if (lock->Held() || !lock->NotAFile() || !create) return lock;
+    if (lock->Held() || !lock->NotAFile() || !repair) return lock;
     const std::string path = iniPath + ".lock";
     const std::string aside = SetAside(path);
     if (aside.empty()) return lock;
@@ -341,8 +341,10 @@ LoadReport LoadSettings(ProgramState& st, LoadPurpose purpose) {
     // start a save that died after its commit record was in place is finished
     // first, whenever the folder can be written; only reading never carries out a
     // record.
+    // The lock file is made only to finish a record: a start leaves nothing behind.
     const bool start = purpose == LoadPurpose::Start;
-    std::unique_ptr<SaveLock> lock = TakeLock(st.Paths.IniPath, start, report.Notices);
+    const bool record = KindOfPath(CommitRecordPath(st.Paths.IniPath)) != PathKind::Missing;
+    std::unique_ptr<SaveLock> lock = TakeLock(st.Paths.IniPath, start && record, start, report.Notices);
     if (start && lock->Held()) FinishDeadSave(st.Paths.IniPath, report.Notices);
     const std::string& readPath = st.Paths.ReadIniPath;
     PathKind kind = KindOfPath(readPath);
@@ -387,7 +389,7 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
 
     // One save at a time: another instance's save is finished (or was never put in
     // place) before this one reads the file it changes.
-    std::unique_ptr<SaveLock> lock = TakeLock(iniPath, true, notices);
+    std::unique_ptr<SaveLock> lock = TakeLock(iniPath, true, true, notices);
     if (!lock->Held()) throw SaveFailure(IniWriteMessage(iniPath));
     if (!FinishDeadSave(iniPath, notices))
         throw SaveFailure(Sjis("保存の記録 ") + Sjis(CommitRecordPath(iniPath)) + Sjis(" を処理できません"));
