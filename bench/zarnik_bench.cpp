@@ -32,9 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/persist.h"
-
 #include "corpus.h"
+#include "settings/persist.h"
 
 namespace {
 
@@ -452,8 +451,9 @@ int IniSave(const Args& args) {
         return 2;
     }
     PrintMachine();
-    std::printf("\n| environments | first save s | unchanged s | one memo changed s | first deleted s |\n"
-                "|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "\n| environments | first save s | unchanged s | one memo changed s | first deleted s |\n"
+        "|---:|---:|---:|---:|---:|\n");
     auto start = [](const std::string& folder) {
         st::ProgramState state =
             st::MakeStartState(st::LocateProgramPaths(folder + "/zarnik", folder + "/cfg"), 1024, 768);
@@ -476,8 +476,8 @@ int IniSave(const Args& args) {
         st::ProgramState state = start(sub);
         state.Envs.ClearEnvs();
         for (long i = 1; i <= n; ++i)
-            state.Envs.StoreEnv(state.Envs.AddEnv("env " + std::to_string(i), 1), {"/src/" + std::to_string(i)},
-                                {"memo " + std::to_string(i)});
+            state.Envs.StoreEnv(state.Envs.AddEnv("env " + std::to_string(i), 1),
+                                {"/src/" + std::to_string(i)}, {"memo " + std::to_string(i)});
         // Each figure as soon as it is measured: the saves of an older build take minutes.
         auto cell = [](double seconds) {
             std::printf(" %s |", Fixed(seconds, 2).c_str());

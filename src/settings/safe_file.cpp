@@ -2,11 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <stdio.h>
 
 #include <algorithm>
 #include <atomic>
@@ -165,7 +164,9 @@ struct RecordRules {
         if (name.empty() || name == "." || name == ".." || FolderOf(std::string(path)) != folder) return {};
         return name;
     }
-    bool IsOurFile(std::string_view name) const { return (!iniName.empty() && name == iniName) || IsMemoName(name); }
+    bool IsOurFile(std::string_view name) const {
+        return (!iniName.empty() && name == iniName) || IsMemoName(name);
+    }
 
     bool Allows(const SaveTransaction::Op& op) const {
         switch (op.Kind) {
@@ -224,7 +225,8 @@ enum class RecordRead { Missing, Read, Rejected };
 RecordRead ReadRecord(const std::string& path, std::vector<SaveTransaction::Op>& ops) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? RecordRead::Missing : RecordRead::Rejected;
-    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxRecordBytes) return RecordRead::Rejected;
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxRecordBytes)
+        return RecordRead::Rejected;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return errno == ENOENT ? RecordRead::Missing : RecordRead::Rejected;
     std::string text;

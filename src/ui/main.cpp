@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
     zarnik::ui::Form_Main window(state);
     QStringList problems;
     if (zarnik::settings::ReadsElsewhereThanItWrites(state.Paths))
-        problems << QStringLiteral("プログラムのフォルダーに書き込めないため、設定は %1 から読み込み、%2 に保存します。")
+        problems << QStringLiteral(
+                        "プログラムのフォルダーに書き込めないため、設定は %1 から読み込み、%2 に保存します。")
                         .arg(QString::fromStdString(state.Paths.ReadIniPath),
                              QString::fromStdString(state.Paths.IniPath));
     if (report.IniUnreadable)
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     window.show();
     splash.FadeOut();
     splash.close();
-    if (!problems.isEmpty()) zarnik::ui::ShowBox(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
+    if (!problems.isEmpty())
+        zarnik::ui::ShowBox(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
     return app.exec();
 }

@@ -242,7 +242,8 @@ TEST(CliFault, SaveRecordAndLockBesideAnIniFileAreOnlyData) {
     TempDir dir, elsewhere;
     dir.Write("a.c", kCode);
     const std::string victim = elsewhere.Write("victim.txt", "precious");
-    const std::string ini = dir.Write("zarnik.ini", "[Cname]\ncnam1=E\n[FILES_1]\nfile0=" + dir.str() + "/a.c\n");
+    const std::string ini =
+        dir.Write("zarnik.ini", "[Cname]\ncnam1=E\n[FILES_1]\nfile0=" + dir.str() + "/a.c\n");
     std::string record = "ZARNIK-SAVE 1\nU" + victim + std::string(1, '\0') + std::string(1, '\0') + "END\n";
     dir.Write("zarnik.ini.commit", record);
     ASSERT_EQ(mkfifo((ini + ".lock").c_str(), 0444), 0);

@@ -335,7 +335,9 @@ private slots:
             Type(b.window->Targets().List(), QStringLiteral("2"));
             QVERIFY(a.window->close());
             QStringList shown;
-            b.window->ShowMessage = [&](const QString& title, const QString& text) { shown << title << text; };
+            b.window->ShowMessage = [&](const QString& title, const QString& text) {
+                shown << title << text;
+            };
             QVERIFY(b.window->close());
             QCOMPARE(shown.size(), 2);
             QCOMPARE(shown[0], QStringLiteral("警告"));
@@ -403,8 +405,10 @@ private slots:
         again.window->Targets().List()->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
         again.window->Act_Count->trigger();
         std::vector<std::string> lines = again.window->ResultLines();
-        QVERIFY(std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("?.c "); }));
-        QVERIFY(std::none_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("a.c "); }));
+        QVERIFY(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.starts_with("?.c "); }));
+        QVERIFY(std::none_of(lines.begin(), lines.end(),
+                             [](const std::string& l) { return l.starts_with("a.c "); }));
     }
 
     void editorTakesItsSizeFromThePlacementAndOpensCentred() {
