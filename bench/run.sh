@@ -8,7 +8,7 @@
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
 #                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--big-file MB]
-#                [--ini-load] [--counters | --counters-only] [--desktop N [--desktop-pane]
+#                [--ini-load] [--ini-save] [--counters | --counters-only] [--desktop N [--desktop-pane]
 #                [--desktop-runs R]] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
@@ -25,6 +25,8 @@
 #                       memory, against the baseline too when one is given
 #   --ini-load          also time loading INI files of 25,000, 100,000 and 1,000,000
 #                       environments and one of 3,000,000 section headers
+#   --ini-save          also time the settings' saves of 10,000 and 100,000
+#                       environments with a memo each (under /tmp, deleted afterwards)
 #   --counters          also run zarnik-counters-bench: each line counter over text in
 #                       memory, in bytes/s (needs libbenchmark-dev)
 #   --counters-only     run only zarnik-counters-bench
@@ -42,6 +44,7 @@ lines=0
 big_file=0
 baseline=()
 ini_load=0
+ini_save=0
 counters=0  # 1: also the counters over text in memory; 2: only them
 desktop=0
 desktop_args=()
@@ -57,6 +60,7 @@ while [[ $# -gt 0 ]]; do
     --memory) memory="$2"; shift ;;
     --lines) lines="$2"; shift ;;
     --ini-load) ini_load=1 ;;
+    --ini-save) ini_save=1 ;;
     --counters) counters=1 ;;
     --counters-only) counters=2 ;;
     --desktop) desktop="$2"; shift ;;
@@ -121,6 +125,11 @@ fi
     echo
     echo "Loading large INI files (zarnik-count --ini FILE --env 1):"
     "$build/zarnik-bench" ini-load --zarnik "$build/zarnik-count" "/tmp/zarnik-bench-ini.$$" 25000 100000 1000000
+  fi
+  if [[ $ini_save -eq 1 ]]; then
+    echo
+    echo "Saving the settings of many environments (load, change, SaveSettings):"
+    "$build/zarnik-bench" ini-save "/tmp/zarnik-bench-save.$$" 10000 100000
   fi
   if [[ $counters -eq 1 ]]; then
     echo

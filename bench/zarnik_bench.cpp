@@ -7,6 +7,9 @@
 //   zarnik-bench memory [opts] DIR N    peak memory over N files, then delete DIR
 //   zarnik-bench ini-load [opts] DIR N...  load INI files of N environments (and
 //                                       one of 3 million section headers), then delete DIR
+//   zarnik-bench ini-save DIR N...      save the settings of N environments with a memo
+//                                       each: unchanged, one memo changed, the first
+//                                       environment deleted; then delete DIR
 //   zarnik-bench source EXT MB          one generated source of MB megabytes to stdout
 //
 // Every command runs with its output to /dev/null; the runs of the commands are
@@ -30,6 +33,7 @@
 #include <vector>
 
 #include "corpus.h"
+#include "settings/persist.h"
 
 namespace {
 
@@ -433,6 +437,70 @@ int IniLoad(const Args& args) {
     return result;
 }
 
+// Saves of N environments, each with a target line and a memo, in the desktop
+// program's way (load, change, save at close); the time of the save alone.
+int IniSave(const Args& args) {
+    namespace st = zarnik::settings;
+    if (args.size() < 2) {
+        std::fprintf(stderr, "ini-save: expected DIR N...\n");
+        return 2;
+    }
+    const std::string dir = args[0];
+    if (fs::exists(dir)) {
+        std::fprintf(stderr, "ini-save: %s exists; give a new folder\n", dir.c_str());
+        return 2;
+    }
+    PrintMachine();
+    std::printf(
+        "\n| environments | first save s | unchanged s | one memo changed s | first deleted s |\n"
+        "|---:|---:|---:|---:|---:|\n");
+    auto start = [](const std::string& folder) {
+        st::ProgramState state =
+            st::MakeStartState(st::LocateProgramPaths(folder + "/zarnik", folder + "/cfg"), 1024, 768);
+        st::LoadSettings(state);
+        return state;
+    };
+    auto save = [](st::ProgramState& state) {
+        st::WindowState w;
+        w.Bounds = state.Place.MainPlacement.Bounds;
+        w.PaneHeight = state.Place.MainPlacement.Pnl_H;
+        state.Envs.FetchEnv(state.Envs.EnvIdAt(0), w.TargetLines, w.MemoLines);
+        auto begin = std::chrono::steady_clock::now();
+        st::SaveSettings(state, w);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    };
+    for (std::size_t k = 1; k < args.size(); ++k) {
+        const long n = std::atol(args[k].c_str());
+        const std::string sub = dir + "/n" + std::to_string(n);
+        fs::create_directories(sub);
+        st::ProgramState state = start(sub);
+        state.Envs.ClearEnvs();
+        for (long i = 1; i <= n; ++i)
+            state.Envs.StoreEnv(state.Envs.AddEnv("env " + std::to_string(i), 1),
+                                {"/src/" + std::to_string(i)}, {"memo " + std::to_string(i)});
+        // Each figure as soon as it is measured: the saves of an older build take minutes.
+        auto cell = [](double seconds) {
+            std::printf(" %s |", Fixed(seconds, 2).c_str());
+            std::fflush(stdout);
+        };
+        std::printf("| %s |", Grouped(static_cast<double>(n)).c_str());
+        cell(save(state));
+        state = start(sub);
+        cell(save(state));
+        state = start(sub);
+        state.Envs.At(static_cast<int>(n / 2)).MemoLines = {"changed"};
+        cell(save(state));
+        state = start(sub);
+        state.Envs.DeleteEnv(state.Envs.EnvIdAt(0));
+        state.Envs.RenumberEnvs();
+        cell(save(state));
+        std::printf("\n");
+        fs::remove_all(sub);
+    }
+    fs::remove_all(dir);
+    return 0;
+}
+
 int Corpus(const Args& args) {
     if (args.size() != 1) {
         std::fprintf(stderr, "corpus: expected DIR\n");
@@ -498,6 +566,7 @@ int main(int argc, char** argv) {
             "TREE...\n"
             "       zarnik-bench memory [--zarnik BIN] DIR N\n"
             "       zarnik-bench ini-load [--zarnik BIN] DIR N...\n"
+            "       zarnik-bench ini-save DIR N...\n"
             "       zarnik-bench source EXT MB\n");
         return 2;
     }
@@ -508,6 +577,7 @@ int main(int argc, char** argv) {
         if (cmd == "measure") return Measure(args);
         if (cmd == "memory") return Memory(args);
         if (cmd == "ini-load") return IniLoad(args);
+        if (cmd == "ini-save") return IniSave(args);
         if (cmd == "source") return Source(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zarnik-bench: %s\n", e.what());

@@ -139,8 +139,8 @@ const OptionDef kOptions[] = {
      "set one key of the INI sections Settei or Exts (ignoring case), e.g. FlSort=0, FmSizeIndex=1, "
      "Csrc=*.c,*.cc; may be repeated",
      SetKey},
-    {"--ini", 0, "FILE", "read the settings, extension patterns and environments from this INI file (before any --set)",
-     SetIni},
+    {"--ini", 0, "FILE",
+     "read the settings, extension patterns and environments from this INI file (before any --set)", SetIni},
     {"--env", 0, "N|NAME",
      "count the target lines of environment N (1-based) or of the first one named NAME, from the --ini file "
      "or else from the desktop program's own; its name goes into the header line; TARGETs given as well "
@@ -262,7 +262,8 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
         paths = settings::LocateProgramPaths(folder + "/zarnik");
     }
     settings::ProgramState st = settings::MakeStartState(paths, 0, 0);
-    settings::LoadReport report = settings::LoadSettings(st);
+    // Reading never carries out a save record found beside the file: it is data.
+    settings::LoadReport report = settings::LoadSettings(st, settings::LoadPurpose::ReadOnly);
     if (report.IniUnreadable) {
         error = "cannot read the INI file '" + st.Paths.ReadIniPath + "'";
         return false;

@@ -17,10 +17,7 @@ namespace {
 
 constexpr std::string_view kNamesSection = "Cname";
 
-std::string NameKey(std::int64_t n) { return "cnam" + std::to_string(n); }
 std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
-std::string FileKey(std::int64_t k) { return "file" + std::to_string(k); }
-std::string NativeFileKey(std::int64_t k) { return "utf8file" + std::to_string(k); }
 
 // Target lines are held as the file system's own bytes, and the INI file holds
 // them in Shift-JIS under fileN, as it always has. A name with a character code
@@ -298,7 +295,7 @@ void SetDefaultEnvironments(EnvList& envs) {
 }
 
 std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
-                                          std::int32_t& loadedEnvCount) {
+                                          std::int32_t& loadedEnvCount, bool readMemos) {
     std::vector<std::string> unreadable;
     // Built as one vector with ids 1 .. n: adding environments one by one looks for
     // the highest id each time, which is quadratic in the number of environments.
@@ -316,7 +313,8 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
     }
     // Which memo files exist, from one listing of the folder rather than a look-up
     // per environment (a folder that cannot be listed: a look-up for each).
-    const std::optional<std::unordered_set<std::int64_t>> present = MemoNumbersIn(folder);
+    const std::optional<std::unordered_set<std::int64_t>> present =
+        readMemos ? MemoNumbersIn(folder) : std::nullopt;
 
     for (std::size_t i = 0; i < loaded.size(); ++i) {
         SrcCnf& env = loaded[i];
@@ -338,7 +336,7 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
             env.TargetLines.push_back(NativeTargetLine(value, e == exact.end() ? nullptr : &e->second));
         }
 
-        if (present && !present->contains(p)) continue;
+        if (!readMemos || (present && !present->contains(p))) continue;
         std::string memoPath = MemoFileName(folder, env.EnvId);
         if (ReadMemoFile(memoPath, env.MemoLines) == MemoRead::Unreadable) {
             unreadable.push_back(memoPath);
@@ -365,64 +363,6 @@ std::optional<std::string> ReadTargetLine(const IniFile& ini, std::string_view s
     if (!sjis) return std::nullopt;
     std::optional<std::string> exact = ini.Find(section, exactKey);
     return NativeTargetLine(*sjis, exact ? &*exact : nullptr);
-}
-
-void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvCount, MemoStage& memos) {
-    const std::int32_t count = envs.Count();
-
-    // Names the last load never saw (a hand-edited Cname with gaps), with their
-    // target lines and memo files. They move up to follow the environments, so the
-    // next start loads them.
-    struct Orphan {
-        std::int64_t from;
-        std::string name;
-        IniFile::Pairs lines;
-    };
-    std::vector<Orphan> orphans;
-    for (auto& [key, value] : ini.ReadSection(kNamesSection)) {
-        std::int64_t j = NumberedKey(key, "cnam");
-        if (j == 0 || j > loadedEnvCount) orphans.push_back({j, std::move(value), {}});
-    }
-    std::sort(orphans.begin(), orphans.end(),
-              [](const Orphan& a, const Orphan& b) { return a.from < b.from; });
-    for (auto& o : orphans) {
-        o.lines = ini.ReadSection(FilesSection(o.from), true);
-        ini.EraseSection(FilesSection(o.from));
-    }
-
-    for (std::int32_t n = 1; n <= loadedEnvCount; ++n) {
-        ini.EraseSection(FilesSection(n));
-        memos.Clear(n);
-    }
-
-    ini.EraseSection(kNamesSection);
-    for (std::int32_t i = 1; i <= count; ++i)
-        ini.WriteString(kNamesSection, NameKey(i), envs.At(i - 1).EnvName, true);
-    std::int64_t to = count;
-    for (const auto& o : orphans) {
-        ++to;
-        ini.WriteString(kNamesSection, NameKey(to), o.name, true);
-        ini.EraseSection(FilesSection(to));
-        for (const auto& [key, value] : o.lines) ini.WriteString(FilesSection(to), key, value, true);
-        std::string memo = MemoFileName(memos.SourceFolder(), static_cast<std::int32_t>(o.from));
-        if (KindOfPath(memo) == PathKind::File) memos.Keep(static_cast<std::int32_t>(to), memo);
-    }
-
-    for (std::int32_t i = 1; i <= count; ++i) {
-        const SrcCnf& env = envs.At(i - 1);
-        if (!env.KeptMemoFile.empty())
-            memos.Keep(i, env.KeptMemoFile);
-        else if (!env.MemoLines.empty())
-            memos.Write(i, env.MemoLines);
-        // A section left from a hand edit is replaced, never mixed with these lines.
-        std::int64_t k = 0;
-        for (const auto& line : env.TargetLines) {
-            if (line.empty()) continue;
-            if (k == 0) ini.EraseSection(FilesSection(i));
-            WriteTargetLine(ini, FilesSection(i), FileKey(k), NativeFileKey(k), line);
-            ++k;
-        }
-    }
 }
 
 }  // namespace zarnik::settings

@@ -27,6 +27,9 @@ struct SrcCnf {
     // is: saves move it along with its environment and never overwrite it, so
     // MemoLines of such an environment are not saved. Empty normally.
     std::string KeptMemoFile;
+    // Its position in the files at the last load or save (1-based), 0 when it is
+    // not there yet: what a save compares it with (env_merge.h).
+    std::int32_t StoredAt = 0;
 
     bool operator==(const SrcCnf&) const = default;
 };
@@ -105,8 +108,9 @@ void SetDefaultEnvironments(EnvList& envs);
 // Target lines are the values of the keys file0, file1, ... present in FILES_n,
 // in the order of their numbers, however many there are and whatever gaps lie
 // between them; names and target lines are taken whole, however long.
+// Without readMemos the memo files are not read (and the list has no memos).
 std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
-                                          std::int32_t& loadedEnvCount);
+                                          std::int32_t& loadedEnvCount, bool readMemos = true);
 
 // The memo files of one save, written into its transaction. Nothing on disk but
 // the transaction's own temporary files changes before the transaction commits.
@@ -139,16 +143,6 @@ private:
     std::map<std::int32_t, std::string> keeps_;
     std::set<std::int32_t> clears_;
 };
-
-// Writes the names and target lines into ini and stages the memo files. Positions
-// 1 .. loadedEnvCount lose their old FILES_n section and memo file; each
-// environment's memo and non-empty target lines (file0, file1, ... without gaps)
-// are written at its position. An empty name is written as "" so that it still
-// counts at the next start. Names under Cname beyond loadedEnvCount (from a
-// hand-edited file, never loaded) are kept together with their FILES_n section and
-// memo file, renumbered past the environments when the list has grown into them.
-// The caller sets loadedEnvCount to envs.Count() once everything is on disk.
-void SaveEnvironments(IniFile& ini, const EnvList& envs, std::int32_t loadedEnvCount, MemoStage& memos);
 
 // Message for a memo file that cannot be written: "ﾌｧｲﾙ %s を作成できません".
 std::string MemoWriteMessage(const std::string& path);

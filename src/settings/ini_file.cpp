@@ -95,7 +95,8 @@ void IniFile::Body::Add(Line line) {
 
 void IniFile::Body::Reindex() {
     index.reset();
-    entries = static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const Line& l) { return l.isEntry; }));
+    entries = static_cast<std::size_t>(
+        std::count_if(lines.begin(), lines.end(), [](const Line& l) { return l.isEntry; }));
     if (lines.size() <= kIndexedLines) return;
     index = std::make_unique<std::unordered_map<std::string, std::size_t>>();
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -141,8 +142,8 @@ IniFile::IniFile(std::string_view content) {
     // start with "["): growing them while millions come copies them, and the
     // copies left behind would be most of the memory used.
     std::size_t headers = 0, headerBytes = 0;
-    for (std::size_t at = content.starts_with('[') ? 0 : content.find("\n[");
-         at != std::string_view::npos; at = content.find("\n[", at + 1)) {
+    for (std::size_t at = content.starts_with('[') ? 0 : content.find("\n["); at != std::string_view::npos;
+         at = content.find("\n[", at + 1)) {
         std::size_t from = at + (content[at] == '\n' ? 1 : 0);
         std::size_t end = content.find_first_of("\r\n", from);
         headerBytes += (end == std::string_view::npos ? content.size() : end) - from;
@@ -182,8 +183,9 @@ IniFile::IniFile(std::string_view content) {
             l.raw = std::string(Trim(t.substr(eq + 1)));
         }
         // A line of a section spelled exactly "key=value" is rebuilt as it was: no copy of it.
-        const bool rebuilds = l.isEntry && !sections_.empty() && line.size() == l.key.size() + 1 + l.raw.size() &&
-                              line.starts_with(l.key) && line[l.key.size()] == '=' && line.ends_with(l.raw);
+        const bool rebuilds = l.isEntry && !sections_.empty() &&
+                              line.size() == l.key.size() + 1 + l.raw.size() && line.starts_with(l.key) &&
+                              line[l.key.size()] == '=' && line.ends_with(l.raw);
         if (!rebuilds) l.text = std::string(line);
         if (sections_.empty()) {
             preamble_.push_back(std::move(l.text));
@@ -380,6 +382,21 @@ void IniFile::EraseSection(std::string_view section) {
     }
 }
 
+void IniFile::ClearSection(std::string_view section) {
+    std::uint32_t first = FirstNamed(section);
+    if (first == kNone) {
+        AddSection("[" + std::string(section) + "]", 1, section.size());
+        return;
+    }
+    Section& s = sections_[first];
+    for (std::uint32_t i = s.nextSame; i != kNone; i = sections_[i].nextSame) {
+        sections_[i].erased = true;
+        sections_[i].body.reset();
+    }
+    s.nextSame = s.lastSame = kNone;
+    s.body.reset();
+}
+
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
     std::uint32_t first = FirstNamed(section);
     if (first == kNone) return;
@@ -390,7 +407,8 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key) {
     for (std::uint32_t i = first; i != kNone; i = sections_[i].nextSame) {
         Section& s = sections_[i];
         if (s.body && s.body->Find(foldedKey)) {
-            std::erase_if(s.body->lines, [&](const Line& l) { return l.isEntry && l.foldedKey == foldedKey; });
+            std::erase_if(s.body->lines,
+                          [&](const Line& l) { return l.isEntry && l.foldedKey == foldedKey; });
             s.body->Reindex();
             if (s.body->lines.empty()) {
                 s.erased = true;

@@ -72,6 +72,10 @@ public:
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
 
     void EraseSection(std::string_view section);
+    // Removes every line of the section but keeps its header where it stands (and
+    // drops later sections of the same name), so that keys written next fill it in
+    // place; creates it at the end of the file when there is none.
+    void ClearSection(std::string_view section);
     // Removes the key; a section left without any line disappears.
     void DeleteKey(std::string_view section, std::string_view key);
 
@@ -106,11 +110,13 @@ private:
         std::uint32_t nameLength = 0;
         std::uint32_t nextSame = kNone;  // the next section of the same name
         std::uint32_t lastSame = kNone;  // in the first of a name: the last of it
-        bool erased = false;  // left out of the text; its place is kept so indexes stay valid
+        bool erased = false;             // left out of the text; its place is kept so indexes stay valid
         std::unique_ptr<Body> body;
     };
 
-    std::string_view Header(const Section& s) const { return std::string_view(headers_).substr(s.headerAt, s.headerLength); }
+    std::string_view Header(const Section& s) const {
+        return std::string_view(headers_).substr(s.headerAt, s.headerLength);
+    }
     std::string_view Name(const Section& s) const { return Header(s).substr(s.nameOffset, s.nameLength); }
     // The first section of the name (ignoring letter case), or kNone; erased ones never count.
     std::uint32_t FirstNamed(std::string_view name) const;

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
+#include "settings/env_merge.h"
 #include "text/sjis.h"
 
 namespace zarnik::settings {
@@ -28,6 +30,35 @@ std::string ReadFolder(const ProgramPaths& p) {
 
 std::string CommitRecordPath(const std::string& iniPath) { return iniPath + ".commit"; }
 
+std::string Sjis(std::string_view utf8) { return text::Utf8ToSjis(utf8); }
+
+// The save lock, waited for up to ten seconds. With repair a lock file that is no
+// regular file (a pipe or a device put there, a link) is set aside (and made anew
+// when create is set), so that it can neither block nor stop every later save.
+std::unique_ptr<SaveLock> TakeLock(const std::string& iniPath, bool create, bool repair,
+                                   std::vector<std::string>& notices) {
+    auto lock = std::make_unique<SaveLock>(iniPath, create);
+    if (lock->Held() || !lock->NotAFile() || !repair) return lock;
+    const std::string path = iniPath + ".lock";
+    const std::string aside = SetAside(path);
+    if (aside.empty()) return lock;
+    notices.push_back(Sjis("ロックファイル ") + Sjis(path) + Sjis(" は通常のファイルではないため、") +
+                      Sjis(aside) + Sjis(" に移しました。"));
+    return std::make_unique<SaveLock>(iniPath, create);
+}
+
+// Finishes a save that died after its commit record was in place. False when a
+// record remains; a record that was set aside is told.
+bool FinishDeadSave(const std::string& iniPath, std::vector<std::string>& notices) {
+    const std::string record = CommitRecordPath(iniPath);
+    RollForward done = RollForwardSave(record);
+    if (!done.SetAsidePath.empty())
+        notices.push_back(Sjis("保存の記録 ") + Sjis(record) +
+                          Sjis(" は読めないか、このプログラムのファイル以外を指しているため、実行せずに ") +
+                          Sjis(done.SetAsidePath) + Sjis(" に移しました。"));
+    return done.Finished;
+}
+
 void SetDefaultFolders(ProgramPaths& p) {
     std::string folder = text::RemoveTrailingBackslash(text::Utf8ToSjis(p.ProgramFolder));
     p.OpenFolder = p.SaveFolder = p.BrowseFolder = folder;
@@ -38,13 +69,6 @@ void ReadRect(const IniFile& ini, std::string_view section, Rect& r) {
     r.Top = ini.ReadInteger(section, "Top", r.Top);
     r.Width = ini.ReadInteger(section, "Width", r.Width);
     r.Height = ini.ReadInteger(section, "Height", r.Height);
-}
-
-void WriteRect(IniFile& ini, std::string_view section, const Rect& r) {
-    ini.WriteInteger(section, "Left", r.Left);
-    ini.WriteInteger(section, "Top", r.Top);
-    ini.WriteInteger(section, "Width", r.Width);
-    ini.WriteInteger(section, "Height", r.Height);
 }
 
 struct PaneKeys {
@@ -71,6 +95,112 @@ constexpr IntField kSrcCnfFields[] = {{"TabPos", &S_CNF::TabPos},
                                       {"TabDsp", &S_CNF::TabDsp},
                                       {"TabIdx", &S_CNF::TabIdx},
                                       {"AddKind", &S_CNF::AddKind}};
+
+// The values a save writes, in the order a new file holds them.
+class ValueList {
+public:
+    void Add(std::string_view section, std::string_view key, std::string value) {
+        values_.push_back({std::string(section), std::string(key), std::move(value), std::nullopt});
+    }
+    void Add(std::string_view section, std::string_view key, std::int32_t value) {
+        Add(section, key, std::to_string(value));
+    }
+    void AddRect(std::string_view section, const Rect& r) {
+        Add(section, "Left", r.Left);
+        Add(section, "Top", r.Top);
+        Add(section, "Width", r.Width);
+        Add(section, "Height", r.Height);
+    }
+    std::vector<IniValue>& Values() { return values_; }
+
+private:
+    std::vector<IniValue> values_;
+};
+
+std::vector<IniValue> SettingValues(const ProgramState& st) {
+    const S_CNF& c = st.Cnf;
+    const MainPlacementRec& main = st.Place.MainPlacement;
+    ValueList v;
+    v.Add("Pelorand", "Title", "Zarnik");
+    v.Add("Pelorand", "Name", "ZRNK");
+    v.Add("Pelorand", "Version", kWrittenVersion);
+    v.Add("Pelorand", "Open", st.Paths.OpenFolder);
+    v.Add("Pelorand", "Save", st.Paths.SaveFolder);
+    v.Add("Pelorand", "Fold", st.Paths.BrowseFolder);
+
+    v.Add("MainForm", "WinState", main.Maximized);
+    v.AddRect("MainForm", main.Bounds);
+    v.Add("MainForm", "Pnl_H", main.Pnl_H);
+    for (const auto& f : kMainFormSwitches) v.Add("MainForm", f.Key, c.*f.Field);
+
+    for (const auto& p : kPanes) {
+        v.Add("Settei", p.Font, FontToText(c.*p.FontField));
+        v.Add("Settei", p.Back, c.*p.BackField);
+    }
+    for (const auto& k : SetteiIntKeys()) v.Add("Settei", k.Key, c.*k.Field);
+    v.Add("Settei", "HTM", c.HTM);
+
+    for (std::size_t i = 0; i < c.Exts.size(); ++i) v.Add("Exts", ExtsKeys()[i], c.Exts[i]);
+    v.Add("OpenDlg", "Index", c.OpenDlgIndex);
+    v.AddRect("SrcCnf", st.Place.EditorPlacement);
+    for (const auto& f : kSrcCnfFields) v.Add("SrcCnf", f.Key, c.*f.Field);
+    return std::move(v.Values());
+}
+
+// Written after the environments, as it always was.
+std::vector<IniValue> ToolBarValues(const ToolBarRecord& t) {
+    ValueList v;
+    v.Add("MainToolBar", "Rev", t.Rev);
+    v.Add("MainToolBar", "Visible", t.Visible);
+    v.Add("MainToolBar", "DockedTo", t.DockedTo);
+    v.Add("MainToolBar", "DockRow", t.DockRow);
+    v.Add("MainToolBar", "DockPos", t.DockPos);
+    v.Add("MainToolBar", "FloatLeft", t.FloatLeft);
+    v.Add("MainToolBar", "FloatTop", t.FloatTop);
+    return std::move(v.Values());
+}
+
+// What the file holds for each value (nullopt: no key).
+void RememberStored(const IniFile& ini, std::vector<IniValue>& values) {
+    for (auto& v : values) v.Stored = ini.Find(v.Section, v.Key);
+}
+
+// Writes the values this window changed since the last load or save (and those
+// the file lacks) over the file as it is now: a value another window saved
+// meanwhile stays unless this one changed it too. What the file then holds for
+// each of them becomes stored.
+void WriteChangedValues(IniFile& ini, std::vector<IniValue> mine, std::vector<IniValue>& stored) {
+    for (std::size_t i = 0; i < mine.size(); ++i) {
+        IniValue& v = mine[i];
+        const bool known = i < stored.size() && stored[i].Section == v.Section && stored[i].Key == v.Key;
+        v.Stored = known ? stored[i].Stored : std::nullopt;
+        if (v.Stored != v.Value || !ini.Find(v.Section, v.Key)) {
+            ini.WriteString(v.Section, v.Key, v.Value);
+            v.Stored = v.Value;
+        }
+    }
+    stored = std::move(mine);
+}
+
+// A change count's old or new version: written like the values above once a
+// change count has been run (a fresh file stays without them).
+void WriteChangedTargetLine(IniFile& ini, std::string_view key, std::string_view exactKey,
+                            const std::string& mine, std::optional<std::string>& stored) {
+    if (stored == mine && ini.Find("Settei", key)) return;
+    WriteTargetLine(ini, "Settei", key, exactKey, mine);
+    stored = mine;
+}
+
+// After a save: a kept memo file now lies at its environment's position (or was
+// removed by the user in the meantime).
+void UpdateKeptMemoFiles(ProgramState& st) {
+    for (int i = 0; i < st.Envs.Count(); ++i) {
+        SrcCnf& env = st.Envs.At(i);
+        if (env.KeptMemoFile.empty()) continue;
+        std::string path = env.StoredAt > 0 ? MemoFileName(st.Paths.DataFolder, env.StoredAt) : "";
+        env.KeptMemoFile = !path.empty() && KindOfPath(path) == PathKind::File ? path : "";
+    }
+}
 
 void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
     S_CNF& c = st.Cnf;
@@ -127,63 +257,14 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
     }
 
     report.UnreadableMemos = LoadEnvironments(ini, ReadFolder(st.Paths), st.Envs, st.LoadedEnvCount);
-}
-
-void WriteSettings(IniFile& ini, const ProgramState& st) {
-    const S_CNF& c = st.Cnf;
-    const MainPlacementRec& main = st.Place.MainPlacement;
-
-    ini.WriteString("Pelorand", "Title", "Zarnik");
-    ini.WriteString("Pelorand", "Name", "ZRNK");
-    ini.WriteInteger("Pelorand", "Version", kWrittenVersion);
-    ini.WriteString("Pelorand", "Open", st.Paths.OpenFolder);
-    ini.WriteString("Pelorand", "Save", st.Paths.SaveFolder);
-    ini.WriteString("Pelorand", "Fold", st.Paths.BrowseFolder);
-
-    ini.WriteInteger("MainForm", "WinState", main.Maximized);
-    WriteRect(ini, "MainForm", main.Bounds);
-    ini.WriteInteger("MainForm", "Pnl_H", main.Pnl_H);
-    for (const auto& f : kMainFormSwitches) ini.WriteInteger("MainForm", f.Key, c.*f.Field);
-
-    for (const char* key : {"FontName", "FontSize", "FontStyl"}) ini.DeleteKey("Font", key);
-
-    for (const auto& p : kPanes) {
-        ini.WriteString("Settei", p.Font, FontToText(c.*p.FontField));
-        ini.WriteString("Settei", p.Back, c.*p.BackField);
-    }
-    for (const auto& k : SetteiIntKeys()) ini.WriteInteger("Settei", k.Key, c.*k.Field);
-    ini.WriteString("Settei", "HTM", c.HTM);
-    // Written once a change count has been run; a fresh file stays without them.
-    if (!st.DiffOld.empty() || !st.DiffNew.empty()) {
-        WriteTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld", st.DiffOld);
-        WriteTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew", st.DiffNew);
-    }
-
-    for (std::size_t i = 0; i < c.Exts.size(); ++i) ini.WriteString("Exts", ExtsKeys()[i], c.Exts[i]);
-    ini.WriteInteger("OpenDlg", "Index", c.OpenDlgIndex);
-    WriteRect(ini, "SrcCnf", st.Place.EditorPlacement);
-    for (const auto& f : kSrcCnfFields) ini.WriteInteger("SrcCnf", f.Key, c.*f.Field);
-}
-
-void WriteToolBar(IniFile& ini, const ToolBarRecord& t) {
-    ini.WriteInteger("MainToolBar", "Rev", t.Rev);
-    ini.WriteInteger("MainToolBar", "Visible", t.Visible);
-    ini.WriteString("MainToolBar", "DockedTo", t.DockedTo);
-    ini.WriteInteger("MainToolBar", "DockRow", t.DockRow);
-    ini.WriteInteger("MainToolBar", "DockPos", t.DockPos);
-    ini.WriteInteger("MainToolBar", "FloatLeft", t.FloatLeft);
-    ini.WriteInteger("MainToolBar", "FloatTop", t.FloatTop);
-}
-
-// After a save: a kept memo file now lies at its environment's position (or was
-// removed by the user in the meantime).
-void UpdateKeptMemoFiles(ProgramState& st) {
-    for (int i = 0; i < st.Envs.Count(); ++i) {
-        SrcCnf& env = st.Envs.At(i);
-        if (env.KeptMemoFile.empty()) continue;
-        std::string path = MemoFileName(st.Paths.DataFolder, i + 1);
-        env.KeptMemoFile = KindOfPath(path) == PathKind::File ? path : "";
-    }
+    for (int i = 0; i < st.Envs.Count(); ++i) st.Envs.At(i).StoredAt = i + 1;
+    st.StoredEnvs = StoredFromLoaded(st.Envs);
+    st.StoredSettings = SettingValues(st);
+    RememberStored(ini, st.StoredSettings);
+    st.StoredToolBar = ToolBarValues(st.ToolBar.value_or(ToolBarRecord{}));
+    RememberStored(ini, st.StoredToolBar);
+    st.StoredDiffOld = ReadTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld");
+    st.StoredDiffNew = ReadTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew");
 }
 
 }  // namespace
@@ -248,13 +329,23 @@ ProgramState MakeStartState(ProgramPaths paths, std::int32_t screenWidth, std::i
     return st;
 }
 
-LoadReport LoadSettings(ProgramState& st) {
+LoadReport LoadSettings(ProgramState& st, LoadPurpose purpose) {
     LoadReport report;
     st.LoadedEnvCount = 0;
-    // A save that died after its commit record was in place is finished first, and
-    // no save of another instance is half applied while the files are read.
-    SaveLock lock(st.Paths.IniPath, false);
-    if (lock.Held()) RollForwardSave(CommitRecordPath(st.Paths.IniPath));
+    st.StoredEnvs.clear();
+    st.StoredSettings.clear();
+    st.StoredToolBar.clear();
+    st.StoredDiffOld.reset();
+    st.StoredDiffNew.reset();
+    // No save of another instance is half applied while the files are read. At
+    // start a save that died after its commit record was in place is finished
+    // first, whenever the folder can be written; only reading never carries out a
+    // record.
+    // The lock file is made only to finish a record: a start leaves nothing behind.
+    const bool start = purpose == LoadPurpose::Start;
+    const bool record = KindOfPath(CommitRecordPath(st.Paths.IniPath)) != PathKind::Missing;
+    std::unique_ptr<SaveLock> lock = TakeLock(st.Paths.IniPath, start && record, start, report.Notices);
+    if (start && lock->Held()) FinishDeadSave(st.Paths.IniPath, report.Notices);
     const std::string& readPath = st.Paths.ReadIniPath;
     PathKind kind = KindOfPath(readPath);
     std::string content;
@@ -277,7 +368,8 @@ std::string IniWriteMessage(const std::string& iniPath) {
     return text::Utf8ToSjis(iniPath) + tail;
 }
 
-void SaveSettings(ProgramState& st, const WindowState& win) {
+std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
+    std::vector<std::string> notices;
     st.Cnf.TabIdx = win.TabIndex;
     st.Envs.StoreEnv(st.Envs.EnvIdAt(win.TabIndex), win.TargetLines, win.MemoLines);
     MainPlacementRec& main = st.Place.MainPlacement;
@@ -297,8 +389,10 @@ void SaveSettings(ProgramState& st, const WindowState& win) {
 
     // One save at a time: another instance's save is finished (or was never put in
     // place) before this one reads the file it changes.
-    SaveLock lock(iniPath, true);
-    if (!lock.Held() || !RollForwardSave(CommitRecordPath(iniPath))) throw SaveFailure(IniWriteMessage(iniPath));
+    std::unique_ptr<SaveLock> lock = TakeLock(iniPath, true, true, notices);
+    if (!lock->Held()) throw SaveFailure(IniWriteMessage(iniPath));
+    if (!FinishDeadSave(iniPath, notices))
+        throw SaveFailure(Sjis("保存の記録 ") + Sjis(CommitRecordPath(iniPath)) + Sjis(" を処理できません"));
     RemoveStaleSaveFiles(st.Paths.DataFolder, std::filesystem::path(iniPath).filename().string());
 
     // The file is updated, not recreated: keys and sections the program does not
@@ -307,32 +401,53 @@ void SaveSettings(ProgramState& st, const WindowState& win) {
     IniFile ini;
     const std::string& basePath = KindOfPath(iniPath) == PathKind::Missing ? st.Paths.ReadIniPath : iniPath;
     PathKind kind = KindOfPath(basePath);
+    std::string original;
     if (kind != PathKind::Missing) {
-        std::string content;
-        if (kind != PathKind::File || !ReadWholeFile(basePath, content))
+        if (kind != PathKind::File || !ReadWholeFile(basePath, original))
             throw SaveFailure(IniWriteMessage(iniPath));
-        ini = IniFile(content);
+        ini = IniFile(original);
+        // The first save to the config folder writes its own file.
+        if (basePath != iniPath) original.clear();
     }
 
-    WriteSettings(ini, st);
+    // Only what this window changed is written, over the files as they are now.
+    // What the file will then hold is taken over only once the save is done.
+    std::vector<IniValue> storedSettings = st.StoredSettings, storedToolBar = st.StoredToolBar;
+    std::optional<std::string> storedOld = st.StoredDiffOld, storedNew = st.StoredDiffNew;
+    WriteChangedValues(ini, SettingValues(st), storedSettings);
+    for (const char* key : {"FontName", "FontSize", "FontStyl"}) ini.DeleteKey("Font", key);
+    if (!st.DiffOld.empty() || !st.DiffNew.empty()) {
+        WriteChangedTargetLine(ini, "DiffOld", "utf8DiffOld", st.DiffOld, storedOld);
+        WriteChangedTargetLine(ini, "DiffNew", "utf8DiffNew", st.DiffNew, storedNew);
+    }
     SaveTransaction save(CommitRecordPath(iniPath));
     MemoStage memos(st.Paths.DataFolder, ReadFolder(st.Paths), save);
-    SaveEnvironments(ini, st.Envs, st.LoadedEnvCount, memos);
-    WriteToolBar(ini, win.ToolBar);
+    EnvSave envs = SaveEnvironmentChanges(ini, kind != PathKind::Missing, st.Envs, st.StoredEnvs, memos);
+    WriteChangedValues(ini, ToolBarValues(win.ToolBar), storedToolBar);
     memos.Plan();
 
-    if (!save.Write(iniPath, ini.ToText())) throw SaveFailure(IniWriteMessage(iniPath));
+    // A file that would come out as it is is not written again.
+    std::string text = ini.ToText();
+    if (text != original && !save.Write(iniPath, text)) throw SaveFailure(IniWriteMessage(iniPath));
     std::string failed;
     if (!save.Commit(failed)) {
-        // Past the commit record the next start finishes this save; until then
-        // the old positions may still hold files, which the next save clears.
-        st.LoadedEnvCount = std::max(st.LoadedEnvCount, st.Envs.Count());
+        // Past the commit record the next start finishes this save. What is stored
+        // stays as before: the next save compares with the files as they are then.
         bool memo = failed.rfind(st.Paths.DataFolder + "memo", 0) == 0;
         throw SaveFailure(memo ? MemoWriteMessage(failed) : IniWriteMessage(iniPath));
     }
-    st.LoadedEnvCount = st.Envs.Count();
+    for (int i = 0; i < st.Envs.Count(); ++i)
+        st.Envs.At(i).StoredAt = envs.Positions[static_cast<std::size_t>(i)];
+    st.StoredEnvs = std::move(envs.Stored);
+    st.LoadedEnvCount = static_cast<std::int32_t>(st.StoredEnvs.size());
+    st.StoredSettings = std::move(storedSettings);
+    st.StoredToolBar = std::move(storedToolBar);
+    st.StoredDiffOld = std::move(storedOld);
+    st.StoredDiffNew = std::move(storedNew);
+    notices.insert(notices.end(), envs.Notices.begin(), envs.Notices.end());
     st.Paths.ReadIniPath = iniPath;
     UpdateKeptMemoFiles(st);
+    return notices;
 }
 
 // ---- fonts ----

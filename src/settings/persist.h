@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/env_merge.h"
 #include "settings/environments.h"
 #include "settings/ini_file.h"
 #include "settings/safe_file.h"
@@ -27,7 +28,7 @@ struct ProgramPaths {
     // saved to the config folder yet, the file beside a program whose folder
     // cannot be written. Its memo files lie beside it.
     std::string ReadIniPath;
-    std::string HelpPath;       // native; the help file, named after the program with ".hlp"
+    std::string HelpPath;  // native; the help file, named after the program with ".hlp"
     // The folders last used by the open, save and folder dialogs (Shift-JIS); at
     // first the program's folder without its trailing "/".
     std::string OpenFolder;
@@ -66,6 +67,14 @@ struct ToolBarRecord {
     bool operator==(const ToolBarRecord&) const = default;
 };
 
+// One value of the INI file as a save writes it, and what the file held for it at
+// the last load or save (nullopt: no key).
+struct IniValue {
+    std::string Section, Key, Value;
+    std::optional<std::string> Stored;
+    bool operator==(const IniValue&) const = default;
+};
+
 // Everything that is read at start-up and written at close.
 struct ProgramState {
     ProgramPaths Paths;
@@ -74,6 +83,11 @@ struct ProgramState {
     std::optional<ToolBarRecord> ToolBar;  // set when the INI file holds a record with Rev 2
     EnvList Envs;
     std::int32_t LoadedEnvCount = 0;  // environments the last load or save put on disk
+    // What the files held at the last load or save: a save writes only what
+    // changed since (env_merge.h), over what the files hold then.
+    std::vector<StoredEnv> StoredEnvs;
+    std::vector<IniValue> StoredSettings, StoredToolBar;
+    std::optional<std::string> StoredDiffOld, StoredDiffNew;
     // The old and the new version the last change count compared (native target
     // lines, as typed).
     std::string DiffOld, DiffNew;
@@ -91,11 +105,23 @@ struct LoadReport {
     // Memo files that exist but could not be read (native paths). Their
     // environments keep them untouched (SrcCnf::KeptMemoFile); the user should be told.
     std::vector<std::string> UnreadableMemos;
+    // What the user should be told about the save's own files (a commit record or
+    // a lock file set aside), in Shift-JIS.
+    std::vector<std::string> Notices;
+};
+
+enum class LoadPurpose {
+    // The desktop program's start: a save that died after its commit record was in
+    // place is finished first (creating the lock file when needed).
+    Start,
+    // Only reading (zarnik-count --ini, --env): the files are read as they are and
+    // nothing on disk changes; a save in progress is waited for.
+    ReadOnly,
 };
 
 // Reads the INI file over the state when it exists, then the environments and
 // their memo files; without a file the list holds one environment "開発環境(1)".
-LoadReport LoadSettings(ProgramState& state);
+LoadReport LoadSettings(ProgramState& state, LoadPurpose purpose = LoadPurpose::Start);
 
 // What only the main window knows when it is asked to close.
 struct WindowState {
@@ -110,11 +136,12 @@ struct WindowState {
 
 // Stores the window's state into the state, then writes the INI file and the memo
 // files whole, as one transaction and one save at a time (see safe_file.h).
+// Returns what the user should be told although the save succeeded (Shift-JIS).
 // Throws SaveFailure with "%s に書き込めません" (INI) or "ﾌｧｲﾙ %s を作成できません"
 // (memo); the caller shows it and keeps the window open. The files on disk are
 // then as before the save, or, when a rename failed after the commit record was in
 // place, the next start finishes the save.
-void SaveSettings(ProgramState& state, const WindowState& window);
+std::vector<std::string> SaveSettings(ProgramState& state, const WindowState& window);
 
 // "%s に書き込めません" for an INI path (native), in Shift-JIS.
 std::string IniWriteMessage(const std::string& iniPath);

@@ -2,13 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <set>
@@ -119,6 +122,71 @@ bool RenameStep(const std::string& from, const std::string& to) {
 
 // ---- the commit record: NUL-separated fields between a head and a tail line ----
 
+bool IsAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// "memo<n>.dat", n from 1 without a leading zero, as the saves name them.
+bool IsMemoName(std::string_view name) {
+    if (!name.starts_with("memo") || !name.ends_with(".dat")) return false;
+    std::string_view digits = name.substr(4, name.size() - 8);
+    return !digits.empty() && digits.size() <= 10 && digits[0] != '0' &&
+           digits.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The name that name is a temporary name of ("<name>.tmp-XXXXXX"), or "".
+std::string_view TempNameBase(std::string_view name) {
+    const std::size_t tail = kTempMark.size() + kTempSuffixLength;
+    if (name.size() <= tail) return {};
+    std::string_view suffix = name.substr(name.size() - kTempSuffixLength);
+    if (name.substr(name.size() - tail, kTempMark.size()) != kTempMark ||
+        !std::all_of(suffix.begin(), suffix.end(), IsAlnum))
+        return {};
+    return name.substr(0, name.size() - tail);
+}
+
+std::string_view BaseName(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// What a record may name: files of one folder, the INI file and the memo files,
+// and their temporary names.
+struct RecordRules {
+    std::string folder;
+    std::string iniName;
+
+    explicit RecordRules(const std::string& record) : folder(FolderOf(record)) {
+        std::string_view name = BaseName(record);
+        if (name.ends_with(".commit")) iniName = std::string(name.substr(0, name.size() - 7));
+    }
+    // The name of path when it lies directly in the folder, else "".
+    std::string_view InFolder(std::string_view path) const {
+        std::string_view name = BaseName(path);
+        if (name.empty() || name == "." || name == ".." || FolderOf(std::string(path)) != folder) return {};
+        return name;
+    }
+    bool IsOurFile(std::string_view name) const {
+        return (!iniName.empty() && name == iniName) || IsMemoName(name);
+    }
+
+    bool Allows(const SaveTransaction::Op& op) const {
+        switch (op.Kind) {
+            case 'M':  // a memo file moved aside to a temporary name of a memo file
+                return IsMemoName(InFolder(op.From)) && IsMemoName(TempNameBase(InFolder(op.To)));
+            case 'R': {  // a temporary file renamed over its file, or over the file a link names
+                std::string_view name = InFolder(op.To);
+                if (!IsOurFile(name)) return false;
+                if (TempNameBase(InFolder(op.From)) == name) return true;
+                std::string target = ResolveDestination(op.To);
+                return target != op.To && TempNameBase(op.From) == target;
+            }
+            case 'U':
+                return IsMemoName(InFolder(op.From)) && op.To.empty();
+            default:
+                return false;
+        }
+    }
+};
+
 std::string EncodeRecord(const std::vector<SaveTransaction::Op>& ops) {
     std::string out(kRecordHead);
     for (const auto& op : ops) {
@@ -130,13 +198,13 @@ std::string EncodeRecord(const std::vector<SaveTransaction::Op>& ops) {
     return out;
 }
 
-bool DecodeRecord(std::string_view text, std::vector<SaveTransaction::Op>& ops) {
+// False for text that is no record, or that names anything the rules do not allow.
+bool DecodeRecord(std::string_view text, const RecordRules& rules, std::vector<SaveTransaction::Op>& ops) {
     if (!text.starts_with(kRecordHead) || !text.ends_with(kRecordTail)) return false;
     text = text.substr(kRecordHead.size(), text.size() - kRecordHead.size() - kRecordTail.size());
     while (!text.empty()) {
         SaveTransaction::Op op;
         op.Kind = text.front();
-        if (op.Kind != 'M' && op.Kind != 'R' && op.Kind != 'U') return false;
         text.remove_prefix(1);
         for (std::string* field : {&op.From, &op.To}) {
             std::size_t nul = text.find('\0');
@@ -144,9 +212,40 @@ bool DecodeRecord(std::string_view text, std::vector<SaveTransaction::Op>& ops) 
             *field = std::string(text.substr(0, nul));
             text.remove_prefix(nul + 1);
         }
+        if (!rules.Allows(op)) return false;
         ops.push_back(std::move(op));
     }
     return true;
+}
+
+enum class RecordRead { Missing, Read, Rejected };
+
+// Reads a record without following a link, opening anything but a regular file
+// or reading more than kMaxRecordBytes.
+RecordRead ReadRecord(const std::string& path, std::vector<SaveTransaction::Op>& ops) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? RecordRead::Missing : RecordRead::Rejected;
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxRecordBytes)
+        return RecordRead::Rejected;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? RecordRead::Missing : RecordRead::Rejected;
+    std::string text;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    // Room for the size it has now; one that grows meanwhile is still read only up
+    // to the bound.
+    if (ok) text.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kMaxRecordBytes) + 1);
+    char buf[65536];
+    while (ok && text.size() <= kMaxRecordBytes) {
+        ssize_t n = read(fd, buf, std::min(sizeof buf, kMaxRecordBytes + 1 - text.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    if (!ok || text.size() > kMaxRecordBytes || !DecodeRecord(text, RecordRules(path), ops))
+        return RecordRead::Rejected;
+    return RecordRead::Read;
 }
 
 // Puts a complete record in place at once (a temporary file renamed over it), so
@@ -169,7 +268,10 @@ bool WriteRecord(const std::string& record, const std::vector<SaveTransaction::O
 // name may be the destination of a rename, and must not be moved aside again.
 bool Execute(const std::string& record, std::vector<SaveTransaction::Op> ops, std::string& failedPath) {
     std::set<std::string> folders{FolderOf(record)};
-    for (const auto& op : ops) folders.insert(FolderOf(op.Kind == 'R' ? op.To : op.From));
+    for (const auto& op : ops) {
+        folders.insert(FolderOf(op.From));
+        if (op.Kind == 'R') folders.insert(FolderOf(op.To));
+    }
 
     bool moved = false;
     for (const auto& op : ops) {
@@ -181,8 +283,12 @@ bool Execute(const std::string& record, std::vector<SaveTransaction::Op> ops, st
         if (moved) SyncFolders(folders);
         if (!WriteRecord(record, ops)) return failedPath = record, false;
     }
-    for (const auto& op : ops)
-        if (op.Kind == 'R' && Exists(op.From) && !RenameStep(op.From, op.To)) return failedPath = op.To, false;
+    for (const auto& op : ops) {
+        if (op.Kind != 'R' || !Exists(op.From)) continue;
+        // Over the file itself, or, when the file is a link, over the file it names.
+        const std::string dest = TempNameBase(op.From) == op.To ? op.To : ResolveDestination(op.To);
+        if (!RenameStep(op.From, dest)) return failedPath = op.To, false;
+    }
     for (const auto& op : ops)
         if (op.Kind == 'U' && !(Step("unlink", op.From) && RemoveFileIfPresent(op.From)))
             return failedPath = op.From, false;
@@ -200,9 +306,21 @@ void SetSaveStepHook(SaveStepHook hook) { g_stepHook.store(hook); }
 
 SaveLock::SaveLock(const std::string& iniPath, bool create) {
     std::string path = iniPath + ".lock";
-    int fd = open(path.c_str(), O_RDWR | (create ? O_CREAT : 0) | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return;
+    // A pipe would block the open, a device may act on it, and a link may lead
+    // anywhere: only a regular file is opened, and the open cannot block.
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        notAFile_ = true;
+        return;
+    }
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    int fd = open(path.c_str(), O_RDWR | (create ? O_CREAT : 0) | kFlags, 0666);
+    if (fd < 0 && errno != ENOENT) fd = open(path.c_str(), O_RDONLY | kFlags);  // a lock file of mode 0444
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        notAFile_ = fd >= 0 || errno == ELOOP;
+        if (fd >= 0) close(fd);
+        return;
+    }
     // Another instance holds it for the few milliseconds of its save; one that
     // hangs while holding it must not hang this one for ever.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -228,11 +346,11 @@ SaveTransaction::~SaveTransaction() {
 }
 
 bool SaveTransaction::Write(const std::string& path, std::string_view bytes) {
-    std::string dest = ResolveDestination(path);
-    std::string temp = WriteTemporary(dest, bytes);
+    // The record names the file itself; its temporary file lies beside a link's target.
+    std::string temp = WriteTemporary(ResolveDestination(path), bytes);
     if (temp.empty()) return false;
     written_.push_back(temp);
-    renames_.push_back({'R', temp, dest});
+    renames_.push_back({'R', temp, path});
     return true;
 }
 
@@ -250,7 +368,11 @@ bool SaveTransaction::Commit(std::string& failedPath) {
     std::vector<Op> ops = moves_;
     ops.insert(ops.end(), renames_.begin(), renames_.end());
     ops.insert(ops.end(), removes_.begin(), removes_.end());
-    if (!WriteRecord(record_, ops)) {
+    if (ops.empty()) return true;  // nothing changes: no record, no write
+    // A record the next start would refuse is never written.
+    const RecordRules rules(record_);
+    if (!std::all_of(ops.begin(), ops.end(), [&](const Op& op) { return rules.Allows(op); }) ||
+        EncodeRecord(ops).size() > kMaxRecordBytes || !WriteRecord(record_, ops)) {
         failedPath = record_;
         return false;
     }
@@ -258,14 +380,38 @@ bool SaveTransaction::Commit(std::string& failedPath) {
     return Execute(record_, std::move(ops), failedPath);
 }
 
-bool RollForwardSave(const std::string& recordPath) {
-    if (!Exists(recordPath)) return true;
-    std::string text;
+RollForward RollForwardSave(const std::string& recordPath) {
+    RollForward outcome;
     std::vector<SaveTransaction::Op> ops;
-    // Records are put in place whole; one that does not read as a record is not ours.
-    if (!ReadWholeFile(recordPath, text) || !DecodeRecord(text, ops)) return false;
-    std::string failed;
-    return Execute(recordPath, std::move(ops), failed);
+    switch (ReadRecord(recordPath, ops)) {
+        case RecordRead::Missing:
+            return outcome;
+        case RecordRead::Read: {
+            std::string failed;
+            outcome.Finished = Execute(recordPath, std::move(ops), failed);
+            return outcome;
+        }
+        case RecordRead::Rejected:
+            // Records are put in place whole and name only our files: this one is
+            // not ours, and is kept for the user to look at, not followed.
+            outcome.SetAsidePath = SetAside(recordPath);
+            outcome.Finished = !outcome.SetAsidePath.empty();
+            return outcome;
+    }
+    return outcome;
+}
+
+std::string SetAside(const std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string aside = TempNameFor(path);
+        aside.replace(path.size(), kTempMark.size(), ".rejected-");
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
+        if (errno == EEXIST) continue;
+        // A file system without RENAME_NOREPLACE: only a name that is free now.
+        if (errno == EINVAL && !Exists(aside) && rename(path.c_str(), aside.c_str()) == 0) return aside;
+        return "";
+    }
+    return "";
 }
 
 void RemoveStaleSaveFiles(const std::string& folder, const std::string& iniName) {

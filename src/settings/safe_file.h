@@ -7,8 +7,16 @@
 // removed. Whatever step the process dies at, the next start (RollForwardSave)
 // either finds no record, and the old set of files stands, or finds a complete
 // record and finishes it. Saves of one INI file are serialised by SaveLock.
+//
+// A record is data from the disk: anyone who can write the folder can put one
+// there. It is carried out only when every path it names is one of the save's own
+// files in the record's own folder, by exact name: the INI file (the record's name
+// without ".commit"), memo<n>.dat, and their temporary names "<name>.tmp-XXXXXX".
+// A record that names anything else, does not parse, is no regular file or is
+// longer than kMaxRecordBytes is set aside (renamed, never followed).
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,10 +39,16 @@ public:
 using SaveStepHook = bool (*)(std::string_view step, const std::string& path);
 void SetSaveStepHook(SaveStepHook hook);
 
+// The longest commit record read or written: a record names every path whole,
+// some 130 bytes a moved memo file in a folder of 40 bytes, so about 2 million.
+constexpr std::size_t kMaxRecordBytes = std::size_t{256} << 20;
+
 // An advisory lock (flock) on "<ini>.lock" beside the INI file, waited for up to
 // ten seconds. The lock file is made when create is set (saves); readers only use
 // one that a save made, so that reading leaves nothing behind. No lock file, or
-// one that can be neither made nor opened, gives no lock (Held() false).
+// one that can be neither made nor opened, gives no lock (Held() false). A lock
+// file that is no regular file (a pipe, a device, a link) is never opened, so
+// that nothing can block: NotAFile() says so.
 class SaveLock {
 public:
     SaveLock(const std::string& iniPath, bool create);
@@ -42,9 +56,11 @@ public:
     SaveLock(const SaveLock&) = delete;
     SaveLock& operator=(const SaveLock&) = delete;
     bool Held() const { return fd_ >= 0; }
+    bool NotAFile() const { return notAFile_; }
 
 private:
     int fd_ = -1;
+    bool notAFile_ = false;
 };
 
 class SaveTransaction {
@@ -86,9 +102,18 @@ private:
     bool recorded_ = false;
 };
 
-// Finishes a save whose commit record lies at recordPath. False when a record
-// remains that could not be finished (the files of the old save still stand).
-bool RollForwardSave(const std::string& recordPath);
+struct RollForward {
+    // False when a record remains that could be neither finished nor set aside.
+    bool Finished = true;
+    // A record that was not carried out (see above) now lies here; empty otherwise.
+    std::string SetAsidePath;
+};
+// Finishes a save whose commit record lies at recordPath ("<ini>.commit").
+RollForward RollForwardSave(const std::string& recordPath);
+
+// Renames path (whatever it is; a link itself, not its target) to
+// "<path>.rejected-XXXXXX" beside it, a name not taken. The new path, or "".
+std::string SetAside(const std::string& path);
 
 // Removes, in folder, temporary files that saves of iniName left behind when they
 // died before their commit record was in place. Only under the SaveLock: then no

@@ -13,11 +13,13 @@ struct AppState : settings::ProgramState {
     std::string HelpFile;  // native path
 
     // Writes the INI and memo files; on failure returns false and sets error to the
-    // message to show (Shift-JIS). Tests replace it.
+    // message to show (Shift-JIS). A save that succeeded may still leave in error
+    // what the user should be told. Tests replace it.
     std::function<bool(AppState&, const settings::WindowState&, std::string& error)> Save =
         [](AppState& state, const settings::WindowState& window, std::string& error) {
             try {
-                settings::SaveSettings(state, window);
+                for (const std::string& notice : settings::SaveSettings(state, window))
+                    error += (error.empty() ? "" : "\r\n") + notice;
                 return true;
             } catch (const settings::SaveFailure& e) {
                 error = e.what();

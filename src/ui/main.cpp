@@ -9,6 +9,7 @@
 #include "text/version.h"
 #include "ui/app_state.h"
 #include "ui/main_window.h"
+#include "ui/qt_text.h"
 #include "ui/splash.h"
 #include "ui/toolbar_icons.h"
 #include "ui/ui_style.h"
@@ -67,18 +68,21 @@ int main(int argc, char** argv) {
     zarnik::ui::Form_Main window(state);
     QStringList problems;
     if (zarnik::settings::ReadsElsewhereThanItWrites(state.Paths))
-        problems << QStringLiteral("プログラムのフォルダーに書き込めないため、設定は %1 から読み込み、%2 に保存します。")
+        problems << QStringLiteral(
+                        "プログラムのフォルダーに書き込めないため、設定は %1 から読み込み、%2 に保存します。")
                         .arg(QString::fromStdString(state.Paths.ReadIniPath),
                              QString::fromStdString(state.Paths.IniPath));
     if (report.IniUnreadable)
         problems << QStringLiteral("設定ファイル %1 を読み込めません。設定は保存されません。")
                         .arg(QString::fromStdString(state.Paths.IniPath));
+    for (const std::string& notice : report.Notices) problems << zarnik::ui::ToQ(notice);
     for (const std::string& memo : report.UnreadableMemos)
         problems << QStringLiteral("メモファイル %1 を読み込めません。このメモは変更せずに残します。")
                         .arg(QString::fromStdString(memo));
     window.show();
     splash.FadeOut();
     splash.close();
-    if (!problems.isEmpty()) zarnik::ui::ShowBox(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
+    if (!problems.isEmpty())
+        zarnik::ui::ShowBox(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
     return app.exec();
 }

@@ -34,7 +34,10 @@ bool Form_Main::SaveAll() {
     settings::WindowState w = CaptureWindowState();
     if (!state_.Save) return true;
     std::string error;
-    if (state_.Save(state_, w, error)) return true;
+    if (state_.Save(state_, w, error)) {
+        if (!error.empty()) ShowMessage(QStringLiteral("警告"), ToQ(error));
+        return true;
+    }
     ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(error));
     return false;
 }

@@ -331,5 +331,25 @@ TEST(CliFault, IniFilesThatAreGarbageOrNoFiles) {
     }
 }
 
+TEST(CliFault, SaveRecordAndLockBesideAnIniFileAreOnlyData) {
+    // A folder as a repository could ship it: settings, a lock file that is a pipe
+    // and a save record that removes a file elsewhere. Counting with it reads the
+    // settings and changes nothing, anywhere.
+    TempDir dir, elsewhere;
+    dir.Write("a.c", kCode);
+    const std::string victim = elsewhere.Write("victim.txt", "precious");
+    const std::string ini =
+        dir.Write("zarnik.ini", "[Cname]\ncnam1=E\n[FILES_1]\nfile0=" + dir.str() + "/a.c\n");
+    std::string record = "ZARNIK-SAVE 1\nU" + victim + std::string(1, '\0') + std::string(1, '\0') + "END\n";
+    dir.Write("zarnik.ini.commit", record);
+    ASSERT_EQ(mkfifo((ini + ".lock").c_str(), 0444), 0);
+    Result r = RunCli({"--ini", ini, "--env", "1"}, true);
+    EXPECT_EQ(r.Status, 0) << r.Err;  // killed after 30 s when the pipe blocked it
+    EXPECT_EQ(Names(r.Out), Strings{"a.c"});
+    EXPECT_EQ(zarnik::testing::ReadFileBytes(victim), "precious");
+    EXPECT_EQ(zarnik::testing::ReadFileBytes(dir.path() / "zarnik.ini.commit"), record);
+    EXPECT_TRUE(fs::is_fifo(ini + ".lock"));
+}
+
 }  // namespace
 }  // namespace zarnik

@@ -114,16 +114,12 @@ TEST(IniFault, BinaryGarbageLoadsAsDefaultsAndSurvivesTheSave) {
         }
         EXPECT_GT(kept, 0u);
 
-        // A second save moves the environment names behind the sections the first
-        // one added (they are written anew each time); from then on a load and a save
-        // change nothing.
+        // From the first save on, a load and a save change nothing: no section moves
+        // (the environment names once moved behind the sections the first save added).
         ProgramState second = Start(dir.str());
         EXPECT_EQ(second.Envs.Count(), st.Envs.Count());
         Close(second);
-        const std::string settled = Slurp(dir.path() / "zarnik.ini");
-        ProgramState third = Start(dir.str());
-        Close(third);
-        EXPECT_TRUE(Slurp(dir.path() / "zarnik.ini") == settled) << seed;
+        EXPECT_TRUE(Slurp(dir.path() / "zarnik.ini") == saved) << seed;
     }
 }
 
@@ -396,12 +392,19 @@ TEST(MemoFault, GarbageOrNoFileMemosLoadAndNothingIsLost) {
     EXPECT_TRUE(st.Envs.At(1).MemoLines.empty());
     EXPECT_TRUE(st.Envs.At(2).MemoLines.empty());
     Close(st);
-    // The garbage comes back line by line (its line breaks written as CR LF),
-    EXPECT_EQ(Slurp(dir.path() / "memo1.dat"), JoinMemoLines(SplitMemoText(garbage)));
-    // and a pipe is left where it is. A link named like a memo file goes with its
-    // empty memo, as the file would; what it points to is untouched.
+    // Memos that did not change are not written again: the garbage, the pipe and
+    // the link stay as they are.
+    EXPECT_EQ(Slurp(dir.path() / "memo1.dat"), garbage);
     EXPECT_TRUE(fs::is_fifo(dir.path() / "memo2.dat"));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / "memo3.dat")));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "memo3.dat"));
+    // Changed, the garbage is written line by line (its line breaks as CR LF).
+    st.Envs.At(0).MemoLines.push_back("more");
+    Lines expected = SplitMemoText(garbage);
+    expected.push_back("more");
+    Close(st);
+    EXPECT_EQ(Slurp(dir.path() / "memo1.dat"), JoinMemoLines(expected));
+    EXPECT_TRUE(fs::is_fifo(dir.path() / "memo2.dat"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "memo3.dat"));
 }
 
 // ---- saves that die part-way or run beside another instance's ----
@@ -467,8 +470,10 @@ TEST(SaveFault, DeathAtEveryStepOfARenumberingSaveLeavesTheOldOrTheNewSet) {
         ASSERT_TRUE(status == 99 || status == 0) << "step " << death << ": status " << status;
 
         // The next start: the old set or the new one, each memo with its own
-        // environment, and no memo only in a temporary file.
+        // environment, and no memo only in a temporary file; also when the lock
+        // file went with the dead process (a folder cleaned by hand).
         const std::string when = "death at step " + std::to_string(death);
+        fs::remove(dir.path() / "zarnik.ini.lock");
         ProgramState next = Start(dir.str());
         const Lines names = NamesOf(next.Envs);
         EXPECT_TRUE(names == before || names == after) << when;
@@ -479,7 +484,8 @@ TEST(SaveFault, DeathAtEveryStepOfARenumberingSaveLeavesTheOldOrTheNewSet) {
         // The next save leaves neither a record nor a temporary file behind.
         Close(next);
         for (const auto& [name, bytes] : Files(dir.path()))
-            EXPECT_TRUE(name.find(".tmp-") == std::string::npos && !name.ends_with(".commit")) << when << ": " << name;
+            EXPECT_TRUE(name.find(".tmp-") == std::string::npos && !name.ends_with(".commit"))
+                << when << ": " << name;
         if (status == 0) break;
         steps = death;
     }
@@ -489,17 +495,24 @@ TEST(SaveFault, DeathAtEveryStepOfARenumberingSaveLeavesTheOldOrTheNewSet) {
 TEST(SaveFault, TwoInstancesSavingAtOnceEachSaveWholeAndTrue) {
     TempDir dir;
     SaveThree(dir.str());
-    // Each instance saves its own three environments again and again; a save
-    // that fails says so through the child's status.
+    // Both instances start from the same files; each replaces the three
+    // environments by its own three and saves again and again. A save that fails
+    // says so through the child's status.
+    int ready[2], go[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(go), 0);
     auto instance = [&](const std::string& who) {
         pid_t pid = fork();
         if (pid != 0) return pid;
+        close(go[1]);
         ProgramState st = Start(dir.str());
         st.Envs.ClearEnvs();
         for (int i = 1; i <= 3; ++i) {
             std::string n = who + std::to_string(i);
             st.Envs.StoreEnv(st.Envs.AddEnv(n, 1), {"/" + n}, {"memo " + n});
         }
+        char byte = 0;
+        if (write(ready[1], "r", 1) != 1 || read(go[0], &byte, 1) != 0) _exit(100);
         int failed = 0;
         for (int k = 0; k < 40; ++k) {
             try {
@@ -513,9 +526,12 @@ TEST(SaveFault, TwoInstancesSavingAtOnceEachSaveWholeAndTrue) {
     const pid_t a = instance("A"), b = instance("B");
     ASSERT_GT(a, 0);
     ASSERT_GT(b, 0);
+    char byte = 0;
+    for (int loaded = 0; loaded < 2; ++loaded) ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(go[1]);  // both have loaded: go
 
     // Meanwhile the INI file as it stands is always one whole save, and a start
-    // sees one instance's environments, paired with their memos.
+    // sees whole environments, each paired with its memo.
     int running = 2, statusA = -1, statusB = -1;
     for (int round = 0; running > 0; ++round) {
         std::string text;
@@ -523,10 +539,13 @@ TEST(SaveFault, TwoInstancesSavingAtOnceEachSaveWholeAndTrue) {
         IniFile ini(text);
         EXPECT_EQ(ini.ReadInteger("MainToolBar", "Rev", 0), 2) << "round " << round << ": a partial file";
         ProgramState st = Start(dir.str());
-        ASSERT_EQ(st.Envs.Count(), 3);
-        const char first = st.Envs.At(0).EnvName[0];  // the first saves' names do not start with A or B
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(st.Envs.At(i).EnvName[0], first) << "round " << round;
-        if (first == 'A' || first == 'B') ExpectPaired(st.Envs, "round " + std::to_string(round));
+        for (int i = 0; i < st.Envs.Count(); ++i) {
+            const std::string& name = st.Envs.At(i).EnvName;
+            if (name.starts_with("A") || name.starts_with("B")) {
+                EXPECT_EQ(st.Envs.At(i).TargetLines, Lines{"/" + name}) << "round " << round;
+                EXPECT_EQ(st.Envs.At(i).MemoLines, Lines{"memo " + name}) << "round " << round;
+            }
+        }
         for (auto [pid, status] : {std::pair{a, &statusA}, std::pair{b, &statusB}}) {
             int raw = 0;
             if (*status < 0 && waitpid(pid, &raw, WNOHANG) == pid) {
@@ -537,6 +556,172 @@ TEST(SaveFault, TwoInstancesSavingAtOnceEachSaveWholeAndTrue) {
     }
     EXPECT_EQ(statusA, 0) << "saves of instance A that failed";
     EXPECT_EQ(statusB, 0) << "saves of instance B that failed";
+    // Neither undid the other: each deleted the three it loaded and added its own.
+    Lines names = NamesOf(Start(dir.str()).Envs);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Lines{"A1", "A2", "A3", "B1", "B2", "B3"}));
+}
+
+// ---- the commit record and the lock file are data from the disk ----
+
+struct RecordOp {
+    char Kind;
+    std::string From, To;
+};
+// A record as saves write it: NUL-separated fields between a head and a tail line.
+std::string RecordOf(const std::vector<RecordOp>& ops) {
+    std::string r = "ZARNIK-SAVE 1\n";
+    for (const auto& op : ops)
+        r.append(1, op.Kind).append(op.From).append(1, '\0').append(op.To).append(1, '\0');
+    return r + "END\n";
+}
+
+// The names in folder that start with prefix.
+std::vector<std::string> NamesStartingWith(const fs::path& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().starts_with(prefix)) names.push_back(e.path().filename().string());
+    return names;
+}
+
+TEST(SaveRecordFault, RecordNamingAnythingButOurOwnFilesIsSetAsideNotFollowed) {
+    TempDir outside;
+    const std::string victim = outside.str() + "/victim.txt";
+    for (int variant = 0; variant < 8; ++variant) {
+        TempDir dir;
+        SaveThree(dir.str());
+        outside.Write("victim.txt", "precious");
+        const std::string d = dir.str() + "/", temp = d + "zarnik.ini.tmp-AAAAAA";
+        dir.Write("zarnik.ini.tmp-AAAAAA", "our temporary file");
+        dir.Write("memo2.dat.tmp-BBBBBB", "our temporary memo");
+        const std::vector<std::vector<RecordOp>> records{
+            {{'U', victim, ""}},
+            {{'U', d + "../" + outside.path().filename().string() + "/victim.txt", ""}},
+            {{'R', temp, victim}},              // over a file elsewhere
+            {{'R', victim, d + "zarnik.ini"}},  // a file from elsewhere in
+            {{'M', victim, d + "memo1.dat.tmp-CCCCCC"}, {'R', d + "memo1.dat.tmp-CCCCCC", d + "memo1.dat"}},
+            {{'R', d + "memo2.dat.tmp-BBBBBB", d + "memo2.dat"}, {'U', victim, ""}},  // one bad op of two
+            {{'U', d + "zarnik.ini", ""}},                                // only memo files are removed
+            {{'U', d + "memo01.dat", ""}, {'U', d + "./memo1.dat", ""}},  // names, not spellings
+        };
+        const std::string record = RecordOf(records[static_cast<std::size_t>(variant)]);
+        dir.Write("zarnik.ini.commit", record);
+        dir.Write("memo01.dat", "not a memo file of ours");
+        const auto before = Files(dir.path());
+        const std::string when = "record " + std::to_string(variant);
+
+        // Reading the settings only reads: the record is neither carried out nor moved.
+        ProgramState reader = MakeStartState(PathsForIniFile(d + "zarnik", d + "zarnik.ini"), 0, 0);
+        LoadSettings(reader, LoadPurpose::ReadOnly);
+        EXPECT_EQ(reader.Envs.Count(), 3) << when;
+        EXPECT_TRUE(Files(dir.path()) == before) << when;
+        EXPECT_EQ(Slurp(victim), "precious") << when;
+
+        // The start sets it aside, says where, and loads the files as they are.
+        LoadReport report;
+        ProgramState st = Start(dir.str(), &report);
+        EXPECT_EQ(Slurp(victim), "precious") << when;
+        const auto aside = NamesStartingWith(dir.path(), "zarnik.ini.commit");
+        ASSERT_EQ(aside.size(), 1u) << when;
+        EXPECT_TRUE(aside[0].starts_with("zarnik.ini.commit.rejected-")) << when;
+        EXPECT_EQ(Slurp(dir.path() / aside[0]), record) << when;
+        ASSERT_EQ(report.Notices.size(), 1u) << when;
+        EXPECT_NE(report.Notices[0].find(d + "zarnik.ini.commit"), std::string::npos) << when;
+        EXPECT_NE(report.Notices[0].find(d + aside[0]), std::string::npos) << when;
+        ASSERT_EQ(NamesOf(st.Envs), (Lines{Sj("環境1"), Sj("環境2"), Sj("環境3")})) << when;
+        EXPECT_EQ(st.Envs.At(1).MemoLines, (Lines{"memo 2"})) << when;
+        auto after = Files(dir.path());
+        after.erase(aside[0]);
+        auto expected = before;
+        expected.erase("zarnik.ini.commit");
+        EXPECT_TRUE(after == expected) << when;
+        EXPECT_NO_THROW(Close(st)) << when;
+        EXPECT_EQ(Slurp(dir.path() / "memo01.dat"), "not a memo file of ours") << when;
+    }
+}
+
+TEST(SaveRecordFault, RecordThatIsGarbageCutShortHugeOrNoFileNeverStopsTheSaves) {
+    // A record of this save's own kind, then cut short.
+    const std::string ours = RecordOf({{'R', "/x/zarnik.ini.tmp-AAAAAA", "/x/zarnik.ini"}});
+    for (const std::string kind : {"garbage", "cut", "folder", "fifo", "zero", "huge", "unreadable"}) {
+        TempDir dir;
+        SaveThree(dir.str());
+        const std::string record = dir.str() + "/zarnik.ini.commit";
+        if (kind == "garbage") dir.Write("zarnik.ini.commit", RandomBytes(5000, 3));
+        if (kind == "cut") dir.Write("zarnik.ini.commit", ours.substr(0, ours.size() - 2));
+        if (kind == "folder") fs::create_directory(record);
+        if (kind == "fifo") {
+            ASSERT_EQ(mkfifo(record.c_str(), 0600), 0);
+        }
+        if (kind == "zero") fs::create_symlink("/dev/zero", record);
+        if (kind == "huge" || kind == "unreadable") {
+            // 2 GiB of nothing (sparse): read whole, it took 2 GB of memory.
+            dir.Write("zarnik.ini.commit", "ZARNIK-SAVE 1\n");
+            if (kind == "huge") fs::resize_file(record, std::uintmax_t{2} << 30);
+            if (kind == "unreadable") chmod(record.c_str(), 0);
+        }
+        // In a child with its memory bounded and an alarm: a pipe would block, a huge
+        // record would be read whole.
+        const int status = InChild([&] {
+            alarm(30);
+            rlimit limit{std::size_t{1} << 30, std::size_t{1} << 30};
+            if (!zarnik::testing::kSanitizerReservesMemory) setrlimit(RLIMIT_AS, &limit);
+            PermissionsBind bind;  // an unreadable record is unreadable for root too
+            LoadReport report;
+            ProgramState st = Start(dir.str(), &report);
+            if (st.Envs.Count() != 3 || report.Notices.size() != 1 ||
+                report.Notices[0].find(record) == std::string::npos)
+                return 1;
+            try {
+                Close(st);  // every later save goes on working
+                Close(st);
+            } catch (const SaveFailure&) {
+                return 2;
+            }
+            return 0;
+        });
+        EXPECT_EQ(status, 0) << kind;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(record))) << kind;
+        EXPECT_EQ(NamesStartingWith(dir.path(), "zarnik.ini.commit.rejected-").size(), 1u) << kind;
+    }
+}
+
+TEST(SaveLockFault, LockFileThatIsAPipeDeviceOrLinkNeverBlocks) {
+    TempDir elsewhere;
+    const std::string fifo = elsewhere.str() + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0444), 0);
+    for (const std::string kind : {"fifo", "link to a fifo", "device", "dangling link"}) {
+        TempDir dir;
+        SaveThree(dir.str());
+        const std::string lock = dir.str() + "/zarnik.ini.lock";
+        fs::remove(lock);
+        if (kind == "fifo") {
+            ASSERT_EQ(mkfifo(lock.c_str(), 0444), 0);  // an ordinary user cannot open it to write
+        }
+        if (kind == "link to a fifo") fs::create_symlink(fifo, lock);
+        if (kind == "device") fs::create_symlink("/dev/null", lock);
+        if (kind == "dangling link") fs::create_symlink(elsewhere.str() + "/none", lock);
+        const int status = InChild([&] {
+            alarm(30);  // the test fails, rather than hang, when something blocks
+            PermissionsBind bind;
+            ProgramState reader =
+                MakeStartState(PathsForIniFile(dir.str() + "/zarnik", dir.str() + "/zarnik.ini"), 0, 0);
+            LoadSettings(reader, LoadPurpose::ReadOnly);
+            LoadReport report;
+            ProgramState st = Start(dir.str(), &report);
+            if (reader.Envs.Count() != 3 || st.Envs.Count() != 3 || report.Notices.size() != 1) return 1;
+            try {
+                Close(st);
+            } catch (const SaveFailure&) {
+                return 2;
+            }
+            return 0;
+        });
+        EXPECT_EQ(status, 0) << kind;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(lock))) << kind;  // made anew
+        EXPECT_EQ(NamesStartingWith(dir.path(), "zarnik.ini.lock.rejected-").size(), 1u) << kind;
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 }  // namespace

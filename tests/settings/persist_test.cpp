@@ -1,13 +1,12 @@
 #include "settings/persist.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -93,7 +92,8 @@ TEST(SaveSettings, FirstCloseWritesTheDefaults) {
                  "[Settei]\r\nFont_Fold=ＭＳ Ｐゴシック,9,clBlack,0\r\nBcol_Fold=clWhite\r\n"
                  "Font_Memo=ＭＳ Ｐゴシック,9,clBlack,0\r\nBcol_Memo=clWhite\r\n"
                  "Font_Rslt=ＭＳ ゴシック,9,clBlack,0\r\nBcol_Rslt=clWhite\r\n"
-                 "VsrcFl=0\r\nEucJis=0\r\nUtf8Src=1\r\nInCmnt=0\r\nAstaOnly=0\r\nRemCmt=0\r\nKg_Cmt=0\r\nKg_Non=0\r\n"
+                 "VsrcFl=0\r\nEucJis=0\r\nUtf8Src=1\r\nInCmnt=0\r\nAstaOnly=0\r\nRemCmt=0\r\nKg_Cmt=0\r\nKg_"
+                 "Non=0\r\n"
                  "Subfol=1\r\nHeadDT=1\r\nHeadNA=1\r\nFlSort=1\r\nFldNam=0\r\nFldSum=0\r\nErfout=1\r\n"
                  "FmFile=1\r\nFmTime=1\r\nFmSize=1\r\nFmSknd=1\r\nFmAlls=1\r\nFmCmnt=1\r\nFmJitu=1\r\n"
                  "FmKugy=1\r\nFmCpar=1\r\nFmSizeIndex=0\r\nHTM=\r\n\r\n"
@@ -329,6 +329,112 @@ TEST(SaveSettings, MaximizedWindowKeepsItsNormalBounds) {
     EXPECT_EQ(next.Envs.At(0).MemoLines, (Lines{""}));  // a memo of one empty line is still a memo
 }
 
+// Counts the files a save writes (the fault hook sees each write first).
+int g_writes = 0;
+std::vector<std::string> g_written;
+bool CountWrites(std::string_view step, const std::string& path) {
+    if (step == "write" && !path.ends_with(".commit")) {  // the commit record aside
+        ++g_writes;
+        g_written.push_back(fs::path(path).filename().string());
+    }
+    return true;
+}
+
+TEST(SaveSettings, ASaveWritesOnlyWhatChanged) {
+    TempDir dir;
+    Program program(dir);
+    ProgramState st = program.Start();
+    Edit(st, [](EnvList& w) {
+        w.ClearEnvs();
+        for (int i = 1; i <= 100; ++i) w.StoreEnv(w.AddEnv("E" + std::to_string(i), 1), {"/e"}, {"memo"});
+    });
+    Program::Close(st);
+    const std::string ini = program.Ini();
+    struct stat before;
+    ASSERT_EQ(stat((dir.str() + "/zarnik.ini").c_str(), &before), 0);
+
+    SetSaveStepHook(CountWrites);
+    // Unchanged: nothing is written, not even a commit record.
+    g_writes = 0;
+    ProgramState same = program.Start();
+    Program::Close(same);
+    EXPECT_EQ(g_writes, 0);
+    struct stat after;
+    ASSERT_EQ(stat((dir.str() + "/zarnik.ini").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(program.Ini(), ini);
+
+    // One memo changed: that memo alone (the INI file holds nothing that changed).
+    g_writes = 0;
+    g_written.clear();
+    same.Envs.At(49).MemoLines = {"new memo"};
+    Program::Close(same);
+    EXPECT_EQ(g_written, (std::vector<std::string>{"memo50.dat"}));
+    EXPECT_EQ(program.Memo(50), "new memo\r\n");
+    EXPECT_EQ(program.Ini(), ini);
+
+    // Environment 1 deleted: the INI file, and the memos move by renames.
+    g_written.clear();
+    Edit(same, [](EnvList& w) { w.DeleteEnv(w.EnvIdAt(0)); });
+    Program::Close(same);
+    EXPECT_EQ(g_written, (std::vector<std::string>{"zarnik.ini"}));
+    EXPECT_EQ(program.Memo(49), "new memo\r\n");
+    EXPECT_FALSE(program.Exists("memo100.dat"));
+    SetSaveStepHook(nullptr);
+    ProgramState next = program.Start();
+    ASSERT_EQ(next.Envs.Count(), 99);
+    EXPECT_EQ(next.Envs.At(0).EnvName, "E2");
+    EXPECT_EQ(next.Envs.At(48).MemoLines, Lines{"new memo"});
+}
+
+// Two windows started from the same files, each saving at its close.
+TEST(SaveSettings, TwoWindowsKeepEachOthersChanges) {
+    TempDir dir;
+    Program program(dir);
+    ProgramState first = program.Start();
+    MakeFive(first);
+    Program::Close(first);
+
+    ProgramState a = program.Start(), b = program.Start();
+    // A: new target lines for E5, a new environment BBB, FldSum, E1 deleted, E2's lines.
+    a.Envs.StoreEnv(a.Envs.EnvIdAt(4), {"/a5"}, {"memo 5"});
+    a.Envs.StoreEnv(a.Envs.EnvIdAt(1), {"/a2"}, {"memo 2"});
+    a.Cnf.FldSum = 1;
+    Edit(a, [](EnvList& w) {
+        w.StoreEnv(w.AddEnv("BBB", 1), {"/bbb"}, {"memo bbb"});
+        w.DeleteEnv(w.EnvIdAt(0));
+    });
+    Program::Close(a);
+    // B: E3's memo, FldNam, E4 deleted, E1's lines (which A deleted), E2's lines too.
+    b.Envs.StoreEnv(b.Envs.EnvIdAt(2), {"/e3"}, {"memo b3"});
+    b.Envs.StoreEnv(b.Envs.EnvIdAt(0), {"/b1"}, {"memo 1"});
+    b.Envs.StoreEnv(b.Envs.EnvIdAt(1), {"/b2"}, {"memo 2"});
+    b.Cnf.FldNam = 1;
+    Edit(b, [](EnvList& w) { w.DeleteEnv(w.EnvIdAt(3)); });
+    std::vector<std::string> notices = SaveSettings(b, Program::Window(b, 0));
+
+    ProgramState next = program.Start();
+    EXPECT_EQ(next.Cnf.FldSum, 1);
+    EXPECT_EQ(next.Cnf.FldNam, 1);
+    Lines names;
+    next.Envs.EnvNames(names);
+    // E1 stays (B changed what A deleted), E4 goes (B deleted it, A did not change
+    // it), BBB follows E5 as A placed it, and A's E2 is kept beside B's.
+    const std::string copy = "E2" + OtherWindowMark();
+    ASSERT_EQ(names, (Lines{"E1", "E2", "E3", "E5", "BBB", copy}));
+    const std::vector<std::pair<Lines, Lines>> expected{{{"/b1"}, {"memo 1"}},    {{"/b2"}, {"memo 2"}},
+                                                        {{"/e3"}, {"memo b3"}},   {{"/a5"}, {"memo 5"}},
+                                                        {{"/bbb"}, {"memo bbb"}}, {{"/a2"}, {"memo 2"}}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(next.Envs.At(i).TargetLines, expected[static_cast<std::size_t>(i)].first) << names[i];
+        EXPECT_EQ(next.Envs.At(i).MemoLines, expected[static_cast<std::size_t>(i)].second) << names[i];
+    }
+    // B is told about E1 and E2.
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_NE(notices[0].find("E1"), std::string::npos);
+    EXPECT_NE(notices[1].find(copy), std::string::npos);
+}
+
 // ---- failed writes ----
 
 struct Snapshot {
@@ -379,8 +485,10 @@ TEST_F(FailedSave, DiskRefusesOneFile) {
     SetSaveStepHook(RefuseOneWrite);
     g_refused = "/zarnik.ini";
     ExpectFailureLeavesFilesAlone(Sj(dir_.str() + "/zarnik.ini に書き込めません"));
-    g_refused = "/memo3.dat";
-    ExpectFailureLeavesFilesAlone(Sj("ﾌｧｲﾙ " + dir_.str() + "/memo3.dat を作成できません"));
+    // memo1.dat is the one memo written: E2's changed memo, now first. The others
+    // are renamed, not written again.
+    g_refused = "/memo1.dat";
+    ExpectFailureLeavesFilesAlone(Sj("ﾌｧｲﾙ " + dir_.str() + "/memo1.dat を作成できません"));
     SetSaveStepHook(nullptr);
     // What another save (an older program's) has at the temporary names of the
     // past is not this save's: it stays, and the save goes through.

@@ -304,6 +304,51 @@ private slots:
         QCOMPARE(f.state.Envs.At(0).TargetLines.front(), std::string("x/src/A/*.c"));
     }
 
+    void twoWindowsOnOneFileKeepEachOthersEdits() {
+        testing::TempDir dir;
+        const std::string ini = dir.str() + "/zarnik.ini";
+        {
+            settings::ProgramState first =
+                settings::MakeStartState(settings::PathsForIniFile(dir.str() + "/zarnik", ini), 1024, 768);
+            first.Envs = ThreeEnvs();
+            settings::WindowState window;
+            window.TargetLines = first.Envs.At(0).TargetLines;
+            window.MemoLines = first.Envs.At(0).MemoLines;
+            settings::SaveSettings(first, window);
+        }
+        // A edits C's lines, B edits A's: B's close keeps A's edit, and says nothing.
+        {
+            Fixture a(2, ini), b(0, ini);
+            Type(a.window->Targets().List(), QStringLiteral("a"));
+            Type(b.window->Targets().List(), QStringLiteral("b"));
+            QVERIFY(a.window->close());
+            QVERIFY(b.window->close());
+        }
+        Fixture after(0, ini);
+        QCOMPARE(after.state.Envs.At(0).TargetLines.front(), std::string("b/src/A/*.c"));
+        QCOMPARE(after.state.Envs.At(2).TargetLines.front(), std::string("a/src/C/*.c"));
+        // Both edit A: the later close keeps its own and the other's as its own
+        // environment, and tells the user.
+        {
+            Fixture a(0, ini), b(0, ini);
+            Type(a.window->Targets().List(), QStringLiteral("1"));
+            Type(b.window->Targets().List(), QStringLiteral("2"));
+            QVERIFY(a.window->close());
+            QStringList shown;
+            b.window->ShowMessage = [&](const QString& title, const QString& text) {
+                shown << title << text;
+            };
+            QVERIFY(b.window->close());
+            QCOMPARE(shown.size(), 2);
+            QCOMPARE(shown[0], QStringLiteral("警告"));
+            QVERIFY(shown[1].contains(QStringLiteral("A(別ｳｨﾝﾄﾞｳ)")));
+        }
+        Fixture last(0, ini);
+        QCOMPARE(last.Tabs(), (QStringList{"A", "B", "C", QStringLiteral("A(別ｳｨﾝﾄﾞｳ)")}));
+        QCOMPARE(last.state.Envs.At(0).TargetLines.front(), std::string("2b/src/A/*.c"));
+        QCOMPARE(last.state.Envs.At(3).TargetLines.front(), std::string("1b/src/A/*.c"));
+    }
+
     void okRenumbersAndTheNextCloseWritesMemosInTheNewOrder() {
         testing::TempDir dir;
         const std::string ini = dir.str() + "/zarnik.ini";
@@ -360,8 +405,10 @@ private slots:
         again.window->Targets().List()->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
         again.window->Act_Count->trigger();
         std::vector<std::string> lines = again.window->ResultLines();
-        QVERIFY(std::any_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("?.c "); }));
-        QVERIFY(std::none_of(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("a.c "); }));
+        QVERIFY(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.starts_with("?.c "); }));
+        QVERIFY(std::none_of(lines.begin(), lines.end(),
+                             [](const std::string& l) { return l.starts_with("a.c "); }));
     }
 
     void editorTakesItsSizeFromThePlacementAndOpensCentred() {
