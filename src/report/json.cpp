@@ -127,6 +127,26 @@ void Member(JsonWriter& j, std::string_view key, std::string_view value) {
     j.String(value);
 }
 
+// The members "kinds" (one object per kind that has files) and "total", for the
+// count's totals and the change count's alike; sums writes one set of figures.
+template <typename Totals, typename WriteSums>
+void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& totals, WriteSums sums) {
+    j.Key("kinds");
+    j.BeginArray();
+    for (int k : kinds) {
+        j.BeginObject();
+        Member(j, "kind", engine::KindTable(k).ExtKey);
+        Member(j, "kindText", detail::KindWord(engine::KindTable(k).KindText));
+        sums(j, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
+        j.End();
+    }
+    j.End();
+    j.Key("total");
+    j.BeginObject();
+    sums(j, totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
+    j.End();
+}
+
 void SettingsObject(JsonWriter& j, const settings::S_CNF& cnf) {
     j.BeginObject();
     for (const auto& k : settings::SetteiIntKeys()) {
@@ -189,20 +209,7 @@ std::string JsonReport::File(const std::string& nativePath, const engine::S_CMT&
 
 std::string JsonReport::End(const ReportTotals& totals) {
     out_.End();  // files
-    out_.Key("kinds");
-    out_.BeginArray();
-    for (int k : KindsWithFiles(totals)) {
-        out_.BeginObject();
-        Member(out_, "kind", engine::KindTable(k).ExtKey);
-        Member(out_, "kindText", detail::KindWord(engine::KindTable(k).KindText));
-        Sums(out_, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
-        out_.End();
-    }
-    out_.End();
-    out_.Key("total");
-    out_.BeginObject();
-    Sums(out_, totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
-    out_.End();
+    KindsAndTotal(out_, KindsWithFiles(totals), totals, Sums);
     out_.End();
     return out_.Take();
 }
@@ -276,20 +283,7 @@ std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf,
     }
     j.End();
     const ChangeTotals& totals = rows.Totals();
-    j.Key("kinds");
-    j.BeginArray();
-    for (int k : ChangeKindsWithFiles(totals)) {
-        j.BeginObject();
-        Member(j, "kind", engine::KindTable(k).ExtKey);
-        Member(j, "kindText", detail::KindWord(engine::KindTable(k).KindText));
-        ChangeSumsObject(j, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
-        j.End();
-    }
-    j.End();
-    j.Key("total");
-    j.BeginObject();
-    ChangeSumsObject(j, totals.GrandTotal, detail::TotalsLabelText({RowKey::kGrand, false}));
-    j.End();
+    KindsAndTotal(j, ChangeKindsWithFiles(totals), totals, ChangeSumsObject);
     j.End();
     return j.Take();
 }

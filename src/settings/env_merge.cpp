@@ -18,20 +18,6 @@ std::string NameKey(std::int64_t n) { return "cnam" + std::to_string(n); }
 std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
 std::string Sjis(std::string_view utf8) { return text::Utf8ToSjis(utf8); }
 
-// The number in a key spelled prefix + decimal digits without leading zeros (letter
-// case ignored), or -1: the keys the load reads.
-std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
-    if (key.size() <= prefix.size() || !text::EqualsNoCase(key.substr(0, prefix.size()), prefix)) return -1;
-    std::string_view digits = key.substr(prefix.size());
-    if (digits.size() > 1 && digits[0] == '0') return -1;
-    std::int64_t n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return -1;
-        n = n * 10 + (c - '0');
-        if (n > INT32_MAX) return -1;
-    }
-    return n;
-}
 
 // Target lists compare without their empty lines, which are never saved.
 bool SameLines(const Lines& a, const Lines& b) {
@@ -150,7 +136,7 @@ void WriteEntries(IniFile& ini, bool iniOnDisk, std::int32_t m, const std::vecto
     std::vector<Orphan> orphans;
     if (iniOnDisk)
         for (auto& [key, value] : ini.ReadSection(kNamesSection)) {
-            std::int64_t j = NumberedKey(key, "cnam");
+            std::int64_t j = detail::NumberedKey(key, "cnam");
             if (j == 0 || j > m) orphans.push_back({j, 0, std::move(value), {}});
         }
     std::sort(orphans.begin(), orphans.end(),

@@ -81,8 +81,32 @@ std::string NativeTargetLine(const std::string& sjis, const std::string* exact) 
     return text::IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis);
 }
 
-// The number in a key spelled prefix + decimal digits without leading zeros (letter
-// case ignored), or -1.
+
+// The numbers n of the entries "memo<n>.dat" in folder, or nothing when it cannot
+// be listed.
+std::optional<std::unordered_set<std::int64_t>> MemoNumbersIn(const std::string& folder) {
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return std::nullopt;
+    std::unordered_set<std::int64_t> numbers;
+    errno = 0;
+    while (const dirent* e = readdir(dir)) {
+        std::string_view name = e->d_name;
+        if (name.ends_with(".dat")) {
+            std::int64_t n = detail::NumberedKey(name.substr(0, name.size() - 4), "memo");
+            if (n > 0) numbers.insert(n);
+        }
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    closedir(dir);
+    if (!complete) return std::nullopt;
+    return numbers;
+}
+
+}  // namespace
+
+namespace detail {
+
 std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
     if (key.size() <= prefix.size() || !text::EqualsNoCase(key.substr(0, prefix.size()), prefix)) return -1;
     std::string_view digits = key.substr(prefix.size());
@@ -96,28 +120,7 @@ std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
     return n;
 }
 
-// The numbers n of the entries "memo<n>.dat" in folder, or nothing when it cannot
-// be listed.
-std::optional<std::unordered_set<std::int64_t>> MemoNumbersIn(const std::string& folder) {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return std::nullopt;
-    std::unordered_set<std::int64_t> numbers;
-    errno = 0;
-    while (const dirent* e = readdir(dir)) {
-        std::string_view name = e->d_name;
-        if (name.ends_with(".dat")) {
-            std::int64_t n = NumberedKey(name.substr(0, name.size() - 4), "memo");
-            if (n > 0) numbers.insert(n);
-        }
-        errno = 0;
-    }
-    const bool complete = errno == 0;
-    closedir(dir);
-    if (!complete) return std::nullopt;
-    return numbers;
-}
-
-}  // namespace
+}  // namespace detail
 
 // ---- EnvList ----
 
@@ -308,7 +311,7 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
         loaded[0].EnvName = DefaultEnvName();
     }
     for (auto& [key, value] : names) {
-        std::int64_t n = NumberedKey(key, "cnam");
+        std::int64_t n = detail::NumberedKey(key, "cnam");
         if (n >= 1 && static_cast<std::size_t>(n) <= loaded.size()) loaded[static_cast<std::size_t>(n - 1)].EnvName = std::move(value);
     }
     // Which memo files exist, from one listing of the folder rather than a look-up
@@ -324,9 +327,9 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
         std::vector<std::pair<std::int64_t, std::string>> numbered;
         std::map<std::int64_t, std::string> exact;
         for (auto& [key, value] : ini.ReadSection(FilesSection(p), true)) {
-            if (std::int64_t k = NumberedKey(key, "file"); k >= 0)
+            if (std::int64_t k = detail::NumberedKey(key, "file"); k >= 0)
                 numbered.emplace_back(k, std::move(value));
-            else if (k = NumberedKey(key, "utf8file"); k >= 0)
+            else if (k = detail::NumberedKey(key, "utf8file"); k >= 0)
                 exact[k] = std::move(value);
         }
         std::stable_sort(numbered.begin(), numbered.end(),

@@ -147,4 +147,11 @@ private:
 // Message for a memo file that cannot be written: "ﾌｧｲﾙ %s を作成できません".
 std::string MemoWriteMessage(const std::string& path);
 
+namespace detail {
+// The number in a key spelled prefix + decimal digits without leading zeros (letter
+// case ignored, at most INT32_MAX), or -1: "cnam12", "FILE3", "memo4" for the memo
+// files' names.
+std::int64_t NumberedKey(std::string_view key, std::string_view prefix);
+}  // namespace detail
+
 }  // namespace zarnik::settings
