@@ -208,9 +208,10 @@ void MeasurePane(Form_Main& w) {
     row("Delete at the end (the lines go to the editor)",
         Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Delete); }));
     const auto after = static_cast<long long>(w.ResultLines().size());
-    std::printf("\nAfter Ctrl+Z and Delete the pane holds %lld lines (%s); the copied selection held %lld characters.\n",
-                after, after == blocks ? "unchanged" : "CHANGED",
-                static_cast<long long>(pasted.size()));
+    std::printf(
+        "\nAfter Ctrl+Z and Delete the pane holds %lld lines (%s); the copied selection held %lld "
+        "characters.\n",
+        after, after == blocks ? "unchanged" : "CHANGED", static_cast<long long>(pasted.size()));
 }
 
 }  // namespace

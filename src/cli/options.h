@@ -29,9 +29,9 @@ struct CliOptions {
 
     // Applied by ResolveOptions once every argument is read: the INI file first,
     // then the --set overrides in their order, then the environment.
-    std::string IniFile;                // native path, empty when not given
-    std::vector<std::string> Sets;      // KEY=VALUE, UTF-8
-    std::string Env;                    // N or NAME (Shift-JIS), empty when not given
+    std::string IniFile;            // native path, empty when not given
+    std::vector<std::string> Sets;  // KEY=VALUE, UTF-8
+    std::string Env;                // N or NAME (Shift-JIS), empty when not given
 };
 
 // Fills options from the arguments after the program name. Returns false with a

@@ -28,14 +28,20 @@ const KindInfo& KindTable(int kind) {
 
 SourceKind ForcedLanguage(SourceMode mode) {
     switch (mode) {
-        case SourceMode::C: return CSource;
-        case SourceMode::Asm: return AsmSource;
-        case SourceMode::Java: return Java;
-        case SourceMode::PlSql: return Sql;
-        case SourceMode::Basic: return Basic;
+        case SourceMode::C:
+            return CSource;
+        case SourceMode::Asm:
+            return AsmSource;
+        case SourceMode::Java:
+            return Java;
+        case SourceMode::PlSql:
+            return Sql;
+        case SourceMode::Basic:
+            return Basic;
         case SourceMode::ByExtension:
         case SourceMode::Guess:
-        case SourceMode::None: break;
+        case SourceMode::None:
+            break;
     }
     return NoKind;
 }
@@ -51,7 +57,8 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
 
 const char* KindTextFor(const CountOptions& opt, std::string_view name) {
     int kind = ForcedLanguage(opt.Mode);
-    if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess) kind = KindFromExtension(opt, name);
+    if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess)
+        kind = KindFromExtension(opt, name);
     return KindTable(kind).KindText;
 }
 

@@ -45,7 +45,8 @@ struct KindInfo {
 
 inline constexpr std::array<KindInfo, settings::kKindCount> kKindTable = {{
     {"", "??? ", CounterId::None, NoKind, "□???･ｿｰｽ 合計", "□???･ｿｰｽ 平均", "", "", ""},
-    {settings::kExtsKeys[0].Key, "C   ", CounterId::CFamily, CSource, "□C･ﾍｯﾀﾞ合計", "□C･ﾍｯﾀﾞ平均", "", "", ""},
+    {settings::kExtsKeys[0].Key, "C   ", CounterId::CFamily, CSource, "□C･ﾍｯﾀﾞ合計", "□C･ﾍｯﾀﾞ平均", "", "",
+     ""},
     {settings::kExtsKeys[1].Key, "C   ", CounterId::CFamily, CSource, "□C･ｿｰｽ 合計", "□C･ｿｰｽ 平均",
      "PELORAND.cpp", "Ｃ、Ｃ＋＋", "Ｃ言語"},
     {settings::kExtsKeys[2].Key, "ASM ", CounterId::Asm, AsmSource, "□ASM･ﾍｯﾀﾞ合計", "□ASM･ﾍｯﾀﾞ平均", "", "",
@@ -54,10 +55,10 @@ inline constexpr std::array<KindInfo, settings::kKindCount> kKindTable = {{
      "PELORAND.ASM", "アセンブラ", "ｱｾﾝﾌﾞﾗ"},
     {settings::kExtsKeys[4].Key, "Java", CounterId::CFamily, Java, "□Java･ｿｰｽ 合計", "□Java･ｿｰｽ 平均",
      "Pelorand.java", "Ｊａｖａ", "Java"},
-    {settings::kExtsKeys[5].Key, "SQL ", CounterId::PlSql, Sql, "□SQL･ｿｰｽ 合計", "□SQL･ｿｰｽ 平均", "pelorand.sql",
-     "PL/SQL", "PL/SQL"},
-    {settings::kExtsKeys[6].Key, "BAS ", CounterId::Basic, Basic, "□BAS･ｿｰｽ 合計", "□BAS･ｿｰｽ 平均", "pelorand.bas",
-     "VB(BASIC)", "BASIC"},
+    {settings::kExtsKeys[5].Key, "SQL ", CounterId::PlSql, Sql, "□SQL･ｿｰｽ 合計", "□SQL･ｿｰｽ 平均",
+     "pelorand.sql", "PL/SQL", "PL/SQL"},
+    {settings::kExtsKeys[6].Key, "BAS ", CounterId::Basic, Basic, "□BAS･ｿｰｽ 合計", "□BAS･ｿｰｽ 平均",
+     "pelorand.bas", "VB(BASIC)", "BASIC"},
 }};
 
 const KindInfo& KindTable(int kind);

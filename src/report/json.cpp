@@ -1,9 +1,8 @@
 #include "report/json.h"
 
 #include <cstdlib>
-#include <utility>
-
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "engine/source_kind.h"
 #include "report/change.h"

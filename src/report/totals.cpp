@@ -105,7 +105,8 @@ void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, 
     append(rule);
     ComputeRatio(totals.FolderSubtotal);
     append(FormatTotalsRow({RowKey::kFolder, false}, layout, totals.FolderSubtotal, maxNameLength));
-    append(FormatTotalsRow({RowKey::kFolder, true}, layout, ComputeAverages(totals.FolderSubtotal), maxNameLength));
+    append(FormatTotalsRow({RowKey::kFolder, true}, layout, ComputeAverages(totals.FolderSubtotal),
+                           maxNameLength));
     append(rule);
     ClearCountSum(totals.FolderSubtotal);
 }
@@ -124,7 +125,8 @@ void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int max
     append(FormatRule(layout, 2, maxNameLength));
     ComputeRatio(totals.GrandTotal);
     append(FormatTotalsRow({RowKey::kGrand, false}, layout, totals.GrandTotal, maxNameLength));
-    append(FormatTotalsRow({RowKey::kGrand, true}, layout, ComputeAverages(totals.GrandTotal), maxNameLength));
+    append(
+        FormatTotalsRow({RowKey::kGrand, true}, layout, ComputeAverages(totals.GrandTotal), maxNameLength));
 }
 
 }  // namespace zarnik::report

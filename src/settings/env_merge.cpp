@@ -18,7 +18,6 @@ std::string NameKey(std::int64_t n) { return "cnam" + std::to_string(n); }
 std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
 std::string Sjis(std::string_view utf8) { return text::Utf8ToSjis(utf8); }
 
-
 // Target lists compare without their empty lines, which are never saved.
 bool SameLines(const Lines& a, const Lines& b) {
     auto i = a.begin(), j = b.begin();

@@ -81,7 +81,6 @@ std::string NativeTargetLine(const std::string& sjis, const std::string* exact) 
     return text::IsAscii(sjis) ? sjis : text::SjisToUtf8(sjis);
 }
 
-
 // The numbers n of the entries "memo<n>.dat" in folder, or nothing when it cannot
 // be listed.
 std::optional<std::unordered_set<std::int64_t>> MemoNumbersIn(const std::string& folder) {
@@ -312,7 +311,8 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
     }
     for (auto& [key, value] : names) {
         std::int64_t n = detail::NumberedKey(key, "cnam");
-        if (n >= 1 && static_cast<std::size_t>(n) <= loaded.size()) loaded[static_cast<std::size_t>(n - 1)].EnvName = std::move(value);
+        if (n >= 1 && static_cast<std::size_t>(n) <= loaded.size())
+            loaded[static_cast<std::size_t>(n - 1)].EnvName = std::move(value);
     }
     // Which memo files exist, from one listing of the folder rather than a look-up
     // per environment (a folder that cannot be listed: a look-up for each).

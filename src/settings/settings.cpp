@@ -50,7 +50,8 @@ S_CNF MakeDefaultSettings() {
 
 void SetDefaultPlacement(Placements& p, std::int32_t screenWidth, std::int32_t screenHeight) {
     const Rect& m = kMainFormSize;
-    p.MainPlacement = {{(screenWidth - m.Width) / 2, (screenHeight - m.Height) / 2, m.Width, m.Height}, 0, 120};
+    p.MainPlacement = {
+        {(screenWidth - m.Width) / 2, (screenHeight - m.Height) / 2, m.Width, m.Height}, 0, 120};
     p.EditorPlacement = {(screenWidth - 312) / 2, (screenHeight - 382) / 2, 312, 382};
 }
 
@@ -142,15 +143,15 @@ std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback) {
 
 const std::vector<IntKey>& SetteiIntKeys() {
     static const std::vector<IntKey> keys = {
-        {"VsrcFl", &S_CNF::VsrcFl}, {"EucJis", &S_CNF::EucJis}, {"Utf8Src", &S_CNF::Utf8Src},
-        {"InCmnt", &S_CNF::InCmnt},
-        {"AstaOnly", &S_CNF::AstaOnly}, {"RemCmt", &S_CNF::RemCmt}, {"Kg_Cmt", &S_CNF::Kg_Cmt},
-        {"Kg_Non", &S_CNF::Kg_Non}, {"Subfol", &S_CNF::Subfol}, {"HeadDT", &S_CNF::HeadDT},
-        {"HeadNA", &S_CNF::HeadNA}, {"FlSort", &S_CNF::FlSort}, {"FldNam", &S_CNF::FldNam},
-        {"FldSum", &S_CNF::FldSum}, {"Erfout", &S_CNF::Erfout}, {"FmFile", &S_CNF::FmFile},
-        {"FmTime", &S_CNF::FmTime}, {"FmSize", &S_CNF::FmSize}, {"FmSknd", &S_CNF::FmSknd},
-        {"FmAlls", &S_CNF::FmAlls}, {"FmCmnt", &S_CNF::FmCmnt}, {"FmJitu", &S_CNF::FmJitu},
-        {"FmKugy", &S_CNF::FmKugy}, {"FmCpar", &S_CNF::FmCpar}, {"FmSizeIndex", &S_CNF::FmSizeIndex},
+        {"VsrcFl", &S_CNF::VsrcFl},           {"EucJis", &S_CNF::EucJis},     {"Utf8Src", &S_CNF::Utf8Src},
+        {"InCmnt", &S_CNF::InCmnt},           {"AstaOnly", &S_CNF::AstaOnly}, {"RemCmt", &S_CNF::RemCmt},
+        {"Kg_Cmt", &S_CNF::Kg_Cmt},           {"Kg_Non", &S_CNF::Kg_Non},     {"Subfol", &S_CNF::Subfol},
+        {"HeadDT", &S_CNF::HeadDT},           {"HeadNA", &S_CNF::HeadNA},     {"FlSort", &S_CNF::FlSort},
+        {"FldNam", &S_CNF::FldNam},           {"FldSum", &S_CNF::FldSum},     {"Erfout", &S_CNF::Erfout},
+        {"FmFile", &S_CNF::FmFile},           {"FmTime", &S_CNF::FmTime},     {"FmSize", &S_CNF::FmSize},
+        {"FmSknd", &S_CNF::FmSknd},           {"FmAlls", &S_CNF::FmAlls},     {"FmCmnt", &S_CNF::FmCmnt},
+        {"FmJitu", &S_CNF::FmJitu},           {"FmKugy", &S_CNF::FmKugy},     {"FmCpar", &S_CNF::FmCpar},
+        {"FmSizeIndex", &S_CNF::FmSizeIndex},
     };
     return keys;
 }

@@ -89,7 +89,7 @@ struct S_CNF {
     std::int32_t TabIdx = 0;
     std::int32_t AddKind = 1;
     std::array<std::string, kExtsKeys.size()> Exts;  // patterns for kinds 1..7 (index 0 is kind 1)
-    ExtensionLists Lists;             // derived from Exts by RebuildExtensionLists
+    ExtensionLists Lists;                            // derived from Exts by RebuildExtensionLists
     std::int32_t OpenDlgIndex = 0;
     std::string HTM;
 

@@ -10,11 +10,16 @@ std::string VersionText(int kind) {
     std::snprintf(figure, sizeof figure, " %3.2f", kVersionNumber / 100.0);
     const std::string holder = "(C) 2026 Zarnik developers";
     switch (kind) {
-        case 0: return "Zarnik  Ver." + std::string(figure) + "  " + holder;
-        case 1: return "Zarnik";
-        case 2: return "Ver." + std::string(figure);
-        case 3: return holder;
-        default: return {};
+        case 0:
+            return "Zarnik  Ver." + std::string(figure) + "  " + holder;
+        case 1:
+            return "Zarnik";
+        case 2:
+            return "Ver." + std::string(figure);
+        case 3:
+            return holder;
+        default:
+            return {};
     }
 }
 

@@ -18,7 +18,8 @@ static_assert(ZARNIK_VERSION_MINOR < 10 && ZARNIK_VERSION_PATCH < 10,
 // absence of warranty, as free programs state them.
 constexpr const char* kLicenseNotice =
     "Copyright (C) 2026 Zarnik developers\n"
-    "License " ZARNIK_LICENSE ": GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "License " ZARNIK_LICENSE
+    ": GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
     "This is free software: you are free to change and redistribute it.\n"
     "There is NO WARRANTY, to the extent permitted by law.\n";
 

@@ -37,7 +37,8 @@ Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(paren
         };
         addRow(language, "ソースの拡張子");
         for (int kind = 1; kind < settings::kKindCount; ++kind)
-            if (kind != language && engine::KindTable(kind).Language == language) addRow(kind, "ヘッダの拡張子");
+            if (kind != language && engine::KindTable(kind).Language == language)
+                addRow(kind, "ヘッダの拡張子");
         grid->setColumnStretch(1, 1);
         groups->addWidget(box);
     }

@@ -59,7 +59,8 @@ protected:
             case QEvent::Close:
                 if (o == owner_) close();
                 break;
-            default: break;
+            default:
+                break;
         }
         return QTextBrowser::eventFilter(o, e);
     }

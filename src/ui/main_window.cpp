@@ -198,7 +198,8 @@ void Form_Main::BuildToolBar() {
         b.action->setIconVisibleInMenu(false);
         b.action->setToolTip(QString::fromUtf8(b.tip));
         MainToolBar->addAction(b.action);
-        MainToolBar->widgetForAction(b.action)->setFixedSize(b.action == Act_Count ? QSize(37, 25) : QSize(25, 25));
+        MainToolBar->widgetForAction(b.action)->setFixedSize(b.action == Act_Count ? QSize(37, 25)
+                                                                                   : QSize(25, 25));
     };
     add({Act_Open, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
     add({Act_Folder, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
@@ -442,7 +443,8 @@ void Form_Main::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
-        if (AskYesNo(QStringLiteral("設定を保存できませんでした。\r\n設定を保存せずに終了しますか？")) != QMessageBox::Yes) {
+        if (AskYesNo(QStringLiteral("設定を保存できませんでした。\r\n設定を保存せずに終了しますか？")) !=
+            QMessageBox::Yes) {
             e->ignore();
             return;
         }

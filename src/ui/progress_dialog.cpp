@@ -72,7 +72,8 @@ Form_Syori::Form_Syori(QWidget* parent) : QDialog(parent) {
     const int counterX = std::max(154, std::min(messageRight, 80 + 104) + 4);
     const int counterW = fm.horizontalAdvance(QStringLiteral(" [8888888/8888888]")) + 4;
     Label_fing->setGeometry(counterX, 30, counterW, fm.height());
-    Label_fcnt->setGeometry(std::max(196, counterX), 30, fm.horizontalAdvance(QStringLiteral("88888888")) + 4, fm.height());
+    Label_fcnt->setGeometry(std::max(196, counterX), 30, fm.horizontalAdvance(QStringLiteral("88888888")) + 4,
+                            fm.height());
     const int buttonX = std::max({248, counterX + counterW + 4, Label_fcnt->geometry().right() + 5});
     Button_Cyudan->setGeometry(buttonX, 24, 85, 25);
     const int w = buttonX + 85 + 14;

@@ -29,10 +29,10 @@ inline QString ToQ(const std::string& sjis) {
 inline std::string ToSjis(const QString& s) { return text::Utf8ToSjis(s.toUtf8().toStdString()); }
 
 // Shift-JIS from a UTF-8 literal, converted once per call site.
-#define ZRNK_SJ(utf8)                                                      \
-    ([]() -> const std::string& {                                          \
+#define ZRNK_SJ(utf8)                                                          \
+    ([]() -> const std::string& {                                              \
         static const std::string converted = ::zarnik::text::Utf8ToSjis(utf8); \
-        return converted;                                                  \
+        return converted;                                                      \
     }())
 
 // Lines of an edit control's text: a final line break adds no empty line, and an

@@ -49,7 +49,9 @@ run::RunOutcome RunController::Guarded(Start start) {
     }
 }
 
-void RunController::Record(const std::string& nativePath, const engine::S_CMT& rec) { rows_.Add(nativePath, rec); }
+void RunController::Record(const std::string& nativePath, const engine::S_CMT& rec) {
+    rows_.Add(nativePath, rec);
+}
 void RunController::Change(const report::ChangeRecord& rec) { changes_.Add(rec); }
 
 // Lines reach the pane in batches, when pending messages run: laying out and

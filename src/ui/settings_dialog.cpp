@@ -359,13 +359,13 @@ void Form_Settei::LoadControls() {
     const engine::CountOptions counting = engine::CountOptions::From(work_);
     const report::ReportLayout layout = report::ReportLayout::From(work_);
     const std::pair<QCheckBox*, bool> switches[] = {
-        {CheckBox_Subfol, run::WalksSubfolders(work_)},   {CheckBox_EucJis, counting.EucJis},
-        {CheckBox_Utf8Src, counting.Utf8Src},
-        {CheckBox_AstaOnly, counting.AsteriskLineIsBlank}, {CheckBox_RemCmt, counting.RemComments},
-        {CheckBox_Kg_Cmt, counting.BlankAddsToComment},   {CheckBox_Kg_Non, counting.BlankLeavesTotal},
-        {CheckBox_HeadNA, layout.EnvNameInHead},          {CheckBox_HeadDT, layout.DateInHead},
-        {CheckBox_FlSort, layout.SortByPath},             {CheckBox_FldNam, layout.FolderLines},
-        {CheckBox_FldSum, layout.FolderSums},             {CheckBox_Erfout, layout.ErrorLines},
+        {CheckBox_Subfol, run::WalksSubfolders(work_)}, {CheckBox_EucJis, counting.EucJis},
+        {CheckBox_Utf8Src, counting.Utf8Src},           {CheckBox_AstaOnly, counting.AsteriskLineIsBlank},
+        {CheckBox_RemCmt, counting.RemComments},        {CheckBox_Kg_Cmt, counting.BlankAddsToComment},
+        {CheckBox_Kg_Non, counting.BlankLeavesTotal},   {CheckBox_HeadNA, layout.EnvNameInHead},
+        {CheckBox_HeadDT, layout.DateInHead},           {CheckBox_FlSort, layout.SortByPath},
+        {CheckBox_FldNam, layout.FolderLines},          {CheckBox_FldSum, layout.FolderSums},
+        {CheckBox_Erfout, layout.ErrorLines},
     };
     for (const auto& [box, on] : switches) box->setChecked(on);
     // Columns 1 and 2 (name and time) always show; the others follow the layout.

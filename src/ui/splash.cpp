@@ -29,7 +29,8 @@ void Centre(QWidget* w) {
 }
 
 // A label with a white copy one pixel up and left.
-QLabel* EmbossedLabel(QWidget* parent, const QString& text, const QColor& colour, const QFont& font, QPoint at) {
+QLabel* EmbossedLabel(QWidget* parent, const QString& text, const QColor& colour, const QFont& font,
+                      QPoint at) {
     auto* shadow = new QLabel(text, parent);
     shadow->setFont(font);
     shadow->setStyleSheet(QStringLiteral("color: white; background: transparent"));
@@ -123,7 +124,8 @@ void F_Sp::FadeOut() {
     for (fadeSteps_ = 0; fadeSteps_ < 26; ++fadeSteps_) {
         for (int y = 0; y < frame_.height(); ++y) {
             uchar* row = frame_.scanLine(y);
-            for (int x = 0; x < frame_.width() * 3; ++x) row[x] = static_cast<uchar>(std::min(255, row[x] + 10));
+            for (int x = 0; x < frame_.width() * 3; ++x)
+                row[x] = static_cast<uchar>(std::min(255, row[x] + 10));
         }
         repaint();
         // repaint() only queues the picture for the display server; processing
@@ -189,7 +191,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     // long holder line takes a smaller font rather than lose its end.
     QFont holderFont = small;
     const int room = panel->width() - 6 - 100;
-    while (holderFont.pixelSize() > 9 && QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text()) > room)
+    while (holderFont.pixelSize() > 9 &&
+           QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text()) > room)
         holderFont.setPixelSize(holderFont.pixelSize() - 1);
     HolderLabel->setFont(holderFont);
     const int holderW = QFontMetrics(holderFont).horizontalAdvance(HolderLabel->text());

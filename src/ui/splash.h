@@ -54,7 +54,6 @@ public:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
-
 };
 
 // The home-page banner of the version box, 88 x 31.

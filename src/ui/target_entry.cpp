@@ -82,7 +82,7 @@ private:
 }  // namespace
 
 std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::S_CNF& cnf) {
-    const auto& e = cnf.Exts;  // kind k's pattern is e[k - 1]
+    const auto& e = cnf.Exts;                                                // kind k's pattern is e[k - 1]
     std::array<std::pair<std::string, std::string>, kOpenFilterCount> rows;  // label, patterns
     std::string all;
     for (const std::string& p : e) {

@@ -40,7 +40,6 @@ std::array<FilterEntry, 2> SaveFilterEntries();
 // path holds no "/".
 std::string FolderPart(const std::string& path);
 
-
 // Adds lines at the end of a pane, each on a line of its own, as one undo step:
 // the last line is never joined with the first new one and no empty line comes
 // between them.

@@ -8,10 +8,10 @@ namespace zarnik::ui {
 
 namespace {
 
-const QColor kInk(43, 58, 85);       // outlines, as in the program's icon
+const QColor kInk(43, 58, 85);  // outlines, as in the program's icon
 const QColor kPaper(255, 255, 255);
 const QColor kFold(223, 230, 242);
-const QColor kGreen(46, 158, 79);    // comment lines, the run
+const QColor kGreen(46, 158, 79);  // comment lines, the run
 const QColor kFolder(236, 184, 66);
 const QColor kRed(217, 69, 43);
 const QColor kBlue(45, 105, 190);

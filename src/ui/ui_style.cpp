@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QTranslator>
 
 #include "ui/qt_text.h"
 
@@ -16,7 +16,8 @@ int AskQuestion(QWidget* parent, const QString& text, bool withCancel) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* cancel = withCancel ? box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole) : nullptr;
+    QPushButton* cancel =
+        withCancel ? box.addButton(QStringLiteral("ｷｬﾝｾﾙ"), QMessageBox::RejectRole) : nullptr;
     box.setDefaultButton(yes);
     if (cancel) box.setEscapeButton(cancel);
     box.exec();
@@ -26,7 +27,7 @@ int AskQuestion(QWidget* parent, const QString& text, bool withCancel) {
 }
 
 void ShowBox(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox::Icon icon = title == QStringLiteral("ｴﾗｰ")     ? QMessageBox::Critical
+    QMessageBox::Icon icon = title == QStringLiteral("ｴﾗｰ")    ? QMessageBox::Critical
                              : title == QStringLiteral("警告") ? QMessageBox::Warning
                                                                : QMessageBox::Information;
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
@@ -39,11 +40,11 @@ QColor ColorFromText(const std::string& t) {
         int r, g, b;
     };
     static const Named kNamed[] = {
-        {"clBlack", 0, 0, 0},         {"clMaroon", 128, 0, 0},    {"clGreen", 0, 128, 0},
-        {"clOlive", 128, 128, 0},     {"clNavy", 0, 0, 128},      {"clPurple", 128, 0, 128},
-        {"clTeal", 0, 128, 128},      {"clGray", 128, 128, 128},  {"clSilver", 192, 192, 192},
-        {"clRed", 255, 0, 0},         {"clLime", 0, 255, 0},      {"clYellow", 255, 255, 0},
-        {"clBlue", 0, 0, 255},        {"clFuchsia", 255, 0, 255}, {"clAqua", 0, 255, 255},
+        {"clBlack", 0, 0, 0},       {"clMaroon", 128, 0, 0},    {"clGreen", 0, 128, 0},
+        {"clOlive", 128, 128, 0},   {"clNavy", 0, 0, 128},      {"clPurple", 128, 0, 128},
+        {"clTeal", 0, 128, 128},    {"clGray", 128, 128, 128},  {"clSilver", 192, 192, 192},
+        {"clRed", 255, 0, 0},       {"clLime", 0, 255, 0},      {"clYellow", 255, 255, 0},
+        {"clBlue", 0, 0, 255},      {"clFuchsia", 255, 0, 255}, {"clAqua", 0, 255, 255},
         {"clWhite", 255, 255, 255},
     };
     for (const Named& n : kNamed)
@@ -56,8 +57,7 @@ QColor ColorFromText(const std::string& t) {
     if (text::EqualsNoCase(t, "clHighlight")) return pal.color(QPalette::Highlight);
     if (text::EqualsNoCase(t, "clHighlightText")) return pal.color(QPalette::HighlightedText);
     std::int32_t v = 0;
-    if (settings::ParseIniInteger(t, v) && v >= 0)
-        return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+    if (settings::ParseIniInteger(t, v) && v >= 0) return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
     return {};
 }
 

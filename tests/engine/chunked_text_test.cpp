@@ -22,7 +22,7 @@ struct Figures {
     FileStatus Status;
     int Kind;
     std::int64_t Total, Comment, Exec, Blank;
-    bool KanjiMode, KanaMode;  // the converter's state left for the next file
+    bool KanjiMode, KanaMode;          // the converter's state left for the next file
     std::vector<LineClassOf> Classes;  // as change counting asks for them
     bool operator==(const Figures&) const = default;
 };

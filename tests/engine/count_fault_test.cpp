@@ -1,7 +1,7 @@
 // Files that are hard to count: larger than 4 GB, lines of 100 MB, files that are
 // no files, files that cannot be read, files that change under the count.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

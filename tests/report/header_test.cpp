@@ -47,7 +47,8 @@ TEST(HeaderDate, MonthAndDayAlwaysTakeTwoColumns) {
 TEST(HeadLine, NameAndDateEachOnlyWhenExactlyOne) {
     S_CNF cnf = MakeDefaultSettings();
     std::string env = Sj("開発環境(1)");
-    EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("【開発環境(1)】  1999年９月５日(日)   9時 5分"));
+    EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday),
+              Sj("【開発環境(1)】  1999年９月５日(日)   9時 5分"));
     cnf.HeadNA = 0;
     EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("1999年９月５日(日)   9時 5分"));
     cnf.HeadDT = 2;

@@ -51,9 +51,11 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
         Sj("■全ｿｰｽﾌｧｲﾙ総合計        3個         2,134          170      35     118      17  -------"),
         Sj("■全ｿｰｽﾌｧｲﾙ総平均                      711           56      11      39       5  19.64％"),
     };
-    EXPECT_EQ(Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); }), expected);
+    EXPECT_EQ(Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); }),
+              expected);
     // The folder subtotal holds the same files; its block clears it.
-    auto block = Lines([&](const LineSink& s) { WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals, 13, s); });
+    auto block =
+        Lines([&](const LineSink& s) { WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals, 13, s); });
     ASSERT_EQ(block.size(), 4u);
     EXPECT_EQ(block[1],
               Sj("△ﾌｫﾙﾀﾞ内小計            3個         2,134          170      35     118      17  -------"));
@@ -132,9 +134,11 @@ TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
     AddToTotals(rec, totals);
     AddToTotals(rec, totals);
     auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
-    EXPECT_TRUE(lines.back().ends_with(" 2,200,000,000      2200000000       0       0 2200000000   0.00" + Sj("％")))
+    EXPECT_TRUE(
+        lines.back().ends_with(" 2,200,000,000      2200000000       0       0 2200000000   0.00" + Sj("％")))
         << lines.back();
-    EXPECT_TRUE(lines[lines.size() - 2].ends_with(" 4,400,000,000      4400000000       0       0 4400000000  -------"))
+    EXPECT_TRUE(lines[lines.size() - 2].ends_with(
+        " 4,400,000,000      4400000000       0       0 4400000000  -------"))
         << lines[lines.size() - 2];
 }
 
@@ -145,17 +149,21 @@ TEST(Totals, RowsFollowTheColumnSwitches) {
     sum.Total = 10;
     sum.Comment = 3;
     for (int c = 3; c <= 9; ++c) cnf.Column(c) = 0;
-    EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個"));
-    EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13),
+              Sj("□C･ｿｰｽ 合計             1個"));
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 13),
+              Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
     cnf.FmCpar = 1;
     ComputeRatio(sum);
-    EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13), Sj("□C･ｿｰｽ 合計             1個  -------"));
+    EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13),
+              Sj("□C･ｿｰｽ 合計             1個  -------"));
     EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 20),
               Sj("□C･ｿｰｽ 平均") + std::string(14 + 9, ' ') + "  30.00" + Sj("％"));
     cnf.FmSize = 1;
     cnf.FmSizeIndex = 1;
     sum.Size = 2048;
-    EXPECT_EQ(FormatTotalsRow({engine::Java, false}, ReportLayout::From(cnf), sum, 13), Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
+    EXPECT_EQ(FormatTotalsRow({engine::Java, false}, ReportLayout::From(cnf), sum, 13),
+              Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));
 }
 
 }  // namespace

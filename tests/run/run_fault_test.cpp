@@ -250,8 +250,9 @@ TEST(RunFault, ControlCharactersInNamesAreShownAsQuestionMarks) {
     Strings shown = host.Lines;
     shown.insert(shown.end(), host.Paths.begin(), host.Paths.end());
     for (const std::string& text : shown)
-        EXPECT_EQ(std::count_if(text.begin(), text.end(), [](char c) { return c >= 0 && (c < 0x20 || c == 0x7f); }),
-                  0)
+        EXPECT_EQ(
+            std::count_if(text.begin(), text.end(), [](char c) { return c >= 0 && (c < 0x20 || c == 0x7f); }),
+            0)
             << text;
 }
 

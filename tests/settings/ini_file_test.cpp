@@ -41,9 +41,10 @@ TEST(IniFile, HandEditedLayoutReadsAsAUserExpects) {
     EXPECT_TRUE(ini.HasSection("Main"));
     ini.WriteString("main", "New", "1");
     ini.WriteString("Third", "k", "v");
-    EXPECT_EQ(ini.ToText(),
-              "orphan=before any section\r\n\r\n[Main]\r\nno equals sign here\r\n; note=not a key\r\n=no name\r\n"
-              "New=1\r\n\r\n[ Other ] trailing text\r\nKey=\" padded \"\r\nQuote=\"\r\n\r\n[Third]\r\nk=v\r\n");
+    EXPECT_EQ(
+        ini.ToText(),
+        "orphan=before any section\r\n\r\n[Main]\r\nno equals sign here\r\n; note=not a key\r\n=no name\r\n"
+        "New=1\r\n\r\n[ Other ] trailing text\r\nKey=\" padded \"\r\nQuote=\"\r\n\r\n[Third]\r\nk=v\r\n");
 }
 
 TEST(IniFile, WritesKeepWhatTheyDoNotChange) {

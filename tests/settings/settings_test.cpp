@@ -120,8 +120,8 @@ TEST(IniInteger, DecimalAndHexInThirtyTwoBits) {
     EXPECT_EQ(IniIntegerOr("$FFFFFFFF", -7), -1);
     EXPECT_EQ(IniIntegerOr("-2147483648", -7), INT32_MIN);
     EXPECT_EQ(IniIntegerOr("+5", -7), 5);
-    for (const char* bad : {"12abc", "", "-", "0x", "$", "2147483648", "$123456789", "0xG", " 1", "1 ",
-                            "99999999999999999999"})
+    for (const char* bad :
+         {"12abc", "", "-", "0x", "$", "2147483648", "$123456789", "0xG", " 1", "1 ", "99999999999999999999"})
         EXPECT_EQ(IniIntegerOr(bad, -7), -7) << bad;
 }
 

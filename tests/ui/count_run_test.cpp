@@ -20,8 +20,8 @@ using namespace zarnik::ui;
 namespace {
 
 std::string RunCliSjis(const std::string& target, const std::string& options = "") {
-    std::string cmd = std::string(std::getenv("ZARNIK_BIN")) + "/zarnik-count --set HeadDT=0 --encoding sjis " +
-                      options + " '" + target + "'";
+    std::string cmd = std::string(std::getenv("ZARNIK_BIN")) +
+                      "/zarnik-count --set HeadDT=0 --encoding sjis " + options + " '" + target + "'";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];
@@ -212,7 +212,8 @@ private slots:
         w.RunPumpHook = [&] {
             if (checked) return;
             checked = true;
-            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count, w.Act_Diff}) a->trigger();
+            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count, w.Act_Diff})
+                a->trigger();
             QVERIFY(w.Targets().List()->isReadOnly() && w.Result().IsReadOnly());
             QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
@@ -233,8 +234,9 @@ private slots:
         QVERIFY(counter.width() >= fm.horizontalAdvance(QStringLiteral(" [9999999/9999999]")));
         QVERIFY(counter.right() < p.Button_Cyudan->x());
         QVERIFY(p.Label_fcnt->geometry().right() < p.Button_Cyudan->x());
-        const int messageRight = p.Label_MSG1->x() + (p.Label_MSG1->width() +
-                                                      fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
+        const int messageRight =
+            p.Label_MSG1->x() +
+            (p.Label_MSG1->width() + fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
         QVERIFY(counter.x() >= messageRight);
         QVERIFY(p.Button_Cyudan->geometry().right() < p.width());
     }
@@ -246,7 +248,8 @@ private slots:
         win.window->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
-                 QStringLiteral("警告:指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。"));
+                 QStringLiteral(
+                     "警告:指定のファイルにアクセスできません。\r\nファイルの存在を確かめてください。"));
         QVERIFY(win.window->ResultLines().empty());
     }
 
@@ -259,7 +262,8 @@ private slots:
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
         win.window->Act_Count->trigger();
         QCOMPARE(win.messages.size(), 1);
-        QCOMPARE(win.messages[0], QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));
+        QCOMPARE(win.messages[0],
+                 QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));
         QVERIFY(!win.window->Syori()->isVisible());
         QVERIFY(!win.window->Running());
     }

@@ -314,7 +314,8 @@ private slots:
         // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
         // closed memo pane.
         w.Result().SetText(QStringLiteral("report"));
-        QVERIFY(Drop(w.Result().TextWidget()->viewport(), Middle(w.Result().TextWidget()->viewport()), paths));
+        QVERIFY(
+            Drop(w.Result().TextWidget()->viewport(), Middle(w.Result().TextWidget()->viewport()), paths));
         QCOMPARE(w.Result().Text(), QStringLiteral("report"));
         QVERIFY(!w.DropFilesAt(w.Tabs().Row()->mapTo(&w, Middle(w.Tabs().Row())), paths));
         QVERIFY(!w.DropFilesAt(w.Targets().Memo()->parentWidget()->mapTo(&w, QPoint(5, 5)), paths));
