@@ -8,7 +8,7 @@ namespace {
 
 // Each row's key is the settings' key of the same kind, so Exts[k - 1] is kind k's pattern.
 constexpr bool KeysFollowTheSettings() {
-    for (int k = 1; k < settings::kKindCount; ++k)
+    for (std::size_t k = 1; k < kKindTable.size(); ++k)
         if (kKindTable[k].ExtKey != settings::kExtsKeys[k - 1].Key) return false;
     return true;
 }
@@ -23,7 +23,7 @@ std::string_view ExtensionOf(std::string_view name) {
 }  // namespace
 
 const KindInfo& KindTable(int kind) {
-    return kKindTable[(kind >= 0 && kind < settings::kKindCount) ? kind : NoKind];
+    return kKindTable[static_cast<std::size_t>((kind >= 0 && kind < settings::kKindCount) ? kind : NoKind)];
 }
 
 SourceKind ForcedLanguage(SourceMode mode) {
@@ -50,7 +50,7 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
     std::string_view ext = ExtensionOf(name);
     if (ext.empty()) return NoKind;
     for (int k = 1; k < settings::kKindCount; ++k)
-        for (const auto& e : opt.Lists[k])
+        for (const auto& e : opt.Lists[static_cast<std::size_t>(k)])
             if (text::EqualsNoCase(ext, e)) return k;
     return NoKind;
 }

@@ -64,7 +64,9 @@ inline constexpr std::array<KindInfo, settings::kKindCount> kKindTable = {{
 const KindInfo& KindTable(int kind);
 
 // True for a kind that heads its language (C, assembler, Java, PL/SQL, BASIC sources).
-constexpr bool IsLanguage(int kind) { return kind > NoKind && kKindTable[kind].Language == kind; }
+constexpr bool IsLanguage(int kind) {
+    return kind > NoKind && kKindTable[static_cast<std::size_t>(kind)].Language == kind;
+}
 
 // How many languages the table holds.
 constexpr int LanguageCount() {

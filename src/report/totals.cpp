@@ -13,13 +13,14 @@ const std::string& TotalsLabel(RowKey key) {
     static const std::array<std::string, kLabelCount> labels = [] {
         std::array<std::string, kLabelCount> out;
         for (int k = 0; k < settings::kKindCount; ++k) {
-            out[2 * k] = text::Utf8ToSjis(engine::KindTable(k).TotalsLabel);
-            out[2 * k + 1] = text::Utf8ToSjis(engine::KindTable(k).AverageLabel);
+            const auto at = 2 * static_cast<std::size_t>(k);
+            out[at] = text::Utf8ToSjis(engine::KindTable(k).TotalsLabel);
+            out[at + 1] = text::Utf8ToSjis(engine::KindTable(k).AverageLabel);
         }
-        out[2 * RowKey::kFolder] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内小計");
-        out[2 * RowKey::kFolder + 1] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内平均");
-        out[2 * RowKey::kGrand] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総合計");
-        out[2 * RowKey::kGrand + 1] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総平均");
+        out[std::size_t{2} * RowKey::kFolder] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内小計");
+        out[std::size_t{2} * RowKey::kFolder + 1] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内平均");
+        out[std::size_t{2} * RowKey::kGrand] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総合計");
+        out[std::size_t{2} * RowKey::kGrand + 1] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総平均");
         return out;
     }();
     static const std::string none;

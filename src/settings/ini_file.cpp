@@ -162,7 +162,7 @@ IniFile::IniFile(std::string_view content) {
         std::string_view line = content.substr(pos, end - pos);
         pos = end;
         if (pos < content.size())
-            pos += (content[pos] == '\r' && pos + 1 < content.size() && content[pos + 1] == '\n') ? 2 : 1;
+            pos += (content[pos] == '\r' && pos + 1 < content.size() && content[pos + 1] == '\n') ? 2u : 1u;
 
         std::string_view t = Trim(line);
         if (t.empty()) continue;

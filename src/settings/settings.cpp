@@ -94,7 +94,7 @@ std::vector<std::string> ExtensionsOf(const std::string& pattern) {
 
 void RebuildExtensionLists(S_CNF& cnf) {
     cnf.Lists[0].clear();
-    for (int k = 1; k < kKindCount; ++k) cnf.Lists[k] = ExtensionsOf(cnf.Exts[k - 1]);
+    for (std::size_t k = 1; k < cnf.Lists.size(); ++k) cnf.Lists[k] = ExtensionsOf(cnf.Exts[k - 1]);
 }
 
 bool ParseIniInteger(std::string_view t, std::int32_t& out) {

@@ -49,7 +49,7 @@ std::size_t FindNoCase(std::string_view text, std::string_view word) {
     if (text.empty() || word.empty() || text.size() < word.size()) return 0;
     // Candidates step by characters, so no match begins at a trail byte.
     for (std::size_t i = 0; i + word.size() <= text.size();
-         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1)
+         i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2u : 1u)
         if (EqualsNoCase(word, text.substr(i, word.size()))) return i + 1;
     return 0;
 }
