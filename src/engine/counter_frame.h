@@ -57,6 +57,7 @@ private:
     ZARNIK_BIT_INSTRUCTIONS void PieceWithBitInstructions(std::string_view piece) { PieceAs<true>(piece); }
 
     template <bool BitInstructions>
+    // NOLINTNEXTLINE(readability-function-size): the hot loop, kept whole for the compiler
     [[gnu::always_inline]] void PieceAs(std::string_view piece) {
         const char* const p = piece.data();
         std::size_t n = piece.size();

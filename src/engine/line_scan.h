@@ -102,7 +102,7 @@ ShortLineBits BitsOfShortLinePortable(const char* s, std::size_t n) {
     alignas(16) char buf[64] = {};
     std::memcpy(buf, s, n);
     for (unsigned k = 0; k < 4; ++k) {
-        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(buf + 16 * k));
+        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(buf + std::size_t{16} * k));
         auto bits = [&](char c) {
             return std::uint64_t{
                        static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))))}
@@ -228,6 +228,7 @@ bool ScanLineBytes(std::string_view line, bool& inComment, std::size_t first) {
             }
         }
         const char next = i + 1 < n ? s[i + 1] : '\0';
+        // NOLINTNEXTLINE(bugprone-branch-clone): white space and comment text step alike
         if (c == ' ' || c == '\t') {
             ++i;
         } else if (!inComment) {

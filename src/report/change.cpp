@@ -141,8 +141,9 @@ std::string FormatChangeVersionLine(bool old, std::string sjisTarget) {
 }
 
 std::string FormatChangeRule(int style, int nameLength) {
-    const auto n = static_cast<std::size_t>(NameWidth(nameLength) + 1 + kStatusWidth + kKindWidth +
-                                            kFigureWidth * kFigureCount);
+    const std::size_t n =
+        static_cast<std::size_t>(NameWidth(nameLength)) +
+        static_cast<std::size_t>(1 + kStatusWidth + kKindWidth + kFigureWidth * kFigureCount);
     return std::string(n, style == 1 ? '-' : '=');
 }
 

@@ -46,8 +46,8 @@ void AppendField(std::string& row, std::string_view field) {
 
 // Rows are made in UTF-8 and leave in the chosen encoding.
 std::string Finish(std::string row, CsvEncoding encoding) {
-    if (encoding == CsvEncoding::Utf8) return row + "\n";
-    return text::Utf8ToSjis(row) + "\r\n";
+    if (encoding == CsvEncoding::Utf8) return row.append("\n");
+    return text::Utf8ToSjis(row).append("\r\n");
 }
 
 std::string Row(std::initializer_list<std::string_view> fields, CsvEncoding encoding) {

@@ -25,7 +25,7 @@ const std::string& TotalsLabel(RowKey key) {
     }();
     static const std::string none;
     if (key.Kind < 0 || key.Kind > RowKey::kGrand) return none;
-    return labels[static_cast<std::size_t>(2 * key.Kind + (key.Average ? 1 : 0))];
+    return labels[2 * static_cast<std::size_t>(key.Kind) + (key.Average ? 1u : 0u)];
 }
 
 void ClearCountSum(CountSum& sum) { sum = CountSum{}; }

@@ -69,6 +69,7 @@ unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, st
 // The counting pass; sets outcome.End to Cancelled when it was left by a cancel,
 // and to NoFiles when every file had gone by its turn (as when gone before the
 // collection): the report is opened at the first file that is still there.
+// NOLINTNEXTLINE(readability-function-size): long; to be split
 void CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
                 ReportSink& sink, ProgressObserver& progress, engine::CountContext& ctx,
                 FileCollection& found, RunOutcome& outcome) {

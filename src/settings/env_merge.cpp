@@ -209,6 +209,7 @@ std::vector<StoredEnv> StoredFromLoaded(const EnvList& envs) {
     return stored;
 }
 
+// NOLINTNEXTLINE(readability-function-size): long; to be split
 EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs,
                                const std::vector<StoredEnv>& stored, MemoStage& memos) {
     // What the files hold now. Without an INI file there is nothing another window

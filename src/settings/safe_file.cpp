@@ -431,7 +431,7 @@ void RemoveStaleSaveFiles(const std::string& folder, const std::string& iniName)
         if (name.substr(base.size(), kTempMark.size()) == kTempMark && isOurs(base)) stale.emplace_back(name);
     }
     closedir(dir);
-    for (const std::string& name : stale) RemoveFileIfPresent(folder + "/" + name);
+    for (const std::string& name : stale) RemoveFileIfPresent(std::string(folder).append("/").append(name));
 }
 
 // ---- reading and removing ----

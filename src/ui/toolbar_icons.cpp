@@ -55,6 +55,7 @@ void Glyph(QPainter& p, const QRectF& box, const QString& sign, const QColor& co
     p.drawText(box, Qt::AlignCenter, sign);
 }
 
+// NOLINTNEXTLINE(readability-function-size): one drawing per icon, one after another
 void Draw(QPainter& p, ToolIcon which) {
     switch (which) {
         case ToolIcon::Open:  // a source listing with an arrow pointing into it
