@@ -1,6 +1,7 @@
 // Form_Main: saving, copying and clearing the result pane.
 #include "ui/result_ops.h"
 
+#include <QPrinter>
 #include <cstdio>
 
 #include "ui/file_dialog_columns.h"
@@ -9,6 +10,7 @@
 #include "ui/result_pane.h"
 #include "ui/result_print.h"
 #include "ui/target_entry.h"
+#include "ui/ui_style.h"
 
 namespace zarnik::ui {
 
@@ -107,5 +109,20 @@ void Form_Main::ClearResult() {
 }
 
 void Form_Main::CopyResult() { result_->CopyToClipboard(); }
+
+void Form_Main::PrintResult() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!AskPrinter(printer)) return;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = result_->Print(printer);
+    }
+    if (ok)
+        ShowMessage(QStringLiteral("情報"), QStringLiteral("プリンタへ出力しました。"));
+    else
+        ShowMessage(QStringLiteral("ｴﾗｰ"),
+                    QStringLiteral("出力できませんでした。プリンタを確かめてください。"));
+}
 
 }  // namespace zarnik::ui

@@ -172,10 +172,7 @@ void ResultPane::StartEditing(QEvent* event) {
     doc->setUndoRedoEnabled(false);
     {
         // A document takes about 5 s for a million lines: the pointer tells the wait.
-        struct WaitCursor {
-            WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-            ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-        } wait;
+        WaitCursor wait;
         edit_->setPlainText(view_->Text());  // editing_ is still false: no LinesChanged for it
     }
     doc->setUndoRedoEnabled(true);

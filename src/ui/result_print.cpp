@@ -1,7 +1,6 @@
-// Form_Main: printing the result pane, and the page layout of a text print job.
+// Printing the result pane: the page layout of a text print job and the job itself.
 #include "ui/result_print.h"
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrintDialog>
@@ -9,9 +8,7 @@
 #include <algorithm>
 
 #include "text/sjis.h"
-#include "ui/main_window.h"
 #include "ui/qt_text.h"
-#include "ui/result_pane.h"
 
 namespace zarnik::ui {
 
@@ -136,13 +133,6 @@ private:
     QFontMetrics fm_;
 };
 
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 }  // namespace
 
 std::vector<PrintPage> LayoutPrintPages(const std::vector<std::string>& lines, int pageWidth, int pageHeight,
@@ -184,21 +174,6 @@ bool RunPrintDialog(QWidget* parent, QPrinter& printer) {
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintCollateCopies);
     return dialog.exec() == QDialog::Accepted;
-}
-
-void Form_Main::PrintResult() {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!AskPrinter(printer)) return;
-    bool ok;
-    {
-        WaitCursor wait;
-        ok = result_->Print(printer);
-    }
-    if (ok)
-        ShowMessage(QStringLiteral("情報"), QStringLiteral("プリンタへ出力しました。"));
-    else
-        ShowMessage(QStringLiteral("ｴﾗｰ"),
-                    QStringLiteral("出力できませんでした。プリンタを確かめてください。"));
 }
 
 }  // namespace zarnik::ui

@@ -1,6 +1,7 @@
 // Message boxes with the program's titles and captions, pane fonts and colours.
 #pragma once
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QColor>
 #include <QFont>
@@ -13,6 +14,16 @@
 #include "settings/settings.h"
 
 namespace zarnik::ui {
+
+// The wait pointer while it lives: for work of seconds on the window's thread
+// (printing, filling the editor with a million lines).
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 // A question box titled "確認" with はい(&Y) / いいえ(&N) [/ ｷｬﾝｾﾙ]; returns
 // QMessageBox::Yes, No or Cancel (also for the box's close button).
