@@ -75,27 +75,30 @@ void JsonWriter::Null() {
 
 namespace {
 
+void Member(JsonWriter& j, std::string_view key, std::string_view value) {
+    j.Key(key);
+    j.String(value);
+}
+
+void Member(JsonWriter& j, std::string_view key, std::int64_t value) {
+    j.Key(key);
+    j.Number(value);
+}
+
 void Figures(JsonWriter& j, const CountSum& sum) {
-    j.Key("size");
-    j.Number(sum.Size);
-    j.Key("total");
-    j.Number(sum.Total);
-    j.Key("comment");
-    j.Number(sum.Comment);
-    j.Key("exec");
-    j.Number(sum.Exec);
-    j.Key("blank");
-    j.Number(sum.Blank);
+    Member(j, "size", sum.Size);
+    Member(j, "total", sum.Total);
+    Member(j, "comment", sum.Comment);
+    Member(j, "exec", sum.Exec);
+    Member(j, "blank", sum.Blank);
     j.Key("ratio");
     j.Ratio(sum.Ratio);
 }
 
 // The members of a totals object: label, files, the figures and their average.
 void Sums(JsonWriter& j, const CountSum& sum, std::string_view label) {
-    j.Key("label");
-    j.String(label);
-    j.Key("files");
-    j.Number(sum.FileCount);
+    Member(j, "label", label);
+    Member(j, "files", sum.FileCount);
     Figures(j, sum);
     j.Key("average");
     j.BeginObject();
@@ -121,11 +124,6 @@ const char* StatusWord(engine::FileStatus status) {
     return "unknown";
 }
 
-void Member(JsonWriter& j, std::string_view key, std::string_view value) {
-    j.Key(key);
-    j.String(value);
-}
-
 // The members "kinds" (one object per kind that has files) and "total", for the
 // count's totals and the change count's alike; sums writes one set of figures.
 template <typename Totals, typename WriteSums>
@@ -148,10 +146,7 @@ void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& t
 
 void SettingsObject(JsonWriter& j, const settings::S_CNF& cnf) {
     j.BeginObject();
-    for (const auto& k : settings::SetteiIntKeys()) {
-        j.Key(k.Key);
-        j.Number(cnf.*k.Field);
-    }
+    for (const auto& k : settings::SetteiIntKeys()) Member(j, k.Key, cnf.*k.Field);
     j.Key("Exts");
     j.BeginObject();
     for (std::size_t i = 0; i < cnf.Exts.size(); ++i)
@@ -181,8 +176,7 @@ std::string JsonReport::File(const std::string& nativePath, const engine::S_CMT&
     Member(j, "folder", detail::FolderOf(path));
     Member(j, "name", detail::NameOf(path));
     Member(j, "timestamp", detail::IsoTime(rec.MTime));
-    j.Key("size");
-    j.Number(rec.Size);
+    Member(j, "size", rec.Size);
     Member(j, "kind", detail::KindWord(rec.KindText));
     Member(j, "status", StatusWord(rec.Status));
     if (!counted) Member(j, "message", detail::StatusMessage(rec.Status));
@@ -225,12 +219,9 @@ namespace {
 void ChangeFiguresObject(JsonWriter& j, std::string_view key, const report::ChangeFigures& f) {
     j.Key(key);
     j.BeginObject();
-    j.Key("added");
-    j.Number(f.Added);
-    j.Key("changed");
-    j.Number(f.Changed);
-    j.Key("deleted");
-    j.Number(f.Deleted);
+    Member(j, "added", f.Added);
+    Member(j, "changed", f.Changed);
+    Member(j, "deleted", f.Deleted);
     j.End();
 }
 
@@ -245,12 +236,9 @@ void ChangeSumsObject(JsonWriter& j, const ChangeSums& sum, std::string_view lab
     Member(j, "label", label);
     j.Key("files");
     j.BeginObject();
-    j.Key("count");
-    j.Number(sum.FileCount());
-    for (int s = 0; s < kChangeStatusCount; ++s) {
-        j.Key(ChangeStatusWord(static_cast<ChangeStatus>(s)));
-        j.Number(sum.Files[static_cast<std::size_t>(s)]);
-    }
+    Member(j, "count", sum.FileCount());
+    for (int s = 0; s < kChangeStatusCount; ++s)
+        Member(j, ChangeStatusWord(static_cast<ChangeStatus>(s)), sum.Files[static_cast<std::size_t>(s)]);
     j.End();
     ChangeClasses(j, sum.Exec, sum.Comment, sum.Blank);
 }

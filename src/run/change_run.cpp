@@ -756,6 +756,9 @@ std::string NoFilesText(const RunOutcome& outcome) {
 RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
                                     ProgressObserver& progress) {
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
+        // As in a count: a line that will be refused is refused before any walk.
+        RefuseNulBytes(input.OldTarget);
+        RefuseNulBytes(input.NewTarget);
         progress.Collecting();
         Version oldV, newV;
         std::int64_t found = 0;

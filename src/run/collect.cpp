@@ -262,7 +262,6 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
 
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress) {
     if (line.empty()) return;
-    RefuseNulBytes(line);
     TargetParts parts = SplitTargetLine(line);
     if (line.back() == '/' || IsDotOrDotDot(parts.Pattern)) {
         // The line names a folder itself ("src/", ".", "src/.."); its name counts

@@ -140,7 +140,7 @@ const std::string& RefusedLineText();
 // A target line as a message shows it: control bytes (the NUL too) as "?".
 std::string ShownLine(std::string_view nativeLine);
 
-// Thrown by the collection of a target line that holds a NUL byte.
+// Thrown before a run walks anything when one of its target lines holds a NUL byte.
 struct RefusedTargetLine {
     std::string Line;
 };
