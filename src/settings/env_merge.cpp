@@ -216,8 +216,7 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
     // saved: the window's own view stands for it.
     EnvList disk;
     if (iniOnDisk) {
-        std::int32_t count = 0;
-        LoadEnvironments(ini, memos.SourceFolder(), disk, count, false);
+        LoadEnvironments(ini, memos.SourceFolder(), disk, false);
     } else {
         std::vector<SrcCnf> view(stored.size());
         for (std::size_t p = 0; p < stored.size(); ++p) {

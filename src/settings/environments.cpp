@@ -297,7 +297,7 @@ void SetDefaultEnvironments(EnvList& envs) {
 }
 
 std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
-                                          std::int32_t& loadedEnvCount, bool readMemos) {
+                                          bool readMemos) {
     std::vector<std::string> unreadable;
     // Built as one vector with ids 1 .. n: adding environments one by one looks for
     // the highest id each time, which is quadratic in the number of environments.
@@ -347,7 +347,6 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
         }
     }
     envs.AssignEnvs(std::move(loaded));
-    loadedEnvCount = envs.Count();
     return unreadable;
 }
 

@@ -110,7 +110,7 @@ void SetDefaultEnvironments(EnvList& envs);
 // between them; names and target lines are taken whole, however long.
 // Without readMemos the memo files are not read (and the list has no memos).
 std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string& folder, EnvList& envs,
-                                          std::int32_t& loadedEnvCount, bool readMemos = true);
+                                          bool readMemos = true);
 
 // The memo files of one save, written into its transaction. Nothing on disk but
 // the transaction's own temporary files changes before the transaction commits.

@@ -256,7 +256,7 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
         st.ToolBar = t;
     }
 
-    report.UnreadableMemos = LoadEnvironments(ini, ReadFolder(st.Paths), st.Envs, st.LoadedEnvCount);
+    report.UnreadableMemos = LoadEnvironments(ini, ReadFolder(st.Paths), st.Envs);
     for (int i = 0; i < st.Envs.Count(); ++i) st.Envs.At(i).StoredAt = i + 1;
     st.StoredEnvs = StoredFromLoaded(st.Envs);
     st.StoredSettings = SettingValues(st);
@@ -331,7 +331,6 @@ ProgramState MakeStartState(ProgramPaths paths, std::int32_t screenWidth, std::i
 
 LoadReport LoadSettings(ProgramState& st, LoadPurpose purpose) {
     LoadReport report;
-    st.LoadedEnvCount = 0;
     st.StoredEnvs.clear();
     st.StoredSettings.clear();
     st.StoredToolBar.clear();
@@ -439,7 +438,6 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
     for (int i = 0; i < st.Envs.Count(); ++i)
         st.Envs.At(i).StoredAt = envs.Positions[static_cast<std::size_t>(i)];
     st.StoredEnvs = std::move(envs.Stored);
-    st.LoadedEnvCount = static_cast<std::int32_t>(st.StoredEnvs.size());
     st.StoredSettings = std::move(storedSettings);
     st.StoredToolBar = std::move(storedToolBar);
     st.StoredDiffOld = std::move(storedOld);

@@ -82,9 +82,9 @@ struct ProgramState {
     Placements Place;  // MainPlacement (bounds, maximized, upper pane) and EditorPlacement
     std::optional<ToolBarRecord> ToolBar;  // set when the INI file holds a record with Rev 2
     EnvList Envs;
-    std::int32_t LoadedEnvCount = 0;  // environments the last load or save put on disk
-    // What the files held at the last load or save: a save writes only what
-    // changed since (env_merge.h), over what the files hold then.
+    // What the files held at the last load or save (StoredEnvs: their environments,
+    // one per position): a save writes only what changed since (env_merge.h), over
+    // what the files hold then.
     std::vector<StoredEnv> StoredEnvs;
     std::vector<IniValue> StoredSettings, StoredToolBar;
     std::optional<std::string> StoredDiffOld, StoredDiffNew;

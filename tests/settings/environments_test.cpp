@@ -84,10 +84,9 @@ TEST(LoadEnvironments, NamesWithGapsAndTargetLinesByKeyNumber) {
         "[FILES_2]\nfile5=/only\n"
         "[FILES_3]\nfile0=/gamma\n");
     EnvList envs;
-    std::int32_t loaded = -1;
-    auto unreadable = LoadEnvironments(ini, dir.str() + "/", envs, loaded);
+    auto unreadable = LoadEnvironments(ini, dir.str() + "/", envs);
     EXPECT_TRUE(unreadable.empty());
-    EXPECT_EQ(loaded, 2);
+    EXPECT_EQ(envs.Count(), 2);
     EXPECT_EQ(Names(envs), (Lines{"Alpha", ""}));
     EXPECT_EQ(envs.At(0).TargetLines, (Lines{"/a", "", "/c"}));  // by number, gaps and all
     EXPECT_TRUE(envs.At(0).MemoLines.empty());
@@ -95,10 +94,10 @@ TEST(LoadEnvironments, NamesWithGapsAndTargetLinesByKeyNumber) {
     EXPECT_EQ(envs.At(1).MemoLines, (Lines{"one", "two"}));
 
     IniFile empty("[Cname]\ncnam1=\n");
-    LoadEnvironments(empty, dir.str() + "/", envs, loaded);
+    LoadEnvironments(empty, dir.str() + "/", envs);
     EXPECT_EQ(Names(envs), (Lines{DefaultEnvName()}));
     EXPECT_EQ(DefaultEnvName(), Sj("開発環境(1)"));
-    EXPECT_EQ(loaded, 1);
+    EXPECT_EQ(envs.Count(), 1);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST(SaveSettings, FirstCloseWritesTheDefaults) {
     LoadReport report;
     ProgramState st = program.Start(&report);
     EXPECT_FALSE(report.IniFound);
-    EXPECT_EQ(st.LoadedEnvCount, 0);
+    EXPECT_EQ(st.StoredEnvs.size(), 0u);
     ASSERT_EQ(st.Envs.Count(), 1);
     EXPECT_EQ(st.Envs.At(0).EnvName, Sj("開発環境(1)"));
     EXPECT_EQ(st.Paths.OpenFolder, dir.str());
@@ -108,7 +108,7 @@ TEST(SaveSettings, FirstCloseWritesTheDefaults) {
     EXPECT_FALSE(program.Exists("memo1.dat"));
 
     ProgramState again = program.Start();
-    EXPECT_EQ(again.LoadedEnvCount, 1);
+    EXPECT_EQ(again.StoredEnvs.size(), 1u);
     ASSERT_TRUE(again.ToolBar.has_value());
     Program::Close(again);
     EXPECT_EQ(Slurp(dir.path() / "zarnik.ini"), program.Ini());
@@ -147,7 +147,7 @@ TEST(SaveSettings, HandEditedFileLoadsAndSavesBackWhole) {
     EXPECT_EQ(c.FldNam, 2);
     EXPECT_EQ(c.HTM, std::string(1023, 'h'));
     EXPECT_EQ(c.Lists[2], (std::vector<std::string>{".c"}));
-    EXPECT_EQ(st.LoadedEnvCount, 2);
+    EXPECT_EQ(st.StoredEnvs.size(), 2u);
     ASSERT_EQ(st.Envs.Count(), 2);
     EXPECT_EQ(st.Envs.At(0).TargetLines, (Lines{"/src/a.c", "", "/src/b.c"}));
     EXPECT_EQ(st.Envs.At(1).EnvName, "");
@@ -269,7 +269,7 @@ TEST(SaveSettings, DeletedEnvironmentsLeaveNoSectionsOrMemoFiles) {
     EXPECT_EQ(program.Memo(5), "memo 5\r\n");
 
     st = program.Start();
-    EXPECT_EQ(st.LoadedEnvCount, 5);
+    EXPECT_EQ(st.StoredEnvs.size(), 5u);
     Edit(st, [](EnvList& w) {
         w.DeleteEnv(2);
         w.DeleteEnv(4);
