@@ -290,11 +290,10 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
             rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
             rec.Ratio = 0.0f;
             ctx.FromUtf8 = text.ConvertIfUtf8();
+            // Unfit once converted: the figures of the reading as it was are gone above.
             if (ctx.FromUtf8 && (status = ProbeConverted(text, status)) != FileStatus::Counted) {
-                if (ctx.LineClasses) ctx.LineClasses->clear();
                 rec.Status = status;
                 rec.Kind = NoKind;
-                rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
                 return;
             }
             CountLoadedText(opt, choice, text, rec, ctx);

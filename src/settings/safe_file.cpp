@@ -417,18 +417,16 @@ std::string SetAside(const std::string& path) {
 void RemoveStaleSaveFiles(const std::string& folder, const std::string& iniName) {
     DIR* dir = opendir(folder.c_str());
     if (!dir) return;
+    // A temporary name of the INI file, of its record or of a memo file, as a save
+    // makes them.
     auto isOurs = [&](std::string_view base) {
-        if (base == iniName || base == iniName + ".commit") return true;
-        if (!base.starts_with("memo") || !base.ends_with(".dat")) return false;
-        std::string_view digits = base.substr(4, base.size() - 8);
-        return !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
+        return base == iniName || base == iniName + ".commit" || IsMemoName(base);
     };
     std::vector<std::string> stale;
     while (dirent* e = readdir(dir)) {
-        std::string_view name = e->d_name;
-        if (name.size() <= kTempMark.size() + kTempSuffixLength) continue;
-        std::string_view base = name.substr(0, name.size() - kTempMark.size() - kTempSuffixLength);
-        if (name.substr(base.size(), kTempMark.size()) == kTempMark && isOurs(base)) stale.emplace_back(name);
+        const std::string_view name = e->d_name;
+        if (const std::string_view base = TempNameBase(name); !base.empty() && isOurs(base))
+            stale.emplace_back(name);
     }
     closedir(dir);
     for (const std::string& name : stale) RemoveFileIfPresent(std::string(folder).append("/").append(name));
