@@ -11,11 +11,12 @@ namespace zarnik::settings {
 
 namespace {
 
-constexpr std::string_view kNamesSection = "Cname";
+using detail::FilesSection;
+using detail::kNamesSection;
+
 constexpr std::size_t kMostNotices = 10;
 
 std::string NameKey(std::int64_t n) { return "cnam" + std::to_string(n); }
-std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
 std::string Sjis(std::string_view utf8) { return text::Utf8ToSjis(utf8); }
 
 // Target lists compare without their empty lines, which are never saved.

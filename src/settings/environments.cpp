@@ -13,11 +13,10 @@
 
 namespace zarnik::settings {
 
+using detail::FilesSection;
+using detail::kNamesSection;
+
 namespace {
-
-constexpr std::string_view kNamesSection = "Cname";
-
-std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
 
 // Target lines are held as the file system's own bytes, and the INI file holds
 // them in Shift-JIS under fileN, as it always has. A name with a character code
@@ -105,6 +104,8 @@ std::optional<std::unordered_set<std::int64_t>> MemoNumbersIn(const std::string&
 }  // namespace
 
 namespace detail {
+
+std::string FilesSection(std::int64_t n) { return "FILES_" + std::to_string(n); }
 
 std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
     if (key.size() <= prefix.size() || !text::EqualsNoCase(key.substr(0, prefix.size()), prefix)) return -1;

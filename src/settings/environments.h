@@ -148,6 +148,11 @@ private:
 std::string MemoWriteMessage(const std::string& path);
 
 namespace detail {
+// The section of the environments' names (cnam1 .. cnamN) and the section of
+// environment n's target lines.
+inline constexpr std::string_view kNamesSection = "Cname";
+std::string FilesSection(std::int64_t n);
+
 // The number in a key spelled prefix + decimal digits without leading zeros (letter
 // case ignored, at most INT32_MAX), or -1: "cnam12", "FILE3", "memo4" for the memo
 // files' names.
