@@ -120,12 +120,10 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
         connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& p) {
             if (menu_ && ContextMenuAttached()) menu_->exec(w->viewport()->mapToGlobal(p));
         });
-    }
-    for (QAbstractScrollArea* w :
-         {static_cast<QAbstractScrollArea*>(view_), static_cast<QAbstractScrollArea*>(edit_)})
         connect(w->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this, w](int value) {
             if (w == TextWidget()) header_->SetOffset(value);
         });
+    }
     connect(pageBreak, &QPushButton::clicked, this, [this] { AppendLines(QStringLiteral("\f")); });
     connect(view_, &ResultView::EditRequested, this, &ResultPane::StartEditing);
     connect(view_, &ResultView::TextChanged, this, &ResultPane::TextChanged);
