@@ -61,7 +61,8 @@ std::string Sjis(std::size_t n) {
     return s;
 }
 
-using CounterFn = std::function<FileStatus(const CountOptions&, std::string_view, S_CMT&, ConverterState&)>;
+using CounterFn =
+    std::function<FileStatus(const CountOptions&, std::string_view, FileCounts&, ConverterState&)>;
 
 struct Case {
     std::string Name;  // counter/shape
@@ -72,10 +73,10 @@ struct Case {
 std::vector<Case> Cases() {
     using zarnik::bench::SourceText;
     // Each counter also takes a text in pieces; the benchmark gives it the whole text.
-    using WholeFn = FileStatus (*)(const CountOptions&, std::string_view, S_CMT&, ConverterState&);
+    using WholeFn = FileStatus (*)(const CountOptions&, std::string_view, FileCounts&, ConverterState&);
     const CounterFn c = static_cast<WholeFn>(CountCFamily), asmCounter = static_cast<WholeFn>(CountAsm),
                     sql = static_cast<WholeFn>(CountPlSql), basic = static_cast<WholeFn>(CountBasic);
-    const CounterFn guess = [](const CountOptions& opt, std::string_view text, S_CMT& rec,
+    const CounterFn guess = [](const CountOptions& opt, std::string_view text, FileCounts& rec,
                                ConverterState& st) { return GuessKind(opt, text, "guess.c", rec, st); };
     const std::string longLine = Prose(400), sjis = Sjis(120);
     std::vector<Case> cases = {
@@ -127,7 +128,7 @@ void RunCounter(benchmark::State& state, const Case& c) {
     ConverterState conv;
     std::int64_t lines = 0;
     for (auto _ : state) {
-        S_CMT rec;
+        FileCounts rec;
         FileStatus status = c.Counter(opt, c.Text, rec, conv);
         benchmark::DoNotOptimize(status);
         lines = rec.Total;
@@ -168,7 +169,7 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         // A text the counter refuses (a line of 512 bytes or more) would time a
         // different path: the cases must be counted texts.
-        S_CMT rec;
+        FileCounts rec;
         ConverterState conv;
         if (c.Counter(CountOptions{}, c.Text, rec, conv) != FileStatus::Counted || rec.Total == 0) {
             std::fprintf(stderr, "zarnik-counters-bench: the text of %s is not counted\n", c.Name.c_str());

@@ -43,7 +43,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using zarnik::ui::AppState;
-using zarnik::ui::Form_Main;
+using zarnik::ui::MainWindow;
 
 constexpr long kFolderFiles = 500;
 
@@ -159,7 +159,7 @@ double Timed(QWidget* paint, Step step) {
     return static_cast<double>(clock.nsecsElapsed()) / 1e9;
 }
 
-void MeasurePane(Form_Main& w) {
+void MeasurePane(MainWindow& w) {
     QAbstractScrollArea* edit = w.Result().TextWidget();
     QWidget* view = edit->viewport();
     edit->setFocus();
@@ -256,8 +256,8 @@ int main(int argc, char** argv) {
         zarnik::settings::LocateProgramPaths("/nonexistent/zarnik"), 1280, 1024);
     state.Save = [](AppState&, const zarnik::settings::WindowState&, std::string&) { return true; };
     zarnik::settings::LoadSettings(state);
-    state.Cnf.HeadDT = 0;
-    Form_Main w(state);
+    state.Cnf.HeaderShowsDate = 0;
+    MainWindow w(state);
     w.ShowMessage = [](const QString& title, const QString& text) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     };

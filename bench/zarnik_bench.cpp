@@ -463,7 +463,7 @@ int IniSave(const Args& args) {
     auto save = [](st::ProgramState& state) {
         st::WindowState w;
         w.Bounds = state.Place.MainPlacement.Bounds;
-        w.PaneHeight = state.Place.MainPlacement.Pnl_H;
+        w.PaneHeight = state.Place.MainPlacement.TargetPaneHeight;
         state.Envs.FetchEnv(state.Envs.EnvIdAt(0), w.TargetLines, w.MemoLines);
         auto begin = std::chrono::steady_clock::now();
         st::SaveSettings(state, w);

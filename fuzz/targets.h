@@ -130,15 +130,15 @@ inline void CountInput(std::string_view data) {
     static constexpr std::int32_t kModes[] = {0, 1, 2, 3, 4, 5, 6, 7, -1};
     if (data.size() < 4) return;
     auto byte = [&](std::size_t i) { return static_cast<unsigned char>(data[i]); };
-    settings::S_CNF cnf = settings::MakeDefaultSettings();
-    cnf.VsrcFl = kModes[byte(0) % 9];
+    settings::Settings cnf = settings::MakeDefaultSettings();
+    cnf.CounterChoice = kModes[byte(0) % 9];
     unsigned bits = byte(1) | byte(2) << 8;
-    cnf.EucJis = SwitchValue(bits);
-    cnf.InCmnt = SwitchValue(bits >> 2);
-    cnf.AstaOnly = SwitchValue(bits >> 4);
-    cnf.RemCmt = SwitchValue(bits >> 6);
-    cnf.Kg_Cmt = SwitchValue(bits >> 8);
-    cnf.Kg_Non = SwitchValue(bits >> 10);
+    cnf.ConvertEucJis = SwitchValue(bits);
+    cnf.BlankInCommentIsBlank = SwitchValue(bits >> 2);
+    cnf.AsteriskLineIsBlank = SwitchValue(bits >> 4);
+    cnf.RemComments = SwitchValue(bits >> 6);
+    cnf.BlankLinesAsComment = SwitchValue(bits >> 8);
+    cnf.BlankLinesOutOfTotal = SwitchValue(bits >> 10);
     const std::string name = kNames[byte(3) % 8];
     const std::string_view text = data.substr(4);
     const std::string path = ScratchFolder() + "/" + name;
@@ -147,12 +147,12 @@ inline void CountInput(std::string_view data) {
     const engine::DirEntry entry{name, 0, static_cast<std::int64_t>(text.size())};
     const engine::CountOptions opt = engine::CountOptions::From(cnf);
     engine::CountContext ctx;
-    engine::S_CMT rec;
+    engine::FileCounts rec;
     engine::CountFile(opt, path, entry, rec, ctx);
     using engine::FileStatus;
     ZARNIK_FUZZ_CHECK(rec.Status >= FileStatus::Counted && rec.Status < FileStatus::Missing);
-    ZARNIK_FUZZ_CHECK(rec.Status != FileStatus::NotTarget || cnf.VsrcFl < 0 || cnf.VsrcFl > 6 ||
-                      cnf.VsrcFl == 0);
+    ZARNIK_FUZZ_CHECK(rec.Status != FileStatus::NotTarget || cnf.CounterChoice < 0 || cnf.CounterChoice > 6 ||
+                      cnf.CounterChoice == 0);
     ZARNIK_FUZZ_CHECK(rec.Status == engine::ProbeBytes(text) ||
                       engine::ProbeBytes(text) == FileStatus::Counted);
 
@@ -163,15 +163,15 @@ inline void CountInput(std::string_view data) {
     for (std::string_view line; lines.Next(line); ++lineCount) {
         ZARNIK_FUZZ_CHECK(lineCount < reference.size());
         ZARNIK_FUZZ_CHECK(line.find('\0') == std::string_view::npos);
-        if (cnf.EucJis != 1) ZARNIK_FUZZ_CHECK(line == reference[lineCount]);
+        if (cnf.ConvertEucJis != 1) ZARNIK_FUZZ_CHECK(line == reference[lineCount]);
     }
     ZARNIK_FUZZ_CHECK(lineCount == reference.size());
 
     if (rec.Status == FileStatus::Counted) {
         // Undo the two blank-line options: every counted line is comment, blank or
         // executable, and no more lines are counted than the file holds.
-        std::int64_t total = rec.Total + (cnf.Kg_Non == 1 ? rec.Blank : 0);
-        std::int64_t comment = rec.Comment - (cnf.Kg_Cmt == 1 ? rec.Blank : 0);
+        std::int64_t total = rec.Total + (cnf.BlankLinesOutOfTotal == 1 ? rec.Blank : 0);
+        std::int64_t comment = rec.Comment - (cnf.BlankLinesAsComment == 1 ? rec.Blank : 0);
         ZARNIK_FUZZ_CHECK(rec.Blank >= 0 && comment >= 0 && rec.Exec >= 0);
         ZARNIK_FUZZ_CHECK(total == comment + rec.Blank + rec.Exec);
         ZARNIK_FUZZ_CHECK(total <= static_cast<std::int64_t>(lineCount));
@@ -183,7 +183,7 @@ inline void CountInput(std::string_view data) {
 
     // The same file counted again, with the converter's shift state left by the
     // first count, and once more from a fresh state: the fresh count repeats the first.
-    engine::S_CMT again;
+    engine::FileCounts again;
     engine::CountFile(opt, path, entry, again, ctx);
     engine::CountContext fresh;
     engine::CountFile(opt, path, entry, again, fresh);
@@ -195,7 +195,7 @@ inline void CountInput(std::string_view data) {
     engine::CountContext logged;
     engine::LineLog log;
     logged.LineClasses = &log;
-    engine::S_CMT classified;
+    engine::FileCounts classified;
     engine::CountFile(opt, path, entry, classified, logged);
     ZARNIK_FUZZ_CHECK(classified.Status == rec.Status && classified.Total == rec.Total &&
                       classified.Comment == rec.Comment && classified.Blank == rec.Blank &&
@@ -205,7 +205,7 @@ inline void CountInput(std::string_view data) {
         for (engine::LineClassOf c : log.Classes) ++tally[static_cast<int>(c)];
         ZARNIK_FUZZ_CHECK(log.Classes.empty() ||
                           (tally[0] == rec.Exec && tally[2] == rec.Blank &&
-                           tally[1] == rec.Comment - (cnf.Kg_Cmt == 1 ? rec.Blank : 0)));
+                           tally[1] == rec.Comment - (cnf.BlankLinesAsComment == 1 ? rec.Blank : 0)));
         ZARNIK_FUZZ_CHECK(log.ConvertedEnds.empty() || log.ConvertedEnds.size() == log.Classes.size());
     }
 
@@ -217,7 +217,7 @@ inline void CountInput(std::string_view data) {
         pieces.ChunkBytes = chunk;
         engine::LineLog pieceLog;
         pieces.LineClasses = &pieceLog;
-        engine::S_CMT inPieces;
+        engine::FileCounts inPieces;
         engine::CountFile(opt, path, entry, inPieces, pieces);
         ZARNIK_FUZZ_CHECK(pieceLog.Classes == log.Classes);
         ZARNIK_FUZZ_CHECK(inPieces.Status == rec.Status && inPieces.Kind == again.Kind &&
@@ -233,7 +233,7 @@ inline void CountInput(std::string_view data) {
 // Input: lines separated by LF, converted one after another by one converter, so
 // that the shift state carries from line to line.
 inline void EucJisInput(std::string_view data) {
-    engine::TAutoSjisConv conv;
+    engine::EucJisConverter conv;
     std::string out = "prefix";
     std::size_t pos = 0;
     while (pos <= data.size()) {
@@ -241,14 +241,14 @@ inline void EucJisInput(std::string_view data) {
         ExactBytes line(data.substr(pos, end - pos));
         pos = end + 1;
         const std::size_t before = out.size();
-        const auto code = engine::TAutoSjisConv::DetectCode(line.view());
+        const auto code = engine::EucJisConverter::DetectCode(line.view());
         conv.ToShiftJis(line.view(), out);
         ZARNIK_FUZZ_CHECK(out.compare(0, 6, "prefix") == 0);
         std::string_view added = std::string_view(out).substr(before);
         ZARNIK_FUZZ_CHECK(added.size() <= line.view().size());
         ZARNIK_FUZZ_CHECK(added.find('\0') == std::string_view::npos);
         ZARNIK_FUZZ_CHECK(code >= 0 && code <= 2);
-        if (code == engine::TAutoSjisConv::ShiftJis)
+        if (code == engine::EucJisConverter::ShiftJis)
             ZARNIK_FUZZ_CHECK(added == line.view().substr(0, line.view().find('\0')));
         out.resize(6);
     }
@@ -348,8 +348,8 @@ inline void SettingsFileInput(std::string_view data) {
         settings::WindowState w;
         w.Maximized = st.Place.MainPlacement.Maximized != 0;
         w.Bounds = st.Place.MainPlacement.Bounds;
-        w.PaneHeight = st.Place.MainPlacement.Pnl_H;
-        w.TabIndex = st.Cnf.TabIdx >= 0 && st.Cnf.TabIdx < st.Envs.Count() ? st.Cnf.TabIdx : 0;
+        w.PaneHeight = st.Place.MainPlacement.TargetPaneHeight;
+        w.TabIndex = st.Cnf.SelectedTab >= 0 && st.Cnf.SelectedTab < st.Envs.Count() ? st.Cnf.SelectedTab : 0;
         st.Envs.FetchEnv(st.Envs.EnvIdAt(w.TabIndex), w.TargetLines, w.MemoLines);
         w.ToolBar = st.ToolBar.value_or(settings::ToolBarRecord{});
         settings::SaveSettings(st, w);
@@ -377,13 +377,15 @@ inline void SettingsFileInput(std::string_view data) {
     ZARNIK_FUZZ_CHECK(second.Paths.OpenFolder == first.Paths.OpenFolder &&
                       second.Paths.SaveFolder == first.Paths.SaveFolder &&
                       second.Paths.BrowseFolder == first.Paths.BrowseFolder);
-    ZARNIK_FUZZ_CHECK(second.Cnf.Exts == first.Cnf.Exts && second.Cnf.Lists == first.Cnf.Lists);
-    ZARNIK_FUZZ_CHECK(second.Cnf.Font_Memo == first.Cnf.Font_Memo &&
-                      second.Cnf.Bcol_Rslt == first.Cnf.Bcol_Rslt && second.Cnf.HTM == first.Cnf.HTM);
+    ZARNIK_FUZZ_CHECK(second.Cnf.ExtensionPatterns == first.Cnf.ExtensionPatterns &&
+                      second.Cnf.Extensions == first.Cnf.Extensions);
+    ZARNIK_FUZZ_CHECK(second.Cnf.MemoFont == first.Cnf.MemoFont &&
+                      second.Cnf.ResultBackground == first.Cnf.ResultBackground &&
+                      second.Cnf.HelpFile == first.Cnf.HelpFile);
     // The font text joins its parts with commas, so a face name holding one (only
     // the older key FontName can bring it) reads back shorter: a limit of the format.
-    if (first.Cnf.Font_Rslt.FaceName.find(',') == std::string::npos)
-        ZARNIK_FUZZ_CHECK(second.Cnf.Font_Rslt == first.Cnf.Font_Rslt);
+    if (first.Cnf.ResultFont.FaceName.find(',') == std::string::npos)
+        ZARNIK_FUZZ_CHECK(second.Cnf.ResultFont == first.Cnf.ResultFont);
     ZARNIK_FUZZ_CHECK(second.Place.MainPlacement == first.Place.MainPlacement);
 
     close(second);
@@ -400,9 +402,9 @@ inline void SettingsFileInput(std::string_view data) {
 // Input: one text, read as a font text, a colour text and an INI integer.
 inline void FontColorInput(std::string_view data) {
     ExactBytes text(data);
-    settings::S_SVFINF font{"Face", 10, "clNavy", 3};
+    settings::PaneFont font{"Face", 10, "clNavy", 3};
     settings::TextToFont(text.view(), font);
-    settings::S_SVFINF back{"Other", 1, "clRed", 0};
+    settings::PaneFont back{"Other", 1, "clRed", 0};
     settings::TextToFont(settings::FontToText(font), back);
     ZARNIK_FUZZ_CHECK(back == font);
 

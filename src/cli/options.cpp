@@ -23,7 +23,7 @@ struct OptionDef {
     Apply Fn;
 };
 
-bool ApplySet(settings::S_CNF& cnf, std::string_view arg, std::string& error) {
+bool ApplySet(settings::Settings& cnf, std::string_view arg, std::string& error) {
     std::size_t eq = arg.find('=');
     if (eq == std::string_view::npos || eq == 0) {
         error = "--set: expected KEY=VALUE, got '" + std::string(arg) + "'";
@@ -41,7 +41,7 @@ bool ApplySet(settings::S_CNF& cnf, std::string_view arg, std::string& error) {
     const auto& exts = settings::ExtsKeys();
     for (std::size_t i = 0; i < exts.size(); ++i) {
         if (!text::EqualsNoCase(key, exts[i])) continue;
-        cnf.Exts[i] = text::Utf8ToSjis(value);
+        cnf.ExtensionPatterns[i] = text::Utf8ToSjis(value);
         settings::RebuildExtensionLists(cnf);
         return true;
     }
@@ -279,7 +279,7 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
         error = "--env: no environment '" + text::SjisToUtf8(o.Env) + "' in '" + st.Paths.ReadIniPath + "'";
         return false;
     }
-    const settings::SrcCnf& env = st.Envs.At(pos);
+    const settings::Environment& env = st.Envs.At(pos);
     if (!o.NameGiven) o.EnvName = env.EnvName;
     if (o.Targets.empty()) o.Targets = env.TargetLines;
     return CheckDiffTargets(o, error);

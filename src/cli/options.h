@@ -15,7 +15,7 @@ enum class Encoding { Utf8, Sjis };
 enum class Format { Text, Csv, Json };
 
 struct CliOptions {
-    settings::S_CNF Cnf = settings::MakeDefaultSettings();
+    settings::Settings Cnf = settings::MakeDefaultSettings();
     std::string EnvName = text::Utf8ToSjis("開発環境(1)");  // Shift-JIS
     Encoding OutputEncoding = Encoding::Utf8;
     Format OutputFormat = Format::Text;

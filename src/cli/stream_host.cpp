@@ -21,7 +21,7 @@ std::string ToUtf8(const std::string& sjis) { return text::IsAscii(sjis) ? sjis 
 }  // namespace
 
 StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format,
-                       const settings::S_CNF& cnf)
+                       const settings::Settings& cnf)
     : out_(out),
       encoding_(encoding),
       progress_(progress),
@@ -122,7 +122,7 @@ void StreamHost::WriteJsonHeadOnce() {
     jsonHeadWritten_ = true;
 }
 
-void StreamHost::Record(const std::string& nativePath, const engine::S_CMT& rec) {
+void StreamHost::Record(const std::string& nativePath, const engine::FileCounts& rec) {
     if (format_ == Format::Text || !rows_.Add(nativePath, rec)) return;
     if (format_ == Format::Csv) {
         WriteCsvHeaderOnce();

@@ -25,10 +25,10 @@ public:
     // run's settings (the json holds them; with Erfout the rows hold the files that
     // were not counted, as the report shows them); it must outlive the host.
     StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format,
-               const settings::S_CNF& cnf);
+               const settings::Settings& cnf);
 
     void Line(const std::string& line) override;
-    void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
+    void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
     bool HasLines() const override { return hasLines_; }
     void Change(const report::ChangeRecord& rec) override;
 
@@ -61,7 +61,7 @@ private:
     std::size_t nextRun_ = 0;
     std::FILE* progress_;
     Format format_;
-    const settings::S_CNF& cnf_;
+    const settings::Settings& cnf_;
     report::ResultRows rows_;
     report::JsonReport json_;
     bool jsonHeadWritten_ = false;

@@ -105,7 +105,7 @@ FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::
     return ProbeBytes(text.view());
 }
 
-using CounterFn = FileStatus (*)(const CountOptions&, detail::TextPieces&, S_CMT&, ConverterState&);
+using CounterFn = FileStatus (*)(const CountOptions&, detail::TextPieces&, FileCounts&, ConverterState&);
 
 CounterFn CounterFor(CounterId id) {
     switch (id) {
@@ -164,8 +164,8 @@ std::string_view TextForCounting(std::string_view loaded) {
 
 namespace {
 
-void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::TextPieces& text, S_CMT& rec,
-                     ConverterState& state) {
+void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::TextPieces& text,
+                     FileCounts& rec, ConverterState& state) {
     rec.Kind = choice.TotalsKind;
     if (choice.Counter == CounterId::Guess)
         rec.Status = GuessKind(opt, text, rec.Name, rec, state);
@@ -181,12 +181,12 @@ void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::
 
 }  // namespace
 
-void CountLoadedText(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+void CountLoadedText(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state) {
     detail::WholeText whole(text);
     CountLoadedText(opt, ChooseByMode(opt, rec.Name), whole, rec, state);
 }
 
-void FinishCounts(const CountOptions& opt, S_CMT& rec) {
+void FinishCounts(const CountOptions& opt, FileCounts& rec) {
     rec.Exec = rec.Total - rec.Comment - rec.Blank;
     if (opt.BlankAddsToComment) rec.Comment += rec.Blank;
     if (opt.BlankLeavesTotal) rec.Total -= rec.Blank;
@@ -225,7 +225,7 @@ namespace {
 // (the line splitter and the bit-mask frame alike) ends it at its first NUL, and a
 // search for the NUL would be one more pass over the file.
 std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountContext& ctx) {
-    const bool utf8 = read && opt.Utf8Src;
+    const bool utf8 = read && opt.ConvertUtf8;
     const std::string_view loaded = ctx.Text.view();
     const std::size_t ascii = utf8 ? detail::AsciiTextRun(loaded) : 0;
     if (ascii == loaded.size() || loaded[ascii] == '\0') return loaded.substr(0, ascii);
@@ -245,7 +245,7 @@ FileStatus ProbeConverted(detail::ChunkedText& text, FileStatus asRead) {
 // CountFile once the file is open (fd) or known not to exist: everything after the
 // open, so the counting-ahead threads can run it without the walk's state.
 void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
-                 const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
+                 const DirEntry& entry, FileCounts& rec, CountContext& ctx) {
     rec.Status = FileStatus::Counted;
     rec.Name = entry.Name;
     rec.TimeText = FormatFileTime(entry.MTime);
@@ -265,12 +265,12 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     FileStatus status = fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
     ctx.FromUtf8 = false;
     // A head without a line break may be UTF-8 that is shorter once converted.
-    const bool unfitAsRead = status == FileStatus::Unfit && read && opt.Utf8Src;
+    const bool unfitAsRead = status == FileStatus::Unfit && read && opt.ConvertUtf8;
     if (status != FileStatus::Counted && !unfitAsRead) {
         rec.Status = status;
     } else if (inPieces) {
-        detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.EucJis, ctx.Text.size(),
-                                 ctx.Text, ctx.Utf8Spare);
+        detail::ChunkedText text(fd, path, ReadLimit(size), ctx.ChunkBytes, opt.ConvertEucJis,
+                                 ctx.Text.size(), ctx.Text, ctx.Utf8Spare);
         if (unfitAsRead) {
             ctx.FromUtf8 = text.ConvertIfUtf8();
             rec.Status = ctx.FromUtf8 ? ProbeConverted(text, status) : status;
@@ -281,8 +281,8 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
         // counted as read while it is checked; if it turns out UTF-8 (mostly at its
         // first character of more than one byte) it is checked to its end and, if
         // UTF-8, counted again, converted piece by piece.
-        const TAutoSjisConv converter = ctx.Converter;
-        if (opt.Utf8Src) text.CheckAsRead();
+        const EucJisConverter converter = ctx.Converter;
+        if (opt.ConvertUtf8) text.CheckAsRead();
         CountLoadedText(opt, choice, text, rec, ctx);
         if (text.MustRecount()) {
             ctx.Converter = converter;
@@ -312,7 +312,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
 // file: the run ends with its name rather than the program with an abort. The
 // buffers the file filled are given back so that the caller has room to say so.
 void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
-                       const DirEntry& entry, S_CMT& rec, CountContext& ctx) {
+                       const DirEntry& entry, FileCounts& rec, CountContext& ctx) {
     try {
         CountOpened(opt, path, fd, size, entry, rec, ctx);
     } catch (const std::bad_alloc&) {
@@ -325,14 +325,14 @@ void CountOpenedOrFail(const CountOptions& opt, const std::string& path, const F
 
 }  // namespace
 
-void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
+void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, FileCounts& rec,
                CountContext& ctx) {
     struct stat st {};
     Fd fd = OpenExisting(path, st);
     CountOpenedOrFail(opt, path, fd, st.st_size, entry, rec, ctx);
 }
 
-bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, S_CMT& rec,
+bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, FileCounts& rec,
                     CountContext& ctx) {
     struct stat st;
     Fd fd = OpenExisting(path, st, &ctx.Folders);

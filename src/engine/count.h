@@ -19,7 +19,7 @@
 namespace zarnik::engine {
 
 // One file's result. Text fields are Shift-JIS.
-struct S_CMT {
+struct FileCounts {
     FileStatus Status = FileStatus::Counted;
     std::string Name;
     std::string TimeText;
@@ -114,7 +114,7 @@ struct LineLog {
 // runs on from file to file, and the buffer a converted line is written to (reused,
 // so that counting does not allocate per line).
 struct ConverterState {
-    TAutoSjisConv Converter;
+    EucJisConverter Converter;
     std::string Converted;  // the line being counted, converted when EucJis is 1
     // The text was UTF-8 and is already Shift-JIS (Utf8Src): the EUC/JIS converter
     // leaves it alone, and its shift state does not move.
@@ -183,14 +183,14 @@ private:
 // read, also when there is no memory for it (ENOMEM) and when a large file read
 // twice has grown shorter in between (EIO). A file is read no further than the
 // size it had when it was opened.
-void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, S_CMT& rec,
+void CountFile(const CountOptions& opt, const std::string& path, const DirEntry& entry, FileCounts& rec,
                CountContext& ctx);
 
 // CountFile for a file a listing found: it is opened and then looked at through
 // the open file, which fills entry's time and size, and read up to that size.
 // False (rec untouched) when the file has gone since it was found or is no longer
 // a regular file; a file that is one at the open is counted.
-bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, S_CMT& rec,
+bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, FileCounts& rec,
                     CountContext& ctx);
 
 // The pre-check of a file's first 515 bytes (the first is never examined).
@@ -207,31 +207,36 @@ std::string_view TextForCounting(std::string_view loaded);
 
 // Counts a text that passed the pre-check as the file rec.Name (Shift-JIS; its
 // extension chooses the kind): sets rec's status, line counts, ratio and kind.
-void CountLoadedText(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
+void CountLoadedText(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state);
 
-void FinishCounts(const CountOptions& opt, S_CMT& rec);
+void FinishCounts(const CountOptions& opt, FileCounts& rec);
 
 // "yy-mm-dd hh:nn" in local time.
 std::string FormatFileTime(std::int64_t mtime);
 
 // The line counters: functions of the text (up to its first NUL) that add the raw
 // counts to rec. The converter's state moves on by every line when EucJis is 1.
-FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
-FileStatus CountAsm(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
-FileStatus CountPlSql(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
-FileStatus CountBasic(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state);
+FileStatus CountCFamily(const CountOptions& opt, std::string_view text, FileCounts& rec,
+                        ConverterState& state);
+FileStatus CountAsm(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state);
+FileStatus CountPlSql(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state);
+FileStatus CountBasic(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state);
 // Guesses C or assembler from the first line holding a marker, sets rec.Kind to the
 // kind the file name then counts as and counts the text with that family's counter.
 // When no line holds a marker it counts nothing and sets rec.Kind to NoKind.
-FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
+FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, FileCounts& rec,
                      ConverterState& state);
 // The same over a text in pieces (the guess reads it twice, from the start again).
-FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
-FileStatus CountAsm(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
-FileStatus CountPlSql(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
-FileStatus CountBasic(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state);
-FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name, S_CMT& rec,
-                     ConverterState& state);
+FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                        ConverterState& state);
+FileStatus CountAsm(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                    ConverterState& state);
+FileStatus CountPlSql(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                      ConverterState& state);
+FileStatus CountBasic(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                      ConverterState& state);
+FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name,
+                     FileCounts& rec, ConverterState& state);
 
 namespace detail {
 
@@ -244,13 +249,13 @@ public:
         : whole_(std::string_view()),
           pieces_(pieces),
           split_(std::string_view()),
-          conv_(opt.EucJis && !state.FromUtf8 ? &state.Converter : nullptr),
+          conv_(opt.ConvertEucJis && !state.FromUtf8 ? &state.Converter : nullptr),
           out_(state.Converted) {}
     SourceLines(std::string_view text, const CountOptions& opt, ConverterState& state)
         : whole_(text),
           pieces_(whole_),
           split_(std::string_view()),
-          conv_(opt.EucJis && !state.FromUtf8 ? &state.Converter : nullptr),
+          conv_(opt.ConvertEucJis && !state.FromUtf8 ? &state.Converter : nullptr),
           out_(state.Converted) {}
     SourceLines(const SourceLines&) = delete;
     SourceLines& operator=(const SourceLines&) = delete;
@@ -291,7 +296,7 @@ private:
     WholeText whole_;  // the text when one was given rather than pieces
     TextPieces& pieces_;
     LineSplitter split_;
-    TAutoSjisConv* conv_;
+    EucJisConverter* conv_;
     std::string& out_;
 };
 

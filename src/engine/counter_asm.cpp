@@ -81,11 +81,12 @@ private:
 
 }  // namespace
 
-FileStatus CountAsm(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state) {
+FileStatus CountAsm(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                    ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, AsmCounter(opt));
 }
 
-FileStatus CountAsm(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+FileStatus CountAsm(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state) {
     detail::WholeText whole(text);
     return CountAsm(opt, whole, rec, state);
 }

@@ -66,11 +66,13 @@ private:
 
 }  // namespace
 
-FileStatus CountBasic(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state) {
+FileStatus CountBasic(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                      ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, BasicCounter());
 }
 
-FileStatus CountBasic(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+FileStatus CountBasic(const CountOptions& opt, std::string_view text, FileCounts& rec,
+                      ConverterState& state) {
     detail::WholeText whole(text);
     return CountBasic(opt, whole, rec, state);
 }

@@ -63,12 +63,13 @@ private:
 
 }  // namespace
 
-FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec,
+FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
                         ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, CFamilyCounter(opt));
 }
 
-FileStatus CountCFamily(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+FileStatus CountCFamily(const CountOptions& opt, std::string_view text, FileCounts& rec,
+                        ConverterState& state) {
     detail::WholeText whole(text);
     return CountCFamily(opt, whole, rec, state);
 }

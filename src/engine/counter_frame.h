@@ -247,7 +247,7 @@ private:
 };
 
 template <class Counter>
-FileStatus RunBlockFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, Counter& counter) {
+FileStatus RunBlockFrame(const CountOptions& opt, TextPieces& text, FileCounts& rec, Counter& counter) {
     BlockFrame<Counter> frame(opt, counter);
     std::string_view piece;
     while (text.Next(piece)) frame.Piece(piece);
@@ -269,9 +269,10 @@ FileStatus RunBlockFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, 
 // LineClass Unmarked(line, first), the class of a line that holds no mark for
 // the state it is in, which never changes the state.
 template <class Counter>
-FileStatus RunCounterFrame(const CountOptions& opt, TextPieces& text, S_CMT& rec, ConverterState& state,
+FileStatus RunCounterFrame(const CountOptions& opt, TextPieces& text, FileCounts& rec, ConverterState& state,
                            Counter counter) {
-    if (!state.LineClasses && !(opt.EucJis && !state.FromUtf8)) return RunBlockFrame(opt, text, rec, counter);
+    if (!state.LineClasses && !(opt.ConvertEucJis && !state.FromUtf8))
+        return RunBlockFrame(opt, text, rec, counter);
     SourceLines lines(text, opt, state);
     FileStatus status = FileStatus::Counted;
     LineLog* log = state.LineClasses;

@@ -37,11 +37,13 @@ private:
 
 }  // namespace
 
-FileStatus CountPlSql(const CountOptions& opt, detail::TextPieces& text, S_CMT& rec, ConverterState& state) {
+FileStatus CountPlSql(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                      ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, PlSqlCounter(opt));
 }
 
-FileStatus CountPlSql(const CountOptions& opt, std::string_view text, S_CMT& rec, ConverterState& state) {
+FileStatus CountPlSql(const CountOptions& opt, std::string_view text, FileCounts& rec,
+                      ConverterState& state) {
     detail::WholeText whole(text);
     return CountPlSql(opt, whole, rec, state);
 }

@@ -29,7 +29,7 @@ void JisToSjis(int row, int cell, unsigned char& first, unsigned char& second) {
 
 }  // namespace
 
-TAutoSjisConv::Code TAutoSjisConv::DetectCode(std::string_view line) {
+EucJisConverter::Code EucJisConverter::DetectCode(std::string_view line) {
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     std::size_t n = line.size();
     if (const void* z = n ? std::memchr(p, kCtrlZ, n) : nullptr)
@@ -64,7 +64,7 @@ TAutoSjisConv::Code TAutoSjisConv::DetectCode(std::string_view line) {
     return code;
 }
 
-void TAutoSjisConv::DecodeJis(unsigned char* p, std::size_t n, std::size_t& r, std::size_t& w) {
+void EucJisConverter::DecodeJis(unsigned char* p, std::size_t n, std::size_t& r, std::size_t& w) {
     unsigned char b = p[r] &= 0x7F;
     if (b == kSo) {
         kanaMode_ = true;
@@ -116,7 +116,7 @@ void TAutoSjisConv::DecodeJis(unsigned char* p, std::size_t n, std::size_t& r, s
     r += 2;
 }
 
-void TAutoSjisConv::DecodeEuc(unsigned char* p, std::size_t n, std::size_t& r, std::size_t& w) {
+void EucJisConverter::DecodeEuc(unsigned char* p, std::size_t n, std::size_t& r, std::size_t& w) {
     unsigned char b = p[r];
     if (b == kEsc && r + 2 < n && p[r + 1] == 0x28 && (p[r + 2] == 0x49 || p[r + 2] == 0x4A)) {
         kanaMode_ = p[r + 2] == 0x49;
@@ -157,7 +157,7 @@ void TAutoSjisConv::DecodeEuc(unsigned char* p, std::size_t n, std::size_t& r, s
     ++r;
 }
 
-void TAutoSjisConv::ToShiftJis(std::string_view line, std::string& out) {
+void EucJisConverter::ToShiftJis(std::string_view line, std::string& out) {
     if (line.empty()) return;
     Code code = DetectCode(line);
     std::size_t start = out.size();

@@ -10,7 +10,7 @@
 
 namespace zarnik::engine {
 
-class TAutoSjisConv {
+class EucJisConverter {
 public:
     // What DetectCode makes of a line.
     enum Code { Jis = 0, Euc = 1, ShiftJis = 2 };

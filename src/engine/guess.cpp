@@ -25,8 +25,8 @@ std::size_t FirstMarker(std::string_view line, const std::array<std::string_view
 
 }  // namespace
 
-FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name, S_CMT& rec,
-                     ConverterState& state) {
+FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name,
+                     FileCounts& rec, ConverterState& state) {
     // The guess takes the whole text through the converter before the chosen counter
     // reads it again from the start: with EucJis 1 the converter sees every line
     // twice, and its lasting shift state carries from the guess into the count. The
@@ -55,7 +55,7 @@ FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::str
     return status;
 }
 
-FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, S_CMT& rec,
+FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, FileCounts& rec,
                      ConverterState& state) {
     detail::WholeText whole(text);
     return GuessKind(opt, whole, name, rec, state);

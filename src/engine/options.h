@@ -33,13 +33,13 @@ struct CountOptions {
     bool BlankLeavesTotal = false;
     // Lines in EUC or JIS are converted to Shift-JIS, with the shift state running
     // on from file to file (EucJis 1).
-    bool EucJis = false;
+    bool ConvertEucJis = false;
     // A file whose whole text is UTF-8 is converted to Shift-JIS first, and the
     // EUC/JIS converter does not see it (Utf8Src anything but 0).
-    bool Utf8Src = true;
-    settings::ExtensionLists Lists;  // by kind 1..7
+    bool ConvertUtf8 = true;
+    settings::ExtensionLists Extensions;  // by kind 1..7
 
-    static CountOptions From(const settings::S_CNF& cnf);
+    static CountOptions From(const settings::Settings& cnf);
 };
 
 }  // namespace zarnik::engine

@@ -50,7 +50,7 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
     std::string_view ext = ExtensionOf(name);
     if (ext.empty()) return NoKind;
     for (int k = 1; k < settings::kKindCount; ++k)
-        for (const auto& e : opt.Lists[static_cast<std::size_t>(k)])
+        for (const auto& e : opt.Extensions[static_cast<std::size_t>(k)])
             if (text::EqualsNoCase(ext, e)) return k;
     return NoKind;
 }

@@ -115,7 +115,7 @@ std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding);
 
 // The json object (UTF-8): the two targets, the settings, the files, the per-kind
 // and grand totals.
-std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf, const std::string& oldTarget,
-                             const std::string& newTarget);
+std::string FormatChangeJson(const ChangeRows& rows, const settings::Settings& cnf,
+                             const std::string& oldTarget, const std::string& newTarget);
 
 }  // namespace zarnik::report

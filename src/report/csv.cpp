@@ -74,7 +74,7 @@ std::string CsvHeader(CsvEncoding encoding) {
                encoding);
 }
 
-std::string CsvFileRow(const std::string& nativePath, const engine::S_CMT& rec, CsvEncoding encoding) {
+std::string CsvFileRow(const std::string& nativePath, const engine::FileCounts& rec, CsvEncoding encoding) {
     const std::string path = detail::PathText(nativePath);
     const std::string kind = detail::KindWord(rec.KindText);
     const std::string time = detail::IsoTime(rec.MTime), size = Number(rec.Size);

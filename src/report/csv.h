@@ -15,7 +15,7 @@ enum class CsvEncoding { Sjis, Utf8 };
 
 // Each returns whole rows with their line ends.
 std::string CsvHeader(CsvEncoding encoding);
-std::string CsvFileRow(const std::string& nativePath, const engine::S_CMT& rec, CsvEncoding encoding);
+std::string CsvFileRow(const std::string& nativePath, const engine::FileCounts& rec, CsvEncoding encoding);
 std::string CsvTotalsRows(const ReportTotals& totals, CsvEncoding encoding);
 
 // Header, file rows and totals rows of a whole run.

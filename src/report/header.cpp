@@ -66,8 +66,8 @@ std::string FormatHeadLine(const ReportLayout& layout, const std::string& envNam
     return head;
 }
 
-engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now) {
-    engine::S_CMT rec;
+engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t now) {
+    engine::FileCounts rec;
     rec.Status = engine::FileStatus::Counted;
     // A mode that names a language shows a file of that language; the modes that go
     // by the extension or the guess a C source.
@@ -89,7 +89,7 @@ engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now)
     return rec;
 }
 
-std::string BuildPreviewText(const settings::S_CNF& cnf, std::time_t now) {
+std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now) {
     static const std::string placeholder = text::Utf8ToSjis("開発環境名");
     static const std::string sampleFolder = "[/Zrnk/src]";
     constexpr int kNameLength = 13;

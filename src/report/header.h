@@ -24,10 +24,10 @@ std::string FormatSampleTime(std::time_t now);
 std::string FormatHeadLine(const ReportLayout& layout, const std::string& envName, std::time_t now);
 
 // The preview's sample file, counted and finished under opt.
-engine::S_CMT MakeSampleRecord(const engine::CountOptions& opt, std::time_t now);
+engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t now);
 
 // The preview: head, rule, column header, rule, folder line and the sample's file
 // line, joined by CR LF with no break at the end. Shift-JIS.
-std::string BuildPreviewText(const settings::S_CNF& cnf, std::time_t now);
+std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now);
 
 }  // namespace zarnik::report

@@ -144,20 +144,20 @@ void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& t
     j.End();
 }
 
-void SettingsObject(JsonWriter& j, const settings::S_CNF& cnf) {
+void SettingsObject(JsonWriter& j, const settings::Settings& cnf) {
     j.BeginObject();
     for (const auto& k : settings::SetteiIntKeys()) Member(j, k.Key, cnf.*k.Field);
     j.Key("Exts");
     j.BeginObject();
-    for (std::size_t i = 0; i < cnf.Exts.size(); ++i)
-        Member(j, settings::ExtsKeys()[i], text::SjisToUtf8(cnf.Exts[i]));
+    for (std::size_t i = 0; i < cnf.ExtensionPatterns.size(); ++i)
+        Member(j, settings::ExtsKeys()[i], text::SjisToUtf8(cnf.ExtensionPatterns[i]));
     j.End();
     j.End();
 }
 
 }  // namespace
 
-std::string JsonReport::Head(const settings::S_CNF& cnf) {
+std::string JsonReport::Head(const settings::Settings& cnf) {
     out_.BeginObject();
     Member(out_, "version", text::kVersionString);
     out_.Key("settings");
@@ -167,7 +167,7 @@ std::string JsonReport::Head(const settings::S_CNF& cnf) {
     return out_.Take();
 }
 
-std::string JsonReport::File(const std::string& nativePath, const engine::S_CMT& rec) {
+std::string JsonReport::File(const std::string& nativePath, const engine::FileCounts& rec) {
     JsonWriter& j = out_;
     const std::string path = detail::PathText(nativePath);
     const bool counted = rec.Status == engine::FileStatus::Counted;
@@ -207,7 +207,7 @@ std::string JsonReport::End(const ReportTotals& totals) {
     return out_.Take();
 }
 
-std::string FormatJson(const ResultRows& rows, const settings::S_CNF& cnf) {
+std::string FormatJson(const ResultRows& rows, const settings::Settings& cnf) {
     JsonReport json;
     std::string text = json.Head(cnf);
     for (const FileRow& f : rows.Files()) text += json.File(f.NativePath, f.Rec);
@@ -245,8 +245,8 @@ void ChangeSumsObject(JsonWriter& j, const ChangeSums& sum, std::string_view lab
 
 }  // namespace
 
-std::string FormatChangeJson(const ChangeRows& rows, const settings::S_CNF& cnf, const std::string& oldTarget,
-                             const std::string& newTarget) {
+std::string FormatChangeJson(const ChangeRows& rows, const settings::Settings& cnf,
+                             const std::string& oldTarget, const std::string& newTarget) {
     JsonWriter j;
     j.BeginObject();
     Member(j, "version", text::kVersionString);

@@ -54,8 +54,8 @@ private:
 // The pieces together are FormatJson's text.
 class JsonReport {
 public:
-    std::string Head(const settings::S_CNF& cnf);
-    std::string File(const std::string& nativePath, const engine::S_CMT& rec);
+    std::string Head(const settings::Settings& cnf);
+    std::string File(const std::string& nativePath, const engine::FileCounts& rec);
     std::string End(const ReportTotals& totals);
 
 private:
@@ -63,6 +63,6 @@ private:
 };
 
 // The object, indented, ending in a line feed.
-std::string FormatJson(const ResultRows& rows, const settings::S_CNF& cnf);
+std::string FormatJson(const ResultRows& rows, const settings::Settings& cnf);
 
 }  // namespace zarnik::report

@@ -20,7 +20,7 @@ struct ColumnDef {
     Column Id;
     int Width;
     std::string_view TitleUtf8;
-    std::int32_t settings::S_CNF::*Switch;
+    std::int32_t settings::Settings::*Switch;
 };
 const std::array<ColumnDef, kColumnCount>& Columns();
 
@@ -39,7 +39,7 @@ struct ReportLayout {
 
     bool Has(Column c) const { return Shown[static_cast<std::size_t>(c)]; }
 
-    static ReportLayout From(const settings::S_CNF& cnf);
+    static ReportLayout From(const settings::Settings& cnf);
 };
 
 }  // namespace zarnik::report

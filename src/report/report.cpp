@@ -36,30 +36,30 @@ void AppendCount(std::string& line, std::int64_t n) {
 
 const std::array<ColumnDef, kColumnCount>& Columns() {
     static constexpr std::array<ColumnDef, kColumnCount> kColumns{{
-        {Column::Size, 13, "         ｻｲｽﾞ", &settings::S_CNF::FmSize},
-        {Column::Kind, 5, " 種別", &settings::S_CNF::FmSknd},
-        {Column::Total, 8, "  総行数", &settings::S_CNF::FmAlls},
-        {Column::Comment, 8, "  ｺﾒﾝﾄ行", &settings::S_CNF::FmCmnt},
-        {Column::Exec, 8, "  実行数", &settings::S_CNF::FmJitu},
-        {Column::Blank, 8, "  空行数", &settings::S_CNF::FmKugy},
-        {Column::Ratio, 9, "   ｺﾒﾝﾄ率", &settings::S_CNF::FmCpar},
+        {Column::Size, 13, "         ｻｲｽﾞ", &settings::Settings::ShowSize},
+        {Column::Kind, 5, " 種別", &settings::Settings::ShowKind},
+        {Column::Total, 8, "  総行数", &settings::Settings::ShowTotal},
+        {Column::Comment, 8, "  ｺﾒﾝﾄ行", &settings::Settings::ShowComment},
+        {Column::Exec, 8, "  実行数", &settings::Settings::ShowExec},
+        {Column::Blank, 8, "  空行数", &settings::Settings::ShowBlank},
+        {Column::Ratio, 9, "   ｺﾒﾝﾄ率", &settings::Settings::ShowRatio},
     }};
     return kColumns;
 }
 
 // A column shows unless its switch holds 0; the other switches are on only when
 // they hold exactly 1.
-ReportLayout ReportLayout::From(const settings::S_CNF& cnf) {
+ReportLayout ReportLayout::From(const settings::Settings& cnf) {
     ReportLayout l;
     for (const ColumnDef& c : Columns()) l.Shown[static_cast<std::size_t>(c.Id)] = cnf.*c.Switch != 0;
-    l.Unit = (cnf.FmSizeIndex >= 0 && cnf.FmSizeIndex <= 2) ? static_cast<SizeUnit>(cnf.FmSizeIndex)
-                                                            : SizeUnit::Unknown;
-    l.EnvNameInHead = cnf.HeadNA == 1;
-    l.DateInHead = cnf.HeadDT == 1;
-    l.FolderLines = cnf.FldNam == 1;
-    l.FolderSums = cnf.FldSum == 1;
-    l.ErrorLines = cnf.Erfout == 1;
-    l.SortByPath = cnf.FlSort == 1;
+    l.Unit =
+        (cnf.SizeUnit >= 0 && cnf.SizeUnit <= 2) ? static_cast<SizeUnit>(cnf.SizeUnit) : SizeUnit::Unknown;
+    l.EnvNameInHead = cnf.HeaderShowsEnvName == 1;
+    l.DateInHead = cnf.HeaderShowsDate == 1;
+    l.FolderLines = cnf.FolderLines == 1;
+    l.FolderSums = cnf.FolderSubtotals == 1;
+    l.ErrorLines = cnf.ErrorLines == 1;
+    l.SortByPath = cnf.SortFiles == 1;
     return l;
 }
 
@@ -95,13 +95,13 @@ std::string FormatRatioColumn(float ratio) {
     return s;
 }
 
-std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec, int maxNameLength) {
+std::string FormatFileLine(const ReportLayout& layout, const engine::FileCounts& rec, int maxNameLength) {
     std::string line;
     FormatFileLine(line, layout, rec, maxNameLength);
     return line;
 }
 
-void FormatFileLine(std::string& line, const ReportLayout& layout, const engine::S_CMT& rec,
+void FormatFileLine(std::string& line, const ReportLayout& layout, const engine::FileCounts& rec,
                     int maxNameLength) {
     line.assign(rec.Name);
     if (const auto width = static_cast<std::size_t>(NameWidth(maxNameLength)) + 1; line.size() < width)

@@ -18,10 +18,10 @@ int NameWidth(int maxNameLength);
 std::string FormatColumnHeader(const ReportLayout& layout, int maxNameLength);
 
 // The count line of a counted record, or its error line.
-std::string FormatFileLine(const ReportLayout& layout, const engine::S_CMT& rec, int maxNameLength);
+std::string FormatFileLine(const ReportLayout& layout, const engine::FileCounts& rec, int maxNameLength);
 // The same into line, which it replaces: a line kept from file to file keeps its
 // room, so a run's lines cost no allocation each.
-void FormatFileLine(std::string& line, const ReportLayout& layout, const engine::S_CMT& rec,
+void FormatFileLine(std::string& line, const ReportLayout& layout, const engine::FileCounts& rec,
                     int maxNameLength);
 
 // A rule as long as a full line: "-" for style 1, "=" for any other style.

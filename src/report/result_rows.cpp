@@ -9,7 +9,7 @@
 
 namespace zarnik::report {
 
-bool ResultRows::Add(const std::string& nativePath, const engine::S_CMT& rec) {
+bool ResultRows::Add(const std::string& nativePath, const engine::FileCounts& rec) {
     const bool counted = rec.Status == engine::FileStatus::Counted;
     if (counted) {
         AddToTotals(rec, totals_);

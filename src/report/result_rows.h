@@ -13,7 +13,7 @@ namespace zarnik::report {
 
 struct FileRow {
     std::string NativePath;
-    engine::S_CMT Rec;
+    engine::FileCounts Rec;
 };
 
 class ResultRows {
@@ -25,7 +25,7 @@ public:
         : errorRows_(errorRows), keepFiles_(keepFiles) {}
 
     // Takes one record from the run; false when the report gives it no line.
-    bool Add(const std::string& nativePath, const engine::S_CMT& rec);
+    bool Add(const std::string& nativePath, const engine::FileCounts& rec);
     // Room for this many rows at once: a million rows grown one doubling at a time
     // would hold two copies of them at the last step.
     void Reserve(std::size_t files) {

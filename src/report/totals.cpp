@@ -34,7 +34,7 @@ void ClearTotals(ReportTotals& totals) { totals = ReportTotals{}; }
 
 namespace {
 
-void Add(CountSum& sum, const engine::S_CMT& rec) {
+void Add(CountSum& sum, const engine::FileCounts& rec) {
     sum.FileCount += 1;
     sum.Size += rec.Size;
     sum.Total += rec.Total;
@@ -50,7 +50,7 @@ void AppendCount(std::string& line, std::int64_t n) {
 
 }  // namespace
 
-void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals) {
+void AddToTotals(const engine::FileCounts& rec, ReportTotals& totals) {
     int k = rec.Kind;
     if (k < 0 || k >= settings::kKindCount) k = 0;
     Add(totals.Kinds[static_cast<std::size_t>(k)], rec);

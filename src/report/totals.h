@@ -47,7 +47,7 @@ void ClearTotals(ReportTotals& totals);
 
 // Adds a counted record to the sums of the kind it carries, and to the
 // grand total and the folder subtotal unless that kind is 0.
-void AddToTotals(const engine::S_CMT& rec, ReportTotals& totals);
+void AddToTotals(const engine::FileCounts& rec, ReportTotals& totals);
 
 // Ratio := Comment * 100 / Total in single precision; 0 when Total <= 0.
 void ComputeRatio(CountSum& sum);

@@ -130,7 +130,7 @@ struct Loaded {
     engine::Fd File;
     std::int64_t Size = 0;  // what the file system said when it was opened
     bool Whole = false;     // Bytes hold the file up to Size (or its end)
-    engine::S_CMT Rec;
+    engine::FileCounts Rec;
     engine::ByteBuffer Bytes, Spare;
     engine::LineLog Log;
     std::string_view Text;  // the counted text (Shift-JIS once UTF-8 was converted)
@@ -201,8 +201,8 @@ bool SameBytes(const Loaded& a, const std::string& pathA, const Loaded& b, const
 // log each line's class (and converted text) is kept.
 void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, Loaded& f,
                  engine::ConverterState& state, bool log) {
-    engine::S_CMT& rec = f.Rec;
-    rec = engine::S_CMT{};
+    engine::FileCounts& rec = f.Rec;
+    rec = engine::FileCounts{};
     rec.Name = sjisName;
     rec.KindText = engine::KindTextFor(opt, rec.Name);
     rec.Kind = engine::NoKind;
@@ -212,11 +212,11 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
     // A head without a line break may be UTF-8 that is shorter once converted.
     if (probe != engine::FileStatus::Counted &&
-        !(probe == engine::FileStatus::Unfit && read && opt.Utf8Src)) {
+        !(probe == engine::FileStatus::Unfit && read && opt.ConvertUtf8)) {
         rec.Status = probe;
         return;
     }
-    state.FromUtf8 = read && opt.Utf8Src && engine::ConvertUtf8Source(f.Bytes, f.Spare);
+    state.FromUtf8 = read && opt.ConvertUtf8 && engine::ConvertUtf8Source(f.Bytes, f.Spare);
     if (state.FromUtf8) probe = engine::ProbeConverted(f.Bytes.view(), probe);
     if (probe != engine::FileStatus::Counted) {
         rec.Status = probe;
@@ -616,7 +616,7 @@ struct Comparer {
         const bool same = Old.Present && New.Present && !oldHead && !newHead &&
                           SameBytes(Old, pair.Old->Path, New, pair.New->Path);
         const bool classify = !same;
-        if (Old.Present && (!same || Opt.EucJis)) CountLoaded(Opt, oldName, Old, OldState, classify);
+        if (Old.Present && (!same || Opt.ConvertEucJis)) CountLoaded(Opt, oldName, Old, OldState, classify);
         if (New.Present) CountLoaded(Opt, newName, New, NewState, classify);
         // An empty version is a file of no lines beside a counted one: its lines are
         // all added, or all deleted (a count run finds nothing to count in it).
@@ -753,7 +753,7 @@ std::string NoFilesText(const RunOutcome& outcome) {
     return outcome.EmptyVersions + "\r\n" + NoFilesText();
 }
 
-RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Settings& cnf, ReportSink& sink,
                                     ProgressObserver& progress) {
     return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
         // As in a count: a line that will be refused is refused before any walk.

@@ -17,7 +17,7 @@ namespace zarnik::run::detail {
 // What the counting pass learns of one file of the list.
 struct CountedFile {
     bool Gone = false;  // no longer a regular file: it gets no line and is in no total
-    engine::S_CMT Rec;
+    engine::FileCounts Rec;
     std::exception_ptr Error;  // what the count raised (a FileError): the run ends there
 };
 

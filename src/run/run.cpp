@@ -62,7 +62,7 @@ bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress,
 unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, std::size_t files) {
     unsigned threads = input.Threads;
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    if (opt.EucJis || files < 2) return 1;
+    if (opt.ConvertEucJis || files < 2) return 1;
     return threads;
 }
 
@@ -135,7 +135,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
         // folder that may be listed but not searched) is a read error, not a file
         // that went away.
         if (counted->Error) std::rethrow_exception(counted->Error);
-        const engine::S_CMT& rec = counted->Rec;
+        const engine::FileCounts& rec = counted->Rec;
         const bool ok = rec.Status == engine::FileStatus::Counted;
         if (ok) {
             report::AddToTotals(rec, totals);
@@ -172,7 +172,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
 
 }  // namespace
 
-RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cnf, ReportSink& sink,
                              ProgressObserver& progress) {
     // The session outlives the run (its buffers keep their room), but no folder
     // stays open after it, however it ends.
@@ -197,7 +197,7 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::S_CNF& cnf, 
     });
 }
 
-bool WalksSubfolders(const settings::S_CNF& cnf) { return cnf.Subfol != 0; }
+bool WalksSubfolders(const settings::Settings& cnf) { return cnf.WalkSubfolders != 0; }
 
 const std::string& NoFilesText() { return Sj().NoFiles; }
 const std::string& LinesWithoutFilesText() { return Sj().LinesWithoutFiles; }

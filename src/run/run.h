@@ -27,7 +27,7 @@ public:
     virtual void ColumnHeader(const std::string& /*sjisHeader*/) {}
     // Each counted file's record in report order, error statuses included, just
     // before its line (if the layout shows one).
-    virtual void Record(const std::string& /*nativePath*/, const engine::S_CMT& /*rec*/) {}
+    virtual void Record(const std::string& /*nativePath*/, const engine::FileCounts& /*rec*/) {}
     // Each paired file's record of a change count, in report order.
     virtual void Change(const report::ChangeRecord& /*rec*/) {}
 };
@@ -118,12 +118,12 @@ public:
     // Runs one count. A file that exists but cannot be read (or for which there is
     // no memory), or a folder whose listing fails part-way, ends it with a
     // ReadError. The run writes no setting and shows nothing but progress.
-    RunOutcome Count(const RunInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+    RunOutcome Count(const RunInput& input, const settings::Settings& cnf, ReportSink& sink,
                      ProgressObserver& progress);
 
     // Runs one change count: pairs the old and the new version's files, diffs the
     // lines of each changed pair and reports added, changed and deleted lines.
-    RunOutcome CountChanges(const ChangeInput& input, const settings::S_CNF& cnf, ReportSink& sink,
+    RunOutcome CountChanges(const ChangeInput& input, const settings::Settings& cnf, ReportSink& sink,
                             ProgressObserver& progress);
 
 private:
@@ -151,6 +151,6 @@ void RefuseNulBytes(std::string_view line);
 std::string NoFilesText(const RunOutcome& outcome);
 
 // Whether a folder is walked into its subfolders: Subfol anything but 0.
-bool WalksSubfolders(const settings::S_CNF& cnf);
+bool WalksSubfolders(const settings::Settings& cnf);
 
 }  // namespace zarnik::run

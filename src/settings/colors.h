@@ -1,4 +1,4 @@
-// Colour texts as the INI file and S_CNF hold them: a colour name ("clBlack"),
+// Colour texts as the INI file and Settings hold them: a colour name ("clBlack"),
 // "$" and eight upper-case hexadecimal digits ($00BBGGRR: red in the lowest byte),
 // or a decimal number. A colour text is turned into a colour only when a pane
 // takes it.

@@ -204,7 +204,7 @@ std::vector<StoredEnv> StoredFromLoaded(const EnvList& envs) {
     std::vector<StoredEnv> stored;
     stored.reserve(static_cast<std::size_t>(envs.Count()));
     for (int i = 0; i < envs.Count(); ++i) {
-        const SrcCnf& e = envs.At(i);
+        const Environment& e = envs.At(i);
         stored.push_back({e.EnvName, e.TargetLines, e.MemoLines, !e.KeptMemoFile.empty(), true});
     }
     return stored;
@@ -219,7 +219,7 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
     if (iniOnDisk) {
         LoadEnvironments(ini, memos.SourceFolder(), disk, false);
     } else {
-        std::vector<SrcCnf> view(stored.size());
+        std::vector<Environment> view(stored.size());
         for (std::size_t p = 0; p < stored.size(); ++p) {
             view[p].EnvName = stored[p].Name;
             view[p].TargetLines = stored[p].TargetLines;
@@ -248,7 +248,7 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
     std::vector<Entry> mine, copies;
     std::vector<int> mineAt(static_cast<std::size_t>(m) + 1, -1);  // files' position -> index in mine
     for (int i = 0; i < envs.Count(); ++i) {
-        const SrcCnf& e = envs.At(i);
+        const Environment& e = envs.At(i);
         const std::int32_t p =
             e.StoredAt >= 1 && e.StoredAt <= n && liveAt[static_cast<std::size_t>(e.StoredAt)] == i
                 ? e.StoredAt
@@ -278,7 +278,7 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
             continue;
         }
         const StoredEnv& b = stored[static_cast<std::size_t>(p - 1)];
-        const SrcCnf& d = disk.At(q - 1);
+        const Environment& d = disk.At(q - 1);
         const bool linesHere = !SameLines(e.TargetLines, b.TargetLines);
         const bool linesThere = !SameLines(d.TargetLines, b.TargetLines);
         bool conflict = linesHere && linesThere && !SameLines(d.TargetLines, e.TargetLines);
@@ -328,7 +328,7 @@ EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs
             anchor = static_cast<std::size_t>(mineAt[static_cast<std::size_t>(q)]) + 1;
             continue;
         }
-        const SrcCnf& d = disk.At(q - 1);
+        const Environment& d = disk.At(q - 1);
         const std::int32_t p = match[static_cast<std::size_t>(q - 1)];
         if (p != 0 && stored[static_cast<std::size_t>(p - 1)].Shown) {
             const StoredEnv& b = stored[static_cast<std::size_t>(p - 1)];

@@ -124,7 +124,7 @@ std::int64_t NumberedKey(std::string_view key, std::string_view prefix) {
 
 // ---- EnvList ----
 
-SrcCnf* EnvList::Find(std::int32_t id) {
+Environment* EnvList::Find(std::int32_t id) {
     int pos = IndexOfEnv(id);
     return pos < 0 ? nullptr : &envs_[static_cast<std::size_t>(pos)];
 }
@@ -147,7 +147,7 @@ std::int32_t EnvList::AddEnv(std::string name, std::int32_t atEnd) {
         id = 1;
         while (IndexOfEnv(id) >= 0) ++id;
     }
-    SrcCnf env;
+    Environment env;
     env.EnvId = id;
     env.EnvName = std::move(name);
     if (atEnd)
@@ -172,14 +172,14 @@ bool EnvList::SwapEnvs(std::int32_t a, std::int32_t b) {
 }
 
 bool EnvList::RenameEnv(std::int32_t id, std::string name) {
-    SrcCnf* e = Find(id);
+    Environment* e = Find(id);
     if (!e) return false;
     e->EnvName = std::move(name);
     return true;
 }
 
 bool EnvList::StoreEnv(std::int32_t id, const Lines& lines, const Lines& memo) {
-    SrcCnf* e = Find(id);
+    Environment* e = Find(id);
     if (!e) return false;
     e->TargetLines = lines;
     e->MemoLines = memo;
@@ -304,7 +304,7 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
     // the highest id each time, which is quadratic in the number of environments.
     // The names are the values of cnam1 .. cnamN, N the number of names given.
     auto names = ini.ReadSection(kNamesSection);
-    std::vector<SrcCnf> loaded(names.size());
+    std::vector<Environment> loaded(names.size());
     const bool unnamed = loaded.empty();
     if (unnamed) {
         loaded.resize(1);
@@ -321,7 +321,7 @@ std::vector<std::string> LoadEnvironments(const IniFile& ini, const std::string&
         readMemos ? MemoNumbersIn(folder) : std::nullopt;
 
     for (std::size_t i = 0; i < loaded.size(); ++i) {
-        SrcCnf& env = loaded[i];
+        Environment& env = loaded[i];
         const auto p = static_cast<std::int64_t>(i + 1);
         env.EnvId = static_cast<std::int32_t>(p);
 

@@ -18,7 +18,7 @@ namespace zarnik::settings {
 
 using Lines = std::vector<std::string>;
 
-struct SrcCnf {
+struct Environment {
     std::int32_t EnvId = 0;
     std::string EnvName;  // Shift-JIS
     Lines TargetLines;    // native (the file system's own bytes); Shift-JIS only in the INI file
@@ -31,7 +31,7 @@ struct SrcCnf {
     // not there yet: what a save compares it with (env_merge.h).
     std::int32_t StoredAt = 0;
 
-    bool operator==(const SrcCnf&) const = default;
+    bool operator==(const Environment&) const = default;
 };
 
 // The ordered environments; position 0 is the first tab. Ids identify an
@@ -39,8 +39,8 @@ struct SrcCnf {
 class EnvList {
 public:
     int Count() const { return static_cast<int>(envs_.size()); }
-    const SrcCnf& At(int pos) const { return envs_.at(static_cast<std::size_t>(pos)); }
-    SrcCnf& At(int pos) { return envs_.at(static_cast<std::size_t>(pos)); }
+    const Environment& At(int pos) const { return envs_.at(static_cast<std::size_t>(pos)); }
+    Environment& At(int pos) { return envs_.at(static_cast<std::size_t>(pos)); }
 
     // First position whose id matches, or -1.
     int IndexOfEnv(std::int32_t id) const;
@@ -63,13 +63,13 @@ public:
     // Ids := 1, 2, ... n in list order.
     void RenumberEnvs();
     // Replaces the list by envs, whose ids the caller has made unique.
-    void AssignEnvs(std::vector<SrcCnf> envs) { envs_ = std::move(envs); }
+    void AssignEnvs(std::vector<Environment> envs) { envs_ = std::move(envs); }
 
     bool operator==(const EnvList&) const = default;
 
 private:
-    SrcCnf* Find(std::int32_t id);
-    std::vector<SrcCnf> envs_;
+    Environment* Find(std::int32_t id);
+    std::vector<Environment> envs_;
 };
 
 // "開発環境(1)" in Shift-JIS.
@@ -103,7 +103,7 @@ void SetDefaultEnvironments(EnvList& envs);
 
 // Builds the list from an INI file that exists, reading the memo files from
 // folder. Returns the paths of memo files that exist but could not be read; those
-// environments keep them (SrcCnf::KeptMemoFile) and start with an empty memo.
+// environments keep them (Environment::KeptMemoFile) and start with an empty memo.
 //
 // Target lines are the values of the keys file0, file1, ... present in FILES_n,
 // in the order of their numbers, however many there are and whatever gaps lie

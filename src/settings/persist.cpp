@@ -60,7 +60,7 @@ bool FinishDeadSave(const std::string& iniPath, std::vector<std::string>& notice
 }
 
 void SetDefaultFolders(ProgramPaths& p) {
-    std::string folder = text::RemoveTrailingBackslash(text::Utf8ToSjis(p.ProgramFolder));
+    std::string folder = text::RemoveTrailingSlash(text::Utf8ToSjis(p.ProgramFolder));
     p.OpenFolder = p.SaveFolder = p.BrowseFolder = folder;
 }
 
@@ -74,27 +74,31 @@ void ReadRect(const IniFile& ini, std::string_view section, Rect& r) {
 struct PaneKeys {
     const char* Font;
     const char* Back;
-    S_SVFINF S_CNF::*FontField;
-    std::string S_CNF::*BackField;
+    PaneFont Settings::*FontField;
+    std::string Settings::*BackField;
 };
 constexpr PaneKeys kPanes[] = {
-    {"Font_Fold", "Bcol_Fold", &S_CNF::Font_Fold, &S_CNF::Bcol_Fold},
-    {"Font_Memo", "Bcol_Memo", &S_CNF::Font_Memo, &S_CNF::Bcol_Memo},
-    {"Font_Rslt", "Bcol_Rslt", &S_CNF::Font_Rslt, &S_CNF::Bcol_Rslt},
+    {"Font_Fold", "Bcol_Fold", &Settings::TargetFont, &Settings::TargetBackground},
+    {"Font_Memo", "Bcol_Memo", &Settings::MemoFont, &Settings::MemoBackground},
+    {"Font_Rslt", "Bcol_Rslt", &Settings::ResultFont, &Settings::ResultBackground},
 };
 
 struct IntField {
     const char* Key;
-    std::int32_t S_CNF::*Field;
+    std::int32_t Settings::*Field;
 };
 constexpr IntField kMainFormSwitches[] = {
-    {"ToolBar", &S_CNF::ToolBar}, {"StatusBar", &S_CNF::StatusBar}, {"YokoBar", &S_CNF::YokoBar},
-    {"TlbFlat", &S_CNF::TlbFlat}, {"MemoDsp", &S_CNF::MemoDsp},     {"MemoWid", &S_CNF::MemoWid},
+    {"ToolBar", &Settings::ShowToolBar},
+    {"StatusBar", &Settings::ShowStatusBar},
+    {"YokoBar", &Settings::HorizontalScrollBar},
+    {"TlbFlat", &Settings::FlatToolBar},
+    {"MemoDsp", &Settings::ShowMemo},
+    {"MemoWid", &Settings::MemoWidth},
 };
-constexpr IntField kSrcCnfFields[] = {{"TabPos", &S_CNF::TabPos},
-                                      {"TabDsp", &S_CNF::TabDsp},
-                                      {"TabIdx", &S_CNF::TabIdx},
-                                      {"AddKind", &S_CNF::AddKind}};
+constexpr IntField kSrcCnfFields[] = {{"TabPos", &Settings::TabPosition},
+                                      {"TabDsp", &Settings::TabsInRows},
+                                      {"TabIdx", &Settings::SelectedTab},
+                                      {"AddKind", &Settings::AddEntriesAtEnd}};
 
 // The values a save writes, in the order a new file holds them.
 class ValueList {
@@ -118,8 +122,8 @@ private:
 };
 
 std::vector<IniValue> SettingValues(const ProgramState& st) {
-    const S_CNF& c = st.Cnf;
-    const MainPlacementRec& main = st.Place.MainPlacement;
+    const Settings& c = st.Cnf;
+    const MainWindowPlacement& main = st.Place.MainPlacement;
     ValueList v;
     v.Add("Pelorand", "Title", "Zarnik");
     v.Add("Pelorand", "Name", "ZRNK");
@@ -130,7 +134,7 @@ std::vector<IniValue> SettingValues(const ProgramState& st) {
 
     v.Add("MainForm", "WinState", main.Maximized);
     v.AddRect("MainForm", main.Bounds);
-    v.Add("MainForm", "Pnl_H", main.Pnl_H);
+    v.Add("MainForm", "Pnl_H", main.TargetPaneHeight);
     for (const auto& f : kMainFormSwitches) v.Add("MainForm", f.Key, c.*f.Field);
 
     for (const auto& p : kPanes) {
@@ -138,10 +142,11 @@ std::vector<IniValue> SettingValues(const ProgramState& st) {
         v.Add("Settei", p.Back, c.*p.BackField);
     }
     for (const auto& k : SetteiIntKeys()) v.Add("Settei", k.Key, c.*k.Field);
-    v.Add("Settei", "HTM", c.HTM);
+    v.Add("Settei", "HTM", c.HelpFile);
 
-    for (std::size_t i = 0; i < c.Exts.size(); ++i) v.Add("Exts", ExtsKeys()[i], c.Exts[i]);
-    v.Add("OpenDlg", "Index", c.OpenDlgIndex);
+    for (std::size_t i = 0; i < c.ExtensionPatterns.size(); ++i)
+        v.Add("Exts", ExtsKeys()[i], c.ExtensionPatterns[i]);
+    v.Add("OpenDlg", "Index", c.OpenDialogFilter);
     v.AddRect("SrcCnf", st.Place.EditorPlacement);
     for (const auto& f : kSrcCnfFields) v.Add("SrcCnf", f.Key, c.*f.Field);
     return std::move(v.Values());
@@ -195,7 +200,7 @@ void WriteChangedTargetLine(IniFile& ini, std::string_view key, std::string_view
 // removed by the user in the meantime).
 void UpdateKeptMemoFiles(ProgramState& st) {
     for (int i = 0; i < st.Envs.Count(); ++i) {
-        SrcCnf& env = st.Envs.At(i);
+        Environment& env = st.Envs.At(i);
         if (env.KeptMemoFile.empty()) continue;
         std::string path = env.StoredAt > 0 ? MemoFileName(st.Paths.DataFolder, env.StoredAt) : "";
         env.KeptMemoFile = !path.empty() && KindOfPath(path) == PathKind::File ? path : "";
@@ -203,8 +208,8 @@ void UpdateKeptMemoFiles(ProgramState& st) {
 }
 
 void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
-    S_CNF& c = st.Cnf;
-    MainPlacementRec& main = st.Place.MainPlacement;
+    Settings& c = st.Cnf;
+    MainWindowPlacement& main = st.Place.MainPlacement;
 
     c.Version = ini.ReadInteger("Pelorand", "Version", c.Version);
     // Folders are paths and are taken whole, however long.
@@ -214,16 +219,17 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
 
     main.Maximized = ini.ReadInteger("MainForm", "WinState", main.Maximized);
     ReadRect(ini, "MainForm", main.Bounds);
-    main.Pnl_H = ini.ReadInteger("MainForm", "Pnl_H", main.Pnl_H);
+    main.TargetPaneHeight = ini.ReadInteger("MainForm", "Pnl_H", main.TargetPaneHeight);
     for (const auto& f : kMainFormSwitches) c.*f.Field = ini.ReadInteger("MainForm", f.Key, c.*f.Field);
 
     // The older form of the result font; a Font_Rslt key overrides it.
     // An empty face name is no font, and the font text written at the next save
     // could not hold it (its empty field would collapse): the face stays.
-    if (std::string face = ini.ReadString("Font", "FontName", ""); !face.empty()) c.Font_Rslt.FaceName = face;
-    c.Font_Rslt.PointSize = ini.ReadInteger("Font", "FontSize", c.Font_Rslt.PointSize);
-    c.Font_Rslt.StyleBits =
-        static_cast<std::uint8_t>(ini.ReadInteger("Font", "FontStyl", c.Font_Rslt.StyleBits) & 0xFF);
+    if (std::string face = ini.ReadString("Font", "FontName", ""); !face.empty())
+        c.ResultFont.FaceName = face;
+    c.ResultFont.PointSize = ini.ReadInteger("Font", "FontSize", c.ResultFont.PointSize);
+    c.ResultFont.StyleBits =
+        static_cast<std::uint8_t>(ini.ReadInteger("Font", "FontStyl", c.ResultFont.StyleBits) & 0xFF);
 
     for (const auto& p : kPanes) {
         TextToFont(ini.ReadString("Settei", p.Font, ""), c.*p.FontField);
@@ -233,15 +239,15 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
         std::int32_t fallback = std::string_view(k.Key) == "FmSizeIndex" ? 0 : c.*k.Field;
         c.*k.Field = ini.ReadInteger("Settei", k.Key, fallback);
     }
-    c.HTM = ini.ReadString("Settei", "HTM", c.HTM);
+    c.HelpFile = ini.ReadString("Settei", "HTM", c.HelpFile);
     st.DiffOld = ReadTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld").value_or(st.DiffOld);
     st.DiffNew = ReadTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew").value_or(st.DiffNew);
 
-    for (std::size_t i = 0; i < c.Exts.size(); ++i)
-        c.Exts[i] = ini.ReadString("Exts", ExtsKeys()[i], c.Exts[i]);
+    for (std::size_t i = 0; i < c.ExtensionPatterns.size(); ++i)
+        c.ExtensionPatterns[i] = ini.ReadString("Exts", ExtsKeys()[i], c.ExtensionPatterns[i]);
     RebuildExtensionLists(c);
 
-    c.OpenDlgIndex = ini.ReadInteger("OpenDlg", "Index", c.OpenDlgIndex);
+    c.OpenDialogFilter = ini.ReadInteger("OpenDlg", "Index", c.OpenDialogFilter);
     ReadRect(ini, "SrcCnf", st.Place.EditorPlacement);
     for (const auto& f : kSrcCnfFields) c.*f.Field = ini.ReadInteger("SrcCnf", f.Key, c.*f.Field);
 
@@ -369,16 +375,16 @@ std::string IniWriteMessage(const std::string& iniPath) {
 
 std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
     std::vector<std::string> notices;
-    st.Cnf.TabIdx = win.TabIndex;
+    st.Cnf.SelectedTab = win.TabIndex;
     st.Envs.StoreEnv(st.Envs.EnvIdAt(win.TabIndex), win.TargetLines, win.MemoLines);
-    MainPlacementRec& main = st.Place.MainPlacement;
+    MainWindowPlacement& main = st.Place.MainPlacement;
     if (win.Maximized) {
         main.Maximized = 1;  // the bounds stay those last recorded for the normal window
     } else {
         main.Maximized = 0;
         main.Bounds = win.Bounds;
     }
-    main.Pnl_H = win.PaneHeight;
+    main.TargetPaneHeight = win.PaneHeight;
     st.ToolBar = win.ToolBar;
 
     const std::string& iniPath = st.Paths.IniPath;
@@ -450,12 +456,12 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
 
 // ---- fonts ----
 
-std::string FontToText(const S_SVFINF& f) {
+std::string FontToText(const PaneFont& f) {
     return f.FaceName + "," + std::to_string(f.PointSize) + "," + f.ColorName + "," +
            std::to_string(f.StyleBits);
 }
 
-void TextToFont(std::string_view t, S_SVFINF& f) {
+void TextToFont(std::string_view t, PaneFont& f) {
     std::vector<std::string_view> fields;
     std::size_t pos = 0;
     while (pos <= t.size()) {

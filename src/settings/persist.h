@@ -78,7 +78,7 @@ struct IniValue {
 // Everything that is read at start-up and written at close.
 struct ProgramState {
     ProgramPaths Paths;
-    S_CNF Cnf;
+    Settings Cnf;
     Placements Place;  // MainPlacement (bounds, maximized, upper pane) and EditorPlacement
     std::optional<ToolBarRecord> ToolBar;  // set when the INI file holds a record with Rev 2
     EnvList Envs;
@@ -103,7 +103,7 @@ struct LoadReport {
     // fails (rather than replace a file it could not read) until it can be read.
     bool IniUnreadable = false;
     // Memo files that exist but could not be read (native paths). Their
-    // environments keep them untouched (SrcCnf::KeptMemoFile); the user should be told.
+    // environments keep them untouched (Environment::KeptMemoFile); the user should be told.
     std::vector<std::string> UnreadableMemos;
     // What the user should be told about the save's own files (a commit record or
     // a lock file set aside), in Shift-JIS.
@@ -147,11 +147,11 @@ std::vector<std::string> SaveSettings(ProgramState& state, const WindowState& wi
 std::string IniWriteMessage(const std::string& iniPath);
 
 // "face,size,colour,style", e.g. "ＭＳ ゴシック,9,clBlack,0".
-std::string FontToText(const S_SVFINF& font);
+std::string FontToText(const PaneFont& font);
 // Fields split at commas, empty ones dropped; each field found replaces its part:
 // face, size (9 when not an integer), colour, style (low 8 bits, 0 when not an
 // integer). An empty text changes nothing.
-void TextToFont(std::string_view text, S_SVFINF& font);
+void TextToFont(std::string_view text, PaneFont& font);
 
 // The environment a command line names: a number 1 .. n is a position, anything
 // else the first environment of that name (Shift-JIS). Position 0-based, or -1.

@@ -8,13 +8,14 @@
 
 namespace zarnik::settings {
 
-std::int32_t& S_CNF::Column(int number) {
-    std::int32_t* cols[] = {&FmFile, &FmTime, &FmSize, &FmSknd, &FmAlls, &FmCmnt, &FmJitu, &FmKugy, &FmCpar};
+std::int32_t& Settings::Column(int number) {
+    std::int32_t* cols[] = {&ShowName,    &ShowTime, &ShowSize,  &ShowKind, &ShowTotal,
+                            &ShowComment, &ShowExec, &ShowBlank, &ShowRatio};
     if (number < 1 || number > 9) throw std::out_of_range("column number");
     return *cols[number - 1];
 }
 
-std::int32_t S_CNF::Column(int number) const { return const_cast<S_CNF*>(this)->Column(number); }
+std::int32_t Settings::Column(int number) const { return const_cast<Settings*>(this)->Column(number); }
 
 const std::array<std::string, kExtsKeys.size()>& DefaultExts() {
     static const std::array<std::string, kExtsKeys.size()> exts = [] {
@@ -25,31 +26,31 @@ const std::array<std::string, kExtsKeys.size()>& DefaultExts() {
     return exts;
 }
 
-void SetDefaultSettings(S_CNF& cnf) {
+void SetDefaultSettings(Settings& cnf) {
     static const std::string proportional = text::Utf8ToSjis("ＭＳ Ｐゴシック");
     static const std::string fixed = text::Utf8ToSjis("ＭＳ ゴシック");
-    S_CNF d;  // member initialisers hold the defaults
-    d.Font_Fold = {proportional, 9, "clBlack", 0};
-    d.Font_Memo = {proportional, 9, "clBlack", 0};
-    d.Font_Rslt = {fixed, 9, "clBlack", 0};
+    Settings d;  // member initialisers hold the defaults
+    d.TargetFont = {proportional, 9, "clBlack", 0};
+    d.MemoFont = {proportional, 9, "clBlack", 0};
+    d.ResultFont = {fixed, 9, "clBlack", 0};
     d.Version = cnf.Version;
     d.ResultUnsaved = cnf.ResultUnsaved;
-    d.Exts = std::move(cnf.Exts);
-    d.Lists = std::move(cnf.Lists);
-    d.OpenDlgIndex = cnf.OpenDlgIndex;
+    d.ExtensionPatterns = std::move(cnf.ExtensionPatterns);
+    d.Extensions = std::move(cnf.Extensions);
+    d.OpenDialogFilter = cnf.OpenDialogFilter;
     cnf = std::move(d);
 }
 
-S_CNF MakeDefaultSettings() {
-    S_CNF cnf;
+Settings MakeDefaultSettings() {
+    Settings cnf;
     SetDefaultSettings(cnf);
-    cnf.Exts = DefaultExts();
+    cnf.ExtensionPatterns = DefaultExts();
     RebuildExtensionLists(cnf);
     return cnf;
 }
 
 void SetDefaultPlacement(Placements& p, std::int32_t screenWidth, std::int32_t screenHeight) {
-    const Rect& m = kMainFormSize;
+    const Rect& m = kMainWindowSize;
     p.MainPlacement = {
         {(screenWidth - m.Width) / 2, (screenHeight - m.Height) / 2, m.Width, m.Height}, 0, 120};
     p.EditorPlacement = {(screenWidth - 312) / 2, (screenHeight - 382) / 2, 312, 382};
@@ -92,9 +93,10 @@ std::vector<std::string> ExtensionsOf(const std::string& pattern) {
     return out;
 }
 
-void RebuildExtensionLists(S_CNF& cnf) {
-    cnf.Lists[0].clear();
-    for (std::size_t k = 1; k < cnf.Lists.size(); ++k) cnf.Lists[k] = ExtensionsOf(cnf.Exts[k - 1]);
+void RebuildExtensionLists(Settings& cnf) {
+    cnf.Extensions[0].clear();
+    for (std::size_t k = 1; k < cnf.Extensions.size(); ++k)
+        cnf.Extensions[k] = ExtensionsOf(cnf.ExtensionPatterns[k - 1]);
 }
 
 bool ParseIniInteger(std::string_view t, std::int32_t& out) {
@@ -143,15 +145,31 @@ std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback) {
 
 const std::vector<IntKey>& SetteiIntKeys() {
     static const std::vector<IntKey> keys = {
-        {"VsrcFl", &S_CNF::VsrcFl},           {"EucJis", &S_CNF::EucJis},     {"Utf8Src", &S_CNF::Utf8Src},
-        {"InCmnt", &S_CNF::InCmnt},           {"AstaOnly", &S_CNF::AstaOnly}, {"RemCmt", &S_CNF::RemCmt},
-        {"Kg_Cmt", &S_CNF::Kg_Cmt},           {"Kg_Non", &S_CNF::Kg_Non},     {"Subfol", &S_CNF::Subfol},
-        {"HeadDT", &S_CNF::HeadDT},           {"HeadNA", &S_CNF::HeadNA},     {"FlSort", &S_CNF::FlSort},
-        {"FldNam", &S_CNF::FldNam},           {"FldSum", &S_CNF::FldSum},     {"Erfout", &S_CNF::Erfout},
-        {"FmFile", &S_CNF::FmFile},           {"FmTime", &S_CNF::FmTime},     {"FmSize", &S_CNF::FmSize},
-        {"FmSknd", &S_CNF::FmSknd},           {"FmAlls", &S_CNF::FmAlls},     {"FmCmnt", &S_CNF::FmCmnt},
-        {"FmJitu", &S_CNF::FmJitu},           {"FmKugy", &S_CNF::FmKugy},     {"FmCpar", &S_CNF::FmCpar},
-        {"FmSizeIndex", &S_CNF::FmSizeIndex},
+        {"VsrcFl", &Settings::CounterChoice},
+        {"EucJis", &Settings::ConvertEucJis},
+        {"Utf8Src", &Settings::ConvertUtf8},
+        {"InCmnt", &Settings::BlankInCommentIsBlank},
+        {"AstaOnly", &Settings::AsteriskLineIsBlank},
+        {"RemCmt", &Settings::RemComments},
+        {"Kg_Cmt", &Settings::BlankLinesAsComment},
+        {"Kg_Non", &Settings::BlankLinesOutOfTotal},
+        {"Subfol", &Settings::WalkSubfolders},
+        {"HeadDT", &Settings::HeaderShowsDate},
+        {"HeadNA", &Settings::HeaderShowsEnvName},
+        {"FlSort", &Settings::SortFiles},
+        {"FldNam", &Settings::FolderLines},
+        {"FldSum", &Settings::FolderSubtotals},
+        {"Erfout", &Settings::ErrorLines},
+        {"FmFile", &Settings::ShowName},
+        {"FmTime", &Settings::ShowTime},
+        {"FmSize", &Settings::ShowSize},
+        {"FmSknd", &Settings::ShowKind},
+        {"FmAlls", &Settings::ShowTotal},
+        {"FmCmnt", &Settings::ShowComment},
+        {"FmJitu", &Settings::ShowExec},
+        {"FmKugy", &Settings::ShowBlank},
+        {"FmCpar", &Settings::ShowRatio},
+        {"FmSizeIndex", &Settings::SizeUnit},
     };
     return keys;
 }

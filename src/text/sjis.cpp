@@ -22,7 +22,7 @@ std::string RepeatText(std::string text, std::string_view piece, std::ptrdiff_t 
     return text;
 }
 
-std::string RemoveTrailingBackslash(std::string path) {
+std::string RemoveTrailingSlash(std::string path) {
     std::size_t pos = 0, last = std::string::npos;
     while (pos < path.size()) {
         last = pos;

@@ -25,7 +25,7 @@ std::string RepeatText(std::string text, std::string_view piece, std::ptrdiff_t 
 
 // Removes the last character when it is a single-byte path separator ("/");
 // the second byte of a double-byte character never counts.
-std::string RemoveTrailingBackslash(std::string path);
+std::string RemoveTrailingSlash(std::string path);
 
 constexpr unsigned char AsciiLower(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;

@@ -11,9 +11,9 @@
 
 namespace zarnik::ui {
 
-Form_Sabun::Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidget* parent)
+ChangeCountDialog::ChangeCountDialog(const QString& oldTarget, const QString& newTarget, QWidget* parent)
     : QDialog(parent) {
-    setObjectName(QStringLiteral("Form_Sabun"));
+    setObjectName(QStringLiteral("ChangeCountDialog"));
     setWindowTitle(QStringLiteral("差分カウント"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
@@ -32,7 +32,7 @@ Form_Sabun::Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidg
         auto* ref = new QPushButton(QStringLiteral("参照..."));
         ref->setAutoDefault(false);
         connect(ref, &QPushButton::clicked, this, [this, edit] { Browse(edit); });
-        connect(edit, &QLineEdit::textChanged, this, &Form_Sabun::UpdateOk);
+        connect(edit, &QLineEdit::textChanged, this, &ChangeCountDialog::UpdateOk);
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row, 1);
         grid->addWidget(ref, row, 2);
@@ -49,7 +49,7 @@ Form_Sabun::Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidg
     for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
     connect(Button_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button_Help, &QPushButton::clicked, this, &Form_Sabun::Button_HelpClick);
+    connect(Button_Help, &QPushButton::clicked, this, &ChangeCountDialog::Button_HelpClick);
     QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
 
     auto* layout = new QVBoxLayout(this);
@@ -63,7 +63,7 @@ Form_Sabun::Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidg
     setFixedHeight(sizeHint().height());
 }
 
-void Form_Sabun::Browse(QLineEdit* field) {
+void ChangeCountDialog::Browse(QLineEdit* field) {
     if (!BrowseFolder) return;
     QString folder = BrowseFolder(field->text());
     if (folder.isEmpty()) return;
@@ -72,10 +72,10 @@ void Form_Sabun::Browse(QLineEdit* field) {
 }
 
 // A change count needs both versions.
-void Form_Sabun::UpdateOk() {
+void ChangeCountDialog::UpdateOk() {
     Button_Ok->setEnabled(!Edit_Old->text().isEmpty() && !Edit_New->text().isEmpty());
 }
 
-void Form_Sabun::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10020, this); }
+void ChangeCountDialog::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10020, this); }
 
 }  // namespace zarnik::ui

@@ -1,4 +1,4 @@
-// Form_Sabun: the old and the new version a change count compares, each one target
+// ChangeCountDialog: the old and the new version a change count compares, each one target
 // line (a folder, a file or a pattern), typed or picked with the folder browser.
 #pragma once
 
@@ -11,11 +11,11 @@
 
 namespace zarnik::ui {
 
-class Form_Sabun : public QDialog {
+class ChangeCountDialog : public QDialog {
     Q_OBJECT
 public:
     // oldTarget, newTarget: the lines the fields start with (as the file system names things).
-    Form_Sabun(const QString& oldTarget, const QString& newTarget, QWidget* parent = nullptr);
+    ChangeCountDialog(const QString& oldTarget, const QString& newTarget, QWidget* parent = nullptr);
 
     QLabel* Label_Msg;
     QLineEdit* Edit_Old;

@@ -1,4 +1,4 @@
-// The environment editor (Form_Scnf), its name dialog (Form_Cname) and the main
+// The environment editor (EnvironmentEditor), its name dialog (EnvironmentNameDialog) and the main
 // window's command that opens the editor.
 #include "ui/env_editor.h"
 
@@ -88,9 +88,9 @@ private:
 
 }  // namespace
 
-// ---- Form_Cname ----
+// ---- EnvironmentNameDialog ----
 
-QString Form_Cname::MessageText(int mode, const std::string& name) {
+QString EnvironmentNameDialog::MessageText(int mode, const std::string& name) {
     static const QString request = QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境に名前を付けてください。");
     switch (mode) {
         case NewMode:
@@ -104,11 +104,12 @@ QString Form_Cname::MessageText(int mode, const std::string& name) {
     }
 }
 
-Form_Cname::Form_Cname(int mode, const std::string& name, std::int32_t addKind, QWidget* parent)
+EnvironmentNameDialog::EnvironmentNameDialog(int mode, const std::string& name, std::int32_t addKind,
+                                             QWidget* parent)
     : QDialog(parent) {
     static const char* const kModeWords[] = {"新規追加", "ｺﾋﾟｰ追加", "名称変更"};
     mode = std::clamp(mode, 0, 2);
-    setObjectName(QStringLiteral("Form_Cname"));
+    setObjectName(QStringLiteral("EnvironmentNameDialog"));
     setWindowTitle(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境名の入力－") + QString::fromUtf8(kModeWords[mode]));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
@@ -163,16 +164,16 @@ Form_Cname::Form_Cname(int mode, const std::string& name, std::int32_t addKind, 
             [this] { HelpViewer::Instance().ShowPopup(10019, this); });
 }
 
-std::string Form_Cname::Name() const { return ToSjis(Edit_Cname->text()); }
+std::string EnvironmentNameDialog::Name() const { return ToSjis(Edit_Cname->text()); }
 
-std::int32_t Form_Cname::AddKind() const { return RadioButton_Head->isChecked() ? 0 : 1; }
+std::int32_t EnvironmentNameDialog::AddEntriesAtEnd() const { return RadioButton_Head->isChecked() ? 0 : 1; }
 
-void Form_Cname::showEvent(QShowEvent* e) {
+void EnvironmentNameDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     move(CentredOnScreen(size()));
 }
 
-void Form_Cname::keyPressEvent(QKeyEvent* e) {
+void EnvironmentNameDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
         Button_Help->click();
         return;
@@ -180,13 +181,13 @@ void Form_Cname::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
-// ---- Form_Scnf ----
+// ---- EnvironmentEditor ----
 
 // NOLINTNEXTLINE(readability-function-size): long; to be split
-Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
-                     QWidget* parent)
+EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addKind,
+                                     settings::Rect& placement, int index, QWidget* parent)
     : QDialog(parent), work_(work), addKind_(addKind), placement_(placement), startIndex_(index) {
-    setObjectName(QStringLiteral("Form_Scnf"));
+    setObjectName(QStringLiteral("EnvironmentEditor"));
     setWindowTitle(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
@@ -236,28 +237,31 @@ Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::R
     layout->addLayout(bottom);
 
     PopupMenu = new QMenu(this);
-    Pop_Add = PopupMenu->addAction(QStringLiteral("新規追加(&A)..."), this, &Form_Scnf::Button_AddClick);
-    Pop_Copy = PopupMenu->addAction(QStringLiteral("ｺﾋﾟｰ追加(&P)..."), this, &Form_Scnf::Button_CopyClick);
+    Pop_Add =
+        PopupMenu->addAction(QStringLiteral("新規追加(&A)..."), this, &EnvironmentEditor::Button_AddClick);
+    Pop_Copy =
+        PopupMenu->addAction(QStringLiteral("ｺﾋﾟｰ追加(&P)..."), this, &EnvironmentEditor::Button_CopyClick);
     Pop_Rename =
-        PopupMenu->addAction(QStringLiteral("名称変更(&E)..."), this, &Form_Scnf::Button_RenameClick);
+        PopupMenu->addAction(QStringLiteral("名称変更(&E)..."), this, &EnvironmentEditor::Button_RenameClick);
     Pop_Delete =
-        PopupMenu->addAction(QStringLiteral("環境削除(&R)..."), this, &Form_Scnf::Button_DeleteClick);
+        PopupMenu->addAction(QStringLiteral("環境削除(&R)..."), this, &EnvironmentEditor::Button_DeleteClick);
     PopupMenu->addSeparator();
-    Pop_Up = PopupMenu->addAction(QStringLiteral("↑上へ(&U)..."), this, &Form_Scnf::Button_UpClick);
-    Pop_Down = PopupMenu->addAction(QStringLiteral("↓下へ(&D)..."), this, &Form_Scnf::Button_DownClick);
+    Pop_Up = PopupMenu->addAction(QStringLiteral("↑上へ(&U)..."), this, &EnvironmentEditor::Button_UpClick);
+    Pop_Down =
+        PopupMenu->addAction(QStringLiteral("↓下へ(&D)..."), this, &EnvironmentEditor::Button_DownClick);
     PopupMenu->addSeparator();
     PopupMenu->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
 
-    connect(Button_Add, &QPushButton::clicked, this, &Form_Scnf::Button_AddClick);
-    connect(Button_Copy, &QPushButton::clicked, this, &Form_Scnf::Button_CopyClick);
-    connect(Button_Rename, &QPushButton::clicked, this, &Form_Scnf::Button_RenameClick);
-    connect(Button_Delete, &QPushButton::clicked, this, &Form_Scnf::Button_DeleteClick);
-    connect(Button_Up, &QPushButton::clicked, this, &Form_Scnf::Button_UpClick);
-    connect(Button_Down, &QPushButton::clicked, this, &Form_Scnf::Button_DownClick);
-    connect(Button_Ok, &QPushButton::clicked, this, &Form_Scnf::Button_OkClick);
+    connect(Button_Add, &QPushButton::clicked, this, &EnvironmentEditor::Button_AddClick);
+    connect(Button_Copy, &QPushButton::clicked, this, &EnvironmentEditor::Button_CopyClick);
+    connect(Button_Rename, &QPushButton::clicked, this, &EnvironmentEditor::Button_RenameClick);
+    connect(Button_Delete, &QPushButton::clicked, this, &EnvironmentEditor::Button_DeleteClick);
+    connect(Button_Up, &QPushButton::clicked, this, &EnvironmentEditor::Button_UpClick);
+    connect(Button_Down, &QPushButton::clicked, this, &EnvironmentEditor::Button_DownClick);
+    connect(Button_Ok, &QPushButton::clicked, this, &EnvironmentEditor::Button_OkClick);
     connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button_Help, &QPushButton::clicked, this, [] { HelpViewer::Instance().ShowTopic(10006); });
-    connect(ListBox_Conf, &QListWidget::itemSelectionChanged, this, &Form_Scnf::UpdateEnabling);
+    connect(ListBox_Conf, &QListWidget::itemSelectionChanged, this, &EnvironmentEditor::UpdateEnabling);
     connect(ListBox_Conf, &QListWidget::itemDoubleClicked, this, [this] {
         if (!ListBox_Conf->selectedItems().isEmpty()) Button_RenameClick();
     });
@@ -284,14 +288,14 @@ Form_Scnf::Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::R
     UpdateEnabling();
 }
 
-void Form_Scnf::PlaceCentred() { setGeometry(QRect(CentredOnScreen(size()), size())); }
+void EnvironmentEditor::PlaceCentred() { setGeometry(QRect(CentredOnScreen(size()), size())); }
 
-void Form_Scnf::showEvent(QShowEvent* e) {
+void EnvironmentEditor::showEvent(QShowEvent* e) {
     PlaceCentred();
     QDialog::showEvent(e);
 }
 
-void Form_Scnf::keyPressEvent(QKeyEvent* e) {
+void EnvironmentEditor::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
         Button_Help->click();
         return;
@@ -299,7 +303,7 @@ void Form_Scnf::keyPressEvent(QKeyEvent* e) {
     QDialog::keyPressEvent(e);
 }
 
-void Form_Scnf::done(int r) {
+void EnvironmentEditor::done(int r) {
     QRect screen = ScreenRect();
     QRect g = geometry();
     placement_ = {g.x() - screen.x(), g.y() - screen.y(), g.width(), g.height()};
@@ -313,7 +317,7 @@ int SelectedRow(const QListWidget* list) {
 }
 }  // namespace
 
-void Form_Scnf::UpdateEnabling() {
+void EnvironmentEditor::UpdateEnabling() {
     const int n = ListBox_Conf->count();
     const int s = SelectedRow(ListBox_Conf);
     auto set = [](QPushButton* b, QAction* a, bool on) {
@@ -328,15 +332,15 @@ void Form_Scnf::UpdateEnabling() {
     set(Button_Down, Pop_Down, n > 1 && s >= 0 && s < n - 1);
 }
 
-void Form_Scnf::SelectRow(int row) {
+void EnvironmentEditor::SelectRow(int row) {
     if (row >= 0 && row < ListBox_Conf->count()) ListBox_Conf->setCurrentRow(row);
     UpdateEnabling();
 }
 
-std::int32_t Form_Scnf::AddFromDialog(int mode, const std::string& preset) {
-    Form_Cname dialog(mode, preset, addKind_, this);
+std::int32_t EnvironmentEditor::AddFromDialog(int mode, const std::string& preset) {
+    EnvironmentNameDialog dialog(mode, preset, addKind_, this);
     int result = ExecDialog(dialog);
-    addKind_ = dialog.AddKind();  // remembered even when the dialog was cancelled
+    addKind_ = dialog.AddEntriesAtEnd();  // remembered even when the dialog was cancelled
     std::string name = dialog.Name();
     if (result != QDialog::Accepted || name.empty()) return 0;
     std::int32_t id = work_.AddEnv(name, addKind_);
@@ -346,17 +350,17 @@ std::int32_t Form_Scnf::AddFromDialog(int mode, const std::string& preset) {
     return id;
 }
 
-void Form_Scnf::Button_AddClick() {
-    AddFromDialog(Form_Cname::NewMode, std::string());
+void EnvironmentEditor::Button_AddClick() {
+    AddFromDialog(EnvironmentNameDialog::NewMode, std::string());
     UpdateEnabling();
 }
 
-void Form_Scnf::Button_CopyClick() {
+void EnvironmentEditor::Button_CopyClick() {
     const int s = SelectedRow(ListBox_Conf);
     if (s < 0) return;
     // The source is named by its id: a copy added at the head moves it down.
     const std::int32_t source = work_.EnvIdAt(s);
-    const std::int32_t id = AddFromDialog(Form_Cname::CopyMode, work_.At(s).EnvName);
+    const std::int32_t id = AddFromDialog(EnvironmentNameDialog::CopyMode, work_.At(s).EnvName);
     if (id != 0) {
         settings::Lines lines, memo;
         work_.FetchEnv(source, lines, memo);
@@ -365,17 +369,17 @@ void Form_Scnf::Button_CopyClick() {
     UpdateEnabling();
 }
 
-void Form_Scnf::Button_RenameClick() {
+void EnvironmentEditor::Button_RenameClick() {
     const int s = SelectedRow(ListBox_Conf);
     if (s < 0) return;
-    Form_Cname dialog(Form_Cname::RenameMode, work_.At(s).EnvName, addKind_, this);
+    EnvironmentNameDialog dialog(EnvironmentNameDialog::RenameMode, work_.At(s).EnvName, addKind_, this);
     std::string name;
     if (ExecDialog(dialog) == QDialog::Accepted) name = dialog.Name();
     if (!name.empty() && work_.RenameEnv(work_.EnvIdAt(s), name)) ListBox_Conf->item(s)->setText(ToQ(name));
     UpdateEnabling();
 }
 
-void Form_Scnf::Button_DeleteClick() {
+void EnvironmentEditor::Button_DeleteClick() {
     const int n = ListBox_Conf->count();
     const int s = SelectedRow(ListBox_Conf);
     if (s < 0 || n <= 1) return;
@@ -388,7 +392,7 @@ void Form_Scnf::Button_DeleteClick() {
     UpdateEnabling();
 }
 
-void Form_Scnf::MoveSelected(int step) {
+void EnvironmentEditor::MoveSelected(int step) {
     const int n = ListBox_Conf->count();
     const int s = SelectedRow(ListBox_Conf);
     const int t = s + step;
@@ -402,28 +406,29 @@ void Form_Scnf::MoveSelected(int step) {
     UpdateEnabling();
 }
 
-void Form_Scnf::Button_UpClick() { MoveSelected(-1); }
-void Form_Scnf::Button_DownClick() { MoveSelected(1); }
+void EnvironmentEditor::Button_UpClick() { MoveSelected(-1); }
+void EnvironmentEditor::Button_DownClick() { MoveSelected(1); }
 
-void Form_Scnf::Button_OkClick() {
+void EnvironmentEditor::Button_OkClick() {
     selectedIndex_ = SelectedRow(ListBox_Conf);
     accept();
 }
 
-// ---- Form_Main ----
+// ---- MainWindow ----
 
-void Form_Main::EditEnvironments() {
+void MainWindow::EditEnvironments() {
     tabs_->StoreCurrent();
     settings::EnvList work;
     state_.Envs.CopyEnvs(work);
-    Form_Scnf editor(work, state_.Cnf.AddKind, state_.Place.EditorPlacement, tabs_->Current(), this);
+    EnvironmentEditor editor(work, state_.Cnf.AddEntriesAtEnd, state_.Place.EditorPlacement, tabs_->Current(),
+                             this);
     editor.ExecDialog = ExecDialog;
     if (ExecDialog(editor) == QDialog::Accepted && work.Count() > 0) {
         state_.Envs.ClearEnvs();
         work.CopyEnvs(state_.Envs);
         // With no item selected (-1) ShowTabs shows the first tab: the panes must
         // always belong to some environment, or what is typed into them is lost.
-        state_.Cnf.TabIdx = editor.SelectedIndex();
+        state_.Cnf.SelectedTab = editor.SelectedIndex();
         tabs_->ShowTabs();
         state_.Envs.RenumberEnvs();
     }

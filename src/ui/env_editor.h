@@ -1,4 +1,4 @@
-// The environment editor Form_Scnf and its name dialog Form_Cname.
+// The environment editor EnvironmentEditor and its name dialog EnvironmentNameDialog.
 //
 // The editor works on a working copy of the environment list; the main window
 // copies it back into the live list only when the editor is closed with OK.
@@ -23,18 +23,18 @@
 namespace zarnik::ui {
 
 // Asks for an environment's name when one is added, copied or renamed.
-class Form_Cname : public QDialog {
+class EnvironmentNameDialog : public QDialog {
     Q_OBJECT
 public:
     enum Mode { NewMode = 0, CopyMode = 1, RenameMode = 2 };
     static constexpr int kMaxNameBytes = 30;
 
     // name: the preset (Shift-JIS); addKind: the preset of the choice, 0 head, 1 end.
-    Form_Cname(int mode, const std::string& name, std::int32_t addKind, QWidget* parent = nullptr);
+    EnvironmentNameDialog(int mode, const std::string& name, std::int32_t addKind, QWidget* parent = nullptr);
 
     // The text in the field (Shift-JIS) and the choice (0 head, 1 end), whenever asked.
     std::string Name() const;
-    std::int32_t AddKind() const;
+    std::int32_t AddEntriesAtEnd() const;
 
     // The message above the name field; a copied name longer than 16 bytes stands on
     // its own line.
@@ -57,14 +57,14 @@ protected:
 
 // "対象ｿｰｽﾌｧｲﾙ環境編集": adds, copies, renames, deletes and reorders the
 // environments of a working copy.
-class Form_Scnf : public QDialog {
+class EnvironmentEditor : public QDialog {
     Q_OBJECT
 public:
     // work: the working copy; addKind: the remembered place for new environments;
     // placement: the editor's bounds, whose size is used and which takes the bounds
     // back when the editor closes; index: the item selected when it is shown.
-    Form_Scnf(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
-              QWidget* parent = nullptr);
+    EnvironmentEditor(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
+                      QWidget* parent = nullptr);
 
     // The index selected when OK was pressed (-1 when none was).
     int SelectedIndex() const { return selectedIndex_; }

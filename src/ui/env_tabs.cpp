@@ -37,7 +37,7 @@ void EnvTabs::ShowTabs() {
     for (int i = 0; i < state_.Envs.Count(); ++i) names << ToQ(state_.Envs.At(i).EnvName);
     row_->SetTabs(names);
     ApplyPlacement();
-    int idx = state_.Cnf.TabIdx;
+    int idx = state_.Cnf.SelectedTab;
     if (idx < 0 || idx >= row_->count()) idx = 0;
     row_->setCurrentIndex(idx);
     current_ = idx;
@@ -64,7 +64,7 @@ void EnvTabs::Changed(int index) {
     if (index == current_) return;
     StoreCurrent();
     current_ = index;
-    state_.Cnf.TabIdx = index;
+    state_.Cnf.SelectedTab = index;
     FetchCurrent();
 }
 
@@ -78,8 +78,8 @@ bool EnvTabs::SelectForMenu(const QPoint& globalPos) {
 }
 
 void EnvTabs::ApplyPlacement() {
-    bool below = state_.Cnf.TabPos != 0;
-    row_->SetMultiRow(state_.Cnf.TabDsp != 0);
+    bool below = state_.Cnf.TabPosition != 0;
+    row_->SetMultiRow(state_.Cnf.TabsInRows != 0);
     row_->SetBelow(below);
     if (auto* box =
             qobject_cast<QBoxLayout*>(row_->parentWidget() ? row_->parentWidget()->layout() : nullptr)) {

@@ -15,8 +15,8 @@
 
 namespace zarnik::ui {
 
-Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(parent), work_(work) {
-    setObjectName(QStringLiteral("Form_Extset"));
+ExtensionDialog::ExtensionDialog(settings::Settings& work, QWidget* parent) : QDialog(parent), work_(work) {
+    setObjectName(QStringLiteral("ExtensionDialog"));
     setWindowTitle(QStringLiteral("拡張子指定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -54,9 +54,9 @@ Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(paren
     Button_Ok = ok;
     Button_Cancel = cancel;
     Button_Help = help;
-    connect(Button_Ok, &QPushButton::clicked, this, &Form_Extset::Button_OkClick);
+    connect(Button_Ok, &QPushButton::clicked, this, &ExtensionDialog::Button_OkClick);
     connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button_Help, &QPushButton::clicked, this, &Form_Extset::Button_HelpClick);
+    connect(Button_Help, &QPushButton::clicked, this, &ExtensionDialog::Button_HelpClick);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Button_Ok);
     buttons->addWidget(Button_Cancel);
@@ -69,10 +69,10 @@ Form_Extset::Form_Extset(settings::S_CNF& work, QWidget* parent) : QDialog(paren
     setFixedSize(sizeHint());
 }
 
-QLineEdit* Form_Extset::MakeField(int kind) {
+QLineEdit* ExtensionDialog::MakeField(int kind) {
     auto* e = new QLineEdit;
     e->setObjectName(QStringLiteral("Edit_") + QString::fromLatin1(engine::KindTable(kind).ExtKey));
-    const QString text = ToQ(work_.Exts[kind - 1]);
+    const QString text = ToQ(work_.ExtensionPatterns[kind - 1]);
     // A longer pattern from a hand-edited INI file is shown whole: cutting it to
     // the field's length would lose it on OK.
     e->setMaxLength(std::max<int>(kFieldLength, static_cast<int>(text.size())));
@@ -82,15 +82,15 @@ QLineEdit* Form_Extset::MakeField(int kind) {
     return e;
 }
 
-void Form_Extset::Button_OkClick() {
+void ExtensionDialog::Button_OkClick() {
     // Taken exactly as typed: the patterns are only read when the lists are rebuilt.
-    for (std::size_t i = 0; i < fields_.size(); ++i) work_.Exts[i] = ToSjis(fields_[i]->text());
+    for (std::size_t i = 0; i < fields_.size(); ++i) work_.ExtensionPatterns[i] = ToSjis(fields_[i]->text());
     accept();
 }
 
-void Form_Extset::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10017, this); }
+void ExtensionDialog::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10017, this); }
 
-void Form_Extset::keyPressEvent(QKeyEvent* e) {
+void ExtensionDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
         Button_HelpClick();
         return;

@@ -1,4 +1,4 @@
-// Form_Extset: the seven extension patterns of the settings dialog's working copy.
+// ExtensionDialog: the seven extension patterns of the settings dialog's working copy.
 #pragma once
 
 #include <QDialog>
@@ -10,11 +10,11 @@
 
 namespace zarnik::ui {
 
-class Form_Extset : public QDialog {
+class ExtensionDialog : public QDialog {
     Q_OBJECT
 public:
     // work is the settings dialog's working copy; only its Exts change, and only on OK.
-    explicit Form_Extset(settings::S_CNF& work, QWidget* parent = nullptr);
+    explicit ExtensionDialog(settings::Settings& work, QWidget* parent = nullptr);
 
     QLineEdit* Edit_Csrc;
     QLineEdit* Edit_Ched;
@@ -42,7 +42,7 @@ protected:
 private:
     QLineEdit* MakeField(int kind);
 
-    settings::S_CNF& work_;
+    settings::Settings& work_;
     std::array<QLineEdit*, settings::kExtsKeys.size()> fields_{};  // in kind order 1..7, like Exts
 };
 

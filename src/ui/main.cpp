@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     zarnik::ui::InstallFontSubstitutes();
     zarnik::ui::InstallQtTranslations();
 
-    zarnik::ui::F_Sp splash(0);
+    zarnik::ui::SplashScreen splash(0);
     splash.ShowAndWaitUntilOnScreen();
 
     zarnik::ui::AppState state;
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     state.HelpFile = state.Paths.HelpPath;
     zarnik::settings::LoadReport report = zarnik::settings::LoadSettings(state);
 
-    zarnik::ui::Form_Main window(state);
+    zarnik::ui::MainWindow window(state);
     QStringList problems;
     if (zarnik::settings::ReadsElsewhereThanItWrites(state.Paths))
         problems << QStringLiteral(

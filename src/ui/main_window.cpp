@@ -50,8 +50,8 @@ bool HasLines(const QPlainTextEdit* edit) { return !edit->document()->isEmpty();
 
 }  // namespace
 
-Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
-    setObjectName(QStringLiteral("Form_Main"));
+MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(ToQ(text::VersionText(0)));
     setMinimumSize(50, 50);
     InstallCommandKeyGuard();
@@ -83,12 +83,12 @@ Form_Main::Form_Main(AppState& state, QWidget* parent) : QMainWindow(parent), st
     targets_->List()->setFocus();  // the user starts by typing targets
 }
 
-Form_Main::~Form_Main() = default;
+MainWindow::~MainWindow() = default;
 
-Form_Syori* Form_Main::Syori() const { return runner_->Dialog(); }
-bool Form_Main::ResultContextMenuAttached() const { return result_->ContextMenuAttached(); }
+ProgressDialog* MainWindow::Syori() const { return runner_->Dialog(); }
+bool MainWindow::ResultContextMenuAttached() const { return result_->ContextMenuAttached(); }
 
-void Form_Main::BuildActions() {
+void MainWindow::BuildActions() {
     auto make = [this](const char* caption, auto slot) {
         auto* a = new QAction(QString::fromUtf8(caption), this);
         connect(a, &QAction::triggered, this, [this, a, slot](bool on) {
@@ -118,15 +118,15 @@ void Form_Main::BuildActions() {
     Act_Clear = make("結果のクリア(&D)", [this] { ClearResult(); });
     Act_Settings = make("設定(&S)...", [this] { OpenSettings(); });
     Act_ToolBar = make("ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
-        state_.Cnf.ToolBar = on ? 1 : 0;
+        state_.Cnf.ShowToolBar = on ? 1 : 0;
         MainToolBar->setVisible(on);
     });
     Act_StatusBar = make("ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
-        state_.Cnf.StatusBar = on ? 1 : 0;
+        state_.Cnf.ShowStatusBar = on ? 1 : 0;
         statusBar()->setVisible(on);
     });
     Act_YokoBar = make("横ｽｸﾛｰﾙﾊﾞｰ(&Y)", [this](bool on) {
-        state_.Cnf.YokoBar = on ? 1 : 0;
+        state_.Cnf.HorizontalScrollBar = on ? 1 : 0;
         ApplyScrollBars();
     });
     Act_Memo = make("メモ欄表示(&M)", [this] {
@@ -138,7 +138,7 @@ void Form_Main::BuildActions() {
     Act_Help = make("ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
     Act_About = make("ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
     Act_TlbFlat = make("ボタンを浮きあがらせる", [this] {
-        state_.Cnf.TlbFlat = state_.Cnf.TlbFlat == 0 ? 1 : 0;
+        state_.Cnf.FlatToolBar = state_.Cnf.FlatToolBar == 0 ? 1 : 0;
         ApplyTlbFlat();
     });
     Act_PopupCopy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
@@ -147,7 +147,7 @@ void Form_Main::BuildActions() {
     Act_Memo->setCheckable(true);
 }
 
-void Form_Main::BuildMenus() {
+void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     file->addActions({Act_Open, Act_Folder});
     file->addSeparator();
@@ -180,7 +180,7 @@ void Form_Main::BuildMenus() {
     resultMenu_->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
 }
 
-void Form_Main::BuildToolBar() {
+void MainWindow::BuildToolBar() {
     MainToolBar = new QToolBar(QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"), this);
     MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
     MainToolBar->setMovable(true);
@@ -226,7 +226,7 @@ void Form_Main::BuildToolBar() {
     connect(MainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyTlbFlat(); });
 }
 
-void Form_Main::BuildPanes() {
+void MainWindow::BuildPanes() {
     auto* top = new QWidget;
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
@@ -235,18 +235,19 @@ void Form_Main::BuildPanes() {
     targets_ = new TargetPane;
     connect(targets_->Caption(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { ShowEnvMenu(targets_->Caption()->mapToGlobal(p)); });
-    connect(targets_->List(), &QPlainTextEdit::textChanged, this, &Form_Main::UpdateCountEnabled);
+    connect(targets_->List(), &QPlainTextEdit::textChanged, this, &MainWindow::UpdateCountEnabled);
     connect(targets_, &TargetPane::MemoOpenClicked, this, [this] { OpenMemoPane(); });
-    connect(targets_, &TargetPane::MemoCloseClicked, this, &Form_Main::CloseMemoPane);
-    connect(targets_, &TargetPane::MemoWidthDragged, this, [this](int width) { state_.Cnf.MemoWid = width; });
+    connect(targets_, &TargetPane::MemoCloseClicked, this, &MainWindow::CloseMemoPane);
+    connect(targets_, &TargetPane::MemoWidthDragged, this,
+            [this](int width) { state_.Cnf.MemoWidth = width; });
     tabs_ = new EnvTabs(state_, *targets_, top);
-    connect(tabs_, &EnvTabs::MenuRequested, this, &Form_Main::ShowEnvMenu);
+    connect(tabs_, &EnvTabs::MenuRequested, this, &MainWindow::ShowEnvMenu);
     topLayout->addWidget(tabs_->Row());
     topLayout->addWidget(targets_, 1);
 
     result_ = new ResultPane;
     result_->SetContextMenu(resultMenu_);
-    connect(result_, &ResultPane::LinesChanged, this, &Form_Main::UpdateResultEnabled);
+    connect(result_, &ResultPane::LinesChanged, this, &MainWindow::UpdateResultEnabled);
 
     vertSplitter_ = new QSplitter(Qt::Vertical);
     vertSplitter_->setHandleWidth(5);
@@ -258,23 +259,23 @@ void Form_Main::BuildPanes() {
     setCentralWidget(vertSplitter_);
 }
 
-void Form_Main::ApplyStartState() {
-    settings::S_CNF& c = state_.Cnf;
+void MainWindow::ApplyStartState() {
+    settings::Settings& c = state_.Cnf;
     placement_ = new WindowPlacement(state_, *this, *MainToolBar, *vertSplitter_);
     connect(placement_, &WindowPlacement::ToolBarClosed, this, [this] {
-        state_.Cnf.ToolBar = 0;
+        state_.Cnf.ShowToolBar = 0;
         Act_ToolBar->setChecked(false);
     });
     placement_->ApplyStart();
-    Act_TlbFlat->setChecked(c.TlbFlat == 0);
+    Act_TlbFlat->setChecked(c.FlatToolBar == 0);
     ApplyTlbFlat();
-    Act_ToolBar->setChecked(c.ToolBar != 0);
-    MainToolBar->setVisible(c.ToolBar != 0);
-    Act_StatusBar->setChecked(c.StatusBar != 0);
-    statusBar()->setVisible(c.StatusBar != 0);
-    Act_YokoBar->setChecked(c.YokoBar == 1);
+    Act_ToolBar->setChecked(c.ShowToolBar != 0);
+    MainToolBar->setVisible(c.ShowToolBar != 0);
+    Act_StatusBar->setChecked(c.ShowStatusBar != 0);
+    statusBar()->setVisible(c.ShowStatusBar != 0);
+    Act_YokoBar->setChecked(c.HorizontalScrollBar == 1);
     ApplyScrollBars();
-    if (c.MemoDsp != 0)
+    if (c.ShowMemo != 0)
         OpenMemoPane(false);
     else
         CloseMemoPane();
@@ -285,7 +286,7 @@ void Form_Main::ApplyStartState() {
     placement_->ApplyMaximized();
 }
 
-bool Form_Main::RefusedWhileRunning(const QAction* action) const {
+bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
     for (const QAction* a : {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_SaveCsv, Act_Print, Act_Count,
                              Act_Diff, Act_Clear, Act_Settings})
@@ -294,68 +295,68 @@ bool Form_Main::RefusedWhileRunning(const QAction* action) const {
 }
 
 // The panes a run reads or writes cannot be edited while it runs; the tabs stay put.
-void Form_Main::SetRunning(bool on) {
+void MainWindow::SetRunning(bool on) {
     running_ = on;
     tabs_->Row()->setEnabled(!on);
     targets_->SetRunning(on);
     result_->SetReadOnly(on);
 }
 
-void Form_Main::ApplyScrollBars() {
-    auto policy = state_.Cnf.YokoBar == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+void MainWindow::ApplyScrollBars() {
+    auto policy = state_.Cnf.HorizontalScrollBar == 1 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
     targets_->List()->setHorizontalScrollBarPolicy(policy);
-    result_->ShowHorizontalScrollBar(state_.Cnf.YokoBar == 1);
+    result_->ShowHorizontalScrollBar(state_.Cnf.HorizontalScrollBar == 1);
 }
 
-void Form_Main::ApplyTlbFlat() {
-    bool flat = state_.Cnf.TlbFlat == 1;
+void MainWindow::ApplyTlbFlat() {
+    bool flat = state_.Cnf.FlatToolBar == 1;
     Act_TlbFlat->setChecked(!flat);
     for (QToolButton* b : MainToolBar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
 }
 
-void Form_Main::ApplyFontsAndColours() {
-    const settings::S_CNF& c = state_.Cnf;
-    ApplyPaneFont(targets_->List(), c.Font_Fold, c.Bcol_Fold);
-    ApplyPaneFont(targets_->Memo(), c.Font_Memo, c.Bcol_Memo);
-    result_->ApplyFont(c.Font_Rslt, c.Bcol_Rslt);
+void MainWindow::ApplyFontsAndColours() {
+    const settings::Settings& c = state_.Cnf;
+    ApplyPaneFont(targets_->List(), c.TargetFont, c.TargetBackground);
+    ApplyPaneFont(targets_->Memo(), c.MemoFont, c.MemoBackground);
+    result_->ApplyFont(c.ResultFont, c.ResultBackground);
 }
 
-int Form_Main::MemoPaneWidth() const { return targets_->MemoWidth(); }
-int Form_Main::UpperPaneHeight() const { return vertSplitter_->sizes().value(0); }
+int MainWindow::MemoPaneWidth() const { return targets_->MemoWidth(); }
+int MainWindow::UpperPaneHeight() const { return vertSplitter_->sizes().value(0); }
 
-void Form_Main::OpenMemoPane(bool animate) {
-    targets_->OpenMemo(state_.Cnf.MemoWid, animate);
-    state_.Cnf.MemoDsp = 1;
+void MainWindow::OpenMemoPane(bool animate) {
+    targets_->OpenMemo(state_.Cnf.MemoWidth, animate);
+    state_.Cnf.ShowMemo = 1;
     Act_Memo->setChecked(true);
 }
 
-void Form_Main::CloseMemoPane() {
+void MainWindow::CloseMemoPane() {
     targets_->CloseMemo();
-    state_.Cnf.MemoDsp = 0;
+    state_.Cnf.ShowMemo = 0;
     Act_Memo->setChecked(false);
 }
 
-void Form_Main::UpdateCountEnabled() {
+void MainWindow::UpdateCountEnabled() {
     bool on = HasLines(targets_->List());
     if (Act_Count->isEnabled() != on) Act_Count->setEnabled(on);
 }
 
 // Save, print, copy, clear and the pane's context menu follow whether it holds lines.
-void Form_Main::UpdateResultEnabled() {
+void MainWindow::UpdateResultEnabled() {
     const bool has = result_->HasLines();
     for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(has);
     Act_SaveCsv->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
 }
 
-void Form_Main::ReevaluateAll() {
+void MainWindow::ReevaluateAll() {
     Act_Count->setEnabled(HasLines(targets_->List()));
     UpdateResultEnabled();
     ApplyTlbFlat();
 }
 
-std::vector<std::string> Form_Main::ResultLines() const { return result_->Lines(); }
+std::vector<std::string> MainWindow::ResultLines() const { return result_->Lines(); }
 
-void Form_Main::RunCountCommand() {
+void MainWindow::RunCountCommand() {
     if (running_ || !Act_Count->isEnabled()) return;
     SetRunning(true);
     run::RunInput input;
@@ -368,9 +369,10 @@ void Form_Main::RunCountCommand() {
     FinishRun(outcome);
 }
 
-void Form_Main::RunChangeCommand() {
+void MainWindow::RunChangeCommand() {
     if (running_) return;
-    Form_Sabun dialog(QString::fromStdString(state_.DiffOld), QString::fromStdString(state_.DiffNew), this);
+    ChangeCountDialog dialog(QString::fromStdString(state_.DiffOld), QString::fromStdString(state_.DiffNew),
+                             this);
     dialog.BrowseFolder = [this, &dialog](const QString& current) {
         // From the folder the field names, else from the one last chosen.
         const std::string start =
@@ -393,7 +395,7 @@ void Form_Main::RunChangeCommand() {
     FinishRun(outcome);
 }
 
-void Form_Main::FinishRun(const run::RunOutcome& outcome) {
+void MainWindow::FinishRun(const run::RunOutcome& outcome) {
     // Save, print and the pane's context menu follow the pane's own change signal;
     // the csv save follows the rows this run left too.
     UpdateResultEnabled();
@@ -427,7 +429,7 @@ void Form_Main::FinishRun(const run::RunOutcome& outcome) {
     }
 }
 
-void Form_Main::closeEvent(QCloseEvent* e) {
+void MainWindow::closeEvent(QCloseEvent* e) {
     if (running_) {
         // Let the run notice the cancel first; the close is asked again after it.
         Syori()->Button_CyudanClick();
@@ -469,12 +471,12 @@ void Form_Main::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void Form_Main::resizeEvent(QResizeEvent* e) {
+void MainWindow::resizeEvent(QResizeEvent* e) {
     tabs_->Row()->FitHeight();
     QMainWindow::resizeEvent(e);
 }
 
-void Form_Main::keyPressEvent(QKeyEvent* e) {
+void MainWindow::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
         HelpViewer::Instance().ShowTopic(10000);
         return;

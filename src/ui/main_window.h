@@ -1,4 +1,4 @@
-// Form_Main: the program's one top-level window.
+// MainWindow: the program's one top-level window.
 #pragma once
 
 #include <QAction>
@@ -32,19 +32,19 @@ struct RunOutcome;
 
 namespace zarnik::ui {
 
-class Form_Syori;
+class ProgressDialog;
 class RunController;
 class WindowPlacement;
-class TBrowseDialog;
+class FolderBrowser;
 struct OpenFilesRequest;
 struct OpenFilesAnswer;
 
-class Form_Main : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // state holds the settings, the environments and the paths; it outlives the window.
-    explicit Form_Main(AppState& state, QWidget* parent = nullptr);
-    ~Form_Main() override;
+    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Panes and commands, named as the rest of the program refers to them.
     QToolBar* MainToolBar;
@@ -71,7 +71,7 @@ public:
     QAction* Act_TlbFlat;
     QAction* Act_PopupCopy;
 
-    Form_Syori* Syori() const;
+    ProgressDialog* Syori() const;
     bool MemoOpen() const { return targets_->MemoOpen(); }
     TargetPane& Targets() const { return *targets_; }
     EnvTabs& Tabs() const { return *tabs_; }
@@ -98,7 +98,7 @@ public:
 
     // Commands.
     void RunCountCommand();
-    // Asks for the old and the new version (Form_Sabun, through ExecDialog) and runs
+    // Asks for the old and the new version (ChangeCountDialog, through ExecDialog) and runs
     // a change count over them into the result pane.
     void RunChangeCommand();
     bool SaveResultTo(const QString& path);
@@ -113,7 +113,7 @@ public:
     void OpenSettings();
     // Makes confirmed settings live: the record, its extension lists, the tab
     // placement, the panes' fonts and colours.
-    void ApplySettings(const settings::S_CNF& confirmed);
+    void ApplySettings(const settings::Settings& confirmed);
 
     // Lines of the result pane as the save writes them (Shift-JIS).
     std::vector<std::string> ResultLines() const;
@@ -124,7 +124,7 @@ public:
     // (startFolder empty = not preset; empty answer = cancelled; AskSaveFileName
     // above asks it without a folder) and the print dialog (false = cancelled).
     std::function<bool(const OpenFilesRequest&, OpenFilesAnswer&)> AskOpenFiles;
-    std::function<bool(TBrowseDialog&)> ExecuteBrowse;
+    std::function<bool(FolderBrowser&)> ExecuteBrowse;
     std::function<QString(const QString& startFolder)> AskSaveFile;
     std::function<bool(QPrinter&)> AskPrinter;
     void SaveResult();

@@ -1,4 +1,4 @@
-// Form_Main: the environment menu, and what the window saves at close.
+// MainWindow: the environment menu, and what the window saves at close.
 #include <QMenu>
 
 #include "ui/main_window.h"
@@ -11,7 +11,7 @@ namespace zarnik::ui {
 // The environment menu of the tab row and of the caption bar above the target list.
 // On the tab row only a tab opens it, and a tab other than the current one first
 // becomes current, as if it had been clicked.
-void Form_Main::ShowEnvMenu(const QPoint& globalPos) {
+void MainWindow::ShowEnvMenu(const QPoint& globalPos) {
     if (!tabs_->SelectForMenu(globalPos)) return;
     QMenu m;
     m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { Act_EnvEdit->trigger(); });
@@ -20,7 +20,7 @@ void Form_Main::ShowEnvMenu(const QPoint& globalPos) {
     m.exec(globalPos);
 }
 
-settings::WindowState Form_Main::CaptureWindowState() {
+settings::WindowState MainWindow::CaptureWindowState() {
     settings::WindowState w = placement_->Capture();
     w.TabIndex = tabs_->Row()->currentIndex();
     w.TargetLines = ToNativeLines(targets_->List()->toPlainText());
@@ -28,9 +28,9 @@ settings::WindowState Form_Main::CaptureWindowState() {
     return w;
 }
 
-bool Form_Main::SaveAll() {
+bool MainWindow::SaveAll() {
     tabs_->StoreCurrent();
-    state_.Cnf.TabIdx = tabs_->Row()->currentIndex();
+    state_.Cnf.SelectedTab = tabs_->Row()->currentIndex();
     settings::WindowState w = CaptureWindowState();
     if (!state_.Save) return true;
     std::string error;

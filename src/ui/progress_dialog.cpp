@@ -7,7 +7,7 @@
 namespace zarnik::ui {
 
 // A looping "searching" animation: a magnifier sweeping over a page.
-class Form_Syori::Animation : public QWidget {
+class ProgressDialog::Animation : public QWidget {
 public:
     explicit Animation(QWidget* parent) : QWidget(parent) {
         timer_.setInterval(80);
@@ -42,7 +42,7 @@ private:
     int frame_ = 0;
 };
 
-Form_Syori::Form_Syori(QWidget* parent) : QDialog(parent) {
+ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("コメントカウント実行中"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
     setModal(false);
@@ -82,27 +82,27 @@ Form_Syori::Form_Syori(QWidget* parent) : QDialog(parent) {
     ProgressBar1->setGeometry(14, 78, w - 28, 15);
     ProgressBar1->setRange(0, 1000);
     ProgressBar1->setTextVisible(false);
-    connect(Button_Cyudan, &QPushButton::clicked, this, &Form_Syori::Button_CyudanClick);
+    connect(Button_Cyudan, &QPushButton::clicked, this, &ProgressDialog::Button_CyudanClick);
 }
 
-void Form_Syori::SetAndRepaint(QLabel* label, const QString& text) {
+void ProgressDialog::SetAndRepaint(QLabel* label, const QString& text) {
     label->setText(text);
     if (label->isVisible()) label->repaint();
 }
 
-void Form_Syori::Button_CyudanClick() {
+void ProgressDialog::Button_CyudanClick() {
     cancelRequested_ = true;
     hide();
 }
 
-void Form_Syori::showEvent(QShowEvent* e) {
+void ProgressDialog::showEvent(QShowEvent* e) {
     if (QScreen* s = screen()) move(s->geometry().center() - rect().center());
     Label_Srcname->clear();
     Animate1->Start();
     QDialog::showEvent(e);
 }
 
-void Form_Syori::hideEvent(QHideEvent* e) {
+void ProgressDialog::hideEvent(QHideEvent* e) {
     Animate1->Stop();
     QDialog::hideEvent(e);
 }

@@ -1,4 +1,4 @@
-// Form_Syori: the window a count run shows while it collects and counts files.
+// ProgressDialog: the window a count run shows while it collects and counts files.
 #pragma once
 
 #include <QDialog>
@@ -9,10 +9,10 @@
 
 namespace zarnik::ui {
 
-class Form_Syori : public QDialog {
+class ProgressDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Form_Syori(QWidget* parent = nullptr);
+    explicit ProgressDialog(QWidget* parent = nullptr);
 
     bool CancelRequested() const { return cancelRequested_; }
     void ResetCancel() { cancelRequested_ = false; }

@@ -1,4 +1,4 @@
-// Form_Main: the last finished run's rows saved as CSV for a spreadsheet.
+// MainWindow: the last finished run's rows saved as CSV for a spreadsheet.
 #include "report/change.h"
 #include "report/csv.h"
 #include "ui/main_window.h"
@@ -17,7 +17,7 @@ void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder) {
     dialog.setDefaultSuffix(QStringLiteral("csv"));
 }
 
-void Form_Main::SaveResultCsv() {
+void MainWindow::SaveResultCsv() {
     if (std::holds_alternative<std::monostate>(lastRun_)) return;
     QString name = AskSaveCsvFile(ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultCsvTo(name)) return;
@@ -25,7 +25,7 @@ void Form_Main::SaveResultCsv() {
 }
 
 // Shift-JIS with CR LF: a Japanese spreadsheet opens it as it is.
-bool Form_Main::SaveResultCsvTo(const QString& path) {
+bool MainWindow::SaveResultCsvTo(const QString& path) {
     std::string csv;
     if (const report::ResultRows* rows = LastRunRows())
         csv = report::FormatCsv(*rows, report::CsvEncoding::Sjis);

@@ -1,4 +1,4 @@
-// Form_Main: saving, copying and clearing the result pane.
+// MainWindow: saving, copying and clearing the result pane.
 #include "ui/result_ops.h"
 
 #include <QPrinter>
@@ -70,7 +70,7 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder) {
     FitFileDialogColumns(dialog);
 }
 
-void Form_Main::InstallResultOps() {
+void MainWindow::InstallResultOps() {
     AskSaveFile = [this](const QString& folder) {
         QFileDialog dialog(this);
         ConfigureSaveDialog(dialog, folder);
@@ -88,14 +88,14 @@ void Form_Main::InstallResultOps() {
     AskPrinter = [this](QPrinter& printer) { return RunPrintDialog(this, printer); };
 }
 
-void Form_Main::SaveResult() {
+void MainWindow::SaveResult() {
     QString name = AskSaveFile(ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultTo(name)) return;
     state_.Cnf.ResultUnsaved = 0;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
 }
 
-bool Form_Main::SaveResultTo(const QString& path) {
+bool MainWindow::SaveResultTo(const QString& path) {
     QString error;
     if (result_->SaveTo(path, error)) return true;
     ShowMessage(QStringLiteral("ｴﾗｰ"), error);
@@ -103,14 +103,14 @@ bool Form_Main::SaveResultTo(const QString& path) {
 }
 
 // The rows of the run the pane showed go with its lines: nothing is left to save as csv.
-void Form_Main::ClearResult() {
+void MainWindow::ClearResult() {
     lastRun_ = {};
     result_->Clear();
 }
 
-void Form_Main::CopyResult() { result_->CopyToClipboard(); }
+void MainWindow::CopyResult() { result_->CopyToClipboard(); }
 
-void Form_Main::PrintResult() {
+void MainWindow::PrintResult() {
     QPrinter printer(QPrinter::HighResolution);
     if (!AskPrinter(printer)) return;
     bool ok;

@@ -267,7 +267,7 @@ bool ResultPane::Print(QPrinter& printer) const {
     return PrintLines(printer, Lines(), view_->font(), view_->palette().color(QPalette::Text));
 }
 
-void ResultPane::ApplyFont(const settings::S_SVFINF& font, const std::string& background) {
+void ResultPane::ApplyFont(const settings::PaneFont& font, const std::string& background) {
     ApplyPaneFont(view_, font, background);
     ApplyPaneFont(edit_, font, background);
     header_->setFont(view_->font());

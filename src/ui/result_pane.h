@@ -62,7 +62,7 @@ public:
     // Prints the lines in the pane's font and colour on a printer set up by the caller.
     bool Print(QPrinter& printer) const;
 
-    void ApplyFont(const settings::S_SVFINF& font, const std::string& background);
+    void ApplyFont(const settings::PaneFont& font, const std::string& background);
     void ShowHorizontalScrollBar(bool on);
 
 signals:

@@ -12,15 +12,15 @@
 namespace zarnik::ui {
 
 RunController::RunController(QWidget* window, ResultPane* pane)
-    : pane_(pane), dialog_(new Form_Syori(window)) {}
+    : pane_(pane), dialog_(new ProgressDialog(window)) {}
 
-run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S_CNF& cnf) {
+run::RunOutcome RunController::Run(const run::RunInput& input, const settings::Settings& cnf) {
     rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
     countRun_ = true;
     return Guarded([&] { return session_.Count(input, cnf, *this, *this); });
 }
 
-run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf) {
+run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::Settings& cnf) {
     changes_ = report::ChangeRows(report::ReportLayout::From(cnf).ErrorLines);
     changes_.SetVersions(input.OldTarget, input.NewTarget);
     countRun_ = false;
@@ -49,7 +49,7 @@ run::RunOutcome RunController::Guarded(Start start) {
     }
 }
 
-void RunController::Record(const std::string& nativePath, const engine::S_CMT& rec) {
+void RunController::Record(const std::string& nativePath, const engine::FileCounts& rec) {
     rows_.Add(nativePath, rec);
 }
 void RunController::Change(const report::ChangeRecord& rec) { changes_.Add(rec); }
@@ -82,7 +82,7 @@ void RunController::Flush() {
 
 void RunController::Collecting() {
     dialog_->ProgressBar1->setValue(0);
-    Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("ファイル数カウント中"));
+    ProgressDialog::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("ファイル数カウント中"));
     SetThrottled(dialog_->Label_fcnt, QStringLiteral("0"));
     dialog_->Label_fcnt->setVisible(true);
     dialog_->Label_fing->setVisible(false);
@@ -106,7 +106,7 @@ void RunController::Counting(std::int64_t files) {
     dialog_->Label_fcnt->setVisible(false);
     SetThrottled(dialog_->Label_fing, QString());
     dialog_->Label_fing->setVisible(true);
-    Form_Syori::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
+    ProgressDialog::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
     if (countRun_) rows_.Reserve(static_cast<std::size_t>(files));
     pathClock_.invalidate();  // the first file's path shows at once

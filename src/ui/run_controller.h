@@ -12,7 +12,7 @@
 
 namespace zarnik::ui {
 
-class Form_Syori;
+class ProgressDialog;
 class ResultPane;
 
 class RunController : public run::ReportSink, public run::ProgressObserver {
@@ -23,9 +23,9 @@ public:
 
     // Runs one count, or one change count; what the window does with the outcome is
     // its own affair.
-    run::RunOutcome Run(const run::RunInput& input, const settings::S_CNF& cnf);
-    run::RunOutcome RunChanges(const run::ChangeInput& input, const settings::S_CNF& cnf);
-    Form_Syori* Dialog() const { return dialog_; }
+    run::RunOutcome Run(const run::RunInput& input, const settings::Settings& cnf);
+    run::RunOutcome RunChanges(const run::ChangeInput& input, const settings::Settings& cnf);
+    ProgressDialog* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
     report::ResultRows TakeRows() { return std::move(rows_); }
     report::ChangeRows TakeChanges() { return std::move(changes_); }
@@ -36,7 +36,7 @@ public:
     void Line(const std::string& sjisLine) override;
     bool HasLines() const override;
     void ColumnHeader(const std::string& sjisHeader) override;
-    void Record(const std::string& nativePath, const engine::S_CMT& rec) override;
+    void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
     void Change(const report::ChangeRecord& rec) override;
 
     // ProgressObserver
@@ -56,7 +56,7 @@ private:
     void SetThrottled(QLabel* label, const QString& text);
 
     ResultPane* pane_;
-    Form_Syori* dialog_;
+    ProgressDialog* dialog_;
     run::RunSession session_;
     report::ResultRows rows_;
     report::ChangeRows changes_;

@@ -1,4 +1,4 @@
-// Form_Settei, its font chooser, and the main window's settings command.
+// SettingsDialog, its font chooser, and the main window's settings command.
 #include "ui/settings_dialog.h"
 
 #include <QApplication>
@@ -33,7 +33,7 @@ constexpr int kTopicBasic = 10008;
 constexpr int kTopicOutput = 10009;
 constexpr int kTopicDialog = 310;
 
-QString FontCaption(const settings::S_SVFINF& f) {
+QString FontCaption(const settings::PaneFont& f) {
     return ToQ(f.FaceName) + QLatin1Char(' ') + QString::number(f.PointSize) + QLatin1Char('p');
 }
 
@@ -128,14 +128,15 @@ void ColorButton::paintEvent(QPaintEvent* e) {
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
-// ---- Form_Settei -------------------------------------------------------------
+// ---- SettingsDialog -------------------------------------------------------------
 
-Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog(parent), work_(live) {
-    setObjectName(QStringLiteral("Form_Settei"));
+SettingsDialog::SettingsDialog(const settings::Settings& live, QWidget* parent)
+    : QDialog(parent), work_(live) {
+    setObjectName(QStringLiteral("SettingsDialog"));
     setWindowTitle(QStringLiteral("設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    ChooseFont = [this](settings::S_SVFINF& font) { return ChooseFontDialog(this, font); };
+    ChooseFont = [this](settings::PaneFont& font) { return ChooseFontDialog(this, font); };
     ChooseColor = [this](QColor& color) {
         QColor chosen = QColorDialog::getColor(color, this, QStringLiteral("色の設定"));
         if (!chosen.isValid()) return false;
@@ -143,7 +144,7 @@ Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog
         return true;
     };
     AskBlankLineWarning = [this](const QString& text) { return ShowBlankLineWarning(this, text); };
-    RunExtDialog = [](Form_Extset& dialog) { dialog.exec(); };
+    RunExtDialog = [](ExtensionDialog& dialog) { dialog.exec(); };
 
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -158,9 +159,9 @@ Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog
     Button_Ok = ok;
     Button_Cancel = cancel;
     Button_Help = help;
-    connect(Button_Ok, &QPushButton::clicked, this, &Form_Settei::Button_OkClick);
-    connect(Button_Cancel, &QPushButton::clicked, this, &Form_Settei::Button_CancelClick);
-    connect(Button_Help, &QPushButton::clicked, this, &Form_Settei::Button_HelpClick);
+    connect(Button_Ok, &QPushButton::clicked, this, &SettingsDialog::Button_OkClick);
+    connect(Button_Cancel, &QPushButton::clicked, this, &SettingsDialog::Button_CancelClick);
+    connect(Button_Help, &QPushButton::clicked, this, &SettingsDialog::Button_HelpClick);
     QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
 
     auto* top = new QVBoxLayout(this);
@@ -173,13 +174,15 @@ Form_Settei::Form_Settei(const settings::S_CNF& live, QWidget* parent) : QDialog
     PageControl1->setCurrentIndex(0);
 }
 
-Form_Settei::~Form_Settei() = default;
+SettingsDialog::~SettingsDialog() = default;
 
 // NOLINTNEXTLINE(readability-function-size): long; to be split
-void Form_Settei::BuildBasicPage() {
-    panes_[0] = {&settings::S_CNF::Font_Fold, &settings::S_CNF::Bcol_Fold, nullptr, nullptr, false};
-    panes_[1] = {&settings::S_CNF::Font_Memo, &settings::S_CNF::Bcol_Memo, nullptr, nullptr, false};
-    panes_[2] = {&settings::S_CNF::Font_Rslt, &settings::S_CNF::Bcol_Rslt, nullptr, nullptr, false};
+void SettingsDialog::BuildBasicPage() {
+    panes_[0] = {&settings::Settings::TargetFont, &settings::Settings::TargetBackground, nullptr, nullptr,
+                 false};
+    panes_[1] = {&settings::Settings::MemoFont, &settings::Settings::MemoBackground, nullptr, nullptr, false};
+    panes_[2] = {&settings::Settings::ResultFont, &settings::Settings::ResultBackground, nullptr, nullptr,
+                 false};
     const char* names[3][2] = {{"Button_FontFold", "Button_ColorFold"},
                                {"Button_FontMemo", "Button_ColorMemo"},
                                {"Button_FontRslt", "Button_ColorRslt"}};
@@ -285,7 +288,7 @@ void Form_Settei::BuildBasicPage() {
     page->addLayout(right, 1);
 }
 
-void Form_Settei::BuildOutputPage() {
+void SettingsDialog::BuildOutputPage() {
     auto* headGroup = new QGroupBox;
     auto* headLayout = new QVBoxLayout(headGroup);
     CheckBox_HeadNA = NewCheck("ヘッダに開発環境名を入れる", "CheckBox_HeadNA");
@@ -342,26 +345,26 @@ void Form_Settei::BuildOutputPage() {
     page->addWidget(Memo_Preview, 1);
 }
 
-void Form_Settei::LoadControls() {
+void SettingsDialog::LoadControls() {
     // Any value other than 0 puts the tabs below and in several rows, so the
     // items show what the main window does with the stored value.
-    RadioGroup_TabPos->SetItemIndex(work_.TabPos != 0 ? 1 : 0);
-    RadioGroup_TabDsp->SetItemIndex(work_.TabDsp != 0 ? 1 : 0);
+    RadioGroup_TabPos->SetItemIndex(work_.TabPosition != 0 ? 1 : 0);
+    RadioGroup_TabDsp->SetItemIndex(work_.TabsInRows != 0 ? 1 : 0);
     for (Pane& pane : panes_) {
         ShowPaneFont(pane);
         pane.Swatch->SetColor(ShownColor(work_.*pane.Background));
     }
     TakeResultLook();
 
-    RadioGroup_VsSrc->SetItemIndex(work_.VsrcFl);
-    RadioGroup_InCmnt->SetItemIndex(work_.InCmnt);
+    RadioGroup_VsSrc->SetItemIndex(work_.CounterChoice);
+    RadioGroup_InCmnt->SetItemIndex(work_.BlankInCommentIsBlank);
     // Each box shows what a run will do with the stored value, which a hand edit
     // may have set to something other than 0 or 1.
     const engine::CountOptions counting = engine::CountOptions::From(work_);
     const report::ReportLayout layout = report::ReportLayout::From(work_);
     const std::pair<QCheckBox*, bool> switches[] = {
-        {CheckBox_Subfol, run::WalksSubfolders(work_)}, {CheckBox_EucJis, counting.EucJis},
-        {CheckBox_Utf8Src, counting.Utf8Src},           {CheckBox_AstaOnly, counting.AsteriskLineIsBlank},
+        {CheckBox_Subfol, run::WalksSubfolders(work_)}, {CheckBox_EucJis, counting.ConvertEucJis},
+        {CheckBox_Utf8Src, counting.ConvertUtf8},       {CheckBox_AstaOnly, counting.AsteriskLineIsBlank},
         {CheckBox_RemCmt, counting.RemComments},        {CheckBox_Kg_Cmt, counting.BlankAddsToComment},
         {CheckBox_Kg_Non, counting.BlankLeavesTotal},   {CheckBox_HeadNA, layout.EnvNameInHead},
         {CheckBox_HeadDT, layout.DateInHead},           {CheckBox_FlSort, layout.SortByPath},
@@ -380,26 +383,26 @@ void Form_Settei::LoadControls() {
     ComboBox_SizeUnit->setEnabled(CheckBox_Column[2]->isChecked());
 }
 
-void Form_Settei::ConnectControls() {
+void SettingsDialog::ConnectControls() {
     struct Switch {
         QCheckBox* box;
-        std::int32_t settings::S_CNF::*field;
+        std::int32_t settings::Settings::*field;
         bool preview;
     };
     const Switch switches[] = {
-        {CheckBox_Subfol, &settings::S_CNF::Subfol, false},
-        {CheckBox_EucJis, &settings::S_CNF::EucJis, false},
-        {CheckBox_Utf8Src, &settings::S_CNF::Utf8Src, false},
-        {CheckBox_AstaOnly, &settings::S_CNF::AstaOnly, false},
-        {CheckBox_RemCmt, &settings::S_CNF::RemCmt, false},
-        {CheckBox_Kg_Cmt, &settings::S_CNF::Kg_Cmt, true},
-        {CheckBox_Kg_Non, &settings::S_CNF::Kg_Non, true},
-        {CheckBox_HeadNA, &settings::S_CNF::HeadNA, true},
-        {CheckBox_HeadDT, &settings::S_CNF::HeadDT, true},
-        {CheckBox_FlSort, &settings::S_CNF::FlSort, false},
-        {CheckBox_FldNam, &settings::S_CNF::FldNam, true},
-        {CheckBox_FldSum, &settings::S_CNF::FldSum, false},
-        {CheckBox_Erfout, &settings::S_CNF::Erfout, false},
+        {CheckBox_Subfol, &settings::Settings::WalkSubfolders, false},
+        {CheckBox_EucJis, &settings::Settings::ConvertEucJis, false},
+        {CheckBox_Utf8Src, &settings::Settings::ConvertUtf8, false},
+        {CheckBox_AstaOnly, &settings::Settings::AsteriskLineIsBlank, false},
+        {CheckBox_RemCmt, &settings::Settings::RemComments, false},
+        {CheckBox_Kg_Cmt, &settings::Settings::BlankLinesAsComment, true},
+        {CheckBox_Kg_Non, &settings::Settings::BlankLinesOutOfTotal, true},
+        {CheckBox_HeadNA, &settings::Settings::HeaderShowsEnvName, true},
+        {CheckBox_HeadDT, &settings::Settings::HeaderShowsDate, true},
+        {CheckBox_FlSort, &settings::Settings::SortFiles, false},
+        {CheckBox_FldNam, &settings::Settings::FolderLines, true},
+        {CheckBox_FldSum, &settings::Settings::FolderSubtotals, false},
+        {CheckBox_Erfout, &settings::Settings::ErrorLines, false},
     };
     for (const Switch& s : switches) {
         auto field = s.field;
@@ -418,17 +421,17 @@ void Form_Settei::ConnectControls() {
     }
     connect(ComboBox_SizeUnit, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
-        work_.FmSizeIndex = index;
+        work_.SizeUnit = index;
         RebuildPreview();
     });
     connect(RadioGroup_VsSrc->Buttons(), &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (!on) return;
-        work_.VsrcFl = id;
+        work_.CounterChoice = id;
         RebuildPreview();
     });
     connect(RadioGroup_InCmnt->Buttons(), &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (!on) return;
-        work_.InCmnt = id;
+        work_.BlankInCommentIsBlank = id;
         RebuildPreview();
     });
     for (Pane& pane : panes_) {
@@ -436,13 +439,15 @@ void Form_Settei::ConnectControls() {
         connect(pane.FontButton, &QPushButton::clicked, this, [this, p] { ChooseFontFor(*p); });
         connect(pane.Swatch, &QPushButton::clicked, this, [this, p] { ChooseColorFor(*p); });
     }
-    connect(Button_Ext, &QPushButton::clicked, this, &Form_Settei::Button_ExtClick);
+    connect(Button_Ext, &QPushButton::clicked, this, &SettingsDialog::Button_ExtClick);
 }
 
-void Form_Settei::ShowPaneFont(const Pane& pane) { pane.FontButton->setText(FontCaption(work_.*pane.Font)); }
+void SettingsDialog::ShowPaneFont(const Pane& pane) {
+    pane.FontButton->setText(FontCaption(work_.*pane.Font));
+}
 
 // The preview shows the result pane's font on the result pane's background.
-void Form_Settei::TakeResultLook() {
+void SettingsDialog::TakeResultLook() {
     const Pane& rslt = panes_[2];
     std::string background = rslt.ColorChosen ? ColorText(rslt.Swatch->Color()) : work_.*rslt.Background;
     ApplyPaneFont(Memo_Preview, work_.*rslt.Font, background);
@@ -454,15 +459,15 @@ void Form_Settei::TakeResultLook() {
                                    Memo_Preview->horizontalScrollBar()->sizeHint().height());
 }
 
-void Form_Settei::ChooseFontFor(Pane& pane) {
-    settings::S_SVFINF font = work_.*pane.Font;
+void SettingsDialog::ChooseFontFor(Pane& pane) {
+    settings::PaneFont font = work_.*pane.Font;
     if (!ChooseFont(font)) return;
     work_.*pane.Font = font;
     ShowPaneFont(pane);
     if (&pane == &panes_[2]) TakeResultLook();
 }
 
-void Form_Settei::ChooseColorFor(Pane& pane) {
+void SettingsDialog::ChooseColorFor(Pane& pane) {
     QColor color = pane.Swatch->Color();
     if (!ChooseColor(color)) return;
     pane.Swatch->SetColor(color);
@@ -470,33 +475,33 @@ void Form_Settei::ChooseColorFor(Pane& pane) {
     if (&pane == &panes_[2]) TakeResultLook();
 }
 
-void Form_Settei::RebuildPreview() {
+void SettingsDialog::RebuildPreview() {
     QString text = ToQ(report::BuildPreviewText(work_, Now()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Memo_Preview->setPlainText(text);
     ++previewBuilds_;
 }
 
-void Form_Settei::Button_ExtClick() {
-    Form_Extset dialog(work_, this);
+void SettingsDialog::Button_ExtClick() {
+    ExtensionDialog dialog(work_, this);
     RunExtDialog(dialog);
 }
 
-void Form_Settei::Button_OkClick() {
+void SettingsDialog::Button_OkClick() {
     confirmed_ = true;
     done(Accepted);
 }
 
-void Form_Settei::Button_CancelClick() {
+void SettingsDialog::Button_CancelClick() {
     confirmed_ = false;
     done(Rejected);
 }
 
-void Form_Settei::Button_HelpClick() {
+void SettingsDialog::Button_HelpClick() {
     HelpViewer::Instance().ShowTopic(PageControl1->currentIndex() == 0 ? kTopicBasic : kTopicOutput);
 }
 
-const QString& Form_Settei::BlankLineWarningText() {
+const QString& SettingsDialog::BlankLineWarningText() {
     static const QString text = QStringLiteral(
         "「空行はコメント行とする」　と　「空行は総行数に含めない」を\r\n"
         "同時に指定するとコメント率が１００％を超えることがあります\r\n"
@@ -507,7 +512,7 @@ const QString& Form_Settei::BlankLineWarningText() {
 
 // Every way of closing ends here (OK, ｷｬﾝｾﾙ, Escape, the close box); the confirmed
 // flag alone decides whether the working copy is applied.
-void Form_Settei::done(int) {
+void SettingsDialog::done(int) {
     if (confirmed_ && CheckBox_Kg_Cmt->isChecked() && CheckBox_Kg_Non->isChecked() &&
         AskBlankLineWarning(BlankLineWarningText()) == QMessageBox::Yes)
         return;
@@ -515,16 +520,16 @@ void Form_Settei::done(int) {
     QDialog::done(confirmed_ ? Accepted : Rejected);
 }
 
-void Form_Settei::CollectOnConfirm() {
-    if (RadioGroup_TabPos->ItemIndex() >= 0) work_.TabPos = RadioGroup_TabPos->ItemIndex();
-    if (RadioGroup_TabDsp->ItemIndex() >= 0) work_.TabDsp = RadioGroup_TabDsp->ItemIndex();
+void SettingsDialog::CollectOnConfirm() {
+    if (RadioGroup_TabPos->ItemIndex() >= 0) work_.TabPosition = RadioGroup_TabPos->ItemIndex();
+    if (RadioGroup_TabDsp->ItemIndex() >= 0) work_.TabsInRows = RadioGroup_TabDsp->ItemIndex();
     // A background the user did not choose keeps its text: a desktop colour name such
     // as clWindow would otherwise turn into a fixed value.
     for (Pane& pane : panes_)
         if (pane.ColorChosen) work_.*pane.Background = ColorText(pane.Swatch->Color());
 }
 
-void Form_Settei::keyPressEvent(QKeyEvent* e) {
+void SettingsDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
         Button_CancelClick();
         return;
@@ -554,7 +559,7 @@ private:
 
 }  // namespace
 
-bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font) {
+bool ChooseFontDialog(QWidget* parent, settings::PaneFont& font) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("フォント"));
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -565,7 +570,7 @@ bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font) {
     chooser->setSizeGripEnabled(false);
     // The chooser lists installed faces only: preset it with the face the desktop
     // shows for the stored one (a substitute such as IPAGothic for ＭＳ ゴシック).
-    QFont preset = PaneFont(font);
+    QFont preset = ToQFont(font);
     const QString shownFace = QFontInfo(preset).family();
     preset.setFamily(shownFace);
     chooser->setCurrentFont(preset);
@@ -624,18 +629,18 @@ bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font) {
 
 // ---- The main window's side ------------------------------------------------------
 
-void Form_Main::OpenSettings() {
+void MainWindow::OpenSettings() {
     // The run reads the live settings while it counts; they change only between runs.
     if (running_) {
         ShowMessage(QStringLiteral("情報"), QStringLiteral("カウントの実行中は設定を変更できません。"));
         return;
     }
-    Form_Settei dialog(state_.Cnf, this);
+    SettingsDialog dialog(state_.Cnf, this);
     ExecDialog(dialog);
     if (dialog.Confirmed()) ApplySettings(dialog.Work());
 }
 
-void Form_Main::ApplySettings(const settings::S_CNF& confirmed) {
+void MainWindow::ApplySettings(const settings::Settings& confirmed) {
     state_.Cnf = confirmed;
     settings::RebuildExtensionLists(state_.Cnf);
     tabs_->ApplyPlacement();

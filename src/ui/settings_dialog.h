@@ -1,4 +1,4 @@
-// Form_Settei: every counting and output option, the tab placement and the panes'
+// SettingsDialog: every counting and output option, the tab placement and the panes'
 // fonts and colours, edited on a working copy with a live preview of the report.
 #pragma once
 
@@ -21,7 +21,7 @@
 
 namespace zarnik::ui {
 
-class Form_Extset;
+class ExtensionDialog;
 
 // A captioned (or plain) group of exclusive radio items addressed by index.
 class RadioGroup : public QGroupBox {
@@ -57,12 +57,12 @@ private:
     QColor color_;
 };
 
-class Form_Settei : public QDialog {
+class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
     // live is the live settings record; the dialog copies it and never writes it.
-    explicit Form_Settei(const settings::S_CNF& live, QWidget* parent = nullptr);
-    ~Form_Settei() override;
+    explicit SettingsDialog(const settings::Settings& live, QWidget* parent = nullptr);
+    ~SettingsDialog() override;
 
     QTabWidget* PageControl1;
     QWidget* TabSheet_Basic;
@@ -107,16 +107,16 @@ public:
     // Seams, replaced by tests. ChooseFont gets the pane's font and returns true with
     // the chosen one; ChooseColor likewise; AskBlankLineWarning returns
     // QMessageBox::Yes or No; RunExtDialog shows the extension dialog modally.
-    std::function<bool(settings::S_SVFINF& font)> ChooseFont;
+    std::function<bool(settings::PaneFont& font)> ChooseFont;
     std::function<bool(QColor& color)> ChooseColor;
     std::function<int(const QString& text)> AskBlankLineWarning;
-    std::function<void(Form_Extset& dialog)> RunExtDialog;
+    std::function<void(ExtensionDialog& dialog)> RunExtDialog;
     // The clock of the preview's date and sample time.
     std::function<std::time_t()> Now = [] { return std::time(nullptr); };
 
     // The working copy. After a confirmed close it also holds the tab placement and
     // the background colours, ready to become the live record.
-    const settings::S_CNF& Work() const { return work_; }
+    const settings::Settings& Work() const { return work_; }
     bool Confirmed() const { return confirmed_; }
 
     // The preview text as built from the working copy (Shift-JIS lines joined by CR LF).
@@ -137,8 +137,8 @@ protected:
 
 private:
     struct Pane {
-        settings::S_SVFINF settings::S_CNF::*Font;
-        std::string settings::S_CNF::*Background;
+        settings::PaneFont settings::Settings::*Font;
+        std::string settings::Settings::*Background;
         QPushButton* FontButton;
         ColorButton* Swatch;
         bool ColorChosen;
@@ -154,13 +154,13 @@ private:
     void TakeResultLook();
     void CollectOnConfirm();
 
-    settings::S_CNF work_;
+    settings::Settings work_;
     bool confirmed_ = false;
     int previewBuilds_ = 0;
     Pane panes_[3]{};
 };
 
 // The font chooser: face, size, style and a text colour; true when confirmed.
-bool ChooseFontDialog(QWidget* parent, settings::S_SVFINF& font);
+bool ChooseFontDialog(QWidget* parent, settings::PaneFont& font);
 
 }  // namespace zarnik::ui

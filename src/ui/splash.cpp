@@ -68,7 +68,8 @@ QImage SplashPicture() {
     return img;
 }
 
-F_Sp::F_Sp(int mode, QWidget* parent) : QDialog(parent), mode_(mode), frame_(SplashPicture()) {
+SplashScreen::SplashScreen(int mode, QWidget* parent)
+    : QDialog(parent), mode_(mode), frame_(SplashPicture()) {
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setFixedSize(230, 70);
     QFont small(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -94,18 +95,18 @@ F_Sp::F_Sp(int mode, QWidget* parent) : QDialog(parent), mode_(mode), frame_(Spl
     Centre(this);
 }
 
-void F_Sp::paintEvent(QPaintEvent*) {
+void SplashScreen::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, frame_);
 }
 
-void F_Sp::mousePressEvent(QMouseEvent*) {
+void SplashScreen::mousePressEvent(QMouseEvent*) {
     if (mode_ != 1 || fading_) return;
     FadeOut();
     accept();
 }
 
-void F_Sp::ShowAndWaitUntilOnScreen() {
+void SplashScreen::ShowAndWaitUntilOnScreen() {
     show();
     raise();
     // The window manager maps the window some time after show(); paint once it is.
@@ -117,7 +118,7 @@ void F_Sp::ShowAndWaitUntilOnScreen() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void F_Sp::FadeOut() {
+void SplashScreen::FadeOut() {
     fading_ = true;
     for (QLabel* l : findChildren<QLabel*>()) l->hide();  // painted over by the first frame
     frame_ = frame_.convertToFormat(QImage::Format_RGB888);
@@ -207,7 +208,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 void AboutBox::ShowSplash() {
-    F_Sp splash(1, this);
+    SplashScreen splash(1, this);
     splash.exec();
 }
 

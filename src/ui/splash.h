@@ -1,4 +1,4 @@
-// F_Sp: the splash window, and the version box that can bring it back.
+// SplashScreen: the splash window, and the version box that can bring it back.
 #pragma once
 
 #include <QDialog>
@@ -8,12 +8,12 @@
 
 namespace zarnik::ui {
 
-class F_Sp : public QDialog {
+class SplashScreen : public QDialog {
     Q_OBJECT
 public:
     // mode 0: start-up (clicks do nothing); mode 1: opened from the version box
     // (a click on the picture or a label fades it out and closes it).
-    explicit F_Sp(int mode, QWidget* parent = nullptr);
+    explicit SplashScreen(int mode, QWidget* parent = nullptr);
 
     // Shows the splash and lets the window system put it on the screen before the
     // caller goes on with the heavy start-up work.

@@ -1,4 +1,4 @@
-// Form_Main: target entry by the open dialog, the folder browser and dropped files.
+// MainWindow: target entry by the open dialog, the folder browser and dropped files.
 #include "ui/target_entry.h"
 
 #include <QComboBox>
@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "text/sjis.h"
-#include "ui/browse_dialog.h"
+#include "ui/folder_browser.h"
 #include "ui/file_dialog_columns.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -46,7 +46,7 @@ QStringList LocalPaths(const QMimeData* data) {
 // moved between the panes) keep the panes' own handling.
 class FileDropFilter : public QObject {
 public:
-    explicit FileDropFilter(Form_Main* window) : QObject(window), window_(window) {}
+    explicit FileDropFilter(MainWindow* window) : QObject(window), window_(window) {}
 
     bool eventFilter(QObject* obj, QEvent* ev) override {
         switch (ev->type()) {
@@ -76,13 +76,13 @@ public:
     }
 
 private:
-    Form_Main* window_;
+    MainWindow* window_;
 };
 
 }  // namespace
 
-std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::S_CNF& cnf) {
-    const auto& e = cnf.Exts;                                                // kind k's pattern is e[k - 1]
+std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::Settings& cnf) {
+    const auto& e = cnf.ExtensionPatterns;                                   // kind k's pattern is e[k - 1]
     std::array<std::pair<std::string, std::string>, kOpenFilterCount> rows;  // label, patterns
     std::string all;
     for (const std::string& p : e) {
@@ -188,11 +188,11 @@ bool RunOpenFilesDialog(QWidget* parent, const OpenFilesRequest& request, OpenFi
     return !answer.Files.isEmpty();
 }
 
-void Form_Main::InstallTargetEntry() {
+void MainWindow::InstallTargetEntry() {
     AskOpenFiles = [this](const OpenFilesRequest& r, OpenFilesAnswer& a) {
         return RunOpenFilesDialog(this, r, a);
     };
-    ExecuteBrowse = [](TBrowseDialog& d) { return d.Execute(); };
+    ExecuteBrowse = [](FolderBrowser& d) { return d.Execute(); };
     setAcceptDrops(true);
     auto* filter = new FileDropFilter(this);
     installEventFilter(filter);
@@ -201,26 +201,26 @@ void Form_Main::InstallTargetEntry() {
         if (w->acceptDrops()) w->installEventFilter(filter);
 }
 
-void Form_Main::OpenTargetFiles() {
+void MainWindow::OpenTargetFiles() {
     OpenFilesRequest request;
     request.Title = QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)");
     request.Folder = ToQ(state_.Paths.OpenFolder);
     std::array<FilterEntry, 7> entries = OpenFilterEntries(state_.Cnf);
     request.Filters.assign(entries.begin(), entries.end());
     // OpenDlgIndex counts entries from 1; 0 (and anything out of range) is the first.
-    int index = state_.Cnf.OpenDlgIndex;
+    int index = state_.Cnf.OpenDialogFilter;
     request.FilterIndex = index >= 1 && index <= static_cast<int>(entries.size()) ? index - 1 : 0;
     OpenFilesAnswer answer;
     if (!AskOpenFiles(request, answer) || answer.Files.isEmpty()) return;
     AppendLines(targets_->List(), answer.Files);
     state_.Paths.OpenFolder = FolderPart(ToSjis(answer.Files.back()));
     if (answer.FilterIndex >= 0 && answer.FilterIndex < static_cast<int>(entries.size()))
-        state_.Cnf.OpenDlgIndex = answer.FilterIndex + 1;
+        state_.Cnf.OpenDialogFilter = answer.FilterIndex + 1;
 }
 
 QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,
-                        std::string& lastFolder, const std::function<bool(TBrowseDialog&)>& execute) {
-    TBrowseDialog browse(owner);
+                        std::string& lastFolder, const std::function<bool(FolderBrowser&)>& execute) {
+    FolderBrowser browse(owner);
     browse.Caption = caption;
     browse.Options = BrowseOnlyFsDirs | BrowseStatusText;
     browse.Directory = start;
@@ -243,14 +243,14 @@ QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::s
     return browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath;
 }
 
-void Form_Main::ChooseTargetFolder() {
+void MainWindow::ChooseTargetFolder() {
     const std::string start = state_.Paths.BrowseFolder;
     QString folder = BrowseForFolder(this, ZRNK_SJ("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。"), start,
                                      state_.Paths.BrowseFolder, ExecuteBrowse);
     if (!folder.isEmpty()) AppendLines(targets_->List(), {folder});
 }
 
-bool Form_Main::DropFilesAt(const QPoint& pos, const QStringList& paths) {
+bool MainWindow::DropFilesAt(const QPoint& pos, const QStringList& paths) {
     if (running_) return false;  // the target list is the run's input until it ends
     QPlainTextEdit* pane = rect().contains(pos) ? targets_->DropPaneAt(childAt(pos)) : nullptr;
     if (pane) {

@@ -17,7 +17,7 @@
 
 namespace zarnik::ui {
 
-class TBrowseDialog;
+class FolderBrowser;
 
 // One entry of a file dialog's type list (Shift-JIS): the text shown and the
 // patterns separated by ";" (empty when the entry has none).
@@ -30,7 +30,7 @@ struct FilterEntry {
 // The open dialog's entries, from the current extension patterns: all sources,
 // one per language (C, assembler, Java, PL/SQL, BASIC), all files.
 inline constexpr std::size_t kOpenFilterCount = engine::LanguageCount() + 2;
-std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::S_CNF& cnf);
+std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::Settings& cnf);
 
 // The save dialog's two entries: text files and all files.
 std::array<FilterEntry, 2> SaveFilterEntries();
@@ -50,7 +50,7 @@ void AppendLines(QPlainTextEdit* pane, const QStringList& lines);
 // shows it (a seam for tests). Returns the chosen folder exactly as the file system
 // names it, and sets lastFolder to its Shift-JIS form; empty when none was chosen.
 QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,
-                        std::string& lastFolder, const std::function<bool(TBrowseDialog&)>& execute);
+                        std::string& lastFolder, const std::function<bool(FolderBrowser&)>& execute);
 
 // Puts entries into a Qt file dialog (its own widgets, so the descriptions show
 // exactly as given) and selects entry index (0-based; out of range: the first).

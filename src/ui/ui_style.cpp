@@ -61,7 +61,7 @@ QColor ColorFromText(const std::string& t) {
     return {};
 }
 
-QFont PaneFont(const settings::S_SVFINF& f) {
+QFont ToQFont(const settings::PaneFont& f) {
     QFont font(ToQ(f.FaceName));
     if (f.PointSize > 0) font.setPointSize(f.PointSize);
     font.setBold(f.StyleBits & 1);
@@ -71,8 +71,8 @@ QFont PaneFont(const settings::S_SVFINF& f) {
     return font;
 }
 
-void ApplyPaneFont(QWidget* pane, const settings::S_SVFINF& f, const std::string& background) {
-    pane->setFont(PaneFont(f));
+void ApplyPaneFont(QWidget* pane, const settings::PaneFont& f, const std::string& background) {
+    pane->setFont(ToQFont(f));
     QPalette pal = pane->palette();
     QColor fg = ColorFromText(f.ColorName);
     QColor bg = ColorFromText(background);

@@ -37,9 +37,9 @@ void ShowBox(QWidget* parent, const QString& title, const QString& text);
 QColor ColorFromText(const std::string& text);
 
 // The font a pane font record names (face, points, style bits).
-QFont PaneFont(const settings::S_SVFINF& font);
+QFont ToQFont(const settings::PaneFont& font);
 
-void ApplyPaneFont(QWidget* pane, const settings::S_SVFINF& font, const std::string& background);
+void ApplyPaneFont(QWidget* pane, const settings::PaneFont& font, const std::string& background);
 
 // Maps the Japanese faces the settings name ("ＭＳ ゴシック", "ＭＳ Ｐゴシック") to installed faces
 // with the same metrics, so a double-byte character stays two columns wide in the report.

@@ -73,10 +73,10 @@ void WindowPlacement::ApplyStart() {
     QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                     : QRect(0, 0, 1024, 768);
     settings::Rect r = state_.Place.MainPlacement.Bounds;
-    std::int32_t pane = state_.Place.MainPlacement.Pnl_H;
+    std::int32_t pane = state_.Place.MainPlacement.TargetPaneHeight;
     settings::FitToScreen(screen.width(), screen.height(), r, &pane);
     state_.Place.MainPlacement.Bounds = r;
-    state_.Place.MainPlacement.Pnl_H = pane;
+    state_.Place.MainPlacement.TargetPaneHeight = pane;
     window_.setGeometry(screen.x() + r.Left, screen.y() + r.Top, r.Width, r.Height);
     normalBounds_ = QRect(r.Left, r.Top, r.Width, r.Height);
     // The splitter learns its height only when the window is first laid out; sizes
@@ -125,7 +125,7 @@ settings::WindowState WindowPlacement::Capture() const {
 
 settings::ToolBarRecord WindowPlacement::CaptureToolBar() const {
     settings::ToolBarRecord r;
-    r.Visible = state_.Cnf.ToolBar != 0 ? 1 : 0;
+    r.Visible = state_.Cnf.ShowToolBar != 0 ? 1 : 0;
     if (toolBar_.isFloating()) {
         r.DockedTo = "+";
         r.FloatLeft = toolBar_.x();

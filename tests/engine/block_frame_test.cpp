@@ -92,16 +92,16 @@ TEST(BlockFrame, CountsAsTheLineByLineFrame) {
     for (int round = 0; round < 3000; ++round) {
         const std::string text = TextOfRound(round, seed);
         for (int options = 0; options < 8; ++options) {
-            settings::S_CNF cnf = settings::MakeDefaultSettings();
-            cnf.InCmnt = options & 1;
-            cnf.AstaOnly = options >> 1 & 1;
-            cnf.RemCmt = options >> 2 & 1;
+            settings::Settings cnf = settings::MakeDefaultSettings();
+            cnf.BlankInCommentIsBlank = options & 1;
+            cnf.AsteriskLineIsBlank = options >> 1 & 1;
+            cnf.RemComments = options >> 2 & 1;
             const CountOptions opt = CountOptions::From(cnf);
             for (TextCounter counter : counters) {
                 ConverterState plain, logged;
                 LineLog log;
                 logged.LineClasses = &log;
-                S_CMT a, b;
+                FileCounts a, b;
                 const auto sa = counter(opt, text, a, plain), sb = counter(opt, text, b, logged);
                 ASSERT_EQ((Counts{static_cast<int>(sa), a.Total, a.Comment, a.Blank}),
                           (Counts{static_cast<int>(sb), b.Total, b.Comment, b.Blank}))

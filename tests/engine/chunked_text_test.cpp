@@ -14,7 +14,7 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::Sj;
 using zarnik::testing::TempDir;
 
@@ -33,12 +33,12 @@ std::ostream& operator<<(std::ostream& os, const Figures& f) {
 }
 
 // Counts the file with pieces of chunk bytes (0: read whole).
-Figures CountIn(const S_CNF& cnf, const std::string& path, const std::string& name, std::size_t chunk) {
+Figures CountIn(const Settings& cnf, const std::string& path, const std::string& name, std::size_t chunk) {
     CountContext ctx;
     if (chunk) ctx.ChunkBytes = chunk;
     LineLog log;
     ctx.LineClasses = &log;
-    S_CMT rec;
+    FileCounts rec;
     CountFile(CountOptions::From(cnf), path, {name, 0, 0}, rec, ctx);
     return {rec.Status,
             rec.Kind,
@@ -96,13 +96,13 @@ std::vector<Sample> Samples() {
 
 TEST(ChunkedText, PiecesOfAnySizeCountAsTheWholeFile) {
     TempDir dir;
-    std::vector<S_CNF> settings(5, MakeDefaultSettings());
-    settings[1].EucJis = 1;
-    settings[2].Utf8Src = 0;
-    settings[3].VsrcFl = 4;  // the guess
-    settings[4].VsrcFl = 4;
-    settings[4].EucJis = 1;
-    settings[4].InCmnt = 1;
+    std::vector<Settings> settings(5, MakeDefaultSettings());
+    settings[1].ConvertEucJis = 1;
+    settings[2].ConvertUtf8 = 0;
+    settings[3].CounterChoice = 4;  // the guess
+    settings[4].CounterChoice = 4;
+    settings[4].ConvertEucJis = 1;
+    settings[4].BlankInCommentIsBlank = 1;
     for (const Sample& s : Samples()) {
         const std::string path = dir.Write(s.Name, s.Bytes);
         for (std::size_t i = 0; i < settings.size(); ++i) {
@@ -117,12 +117,12 @@ TEST(ChunkedText, PiecesOfAnySizeCountAsTheWholeFile) {
 TEST(ChunkedText, LongLinesCostNoMemoryUnlessTheConverterReadsThem) {
     TempDir dir;
     const std::string path = dir.Write("long.c", "/* a */\n" + std::string(8 << 20, 'x') + "\nb;\n");
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     for (int eucJis : {0, 1}) {
-        cnf.EucJis = eucJis;
+        cnf.ConvertEucJis = eucJis;
         CountContext ctx;
         ctx.ChunkBytes = 64 << 10;
-        S_CMT rec;
+        FileCounts rec;
         CountFile(CountOptions::From(cnf), path, {"long.c", 0, 0}, rec, ctx);
         EXPECT_EQ(rec.Total, 2);
         EXPECT_EQ(rec.Comment, 1);

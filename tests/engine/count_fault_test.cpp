@@ -20,16 +20,16 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::TempDir;
 namespace fs = std::filesystem;
 
 constexpr off_t kFiveGb = off_t{5} << 30;
 
-S_CMT Count(const S_CNF& cnf, const std::string& path) {
+FileCounts Count(const Settings& cnf, const std::string& path) {
     struct stat st {};
     stat(path.c_str(), &st);
-    S_CMT rec;
+    FileCounts rec;
     CountContext ctx;
     CountFile(CountOptions::From(cnf), path, {fs::path(path).filename().string(), st.st_mtime, st.st_size},
               rec, ctx);
@@ -55,12 +55,12 @@ TEST(HugeFile, SparseFilesOfFiveGbCostOnlyTheirText) {
     for (int i = 0; i < 2000; ++i) lines += "int x; /* c */\n";  // 30 000 bytes, past the first read
     ASSERT_TRUE(zarnik::testing::MakeSparseFile(text, lines, kFiveGb));
 
-    const S_CNF cnf = MakeDefaultSettings();
+    const Settings cnf = MakeDefaultSettings();
     auto start = std::chrono::steady_clock::now();
-    S_CMT a = Count(cnf, zeros);
-    S_CMT b = Count(cnf, text);
-    S_CMT c = Count(cnf, lf);
-    S_CMT d = Count(cnf, line);
+    FileCounts a = Count(cnf, zeros);
+    FileCounts b = Count(cnf, text);
+    FileCounts c = Count(cnf, lf);
+    FileCounts d = Count(cnf, line);
     EXPECT_LT(Seconds(start), 5.0);
     EXPECT_LT(zarnik::testing::PeakMemoryMb(), 1024);
 
@@ -83,12 +83,12 @@ TEST(HugeFile, SparseFilesOfFiveGbCostOnlyTheirText) {
 TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
     TempDir dir;
     const std::string path = dir.Write("big.c", "/* a */\n" + std::string(100 << 20, 'x') + "\n// b\n");
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     CountContext ctx;  // reused from file to file, as a run does
     auto start = std::chrono::steady_clock::now();
     for (int mode : {0, 4}) {  // by extension, and the guesser, which reads every line too
-        cnf.VsrcFl = mode;
-        S_CMT rec;
+        cnf.CounterChoice = mode;
+        FileCounts rec;
         CountFile(CountOptions::From(cnf), path, {"big.c", 0, 0}, rec, ctx);
         EXPECT_EQ(rec.Status, FileStatus::Counted) << mode;
         EXPECT_EQ(rec.Total, 2) << mode;
@@ -104,9 +104,9 @@ TEST(HugeFile, LongLineThroughTheConverter) {
     std::string jis = "\x1b$B";
     for (int i = 0; i < (5 << 20); ++i) jis += "4A";  // 10 MB of two-byte JIS
     const std::string path = dir.Write("jis.c", "a;\n" + jis + "\x1b(B\n/* b */\n");
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.EucJis = 1;
-    S_CMT rec = Count(cnf, path);
+    Settings cnf = MakeDefaultSettings();
+    cnf.ConvertEucJis = 1;
+    FileCounts rec = Count(cnf, path);
     EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Total, 2);
     EXPECT_EQ(rec.Comment, 1);
@@ -123,7 +123,7 @@ TEST(NotAFile, PipesSocketsAndDevicesAreNeverReadAndNeverBlock) {
     fs::create_symlink("loop.c", dir.path() / "loop.c");
     fs::create_symlink(dir.path(), dir.path() / "folder.c");
 
-    const S_CNF cnf = MakeDefaultSettings();
+    const Settings cnf = MakeDefaultSettings();
     for (const char* name : {"fifo.c", "sock.c", "null.c", "zero.c", "loop.c", "folder.c"}) {
         std::string path = dir.str() + "/" + name;
         EXPECT_EQ(Count(cnf, path).Status, FileStatus::Missing) << name;
@@ -136,7 +136,7 @@ TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone
     // size it had when it was opened, not on without end; both below and above the
     // size that is read in one go, and in small pieces.
     TempDir dir;
-    const S_CNF cnf = MakeDefaultSettings();
+    const Settings cnf = MakeDefaultSettings();
     CountContext ctx;
     ctx.ChunkBytes = 4096;
     for (int lines : {1000, 200000}) {
@@ -150,7 +150,7 @@ TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone
             }
         });
         for (int round = 0; round < 20; ++round) {
-            S_CMT rec;
+            FileCounts rec;
             DirEntry entry{"grown.c"};
             ASSERT_TRUE(CountFoundFile(CountOptions::From(cnf), path, entry, rec, ctx));
             EXPECT_EQ(rec.Status, FileStatus::Counted);
@@ -161,7 +161,7 @@ TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone
     }
     // A file gone between the listing and the open is reported gone, not counted as
     // "ファイルが存在しません。".
-    S_CMT rec;
+    FileCounts rec;
     DirEntry entry{"gone.c"};
     EXPECT_FALSE(CountFoundFile(CountOptions::From(cnf), dir.str() + "/gone.c", entry, rec, ctx));
     EXPECT_EQ(rec.Name, "");
@@ -198,7 +198,7 @@ TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {
     chmod(path.c_str(), 0);
     zarnik::testing::PermissionsBind bind;
     if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
-    S_CMT rec;
+    FileCounts rec;
     CountContext ctx;
     try {
         CountFile(CountOptions::From(MakeDefaultSettings()), path, {"locked.c", 0, 7}, rec, ctx);

@@ -9,7 +9,7 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::CountText;
 using zarnik::testing::TempDir;
 
@@ -31,7 +31,7 @@ TEST(CountFile, WhatIsNoRegularFileIsMissing) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // never read, so never blocks
     const CountOptions opt = CountOptions::From(MakeDefaultSettings());
     for (const std::string& path : {fifo, dir.str() + "/missing.c", std::string(), dir.str()}) {
-        S_CMT rec;
+        FileCounts rec;
         CountContext ctx;
         CountFile(opt, path, {"x.c", 0, 0}, rec, ctx);
         EXPECT_EQ(rec.Status, FileStatus::Missing) << path;
@@ -40,7 +40,7 @@ TEST(CountFile, WhatIsNoRegularFileIsMissing) {
 
 TEST(CountFile, ReadErrorIsAnErrorNotAStatus) {
     // /proc/self/mem is a regular file whose first page cannot be read (EIO), even by root.
-    S_CMT rec;
+    FileCounts rec;
     CountContext ctx;
     try {
         CountFile(CountOptions::From(MakeDefaultSettings()), "/proc/self/mem", {"mem", 0, 0}, rec, ctx);
@@ -52,28 +52,28 @@ TEST(CountFile, ReadErrorIsAnErrorNotAStatus) {
 }
 
 TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     EXPECT_EQ(CountText("x\n", cnf, "foo.txt").Status, FileStatus::NotTarget);
     EXPECT_EQ(CountText("x\n", cnf, "Makefile").Status, FileStatus::NotTarget);
     EXPECT_EQ(CountText(std::string("a\0\n", 3), cnf).Status, FileStatus::NotSource);
     EXPECT_EQ(CountText("int a;", cnf).Status, FileStatus::Unfit);
     EXPECT_EQ(CountText("a", cnf).Status, FileStatus::Unrecognised);
     EXPECT_EQ(CountText("", cnf).Status, FileStatus::Unrecognised);
-    cnf.VsrcFl = 7;
-    S_CMT rec = CountText("x\n", cnf);
+    cnf.CounterChoice = 7;
+    FileCounts rec = CountText("x\n", cnf);
     EXPECT_EQ(rec.Status, FileStatus::NotTarget);
     EXPECT_EQ(rec.KindText, "??? ");
-    S_CMT missing;
+    FileCounts missing;
     CountContext ctx;
     CountFile(CountOptions::From(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
     EXPECT_EQ(missing.Status, FileStatus::Missing);
 }
 
 TEST(CountFile, FillsTheRecordFromTheEntry) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     TempDir dir;
     std::string path = dir.Write("MAIN.C", "int a; /* x */\n\n/* only */\n");
-    S_CMT rec;
+    FileCounts rec;
     rec.Total = 99;  // reset first
     CountContext ctx;
     CountFile(CountOptions::From(cnf), path, {"MAIN.C", 1'000'000'000, 1234}, rec,
@@ -91,22 +91,22 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
 }
 
 TEST(CountFile, NulFirstByteIsCountedWithNoLines) {
-    S_CMT rec = CountText(std::string("\0int a;\n", 8), MakeDefaultSettings());
+    FileCounts rec = CountText(std::string("\0int a;\n", 8), MakeDefaultSettings());
     EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Total, 0);
     EXPECT_EQ(rec.Ratio, 0.0f);
 }
 
 TEST(CountFile, LongLineIsLeftOutUnlessItIsTheLast) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     std::string longLine(600, 'x');
-    S_CMT mid = CountText("int a;\n" + longLine + "\nint b;\n", cnf);
+    FileCounts mid = CountText("int a;\n" + longLine + "\nint b;\n", cnf);
     EXPECT_EQ(mid.Status, FileStatus::Counted);
     EXPECT_EQ(mid.Total, 2);
     EXPECT_EQ(CountText("int a;\n" + longLine + "\n", cnf).Status, FileStatus::Unfit);
     // A NUL in the middle ends the text: what follows is not counted, by any
     // counter, also after Shift-JIS or UTF-8 text and when the text is converted.
-    S_CMT cut = CountText(std::string("int a;\nint b;\n\0int c;\n", 22), cnf);
+    FileCounts cut = CountText(std::string("int a;\nint b;\n\0int c;\n", 22), cnf);
     EXPECT_EQ(cut.Status, FileStatus::Counted);
     EXPECT_EQ(cut.Total, 2);
     const std::string after = std::string(1, '\0') + "/* x\n" + longLine + "\n";
@@ -114,19 +114,19 @@ TEST(CountFile, LongLineIsLeftOutUnlessItIsTheLast) {
          {zarnik::testing::Sj("x = 1; ' 表\n"), std::string("x = 1; ' \xE8\xA1\xA8\n")})
         for (const char* name : {"a.c", "a.asm", "a.sql", "a.bas"})
             for (int variant = 0; variant < 3; ++variant) {
-                S_CNF c = MakeDefaultSettings();
-                c.EucJis = variant == 1;
-                c.Utf8Src = variant != 2;
-                const S_CMT rec = CountText(before + "x\n" + after, c, name);
+                Settings c = MakeDefaultSettings();
+                c.ConvertEucJis = variant == 1;
+                c.ConvertUtf8 = variant != 2;
+                const FileCounts rec = CountText(before + "x\n" + after, c, name);
                 EXPECT_EQ(rec.Status, FileStatus::Counted) << name << " " << variant;
                 EXPECT_EQ(rec.Total, 2) << name << " " << variant;
             }
 }
 
 TEST(CountFile, ForcedModesChooseCounterAndKindText) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.VsrcFl = 1;
-    S_CMT asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
+    Settings cnf = MakeDefaultSettings();
+    cnf.CounterChoice = 1;
+    FileCounts asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
     EXPECT_EQ(asmAsC.Status, FileStatus::Counted);
     EXPECT_EQ(asmAsC.KindText, "C   ");
     EXPECT_EQ(asmAsC.Kind, CSource);
@@ -134,13 +134,13 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
         return ChooseByMode(CountOptions::From(cnf), name).TotalsKind;
     };
     EXPECT_EQ(totalsKind("x.H"), CHeader);
-    cnf.VsrcFl = 3;
+    cnf.CounterChoice = 3;
     EXPECT_EQ(CountText("x\n", cnf, "x.txt").KindText, "Java");
     EXPECT_EQ(totalsKind("x.c"), Java);
-    cnf.VsrcFl = 2;
+    cnf.CounterChoice = 2;
     EXPECT_EQ(totalsKind("x.inc"), AsmHeader);
     EXPECT_EQ(totalsKind("x.c"), AsmSource);
-    cnf.VsrcFl = 4;
+    cnf.CounterChoice = 4;
     EXPECT_EQ(KindTextFor(CountOptions::From(cnf), "x.h"), std::string("C   "));
     EXPECT_EQ(totalsKind("x.h"), -1);  // the guess decides
 }
@@ -149,7 +149,7 @@ TEST(CountFile, EveryModeCountsWithItsCounter) {
     // The comment count tells the counter: one assembler, two PL/SQL, three BASIC
     // and four C comment lines.
     const std::string text = "; a\n-- b\n-- c\n' d\n' e\n' f\n// g\n// h\n// i\n// j\n";
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     struct Case {
         int mode;
         const char* name;
@@ -158,8 +158,8 @@ TEST(CountFile, EveryModeCountsWithItsCounter) {
     for (Case c : {Case{0, "x.c", 4}, Case{0, "x.java", 4}, Case{0, "x.inc", 1}, Case{0, "x.asm", 1},
                    Case{0, "x.sql", 2}, Case{0, "x.bas", 3}, Case{1, "x.bas", 4}, Case{2, "x.c", 1},
                    Case{3, "x.asm", 4}, Case{4, "x.bas", 1}, Case{5, "x.c", 2}, Case{6, "x.c", 3}}) {
-        cnf.VsrcFl = c.mode;
-        S_CMT rec = CountText(text, cnf, c.name);
+        cnf.CounterChoice = c.mode;
+        FileCounts rec = CountText(text, cnf, c.name);
         EXPECT_EQ(rec.Status, FileStatus::Counted) << c.mode << " " << c.name;
         EXPECT_EQ(rec.Total, 10) << c.mode << " " << c.name;
         EXPECT_EQ(rec.Comment, c.comments) << c.mode << " " << c.name;
@@ -167,7 +167,7 @@ TEST(CountFile, EveryModeCountsWithItsCounter) {
 }
 
 TEST(KindFromExtension, FirstListHoldingTheExtensionWins) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "FOO.C"), CSource);
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "foo.h"), CHeader);
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "main.CPP"), CSource);
@@ -175,7 +175,7 @@ TEST(KindFromExtension, FirstListHoldingTheExtensionWins) {
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "foo.txt"), NoKind);
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "Makefile"), NoKind);
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "trailing."), NoKind);
-    cnf.Exts[0] = "*.h,*.c";
+    cnf.ExtensionPatterns[0] = "*.h,*.c";
     settings::RebuildExtensionLists(cnf);
     EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "x.c"), CHeader);
 }
@@ -187,10 +187,10 @@ TEST(FinishCounts, BlankLineOptions) {
     };
     for (Case c : {Case{0, 0, 10, 3, 5, 30.0f}, Case{1, 0, 10, 5, 5, 50.0f}, Case{0, 1, 8, 3, 5, 37.5f},
                    Case{1, 1, 8, 5, 5, 62.5f}}) {
-        S_CNF cnf = MakeDefaultSettings();
-        cnf.Kg_Cmt = c.kgCmt;
-        cnf.Kg_Non = c.kgNon;
-        S_CMT rec;
+        Settings cnf = MakeDefaultSettings();
+        cnf.BlankLinesAsComment = c.kgCmt;
+        cnf.BlankLinesOutOfTotal = c.kgNon;
+        FileCounts rec;
         rec.Total = 10;
         rec.Comment = 3;
         rec.Blank = 2;
@@ -201,23 +201,23 @@ TEST(FinishCounts, BlankLineOptions) {
         EXPECT_EQ(rec.Blank, 2);
         EXPECT_EQ(rec.Ratio, c.ratio);
     }
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.Kg_Non = 1;
-    S_CMT onlyBlank;
+    Settings cnf = MakeDefaultSettings();
+    cnf.BlankLinesOutOfTotal = 1;
+    FileCounts onlyBlank;
     onlyBlank.Total = onlyBlank.Blank = 4;
     FinishCounts(CountOptions::From(cnf), onlyBlank);
     EXPECT_EQ(onlyBlank.Total, 0);
     EXPECT_EQ(onlyBlank.Ratio, 0.0f);
-    cnf.Kg_Non = 2;  // only exactly 1 switches the option on
-    S_CMT two;
+    cnf.BlankLinesOutOfTotal = 2;  // only exactly 1 switches the option on
+    FileCounts two;
     two.Total = two.Blank = 4;
     FinishCounts(CountOptions::From(cnf), two);
     EXPECT_EQ(two.Total, 4);
 }
 
 TEST(FinishCounts, RatioInSinglePrecision) {
-    S_CNF cnf = MakeDefaultSettings();
-    S_CMT rec;
+    Settings cnf = MakeDefaultSettings();
+    FileCounts rec;
     rec.Total = 3;
     rec.Comment = 1;
     FinishCounts(CountOptions::From(cnf), rec);

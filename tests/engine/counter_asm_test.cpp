@@ -6,11 +6,11 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::Counts;
 using zarnik::testing::Sj;
 
-Counts A(const std::string& text, const S_CNF& cnf = MakeDefaultSettings()) {
+Counts A(const std::string& text, const Settings& cnf = MakeDefaultSettings()) {
     return testing::CountRaw(CountAsm, text, cnf);
 }
 
@@ -27,8 +27,8 @@ TEST(AsmCounter, SemicolonComments) {
 TEST(AsmCounter, CommentBlockEndsAtItsDelimiter) {
     std::string text = "COMMENT !\nwords\n\nmore ! mov ax, 1\nmov bx, 2\n";
     EXPECT_EQ(A(text), (Counts{0, 5, 4, 0}));  // the closing line is a comment line as a whole
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.InCmnt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.BlankInCommentIsBlank = 1;
     EXPECT_EQ(A(text, cnf), (Counts{0, 5, 3, 1}));
     // Opened and closed on one line.
     EXPECT_EQ(A("COMMENT * some words *\nmov ax, 1\n"), (Counts{0, 2, 1, 0}));
@@ -60,11 +60,11 @@ TEST(AsmCounter, DelimiterIsOneByte) {
 }
 
 TEST(AsmCounter, RemLinesKeepTheBlockState) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.RemCmt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.RemComments = 1;
     EXPECT_EQ(A("COMMENT !\nRem ! here\nstill\n!\nmov\n", cnf), (Counts{0, 5, 4, 0}));
     EXPECT_EQ(A("rem mov ax, COMMENT !\nmov\n", cnf), (Counts{0, 2, 1, 0}));  // opens nothing
-    cnf.RemCmt = 0;  // then the same line closes the block
+    cnf.RemComments = 0;  // then the same line closes the block
     EXPECT_EQ(A("COMMENT !\nRem ! here\nstill\n!\nmov\n", cnf), (Counts{0, 5, 2, 0}));
 }
 
@@ -73,9 +73,9 @@ TEST(AsmCounter, BlockStateLivesForOneFileAndSkipsBadLines) {
     EXPECT_EQ(A("COMMENT !\n" + std::string(600, '!') + "\nstill\n"), (Counts{0, 2, 2, 0}));
     EXPECT_EQ(A("mov\n" + std::string(512, 'x')), (Counts{3, 1, 0, 0}));
 
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     ConverterState state;
-    S_CMT first, second;
+    FileCounts first, second;
     EXPECT_EQ(CountAsm(CountOptions::From(cnf), "COMMENT !\nopen\n", first, state), FileStatus::Counted);
     EXPECT_EQ(CountAsm(CountOptions::From(cnf), "mov ax, 1\n", second, state), FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);

@@ -6,17 +6,17 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::Counts;
 
-Counts B(const std::string& text, const S_CNF& cnf = MakeDefaultSettings()) {
+Counts B(const std::string& text, const Settings& cnf = MakeDefaultSettings()) {
     return testing::CountRaw(CountBasic, text, cnf);
 }
 
 // {status, total, comment, blank}; executable lines are the rest.
 TEST(BasicCounter, RemAndApostropheComments) {
-    S_CNF cnf = MakeDefaultSettings();
-    ASSERT_EQ(cnf.RemCmt, 0);  // Rem lines are comments whatever RemCmt says
+    Settings cnf = MakeDefaultSettings();
+    ASSERT_EQ(cnf.RemComments, 0);  // Rem lines are comments whatever RemCmt says
     EXPECT_EQ(B("Rem note\nREM\nrem, x\nRemark = 1\n", cnf), (Counts{0, 4, 3, 0}));
     EXPECT_EQ(B("a = 1 ' note\n"), (Counts{0, 1, 0, 0}));
     EXPECT_EQ(B("  ' note\n"), (Counts{0, 1, 1, 0}));
@@ -47,8 +47,8 @@ TEST(BasicCounter, WhatEndsAContinuation) {
     // Blank lines keep it going and follow InCmnt.
     std::string text = "' a _\n\nb = 1\nc = 1\n";
     EXPECT_EQ(B(text), (Counts{0, 4, 3, 0}));
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.InCmnt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.BlankInCommentIsBlank = 1;
     EXPECT_EQ(B(text, cnf), (Counts{0, 4, 2, 1}));
     // A Rem line never ends it, with or without the mark.
     EXPECT_EQ(B("' a _\nRem b\nc = 1\nd = 1\n"), (Counts{0, 4, 3, 0}));
@@ -56,8 +56,8 @@ TEST(BasicCounter, WhatEndsAContinuation) {
     EXPECT_EQ(B("' a _\n' b\nc = 1\n"), (Counts{0, 3, 2, 0}));
     // The state lives for one file: the mark on the last line is forgotten.
     ConverterState state;
-    S_CMT first, second;
-    S_CNF def = MakeDefaultSettings();
+    FileCounts first, second;
+    Settings def = MakeDefaultSettings();
     EXPECT_EQ(CountBasic(CountOptions::From(def), "' a _\n", first, state), FileStatus::Counted);
     EXPECT_EQ(CountBasic(CountOptions::From(def), "x = 1\n", second, state), FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);

@@ -6,10 +6,10 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::Counts;
 
-Counts C(const std::string& text, const S_CNF& cnf = MakeDefaultSettings()) {
+Counts C(const std::string& text, const Settings& cnf = MakeDefaultSettings()) {
     return testing::CountRaw(CountCFamily, text, cnf);
 }
 
@@ -26,10 +26,10 @@ TEST(CFamilyCounter, CodeAndCommentsOnOneLine) {
 TEST(CFamilyCounter, BlockCommentAcrossLines) {
     std::string text = "/* start words\nplain words\n\nwords */ a = 1;\nwords\n/* x\nwords */\n";
     EXPECT_EQ(C(text), (Counts{0, 7, 5, 0}));
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.InCmnt = 1;  // a blank line inside the comment is then a blank line
+    Settings cnf = MakeDefaultSettings();
+    cnf.BlankInCommentIsBlank = 1;  // a blank line inside the comment is then a blank line
     EXPECT_EQ(C(text, cnf), (Counts{0, 7, 4, 1}));
-    cnf.InCmnt = 2;  // only 0 makes it a comment line
+    cnf.BlankInCommentIsBlank = 2;  // only 0 makes it a comment line
     EXPECT_EQ(C(text, cnf), (Counts{0, 7, 4, 1}));
     // Outside comments a blank line is always blank.
     EXPECT_EQ(C("a;\n\n  \t\n"), (Counts{0, 3, 0, 2}));
@@ -59,32 +59,32 @@ TEST(CFamilyCounter, FullWidthBlankIsCode) {
 }
 
 TEST(CFamilyCounter, AsteriskOnlyLines) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.AstaOnly = 1;
-    cnf.InCmnt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.AsteriskLineIsBlank = 1;
+    cnf.BlankInCommentIsBlank = 1;
     EXPECT_EQ(C("/*\n  *  \n * words\n*/\n", cnf), (Counts{0, 4, 3, 1}));
     EXPECT_EQ(C("/*\n*,\n*; more words\n*/\n", cnf), (Counts{0, 4, 2, 2}));
     EXPECT_EQ(C("/*\n* *\n**\n*/\n", cnf), (Counts{0, 4, 4, 0}));
     EXPECT_EQ(C("*\n", cnf), (Counts{0, 1, 0, 0}));  // outside a comment: code
-    cnf.InCmnt = 0;
+    cnf.BlankInCommentIsBlank = 0;
     EXPECT_EQ(C("/*\n *\n*/\n", cnf), (Counts{0, 3, 3, 0}));
-    cnf.AstaOnly = 2;  // only exactly 1 switches it on
-    cnf.InCmnt = 1;
+    cnf.AsteriskLineIsBlank = 2;  // only exactly 1 switches it on
+    cnf.BlankInCommentIsBlank = 1;
     EXPECT_EQ(C("/*\n *\n*/\n", cnf), (Counts{0, 3, 3, 0}));
     // An asterisk-only line never closes the comment.
-    cnf.AstaOnly = 1;
+    cnf.AsteriskLineIsBlank = 1;
     EXPECT_EQ(C("/*\n *\ncode;\n", cnf), (Counts{0, 3, 2, 1}));
 }
 
 TEST(CFamilyCounter, RemLinesAreCommentsAndKeepTheState) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.RemCmt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.RemComments = 1;
     EXPECT_EQ(C("REM a = 1;\n", cnf), (Counts{0, 1, 1, 0}));
     EXPECT_EQ(C("rem /* opens nothing\ncode;\n", cnf), (Counts{0, 2, 1, 0}));
     EXPECT_EQ(C("/*\nRem */\nstill comment\n", cnf), (Counts{0, 3, 3, 0}));
-    cnf.RemCmt = -1;  // any nonzero value
+    cnf.RemComments = -1;  // any nonzero value
     EXPECT_EQ(C("Rem x\n", cnf), (Counts{0, 1, 1, 0}));
-    cnf.RemCmt = 0;
+    cnf.RemComments = 0;
     EXPECT_EQ(C("Rem x\n", cnf), (Counts{0, 1, 0, 0}));
 }
 

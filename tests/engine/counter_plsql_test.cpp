@@ -6,10 +6,10 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::Counts;
 
-Counts Q(const std::string& text, const S_CNF& cnf = MakeDefaultSettings()) {
+Counts Q(const std::string& text, const Settings& cnf = MakeDefaultSettings()) {
     return testing::CountRaw(CountPlSql, text, cnf);
 }
 
@@ -25,11 +25,11 @@ TEST(PlSqlCounter, DashDashIsTheLineCommentAndSlashSlashIsCode) {
 TEST(PlSqlCounter, BlockComments) {
     std::string text = "/* start\nwords\n\nwords */ x := 1;\n/* a /* b */ c;\n";
     EXPECT_EQ(Q(text), (Counts{0, 5, 3, 0}));  // blocks do not nest: "c;" is code
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.InCmnt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.BlankInCommentIsBlank = 1;
     EXPECT_EQ(Q(text, cnf), (Counts{0, 5, 2, 1}));
     // An asterisk-only line is an ordinary comment line here, whatever AstaOnly says.
-    cnf.AstaOnly = 1;
+    cnf.AsteriskLineIsBlank = 1;
     EXPECT_EQ(Q("/*\n *\n*/\n", cnf), (Counts{0, 3, 3, 0}));
     EXPECT_EQ(Q("-- x /*\ny;\n"), (Counts{0, 2, 1, 0}));  // "--" hides a later "/*"
 }
@@ -49,11 +49,11 @@ TEST(PlSqlCounter, LiteralsHideCommentMarkers) {
 }
 
 TEST(PlSqlCounter, RemLines) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.RemCmt = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.RemComments = 1;
     EXPECT_EQ(Q("REM /* opens nothing\nx;\n", cnf), (Counts{0, 2, 1, 0}));
     EXPECT_EQ(Q("/*\nrem */\nstill\n", cnf), (Counts{0, 3, 3, 0}));
-    cnf.RemCmt = 0;
+    cnf.RemComments = 0;
     EXPECT_EQ(Q("REM x\n", cnf), (Counts{0, 1, 0, 0}));
 }
 

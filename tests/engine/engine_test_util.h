@@ -9,12 +9,12 @@
 namespace zarnik::engine::testing {
 
 // Counts bytes written to a file called name with CountFile and returns the record.
-inline S_CMT CountText(const std::string& bytes, const settings::S_CNF& cnf,
-                       const std::string& name = "t.c") {
+inline FileCounts CountText(const std::string& bytes, const settings::Settings& cnf,
+                            const std::string& name = "t.c") {
     zarnik::testing::TempDir dir;
     std::string path = dir.Write(name, bytes);
     CountContext ctx;
-    S_CMT rec;
+    FileCounts rec;
     CountFile(CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec,
               ctx);
     return rec;
@@ -30,18 +30,18 @@ inline std::ostream& operator<<(std::ostream& os, const Counts& c) {
               << c.Blank << "}";
 }
 
-using TextCounter = FileStatus (*)(const CountOptions&, std::string_view, S_CMT&, ConverterState&);
+using TextCounter = FileStatus (*)(const CountOptions&, std::string_view, FileCounts&, ConverterState&);
 
 // Raw counter numbers (before FinishCounts) of a text under the given settings.
-inline Counts CountRaw(TextCounter counter, const std::string& bytes, const settings::S_CNF& cnf) {
+inline Counts CountRaw(TextCounter counter, const std::string& bytes, const settings::Settings& cnf) {
     ConverterState state;
-    S_CMT rec;
+    FileCounts rec;
     FileStatus st = counter(CountOptions::From(cnf), TextForCounting(bytes), rec, state);
     return {static_cast<int>(st), rec.Total, rec.Comment, rec.Blank};
 }
 
 // The lines a counter reads from a text, converted when EucJis is 1.
-inline std::vector<std::string> SourceLinesOf(std::string_view text, const settings::S_CNF& cnf,
+inline std::vector<std::string> SourceLinesOf(std::string_view text, const settings::Settings& cnf,
                                               ConverterState& state) {
     detail::SourceLines lines(TextForCounting(text), CountOptions::From(cnf), state);
     std::vector<std::string> out;

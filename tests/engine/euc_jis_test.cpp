@@ -8,11 +8,11 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::SourceLinesOf;
 using zarnik::testing::TempDir;
 
-std::string Conv(TAutoSjisConv& conv, std::string_view line) {
+std::string Conv(EucJisConverter& conv, std::string_view line) {
     std::string out;
     conv.ToShiftJis(line, out);
     return out;
@@ -21,7 +21,7 @@ std::string Conv(TAutoSjisConv& conv, std::string_view line) {
 const std::string kKan = "\x8A\xBF";  // Shift-JIS of the EUC pair 0xB4 0xC1 and JIS "4A"
 
 TEST(DetectCode, JisEucOrShiftJisPerLine) {
-    using C = TAutoSjisConv;
+    using C = EucJisConverter;
     EXPECT_EQ(C::DetectCode("plain \x1b$B4A"), C::Jis);
     EXPECT_EQ(C::DetectCode("\xB4\xC1"), C::Euc);
     EXPECT_EQ(C::DetectCode("\xB4\xC1\x82\xA0"), C::ShiftJis);  // 0x80..0x9F rules EUC out
@@ -36,7 +36,7 @@ TEST(DetectCode, JisEucOrShiftJisPerLine) {
 }
 
 TEST(ToShiftJis, ConvertsEucAndJisLines) {
-    TAutoSjisConv conv;
+    EucJisConverter conv;
     EXPECT_EQ(Conv(conv, "\xB4\xC1"), kKan);
     EXPECT_EQ(Conv(conv, "\x1b$B4A\x1b(B"), kKan);
     EXPECT_EQ(Conv(conv, "a\x8E\xB1z"), "a\xB1z");  // EUC half-width kana
@@ -52,7 +52,7 @@ TEST(ToShiftJis, ConvertsEucAndJisLines) {
 }
 
 TEST(ToShiftJis, LeavesShiftJisAndPlainLinesAlone) {
-    TAutoSjisConv conv;
+    EucJisConverter conv;
     std::string sjis = "\xB4\xC1\x82\xA0";
     EXPECT_EQ(Conv(conv, sjis), sjis);
     EXPECT_EQ(Conv(conv, "\xB4\xC1\xB4"), "\xB4\xC1\xB4");
@@ -65,7 +65,7 @@ TEST(ToShiftJis, LeavesShiftJisAndPlainLinesAlone) {
 }
 
 TEST(ToShiftJis, NeverReadsPastTheLineAndStopsAtNul) {
-    TAutoSjisConv conv;
+    EucJisConverter conv;
     // A lone first byte of a pair at the end of the line stays.
     EXPECT_EQ(Conv(conv, "\xB4\xC1\x1a\xB4"), kKan + "\x1a\xB4");
     EXPECT_EQ(Conv(conv, "\x1b$B4A4"), kKan + "4");
@@ -77,8 +77,8 @@ TEST(ToShiftJis, NeverReadsPastTheLineAndStopsAtNul) {
 }
 
 TEST(ToShiftJis, ShiftStateCarriesAcrossLinesAndFiles) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.EucJis = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.ConvertEucJis = 1;
     ConverterState state;
     using Lines = std::vector<std::string>;
     // The first file switches to two-byte mode and never back; the next one starts in that mode.
@@ -86,7 +86,7 @@ TEST(ToShiftJis, ShiftStateCarriesAcrossLinesAndFiles) {
     EXPECT_EQ(SourceLinesOf("4A\n\x1b(B4A\n", cnf, state), (Lines{kKan, "4A"}));
     // Only EucJis 1 converts; the state is then not touched either.
     SourceLinesOf("\x1b$B\n", cnf, state);
-    cnf.EucJis = 2;
+    cnf.ConvertEucJis = 2;
     EXPECT_EQ(SourceLinesOf("\xB4\xC1\n4A\x1b(B\n", cnf, state), (Lines{"\xB4\xC1", "4A\x1b(B"}));
     EXPECT_TRUE(state.Converter.KanjiMode());
 }
@@ -96,21 +96,21 @@ TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
     // mode at its end lasts, so the counter's second load turns the whole line into
     // double-byte characters: code.
     std::string text = "/* c */\x1b$B\nx\n";
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.EucJis = 1;
-    cnf.VsrcFl = 4;
+    Settings cnf = MakeDefaultSettings();
+    cnf.ConvertEucJis = 1;
+    cnf.CounterChoice = 4;
     TempDir dir;
     std::string path = dir.Write("g.c", text);
 
     CountContext guessed;
-    S_CMT rec;
+    FileCounts rec;
     CountFile(CountOptions::From(cnf), path, {"g.c", 0, 0}, rec, guessed);
     EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Kind, CSource);
 
     ConverterState twice;
     EXPECT_EQ(SourceLinesOf(text, cnf, twice).front(), "/* c */");
-    S_CMT counted;
+    FileCounts counted;
     EXPECT_EQ(CountCFamily(CountOptions::From(cnf), text, counted, twice), FileStatus::Counted);
     EXPECT_EQ(rec.Total, counted.Total);
     EXPECT_EQ(rec.Comment, counted.Comment);

@@ -6,7 +6,7 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::TempDir;
 
 struct Guessed {
@@ -21,10 +21,10 @@ std::ostream& operator<<(std::ostream& os, const Guessed& g) {
 
 // Counts text in mode 4 as the file name; Kind is the kind for the totals.
 Guessed Guess(const std::string& text, const std::string& name = "x.c") {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.VsrcFl = 4;
+    Settings cnf = MakeDefaultSettings();
+    cnf.CounterChoice = 4;
     ConverterState state;
-    S_CMT rec;
+    FileCounts rec;
     rec.Name = name;
     rec.Kind = AsmSource;  // what an earlier file left is not taken over
     CountLoadedText(CountOptions::From(cnf), text, rec, state);
@@ -61,7 +61,7 @@ TEST(GuessKind, KindFollowsTheExtensionWithinTheFamily) {
     EXPECT_EQ(Guess("{\n", "Makefile").Kind, CSource);
     EXPECT_EQ(Guess(";\n", "x.inc").Kind, AsmHeader);
     EXPECT_EQ(Guess(";\n", "x.h").Kind, AsmSource);
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.h/x.java", CSource), Java);
     EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.inc/x", AsmSource), AsmSource);
 }
@@ -76,14 +76,14 @@ TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
 
 TEST(GuessKind, ExtensionOutsideAsciiKeepsItsKind) {
     // The name is matched as the report shows it (Shift-JIS), like the kind text.
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.Exts[0] = zarnik::testing::Sj("*.ヘ");
+    Settings cnf = MakeDefaultSettings();
+    cnf.ExtensionPatterns[0] = zarnik::testing::Sj("*.ヘ");
     settings::RebuildExtensionLists(cnf);
-    cnf.VsrcFl = 4;
+    cnf.CounterChoice = 4;
     const std::string name = zarnik::testing::Sj("x.ヘ");
     TempDir dir;
     CountContext ctx;
-    S_CMT rec;
+    FileCounts rec;
     CountFile(CountOptions::From(cnf), dir.Write("x.ヘ", "{\n"), {name, 0, 2}, rec, ctx);
     EXPECT_EQ(rec.Kind, CHeader);
 }

@@ -23,7 +23,7 @@ struct Expected {
 };
 
 // Parses the first line's "expect:" and "set:" parts; false with a reason on a malformed line.
-bool ParseFirstLine(const std::string& line, Expected& want, settings::S_CNF& cnf, std::string& why) {
+bool ParseFirstLine(const std::string& line, Expected& want, settings::Settings& cnf, std::string& why) {
     const std::size_t at = line.find("expect:");
     if (at == std::string::npos) {
         why = "no \"expect:\" in the first line";
@@ -84,12 +84,12 @@ TEST(SampleFiles, EachCountsAsItsFirstLineStates) {
         std::string first;
         std::getline(in, first);
         Expected want;
-        settings::S_CNF cnf = settings::MakeDefaultSettings();
+        settings::Settings cnf = settings::MakeDefaultSettings();
         std::string why;
         ASSERT_TRUE(ParseFirstLine(first, want, cnf, why)) << why;
 
         const std::string name = path.filename().string();
-        S_CMT rec;
+        FileCounts rec;
         CountContext ctx;
         CountFile(CountOptions::From(cnf), path.string(),
                   DirEntry{name, 0, static_cast<std::int64_t>(std::filesystem::file_size(path))}, rec, ctx);

@@ -10,7 +10,7 @@ namespace zarnik::engine {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::CountText;
 using zarnik::testing::Sj;
 
@@ -24,13 +24,14 @@ std::ostream& operator<<(std::ostream& os, const Figures& f) {
               << f.Exec << "/" << f.Blank << "}";
 }
 
-Figures Count(const std::string& bytes, const std::string& name, const S_CNF& cnf = MakeDefaultSettings()) {
-    S_CMT rec = CountText(bytes, cnf, name);
+Figures Count(const std::string& bytes, const std::string& name,
+              const Settings& cnf = MakeDefaultSettings()) {
+    FileCounts rec = CountText(bytes, cnf, name);
     return {rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank};
 }
 
-S_CNF With(std::int32_t S_CNF::*field, std::int32_t value) {
-    S_CNF cnf = MakeDefaultSettings();
+Settings With(std::int32_t Settings::*field, std::int32_t value) {
+    Settings cnf = MakeDefaultSettings();
     cnf.*field = value;
     return cnf;
 }
@@ -56,17 +57,17 @@ TEST(Utf8Source, CountsAsTheShiftJisTwinAndAsBeforeWhenOff) {
         EXPECT_EQ(Count(Sj(t.Utf8), t.Name), t.Expected);
         EXPECT_EQ(Count(t.Utf8, t.Name), t.Expected);
         // Off, the UTF-8 file is read as Shift-JIS, as it always was: wrong.
-        EXPECT_NE(Count(t.Utf8, t.Name, With(&S_CNF::Utf8Src, 0)), t.Expected);
+        EXPECT_NE(Count(t.Utf8, t.Name, With(&Settings::ConvertUtf8, 0)), t.Expected);
     }
     // The same with EUC/JIS on: UTF-8 is recognised first and never reaches that converter.
-    const S_CNF eucJis = With(&S_CNF::EucJis, 1);
+    const Settings eucJis = With(&Settings::ConvertEucJis, 1);
     EXPECT_EQ(Count(kTwins[0].Utf8, "t.c", eucJis), kTwins[0].Expected);
 }
 
 TEST(Utf8Source, ByteOrderMarkIsNoPartOfTheFirstLine) {
     // "//" opens the first line only without the mark in front of it.
     EXPECT_EQ(Count("\xEF\xBB\xBF// note\nint a;\n", "b.c"), (Figures{FileStatus::Counted, 2, 1, 1, 0}));
-    EXPECT_EQ(Count("\xEF\xBB\xBF// note\nint a;\n", "b.c", With(&S_CNF::Utf8Src, 0)),
+    EXPECT_EQ(Count("\xEF\xBB\xBF// note\nint a;\n", "b.c", With(&Settings::ConvertUtf8, 0)),
               (Figures{FileStatus::Counted, 2, 0, 2, 0}));
 }
 
@@ -132,7 +133,7 @@ TEST(Utf8Source, FirstLineIsCheckedAsConverted) {
         for (const auto& [bytes, expected] : {std::pair{longKana, counted}, std::pair{broken, unfit}}) {
             CountContext ctx;
             ctx.ChunkBytes = chunk;
-            S_CMT rec;
+            FileCounts rec;
             CountFile(opt, dir.Write("f.c", bytes), {"f.c", 0, static_cast<std::int64_t>(bytes.size())}, rec,
                       ctx);
             EXPECT_EQ((Figures{rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank}), expected);
@@ -173,13 +174,13 @@ TEST(Utf8Source, ShiftJisThatIsValidUtf8ByAccidentKeepsItsCounts) {
     // characters, so no count changes.
     const std::string text = Sj("// ﾃｱ\nx = \"ﾃｱ\"; /* ﾃｱ\nﾃｱ */ y;\n");
     ASSERT_TRUE(IsUtf8Source(text));
-    EXPECT_EQ(Count(text, "k.c"), Count(text, "k.c", With(&S_CNF::Utf8Src, 0)));
+    EXPECT_EQ(Count(text, "k.c"), Count(text, "k.c", With(&Settings::ConvertUtf8, 0)));
     EXPECT_EQ(Count(text, "k.c"), (Figures{FileStatus::Counted, 3, 1, 2, 0}));
 }
 
 TEST(Utf8Source, EucJisFilesBesideUtf8FilesCountAsTheirShiftJisTwins) {
     // One context, as in a run with EucJis 1: a JIS file, a UTF-8 file and an EUC file.
-    S_CNF cnf = With(&S_CNF::EucJis, 1);
+    Settings cnf = With(&Settings::ConvertEucJis, 1);
     const CountOptions opt = CountOptions::From(cnf);
     zarnik::testing::TempDir dir;
     CountContext ctx;
@@ -191,7 +192,7 @@ TEST(Utf8Source, EucJisFilesBesideUtf8FilesCountAsTheirShiftJisTwins) {
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
-        S_CMT rec;
+        FileCounts rec;
         CountFile(opt, dir.Write(name, bytes), {name, 0, 0}, rec, ctx);
         EXPECT_EQ((Figures{rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank}),
                   Count("s = \"" + kan + "\"; /* a\nb */\n", "s.c"));

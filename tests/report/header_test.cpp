@@ -8,7 +8,7 @@ namespace zarnik::report {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::Sj;
 
 std::time_t Local(int year, int month, int day, int hour, int minute) {
@@ -45,20 +45,20 @@ TEST(HeaderDate, MonthAndDayAlwaysTakeTwoColumns) {
 }
 
 TEST(HeadLine, NameAndDateEachOnlyWhenExactlyOne) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     std::string env = Sj("開発環境(1)");
     EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday),
               Sj("【開発環境(1)】  1999年９月５日(日)   9時 5分"));
-    cnf.HeadNA = 0;
+    cnf.HeaderShowsEnvName = 0;
     EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("1999年９月５日(日)   9時 5分"));
-    cnf.HeadDT = 2;
+    cnf.HeaderShowsDate = 2;
     EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), "");
-    cnf.HeadNA = 1;
+    cnf.HeaderShowsEnvName = 1;
     EXPECT_EQ(FormatHeadLine(ReportLayout::From(cnf), env, kSunday), Sj("【開発環境(1)】"));
 }
 
 TEST(Preview, DefaultSettingsGiveFiveLines) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     std::vector<std::string> expected = {
         Sj("【開発環境名】  1999年９月５日(日)   9時 5分"),
         std::string(88, '-'),
@@ -70,17 +70,17 @@ TEST(Preview, DefaultSettingsGiveFiveLines) {
 }
 
 TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.HeadNA = 0;
-    cnf.HeadDT = 0;
-    cnf.FldNam = 1;
-    cnf.FmSizeIndex = 1;
+    Settings cnf = MakeDefaultSettings();
+    cnf.HeaderShowsEnvName = 0;
+    cnf.HeaderShowsDate = 0;
+    cnf.FolderLines = 1;
+    cnf.SizeUnit = 1;
     auto lines = SplitCrLf(BuildPreviewText(cnf, kSunday));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], std::string(88, '-'));
     EXPECT_EQ(lines[3], "[/Zrnk/src]" + std::string(77, '-'));
     EXPECT_EQ(lines[4].substr(29, 13), "   1,205.63KB");
-    cnf.FmSizeIndex = 2;
+    cnf.SizeUnit = 2;
     EXPECT_EQ(SplitCrLf(BuildPreviewText(cnf, kSunday))[4].substr(29, 13), "       1.18MB");
 
     struct Case {
@@ -88,10 +88,10 @@ TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
         const char* ratio;
     } cases[] = {{1, 0, 10000, 3200, "32.00"}, {0, 1, 9800, 3000, "30.61"}, {1, 1, 9800, 3200, "32.65"}};
     for (const auto& c : cases) {
-        S_CNF k = MakeDefaultSettings();
-        k.Kg_Cmt = c.kgCmt;
-        k.Kg_Non = c.kgNon;
-        engine::S_CMT rec = MakeSampleRecord(engine::CountOptions::From(k), kSunday);
+        Settings k = MakeDefaultSettings();
+        k.BlankLinesAsComment = c.kgCmt;
+        k.BlankLinesOutOfTotal = c.kgNon;
+        engine::FileCounts rec = MakeSampleRecord(engine::CountOptions::From(k), kSunday);
         EXPECT_EQ(rec.Total, c.total);
         EXPECT_EQ(rec.Comment, c.comment);
         EXPECT_EQ(rec.Exec, 6800);
@@ -101,18 +101,18 @@ TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
 }
 
 TEST(Preview, SampleNameAndKindFollowTheSourceKindMode) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     const char* names[] = {"PELORAND.C", "PELORAND.cpp", "PELORAND.ASM", "Pelorand.java",
                            "PELORAND.C", "pelorand.sql", "pelorand.bas", "????????.???"};
     const char* kinds[] = {"C   ", "C   ", "ASM ", "Java", "C   ", "SQL ", "BAS ", "??? "};
     for (int mode = 0; mode <= 7; ++mode) {
-        cnf.VsrcFl = mode;
-        engine::S_CMT rec = MakeSampleRecord(engine::CountOptions::From(cnf), kSunday);
+        cnf.CounterChoice = mode;
+        engine::FileCounts rec = MakeSampleRecord(engine::CountOptions::From(cnf), kSunday);
         EXPECT_EQ(rec.Name, names[mode]) << mode;
         EXPECT_EQ(rec.KindText, kinds[mode]) << mode;
     }
-    cnf.VsrcFl = 0;
-    cnf.Exts[1] = "*.cpp";  // ".c" no longer in any list
+    cnf.CounterChoice = 0;
+    cnf.ExtensionPatterns[1] = "*.cpp";  // ".c" no longer in any list
     settings::RebuildExtensionLists(cnf);
     EXPECT_EQ(MakeSampleRecord(engine::CountOptions::From(cnf), kSunday).KindText, "??? ");
 }

@@ -9,12 +9,12 @@ namespace zarnik::report {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::Sj;
 
-engine::S_CMT Record(const char* name, const char* time, std::int64_t size, const char* kind, int total,
-                     int comment, int exec, int blank, float ratio, int status = 0) {
-    engine::S_CMT r;
+engine::FileCounts Record(const char* name, const char* time, std::int64_t size, const char* kind, int total,
+                          int comment, int exec, int blank, float ratio, int status = 0) {
+    engine::FileCounts r;
     r.Status = static_cast<engine::FileStatus>(status);
     r.Name = name;
     r.TimeText = time;
@@ -28,12 +28,12 @@ engine::S_CMT Record(const char* name, const char* time, std::int64_t size, cons
     return r;
 }
 
-void AllOptionalColumnsOff(S_CNF& cnf) {
+void AllOptionalColumnsOff(Settings& cnf) {
     for (int c = 3; c <= 9; ++c) cnf.Column(c) = 0;
 }
 
 TEST(FileLine, CountLineAndErrorLineUnderTheirHeader) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     EXPECT_EQ(FormatColumnHeader(ReportLayout::From(cnf), 13),
               Sj("ファイル名    ﾀｲﾑｽﾀﾝﾌﾟ                ｻｲｽﾞ 種別  総行数  ｺﾒﾝﾄ行  実行数  空行数   ｺﾒﾝﾄ率"));
     std::string line =
@@ -52,7 +52,7 @@ TEST(FileLine, CountLineAndErrorLineUnderTheirHeader) {
 }
 
 TEST(FileLine, EveryStatusHasItsMessageAndUnknownOnesNone) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     AllOptionalColumnsOff(cnf);
     const char* messages[] = {" 対象外のファイルです。", " ソースファイルではありません。",
                               " ソースファイルとして不適切です。", " 認識できませんでした。",
@@ -62,7 +62,7 @@ TEST(FileLine, EveryStatusHasItsMessageAndUnknownOnesNone) {
                                  Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, st), 13),
                   "a.c           99-11-30 09:05 " + Sj(messages[st - 1]));
     // Switches on or not, an unknown status ends the line after the kind column.
-    S_CNF all = MakeDefaultSettings();
+    Settings all = MakeDefaultSettings();
     EXPECT_EQ(FormatFileLine(ReportLayout::From(all),
                              Record("a.c", "99-11-30 09:05", 1, "C   ", 9, 9, 9, 9, 9, 7), 13),
               "a.c           99-11-30 09:05             1 C   ");  // 47 bytes
@@ -73,7 +73,7 @@ TEST(FileLine, EveryStatusHasItsMessageAndUnknownOnesNone) {
 }
 
 TEST(FileLine, WidthsFollowTheLongestNameAndNeverCut) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     auto rec = Record("a.c", "99-12-01 10:00", 1, "C   ", 1, 0, 1, 0, 0.0f);
     EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 20).size(), 95u);
     EXPECT_EQ(FormatColumnHeader(ReportLayout::From(cnf), 20).size(), 95u);
@@ -93,7 +93,7 @@ TEST(FileLine, WidthsFollowTheLongestNameAndNeverCut) {
 }
 
 TEST(FileLine, RatiosAndWideNumbersShiftTheRestOfTheLine) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     for (int c : {3, 4, 5, 6, 7, 8}) cnf.Column(c) = 0;
     auto rec = Record("a.c", "99-12-01 10:00", 0, "C   ", 0, 0, 0, 0, 0.0f);
     EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13),
@@ -104,8 +104,8 @@ TEST(FileLine, RatiosAndWideNumbersShiftTheRestOfTheLine) {
     rec.Ratio = 0.125f;
     EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13),
               "a.c           99-12-01 10:00    0.13" + Sj("％"));
-    cnf.FmCpar = 0;
-    cnf.FmAlls = 1;
+    cnf.ShowRatio = 0;
+    cnf.ShowTotal = 1;
     rec.Total = 12345678;
     EXPECT_EQ(FormatFileLine(ReportLayout::From(cnf), rec, 13), "a.c           99-12-01 10:00  12345678");
 }

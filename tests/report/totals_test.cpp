@@ -11,12 +11,12 @@ namespace zarnik::report {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::Sj;
 
-engine::S_CMT Counted(const char* name, std::int64_t size, std::int64_t total, std::int64_t comment,
-                      std::int64_t exec, std::int64_t blank) {
-    engine::S_CMT r;
+engine::FileCounts Counted(const char* name, std::int64_t size, std::int64_t total, std::int64_t comment,
+                           std::int64_t exec, std::int64_t blank) {
+    engine::FileCounts r;
     r.Name = name;
     r.Kind = engine::KindFromExtension(engine::CountOptions::From(MakeDefaultSettings()), name);
     r.Size = size;
@@ -34,7 +34,7 @@ std::vector<std::string> Lines(const std::function<void(const LineSink&)>& write
 }
 
 TEST(Totals, ClosingBlockOfThreeFiles) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     ReportTotals totals;
     AddToTotals(Counted("MAIN.H", 300, 20, 10, 8, 2), totals);
     AddToTotals(Counted("MAIN.C", 1234, 100, 20, 70, 10), totals);
@@ -68,7 +68,7 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
 }
 
 TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     ReportTotals totals;
     auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     ASSERT_EQ(lines.size(), 3u);
@@ -80,10 +80,10 @@ TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
 }
 
 TEST(Totals, KindZeroStaysOutOfThePrintedSums) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.VsrcFl = 4;  // guess mode: the totals take the guessed kind
+    Settings cnf = MakeDefaultSettings();
+    cnf.CounterChoice = 4;  // guess mode: the totals take the guessed kind
     ReportTotals totals;
-    engine::S_CMT unguessed = Counted("a.h", 10, 4, 1, 3, 0), guessed = Counted("b.h", 10, 4, 1, 3, 0);
+    engine::FileCounts unguessed = Counted("a.h", 10, 4, 1, 3, 0), guessed = Counted("b.h", 10, 4, 1, 3, 0);
     unguessed.Kind = engine::NoKind;
     guessed.Kind = engine::AsmSource;
     AddToTotals(unguessed, totals);
@@ -124,8 +124,8 @@ TEST(Totals, AveragesTruncateAndTheirRatioComesFromThem) {
 TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
     // 2,200,000,000 empty lines: per-file counts are 64-bit like the sums, and the
     // count columns widen for the extra digits.
-    S_CNF cnf = MakeDefaultSettings();
-    engine::S_CMT rec = Counted("EMPTY.C", 2200000000, 2200000000, 0, 0, 2200000000);
+    Settings cnf = MakeDefaultSettings();
+    engine::FileCounts rec = Counted("EMPTY.C", 2200000000, 2200000000, 0, 0, 2200000000);
     engine::FinishCounts(engine::CountOptions::From(cnf), rec);
     EXPECT_EQ(rec.Exec, 0);
     const std::string line = FormatFileLine(ReportLayout::From(cnf), rec, 13);
@@ -143,7 +143,7 @@ TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
 }
 
 TEST(Totals, RowsFollowTheColumnSwitches) {
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     CountSum sum;
     sum.FileCount = 1;
     sum.Total = 10;
@@ -153,14 +153,14 @@ TEST(Totals, RowsFollowTheColumnSwitches) {
               Sj("□C･ｿｰｽ 合計             1個"));
     EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 13),
               Sj("□C･ｿｰｽ 平均") + std::string(7 + 9, ' '));
-    cnf.FmCpar = 1;
+    cnf.ShowRatio = 1;
     ComputeRatio(sum);
     EXPECT_EQ(FormatTotalsRow({engine::CSource, false}, ReportLayout::From(cnf), sum, 13),
               Sj("□C･ｿｰｽ 合計             1個  -------"));
     EXPECT_EQ(FormatTotalsRow({engine::CSource, true}, ReportLayout::From(cnf), sum, 20),
               Sj("□C･ｿｰｽ 平均") + std::string(14 + 9, ' ') + "  30.00" + Sj("％"));
-    cnf.FmSize = 1;
-    cnf.FmSizeIndex = 1;
+    cnf.ShowSize = 1;
+    cnf.SizeUnit = 1;
     sum.Size = 2048;
     EXPECT_EQ(FormatTotalsRow({engine::Java, false}, ReportLayout::From(cnf), sum, 13),
               Sj("□Java･ｿｰｽ 合計          1個        2.00KB  -------"));

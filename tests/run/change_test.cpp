@@ -51,7 +51,7 @@ std::vector<std::string> ExpectedLines() {
 }
 
 RunOutcome CountChanges(const std::string& oldTarget, const std::string& newTarget,
-                        const settings::S_CNF& cnf, ChangeRecorder& host) {
+                        const settings::Settings& cnf, ChangeRecorder& host) {
     RunSession session;
     return session.CountChanges({oldTarget, newTarget, "", 0, 1}, cnf, host, host);
 }
@@ -63,8 +63,8 @@ std::vector<std::string> Described(const ChangeRecorder& host) {
 }
 
 TEST(ChangeRun, TreePairGivesTheFiguresWrittenBesideIt) {
-    settings::S_CNF cnf = Plain();
-    cnf.EucJis = 1;
+    settings::Settings cnf = Plain();
+    cnf.ConvertEucJis = 1;
     ChangeRecorder host;
     RunOutcome outcome = CountChanges(DataDir() + "/old", DataDir() + "/new/", cnf, host);
     EXPECT_EQ(outcome.End, RunEnd::Finished);
@@ -82,9 +82,9 @@ TEST(ChangeRun, TreePairGivesTheFiguresWrittenBesideIt) {
 }
 
 TEST(ChangeRun, BlankLinesAsCommentsAndErrorLinesLeftOut) {
-    settings::S_CNF cnf = Plain();
-    cnf.Kg_Cmt = 1;
-    cnf.Erfout = 0;
+    settings::Settings cnf = Plain();
+    cnf.BlankLinesAsComment = 1;
+    cnf.ErrorLines = 0;
     ChangeRecorder host;
     CountChanges(DataDir() + "/old", DataDir() + "/new", cnf, host);
     const std::vector<std::string> got = Described(host);
@@ -184,8 +184,8 @@ TEST(ChangeRun, AnEmptyVersionHasNoLines) {
 TEST(ChangeRun, GuessedKindOfEitherVersionFilesThePair) {
     // Guessing (VsrcFl 4): the new version holds no marker of either family, so
     // only the old one has a kind; the pair's figures go into that kind's total.
-    settings::S_CNF cnf = Plain();
-    cnf.VsrcFl = 4;
+    settings::Settings cnf = Plain();
+    cnf.CounterChoice = 4;
     TempDir dir;
     dir.Write("a/g.c", "#include <x.h>\nx = 1\n");
     dir.Write("b/g.c", "x = 1\n");
@@ -222,7 +222,7 @@ TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
         const ChangeRecord& r = host.Changes[0];
         std::int64_t counted[2];
         for (int v = 0; v < 2; ++v) {
-            engine::S_CMT rec;
+            engine::FileCounts rec;
             engine::CountContext ctx;
             engine::CountFile(engine::CountOptions::From(Plain()), v ? newPath : oldPath, {"f.c", 0, 0}, rec,
                               ctx);

@@ -13,7 +13,7 @@
 namespace zarnik::run {
 namespace {
 
-using settings::S_CNF;
+using settings::Settings;
 using testing::Recorder;
 using zarnik::testing::TempDir;
 
@@ -51,12 +51,12 @@ protected:
         std::string Error;  // path and code of the read error that ended the run
         bool ResultUnsaved = false;
     };
-    static void Count(const std::string& target, const S_CNF& cnf, unsigned threads, Outcome& out) {
+    static void Count(const std::string& target, const Settings& cnf, unsigned threads, Outcome& out) {
         const RunOutcome outcome = testing::CountTargets({target}, cnf, out.Host, "env", threads);
         if (outcome.Error) out.Error = outcome.Error->Path + " " + std::to_string(outcome.Error->Code);
         out.ResultUnsaved = outcome.ResultUnsaved;
     }
-    static void ExpectSame(const std::string& target, const S_CNF& cnf, const std::string& what) {
+    static void ExpectSame(const std::string& target, const Settings& cnf, const std::string& what) {
         Outcome one, many;
         Count(target, cnf, 1, one);
         Count(target, cnf, 3, many);
@@ -77,14 +77,14 @@ TEST_F(ParallelRun, SameReportInEveryModeSortAndFolderSetting) {
     for (int mode = 0; mode <= 7; ++mode)
         for (int sort = 0; sort <= 1; ++sort)
             for (int folders = 0; folders <= 1; ++folders) {
-                S_CNF cnf = settings::MakeDefaultSettings();
-                cnf.HeadDT = 0;
-                cnf.VsrcFl = mode;
-                cnf.FlSort = sort;
-                cnf.FldNam = folders;
-                cnf.FldSum = folders;
-                cnf.Erfout = 1 - folders;
-                cnf.RemCmt = cnf.AstaOnly = cnf.InCmnt = mode % 2;
+                Settings cnf = settings::MakeDefaultSettings();
+                cnf.HeaderShowsDate = 0;
+                cnf.CounterChoice = mode;
+                cnf.SortFiles = sort;
+                cnf.FolderLines = folders;
+                cnf.FolderSubtotals = folders;
+                cnf.ErrorLines = 1 - folders;
+                cnf.RemComments = cnf.AsteriskLineIsBlank = cnf.BlankInCommentIsBlank = mode % 2;
                 ExpectSame(dir_->str() + "/tree", cnf,
                            "VsrcFl " + std::to_string(mode) + " FlSort " + std::to_string(sort) +
                                " FldNam/FldSum " + std::to_string(folders));
@@ -94,10 +94,10 @@ TEST_F(ParallelRun, SameReportInEveryModeSortAndFolderSetting) {
 TEST_F(ParallelRun, AReadErrorEndsTheReportAtTheSameLine) {
     for (int mode : {0, 4})
         for (int folders = 0; folders <= 1; ++folders) {
-            S_CNF cnf = settings::MakeDefaultSettings();
-            cnf.HeadDT = 0;
-            cnf.VsrcFl = mode;
-            cnf.FldNam = cnf.FldSum = folders;
+            Settings cnf = settings::MakeDefaultSettings();
+            cnf.HeaderShowsDate = 0;
+            cnf.CounterChoice = mode;
+            cnf.FolderLines = cnf.FolderSubtotals = folders;
             const std::string what =
                 "VsrcFl " + std::to_string(mode) + " FldNam/FldSum " + std::to_string(folders);
             ExpectSame(dir_->str() + "/bad", cnf, what);
@@ -111,9 +111,9 @@ TEST_F(ParallelRun, AReadErrorEndsTheReportAtTheSameLine) {
 }
 
 TEST_F(ParallelRun, ConvertingRunsCountAtEachFilesTurn) {
-    S_CNF cnf = settings::MakeDefaultSettings();
-    cnf.HeadDT = 0;
-    cnf.EucJis = 1;
+    Settings cnf = settings::MakeDefaultSettings();
+    cnf.HeaderShowsDate = 0;
+    cnf.ConvertEucJis = 1;
     ExpectSame(dir_->str() + "/tree", cnf, "EucJis 1");
 }
 
@@ -123,8 +123,8 @@ TEST_F(ParallelRun, ResultsComeInListOrderThroughASmallWindow) {
     Recorder host;
     CollectFolderFiles(dir_->str() + "/tree", found, true, host);
     ASSERT_GT(found.Files.size(), 3 * 16u);
-    S_CNF cnf = settings::MakeDefaultSettings();
-    cnf.VsrcFl = 4;
+    Settings cnf = settings::MakeDefaultSettings();
+    cnf.CounterChoice = 4;
     const engine::CountOptions opt = engine::CountOptions::From(cnf);
     engine::CountContext ctx;
     detail::CountAhead ahead(opt, found.Files, 4, 16);

@@ -13,7 +13,7 @@
 namespace zarnik::run {
 namespace {
 
-using settings::S_CNF;
+using settings::Settings;
 using zarnik::testing::Sj;
 using zarnik::testing::TempDir;
 using Strings = std::vector<std::string>;
@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 class DataRecorder : public testing::Recorder {
 public:
     explicit DataRecorder(bool errorRows) : Rows(errorRows) {}
-    void Record(const std::string& nativePath, const engine::S_CMT& rec) override {
+    void Record(const std::string& nativePath, const engine::FileCounts& rec) override {
         Rows.Add(nativePath, rec);
     }
     report::ResultRows Rows;
@@ -146,10 +146,10 @@ TEST(ResultData, CsvAndJsonHoldTheTextReportsFigures) {
     dir.Write("t/z/long.c", std::string(600, 'x') + "\n");  // unfit
     for (int errorLines : {1, 0}) {
         SCOPED_TRACE(errorLines);
-        S_CNF cnf = settings::MakeDefaultSettings();
-        cnf.HeadDT = 0;
-        cnf.FldNam = cnf.FldSum = 1;
-        cnf.Erfout = errorLines;
+        Settings cnf = settings::MakeDefaultSettings();
+        cnf.HeaderShowsDate = 0;
+        cnf.FolderLines = cnf.FolderSubtotals = 1;
+        cnf.ErrorLines = errorLines;
         DataRecorder host(errorLines == 1);
         ASSERT_EQ(testing::CountTargets({dir.str() + "/t"}, cnf, host).End, RunEnd::Finished);
 
@@ -171,7 +171,7 @@ TEST(ResultData, NamesKeepTheirControlCharactersAndCsvCellsNeverRunAsFormulas) {
     const Strings names{"=1+1.c", "+x.c",   "-x.c",       "@x.c",   "\tx.c",
                         "\rx.c",  "a\nb.c", "e\x1b[2J.c", "d\x7f.c"};
     for (const std::string& n : names) dir.Write("t/" + n, "int a;\n");
-    S_CNF cnf = testing::Plain();
+    Settings cnf = testing::Plain();
     DataRecorder host(true);
     ASSERT_EQ(testing::CountTargets({dir.str() + "/t"}, cnf, host).End, RunEnd::Finished);
 

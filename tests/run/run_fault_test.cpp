@@ -20,7 +20,7 @@
 namespace zarnik::run {
 namespace {
 
-using settings::S_CNF;
+using settings::Settings;
 using testing::CountTargets;
 using testing::FileNames;
 using testing::kCode;
@@ -43,7 +43,7 @@ TEST(RunFault, FilesThatVanishOrChangeBetweenThePassesAreSkippedSilently) {
     TempDir dir;
     for (const char* name : {"a.c", "b.c", "c.c", "d.c", "e.c"}) dir.Write(name, kCode);
     const std::string d = dir.str() + "/";
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder host;
     // After the collection pass has found every file, before the first is counted.
     host.OnCounting = [&] {
@@ -69,7 +69,7 @@ TEST(RunFault, LinkLoopsAndLinksToParentsEndAndCountEachFileOnce) {
     fs::create_symlink("l2.c", t + "/sub/l1.c");        // two links to each other
     fs::create_symlink("l1.c", t + "/sub/l2.c");
 
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder walk;
     EXPECT_EQ(CountTargets({t}, cnf, walk).End, RunEnd::Finished);
     EXPECT_EQ(FileNames(walk.Lines), (Strings{"a.c", "b.c"}));
@@ -93,7 +93,7 @@ TEST(RunFault, PipesSocketsAndDevicesAmongTheTargetsAreSkipped) {
     fs::create_symlink("/dev/null", f + "null.c");
     fs::create_symlink("/dev/zero", f + "zero.c");
 
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder host;
     const Strings devices{f + "fifo.c", f + "sock.c", f + "null.c", f + "zero.c", "/dev/null", "/dev/zero"};
     Strings targets = devices;
@@ -116,7 +116,7 @@ TEST(RunFault, FolderThatCannotBeListedAddsNothing) {
     PermissionsBind bind;
     if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
 
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder tree;
     EXPECT_EQ(CountTargets({f}, cnf, tree).End, RunEnd::Finished);
     EXPECT_EQ(FileNames(tree.Lines), (Strings{"a.c"}));
@@ -142,7 +142,7 @@ TEST(RunFault, FileThatCannotBeReadEndsTheRunWithItsPath) {
     if (!bind.Binds()) GTEST_SKIP() << "permission bits do not stop this process";
 
     for (const auto& [target, failing] : {std::pair{f, f + "/b.c"}, std::pair{g, g + "/c.c"}}) {
-        S_CNF cnf = Plain();
+        Settings cnf = Plain();
         Recorder host;
         const RunOutcome outcome = CountTargets({f + "/a.c", target}, cnf, host);
         ASSERT_TRUE(outcome.Error) << "no error for " << failing;
@@ -197,7 +197,7 @@ TEST(RunFault, ListingThatFailsPartWayEndsTheRunNamingTheFolder) {
     const std::string f = dir.str() + "/f", flaky = f + "/flaky";
     for (const std::string& target : {f, flaky + "/*.c"}) {
         ListingFailsAfter failing("b.c");  // only the folder flaky holds one
-        S_CNF cnf = Plain();
+        Settings cnf = Plain();
         Recorder host;
         const RunOutcome outcome = CountTargets({target}, cnf, host);
         ASSERT_TRUE(outcome.Error) << "no error for " << target;
@@ -211,8 +211,8 @@ TEST(RunFault, FilesBeyondPathMaxAreCountedAndFound) {
     zarnik::testing::FolderChain chain(5000, {10, 1000, 2000, 2100, 3000, 5000}, kCode);
     ASSERT_EQ(chain.Files.size(), 6u);
     ASSERT_GT(chain.Files[3].size(), 4096u);
-    S_CNF cnf = Plain();
-    cnf.FlSort = 0;
+    Settings cnf = Plain();
+    cnf.SortFiles = 0;
     Recorder walk;
     EXPECT_EQ(CountTargets({chain.Root}, cnf, walk).End, RunEnd::Finished);
     // (Paths of 10 KB are compared, never printed.)
@@ -236,8 +236,8 @@ TEST(RunFault, ControlCharactersInNamesAreShownAsQuestionMarks) {
     TempDir dir;
     const std::string folder = "x\x1b[2Jy";
     for (const char* name : {"a\nb.c", "c\rd.c", "e\x7f.c", "\t.c"}) dir.Write(folder + "/" + name, kCode);
-    S_CNF cnf = Plain();
-    cnf.FldNam = 1;
+    Settings cnf = Plain();
+    cnf.FolderLines = 1;
     Recorder host;
     EXPECT_EQ(CountTargets({dir.str() + "/" + folder}, cnf, host).End, RunEnd::Finished);
     Strings names = FileNames(host.Lines);
@@ -266,8 +266,8 @@ TEST(RunFault, NamesCodePage932CannotHoldAreCountedAndShownWithQuestionMarks) {
     for (const std::string name : {"é.c", "😀.c", "\xff.c", "漢字.c", hangul20.c_str()})
         dir.Write(name, kCode);
 
-    S_CNF cnf = Plain();
-    cnf.FlSort = 1;
+    Settings cnf = Plain();
+    cnf.SortFiles = 1;
     Recorder host;
     EXPECT_EQ(CountTargets({dir.str()}, cnf, host).End, RunEnd::Finished);
     Strings names = FileNames(host.Lines);
@@ -299,7 +299,7 @@ TEST(RunFault, OneHundredThousandFilesInOneFolder) {
     }
     dir.Write("many/zz-counted.c", kCode);
 
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder host;
     EXPECT_EQ(CountTargets({f}, cnf, host).End, RunEnd::Finished);
     EXPECT_EQ(host.Counters.back(), " [100001/100001]");

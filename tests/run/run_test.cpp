@@ -11,7 +11,7 @@ namespace zarnik::run {
 namespace {
 
 using settings::MakeDefaultSettings;
-using settings::S_CNF;
+using settings::Settings;
 using testing::FileNames;
 using testing::kCode;
 using testing::Plain;
@@ -21,7 +21,7 @@ using zarnik::testing::TempDir;
 using Strings = std::vector<std::string>;
 
 // Runs in the environment "開発環境(1)", whose name the header line shows.
-RunOutcome CountInEnv1(const Strings& targets, const S_CNF& cnf, Recorder& host) {
+RunOutcome CountInEnv1(const Strings& targets, const Settings& cnf, Recorder& host) {
     return testing::CountTargets(targets, cnf, host, Sj("開発環境(1)"));
 }
 
@@ -31,15 +31,15 @@ TEST(Run, SubfoldersAndPatternsReachWhatTheyShould) {
     dir.Write("src/B.H", kCode);
     dir.Write("src/sub/c.c", kCode);
     dir.Write("src/sub/deep/d.c", kCode);
-    S_CNF cnf = Plain();
-    cnf.Subfol = 0;
+    Settings cnf = Plain();
+    cnf.WalkSubfolders = 0;
     Recorder flat;
     CountInEnv1({dir.str() + "/src"}, cnf, flat);
     EXPECT_EQ(FileNames(flat.Lines), (Strings{"a.c", "B.H"}));
     Recorder oneDown;  // "*.*" matches the folder "sub" too, whose own files are then taken
     CountInEnv1({dir.str() + "/src/*.*"}, cnf, oneDown);
     EXPECT_EQ(FileNames(oneDown.Lines), (Strings{"a.c", "B.H", "c.c"}));
-    cnf.Subfol = 1;
+    cnf.WalkSubfolders = 1;
     Recorder tree;
     CountInEnv1({dir.str() + "/src"}, cnf, tree);
     EXPECT_EQ(FileNames(tree.Lines), (Strings{"a.c", "B.H", "c.c", "d.c"}));
@@ -52,10 +52,10 @@ TEST(Run, AFolderWhoseFilesAllFailedKeepsItsLineButGetsNoSubtotal) {
     TempDir dir;
     dir.Write("t/A/y.c", kCode);
     dir.Write("t/C/only.txt", "x\n");  // status 1, hidden with Erfout 0
-    S_CNF cnf = Plain();
-    cnf.FldNam = 1;
-    cnf.FldSum = 1;
-    cnf.Erfout = 0;
+    Settings cnf = Plain();
+    cnf.FolderLines = 1;
+    cnf.FolderSubtotals = 1;
+    cnf.ErrorLines = 0;
     Recorder host;
     CountInEnv1({dir.str() + "/t"}, cnf, host);
     EXPECT_EQ(FileNames(host.Lines), (Strings{"y.c"}));
@@ -71,8 +71,8 @@ TEST(Run, AFolderWhoseFilesAllFailedKeepsItsLineButGetsNoSubtotal) {
 TEST(Run, SecondRunFollowsAfterAnEmptyLine) {
     TempDir dir;
     dir.Write("a.c", kCode);
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.HeadDT = 0;
+    Settings cnf = MakeDefaultSettings();
+    cnf.HeaderShowsDate = 0;
     Recorder host;
     const RunOutcome outcome = CountInEnv1({dir.str() + "/a.c"}, cnf, host);
     EXPECT_EQ(host.Lines.at(0), Sj("【開発環境(1)】"));
@@ -118,7 +118,7 @@ TEST(Run, NoFolderStaysOpenAfterARun) {
 TEST(Run, NoFileWritesNothing) {
     TempDir dir;
     dir.Write("x/.keep", "");
-    S_CNF cnf = MakeDefaultSettings();
+    Settings cnf = MakeDefaultSettings();
     Recorder host;
     const RunOutcome outcome =
         CountInEnv1({"", dir.str() + "/missing.c", "free text", dir.str() + "/x/*.c"}, cnf, host);
@@ -136,7 +136,7 @@ TEST(Run, NoFileWritesNothing) {
 TEST(Run, CancelWhileCollectingWritesNothingWhileCountingStillCloses) {
     TempDir dir;
     for (const char* n : {"a.c", "b.c", "c.c"}) dir.Write(n, kCode);
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder early;
     early.CancelAtPump = 1;
     EXPECT_EQ(CountInEnv1({dir.str() + "/*.c"}, cnf, early).End, RunEnd::Cancelled);
@@ -167,7 +167,7 @@ TEST(Run, CancelWhileCollectingWritesNothingWhileCountingStillCloses) {
 TEST(Run, FilesGoneBeforeTheirTurnLeaveNoTraceAndAllGoneIsNoFile) {
     TempDir dir;
     std::string a = dir.Write("a.c", kCode), b = dir.Write("b.c", kCode);
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder host;
     host.OnPath = [&](const std::string& p) {
         if (p == a) std::remove(b.c_str());
@@ -194,7 +194,7 @@ TEST(Run, LinesThatFindNoFileAreNamedAndTheReportStaysTheSame) {
     const std::string a = dir.Write("src/a.c", kCode);
     std::filesystem::create_directories(dir.path() / "empty");
     const std::string typo = dir.str() + "/scr", empty = dir.str() + "/empty";
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     Recorder alone, mixed;
     const RunOutcome one = CountInEnv1({a}, cnf, alone);
     const RunOutcome outcome = CountInEnv1({typo, a, "", empty, "free text"}, cnf, mixed);
@@ -211,7 +211,7 @@ TEST(Run, ATargetLineHoldingANulIsRefusedNotCutShort) {
     TempDir dir;
     const std::string x = dir.Write("x.c", kCode);
     const std::string withNul = x + std::string("\0/y", 3);
-    S_CNF cnf = Plain();
+    Settings cnf = Plain();
     for (const Strings& targets : {Strings{withNul}, Strings{x, withNul}}) {
         Recorder host;
         const RunOutcome outcome = CountInEnv1(targets, cnf, host);
@@ -236,8 +236,8 @@ TEST(Run, ATargetLineHoldingANulIsRefusedNotCutShort) {
 TEST(Run, AReadErrorEndsTheRunWithoutClosingBlock) {
     TempDir dir;
     dir.Write("a.c", kCode);
-    S_CNF cnf = Plain();
-    cnf.FlSort = 0;
+    Settings cnf = Plain();
+    cnf.SortFiles = 0;
     Recorder host;
     const RunOutcome outcome = CountInEnv1({dir.str() + "/a.c", "/proc/self/mem"}, cnf, host);
     EXPECT_EQ(outcome.End, RunEnd::ReadError);
@@ -257,11 +257,11 @@ TEST(Run, EachFilesRecordReachesTheSinkInReportOrder) {
     TempDir dir;
     dir.Write("b.c", kCode);
     dir.Write("a.txt", "x\n");  // an error status: its record comes too, with Erfout 0
-    S_CNF cnf = Plain();
-    cnf.Erfout = 0;
+    Settings cnf = Plain();
+    cnf.ErrorLines = 0;
     struct Records : Recorder {
         Strings Seen;
-        void Record(const std::string& path, const engine::S_CMT& rec) override {
+        void Record(const std::string& path, const engine::FileCounts& rec) override {
             Seen.push_back(path + (rec.Status == engine::FileStatus::Counted ? " counted" : " not"));
         }
     } host;

@@ -57,15 +57,15 @@ private:
 inline const char* const kCode = "/* c */\nint a;\n\n";
 
 // Default settings without the header's name and date lines.
-inline settings::S_CNF Plain() {
-    settings::S_CNF cnf = settings::MakeDefaultSettings();
-    cnf.HeadNA = 0;
-    cnf.HeadDT = 0;
+inline settings::Settings Plain() {
+    settings::Settings cnf = settings::MakeDefaultSettings();
+    cnf.HeaderShowsEnvName = 0;
+    cnf.HeaderShowsDate = 0;
     return cnf;
 }
 
 // One run in a fresh session; target lines are native, the file system's own bytes.
-inline RunOutcome CountTargets(const std::vector<std::string>& targets, const settings::S_CNF& cnf,
+inline RunOutcome CountTargets(const std::vector<std::string>& targets, const settings::Settings& cnf,
                                Recorder& host, const std::string& envName = "", unsigned threads = 1) {
     RunInput input{targets, envName, 0, threads};
     RunSession session;

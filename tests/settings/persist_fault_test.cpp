@@ -49,7 +49,7 @@ ProgramState Start(const std::string& folder, LoadReport* report = nullptr) {
 void Close(ProgramState& st) {
     WindowState w;
     w.Bounds = st.Place.MainPlacement.Bounds;
-    w.PaneHeight = st.Place.MainPlacement.Pnl_H;
+    w.PaneHeight = st.Place.MainPlacement.TargetPaneHeight;
     w.TabIndex = 0;
     st.Envs.FetchEnv(st.Envs.EnvIdAt(0), w.TargetLines, w.MemoLines);
     SaveSettings(st, w);
@@ -65,7 +65,7 @@ void SaveThree(const std::string& folder) {
         st.Envs.StoreEnv(st.Envs.AddEnv(Sj("環境") + n, 1), {"/src" + n + "/*.c", "/inc" + n + "/"},
                          {"memo " + n});
     }
-    st.Cnf.FldSum = 1;
+    st.Cnf.FolderSubtotals = 1;
     Close(st);
 }
 
@@ -129,10 +129,10 @@ TEST(IniFault, EmptyOlderFontNameKeepsTheFace) {
     TempDir dir;
     dir.Write("zarnik.ini", "[Font]\r\nFontName=\r\nFontSize=12\r\n");
     ProgramState st = Start(dir.str());
-    const S_SVFINF expected{MakeDefaultSettings().Font_Rslt.FaceName, 12, "clBlack", 0};
-    EXPECT_EQ(st.Cnf.Font_Rslt, expected);
+    const PaneFont expected{MakeDefaultSettings().ResultFont.FaceName, 12, "clBlack", 0};
+    EXPECT_EQ(st.Cnf.ResultFont, expected);
     Close(st);
-    EXPECT_EQ(Start(dir.str()).Cnf.Font_Rslt, expected);
+    EXPECT_EQ(Start(dir.str()).Cnf.ResultFont, expected);
 }
 
 TEST(IniFault, FileCutShortAnywhereLoadsWhatItHolds) {
@@ -152,7 +152,7 @@ TEST(IniFault, FileCutShortAnywhereLoadsWhatItHolds) {
         ASSERT_FALSE(report.IniUnreadable) << cut;
         ASSERT_GE(st.Envs.Count(), 1) << cut;
         if (cut >= fldSumEnd) {
-            EXPECT_EQ(st.Cnf.FldSum, 1) << cut;
+            EXPECT_EQ(st.Cnf.FolderSubtotals, 1) << cut;
         }
         // A target line is whole, or the start of one that the cut went through.
         for (int i = 0; i < st.Envs.Count() && i < 3; ++i) {
@@ -240,7 +240,7 @@ TEST(IniFault, IniThatIsNoFileIsNeverReadNorReplaced) {
         LoadReport report;
         ProgramState st = Start(dir.str(), &report);  // a pipe would block here if it were opened
         EXPECT_TRUE(report.IniUnreadable) << kind;
-        EXPECT_EQ(st.Cnf.FldSum, 0) << kind;
+        EXPECT_EQ(st.Cnf.FolderSubtotals, 0) << kind;
         try {
             Close(st);
             ADD_FAILURE() << "the save did not fail: " << kind;
@@ -419,7 +419,7 @@ bool DieAtStep(std::string_view, const std::string&) {
 // the memo {"memo X"}; one without a name has neither.
 void ExpectPaired(const EnvList& envs, const std::string& when) {
     for (int i = 0; i < envs.Count(); ++i) {
-        const SrcCnf& e = envs.At(i);
+        const Environment& e = envs.At(i);
         const Lines lines = e.EnvName.empty() ? Lines{} : Lines{"/" + e.EnvName};
         const Lines memo = e.EnvName.empty() ? Lines{} : Lines{"memo " + e.EnvName};
         EXPECT_EQ(e.TargetLines, lines) << when << ", position " << i + 1;

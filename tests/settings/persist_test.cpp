@@ -43,7 +43,7 @@ public:
         WindowState w;
         w.Maximized = st.Place.MainPlacement.Maximized != 0;
         w.Bounds = st.Place.MainPlacement.Bounds;
-        w.PaneHeight = st.Place.MainPlacement.Pnl_H;
+        w.PaneHeight = st.Place.MainPlacement.TargetPaneHeight;
         w.TabIndex = tab;
         st.Envs.FetchEnv(st.Envs.EnvIdAt(tab), w.TargetLines, w.MemoLines);
         w.ToolBar = st.ToolBar.value_or(ToolBarRecord{});
@@ -138,15 +138,15 @@ TEST(SaveSettings, HandEditedFileLoadsAndSavesBackWhole) {
     dir.Write("memo3.dat", "gamma memo\r\n");
 
     ProgramState st = program.Start();
-    const S_CNF& c = st.Cnf;
+    const Settings& c = st.Cnf;
     EXPECT_EQ(c.Version, 271);
     EXPECT_EQ(st.Paths.OpenFolder, "/some/folder");
-    EXPECT_EQ(st.Place.MainPlacement, (MainPlacementRec{{16, 32, 800, 600}, 1, 120}));
-    EXPECT_EQ(c.Font_Rslt, (S_SVFINF{"clRed", 12, "clBlack", 0}));  // size from [Font]
-    EXPECT_EQ(c.Font_Memo, (S_SVFINF{"Mono", 12, "clBlack", 0}));
-    EXPECT_EQ(c.FldNam, 2);
-    EXPECT_EQ(c.HTM, std::string(1023, 'h'));
-    EXPECT_EQ(c.Lists[2], (std::vector<std::string>{".c"}));
+    EXPECT_EQ(st.Place.MainPlacement, (MainWindowPlacement{{16, 32, 800, 600}, 1, 120}));
+    EXPECT_EQ(c.ResultFont, (PaneFont{"clRed", 12, "clBlack", 0}));  // size from [Font]
+    EXPECT_EQ(c.MemoFont, (PaneFont{"Mono", 12, "clBlack", 0}));
+    EXPECT_EQ(c.FolderLines, 2);
+    EXPECT_EQ(c.HelpFile, std::string(1023, 'h'));
+    EXPECT_EQ(c.Extensions[2], (std::vector<std::string>{".c"}));
     EXPECT_EQ(st.StoredEnvs.size(), 2u);
     ASSERT_EQ(st.Envs.Count(), 2);
     EXPECT_EQ(st.Envs.At(0).TargetLines, (Lines{"/src/a.c", "", "/src/b.c"}));
@@ -173,8 +173,8 @@ TEST(SaveSettings, HandEditedFileLoadsAndSavesBackWhole) {
     EXPECT_EQ(next.Envs.At(2).EnvName, "Gamma");
     EXPECT_EQ(next.Envs.At(2).TargetLines, (Lines{"/gamma/x.c"}));
     EXPECT_EQ(next.Envs.At(2).MemoLines, (Lines{"gamma memo"}));
-    EXPECT_EQ(next.Cnf.Font_Rslt, c.Font_Rslt);
-    EXPECT_EQ(next.Cnf.HTM, c.HTM);
+    EXPECT_EQ(next.Cnf.ResultFont, c.ResultFont);
+    EXPECT_EQ(next.Cnf.HelpFile, c.HelpFile);
 }
 
 // Target lines are native; the INI file holds them in Shift-JIS, and a line that
@@ -324,7 +324,7 @@ TEST(SaveSettings, MaximizedWindowKeepsItsNormalBounds) {
     w.MemoLines = {""};
     SaveSettings(st, w);
     ProgramState next = program.Start();
-    EXPECT_EQ(next.Place.MainPlacement, (MainPlacementRec{{282, 194, 460, 380}, 1, 200}));
+    EXPECT_EQ(next.Place.MainPlacement, (MainWindowPlacement{{282, 194, 460, 380}, 1, 200}));
     EXPECT_EQ(next.Envs.At(0).TargetLines, (Lines{"/typed"}));
     EXPECT_EQ(next.Envs.At(0).MemoLines, (Lines{""}));  // a memo of one empty line is still a memo
 }
@@ -399,7 +399,7 @@ TEST(SaveSettings, TwoWindowsKeepEachOthersChanges) {
     // A: new target lines for E5, a new environment BBB, FldSum, E1 deleted, E2's lines.
     a.Envs.StoreEnv(a.Envs.EnvIdAt(4), {"/a5"}, {"memo 5"});
     a.Envs.StoreEnv(a.Envs.EnvIdAt(1), {"/a2"}, {"memo 2"});
-    a.Cnf.FldSum = 1;
+    a.Cnf.FolderSubtotals = 1;
     Edit(a, [](EnvList& w) {
         w.StoreEnv(w.AddEnv("BBB", 1), {"/bbb"}, {"memo bbb"});
         w.DeleteEnv(w.EnvIdAt(0));
@@ -409,13 +409,13 @@ TEST(SaveSettings, TwoWindowsKeepEachOthersChanges) {
     b.Envs.StoreEnv(b.Envs.EnvIdAt(2), {"/e3"}, {"memo b3"});
     b.Envs.StoreEnv(b.Envs.EnvIdAt(0), {"/b1"}, {"memo 1"});
     b.Envs.StoreEnv(b.Envs.EnvIdAt(1), {"/b2"}, {"memo 2"});
-    b.Cnf.FldNam = 1;
+    b.Cnf.FolderLines = 1;
     Edit(b, [](EnvList& w) { w.DeleteEnv(w.EnvIdAt(3)); });
     std::vector<std::string> notices = SaveSettings(b, Program::Window(b, 0));
 
     ProgramState next = program.Start();
-    EXPECT_EQ(next.Cnf.FldSum, 1);
-    EXPECT_EQ(next.Cnf.FldNam, 1);
+    EXPECT_EQ(next.Cnf.FolderSubtotals, 1);
+    EXPECT_EQ(next.Cnf.FolderLines, 1);
     Lines names;
     next.Envs.EnvNames(names);
     // E1 stays (B changed what A deleted), E4 goes (B deleted it, A did not change
@@ -566,7 +566,7 @@ TEST(SaveSettings, LinkedIniFileStaysALink) {
     dir.Write("dotfiles/real.ini", "[Settei]\nFldSum=1\n");
     fs::create_symlink(dir.path() / "dotfiles/real.ini", dir.path() / "zarnik.ini");
     ProgramState st = program.Start();
-    EXPECT_EQ(st.Cnf.FldSum, 1);
+    EXPECT_EQ(st.Cnf.FolderSubtotals, 1);
     Program::Close(st);
     EXPECT_TRUE(fs::is_symlink(dir.path() / "zarnik.ini"));
     EXPECT_NE(Slurp(dir.path() / "dotfiles/real.ini").find("Version=271"), std::string::npos);
@@ -575,16 +575,16 @@ TEST(SaveSettings, LinkedIniFileStaysALink) {
 // ---- values ----
 
 TEST(FontText, EmptyFieldsCollapse) {
-    S_SVFINF f{"Face", 10, "clNavy", 3};
+    PaneFont f{"Face", 10, "clNavy", 3};
     EXPECT_EQ(FontToText(f), "Face,10,clNavy,3");
     TextToFont("", f);
-    EXPECT_EQ(f, (S_SVFINF{"Face", 10, "clNavy", 3}));
+    EXPECT_EQ(f, (PaneFont{"Face", 10, "clNavy", 3}));
     TextToFont(",,clRed", f);
-    EXPECT_EQ(f, (S_SVFINF{"clRed", 10, "clNavy", 3}));
+    EXPECT_EQ(f, (PaneFont{"clRed", 10, "clNavy", 3}));
     TextToFont("A, 12,,,clLime,x,extra", f);  // " 12" is no integer: blanks belong to the field
-    EXPECT_EQ(f, (S_SVFINF{"A", 9, "clLime", 0}));
+    EXPECT_EQ(f, (PaneFont{"A", 9, "clLime", 0}));
     TextToFont("B,0x10,$00030201,$1FF", f);
-    EXPECT_EQ(f, (S_SVFINF{"B", 16, "$00030201", 0xFF}));
+    EXPECT_EQ(f, (PaneFont{"B", 16, "$00030201", 0xFF}));
 }
 
 TEST(ColorText, NamesNumbersAndElementColours) {

@@ -10,36 +10,36 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(Defaults, MatchAFreshInstallation) {
-    S_CNF cnf = MakeDefaultSettings();
-    EXPECT_EQ(cnf.VsrcFl, 0);
-    EXPECT_EQ(cnf.Subfol, 1);
-    EXPECT_EQ(cnf.HeadNA, 1);
-    EXPECT_EQ(cnf.HeadDT, 1);
-    EXPECT_EQ(cnf.FlSort, 1);
-    EXPECT_EQ(cnf.Erfout, 1);
-    EXPECT_EQ(cnf.FldNam, 0);
+    Settings cnf = MakeDefaultSettings();
+    EXPECT_EQ(cnf.CounterChoice, 0);
+    EXPECT_EQ(cnf.WalkSubfolders, 1);
+    EXPECT_EQ(cnf.HeaderShowsEnvName, 1);
+    EXPECT_EQ(cnf.HeaderShowsDate, 1);
+    EXPECT_EQ(cnf.SortFiles, 1);
+    EXPECT_EQ(cnf.ErrorLines, 1);
+    EXPECT_EQ(cnf.FolderLines, 0);
     for (int c = 1; c <= 9; ++c) EXPECT_EQ(cnf.Column(c), 1) << c;
-    EXPECT_EQ(cnf.FmSizeIndex, 0);
-    EXPECT_EQ(cnf.AddKind, 1);
-    EXPECT_EQ(cnf.Font_Rslt.FaceName, zarnik::testing::Sj("ＭＳ ゴシック"));
-    EXPECT_EQ(cnf.Font_Fold.FaceName, zarnik::testing::Sj("ＭＳ Ｐゴシック"));
-    EXPECT_EQ(cnf.Lists[2], (Strings{".c", ".cpp"}));
-    EXPECT_EQ(cnf.Lists[7], (Strings{".bas"}));
+    EXPECT_EQ(cnf.SizeUnit, 0);
+    EXPECT_EQ(cnf.AddEntriesAtEnd, 1);
+    EXPECT_EQ(cnf.ResultFont.FaceName, zarnik::testing::Sj("ＭＳ ゴシック"));
+    EXPECT_EQ(cnf.TargetFont.FaceName, zarnik::testing::Sj("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(cnf.Extensions[2], (Strings{".c", ".cpp"}));
+    EXPECT_EQ(cnf.Extensions[7], (Strings{".bas"}));
 }
 
 TEST(Defaults, LeaveVersionPatternsAndDialogIndexAlone) {
-    S_CNF cnf;
+    Settings cnf;
     cnf.Version = 271;
     cnf.ResultUnsaved = 1;
-    cnf.OpenDlgIndex = 3;
-    cnf.Exts[0] = "*.hpp";
-    cnf.Subfol = 0;
+    cnf.OpenDialogFilter = 3;
+    cnf.ExtensionPatterns[0] = "*.hpp";
+    cnf.WalkSubfolders = 0;
     SetDefaultSettings(cnf);
     EXPECT_EQ(cnf.Version, 271);
     EXPECT_EQ(cnf.ResultUnsaved, 1);
-    EXPECT_EQ(cnf.OpenDlgIndex, 3);
-    EXPECT_EQ(cnf.Exts[0], "*.hpp");
-    EXPECT_EQ(cnf.Subfol, 1);
+    EXPECT_EQ(cnf.OpenDialogFilter, 3);
+    EXPECT_EQ(cnf.ExtensionPatterns[0], "*.hpp");
+    EXPECT_EQ(cnf.WalkSubfolders, 1);
 }
 
 TEST(ExtensionLists, SplitPatternsUpToTheFirstSemicolon) {
@@ -54,20 +54,20 @@ TEST(ExtensionLists, SplitPatternsUpToTheFirstSemicolon) {
 }
 
 TEST(ExtensionLists, RebuildReplacesEveryList) {
-    S_CNF cnf = MakeDefaultSettings();
-    cnf.Exts[4] = "";
-    cnf.Exts[0] = "*.h,*.hpp";
+    Settings cnf = MakeDefaultSettings();
+    cnf.ExtensionPatterns[4] = "";
+    cnf.ExtensionPatterns[0] = "*.h,*.hpp";
     RebuildExtensionLists(cnf);
-    EXPECT_TRUE(cnf.Lists[5].empty());
-    EXPECT_EQ(cnf.Lists[1], (Strings{".h", ".hpp"}));
-    EXPECT_TRUE(cnf.Lists[0].empty());
+    EXPECT_TRUE(cnf.Extensions[5].empty());
+    EXPECT_EQ(cnf.Extensions[1], (Strings{".h", ".hpp"}));
+    EXPECT_TRUE(cnf.Extensions[0].empty());
 }
 
 TEST(Placement, DefaultsCentreOnTheScreen) {
     Placements p;
     SetDefaultPlacement(p, 1024, 768);
     EXPECT_EQ(p.MainPlacement.Bounds, (Rect{282, 194, 460, 380}));
-    EXPECT_EQ(p.MainPlacement.Pnl_H, 120);
+    EXPECT_EQ(p.MainPlacement.TargetPaneHeight, 120);
     EXPECT_EQ(p.EditorPlacement, (Rect{356, 193, 312, 382}));
     SetDefaultPlacement(p, 401, 300);
     EXPECT_EQ(p.MainPlacement.Bounds.Left, -29);  // truncates toward zero

@@ -21,13 +21,13 @@ TEST(PadAndRepeat, PadsOnlyShorterTextAndRepeatsPositiveCounts) {
     EXPECT_EQ(RepeatText("x", "-", -2), "x");
 }
 
-TEST(RemoveTrailingBackslash, RemovesOneSingleByteSeparator) {
-    EXPECT_EQ(RemoveTrailingBackslash("/opt/zarnik/"), "/opt/zarnik");
-    EXPECT_EQ(RemoveTrailingBackslash("/opt/zarnik//"), "/opt/zarnik/");
-    EXPECT_EQ(RemoveTrailingBackslash("/opt/zarnik"), "/opt/zarnik");
-    EXPECT_EQ(RemoveTrailingBackslash(""), "");
+TEST(RemoveTrailingSlash, RemovesOneSingleByteSeparator) {
+    EXPECT_EQ(RemoveTrailingSlash("/opt/zarnik/"), "/opt/zarnik");
+    EXPECT_EQ(RemoveTrailingSlash("/opt/zarnik//"), "/opt/zarnik/");
+    EXPECT_EQ(RemoveTrailingSlash("/opt/zarnik"), "/opt/zarnik");
+    EXPECT_EQ(RemoveTrailingSlash(""), "");
     // A lone lead byte at the end is one character; the byte before it decides nothing.
-    EXPECT_EQ(RemoveTrailingBackslash("a/\x81"), "a/\x81");
+    EXPECT_EQ(RemoveTrailingSlash("a/\x81"), "a/\x81");
 }
 
 TEST(NoCase, FoldsAsciiLettersOnly) {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "test_util.h"
-#include "ui/browse_dialog.h"
+#include "ui/folder_browser.h"
 #include "ui/qt_text.h"
 #include "ui_fixture.h"
 
@@ -31,7 +31,7 @@ class ChangeDialogTest : public QObject {
     Q_OBJECT
 private slots:
     void okNeedsBothVersionsAndTheBrowserFillsAField() {
-        Form_Sabun d(QString(), QStringLiteral("/rel/2.0"));
+        ChangeCountDialog d(QString(), QStringLiteral("/rel/2.0"));
         QVERIFY(!d.Button_Ok->isEnabled());
         d.Edit_Old->setText(QStringLiteral("/rel/1.0"));
         QVERIFY(d.Button_Ok->isEnabled());
@@ -57,9 +57,9 @@ private slots:
         const QString newTarget = QString::fromStdString(dir.str() + "/new é");  // not in Shift-JIS
         {
             IniWindow win(dir);
-            Form_Main& w = *win.window;
+            MainWindow& w = *win.window;
             std::vector<std::string> browseStarts;
-            w.ExecuteBrowse = [&](TBrowseDialog& b) {
+            w.ExecuteBrowse = [&](FolderBrowser& b) {
                 browseStarts.push_back(b.Directory);
                 b.ChosenPath = newTarget;
                 b.Directory = ToSjis(newTarget);
@@ -67,7 +67,7 @@ private slots:
             };
             int opened = 0;
             w.ExecDialog = [&](QDialog& dialog) {
-                auto& d = static_cast<Form_Sabun&>(dialog);
+                auto& d = static_cast<ChangeCountDialog&>(dialog);
                 if (++opened == 1) return d.Button_Cancel->click(), d.result();
                 d.Edit_Old->setText(oldTarget);
                 d.Button_OldRef->click();  // starts at the folder the field names
@@ -86,7 +86,7 @@ private slots:
         IniWindow again(dir);
         QString shownOld, shownNew;
         again.window->ExecDialog = [&](QDialog& dialog) {
-            auto& d = static_cast<Form_Sabun&>(dialog);
+            auto& d = static_cast<ChangeCountDialog&>(dialog);
             shownOld = d.OldTarget();
             shownNew = d.NewTarget();
             return QDialog::Rejected;

@@ -35,7 +35,7 @@ struct Window : WindowFixture {
     Window()
         : WindowFixture([](AppState& state) {
               settings::LoadSettings(state);
-              state.Cnf.HeadDT = 0;
+              state.Cnf.HeaderShowsDate = 0;
           }) {}
     std::string ResultSjis() const {
         std::string out;
@@ -100,8 +100,10 @@ private slots:
         dir.Write("new/a.c", "int a;\nint b;\n\n");
         dir.Write("new/added.java", "// n\nclass N {}\n");
         Window win;
-        Form_Main& w = *win.window;
-        w.ExecDialog = [](QDialog& d) { return static_cast<Form_Sabun&>(d).Button_Ok->click(), d.result(); };
+        MainWindow& w = *win.window;
+        w.ExecDialog = [](QDialog& d) {
+            return static_cast<ChangeCountDialog&>(d).Button_Ok->click(), d.result();
+        };
         win.state.DiffOld = dir.str() + "/old";
         win.state.DiffNew = dir.str() + "/missing";
         w.Act_Diff->trigger();  // a version that finds nothing: the count run's warning, naming it
@@ -203,7 +205,7 @@ private slots:
         testing::TempDir dir;
         MakeTree(dir);
         Window win;
-        Form_Main& w = *win.window;
+        MainWindow& w = *win.window;
         w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         w.Result().SetText(QStringLiteral("earlier result"));
         int dialogs = 0;
@@ -223,12 +225,12 @@ private slots:
         QVERIFY(checked);
         QCOMPARE(dialogs, 0);
         QVERIFY(w.Result().Text().startsWith(QStringLiteral("earlier result\n")));
-        QCOMPARE(win.state.Cnf.StatusBar, 0);
+        QCOMPARE(win.state.Cnf.ShowStatusBar, 0);
         QVERIFY(!w.Targets().List()->isReadOnly() && w.Tabs().Row()->isEnabled());
     }
 
     void progressCountersShowSevenDigitCountsWhole() {
-        Form_Syori p;
+        ProgressDialog p;
         const QFontMetrics fm(p.Label_fing->font());
         const QRect counter = p.Label_fing->geometry();
         QVERIFY(counter.width() >= fm.horizontalAdvance(QStringLiteral(" [9999999/9999999]")));

@@ -40,7 +40,7 @@ QString LinesOf(const char* n) { return QStringLiteral("/src/%1/*.c\n/src/%1/*.h
 // next queued step instead of waiting for the user; unscripted ones are cancelled.
 struct Fixture {
     AppState state;
-    std::unique_ptr<Form_Main> window;
+    std::unique_ptr<MainWindow> window;
     std::deque<Step> steps;
     int opened = 0;
 
@@ -55,8 +55,8 @@ struct Fixture {
         } else {
             settings::LoadSettings(state);
         }
-        state.Cnf.TabIdx = tab;
-        window = std::make_unique<Form_Main>(state);
+        state.Cnf.SelectedTab = tab;
+        window = std::make_unique<MainWindow>(state);
         window->ExecDialog = [this](QDialog& d) {
             ++opened;
             if (steps.empty()) {
@@ -89,13 +89,13 @@ void Type(QWidget* w, const QString& text) {
     for (QChar c : text) QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-Form_Scnf& Editor(QDialog& d) { return static_cast<Form_Scnf&>(d); }
+EnvironmentEditor& Editor(QDialog& d) { return static_cast<EnvironmentEditor&>(d); }
 
 // The name dialog: choose the place, enter the name and press OK (ｷｬﾝｾﾙ when the
 // name is empty); its message goes to *message.
 Step Name(const QString& name, int addKind, QString* message = nullptr) {
     return [=](QDialog& d) {
-        auto* c = qobject_cast<Form_Cname*>(&d);
+        auto* c = qobject_cast<EnvironmentNameDialog*>(&d);
         QVERIFY(c);
         if (message) *message = c->Label_Msg->text();
         (addKind == 0 ? c->RadioButton_Head : c->RadioButton_End)->click();
@@ -142,7 +142,7 @@ private slots:
 
     void typedTextSurvivesTabSwitchesByClickAndRightClick() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         TabRow* tabs = w.Tabs().Row();
         Type(w.Targets().List(), QStringLiteral("x"));
         w.Targets().Memo()->setPlainText(QStringLiteral("新しいメモ"));
@@ -171,7 +171,7 @@ private slots:
     void tabRowFollowsTabPos() {
         for (int pos : {0, 1}) {
             Fixture f;
-            f.state.Cnf.TabPos = pos;
+            f.state.Cnf.TabPosition = pos;
             f.Edit({[](QDialog& d) { Editor(d).Button_Ok->click(); }});  // shows the tabs again
             QWidget* w = f.window.get();
             auto below = [&] {
@@ -206,7 +206,7 @@ private slots:
                 },
                 Name({}, 0),
                 [](QDialog& d) {
-                    auto& c = static_cast<Form_Cname&>(d);
+                    auto& c = static_cast<EnvironmentNameDialog&>(d);
                     QVERIFY(c.RadioButton_Head->isChecked());  // the cancelled choice counts
                     QVERIFY(!c.Button_Ok->isEnabled());
                     Name(QStringLiteral("D"), 0)(d);
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
         QCOMPARE(f.Pane(), QString());
         QVERIFY(!f.window->Act_Count->isEnabled());
-        QCOMPARE(f.state.Cnf.AddKind, 0);
+        QCOMPARE(f.state.Cnf.AddEntriesAtEnd, 0);
     }
 
     void copyingCopiesLinesAndMemoToTheNewPlace() {
@@ -250,7 +250,7 @@ private slots:
         before.StoreEnv(2, {"kept /src/B/*.c", "/src/B/*.h"}, {"memo B"});
         QStringList questions;
         f.Edit({[&](QDialog& d) {
-            Form_Scnf& e = Editor(d);
+            EnvironmentEditor& e = Editor(d);
             int answer = QMessageBox::No;
             e.AskWarning = [&](const QString& t) {
                 questions << t;
@@ -275,7 +275,7 @@ private slots:
     void moveButtonsFollowTheSelection() {
         Fixture f;
         f.Edit({[](QDialog& d) {
-            Form_Scnf& e = Editor(d);
+            EnvironmentEditor& e = Editor(d);
             QListWidget* list = e.ListBox_Conf;
             auto check = [&](bool selected, bool up, bool down) {
                 QCOMPARE(e.Button_Copy->isEnabled() && e.Button_Rename->isEnabled(), selected);
@@ -363,7 +363,7 @@ private slots:
         }
         Fixture f(0, ini);
         f.Edit({[](QDialog& d) {
-                    Form_Scnf& e = Editor(d);
+                    EnvironmentEditor& e = Editor(d);
                     e.AskWarning = [](const QString&) { return int(QMessageBox::Yes); };
                     e.ListBox_Conf->setCurrentRow(2);
                     e.Button_Up->click();
@@ -433,7 +433,8 @@ private slots:
     }
 
     void nameFieldHoldsThirtyShiftJisBytes() {
-        Form_Cname c(Form_Cname::NewMode, {}, 7, nullptr);  // a choice not 0 or 1: at the end
+        EnvironmentNameDialog c(EnvironmentNameDialog::NewMode, {}, 7,
+                                nullptr);  // a choice not 0 or 1: at the end
         QCOMPARE(c.windowTitle(), QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境名の入力－新規追加"));
         QVERIFY(c.RadioButton_End->isChecked());
         QVERIFY(!c.Button_Ok->isEnabled());
@@ -463,7 +464,7 @@ private slots:
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("popup 10019"));
 
         // A longer stored name is shown whole; it can be shortened but not lengthened.
-        Form_Cname r(Form_Cname::RenameMode, std::string(40, 'n'), 0, nullptr);
+        EnvironmentNameDialog r(EnvironmentNameDialog::RenameMode, std::string(40, 'n'), 0, nullptr);
         QVERIFY(!r.RadioGroup_AddKind->isEnabled());
         r.Edit_Cname->setCursorPosition(40);
         Type(r.Edit_Cname, QStringLiteral("x"));

@@ -45,7 +45,7 @@ private slots:
     // list, the memo, the result pane or a dialog's field; the editing keys still work.
     void altAndCtrlCombinationsNeverTypeText() {
         WindowFixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         QVERIFY(QTest::qWaitForWindowActive(&w));
         for (QPlainTextEdit* pane : {w.Targets().List(), w.Targets().Memo()}) {
             pane->setPlainText(QStringLiteral("/src"));
@@ -66,7 +66,7 @@ private slots:
         w.Result().TextWidget()->setFocus();
         QTest::keyClick(w.Result().TextWidget(), Qt::Key_C, Qt::AltModifier);
         QCOMPARE(w.Result().Text(), QStringLiteral("report"));
-        Form_Cname name(Form_Cname::NewMode, "env", 1, &w);
+        EnvironmentNameDialog name(EnvironmentNameDialog::NewMode, "env", 1, &w);
         ShowActive(name);
         name.Edit_Cname->setFocus();
         QTest::keyClick(name.Edit_Cname, Qt::Key_Z, Qt::AltModifier);
@@ -105,14 +105,14 @@ private slots:
     // button answers Alt+H like the others.
     void everyDialogAnswersF1AndAltH() {
         HelpViewer& help = HelpViewer::Instance();
-        settings::S_CNF work;
-        Form_Extset ext(work);
+        settings::Settings work;
+        ExtensionDialog ext(work);
         ShowActive(ext);
         QTest::keyClick(ext.Edit_Java, Qt::Key_F1);
         QCOMPARE(help.LastRequest(), QStringLiteral("popup 10017"));
         ext.reject();
 
-        Form_Cname name(Form_Cname::CopyMode, "A", 1);
+        EnvironmentNameDialog name(EnvironmentNameDialog::CopyMode, "A", 1);
         ShowActive(name);
         QTest::keyClick(name.Edit_Cname, Qt::Key_F1);
         QCOMPARE(help.LastRequest(), QStringLiteral("popup 10019"));
@@ -122,7 +122,7 @@ private slots:
         envs.AddEnv("A", 1);
         std::int32_t addKind = 1;
         settings::Rect placement{0, 0, 312, 382};
-        Form_Scnf editor(envs, addKind, placement, 0);
+        EnvironmentEditor editor(envs, addKind, placement, 0);
         QCOMPARE(editor.Button_Help->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
         ShowActive(editor);
         help.QuitHelp();

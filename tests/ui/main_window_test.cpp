@@ -61,7 +61,7 @@ private slots:
 
     void startsLikeAFreshInstallation() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         QCOMPARE(w.size(), QSize(460, 380));
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
         QVERIFY(w.MainToolBar->isVisible());
@@ -82,7 +82,7 @@ private slots:
 
     void countFollowsTheTargetList() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         w.Targets().List()->setFocus();
         QTest::keyClick(w.Targets().List(), Qt::Key_A);
         QVERIFY(w.Act_Count->isEnabled());
@@ -94,7 +94,7 @@ private slots:
 
     void resultCommandsFollowThePane() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         w.Result().AppendLines(QStringLiteral("line"));
         for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
             QVERIFY(a->isEnabled());
@@ -200,17 +200,17 @@ private slots:
 
     void memoPaneOpensToItsWidthAndCloses() {
         Fixture f;
-        Form_Main& w = *f.window;
-        f.state.Cnf.MemoWid = 100;
+        MainWindow& w = *f.window;
+        f.state.Cnf.MemoWidth = 100;
         w.Act_Memo->trigger();
         QVERIFY(w.MemoOpen());
         QVERIFY(w.Act_Memo->isChecked());
         QTRY_COMPARE(w.MemoPaneWidth(), 100);  // it widens in steps
-        QCOMPARE(f.state.Cnf.MemoDsp, 1);
+        QCOMPARE(f.state.Cnf.ShowMemo, 1);
         w.Act_Memo->trigger();
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
-        QCOMPARE(f.state.Cnf.MemoDsp, 0);
+        QCOMPARE(f.state.Cnf.ShowMemo, 0);
         // The target list takes back the whole width: no strip, no grip.
         QWidget* targetPane = w.Targets().List()->parentWidget();
         QTRY_COMPARE(targetPane->width() + 20, targetPane->parentWidget()->width());
@@ -218,19 +218,19 @@ private slots:
 
     void viewTogglesFlipTheirSwitches() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         w.Act_YokoBar->trigger();
-        QCOMPARE(f.state.Cnf.YokoBar, 1);
+        QCOMPARE(f.state.Cnf.HorizontalScrollBar, 1);
         QVERIFY(w.Result().HorizontalScrollBarShown());
         w.Act_StatusBar->trigger();
-        QCOMPARE(f.state.Cnf.StatusBar, 0);
+        QCOMPARE(f.state.Cnf.ShowStatusBar, 0);
         QVERIFY(!w.statusBar()->isVisible());
         w.Act_TlbFlat->trigger();
-        QCOMPARE(f.state.Cnf.TlbFlat, 0);
+        QCOMPARE(f.state.Cnf.FlatToolBar, 0);
         QVERIFY(w.Act_TlbFlat->isChecked());
         for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(!b->autoRaise());
         w.Act_ToolBar->trigger();
-        QCOMPARE(f.state.Cnf.ToolBar, 0);
+        QCOMPARE(f.state.Cnf.ShowToolBar, 0);
         QVERIFY(!w.MainToolBar->isVisible());
     }
 
@@ -239,7 +239,7 @@ private slots:
     // is reached by the caret keys and by Shift with the wheel, the header going along.
     void headerScrollsWithTheResult() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         ResultPane& pane = w.Result();
         const QString header = QStringLiteral(
@@ -279,7 +279,7 @@ private slots:
 
     void maximizeKeepsTheNormalBoundsForTheNextStart() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         w.setGeometry(100, 80, 500, 400);
         QTest::qWait(20);
         w.showMaximized();
@@ -299,8 +299,8 @@ private slots:
     // splitter was dragged to comes back at the next start, cut only where it must fit.
     void paneHeightComesBackAsStored() {
         for (int stored : {120, 166, 80, 300, 900}) {
-            Fixture f([&](AppState& s) { s.Place.MainPlacement.Pnl_H = stored; });
-            Form_Main& w = *f.window;
+            Fixture f([&](AppState& s) { s.Place.MainPlacement.TargetPaneHeight = stored; });
+            MainWindow& w = *f.window;
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             const int room = w.centralWidget()->height() - 5 - w.Result().minimumSizeHint().height();
             QCOMPARE(w.UpperPaneHeight(), std::min(stored, room));
@@ -324,7 +324,7 @@ private slots:
             bar.FloatTop = -3000;
             s.ToolBar = bar;
         });
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         QToolBar* bar = w.MainToolBar;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(bar->isFloating());
@@ -343,14 +343,14 @@ private slots:
         static_cast<settings::ProgramState&>(state) =
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Place.MainPlacement = {{5000, 5000, 300, 200}, 0, 500};
-        Form_Main w(state);
+        MainWindow w(state);
         QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(w.geometry()));
-        QCOMPARE(state.Place.MainPlacement.Pnl_H, 196);
+        QCOMPARE(state.Place.MainPlacement.TargetPaneHeight, 196);
 
         // A hand-edited Height=-5 under a huge Top: on the screen, and so it is saved.
         state.Place.MainPlacement = {{10, 2147483000, 300, -5}, 0, 120};
-        Form_Main noSize(state);
+        MainWindow noSize(state);
         QVERIFY(screen.contains(noSize.geometry()));
         const settings::Rect& b = state.Place.MainPlacement.Bounds;
         QVERIFY(b.Height > 0 && b.Top >= 0 && b.Top + b.Height <= screen.height());

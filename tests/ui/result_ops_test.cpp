@@ -153,7 +153,7 @@ private slots:
 
     void copyClearAndThePageBreakButton() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         // Two runs, the second after an empty line.
         f.Report({QStringLiteral("run 1"), QStringLiteral("合計 1")});
         f.Report({QString(), QStringLiteral("run 2"), QStringLiteral("合計 2")});
@@ -280,7 +280,7 @@ private slots:
     void printingToPdfMakesThePagesAndTellsTheUser() {
         testing::TempDir dir;
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         f.Report({QStringLiteral("first page\ttab"), QString(300, QLatin1Char('x')), QStringLiteral("\f"),
                   QStringLiteral("second page")});
         QString pdf = QString::fromStdString(dir.str() + "/out.pdf");

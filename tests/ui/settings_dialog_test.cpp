@@ -21,18 +21,18 @@ using namespace zarnik::ui;
 
 namespace {
 
-settings::S_CNF Defaults() { return settings::MakeDefaultSettings(); }
+settings::Settings Defaults() { return settings::MakeDefaultSettings(); }
 
 // A main window over a fresh state that never writes the INI file.
 struct Window : WindowFixture {
     explicit Window(std::int32_t tabPos = 0)
-        : WindowFixture([tabPos](AppState& state) { state.Cnf.TabPos = tabPos; }) {}
+        : WindowFixture([tabPos](AppState& state) { state.Cnf.TabPosition = tabPos; }) {}
 
     // Opens the settings command; act works the dialog and must close it.
-    void Settings(const std::function<void(Form_Settei&)>& act) {
+    void Settings(const std::function<void(SettingsDialog&)>& act) {
         bool reached = false;
         QTimer::singleShot(0, window.get(), [&] {
-            auto* d = window->findChild<Form_Settei*>();
+            auto* d = window->findChild<SettingsDialog*>();
             QVERIFY(d);
             reached = true;
             act(*d);
@@ -46,10 +46,10 @@ struct Window : WindowFixture {
     }
 };
 
-QString Preview(const Form_Settei& d) { return d.Memo_Preview->toPlainText(); }
+QString Preview(const SettingsDialog& d) { return d.Memo_Preview->toPlainText(); }
 
 // The sample file's line: the last line of the preview.
-QString SampleLine(const Form_Settei& d) { return Preview(d).split(QLatin1Char('\n')).back(); }
+QString SampleLine(const SettingsDialog& d) { return Preview(d).split(QLatin1Char('\n')).back(); }
 
 }  // namespace
 
@@ -59,15 +59,15 @@ private slots:
     void initTestCase() { InstallFontSubstitutes(); }
 
     void showsTheRecordAsItIs() {
-        settings::S_CNF c = Defaults();
-        c.Kg_Cmt = 2;  // hand-edited: on only when exactly 1
-        c.RemCmt = 2;  // ...but REM lines count as comments for anything but 0
-        c.Subfol = 2;  // and folders are walked into their subfolders
-        c.FmSknd = 2;  // a column: on when nonzero
-        c.VsrcFl = 9;
-        c.FmSizeIndex = 7;
-        c.TabPos = 3;
-        Form_Settei d(c);
+        settings::Settings c = Defaults();
+        c.BlankLinesAsComment = 2;  // hand-edited: on only when exactly 1
+        c.RemComments = 2;          // ...but REM lines count as comments for anything but 0
+        c.WalkSubfolders = 2;       // and folders are walked into their subfolders
+        c.ShowKind = 2;             // a column: on when nonzero
+        c.CounterChoice = 9;
+        c.SizeUnit = 7;
+        c.TabPosition = 3;
+        SettingsDialog d(c);
         QCOMPARE(d.windowTitle(), QStringLiteral("設定"));
         QCOMPARE(d.PageControl1->tabText(0), QStringLiteral("基本"));
         QCOMPARE(d.PageControl1->tabText(1), QStringLiteral("出力関連"));
@@ -87,14 +87,14 @@ private slots:
         QVERIFY(!d.CheckBox_Column[1]->isEnabled());
         // Nothing touched: OK keeps the unknown values as they were.
         d.Button_OkClick();
-        QCOMPARE(d.Work().Kg_Cmt, 2);
-        QCOMPARE(d.Work().VsrcFl, 9);
-        QCOMPARE(d.Work().FmSizeIndex, 7);
-        QCOMPARE(d.Work().TabPos, 1);
+        QCOMPARE(d.Work().BlankLinesAsComment, 2);
+        QCOMPARE(d.Work().CounterChoice, 9);
+        QCOMPARE(d.Work().SizeUnit, 7);
+        QCOMPARE(d.Work().TabPosition, 1);
     }
 
     void previewFollowsTheListedChangesOnly() {
-        Form_Settei d(Defaults());
+        SettingsDialog d(Defaults());
         d.Now = [] { return std::time_t{936489900}; };  // Sunday 1999-09-05 09:05 JST
         d.RebuildPreview();
         QStringList lines = Preview(d).split(QLatin1Char('\n'));
@@ -110,9 +110,9 @@ private slots:
                              d.CheckBox_FlSort, d.CheckBox_FldSum, d.CheckBox_Erfout})
             b->click();
         QCOMPARE(d.PreviewBuilds(), builds);
-        QCOMPARE(d.Work().AstaOnly, 1);
-        QCOMPARE(d.Work().Subfol, 0);
-        QCOMPARE(d.Work().Erfout, 0);
+        QCOMPARE(d.Work().AsteriskLineIsBlank, 1);
+        QCOMPARE(d.Work().WalkSubfolders, 0);
+        QCOMPARE(d.Work().ErrorLines, 0);
 
         d.ComboBox_SizeUnit->setCurrentIndex(1);
         QVERIFY(SampleLine(d).contains(QStringLiteral("1,205.63KB")));
@@ -135,32 +135,32 @@ private slots:
         int before = d.PreviewBuilds();
         d.RadioGroup_InCmnt->Item(1)->click();
         QCOMPARE(d.PreviewBuilds(), before + 1);
-        QCOMPARE(d.Work().InCmnt, 1);
-        QCOMPARE(d.Work().VsrcFl, 3);
-        QCOMPARE(d.Work().FmSizeIndex, 1);
+        QCOMPARE(d.Work().BlankInCommentIsBlank, 1);
+        QCOMPARE(d.Work().CounterChoice, 3);
+        QCOMPARE(d.Work().SizeUnit, 1);
     }
 
     void sizeUnitFollowsTheSizeColumn() {
-        settings::S_CNF c = Defaults();
-        c.FmSizeIndex = 2;
-        Form_Settei d(c);
+        settings::Settings c = Defaults();
+        c.SizeUnit = 2;
+        SettingsDialog d(c);
         QVERIFY(d.ComboBox_SizeUnit->isEnabled());
         d.CheckBox_Column[2]->click();
         QVERIFY(!d.ComboBox_SizeUnit->isEnabled());
-        QCOMPARE(d.Work().FmSize, 0);
+        QCOMPARE(d.Work().ShowSize, 0);
         QVERIFY(!SampleLine(d).contains(QStringLiteral("MB")));
         d.CheckBox_Column[2]->click();
         QVERIFY(d.ComboBox_SizeUnit->isEnabled());
         QVERIFY(SampleLine(d).contains(QStringLiteral("1.18MB")));
-        QCOMPARE(d.Work().FmSizeIndex, 2);
+        QCOMPARE(d.Work().SizeUnit, 2);
     }
 
     void cancelDiscardsFontsColoursAndExtensions() {
         Window w;
-        const settings::S_CNF before = w.state.Cnf;
+        const settings::Settings before = w.state.Cnf;
         const QFont paneFont = w.window->Result().TextFont();
-        w.Settings([](Form_Settei& d) {
-            d.ChooseFont = [](settings::S_SVFINF& f) {
+        w.Settings([](SettingsDialog& d) {
+            d.ChooseFont = [](settings::PaneFont& f) {
                 f.FaceName = "IPAMincho";
                 f.PointSize = 14;
                 return true;
@@ -169,7 +169,7 @@ private slots:
                 c = Qt::red;
                 return true;
             };
-            d.RunExtDialog = [](Form_Extset& e) {
+            d.RunExtDialog = [](ExtensionDialog& e) {
                 e.Edit_Java->clear();
                 e.Button_OkClick();
             };
@@ -181,21 +181,21 @@ private slots:
             QCOMPARE(d.Button_ColorRslt->Color(), QColor(Qt::red));
             QCOMPARE(d.Memo_Preview->palette().color(QPalette::Base), QColor(Qt::red));
             d.Button_Ext->click();
-            QCOMPARE(d.Work().Exts[4], std::string());
+            QCOMPARE(d.Work().ExtensionPatterns[4], std::string());
             QTest::keyClick(&d, Qt::Key_Escape);
         });
-        QCOMPARE(w.state.Cnf.Font_Rslt, before.Font_Rslt);
-        QCOMPARE(w.state.Cnf.Bcol_Rslt, before.Bcol_Rslt);
-        QCOMPARE(w.state.Cnf.Exts, before.Exts);
-        QCOMPARE(w.state.Cnf.Lists, before.Lists);
+        QCOMPARE(w.state.Cnf.ResultFont, before.ResultFont);
+        QCOMPARE(w.state.Cnf.ResultBackground, before.ResultBackground);
+        QCOMPARE(w.state.Cnf.ExtensionPatterns, before.ExtensionPatterns);
+        QCOMPARE(w.state.Cnf.Extensions, before.Extensions);
         QCOMPARE(w.window->Result().TextFont(), paneFont);
     }
 
     void okAppliesToTheLiveSettingsAndThePanes() {
         Window w;
-        w.state.Cnf.Bcol_Fold = "clWindow";  // a desktop colour the user leaves alone
-        w.Settings([](Form_Settei& d) {
-            d.ChooseFont = [](settings::S_SVFINF& f) {
+        w.state.Cnf.TargetBackground = "clWindow";  // a desktop colour the user leaves alone
+        w.Settings([](SettingsDialog& d) {
+            d.ChooseFont = [](settings::PaneFont& f) {
                 f.PointSize = 12;
                 f.StyleBits = 1;
                 return true;
@@ -204,7 +204,7 @@ private slots:
                 c = QColor(0x12, 0x34, 0x56);
                 return true;
             };
-            d.RunExtDialog = [](Form_Extset& e) {
+            d.RunExtDialog = [](ExtensionDialog& e) {
                 e.Edit_Csrc->setText(QStringLiteral("*.c;*.cc"));
                 e.Button_OkClick();
             };
@@ -216,16 +216,16 @@ private slots:
             d.Button_Ext->click();
             d.Button_Ok->click();
         });
-        const settings::S_CNF& c = w.state.Cnf;
-        QCOMPARE(c.Kg_Cmt, 1);
-        QCOMPARE(c.TabPos, 1);
-        QCOMPARE(c.TabDsp, 0);
-        QCOMPARE(c.Font_Rslt.PointSize, 12);
-        QCOMPARE(c.Bcol_Memo, std::string("$00563412"));
-        QCOMPARE(c.Bcol_Fold, std::string("clWindow"));
-        QCOMPARE(c.Exts[1], std::string("*.c;*.cc"));
-        QCOMPARE(c.Lists[2], std::vector<std::string>{".c"});
-        Form_Main& m = *w.window;
+        const settings::Settings& c = w.state.Cnf;
+        QCOMPARE(c.BlankLinesAsComment, 1);
+        QCOMPARE(c.TabPosition, 1);
+        QCOMPARE(c.TabsInRows, 0);
+        QCOMPARE(c.ResultFont.PointSize, 12);
+        QCOMPARE(c.MemoBackground, std::string("$00563412"));
+        QCOMPARE(c.TargetBackground, std::string("clWindow"));
+        QCOMPARE(c.ExtensionPatterns[1], std::string("*.c;*.cc"));
+        QCOMPARE(c.Extensions[2], std::vector<std::string>{".c"});
+        MainWindow& m = *w.window;
         QCOMPARE(m.Result().TextFont().pointSize(), 12);
         QVERIFY(m.Result().TextFont().bold());
         QCOMPARE(m.Result().HeaderStrip()->font().pointSize(), 12);
@@ -251,7 +251,7 @@ private slots:
                 stillOpen = d->isVisible();
                 if (stillOpen) d->reject();
             });
-            settings::S_SVFINF font{"IPAGothic", 9, "clBlack", 0};
+            settings::PaneFont font{"IPAGothic", 9, "clBlack", 0};
             const bool confirmed = ChooseFontDialog(nullptr, font);
             QVERIFY(!chooserHidden);
             QVERIFY(!stillOpen);
@@ -263,7 +263,7 @@ private slots:
         Window w(1);
         QLayout* upper = w.window->Tabs().Row()->parentWidget()->layout();
         QCOMPARE(upper->indexOf(w.window->Tabs().Row()), upper->count() - 1);
-        w.Settings([](Form_Settei& d) {
+        w.Settings([](SettingsDialog& d) {
             d.RadioGroup_TabPos->Item(0)->click();
             d.Button_Ok->click();
         });
@@ -275,7 +275,7 @@ private slots:
         // はい keeps the dialog with its flag; unchecking one option then closes it quietly.
         {
             Window w;
-            w.Settings([](Form_Settei& d) {
+            w.Settings([](SettingsDialog& d) {
                 QStringList asked;
                 d.AskBlankLineWarning = [&](const QString& t) {
                     asked << t;
@@ -294,25 +294,25 @@ private slots:
                 QCOMPARE(asked.size(), 1);
                 QVERIFY(!d.isVisible());
             });
-            QCOMPARE(w.state.Cnf.Kg_Cmt, 1);
-            QCOMPARE(w.state.Cnf.Kg_Non, 0);
+            QCOMPARE(w.state.Cnf.BlankLinesAsComment, 1);
+            QCOMPARE(w.state.Cnf.BlankLinesOutOfTotal, 0);
         }
         // いいえ closes with both options in force.
         {
             Window w;
-            w.Settings([](Form_Settei& d) {
+            w.Settings([](SettingsDialog& d) {
                 d.AskBlankLineWarning = [](const QString&) { return int(QMessageBox::No); };
                 d.CheckBox_Kg_Cmt->click();
                 d.CheckBox_Kg_Non->click();
                 d.Button_Ok->click();
             });
-            QCOMPARE(w.state.Cnf.Kg_Cmt, 1);
-            QCOMPARE(w.state.Cnf.Kg_Non, 1);
+            QCOMPARE(w.state.Cnf.BlankLinesAsComment, 1);
+            QCOMPARE(w.state.Cnf.BlankLinesOutOfTotal, 1);
         }
         // After はい the close box asks again and いいえ applies; Cancel never asks.
         {
             Window w;
-            w.Settings([](Form_Settei& d) {
+            w.Settings([](SettingsDialog& d) {
                 int asked = 0;
                 int answer = QMessageBox::Yes;
                 d.AskBlankLineWarning = [&](const QString&) {
@@ -326,11 +326,11 @@ private slots:
                 d.close();
                 QCOMPARE(asked, 2);
             });
-            QCOMPARE(w.state.Cnf.Kg_Non, 1);
+            QCOMPARE(w.state.Cnf.BlankLinesOutOfTotal, 1);
         }
         {
             Window w;
-            w.Settings([](Form_Settei& d) {
+            w.Settings([](SettingsDialog& d) {
                 d.AskBlankLineWarning = [](const QString&) -> int {
                     throw std::logic_error("asked on cancel");
                 };
@@ -338,12 +338,12 @@ private slots:
                 d.CheckBox_Kg_Non->click();
                 d.close();  // the close box without OK: nothing applied
             });
-            QCOMPARE(w.state.Cnf.Kg_Cmt, 0);
+            QCOMPARE(w.state.Cnf.BlankLinesAsComment, 0);
         }
     }
 
     void helpTopicsFollowThePage() {
-        Form_Settei d(Defaults());
+        SettingsDialog d(Defaults());
         d.Button_Help->click();
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10008"));
         d.PageControl1->setCurrentIndex(1);
@@ -351,18 +351,18 @@ private slots:
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10009"));
         QTest::keyClick(&d, Qt::Key_F1);
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 310"));
-        settings::S_CNF c = Defaults();
-        Form_Extset e(c);
+        settings::Settings c = Defaults();
+        ExtensionDialog e(c);
         e.Button_Help->click();
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("popup 10017"));
         QVERIFY(!e.isVisible() || e.result() == 0);
     }
 
     void extensionDialogEditsOnlyOnOk() {
-        settings::S_CNF c = Defaults();
-        c.Exts[6] = std::string(100, 'b');  // a hand-edited pattern longer than a field
+        settings::Settings c = Defaults();
+        c.ExtensionPatterns[6] = std::string(100, 'b');  // a hand-edited pattern longer than a field
         {
-            Form_Extset e(c);
+            ExtensionDialog e(c);
             QCOMPARE(e.windowTitle(), QStringLiteral("拡張子指定"));
             QCOMPARE(e.Edit_Csrc->text(), QStringLiteral("*.c,*.cpp"));
             QCOMPARE(e.Edit_Ched->text(), QStringLiteral("*.h"));
@@ -370,19 +370,19 @@ private slots:
             e.Edit_Java->setText(QStringLiteral("*.jav"));
             e.Button_Cancel->click();
         }
-        QCOMPARE(c.Exts[4], std::string("*.java"));
+        QCOMPARE(c.ExtensionPatterns[4], std::string("*.java"));
         {
-            Form_Extset e(c);
+            ExtensionDialog e(c);
             e.Edit_Qsrc->clear();
             QTest::keyClicks(e.Edit_Qsrc, QString(90, QLatin1Char('q')));
-            QCOMPARE(e.Edit_Qsrc->text().size(), Form_Extset::kFieldLength);
+            QCOMPARE(e.Edit_Qsrc->text().size(), ExtensionDialog::kFieldLength);
             e.Edit_Asrc->setText(QStringLiteral(".s"));
             e.Button_OkClick();
         }
-        QCOMPARE(c.Exts[5], std::string(80, 'q'));
-        QCOMPARE(c.Exts[3], std::string(".s"));
-        QCOMPARE(c.Exts[6], std::string(100, 'b'));
-        QCOMPARE(c.Exts[0], std::string("*.h"));
+        QCOMPARE(c.ExtensionPatterns[5], std::string(80, 'q'));
+        QCOMPARE(c.ExtensionPatterns[3], std::string(".s"));
+        QCOMPARE(c.ExtensionPatterns[6], std::string(100, 'b'));
+        QCOMPARE(c.ExtensionPatterns[0], std::string("*.h"));
     }
 
     void emptiedJavaPatternMakesJavaFilesNotATarget() {
@@ -390,8 +390,8 @@ private slots:
         dir.Write("A.java", "class A {}\r\n");
         dir.Write("b.c", "int b;\r\n");
         Window w;
-        w.Settings([](Form_Settei& d) {
-            d.RunExtDialog = [](Form_Extset& e) {
+        w.Settings([](SettingsDialog& d) {
+            d.RunExtDialog = [](ExtensionDialog& e) {
                 e.Edit_Java->clear();
                 e.Button_Ok->click();
             };

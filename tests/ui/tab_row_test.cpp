@@ -43,13 +43,13 @@ void CheckEveryTabShownOnce(const TabRow& row) {
 }
 
 // A main window at its default size over n environments, tabs above or below the page.
-std::unique_ptr<Form_Main> WindowWithTabs(AppState& state, int n, bool below) {
+std::unique_ptr<MainWindow> WindowWithTabs(AppState& state, int n, bool below) {
     static_cast<settings::ProgramState&>(state) =
         settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
     for (int i = 0; i < n; ++i) state.Envs.AddEnv("env" + std::to_string(i), true);
-    state.Cnf.TabPos = below ? 1 : 0;
+    state.Cnf.TabPosition = below ? 1 : 0;
     state.Save = nullptr;
-    auto w = std::make_unique<Form_Main>(state);
+    auto w = std::make_unique<MainWindow>(state);
     w->show();
     return w;
 }
@@ -234,7 +234,7 @@ private slots:
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         for (int i = 0; i < 10000; ++i) state.Envs.AddEnv("env" + std::to_string(i), true);
         state.Save = nullptr;
-        auto w = std::make_unique<Form_Main>(state);
+        auto w = std::make_unique<MainWindow>(state);
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QCOMPARE(w->Tabs().Row()->count(), 10000);

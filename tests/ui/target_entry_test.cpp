@@ -16,7 +16,7 @@
 #include <filesystem>
 
 #include "test_util.h"
-#include "ui/browse_dialog.h"
+#include "ui/folder_browser.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/result_ops.h"
@@ -61,7 +61,7 @@ private slots:
     }
 
     void filterEntriesFollowThePatterns() {
-        settings::S_CNF cnf = settings::MakeDefaultSettings();
+        settings::Settings cnf = settings::MakeDefaultSettings();
         std::array<FilterEntry, 7> want = {{
             {Sj("ｿｰｽﾌｧｲﾙ(*.h,*.c,*.cpp,*.inc,*.asm,*.java,*.sql,*.bas)"),
              "*.h;*.c;*.cpp;*.inc;*.asm;*.java;*.sql;*.bas"},
@@ -76,7 +76,7 @@ private slots:
 
         // C sources emptied: the headers still belong to all sources; no header
         // pattern: the source pattern alone; an empty kind shows its label alone.
-        cnf.Exts = {"*.h", "", "", "*.s,*.asm", Sj("*.ｊ"), "", "*.bas"};
+        cnf.ExtensionPatterns = {"*.h", "", "", "*.s,*.asm", Sj("*.ｊ"), "", "*.bas"};
         auto e = OpenFilterEntries(cnf);
         QCOMPARE(e[0].Description, Sj("ｿｰｽﾌｧｲﾙ(*.h,*.s,*.asm,*.ｊ,*.bas)"));
         QCOMPARE(e[1].Description, Sj("Ｃ言語"));
@@ -88,9 +88,9 @@ private slots:
     }
 
     void theOpenDialogShowsTheEntriesExactly() {
-        settings::S_CNF cnf = settings::MakeDefaultSettings();
+        settings::Settings cnf = settings::MakeDefaultSettings();
         for (int edited = 0; edited < 2; ++edited) {
-            if (edited) cnf.Exts = {"*.h", "", "*.inc", "*.asm", Sj("*.ｊ"), "*.sql", "*.bas"};
+            if (edited) cnf.ExtensionPatterns = {"*.h", "", "*.inc", "*.asm", Sj("*.ｊ"), "*.sql", "*.bas"};
             OpenFilesRequest request;
             request.Title = QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)");
             auto entries = OpenFilterEntries(cnf);
@@ -147,7 +147,7 @@ private slots:
 
     void openAppendsTheChosenFilesAndRemembers() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         w.Targets().List()->setPlainText(QStringLiteral("/old/*.c"));
         f.state.Paths.OpenFolder = Sj("/src/旧");
         QList<OpenFilesRequest> requests;
@@ -166,21 +166,21 @@ private slots:
         QCOMPARE(requests.value(0).FilterIndex, 0);
         QCOMPARE(requests.value(0).Filters.size(), std::size_t(7));
         QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")});
-        QCOMPARE(f.state.Cnf.OpenDlgIndex, 0);
+        QCOMPARE(f.state.Cnf.OpenDialogFilter, 0);
 
         files = {QStringLiteral("/src/新/b.java"), QStringLiteral("/src/新/a.java"),
                  QStringLiteral("/src/新/c.java")};
         w.Act_Open->trigger();
         QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")} + files);
         QCOMPARE(f.state.Paths.OpenFolder, Sj("/src/新"));
-        QCOMPARE(f.state.Cnf.OpenDlgIndex, 4);  // counted from 1
+        QCOMPARE(f.state.Cnf.OpenDialogFilter, 4);  // counted from 1
 
         files = {QStringLiteral("/top.c")};
         w.Act_Open->trigger();
         QCOMPARE(requests.value(2).FilterIndex, 3);  // the entry used last time
         QCOMPARE(f.state.Paths.OpenFolder, std::string("/"));
 
-        f.state.Cnf.OpenDlgIndex = 99;  // a hand-edited INI: the first entry
+        f.state.Cnf.OpenDialogFilter = 99;  // a hand-edited INI: the first entry
         w.Act_Open->trigger();
         QCOMPARE(requests.value(3).FilterIndex, 0);
     }
@@ -206,7 +206,7 @@ private slots:
 
     void folderCommandCentresThePickerAndAppendsTheChoice() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         f.state.Paths.BrowseFolder = Sj("/work/前");
         QWidget picker;
         picker.resize(301, 201);
@@ -214,7 +214,7 @@ private slots:
         QString caption;
         unsigned options = 0;
         bool accept = false;
-        w.ExecuteBrowse = [&](TBrowseDialog& d) {
+        w.ExecuteBrowse = [&](FolderBrowser& d) {
             caption = ToQ(d.Caption);
             options = d.Options;
             directoryIn = d.Directory;
@@ -252,7 +252,7 @@ private slots:
         const QString sub = top + QStringLiteral("/sub");
         QWidget owner;
 
-        TBrowseDialog d(&owner);
+        FolderBrowser d(&owner);
         d.Options = BrowseOnlyFsDirs | BrowseStatusText;
         d.Directory = ToSjis(top) + "/";  // the trailing "/" is dropped
         QStringList events;
@@ -277,7 +277,7 @@ private slots:
         d.OnSelectionChanged = [&](QWidget*, int& ok, std::string& status, const std::string& path) {
             events << QStringLiteral("sel ") + ToQ(path);
             status = "sel " + path;
-            ok = TBrowseDialog::OkDisable;
+            ok = FolderBrowser::OkDisable;
         };
         QVERIFY(d.Execute());
         QCOMPARE(events, (QStringList{QStringLiteral("init ") + top, QStringLiteral("sel ") + sub}));
@@ -303,7 +303,7 @@ private slots:
 
     void dropsGoToTheTargetListOrTheOpenMemoOnly() {
         Fixture f;
-        Form_Main& w = *f.window;
+        MainWindow& w = *f.window;
         const QStringList paths = {QStringLiteral("/d/a.c"), QStringLiteral("/d/b.c"),
                                    QStringLiteral("/d/sub")};
 

@@ -12,7 +12,7 @@ namespace zarnik::ui {
 
 struct WindowFixture {
     AppState state;
-    std::unique_ptr<Form_Main> window;
+    std::unique_ptr<MainWindow> window;
     QStringList messages;  // "title:text"
 
     // prepare adjusts the state before the window is made.
@@ -21,7 +21,7 @@ struct WindowFixture {
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
         if (prepare) prepare(state);
-        window = std::make_unique<Form_Main>(state);
+        window = std::make_unique<MainWindow>(state);
         window->ShowMessage = [this](const QString& title, const QString& t) { messages << title + ":" + t; };
         window->show();
     }

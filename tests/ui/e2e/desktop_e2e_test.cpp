@@ -47,7 +47,7 @@ bool WaitFor(F condition) {
 }
 
 // The target list holds one target and the keyboard, its cursor at the end.
-QString TypeTargets(Form_Main& w, const std::string& target) {
+QString TypeTargets(MainWindow& w, const std::string& target) {
     const QString text = QString::fromStdString(target);
     w.Targets().List()->setPlainText(text);
     w.Targets().List()->setFocus();
@@ -57,14 +57,14 @@ QString TypeTargets(Form_Main& w, const std::string& target) {
 
 struct Window {
     AppState state;
-    std::unique_ptr<Form_Main> w;
+    std::unique_ptr<MainWindow> w;
     // prepare adjusts the state before the window is made.
     explicit Window(const std::function<void(AppState&)>& prepare = {}) {
         static_cast<settings::ProgramState&>(state) =
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Save = nullptr;
         if (prepare) prepare(state);
-        w = std::make_unique<Form_Main>(state);
+        w = std::make_unique<MainWindow>(state);
         w->ShowMessage = [](const QString&, const QString&) {};
         w->show();
     }
@@ -177,15 +177,15 @@ private slots:
     // no maximise. (openbox still offers minimise on every dialog, whatever the hints.)
     void dialogsAreDialogsToTheWindowManager() {
         Window win;
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         const QString mainId = QStringLiteral("0x%1").arg(w.winId(), 0, 16);
-        Form_Syori progress(&w);
+        ProgressDialog progress(&w);
         QMessageBox box(QMessageBox::Warning, QStringLiteral("x"), QStringLiteral("y"), QMessageBox::Ok, &w);
         settings::EnvList envs;
         std::int32_t addKind = 0;
         settings::Rect bounds{};
-        Form_Scnf editor(envs, addKind, bounds, 0, &w);
+        EnvironmentEditor editor(envs, addKind, bounds, 0, &w);
         for (QWidget* d : std::initializer_list<QWidget*>{&progress, &box, &editor}) {
             d->show();
             QVERIFY(QTest::qWaitForWindowExposed(d, kWait));
@@ -200,12 +200,12 @@ private slots:
     }
 
     void helpPopupsCloseAndNeverHoldTheProgram() {
-        settings::S_CNF work;
-        Form_Extset ext(work);
+        settings::Settings work;
+        ExtensionDialog ext(work);
         CheckHelpPopup(ext, ext.Button_Help);
-        Form_Cname name(0, "", 1);
+        EnvironmentNameDialog name(0, "", 1);
         CheckHelpPopup(name, name.Button_Help);
-        Form_Sabun change({}, {});
+        ChangeCountDialog change({}, {});
         CheckHelpPopup(change, change.Button_Help);
     }
 
@@ -213,7 +213,7 @@ private slots:
         testing::TempDir dir;
         for (int i = 0; i < 20; ++i) dir.Write("src/f" + std::to_string(i) + ".c", "int x;\n");
         Window win;
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         const QString targets = TypeTargets(w, dir.str() + "/src");
         bool pressed = false;
@@ -241,7 +241,7 @@ private slots:
         testing::TempDir dir;
         dir.Write("src/a.c", "int x;\n");
         Window win;
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         const QString targets = TypeTargets(w, dir.str() + "/src");
         Xdo({"key", "F9"});
@@ -259,7 +259,7 @@ private slots:
         dir.Write("release-1.0/a.c", "int a;\n/* old */\n");
         dir.Write("release-1.1/a.c", "int a;\nint b;\n");
         Window win;
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         win.state.DiffOld = dir.str() + "/release-1.0";
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         const QString typed = QString::fromStdString(dir.str() + "/release-1.1");
@@ -267,7 +267,7 @@ private slots:
         QTimer poll;
         poll.setInterval(50);
         connect(&poll, &QTimer::timeout, this, [&] {
-            auto* d = qobject_cast<Form_Sabun*>(QApplication::activeModalWidget());
+            auto* d = qobject_cast<ChangeCountDialog*>(QApplication::activeModalWidget());
             if (!d || !d->isActiveWindow()) return;
             poll.stop();
             QCOMPARE(d->OldTarget(), QString::fromStdString(win.state.DiffOld));
@@ -308,11 +308,11 @@ private slots:
     // Help from the main window opens beside it too. ZARNIK_SHOTS keeps a picture.
     void helpFromAModalBoxIsInFrontAndUsable() {
         Window win;
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         HelpViewer::Instance().SetHelpFile(QString::fromStdString(testing::BinDir() + "/zarnik.hlp"));
-        Form_Settei settings(win.state.Cnf, &w);
+        SettingsDialog settings(win.state.Cnf, &w);
         settings.CheckBox_Kg_Cmt->setChecked(true);
         settings.CheckBox_Kg_Non->setChecked(true);
         bool driven = false;
@@ -372,7 +372,7 @@ private slots:
 
     void floatingToolBarKeepsItsTickUntilItsCloseBox() {
         Window win;
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         QToolBar* bar = w.MainToolBar;
         // Drag it off the dock by its handle, as a user does.
@@ -389,7 +389,7 @@ private slots:
         QCOMPARE(bar->windowTitle(), QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"));
         Shot(QStringLiteral("root"), QStringLiteral("floating-toolbar.png"));
         QVERIFY(w.Act_ToolBar->isChecked());
-        QCOMPARE(win.state.Cnf.ToolBar, 1);
+        QCOMPARE(win.state.Cnf.ShowToolBar, 1);
 
         // The close box sits at the right end of the window manager's title bar, as
         // high as the main window's.
@@ -398,7 +398,7 @@ private slots:
         ClickAt(QPoint(bar->geometry().right() - title / 2, bar->geometry().top() - title / 2));
         QVERIFY(WaitFor([&] { return !bar->isVisible(); }));
         QVERIFY(!w.Act_ToolBar->isChecked());
-        QCOMPARE(win.state.Cnf.ToolBar, 0);
+        QCOMPARE(win.state.Cnf.ShowToolBar, 0);
         w.Act_ToolBar->trigger();
         QVERIFY(WaitFor([&] { return bar->isVisible() && bar->isFloating(); }));
     }
@@ -407,7 +407,7 @@ private slots:
     // title bar included, opens on the screen.
     void windowLargerThanTheScreenOpensWithItsTitleBarOnIt() {
         Window win([](AppState& s) { s.Place.MainPlacement = {{0, 0, 3000, 2000}, 0, 120}; });
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY2(WaitFor([&] {
@@ -431,7 +431,7 @@ private slots:
             bar.FloatTop = 5000;
             s.ToolBar = bar;
         });
-        Form_Main& w = *win.w;
+        MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
         QToolBar* bar = w.MainToolBar;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -448,7 +448,7 @@ private slots:
     // Seven-digit counts stay whole beside the cancel button, in the fonts of this
     // machine; the caption is the window's own. ZARNIK_SHOTS keeps a picture of it.
     void progressWindowWithLargeCounts() {
-        Form_Syori p;
+        ProgressDialog p;
         p.show();
         p.Label_MSG1->setText(QStringLiteral("処理中..."));
         p.Label_fcnt->hide();
@@ -467,7 +467,7 @@ private slots:
     }
 
     void splashAndEveryFadeStepReachTheScreen() {
-        F_Sp splash(0);
+        SplashScreen splash(0);
         splash.ShowAndWaitUntilOnScreen();
         QScreen* screen = QGuiApplication::primaryScreen();
         auto grab = [&] {

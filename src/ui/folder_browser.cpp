@@ -1,4 +1,4 @@
-#include "ui/browse_dialog.h"
+#include "ui/folder_browser.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -15,13 +15,13 @@
 
 namespace zarnik::ui {
 
-TBrowseDialog::TBrowseDialog(QWidget* owner) : QObject(owner), owner_(owner) {}
+FolderBrowser::FolderBrowser(QWidget* owner) : QObject(owner), owner_(owner) {}
 
-TBrowseDialog::~TBrowseDialog() = default;
+FolderBrowser::~FolderBrowser() = default;
 
-bool TBrowseDialog::Execute() {
+bool FolderBrowser::Execute() {
     QDialog picker(owner_);
-    picker.setObjectName(QStringLiteral("TBrowseDialog"));
+    picker.setObjectName(QStringLiteral("FolderBrowser"));
     picker.setWindowTitle(ToQ(Caption));
     picker.resize(560, 440);
     auto* layout = new QVBoxLayout(&picker);
@@ -79,7 +79,7 @@ bool TBrowseDialog::Execute() {
     return true;
 }
 
-void TBrowseDialog::Opened() {
+void FolderBrowser::Opened() {
     std::string path = Directory;
     if (!path.empty()) {
         // "/" alone is the root and keeps its separator.
@@ -100,7 +100,7 @@ void TBrowseDialog::Opened() {
             [this](const QString& p) { SelectionChanged(p); });
 }
 
-void TBrowseDialog::SelectionChanged(const QString& path) {
+void FolderBrowser::SelectionChanged(const QString& path) {
     QString p = path;
     if (!root_.isEmpty() && !InsideRoot(p)) {
         folders_->setDirectory(root_);
@@ -112,7 +112,7 @@ void TBrowseDialog::SelectionChanged(const QString& path) {
     AfterEvent(ok, statusText);
 }
 
-void TBrowseDialog::AfterEvent(int okState, const std::string& statusText) {
+void FolderBrowser::AfterEvent(int okState, const std::string& statusText) {
     status_->setText(ToQ(statusText));
     if (okState != OkEnable && okState != OkDisable) return;
     if (auto* box = folders_->findChild<QDialogButtonBox*>()) {
@@ -121,7 +121,7 @@ void TBrowseDialog::AfterEvent(int okState, const std::string& statusText) {
     }
 }
 
-bool TBrowseDialog::InsideRoot(const QString& path) const {
+bool FolderBrowser::InsideRoot(const QString& path) const {
     QString p = QDir::cleanPath(path);
     if (root_ == QStringLiteral("/")) return p.startsWith(QLatin1Char('/'));
     return p == root_ || p.startsWith(root_ + QLatin1Char('/'));

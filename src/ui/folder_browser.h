@@ -1,4 +1,4 @@
-// TBrowseDialog: the program's folder browser, a Qt folder picker with an
+// FolderBrowser: the program's folder browser, a Qt folder picker with an
 // instruction line, a status line and two notifications for its owner.
 #pragma once
 
@@ -26,11 +26,11 @@ enum BrowseOption : unsigned {
 };
 using BrowseOptions = unsigned;
 
-class TBrowseDialog : public QObject {
+class FolderBrowser : public QObject {
     Q_OBJECT
 public:
-    explicit TBrowseDialog(QWidget* owner);
-    ~TBrowseDialog() override;
+    explicit FolderBrowser(QWidget* owner);
+    ~FolderBrowser() override;
 
     // OK-button requests a handler may leave in okState.
     enum { OkLeave = 0, OkEnable = 1, OkDisable = 2 };
