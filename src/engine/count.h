@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/euc_jis.h"
+#include "engine/file_counts.h"
 #include "engine/file_status.h"
 #include "engine/lines.h"
 #include "engine/options.h"
@@ -17,32 +18,6 @@
 #include "engine/source_kind.h"
 
 namespace zarnik::engine {
-
-// One file's result. Text fields are Shift-JIS.
-struct FileCounts {
-    FileStatus Status = FileStatus::Counted;
-    std::string Name;
-    std::string TimeText;
-    std::int64_t Size = 0;
-    std::string KindText;
-    // The kind whose totals the file adds to (0: none), decided when it is counted:
-    // by the source mode, or by the guess in guess mode.
-    int Kind = 0;
-    // 64-bit: a file may hold more than 2^31 lines.
-    std::int64_t Total = 0;
-    std::int64_t Comment = 0;
-    std::int64_t Exec = 0;
-    std::int64_t Blank = 0;
-    float Ratio = 0.0f;
-    std::int64_t MTime = 0;  // last-write time, seconds since the epoch (TimeText shows it)
-};
-
-// A file as the directory search found it.
-struct DirEntry {
-    std::string Name;        // name without folder, Shift-JIS
-    std::int64_t MTime = 0;  // last-write time, seconds since the epoch
-    std::int64_t Size = 0;
-};
 
 // A file that exists but cannot be opened or read. what() is the system's error text.
 class FileError : public std::runtime_error {

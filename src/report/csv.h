@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/count.h"
+#include "engine/file_counts.h"
 #include "report/result_rows.h"
 
 namespace zarnik::report {

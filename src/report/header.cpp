@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/count.h"
 #include "engine/source_kind.h"
 #include "report/report.h"
 #include "text/sjis.h"

@@ -5,7 +5,8 @@
 #include <ctime>
 #include <string>
 
-#include "engine/count.h"
+#include "engine/file_counts.h"
+#include "engine/options.h"
 #include "report/layout.h"
 
 namespace zarnik::report {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/count.h"
+#include "engine/file_counts.h"
 #include "report/layout.h"
 
 namespace zarnik::report {

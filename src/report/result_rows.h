@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/count.h"
+#include "engine/file_counts.h"
 #include "report/totals.h"
 
 namespace zarnik::report {

@@ -101,7 +101,7 @@ std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountS
 }
 
 void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
-                              const LineSink& append) {
+                              const AppendLine& append) {
     const std::string rule = FormatRule(layout, 1, maxNameLength);
     append(rule);
     ComputeRatio(totals.FolderSubtotal);
@@ -113,7 +113,7 @@ void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, 
 }
 
 void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
-                       const LineSink& append) {
+                       const AppendLine& append) {
     const std::string rule = FormatRule(layout, 1, maxNameLength);
     for (int k = 1; k < settings::kKindCount; ++k) {
         CountSum& sum = totals.Kinds[static_cast<std::size_t>(k)];

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/count.h"
+#include "engine/file_counts.h"
 #include "report/layout.h"
 
 namespace zarnik::report {
@@ -58,16 +58,16 @@ CountSum ComputeAverages(const CountSum& sum);
 
 std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountSum& sum, int maxNameLength);
 
-using LineSink = std::function<void(const std::string&)>;
+using AppendLine = std::function<void(const std::string&)>;
 
 // The block that closes a folder: rule, subtotal row, average row, rule. Clears
 // the folder subtotal. The caller writes it only when the subtotal holds files.
 void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
-                              const LineSink& append);
+                              const AppendLine& append);
 
 // The end of a report: for each kind 1..7 with files a rule and its two rows,
 // then the "=" rule and the grand total and average (written even when empty).
 void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
-                       const LineSink& append);
+                       const AppendLine& append);
 
 }  // namespace zarnik::report

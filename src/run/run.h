@@ -12,19 +12,15 @@
 
 #include "engine/count.h"
 #include "report/change.h"
+#include "report/line_sink.h"
 #include "settings/settings.h"
 
 namespace zarnik::run {
 
-// Where the report goes (the result pane, or a stream). Texts are Shift-JIS.
-class ReportSink {
+// Where the report goes (the result pane, or a stream): its lines, and the
+// records behind them for a front end that keeps them.
+class ReportSink : public report::LineSink {
 public:
-    virtual ~ReportSink() = default;
-    virtual void Line(const std::string& sjisLine) = 0;
-    // Whether the sink already holds lines: a new report then starts after an empty one.
-    virtual bool HasLines() const = 0;
-    // Caption of the column-header strip above the pane.
-    virtual void ColumnHeader(const std::string& /*sjisHeader*/) {}
     // Each counted file's record in report order, error statuses included, just
     // before its line (if the layout shows one).
     virtual void Record(const std::string& /*nativePath*/, const engine::FileCounts& /*rec*/) {}

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "text/sjis.h"
-#include "ui/folder_browser.h"
 #include "ui/file_dialog_columns.h"
+#include "ui/folder_browser.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 

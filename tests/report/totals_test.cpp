@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "engine/count.h"
 #include "report/report.h"
 #include "test_util.h"
 
@@ -27,7 +28,7 @@ engine::FileCounts Counted(const char* name, std::int64_t size, std::int64_t tot
     return r;
 }
 
-std::vector<std::string> Lines(const std::function<void(const LineSink&)>& write) {
+std::vector<std::string> Lines(const std::function<void(const AppendLine&)>& write) {
     std::vector<std::string> lines;
     write([&](const std::string& l) { lines.push_back(l); });
     return lines;
@@ -51,11 +52,11 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
         Sj("■全ｿｰｽﾌｧｲﾙ総合計        3個         2,134          170      35     118      17  -------"),
         Sj("■全ｿｰｽﾌｧｲﾙ総平均                      711           56      11      39       5  19.64％"),
     };
-    EXPECT_EQ(Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); }),
+    EXPECT_EQ(Lines([&](const AppendLine& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); }),
               expected);
     // The folder subtotal holds the same files; its block clears it.
     auto block =
-        Lines([&](const LineSink& s) { WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals, 13, s); });
+        Lines([&](const AppendLine& s) { WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals, 13, s); });
     ASSERT_EQ(block.size(), 4u);
     EXPECT_EQ(block[1],
               Sj("△ﾌｫﾙﾀﾞ内小計            3個         2,134          170      35     118      17  -------"));
@@ -70,7 +71,8 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
 TEST(Totals, AnEmptyRunStillEndsWithZeroGrandRows) {
     Settings cnf = MakeDefaultSettings();
     ReportTotals totals;
-    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
+    auto lines =
+        Lines([&](const AppendLine& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], std::string(88, '='));
     EXPECT_EQ(lines[1],
@@ -93,7 +95,8 @@ TEST(Totals, KindZeroStaysOutOfThePrintedSums) {
     EXPECT_EQ(totals.Kinds[1].FileCount, 0);
     EXPECT_EQ(totals.GrandTotal.FileCount, 1);
     EXPECT_EQ(totals.FolderSubtotal.FileCount, 1);
-    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
+    auto lines =
+        Lines([&](const AppendLine& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     EXPECT_EQ(lines.size(), 6u);  // the assembler source block and the grand rows
     EXPECT_EQ(lines[1].substr(0, 14), TotalsLabel({engine::AsmSource, false}));
 }
@@ -133,7 +136,8 @@ TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
     ReportTotals totals;
     AddToTotals(rec, totals);
     AddToTotals(rec, totals);
-    auto lines = Lines([&](const LineSink& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
+    auto lines =
+        Lines([&](const AppendLine& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); });
     EXPECT_TRUE(
         lines.back().ends_with(" 2,200,000,000      2200000000       0       0 2200000000   0.00" + Sj("％")))
         << lines.back();
