@@ -17,10 +17,10 @@ ChangeCountDialog::ChangeCountDialog(const QString& oldTarget, const QString& ne
     setWindowTitle(QStringLiteral("差分カウント"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    Label_Msg =
+    messageLabel =
         new QLabel(QStringLiteral("比較する旧ﾊﾞｰｼﾞｮﾝと新ﾊﾞｰｼﾞｮﾝのｿｰｽを、ﾌｫﾙﾀﾞ・ﾌｧｲﾙ・\n"
                                   "ﾜｲﾙﾄﾞｶｰﾄﾞのいずれかで指定してください。"));
-    Label_Msg->setTextFormat(Qt::PlainText);
+    messageLabel->setTextFormat(Qt::PlainText);
 
     auto* grid = new QGridLayout;
     auto addRow = [&](int row, const QString& caption, const QString& text, const char* name) {
@@ -38,28 +38,28 @@ ChangeCountDialog::ChangeCountDialog(const QString& oldTarget, const QString& ne
         grid->addWidget(ref, row, 2);
         return std::pair{edit, ref};
     };
-    std::tie(Edit_Old, Button_OldRef) = addRow(0, QStringLiteral("旧ﾊﾞｰｼﾞｮﾝ(&O):"), oldTarget, "Edit_Old");
-    std::tie(Edit_New, Button_NewRef) = addRow(1, QStringLiteral("新ﾊﾞｰｼﾞｮﾝ(&N):"), newTarget, "Edit_New");
+    std::tie(oldEdit, oldBrowseButton) = addRow(0, QStringLiteral("旧ﾊﾞｰｼﾞｮﾝ(&O):"), oldTarget, "oldEdit");
+    std::tie(newEdit, newBrowseButton) = addRow(1, QStringLiteral("新ﾊﾞｰｼﾞｮﾝ(&N):"), newTarget, "newEdit");
     grid->setColumnStretch(1, 1);
 
     auto [ok, cancel, help] = MakeOkCancelHelp();
-    Button_Ok = ok;
-    Button_Cancel = cancel;
-    Button_Help = help;
-    for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
-    connect(Button_Ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button_Help, &QPushButton::clicked, this, &ChangeCountDialog::Button_HelpClick);
-    QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
+    okButton = ok;
+    cancelButton = cancel;
+    helpButton = help;
+    for (QPushButton* b : {okButton, cancelButton, helpButton}) b->setFixedWidth(75);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpButton, &QPushButton::clicked, this, &ChangeCountDialog::OnHelpClicked);
+    QHBoxLayout* buttons = ButtonRow({okButton, cancelButton, helpButton});
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label_Msg);
+    layout->addWidget(messageLabel);
     layout->addLayout(grid);
     layout->addSpacing(6);
     layout->addLayout(buttons);
     UpdateOk();
     // The field to fill first has the keyboard.
-    (Edit_Old->text().isEmpty() || !Edit_New->text().isEmpty() ? Edit_Old : Edit_New)->setFocus();
+    (oldEdit->text().isEmpty() || !newEdit->text().isEmpty() ? oldEdit : newEdit)->setFocus();
     setFixedHeight(sizeHint().height());
 }
 
@@ -73,9 +73,9 @@ void ChangeCountDialog::Browse(QLineEdit* field) {
 
 // A change count needs both versions.
 void ChangeCountDialog::UpdateOk() {
-    Button_Ok->setEnabled(!Edit_Old->text().isEmpty() && !Edit_New->text().isEmpty());
+    okButton->setEnabled(!oldEdit->text().isEmpty() && !newEdit->text().isEmpty());
 }
 
-void ChangeCountDialog::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10020, this); }
+void ChangeCountDialog::OnHelpClicked() { HelpViewer::Instance().ShowPopup(10020, this); }
 
 }  // namespace zarnik::ui

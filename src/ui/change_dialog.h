@@ -17,24 +17,24 @@ public:
     // oldTarget, newTarget: the lines the fields start with (as the file system names things).
     ChangeCountDialog(const QString& oldTarget, const QString& newTarget, QWidget* parent = nullptr);
 
-    QLabel* Label_Msg;
-    QLineEdit* Edit_Old;
-    QLineEdit* Edit_New;
-    QPushButton* Button_OldRef;
-    QPushButton* Button_NewRef;
-    QPushButton* Button_Ok;
-    QPushButton* Button_Cancel;
-    QPushButton* Button_Help;
+    QLabel* messageLabel;
+    QLineEdit* oldEdit;
+    QLineEdit* newEdit;
+    QPushButton* oldBrowseButton;
+    QPushButton* newBrowseButton;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* helpButton;
 
     // Opens the folder browser for a field holding current; the folder chosen, or
     // empty when none was. Without it the 参照 buttons do nothing.
     std::function<QString(const QString& current)> BrowseFolder;
 
     // The lines exactly as typed: a blank may begin or end a name.
-    QString OldTarget() const { return Edit_Old->text(); }
-    QString NewTarget() const { return Edit_New->text(); }
+    QString OldTarget() const { return oldEdit->text(); }
+    QString NewTarget() const { return newEdit->text(); }
 
-    void Button_HelpClick();
+    void OnHelpClicked();
 
 private:
     void Browse(QLineEdit* field);

@@ -113,60 +113,60 @@ EnvironmentNameDialog::EnvironmentNameDialog(int mode, const std::string& name, 
     setWindowTitle(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境名の入力－") + QString::fromUtf8(kModeWords[mode]));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    Label_Msg = new QLabel(MessageText(mode, name));
-    Label_Msg->setTextFormat(Qt::PlainText);
-    Label_Msg->setMinimumHeight(Label_Msg->fontMetrics().lineSpacing() * 3);
-    Label_Msg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    messageLabel = new QLabel(MessageText(mode, name));
+    messageLabel->setTextFormat(Qt::PlainText);
+    messageLabel->setMinimumHeight(messageLabel->fontMetrics().lineSpacing() * 3);
+    messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    Edit_Cname = new QLineEdit;
-    Edit_Cname->setObjectName(QStringLiteral("Edit_Cname"));
+    nameEdit = new QLineEdit;
+    nameEdit->setObjectName(QStringLiteral("nameEdit"));
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(16);
-    Edit_Cname->setFont(f);
-    Edit_Cname->setMinimumWidth(280);
+    nameEdit->setFont(f);
+    nameEdit->setMinimumWidth(280);
     // A name read from the INI file may be longer than the field allows; it is
     // shown whole, and only what the user types is limited.
-    Edit_Cname->setText(ToQ(name));
+    nameEdit->setText(ToQ(name));
 
-    RadioGroup_AddKind = new QGroupBox;
-    RadioGroup_AddKind->setObjectName(QStringLiteral("RadioGroup_AddKind"));
-    auto* radios = new QHBoxLayout(RadioGroup_AddKind);
-    RadioButton_Head = new QRadioButton(QStringLiteral("先頭に追加"));
-    RadioButton_End = new QRadioButton(QStringLiteral("最後に追加"));
-    radios->addWidget(RadioButton_Head, 1);
-    radios->addWidget(RadioButton_End, 1);
-    (addKind == 0 ? RadioButton_Head : RadioButton_End)->setChecked(true);
-    RadioGroup_AddKind->setEnabled(mode != RenameMode);
+    addPlaceGroup = new QGroupBox;
+    addPlaceGroup->setObjectName(QStringLiteral("addPlaceGroup"));
+    auto* radios = new QHBoxLayout(addPlaceGroup);
+    addAtHeadButton = new QRadioButton(QStringLiteral("先頭に追加"));
+    addAtEndButton = new QRadioButton(QStringLiteral("最後に追加"));
+    radios->addWidget(addAtHeadButton, 1);
+    radios->addWidget(addAtEndButton, 1);
+    (addKind == 0 ? addAtHeadButton : addAtEndButton)->setChecked(true);
+    addPlaceGroup->setEnabled(mode != RenameMode);
 
-    Button_Ok = new QPushButton(QStringLiteral("OK"));
-    Button_Cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
-    Button_Help = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    Button_Ok->setDefault(true);
-    for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
-    Button_Ok->setEnabled(!Edit_Cname->text().isEmpty());
+    okButton = new QPushButton(QStringLiteral("OK"));
+    cancelButton = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"));
+    helpButton = new QPushButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    okButton->setDefault(true);
+    for (QPushButton* b : {okButton, cancelButton, helpButton}) b->setFixedWidth(75);
+    okButton->setEnabled(!nameEdit->text().isEmpty());
 
-    QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
+    QHBoxLayout* buttons = ButtonRow({okButton, cancelButton, helpButton});
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label_Msg);
-    layout->addWidget(Edit_Cname);
-    layout->addWidget(RadioGroup_AddKind);
+    layout->addWidget(messageLabel);
+    layout->addWidget(nameEdit);
+    layout->addWidget(addPlaceGroup);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    Edit_Cname->setValidator(new ShiftJisByteLimit(kMaxNameBytes, Edit_Cname->text(), Edit_Cname));
-    connect(Edit_Cname, &QLineEdit::textChanged, this,
-            [this](const QString& t) { Button_Ok->setEnabled(!t.isEmpty()); });
-    connect(Button_Ok, &QPushButton::clicked, this, [this] {
-        if (!Edit_Cname->text().isEmpty()) accept();
+    nameEdit->setValidator(new ShiftJisByteLimit(kMaxNameBytes, nameEdit->text(), nameEdit));
+    connect(nameEdit, &QLineEdit::textChanged, this,
+            [this](const QString& t) { okButton->setEnabled(!t.isEmpty()); });
+    connect(okButton, &QPushButton::clicked, this, [this] {
+        if (!nameEdit->text().isEmpty()) accept();
     });
-    connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button_Help, &QPushButton::clicked, this,
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpButton, &QPushButton::clicked, this,
             [this] { HelpViewer::Instance().ShowPopup(10019, this); });
 }
 
-std::string EnvironmentNameDialog::Name() const { return ToSjis(Edit_Cname->text()); }
+std::string EnvironmentNameDialog::Name() const { return ToSjis(nameEdit->text()); }
 
-std::int32_t EnvironmentNameDialog::AddEntriesAtEnd() const { return RadioButton_Head->isChecked() ? 0 : 1; }
+std::int32_t EnvironmentNameDialog::AddEntriesAtEnd() const { return addAtHeadButton->isChecked() ? 0 : 1; }
 
 void EnvironmentNameDialog::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
@@ -175,7 +175,7 @@ void EnvironmentNameDialog::showEvent(QShowEvent* e) {
 
 void EnvironmentNameDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
-        Button_Help->click();
+        helpButton->click();
         return;
     }
     QDialog::keyPressEvent(e);
@@ -194,86 +194,87 @@ EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addK
     ExecDialog = [](QDialog& d) { return d.exec(); };
     AskWarning = [this](const QString& text) { return AskWarningBox(this, text); };
 
-    GroupBox_Conf = new QGroupBox(QStringLiteral("環境名(&L)"));
-    ListBox_Conf = new QListWidget;
-    ListBox_Conf->setObjectName(QStringLiteral("ListBox_Conf"));
+    environmentGroup = new QGroupBox(QStringLiteral("環境名(&L)"));
+    environmentList = new QListWidget;
+    environmentList->setObjectName(QStringLiteral("environmentList"));
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
     f.setPixelSize(12);
-    ListBox_Conf->setFont(f);
-    ListBox_Conf->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox_Conf->setContextMenuPolicy(Qt::CustomContextMenu);
-    GroupBox_Conf->setFocusProxy(ListBox_Conf);
+    environmentList->setFont(f);
+    environmentList->setSelectionMode(QAbstractItemView::SingleSelection);
+    environmentList->setContextMenuPolicy(Qt::CustomContextMenu);
+    environmentGroup->setFocusProxy(environmentList);
 
     auto button = [](const char* caption) {
         auto* b = new QPushButton(QString::fromUtf8(caption));
         b->setAutoDefault(false);
         return b;
     };
-    Button_Add = button("新規追加(&A)");
-    Button_Copy = button("ｺﾋﾟｰ追加(&P)");
-    Button_Rename = button("名称変更(&E)");
-    Button_Delete = button("環境削除(&R)");
-    Button_Up = button("↑上へ(&U)");
-    Button_Down = button("↓下へ(&D)");
+    addButton = button("新規追加(&A)");
+    copyButton = button("ｺﾋﾟｰ追加(&P)");
+    renameButton = button("名称変更(&E)");
+    deleteButton = button("環境削除(&R)");
+    upButton = button("↑上へ(&U)");
+    downButton = button("↓下へ(&D)");
     auto* column = new QVBoxLayout;
-    for (QPushButton* b : {Button_Add, Button_Copy, Button_Rename, Button_Delete}) column->addWidget(b);
+    for (QPushButton* b : {addButton, copyButton, renameButton, deleteButton}) column->addWidget(b);
     column->addSpacing(16);
-    column->addWidget(Button_Up);
-    column->addWidget(Button_Down);
+    column->addWidget(upButton);
+    column->addWidget(downButton);
     column->addStretch(1);
-    auto* inside = new QHBoxLayout(GroupBox_Conf);
-    inside->addWidget(ListBox_Conf, 1);
+    auto* inside = new QHBoxLayout(environmentGroup);
+    inside->addWidget(environmentList, 1);
     inside->addLayout(column);
 
-    Button_Ok = new QPushButton(QStringLiteral("OK"));
-    Button_Cancel = button("ｷｬﾝｾﾙ");
+    okButton = new QPushButton(QStringLiteral("OK"));
+    cancelButton = button("ｷｬﾝｾﾙ");
     // "(H)" underlined: Alt+H opens the help, as in the other dialogs.
-    Button_Help = button("ﾍﾙﾌﾟ(&H)");
-    Button_Ok->setDefault(true);
-    for (QPushButton* b : {Button_Ok, Button_Cancel, Button_Help}) b->setFixedWidth(75);
-    QHBoxLayout* bottom = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
+    helpButton = button("ﾍﾙﾌﾟ(&H)");
+    okButton->setDefault(true);
+    for (QPushButton* b : {okButton, cancelButton, helpButton}) b->setFixedWidth(75);
+    QHBoxLayout* bottom = ButtonRow({okButton, cancelButton, helpButton});
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(GroupBox_Conf, 1);
+    layout->addWidget(environmentGroup, 1);
     layout->addLayout(bottom);
 
     PopupMenu = new QMenu(this);
-    Pop_Add =
-        PopupMenu->addAction(QStringLiteral("新規追加(&A)..."), this, &EnvironmentEditor::Button_AddClick);
-    Pop_Copy =
-        PopupMenu->addAction(QStringLiteral("ｺﾋﾟｰ追加(&P)..."), this, &EnvironmentEditor::Button_CopyClick);
-    Pop_Rename =
-        PopupMenu->addAction(QStringLiteral("名称変更(&E)..."), this, &EnvironmentEditor::Button_RenameClick);
-    Pop_Delete =
-        PopupMenu->addAction(QStringLiteral("環境削除(&R)..."), this, &EnvironmentEditor::Button_DeleteClick);
+    menuAddAction =
+        PopupMenu->addAction(QStringLiteral("新規追加(&A)..."), this, &EnvironmentEditor::OnAddClicked);
+    menuCopyAction =
+        PopupMenu->addAction(QStringLiteral("ｺﾋﾟｰ追加(&P)..."), this, &EnvironmentEditor::OnCopyClicked);
+    menuRenameAction =
+        PopupMenu->addAction(QStringLiteral("名称変更(&E)..."), this, &EnvironmentEditor::OnRenameClicked);
+    menuDeleteAction =
+        PopupMenu->addAction(QStringLiteral("環境削除(&R)..."), this, &EnvironmentEditor::OnDeleteClicked);
     PopupMenu->addSeparator();
-    Pop_Up = PopupMenu->addAction(QStringLiteral("↑上へ(&U)..."), this, &EnvironmentEditor::Button_UpClick);
-    Pop_Down =
-        PopupMenu->addAction(QStringLiteral("↓下へ(&D)..."), this, &EnvironmentEditor::Button_DownClick);
+    menuUpAction =
+        PopupMenu->addAction(QStringLiteral("↑上へ(&U)..."), this, &EnvironmentEditor::OnUpClicked);
+    menuDownAction =
+        PopupMenu->addAction(QStringLiteral("↓下へ(&D)..."), this, &EnvironmentEditor::OnDownClicked);
     PopupMenu->addSeparator();
     PopupMenu->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
 
-    connect(Button_Add, &QPushButton::clicked, this, &EnvironmentEditor::Button_AddClick);
-    connect(Button_Copy, &QPushButton::clicked, this, &EnvironmentEditor::Button_CopyClick);
-    connect(Button_Rename, &QPushButton::clicked, this, &EnvironmentEditor::Button_RenameClick);
-    connect(Button_Delete, &QPushButton::clicked, this, &EnvironmentEditor::Button_DeleteClick);
-    connect(Button_Up, &QPushButton::clicked, this, &EnvironmentEditor::Button_UpClick);
-    connect(Button_Down, &QPushButton::clicked, this, &EnvironmentEditor::Button_DownClick);
-    connect(Button_Ok, &QPushButton::clicked, this, &EnvironmentEditor::Button_OkClick);
-    connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button_Help, &QPushButton::clicked, this, [] { HelpViewer::Instance().ShowTopic(10006); });
-    connect(ListBox_Conf, &QListWidget::itemSelectionChanged, this, &EnvironmentEditor::UpdateEnabling);
-    connect(ListBox_Conf, &QListWidget::itemDoubleClicked, this, [this] {
-        if (!ListBox_Conf->selectedItems().isEmpty()) Button_RenameClick();
+    connect(addButton, &QPushButton::clicked, this, &EnvironmentEditor::OnAddClicked);
+    connect(copyButton, &QPushButton::clicked, this, &EnvironmentEditor::OnCopyClicked);
+    connect(renameButton, &QPushButton::clicked, this, &EnvironmentEditor::OnRenameClicked);
+    connect(deleteButton, &QPushButton::clicked, this, &EnvironmentEditor::OnDeleteClicked);
+    connect(upButton, &QPushButton::clicked, this, &EnvironmentEditor::OnUpClicked);
+    connect(downButton, &QPushButton::clicked, this, &EnvironmentEditor::OnDownClicked);
+    connect(okButton, &QPushButton::clicked, this, &EnvironmentEditor::OnOkClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpButton, &QPushButton::clicked, this, [] { HelpViewer::Instance().ShowTopic(10006); });
+    connect(environmentList, &QListWidget::itemSelectionChanged, this, &EnvironmentEditor::UpdateEnabling);
+    connect(environmentList, &QListWidget::itemDoubleClicked, this, [this] {
+        if (!environmentList->selectedItems().isEmpty()) OnRenameClicked();
     });
-    connect(ListBox_Conf, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-        if (QListWidgetItem* item = ListBox_Conf->itemAt(p)) ListBox_Conf->setCurrentItem(item);
+    connect(environmentList, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        if (QListWidgetItem* item = environmentList->itemAt(p)) environmentList->setCurrentItem(item);
         UpdateEnabling();
-        PopupMenu->exec(ListBox_Conf->viewport()->mapToGlobal(p));
+        PopupMenu->exec(environmentList->viewport()->mapToGlobal(p));
     });
 
     settings::Lines names;
     work_.EnvNames(names);
-    for (const std::string& name : names) ListBox_Conf->addItem(ToQ(name));
+    for (const std::string& name : names) environmentList->addItem(ToQ(name));
 
     // The size comes from the stored placement, pulled onto the screen; the stored
     // position is not used: the editor always opens centred.
@@ -284,7 +285,7 @@ EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addK
     resize(std::max(r.Width, 312), std::max(r.Height, 290));
     PlaceCentred();
 
-    if (startIndex_ >= 0 && startIndex_ < ListBox_Conf->count()) SelectRow(startIndex_);
+    if (startIndex_ >= 0 && startIndex_ < environmentList->count()) SelectRow(startIndex_);
     UpdateEnabling();
 }
 
@@ -297,7 +298,7 @@ void EnvironmentEditor::showEvent(QShowEvent* e) {
 
 void EnvironmentEditor::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
-        Button_Help->click();
+        helpButton->click();
         return;
     }
     QDialog::keyPressEvent(e);
@@ -318,22 +319,22 @@ int SelectedRow(const QListWidget* list) {
 }  // namespace
 
 void EnvironmentEditor::UpdateEnabling() {
-    const int n = ListBox_Conf->count();
-    const int s = SelectedRow(ListBox_Conf);
+    const int n = environmentList->count();
+    const int s = SelectedRow(environmentList);
     auto set = [](QPushButton* b, QAction* a, bool on) {
         b->setEnabled(on);
         a->setEnabled(on);
     };
-    set(Button_Copy, Pop_Copy, s >= 0);
-    set(Button_Rename, Pop_Rename, s >= 0);
-    set(Button_Delete, Pop_Delete, s >= 0 && n > 1);
-    set(Button_Up, Pop_Up, n > 1 && s > 0);
+    set(copyButton, menuCopyAction, s >= 0);
+    set(renameButton, menuRenameAction, s >= 0);
+    set(deleteButton, menuDeleteAction, s >= 0 && n > 1);
+    set(upButton, menuUpAction, n > 1 && s > 0);
     // Without a selection there is nothing to move down.
-    set(Button_Down, Pop_Down, n > 1 && s >= 0 && s < n - 1);
+    set(downButton, menuDownAction, n > 1 && s >= 0 && s < n - 1);
 }
 
 void EnvironmentEditor::SelectRow(int row) {
-    if (row >= 0 && row < ListBox_Conf->count()) ListBox_Conf->setCurrentRow(row);
+    if (row >= 0 && row < environmentList->count()) environmentList->setCurrentRow(row);
     UpdateEnabling();
 }
 
@@ -345,18 +346,18 @@ std::int32_t EnvironmentEditor::AddFromDialog(int mode, const std::string& prese
     if (result != QDialog::Accepted || name.empty()) return 0;
     std::int32_t id = work_.AddEnv(name, addKind_);
     int row = work_.IndexOfEnv(id);
-    ListBox_Conf->insertItem(row, ToQ(name));
+    environmentList->insertItem(row, ToQ(name));
     SelectRow(row);
     return id;
 }
 
-void EnvironmentEditor::Button_AddClick() {
+void EnvironmentEditor::OnAddClicked() {
     AddFromDialog(EnvironmentNameDialog::NewMode, std::string());
     UpdateEnabling();
 }
 
-void EnvironmentEditor::Button_CopyClick() {
-    const int s = SelectedRow(ListBox_Conf);
+void EnvironmentEditor::OnCopyClicked() {
+    const int s = SelectedRow(environmentList);
     if (s < 0) return;
     // The source is named by its id: a copy added at the head moves it down.
     const std::int32_t source = work_.EnvIdAt(s);
@@ -369,48 +370,49 @@ void EnvironmentEditor::Button_CopyClick() {
     UpdateEnabling();
 }
 
-void EnvironmentEditor::Button_RenameClick() {
-    const int s = SelectedRow(ListBox_Conf);
+void EnvironmentEditor::OnRenameClicked() {
+    const int s = SelectedRow(environmentList);
     if (s < 0) return;
     EnvironmentNameDialog dialog(EnvironmentNameDialog::RenameMode, work_.At(s).EnvName, addKind_, this);
     std::string name;
     if (ExecDialog(dialog) == QDialog::Accepted) name = dialog.Name();
-    if (!name.empty() && work_.RenameEnv(work_.EnvIdAt(s), name)) ListBox_Conf->item(s)->setText(ToQ(name));
+    if (!name.empty() && work_.RenameEnv(work_.EnvIdAt(s), name))
+        environmentList->item(s)->setText(ToQ(name));
     UpdateEnabling();
 }
 
-void EnvironmentEditor::Button_DeleteClick() {
-    const int n = ListBox_Conf->count();
-    const int s = SelectedRow(ListBox_Conf);
+void EnvironmentEditor::OnDeleteClicked() {
+    const int n = environmentList->count();
+    const int s = SelectedRow(environmentList);
     if (s < 0 || n <= 1) return;
     const QString text =
         QStringLiteral("環境『") + ToQ(work_.At(s).EnvName) + QStringLiteral("』を削除してよろしいですか？");
     if (AskWarning(text) == QMessageBox::Yes && work_.DeleteEnv(work_.EnvIdAt(s)) > 0) {
-        delete ListBox_Conf->takeItem(s);
+        delete environmentList->takeItem(s);
         SelectRow(0);
     }
     UpdateEnabling();
 }
 
 void EnvironmentEditor::MoveSelected(int step) {
-    const int n = ListBox_Conf->count();
-    const int s = SelectedRow(ListBox_Conf);
+    const int n = environmentList->count();
+    const int s = SelectedRow(environmentList);
     const int t = s + step;
     if (s < 0 || t < 0 || t >= n) return;
     if (work_.SwapEnvs(work_.EnvIdAt(s), work_.EnvIdAt(t))) {
-        QString text = ListBox_Conf->item(s)->text();
-        ListBox_Conf->item(s)->setText(ListBox_Conf->item(t)->text());
-        ListBox_Conf->item(t)->setText(text);
+        QString text = environmentList->item(s)->text();
+        environmentList->item(s)->setText(environmentList->item(t)->text());
+        environmentList->item(t)->setText(text);
         SelectRow(t);
     }
     UpdateEnabling();
 }
 
-void EnvironmentEditor::Button_UpClick() { MoveSelected(-1); }
-void EnvironmentEditor::Button_DownClick() { MoveSelected(1); }
+void EnvironmentEditor::OnUpClicked() { MoveSelected(-1); }
+void EnvironmentEditor::OnDownClicked() { MoveSelected(1); }
 
-void EnvironmentEditor::Button_OkClick() {
-    selectedIndex_ = SelectedRow(ListBox_Conf);
+void EnvironmentEditor::OnOkClicked() {
+    selectedIndex_ = SelectedRow(environmentList);
     accept();
 }
 

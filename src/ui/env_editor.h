@@ -40,14 +40,14 @@ public:
     // its own line.
     static QString MessageText(int mode, const std::string& name);
 
-    QLabel* Label_Msg;
-    QLineEdit* Edit_Cname;
-    QGroupBox* RadioGroup_AddKind;
-    QRadioButton* RadioButton_Head;
-    QRadioButton* RadioButton_End;
-    QPushButton* Button_Ok;
-    QPushButton* Button_Cancel;
-    QPushButton* Button_Help;
+    QLabel* messageLabel;
+    QLineEdit* nameEdit;
+    QGroupBox* addPlaceGroup;
+    QRadioButton* addAtHeadButton;
+    QRadioButton* addAtEndButton;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* helpButton;
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -74,32 +74,32 @@ public:
     std::function<int(QDialog&)> ExecDialog;
     std::function<int(const QString& text)> AskWarning;
 
-    QGroupBox* GroupBox_Conf;
-    QListWidget* ListBox_Conf;
-    QPushButton* Button_Add;
-    QPushButton* Button_Copy;
-    QPushButton* Button_Rename;
-    QPushButton* Button_Delete;
-    QPushButton* Button_Up;
-    QPushButton* Button_Down;
-    QPushButton* Button_Ok;
-    QPushButton* Button_Cancel;
-    QPushButton* Button_Help;
+    QGroupBox* environmentGroup;
+    QListWidget* environmentList;
+    QPushButton* addButton;
+    QPushButton* copyButton;
+    QPushButton* renameButton;
+    QPushButton* deleteButton;
+    QPushButton* upButton;
+    QPushButton* downButton;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* helpButton;
     QMenu* PopupMenu;
-    QAction* Pop_Add;
-    QAction* Pop_Copy;
-    QAction* Pop_Rename;
-    QAction* Pop_Delete;
-    QAction* Pop_Up;
-    QAction* Pop_Down;
+    QAction* menuAddAction;
+    QAction* menuCopyAction;
+    QAction* menuRenameAction;
+    QAction* menuDeleteAction;
+    QAction* menuUpAction;
+    QAction* menuDownAction;
 
-    void Button_AddClick();
-    void Button_CopyClick();
-    void Button_RenameClick();
-    void Button_DeleteClick();
-    void Button_UpClick();
-    void Button_DownClick();
-    void Button_OkClick();
+    void OnAddClicked();
+    void OnCopyClicked();
+    void OnRenameClicked();
+    void OnDeleteClicked();
+    void OnUpClicked();
+    void OnDownClicked();
+    void OnOkClicked();
     void UpdateEnabling();
 
 protected:

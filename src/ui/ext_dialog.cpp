@@ -42,25 +42,25 @@ ExtensionDialog::ExtensionDialog(settings::Settings& work, QWidget* parent) : QD
         grid->setColumnStretch(1, 1);
         groups->addWidget(box);
     }
-    Edit_Ched = FieldOfKind(engine::CHeader);
-    Edit_Csrc = FieldOfKind(engine::CSource);
-    Edit_Ahed = FieldOfKind(engine::AsmHeader);
-    Edit_Asrc = FieldOfKind(engine::AsmSource);
-    Edit_Java = FieldOfKind(engine::Java);
-    Edit_Qsrc = FieldOfKind(engine::Sql);
-    Edit_Bsrc = FieldOfKind(engine::Basic);
+    cHeaderEdit = FieldOfKind(engine::CHeader);
+    cSourceEdit = FieldOfKind(engine::CSource);
+    asmHeaderEdit = FieldOfKind(engine::AsmHeader);
+    asmSourceEdit = FieldOfKind(engine::AsmSource);
+    javaEdit = FieldOfKind(engine::Java);
+    sqlEdit = FieldOfKind(engine::Sql);
+    basicEdit = FieldOfKind(engine::Basic);
 
     auto [ok, cancel, help] = MakeOkCancelHelp();
-    Button_Ok = ok;
-    Button_Cancel = cancel;
-    Button_Help = help;
-    connect(Button_Ok, &QPushButton::clicked, this, &ExtensionDialog::Button_OkClick);
-    connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button_Help, &QPushButton::clicked, this, &ExtensionDialog::Button_HelpClick);
+    okButton = ok;
+    cancelButton = cancel;
+    helpButton = help;
+    connect(okButton, &QPushButton::clicked, this, &ExtensionDialog::OnOkClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpButton, &QPushButton::clicked, this, &ExtensionDialog::OnHelpClicked);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(Button_Ok);
-    buttons->addWidget(Button_Cancel);
-    buttons->addWidget(Button_Help);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(helpButton);
     buttons->addStretch(1);
 
     auto* top = new QHBoxLayout(this);
@@ -82,17 +82,17 @@ QLineEdit* ExtensionDialog::MakeField(int kind) {
     return e;
 }
 
-void ExtensionDialog::Button_OkClick() {
+void ExtensionDialog::OnOkClicked() {
     // Taken exactly as typed: the patterns are only read when the lists are rebuilt.
     for (std::size_t i = 0; i < fields_.size(); ++i) work_.ExtensionPatterns[i] = ToSjis(fields_[i]->text());
     accept();
 }
 
-void ExtensionDialog::Button_HelpClick() { HelpViewer::Instance().ShowPopup(10017, this); }
+void ExtensionDialog::OnHelpClicked() { HelpViewer::Instance().ShowPopup(10017, this); }
 
 void ExtensionDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_F1) {
-        Button_HelpClick();
+        OnHelpClicked();
         return;
     }
     QDialog::keyPressEvent(e);

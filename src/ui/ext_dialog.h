@@ -16,22 +16,22 @@ public:
     // work is the settings dialog's working copy; only its Exts change, and only on OK.
     explicit ExtensionDialog(settings::Settings& work, QWidget* parent = nullptr);
 
-    QLineEdit* Edit_Csrc;
-    QLineEdit* Edit_Ched;
-    QLineEdit* Edit_Asrc;
-    QLineEdit* Edit_Ahed;
-    QLineEdit* Edit_Java;
-    QLineEdit* Edit_Qsrc;
-    QLineEdit* Edit_Bsrc;
-    QPushButton* Button_Ok;
-    QPushButton* Button_Cancel;
-    QPushButton* Button_Help;
+    QLineEdit* cSourceEdit;
+    QLineEdit* cHeaderEdit;
+    QLineEdit* asmSourceEdit;
+    QLineEdit* asmHeaderEdit;
+    QLineEdit* javaEdit;
+    QLineEdit* sqlEdit;
+    QLineEdit* basicEdit;
+    QPushButton* okButton;
+    QPushButton* cancelButton;
+    QPushButton* helpButton;
 
     // The field of a source kind 1..7 (C header .. BASIC).
     QLineEdit* FieldOfKind(int kind) const { return fields_[kind - 1]; }
 
-    void Button_OkClick();
-    void Button_HelpClick();
+    void OnOkClicked();
+    void OnHelpClicked();
 
     static constexpr int kFieldLength = 80;
 

@@ -103,79 +103,81 @@ void MainWindow::BuildActions() {
         });
         return a;
     };
-    Act_Open = make("対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
-    Act_Folder = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
-    Act_EnvEdit = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
-    Act_Save = make("結果の保存(&S)...", [this] { SaveResult(); });
-    Act_SaveCsv = make("結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
-    Act_SaveCsv->setEnabled(false);  // until a run has finished
-    Act_Print = make("結果の印刷(&P)...", [this] { PrintResult(); });
-    Act_Exit = make("終了(&X)", [this] { close(); });
-    Act_Count = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
-    Act_Count->setShortcut(QKeySequence(Qt::Key_F9));
-    Act_Diff = make("差分カウント(&C)...", [this] { RunChangeCommand(); });
-    Act_Copy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
-    Act_Clear = make("結果のクリア(&D)", [this] { ClearResult(); });
-    Act_Settings = make("設定(&S)...", [this] { OpenSettings(); });
-    Act_ToolBar = make("ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
+    openAction = make("対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
+    folderAction = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
+    envEditAction = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
+    saveAction = make("結果の保存(&S)...", [this] { SaveResult(); });
+    saveCsvAction = make("結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
+    saveCsvAction->setEnabled(false);  // until a run has finished
+    printAction = make("結果の印刷(&P)...", [this] { PrintResult(); });
+    exitAction = make("終了(&X)", [this] { close(); });
+    countAction = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
+    countAction->setShortcut(QKeySequence(Qt::Key_F9));
+    changeCountAction = make("差分カウント(&C)...", [this] { RunChangeCommand(); });
+    copyAction = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
+    clearAction = make("結果のクリア(&D)", [this] { ClearResult(); });
+    settingsAction = make("設定(&S)...", [this] { OpenSettings(); });
+    toolBarAction = make("ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
         state_.Cnf.ShowToolBar = on ? 1 : 0;
         MainToolBar->setVisible(on);
     });
-    Act_StatusBar = make("ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
+    statusBarAction = make("ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
         state_.Cnf.ShowStatusBar = on ? 1 : 0;
         statusBar()->setVisible(on);
     });
-    Act_YokoBar = make("横ｽｸﾛｰﾙﾊﾞｰ(&Y)", [this](bool on) {
+    horizontalScrollBarAction = make("横ｽｸﾛｰﾙﾊﾞｰ(&Y)", [this](bool on) {
         state_.Cnf.HorizontalScrollBar = on ? 1 : 0;
         ApplyScrollBars();
     });
-    Act_Memo = make("メモ欄表示(&M)", [this] {
+    memoAction = make("メモ欄表示(&M)", [this] {
         if (targets_->MemoOpen())
             CloseMemoPane();
         else
             OpenMemoPane();
     });
-    Act_Help = make("ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
-    Act_About = make("ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
-    Act_TlbFlat = make("ボタンを浮きあがらせる", [this] {
+    helpAction = make("ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
+    aboutAction = make("ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
+    flatToolBarAction = make("ボタンを浮きあがらせる", [this] {
         state_.Cnf.FlatToolBar = state_.Cnf.FlatToolBar == 0 ? 1 : 0;
         ApplyTlbFlat();
     });
-    Act_PopupCopy = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
-    for (QAction* a : {Act_ToolBar, Act_StatusBar, Act_YokoBar, Act_Memo, Act_TlbFlat}) a->setCheckable(true);
+    popupCopyAction = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
+    for (QAction* a :
+         {toolBarAction, statusBarAction, horizontalScrollBarAction, memoAction, flatToolBarAction})
+        a->setCheckable(true);
     // Only the memo item's check follows the pane itself, not the click.
-    Act_Memo->setCheckable(true);
+    memoAction->setCheckable(true);
 }
 
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    file->addActions({Act_Open, Act_Folder});
+    file->addActions({openAction, folderAction});
     file->addSeparator();
-    file->addAction(Act_EnvEdit);
+    file->addAction(envEditAction);
     file->addSeparator();
-    file->addActions({Act_Save, Act_SaveCsv, Act_Print});
+    file->addActions({saveAction, saveCsvAction, printAction});
     file->addSeparator();
-    file->addAction(Act_Exit);
+    file->addAction(exitAction);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
-    run->addActions({Act_Count, Act_Diff});
+    run->addActions({countAction, changeCountAction});
     run->addSeparator();
-    run->addActions({Act_Copy, Act_Clear});
+    run->addActions({copyAction, clearAction});
     run->addSeparator();
-    run->addAction(Act_Settings);
+    run->addAction(settingsAction);
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    view->addActions({Act_ToolBar, Act_StatusBar, Act_YokoBar});
+    view->addActions({toolBarAction, statusBarAction, horizontalScrollBarAction});
     view->addSeparator();
-    view->addAction(Act_Memo);
+    view->addAction(memoAction);
     QMenu* opt = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    opt->addAction(Act_Help);
+    opt->addAction(helpAction);
     opt->addSeparator();
-    opt->addAction(Act_About);
+    opt->addAction(aboutAction);
 
     resultMenu_ = new QMenu(this);
-    resultMenu_->addAction(Act_PopupCopy);
-    resultMenu_->addAction(QStringLiteral("結果の保存(&S)"), this, [this] { Act_Save->trigger(); });
+    resultMenu_->addAction(popupCopyAction);
+    resultMenu_->addAction(QStringLiteral("結果の保存(&S)"), this, [this] { saveAction->trigger(); });
     resultMenu_->addSeparator();
-    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { Act_Clear->trigger(); });
+    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { clearAction->trigger(); });
     resultMenu_->addSeparator();
     resultMenu_->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
 }
@@ -198,27 +200,27 @@ void MainWindow::BuildToolBar() {
         b.action->setIconVisibleInMenu(false);
         b.action->setToolTip(QString::fromUtf8(b.tip));
         MainToolBar->addAction(b.action);
-        MainToolBar->widgetForAction(b.action)->setFixedSize(b.action == Act_Count ? QSize(37, 25)
-                                                                                   : QSize(25, 25));
+        MainToolBar->widgetForAction(b.action)->setFixedSize(b.action == countAction ? QSize(37, 25)
+                                                                                     : QSize(25, 25));
     };
-    add({Act_Open, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
-    add({Act_Folder, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
-    add({Act_EnvEdit, ToolIcon::EnvEdit, "対象ｿｰｽﾌｧｲﾙ環境編集"});
-    add({Act_Save, ToolIcon::Save, "結果の保存"});
-    add({Act_Print, ToolIcon::Print, "結果の印刷"});
+    add({openAction, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
+    add({folderAction, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
+    add({envEditAction, ToolIcon::EnvEdit, "対象ｿｰｽﾌｧｲﾙ環境編集"});
+    add({saveAction, ToolIcon::Save, "結果の保存"});
+    add({printAction, ToolIcon::Print, "結果の印刷"});
     MainToolBar->addSeparator();
-    add({Act_Count, ToolIcon::Count, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
-    add({Act_Copy, ToolIcon::Copy, "結果をクリップボードにコピー"});
-    add({Act_Clear, ToolIcon::Clear, "結果のクリア"});
+    add({countAction, ToolIcon::Count, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
+    add({copyAction, ToolIcon::Copy, "結果をクリップボードにコピー"});
+    add({clearAction, ToolIcon::Clear, "結果のクリア"});
     MainToolBar->addSeparator();
-    add({Act_Settings, ToolIcon::Settings, "設定"});
-    add({Act_Help, ToolIcon::Help, "ﾍﾙﾌﾟ"});
+    add({settingsAction, ToolIcon::Settings, "設定"});
+    add({helpAction, ToolIcon::Help, "ﾍﾙﾌﾟ"});
     addToolBar(Qt::TopToolBarArea, MainToolBar);
 
     MainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(MainToolBar, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         QMenu m;
-        m.addAction(Act_TlbFlat);
+        m.addAction(flatToolBarAction);
         m.addSeparator();
         m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
         m.exec(MainToolBar->mapToGlobal(p));
@@ -264,16 +266,16 @@ void MainWindow::ApplyStartState() {
     placement_ = new WindowPlacement(state_, *this, *MainToolBar, *vertSplitter_);
     connect(placement_, &WindowPlacement::ToolBarClosed, this, [this] {
         state_.Cnf.ShowToolBar = 0;
-        Act_ToolBar->setChecked(false);
+        toolBarAction->setChecked(false);
     });
     placement_->ApplyStart();
-    Act_TlbFlat->setChecked(c.FlatToolBar == 0);
+    flatToolBarAction->setChecked(c.FlatToolBar == 0);
     ApplyTlbFlat();
-    Act_ToolBar->setChecked(c.ShowToolBar != 0);
+    toolBarAction->setChecked(c.ShowToolBar != 0);
     MainToolBar->setVisible(c.ShowToolBar != 0);
-    Act_StatusBar->setChecked(c.ShowStatusBar != 0);
+    statusBarAction->setChecked(c.ShowStatusBar != 0);
     statusBar()->setVisible(c.ShowStatusBar != 0);
-    Act_YokoBar->setChecked(c.HorizontalScrollBar == 1);
+    horizontalScrollBarAction->setChecked(c.HorizontalScrollBar == 1);
     ApplyScrollBars();
     if (c.ShowMemo != 0)
         OpenMemoPane(false);
@@ -288,8 +290,8 @@ void MainWindow::ApplyStartState() {
 
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
-    for (const QAction* a : {Act_Open, Act_Folder, Act_EnvEdit, Act_Save, Act_SaveCsv, Act_Print, Act_Count,
-                             Act_Diff, Act_Clear, Act_Settings})
+    for (const QAction* a : {openAction, folderAction, envEditAction, saveAction, saveCsvAction, printAction,
+                             countAction, changeCountAction, clearAction, settingsAction})
         if (a == action) return true;
     return false;
 }
@@ -310,7 +312,7 @@ void MainWindow::ApplyScrollBars() {
 
 void MainWindow::ApplyTlbFlat() {
     bool flat = state_.Cnf.FlatToolBar == 1;
-    Act_TlbFlat->setChecked(!flat);
+    flatToolBarAction->setChecked(!flat);
     for (QToolButton* b : MainToolBar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
 }
 
@@ -327,29 +329,29 @@ int MainWindow::UpperPaneHeight() const { return vertSplitter_->sizes().value(0)
 void MainWindow::OpenMemoPane(bool animate) {
     targets_->OpenMemo(state_.Cnf.MemoWidth, animate);
     state_.Cnf.ShowMemo = 1;
-    Act_Memo->setChecked(true);
+    memoAction->setChecked(true);
 }
 
 void MainWindow::CloseMemoPane() {
     targets_->CloseMemo();
     state_.Cnf.ShowMemo = 0;
-    Act_Memo->setChecked(false);
+    memoAction->setChecked(false);
 }
 
 void MainWindow::UpdateCountEnabled() {
     bool on = HasLines(targets_->List());
-    if (Act_Count->isEnabled() != on) Act_Count->setEnabled(on);
+    if (countAction->isEnabled() != on) countAction->setEnabled(on);
 }
 
 // Save, print, copy, clear and the pane's context menu follow whether it holds lines.
 void MainWindow::UpdateResultEnabled() {
     const bool has = result_->HasLines();
-    for (QAction* a : {Act_Save, Act_Clear, Act_Copy, Act_PopupCopy, Act_Print}) a->setEnabled(has);
-    Act_SaveCsv->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
+    for (QAction* a : {saveAction, clearAction, copyAction, popupCopyAction, printAction}) a->setEnabled(has);
+    saveCsvAction->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
 }
 
 void MainWindow::ReevaluateAll() {
-    Act_Count->setEnabled(HasLines(targets_->List()));
+    countAction->setEnabled(HasLines(targets_->List()));
     UpdateResultEnabled();
     ApplyTlbFlat();
 }
@@ -357,7 +359,7 @@ void MainWindow::ReevaluateAll() {
 std::vector<std::string> MainWindow::ResultLines() const { return result_->Lines(); }
 
 void MainWindow::RunCountCommand() {
-    if (running_ || !Act_Count->isEnabled()) return;
+    if (running_ || !countAction->isEnabled()) return;
     SetRunning(true);
     run::RunInput input;
     input.TargetLines = ToNativeLines(targets_->List()->toPlainText());
@@ -432,7 +434,7 @@ void MainWindow::FinishRun(const run::RunOutcome& outcome) {
 void MainWindow::closeEvent(QCloseEvent* e) {
     if (running_) {
         // Let the run notice the cancel first; the close is asked again after it.
-        Syori()->Button_CyudanClick();
+        Syori()->OnStopClicked();
         closeAfterRun_ = true;
         e->ignore();
         return;

@@ -50,26 +50,26 @@ public:
     QToolBar* MainToolBar;
     QLabel* StatusText;
 
-    QAction* Act_Open;
-    QAction* Act_Folder;
-    QAction* Act_EnvEdit;
-    QAction* Act_Save;
-    QAction* Act_SaveCsv;
-    QAction* Act_Print;
-    QAction* Act_Exit;
-    QAction* Act_Count;
-    QAction* Act_Diff;
-    QAction* Act_Copy;
-    QAction* Act_Clear;
-    QAction* Act_Settings;
-    QAction* Act_ToolBar;
-    QAction* Act_StatusBar;
-    QAction* Act_YokoBar;
-    QAction* Act_Memo;
-    QAction* Act_Help;
-    QAction* Act_About;
-    QAction* Act_TlbFlat;
-    QAction* Act_PopupCopy;
+    QAction* openAction;
+    QAction* folderAction;
+    QAction* envEditAction;
+    QAction* saveAction;
+    QAction* saveCsvAction;
+    QAction* printAction;
+    QAction* exitAction;
+    QAction* countAction;
+    QAction* changeCountAction;
+    QAction* copyAction;
+    QAction* clearAction;
+    QAction* settingsAction;
+    QAction* toolBarAction;
+    QAction* statusBarAction;
+    QAction* horizontalScrollBarAction;
+    QAction* memoAction;
+    QAction* helpAction;
+    QAction* aboutAction;
+    QAction* flatToolBarAction;
+    QAction* popupCopyAction;
 
     ProgressDialog* Syori() const;
     bool MemoOpen() const { return targets_->MemoOpen(); }

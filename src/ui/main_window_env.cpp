@@ -14,7 +14,7 @@ namespace zarnik::ui {
 void MainWindow::ShowEnvMenu(const QPoint& globalPos) {
     if (!tabs_->SelectForMenu(globalPos)) return;
     QMenu m;
-    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { Act_EnvEdit->trigger(); });
+    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { envEditAction->trigger(); });
     m.addSeparator();
     m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
     m.exec(globalPos);

@@ -52,16 +52,16 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
 
     Animate1 = new Animation(this);
     Animate1->setGeometry(16, 8, 48, 50);
-    Label_MSG1 = new QLabel(QStringLiteral("ファイル数カウント中"), this);
-    Label_MSG1->setGeometry(80, 30, 104, 16);
-    Label_MSG1->setAlignment(Qt::AlignCenter);
+    phaseLabel = new QLabel(QStringLiteral("ファイル数カウント中"), this);
+    phaseLabel->setGeometry(80, 30, 104, 16);
+    phaseLabel->setAlignment(Qt::AlignCenter);
     auto blue = [](QLabel* l) { l->setStyleSheet(QStringLiteral("color: blue")); };
-    Label_fcnt = new QLabel(QStringLiteral("0"), this);
-    blue(Label_fcnt);
-    Label_fing = new QLabel(QStringLiteral("[000/000]"), this);
-    blue(Label_fing);
-    Button_Cyudan = new QPushButton(QStringLiteral("中断(&C)"), this);
-    Label_Srcname = new QLabel(this);
+    fileCountLabel = new QLabel(QStringLiteral("0"), this);
+    blue(fileCountLabel);
+    fileNumberLabel = new QLabel(QStringLiteral("[000/000]"), this);
+    blue(fileNumberLabel);
+    stopButton = new QPushButton(QStringLiteral("中断(&C)"), this);
+    environmentLabel = new QLabel(this);
     ProgressBar1 = new QProgressBar(this);
     // The counters need room for seven-digit counts in the font this platform gives:
     // they start right of the phase message, and the button and the window's width
@@ -71,18 +71,18 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     const int messageRight = 80 + (104 + fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
     const int counterX = std::max(154, std::min(messageRight, 80 + 104) + 4);
     const int counterW = fm.horizontalAdvance(QStringLiteral(" [8888888/8888888]")) + 4;
-    Label_fing->setGeometry(counterX, 30, counterW, fm.height());
-    Label_fcnt->setGeometry(std::max(196, counterX), 30, fm.horizontalAdvance(QStringLiteral("88888888")) + 4,
-                            fm.height());
-    const int buttonX = std::max({248, counterX + counterW + 4, Label_fcnt->geometry().right() + 5});
-    Button_Cyudan->setGeometry(buttonX, 24, 85, 25);
+    fileNumberLabel->setGeometry(counterX, 30, counterW, fm.height());
+    fileCountLabel->setGeometry(std::max(196, counterX), 30,
+                                fm.horizontalAdvance(QStringLiteral("88888888")) + 4, fm.height());
+    const int buttonX = std::max({248, counterX + counterW + 4, fileCountLabel->geometry().right() + 5});
+    stopButton->setGeometry(buttonX, 24, 85, 25);
     const int w = buttonX + 85 + 14;
     setFixedSize(w, 106);
-    Label_Srcname->setGeometry(14, 62, w - 28, 14);
+    environmentLabel->setGeometry(14, 62, w - 28, 14);
     ProgressBar1->setGeometry(14, 78, w - 28, 15);
     ProgressBar1->setRange(0, 1000);
     ProgressBar1->setTextVisible(false);
-    connect(Button_Cyudan, &QPushButton::clicked, this, &ProgressDialog::Button_CyudanClick);
+    connect(stopButton, &QPushButton::clicked, this, &ProgressDialog::OnStopClicked);
 }
 
 void ProgressDialog::SetAndRepaint(QLabel* label, const QString& text) {
@@ -90,14 +90,14 @@ void ProgressDialog::SetAndRepaint(QLabel* label, const QString& text) {
     if (label->isVisible()) label->repaint();
 }
 
-void ProgressDialog::Button_CyudanClick() {
+void ProgressDialog::OnStopClicked() {
     cancelRequested_ = true;
     hide();
 }
 
 void ProgressDialog::showEvent(QShowEvent* e) {
     if (QScreen* s = screen()) move(s->geometry().center() - rect().center());
-    Label_Srcname->clear();
+    environmentLabel->clear();
     Animate1->Start();
     QDialog::showEvent(e);
 }

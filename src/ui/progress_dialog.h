@@ -17,18 +17,18 @@ public:
     bool CancelRequested() const { return cancelRequested_; }
     void ResetCancel() { cancelRequested_ = false; }
 
-    QLabel* Label_MSG1;
-    QLabel* Label_fcnt;
-    QLabel* Label_fing;
-    QLabel* Label_Srcname;
-    QPushButton* Button_Cyudan;
+    QLabel* phaseLabel;
+    QLabel* fileCountLabel;
+    QLabel* fileNumberLabel;
+    QLabel* environmentLabel;
+    QPushButton* stopButton;
     QProgressBar* ProgressBar1;
 
     // Sets a label's text and paints it at once.
     static void SetAndRepaint(QLabel* label, const QString& text);
 
 public slots:
-    void Button_CyudanClick();
+    void OnStopClicked();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -96,21 +96,21 @@ ResultPane::ResultPane(QWidget* parent) : QWidget(parent) {
     titleRow->addWidget(titleLabel, 1);
     auto* pageBreak = new QPushButton(QStringLiteral("改頁ｺｰﾄﾞ挿入"));
     pageBreak->setFlat(true);
-    pageBreak->setObjectName(QStringLiteral("Button_PageBreak"));
+    pageBreak->setObjectName(QStringLiteral("pageBreakButton"));
     pageBreak->setFixedSize(93, 21);
     pageBreak->hide();
     pageBreak->setEnabled(false);
     titleRow->addWidget(pageBreak);
     header_ = new RulerStrip;
-    header_->setObjectName(QStringLiteral("Panel_B2"));
+    header_->setObjectName(QStringLiteral("columnHeader"));
     header_->setFixedHeight(24);
     header_->setTextFormat(Qt::PlainText);
     header_->hide();
 
     view_ = new ResultView;
-    view_->setObjectName(QStringLiteral("RichEdit_Rslt"));
+    view_->setObjectName(QStringLiteral("resultView"));
     edit_ = new ResultEdit;
-    edit_->setObjectName(QStringLiteral("RichEdit_Rslt_Edit"));
+    edit_->setObjectName(QStringLiteral("resultEdit"));
     edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit_->hide();
     for (QAbstractScrollArea* w :

@@ -82,31 +82,31 @@ void RunController::Flush() {
 
 void RunController::Collecting() {
     dialog_->ProgressBar1->setValue(0);
-    ProgressDialog::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("ファイル数カウント中"));
-    SetThrottled(dialog_->Label_fcnt, QStringLiteral("0"));
-    dialog_->Label_fcnt->setVisible(true);
-    dialog_->Label_fing->setVisible(false);
+    ProgressDialog::SetAndRepaint(dialog_->phaseLabel, QStringLiteral("ファイル数カウント中"));
+    SetThrottled(dialog_->fileCountLabel, QStringLiteral("0"));
+    dialog_->fileCountLabel->setVisible(true);
+    dialog_->fileNumberLabel->setVisible(false);
     dialog_->ResetCancel();
     dialog_->show();
     dialog_->raise();
     // The keyboard belongs to the progress window while it runs: Alt+C cancels
     // instead of typing into the target list.
     dialog_->activateWindow();
-    dialog_->Button_Cyudan->setFocus();
+    dialog_->stopButton->setFocus();
 }
 
 // The count of files found moves at most every 100 ms too: it is told for each file.
 void RunController::Found(std::int64_t count) {
     if (pathClock_.isValid() && pathClock_.elapsed() < 100) return;
     pathClock_.start();
-    SetThrottled(dialog_->Label_fcnt, QString::number(count));
+    SetThrottled(dialog_->fileCountLabel, QString::number(count));
 }
 
 void RunController::Counting(std::int64_t files) {
-    dialog_->Label_fcnt->setVisible(false);
-    SetThrottled(dialog_->Label_fing, QString());
-    dialog_->Label_fing->setVisible(true);
-    ProgressDialog::SetAndRepaint(dialog_->Label_MSG1, QStringLiteral("処理中..."));
+    dialog_->fileCountLabel->setVisible(false);
+    SetThrottled(dialog_->fileNumberLabel, QString());
+    dialog_->fileNumberLabel->setVisible(true);
+    ProgressDialog::SetAndRepaint(dialog_->phaseLabel, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
     if (countRun_) rows_.Reserve(static_cast<std::size_t>(files));
     pathClock_.invalidate();  // the first file's path shows at once
@@ -124,8 +124,8 @@ bool RunController::FileNext(std::int64_t number, std::int64_t files) {
 }
 
 void RunController::FilePath(const std::string& sjisPath) {
-    SetThrottled(dialog_->Label_fing, QStringLiteral(" [%1/%2]").arg(number_).arg(files_));
-    SetThrottled(dialog_->Label_Srcname, ToQ(sjisPath));
+    SetThrottled(dialog_->fileNumberLabel, QStringLiteral(" [%1/%2]").arg(number_).arg(files_));
+    SetThrottled(dialog_->environmentLabel, ToQ(sjisPath));
 }
 
 void RunController::Ended() {

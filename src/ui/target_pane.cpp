@@ -39,7 +39,7 @@ TargetPane::TargetPane(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
     caption_->setFixedHeight(19);
     caption_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_ = new QPlainTextEdit;
-    list_->setObjectName(QStringLiteral("Memo_Files"));
+    list_->setObjectName(QStringLiteral("targetList"));
     list_->setLineWrapMode(QPlainTextEdit::NoWrap);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // No target holds a tab character: Tab moves on, as in the other fields.
@@ -64,7 +64,7 @@ TargetPane::TargetPane(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
     connect(memoClose, &QToolButton::clicked, this, &TargetPane::MemoCloseClicked);
     titleLayout->addWidget(memoClose);
     memo_ = new QPlainTextEdit;
-    memo_->setObjectName(QStringLiteral("Memo_memo"));
+    memo_->setObjectName(QStringLiteral("memoEdit"));
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);

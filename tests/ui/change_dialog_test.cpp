@@ -32,20 +32,20 @@ class ChangeDialogTest : public QObject {
 private slots:
     void okNeedsBothVersionsAndTheBrowserFillsAField() {
         ChangeCountDialog d(QString(), QStringLiteral("/rel/2.0"));
-        QVERIFY(!d.Button_Ok->isEnabled());
-        d.Edit_Old->setText(QStringLiteral("/rel/1.0"));
-        QVERIFY(d.Button_Ok->isEnabled());
-        d.Edit_New->clear();
-        QVERIFY(!d.Button_Ok->isEnabled());
+        QVERIFY(!d.okButton->isEnabled());
+        d.oldEdit->setText(QStringLiteral("/rel/1.0"));
+        QVERIFY(d.okButton->isEnabled());
+        d.newEdit->clear();
+        QVERIFY(!d.okButton->isEnabled());
 
         QString asked;
         QString answer = QStringLiteral("/picked/新");
         d.BrowseFolder = [&](const QString& current) { return asked = current, answer; };
-        d.Button_NewRef->click();
+        d.newBrowseButton->click();
         QCOMPARE(d.NewTarget(), QStringLiteral("/picked/新"));
-        QVERIFY(d.Button_Ok->isEnabled());
+        QVERIFY(d.okButton->isEnabled());
         answer.clear();  // the browser cancelled: the field keeps its line
-        d.Button_OldRef->click();
+        d.oldBrowseButton->click();
         QCOMPARE(asked, QStringLiteral("/rel/1.0"));
         QCOMPARE(d.OldTarget(), QStringLiteral("/rel/1.0"));
     }
@@ -68,17 +68,17 @@ private slots:
             int opened = 0;
             w.ExecDialog = [&](QDialog& dialog) {
                 auto& d = static_cast<ChangeCountDialog&>(dialog);
-                if (++opened == 1) return d.Button_Cancel->click(), d.result();
-                d.Edit_Old->setText(oldTarget);
-                d.Button_OldRef->click();  // starts at the folder the field names
-                d.Edit_Old->setText(oldTarget);
-                d.Button_NewRef->click();  // an empty field: the folder chosen last
-                d.Button_Ok->click();
+                if (++opened == 1) return d.cancelButton->click(), d.result();
+                d.oldEdit->setText(oldTarget);
+                d.oldBrowseButton->click();  // starts at the folder the field names
+                d.oldEdit->setText(oldTarget);
+                d.newBrowseButton->click();  // an empty field: the folder chosen last
+                d.okButton->click();
                 return d.result();
             };
-            w.Act_Diff->trigger();  // cancelled: nothing is kept, nothing runs
+            w.changeCountAction->trigger();  // cancelled: nothing is kept, nothing runs
             QVERIFY(win.state.DiffOld.empty() && win.messages.isEmpty());
-            w.Act_Diff->trigger();
+            w.changeCountAction->trigger();
             QCOMPARE(browseStarts, (std::vector<std::string>{ToSjis(oldTarget), ToSjis(newTarget)}));
             QCOMPARE(QString::fromStdString(win.state.DiffNew), newTarget);
             QVERIFY(w.close());
@@ -91,7 +91,7 @@ private slots:
             shownNew = d.NewTarget();
             return QDialog::Rejected;
         };
-        again.window->Act_Diff->trigger();
+        again.window->changeCountAction->trigger();
         QCOMPARE(shownOld, oldTarget);
         QCOMPARE(shownNew, newTarget);
     }

@@ -63,34 +63,34 @@ private slots:
         MakeTree(dir);
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        QVERIFY(win.window->Act_Count->isEnabled());
-        QVERIFY(!win.window->Act_SaveCsv->isEnabled());  // until a run has finished
-        win.window->Act_Count->trigger();
+        QVERIFY(win.window->countAction->isEnabled());
+        QVERIFY(!win.window->saveCsvAction->isEnabled());  // until a run has finished
+        win.window->countAction->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The report is no edit to take back: Ctrl+Z leaves every line.
         QTest::keyClick(win.window->Result().TextWidget(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The finished run's rows as the command line's Shift-JIS csv gives them.
-        QVERIFY(win.window->Act_SaveCsv->isEnabled());
+        QVERIFY(win.window->saveCsvAction->isEnabled());
         const std::string csvPath = dir.str() + "/out.csv";
         win.window->AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
-        win.window->Act_SaveCsv->trigger();
+        win.window->saveCsvAction->trigger();
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/src", "--format csv"));
         QVERIFY(win.window->Result().HeaderStrip()->isVisible());
         QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
-        QVERIFY(win.window->Act_Save->isEnabled());
+        QVERIFY(win.window->saveAction->isEnabled());
         QVERIFY(!win.window->Syori()->isVisible());
 
         // A second run follows the first after one empty line.
         std::string first = win.ResultSjis();
-        win.window->Act_Count->trigger();
+        win.window->countAction->trigger();
         QCOMPARE(win.ResultSjis(), first + "\r\n" + first);
         // Cleared, the pane leaves nothing to save, as text or as csv.
-        win.window->Act_Clear->trigger();
-        QVERIFY(!win.window->Act_Save->isEnabled() && !win.window->Act_SaveCsv->isEnabled());
+        win.window->clearAction->trigger();
+        QVERIFY(!win.window->saveAction->isEnabled() && !win.window->saveCsvAction->isEnabled());
         win.window->Result().SetText(QStringLiteral("typed"));
-        QVERIFY(win.window->Act_Save->isEnabled() && !win.window->Act_SaveCsv->isEnabled());
+        QVERIFY(win.window->saveAction->isEnabled() && !win.window->saveCsvAction->isEnabled());
     }
 
     void changeRunFollowsACountAndItsCsvReplacesTheCount() {
@@ -102,33 +102,33 @@ private slots:
         Window win;
         MainWindow& w = *win.window;
         w.ExecDialog = [](QDialog& d) {
-            return static_cast<ChangeCountDialog&>(d).Button_Ok->click(), d.result();
+            return static_cast<ChangeCountDialog&>(d).okButton->click(), d.result();
         };
         win.state.DiffOld = dir.str() + "/old";
         win.state.DiffNew = dir.str() + "/missing";
-        w.Act_Diff->trigger();  // a version that finds nothing: the count run's warning, naming it
+        w.changeCountAction->trigger();  // a version that finds nothing: the count run's warning, naming it
         QCOMPARE(win.messages,
                  QStringList{QStringLiteral("警告:新ﾊﾞｰｼﾞｮﾝ: ") + QString::fromStdString(dir.str()) +
                              QStringLiteral("/missing\r\n指定のファイルにアクセスできません。\r\n"
                                             "ファイルの存在を確かめてください。")});
-        QVERIFY(!w.Act_SaveCsv->isEnabled());
+        QVERIFY(!w.saveCsvAction->isEnabled());
 
         w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/old"));
-        w.Act_Count->trigger();
+        w.countAction->trigger();
         const std::string counted = win.ResultSjis();
         win.state.DiffNew = dir.str() + "/new";
-        w.Act_Diff->trigger();
+        w.changeCountAction->trigger();
         const std::string diff = "--diff '" + dir.str() + "/old'";
         QCOMPARE(win.ResultSjis(), counted + "\r\n" + RunCliSjis(dir.str() + "/new", diff));
         const std::string csvPath = dir.str() + "/out.csv";
         w.AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
-        w.Act_SaveCsv->trigger();
+        w.saveCsvAction->trigger();
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/new", "--format csv " + diff));
 
         // An empty old folder is an empty version: every line is new, no warning.
         QCOMPARE(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
         win.state.DiffOld = dir.str() + "/empty";
-        w.Act_Diff->trigger();
+        w.changeCountAction->trigger();
         QCOMPARE(win.messages.size(), 1);
         QVERIFY(ToQ(win.ResultSjis())
                     .contains(QStringLiteral("新規 2個  削除 0個  変更なし 0個  変更 0個  除外 0個")));
@@ -139,12 +139,12 @@ private slots:
         MakeTree(dir);
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        win.window->RunPumpHook = [&] { win.window->Syori()->Button_Cyudan->click(); };
-        win.window->Act_Count->trigger();
+        win.window->RunPumpHook = [&] { win.window->Syori()->stopButton->click(); };
+        win.window->countAction->trigger();
         QVERIFY(win.window->ResultLines().empty());
         QVERIFY(!win.window->Syori()->isVisible());
         QVERIFY(win.messages.isEmpty());
-        QVERIFY(!win.window->Act_Save->isEnabled());
+        QVERIFY(!win.window->saveAction->isEnabled());
     }
 
     void cancelWhileCountingStillWritesTheTotals() {
@@ -154,10 +154,10 @@ private slots:
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         int filesSeen = 0;
         win.window->RunPumpHook = [&] {
-            if (win.window->Syori()->Label_MSG1->text() != QStringLiteral("処理中...")) return;
-            if (++filesSeen == 2) win.window->Syori()->Button_Cyudan->click();  // after the first file
+            if (win.window->Syori()->phaseLabel->text() != QStringLiteral("処理中...")) return;
+            if (++filesSeen == 2) win.window->Syori()->stopButton->click();  // after the first file
         };
-        win.window->Act_Count->trigger();
+        win.window->countAction->trigger();
         std::string text = text::SjisToUtf8(win.ResultSjis());
         QVERIFY(text.find("main.c") != std::string::npos);
         QVERIFY(text.find("x.h") == std::string::npos);
@@ -169,7 +169,7 @@ private slots:
         QVERIFY(win.ResultSjis().ends_with(cancelled));
         const std::string saved = dir.str() + "/saved.txt";
         win.window->AskSaveFile = [&](const QString&) { return QString::fromStdString(saved); };
-        win.window->Act_Save->trigger();
+        win.window->saveAction->trigger();
         QVERIFY(testing::ReadFileBytes(saved).ends_with(cancelled));
     }
 
@@ -180,7 +180,7 @@ private slots:
         const std::string typo = dir.str() + "/scr";
         win.window->Targets().List()->setPlainText(
             QString::fromStdString(typo + "\n" + dir.str() + "/src\n"));
-        win.window->Act_Count->trigger();
+        win.window->countAction->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));  // the report is the same
         QCOMPARE(win.messages,
                  QStringList{QStringLiteral("警告:次の指定ではファイルが見つかりませんでした。\n") +
@@ -193,7 +193,7 @@ private slots:
         Window win;
         const std::string line = dir.str() + "/src/main.c" + std::string("\0/x", 3);
         win.window->Targets().List()->setPlainText(QString::fromStdString(line));
-        win.window->Act_Count->trigger();
+        win.window->countAction->trigger();
         QVERIFY(win.window->ResultLines().empty());
         QCOMPARE(
             win.messages,
@@ -214,14 +214,15 @@ private slots:
         w.RunPumpHook = [&] {
             if (checked) return;
             checked = true;
-            for (QAction* a : {w.Act_Clear, w.Act_Settings, w.Act_EnvEdit, w.Act_Count, w.Act_Diff})
+            for (QAction* a :
+                 {w.clearAction, w.settingsAction, w.envEditAction, w.countAction, w.changeCountAction})
                 a->trigger();
             QVERIFY(w.Targets().List()->isReadOnly() && w.Result().IsReadOnly());
             QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
-            w.Act_StatusBar->trigger();  // a view switch is no command on the data
+            w.statusBarAction->trigger();  // a view switch is no command on the data
         };
-        w.Act_Count->trigger();
+        w.countAction->trigger();
         QVERIFY(checked);
         QCOMPARE(dialogs, 0);
         QVERIFY(w.Result().Text().startsWith(QStringLiteral("earlier result\n")));
@@ -231,23 +232,23 @@ private slots:
 
     void progressCountersShowSevenDigitCountsWhole() {
         ProgressDialog p;
-        const QFontMetrics fm(p.Label_fing->font());
-        const QRect counter = p.Label_fing->geometry();
+        const QFontMetrics fm(p.fileNumberLabel->font());
+        const QRect counter = p.fileNumberLabel->geometry();
         QVERIFY(counter.width() >= fm.horizontalAdvance(QStringLiteral(" [9999999/9999999]")));
-        QVERIFY(counter.right() < p.Button_Cyudan->x());
-        QVERIFY(p.Label_fcnt->geometry().right() < p.Button_Cyudan->x());
+        QVERIFY(counter.right() < p.stopButton->x());
+        QVERIFY(p.fileCountLabel->geometry().right() < p.stopButton->x());
         const int messageRight =
-            p.Label_MSG1->x() +
-            (p.Label_MSG1->width() + fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
+            p.phaseLabel->x() +
+            (p.phaseLabel->width() + fm.horizontalAdvance(QStringLiteral("処理中..."))) / 2;
         QVERIFY(counter.x() >= messageRight);
-        QVERIFY(p.Button_Cyudan->geometry().right() < p.width());
+        QVERIFY(p.stopButton->geometry().right() < p.width());
     }
 
     void noFileFoundWarnsOnce() {
         Window win;
         win.window->Targets().List()->setPlainText(
             QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));
-        win.window->Act_Count->trigger();
+        win.window->countAction->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
                  QStringLiteral(
@@ -262,7 +263,7 @@ private slots:
         QCOMPARE(::symlink("/proc/self/mem", (dir.str() + "/m\x1b[2J.c").c_str()), 0);
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
-        win.window->Act_Count->trigger();
+        win.window->countAction->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
                  QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));

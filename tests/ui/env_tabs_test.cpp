@@ -73,7 +73,7 @@ struct Fixture {
     }
     void Edit(std::initializer_list<Step> s) {
         steps.assign(s.begin(), s.end());
-        window->Act_EnvEdit->trigger();
+        window->envEditAction->trigger();
         QVERIFY(steps.empty());
     }
     QString Pane() const { return window->Targets().List()->toPlainText(); }
@@ -97,11 +97,11 @@ Step Name(const QString& name, int addKind, QString* message = nullptr) {
     return [=](QDialog& d) {
         auto* c = qobject_cast<EnvironmentNameDialog*>(&d);
         QVERIFY(c);
-        if (message) *message = c->Label_Msg->text();
-        (addKind == 0 ? c->RadioButton_Head : c->RadioButton_End)->click();
-        c->Edit_Cname->clear();
-        Type(c->Edit_Cname, name);
-        (name.isEmpty() ? c->Button_Cancel : c->Button_Ok)->click();
+        if (message) *message = c->messageLabel->text();
+        (addKind == 0 ? c->addAtHeadButton : c->addAtEndButton)->click();
+        c->nameEdit->clear();
+        Type(c->nameEdit, name);
+        (name.isEmpty() ? c->cancelButton : c->okButton)->click();
     };
 }
 
@@ -149,7 +149,7 @@ private slots:
         f.state.Envs.StoreEnv(2, {}, {});  // B is empty: the count command must follow
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
         QCOMPARE(f.Pane(), QString());
-        QVERIFY(!w.Act_Count->isEnabled());
+        QVERIFY(!w.countAction->isEnabled());
 
         // Beside the tabs: no switch and no menu. On another tab: both.
         QPoint beside(tabs->tabRect(2).right() + 30, tabs->tabRect(2).center().y());
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(tabs->currentIndex(), 0);
         QCOMPARE(f.Pane(), QStringLiteral("x") + LinesOf("A"));
         QCOMPARE(w.Targets().Memo()->toPlainText(), QStringLiteral("新しいメモ"));
-        QVERIFY(w.Act_Count->isEnabled());
+        QVERIFY(w.countAction->isEnabled());
 
         // The caption bar above the target list has the same menu; it opens the editor.
         QCOMPARE(RightClick(w.Targets().Caption(), QPoint(5, 5), true), menu);
@@ -172,7 +172,7 @@ private slots:
         for (int pos : {0, 1}) {
             Fixture f;
             f.state.Cnf.TabPosition = pos;
-            f.Edit({[](QDialog& d) { Editor(d).Button_Ok->click(); }});  // shows the tabs again
+            f.Edit({[](QDialog& d) { Editor(d).okButton->click(); }});  // shows the tabs again
             QWidget* w = f.window.get();
             auto below = [&] {
                 return f.window->Tabs().Row()->mapTo(w, QPoint()).y() >
@@ -186,9 +186,9 @@ private slots:
         Fixture f(1);
         Type(f.window->Targets().List(), QStringLiteral("typed "));
         f.Edit({[](QDialog& d) {
-            QCOMPARE(Items(Editor(d).ListBox_Conf), (QStringList{"A", "B", "C"}));
-            QCOMPARE(Selected(Editor(d).ListBox_Conf), 1);
-            Editor(d).Button_Ok->click();
+            QCOMPARE(Items(Editor(d).environmentList), (QStringList{"A", "B", "C"}));
+            QCOMPARE(Selected(Editor(d).environmentList), 1);
+            Editor(d).okButton->click();
         }});
         QCOMPARE(f.window->Tabs().Row()->currentIndex(), 1);
         QCOMPARE(f.Pane(), QStringLiteral("typed ") + LinesOf("B"));
@@ -199,22 +199,22 @@ private slots:
     void newEnvironmentAtTheHeadBecomesTheFirstAndCurrentTab() {
         Fixture f(2);
         f.Edit({[](QDialog& d) {
-                    Editor(d).Button_Copy->click();  // cancelled with the head chosen
-                    Editor(d).Button_Add->click();
-                    QCOMPARE(Items(Editor(d).ListBox_Conf), (QStringList{"D", "A", "B", "C"}));
-                    Editor(d).Button_Ok->click();
+                    Editor(d).copyButton->click();  // cancelled with the head chosen
+                    Editor(d).addButton->click();
+                    QCOMPARE(Items(Editor(d).environmentList), (QStringList{"D", "A", "B", "C"}));
+                    Editor(d).okButton->click();
                 },
                 Name({}, 0),
                 [](QDialog& d) {
                     auto& c = static_cast<EnvironmentNameDialog&>(d);
-                    QVERIFY(c.RadioButton_Head->isChecked());  // the cancelled choice counts
-                    QVERIFY(!c.Button_Ok->isEnabled());
+                    QVERIFY(c.addAtHeadButton->isChecked());  // the cancelled choice counts
+                    QVERIFY(!c.okButton->isEnabled());
                     Name(QStringLiteral("D"), 0)(d);
                 }});
         QCOMPARE(f.Tabs(), (QStringList{"D", "A", "B", "C"}));
         QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
         QCOMPARE(f.Pane(), QString());
-        QVERIFY(!f.window->Act_Count->isEnabled());
+        QVERIFY(!f.window->countAction->isEnabled());
         QCOMPARE(f.state.Cnf.AddEntriesAtEnd, 0);
     }
 
@@ -223,13 +223,13 @@ private slots:
         f.state.Envs.RenameEnv(1, Sj("ＡＢＣＤＥＦＧＨＩ"));  // 18 bytes
         QString longMessage, shortMessage;
         f.Edit({[](QDialog& d) {
-                    QListWidget* list = Editor(d).ListBox_Conf;
-                    Editor(d).Button_Copy->click();  // A, at the head: A itself moves down
+                    QListWidget* list = Editor(d).environmentList;
+                    Editor(d).copyButton->click();  // A, at the head: A itself moves down
                     list->setCurrentRow(2);
-                    Editor(d).Pop_Copy->trigger();  // B, at the end
+                    Editor(d).menuCopyAction->trigger();  // B, at the end
                     QCOMPARE(Items(list), (QStringList{"A2", "ＡＢＣＤＥＦＧＨＩ", "B", "C", "B2"}));
                     QCOMPARE(Selected(list), 4);
-                    Editor(d).Button_Ok->click();
+                    Editor(d).okButton->click();
                 },
                 Name(QStringLiteral("A2"), 0, &longMessage), Name(QStringLiteral("B2"), 1, &shortMessage)});
         QCOMPARE(longMessage, QStringLiteral("環境『ＡＢＣＤＥＦＧＨＩ』\nをコピーして追加します。\n"
@@ -256,15 +256,15 @@ private slots:
                 questions << t;
                 return answer;
             };
-            e.Button_Delete->click();
-            QCOMPARE(e.ListBox_Conf->count(), 3);
+            e.deleteButton->click();
+            QCOMPARE(e.environmentList->count(), 3);
             answer = QMessageBox::Yes;
-            e.Pop_Delete->trigger();
-            QCOMPARE(Items(e.ListBox_Conf), (QStringList{"A", "C"}));
-            QCOMPARE(Selected(e.ListBox_Conf), 0);
-            e.Button_Delete->click();
-            QVERIFY(!e.Button_Delete->isEnabled() && !e.Pop_Delete->isEnabled());  // the last one stays
-            e.Button_Cancel->click();
+            e.menuDeleteAction->trigger();
+            QCOMPARE(Items(e.environmentList), (QStringList{"A", "C"}));
+            QCOMPARE(Selected(e.environmentList), 0);
+            e.deleteButton->click();
+            QVERIFY(!e.deleteButton->isEnabled() && !e.menuDeleteAction->isEnabled());  // the last one stays
+            e.cancelButton->click();
         }});
         QCOMPARE(questions.value(0), QStringLiteral("環境『B』を削除してよろしいですか？"));
         QVERIFY(f.state.Envs == before);
@@ -276,24 +276,24 @@ private slots:
         Fixture f;
         f.Edit({[](QDialog& d) {
             EnvironmentEditor& e = Editor(d);
-            QListWidget* list = e.ListBox_Conf;
+            QListWidget* list = e.environmentList;
             auto check = [&](bool selected, bool up, bool down) {
-                QCOMPARE(e.Button_Copy->isEnabled() && e.Button_Rename->isEnabled(), selected);
-                QCOMPARE(e.Button_Up->isEnabled() && e.Pop_Up->isEnabled(), up);
-                QCOMPARE(e.Button_Down->isEnabled() || e.Pop_Down->isEnabled(), down);
+                QCOMPARE(e.copyButton->isEnabled() && e.renameButton->isEnabled(), selected);
+                QCOMPARE(e.upButton->isEnabled() && e.menuUpAction->isEnabled(), up);
+                QCOMPARE(e.downButton->isEnabled() || e.menuDownAction->isEnabled(), down);
             };
             check(true, false, true);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(2)).center());
             check(true, true, false);
-            e.Button_Up->click();
+            e.upButton->click();
             QCOMPARE(Items(list), (QStringList{"A", "C", "B"}));
             check(true, true, true);
             list->clearSelection();  // nothing to copy, rename or move
             check(false, false, false);
-            e.Button_Down->click();
+            e.downButton->click();
             QCOMPARE(Items(list), (QStringList{"A", "C", "B"}));
-            e.Button_Ok->click();
+            e.okButton->click();
         }});
         // OK without a selection shows the first tab, and its text is kept on a switch.
         QCOMPARE(f.Tabs(), (QStringList{"A", "C", "B"}));
@@ -365,14 +365,14 @@ private slots:
         f.Edit({[](QDialog& d) {
                     EnvironmentEditor& e = Editor(d);
                     e.AskWarning = [](const QString&) { return int(QMessageBox::Yes); };
-                    e.ListBox_Conf->setCurrentRow(2);
-                    e.Button_Up->click();
-                    e.Button_Up->click();   // C, A, B
-                    e.Button_Add->click();  // C, A, B, N
-                    e.ListBox_Conf->setCurrentRow(2);
-                    e.Button_Delete->click();  // C, A, N
-                    e.ListBox_Conf->setCurrentRow(1);
-                    e.Button_Ok->click();
+                    e.environmentList->setCurrentRow(2);
+                    e.upButton->click();
+                    e.upButton->click();   // C, A, B
+                    e.addButton->click();  // C, A, B, N
+                    e.environmentList->setCurrentRow(2);
+                    e.deleteButton->click();  // C, A, N
+                    e.environmentList->setCurrentRow(1);
+                    e.okButton->click();
                 },
                 Name(QStringLiteral("N"), 1)});
         for (int i = 0; i < 3; ++i) QCOMPARE(f.state.Envs.At(i).EnvId, i + 1);
@@ -403,7 +403,7 @@ private slots:
         Fixture again(0, ini);
         QCOMPARE(again.Pane(), typed);
         again.window->Targets().List()->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
-        again.window->Act_Count->trigger();
+        again.window->countAction->trigger();
         std::vector<std::string> lines = again.window->ResultLines();
         QVERIFY(std::any_of(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.starts_with("?.c "); }));
@@ -420,8 +420,8 @@ private slots:
         f.Edit({[&](QDialog& d) {
             d.show();
             seen = d.geometry();
-            Editor(d).Button_Help->click();
-            Editor(d).Button_Cancel->click();
+            Editor(d).helpButton->click();
+            Editor(d).cancelButton->click();
         }});
         QCOMPARE(seen, QRect(screen.topLeft() + centred, QSize(400, 330)));
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10006"));
@@ -436,40 +436,40 @@ private slots:
         EnvironmentNameDialog c(EnvironmentNameDialog::NewMode, {}, 7,
                                 nullptr);  // a choice not 0 or 1: at the end
         QCOMPARE(c.windowTitle(), QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境名の入力－新規追加"));
-        QVERIFY(c.RadioButton_End->isChecked());
-        QVERIFY(!c.Button_Ok->isEnabled());
-        Type(c.Edit_Cname, QStringLiteral("あいうえおかきくけこさしすせそた"));  // 16 × 2 bytes
-        QCOMPARE(c.Edit_Cname->text(), QStringLiteral("あいうえおかきくけこさしすせそ"));
-        QTest::keyClick(c.Edit_Cname, Qt::Key_Backspace);
-        Type(c.Edit_Cname, QStringLiteral("ｱｲｳ"));  // half-width: one byte each
+        QVERIFY(c.addAtEndButton->isChecked());
+        QVERIFY(!c.okButton->isEnabled());
+        Type(c.nameEdit, QStringLiteral("あいうえおかきくけこさしすせそた"));  // 16 × 2 bytes
+        QCOMPARE(c.nameEdit->text(), QStringLiteral("あいうえおかきくけこさしすせそ"));
+        QTest::keyClick(c.nameEdit, Qt::Key_Backspace);
+        Type(c.nameEdit, QStringLiteral("ｱｲｳ"));  // half-width: one byte each
         QCOMPARE(c.Name(), Sj("あいうえおかきくけこさしすせｱｲ"));
         // Full, it takes no key at all, however many follow.
-        c.Edit_Cname->setText(QString(30, QLatin1Char('a')));
-        Type(c.Edit_Cname, QStringLiteral("b c d e f g"));
-        QCOMPARE(c.Edit_Cname->text(), QString(30, QLatin1Char('a')));
-        QTest::keyClick(c.Edit_Cname, Qt::Key_Backspace);
-        Type(c.Edit_Cname, QStringLiteral("xyz"));
-        QCOMPARE(c.Edit_Cname->text(), QString(29, QLatin1Char('a')) + QLatin1Char('x'));
+        c.nameEdit->setText(QString(30, QLatin1Char('a')));
+        Type(c.nameEdit, QStringLiteral("b c d e f g"));
+        QCOMPARE(c.nameEdit->text(), QString(30, QLatin1Char('a')));
+        QTest::keyClick(c.nameEdit, Qt::Key_Backspace);
+        Type(c.nameEdit, QStringLiteral("xyz"));
+        QCOMPARE(c.nameEdit->text(), QString(29, QLatin1Char('a')) + QLatin1Char('x'));
         // A paste keeps what follows the cursor and as much of itself as fits.
         QApplication::clipboard()->setText(QStringLiteral("0123456789012345678901234567890123456789"));
-        c.Edit_Cname->setText(QStringLiteral("abcxyz"));
-        c.Edit_Cname->setCursorPosition(3);
-        QTest::keyClick(c.Edit_Cname, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(c.Edit_Cname->text(), QStringLiteral("abc012345678901234567890123xyz"));
-        c.Edit_Cname->clear();
-        QVERIFY(!c.Button_Ok->isEnabled());
-        QTest::keyClick(c.Edit_Cname, Qt::Key_Return);  // the default button is disabled
+        c.nameEdit->setText(QStringLiteral("abcxyz"));
+        c.nameEdit->setCursorPosition(3);
+        QTest::keyClick(c.nameEdit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(c.nameEdit->text(), QStringLiteral("abc012345678901234567890123xyz"));
+        c.nameEdit->clear();
+        QVERIFY(!c.okButton->isEnabled());
+        QTest::keyClick(c.nameEdit, Qt::Key_Return);  // the default button is disabled
         QCOMPARE(c.result(), int(QDialog::Rejected));
-        c.Button_Help->click();
+        c.helpButton->click();
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("popup 10019"));
 
         // A longer stored name is shown whole; it can be shortened but not lengthened.
         EnvironmentNameDialog r(EnvironmentNameDialog::RenameMode, std::string(40, 'n'), 0, nullptr);
-        QVERIFY(!r.RadioGroup_AddKind->isEnabled());
-        r.Edit_Cname->setCursorPosition(40);
-        Type(r.Edit_Cname, QStringLiteral("x"));
+        QVERIFY(!r.addPlaceGroup->isEnabled());
+        r.nameEdit->setCursorPosition(40);
+        Type(r.nameEdit, QStringLiteral("x"));
         QCOMPARE(r.Name(), std::string(40, 'n'));
-        QTest::keyClick(r.Edit_Cname, Qt::Key_Backspace);
+        QTest::keyClick(r.nameEdit, Qt::Key_Backspace);
         QCOMPARE(r.Name(), std::string(39, 'n'));
     }
 };

@@ -68,9 +68,9 @@ private slots:
         QCOMPARE(w.Result().Text(), QStringLiteral("report"));
         EnvironmentNameDialog name(EnvironmentNameDialog::NewMode, "env", 1, &w);
         ShowActive(name);
-        name.Edit_Cname->setFocus();
-        QTest::keyClick(name.Edit_Cname, Qt::Key_Z, Qt::AltModifier);
-        QCOMPARE(name.Edit_Cname->text(), QStringLiteral("env"));
+        name.nameEdit->setFocus();
+        QTest::keyClick(name.nameEdit, Qt::Key_Z, Qt::AltModifier);
+        QCOMPARE(name.nameEdit->text(), QStringLiteral("env"));
     }
 
     // Within each menu, and on the menu bar, every item has a letter of its own, so
@@ -87,7 +87,7 @@ private slots:
                 QVERIFY2(keys.insert(key).second, qPrintable(a->text()));
             }
         }
-        QCOMPARE(AccessKey(f.window->Act_Clear->text()), QLatin1Char('D'));
+        QCOMPARE(AccessKey(f.window->clearAction->text()), QLatin1Char('D'));
     }
 
     void tabMovesTheFocusOutOfTheTargetList() {
@@ -108,13 +108,13 @@ private slots:
         settings::Settings work;
         ExtensionDialog ext(work);
         ShowActive(ext);
-        QTest::keyClick(ext.Edit_Java, Qt::Key_F1);
+        QTest::keyClick(ext.javaEdit, Qt::Key_F1);
         QCOMPARE(help.LastRequest(), QStringLiteral("popup 10017"));
         ext.reject();
 
         EnvironmentNameDialog name(EnvironmentNameDialog::CopyMode, "A", 1);
         ShowActive(name);
-        QTest::keyClick(name.Edit_Cname, Qt::Key_F1);
+        QTest::keyClick(name.nameEdit, Qt::Key_F1);
         QCOMPARE(help.LastRequest(), QStringLiteral("popup 10019"));
         name.reject();
 
@@ -123,15 +123,15 @@ private slots:
         std::int32_t addKind = 1;
         settings::Rect placement{0, 0, 312, 382};
         EnvironmentEditor editor(envs, addKind, placement, 0);
-        QCOMPARE(editor.Button_Help->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+        QCOMPARE(editor.helpButton->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
         ShowActive(editor);
         help.QuitHelp();
-        QTest::keyClick(editor.ListBox_Conf, Qt::Key_F1);
+        QTest::keyClick(editor.environmentList, Qt::Key_F1);
         QCOMPARE(help.LastRequest(), QStringLiteral("topic 10006"));
         help.QuitHelp();
         editor.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
-        QTest::keyClick(editor.ListBox_Conf, Qt::Key_H, Qt::AltModifier);
+        QTest::keyClick(editor.environmentList, Qt::Key_H, Qt::AltModifier);
         QTRY_COMPARE(help.LastRequest(), QStringLiteral("topic 10006"));  // after the button's click shows
         help.QuitHelp();
         editor.reject();

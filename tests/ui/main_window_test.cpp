@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(w.Tabs().Row()->count(), 1);
         QCOMPARE(w.Tabs().Row()->tabText(0), QStringLiteral("開発環境(1)"));
-        for (QAction* a : {w.Act_Count, w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear})
+        for (QAction* a : {w.countAction, w.saveAction, w.printAction, w.copyAction, w.clearAction})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
         QVERIFY(!w.Result().HeaderStrip()->isVisible());
@@ -85,23 +85,23 @@ private slots:
         MainWindow& w = *f.window;
         w.Targets().List()->setFocus();
         QTest::keyClick(w.Targets().List(), Qt::Key_A);
-        QVERIFY(w.Act_Count->isEnabled());
+        QVERIFY(w.countAction->isEnabled());
         QTest::keyClick(w.Targets().List(), Qt::Key_Backspace);
-        QVERIFY(!w.Act_Count->isEnabled());
+        QVERIFY(!w.countAction->isEnabled());
         QTest::keyClick(w.Targets().List(), Qt::Key_Return);  // one line break is one line
-        QVERIFY(w.Act_Count->isEnabled());
+        QVERIFY(w.countAction->isEnabled());
     }
 
     void resultCommandsFollowThePane() {
         Fixture f;
         MainWindow& w = *f.window;
         w.Result().AppendLines(QStringLiteral("line"));
-        for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
+        for (QAction* a : {w.saveAction, w.printAction, w.copyAction, w.clearAction, w.popupCopyAction})
             QVERIFY(a->isEnabled());
         QVERIFY(w.ResultContextMenuAttached());
         w.Result().HeaderStrip()->show();
-        w.Act_Clear->trigger();
-        for (QAction* a : {w.Act_Save, w.Act_Print, w.Act_Copy, w.Act_Clear, w.Act_PopupCopy})
+        w.clearAction->trigger();
+        for (QAction* a : {w.saveAction, w.printAction, w.copyAction, w.clearAction, w.popupCopyAction})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
         QVERIFY(w.Result().HeaderStrip()->isHidden());
@@ -202,12 +202,12 @@ private slots:
         Fixture f;
         MainWindow& w = *f.window;
         f.state.Cnf.MemoWidth = 100;
-        w.Act_Memo->trigger();
+        w.memoAction->trigger();
         QVERIFY(w.MemoOpen());
-        QVERIFY(w.Act_Memo->isChecked());
+        QVERIFY(w.memoAction->isChecked());
         QTRY_COMPARE(w.MemoPaneWidth(), 100);  // it widens in steps
         QCOMPARE(f.state.Cnf.ShowMemo, 1);
-        w.Act_Memo->trigger();
+        w.memoAction->trigger();
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(f.state.Cnf.ShowMemo, 0);
@@ -219,17 +219,17 @@ private slots:
     void viewTogglesFlipTheirSwitches() {
         Fixture f;
         MainWindow& w = *f.window;
-        w.Act_YokoBar->trigger();
+        w.horizontalScrollBarAction->trigger();
         QCOMPARE(f.state.Cnf.HorizontalScrollBar, 1);
         QVERIFY(w.Result().HorizontalScrollBarShown());
-        w.Act_StatusBar->trigger();
+        w.statusBarAction->trigger();
         QCOMPARE(f.state.Cnf.ShowStatusBar, 0);
         QVERIFY(!w.statusBar()->isVisible());
-        w.Act_TlbFlat->trigger();
+        w.flatToolBarAction->trigger();
         QCOMPARE(f.state.Cnf.FlatToolBar, 0);
-        QVERIFY(w.Act_TlbFlat->isChecked());
+        QVERIFY(w.flatToolBarAction->isChecked());
         for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(!b->autoRaise());
-        w.Act_ToolBar->trigger();
+        w.toolBarAction->trigger();
         QCOMPARE(f.state.Cnf.ShowToolBar, 0);
         QVERIFY(!w.MainToolBar->isVisible());
     }
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(text->verticalScrollBar()->value(), 0);
         QCOMPARE(pane.HeaderOffset(), text->horizontalScrollBar()->value());
 
-        w.Act_YokoBar->trigger();
+        w.horizontalScrollBarAction->trigger();
         text->horizontalScrollBar()->setValue(37);
         QCOMPARE(pane.HeaderOffset(), 37);
         QTest::keyClick(text, Qt::Key_X);  // the editor takes the lines, and the scroll
@@ -330,10 +330,10 @@ private slots:
         QVERIFY(bar->isFloating());
         QTRY_VERIFY2(screen.contains(bar->frameGeometry()),
                      qPrintable(QStringLiteral("%1,%2").arg(bar->x()).arg(bar->y())));
-        w.Act_ToolBar->trigger();
+        w.toolBarAction->trigger();
         QVERIFY(!bar->isVisible());
         bar->move(-4000, 9000);  // the screen it was on is gone meanwhile
-        w.Act_ToolBar->trigger();
+        w.toolBarAction->trigger();
         QVERIFY(bar->isVisible());
         QTRY_VERIFY(screen.contains(bar->frameGeometry()));
     }

@@ -80,7 +80,7 @@ private slots:
         f.state.Paths.SaveFolder = Sj("/保存先");
         std::string path = dir.Write("old", "previous content, longer than the result\n");
         f.saveName = QString::fromStdString(path);  // no extension, replaced without a question
-        f.window->Act_Save->trigger();
+        f.window->saveAction->trigger();
         QCOMPARE(f.saveFolders, QStringList{QStringLiteral("/保存先")});
         QCOMPARE(zarnik::testing::ReadFileBytes(path), Sj("ﾌｧｲﾙ名 一覧") + "\r\n\r\n\f\r\nend\r\n");
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
@@ -157,7 +157,7 @@ private slots:
         // Two runs, the second after an empty line.
         f.Report({QStringLiteral("run 1"), QStringLiteral("合計 1")});
         f.Report({QString(), QStringLiteral("run 2"), QStringLiteral("合計 2")});
-        w.Act_Copy->trigger();
+        w.copyAction->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
         // A typed CR before a line break is not doubled; a final line break adds no line.
@@ -165,12 +165,12 @@ private slots:
         QCOMPARE(ClipboardText(QStringLiteral("\n")) + ClipboardText(QString()), QStringLiteral("\r\n"));
 
         w.Result().HeaderStrip()->show();
-        w.Act_Clear->trigger();
+        w.clearAction->trigger();
         QVERIFY(w.Result().Text().isEmpty());
         QVERIFY(w.Result().HeaderStrip()->isHidden());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
 
-        auto* pageBreak = w.findChild<QPushButton*>(QStringLiteral("Button_PageBreak"));
+        auto* pageBreak = w.findChild<QPushButton*>(QStringLiteral("pageBreakButton"));
         QVERIFY(pageBreak);
         QVERIFY(pageBreak->isHidden());
         QVERIFY(!pageBreak->isEnabled());
@@ -290,18 +290,18 @@ private slots:
             p.setOutputFileName(pdf);
             return !cancel;
         };
-        w.Act_Print->trigger();
+        w.printAction->trigger();
         QVERIFY(f.messages.isEmpty());
         QVERIFY(!QFile::exists(pdf));
 
         cancel = false;
-        w.Act_Print->trigger();
+        w.printAction->trigger();
         QCOMPARE(f.messages, QStringList{QStringLiteral("情報:プリンタへ出力しました。")});
         QCOMPARE(PdfPageCount(zarnik::testing::ReadFileBytes(pdf.toStdString())), 2);
         QVERIFY(!QApplication::overrideCursor());
 
         pdf = QString::fromStdString(dir.str() + "/missing/out.pdf");
-        w.Act_Print->trigger();
+        w.printAction->trigger();
         QCOMPARE(f.messages.value(1),
                  QStringLiteral("ｴﾗｰ:出力できませんでした。プリンタを確かめてください。"));
     }

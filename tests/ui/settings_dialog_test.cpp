@@ -170,8 +170,8 @@ private slots:
                 return true;
             };
             d.RunExtDialog = [](ExtensionDialog& e) {
-                e.Edit_Java->clear();
-                e.Button_OkClick();
+                e.javaEdit->clear();
+                e.OnOkClicked();
             };
             d.Button_FontRslt->click();
             QCOMPARE(d.Button_FontRslt->text(), QStringLiteral("IPAMincho 14p"));
@@ -205,8 +205,8 @@ private slots:
                 return true;
             };
             d.RunExtDialog = [](ExtensionDialog& e) {
-                e.Edit_Csrc->setText(QStringLiteral("*.c;*.cc"));
-                e.Button_OkClick();
+                e.cSourceEdit->setText(QStringLiteral("*.c;*.cc"));
+                e.OnOkClicked();
             };
             d.Button_FontRslt->click();
             d.Button_ColorMemo->click();
@@ -353,7 +353,7 @@ private slots:
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 310"));
         settings::Settings c = Defaults();
         ExtensionDialog e(c);
-        e.Button_Help->click();
+        e.helpButton->click();
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("popup 10017"));
         QVERIFY(!e.isVisible() || e.result() == 0);
     }
@@ -364,20 +364,20 @@ private slots:
         {
             ExtensionDialog e(c);
             QCOMPARE(e.windowTitle(), QStringLiteral("拡張子指定"));
-            QCOMPARE(e.Edit_Csrc->text(), QStringLiteral("*.c,*.cpp"));
-            QCOMPARE(e.Edit_Ched->text(), QStringLiteral("*.h"));
-            QCOMPARE(e.Edit_Bsrc->text().size(), 100);
-            e.Edit_Java->setText(QStringLiteral("*.jav"));
-            e.Button_Cancel->click();
+            QCOMPARE(e.cSourceEdit->text(), QStringLiteral("*.c,*.cpp"));
+            QCOMPARE(e.cHeaderEdit->text(), QStringLiteral("*.h"));
+            QCOMPARE(e.basicEdit->text().size(), 100);
+            e.javaEdit->setText(QStringLiteral("*.jav"));
+            e.cancelButton->click();
         }
         QCOMPARE(c.ExtensionPatterns[4], std::string("*.java"));
         {
             ExtensionDialog e(c);
-            e.Edit_Qsrc->clear();
-            QTest::keyClicks(e.Edit_Qsrc, QString(90, QLatin1Char('q')));
-            QCOMPARE(e.Edit_Qsrc->text().size(), ExtensionDialog::kFieldLength);
-            e.Edit_Asrc->setText(QStringLiteral(".s"));
-            e.Button_OkClick();
+            e.sqlEdit->clear();
+            QTest::keyClicks(e.sqlEdit, QString(90, QLatin1Char('q')));
+            QCOMPARE(e.sqlEdit->text().size(), ExtensionDialog::kFieldLength);
+            e.asmSourceEdit->setText(QStringLiteral(".s"));
+            e.OnOkClicked();
         }
         QCOMPARE(c.ExtensionPatterns[5], std::string(80, 'q'));
         QCOMPARE(c.ExtensionPatterns[3], std::string(".s"));
@@ -392,8 +392,8 @@ private slots:
         Window w;
         w.Settings([](SettingsDialog& d) {
             d.RunExtDialog = [](ExtensionDialog& e) {
-                e.Edit_Java->clear();
-                e.Button_Ok->click();
+                e.javaEdit->clear();
+                e.okButton->click();
             };
             d.Button_Ext->click();
             d.Button_Ok->click();

@@ -160,7 +160,7 @@ private slots:
             return !files.isEmpty();
         };
 
-        w.Act_Open->trigger();  // cancelled: nothing changes
+        w.openAction->trigger();  // cancelled: nothing changes
         QCOMPARE(requests.value(0).Title, QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)"));
         QCOMPARE(requests.value(0).Folder, QStringLiteral("/src/旧"));
         QCOMPARE(requests.value(0).FilterIndex, 0);
@@ -170,18 +170,18 @@ private slots:
 
         files = {QStringLiteral("/src/新/b.java"), QStringLiteral("/src/新/a.java"),
                  QStringLiteral("/src/新/c.java")};
-        w.Act_Open->trigger();
+        w.openAction->trigger();
         QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")} + files);
         QCOMPARE(f.state.Paths.OpenFolder, Sj("/src/新"));
         QCOMPARE(f.state.Cnf.OpenDialogFilter, 4);  // counted from 1
 
         files = {QStringLiteral("/top.c")};
-        w.Act_Open->trigger();
+        w.openAction->trigger();
         QCOMPARE(requests.value(2).FilterIndex, 3);  // the entry used last time
         QCOMPARE(f.state.Paths.OpenFolder, std::string("/"));
 
         f.state.Cnf.OpenDialogFilter = 99;  // a hand-edited INI: the first entry
-        w.Act_Open->trigger();
+        w.openAction->trigger();
         QCOMPARE(requests.value(3).FilterIndex, 0);
     }
 
@@ -225,7 +225,7 @@ private slots:
             return accept;
         };
 
-        w.Act_Folder->trigger();  // cancelled
+        w.folderAction->trigger();  // cancelled
         QCOMPARE(caption, QStringLiteral("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。"));
         QCOMPARE(options, unsigned(BrowseOnlyFsDirs | BrowseStatusText));
         QCOMPARE(directoryIn, Sj("/work/前"));
@@ -239,10 +239,10 @@ private slots:
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/前"));
 
         accept = true;
-        w.Act_Folder->trigger();
+        w.folderAction->trigger();
         QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/work/後")});
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/後"));
-        QVERIFY(w.Act_Count->isEnabled());
+        QVERIFY(w.countAction->isEnabled());
     }
 
     void theBrowseDialogReportsItsFolders() {
@@ -309,7 +309,7 @@ private slots:
 
         QVERIFY(Drop(w.Targets().List()->viewport(), Middle(w.Targets().List()->viewport()), paths));
         QCOMPARE(Lines(w.Targets().List()), paths);
-        QVERIFY(w.Act_Count->isEnabled());
+        QVERIFY(w.countAction->isEnabled());
 
         // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
         // closed memo pane.

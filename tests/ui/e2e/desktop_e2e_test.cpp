@@ -202,11 +202,11 @@ private slots:
     void helpPopupsCloseAndNeverHoldTheProgram() {
         settings::Settings work;
         ExtensionDialog ext(work);
-        CheckHelpPopup(ext, ext.Button_Help);
+        CheckHelpPopup(ext, ext.helpButton);
         EnvironmentNameDialog name(0, "", 1);
-        CheckHelpPopup(name, name.Button_Help);
+        CheckHelpPopup(name, name.helpButton);
         ChangeCountDialog change({}, {});
-        CheckHelpPopup(change, change.Button_Help);
+        CheckHelpPopup(change, change.helpButton);
     }
 
     void progressWindowHasTheKeyboardDuringARun() {
@@ -224,7 +224,7 @@ private slots:
             Xdo({"key", "alt+c"});
             QVERIFY(WaitFor([&] { return w.Syori()->CancelRequested(); }));
         };
-        w.Act_Count->trigger();
+        w.countAction->trigger();
         QVERIFY(pressed);
         QVERIFY(w.Syori()->CancelRequested());
         QCOMPARE(w.Targets().List()->toPlainText(), targets);
@@ -271,11 +271,11 @@ private slots:
             if (!d || !d->isActiveWindow()) return;
             poll.stop();
             QCOMPARE(d->OldTarget(), QString::fromStdString(win.state.DiffOld));
-            QVERIFY(d->Edit_New->hasFocus());
-            QVERIFY(!d->Button_Ok->isEnabled());
+            QVERIFY(d->newEdit->hasFocus());
+            QVERIFY(!d->okButton->isEnabled());
             Xdo({"type", "--delay", "20", typed});
             QVERIFY(WaitFor([&] { return d->NewTarget() == typed; }));
-            QVERIFY(d->Button_Ok->isEnabled());
+            QVERIFY(d->okButton->isEnabled());
             Shot(QString::number(d->winId()), QStringLiteral("change-dialog.png"));
             driven = true;
             Xdo({"key", "Return"});
@@ -388,7 +388,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(bar, kWait));
         QCOMPARE(bar->windowTitle(), QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"));
         Shot(QStringLiteral("root"), QStringLiteral("floating-toolbar.png"));
-        QVERIFY(w.Act_ToolBar->isChecked());
+        QVERIFY(w.toolBarAction->isChecked());
         QCOMPARE(win.state.Cnf.ShowToolBar, 1);
 
         // The close box sits at the right end of the window manager's title bar, as
@@ -397,9 +397,9 @@ private slots:
         QVERIFY(title > 8);
         ClickAt(QPoint(bar->geometry().right() - title / 2, bar->geometry().top() - title / 2));
         QVERIFY(WaitFor([&] { return !bar->isVisible(); }));
-        QVERIFY(!w.Act_ToolBar->isChecked());
+        QVERIFY(!w.toolBarAction->isChecked());
         QCOMPARE(win.state.Cnf.ShowToolBar, 0);
-        w.Act_ToolBar->trigger();
+        w.toolBarAction->trigger();
         QVERIFY(WaitFor([&] { return bar->isVisible() && bar->isFloating(); }));
     }
 
@@ -450,10 +450,10 @@ private slots:
     void progressWindowWithLargeCounts() {
         ProgressDialog p;
         p.show();
-        p.Label_MSG1->setText(QStringLiteral("処理中..."));
-        p.Label_fcnt->hide();
-        p.Label_fing->setText(QStringLiteral(" [1234567/2345678]"));
-        p.Label_Srcname->setText(QStringLiteral("/home/user/src/zarnik/src/engine/counter_c.cpp"));
+        p.phaseLabel->setText(QStringLiteral("処理中..."));
+        p.fileCountLabel->hide();
+        p.fileNumberLabel->setText(QStringLiteral(" [1234567/2345678]"));
+        p.environmentLabel->setText(QStringLiteral("/home/user/src/zarnik/src/engine/counter_c.cpp"));
         p.ProgressBar1->setRange(0, 2345678);
         p.ProgressBar1->setValue(1234567);
         QVERIFY(QTest::qWaitForWindowExposed(&p, kWait));
