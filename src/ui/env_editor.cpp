@@ -183,7 +183,6 @@ void EnvironmentNameDialog::keyPressEvent(QKeyEvent* e) {
 
 // ---- EnvironmentEditor ----
 
-// NOLINTNEXTLINE(readability-function-size): long; to be split
 EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addKind,
                                      settings::Rect& placement, int index, QWidget* parent)
     : QDialog(parent), work_(work), addKind_(addKind), placement_(placement), startIndex_(index) {
@@ -194,6 +193,29 @@ EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addK
     ExecDialog = [](QDialog& d) { return d.exec(); };
     AskWarning = [this](const QString& text) { return AskWarningBox(this, text); };
 
+    BuildLayout();
+    BuildPopupMenu();
+    ConnectButtons();
+
+    settings::Lines names;
+    work_.EnvNames(names);
+    for (const std::string& name : names) environmentList->addItem(ToQ(name));
+
+    // The size comes from the stored placement, pulled onto the screen; the stored
+    // position is not used: the editor always opens centred.
+    setMinimumSize(312, 290);
+    QRect screen = ScreenRect();
+    settings::Rect r = placement_;
+    settings::FitToScreen(screen.width(), screen.height(), r);
+    resize(std::max(r.Width, 312), std::max(r.Height, 290));
+    PlaceCentred();
+
+    if (startIndex_ >= 0 && startIndex_ < environmentList->count()) SelectRow(startIndex_);
+    UpdateEnabling();
+}
+
+// The environment list with its buttons beside it, and OK, Cancel, Help below.
+void EnvironmentEditor::BuildLayout() {
     environmentGroup = new QGroupBox(QStringLiteral("環境名(&L)"));
     environmentList = new QListWidget;
     environmentList->setObjectName(QStringLiteral("environmentList"));
@@ -235,7 +257,10 @@ EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addK
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(environmentGroup, 1);
     layout->addLayout(bottom);
+}
 
+// The list's context menu: the buttons' commands again.
+void EnvironmentEditor::BuildPopupMenu() {
     PopupMenu = new QMenu(this);
     menuAddAction =
         PopupMenu->addAction(QStringLiteral("新規追加(&A)..."), this, &EnvironmentEditor::OnAddClicked);
@@ -252,7 +277,9 @@ EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addK
         PopupMenu->addAction(QStringLiteral("↓下へ(&D)..."), this, &EnvironmentEditor::OnDownClicked);
     PopupMenu->addSeparator();
     PopupMenu->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
+}
 
+void EnvironmentEditor::ConnectButtons() {
     connect(addButton, &QPushButton::clicked, this, &EnvironmentEditor::OnAddClicked);
     connect(copyButton, &QPushButton::clicked, this, &EnvironmentEditor::OnCopyClicked);
     connect(renameButton, &QPushButton::clicked, this, &EnvironmentEditor::OnRenameClicked);
@@ -271,22 +298,6 @@ EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addK
         UpdateEnabling();
         PopupMenu->exec(environmentList->viewport()->mapToGlobal(p));
     });
-
-    settings::Lines names;
-    work_.EnvNames(names);
-    for (const std::string& name : names) environmentList->addItem(ToQ(name));
-
-    // The size comes from the stored placement, pulled onto the screen; the stored
-    // position is not used: the editor always opens centred.
-    setMinimumSize(312, 290);
-    QRect screen = ScreenRect();
-    settings::Rect r = placement_;
-    settings::FitToScreen(screen.width(), screen.height(), r);
-    resize(std::max(r.Width, 312), std::max(r.Height, 290));
-    PlaceCentred();
-
-    if (startIndex_ >= 0 && startIndex_ < environmentList->count()) SelectRow(startIndex_);
-    UpdateEnabling();
 }
 
 void EnvironmentEditor::PlaceCentred() { setGeometry(QRect(CentredOnScreen(size()), size())); }

@@ -115,6 +115,9 @@ private:
     void SelectRow(int row);
     void MoveSelected(int step);
     void PlaceCentred();
+    void BuildLayout();
+    void BuildPopupMenu();
+    void ConnectButtons();
 
     settings::EnvList& work_;
     std::int32_t& addKind_;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 namespace zarnik::ui {
 
@@ -604,7 +605,21 @@ void ResultView::keyPressEvent(QKeyEvent* e) {
     }
 }
 
-// NOLINTNEXTLINE(readability-function-size): long; to be split
+namespace {
+
+bool IsSelectingMove(const QKeyEvent* e) {
+    using K = QKeySequence;
+    for (K::StandardKey k :
+         {K::SelectNextChar, K::SelectPreviousChar, K::SelectNextLine, K::SelectPreviousLine,
+          K::SelectStartOfLine, K::SelectEndOfLine, K::SelectStartOfBlock, K::SelectEndOfBlock,
+          K::SelectStartOfDocument, K::SelectEndOfDocument, K::SelectNextPage, K::SelectPreviousPage,
+          K::SelectNextWord, K::SelectPreviousWord})
+        if (e->matches(k)) return true;
+    return false;
+}
+
+}  // namespace
+
 bool ResultView::Move(const QKeyEvent* e) {
     using K = QKeySequence;
     if (IsUndoKey(e)) return true;
@@ -617,101 +632,100 @@ bool ResultView::Move(const QKeyEvent* e) {
         return true;
     }
     if (starts_.empty()) return true;
-    const qsizetype last = LineCount() - 1;
-    const Position at = caret_;
-    const QStringView line = Line(at.Line);
-    const qsizetype length = line.size();
     auto is = [e](K::StandardKey move, K::StandardKey select) {
         return e->matches(move) || e->matches(select);
     };
-    const bool extend = e->matches(K::SelectNextChar) || e->matches(K::SelectPreviousChar) ||
-                        e->matches(K::SelectNextLine) || e->matches(K::SelectPreviousLine) ||
-                        e->matches(K::SelectStartOfLine) || e->matches(K::SelectEndOfLine) ||
-                        e->matches(K::SelectStartOfBlock) || e->matches(K::SelectEndOfBlock) ||
-                        e->matches(K::SelectStartOfDocument) || e->matches(K::SelectEndOfDocument) ||
-                        e->matches(K::SelectNextPage) || e->matches(K::SelectPreviousPage) ||
-                        e->matches(K::SelectNextWord) || e->matches(K::SelectPreviousWord);
+    const bool extend = IsSelectingMove(e);
+    const bool page =
+        is(K::MoveToNextPage, K::SelectNextPage) || is(K::MoveToPreviousPage, K::SelectPreviousPage);
+    if (page || is(K::MoveToNextLine, K::SelectNextLine) ||
+        is(K::MoveToPreviousLine, K::SelectPreviousLine)) {
+        const bool down =
+            is(K::MoveToNextLine, K::SelectNextLine) || is(K::MoveToNextPage, K::SelectNextPage);
+        MoveVertically(page, down, extend);
+        return true;
+    }
+    const std::optional<Position> to = StepFor(e);
+    if (!to) return false;
+    SetCaret(*to, extend);
+    return true;
+}
 
+// Up, Down, Page Up and Page Down: the caret keeps the x it had before the first of
+// a run of such moves.
+void ResultView::MoveVertically(bool page, bool down, bool extend) {
+    const Position at = caret_;
+    const qsizetype last = LineCount() - 1;
+    const qsizetype by = qsizetype{page ? VisibleLines() : 1} * (down ? 1 : -1);
+    const qreal goal = goalX_ >= 0 ? goalX_ : XOf(at);
+    const qsizetype target = std::clamp<qsizetype>(at.Line + by, 0, last);
+    // The page turns with the caret, which keeps its place on the screen.
+    if (page) verticalScrollBar()->setValue(static_cast<int>(TopLine() + by));
+    if (target == at.Line) {
+        SetCaret(at, extend);
+    } else {
+        SetCaret({target, ColumnAt(target, goal)}, extend);
+    }
+    goalX_ = goal;
+}
+
+// Where a key that moves along the text puts the caret; nothing for other keys.
+std::optional<ResultView::Position> ResultView::StepFor(const QKeyEvent* e) const {
+    using K = QKeySequence;
+    auto is = [e](K::StandardKey move, K::StandardKey select) {
+        return e->matches(move) || e->matches(select);
+    };
+    const Position at = caret_;
+    const qsizetype last = LineCount() - 1;
+    const QStringView line = Line(at.Line);
+    const qsizetype length = line.size();
+    const Position endOfPrevious =
+        at.Line > 0 ? Position{at.Line - 1, LineEnd(at.Line - 1) - starts_[at.Line - 1]} : at;
     if (is(K::MoveToNextChar, K::SelectNextChar)) {
         if (at.Column < length) {
             // A surrogate pair is one character.
-            const qsizetype step = at.Column + 1 < length && line[at.Column].isHighSurrogate() &&
-                                           line[at.Column + 1].isLowSurrogate()
-                                       ? 2
-                                       : 1;
-            SetCaret({at.Line, at.Column + step}, extend);
-        } else if (at.Line < last) {
-            SetCaret({at.Line + 1, 0}, extend);
-        } else {
-            SetCaret(at, extend);
+            const bool pair = at.Column + 1 < length && line[at.Column].isHighSurrogate() &&
+                              line[at.Column + 1].isLowSurrogate();
+            return Position{at.Line, at.Column + (pair ? 2 : 1)};
         }
-    } else if (is(K::MoveToPreviousChar, K::SelectPreviousChar)) {
-        if (at.Column > 0) {
-            const qsizetype step = at.Column >= 2 && line[at.Column - 1].isLowSurrogate() &&
-                                           line[at.Column - 2].isHighSurrogate()
-                                       ? 2
-                                       : 1;
-            SetCaret({at.Line, at.Column - step}, extend);
-        } else if (at.Line > 0) {
-            SetCaret({at.Line - 1, LineEnd(at.Line - 1) - starts_[at.Line - 1]}, extend);
-        } else {
-            SetCaret(at, extend);
-        }
-    } else if (is(K::MoveToNextLine, K::SelectNextLine) || is(K::MoveToPreviousLine, K::SelectPreviousLine) ||
-               is(K::MoveToNextPage, K::SelectNextPage) || is(K::MoveToPreviousPage, K::SelectPreviousPage)) {
-        const bool page =
-            is(K::MoveToNextPage, K::SelectNextPage) || is(K::MoveToPreviousPage, K::SelectPreviousPage);
-        const bool down =
-            is(K::MoveToNextLine, K::SelectNextLine) || is(K::MoveToNextPage, K::SelectNextPage);
-        const qsizetype by = qsizetype{page ? VisibleLines() : 1} * (down ? 1 : -1);
-        const qreal goal = goalX_ >= 0 ? goalX_ : XOf(at);
-        const qsizetype target = std::clamp<qsizetype>(at.Line + by, 0, last);
-        // The page turns with the caret, which keeps its place on the screen.
-        if (page) verticalScrollBar()->setValue(static_cast<int>(TopLine() + by));
-        if (target == at.Line) {
-            SetCaret(at, extend);
-        } else {
-            SetCaret({target, ColumnAt(target, goal)}, extend);
-        }
-        goalX_ = goal;
-    } else if (is(K::MoveToStartOfLine, K::SelectStartOfLine) ||
-               is(K::MoveToStartOfBlock, K::SelectStartOfBlock)) {
-        SetCaret({at.Line, 0}, extend);
-    } else if (is(K::MoveToEndOfLine, K::SelectEndOfLine) || is(K::MoveToEndOfBlock, K::SelectEndOfBlock)) {
-        SetCaret({at.Line, length}, extend);
-    } else if (is(K::MoveToStartOfDocument, K::SelectStartOfDocument)) {
-        SetCaret({0, 0}, extend);
-    } else if (is(K::MoveToEndOfDocument, K::SelectEndOfDocument)) {
-        SetCaret({last, LineEnd(last) - starts_[last]}, extend);
-    } else if (is(K::MoveToNextWord, K::SelectNextWord)) {
-        if (at.Column >= length) {
-            SetCaret(at.Line < last ? Position{at.Line + 1, 0} : at, extend);
-        } else {
-            // Over the rest of this word, then over the spaces to the next one.
-            qsizetype i = at.Column;
-            const int cls = WordClass(line[i]);
-            if (cls != 0)
-                while (i < length && WordClass(line[i]) == cls) ++i;
-            while (i < length && WordClass(line[i]) == 0) ++i;
-            SetCaret({at.Line, i}, extend);
-        }
-    } else if (is(K::MoveToPreviousWord, K::SelectPreviousWord)) {
-        if (at.Column == 0) {
-            SetCaret(at.Line > 0 ? Position{at.Line - 1, LineEnd(at.Line - 1) - starts_[at.Line - 1]} : at,
-                     extend);
-        } else {
-            qsizetype i = at.Column;
-            while (i > 0 && WordClass(line[i - 1]) == 0) --i;
-            if (i > 0) {
-                const int cls = WordClass(line[i - 1]);
-                while (i > 0 && WordClass(line[i - 1]) == cls) --i;
-            }
-            SetCaret({at.Line, i}, extend);
-        }
-    } else {
-        return false;
+        return at.Line < last ? Position{at.Line + 1, 0} : at;
     }
-    return true;
+    if (is(K::MoveToPreviousChar, K::SelectPreviousChar)) {
+        if (at.Column > 0) {
+            const bool pair = at.Column >= 2 && line[at.Column - 1].isLowSurrogate() &&
+                              line[at.Column - 2].isHighSurrogate();
+            return Position{at.Line, at.Column - (pair ? 2 : 1)};
+        }
+        return endOfPrevious;
+    }
+    if (is(K::MoveToStartOfLine, K::SelectStartOfLine) || is(K::MoveToStartOfBlock, K::SelectStartOfBlock))
+        return Position{at.Line, 0};
+    if (is(K::MoveToEndOfLine, K::SelectEndOfLine) || is(K::MoveToEndOfBlock, K::SelectEndOfBlock))
+        return Position{at.Line, length};
+    if (is(K::MoveToStartOfDocument, K::SelectStartOfDocument)) return Position{0, 0};
+    if (is(K::MoveToEndOfDocument, K::SelectEndOfDocument))
+        return Position{last, LineEnd(last) - starts_[last]};
+    if (is(K::MoveToNextWord, K::SelectNextWord)) {
+        if (at.Column >= length) return at.Line < last ? Position{at.Line + 1, 0} : at;
+        // Over the rest of this word, then over the spaces to the next one.
+        qsizetype i = at.Column;
+        const int cls = WordClass(line[i]);
+        if (cls != 0)
+            while (i < length && WordClass(line[i]) == cls) ++i;
+        while (i < length && WordClass(line[i]) == 0) ++i;
+        return Position{at.Line, i};
+    }
+    if (is(K::MoveToPreviousWord, K::SelectPreviousWord)) {
+        if (at.Column == 0) return endOfPrevious;
+        qsizetype i = at.Column;
+        while (i > 0 && WordClass(line[i - 1]) == 0) --i;
+        if (i > 0) {
+            const int cls = WordClass(line[i - 1]);
+            while (i > 0 && WordClass(line[i - 1]) == cls) --i;
+        }
+        return Position{at.Line, i};
+    }
+    return std::nullopt;
 }
 
 void ResultView::inputMethodEvent(QInputMethodEvent* e) {

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringView>
+#include <optional>
 #include <vector>
 
 class QTextLayout;
@@ -95,6 +96,8 @@ private:
     enum class KeyUse { None, Move, Edit };
     KeyUse Classify(const QKeyEvent* e) const;
     bool Move(const QKeyEvent* e);
+    void MoveVertically(bool page, bool down, bool extend);
+    std::optional<Position> StepFor(const QKeyEvent* e) const;
     bool IsOwnText(QStringView text) const;
     void ScanFrom(qsizetype from);
     qsizetype LineEnd(qsizetype line) const;
