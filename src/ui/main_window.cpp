@@ -66,13 +66,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
     InstallTargetEntry();
     InstallResultOps();
     statusBar()->setSizeGripEnabled(true);
-    StatusText = new QLabel(StartDateText());
+    statusText = new QLabel(StartDateText());
     QFont sf(QStringLiteral("ＭＳ Ｐゴシック"));
     sf.setPixelSize(12);
     sf.setBold(true);
-    StatusText->setFont(sf);
-    StatusText->setStyleSheet(QStringLiteral("color: blue"));
-    statusBar()->addWidget(StatusText, 1);
+    statusText->setFont(sf);
+    statusText->setStyleSheet(QStringLiteral("color: blue"));
+    statusBar()->addWidget(statusText, 1);
 
     runner_ = std::make_unique<RunController>(this, result_);
     runner_->PumpHook = [this] {
@@ -85,7 +85,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
 
 MainWindow::~MainWindow() = default;
 
-ProgressDialog* MainWindow::Syori() const { return runner_->Dialog(); }
+ProgressDialog* MainWindow::ProgressWindow() const { return runner_->Dialog(); }
 bool MainWindow::ResultContextMenuAttached() const { return result_->ContextMenuAttached(); }
 
 void MainWindow::BuildActions() {
@@ -119,7 +119,7 @@ void MainWindow::BuildActions() {
     settingsAction = make("設定(&S)...", [this] { OpenSettings(); });
     toolBarAction = make("ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
         state_.Cnf.ShowToolBar = on ? 1 : 0;
-        MainToolBar->setVisible(on);
+        mainToolBar->setVisible(on);
     });
     statusBarAction = make("ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
         state_.Cnf.ShowStatusBar = on ? 1 : 0;
@@ -139,7 +139,7 @@ void MainWindow::BuildActions() {
     aboutAction = make("ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
     flatToolBarAction = make("ボタンを浮きあがらせる", [this] {
         state_.Cnf.FlatToolBar = state_.Cnf.FlatToolBar == 0 ? 1 : 0;
-        ApplyTlbFlat();
+        ApplyFlatToolBar();
     });
     popupCopyAction = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
     for (QAction* a :
@@ -183,11 +183,11 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildToolBar() {
-    MainToolBar = new QToolBar(QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"), this);
-    MainToolBar->setObjectName(QStringLiteral("MainToolBar"));
-    MainToolBar->setMovable(true);
-    MainToolBar->setFloatable(true);
-    MainToolBar->setIconSize(QSize(16, 16));
+    mainToolBar = new QToolBar(QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"), this);
+    mainToolBar->setObjectName(QStringLiteral("MainToolBar"));
+    mainToolBar->setMovable(true);
+    mainToolBar->setFloatable(true);
+    mainToolBar->setIconSize(QSize(16, 16));
     struct Button {
         QAction* action;
         ToolIcon icon;
@@ -199,8 +199,8 @@ void MainWindow::BuildToolBar() {
         b.action->setIcon(MakeToolIcon(b.icon));
         b.action->setIconVisibleInMenu(false);
         b.action->setToolTip(QString::fromUtf8(b.tip));
-        MainToolBar->addAction(b.action);
-        MainToolBar->widgetForAction(b.action)->setFixedSize(b.action == countAction ? QSize(37, 25)
+        mainToolBar->addAction(b.action);
+        mainToolBar->widgetForAction(b.action)->setFixedSize(b.action == countAction ? QSize(37, 25)
                                                                                      : QSize(25, 25));
     };
     add({openAction, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
@@ -208,24 +208,24 @@ void MainWindow::BuildToolBar() {
     add({envEditAction, ToolIcon::EnvEdit, "対象ｿｰｽﾌｧｲﾙ環境編集"});
     add({saveAction, ToolIcon::Save, "結果の保存"});
     add({printAction, ToolIcon::Print, "結果の印刷"});
-    MainToolBar->addSeparator();
+    mainToolBar->addSeparator();
     add({countAction, ToolIcon::Count, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
     add({copyAction, ToolIcon::Copy, "結果をクリップボードにコピー"});
     add({clearAction, ToolIcon::Clear, "結果のクリア"});
-    MainToolBar->addSeparator();
+    mainToolBar->addSeparator();
     add({settingsAction, ToolIcon::Settings, "設定"});
     add({helpAction, ToolIcon::Help, "ﾍﾙﾌﾟ"});
-    addToolBar(Qt::TopToolBarArea, MainToolBar);
+    addToolBar(Qt::TopToolBarArea, mainToolBar);
 
-    MainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(MainToolBar, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    mainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mainToolBar, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         QMenu m;
         m.addAction(flatToolBarAction);
         m.addSeparator();
         m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
-        m.exec(MainToolBar->mapToGlobal(p));
+        m.exec(mainToolBar->mapToGlobal(p));
     });
-    connect(MainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyTlbFlat(); });
+    connect(mainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyFlatToolBar(); });
 }
 
 void MainWindow::BuildPanes() {
@@ -263,16 +263,16 @@ void MainWindow::BuildPanes() {
 
 void MainWindow::ApplyStartState() {
     settings::Settings& c = state_.Cnf;
-    placement_ = new WindowPlacement(state_, *this, *MainToolBar, *vertSplitter_);
+    placement_ = new WindowPlacement(state_, *this, *mainToolBar, *vertSplitter_);
     connect(placement_, &WindowPlacement::ToolBarClosed, this, [this] {
         state_.Cnf.ShowToolBar = 0;
         toolBarAction->setChecked(false);
     });
     placement_->ApplyStart();
     flatToolBarAction->setChecked(c.FlatToolBar == 0);
-    ApplyTlbFlat();
+    ApplyFlatToolBar();
     toolBarAction->setChecked(c.ShowToolBar != 0);
-    MainToolBar->setVisible(c.ShowToolBar != 0);
+    mainToolBar->setVisible(c.ShowToolBar != 0);
     statusBarAction->setChecked(c.ShowStatusBar != 0);
     statusBar()->setVisible(c.ShowStatusBar != 0);
     horizontalScrollBarAction->setChecked(c.HorizontalScrollBar == 1);
@@ -310,10 +310,10 @@ void MainWindow::ApplyScrollBars() {
     result_->ShowHorizontalScrollBar(state_.Cnf.HorizontalScrollBar == 1);
 }
 
-void MainWindow::ApplyTlbFlat() {
+void MainWindow::ApplyFlatToolBar() {
     bool flat = state_.Cnf.FlatToolBar == 1;
     flatToolBarAction->setChecked(!flat);
-    for (QToolButton* b : MainToolBar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
+    for (QToolButton* b : mainToolBar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
 }
 
 void MainWindow::ApplyFontsAndColours() {
@@ -353,7 +353,7 @@ void MainWindow::UpdateResultEnabled() {
 void MainWindow::ReevaluateAll() {
     countAction->setEnabled(HasLines(targets_->List()));
     UpdateResultEnabled();
-    ApplyTlbFlat();
+    ApplyFlatToolBar();
 }
 
 std::vector<std::string> MainWindow::ResultLines() const { return result_->Lines(); }
@@ -434,7 +434,7 @@ void MainWindow::FinishRun(const run::RunOutcome& outcome) {
 void MainWindow::closeEvent(QCloseEvent* e) {
     if (running_) {
         // Let the run notice the cancel first; the close is asked again after it.
-        Syori()->OnStopClicked();
+        ProgressWindow()->OnStopClicked();
         closeAfterRun_ = true;
         e->ignore();
         return;

@@ -47,8 +47,8 @@ public:
     ~MainWindow() override;
 
     // Panes and commands, named as the rest of the program refers to them.
-    QToolBar* MainToolBar;
-    QLabel* StatusText;
+    QToolBar* mainToolBar;
+    QLabel* statusText;
 
     QAction* openAction;
     QAction* folderAction;
@@ -71,7 +71,7 @@ public:
     QAction* flatToolBarAction;
     QAction* popupCopyAction;
 
-    ProgressDialog* Syori() const;
+    ProgressDialog* ProgressWindow() const;
     bool MemoOpen() const { return targets_->MemoOpen(); }
     TargetPane& Targets() const { return *targets_; }
     EnvTabs& Tabs() const { return *tabs_; }
@@ -155,7 +155,7 @@ private:
     void ApplyStartState();
     void ApplyFontsAndColours();
     void ApplyScrollBars();
-    void ApplyTlbFlat();
+    void ApplyFlatToolBar();
     void ShowEnvMenu(const QPoint& globalPos);
     void SetRunning(bool on);
     // What every run does when it ends: its messages, the unsaved mark, the pending close.

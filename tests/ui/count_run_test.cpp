@@ -80,7 +80,7 @@ private slots:
         QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
         QVERIFY(win.window->saveAction->isEnabled());
-        QVERIFY(!win.window->Syori()->isVisible());
+        QVERIFY(!win.window->ProgressWindow()->isVisible());
 
         // A second run follows the first after one empty line.
         std::string first = win.ResultSjis();
@@ -139,10 +139,10 @@ private slots:
         MakeTree(dir);
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        win.window->RunPumpHook = [&] { win.window->Syori()->stopButton->click(); };
+        win.window->RunPumpHook = [&] { win.window->ProgressWindow()->stopButton->click(); };
         win.window->countAction->trigger();
         QVERIFY(win.window->ResultLines().empty());
-        QVERIFY(!win.window->Syori()->isVisible());
+        QVERIFY(!win.window->ProgressWindow()->isVisible());
         QVERIFY(win.messages.isEmpty());
         QVERIFY(!win.window->saveAction->isEnabled());
     }
@@ -154,15 +154,15 @@ private slots:
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         int filesSeen = 0;
         win.window->RunPumpHook = [&] {
-            if (win.window->Syori()->phaseLabel->text() != QStringLiteral("処理中...")) return;
-            if (++filesSeen == 2) win.window->Syori()->stopButton->click();  // after the first file
+            if (win.window->ProgressWindow()->phaseLabel->text() != QStringLiteral("処理中...")) return;
+            if (++filesSeen == 2) win.window->ProgressWindow()->stopButton->click();  // after the first file
         };
         win.window->countAction->trigger();
         std::string text = text::SjisToUtf8(win.ResultSjis());
         QVERIFY(text.find("main.c") != std::string::npos);
         QVERIFY(text.find("x.h") == std::string::npos);
         QVERIFY(text.find("■全ｿｰｽﾌｧｲﾙ総合計        1個") != std::string::npos);
-        QVERIFY(!win.window->Syori()->isVisible());
+        QVERIFY(!win.window->ProgressWindow()->isVisible());
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
         // The report says it was cut short, in the pane and in the saved file.
         const std::string cancelled = testing::Sj("※ 中断しました: 4 ﾌｧｲﾙ中 1 ﾌｧｲﾙを処理") + "\r\n";
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
                  QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));
-        QVERIFY(!win.window->Syori()->isVisible());
+        QVERIFY(!win.window->ProgressWindow()->isVisible());
         QVERIFY(!win.window->Running());
     }
 };

@@ -64,7 +64,7 @@ private slots:
         MainWindow& w = *f.window;
         QCOMPARE(w.size(), QSize(460, 380));
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
-        QVERIFY(w.MainToolBar->isVisible());
+        QVERIFY(w.mainToolBar->isVisible());
         QVERIFY(w.statusBar()->isVisible());
         QVERIFY(!w.Result().HorizontalScrollBarShown());
         QVERIFY(!w.MemoOpen());
@@ -75,8 +75,8 @@ private slots:
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
         QVERIFY(!w.Result().HeaderStrip()->isVisible());
-        for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
-        QVERIFY(w.StatusText->text().contains(
+        for (QToolButton* b : w.mainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
+        QVERIFY(w.statusText->text().contains(
             QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
     }
 
@@ -169,7 +169,7 @@ private slots:
     void toolbarIconsDifferAndShowWhenDisabled() {
         Fixture f;
         QList<QImage> seen;
-        for (QToolButton* b : f.window->MainToolBar->findChildren<QToolButton*>()) {
+        for (QToolButton* b : f.window->mainToolBar->findChildren<QToolButton*>()) {
             if (b->toolTip().isEmpty()) continue;  // the toolbar's own extension button
             QImage on = b->icon().pixmap(16, QIcon::Normal).toImage();
             QImage off = b->icon().pixmap(16, QIcon::Disabled).toImage();
@@ -228,10 +228,10 @@ private slots:
         w.flatToolBarAction->trigger();
         QCOMPARE(f.state.Cnf.FlatToolBar, 0);
         QVERIFY(w.flatToolBarAction->isChecked());
-        for (QToolButton* b : w.MainToolBar->findChildren<QToolButton*>()) QVERIFY(!b->autoRaise());
+        for (QToolButton* b : w.mainToolBar->findChildren<QToolButton*>()) QVERIFY(!b->autoRaise());
         w.toolBarAction->trigger();
         QCOMPARE(f.state.Cnf.ShowToolBar, 0);
-        QVERIFY(!w.MainToolBar->isVisible());
+        QVERIFY(!w.mainToolBar->isVisible());
     }
 
     // The column header scrolls with the result, one unit with its lines: by the bar
@@ -325,7 +325,7 @@ private slots:
             s.ToolBar = bar;
         });
         MainWindow& w = *f.window;
-        QToolBar* bar = w.MainToolBar;
+        QToolBar* bar = w.mainToolBar;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(bar->isFloating());
         QTRY_VERIFY2(screen.contains(bar->frameGeometry()),

@@ -218,15 +218,15 @@ private slots:
         const QString targets = TypeTargets(w, dir.str() + "/src");
         bool pressed = false;
         w.RunPumpHook = [&] {
-            if (pressed || !w.Syori()->isVisible()) return;
+            if (pressed || !w.ProgressWindow()->isVisible()) return;
             pressed = true;
-            QVERIFY(WaitFor([&] { return QApplication::activeWindow() == w.Syori(); }));
+            QVERIFY(WaitFor([&] { return QApplication::activeWindow() == w.ProgressWindow(); }));
             Xdo({"key", "alt+c"});
-            QVERIFY(WaitFor([&] { return w.Syori()->CancelRequested(); }));
+            QVERIFY(WaitFor([&] { return w.ProgressWindow()->CancelRequested(); }));
         };
         w.countAction->trigger();
         QVERIFY(pressed);
-        QVERIFY(w.Syori()->CancelRequested());
+        QVERIFY(w.ProgressWindow()->CancelRequested());
         QCOMPARE(w.Targets().List()->toPlainText(), targets);
         // Once the run is over the keyboard is the main window's again: Alt+F opens its menu.
         QVERIFY(WaitFor([&] { return QApplication::activeWindow() == &w; }));
@@ -374,7 +374,7 @@ private slots:
         Window win;
         MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
-        QToolBar* bar = w.MainToolBar;
+        QToolBar* bar = w.mainToolBar;
         // Drag it off the dock by its handle, as a user does.
         QPoint from = bar->mapToGlobal(QPoint(7, bar->height() / 2));
         Xdo({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
@@ -433,7 +433,7 @@ private slots:
         });
         MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
-        QToolBar* bar = w.MainToolBar;
+        QToolBar* bar = w.mainToolBar;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(WaitFor([&] {
             return bar->frameGeometry().top() < bar->geometry().top() &&
