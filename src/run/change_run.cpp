@@ -17,7 +17,7 @@
 #include "engine/path_at.h"
 #include "engine/utf8_source.h"
 #include "report/change.h"
-#include "report/header.h"
+#include "report/change_events.h"
 #include "report/layout.h"
 #include "report/report.h"
 #include "run/change_pairs.h"
@@ -155,11 +155,9 @@ struct Comparer {
 
     explicit Comparer(const engine::CountOptions& opt) : Opt(opt) {}
 
-    // The record of one pair; false when neither file is there any more.
-    bool Compare(const Pair& pair, ChangeRecord& rec) {
-        rec = ChangeRecord{};
-        rec.NativePath = pair.Rel;
-        rec.Path = NativeToSjis(pair.Rel);
+    // Reads and counts both versions of a pair; false when neither file is there
+    // any more. same: both hold the same bytes (and were not classified line by line).
+    bool Load(const Pair& pair, bool& same) {
         Old.Present = New.Present = false;
         // A file no counter takes is read no further than the pre-check needs: it is
         // 除外 whatever it holds.
@@ -172,8 +170,8 @@ struct Comparer {
         if (pair.Old) ReadForChange(pair.Old->Path, oldHead, Old);
         if (pair.New) ReadForChange(pair.New->Path, newHead, New);
         if (!Old.Present && !New.Present) return false;
-        const bool same = Old.Present && New.Present && !oldHead && !newHead &&
-                          SameBytes(Old, pair.Old->Path, New, pair.New->Path);
+        same = Old.Present && New.Present && !oldHead && !newHead &&
+               SameBytes(Old, pair.Old->Path, New, pair.New->Path);
         const bool classify = !same;
         if (Old.Present && (!same || Opt.ConvertEucJis)) CountLoaded(Opt, oldName, Old, OldState, classify);
         if (New.Present) CountLoaded(Opt, newName, New, NewState, classify);
@@ -189,7 +187,16 @@ struct Comparer {
                 empty.Text = {};
             }
         }
+        return true;
+    }
 
+    // The record of one pair; false when neither file is there any more.
+    bool Compare(const Pair& pair, ChangeRecord& rec) {
+        rec = ChangeRecord{};
+        rec.NativePath = pair.Rel;
+        rec.Path = NativeToSjis(pair.Rel);
+        bool same = false;
+        if (!Load(pair, same)) return false;
         const Loaded& shown = New.Present ? New : Old;
         rec.KindText = shown.Rec.KindText;
         const Loaded* failed = nullptr;
@@ -241,46 +248,51 @@ struct Comparer {
     }
 };
 
-void ComparePairs(const ChangeInput& input, const engine::CountOptions& opt,
-                  const report::ReportLayout& layout, const std::vector<Pair>& pairs, ReportSink& sink,
-                  ProgressObserver& progress, RunOutcome& outcome) {
+// Compares the pairs in order, telling each file that has a row and summing the
+// totals; number gets how many pairs were taken. False when the user cancelled.
+bool TakePairs(const std::vector<Pair>& pairs, Comparer& comparer, bool errorRows,
+               report::ChangeEvents& events, ProgressObserver& progress, report::ChangeTotals& totals,
+               std::int64_t& number, RunOutcome& outcome) {
+    const auto total = static_cast<std::int64_t>(pairs.size());
+    ChangeRecord rec;
+    for (const Pair& pair : pairs) {
+        progress.Pump();
+        if (progress.CancelRequested()) return false;
+        ++number;
+        if (progress.FileNext(number, total)) progress.FilePath(NativeToSjis(pair.Rel));
+        if (!comparer.CompareOrFail(pair, rec)) continue;
+        if (rec.Status == ChangeStatus::Skipped && !errorRows) continue;
+        report::AddToChangeTotals(rec, totals);
+        if (rec.Status != ChangeStatus::Skipped) ++outcome.FilesCounted;
+        events.File(rec);
+    }
+    return true;
+}
+
+void ComparePairs(const ChangeInput& input, const settings::Settings& cnf, const std::vector<Pair>& pairs,
+                  report::ChangeEvents& events, ProgressObserver& progress, RunOutcome& outcome) {
     std::int32_t nameLength = 0;
     for (const Pair& p : pairs) nameLength = std::max(nameLength, SjisLength(p.Rel));
     const auto total = static_cast<std::int64_t>(pairs.size());
     progress.Counting(total);
-
-    detail::OpenReport(sink, report::FormatChangeColumnHeader(nameLength),
-                       report::FormatHeadLine(layout, input.EnvName, input.Now),
-                       report::FormatChangeRule(1, nameLength),
-                       {report::FormatChangeVersionLine(true, NativeToSjis(input.OldTarget)),
-                        report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget))});
+    events.Begin({input.OldTarget, input.NewTarget, input.EnvName, input.Now, cnf, nameLength});
 
     report::ChangeTotals totals;
+    const engine::CountOptions opt = engine::CountOptions::From(cnf);
     Comparer comparer(opt);
-    ChangeRecord rec;
-    bool cancelled = false;
     std::int64_t number = 0;
-    for (const Pair& pair : pairs) {
-        progress.Pump();
-        if (progress.CancelRequested()) {
-            cancelled = true;
-            break;
-        }
-        ++number;
-        if (progress.FileNext(number, total)) progress.FilePath(NativeToSjis(pair.Rel));
-        if (!comparer.CompareOrFail(pair, rec)) continue;
-        if (rec.Status == ChangeStatus::Skipped && !layout.ErrorLines) continue;
-        report::AddToChangeTotals(rec, totals);
-        if (rec.Status != ChangeStatus::Skipped) ++outcome.FilesCounted;
-        sink.Change(rec);
-        sink.Line(report::FormatChangeLine(rec, nameLength));
+    bool finished = false;
+    try {
+        finished = TakePairs(pairs, comparer, report::ReportLayout::From(cnf).ErrorLines, events, progress,
+                             totals, number, outcome);
+    } catch (...) {
+        // What was told stays; the run ends here without totals.
+        events.End(report::ChangeRunEnd::Failed, number, total);
+        throw;
     }
-    report::WriteChangeClosingBlock(totals, nameLength,
-                                    [&sink](const std::string& line) { sink.Line(line); });
-    if (cancelled) {
-        sink.Line(detail::CancelledLine(number, total));
-        outcome.End = RunEnd::Cancelled;
-    }
+    events.Totals(totals);
+    if (!finished) outcome.End = RunEnd::Cancelled;
+    events.End(finished ? report::ChangeRunEnd::Finished : report::ChangeRunEnd::Cancelled, number, total);
 }
 
 }  // namespace
@@ -290,9 +302,9 @@ std::string NoFilesText(const RunOutcome& outcome) {
     return outcome.EmptyVersions + "\r\n" + NoFilesText();
 }
 
-RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Settings& cnf, ReportSink& sink,
-                                    ProgressObserver& progress) {
-    return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
+RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Settings& cnf,
+                                    report::ChangeEvents& events, ProgressObserver& progress) {
+    return detail::GuardedRun(progress, [&](RunOutcome& outcome) {
         // As in a count: a line that will be refused is refused before any walk.
         RefuseNulBytes(input.OldTarget);
         RefuseNulBytes(input.NewTarget);
@@ -316,9 +328,7 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Se
                 outcome.EmptyVersions +=
                     report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget));
         } else {
-            const std::vector<Pair> pairs = detail::PairFiles(oldV, newV);
-            ComparePairs(input, engine::CountOptions::From(cnf), report::ReportLayout::From(cnf), pairs, sink,
-                         progress, outcome);
+            ComparePairs(input, cnf, detail::PairFiles(oldV, newV), events, progress, outcome);
         }
     });
 }
