@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     if (options.Diff) {
         run::ChangeInput input{options.Targets[0], options.Targets[1], options.EnvName, std::time(nullptr),
                                options.Threads};
-        outcome = session.CountChanges(input, options.Cnf, host, host);
+        outcome = session.CountChanges(input, options.Cnf, host.ChangeOutput(), host);
     } else {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
         outcome = session.Count(input, options.Cnf, host, host);
@@ -104,10 +104,8 @@ int main(int argc, char** argv) {
         return status;
     }
     try {
-        if (options.Diff)
-            host.FinishChangeData(options.Targets[0], options.Targets[1]);
-        else
-            host.FinishData();
+        // A change count's csv or json was written as its run finished.
+        if (!options.Diff) host.FinishData();
     } catch (const std::bad_alloc&) {
         int status = FinishOutput(kReadError);
         PrintError("out of memory");

@@ -29,7 +29,10 @@ StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, F
       cnf_(cnf),
       // Rows are written as they come: only the totals are kept, so that memory
       // does not grow with the files (a json of 200,000 files held 592 MB).
-      rows_(report::ReportLayout::From(cnf).ErrorLines, false) {
+      rows_(report::ReportLayout::From(cnf).ErrorLines, false),
+      changeData_(format == Format::Json ? report::ChangeDataPrinter::Form::Json
+                                         : report::ChangeDataPrinter::Form::Csv,
+                  CsvBytes(), [this](const std::string& bytes) { Write(bytes); }) {
     winsize ws{};
     if (progress_ && ::ioctl(::fileno(progress_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 10)
         columns_ = ws.ws_col;
@@ -133,16 +136,9 @@ void StreamHost::Record(const std::string& nativePath, const engine::FileCounts&
     }
 }
 
-void StreamHost::Change(const report::ChangeRecord& rec) {
-    if (format_ != Format::Text) changes_.Add(rec);
-}
-
-void StreamHost::FinishChangeData(const std::string& oldTarget, const std::string& newTarget) {
-    changes_.SetVersions(oldTarget, newTarget);
-    if (format_ == Format::Json)
-        Write(report::FormatChangeJson(changes_, cnf_, oldTarget, newTarget));
-    else if (format_ == Format::Csv)
-        Write(report::FormatChangeCsv(changes_, CsvBytes()));
+report::ChangeEvents& StreamHost::ChangeOutput() {
+    if (format_ == Format::Text) return changeReport_;
+    return changeData_;
 }
 
 void StreamHost::FinishData() {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "report/change.h"
+#include "report/change_printer.h"
 #include "report/csv.h"
 #include "report/json.h"
 #include "report/result_rows.h"
@@ -30,7 +30,6 @@ public:
     void Line(const std::string& line) override;
     void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
     bool HasLines() const override { return hasLines_; }
-    void Change(const report::ChangeRecord& rec) override;
 
     void Ended() override;
     void Found(std::int64_t count) override;
@@ -39,8 +38,9 @@ public:
 
     // After a finished run: the csv totals rows, or the json's totals and its end.
     void FinishData();
-    // After a finished change count: its csv or json.
-    void FinishChangeData(const std::string& oldTarget, const std::string& newTarget);
+    // Where a change count's events go: its report into the lines, or its csv or
+    // json, written when the run has finished.
+    report::ChangeEvents& ChangeOutput();
 
 private:
     bool Due();
@@ -65,7 +65,8 @@ private:
     report::ResultRows rows_;
     report::JsonReport json_;
     bool jsonHeadWritten_ = false;
-    report::ChangeRows changes_;
+    report::ChangeReportPrinter changeReport_{*this};
+    report::ChangeDataPrinter changeData_;
     bool csvHeaderWritten_ = false;
     bool hasLines_ = false;
     bool progressShown_ = false;

@@ -88,13 +88,6 @@ std::vector<int> ChangeKindsWithFiles(const ChangeTotals& totals) {
     return kinds;
 }
 
-bool ChangeRows::Add(const ChangeRecord& rec) {
-    if (rec.Status == ChangeStatus::Skipped && !errorRows_) return false;
-    AddToChangeTotals(rec, totals_);
-    files_.push_back(rec);
-    return true;
-}
-
 const std::string& ChangeStatusText(ChangeStatus status) {
     static const std::array<std::string, kChangeStatusCount> texts = {
         text::Utf8ToSjis("新規"), text::Utf8ToSjis("削除"), text::Utf8ToSjis("変更なし"),

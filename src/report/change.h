@@ -64,11 +64,10 @@ void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals);
 // The kinds 1..7 that hold files, in report order.
 std::vector<int> ChangeKindsWithFiles(const ChangeTotals& totals);
 
-// A change run's records as data, for the csv and json writers.
+// A change run's records as data, for the csv and json writers: the files the
+// report gives a row, and the totals the run summed.
 class ChangeRows {
 public:
-    // errorRows: skipped files are rows (Erfout), as the report shows them.
-    explicit ChangeRows(bool errorRows = true) : errorRows_(errorRows) {}
     // The two target lines compared (native).
     void SetVersions(std::string oldTarget, std::string newTarget) {
         oldTarget_ = std::move(oldTarget);
@@ -76,13 +75,12 @@ public:
     }
     const std::string& OldTarget() const { return oldTarget_; }
     const std::string& NewTarget() const { return newTarget_; }
-    // False when the report gives the record no row.
-    bool Add(const ChangeRecord& rec);
+    void Add(const ChangeRecord& rec) { files_.push_back(rec); }
+    void SetTotals(const ChangeTotals& totals) { totals_ = totals; }
     const std::vector<ChangeRecord>& Files() const { return files_; }
     const ChangeTotals& Totals() const { return totals_; }
 
 private:
-    bool errorRows_;
     std::string oldTarget_, newTarget_;
     std::vector<ChangeRecord> files_;
     ChangeTotals totals_;

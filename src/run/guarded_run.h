@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <initializer_list>
 #include <new>
 #include <string>
 #include <utility>
@@ -18,7 +17,7 @@ namespace zarnik::run::detail {
 // stay); so does running out of memory outside any one file (the file list, the
 // report lines).
 template <class Body>
-RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
+RunOutcome GuardedRun(ProgressObserver& progress, Body body) {
     RunOutcome outcome;
     try {
         body(outcome);
@@ -34,23 +33,25 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
         outcome.RefusedLine = std::move(refused.Line);
     }
     progress.Ended();
+    return outcome;
+}
+
+// The same, telling whether the sink holds lines after the run.
+template <class Body>
+RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
+    RunOutcome outcome = GuardedRun(progress, std::move(body));
     outcome.ResultUnsaved = sink.HasLines();
     return outcome;
 }
 
-// The last line of a report that a cancel cut short: how many of its files were
-// taken before it, so that the report cannot pass for a whole one. Shift-JIS.
-std::string CancelledLine(std::int64_t done, std::int64_t files);
-
-// How either report starts: its captions in the strip above the sink, an empty line
-// after an earlier report's, the head line when the layout has one, the lines that
-// follow it (a change count's versions), and the captions between two rules.
+// How a report starts: its captions in the strip above the sink, an empty line
+// after an earlier report's, the head line when the layout has one, and the
+// captions between two rules.
 inline void OpenReport(ReportSink& sink, const std::string& header, const std::string& head,
-                       const std::string& rule, std::initializer_list<std::string> headLines = {}) {
+                       const std::string& rule) {
     sink.ColumnHeader(header);
     if (sink.HasLines()) sink.Line("");
     if (!head.empty()) sink.Line(head);
-    for (const std::string& line : headLines) sink.Line(line);
     sink.Line(rule);
     sink.Line(header);
     sink.Line(rule);

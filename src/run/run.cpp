@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "report/cancelled_line.h"
 #include "report/header.h"
 #include "report/report.h"
 #include "report/totals.h"
@@ -28,9 +29,6 @@ struct Texts {
     std::string IoError = text::Utf8ToSjis("I/O ｴﾗｰ (");
     std::string LinesWithoutFiles = text::Utf8ToSjis("次の指定ではファイルが見つかりませんでした。");
     std::string Refused = text::Utf8ToSjis("対象の指定にNUL文字が含まれているため、カウントできません。");
-    std::string CancelledHead = text::Utf8ToSjis("※ 中断しました: ");
-    std::string CancelledMiddle = text::Utf8ToSjis(" ﾌｧｲﾙ中 ");
-    std::string CancelledTail = text::Utf8ToSjis(" ﾌｧｲﾙを処理");
 };
 
 const Texts& Sj() {
@@ -165,7 +163,7 @@ void CountFiles(const RunInput& input, const engine::CountOptions& opt, const re
         report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
     report::WriteClosingBlock(layout, totals, nameLength, append);
     if (cancelled) {
-        sink.Line(detail::CancelledLine(processed, total));
+        sink.Line(report::CancelledLine(processed, total));
         outcome.End = RunEnd::Cancelled;
     }
 }
@@ -212,14 +210,6 @@ std::string ShownLine(std::string_view nativeLine) {
 void RefuseNulBytes(std::string_view line) {
     if (line.find('\0') != std::string_view::npos) throw RefusedTargetLine{std::string(line)};
 }
-
-namespace detail {
-std::string CancelledLine(std::int64_t done, std::int64_t files) {
-    const Texts& t = Sj();
-    return t.CancelledHead + std::to_string(files) + t.CancelledMiddle + std::to_string(done) +
-           t.CancelledTail;
-}
-}  // namespace detail
 
 std::string ReadError::Text() const {
     switch (Code) {

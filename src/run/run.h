@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/count.h"
-#include "report/change.h"
+#include "report/change_events.h"
 #include "report/line_sink.h"
 #include "settings/settings.h"
 
@@ -24,8 +24,6 @@ public:
     // Each counted file's record in report order, error statuses included, just
     // before its line (if the layout shows one).
     virtual void Record(const std::string& /*nativePath*/, const engine::FileCounts& /*rec*/) {}
-    // Each paired file's record of a change count, in report order.
-    virtual void Change(const report::ChangeRecord& /*rec*/) {}
 };
 
 // What the run tells while it goes on, and where it asks to be cancelled. Every
@@ -118,9 +116,10 @@ public:
                      ProgressObserver& progress);
 
     // Runs one change count: pairs the old and the new version's files, diffs the
-    // lines of each changed pair and reports added, changed and deleted lines.
-    RunOutcome CountChanges(const ChangeInput& input, const settings::Settings& cnf, ReportSink& sink,
-                            ProgressObserver& progress);
+    // lines of each changed pair and tells events the added, changed and deleted
+    // lines. It writes no line itself, so ResultUnsaved is left to the front end.
+    RunOutcome CountChanges(const ChangeInput& input, const settings::Settings& cnf,
+                            report::ChangeEvents& events, ProgressObserver& progress);
 
 private:
     engine::CountContext ctx_;

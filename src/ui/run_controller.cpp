@@ -20,11 +20,17 @@ run::RunOutcome RunController::Run(const run::RunInput& input, const settings::S
     return Guarded([&] { return session_.Count(input, cnf, *this, *this); });
 }
 
+// The report goes into the pane, the records into the rows kept for a csv.
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::Settings& cnf) {
-    changes_ = report::ChangeRows(report::ReportLayout::From(cnf).ErrorLines);
-    changes_.SetVersions(input.OldTarget, input.NewTarget);
+    changes_ = report::ChangeRowsKeeper();
     countRun_ = false;
-    return Guarded([&] { return session_.CountChanges(input, cnf, *this, *this); });
+    report::ChangeReportPrinter printer(*this);
+    report::ChangeEventsTee events(printer, changes_);
+    return Guarded([&] {
+        run::RunOutcome outcome = session_.CountChanges(input, cnf, events, *this);
+        outcome.ResultUnsaved = HasLines();
+        return outcome;
+    });
 }
 
 template <typename Start>
@@ -52,7 +58,6 @@ run::RunOutcome RunController::Guarded(Start start) {
 void RunController::Record(const std::string& nativePath, const engine::FileCounts& rec) {
     rows_.Add(nativePath, rec);
 }
-void RunController::Change(const report::ChangeRecord& rec) { changes_.Add(rec); }
 
 // Lines reach the pane in batches, when pending messages run: laying out and
 // scrolling the pane once per line would cost more than counting the file. To the

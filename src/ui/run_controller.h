@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "report/change_printer.h"
 #include "report/result_rows.h"
 #include "run/run.h"
 
@@ -28,7 +29,7 @@ public:
     ProgressDialog* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
     report::ResultRows TakeRows() { return std::move(rows_); }
-    report::ChangeRows TakeChanges() { return std::move(changes_); }
+    report::ChangeRows TakeChanges() { return changes_.TakeRows(); }
     // Called at every point where a run lets pending messages run.
     std::function<void()> PumpHook;
 
@@ -37,7 +38,6 @@ public:
     bool HasLines() const override;
     void ColumnHeader(const std::string& sjisHeader) override;
     void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
-    void Change(const report::ChangeRecord& rec) override;
 
     // ProgressObserver
     void Collecting() override;
@@ -59,7 +59,7 @@ private:
     ProgressDialog* dialog_;
     run::RunSession session_;
     report::ResultRows rows_;
-    report::ChangeRows changes_;
+    report::ChangeRowsKeeper changes_;
     bool countRun_ = true;  // the run going on fills rows_ (else changes_)
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;

@@ -18,14 +18,9 @@ namespace {
 
 using report::ChangeRecord;
 using report::ChangeStatus;
+using testing::ChangeRecorder;
 using testing::Plain;
-using testing::Recorder;
 using zarnik::testing::TempDir;
-
-struct ChangeRecorder : Recorder {
-    std::vector<ChangeRecord> Changes;
-    void Change(const ChangeRecord& rec) override { Changes.push_back(rec); }
-};
 
 std::string DataDir() { return std::string(std::getenv("ZARNIK_DATA")) + "/change"; }
 
@@ -193,10 +188,8 @@ TEST(ChangeRun, GuessedKindOfEitherVersionFilesThePair) {
     CountChanges(dir.str() + "/a", dir.str() + "/b", cnf, host);
     ASSERT_EQ(host.Changes.size(), 1u);
     EXPECT_EQ(host.Changes[0].Kind, 2);  // C source
-    report::ChangeRows rows;
-    rows.Add(host.Changes[0]);
-    const report::ChangeSums& kind = rows.Totals().Kinds[2];
-    const report::ChangeSums& grand = rows.Totals().GrandTotal;
+    const report::ChangeSums& kind = host.RunTotals.Kinds[2];
+    const report::ChangeSums& grand = host.RunTotals.GrandTotal;
     EXPECT_EQ(kind.FileCount(), 1);
     EXPECT_EQ(kind.Exec.Deleted, grand.Exec.Deleted);
     EXPECT_EQ(grand.Exec.Deleted, 2);
@@ -299,6 +292,31 @@ TEST(ChangeRun, TargetsThatFindNothingOrCannotBeReadEndAsACountRunDoes) {
     EXPECT_EQ(CountChanges(DataDir() + "/old", DataDir() + "/new", Plain(), cancelled).End,
               RunEnd::Cancelled);
     EXPECT_EQ(cancelled.Ends, 1);
+    // Cancelled after the first pair: the closing block of the files taken, then
+    // how many they were.
+    ChangeRecorder late;
+    late.OnCounting = [&late] { late.CancelAtPump = late.PumpCount + 1; };
+    EXPECT_EQ(CountChanges(DataDir() + "/old", DataDir() + "/new", Plain(), late).End, RunEnd::Cancelled);
+    ASSERT_EQ(late.Changes.size(), 1u);
+    ASSERT_GE(late.Lines.size(), 2u);
+    const std::string& last = late.Lines.back();
+    EXPECT_TRUE(last.starts_with(zarnik::testing::Sj("※ 中断しました: "))) << text::SjisToUtf8(last);
+    EXPECT_TRUE(last.ends_with(zarnik::testing::Sj(" ﾌｧｲﾙ中 1 ﾌｧｲﾙを処理"))) << text::SjisToUtf8(last);
+    EXPECT_TRUE(text::SjisToUtf8(late.Lines[late.Lines.size() - 2]).starts_with("  新規 "));
+
+    // A csv or json is written only for a finished run: one cut short would pass
+    // for a whole one.
+    for (const report::ChangeRunEnd end :
+         {report::ChangeRunEnd::Finished, report::ChangeRunEnd::Cancelled, report::ChangeRunEnd::Failed}) {
+        std::string written;
+        report::ChangeDataPrinter csv(report::ChangeDataPrinter::Form::Csv, report::CsvEncoding::Utf8,
+                                      [&written](const std::string& bytes) { written += bytes; });
+        const settings::Settings cnf = Plain();
+        csv.Begin({"old", "new", "", 0, cnf, 12});
+        csv.Totals({});
+        csv.End(end, 0, 0);
+        EXPECT_EQ(written.empty(), end != report::ChangeRunEnd::Finished);
+    }
 }
 
 }  // namespace

@@ -225,7 +225,7 @@ TEST(Run, ATargetLineHoldingANulIsRefusedNotCutShort) {
     EXPECT_EQ(RefusedLineText(), Sj("対象の指定にNUL文字が含まれているため、カウントできません。"));
 
     for (bool oldHasIt : {true, false}) {
-        Recorder host;
+        testing::ChangeRecorder host;
         ChangeInput input{oldHasIt ? withNul : x, oldHasIt ? x : withNul, "", 0, 1};
         const RunOutcome outcome = RunSession().CountChanges(input, cnf, host, host);
         EXPECT_EQ(outcome.End, RunEnd::RefusedTarget);

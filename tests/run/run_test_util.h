@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "report/change_printer.h"
 #include "run/run.h"
 #include "test_util.h"
 
@@ -52,6 +53,30 @@ public:
 
 private:
     bool cancel_ = false;
+};
+
+// A recorder of a change run: its records, and its report's lines as the printer
+// writes them.
+class ChangeRecorder : public Recorder, public report::ChangeEvents {
+public:
+    std::vector<report::ChangeRecord> Changes;
+    report::ChangeTotals RunTotals;
+
+    void Begin(const report::ChangeRunStart& start) override { printer_.Begin(start); }
+    void File(const report::ChangeRecord& rec) override {
+        Changes.push_back(rec);
+        printer_.File(rec);
+    }
+    void Totals(const report::ChangeTotals& totals) override {
+        RunTotals = totals;
+        printer_.Totals(totals);
+    }
+    void End(report::ChangeRunEnd end, std::int64_t done, std::int64_t files) override {
+        printer_.End(end, done, files);
+    }
+
+private:
+    report::ChangeReportPrinter printer_{*this};
 };
 
 inline const char* const kCode = "/* c */\nint a;\n\n";
