@@ -79,7 +79,7 @@ const SettingRow* FindReportSetting(std::string_view key);
 // The value as the INI file stores it (Shift-JIS for text).
 std::string StoredText(const Settings& cnf, const SettingRow& row);
 // Reads the row's key from the file; an absent key keeps the value held (an
-// empty font keeps the font).
+// empty font keeps the font), unless the row is kBadReadsDefault.
 void ReadSetting(const IniFile& ini, const SettingRow& row, Settings& cnf);
 // Sets the row's default.
 void ApplyDefault(const SettingRow& row, Settings& cnf);
