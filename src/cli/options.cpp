@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "settings/persist.h"
+#include "settings/schema.h"
 #include "text/sjis.h"
 
 namespace zarnik::cli {
@@ -30,23 +31,16 @@ bool ApplySet(settings::Settings& cnf, std::string_view arg, std::string& error)
         return false;
     }
     std::string_view key = arg.substr(0, eq), value = arg.substr(eq + 1);
-    for (const auto& k : settings::SetteiIntKeys()) {
-        if (!text::EqualsNoCase(key, k.Key)) continue;
-        if (!settings::ParseIniInteger(value, cnf.*k.Field)) {
-            error = "--set " + std::string(key) + ": not an integer: '" + std::string(value) + "'";
-            return false;
-        }
-        return true;
+    const settings::SettingRow* row = settings::FindReportSetting(key);
+    if (!row) {
+        error = "--set: unknown key '" + std::string(key) + "'";
+        return false;
     }
-    const auto& exts = settings::ExtsKeys();
-    for (std::size_t i = 0; i < exts.size(); ++i) {
-        if (!text::EqualsNoCase(key, exts[i])) continue;
-        cnf.ExtensionPatterns[i] = text::Utf8ToSjis(value);
-        settings::RebuildExtensionLists(cnf);
-        return true;
+    if (!settings::SetFromText(*row, value, cnf)) {
+        error = "--set " + std::string(key) + ": not an integer: '" + std::string(value) + "'";
+        return false;
     }
-    error = "--set: unknown key '" + std::string(key) + "'";
-    return false;
+    return true;
 }
 
 // A --set is checked at once (so a usage error names it) and applied again after

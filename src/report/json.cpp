@@ -6,6 +6,7 @@
 
 #include "engine/source_kind.h"
 #include "report/change.h"
+#include "settings/schema.h"
 #include "text/sjis.h"
 #include "text/version.h"
 
@@ -144,13 +145,19 @@ void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& t
     j.End();
 }
 
+// The settings that shape the counts and the report: the integers, then the
+// extension patterns in an object of their own.
 void SettingsObject(JsonWriter& j, const settings::Settings& cnf) {
+    using settings::SettingRow;
+    const auto rows = settings::SettingRows();
     j.BeginObject();
-    for (const auto& k : settings::SetteiIntKeys()) Member(j, k.Key, cnf.*k.Field);
+    for (const SettingRow& row : rows)
+        if (row.Has(settings::kShapesReport) && row.IsInt()) Member(j, row.Key, cnf.*row.Int);
     j.Key("Exts");
     j.BeginObject();
-    for (std::size_t i = 0; i < cnf.ExtensionPatterns.size(); ++i)
-        Member(j, settings::ExtsKeys()[i], text::SjisToUtf8(cnf.ExtensionPatterns[i]));
+    for (const SettingRow& row : rows)
+        if (row.Type == settings::ValueType::Pattern)
+            Member(j, row.Key, text::SjisToUtf8(settings::StoredText(cnf, row)));
     j.End();
     j.End();
 }

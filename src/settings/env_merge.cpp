@@ -193,6 +193,215 @@ void WriteEntries(IniFile& ini, bool iniOnDisk, std::int32_t m, const std::vecto
     }
 }
 
+// One save's merge of the window's environments with those the files hold now.
+// Run puts the window's environments in order with the files' ones it does not
+// hold and the other window's versions of those both changed, then writes them.
+class EnvMerge {
+public:
+    EnvMerge(const EnvList& envs, const std::vector<StoredEnv>& stored, MemoStage& memos)
+        : envs_(envs), stored_(stored), memos_(memos) {}
+
+    EnvSave Run(IniFile& ini, bool iniOnDisk) {
+        ReadDisk(ini, iniOnDisk);
+        MapPositions();
+        mineAt_.assign(static_cast<std::size_t>(m_) + 1, -1);
+        for (int i = 0; i < envs_.Count(); ++i) TakeLiveEnv(i);
+        std::vector<Entry> result = Ordered();
+        WriteEntries(ini, iniOnDisk, m_, result, memos_);
+
+        EnvSave out;
+        out.Positions.assign(static_cast<std::size_t>(envs_.Count()), 0);
+        out.Stored.reserve(result.size());
+        for (std::size_t r = 0; r < result.size(); ++r) {
+            Entry& e = result[r];
+            if (e.live >= 0)
+                out.Positions[static_cast<std::size_t>(e.live)] = static_cast<std::int32_t>(r + 1);
+            out.Stored.push_back(std::move(e.stored));
+        }
+        out.Notices = notices_.Take();
+        return out;
+    }
+
+private:
+    std::string MemoOnDisk(std::int32_t q) const { return MemoFileName(memos_.SourceFolder(), q); }
+    MemoRead ReadMemoOnDisk(std::int32_t q, Lines& lines) const { return ReadMemoFile(MemoOnDisk(q), lines); }
+
+    // What the files hold now. Without an INI file there is nothing another window
+    // saved: the window's own view stands for it.
+    void ReadDisk(const IniFile& ini, bool iniOnDisk) {
+        if (iniOnDisk) {
+            LoadEnvironments(ini, memos_.SourceFolder(), disk_, false);
+        } else {
+            std::vector<Environment> view(stored_.size());
+            for (std::size_t p = 0; p < stored_.size(); ++p) {
+                view[p].EnvName = stored_[p].Name;
+                view[p].TargetLines = stored_[p].TargetLines;
+            }
+            disk_.AssignEnvs(std::move(view));
+        }
+        m_ = static_cast<std::int32_t>(disk_.Count());
+        n_ = static_cast<std::int32_t>(stored_.size());
+    }
+
+    // Stored position -> the files' position, and -> the window's index.
+    void MapPositions() {
+        match_ = Align(stored_, disk_);
+        diskAt_.assign(static_cast<std::size_t>(n_) + 1, 0);
+        for (std::int32_t q = 1; q <= m_; ++q)
+            diskAt_[static_cast<std::size_t>(match_[static_cast<std::size_t>(q - 1)])] = q;
+        diskAt_[0] = 0;
+        liveAt_.assign(static_cast<std::size_t>(n_) + 1, -1);
+        for (int i = 0; i < envs_.Count(); ++i) {
+            const std::int32_t p = envs_.At(i).StoredAt;
+            if (p >= 1 && p <= n_ && liveAt_[static_cast<std::size_t>(p)] < 0)
+                liveAt_[static_cast<std::size_t>(p)] = i;
+        }
+    }
+
+    // The window's environment i, with its stored position p (0: none).
+    void TakeLiveEnv(int i) {
+        const Environment& e = envs_.At(i);
+        const std::int32_t p =
+            e.StoredAt >= 1 && e.StoredAt <= n_ && liveAt_[static_cast<std::size_t>(e.StoredAt)] == i
+                ? e.StoredAt
+                : 0;
+        Entry x;
+        x.live = i;
+        x.name = e.EnvName;
+        x.lines = e.TargetLines;
+        x.stored = {e.EnvName, e.TargetLines, e.MemoLines, !e.KeptMemoFile.empty(), true};
+        const std::int32_t q = p == 0 ? 0 : diskAt_[static_cast<std::size_t>(p)];
+        if (q == 0)
+            TakeNotOnDisk(e, p, std::move(x));
+        else
+            TakeOnDisk(e, p, q, std::move(x));
+    }
+
+    // New here, or deleted by the other window.
+    void TakeNotOnDisk(const Environment& e, std::int32_t p, Entry x) {
+        const bool memoKept = !e.KeptMemoFile.empty();
+        if (p != 0) {  // the other window deleted it: it stays only when changed here
+            const StoredEnv& b = stored_[static_cast<std::size_t>(p - 1)];
+            if (e.EnvName == b.Name && SameLines(e.TargetLines, b.TargetLines) &&
+                (memoKept || b.MemoKept || e.MemoLines == b.MemoLines))
+                return;
+            notices_.Add(
+                Quoted(e.EnvName) +
+                Sjis("は別のウィンドウで削除されましたが、このウィンドウで変更されたため残しました。"));
+        }
+        if (memoKept)
+            x.memoFile = e.KeptMemoFile;
+        else
+            x.memoLines = e.MemoLines;
+        mine_.push_back(std::move(x));
+    }
+
+    // At the files' position q as well: the changes of both windows meet.
+    void TakeOnDisk(const Environment& e, std::int32_t p, std::int32_t q, Entry x) {
+        const bool memoKept = !e.KeptMemoFile.empty();
+        const StoredEnv& b = stored_[static_cast<std::size_t>(p - 1)];
+        const Environment& d = disk_.At(q - 1);
+        const bool linesHere = !SameLines(e.TargetLines, b.TargetLines);
+        const bool linesThere = !SameLines(d.TargetLines, b.TargetLines);
+        bool conflict = linesHere && linesThere && !SameLines(d.TargetLines, e.TargetLines);
+        const bool memoHere = !memoKept && !b.MemoKept && e.MemoLines != b.MemoLines;
+        Lines theirMemo;
+        MemoRead theirRead = MemoRead::Missing;
+        if (memoHere) {
+            theirRead = ReadMemoOnDisk(q, theirMemo);
+            const bool unknown = theirRead == MemoRead::Unreadable;
+            conflict = conflict || unknown || (theirMemo != b.MemoLines && theirMemo != e.MemoLines);
+        }
+        if (!linesHere) {
+            x.lines = d.TargetLines;
+            x.disk = q;
+        }
+        if (memoHere)
+            x.memoLines = e.MemoLines;
+        else
+            x.memoFile = MemoOnDisk(q);
+        if (conflict) {
+            // Both changed it: the other window's version is kept as an environment of its own.
+            Entry c;
+            c.name = d.EnvName + OtherWindowMark();
+            c.lines = d.TargetLines;
+            if (!memoHere) theirRead = ReadMemoOnDisk(q, theirMemo);
+            if (theirRead == MemoRead::Read)
+                c.memoLines = theirMemo;
+            else if (theirRead == MemoRead::Unreadable && memoHere)
+                c.memoFile = MemoOnDisk(q);
+            c.stored = {c.name, c.lines, c.memoLines, false, false};
+            notices_.Add(Quoted(e.EnvName) +
+                         Sjis("は別のウィンドウでも変更されていました。別のウィンドウの内容は「") + c.name +
+                         Sjis("」として残しました。"));
+            copies_.push_back(std::move(c));
+        }
+        mineAt_[static_cast<std::size_t>(q)] = static_cast<int>(mine_.size());
+        mine_.push_back(std::move(x));
+    }
+
+    // The files' environment at q that the window does not hold: another window's,
+    // or one deleted here; false when it was deleted here and the other window left
+    // it as it was.
+    bool KeepsFilesOnly(std::int32_t q) {
+        const Environment& d = disk_.At(q - 1);
+        const std::int32_t p = match_[static_cast<std::size_t>(q - 1)];
+        if (p == 0 || !stored_[static_cast<std::size_t>(p - 1)].Shown) return true;
+        const StoredEnv& b = stored_[static_cast<std::size_t>(p - 1)];
+        bool changed = !SameLines(d.TargetLines, b.TargetLines);
+        if (!changed && !b.MemoKept) {
+            Lines memo;
+            MemoRead r = ReadMemoOnDisk(q, memo);
+            changed = r == MemoRead::Unreadable || memo != b.MemoLines;
+        }
+        if (!changed) return false;
+        notices_.Add(
+            Quoted(d.EnvName) +
+            Sjis("はこのウィンドウで削除しましたが、別のウィンドウで変更されていたため残しました。"));
+        return true;
+    }
+
+    // The window's environments with the files' ones it does not hold, each after
+    // the one before it in the files, then the other window's versions.
+    std::vector<Entry> Ordered() {
+        std::vector<std::vector<Entry>> after(mine_.size() + 1);
+        std::size_t anchor = 0;
+        for (std::int32_t q = 1; q <= m_; ++q) {
+            if (mineAt_[static_cast<std::size_t>(q)] >= 0) {
+                anchor = static_cast<std::size_t>(mineAt_[static_cast<std::size_t>(q)]) + 1;
+                continue;
+            }
+            if (!KeepsFilesOnly(q)) continue;
+            const Environment& d = disk_.At(q - 1);
+            Entry t;
+            t.name = d.EnvName;
+            t.lines = d.TargetLines;
+            t.disk = q;
+            t.memoFile = MemoOnDisk(q);
+            t.stored = {t.name, t.lines, {}, false, false};
+            after[anchor].push_back(std::move(t));
+        }
+        std::vector<Entry> result = std::move(after[0]);
+        for (std::size_t k = 0; k < mine_.size(); ++k) {
+            result.push_back(std::move(mine_[k]));
+            for (auto& t : after[k + 1]) result.push_back(std::move(t));
+        }
+        for (auto& c : copies_) result.push_back(std::move(c));
+        return result;
+    }
+
+    const EnvList& envs_;
+    const std::vector<StoredEnv>& stored_;
+    MemoStage& memos_;
+    EnvList disk_;
+    std::int32_t m_ = 0, n_ = 0;  // the files' environments, the stored ones
+    std::vector<std::int32_t> match_, diskAt_;
+    std::vector<int> liveAt_;
+    Notices notices_;
+    std::vector<Entry> mine_, copies_;
+    std::vector<int> mineAt_;  // the files' position -> index in mine_
+};
+
 }  // namespace
 
 const std::string& OtherWindowMark() {
@@ -210,167 +419,9 @@ std::vector<StoredEnv> StoredFromLoaded(const EnvList& envs) {
     return stored;
 }
 
-// NOLINTNEXTLINE(readability-function-size): long; to be split
 EnvSave SaveEnvironmentChanges(IniFile& ini, bool iniOnDisk, const EnvList& envs,
                                const std::vector<StoredEnv>& stored, MemoStage& memos) {
-    // What the files hold now. Without an INI file there is nothing another window
-    // saved: the window's own view stands for it.
-    EnvList disk;
-    if (iniOnDisk) {
-        LoadEnvironments(ini, memos.SourceFolder(), disk, false);
-    } else {
-        std::vector<Environment> view(stored.size());
-        for (std::size_t p = 0; p < stored.size(); ++p) {
-            view[p].EnvName = stored[p].Name;
-            view[p].TargetLines = stored[p].TargetLines;
-        }
-        disk.AssignEnvs(std::move(view));
-    }
-    const auto m = static_cast<std::int32_t>(disk.Count());
-    const auto n = static_cast<std::int32_t>(stored.size());
-    auto memoOnDisk = [&](std::int32_t q) { return MemoFileName(memos.SourceFolder(), q); };
-    auto readMemoOnDisk = [&](std::int32_t q, Lines& lines) { return ReadMemoFile(memoOnDisk(q), lines); };
-
-    const std::vector<std::int32_t> match = Align(stored, disk);
-    // Stored position -> the files' position, and -> the window's index.
-    std::vector<std::int32_t> diskAt(static_cast<std::size_t>(n) + 1, 0);
-    for (std::int32_t q = 1; q <= m; ++q)
-        diskAt[static_cast<std::size_t>(match[static_cast<std::size_t>(q - 1)])] = q;
-    diskAt[0] = 0;
-    std::vector<int> liveAt(static_cast<std::size_t>(n) + 1, -1);
-    for (int i = 0; i < envs.Count(); ++i) {
-        const std::int32_t p = envs.At(i).StoredAt;
-        if (p >= 1 && p <= n && liveAt[static_cast<std::size_t>(p)] < 0)
-            liveAt[static_cast<std::size_t>(p)] = i;
-    }
-
-    Notices notices;
-    std::vector<Entry> mine, copies;
-    std::vector<int> mineAt(static_cast<std::size_t>(m) + 1, -1);  // files' position -> index in mine
-    for (int i = 0; i < envs.Count(); ++i) {
-        const Environment& e = envs.At(i);
-        const std::int32_t p =
-            e.StoredAt >= 1 && e.StoredAt <= n && liveAt[static_cast<std::size_t>(e.StoredAt)] == i
-                ? e.StoredAt
-                : 0;
-        const bool memoKept = !e.KeptMemoFile.empty();
-        Entry x;
-        x.live = i;
-        x.name = e.EnvName;
-        x.lines = e.TargetLines;
-        x.stored = {e.EnvName, e.TargetLines, e.MemoLines, memoKept, true};
-        const std::int32_t q = p == 0 ? 0 : diskAt[static_cast<std::size_t>(p)];
-        if (q == 0) {
-            if (p != 0) {  // the other window deleted it: it stays only when changed here
-                const StoredEnv& b = stored[static_cast<std::size_t>(p - 1)];
-                if (e.EnvName == b.Name && SameLines(e.TargetLines, b.TargetLines) &&
-                    (memoKept || b.MemoKept || e.MemoLines == b.MemoLines))
-                    continue;
-                notices.Add(
-                    Quoted(e.EnvName) +
-                    Sjis("は別のウィンドウで削除されましたが、このウィンドウで変更されたため残しました。"));
-            }
-            if (memoKept)
-                x.memoFile = e.KeptMemoFile;
-            else
-                x.memoLines = e.MemoLines;
-            mine.push_back(std::move(x));
-            continue;
-        }
-        const StoredEnv& b = stored[static_cast<std::size_t>(p - 1)];
-        const Environment& d = disk.At(q - 1);
-        const bool linesHere = !SameLines(e.TargetLines, b.TargetLines);
-        const bool linesThere = !SameLines(d.TargetLines, b.TargetLines);
-        bool conflict = linesHere && linesThere && !SameLines(d.TargetLines, e.TargetLines);
-        const bool memoHere = !memoKept && !b.MemoKept && e.MemoLines != b.MemoLines;
-        Lines theirMemo;
-        MemoRead theirRead = MemoRead::Missing;
-        if (memoHere) {
-            theirRead = readMemoOnDisk(q, theirMemo);
-            const bool unknown = theirRead == MemoRead::Unreadable;
-            conflict = conflict || unknown || (theirMemo != b.MemoLines && theirMemo != e.MemoLines);
-        }
-        if (!linesHere) {
-            x.lines = d.TargetLines;
-            x.disk = q;
-        }
-        if (memoHere)
-            x.memoLines = e.MemoLines;
-        else
-            x.memoFile = memoOnDisk(q);
-        if (conflict) {
-            // Both changed it: the other window's version is kept as an environment of its own.
-            Entry c;
-            c.name = d.EnvName + OtherWindowMark();
-            c.lines = d.TargetLines;
-            if (!memoHere) theirRead = readMemoOnDisk(q, theirMemo);
-            if (theirRead == MemoRead::Read)
-                c.memoLines = theirMemo;
-            else if (theirRead == MemoRead::Unreadable && memoHere)
-                c.memoFile = memoOnDisk(q);
-            c.stored = {c.name, c.lines, c.memoLines, false, false};
-            notices.Add(Quoted(e.EnvName) +
-                        Sjis("は別のウィンドウでも変更されていました。別のウィンドウの内容は「") + c.name +
-                        Sjis("」として残しました。"));
-            copies.push_back(std::move(c));
-        }
-        mineAt[static_cast<std::size_t>(q)] = static_cast<int>(mine.size());
-        mine.push_back(std::move(x));
-    }
-
-    // The files' environments the window does not hold: another window's, and those
-    // deleted here that the other window changed. Each follows the one before it in
-    // the files.
-    std::vector<std::vector<Entry>> after(mine.size() + 1);
-    std::size_t anchor = 0;
-    for (std::int32_t q = 1; q <= m; ++q) {
-        if (mineAt[static_cast<std::size_t>(q)] >= 0) {
-            anchor = static_cast<std::size_t>(mineAt[static_cast<std::size_t>(q)]) + 1;
-            continue;
-        }
-        const Environment& d = disk.At(q - 1);
-        const std::int32_t p = match[static_cast<std::size_t>(q - 1)];
-        if (p != 0 && stored[static_cast<std::size_t>(p - 1)].Shown) {
-            const StoredEnv& b = stored[static_cast<std::size_t>(p - 1)];
-            bool changed = !SameLines(d.TargetLines, b.TargetLines);
-            if (!changed && !b.MemoKept) {
-                Lines memo;
-                MemoRead r = readMemoOnDisk(q, memo);
-                changed = r == MemoRead::Unreadable || memo != b.MemoLines;
-            }
-            if (!changed) continue;
-            notices.Add(
-                Quoted(d.EnvName) +
-                Sjis("はこのウィンドウで削除しましたが、別のウィンドウで変更されていたため残しました。"));
-        }
-        Entry t;
-        t.name = d.EnvName;
-        t.lines = d.TargetLines;
-        t.disk = q;
-        t.memoFile = memoOnDisk(q);
-        t.stored = {t.name, t.lines, {}, false, false};
-        after[anchor].push_back(std::move(t));
-    }
-    std::vector<Entry> result = std::move(after[0]);
-    for (std::size_t k = 0; k < mine.size(); ++k) {
-        result.push_back(std::move(mine[k]));
-        for (auto& t : after[k + 1]) result.push_back(std::move(t));
-    }
-    for (auto& c : copies) result.push_back(std::move(c));
-    const auto count = static_cast<std::int64_t>(result.size());
-
-    WriteEntries(ini, iniOnDisk, m, result, memos);
-
-    EnvSave out;
-    out.Positions.assign(static_cast<std::size_t>(envs.Count()), 0);
-    out.Stored.reserve(result.size());
-    for (std::int64_t r = 1; r <= count; ++r) {
-        Entry& e = result[static_cast<std::size_t>(r - 1)];
-        if (e.live >= 0) out.Positions[static_cast<std::size_t>(e.live)] = static_cast<std::int32_t>(r);
-        out.Stored.push_back(std::move(e.stored));
-    }
-    out.Notices = notices.Take();
-    return out;
+    return EnvMerge(envs, stored, memos).Run(ini, iniOnDisk);
 }
 
 }  // namespace zarnik::settings

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "settings/env_merge.h"
+#include "settings/schema.h"
 #include "text/sjis.h"
 
 namespace zarnik::settings {
@@ -71,35 +72,6 @@ void ReadRect(const IniFile& ini, std::string_view section, Rect& r) {
     r.Height = ini.ReadInteger(section, "Height", r.Height);
 }
 
-struct PaneKeys {
-    const char* Font;
-    const char* Back;
-    PaneFont Settings::*FontField;
-    std::string Settings::*BackField;
-};
-constexpr PaneKeys kPanes[] = {
-    {"Font_Fold", "Bcol_Fold", &Settings::TargetFont, &Settings::TargetBackground},
-    {"Font_Memo", "Bcol_Memo", &Settings::MemoFont, &Settings::MemoBackground},
-    {"Font_Rslt", "Bcol_Rslt", &Settings::ResultFont, &Settings::ResultBackground},
-};
-
-struct IntField {
-    const char* Key;
-    std::int32_t Settings::*Field;
-};
-constexpr IntField kMainFormSwitches[] = {
-    {"ToolBar", &Settings::ShowToolBar},
-    {"StatusBar", &Settings::ShowStatusBar},
-    {"YokoBar", &Settings::HorizontalScrollBar},
-    {"TlbFlat", &Settings::FlatToolBar},
-    {"MemoDsp", &Settings::ShowMemo},
-    {"MemoWid", &Settings::MemoWidth},
-};
-constexpr IntField kSrcCnfFields[] = {{"TabPos", &Settings::TabPosition},
-                                      {"TabDsp", &Settings::TabsInRows},
-                                      {"TabIdx", &Settings::SelectedTab},
-                                      {"AddKind", &Settings::AddEntriesAtEnd}};
-
 // The values a save writes, in the order a new file holds them.
 class ValueList {
 public:
@@ -114,6 +86,11 @@ public:
         Add(section, "Top", r.Top);
         Add(section, "Width", r.Width);
         Add(section, "Height", r.Height);
+    }
+    // The schema's rows of one section, in their order.
+    void AddSettings(std::string_view section, const Settings& c) {
+        for (const SettingRow& row : SettingRows())
+            if (row.Section == section) Add(section, row.Key, StoredText(c, row));
     }
     std::vector<IniValue>& Values() { return values_; }
 
@@ -135,20 +112,12 @@ std::vector<IniValue> SettingValues(const ProgramState& st) {
     v.Add("MainForm", "WinState", main.Maximized);
     v.AddRect("MainForm", main.Bounds);
     v.Add("MainForm", "Pnl_H", main.TargetPaneHeight);
-    for (const auto& f : kMainFormSwitches) v.Add("MainForm", f.Key, c.*f.Field);
-
-    for (const auto& p : kPanes) {
-        v.Add("Settei", p.Font, FontToText(c.*p.FontField));
-        v.Add("Settei", p.Back, c.*p.BackField);
-    }
-    for (const auto& k : SetteiIntKeys()) v.Add("Settei", k.Key, c.*k.Field);
-    v.Add("Settei", "HTM", c.HelpFile);
-
-    for (std::size_t i = 0; i < c.ExtensionPatterns.size(); ++i)
-        v.Add("Exts", ExtsKeys()[i], c.ExtensionPatterns[i]);
-    v.Add("OpenDlg", "Index", c.OpenDialogFilter);
+    v.AddSettings("MainForm", c);
+    v.AddSettings("Settei", c);
+    v.AddSettings("Exts", c);
+    v.AddSettings("OpenDlg", c);
     v.AddRect("SrcCnf", st.Place.EditorPlacement);
-    for (const auto& f : kSrcCnfFields) v.Add("SrcCnf", f.Key, c.*f.Field);
+    v.AddSettings("SrcCnf", c);
     return std::move(v.Values());
 }
 
@@ -220,7 +189,6 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
     main.Maximized = ini.ReadInteger("MainForm", "WinState", main.Maximized);
     ReadRect(ini, "MainForm", main.Bounds);
     main.TargetPaneHeight = ini.ReadInteger("MainForm", "Pnl_H", main.TargetPaneHeight);
-    for (const auto& f : kMainFormSwitches) c.*f.Field = ini.ReadInteger("MainForm", f.Key, c.*f.Field);
 
     // The older form of the result font; a Font_Rslt key overrides it.
     // An empty face name is no font, and the font text written at the next save
@@ -231,25 +199,12 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
     c.ResultFont.StyleBits =
         static_cast<std::uint8_t>(ini.ReadInteger("Font", "FontStyl", c.ResultFont.StyleBits) & 0xFF);
 
-    for (const auto& p : kPanes) {
-        TextToFont(ini.ReadString("Settei", p.Font, ""), c.*p.FontField);
-        c.*p.BackField = ini.ReadString("Settei", p.Back, c.*p.BackField);
-    }
-    for (const auto& k : SetteiIntKeys()) {
-        std::int32_t fallback = std::string_view(k.Key) == "FmSizeIndex" ? 0 : c.*k.Field;
-        c.*k.Field = ini.ReadInteger("Settei", k.Key, fallback);
-    }
-    c.HelpFile = ini.ReadString("Settei", "HTM", c.HelpFile);
+    for (const SettingRow& row : SettingRows()) ReadSetting(ini, row, c);
     st.DiffOld = ReadTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld").value_or(st.DiffOld);
     st.DiffNew = ReadTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew").value_or(st.DiffNew);
 
-    for (std::size_t i = 0; i < c.ExtensionPatterns.size(); ++i)
-        c.ExtensionPatterns[i] = ini.ReadString("Exts", ExtsKeys()[i], c.ExtensionPatterns[i]);
     RebuildExtensionLists(c);
-
-    c.OpenDialogFilter = ini.ReadInteger("OpenDlg", "Index", c.OpenDialogFilter);
     ReadRect(ini, "SrcCnf", st.Place.EditorPlacement);
-    for (const auto& f : kSrcCnfFields) c.*f.Field = ini.ReadInteger("SrcCnf", f.Key, c.*f.Field);
 
     if (ini.ReadInteger("MainToolBar", "Rev", 0) == 2) {
         ToolBarRecord t;

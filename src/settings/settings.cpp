@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "text/sjis.h"
+#include "settings/schema.h"
 
 namespace zarnik::settings {
 
@@ -17,37 +17,17 @@ std::int32_t& Settings::Column(int number) {
 
 std::int32_t Settings::Column(int number) const { return const_cast<Settings*>(this)->Column(number); }
 
-const std::array<std::string, kExtsKeys.size()>& DefaultExts() {
-    static const std::array<std::string, kExtsKeys.size()> exts = [] {
-        std::array<std::string, kExtsKeys.size()> out;
-        for (std::size_t i = 0; i < out.size(); ++i) out[i] = kExtsKeys[i].DefaultPattern;
-        return out;
-    }();
-    return exts;
+Settings::Settings() {
+    for (const SettingRow& row : SettingRows()) ApplyDefault(row, *this);
+    RebuildExtensionLists(*this);
 }
 
 void SetDefaultSettings(Settings& cnf) {
-    static const std::string proportional = text::Utf8ToSjis("ＭＳ Ｐゴシック");
-    static const std::string fixed = text::Utf8ToSjis("ＭＳ ゴシック");
-    Settings d;  // member initialisers hold the defaults
-    d.TargetFont = {proportional, 9, "clBlack", 0};
-    d.MemoFont = {proportional, 9, "clBlack", 0};
-    d.ResultFont = {fixed, 9, "clBlack", 0};
-    d.Version = cnf.Version;
-    d.ResultUnsaved = cnf.ResultUnsaved;
-    d.ExtensionPatterns = std::move(cnf.ExtensionPatterns);
-    d.Extensions = std::move(cnf.Extensions);
-    d.OpenDialogFilter = cnf.OpenDialogFilter;
-    cnf = std::move(d);
+    for (const SettingRow& row : SettingRows())
+        if (!row.Has(kKeptOnReset)) ApplyDefault(row, cnf);
 }
 
-Settings MakeDefaultSettings() {
-    Settings cnf;
-    SetDefaultSettings(cnf);
-    cnf.ExtensionPatterns = DefaultExts();
-    RebuildExtensionLists(cnf);
-    return cnf;
-}
+Settings MakeDefaultSettings() { return Settings(); }
 
 void SetDefaultPlacement(Placements& p, std::int32_t screenWidth, std::int32_t screenHeight) {
     const Rect& m = kMainWindowSize;
@@ -141,46 +121,6 @@ bool ParseIniInteger(std::string_view t, std::int32_t& out) {
 std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback) {
     std::int32_t v = fallback;
     return ParseIniInteger(text, v) ? v : fallback;
-}
-
-const std::vector<IntKey>& SetteiIntKeys() {
-    static const std::vector<IntKey> keys = {
-        {"VsrcFl", &Settings::CounterChoice},
-        {"EucJis", &Settings::ConvertEucJis},
-        {"Utf8Src", &Settings::ConvertUtf8},
-        {"InCmnt", &Settings::BlankInCommentIsBlank},
-        {"AstaOnly", &Settings::AsteriskLineIsBlank},
-        {"RemCmt", &Settings::RemComments},
-        {"Kg_Cmt", &Settings::BlankLinesAsComment},
-        {"Kg_Non", &Settings::BlankLinesOutOfTotal},
-        {"Subfol", &Settings::WalkSubfolders},
-        {"HeadDT", &Settings::HeaderShowsDate},
-        {"HeadNA", &Settings::HeaderShowsEnvName},
-        {"FlSort", &Settings::SortFiles},
-        {"FldNam", &Settings::FolderLines},
-        {"FldSum", &Settings::FolderSubtotals},
-        {"Erfout", &Settings::ErrorLines},
-        {"FmFile", &Settings::ShowName},
-        {"FmTime", &Settings::ShowTime},
-        {"FmSize", &Settings::ShowSize},
-        {"FmSknd", &Settings::ShowKind},
-        {"FmAlls", &Settings::ShowTotal},
-        {"FmCmnt", &Settings::ShowComment},
-        {"FmJitu", &Settings::ShowExec},
-        {"FmKugy", &Settings::ShowBlank},
-        {"FmCpar", &Settings::ShowRatio},
-        {"FmSizeIndex", &Settings::SizeUnit},
-    };
-    return keys;
-}
-
-const std::array<const char*, kExtsKeys.size()>& ExtsKeys() {
-    static const std::array<const char*, kExtsKeys.size()> keys = [] {
-        std::array<const char*, kExtsKeys.size()> out{};
-        for (std::size_t i = 0; i < out.size(); ++i) out[i] = kExtsKeys[i].Key;
-        return out;
-    }();
-    return keys;
 }
 
 }  // namespace zarnik::settings

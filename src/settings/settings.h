@@ -43,55 +43,60 @@ inline constexpr std::array<ExtsKey, kKindCount - 1> kExtsKeys = {{
 // Extensions with their leading dot, one list per source kind 1..7 (index 0 unused).
 using ExtensionLists = std::array<std::vector<std::string>, kKindCount>;
 
+// Every field that is stored in the INI file is a row of the settings schema
+// (settings/schema.cpp), which holds its key and its default.
 struct Settings {
+    // The defaults, the default patterns and their extension lists.
+    Settings();
+
     std::int32_t Version = 0;
     std::int32_t ResultUnsaved = 0;
-    std::int32_t ShowToolBar = 1;
-    std::int32_t ShowStatusBar = 1;
-    std::int32_t HorizontalScrollBar = 0;
-    std::int32_t FlatToolBar = 1;
-    std::int32_t ShowMemo = 0;
-    std::int32_t MemoWidth = 100;
+    std::int32_t ShowToolBar;
+    std::int32_t ShowStatusBar;
+    std::int32_t HorizontalScrollBar;
+    std::int32_t FlatToolBar;
+    std::int32_t ShowMemo;
+    std::int32_t MemoWidth;
     PaneFont TargetFont;
-    std::string TargetBackground = "clWhite";
+    std::string TargetBackground;
     PaneFont MemoFont;
-    std::string MemoBackground = "clWhite";
+    std::string MemoBackground;
     PaneFont ResultFont;
-    std::string ResultBackground = "clWhite";
-    std::int32_t TabPosition = 0;
-    std::int32_t TabsInRows = 1;
-    std::int32_t CounterChoice = 0;
-    std::int32_t ConvertEucJis = 0;
-    std::int32_t ConvertUtf8 = 1;
-    std::int32_t BlankInCommentIsBlank = 0;
-    std::int32_t AsteriskLineIsBlank = 0;
-    std::int32_t RemComments = 0;
-    std::int32_t BlankLinesAsComment = 0;
-    std::int32_t BlankLinesOutOfTotal = 0;
-    std::int32_t WalkSubfolders = 1;
-    std::int32_t HeaderShowsEnvName = 1;
-    std::int32_t HeaderShowsDate = 1;
-    std::int32_t SortFiles = 1;
-    std::int32_t FolderLines = 0;
-    std::int32_t FolderSubtotals = 0;
-    std::int32_t ErrorLines = 1;
+    std::string ResultBackground;
+    std::int32_t TabPosition;
+    std::int32_t TabsInRows;
+    std::int32_t CounterChoice;
+    std::int32_t ConvertEucJis;
+    std::int32_t ConvertUtf8;
+    std::int32_t BlankInCommentIsBlank;
+    std::int32_t AsteriskLineIsBlank;
+    std::int32_t RemComments;
+    std::int32_t BlankLinesAsComment;
+    std::int32_t BlankLinesOutOfTotal;
+    std::int32_t WalkSubfolders;
+    std::int32_t HeaderShowsEnvName;
+    std::int32_t HeaderShowsDate;
+    std::int32_t SortFiles;
+    std::int32_t FolderLines;
+    std::int32_t FolderSubtotals;
+    std::int32_t ErrorLines;
     // The nine column switches, addressed by column number 1..9 in this order.
-    std::int32_t ShowName = 1;
-    std::int32_t ShowTime = 1;
-    std::int32_t ShowSize = 1;
-    std::int32_t ShowKind = 1;
-    std::int32_t ShowTotal = 1;
-    std::int32_t ShowComment = 1;
-    std::int32_t ShowExec = 1;
-    std::int32_t ShowBlank = 1;
-    std::int32_t ShowRatio = 1;
-    std::int32_t SizeUnit = 0;
-    std::int32_t SelectedTab = 0;
-    std::int32_t AddEntriesAtEnd = 1;
+    std::int32_t ShowName;
+    std::int32_t ShowTime;
+    std::int32_t ShowSize;
+    std::int32_t ShowKind;
+    std::int32_t ShowTotal;
+    std::int32_t ShowComment;
+    std::int32_t ShowExec;
+    std::int32_t ShowBlank;
+    std::int32_t ShowRatio;
+    std::int32_t SizeUnit;
+    std::int32_t SelectedTab;
+    std::int32_t AddEntriesAtEnd;
     std::array<std::string, kExtsKeys.size()>
         ExtensionPatterns;      // patterns for kinds 1..7 (index 0 is kind 1)
     ExtensionLists Extensions;  // derived from ExtensionPatterns by RebuildExtensionLists
-    std::int32_t OpenDialogFilter = 0;
+    std::int32_t OpenDialogFilter;
     std::string HelpFile;
 
     // Column switch 1..9 (ShowName..ShowRatio).
@@ -99,15 +104,12 @@ struct Settings {
     std::int32_t Column(int number) const;
 };
 
-// The seven default extension patterns in kind order 1..7.
-const std::array<std::string, kExtsKeys.size()>& DefaultExts();
-
 // Fills every field that has a default, leaving Version, ResultUnsaved, Exts and
 // OpenDlgIndex alone.
 void SetDefaultSettings(Settings& cnf);
 
 // A fresh record as start-up leaves it before the INI file is read: defaults,
-// default patterns and their lists.
+// default patterns and their lists (as Settings() makes it).
 Settings MakeDefaultSettings();
 
 struct Rect {
@@ -149,16 +151,5 @@ void RebuildExtensionLists(Settings& cnf);
 // Anything else is not an integer: false, out untouched.
 bool ParseIniInteger(std::string_view text, std::int32_t& out);
 std::int32_t IniIntegerOr(std::string_view text, std::int32_t fallback);
-
-// The integer keys of section Settei that map one to one onto Settings fields, in the
-// order they are written (VsrcFl .. FmSizeIndex).
-struct IntKey {
-    const char* Key;
-    std::int32_t Settings::*Field;
-};
-const std::vector<IntKey>& SetteiIntKeys();
-
-// INI key names of the seven Exts patterns, in kind order 1..7.
-const std::array<const char*, kExtsKeys.size()>& ExtsKeys();
 
 }  // namespace zarnik::settings

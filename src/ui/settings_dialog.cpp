@@ -17,7 +17,6 @@
 #include <QStyleOptionButton>
 
 #include "report/header.h"
-#include "run/run.h"
 #include "settings/colors.h"
 #include "ui/ext_dialog.h"
 #include "ui/help_viewer.h"
@@ -55,12 +54,6 @@ QFrame* Separator() {
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     return line;
-}
-
-QCheckBox* NewCheck(const char* caption, const char* name) {
-    auto* box = new QCheckBox(QString::fromUtf8(caption));
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
 }
 
 // The warning box with its help button; the help button leaves the box open.
@@ -146,46 +139,65 @@ SettingsDialog::SettingsDialog(const settings::Settings& live, QWidget* parent)
     AskBlankLineWarning = [this](const QString& text) { return ShowBlankLineWarning(this, text); };
     RunExtDialog = [](ExtensionDialog& dialog) { dialog.exec(); };
 
-    PageControl1 = new QTabWidget;
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheet_Basic = new QWidget;
-    TabSheet_Output = new QWidget;
-    PageControl1->addTab(TabSheet_Basic, QStringLiteral("基本"));
-    PageControl1->addTab(TabSheet_Output, QStringLiteral("出力関連"));
+    pages_ = new QTabWidget;
+    pages_->setObjectName(QStringLiteral("pages"));
+    basicPage_ = new QWidget;
+    outputPage_ = new QWidget;
+    pages_->addTab(basicPage_, QStringLiteral("基本"));
+    pages_->addTab(outputPage_, QStringLiteral("出力関連"));
     BuildBasicPage();
     BuildOutputPage();
 
     auto [ok, cancel, help] = MakeOkCancelHelp();
-    Button_Ok = ok;
-    Button_Cancel = cancel;
-    Button_Help = help;
-    connect(Button_Ok, &QPushButton::clicked, this, &SettingsDialog::Button_OkClick);
-    connect(Button_Cancel, &QPushButton::clicked, this, &SettingsDialog::Button_CancelClick);
-    connect(Button_Help, &QPushButton::clicked, this, &SettingsDialog::Button_HelpClick);
-    QHBoxLayout* buttons = ButtonRow({Button_Ok, Button_Cancel, Button_Help});
+    okButton_ = ok;
+    cancelButton_ = cancel;
+    helpButton_ = help;
+    connect(okButton_, &QPushButton::clicked, this, &SettingsDialog::OkClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::CancelClicked);
+    connect(helpButton_, &QPushButton::clicked, this, &SettingsDialog::HelpClicked);
+    QHBoxLayout* buttons = ButtonRow({okButton_, cancelButton_, helpButton_});
 
     auto* top = new QVBoxLayout(this);
-    top->addWidget(PageControl1, 1);
+    top->addWidget(pages_, 1);
     top->addLayout(buttons);
 
     LoadControls();
     ConnectControls();
     RebuildPreview();
-    PageControl1->setCurrentIndex(0);
+    pages_->setCurrentIndex(0);
 }
 
 SettingsDialog::~SettingsDialog() = default;
 
-// NOLINTNEXTLINE(readability-function-size): long; to be split
-void SettingsDialog::BuildBasicPage() {
-    panes_[0] = {&settings::Settings::TargetFont, &settings::Settings::TargetBackground, nullptr, nullptr,
-                 false};
-    panes_[1] = {&settings::Settings::MemoFont, &settings::Settings::MemoBackground, nullptr, nullptr, false};
-    panes_[2] = {&settings::Settings::ResultFont, &settings::Settings::ResultBackground, nullptr, nullptr,
-                 false};
-    const char* names[3][2] = {{"Button_FontFold", "Button_ColorFold"},
-                               {"Button_FontMemo", "Button_ColorMemo"},
-                               {"Button_FontRslt", "Button_ColorRslt"}};
+// A check box for the Settei switch key, with the schema's text; named after the key.
+QCheckBox* SettingsDialog::NewSwitch(const char* key) {
+    const settings::SettingRow* row = settings::FindSetting("Settei", key);
+    auto* box = new QCheckBox(QString::fromUtf8(row->Label));
+    box->setObjectName(QString::fromLatin1(key));
+    switches_.push_back({row, box});
+    return box;
+}
+
+// A radio group with the schema's items; captioned with the row's text unless the
+// caller shows that text on a frame of its own.
+RadioGroup* SettingsDialog::NewChoice(const char* section, const char* key, bool captioned) {
+    const settings::SettingRow* row = settings::FindSetting(section, key);
+    QStringList items;
+    for (const char* item : row->Items) items << QString::fromUtf8(item);
+    auto* group = new RadioGroup(captioned ? QString::fromUtf8(row->Label) : QString(), items);
+    group->setObjectName(QString::fromLatin1(key));
+    choices_.push_back({row, group});
+    return group;
+}
+
+void SettingsDialog::MakePaneButtons() {
+    using settings::Settings;
+    panes_[0] = {&Settings::TargetFont, &Settings::TargetBackground, nullptr, nullptr, false};
+    panes_[1] = {&Settings::MemoFont, &Settings::MemoBackground, nullptr, nullptr, false};
+    panes_[2] = {&Settings::ResultFont, &Settings::ResultBackground, nullptr, nullptr, false};
+    const char* names[3][2] = {{"targetFontButton", "targetColorButton"},
+                               {"memoFontButton", "memoColorButton"},
+                               {"resultFontButton", "resultColorButton"}};
     for (int i = 0; i < 3; ++i) {
         panes_[i].FontButton = new QPushButton;
         panes_[i].FontButton->setObjectName(QString::fromLatin1(names[i][0]));
@@ -194,13 +206,18 @@ void SettingsDialog::BuildBasicPage() {
         panes_[i].Swatch = new ColorButton;
         panes_[i].Swatch->setObjectName(QString::fromLatin1(names[i][1]));
     }
-    Button_FontFold = panes_[0].FontButton;
-    Button_ColorFold = panes_[0].Swatch;
-    Button_FontMemo = panes_[1].FontButton;
-    Button_ColorMemo = panes_[1].Swatch;
-    Button_FontRslt = panes_[2].FontButton;
-    Button_ColorRslt = panes_[2].Swatch;
+    targetFontButton_ = panes_[0].FontButton;
+    targetColorButton_ = panes_[0].Swatch;
+    memoFontButton_ = panes_[1].FontButton;
+    memoColorButton_ = panes_[1].Swatch;
+    resultFontButton_ = panes_[2].FontButton;
+    resultColorButton_ = panes_[2].Swatch;
+}
 
+// The left column of page "基本": the three panes' look and the walking and
+// decoding switches.
+QLayout* SettingsDialog::BuildLookColumn() {
+    MakePaneButtons();
     // A font row and a colour row, each with its label.
     auto paneRows = [](QGridLayout* grid, int row, const Pane& pane) {
         grid->addWidget(new QLabel(QStringLiteral("フォント")), row, 0);
@@ -212,15 +229,11 @@ void SettingsDialog::BuildBasicPage() {
 
     auto* foldGroup = new QGroupBox(QStringLiteral("対象ファイル・フォルダ部"));
     auto* foldGrid = new QGridLayout(foldGroup);
-    RadioGroup_TabPos =
-        new RadioGroup(QStringLiteral("タブ表示位置"), {QStringLiteral("上部"), QStringLiteral("下部")});
-    RadioGroup_TabPos->setObjectName(QStringLiteral("RadioGroup_TabPos"));
-    RadioGroup_TabDsp =
-        new RadioGroup(QStringLiteral("タブ表示形式"), {QStringLiteral("１段"), QStringLiteral("複数段")});
-    RadioGroup_TabDsp->setObjectName(QStringLiteral("RadioGroup_TabDsp"));
+    tabPositionGroup_ = NewChoice("SrcCnf", "TabPos");
+    tabRowsGroup_ = NewChoice("SrcCnf", "TabDsp");
     auto* tabRow = new QHBoxLayout;
-    tabRow->addWidget(RadioGroup_TabPos);
-    tabRow->addWidget(RadioGroup_TabDsp);
+    tabRow->addWidget(tabPositionGroup_);
+    tabRow->addWidget(tabRowsGroup_);
     foldGrid->addLayout(tabRow, 0, 0, 1, 2);
     paneRows(foldGrid, 1, panes_[0]);
 
@@ -229,99 +242,96 @@ void SettingsDialog::BuildBasicPage() {
     auto* rsltGroup = new QGroupBox(QStringLiteral("コメントカウント結果部"));
     paneRows(new QGridLayout(rsltGroup), 0, panes_[2]);
 
-    CheckBox_Subfol = NewCheck("フォルダ指定時は、サブフォルダも対象とする", "CheckBox_Subfol");
-    CheckBox_EucJis = NewCheck("ソースファイルは、EUCまたはJISコードである", "CheckBox_EucJis");
-    CheckBox_Utf8Src = NewCheck("UTF-8のソースファイルを判別する", "CheckBox_Utf8Src");
+    subfoldersBox_ = NewSwitch("Subfol");
+    eucJisBox_ = NewSwitch("EucJis");
+    utf8Box_ = NewSwitch("Utf8Src");
 
-    RadioGroup_VsSrc = new RadioGroup(QStringLiteral("対象ソースファイル"),
-                                      {QStringLiteral("拡張子に合わせる"), QStringLiteral("常にＣ、Ｃ＋＋"),
-                                       QStringLiteral("常にアセンブラ"), QStringLiteral("常にＪａｖａ"),
-                                       QStringLiteral("解析して推測する(C or ASM)"),
-                                       QStringLiteral("常にPL/SQL"), QStringLiteral("常にVB(BASIC)")});
-    RadioGroup_VsSrc->setObjectName(QStringLiteral("RadioGroup_VsSrc"));
-    Button_Ext = new QPushButton(QStringLiteral("拡張子指定(&E)..."));
-    Button_Ext->setObjectName(QStringLiteral("Button_Ext"));
-    Button_Ext->setAutoDefault(false);
+    auto* left = new QVBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{foldGroup, memoGroup, rsltGroup, subfoldersBox_,
+                                                      eucJisBox_, utf8Box_})
+        left->addWidget(w);
+    left->addStretch(1);
+    return left;
+}
 
-    auto* blankGroup = new QGroupBox(QStringLiteral("コメント内の空行の扱い"));
+// The right column of page "基本": how lines are counted.
+QLayout* SettingsDialog::BuildCountingColumn() {
+    counterGroup_ = NewChoice("Settei", "VsrcFl");
+    extensionsButton_ = new QPushButton(QStringLiteral("拡張子指定(&E)..."));
+    extensionsButton_->setObjectName(QStringLiteral("extensionsButton"));
+    extensionsButton_->setAutoDefault(false);
+
+    // The radio group sits flat inside a frame that carries its caption, above the
+    // asterisk switch that belongs to the same matter.
+    blankInCommentGroup_ = NewChoice("Settei", "InCmnt", false);
+    auto* blankGroup = new QGroupBox(QString::fromUtf8(choices_.back().Row->Label));
     auto* blankLayout = new QVBoxLayout(blankGroup);
-    RadioGroup_InCmnt = new RadioGroup(
-        QString(), {QStringLiteral("コメント行として数える"), QStringLiteral("空行として数える")});
-    RadioGroup_InCmnt->setObjectName(QStringLiteral("RadioGroup_InCmnt"));
-    RadioGroup_InCmnt->setFlat(true);
-    RadioGroup_InCmnt->layout()->setContentsMargins(0, 0, 0, 0);
-    CheckBox_AstaOnly = NewCheck("*(ｱｽﾀﾘｽｸ)のみの行は空行とする(C,,java)", "CheckBox_AstaOnly");
-    blankLayout->addWidget(RadioGroup_InCmnt);
-    blankLayout->addWidget(CheckBox_AstaOnly);
+    blankInCommentGroup_->setFlat(true);
+    blankInCommentGroup_->layout()->setContentsMargins(0, 0, 0, 0);
+    asteriskLineBox_ = NewSwitch("AstaOnly");
+    blankLayout->addWidget(blankInCommentGroup_);
+    blankLayout->addWidget(asteriskLineBox_);
 
     auto* otherGroup = new QGroupBox(QStringLiteral("その他のカウント仕様"));
     auto* otherLayout = new QVBoxLayout(otherGroup);
-    CheckBox_RemCmt = NewCheck("Remで始まる行はコメント行とする", "CheckBox_RemCmt");
-    CheckBox_Kg_Cmt = NewCheck("空行はコメント行とする", "CheckBox_Kg_Cmt");
-    CheckBox_Kg_Non = NewCheck("空行は総行数に含めない", "CheckBox_Kg_Non");
-    otherLayout->addWidget(CheckBox_RemCmt);
+    remCommentBox_ = NewSwitch("RemCmt");
+    blankAsCommentBox_ = NewSwitch("Kg_Cmt");
+    blankOutOfTotalBox_ = NewSwitch("Kg_Non");
+    otherLayout->addWidget(remCommentBox_);
     otherLayout->addWidget(Separator());
-    otherLayout->addWidget(CheckBox_Kg_Cmt);
-    otherLayout->addWidget(CheckBox_Kg_Non);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(foldGroup);
-    left->addWidget(memoGroup);
-    left->addWidget(rsltGroup);
-    left->addWidget(CheckBox_Subfol);
-    left->addWidget(CheckBox_EucJis);
-    left->addWidget(CheckBox_Utf8Src);
-    left->addStretch(1);
+    otherLayout->addWidget(blankAsCommentBox_);
+    otherLayout->addWidget(blankOutOfTotalBox_);
 
     auto* extRow = new QHBoxLayout;
     extRow->addStretch(1);
-    extRow->addWidget(Button_Ext);
+    extRow->addWidget(extensionsButton_);
     auto* right = new QVBoxLayout;
-    right->addWidget(RadioGroup_VsSrc);
+    right->addWidget(counterGroup_);
     right->addLayout(extRow);
     right->addWidget(blankGroup);
     right->addWidget(otherGroup);
     right->addStretch(1);
+    return right;
+}
 
-    auto* page = new QHBoxLayout(TabSheet_Basic);
-    page->addLayout(left, 1);
-    page->addLayout(right, 1);
+void SettingsDialog::BuildBasicPage() {
+    auto* page = new QHBoxLayout(basicPage_);
+    page->addLayout(BuildLookColumn(), 1);
+    page->addLayout(BuildCountingColumn(), 1);
 }
 
 void SettingsDialog::BuildOutputPage() {
     auto* headGroup = new QGroupBox;
     auto* headLayout = new QVBoxLayout(headGroup);
-    CheckBox_HeadNA = NewCheck("ヘッダに開発環境名を入れる", "CheckBox_HeadNA");
-    CheckBox_HeadDT = NewCheck("ヘッダに現在の日時を入れる", "CheckBox_HeadDT");
-    CheckBox_FlSort = NewCheck("ファイル名(フルパス付)でソートして出力する", "CheckBox_FlSort");
-    CheckBox_FldNam = NewCheck("フォルダ名を出力する", "CheckBox_FldNam");
-    CheckBox_FldSum = NewCheck("フォルダ単位で小計を出力する", "CheckBox_FldSum");
-    CheckBox_Erfout = NewCheck("対象外ファイルの実行結果も出力する", "CheckBox_Erfout");
-    headLayout->addWidget(CheckBox_HeadNA);
-    headLayout->addWidget(CheckBox_HeadDT);
+    headerEnvNameBox_ = NewSwitch("HeadNA");
+    headerDateBox_ = NewSwitch("HeadDT");
+    sortFilesBox_ = NewSwitch("FlSort");
+    folderLinesBox_ = NewSwitch("FldNam");
+    folderSubtotalsBox_ = NewSwitch("FldSum");
+    errorLinesBox_ = NewSwitch("Erfout");
+    headLayout->addWidget(headerEnvNameBox_);
+    headLayout->addWidget(headerDateBox_);
     headLayout->addWidget(Separator());
-    for (QCheckBox* b : {CheckBox_FlSort, CheckBox_FldNam, CheckBox_FldSum, CheckBox_Erfout})
+    for (QCheckBox* b : {sortFilesBox_, folderLinesBox_, folderSubtotalsBox_, errorLinesBox_})
         headLayout->addWidget(b);
     headLayout->addStretch(1);
 
-    static const char* const kColumns[9] = {"ﾌｧｲﾙ名", "ﾀｲﾑｽﾀﾝﾌﾟ", "ｻｲｽﾞ",   "ｿｰｽ種別", "総行数",
-                                            "ｺﾒﾝﾄ行", "実行数",   "空行数", "ｺﾒﾝﾄ率"};
+    static const char* const kColumnKeys[9] = {"FmFile", "FmTime", "FmSize", "FmSknd", "FmAlls",
+                                               "FmCmnt", "FmJitu", "FmKugy", "FmCpar"};
     auto* formatGroup = new QGroupBox(QStringLiteral("出力フォーマット"));
     auto* formatGrid = new QGridLayout(formatGroup);
-    for (int i = 0; i < 9; ++i) {
-        CheckBox_Column[i] = new QCheckBox(QString::fromUtf8(kColumns[i]));
-        CheckBox_Column[i]->setObjectName(QStringLiteral("CheckBox_Column%1").arg(i + 1));
-    }
-    ComboBox_SizeUnit = new QComboBox;
-    ComboBox_SizeUnit->setObjectName(QStringLiteral("ComboBox_SizeUnit"));
-    ComboBox_SizeUnit->addItems({QStringLiteral("Byte"), QStringLiteral("KB"), QStringLiteral("MB")});
+    for (int i = 0; i < 9; ++i) columnBoxes_[i] = NewSwitch(kColumnKeys[i]);
+    sizeUnitCombo_ = new QComboBox;
+    sizeUnitCombo_->setObjectName(QStringLiteral("FmSizeIndex"));
+    for (const char* unit : settings::FindSetting("Settei", "FmSizeIndex")->Items)
+        sizeUnitCombo_->addItem(QString::fromUtf8(unit));
     // Two columns of boxes, the size unit beside "ｻｲｽﾞ".
     for (int i = 0; i < 9; ++i) {
         int row = i < 5 ? i : i - 5;
         int col = i < 5 ? 0 : 2;
-        formatGrid->addWidget(CheckBox_Column[i], row, col);
+        formatGrid->addWidget(columnBoxes_[i], row, col);
     }
-    formatGrid->addWidget(ComboBox_SizeUnit, 2, 1);
+    formatGrid->addWidget(sizeUnitCombo_, 2, 1);
     formatGrid->setColumnMinimumWidth(1, 8);
     formatGrid->setColumnStretch(3, 1);
 
@@ -329,109 +339,61 @@ void SettingsDialog::BuildOutputPage() {
     options->addWidget(headGroup, 1);
     options->addWidget(formatGroup, 1);
 
-    Label_Preview = new QLabel(QStringLiteral("▼出力はこんなカンジ (^o^)/"));
-    QFont bold = Label_Preview->font();
+    previewLabel_ = new QLabel(QStringLiteral("▼出力はこんなカンジ (^o^)/"));
+    QFont bold = previewLabel_->font();
     bold.setBold(true);
-    Label_Preview->setFont(bold);
-    Memo_Preview = new QPlainTextEdit;
-    Memo_Preview->setObjectName(QStringLiteral("Memo_Preview"));
-    Memo_Preview->setReadOnly(true);
-    Memo_Preview->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo_Preview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    previewLabel_->setFont(bold);
+    preview_ = new QPlainTextEdit;
+    preview_->setObjectName(QStringLiteral("preview"));
+    preview_->setReadOnly(true);
+    preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    preview_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    auto* page = new QVBoxLayout(TabSheet_Output);
+    auto* page = new QVBoxLayout(outputPage_);
     page->addLayout(options);
-    page->addWidget(Label_Preview);
-    page->addWidget(Memo_Preview, 1);
+    page->addWidget(previewLabel_);
+    page->addWidget(preview_, 1);
 }
 
 void SettingsDialog::LoadControls() {
-    // Any value other than 0 puts the tabs below and in several rows, so the
-    // items show what the main window does with the stored value.
-    RadioGroup_TabPos->SetItemIndex(work_.TabPosition != 0 ? 1 : 0);
-    RadioGroup_TabDsp->SetItemIndex(work_.TabsInRows != 0 ? 1 : 0);
     for (Pane& pane : panes_) {
         ShowPaneFont(pane);
         pane.Swatch->SetColor(ShownColor(work_.*pane.Background));
     }
     TakeResultLook();
 
-    RadioGroup_VsSrc->SetItemIndex(work_.CounterChoice);
-    RadioGroup_InCmnt->SetItemIndex(work_.BlankInCommentIsBlank);
-    // Each box shows what a run will do with the stored value, which a hand edit
-    // may have set to something other than 0 or 1.
-    const engine::CountOptions counting = engine::CountOptions::From(work_);
-    const report::ReportLayout layout = report::ReportLayout::From(work_);
-    const std::pair<QCheckBox*, bool> switches[] = {
-        {CheckBox_Subfol, run::WalksSubfolders(work_)}, {CheckBox_EucJis, counting.ConvertEucJis},
-        {CheckBox_Utf8Src, counting.ConvertUtf8},       {CheckBox_AstaOnly, counting.AsteriskLineIsBlank},
-        {CheckBox_RemCmt, counting.RemComments},        {CheckBox_Kg_Cmt, counting.BlankAddsToComment},
-        {CheckBox_Kg_Non, counting.BlankLeavesTotal},   {CheckBox_HeadNA, layout.EnvNameInHead},
-        {CheckBox_HeadDT, layout.DateInHead},           {CheckBox_FlSort, layout.SortByPath},
-        {CheckBox_FldNam, layout.FolderLines},          {CheckBox_FldSum, layout.FolderSums},
-        {CheckBox_Erfout, layout.ErrorLines},
-    };
-    for (const auto& [box, on] : switches) box->setChecked(on);
-    // Columns 1 and 2 (name and time) always show; the others follow the layout.
-    CheckBox_Column[0]->setChecked(work_.Column(1) != 0);
-    CheckBox_Column[1]->setChecked(work_.Column(2) != 0);
-    for (int i = 0; i < report::kColumnCount; ++i) CheckBox_Column[i + 2]->setChecked(layout.Shown[i]);
-    CheckBox_Column[0]->setEnabled(false);
-    CheckBox_Column[1]->setEnabled(false);
-    const bool unitKnown = layout.Unit != report::SizeUnit::Unknown;
-    ComboBox_SizeUnit->setCurrentIndex(unitKnown ? static_cast<int>(layout.Unit) : -1);
-    ComboBox_SizeUnit->setEnabled(CheckBox_Column[2]->isChecked());
+    // Each control shows what a run and the main window do with the stored value,
+    // which a hand edit may have set to something other than its items.
+    for (const ChoiceGroup& c : choices_) c.Group->SetItemIndex(settings::ShownItem(*c.Row, work_));
+    for (const SwitchBox& s : switches_) s.Box->setChecked(settings::IsOn(*s.Row, work_));
+    // Columns 1 and 2 (name and time) always show.
+    columnBoxes_[0]->setEnabled(false);
+    columnBoxes_[1]->setEnabled(false);
+    sizeUnitCombo_->setCurrentIndex(
+        settings::ShownItem(*settings::FindSetting("Settei", "FmSizeIndex"), work_));
+    sizeUnitCombo_->setEnabled(columnBoxes_[2]->isChecked());
 }
 
 void SettingsDialog::ConnectControls() {
-    struct Switch {
-        QCheckBox* box;
-        std::int32_t settings::Settings::*field;
-        bool preview;
-    };
-    const Switch switches[] = {
-        {CheckBox_Subfol, &settings::Settings::WalkSubfolders, false},
-        {CheckBox_EucJis, &settings::Settings::ConvertEucJis, false},
-        {CheckBox_Utf8Src, &settings::Settings::ConvertUtf8, false},
-        {CheckBox_AstaOnly, &settings::Settings::AsteriskLineIsBlank, false},
-        {CheckBox_RemCmt, &settings::Settings::RemComments, false},
-        {CheckBox_Kg_Cmt, &settings::Settings::BlankLinesAsComment, true},
-        {CheckBox_Kg_Non, &settings::Settings::BlankLinesOutOfTotal, true},
-        {CheckBox_HeadNA, &settings::Settings::HeaderShowsEnvName, true},
-        {CheckBox_HeadDT, &settings::Settings::HeaderShowsDate, true},
-        {CheckBox_FlSort, &settings::Settings::SortFiles, false},
-        {CheckBox_FldNam, &settings::Settings::FolderLines, true},
-        {CheckBox_FldSum, &settings::Settings::FolderSubtotals, false},
-        {CheckBox_Erfout, &settings::Settings::ErrorLines, false},
-    };
-    for (const Switch& s : switches) {
-        auto field = s.field;
-        bool preview = s.preview;
-        connect(s.box, &QCheckBox::toggled, this, [this, field, preview](bool on) {
-            work_.*field = on ? 1 : 0;
-            if (preview) RebuildPreview();
+    for (const SwitchBox& s : switches_) {
+        const settings::SettingRow* row = s.Row;
+        connect(s.Box, &QCheckBox::toggled, this, [this, row](bool on) {
+            work_.*row->Int = on ? 1 : 0;
+            if (row->Has(settings::kInPreview)) RebuildPreview();
         });
     }
-    for (int n = 3; n <= 9; ++n) {
-        connect(CheckBox_Column[n - 1], &QCheckBox::toggled, this, [this, n](bool on) {
-            work_.Column(n) = on ? 1 : 0;
-            if (n == 3) ComboBox_SizeUnit->setEnabled(on);
-            RebuildPreview();
+    for (const ChoiceGroup& c : choices_) {
+        const settings::SettingRow* row = c.Row;
+        connect(c.Group->Buttons(), &QButtonGroup::idToggled, this, [this, row](int id, bool on) {
+            if (!on) return;
+            work_.*row->Int = id;
+            if (row->Has(settings::kInPreview)) RebuildPreview();
         });
     }
-    connect(ComboBox_SizeUnit, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(columnBoxes_[2], &QCheckBox::toggled, sizeUnitCombo_, &QComboBox::setEnabled);
+    connect(sizeUnitCombo_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index < 0) return;
         work_.SizeUnit = index;
-        RebuildPreview();
-    });
-    connect(RadioGroup_VsSrc->Buttons(), &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (!on) return;
-        work_.CounterChoice = id;
-        RebuildPreview();
-    });
-    connect(RadioGroup_InCmnt->Buttons(), &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (!on) return;
-        work_.BlankInCommentIsBlank = id;
         RebuildPreview();
     });
     for (Pane& pane : panes_) {
@@ -439,7 +401,7 @@ void SettingsDialog::ConnectControls() {
         connect(pane.FontButton, &QPushButton::clicked, this, [this, p] { ChooseFontFor(*p); });
         connect(pane.Swatch, &QPushButton::clicked, this, [this, p] { ChooseColorFor(*p); });
     }
-    connect(Button_Ext, &QPushButton::clicked, this, &SettingsDialog::Button_ExtClick);
+    connect(extensionsButton_, &QPushButton::clicked, this, &SettingsDialog::ExtensionsClicked);
 }
 
 void SettingsDialog::ShowPaneFont(const Pane& pane) {
@@ -450,13 +412,12 @@ void SettingsDialog::ShowPaneFont(const Pane& pane) {
 void SettingsDialog::TakeResultLook() {
     const Pane& rslt = panes_[2];
     std::string background = rslt.ColorChosen ? ColorText(rslt.Swatch->Color()) : work_.*rslt.Background;
-    ApplyPaneFont(Memo_Preview, work_.*rslt.Font, background);
+    ApplyPaneFont(preview_, work_.*rslt.Font, background);
     // Six report lines and the scroll bar, in the preview's own font.
-    QFontMetrics fm(Memo_Preview->font());
-    int frame =
-        2 * Memo_Preview->frameWidth() + 2 * static_cast<int>(Memo_Preview->document()->documentMargin());
-    Memo_Preview->setMinimumHeight(6 * fm.lineSpacing() + frame +
-                                   Memo_Preview->horizontalScrollBar()->sizeHint().height());
+    QFontMetrics fm(preview_->font());
+    int frame = 2 * preview_->frameWidth() + 2 * static_cast<int>(preview_->document()->documentMargin());
+    preview_->setMinimumHeight(6 * fm.lineSpacing() + frame +
+                               preview_->horizontalScrollBar()->sizeHint().height());
 }
 
 void SettingsDialog::ChooseFontFor(Pane& pane) {
@@ -478,27 +439,27 @@ void SettingsDialog::ChooseColorFor(Pane& pane) {
 void SettingsDialog::RebuildPreview() {
     QString text = ToQ(report::BuildPreviewText(work_, Now()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    Memo_Preview->setPlainText(text);
+    preview_->setPlainText(text);
     ++previewBuilds_;
 }
 
-void SettingsDialog::Button_ExtClick() {
+void SettingsDialog::ExtensionsClicked() {
     ExtensionDialog dialog(work_, this);
     RunExtDialog(dialog);
 }
 
-void SettingsDialog::Button_OkClick() {
+void SettingsDialog::OkClicked() {
     confirmed_ = true;
     done(Accepted);
 }
 
-void SettingsDialog::Button_CancelClick() {
+void SettingsDialog::CancelClicked() {
     confirmed_ = false;
     done(Rejected);
 }
 
-void SettingsDialog::Button_HelpClick() {
-    HelpViewer::Instance().ShowTopic(PageControl1->currentIndex() == 0 ? kTopicBasic : kTopicOutput);
+void SettingsDialog::HelpClicked() {
+    HelpViewer::Instance().ShowTopic(pages_->currentIndex() == 0 ? kTopicBasic : kTopicOutput);
 }
 
 const QString& SettingsDialog::BlankLineWarningText() {
@@ -513,7 +474,7 @@ const QString& SettingsDialog::BlankLineWarningText() {
 // Every way of closing ends here (OK, ｷｬﾝｾﾙ, Escape, the close box); the confirmed
 // flag alone decides whether the working copy is applied.
 void SettingsDialog::done(int) {
-    if (confirmed_ && CheckBox_Kg_Cmt->isChecked() && CheckBox_Kg_Non->isChecked() &&
+    if (confirmed_ && blankAsCommentBox_->isChecked() && blankOutOfTotalBox_->isChecked() &&
         AskBlankLineWarning(BlankLineWarningText()) == QMessageBox::Yes)
         return;
     if (confirmed_) CollectOnConfirm();
@@ -521,8 +482,10 @@ void SettingsDialog::done(int) {
 }
 
 void SettingsDialog::CollectOnConfirm() {
-    if (RadioGroup_TabPos->ItemIndex() >= 0) work_.TabPosition = RadioGroup_TabPos->ItemIndex();
-    if (RadioGroup_TabDsp->ItemIndex() >= 0) work_.TabsInRows = RadioGroup_TabDsp->ItemIndex();
+    // A choice the dialog showed as its nearest item (tabs below for any value
+    // other than 0) is stored as that item.
+    for (const ChoiceGroup& c : choices_)
+        if (c.Group->ItemIndex() >= 0) work_.*c.Row->Int = c.Group->ItemIndex();
     // A background the user did not choose keeps its text: a desktop colour name such
     // as clWindow would otherwise turn into a fixed value.
     for (Pane& pane : panes_)
@@ -531,7 +494,7 @@ void SettingsDialog::CollectOnConfirm() {
 
 void SettingsDialog::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Button_CancelClick();
+        CancelClicked();
         return;
     }
     if (e->key() == Qt::Key_F1) {

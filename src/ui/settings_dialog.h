@@ -17,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+#include "settings/schema.h"
 #include "settings/settings.h"
 
 namespace zarnik::ui {
@@ -64,45 +65,45 @@ public:
     explicit SettingsDialog(const settings::Settings& live, QWidget* parent = nullptr);
     ~SettingsDialog() override;
 
-    QTabWidget* PageControl1;
-    QWidget* TabSheet_Basic;
-    QWidget* TabSheet_Output;
+    QTabWidget* pages_;
+    QWidget* basicPage_;
+    QWidget* outputPage_;
 
     // Page "基本".
-    RadioGroup* RadioGroup_TabPos;
-    RadioGroup* RadioGroup_TabDsp;
-    QPushButton* Button_FontFold;
-    ColorButton* Button_ColorFold;
-    QPushButton* Button_FontMemo;
-    ColorButton* Button_ColorMemo;
-    QPushButton* Button_FontRslt;
-    ColorButton* Button_ColorRslt;
-    QCheckBox* CheckBox_Subfol;
-    QCheckBox* CheckBox_EucJis;
-    QCheckBox* CheckBox_Utf8Src;
-    RadioGroup* RadioGroup_VsSrc;
-    QPushButton* Button_Ext;
-    RadioGroup* RadioGroup_InCmnt;
-    QCheckBox* CheckBox_AstaOnly;
-    QCheckBox* CheckBox_RemCmt;
-    QCheckBox* CheckBox_Kg_Cmt;
-    QCheckBox* CheckBox_Kg_Non;
+    RadioGroup* tabPositionGroup_;
+    RadioGroup* tabRowsGroup_;
+    QPushButton* targetFontButton_;
+    ColorButton* targetColorButton_;
+    QPushButton* memoFontButton_;
+    ColorButton* memoColorButton_;
+    QPushButton* resultFontButton_;
+    ColorButton* resultColorButton_;
+    QCheckBox* subfoldersBox_;
+    QCheckBox* eucJisBox_;
+    QCheckBox* utf8Box_;
+    RadioGroup* counterGroup_;
+    QPushButton* extensionsButton_;
+    RadioGroup* blankInCommentGroup_;
+    QCheckBox* asteriskLineBox_;
+    QCheckBox* remCommentBox_;
+    QCheckBox* blankAsCommentBox_;
+    QCheckBox* blankOutOfTotalBox_;
 
     // Page "出力関連".
-    QCheckBox* CheckBox_HeadNA;
-    QCheckBox* CheckBox_HeadDT;
-    QCheckBox* CheckBox_FlSort;
-    QCheckBox* CheckBox_FldNam;
-    QCheckBox* CheckBox_FldSum;
-    QCheckBox* CheckBox_Erfout;
-    QCheckBox* CheckBox_Column[9];  // column numbers 1..9 at index 0..8
-    QComboBox* ComboBox_SizeUnit;
-    QLabel* Label_Preview;
-    QPlainTextEdit* Memo_Preview;
+    QCheckBox* headerEnvNameBox_;
+    QCheckBox* headerDateBox_;
+    QCheckBox* sortFilesBox_;
+    QCheckBox* folderLinesBox_;
+    QCheckBox* folderSubtotalsBox_;
+    QCheckBox* errorLinesBox_;
+    QCheckBox* columnBoxes_[9];  // column numbers 1..9 at index 0..8
+    QComboBox* sizeUnitCombo_;
+    QLabel* previewLabel_;
+    QPlainTextEdit* preview_;
 
-    QPushButton* Button_Ok;
-    QPushButton* Button_Cancel;
-    QPushButton* Button_Help;
+    QPushButton* okButton_;
+    QPushButton* cancelButton_;
+    QPushButton* helpButton_;
 
     // Seams, replaced by tests. ChooseFont gets the pane's font and returns true with
     // the chosen one; ChooseColor likewise; AskBlankLineWarning returns
@@ -123,10 +124,10 @@ public:
     void RebuildPreview();
     int PreviewBuilds() const { return previewBuilds_; }
 
-    void Button_OkClick();
-    void Button_CancelClick();
-    void Button_HelpClick();
-    void Button_ExtClick();
+    void OkClicked();
+    void CancelClicked();
+    void HelpClicked();
+    void ExtensionsClicked();
 
     static const QString& BlankLineWarningText();
 
@@ -144,6 +145,22 @@ private:
         bool ColorChosen;
     };
 
+    // A schema row's check box or radio group, loaded from and stored into the
+    // working copy through the row.
+    struct SwitchBox {
+        const settings::SettingRow* Row;
+        QCheckBox* Box;
+    };
+    struct ChoiceGroup {
+        const settings::SettingRow* Row;
+        RadioGroup* Group;
+    };
+
+    QCheckBox* NewSwitch(const char* key);
+    RadioGroup* NewChoice(const char* section, const char* key, bool captioned = true);
+    void MakePaneButtons();
+    QLayout* BuildLookColumn();
+    QLayout* BuildCountingColumn();
     void BuildBasicPage();
     void BuildOutputPage();
     void LoadControls();
@@ -158,6 +175,8 @@ private:
     bool confirmed_ = false;
     int previewBuilds_ = 0;
     Pane panes_[3]{};
+    std::vector<SwitchBox> switches_;
+    std::vector<ChoiceGroup> choices_;
 };
 
 // The font chooser: face, size, style and a text colour; true when confirmed.

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "engine/count.h"
+#include "settings/schema.h"
 #include "settings/settings.h"
 #include "text/sjis.h"
 
@@ -40,11 +41,8 @@ bool ParseFirstLine(const std::string& line, Expected& want, settings::Settings&
         if (eq == std::string::npos) continue;  // the comment's closing marker
         const std::string key = w.substr(0, eq), value = w.substr(eq + 1);
         if (inSet) {
-            const auto& keys = settings::SetteiIntKeys();
-            auto k = std::find_if(keys.begin(), keys.end(), [&](const settings::IntKey& ik) {
-                return text::EqualsNoCase(key, ik.Key);
-            });
-            if (k == keys.end() || !settings::ParseIniInteger(value, cnf.*k->Field)) {
+            const settings::SettingRow* row = settings::FindReportSetting(key);
+            if (!row || !row->IsInt() || !settings::SetFromText(*row, value, cnf)) {
                 why = "bad setting " + w;
                 return false;
             }

@@ -7,7 +7,12 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
+#include "engine/options.h"
+#include "report/report.h"
+#include "run/run.h"
+#include "settings/persist.h"
 #include "test_util.h"
 #include "ui/ext_dialog.h"
 #include "ui/help_viewer.h"
@@ -37,7 +42,7 @@ struct Window : WindowFixture {
             reached = true;
             act(*d);
             if (d->isVisible()) {
-                d->Button_CancelClick();
+                d->CancelClicked();
                 QFAIL("the settings dialog was left open");
             }
         });
@@ -46,7 +51,7 @@ struct Window : WindowFixture {
     }
 };
 
-QString Preview(const SettingsDialog& d) { return d.Memo_Preview->toPlainText(); }
+QString Preview(const SettingsDialog& d) { return d.preview_->toPlainText(); }
 
 // The sample file's line: the last line of the preview.
 QString SampleLine(const SettingsDialog& d) { return Preview(d).split(QLatin1Char('\n')).back(); }
@@ -69,28 +74,97 @@ private slots:
         c.TabPosition = 3;
         SettingsDialog d(c);
         QCOMPARE(d.windowTitle(), QStringLiteral("設定"));
-        QCOMPARE(d.PageControl1->tabText(0), QStringLiteral("基本"));
-        QCOMPARE(d.PageControl1->tabText(1), QStringLiteral("出力関連"));
-        QCOMPARE(d.PageControl1->currentIndex(), 0);
-        QVERIFY(!d.CheckBox_Kg_Cmt->isChecked());
-        QVERIFY(d.CheckBox_RemCmt->isChecked());
-        QVERIFY(d.CheckBox_Column[3]->isChecked());
-        QVERIFY(d.CheckBox_Subfol->isChecked());
-        QCOMPARE(d.RadioGroup_VsSrc->ItemIndex(), -1);
-        QCOMPARE(d.RadioGroup_TabPos->ItemIndex(), 1);
-        QCOMPARE(d.ComboBox_SizeUnit->currentIndex(), -1);
+        QCOMPARE(d.pages_->tabText(0), QStringLiteral("基本"));
+        QCOMPARE(d.pages_->tabText(1), QStringLiteral("出力関連"));
+        QCOMPARE(d.pages_->currentIndex(), 0);
+        QVERIFY(!d.blankAsCommentBox_->isChecked());
+        QVERIFY(d.remCommentBox_->isChecked());
+        QVERIFY(d.columnBoxes_[3]->isChecked());
+        QVERIFY(d.subfoldersBox_->isChecked());
+        QCOMPARE(d.counterGroup_->ItemIndex(), -1);
+        QCOMPARE(d.tabPositionGroup_->ItemIndex(), 1);
+        QCOMPARE(d.sizeUnitCombo_->currentIndex(), -1);
         QVERIFY(SampleLine(d).startsWith(QStringLiteral("????????.???")));
-        QCOMPARE(d.Button_FontFold->text(), QStringLiteral("ＭＳ Ｐゴシック 9p"));
-        QCOMPARE(d.Button_FontRslt->text(), QStringLiteral("ＭＳ ゴシック 9p"));
+        QCOMPARE(d.targetFontButton_->text(), QStringLiteral("ＭＳ Ｐゴシック 9p"));
+        QCOMPARE(d.resultFontButton_->text(), QStringLiteral("ＭＳ ゴシック 9p"));
         // Columns 1 and 2 cannot be changed here.
-        QVERIFY(!d.CheckBox_Column[0]->isEnabled());
-        QVERIFY(!d.CheckBox_Column[1]->isEnabled());
+        QVERIFY(!d.columnBoxes_[0]->isEnabled());
+        QVERIFY(!d.columnBoxes_[1]->isEnabled());
         // Nothing touched: OK keeps the unknown values as they were.
-        d.Button_OkClick();
+        d.OkClicked();
         QCOMPARE(d.Work().BlankLinesAsComment, 2);
         QCOMPARE(d.Work().CounterChoice, 9);
         QCOMPARE(d.Work().SizeUnit, 7);
         QCOMPARE(d.Work().TabPosition, 1);
+    }
+
+    // A hand-edited value shows in each box as a run and the report take it.
+    void switchesReadHandEditedValuesAsTheRunDoes() {
+        for (std::int32_t v : {2, -1}) {
+            settings::Settings c = Defaults();
+            for (const settings::SettingRow& row : settings::SettingRows())
+                if (row.IsInt()) c.*row.Int = v;
+            const engine::CountOptions count = engine::CountOptions::From(c);
+            const report::ReportLayout layout = report::ReportLayout::From(c);
+            SettingsDialog d(c);
+            const std::pair<QCheckBox*, bool> shown[] = {
+                {d.subfoldersBox_, run::WalksSubfolders(c)},
+                {d.eucJisBox_, count.ConvertEucJis},
+                {d.utf8Box_, count.ConvertUtf8},
+                {d.asteriskLineBox_, count.AsteriskLineIsBlank},
+                {d.remCommentBox_, count.RemComments},
+                {d.blankAsCommentBox_, count.BlankAddsToComment},
+                {d.blankOutOfTotalBox_, count.BlankLeavesTotal},
+                {d.headerEnvNameBox_, layout.EnvNameInHead},
+                {d.headerDateBox_, layout.DateInHead},
+                {d.sortFilesBox_, layout.SortByPath},
+                {d.folderLinesBox_, layout.FolderLines},
+                {d.folderSubtotalsBox_, layout.FolderSums},
+                {d.errorLinesBox_, layout.ErrorLines},
+            };
+            for (const auto& [box, on] : shown)
+                QVERIFY2(box->isChecked() == on, qPrintable(box->objectName()));
+            for (int i = 0; i < report::kColumnCount; ++i)
+                QCOMPARE(d.columnBoxes_[i + 2]->isChecked(), layout.Shown[i]);
+        }
+    }
+
+    // Every switch and choice the dialog shows reaches its own key in the saved file.
+    void everySwitchReachesItsKeyInTheIni() {
+        SettingsDialog d(Defaults());
+        d.AskBlankLineWarning = [](const QString&) { return int(QMessageBox::No); };
+        std::map<const settings::SettingRow*, std::int32_t> expected;
+        auto rowOf = [](const QObject* w) {
+            for (const settings::SettingRow& row : settings::SettingRows())
+                if (w->objectName() == QLatin1String(row.Key)) return &row;
+            return static_cast<const settings::SettingRow*>(nullptr);
+        };
+        for (QCheckBox* box : d.findChildren<QCheckBox*>()) {
+            const settings::SettingRow* row = rowOf(box);
+            QVERIFY2(row, qPrintable(box->objectName()));
+            if (box->isEnabled()) box->click();
+            expected[row] = box->isEnabled() ? 1 - row->Default : row->Default;
+        }
+        for (RadioGroup* group : d.findChildren<RadioGroup*>()) {
+            const settings::SettingRow* row = rowOf(group);
+            QVERIFY2(row, qPrintable(group->objectName()));
+            expected[row] = (row->Default + 1) % group->Count();
+            group->Item(expected[row])->click();
+        }
+        d.sizeUnitCombo_->setCurrentIndex(2);
+        expected[rowOf(d.sizeUnitCombo_)] = 2;
+        QCOMPARE(expected.size(), std::size_t{9 + 13 + 5});
+        d.okButton_->click();
+
+        testing::TempDir dir;
+        settings::ProgramState st = settings::MakeStartState(
+            settings::PathsForIniFile(dir.str() + "/zarnik", dir.str() + "/zarnik.ini"), 800, 600);
+        settings::LoadSettings(st);
+        st.Cnf = d.Work();
+        settings::SaveSettings(st, settings::WindowState{});
+        const settings::IniFile ini(testing::ReadFileBytes(dir.path() / "zarnik.ini"));
+        for (const auto& [row, value] : expected)
+            QVERIFY2(ini.ReadInteger(row->Section, row->Key, -9) == value, row->Key);
     }
 
     void previewFollowsTheListedChangesOnly() {
@@ -106,34 +180,34 @@ private slots:
                 "PELORAND.C    99-09-05 09:05     1,234,567 C      10000    3000    6800     200  30.00％"));
 
         int builds = d.PreviewBuilds();
-        for (QCheckBox* b : {d.CheckBox_AstaOnly, d.CheckBox_RemCmt, d.CheckBox_Subfol, d.CheckBox_EucJis,
-                             d.CheckBox_FlSort, d.CheckBox_FldSum, d.CheckBox_Erfout})
+        for (QCheckBox* b : {d.asteriskLineBox_, d.remCommentBox_, d.subfoldersBox_, d.eucJisBox_,
+                             d.sortFilesBox_, d.folderSubtotalsBox_, d.errorLinesBox_})
             b->click();
         QCOMPARE(d.PreviewBuilds(), builds);
         QCOMPARE(d.Work().AsteriskLineIsBlank, 1);
         QCOMPARE(d.Work().WalkSubfolders, 0);
         QCOMPARE(d.Work().ErrorLines, 0);
 
-        d.ComboBox_SizeUnit->setCurrentIndex(1);
+        d.sizeUnitCombo_->setCurrentIndex(1);
         QVERIFY(SampleLine(d).contains(QStringLiteral("1,205.63KB")));
-        d.CheckBox_Kg_Cmt->click();
+        d.blankAsCommentBox_->click();
         QVERIFY2(SampleLine(d).contains(QStringLiteral("3200    6800     200  32.00％")),
                  qPrintable(SampleLine(d)));
-        d.CheckBox_Kg_Non->click();
+        d.blankOutOfTotalBox_->click();
         QVERIFY(SampleLine(d).contains(QStringLiteral("9800")));
         QVERIFY(SampleLine(d).contains(QStringLiteral("32.65％")));
-        d.CheckBox_FldNam->click();
+        d.folderLinesBox_->click();
         QVERIFY(Preview(d).contains(QStringLiteral("\n[/Zrnk/src]---")));
-        d.CheckBox_HeadNA->click();
+        d.headerEnvNameBox_->click();
         QVERIFY(Preview(d).startsWith(QStringLiteral("1999年")));
-        d.CheckBox_HeadDT->click();
+        d.headerDateBox_->click();
         QVERIFY(Preview(d).startsWith(QStringLiteral("---")));
-        d.RadioGroup_VsSrc->Item(3)->click();
+        d.counterGroup_->Item(3)->click();
         QVERIFY(SampleLine(d).startsWith(QStringLiteral("Pelorand.java")));
-        d.CheckBox_Column[8]->click();
+        d.columnBoxes_[8]->click();
         QVERIFY(!SampleLine(d).contains(QStringLiteral("％")));
         int before = d.PreviewBuilds();
-        d.RadioGroup_InCmnt->Item(1)->click();
+        d.blankInCommentGroup_->Item(1)->click();
         QCOMPARE(d.PreviewBuilds(), before + 1);
         QCOMPARE(d.Work().BlankInCommentIsBlank, 1);
         QCOMPARE(d.Work().CounterChoice, 3);
@@ -144,13 +218,13 @@ private slots:
         settings::Settings c = Defaults();
         c.SizeUnit = 2;
         SettingsDialog d(c);
-        QVERIFY(d.ComboBox_SizeUnit->isEnabled());
-        d.CheckBox_Column[2]->click();
-        QVERIFY(!d.ComboBox_SizeUnit->isEnabled());
+        QVERIFY(d.sizeUnitCombo_->isEnabled());
+        d.columnBoxes_[2]->click();
+        QVERIFY(!d.sizeUnitCombo_->isEnabled());
         QCOMPARE(d.Work().ShowSize, 0);
         QVERIFY(!SampleLine(d).contains(QStringLiteral("MB")));
-        d.CheckBox_Column[2]->click();
-        QVERIFY(d.ComboBox_SizeUnit->isEnabled());
+        d.columnBoxes_[2]->click();
+        QVERIFY(d.sizeUnitCombo_->isEnabled());
         QVERIFY(SampleLine(d).contains(QStringLiteral("1.18MB")));
         QCOMPARE(d.Work().SizeUnit, 2);
     }
@@ -173,14 +247,14 @@ private slots:
                 e.javaEdit->clear();
                 e.OnOkClicked();
             };
-            d.Button_FontRslt->click();
-            QCOMPARE(d.Button_FontRslt->text(), QStringLiteral("IPAMincho 14p"));
-            QCOMPARE(d.Memo_Preview->font().pointSize(), 14);
-            d.Button_ColorRslt->setFocus();
-            QTest::keyClick(d.Button_ColorRslt, Qt::Key_Space);  // Space opens the chooser too
-            QCOMPARE(d.Button_ColorRslt->Color(), QColor(Qt::red));
-            QCOMPARE(d.Memo_Preview->palette().color(QPalette::Base), QColor(Qt::red));
-            d.Button_Ext->click();
+            d.resultFontButton_->click();
+            QCOMPARE(d.resultFontButton_->text(), QStringLiteral("IPAMincho 14p"));
+            QCOMPARE(d.preview_->font().pointSize(), 14);
+            d.resultColorButton_->setFocus();
+            QTest::keyClick(d.resultColorButton_, Qt::Key_Space);  // Space opens the chooser too
+            QCOMPARE(d.resultColorButton_->Color(), QColor(Qt::red));
+            QCOMPARE(d.preview_->palette().color(QPalette::Base), QColor(Qt::red));
+            d.extensionsButton_->click();
             QCOMPARE(d.Work().ExtensionPatterns[4], std::string());
             QTest::keyClick(&d, Qt::Key_Escape);
         });
@@ -208,13 +282,13 @@ private slots:
                 e.cSourceEdit->setText(QStringLiteral("*.c;*.cc"));
                 e.OnOkClicked();
             };
-            d.Button_FontRslt->click();
-            d.Button_ColorMemo->click();
-            d.RadioGroup_TabPos->Item(1)->click();
-            d.RadioGroup_TabDsp->Item(0)->click();
-            d.CheckBox_Kg_Cmt->click();
-            d.Button_Ext->click();
-            d.Button_Ok->click();
+            d.resultFontButton_->click();
+            d.memoColorButton_->click();
+            d.tabPositionGroup_->Item(1)->click();
+            d.tabRowsGroup_->Item(0)->click();
+            d.blankAsCommentBox_->click();
+            d.extensionsButton_->click();
+            d.okButton_->click();
         });
         const settings::Settings& c = w.state.Cnf;
         QCOMPARE(c.BlankLinesAsComment, 1);
@@ -264,8 +338,8 @@ private slots:
         QLayout* upper = w.window->Tabs().Row()->parentWidget()->layout();
         QCOMPARE(upper->indexOf(w.window->Tabs().Row()), upper->count() - 1);
         w.Settings([](SettingsDialog& d) {
-            d.RadioGroup_TabPos->Item(0)->click();
-            d.Button_Ok->click();
+            d.tabPositionGroup_->Item(0)->click();
+            d.okButton_->click();
         });
         QCOMPARE(upper->indexOf(w.window->Tabs().Row()), 0);
         QVERIFY(!w.window->Tabs().Row()->Below());
@@ -281,16 +355,16 @@ private slots:
                     asked << t;
                     return int(QMessageBox::Yes);
                 };
-                d.CheckBox_Kg_Cmt->click();
-                d.CheckBox_Kg_Non->click();
-                d.Button_Ok->click();
+                d.blankAsCommentBox_->click();
+                d.blankOutOfTotalBox_->click();
+                d.okButton_->click();
                 QVERIFY(d.isVisible());
                 QVERIFY(d.Confirmed());
                 QCOMPARE(asked.size(), 1);
                 QVERIFY(asked[0].startsWith(
                     QStringLiteral("「空行はコメント行とする」　と　「空行は総行数に含めない」を\r\n")));
-                d.CheckBox_Kg_Non->click();
-                d.Button_Ok->click();
+                d.blankOutOfTotalBox_->click();
+                d.okButton_->click();
                 QCOMPARE(asked.size(), 1);
                 QVERIFY(!d.isVisible());
             });
@@ -302,9 +376,9 @@ private slots:
             Window w;
             w.Settings([](SettingsDialog& d) {
                 d.AskBlankLineWarning = [](const QString&) { return int(QMessageBox::No); };
-                d.CheckBox_Kg_Cmt->click();
-                d.CheckBox_Kg_Non->click();
-                d.Button_Ok->click();
+                d.blankAsCommentBox_->click();
+                d.blankOutOfTotalBox_->click();
+                d.okButton_->click();
             });
             QCOMPARE(w.state.Cnf.BlankLinesAsComment, 1);
             QCOMPARE(w.state.Cnf.BlankLinesOutOfTotal, 1);
@@ -319,9 +393,9 @@ private slots:
                     ++asked;
                     return answer;
                 };
-                d.CheckBox_Kg_Cmt->click();
-                d.CheckBox_Kg_Non->click();
-                d.Button_Ok->click();
+                d.blankAsCommentBox_->click();
+                d.blankOutOfTotalBox_->click();
+                d.okButton_->click();
                 answer = QMessageBox::No;
                 d.close();
                 QCOMPARE(asked, 2);
@@ -334,8 +408,8 @@ private slots:
                 d.AskBlankLineWarning = [](const QString&) -> int {
                     throw std::logic_error("asked on cancel");
                 };
-                d.CheckBox_Kg_Cmt->click();
-                d.CheckBox_Kg_Non->click();
+                d.blankAsCommentBox_->click();
+                d.blankOutOfTotalBox_->click();
                 d.close();  // the close box without OK: nothing applied
             });
             QCOMPARE(w.state.Cnf.BlankLinesAsComment, 0);
@@ -344,10 +418,10 @@ private slots:
 
     void helpTopicsFollowThePage() {
         SettingsDialog d(Defaults());
-        d.Button_Help->click();
+        d.helpButton_->click();
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10008"));
-        d.PageControl1->setCurrentIndex(1);
-        d.Button_Help->click();
+        d.pages_->setCurrentIndex(1);
+        d.helpButton_->click();
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 10009"));
         QTest::keyClick(&d, Qt::Key_F1);
         QCOMPARE(HelpViewer::Instance().LastRequest(), QStringLiteral("topic 310"));
@@ -395,8 +469,8 @@ private slots:
                 e.javaEdit->clear();
                 e.okButton->click();
             };
-            d.Button_Ext->click();
-            d.Button_Ok->click();
+            d.extensionsButton_->click();
+            d.okButton_->click();
         });
         w.window->Targets().List()->setPlainText(QString::fromStdString(dir.str()));
         w.window->RunCountCommand();

@@ -313,8 +313,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
         HelpViewer::Instance().SetHelpFile(QString::fromStdString(testing::BinDir() + "/zarnik.hlp"));
         SettingsDialog settings(win.state.Cnf, &w);
-        settings.CheckBox_Kg_Cmt->setChecked(true);
-        settings.CheckBox_Kg_Non->setChecked(true);
+        settings.blankAsCommentBox_->setChecked(true);
+        settings.blankOutOfTotalBox_->setChecked(true);
         bool driven = false;
         QTimer poll;
         poll.setInterval(50);
@@ -351,7 +351,7 @@ private slots:
         poll.start();
         settings.open();
         QVERIFY(QTest::qWaitForWindowActive(&settings, kWait));
-        settings.Button_Ok->click();  // the warning: until it is answered the poll above drives
+        settings.okButton_->click();  // the warning: until it is answered the poll above drives
         QVERIFY(WaitFor([&] { return driven && !settings.isVisible(); }));
         QVERIFY(settings.Confirmed());
 
