@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/options.h"
+#include "settings/settings.h"
 
 namespace zarnik::engine {
 
@@ -43,7 +44,7 @@ struct KindInfo {
     const char* FilterName;
 };
 
-inline constexpr std::array<KindInfo, settings::kKindCount> kKindTable = {{
+inline constexpr std::array<KindInfo, kKindCount> kKindTable = {{
     {"", "??? ", CounterId::None, NoKind, "□???･ｿｰｽ 合計", "□???･ｿｰｽ 平均", "", "", ""},
     {settings::kExtsKeys[0].Key, "C   ", CounterId::CFamily, CSource, "□C･ﾍｯﾀﾞ合計", "□C･ﾍｯﾀﾞ平均", "", "",
      ""},
@@ -71,7 +72,7 @@ constexpr bool IsLanguage(int kind) {
 // How many languages the table holds.
 constexpr int LanguageCount() {
     int n = 0;
-    for (int k = 1; k < settings::kKindCount; ++k) n += IsLanguage(k) ? 1 : 0;
+    for (int k = 1; k < kKindCount; ++k) n += IsLanguage(k) ? 1 : 0;
     return n;
 }
 

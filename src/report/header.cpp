@@ -90,7 +90,8 @@ engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t
     return rec;
 }
 
-std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now) {
+std::string BuildPreviewText(const settings::Settings& cnf, const engine::CountOptions& opt,
+                             std::time_t now) {
     static const std::string placeholder = text::Utf8ToSjis("開発環境名");
     static const std::string sampleFolder = "[/Zrnk/src]";
     constexpr int kNameLength = 13;
@@ -108,7 +109,7 @@ std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now) {
                                   ruleLength - static_cast<std::ptrdiff_t>(sampleFolder.size())) +
                  crlf;
     return head + rule + FormatColumnHeader(layout, kNameLength) + crlf + rule + folder +
-           FormatFileLine(layout, MakeSampleRecord(engine::CountOptions::From(cnf), now), kNameLength);
+           FormatFileLine(layout, MakeSampleRecord(opt, now), kNameLength);
 }
 
 }  // namespace zarnik::report

@@ -27,6 +27,7 @@
 #include "report/layout.h"
 #include "report/report.h"
 #include "run/collect.h"
+#include "run/count_options.h"
 #include "run/guarded_run.h"
 #include "run/run.h"
 #include "text/sjis.h"
@@ -780,7 +781,7 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Se
                     report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget));
         } else {
             const std::vector<Pair> pairs = PairFiles(oldV, newV);
-            ComparePairs(input, engine::CountOptions::From(cnf), report::ReportLayout::From(cnf), pairs, sink,
+            ComparePairs(input, run::CountOptionsFrom(cnf), report::ReportLayout::From(cnf), pairs, sink,
                          progress, outcome);
         }
     });

@@ -17,6 +17,7 @@
 #include <QStyleOptionButton>
 
 #include "report/header.h"
+#include "run/count_options.h"
 #include "run/run.h"
 #include "settings/colors.h"
 #include "ui/ext_dialog.h"
@@ -360,7 +361,7 @@ void SettingsDialog::LoadControls() {
     RadioGroup_InCmnt->SetItemIndex(work_.BlankInCommentIsBlank);
     // Each box shows what a run will do with the stored value, which a hand edit
     // may have set to something other than 0 or 1.
-    const engine::CountOptions counting = engine::CountOptions::From(work_);
+    const engine::CountOptions counting = run::CountOptionsFrom(work_);
     const report::ReportLayout layout = report::ReportLayout::From(work_);
     const std::pair<QCheckBox*, bool> switches[] = {
         {CheckBox_Subfol, run::WalksSubfolders(work_)}, {CheckBox_EucJis, counting.ConvertEucJis},
@@ -476,7 +477,7 @@ void SettingsDialog::ChooseColorFor(Pane& pane) {
 }
 
 void SettingsDialog::RebuildPreview() {
-    QString text = ToQ(report::BuildPreviewText(work_, Now()));
+    QString text = ToQ(report::BuildPreviewText(work_, run::CountOptionsFrom(work_), Now()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     Memo_Preview->setPlainText(text);
     ++previewBuilds_;

@@ -96,7 +96,7 @@ TEST(BlockFrame, CountsAsTheLineByLineFrame) {
             cnf.BlankInCommentIsBlank = options & 1;
             cnf.AsteriskLineIsBlank = options >> 1 & 1;
             cnf.RemComments = options >> 2 & 1;
-            const CountOptions opt = CountOptions::From(cnf);
+            const CountOptions opt = run::CountOptionsFrom(cnf);
             for (TextCounter counter : counters) {
                 ConverterState plain, logged;
                 LineLog log;
