@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "engine/detail/source_lines.h"
 #include "engine/euc_jis.h"
 #include "report/report.h"
 #include "report/totals.h"

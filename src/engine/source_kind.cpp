@@ -55,11 +55,10 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
     return NoKind;
 }
 
-const char* KindTextFor(const CountOptions& opt, std::string_view name) {
-    int kind = ForcedLanguage(opt.Mode);
+int ShownKind(const CountOptions& opt, std::string_view name) {
     if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess)
-        kind = KindFromExtension(opt, name);
-    return KindTable(kind).KindText;
+        return KindFromExtension(opt, name);
+    return ForcedLanguage(opt.Mode);
 }
 
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {

@@ -4,6 +4,7 @@
 
 #include "engine/count.h"
 #include "engine/source_kind.h"
+#include "report/kind_words.h"
 #include "report/report.h"
 #include "text/sjis.h"
 
@@ -75,12 +76,12 @@ engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t
     if (opt.Mode == engine::SourceMode::None)
         rec.Name = "????????.???";
     else if (engine::SourceKind language = engine::ForcedLanguage(opt.Mode))
-        rec.Name = engine::KindTable(language).SampleName;
+        rec.Name = WordsOfKind(language).SampleName;
     else
         rec.Name = "PELORAND.C";
     rec.TimeText = FormatSampleTime(now);
     rec.Size = 1234567;
-    rec.KindText = engine::KindTextFor(opt, rec.Name);
+    rec.KindText = KindColumnFor(opt, rec.Name);
     rec.Total = 10000;
     rec.Comment = 3000;
     rec.Exec = 0;

@@ -20,10 +20,14 @@
 #include <functional>
 #include <new>
 
+#include "engine/count.h"
+#include "engine/lines.h"
 #include "engine/path_at.h"
+#include "engine/source_kind.h"
 #include "engine/utf8_source.h"
 #include "report/change.h"
 #include "report/header.h"
+#include "report/kind_words.h"
 #include "report/layout.h"
 #include "report/report.h"
 #include "run/collect.h"
@@ -205,7 +209,7 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::FileCounts& rec = f.Rec;
     rec = engine::FileCounts{};
     rec.Name = sjisName;
-    rec.KindText = engine::KindTextFor(opt, rec.Name);
+    rec.KindText = report::KindColumnFor(opt, rec.Name);
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};

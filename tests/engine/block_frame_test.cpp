@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/count.h"
+#include "engine/counters.h"
 #include "engine/line_blocks.h"
 #include "engine_test_util.h"
 

@@ -14,6 +14,7 @@
 #include "engine/path_at.h"
 #include "engine_test_util.h"
 #include "fault_util.h"
+#include "report/kind_words.h"
 #include "report/report.h"
 
 namespace zarnik::engine {
@@ -31,8 +32,9 @@ FileCounts Count(const Settings& cnf, const std::string& path) {
     stat(path.c_str(), &st);
     FileCounts rec;
     CountContext ctx;
-    CountFile(run::CountOptionsFrom(cnf), path, {fs::path(path).filename().string(), st.st_mtime, st.st_size},
-              rec, ctx);
+    const CountOptions opt = run::CountOptionsFrom(cnf);
+    CountFile(opt, path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
+    rec.KindText = report::KindColumnFor(opt, rec.Name);  // as a run fills it in
     return rec;
 }
 

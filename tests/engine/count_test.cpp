@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "engine/source_kind.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -62,7 +63,7 @@ TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
     cnf.CounterChoice = 7;
     FileCounts rec = CountText("x\n", cnf);
     EXPECT_EQ(rec.Status, FileStatus::NotTarget);
-    EXPECT_EQ(rec.KindText, "??? ");
+    EXPECT_EQ(testing::KindColumn(cnf, rec.Name), std::string("??? "));
     FileCounts missing;
     CountContext ctx;
     CountFile(run::CountOptionsFrom(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
@@ -82,7 +83,7 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
     EXPECT_EQ(rec.Name, "MAIN.C");
     EXPECT_EQ(rec.TimeText, "01-09-09 10:46");
     EXPECT_EQ(rec.Size, 1234);
-    EXPECT_EQ(rec.KindText, "C   ");
+    EXPECT_EQ(testing::KindColumn(cnf, rec.Name), std::string("C   "));
     EXPECT_EQ(rec.Total, 3);
     EXPECT_EQ(rec.Comment, 1);
     EXPECT_EQ(rec.Blank, 1);
@@ -128,20 +129,20 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     cnf.CounterChoice = 1;
     FileCounts asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
     EXPECT_EQ(asmAsC.Status, FileStatus::Counted);
-    EXPECT_EQ(asmAsC.KindText, "C   ");
+    EXPECT_EQ(testing::KindColumn(cnf, asmAsC.Name), std::string("C   "));
     EXPECT_EQ(asmAsC.Kind, CSource);
     auto totalsKind = [&](const char* name) {
         return ChooseByMode(run::CountOptionsFrom(cnf), name).TotalsKind;
     };
     EXPECT_EQ(totalsKind("x.H"), CHeader);
     cnf.CounterChoice = 3;
-    EXPECT_EQ(CountText("x\n", cnf, "x.txt").KindText, "Java");
+    EXPECT_EQ(testing::KindColumn(cnf, "x.txt"), std::string("Java"));
     EXPECT_EQ(totalsKind("x.c"), Java);
     cnf.CounterChoice = 2;
     EXPECT_EQ(totalsKind("x.inc"), AsmHeader);
     EXPECT_EQ(totalsKind("x.c"), AsmSource);
     cnf.CounterChoice = 4;
-    EXPECT_EQ(KindTextFor(run::CountOptionsFrom(cnf), "x.h"), std::string("C   "));
+    EXPECT_EQ(testing::KindColumn(cnf, "x.h"), std::string("C   "));
     EXPECT_EQ(totalsKind("x.h"), -1);  // the guess decides
 }
 

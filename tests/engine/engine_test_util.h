@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "engine/detail/source_lines.h"
+#include "report/kind_words.h"
 #include "run/count_options.h"
 #include "test_util.h"
 
@@ -39,6 +41,11 @@ inline Counts CountRaw(TextCounter counter, const std::string& bytes, const sett
     FileCounts rec;
     FileStatus st = counter(run::CountOptionsFrom(cnf), TextForCounting(bytes), rec, state);
     return {static_cast<int>(st), rec.Total, rec.Comment, rec.Blank};
+}
+
+// The kind column the report shows for a file called name.
+inline std::string KindColumn(const settings::Settings& cnf, std::string_view name) {
+    return report::KindColumnFor(run::CountOptionsFrom(cnf), name);
 }
 
 // The lines a counter reads from a text, converted when EucJis is 1.

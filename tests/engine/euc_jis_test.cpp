@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/counters.h"
+#include "engine/source_kind.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {

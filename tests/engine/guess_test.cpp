@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/source_kind.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "engine/source_kind.h"
 #include "report/report.h"
 #include "run/count_options.h"
 #include "test_util.h"

@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "engine/count.h"
 #include "run/count_options.h"
 #include "run/run.h"
 #include "run_test_util.h"
