@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "corpus.h"
-#include "engine/count.h"
+#include "engine/counters.h"
 #include "engine/lines.h"
 
 namespace {

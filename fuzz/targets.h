@@ -22,10 +22,12 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "engine/detail/source_lines.h"
 #include "engine/euc_jis.h"
 #include "report/report.h"
 #include "report/totals.h"
 #include "run/collect.h"
+#include "run/count_options.h"
 #include "settings/colors.h"
 #include "settings/ini_file.h"
 #include "settings/persist.h"
@@ -145,7 +147,7 @@ inline void CountInput(std::string_view data) {
     WriteFile(path, text);
 
     const engine::DirEntry entry{name, 0, static_cast<std::int64_t>(text.size())};
-    const engine::CountOptions opt = engine::CountOptions::From(cnf);
+    const engine::CountOptions opt = run::CountOptionsFrom(cnf);
     engine::CountContext ctx;
     engine::FileCounts rec;
     engine::CountFile(opt, path, entry, rec, ctx);

@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/count.h"
+#include "engine/detail/text_pieces.h"
 #include "engine/path_at.h"
+#include "engine/read_buffer.h"
 #include "engine/utf8_source.h"
 
 namespace zarnik::engine::detail {

@@ -12,33 +12,15 @@
 #include <new>
 
 #include "engine/chunked_text.h"
+#include "engine/detail/piece_counters.h"
+#include "engine/detail/text_pieces.h"
 #include "engine/line_blocks.h"
 #include "engine/path_at.h"
+#include "engine/read_buffer.h"
+#include "engine/source_kind.h"
 #include "engine/utf8_source.h"
 
 namespace zarnik::engine {
-
-FileError::FileError(std::string path, int err)
-    : std::runtime_error(std::strerror(err)), path_(std::move(path)), code_(err) {}
-
-char* ByteBuffer::Extend(std::size_t n) {
-    if (capacity_ - size_ < n) {
-        std::size_t cap = std::max(capacity_ * 2, size_ + n);
-        std::unique_ptr<char[]> grown(new char[cap]);
-        if (size_) std::memcpy(grown.get(), data_.get(), size_);
-        data_ = std::move(grown);
-        capacity_ = cap;
-    }
-    return data_.get() + size_;
-}
-
-void ByteBuffer::Reserve(std::size_t n) {
-    if (capacity_ >= n) return;
-    std::unique_ptr<char[]> grown(new char[n]);
-    if (size_) std::memcpy(grown.get(), data_.get(), size_);
-    data_ = std::move(grown);
-    capacity_ = n;
-}
 
 std::size_t ChunkBytesFor(unsigned threads) {
     constexpr std::size_t kBudget = std::size_t{8} << 20, kMin = std::size_t{4} << 10;
@@ -110,13 +92,13 @@ using CounterFn = FileStatus (*)(const CountOptions&, detail::TextPieces&, FileC
 CounterFn CounterFor(CounterId id) {
     switch (id) {
         case CounterId::CFamily:
-            return CountCFamily;
+            return detail::CountCFamily;
         case CounterId::Asm:
-            return CountAsm;
+            return detail::CountAsm;
         case CounterId::PlSql:
-            return CountPlSql;
+            return detail::CountPlSql;
         case CounterId::Basic:
-            return CountBasic;
+            return detail::CountBasic;
         case CounterId::Guess:
         case CounterId::None:
             break;
@@ -125,21 +107,6 @@ CounterFn CounterFor(CounterId id) {
 }
 
 }  // namespace
-
-std::size_t ReadAt(const Fd& fd, char* buf, std::size_t n, std::uint64_t at, const std::string& path) {
-    std::size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::pread(fd.get(), buf + got, std::min<std::size_t>(n - got, std::size_t{1} << 30),
-                            static_cast<off_t>(at + got));
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            throw FileError(path, errno);
-        }
-        if (r == 0) break;
-        got += static_cast<std::size_t>(r);
-    }
-    return got;
-}
 
 FileStatus ProbeBytes(std::string_view head) {
     if (head.size() > kProbeBytes) head = head.substr(0, kProbeBytes);
@@ -168,7 +135,7 @@ void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::
                      FileCounts& rec, ConverterState& state) {
     rec.Kind = choice.TotalsKind;
     if (choice.Counter == CounterId::Guess)
-        rec.Status = GuessKind(opt, text, rec.Name, rec, state);
+        rec.Status = detail::GuessKind(opt, text, rec.Name, rec, state);
     else if (CounterFn fn = CounterFor(choice.Counter))
         rec.Status = fn(opt, text, rec, state);
     else
@@ -250,7 +217,6 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.Name = entry.Name;
     rec.TimeText = FormatFileTime(entry.MTime);
     rec.Size = entry.Size;
-    rec.KindText = KindTextFor(opt, rec.Name);
     rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;

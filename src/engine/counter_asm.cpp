@@ -2,6 +2,8 @@
 // non-blank byte is the block's delimiter; the block ends where that byte occurs
 // again. String literals are not looked at.
 #include "engine/counter_frame.h"
+#include "engine/counters.h"
+#include "engine/detail/piece_counters.h"
 #include "engine/line_scan.h"
 #include "text/sjis.h"
 
@@ -81,14 +83,14 @@ private:
 
 }  // namespace
 
-FileStatus CountAsm(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
-                    ConverterState& state) {
+FileStatus detail::CountAsm(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                            ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, AsmCounter(opt));
 }
 
 FileStatus CountAsm(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state) {
     detail::WholeText whole(text);
-    return CountAsm(opt, whole, rec, state);
+    return detail::CountAsm(opt, whole, rec, state);
 }
 
 }  // namespace zarnik::engine

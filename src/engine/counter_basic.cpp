@@ -3,6 +3,8 @@
 // continued every non-blank line is a comment line, and the first one without the
 // mark ends it (a Rem line never does).
 #include "engine/counter_frame.h"
+#include "engine/counters.h"
+#include "engine/detail/piece_counters.h"
 #include "engine/line_scan.h"
 #include "text/sjis.h"
 
@@ -66,15 +68,15 @@ private:
 
 }  // namespace
 
-FileStatus CountBasic(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
-                      ConverterState& state) {
+FileStatus detail::CountBasic(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                              ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, BasicCounter());
 }
 
 FileStatus CountBasic(const CountOptions& opt, std::string_view text, FileCounts& rec,
                       ConverterState& state) {
     detail::WholeText whole(text);
-    return CountBasic(opt, whole, rec, state);
+    return detail::CountBasic(opt, whole, rec, state);
 }
 
 }  // namespace zarnik::engine

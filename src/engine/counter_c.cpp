@@ -1,6 +1,8 @@
 // Block comments "/*" ... "*/", line comments "//", double-quoted literals with
 // the backslash escape, asterisk-only lines and Rem lines.
 #include "engine/counter_frame.h"
+#include "engine/counters.h"
+#include "engine/detail/piece_counters.h"
 #include "engine/line_scan.h"
 
 namespace zarnik::engine {
@@ -63,15 +65,15 @@ private:
 
 }  // namespace
 
-FileStatus CountCFamily(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
-                        ConverterState& state) {
+FileStatus detail::CountCFamily(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                                ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, CFamilyCounter(opt));
 }
 
 FileStatus CountCFamily(const CountOptions& opt, std::string_view text, FileCounts& rec,
                         ConverterState& state) {
     detail::WholeText whole(text);
-    return CountCFamily(opt, whole, rec, state);
+    return detail::CountCFamily(opt, whole, rec, state);
 }
 
 }  // namespace zarnik::engine

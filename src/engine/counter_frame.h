@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <bit>
 
-#include "engine/count.h"
+#include "engine/count_context.h"
+#include "engine/detail/source_lines.h"
+#include "engine/detail/text_pieces.h"
+#include "engine/file_counts.h"
+#include "engine/file_status.h"
 #include "engine/line_blocks.h"
 #include "engine/lines.h"
+#include "engine/options.h"
 
 namespace zarnik::engine::detail {
 

@@ -1,6 +1,8 @@
 // Block comments "/*" ... "*/", line comments "--" and single-quoted literals in
 // which a doubled apostrophe stands for one. "//" means nothing here.
 #include "engine/counter_frame.h"
+#include "engine/counters.h"
+#include "engine/detail/piece_counters.h"
 #include "engine/line_scan.h"
 
 namespace zarnik::engine {
@@ -37,15 +39,15 @@ private:
 
 }  // namespace
 
-FileStatus CountPlSql(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
-                      ConverterState& state) {
+FileStatus detail::CountPlSql(const CountOptions& opt, detail::TextPieces& text, FileCounts& rec,
+                              ConverterState& state) {
     return detail::RunCounterFrame(opt, text, rec, state, PlSqlCounter(opt));
 }
 
 FileStatus CountPlSql(const CountOptions& opt, std::string_view text, FileCounts& rec,
                       ConverterState& state) {
     detail::WholeText whole(text);
-    return CountPlSql(opt, whole, rec, state);
+    return detail::CountPlSql(opt, whole, rec, state);
 }
 
 }  // namespace zarnik::engine

@@ -2,7 +2,12 @@
 // family, then counting the file with that family's counter.
 #include <array>
 
-#include "engine/count.h"
+#include "engine/counters.h"
+#include "engine/detail/piece_counters.h"
+#include "engine/detail/source_lines.h"
+#include "engine/detail/text_pieces.h"
+#include "engine/lines.h"
+#include "engine/source_kind.h"
 #include "text/sjis.h"
 
 namespace zarnik::engine {
@@ -25,8 +30,8 @@ std::size_t FirstMarker(std::string_view line, const std::array<std::string_view
 
 }  // namespace
 
-FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name,
-                     FileCounts& rec, ConverterState& state) {
+FileStatus detail::GuessKind(const CountOptions& opt, detail::TextPieces& text, std::string_view name,
+                             FileCounts& rec, ConverterState& state) {
     // The guess takes the whole text through the converter before the chosen counter
     // reads it again from the start: with EucJis 1 the converter sees every line
     // twice, and its lasting shift state carries from the guess into the count. The
@@ -58,7 +63,7 @@ FileStatus GuessKind(const CountOptions& opt, detail::TextPieces& text, std::str
 FileStatus GuessKind(const CountOptions& opt, std::string_view text, std::string_view name, FileCounts& rec,
                      ConverterState& state) {
     detail::WholeText whole(text);
-    return GuessKind(opt, whole, name, rec, state);
+    return detail::GuessKind(opt, whole, name, rec, state);
 }
 
 }  // namespace zarnik::engine

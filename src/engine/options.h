@@ -1,11 +1,18 @@
-// What counting needs from the settings, made once per run. Each integer switch of
-// the settings record is read here and nowhere else, so every counter and the
-// settings dialog agree on what a stored value means.
+// What counting needs to know: which counter a file gets and the rules it counts
+// by. run::CountOptionsFrom makes it from the settings once per run.
 #pragma once
 
-#include "settings/settings.h"
+#include <array>
+#include <string>
+#include <vector>
 
 namespace zarnik::engine {
+
+// Source kinds 0..7 (engine/source_kind.h names them); 0 is no kind.
+inline constexpr int kKindCount = 8;
+
+// Extensions with their leading dot, one list per source kind 1..7 (index 0 unused).
+using ExtensionLists = std::array<std::vector<std::string>, kKindCount>;
 
 // How a file's counter and kind are chosen (the setting VsrcFl).
 enum class SourceMode {
@@ -37,9 +44,7 @@ struct CountOptions {
     // A file whose whole text is UTF-8 is converted to Shift-JIS first, and the
     // EUC/JIS converter does not see it (Utf8Src anything but 0).
     bool ConvertUtf8 = true;
-    settings::ExtensionLists Extensions;  // by kind 1..7
-
-    static CountOptions From(const settings::Settings& cnf);
+    ExtensionLists Extensions;  // by kind 1..7
 };
 
 }  // namespace zarnik::engine

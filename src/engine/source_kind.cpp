@@ -23,7 +23,7 @@ std::string_view ExtensionOf(std::string_view name) {
 }  // namespace
 
 const KindInfo& KindTable(int kind) {
-    return kKindTable[static_cast<std::size_t>((kind >= 0 && kind < settings::kKindCount) ? kind : NoKind)];
+    return kKindTable[static_cast<std::size_t>((kind >= 0 && kind < kKindCount) ? kind : NoKind)];
 }
 
 SourceKind ForcedLanguage(SourceMode mode) {
@@ -49,17 +49,16 @@ SourceKind ForcedLanguage(SourceMode mode) {
 int KindFromExtension(const CountOptions& opt, std::string_view name) {
     std::string_view ext = ExtensionOf(name);
     if (ext.empty()) return NoKind;
-    for (int k = 1; k < settings::kKindCount; ++k)
+    for (int k = 1; k < kKindCount; ++k)
         for (const auto& e : opt.Extensions[static_cast<std::size_t>(k)])
             if (text::EqualsNoCase(ext, e)) return k;
     return NoKind;
 }
 
-const char* KindTextFor(const CountOptions& opt, std::string_view name) {
-    int kind = ForcedLanguage(opt.Mode);
+int ShownKind(const CountOptions& opt, std::string_view name) {
     if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess)
-        kind = KindFromExtension(opt, name);
-    return KindTable(kind).KindText;
+        return KindFromExtension(opt, name);
+    return ForcedLanguage(opt.Mode);
 }
 
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {

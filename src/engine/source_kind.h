@@ -1,13 +1,13 @@
-// Source kinds: the one table that describes every kind. Whatever tells kinds
-// apart (the extension lists, the counters, the report's kind column, totals rows
-// and preview, the extension and open dialogs) reads it from here.
+// Source kinds: the one table of what the engine knows of every kind (its
+// extension key, counter and language). The report's words for a kind are in
+// report/kind_words.h and the dialogs' in ui/kind_labels.h, indexed the same way.
 #pragma once
 
 #include <array>
-#include <string>
 #include <string_view>
 
 #include "engine/options.h"
+#include "settings/settings.h"
 
 namespace zarnik::engine {
 
@@ -25,40 +25,23 @@ enum SourceKind : int {
 enum class CounterId { None, CFamily, Asm, PlSql, Basic, Guess };
 
 struct KindInfo {
-    const char* ExtKey;    // key of the pattern in the INI section Exts (empty for NoKind)
-    const char* KindText;  // the report's kind column, always four characters
+    const char* ExtKey;  // key of the pattern in the INI section Exts (empty for NoKind)
     CounterId Counter;
     // The source kind of the kind's language: a header kind names its source kind,
     // a source kind itself. A source mode that names a language keeps a header kind
     // found by extension; the dialogs show a language's kinds together.
     SourceKind Language;
-    // UTF-8: the labels of the kind's totals and average rows.
-    const char* TotalsLabel;
-    const char* AverageLabel;
-    // Source kinds only (UTF-8): the preview's file name when a source mode counts
-    // every file as this language, the extension dialog's group caption and the
-    // open dialog's filter name.
-    const char* SampleName;
-    const char* GroupCaption;
-    const char* FilterName;
 };
 
-inline constexpr std::array<KindInfo, settings::kKindCount> kKindTable = {{
-    {"", "??? ", CounterId::None, NoKind, "□???･ｿｰｽ 合計", "□???･ｿｰｽ 平均", "", "", ""},
-    {settings::kExtsKeys[0].Key, "C   ", CounterId::CFamily, CSource, "□C･ﾍｯﾀﾞ合計", "□C･ﾍｯﾀﾞ平均", "", "",
-     ""},
-    {settings::kExtsKeys[1].Key, "C   ", CounterId::CFamily, CSource, "□C･ｿｰｽ 合計", "□C･ｿｰｽ 平均",
-     "PELORAND.cpp", "Ｃ、Ｃ＋＋", "Ｃ言語"},
-    {settings::kExtsKeys[2].Key, "ASM ", CounterId::Asm, AsmSource, "□ASM･ﾍｯﾀﾞ合計", "□ASM･ﾍｯﾀﾞ平均", "", "",
-     ""},
-    {settings::kExtsKeys[3].Key, "ASM ", CounterId::Asm, AsmSource, "□ASM･ｿｰｽ 合計", "□ASM･ｿｰｽ 平均",
-     "PELORAND.ASM", "アセンブラ", "ｱｾﾝﾌﾞﾗ"},
-    {settings::kExtsKeys[4].Key, "Java", CounterId::CFamily, Java, "□Java･ｿｰｽ 合計", "□Java･ｿｰｽ 平均",
-     "Pelorand.java", "Ｊａｖａ", "Java"},
-    {settings::kExtsKeys[5].Key, "SQL ", CounterId::PlSql, Sql, "□SQL･ｿｰｽ 合計", "□SQL･ｿｰｽ 平均",
-     "pelorand.sql", "PL/SQL", "PL/SQL"},
-    {settings::kExtsKeys[6].Key, "BAS ", CounterId::Basic, Basic, "□BAS･ｿｰｽ 合計", "□BAS･ｿｰｽ 平均",
-     "pelorand.bas", "VB(BASIC)", "BASIC"},
+inline constexpr std::array<KindInfo, kKindCount> kKindTable = {{
+    {"", CounterId::None, NoKind},
+    {settings::kExtsKeys[0].Key, CounterId::CFamily, CSource},
+    {settings::kExtsKeys[1].Key, CounterId::CFamily, CSource},
+    {settings::kExtsKeys[2].Key, CounterId::Asm, AsmSource},
+    {settings::kExtsKeys[3].Key, CounterId::Asm, AsmSource},
+    {settings::kExtsKeys[4].Key, CounterId::CFamily, Java},
+    {settings::kExtsKeys[5].Key, CounterId::PlSql, Sql},
+    {settings::kExtsKeys[6].Key, CounterId::Basic, Basic},
 }};
 
 const KindInfo& KindTable(int kind);
@@ -71,7 +54,7 @@ constexpr bool IsLanguage(int kind) {
 // How many languages the table holds.
 constexpr int LanguageCount() {
     int n = 0;
-    for (int k = 1; k < settings::kKindCount; ++k) n += IsLanguage(k) ? 1 : 0;
+    for (int k = 1; k < kKindCount; ++k) n += IsLanguage(k) ? 1 : 0;
     return n;
 }
 
@@ -82,8 +65,10 @@ SourceKind ForcedLanguage(SourceMode mode);
 // Kind of a name by the extension lists (the first list holding the extension wins).
 int KindFromExtension(const CountOptions& opt, std::string_view name);
 
-// Four-character kind text of a name under the source mode.
-const char* KindTextFor(const CountOptions& opt, std::string_view name);
+// The kind a name's kind column shows under the source mode: its language when the
+// mode names one, else the kind of its extension (also in guess mode, whatever the
+// guess decides).
+int ShownKind(const CountOptions& opt, std::string_view name);
 
 // How one source mode chooses the counter and the kind for the totals.
 struct ModeChoice {

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "engine/count.h"
+#include "engine/read_buffer.h"
 
 namespace zarnik::engine {
 

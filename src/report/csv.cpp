@@ -2,8 +2,8 @@
 
 #include <initializer_list>
 
-#include "engine/source_kind.h"
 #include "report/change.h"
+#include "report/kind_words.h"
 #include "text/sjis.h"
 
 namespace zarnik::report {
@@ -91,7 +91,7 @@ std::string CsvFileRow(const std::string& nativePath, const engine::FileCounts& 
 std::string CsvTotalsRows(const ReportTotals& totals, CsvEncoding encoding) {
     std::string rows;
     for (int k : KindsWithFiles(totals))
-        rows += TotalsRow({k, false}, detail::KindWord(engine::KindTable(k).KindText),
+        rows += TotalsRow({k, false}, detail::KindWord(WordsOfKind(k).Column),
                           totals.Kinds[static_cast<std::size_t>(k)], encoding);
     rows += TotalsRow({RowKey::kGrand, false}, "", totals.GrandTotal, encoding);
     return rows;
@@ -156,7 +156,7 @@ std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding) {
     }
     const ChangeTotals& totals = rows.Totals();
     for (int k : ChangeKindsWithFiles(totals))
-        out += ChangeTotalsRow({k, false}, detail::KindWord(engine::KindTable(k).KindText),
+        out += ChangeTotalsRow({k, false}, detail::KindWord(WordsOfKind(k).Column),
                                totals.Kinds[static_cast<std::size_t>(k)], encoding);
     out += ChangeTotalsRow({RowKey::kGrand, false}, "", totals.GrandTotal, encoding);
     return out;

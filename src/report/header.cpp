@@ -4,6 +4,7 @@
 
 #include "engine/count.h"
 #include "engine/source_kind.h"
+#include "report/kind_words.h"
 #include "report/report.h"
 #include "text/sjis.h"
 
@@ -75,12 +76,12 @@ engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t
     if (opt.Mode == engine::SourceMode::None)
         rec.Name = "????????.???";
     else if (engine::SourceKind language = engine::ForcedLanguage(opt.Mode))
-        rec.Name = engine::KindTable(language).SampleName;
+        rec.Name = WordsOfKind(language).SampleName;
     else
         rec.Name = "PELORAND.C";
     rec.TimeText = FormatSampleTime(now);
     rec.Size = 1234567;
-    rec.KindText = engine::KindTextFor(opt, rec.Name);
+    rec.KindText = KindColumnFor(opt, rec.Name);
     rec.Total = 10000;
     rec.Comment = 3000;
     rec.Exec = 0;
@@ -90,7 +91,8 @@ engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t
     return rec;
 }
 
-std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now) {
+std::string BuildPreviewText(const settings::Settings& cnf, const engine::CountOptions& opt,
+                             std::time_t now) {
     static const std::string placeholder = text::Utf8ToSjis("開発環境名");
     static const std::string sampleFolder = "[/Zrnk/src]";
     constexpr int kNameLength = 13;
@@ -108,7 +110,7 @@ std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now) {
                                   ruleLength - static_cast<std::ptrdiff_t>(sampleFolder.size())) +
                  crlf;
     return head + rule + FormatColumnHeader(layout, kNameLength) + crlf + rule + folder +
-           FormatFileLine(layout, MakeSampleRecord(engine::CountOptions::From(cnf), now), kNameLength);
+           FormatFileLine(layout, MakeSampleRecord(opt, now), kNameLength);
 }
 
 }  // namespace zarnik::report

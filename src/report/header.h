@@ -28,7 +28,8 @@ std::string FormatHeadLine(const ReportLayout& layout, const std::string& envNam
 engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t now);
 
 // The preview: head, rule, column header, rule, folder line and the sample's file
-// line, joined by CR LF with no break at the end. Shift-JIS.
-std::string BuildPreviewText(const settings::Settings& cnf, std::time_t now);
+// line, joined by CR LF with no break at the end; opt is what a run of cnf counts
+// by. Shift-JIS.
+std::string BuildPreviewText(const settings::Settings& cnf, const engine::CountOptions& opt, std::time_t now);
 
 }  // namespace zarnik::report

@@ -6,6 +6,7 @@
 
 #include "engine/source_kind.h"
 #include "report/change.h"
+#include "report/kind_words.h"
 #include "settings/schema.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -134,7 +135,7 @@ void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& t
     for (int k : kinds) {
         j.BeginObject();
         Member(j, "kind", engine::KindTable(k).ExtKey);
-        Member(j, "kindText", detail::KindWord(engine::KindTable(k).KindText));
+        Member(j, "kindText", detail::KindWord(WordsOfKind(k).Column));
         sums(j, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
         j.End();
     }

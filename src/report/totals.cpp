@@ -1,6 +1,6 @@
 #include "report/totals.h"
 
-#include "engine/source_kind.h"
+#include "report/kind_words.h"
 #include "report/number_format.h"
 #include "report/report.h"
 #include "text/sjis.h"
@@ -14,8 +14,8 @@ const std::string& TotalsLabel(RowKey key) {
         std::array<std::string, kLabelCount> out;
         for (int k = 0; k < settings::kKindCount; ++k) {
             const auto at = 2 * static_cast<std::size_t>(k);
-            out[at] = text::Utf8ToSjis(engine::KindTable(k).TotalsLabel);
-            out[at + 1] = text::Utf8ToSjis(engine::KindTable(k).AverageLabel);
+            out[at] = text::Utf8ToSjis(WordsOfKind(k).TotalsLabel);
+            out[at + 1] = text::Utf8ToSjis(WordsOfKind(k).AverageLabel);
         }
         out[std::size_t{2} * RowKey::kFolder] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内小計");
         out[std::size_t{2} * RowKey::kFolder + 1] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内平均");

@@ -14,15 +14,20 @@
 #include <cstring>
 #include <new>
 
+#include "engine/count.h"
+#include "engine/lines.h"
 #include "engine/path_at.h"
+#include "engine/source_kind.h"
 #include "engine/utf8_source.h"
 #include "report/change.h"
 #include "report/change_events.h"
+#include "report/kind_words.h"
 #include "report/layout.h"
 #include "report/report.h"
 #include "run/change_pairs.h"
 #include "run/change_tally.h"
 #include "run/collect.h"
+#include "run/count_options.h"
 #include "run/guarded_run.h"
 #include "run/line_diff.h"
 #include "run/run.h"
@@ -117,7 +122,7 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::FileCounts& rec = f.Rec;
     rec = engine::FileCounts{};
     rec.Name = sjisName;
-    rec.KindText = engine::KindTextFor(opt, rec.Name);
+    rec.KindText = report::KindColumnFor(opt, rec.Name);
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};
@@ -278,7 +283,7 @@ void ComparePairs(const ChangeInput& input, const settings::Settings& cnf, const
     events.Begin({input.OldTarget, input.NewTarget, input.EnvName, input.Now, cnf, nameLength});
 
     report::ChangeTotals totals;
-    const engine::CountOptions opt = engine::CountOptions::From(cnf);
+    const engine::CountOptions opt = run::CountOptionsFrom(cnf);
     Comparer comparer(opt);
     std::int64_t number = 0;
     bool finished = false;

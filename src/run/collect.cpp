@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/count.h"
+#include "engine/file_error.h"
 #include "engine/path_at.h"
 #include "text/sjis.h"
 

@@ -4,6 +4,9 @@
 #include <climits>
 #include <system_error>
 
+#include "engine/count.h"
+#include "report/kind_words.h"
+
 namespace zarnik::run::detail {
 
 void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
@@ -12,6 +15,7 @@ void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, eng
     engine::DirEntry entry{NativeToSjis(file.Name())};
     try {
         out.Gone = !engine::CountFoundFile(opt, file.Path, entry, out.Rec, ctx);
+        if (!out.Gone) out.Rec.KindText = report::KindColumnFor(opt, out.Rec.Name);
     } catch (...) {
         out.Gone = false;
         out.Error = std::current_exception();

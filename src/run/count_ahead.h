@@ -9,7 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/count.h"
+#include "engine/count_context.h"
+#include "engine/file_counts.h"
+#include "engine/options.h"
 #include "run/collect.h"
 
 namespace zarnik::run::detail {

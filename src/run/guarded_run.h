@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "engine/count.h"
+#include "engine/file_error.h"
 #include "run/run.h"
 
 namespace zarnik::run::detail {

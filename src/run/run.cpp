@@ -13,6 +13,7 @@
 #include "report/totals.h"
 #include "run/collect.h"
 #include "run/count_ahead.h"
+#include "run/count_options.h"
 #include "run/guarded_run.h"
 #include "text/sjis.h"
 
@@ -189,7 +190,7 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cn
             outcome.End = RunEnd::NoFiles;
         } else {
             outcome.LinesWithoutFiles = std::move(withoutFiles);
-            const engine::CountOptions opt = engine::CountOptions::From(cnf);
+            const engine::CountOptions opt = run::CountOptionsFrom(cnf);
             CountFiles(input, opt, layout, sink, progress, ctx_, found, outcome);
         }
     });

@@ -10,7 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/count.h"
+#include "engine/count_context.h"
+#include "engine/file_counts.h"
 #include "report/change_events.h"
 #include "report/line_sink.h"
 #include "settings/settings.h"

@@ -10,6 +10,7 @@
 
 #include "engine/source_kind.h"
 #include "ui/help_viewer.h"
+#include "ui/kind_labels.h"
 #include "ui/qt_text.h"
 #include "ui/ui_style.h"
 
@@ -24,7 +25,8 @@ ExtensionDialog::ExtensionDialog(settings::Settings& work, QWidget* parent) : QD
     auto* groups = new QVBoxLayout;
     for (int language = 1; language < settings::kKindCount; ++language) {
         if (!engine::IsLanguage(language)) continue;
-        auto* box = new QGroupBox(QString::fromUtf8(engine::KindTable(language).GroupCaption));
+        auto* box =
+            new QGroupBox(QString::fromUtf8(kKindLabels[static_cast<std::size_t>(language)].GroupCaption));
         auto* grid = new QGridLayout(box);
         int row = 0;
         auto addRow = [&](int kind, const char* label) {

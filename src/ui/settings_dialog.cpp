@@ -17,6 +17,7 @@
 #include <QStyleOptionButton>
 
 #include "report/header.h"
+#include "run/count_options.h"
 #include "settings/colors.h"
 #include "ui/ext_dialog.h"
 #include "ui/help_viewer.h"
@@ -437,7 +438,7 @@ void SettingsDialog::ChooseColorFor(Pane& pane) {
 }
 
 void SettingsDialog::RebuildPreview() {
-    QString text = ToQ(report::BuildPreviewText(work_, Now()));
+    QString text = ToQ(report::BuildPreviewText(work_, run::CountOptionsFrom(work_), Now()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     preview_->setPlainText(text);
     ++previewBuilds_;

@@ -11,9 +11,11 @@
 #include <QUrl>
 #include <utility>
 
+#include "engine/source_kind.h"
 #include "text/sjis.h"
 #include "ui/file_dialog_columns.h"
 #include "ui/folder_browser.h"
+#include "ui/kind_labels.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
 
@@ -99,7 +101,7 @@ std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::Sett
         for (int kind = 1; kind < settings::kKindCount && !patterns.empty(); ++kind)
             if (kind != language && engine::KindTable(kind).Language == language && !e[kind - 1].empty())
                 patterns += "," + e[kind - 1];
-        rows[r++] = {text::Utf8ToSjis(engine::KindTable(language).FilterName), patterns};
+        rows[r++] = {text::Utf8ToSjis(kKindLabels[static_cast<std::size_t>(language)].FilterName), patterns};
     }
     rows.back() = {ZRNK_SJ("すべてのﾌｧｲﾙ"), "*.*"};
     std::array<FilterEntry, kOpenFilterCount> out;

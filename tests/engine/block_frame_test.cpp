@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/count.h"
+#include "engine/counters.h"
 #include "engine/line_blocks.h"
 #include "engine_test_util.h"
 
@@ -96,7 +96,7 @@ TEST(BlockFrame, CountsAsTheLineByLineFrame) {
             cnf.BlankInCommentIsBlank = options & 1;
             cnf.AsteriskLineIsBlank = options >> 1 & 1;
             cnf.RemComments = options >> 2 & 1;
-            const CountOptions opt = CountOptions::From(cnf);
+            const CountOptions opt = run::CountOptionsFrom(cnf);
             for (TextCounter counter : counters) {
                 ConverterState plain, logged;
                 LineLog log;

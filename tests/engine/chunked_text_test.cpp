@@ -39,7 +39,7 @@ Figures CountIn(const Settings& cnf, const std::string& path, const std::string&
     LineLog log;
     ctx.LineClasses = &log;
     FileCounts rec;
-    CountFile(CountOptions::From(cnf), path, {name, 0, 0}, rec, ctx);
+    CountFile(run::CountOptionsFrom(cnf), path, {name, 0, 0}, rec, ctx);
     return {rec.Status,
             rec.Kind,
             rec.Total,
@@ -123,7 +123,7 @@ TEST(ChunkedText, LongLinesCostNoMemoryUnlessTheConverterReadsThem) {
         CountContext ctx;
         ctx.ChunkBytes = 64 << 10;
         FileCounts rec;
-        CountFile(CountOptions::From(cnf), path, {"long.c", 0, 0}, rec, ctx);
+        CountFile(run::CountOptionsFrom(cnf), path, {"long.c", 0, 0}, rec, ctx);
         EXPECT_EQ(rec.Total, 2);
         EXPECT_EQ(rec.Comment, 1);
         if (eucJis)

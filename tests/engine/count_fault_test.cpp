@@ -14,6 +14,7 @@
 #include "engine/path_at.h"
 #include "engine_test_util.h"
 #include "fault_util.h"
+#include "report/kind_words.h"
 #include "report/report.h"
 
 namespace zarnik::engine {
@@ -31,8 +32,9 @@ FileCounts Count(const Settings& cnf, const std::string& path) {
     stat(path.c_str(), &st);
     FileCounts rec;
     CountContext ctx;
-    CountFile(CountOptions::From(cnf), path, {fs::path(path).filename().string(), st.st_mtime, st.st_size},
-              rec, ctx);
+    const CountOptions opt = run::CountOptionsFrom(cnf);
+    CountFile(opt, path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
+    rec.KindText = report::KindColumnFor(opt, rec.Name);  // as a run fills it in
     return rec;
 }
 
@@ -89,7 +91,7 @@ TEST(HugeFile, LineOfOneHundredMbIsLeftOut) {
     for (int mode : {0, 4}) {  // by extension, and the guesser, which reads every line too
         cnf.CounterChoice = mode;
         FileCounts rec;
-        CountFile(CountOptions::From(cnf), path, {"big.c", 0, 0}, rec, ctx);
+        CountFile(run::CountOptionsFrom(cnf), path, {"big.c", 0, 0}, rec, ctx);
         EXPECT_EQ(rec.Status, FileStatus::Counted) << mode;
         EXPECT_EQ(rec.Total, 2) << mode;
         EXPECT_EQ(rec.Comment, 2) << mode;
@@ -152,7 +154,7 @@ TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone
         for (int round = 0; round < 20; ++round) {
             FileCounts rec;
             DirEntry entry{"grown.c"};
-            ASSERT_TRUE(CountFoundFile(CountOptions::From(cnf), path, entry, rec, ctx));
+            ASSERT_TRUE(CountFoundFile(run::CountOptionsFrom(cnf), path, entry, rec, ctx));
             EXPECT_EQ(rec.Status, FileStatus::Counted);
             EXPECT_EQ(rec.Total, (entry.Size + 6) / 7);  // a line being written may be cut
         }
@@ -163,7 +165,7 @@ TEST(ChangedSinceLookedAt, GrowingFilesAreReadUpToTheSizeSeenAndGoneFilesAreGone
     // "ファイルが存在しません。".
     FileCounts rec;
     DirEntry entry{"gone.c"};
-    EXPECT_FALSE(CountFoundFile(CountOptions::From(cnf), dir.str() + "/gone.c", entry, rec, ctx));
+    EXPECT_FALSE(CountFoundFile(run::CountOptionsFrom(cnf), dir.str() + "/gone.c", entry, rec, ctx));
     EXPECT_EQ(rec.Name, "");
 }
 
@@ -201,7 +203,7 @@ TEST(Unreadable, FileWithoutReadPermissionIsAnErrorWithItsPath) {
     FileCounts rec;
     CountContext ctx;
     try {
-        CountFile(CountOptions::From(MakeDefaultSettings()), path, {"locked.c", 0, 7}, rec, ctx);
+        CountFile(run::CountOptionsFrom(MakeDefaultSettings()), path, {"locked.c", 0, 7}, rec, ctx);
         FAIL() << "no error raised";
     } catch (const FileError& e) {
         EXPECT_EQ(e.Path(), path);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "engine/source_kind.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -29,7 +30,7 @@ TEST(CountFile, WhatIsNoRegularFileIsMissing) {
     TempDir dir;
     std::string fifo = dir.str() + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // never read, so never blocks
-    const CountOptions opt = CountOptions::From(MakeDefaultSettings());
+    const CountOptions opt = run::CountOptionsFrom(MakeDefaultSettings());
     for (const std::string& path : {fifo, dir.str() + "/missing.c", std::string(), dir.str()}) {
         FileCounts rec;
         CountContext ctx;
@@ -43,7 +44,7 @@ TEST(CountFile, ReadErrorIsAnErrorNotAStatus) {
     FileCounts rec;
     CountContext ctx;
     try {
-        CountFile(CountOptions::From(MakeDefaultSettings()), "/proc/self/mem", {"mem", 0, 0}, rec, ctx);
+        CountFile(run::CountOptionsFrom(MakeDefaultSettings()), "/proc/self/mem", {"mem", 0, 0}, rec, ctx);
         FAIL() << "no error raised";
     } catch (const FileError& e) {
         EXPECT_EQ(e.Path(), "/proc/self/mem");
@@ -62,10 +63,10 @@ TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
     cnf.CounterChoice = 7;
     FileCounts rec = CountText("x\n", cnf);
     EXPECT_EQ(rec.Status, FileStatus::NotTarget);
-    EXPECT_EQ(rec.KindText, "??? ");
+    EXPECT_EQ(testing::KindColumn(cnf, rec.Name), std::string("??? "));
     FileCounts missing;
     CountContext ctx;
-    CountFile(CountOptions::From(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
+    CountFile(run::CountOptionsFrom(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
     EXPECT_EQ(missing.Status, FileStatus::Missing);
 }
 
@@ -76,13 +77,13 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
     FileCounts rec;
     rec.Total = 99;  // reset first
     CountContext ctx;
-    CountFile(CountOptions::From(cnf), path, {"MAIN.C", 1'000'000'000, 1234}, rec,
+    CountFile(run::CountOptionsFrom(cnf), path, {"MAIN.C", 1'000'000'000, 1234}, rec,
               ctx);  // 2001-09-09 10:46:40 JST
     EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Name, "MAIN.C");
     EXPECT_EQ(rec.TimeText, "01-09-09 10:46");
     EXPECT_EQ(rec.Size, 1234);
-    EXPECT_EQ(rec.KindText, "C   ");
+    EXPECT_EQ(testing::KindColumn(cnf, rec.Name), std::string("C   "));
     EXPECT_EQ(rec.Total, 3);
     EXPECT_EQ(rec.Comment, 1);
     EXPECT_EQ(rec.Blank, 1);
@@ -128,20 +129,20 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     cnf.CounterChoice = 1;
     FileCounts asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
     EXPECT_EQ(asmAsC.Status, FileStatus::Counted);
-    EXPECT_EQ(asmAsC.KindText, "C   ");
+    EXPECT_EQ(testing::KindColumn(cnf, asmAsC.Name), std::string("C   "));
     EXPECT_EQ(asmAsC.Kind, CSource);
     auto totalsKind = [&](const char* name) {
-        return ChooseByMode(CountOptions::From(cnf), name).TotalsKind;
+        return ChooseByMode(run::CountOptionsFrom(cnf), name).TotalsKind;
     };
     EXPECT_EQ(totalsKind("x.H"), CHeader);
     cnf.CounterChoice = 3;
-    EXPECT_EQ(CountText("x\n", cnf, "x.txt").KindText, "Java");
+    EXPECT_EQ(testing::KindColumn(cnf, "x.txt"), std::string("Java"));
     EXPECT_EQ(totalsKind("x.c"), Java);
     cnf.CounterChoice = 2;
     EXPECT_EQ(totalsKind("x.inc"), AsmHeader);
     EXPECT_EQ(totalsKind("x.c"), AsmSource);
     cnf.CounterChoice = 4;
-    EXPECT_EQ(KindTextFor(CountOptions::From(cnf), "x.h"), std::string("C   "));
+    EXPECT_EQ(testing::KindColumn(cnf, "x.h"), std::string("C   "));
     EXPECT_EQ(totalsKind("x.h"), -1);  // the guess decides
 }
 
@@ -168,16 +169,16 @@ TEST(CountFile, EveryModeCountsWithItsCounter) {
 
 TEST(KindFromExtension, FirstListHoldingTheExtensionWins) {
     Settings cnf = MakeDefaultSettings();
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "FOO.C"), CSource);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "foo.h"), CHeader);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "main.CPP"), CSource);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "x.tar.java"), Java);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "foo.txt"), NoKind);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "Makefile"), NoKind);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "trailing."), NoKind);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "FOO.C"), CSource);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "foo.h"), CHeader);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "main.CPP"), CSource);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "x.tar.java"), Java);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "foo.txt"), NoKind);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "Makefile"), NoKind);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "trailing."), NoKind);
     cnf.ExtensionPatterns[0] = "*.h,*.c";
     settings::RebuildExtensionLists(cnf);
-    EXPECT_EQ(KindFromExtension(CountOptions::From(cnf), "x.c"), CHeader);
+    EXPECT_EQ(KindFromExtension(run::CountOptionsFrom(cnf), "x.c"), CHeader);
 }
 
 TEST(FinishCounts, BlankLineOptions) {
@@ -194,7 +195,7 @@ TEST(FinishCounts, BlankLineOptions) {
         rec.Total = 10;
         rec.Comment = 3;
         rec.Blank = 2;
-        FinishCounts(CountOptions::From(cnf), rec);
+        FinishCounts(run::CountOptionsFrom(cnf), rec);
         EXPECT_EQ(rec.Total, c.total);
         EXPECT_EQ(rec.Comment, c.comment);
         EXPECT_EQ(rec.Exec, c.exec);
@@ -205,13 +206,13 @@ TEST(FinishCounts, BlankLineOptions) {
     cnf.BlankLinesOutOfTotal = 1;
     FileCounts onlyBlank;
     onlyBlank.Total = onlyBlank.Blank = 4;
-    FinishCounts(CountOptions::From(cnf), onlyBlank);
+    FinishCounts(run::CountOptionsFrom(cnf), onlyBlank);
     EXPECT_EQ(onlyBlank.Total, 0);
     EXPECT_EQ(onlyBlank.Ratio, 0.0f);
     cnf.BlankLinesOutOfTotal = 2;  // only exactly 1 switches the option on
     FileCounts two;
     two.Total = two.Blank = 4;
-    FinishCounts(CountOptions::From(cnf), two);
+    FinishCounts(run::CountOptionsFrom(cnf), two);
     EXPECT_EQ(two.Total, 4);
 }
 
@@ -220,7 +221,7 @@ TEST(FinishCounts, RatioInSinglePrecision) {
     FileCounts rec;
     rec.Total = 3;
     rec.Comment = 1;
-    FinishCounts(CountOptions::From(cnf), rec);
+    FinishCounts(run::CountOptionsFrom(cnf), rec);
     EXPECT_EQ(rec.Ratio, 100.0f / 3.0f);
 }
 

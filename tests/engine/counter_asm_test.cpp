@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/counters.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -76,8 +77,8 @@ TEST(AsmCounter, BlockStateLivesForOneFileAndSkipsBadLines) {
     Settings cnf = MakeDefaultSettings();
     ConverterState state;
     FileCounts first, second;
-    EXPECT_EQ(CountAsm(CountOptions::From(cnf), "COMMENT !\nopen\n", first, state), FileStatus::Counted);
-    EXPECT_EQ(CountAsm(CountOptions::From(cnf), "mov ax, 1\n", second, state), FileStatus::Counted);
+    EXPECT_EQ(CountAsm(run::CountOptionsFrom(cnf), "COMMENT !\nopen\n", first, state), FileStatus::Counted);
+    EXPECT_EQ(CountAsm(run::CountOptionsFrom(cnf), "mov ax, 1\n", second, state), FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);
 }
 

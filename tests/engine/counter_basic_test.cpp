@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/counters.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -58,8 +59,8 @@ TEST(BasicCounter, WhatEndsAContinuation) {
     ConverterState state;
     FileCounts first, second;
     Settings def = MakeDefaultSettings();
-    EXPECT_EQ(CountBasic(CountOptions::From(def), "' a _\n", first, state), FileStatus::Counted);
-    EXPECT_EQ(CountBasic(CountOptions::From(def), "x = 1\n", second, state), FileStatus::Counted);
+    EXPECT_EQ(CountBasic(run::CountOptionsFrom(def), "' a _\n", first, state), FileStatus::Counted);
+    EXPECT_EQ(CountBasic(run::CountOptionsFrom(def), "x = 1\n", second, state), FileStatus::Counted);
     EXPECT_EQ(second.Comment, 0);
 }
 

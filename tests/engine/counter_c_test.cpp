@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/counters.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {

@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "engine/detail/source_lines.h"
+#include "report/kind_words.h"
+#include "run/count_options.h"
 #include "test_util.h"
 
 namespace zarnik::engine::testing {
@@ -15,8 +18,8 @@ inline FileCounts CountText(const std::string& bytes, const settings::Settings& 
     std::string path = dir.Write(name, bytes);
     CountContext ctx;
     FileCounts rec;
-    CountFile(CountOptions::From(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())}, rec,
-              ctx);
+    CountFile(run::CountOptionsFrom(cnf), path, DirEntry{name, 0, static_cast<std::int64_t>(bytes.size())},
+              rec, ctx);
     return rec;
 }
 
@@ -36,14 +39,19 @@ using TextCounter = FileStatus (*)(const CountOptions&, std::string_view, FileCo
 inline Counts CountRaw(TextCounter counter, const std::string& bytes, const settings::Settings& cnf) {
     ConverterState state;
     FileCounts rec;
-    FileStatus st = counter(CountOptions::From(cnf), TextForCounting(bytes), rec, state);
+    FileStatus st = counter(run::CountOptionsFrom(cnf), TextForCounting(bytes), rec, state);
     return {static_cast<int>(st), rec.Total, rec.Comment, rec.Blank};
+}
+
+// The kind column the report shows for a file called name.
+inline std::string KindColumn(const settings::Settings& cnf, std::string_view name) {
+    return report::KindColumnFor(run::CountOptionsFrom(cnf), name);
 }
 
 // The lines a counter reads from a text, converted when EucJis is 1.
 inline std::vector<std::string> SourceLinesOf(std::string_view text, const settings::Settings& cnf,
                                               ConverterState& state) {
-    detail::SourceLines lines(TextForCounting(text), CountOptions::From(cnf), state);
+    detail::SourceLines lines(TextForCounting(text), run::CountOptionsFrom(cnf), state);
     std::vector<std::string> out;
     std::string_view line;
     while (lines.Next(line)) out.emplace_back(line);

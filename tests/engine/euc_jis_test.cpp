@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/counters.h"
+#include "engine/source_kind.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -104,14 +106,14 @@ TEST(ToShiftJis, GuessModeConvertsTheFileTwice) {
 
     CountContext guessed;
     FileCounts rec;
-    CountFile(CountOptions::From(cnf), path, {"g.c", 0, 0}, rec, guessed);
+    CountFile(run::CountOptionsFrom(cnf), path, {"g.c", 0, 0}, rec, guessed);
     EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Kind, CSource);
 
     ConverterState twice;
     EXPECT_EQ(SourceLinesOf(text, cnf, twice).front(), "/* c */");
     FileCounts counted;
-    EXPECT_EQ(CountCFamily(CountOptions::From(cnf), text, counted, twice), FileStatus::Counted);
+    EXPECT_EQ(CountCFamily(run::CountOptionsFrom(cnf), text, counted, twice), FileStatus::Counted);
     EXPECT_EQ(rec.Total, counted.Total);
     EXPECT_EQ(rec.Comment, counted.Comment);
     EXPECT_EQ(rec.Total, 2);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/source_kind.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -27,7 +28,7 @@ Guessed Guess(const std::string& text, const std::string& name = "x.c") {
     FileCounts rec;
     rec.Name = name;
     rec.Kind = AsmSource;  // what an earlier file left is not taken over
-    CountLoadedText(CountOptions::From(cnf), text, rec, state);
+    CountLoadedText(run::CountOptionsFrom(cnf), text, rec, state);
     return {static_cast<int>(rec.Status), rec.Kind, rec.Total, rec.Comment};
 }
 
@@ -62,8 +63,8 @@ TEST(GuessKind, KindFollowsTheExtensionWithinTheFamily) {
     EXPECT_EQ(Guess(";\n", "x.inc").Kind, AsmHeader);
     EXPECT_EQ(Guess(";\n", "x.h").Kind, AsmSource);
     Settings cnf = MakeDefaultSettings();
-    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.h/x.java", CSource), Java);
-    EXPECT_EQ(KindInFamily(CountOptions::From(cnf), "/src.inc/x", AsmSource), AsmSource);
+    EXPECT_EQ(KindInFamily(run::CountOptionsFrom(cnf), "/src.h/x.java", CSource), Java);
+    EXPECT_EQ(KindInFamily(run::CountOptionsFrom(cnf), "/src.inc/x", AsmSource), AsmSource);
 }
 
 TEST(GuessKind, NoMarkerCountsNothingAndKindZero) {
@@ -84,7 +85,7 @@ TEST(GuessKind, ExtensionOutsideAsciiKeepsItsKind) {
     TempDir dir;
     CountContext ctx;
     FileCounts rec;
-    CountFile(CountOptions::From(cnf), dir.Write("x.ヘ", "{\n"), {name, 0, 2}, rec, ctx);
+    CountFile(run::CountOptionsFrom(cnf), dir.Write("x.ヘ", "{\n"), {name, 0, 2}, rec, ctx);
     EXPECT_EQ(rec.Kind, CHeader);
 }
 

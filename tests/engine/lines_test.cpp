@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/count.h"
 #include "reference_strip.h"
 #include "test_util.h"
 

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "engine/count.h"
+#include "run/count_options.h"
 #include "settings/schema.h"
 #include "settings/settings.h"
 #include "text/sjis.h"
@@ -89,7 +90,7 @@ TEST(SampleFiles, EachCountsAsItsFirstLineStates) {
         const std::string name = path.filename().string();
         FileCounts rec;
         CountContext ctx;
-        CountFile(CountOptions::From(cnf), path.string(),
+        CountFile(run::CountOptionsFrom(cnf), path.string(),
                   DirEntry{name, 0, static_cast<std::int64_t>(std::filesystem::file_size(path))}, rec, ctx);
         EXPECT_EQ(static_cast<std::int64_t>(rec.Status), want.Status);
         EXPECT_EQ(rec.Total, want.Total);

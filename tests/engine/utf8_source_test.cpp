@@ -126,7 +126,7 @@ TEST(Utf8Source, FirstLineIsCheckedAsConverted) {
     const Figures unfit{FileStatus::Unfit, 0, 0, 0, 0};
     EXPECT_EQ(Count(Sj(longKana), "k.c"), counted);
     zarnik::testing::TempDir dir;
-    const CountOptions opt = CountOptions::From(MakeDefaultSettings());
+    const CountOptions opt = run::CountOptionsFrom(MakeDefaultSettings());
     // Read whole, and in pieces as a large file is.
     for (std::size_t chunk : {CountContext::kMaxChunkBytes, std::size_t{4096}}) {
         SCOPED_TRACE(chunk);
@@ -181,7 +181,7 @@ TEST(Utf8Source, ShiftJisThatIsValidUtf8ByAccidentKeepsItsCounts) {
 TEST(Utf8Source, EucJisFilesBesideUtf8FilesCountAsTheirShiftJisTwins) {
     // One context, as in a run with EucJis 1: a JIS file, a UTF-8 file and an EUC file.
     Settings cnf = With(&Settings::ConvertEucJis, 1);
-    const CountOptions opt = CountOptions::From(cnf);
+    const CountOptions opt = run::CountOptionsFrom(cnf);
     zarnik::testing::TempDir dir;
     CountContext ctx;
     const std::string kan = "\x8A\xBF";  // "漢": EUC 0xB4 0xC1, JIS "4A"

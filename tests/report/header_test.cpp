@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "run/count_options.h"
 #include "test_util.h"
 
 namespace zarnik::report {
@@ -66,7 +67,7 @@ TEST(Preview, DefaultSettingsGiveFiveLines) {
         std::string(88, '-'),
         Sj("PELORAND.C    99-09-05 09:05     1,234,567 C      10000    3000    6800     200  30.00％"),
     };
-    EXPECT_EQ(SplitCrLf(BuildPreviewText(cnf, kSunday)), expected);
+    EXPECT_EQ(SplitCrLf(BuildPreviewText(cnf, run::CountOptionsFrom(cnf), kSunday)), expected);
 }
 
 TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
@@ -75,13 +76,14 @@ TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
     cnf.HeaderShowsDate = 0;
     cnf.FolderLines = 1;
     cnf.SizeUnit = 1;
-    auto lines = SplitCrLf(BuildPreviewText(cnf, kSunday));
+    auto lines = SplitCrLf(BuildPreviewText(cnf, run::CountOptionsFrom(cnf), kSunday));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], std::string(88, '-'));
     EXPECT_EQ(lines[3], "[/Zrnk/src]" + std::string(77, '-'));
     EXPECT_EQ(lines[4].substr(29, 13), "   1,205.63KB");
     cnf.SizeUnit = 2;
-    EXPECT_EQ(SplitCrLf(BuildPreviewText(cnf, kSunday))[4].substr(29, 13), "       1.18MB");
+    EXPECT_EQ(SplitCrLf(BuildPreviewText(cnf, run::CountOptionsFrom(cnf), kSunday))[4].substr(29, 13),
+              "       1.18MB");
 
     struct Case {
         int kgCmt, kgNon, total, comment;
@@ -91,11 +93,11 @@ TEST(Preview, FollowsTheOptionsOfTheWorkingCopy) {
         Settings k = MakeDefaultSettings();
         k.BlankLinesAsComment = c.kgCmt;
         k.BlankLinesOutOfTotal = c.kgNon;
-        engine::FileCounts rec = MakeSampleRecord(engine::CountOptions::From(k), kSunday);
+        engine::FileCounts rec = MakeSampleRecord(run::CountOptionsFrom(k), kSunday);
         EXPECT_EQ(rec.Total, c.total);
         EXPECT_EQ(rec.Comment, c.comment);
         EXPECT_EQ(rec.Exec, 6800);
-        std::string last = SplitCrLf(BuildPreviewText(k, kSunday)).back();
+        std::string last = SplitCrLf(BuildPreviewText(k, run::CountOptionsFrom(k), kSunday)).back();
         EXPECT_EQ(last.substr(last.size() - 7), std::string(c.ratio) + Sj("％"));
     }
 }
@@ -107,14 +109,14 @@ TEST(Preview, SampleNameAndKindFollowTheSourceKindMode) {
     const char* kinds[] = {"C   ", "C   ", "ASM ", "Java", "C   ", "SQL ", "BAS ", "??? "};
     for (int mode = 0; mode <= 7; ++mode) {
         cnf.CounterChoice = mode;
-        engine::FileCounts rec = MakeSampleRecord(engine::CountOptions::From(cnf), kSunday);
+        engine::FileCounts rec = MakeSampleRecord(run::CountOptionsFrom(cnf), kSunday);
         EXPECT_EQ(rec.Name, names[mode]) << mode;
         EXPECT_EQ(rec.KindText, kinds[mode]) << mode;
     }
     cnf.CounterChoice = 0;
     cnf.ExtensionPatterns[1] = "*.cpp";  // ".c" no longer in any list
     settings::RebuildExtensionLists(cnf);
-    EXPECT_EQ(MakeSampleRecord(engine::CountOptions::From(cnf), kSunday).KindText, "??? ");
+    EXPECT_EQ(MakeSampleRecord(run::CountOptionsFrom(cnf), kSunday).KindText, "??? ");
 }
 
 }  // namespace

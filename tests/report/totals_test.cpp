@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "engine/count.h"
+#include "engine/source_kind.h"
 #include "report/report.h"
+#include "run/count_options.h"
 #include "test_util.h"
 
 namespace zarnik::report {
@@ -19,7 +21,7 @@ engine::FileCounts Counted(const char* name, std::int64_t size, std::int64_t tot
                            std::int64_t exec, std::int64_t blank) {
     engine::FileCounts r;
     r.Name = name;
-    r.Kind = engine::KindFromExtension(engine::CountOptions::From(MakeDefaultSettings()), name);
+    r.Kind = engine::KindFromExtension(run::CountOptionsFrom(MakeDefaultSettings()), name);
     r.Size = size;
     r.Total = total;
     r.Comment = comment;
@@ -129,7 +131,7 @@ TEST(Totals, FileOfMoreThanTwoToTheThirtyOneLinesShowsItsTrueFigures) {
     // count columns widen for the extra digits.
     Settings cnf = MakeDefaultSettings();
     engine::FileCounts rec = Counted("EMPTY.C", 2200000000, 2200000000, 0, 0, 2200000000);
-    engine::FinishCounts(engine::CountOptions::From(cnf), rec);
+    engine::FinishCounts(run::CountOptionsFrom(cnf), rec);
     EXPECT_EQ(rec.Exec, 0);
     const std::string line = FormatFileLine(ReportLayout::From(cnf), rec, 13);
     EXPECT_TRUE(line.ends_with(" 2200000000       0       0 2200000000   0.00" + Sj("％"))) << line;

@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 
+#include "engine/count.h"
+#include "run/count_options.h"
 #include "run/run.h"
 #include "run_test_util.h"
 #include "test_util.h"
@@ -217,8 +219,7 @@ TEST(ChangeRun, EveryCountedLineIsUnchangedOrInTheFiguresOfItsSide) {
         for (int v = 0; v < 2; ++v) {
             engine::FileCounts rec;
             engine::CountContext ctx;
-            engine::CountFile(engine::CountOptions::From(Plain()), v ? newPath : oldPath, {"f.c", 0, 0}, rec,
-                              ctx);
+            engine::CountFile(run::CountOptionsFrom(Plain()), v ? newPath : oldPath, {"f.c", 0, 0}, rec, ctx);
             counted[v] = rec.Total;
         }
         const std::int64_t added = r.Exec.Added + r.Comment.Added + r.Blank.Added;

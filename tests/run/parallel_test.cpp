@@ -7,6 +7,7 @@
 
 #include "bench/corpus.h"
 #include "run/count_ahead.h"
+#include "run/count_options.h"
 #include "run/run.h"
 #include "run_test_util.h"
 
@@ -125,7 +126,7 @@ TEST_F(ParallelRun, ResultsComeInListOrderThroughASmallWindow) {
     ASSERT_GT(found.Files.size(), 3 * 16u);
     Settings cnf = settings::MakeDefaultSettings();
     cnf.CounterChoice = 4;
-    const engine::CountOptions opt = engine::CountOptions::From(cnf);
+    const engine::CountOptions opt = run::CountOptionsFrom(cnf);
     engine::CountContext ctx;
     detail::CountAhead ahead(opt, found.Files, 4, 16);
     for (std::size_t i = 0; i < found.Files.size(); ++i) {

@@ -11,6 +11,7 @@
 
 #include "engine/options.h"
 #include "report/report.h"
+#include "run/count_options.h"
 #include "run/run.h"
 #include "settings/persist.h"
 #include "test_util.h"
@@ -104,7 +105,7 @@ private slots:
             settings::Settings c = Defaults();
             for (const settings::SettingRow& row : settings::SettingRows())
                 if (row.IsInt()) c.*row.Int = v;
-            const engine::CountOptions count = engine::CountOptions::From(c);
+            const engine::CountOptions count = run::CountOptionsFrom(c);
             const report::ReportLayout layout = report::ReportLayout::From(c);
             SettingsDialog d(c);
             const std::pair<QCheckBox*, bool> shown[] = {

@@ -1,11 +1,14 @@
-#include "engine/options.h"
+#include "run/count_options.h"
 
-namespace zarnik::engine {
+namespace zarnik::run {
+
+static_assert(settings::kKindCount == engine::kKindCount, "the settings keep one extension list per kind");
 
 // Hand-edited files hold other values too: a switch that turns a rule on holds
 // exactly 1, except RemCmt, where anything but 0 is on.
-CountOptions CountOptions::From(const settings::Settings& cnf) {
-    CountOptions o;
+engine::CountOptions CountOptionsFrom(const settings::Settings& cnf) {
+    using engine::SourceMode;
+    engine::CountOptions o;
     o.Mode = (cnf.CounterChoice >= 0 && cnf.CounterChoice <= 6) ? static_cast<SourceMode>(cnf.CounterChoice)
                                                                 : SourceMode::None;
     o.BlankInCommentIsComment = cnf.BlankInCommentIsBlank == 0;
@@ -19,4 +22,4 @@ CountOptions CountOptions::From(const settings::Settings& cnf) {
     return o;
 }
 
-}  // namespace zarnik::engine
+}  // namespace zarnik::run
