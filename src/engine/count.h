@@ -186,9 +186,6 @@ void CountLoadedText(const CountOptions& opt, std::string_view text, FileCounts&
 
 void FinishCounts(const CountOptions& opt, FileCounts& rec);
 
-// "yy-mm-dd hh:nn" in local time.
-std::string FormatFileTime(std::int64_t mtime);
-
 // The line counters: functions of the text (up to its first NUL) that add the raw
 // counts to rec. The converter's state moves on by every line when EucJis is 1.
 FileStatus CountCFamily(const CountOptions& opt, std::string_view text, FileCounts& rec,

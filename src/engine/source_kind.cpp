@@ -55,11 +55,14 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
     return NoKind;
 }
 
-const char* KindTextFor(const CountOptions& opt, std::string_view name) {
-    int kind = ForcedLanguage(opt.Mode);
+int KindByName(const CountOptions& opt, std::string_view name) {
     if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess)
-        kind = KindFromExtension(opt, name);
-    return KindTable(kind).KindText;
+        return KindFromExtension(opt, name);
+    return ForcedLanguage(opt.Mode);
+}
+
+const char* KindTextFor(const CountOptions& opt, std::string_view name) {
+    return KindTable(KindByName(opt, name)).KindText;
 }
 
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {

@@ -82,6 +82,10 @@ SourceKind ForcedLanguage(SourceMode mode);
 // Kind of a name by the extension lists (the first list holding the extension wins).
 int KindFromExtension(const CountOptions& opt, std::string_view name);
 
+// Kind of a name under the source mode: by its extension when the mode goes by
+// the extension or guesses, else the language the mode names.
+int KindByName(const CountOptions& opt, std::string_view name);
+
 // Four-character kind text of a name under the source mode.
 const char* KindTextFor(const CountOptions& opt, std::string_view name);
 

@@ -4,6 +4,7 @@
 
 #include "engine/source_kind.h"
 #include "report/change.h"
+#include "report/report.h"
 #include "text/sjis.h"
 
 namespace zarnik::report {
@@ -76,7 +77,7 @@ std::string CsvHeader(CsvEncoding encoding) {
 
 std::string CsvFileRow(const std::string& nativePath, const engine::FileCounts& rec, CsvEncoding encoding) {
     const std::string path = detail::PathText(nativePath);
-    const std::string kind = detail::KindWord(rec.KindText);
+    const std::string kind = detail::KindWord(KindColumnText(rec));
     const std::string time = detail::IsoTime(rec.MTime), size = Number(rec.Size);
     if (rec.Status != engine::FileStatus::Counted)
         return Row({"ﾌｧｲﾙ", path, detail::FolderOf(path), detail::NameOf(path), time, size, kind, "", "", "",

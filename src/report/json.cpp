@@ -6,6 +6,7 @@
 
 #include "engine/source_kind.h"
 #include "report/change.h"
+#include "report/report.h"
 #include "text/sjis.h"
 #include "text/version.h"
 
@@ -177,7 +178,7 @@ std::string JsonReport::File(const std::string& nativePath, const engine::FileCo
     Member(j, "name", detail::NameOf(path));
     Member(j, "timestamp", detail::IsoTime(rec.MTime));
     Member(j, "size", rec.Size);
-    Member(j, "kind", detail::KindWord(rec.KindText));
+    Member(j, "kind", detail::KindWord(KindColumnText(rec)));
     Member(j, "status", StatusWord(rec.Status));
     if (!counted) Member(j, "message", detail::StatusMessage(rec.Status));
     // A file that was not counted has no figures, as its error line shows none.

@@ -204,7 +204,7 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::FileCounts& rec = f.Rec;
     rec = engine::FileCounts{};
     rec.Name = sjisName;
-    rec.KindText = engine::KindTextFor(opt, rec.Name);
+    rec.NameKind = engine::KindByName(opt, rec.Name);
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};
@@ -632,7 +632,7 @@ struct Comparer {
         }
 
         const Loaded& shown = New.Present ? New : Old;
-        rec.KindText = shown.Rec.KindText;
+        rec.KindText = engine::KindTable(shown.Rec.NameKind).KindText;
         const Loaded* failed = nullptr;
         if (New.Present && New.Rec.Status != engine::FileStatus::Counted)
             failed = &New;
@@ -640,7 +640,7 @@ struct Comparer {
             failed = &Old;
         if (failed) {
             rec.Status = ChangeStatus::Skipped;
-            rec.KindText = failed->Rec.KindText;
+            rec.KindText = engine::KindTable(failed->Rec.NameKind).KindText;
             rec.Message = report::StatusText(failed->Rec.Status);
             return true;
         }

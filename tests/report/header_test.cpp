@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "report/report.h"
 #include "test_util.h"
 
 namespace zarnik::report {
@@ -109,12 +110,12 @@ TEST(Preview, SampleNameAndKindFollowTheSourceKindMode) {
         cnf.CounterChoice = mode;
         engine::FileCounts rec = MakeSampleRecord(engine::CountOptions::From(cnf), kSunday);
         EXPECT_EQ(rec.Name, names[mode]) << mode;
-        EXPECT_EQ(rec.KindText, kinds[mode]) << mode;
+        EXPECT_EQ(KindColumnText(rec), kinds[mode]) << mode;
     }
     cnf.CounterChoice = 0;
     cnf.ExtensionPatterns[1] = "*.cpp";  // ".c" no longer in any list
     settings::RebuildExtensionLists(cnf);
-    EXPECT_EQ(MakeSampleRecord(engine::CountOptions::From(cnf), kSunday).KindText, "??? ");
+    EXPECT_EQ(KindColumnText(MakeSampleRecord(engine::CountOptions::From(cnf), kSunday)), "??? ");
 }
 
 }  // namespace
