@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         outcome = session.CountChanges(input, options.Cnf, host, host);
     } else {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
-        outcome = session.Count(input, options.Cnf, host, host);
+        outcome = session.Count(input, options.Cnf, host.CountPrinter(), host);
     }
     if (outcome.End == run::RunEnd::RefusedTarget) {
         PrintError("target line holds a NUL byte, nothing counted: '" + run::ShownLine(outcome.RefusedLine) +
@@ -104,10 +104,7 @@ int main(int argc, char** argv) {
         return status;
     }
     try {
-        if (options.Diff)
-            host.FinishChangeData(options.Targets[0], options.Targets[1]);
-        else
-            host.FinishData();
+        if (options.Diff) host.FinishChangeData(options.Targets[0], options.Targets[1]);
     } catch (const std::bad_alloc&) {
         int status = FinishOutput(kReadError);
         PrintError("out of memory");

@@ -98,6 +98,22 @@ std::string CsvTotalsRows(const ReportTotals& totals, CsvEncoding encoding) {
     return rows;
 }
 
+void CsvPrinter::HeaderOnce() {
+    if (!headerWritten_) out_.Write(CsvHeader(encoding_));
+    headerWritten_ = true;
+}
+
+void CsvPrinter::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
+    if (!ShowsRecord(errorRows_, rec)) return;
+    HeaderOnce();
+    out_.Write(CsvFileRow(nativePath, rec, encoding_));
+}
+
+void CsvPrinter::Totals(const ReportTotals& totals) {
+    HeaderOnce();
+    out_.Write(CsvTotalsRows(totals, encoding_));
+}
+
 std::string FormatCsv(const ResultRows& rows, CsvEncoding encoding) {
     std::string out = CsvHeader(encoding);
     for (const FileRow& f : rows.Files()) out += CsvFileRow(f.NativePath, f.Rec, encoding);

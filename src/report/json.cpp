@@ -208,6 +208,27 @@ std::string JsonReport::End(const ReportTotals& totals) {
     return out_.Take();
 }
 
+void JsonPrinter::Begin(const RunHead& head) {
+    settings_ = &head.Settings;
+    errorRows_ = head.Layout.ErrorLines;
+}
+
+void JsonPrinter::HeadOnce() {
+    if (!headWritten_ && settings_) out_.Write(json_.Head(*settings_));
+    headWritten_ = true;
+}
+
+void JsonPrinter::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
+    if (!ShowsRecord(errorRows_, rec)) return;
+    HeadOnce();
+    out_.Write(json_.File(nativePath, rec));
+}
+
+void JsonPrinter::Totals(const ReportTotals& totals) {
+    HeadOnce();
+    out_.Write(json_.End(totals));
+}
+
 std::string FormatJson(const ResultRows& rows, const settings::Settings& cnf) {
     JsonReport json;
     std::string text = json.Head(cnf);

@@ -10,15 +10,16 @@
 #include <utility>
 
 #include "engine/count.h"
+#include "report/text_printer.h"
 #include "run/run.h"
 
 namespace zarnik::run::detail {
 
 // Runs body(outcome). A file that could not be read ends the run (the lines so far
 // stay); so does running out of memory outside any one file (the file list, the
-// report lines).
-template <class Body>
-RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
+// report lines). ended(outcome) runs last, before the progress display is told.
+template <class Body, class Ended>
+RunOutcome GuardedRun(ProgressObserver& progress, Body body, Ended ended) {
     RunOutcome outcome;
     try {
         body(outcome);
@@ -33,27 +34,32 @@ RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
         outcome.End = RunEnd::RefusedTarget;
         outcome.RefusedLine = std::move(refused.Line);
     }
+    try {
+        ended(outcome);
+    } catch (const std::bad_alloc&) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{{}, ENOMEM};
+    }
     progress.Ended();
+    return outcome;
+}
+
+// The same for a run that writes its lines into sink.
+template <class Body>
+RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
+    RunOutcome outcome = GuardedRun(progress, body, [](const RunOutcome&) {});
     outcome.ResultUnsaved = sink.HasLines();
     return outcome;
 }
 
-// The last line of a report that a cancel cut short: how many of its files were
-// taken before it, so that the report cannot pass for a whole one. Shift-JIS.
-std::string CancelledLine(std::int64_t done, std::int64_t files);
+// The last line of a report that a cancel cut short. Shift-JIS.
+inline std::string CancelledLine(std::int64_t done, std::int64_t files) {
+    return report::CancelledLine(done, files);
+}
 
-// How either report starts: its captions in the strip above the sink, an empty line
-// after an earlier report's, the head line when the layout has one, the lines that
-// follow it (a change count's versions), and the captions between two rules.
 inline void OpenReport(ReportSink& sink, const std::string& header, const std::string& head,
                        const std::string& rule, std::initializer_list<std::string> headLines = {}) {
-    sink.ColumnHeader(header);
-    if (sink.HasLines()) sink.Line("");
-    if (!head.empty()) sink.Line(head);
-    for (const std::string& line : headLines) sink.Line(line);
-    sink.Line(rule);
-    sink.Line(header);
-    sink.Line(rule);
+    report::OpenReport(sink, header, head, rule, headLines);
 }
 
 }  // namespace zarnik::run::detail

@@ -36,7 +36,6 @@ public:
     void Line(const std::string& sjisLine) override;
     bool HasLines() const override;
     void ColumnHeader(const std::string& sjisHeader) override;
-    void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
     void Change(const report::ChangeRecord& rec) override;
 
     // ProgressObserver
@@ -60,7 +59,6 @@ private:
     run::RunSession session_;
     report::ResultRows rows_;
     report::ChangeRows changes_;
-    bool countRun_ = true;  // the run going on fills rows_ (else changes_)
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
     QElapsedTimer pathClock_;
