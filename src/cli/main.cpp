@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
         outcome = session.CountChanges(input, options.Cnf, host.ChangeOutput(), host);
     } else {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
-        outcome = session.Count(input, options.Cnf, host, host);
+        outcome = session.Count(input, options.Cnf, host.CountPrinter(), host);
     }
     if (outcome.End == run::RunEnd::RefusedTarget) {
         PrintError("target line holds a NUL byte, nothing counted: '" + run::ShownLine(outcome.RefusedLine) +
@@ -101,14 +101,6 @@ int main(int argc, char** argv) {
         PrintError(error->Path.empty() && error->Code == ENOMEM
                        ? std::string("out of memory")
                        : error->ShownPath() + ": " + SjisMessage(error->Text()));
-        return status;
-    }
-    try {
-        // A change count's csv or json was written as its run finished.
-        if (!options.Diff) host.FinishData();
-    } catch (const std::bad_alloc&) {
-        int status = FinishOutput(kReadError);
-        PrintError("out of memory");
         return status;
     }
     return FinishOutput(kReportWritten);

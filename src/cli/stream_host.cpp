@@ -7,7 +7,6 @@
 
 #include "report/csv.h"
 #include "report/json.h"
-#include "report/layout.h"
 #include "text/sjis.h"
 
 namespace zarnik::cli {
@@ -27,9 +26,9 @@ StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, F
       progress_(progress),
       format_(format),
       cnf_(cnf),
-      // Rows are written as they come: only the totals are kept, so that memory
-      // does not grow with the files (a json of 200,000 files held 592 MB).
-      rows_(report::ReportLayout::From(cnf).ErrorLines, false),
+      // Rows are written as they come and nothing is kept, so that memory does
+      // not grow with the files (a json of 200,000 files held 592 MB).
+      csv_(*this, CsvBytes()),
       changeData_(format == Format::Json ? report::ChangeDataPrinter::Form::Json
                                          : report::ChangeDataPrinter::Form::Csv,
                   CsvBytes(), [this](const std::string& bytes) { Write(bytes); }) {
@@ -109,46 +108,21 @@ bool StreamHost::FileNext(std::int64_t number, std::int64_t files) {
     return progress_ && std::chrono::steady_clock::now() >= next_;
 }
 
-void StreamHost::Write(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+void StreamHost::Write(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+
+report::CountEvents& StreamHost::CountPrinter() {
+    if (format_ == Format::Csv) return csv_;
+    if (format_ == Format::Json) return json_;
+    return text_;
+}
 
 report::CsvEncoding StreamHost::CsvBytes() const {
     return encoding_ == Encoding::Sjis ? report::CsvEncoding::Sjis : report::CsvEncoding::Utf8;
 }
 
-void StreamHost::WriteCsvHeaderOnce() {
-    if (!csvHeaderWritten_) Write(report::CsvHeader(CsvBytes()));
-    csvHeaderWritten_ = true;
-}
-
-void StreamHost::WriteJsonHeadOnce() {
-    if (!jsonHeadWritten_) Write(json_.Head(cnf_));
-    jsonHeadWritten_ = true;
-}
-
-void StreamHost::Record(const std::string& nativePath, const engine::FileCounts& rec) {
-    if (format_ == Format::Text || !rows_.Add(nativePath, rec)) return;
-    if (format_ == Format::Csv) {
-        WriteCsvHeaderOnce();
-        Write(report::CsvFileRow(nativePath, rec, CsvBytes()));
-    } else {
-        WriteJsonHeadOnce();
-        Write(json_.File(nativePath, rec));
-    }
-}
-
 report::ChangeEvents& StreamHost::ChangeOutput() {
     if (format_ == Format::Text) return changeReport_;
     return changeData_;
-}
-
-void StreamHost::FinishData() {
-    if (format_ == Format::Json) {
-        WriteJsonHeadOnce();
-        Write(json_.End(rows_.Totals()));
-    } else if (format_ == Format::Csv) {
-        WriteCsvHeaderOnce();
-        Write(report::CsvTotalsRows(rows_.Totals(), CsvBytes()));
-    }
 }
 
 bool StreamHost::Due() {

@@ -12,23 +12,25 @@
 #include "report/change_printer.h"
 #include "report/csv.h"
 #include "report/json.h"
-#include "report/result_rows.h"
+#include "report/text_printer.h"
 #include "run/run.h"
 
 namespace zarnik::cli {
 
-class StreamHost : public run::ReportSink, public run::ProgressObserver {
+class StreamHost : public report::LineSink, public report::ByteSink, public run::ProgressObserver {
 public:
     // progress: where a throttled progress line goes (a terminal), or null. With
     // format csv or json the report's lines are not written: csv rows and json
-    // files go out as the files are counted, the totals by FinishData. cnf: the
-    // run's settings (the json holds them; with Erfout the rows hold the files that
-    // were not counted, as the report shows them); it must outlive the host.
+    // files go out as the files are counted, their totals as the run ends. cnf:
+    // the run's settings (a change count's json holds them); it must outlive the host.
     StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format,
                const settings::Settings& cnf);
 
+    // The printer a count run tells its events to: the report, csv or json.
+    report::CountEvents& CountPrinter();
+
     void Line(const std::string& line) override;
-    void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
+    void Write(std::string_view bytes) override;
     bool HasLines() const override { return hasLines_; }
 
     void Ended() override;
@@ -36,8 +38,6 @@ public:
     bool FileNext(std::int64_t number, std::int64_t files) override;
     void FilePath(const std::string& path) override;
 
-    // After a finished run: the csv totals rows, or the json's totals and its end.
-    void FinishData();
     // Where a change count's events go: its report into the lines, or its csv or
     // json, written when the run has finished.
     report::ChangeEvents& ChangeOutput();
@@ -45,10 +45,7 @@ public:
 private:
     bool Due();
     void ShowProgress(const std::string& head, const std::string& tail);
-    void Write(const std::string& bytes);
     report::CsvEncoding CsvBytes() const;
-    void WriteCsvHeaderOnce();
-    void WriteJsonHeadOnce();
 
     void WriteUtf8(const std::string& line);
 
@@ -62,12 +59,11 @@ private:
     std::FILE* progress_;
     Format format_;
     const settings::Settings& cnf_;
-    report::ResultRows rows_;
-    report::JsonReport json_;
-    bool jsonHeadWritten_ = false;
+    report::TextPrinter text_{*this};
+    report::CsvPrinter csv_;
+    report::JsonPrinter json_{*this};
     report::ChangeReportPrinter changeReport_{*this};
     report::ChangeDataPrinter changeData_;
-    bool csvHeaderWritten_ = false;
     bool hasLines_ = false;
     bool progressShown_ = false;
     int columns_ = 80;

@@ -162,27 +162,6 @@ void FinishCounts(const CountOptions& opt, FileCounts& rec) {
     rec.Ratio = t > 0 ? c / t : 0.0f;
 }
 
-std::string FormatFileTime(std::int64_t mtime) {
-    // Files of a tree mostly share the minute shown (a checkout, a build): the
-    // text of the last local minute formatted on this thread serves every time
-    // inside that minute, which is found from the seconds localtime gave.
-    thread_local std::int64_t minuteFrom = 1, minuteTo = 0;  // [from, to): empty at first
-    thread_local std::string text;
-    if (mtime >= minuteFrom && mtime < minuteTo) return text;
-    std::time_t t = static_cast<std::time_t>(mtime);
-    std::tm tm{};
-    if (!localtime_r(&t, &tm)) return "00-00-00 00:00";
-    int yy = ((tm.tm_year + 1900) % 100 + 100) % 100;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02d-%02d-%02d %02d:%02d", yy, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                  tm.tm_min);
-    text = buf;
-    // A leap second (tm_sec 60) leaves the minute's second 60 out, never more.
-    minuteFrom = mtime - tm.tm_sec;
-    minuteTo = minuteFrom + 60;
-    return text;
-}
-
 namespace {
 
 // The text of a file read whole into ctx.Text, for the counters. A UTF-8 file
@@ -215,12 +194,12 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
                  const DirEntry& entry, FileCounts& rec, CountContext& ctx) {
     rec.Status = FileStatus::Counted;
     rec.Name = entry.Name;
-    rec.TimeText = FormatFileTime(entry.MTime);
+    rec.MTime = entry.MTime;
     rec.Size = entry.Size;
+    rec.NameKind = ShownKind(opt, rec.Name);
     rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
-    rec.MTime = entry.MTime;
 
     // Read the file once: the pre-check looks at its head, the counter at the text.
     // A file that no counter reads is read no further than the pre-check needs. A

@@ -46,7 +46,4 @@ void CountLoadedText(const CountOptions& opt, std::string_view text, FileCounts&
 
 void FinishCounts(const CountOptions& opt, FileCounts& rec);
 
-// "yy-mm-dd hh:nn" in local time.
-std::string FormatFileTime(std::int64_t mtime);
-
 }  // namespace zarnik::engine

@@ -10,13 +10,16 @@
 
 namespace zarnik::engine {
 
-// One file's result. Text fields are Shift-JIS.
+// One file's result: data only; the report decides how each field shows.
 struct FileCounts {
     FileStatus Status = FileStatus::Counted;
-    std::string Name;
-    std::string TimeText;
+    std::string Name;        // without folder, Shift-JIS
+    std::int64_t MTime = 0;  // last-write time, seconds since the epoch
     std::int64_t Size = 0;
-    std::string KindText;
+    // The kind the name has under the source mode (by its extension, or the
+    // language the mode names), whether or not the file was counted: the kind
+    // column shows it. In guess mode it may differ from Kind.
+    int NameKind = 0;
     // The kind whose totals the file adds to (0: none), decided when it is counted:
     // by the source mode, or by the guess in guess mode.
     int Kind = 0;
@@ -26,7 +29,6 @@ struct FileCounts {
     std::int64_t Exec = 0;
     std::int64_t Blank = 0;
     float Ratio = 0.0f;
-    std::int64_t MTime = 0;  // last-write time, seconds since the epoch (TimeText shows it)
 };
 
 // A file as the directory search found it.

@@ -4,6 +4,7 @@
 
 #include "report/change.h"
 #include "report/kind_words.h"
+#include "report/report.h"
 #include "text/sjis.h"
 
 namespace zarnik::report {
@@ -76,7 +77,7 @@ std::string CsvHeader(CsvEncoding encoding) {
 
 std::string CsvFileRow(const std::string& nativePath, const engine::FileCounts& rec, CsvEncoding encoding) {
     const std::string path = detail::PathText(nativePath);
-    const std::string kind = detail::KindWord(rec.KindText);
+    const std::string kind = detail::KindWord(KindColumnText(rec));
     const std::string time = detail::IsoTime(rec.MTime), size = Number(rec.Size);
     if (rec.Status != engine::FileStatus::Counted)
         return Row({"ﾌｧｲﾙ", path, detail::FolderOf(path), detail::NameOf(path), time, size, kind, "", "", "",
@@ -95,6 +96,22 @@ std::string CsvTotalsRows(const ReportTotals& totals, CsvEncoding encoding) {
                           totals.Kinds[static_cast<std::size_t>(k)], encoding);
     rows += TotalsRow({RowKey::kGrand, false}, "", totals.GrandTotal, encoding);
     return rows;
+}
+
+void CsvPrinter::HeaderOnce() {
+    if (!headerWritten_) out_.Write(CsvHeader(encoding_));
+    headerWritten_ = true;
+}
+
+void CsvPrinter::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
+    if (!ShowsRecord(errorRows_, rec)) return;
+    HeaderOnce();
+    out_.Write(CsvFileRow(nativePath, rec, encoding_));
+}
+
+void CsvPrinter::Totals(const ReportTotals& totals) {
+    HeaderOnce();
+    out_.Write(CsvTotalsRows(totals, encoding_));
 }
 
 std::string FormatCsv(const ResultRows& rows, CsvEncoding encoding) {

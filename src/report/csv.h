@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/file_counts.h"
+#include "report/count_events.h"
+#include "report/line_sink.h"
 #include "report/result_rows.h"
 
 namespace zarnik::report {
@@ -17,6 +19,24 @@ enum class CsvEncoding { Sjis, Utf8 };
 std::string CsvHeader(CsvEncoding encoding);
 std::string CsvFileRow(const std::string& nativePath, const engine::FileCounts& rec, CsvEncoding encoding);
 std::string CsvTotalsRows(const ReportTotals& totals, CsvEncoding encoding);
+
+// A run's csv written as it goes: the header before the first row, a row for each
+// file the report shows, the totals rows once the run's totals are known.
+class CsvPrinter : public CountEvents {
+public:
+    CsvPrinter(ByteSink& out, CsvEncoding encoding) : out_(out), encoding_(encoding) {}
+    void Begin(const RunHead& head) override { errorRows_ = head.Layout.ErrorLines; }
+    void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override;
+    void Totals(const ReportTotals& totals) override;
+
+private:
+    void HeaderOnce();
+
+    ByteSink& out_;
+    CsvEncoding encoding_;
+    bool errorRows_ = true;
+    bool headerWritten_ = false;
+};
 
 // Header, file rows and totals rows of a whole run.
 std::string FormatCsv(const ResultRows& rows, CsvEncoding encoding);

@@ -53,9 +53,7 @@ std::string FormatHeaderDate(std::time_t now) {
     return s;
 }
 
-std::string FormatSampleTime(std::time_t now) {
-    return engine::FormatFileTime(static_cast<std::int64_t>(now));
-}
+std::string FormatSampleTime(std::time_t now) { return FormatFileTime(static_cast<std::int64_t>(now)); }
 
 std::string FormatHeadLine(const ReportLayout& layout, const std::string& envName, std::time_t now) {
     static const std::string open = text::Utf8ToSjis("【"), close = text::Utf8ToSjis("】");
@@ -79,9 +77,9 @@ engine::FileCounts MakeSampleRecord(const engine::CountOptions& opt, std::time_t
         rec.Name = WordsOfKind(language).SampleName;
     else
         rec.Name = "PELORAND.C";
-    rec.TimeText = FormatSampleTime(now);
+    rec.MTime = static_cast<std::int64_t>(now);
     rec.Size = 1234567;
-    rec.KindText = KindColumnFor(opt, rec.Name);
+    rec.NameKind = engine::ShownKind(opt, rec.Name);
     rec.Total = 10000;
     rec.Comment = 3000;
     rec.Exec = 0;

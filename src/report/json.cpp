@@ -7,6 +7,7 @@
 #include "engine/source_kind.h"
 #include "report/change.h"
 #include "report/kind_words.h"
+#include "report/report.h"
 #include "settings/schema.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -185,7 +186,7 @@ std::string JsonReport::File(const std::string& nativePath, const engine::FileCo
     Member(j, "name", detail::NameOf(path));
     Member(j, "timestamp", detail::IsoTime(rec.MTime));
     Member(j, "size", rec.Size);
-    Member(j, "kind", detail::KindWord(rec.KindText));
+    Member(j, "kind", detail::KindWord(KindColumnText(rec)));
     Member(j, "status", StatusWord(rec.Status));
     if (!counted) Member(j, "message", detail::StatusMessage(rec.Status));
     // A file that was not counted has no figures, as its error line shows none.
@@ -213,6 +214,27 @@ std::string JsonReport::End(const ReportTotals& totals) {
     KindsAndTotal(out_, KindsWithFiles(totals), totals, Sums);
     out_.End();
     return out_.Take();
+}
+
+void JsonPrinter::Begin(const RunHead& head) {
+    settings_ = &head.Settings;
+    errorRows_ = head.Layout.ErrorLines;
+}
+
+void JsonPrinter::HeadOnce() {
+    if (!headWritten_ && settings_) out_.Write(json_.Head(*settings_));
+    headWritten_ = true;
+}
+
+void JsonPrinter::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
+    if (!ShowsRecord(errorRows_, rec)) return;
+    HeadOnce();
+    out_.Write(json_.File(nativePath, rec));
+}
+
+void JsonPrinter::Totals(const ReportTotals& totals) {
+    HeadOnce();
+    out_.Write(json_.End(totals));
 }
 
 std::string FormatJson(const ResultRows& rows, const settings::Settings& cnf) {

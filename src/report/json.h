@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "report/count_events.h"
+#include "report/line_sink.h"
 #include "report/result_rows.h"
 #include "settings/settings.h"
 
@@ -60,6 +62,25 @@ public:
 
 private:
     JsonWriter out_;
+};
+
+// A run's json written as it goes: the head before the first file, each file the
+// report shows, the totals and the end once the run's totals are known.
+class JsonPrinter : public CountEvents {
+public:
+    explicit JsonPrinter(ByteSink& out) : out_(out) {}
+    void Begin(const RunHead& head) override;
+    void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override;
+    void Totals(const ReportTotals& totals) override;
+
+private:
+    void HeadOnce();
+
+    ByteSink& out_;
+    JsonReport json_;
+    const settings::Settings* settings_ = nullptr;
+    bool errorRows_ = true;
+    bool headWritten_ = false;
 };
 
 // The object, indented, ending in a line feed.

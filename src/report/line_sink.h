@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zarnik::report {
 
@@ -15,6 +16,13 @@ public:
     virtual bool HasLines() const = 0;
     // Caption of the column-header strip above the pane.
     virtual void ColumnHeader(const std::string& /*sjisHeader*/) {}
+};
+
+// Where csv and json text goes, as it is made: whole rows with their line ends.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void Write(std::string_view bytes) = 0;
 };
 
 }  // namespace zarnik::report

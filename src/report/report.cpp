@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
 
+#include "engine/source_kind.h"
+#include "report/kind_words.h"
 #include "report/number_format.h"
 #include "text/sjis.h"
 
@@ -106,13 +111,14 @@ void FormatFileLine(std::string& line, const ReportLayout& layout, const engine:
     line.assign(rec.Name);
     if (const auto width = static_cast<std::size_t>(NameWidth(maxNameLength)) + 1; line.size() < width)
         line.resize(width, ' ');
-    line += rec.TimeText;
+    AppendFileTime(line, rec.MTime);
     line.push_back(' ');
     if (layout.Has(Column::Size)) line += FormatSize(static_cast<int>(layout.Unit), 13, rec.Size);
     if (layout.Has(Column::Kind)) {
+        const std::string_view kind = KindColumnText(rec);
         line.push_back(' ');
-        line += rec.KindText;
-        if (rec.KindText.size() < 4) line.append(4 - rec.KindText.size(), ' ');
+        line += kind;
+        if (kind.size() < 4) line.append(4 - kind.size(), ' ');
     }
     if (rec.Status != engine::FileStatus::Counted) {
         line += StatusText(rec.Status);
@@ -124,6 +130,40 @@ void FormatFileLine(std::string& line, const ReportLayout& layout, const engine:
     if (layout.Has(Column::Blank)) AppendCount(line, rec.Blank);
     if (layout.Has(Column::Ratio)) line += FormatRatioColumn(rec.Ratio);
 }
+
+void AppendFileTime(std::string& line, std::int64_t mtime) {
+    // Files of a tree mostly share the minute shown (a checkout, a build): the
+    // text of the last local minute formatted on this thread serves every time
+    // inside that minute, which is found from the seconds localtime gave.
+    constexpr std::size_t kLength = 14;                      // "yy-mm-dd hh:nn"
+    thread_local std::int64_t minuteFrom = 1, minuteTo = 0;  // [from, to): empty at first
+    thread_local char text[kLength + 1] = "00-00-00 00:00";
+    if (mtime < minuteFrom || mtime >= minuteTo) {
+        const auto t = static_cast<std::time_t>(mtime);
+        std::tm tm{};
+        if (!localtime_r(&t, &tm)) {
+            line.append("00-00-00 00:00");
+            return;
+        }
+        const int yy = ((tm.tm_year + 1900) % 100 + 100) % 100;
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%02d-%02d-%02d %02d:%02d", yy, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                      tm.tm_min);
+        std::memcpy(text, buf, kLength);
+        // A leap second (tm_sec 60) leaves the minute's second 60 out, never more.
+        minuteFrom = mtime - tm.tm_sec;
+        minuteTo = minuteFrom + 60;
+    }
+    line.append(text, kLength);
+}
+
+std::string FormatFileTime(std::int64_t mtime) {
+    std::string text;
+    AppendFileTime(text, mtime);
+    return text;
+}
+
+std::string_view KindColumnText(const engine::FileCounts& rec) { return WordsOfKind(rec.NameKind).Column; }
 
 std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength) {
     std::ptrdiff_t n = NameWidth(maxNameLength) + 16;

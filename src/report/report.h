@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/file_counts.h"
 #include "report/layout.h"
@@ -23,6 +24,14 @@ std::string FormatFileLine(const ReportLayout& layout, const engine::FileCounts&
 // room, so a run's lines cost no allocation each.
 void FormatFileLine(std::string& line, const ReportLayout& layout, const engine::FileCounts& rec,
                     int maxNameLength);
+
+// "yy-mm-dd hh:nn" of a file time (seconds since the epoch) in local time.
+std::string FormatFileTime(std::int64_t mtime);
+// The same appended to line, which allocates nothing once line has room.
+void AppendFileTime(std::string& line, std::int64_t mtime);
+
+// The kind column's word of a record, always four characters ("C   ", "??? ").
+std::string_view KindColumnText(const engine::FileCounts& rec);
 
 // A rule as long as a full line: "-" for style 1, "=" for any other style.
 std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength);

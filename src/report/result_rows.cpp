@@ -9,22 +9,13 @@
 
 namespace zarnik::report {
 
-bool ResultRows::Add(const std::string& nativePath, const engine::FileCounts& rec) {
-    const bool counted = rec.Status == engine::FileStatus::Counted;
-    if (counted) {
-        AddToTotals(rec, totals_);
-    } else if (!errorRows_) {
-        return false;
-    }
-    if (keepFiles_) files_.push_back({nativePath, rec});
-    return true;
+void ResultRows::Begin(const RunHead& head) {
+    errorRows_ = head.Layout.ErrorLines;
+    files_.reserve(static_cast<std::size_t>(head.Files));
 }
 
-ReportTotals ResultRows::Totals() const {
-    ReportTotals totals = totals_;
-    for (CountSum& sum : totals.Kinds) ComputeRatio(sum);
-    ComputeRatio(totals.GrandTotal);
-    return totals;
+void ResultRows::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
+    if (ShowsRecord(errorRows_, rec)) files_.push_back({nativePath, rec});
 }
 
 std::vector<int> KindsWithFiles(const ReportTotals& totals) {

@@ -1,5 +1,5 @@
-// A count run's results as data: each file's record with its path, and the totals
-// the report prints, for the csv and json writers. Texts handed out are UTF-8.
+// A count run's results kept as data: each file's record with its path, and the
+// totals the run summed, for a later csv or json. Texts handed out are UTF-8.
 #pragma once
 
 #include <string>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/file_counts.h"
+#include "report/count_events.h"
 #include "report/totals.h"
 
 namespace zarnik::report {
@@ -16,29 +17,21 @@ struct FileRow {
     engine::FileCounts Rec;
 };
 
-class ResultRows {
+// Files that were not counted are rows when the layout gives them lines (Erfout).
+class ResultRows : public CountEvents {
 public:
-    // errorRows: files that were not counted are rows, as the report's error lines
-    // are lines (Erfout). keepFiles false: the caller writes each row as Add takes
-    // it and only the totals are kept.
-    explicit ResultRows(bool errorRows = true, bool keepFiles = true)
-        : errorRows_(errorRows), keepFiles_(keepFiles) {}
-
-    // Takes one record from the run; false when the report gives it no line.
-    bool Add(const std::string& nativePath, const engine::FileCounts& rec);
-    // Room for this many rows at once: a million rows grown one doubling at a time
+    // Room for every file at once: a million rows grown one doubling at a time
     // would hold two copies of them at the last step.
-    void Reserve(std::size_t files) {
-        if (keepFiles_) files_.reserve(files);
-    }
+    void Begin(const RunHead& head) override;
+    void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override;
+    void Totals(const ReportTotals& totals) override { totals_ = totals; }
 
     const std::vector<FileRow>& Files() const { return files_; }
-    // The report's sums, ratios computed as its closing block computes them: per
-    // kind 1..7 and of the whole run.
-    ReportTotals Totals() const;
+    // The run's sums as its report prints them: per kind 1..7 and of the whole run.
+    const ReportTotals& Totals() const { return totals_; }
 
 private:
-    bool errorRows_, keepFiles_;
+    bool errorRows_ = true;
     std::vector<FileRow> files_;
     ReportTotals totals_;
 };

@@ -69,6 +69,11 @@ void ComputeRatio(CountSum& sum) {
     }
 }
 
+void ComputeRatios(ReportTotals& totals) {
+    for (CountSum& sum : totals.Kinds) ComputeRatio(sum);
+    ComputeRatio(totals.GrandTotal);
+}
+
 CountSum ComputeAverages(const CountSum& sum) {
     CountSum avg;
     if (sum.FileCount <= 0) return avg;
@@ -100,31 +105,26 @@ std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountS
     return row;
 }
 
-void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
+void WriteFolderSubtotalBlock(const ReportLayout& layout, const CountSum& subtotal, int maxNameLength,
                               const AppendLine& append) {
     const std::string rule = FormatRule(layout, 1, maxNameLength);
     append(rule);
-    ComputeRatio(totals.FolderSubtotal);
-    append(FormatTotalsRow({RowKey::kFolder, false}, layout, totals.FolderSubtotal, maxNameLength));
-    append(FormatTotalsRow({RowKey::kFolder, true}, layout, ComputeAverages(totals.FolderSubtotal),
-                           maxNameLength));
+    append(FormatTotalsRow({RowKey::kFolder, false}, layout, subtotal, maxNameLength));
+    append(FormatTotalsRow({RowKey::kFolder, true}, layout, ComputeAverages(subtotal), maxNameLength));
     append(rule);
-    ClearCountSum(totals.FolderSubtotal);
 }
 
-void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
+void WriteClosingBlock(const ReportLayout& layout, const ReportTotals& totals, int maxNameLength,
                        const AppendLine& append) {
     const std::string rule = FormatRule(layout, 1, maxNameLength);
     for (int k = 1; k < settings::kKindCount; ++k) {
-        CountSum& sum = totals.Kinds[static_cast<std::size_t>(k)];
+        const CountSum& sum = totals.Kinds[static_cast<std::size_t>(k)];
         if (sum.FileCount < 1) continue;
-        ComputeRatio(sum);
         append(rule);
         append(FormatTotalsRow({k, false}, layout, sum, maxNameLength));
         append(FormatTotalsRow({k, true}, layout, ComputeAverages(sum), maxNameLength));
     }
     append(FormatRule(layout, 2, maxNameLength));
-    ComputeRatio(totals.GrandTotal);
     append(FormatTotalsRow({RowKey::kGrand, false}, layout, totals.GrandTotal, maxNameLength));
     append(
         FormatTotalsRow({RowKey::kGrand, true}, layout, ComputeAverages(totals.GrandTotal), maxNameLength));

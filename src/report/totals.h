@@ -51,6 +51,8 @@ void AddToTotals(const engine::FileCounts& rec, ReportTotals& totals);
 
 // Ratio := Comment * 100 / Total in single precision; 0 when Total <= 0.
 void ComputeRatio(CountSum& sum);
+// The ratios of every kind and of the whole run, once a run's files are done.
+void ComputeRatios(ReportTotals& totals);
 
 // Per-file averages, each truncated toward zero; FileCount stays 0 and the ratio
 // is computed from the truncated averages.
@@ -60,14 +62,16 @@ std::string FormatTotalsRow(RowKey key, const ReportLayout& layout, const CountS
 
 using AppendLine = std::function<void(const std::string&)>;
 
-// The block that closes a folder: rule, subtotal row, average row, rule. Clears
-// the folder subtotal. The caller writes it only when the subtotal holds files.
-void WriteFolderSubtotalBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
+// The block that closes a folder: rule, subtotal row, average row, rule, of a
+// subtotal whose ratio is computed. The caller writes it only when the subtotal
+// holds files.
+void WriteFolderSubtotalBlock(const ReportLayout& layout, const CountSum& subtotal, int maxNameLength,
                               const AppendLine& append);
 
 // The end of a report: for each kind 1..7 with files a rule and its two rows,
 // then the "=" rule and the grand total and average (written even when empty).
-void WriteClosingBlock(const ReportLayout& layout, ReportTotals& totals, int maxNameLength,
+// The ratios are those ComputeRatios left.
+void WriteClosingBlock(const ReportLayout& layout, const ReportTotals& totals, int maxNameLength,
                        const AppendLine& append);
 
 }  // namespace zarnik::report

@@ -122,7 +122,7 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     engine::FileCounts& rec = f.Rec;
     rec = engine::FileCounts{};
     rec.Name = sjisName;
-    rec.KindText = report::KindColumnFor(opt, rec.Name);
+    rec.NameKind = engine::ShownKind(opt, rec.Name);
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};
@@ -203,7 +203,7 @@ struct Comparer {
         bool same = false;
         if (!Load(pair, same)) return false;
         const Loaded& shown = New.Present ? New : Old;
-        rec.KindText = shown.Rec.KindText;
+        rec.KindText = report::WordsOfKind(shown.Rec.NameKind).Column;
         const Loaded* failed = nullptr;
         if (New.Present && New.Rec.Status != engine::FileStatus::Counted)
             failed = &New;
@@ -211,7 +211,7 @@ struct Comparer {
             failed = &Old;
         if (failed) {
             rec.Status = ChangeStatus::Skipped;
-            rec.KindText = failed->Rec.KindText;
+            rec.KindText = report::WordsOfKind(failed->Rec.NameKind).Column;
             rec.Message = report::StatusText(failed->Rec.Status);
             return true;
         }

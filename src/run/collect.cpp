@@ -13,6 +13,7 @@
 
 #include "engine/file_error.h"
 #include "engine/path_at.h"
+#include "report/text_printer.h"
 #include "text/sjis.h"
 
 namespace zarnik::run {
@@ -208,11 +209,7 @@ std::int32_t SjisLength(std::string_view native) {
     return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX));
 }
 
-std::string NativeToSjis(std::string_view native) {
-    std::string sjis = text::IsAscii(native) ? std::string(native) : text::Utf8ToSjis(native);
-    text::MaskControlBytes(sjis);
-    return sjis;
-}
+std::string NativeToSjis(std::string_view native) { return report::NativeToShownSjis(native); }
 
 void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
                         ProgressObserver& progress) {

@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "engine/count.h"
-#include "report/kind_words.h"
 
 namespace zarnik::run::detail {
 
@@ -15,7 +14,6 @@ void CountListedFile(const engine::CountOptions& opt, const FoundFile& file, eng
     engine::DirEntry entry{NativeToSjis(file.Name())};
     try {
         out.Gone = !engine::CountFoundFile(opt, file.Path, entry, out.Rec, ctx);
-        if (!out.Gone) out.Rec.KindText = report::KindColumnFor(opt, out.Rec.Name);
     } catch (...) {
         out.Gone = false;
         out.Error = std::current_exception();

@@ -15,9 +15,9 @@ namespace zarnik::run::detail {
 
 // Runs body(outcome). A file that could not be read ends the run (the lines so far
 // stay); so does running out of memory outside any one file (the file list, the
-// report lines).
-template <class Body>
-RunOutcome GuardedRun(ProgressObserver& progress, Body body) {
+// report lines). ended(outcome) runs last, before the progress display is told.
+template <class Body, class Ended>
+RunOutcome GuardedRun(ProgressObserver& progress, Body body, Ended ended) {
     RunOutcome outcome;
     try {
         body(outcome);
@@ -32,29 +32,20 @@ RunOutcome GuardedRun(ProgressObserver& progress, Body body) {
         outcome.End = RunEnd::RefusedTarget;
         outcome.RefusedLine = std::move(refused.Line);
     }
+    try {
+        ended(outcome);
+    } catch (const std::bad_alloc&) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{{}, ENOMEM};
+    }
     progress.Ended();
     return outcome;
 }
 
-// The same, telling whether the sink holds lines after the run.
+// The same with nothing to do at the end.
 template <class Body>
-RunOutcome GuardedRun(ReportSink& sink, ProgressObserver& progress, Body body) {
-    RunOutcome outcome = GuardedRun(progress, std::move(body));
-    outcome.ResultUnsaved = sink.HasLines();
-    return outcome;
-}
-
-// How a report starts: its captions in the strip above the sink, an empty line
-// after an earlier report's, the head line when the layout has one, and the
-// captions between two rules.
-inline void OpenReport(ReportSink& sink, const std::string& header, const std::string& head,
-                       const std::string& rule) {
-    sink.ColumnHeader(header);
-    if (sink.HasLines()) sink.Line("");
-    if (!head.empty()) sink.Line(head);
-    sink.Line(rule);
-    sink.Line(header);
-    sink.Line(rule);
+RunOutcome GuardedRun(ProgressObserver& progress, Body body) {
+    return GuardedRun(progress, std::move(body), [](const RunOutcome&) {});
 }
 
 }  // namespace zarnik::run::detail

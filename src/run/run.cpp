@@ -7,9 +7,6 @@
 #include <thread>
 #include <utility>
 
-#include "report/cancelled_line.h"
-#include "report/header.h"
-#include "report/report.h"
 #include "report/totals.h"
 #include "run/collect.h"
 #include "run/count_ahead.h"
@@ -65,124 +62,137 @@ unsigned CountThreads(const RunInput& input, const engine::CountOptions& opt, st
     return threads;
 }
 
-// The counting pass; sets outcome.End to Cancelled when it was left by a cancel,
-// and to NoFiles when every file had gone by its turn (as when gone before the
-// collection): the report is opened at the first file that is still there.
-// NOLINTNEXTLINE(readability-function-size): long; to be split
-void CountFiles(const RunInput& input, const engine::CountOptions& opt, const report::ReportLayout& layout,
-                ReportSink& sink, ProgressObserver& progress, engine::CountContext& ctx,
-                FileCollection& found, RunOutcome& outcome) {
-    const std::int32_t nameLength = found.MaxNameLength;
-    const auto total = static_cast<std::int64_t>(found.Files.size());
-    auto append = [&sink](const std::string& line) { sink.Line(line); };
+// The counting pass over the files found, in report order. Sums the totals once
+// and tells events everything the report shows.
+class CountPass {
+public:
+    CountPass(const RunInput& input, const settings::Settings& cnf, const report::ReportLayout& layout,
+              report::CountEvents& events, ProgressObserver& progress, FileCollection& found)
+        : input_(input), cnf_(cnf), layout_(layout), events_(events), progress_(progress), found_(found) {}
 
-    progress.Counting(total);
+    // Sets outcome.End to Cancelled when it was left by a cancel, and to NoFiles
+    // when every file had gone by its turn (as when gone before the collection):
+    // the report is opened at the first file that is still there.
+    void Run(const engine::CountOptions& opt, engine::CountContext& ctx, RunOutcome& outcome);
+    report::RunTail Tail(const RunOutcome& outcome) const;
 
-    const std::string rule = report::FormatRule(layout, 1, nameLength);
-    bool opened = false;
-    auto open = [&] {
-        if (std::exchange(opened, true)) return;
-        detail::OpenReport(sink, report::FormatColumnHeader(layout, nameLength),
-                           report::FormatHeadLine(layout, input.EnvName, input.Now), rule);
-    };
+private:
+    bool Cancelled() {
+        progress_.Pump();
+        return progress_.CancelRequested();
+    }
+    void Open();
+    void Take(const FoundFile& file, const detail::CountedFile& counted, RunOutcome& outcome);
+    void LeaveFolder();
 
-    if (layout.SortByPath) SortByPath(found.Files);
+    const RunInput& input_;
+    const settings::Settings& cnf_;
+    const report::ReportLayout& layout_;
+    report::CountEvents& events_;
+    ProgressObserver& progress_;
+    FileCollection& found_;
+    std::int64_t files_ = 0;  // listed, once the collection is done
+    std::int64_t taken_ = 0;
+    bool opened_ = false;
+    bool cancelled_ = false;
+    std::string currentFolder_;
+    report::ReportTotals totals_;
+};
 
-    report::ReportTotals totals;
-    std::string currentFolder;
-    std::int64_t processed = 0;
-    bool cancelled = false;
+void CountPass::Open() {
+    if (std::exchange(opened_, true)) return;
+    events_.Begin({cnf_, layout_, input_.EnvName, input_.Now, found_.MaxNameLength, files_});
+}
+
+void CountPass::LeaveFolder() {
+    report::CountSum& subtotal = totals_.FolderSubtotal;
+    if (subtotal.FileCount < 1) return;
+    report::ComputeRatio(subtotal);
+    events_.FolderLeft(subtotal);
+    report::ClearCountSum(subtotal);
+}
+
+void CountPass::Take(const FoundFile& file, const detail::CountedFile& counted, RunOutcome& outcome) {
+    Open();
+    if (const std::string_view folder = file.Folder(); !text::EqualsNoCase(folder, currentFolder_)) {
+        currentFolder_.assign(folder);
+        LeaveFolder();
+        events_.FolderEntered(folder);
+    }
+    // A file that is still there but cannot be opened or read (also one in a
+    // folder that may be listed but not searched) is a read error, not a file
+    // that went away.
+    if (counted.Error) std::rethrow_exception(counted.Error);
+    if (counted.Rec.Status == engine::FileStatus::Counted) {
+        report::AddToTotals(counted.Rec, totals_);
+        ++outcome.FilesCounted;
+    }
+    events_.FileCounted(file.Path, counted.Rec);
+}
+
+void CountPass::Run(const engine::CountOptions& opt, engine::CountContext& ctx, RunOutcome& outcome) {
+    files_ = static_cast<std::int64_t>(found_.Files.size());
+    progress_.Counting(files_);
+    if (layout_.SortByPath) SortByPath(found_.Files);
     std::optional<detail::CountAhead> ahead;
-    if (unsigned threads = CountThreads(input, opt, found.Files.size()); threads > 1)
-        ahead.emplace(opt, found.Files, threads);
+    if (unsigned threads = CountThreads(input_, opt, found_.Files.size()); threads > 1)
+        ahead.emplace(opt, found_.Files, threads);
     detail::CountedFile atTurn;
-    std::string fileLine;
-    for (std::size_t i = 0; i < found.Files.size(); ++i) {
-        const FoundFile& file = found.Files[i];
-        progress.Pump();
-        if (progress.CancelRequested()) {
-            cancelled = true;
-            break;
-        }
-        ++processed;
-        if (progress.FileNext(processed, total)) progress.FilePath(NativeToSjis(file.Path));
-
+    for (std::size_t i = 0; i < found_.Files.size() && !(cancelled_ = Cancelled()); ++i) {
+        const FoundFile& file = found_.Files[i];
+        ++taken_;
+        if (progress_.FileNext(taken_, files_)) progress_.FilePath(NativeToSjis(file.Path));
         detail::CountedFile* counted = &atTurn;
         if (ahead)
             counted = &ahead->Take(i);
         else
             detail::CountListedFile(opt, file, ctx, atTurn);
         if (counted->Gone) continue;
-        open();
-
-        std::string_view folder = file.Folder();
-        if (!text::EqualsNoCase(folder, currentFolder)) {
-            currentFolder.assign(folder);
-            if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
-                report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
-            if (layout.FolderLines) {
-                std::string bracketed = NativeToSjis(folder);
-                bracketed.insert(bracketed.begin(), '[');
-                bracketed.push_back(']');
-                const auto dashes =
-                    static_cast<std::ptrdiff_t>(rule.size()) - static_cast<std::ptrdiff_t>(bracketed.size());
-                sink.Line(text::RepeatText(std::move(bracketed), "-", dashes));
-            }
-        }
-
-        // A file that is still there but cannot be opened or read (also one in a
-        // folder that may be listed but not searched) is a read error, not a file
-        // that went away.
-        if (counted->Error) std::rethrow_exception(counted->Error);
-        const engine::FileCounts& rec = counted->Rec;
-        const bool ok = rec.Status == engine::FileStatus::Counted;
-        if (ok) {
-            report::AddToTotals(rec, totals);
-            ++outcome.FilesCounted;
-        }
-        sink.Record(file.Path, rec);
-        if (layout.ErrorLines || ok) {
-            report::FormatFileLine(fileLine, layout, rec, nameLength);
-            sink.Line(fileLine);
-        }
-
-        progress.Pump();
-        if (progress.CancelRequested()) {
-            cancelled = true;
-            break;
-        }
+        Take(file, *counted, outcome);
+        if ((cancelled_ = Cancelled())) break;
     }
     ahead.reset();  // the workers stop before the closing block
 
-    if (!opened && !cancelled) {
+    if (!opened_ && !cancelled_) {
         outcome.End = RunEnd::NoFiles;
         outcome.LinesWithoutFiles.clear();  // the warning says it for every line
         return;
     }
-    open();
-    if (layout.FolderSums && totals.FolderSubtotal.FileCount >= 1)
-        report::WriteFolderSubtotalBlock(layout, totals, nameLength, append);
-    report::WriteClosingBlock(layout, totals, nameLength, append);
-    if (cancelled) {
-        sink.Line(report::CancelledLine(processed, total));
-        outcome.End = RunEnd::Cancelled;
+    Open();
+    LeaveFolder();
+    report::ComputeRatios(totals_);
+    events_.Totals(totals_);
+    if (cancelled_) outcome.End = RunEnd::Cancelled;
+}
+
+report::RunTail CountPass::Tail(const RunOutcome& outcome) const {
+    report::CountEnd end = report::CountEnd::Stopped;
+    if (opened_) {
+        if (outcome.End == RunEnd::Finished)
+            end = report::CountEnd::Finished;
+        else if (outcome.End == RunEnd::Cancelled)
+            end = report::CountEnd::Cancelled;
+        else
+            end = report::CountEnd::Failed;
     }
+    return {end, taken_, files_};
 }
 
 }  // namespace
 
-RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cnf, ReportSink& sink,
-                             ProgressObserver& progress) {
+RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cnf,
+                             report::CountEvents& events, ProgressObserver& progress) {
     // The session outlives the run (its buffers keep their room), but no folder
     // stays open after it, however it ends.
     struct CloseFolders {
         engine::FolderAt& Folders;
         ~CloseFolders() { Folders.Close(); }
     } closeFolders{ctx_.Folders};
-    return detail::GuardedRun(sink, progress, [&](RunOutcome& outcome) {
-        const report::ReportLayout layout = report::ReportLayout::From(cnf);
-        FileCollection found;
-        found.WalkInPathOrder = layout.SortByPath;
+    const report::ReportLayout layout = report::ReportLayout::From(cnf);
+    FileCollection found;
+    found.WalkInPathOrder = layout.SortByPath;
+    CountPass pass(input, cnf, layout, events, progress, found);
+    auto body = [&](RunOutcome& outcome) {
         std::vector<std::string> withoutFiles;
         if (!Collect(input, WalksSubfolders(cnf), progress, found, withoutFiles)) {
             outcome.End = RunEnd::Cancelled;
@@ -190,10 +200,11 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cn
             outcome.End = RunEnd::NoFiles;
         } else {
             outcome.LinesWithoutFiles = std::move(withoutFiles);
-            const engine::CountOptions opt = run::CountOptionsFrom(cnf);
-            CountFiles(input, opt, layout, sink, progress, ctx_, found, outcome);
+            pass.Run(run::CountOptionsFrom(cnf), ctx_, outcome);
         }
-    });
+    };
+    return detail::GuardedRun(progress, body,
+                              [&](const RunOutcome& outcome) { events.End(pass.Tail(outcome)); });
 }
 
 bool WalksSubfolders(const settings::Settings& cnf) { return cnf.WalkSubfolders != 0; }

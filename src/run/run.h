@@ -1,6 +1,7 @@
-// The count run: target lines -> file list -> counted report lines. It talks to
-// its caller through a report sink and a progress observer and returns an
-// outcome, so it runs with or without a window and decides nothing for it.
+// The count run: target lines -> file list -> counted files, told as events to
+// whatever prints them. It talks to its caller through those events (or a report
+// sink, for a change count) and a progress observer and returns an outcome, so it
+// runs with or without a window and decides nothing for it.
 #pragma once
 
 #include <cstdint>
@@ -13,19 +14,11 @@
 #include "engine/count_context.h"
 #include "engine/file_counts.h"
 #include "report/change_events.h"
+#include "report/count_events.h"
 #include "report/line_sink.h"
 #include "settings/settings.h"
 
 namespace zarnik::run {
-
-// Where the report goes (the result pane, or a stream): its lines, and the
-// records behind them for a front end that keeps them.
-class ReportSink : public report::LineSink {
-public:
-    // Each counted file's record in report order, error statuses included, just
-    // before its line (if the layout shows one).
-    virtual void Record(const std::string& /*nativePath*/, const engine::FileCounts& /*rec*/) {}
-};
 
 // What the run tells while it goes on, and where it asks to be cancelled. Every
 // method has a default that does nothing, so a caller without a progress display
@@ -78,7 +71,8 @@ struct RunOutcome {
     std::vector<std::string> LinesWithoutFiles;
     // With End RefusedTarget: the line refused (native).
     std::string RefusedLine;
-    // The sink holds lines after the run (its own, or an earlier run's).
+    // The sink holds lines after the run (its own, or an earlier run's). Set by a
+    // change count; after a count the front end, which holds the lines, sets it.
     bool ResultUnsaved = false;
     // With End NoFiles after a change count: which version found nothing, and its
     // target line (Shift-JIS, one line per version).
@@ -112,8 +106,9 @@ class RunSession {
 public:
     // Runs one count. A file that exists but cannot be read (or for which there is
     // no memory), or a folder whose listing fails part-way, ends it with a
-    // ReadError. The run writes no setting and shows nothing but progress.
-    RunOutcome Count(const RunInput& input, const settings::Settings& cnf, ReportSink& sink,
+    // ReadError. The run writes no setting and shows nothing but progress; what it
+    // counts it tells events, in report order, with the totals summed once.
+    RunOutcome Count(const RunInput& input, const settings::Settings& cnf, report::CountEvents& events,
                      ProgressObserver& progress);
 
     // Runs one change count: pairs the old and the new version's files, diffs the

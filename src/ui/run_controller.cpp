@@ -5,6 +5,7 @@
 #include <new>
 
 #include "report/layout.h"
+#include "report/text_printer.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/result_pane.h"
@@ -14,16 +15,21 @@ namespace zarnik::ui {
 RunController::RunController(QWidget* window, ResultPane* pane)
     : pane_(pane), dialog_(new ProgressDialog(window)) {}
 
+// The report goes to the pane, the rows are kept for a later CSV save.
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::Settings& cnf) {
-    rows_ = report::ResultRows(report::ReportLayout::From(cnf).ErrorLines);
-    countRun_ = true;
-    return Guarded([&] { return session_.Count(input, cnf, *this, *this); });
+    rows_ = report::ResultRows();
+    report::TextPrinter text(*this);
+    report::BothEvents both(text, rows_);
+    return Guarded([&] {
+        run::RunOutcome outcome = session_.Count(input, cnf, both, *this);
+        outcome.ResultUnsaved = HasLines();
+        return outcome;
+    });
 }
 
 // The report goes into the pane, the records into the rows kept for a csv.
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::Settings& cnf) {
     changes_ = report::ChangeRowsKeeper();
-    countRun_ = false;
     report::ChangeReportPrinter printer(*this);
     report::ChangeEventsTee events(printer, changes_);
     return Guarded([&] {
@@ -53,10 +59,6 @@ run::RunOutcome RunController::Guarded(Start start) {
         outcome.ResultUnsaved = HasLines();
         return outcome;
     }
-}
-
-void RunController::Record(const std::string& nativePath, const engine::FileCounts& rec) {
-    rows_.Add(nativePath, rec);
 }
 
 // Lines reach the pane in batches, when pending messages run: laying out and
@@ -113,7 +115,6 @@ void RunController::Counting(std::int64_t files) {
     dialog_->fileNumberLabel->setVisible(true);
     ProgressDialog::SetAndRepaint(dialog_->phaseLabel, QStringLiteral("処理中..."));
     dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
-    if (countRun_) rows_.Reserve(static_cast<std::size_t>(files));
     pathClock_.invalidate();  // the first file's path shows at once
 }
 

@@ -16,7 +16,7 @@ namespace zarnik::ui {
 class ProgressDialog;
 class ResultPane;
 
-class RunController : public run::ReportSink, public run::ProgressObserver {
+class RunController : public report::LineSink, public run::ProgressObserver {
 public:
     // pane: the result pane (its column-header strip takes the report's captions);
     // the progress dialog is made here, a child of window.
@@ -33,11 +33,10 @@ public:
     // Called at every point where a run lets pending messages run.
     std::function<void()> PumpHook;
 
-    // ReportSink
+    // LineSink
     void Line(const std::string& sjisLine) override;
     bool HasLines() const override;
     void ColumnHeader(const std::string& sjisHeader) override;
-    void Record(const std::string& nativePath, const engine::FileCounts& rec) override;
 
     // ProgressObserver
     void Collecting() override;
@@ -60,7 +59,6 @@ private:
     run::RunSession session_;
     report::ResultRows rows_;
     report::ChangeRowsKeeper changes_;
-    bool countRun_ = true;  // the run going on fills rows_ (else changes_)
     QElapsedTimer pumpClock_;
     QElapsedTimer repaintClock_;
     QElapsedTimer pathClock_;

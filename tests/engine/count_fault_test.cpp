@@ -34,7 +34,6 @@ FileCounts Count(const Settings& cnf, const std::string& path) {
     CountContext ctx;
     const CountOptions opt = run::CountOptionsFrom(cnf);
     CountFile(opt, path, {fs::path(path).filename().string(), st.st_mtime, st.st_size}, rec, ctx);
-    rec.KindText = report::KindColumnFor(opt, rec.Name);  // as a run fills it in
     return rec;
 }
 

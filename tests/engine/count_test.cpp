@@ -63,7 +63,7 @@ TEST(CountFile, StatusesOfFilesThatAreNotCounted) {
     cnf.CounterChoice = 7;
     FileCounts rec = CountText("x\n", cnf);
     EXPECT_EQ(rec.Status, FileStatus::NotTarget);
-    EXPECT_EQ(testing::KindColumn(cnf, rec.Name), std::string("??? "));
+    EXPECT_STREQ(report::WordsOfKind(rec.NameKind).Column, "??? ");
     FileCounts missing;
     CountContext ctx;
     CountFile(run::CountOptionsFrom(cnf), "/nonexistent/zarnik/x.c", {"x.c", 0, 0}, missing, ctx);
@@ -81,9 +81,9 @@ TEST(CountFile, FillsTheRecordFromTheEntry) {
               ctx);  // 2001-09-09 10:46:40 JST
     EXPECT_EQ(rec.Status, FileStatus::Counted);
     EXPECT_EQ(rec.Name, "MAIN.C");
-    EXPECT_EQ(rec.TimeText, "01-09-09 10:46");
+    EXPECT_EQ(rec.MTime, 1'000'000'000);
     EXPECT_EQ(rec.Size, 1234);
-    EXPECT_EQ(testing::KindColumn(cnf, rec.Name), std::string("C   "));
+    EXPECT_EQ(rec.NameKind, CSource);
     EXPECT_EQ(rec.Total, 3);
     EXPECT_EQ(rec.Comment, 1);
     EXPECT_EQ(rec.Blank, 1);
@@ -129,14 +129,14 @@ TEST(CountFile, ForcedModesChooseCounterAndKindText) {
     cnf.CounterChoice = 1;
     FileCounts asmAsC = CountText("mov ax, 1 // c\n", cnf, "x.asm");
     EXPECT_EQ(asmAsC.Status, FileStatus::Counted);
-    EXPECT_EQ(testing::KindColumn(cnf, asmAsC.Name), std::string("C   "));
+    EXPECT_EQ(asmAsC.NameKind, CSource);
     EXPECT_EQ(asmAsC.Kind, CSource);
     auto totalsKind = [&](const char* name) {
         return ChooseByMode(run::CountOptionsFrom(cnf), name).TotalsKind;
     };
     EXPECT_EQ(totalsKind("x.H"), CHeader);
     cnf.CounterChoice = 3;
-    EXPECT_EQ(testing::KindColumn(cnf, "x.txt"), std::string("Java"));
+    EXPECT_EQ(CountText("x\n", cnf, "x.txt").NameKind, Java);
     EXPECT_EQ(totalsKind("x.c"), Java);
     cnf.CounterChoice = 2;
     EXPECT_EQ(totalsKind("x.inc"), AsmHeader);
@@ -223,24 +223,6 @@ TEST(FinishCounts, RatioInSinglePrecision) {
     rec.Comment = 1;
     FinishCounts(run::CountOptionsFrom(cnf), rec);
     EXPECT_EQ(rec.Ratio, 100.0f / 3.0f);
-}
-
-TEST(FormatFileTime, TwoDigitFieldsInLocalTime) {
-    EXPECT_EQ(FormatFileTime(0), "70-01-01 09:00");              // TZ is Asia/Tokyo in the tests
-    EXPECT_EQ(FormatFileTime(4'102'444'799), "00-01-01 08:59");  // 2099-12-31 23:59:59 UTC
-    EXPECT_EQ(FormatFileTime(-86400LL * 365), "69-01-01 09:00");
-    // Times asked for one after another within and across a minute: before 1888
-    // Tokyo's offset was 9:18:59, so a local minute starts 59 s into a UTC one.
-    const std::pair<std::int64_t, const char*> inTurn[] = {{59, "70-01-01 09:00"},
-                                                           {0, "70-01-01 09:00"},
-                                                           {60, "70-01-01 09:01"},
-                                                           {-1, "70-01-01 08:59"},
-                                                           {-3'000'000'001, "74-12-08 03:58"},
-                                                           {-3'000'000'000, "74-12-08 03:58"},
-                                                           {-2'999'999'999, "74-12-08 03:59"},
-                                                           {-2'999'999'940, "74-12-08 03:59"},
-                                                           {-2'999'999'939, "74-12-08 04:00"}};
-    for (auto [t, text] : inTurn) EXPECT_EQ(FormatFileTime(t), text) << t;
 }
 
 }  // namespace

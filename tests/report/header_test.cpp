@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "report/report.h"
 #include "run/count_options.h"
 #include "test_util.h"
 
@@ -111,12 +112,12 @@ TEST(Preview, SampleNameAndKindFollowTheSourceKindMode) {
         cnf.CounterChoice = mode;
         engine::FileCounts rec = MakeSampleRecord(run::CountOptionsFrom(cnf), kSunday);
         EXPECT_EQ(rec.Name, names[mode]) << mode;
-        EXPECT_EQ(rec.KindText, kinds[mode]) << mode;
+        EXPECT_EQ(KindColumnText(rec), kinds[mode]) << mode;
     }
     cnf.CounterChoice = 0;
     cnf.ExtensionPatterns[1] = "*.cpp";  // ".c" no longer in any list
     settings::RebuildExtensionLists(cnf);
-    EXPECT_EQ(MakeSampleRecord(run::CountOptionsFrom(cnf), kSunday).KindText, "??? ");
+    EXPECT_EQ(KindColumnText(MakeSampleRecord(run::CountOptionsFrom(cnf), kSunday)), "??? ");
 }
 
 }  // namespace

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
+#include <string_view>
+
+#include "engine/source_kind.h"
+#include "report/kind_words.h"
 #include "report/number_format.h"
 #include "test_util.h"
 
@@ -12,14 +18,30 @@ using settings::MakeDefaultSettings;
 using settings::Settings;
 using zarnik::testing::Sj;
 
+// The file time a report shows as "yy-mm-dd hh:nn" (19yy), in local time.
+std::int64_t TimeOf(const char* shown) {
+    std::tm tm{};
+    std::sscanf(shown, "%d-%d-%d %d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday, &tm.tm_hour, &tm.tm_min);
+    tm.tm_mon -= 1;
+    tm.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&tm));
+}
+
+// The kind whose column word is shown ("C   ").
+int KindOf(const char* shown) {
+    for (int k = 0; k < settings::kKindCount; ++k)
+        if (std::string_view(WordsOfKind(k).Column) == shown) return k;
+    return engine::NoKind;
+}
+
 engine::FileCounts Record(const char* name, const char* time, std::int64_t size, const char* kind, int total,
                           int comment, int exec, int blank, float ratio, int status = 0) {
     engine::FileCounts r;
     r.Status = static_cast<engine::FileStatus>(status);
     r.Name = name;
-    r.TimeText = time;
+    r.MTime = TimeOf(time);
     r.Size = size;
-    r.KindText = kind;
+    r.NameKind = KindOf(kind);
     r.Total = total;
     r.Comment = comment;
     r.Exec = exec;
@@ -141,6 +163,24 @@ TEST(Decimals, HalvesRoundAwayFromZeroOnTheExactBinaryValue) {
     EXPECT_EQ(FormatFloat(3.0e38f, 0, true).size(), 51u);  // 39 digits and 12 groups, no overflow
     EXPECT_EQ(FormatInt(-5, 7), "     -5");
     EXPECT_EQ(FormatInt(123456789, 7), "123456789");
+}
+
+TEST(FormatFileTime, TwoDigitFieldsInLocalTime) {
+    EXPECT_EQ(FormatFileTime(0), "70-01-01 09:00");              // TZ is Asia/Tokyo in the tests
+    EXPECT_EQ(FormatFileTime(4'102'444'799), "00-01-01 08:59");  // 2099-12-31 23:59:59 UTC
+    EXPECT_EQ(FormatFileTime(-86400LL * 365), "69-01-01 09:00");
+    // Times asked for one after another within and across a minute: before 1888
+    // Tokyo's offset was 9:18:59, so a local minute starts 59 s into a UTC one.
+    const std::pair<std::int64_t, const char*> inTurn[] = {{59, "70-01-01 09:00"},
+                                                           {0, "70-01-01 09:00"},
+                                                           {60, "70-01-01 09:01"},
+                                                           {-1, "70-01-01 08:59"},
+                                                           {-3'000'000'001, "74-12-08 03:58"},
+                                                           {-3'000'000'000, "74-12-08 03:58"},
+                                                           {-2'999'999'999, "74-12-08 03:59"},
+                                                           {-2'999'999'940, "74-12-08 03:59"},
+                                                           {-2'999'999'939, "74-12-08 04:00"}};
+    for (auto [t, text] : inTurn) EXPECT_EQ(FormatFileTime(t), text) << t;
 }
 
 }  // namespace

@@ -56,9 +56,10 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
     };
     EXPECT_EQ(Lines([&](const AppendLine& s) { WriteClosingBlock(ReportLayout::From(cnf), totals, 13, s); }),
               expected);
-    // The folder subtotal holds the same files; its block clears it.
-    auto block =
-        Lines([&](const AppendLine& s) { WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals, 13, s); });
+    // The folder subtotal holds the same files.
+    auto block = Lines([&](const AppendLine& s) {
+        WriteFolderSubtotalBlock(ReportLayout::From(cnf), totals.FolderSubtotal, 13, s);
+    });
     ASSERT_EQ(block.size(), 4u);
     EXPECT_EQ(block[1],
               Sj("△ﾌｫﾙﾀﾞ内小計            3個         2,134          170      35     118      17  -------"));
@@ -66,7 +67,6 @@ TEST(Totals, ClosingBlockOfThreeFiles) {
               Sj("△ﾌｫﾙﾀﾞ内平均                          711           56      11      39       5  19.64％"));
     EXPECT_EQ(block[0], dash);
     EXPECT_EQ(block[3], dash);
-    EXPECT_EQ(totals.FolderSubtotal.FileCount, 0);
     EXPECT_EQ(totals.GrandTotal.FileCount, 3);
 }
 

@@ -21,11 +21,11 @@ using Strings = std::vector<std::string>;
 // The run's lines and its records, as zarnik-count and the desktop take them.
 class DataRecorder : public testing::Recorder {
 public:
-    explicit DataRecorder(bool errorRows) : Rows(errorRows) {}
-    void Record(const std::string& nativePath, const engine::FileCounts& rec) override {
-        Rows.Add(nativePath, rec);
-    }
+    report::CountEvents& Printer() override { return both_; }
     report::ResultRows Rows;
+
+private:
+    report::BothEvents both_{Recorder::Printer(), Rows};
 };
 
 std::string NoCommas(std::string s) {
@@ -150,7 +150,7 @@ TEST(ResultData, CsvAndJsonHoldTheTextReportsFigures) {
         cnf.HeaderShowsDate = 0;
         cnf.FolderLines = cnf.FolderSubtotals = 1;
         cnf.ErrorLines = errorLines;
-        DataRecorder host(errorLines == 1);
+        DataRecorder host;
         ASSERT_EQ(testing::CountTargets({dir.str() + "/t"}, cnf, host).End, RunEnd::Finished);
 
         const Strings text = FiguresOfText(host.Lines);
@@ -172,7 +172,7 @@ TEST(ResultData, NamesKeepTheirControlCharactersAndCsvCellsNeverRunAsFormulas) {
                         "\rx.c",  "a\nb.c", "e\x1b[2J.c", "d\x7f.c"};
     for (const std::string& n : names) dir.Write("t/" + n, "int a;\n");
     Settings cnf = testing::Plain();
-    DataRecorder host(true);
+    DataRecorder host;
     ASSERT_EQ(testing::CountTargets({dir.str() + "/t"}, cnf, host).End, RunEnd::Finished);
 
     Strings shown = testing::FileNames(host.Lines);

@@ -110,7 +110,7 @@ TEST(Run, NoFolderStaysOpenAfterARun) {
     for (unsigned threads : {1u, 2u})
         for (const std::string& target :
              {dir.str(), dir.str() + "/sub/missing/x.c", dir.str() + "/sub/a.c"}) {
-            session.Count(RunInput{{target}, "", 0, threads}, Plain(), host, host);
+            testing::CountInto(session, RunInput{{target}, "", 0, threads}, Plain(), host);
             EXPECT_EQ(heldFolders(), 0) << target << ", " << threads << " threads";
         }
 }

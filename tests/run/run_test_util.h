@@ -12,15 +12,25 @@
 #include <vector>
 
 #include "report/change_printer.h"
+#include "report/text_printer.h"
 #include "run/run.h"
 #include "test_util.h"
 
 namespace zarnik::run::testing {
 
 // A sink and observer that keep the report's lines and what the progress display
-// was told.
-class Recorder : public ReportSink, public ProgressObserver {
+// was told; a count run prints its report into it through Printer().
+class Recorder : public report::LineSink, public ProgressObserver {
 public:
+    Recorder() = default;
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Each record a count run tells, before its line.
+    virtual void Record(const std::string& /*nativePath*/, const engine::FileCounts& /*rec*/) {}
+    // What a count run is told by: the report's lines come here, each record to Record.
+    virtual report::CountEvents& Printer() { return printer_; }
+
     std::vector<std::string> Lines;
     std::vector<std::string> Counters, Paths;  // " [i/n]" ("" as the counting starts), each file's path
     std::string Header;
@@ -52,7 +62,16 @@ public:
     bool CancelRequested() const override { return cancel_; }
 
 private:
+    struct RecordingPrinter : report::TextPrinter {
+        explicit RecordingPrinter(Recorder& host) : TextPrinter(host), Host(host) {}
+        void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override {
+            Host.Record(nativePath, rec);
+            TextPrinter::FileCounted(nativePath, rec);
+        }
+        Recorder& Host;
+    };
     bool cancel_ = false;
+    RecordingPrinter printer_{*this};
 };
 
 // A recorder of a change run: its records, and its report's lines as the printer
@@ -79,6 +98,15 @@ private:
     report::ChangeReportPrinter printer_{*this};
 };
 
+// A count run as a front end runs it: the report into host, the outcome told
+// whether host holds lines.
+inline RunOutcome CountInto(RunSession& session, const RunInput& input, const settings::Settings& cnf,
+                            Recorder& host) {
+    RunOutcome outcome = session.Count(input, cnf, host.Printer(), host);
+    outcome.ResultUnsaved = host.HasLines();
+    return outcome;
+}
+
 inline const char* const kCode = "/* c */\nint a;\n\n";
 
 // Default settings without the header's name and date lines.
@@ -94,7 +122,7 @@ inline RunOutcome CountTargets(const std::vector<std::string>& targets, const se
                                Recorder& host, const std::string& envName = "", unsigned threads = 1) {
     RunInput input{targets, envName, 0, threads};
     RunSession session;
-    return session.Count(input, cnf, host, host);
+    return CountInto(session, input, cnf, host);
 }
 
 // Names of the file lines (count or error lines) of a report, in order.
