@@ -8,6 +8,7 @@
 #include <string>
 
 #include "report/change.h"
+#include "report/event_tee.h"
 #include "settings/settings.h"
 
 namespace zarnik::report {
@@ -39,30 +40,22 @@ public:
     virtual void End(ChangeRunEnd end, std::int64_t done, std::int64_t files) = 0;
 };
 
-// Tells every event to two listeners, first to first.
-class ChangeEventsTee : public ChangeEvents {
+// The pane's report and the rows kept, from one change run.
+class ChangeEventsTee : public EventTee<ChangeEvents> {
 public:
-    ChangeEventsTee(ChangeEvents& first, ChangeEvents& second) : first_(first), second_(second) {}
+    using EventTee::EventTee;
     void Begin(const ChangeRunStart& start) override {
-        first_.Begin(start);
-        second_.Begin(start);
+        Both([&](ChangeEvents& e) { e.Begin(start); });
     }
     void File(const ChangeRecord& rec) override {
-        first_.File(rec);
-        second_.File(rec);
+        Both([&](ChangeEvents& e) { e.File(rec); });
     }
     void Totals(const ChangeTotals& totals) override {
-        first_.Totals(totals);
-        second_.Totals(totals);
+        Both([&](ChangeEvents& e) { e.Totals(totals); });
     }
     void End(ChangeRunEnd end, std::int64_t done, std::int64_t files) override {
-        first_.End(end, done, files);
-        second_.End(end, done, files);
+        Both([&](ChangeEvents& e) { e.End(end, done, files); });
     }
-
-private:
-    ChangeEvents& first_;
-    ChangeEvents& second_;
 };
 
 }  // namespace zarnik::report

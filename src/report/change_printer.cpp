@@ -3,6 +3,7 @@
 #include "report/cancelled_line.h"
 #include "report/header.h"
 #include "report/layout.h"
+#include "report/text_printer.h"
 #include "text/sjis.h"
 
 namespace zarnik::report {
@@ -20,15 +21,10 @@ void ChangeReportPrinter::Begin(const ChangeRunStart& start) {
     nameLength_ = start.NameLength;
     const std::string header = FormatChangeColumnHeader(nameLength_);
     const std::string rule = FormatChangeRule(1, nameLength_);
-    sink_.ColumnHeader(header);
-    if (sink_.HasLines()) sink_.Line("");
     const std::string head = FormatHeadLine(ReportLayout::From(start.Cnf), start.EnvName, start.Now);
-    if (!head.empty()) sink_.Line(head);
-    sink_.Line(FormatChangeVersionLine(true, TargetToSjis(start.OldTarget)));
-    sink_.Line(FormatChangeVersionLine(false, TargetToSjis(start.NewTarget)));
-    sink_.Line(rule);
-    sink_.Line(header);
-    sink_.Line(rule);
+    OpenReport(sink_, header, head, rule,
+               {FormatChangeVersionLine(true, TargetToSjis(start.OldTarget)),
+                FormatChangeVersionLine(false, TargetToSjis(start.NewTarget))});
 }
 
 void ChangeReportPrinter::File(const ChangeRecord& rec) { sink_.Line(FormatChangeLine(rec, nameLength_)); }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/file_counts.h"
+#include "report/event_tee.h"
 #include "report/layout.h"
 #include "report/totals.h"
 #include "settings/settings.h"
@@ -57,38 +58,28 @@ inline bool ShowsRecord(bool errorLines, const engine::FileCounts& rec) {
     return errorLines || rec.Status == engine::FileStatus::Counted;
 }
 
-// Hands each event to two others in turn (the pane's report and the rows kept).
-class BothEvents : public CountEvents {
+// The pane's report and the rows kept, from one run.
+class CountEventsTee : public EventTee<CountEvents> {
 public:
-    BothEvents(CountEvents& first, CountEvents& second) : first_(first), second_(second) {}
+    using EventTee::EventTee;
     void Begin(const RunHead& head) override {
-        first_.Begin(head);
-        second_.Begin(head);
+        Both([&](CountEvents& e) { e.Begin(head); });
     }
     void FolderLeft(const CountSum& subtotal) override {
-        first_.FolderLeft(subtotal);
-        second_.FolderLeft(subtotal);
+        Both([&](CountEvents& e) { e.FolderLeft(subtotal); });
     }
     void FolderEntered(std::string_view nativeFolder) override {
-        first_.FolderEntered(nativeFolder);
-        second_.FolderEntered(nativeFolder);
+        Both([&](CountEvents& e) { e.FolderEntered(nativeFolder); });
     }
     void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override {
-        first_.FileCounted(nativePath, rec);
-        second_.FileCounted(nativePath, rec);
+        Both([&](CountEvents& e) { e.FileCounted(nativePath, rec); });
     }
     void Totals(const ReportTotals& totals) override {
-        first_.Totals(totals);
-        second_.Totals(totals);
+        Both([&](CountEvents& e) { e.Totals(totals); });
     }
     void End(const RunTail& tail) override {
-        first_.End(tail);
-        second_.End(tail);
+        Both([&](CountEvents& e) { e.End(tail); });
     }
-
-private:
-    CountEvents& first_;
-    CountEvents& second_;
 };
 
 }  // namespace zarnik::report

@@ -19,7 +19,7 @@ RunController::RunController(QWidget* window, ResultPane* pane)
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::Settings& cnf) {
     rows_ = report::ResultRows();
     report::TextPrinter text(*this);
-    report::BothEvents both(text, rows_);
+    report::CountEventsTee both(text, rows_);
     return Guarded([&] {
         run::RunOutcome outcome = session_.Count(input, cnf, both, *this);
         outcome.ResultUnsaved = HasLines();

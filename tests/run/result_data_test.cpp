@@ -25,7 +25,7 @@ public:
     report::ResultRows Rows;
 
 private:
-    report::BothEvents both_{Recorder::Printer(), Rows};
+    report::CountEventsTee both_{Recorder::Printer(), Rows};
 };
 
 std::string NoCommas(std::string s) {
