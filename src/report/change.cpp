@@ -1,6 +1,7 @@
 #include "report/change.h"
 
 #include "engine/source_kind.h"
+#include "report/kind_words.h"
 #include "report/number_format.h"
 #include "report/report.h"
 #include "report/totals.h"
@@ -143,8 +144,8 @@ std::string FormatChangeRule(int style, int nameLength) {
 std::string FormatChangeLine(const ChangeRecord& rec, int nameLength) {
     std::string line = text::PadRight(rec.Path, NameWidth(nameLength) + 1);
     line += text::PadRight(ChangeStatusText(rec.Status), kStatusWidth);
-    line += text::PadRight(" " + rec.KindText, kKindWidth);
-    if (rec.Status == ChangeStatus::Skipped) return line + rec.Message;
+    line += text::PadRight(std::string(" ") + WordsOfKind(rec.NameKind).Column, kKindWidth);
+    if (rec.Status == ChangeStatus::Skipped) return line + StatusText(rec.Reason);
     AppendAllFigures(line, rec.Exec, rec.Comment, rec.Blank);
     return line;
 }

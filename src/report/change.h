@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/file_status.h"
 #include "report/csv.h"
 #include "settings/settings.h"
 
@@ -39,10 +40,11 @@ struct ChangeFigures {
 struct ChangeRecord {
     std::string Path;  // relative to the old and new target (for two files, the new file's name)
     ChangeStatus Status = ChangeStatus::Changed;
-    int Kind = 0;  // the kind whose totals it adds to (0: none)
-    std::string KindText;
+    int Kind = 0;      // the kind whose totals it adds to (0: none)
+    int NameKind = 0;  // the kind its name shows in the kind column
     ChangeFigures Exec, Comment, Blank;
-    std::string Message;     // with Skipped: why, as a count run says it
+    // With Skipped: why, as a count run says it.
+    engine::FileStatus Reason = engine::FileStatus::Counted;
     std::string NativePath;  // Path as the file system's bytes (for csv and json)
 };
 

@@ -168,8 +168,8 @@ std::string FormatChangeCsv(const ChangeRows& rows, CsvEncoding encoding) {
         const ChangeFigures figures[3] = {rec.Exec, rec.Comment, rec.Blank};
         const bool skipped = rec.Status == ChangeStatus::Skipped;
         out += ChangeRow(detail::PathText(rec.NativePath), text::SjisToUtf8(ChangeStatusText(rec.Status)),
-                         detail::KindWord(rec.KindText), skipped ? nullptr : figures,
-                         detail::MessageText(rec.Message), nullptr, encoding);
+                         detail::KindWord(WordsOfKind(rec.NameKind).Column), skipped ? nullptr : figures,
+                         detail::MessageText(StatusText(rec.Reason)), nullptr, encoding);
     }
     const ChangeTotals& totals = rows.Totals();
     for (int k : ChangeKindsWithFiles(totals))

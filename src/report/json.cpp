@@ -291,9 +291,9 @@ std::string FormatChangeJson(const ChangeRows& rows, const settings::Settings& c
         Member(j, "path", detail::PathText(rec.NativePath));
         Member(j, "status", ChangeStatusWord(rec.Status));
         Member(j, "statusText", text::SjisToUtf8(ChangeStatusText(rec.Status)));
-        Member(j, "kind", detail::KindWord(rec.KindText));
+        Member(j, "kind", detail::KindWord(WordsOfKind(rec.NameKind).Column));
         if (rec.Status == ChangeStatus::Skipped)
-            Member(j, "message", detail::MessageText(rec.Message));
+            Member(j, "message", detail::MessageText(StatusText(rec.Reason)));
         else
             ChangeClasses(j, rec.Exec, rec.Comment, rec.Blank);
         j.End();

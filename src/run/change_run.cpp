@@ -203,7 +203,7 @@ struct Comparer {
         bool same = false;
         if (!Load(pair, same)) return false;
         const Loaded& shown = New.Present ? New : Old;
-        rec.KindText = report::WordsOfKind(shown.Rec.NameKind).Column;
+        rec.NameKind = shown.Rec.NameKind;
         const Loaded* failed = nullptr;
         if (New.Present && New.Rec.Status != engine::FileStatus::Counted)
             failed = &New;
@@ -211,8 +211,8 @@ struct Comparer {
             failed = &Old;
         if (failed) {
             rec.Status = ChangeStatus::Skipped;
-            rec.KindText = report::WordsOfKind(failed->Rec.NameKind).Column;
-            rec.Message = report::StatusText(failed->Rec.Status);
+            rec.NameKind = failed->Rec.NameKind;
+            rec.Reason = failed->Rec.Status;
             return true;
         }
         rec.Kind = shown.Rec.Kind;

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "engine/count.h"
+#include "report/kind_words.h"
+#include "report/report.h"
 #include "run/count_options.h"
 #include "run/run.h"
 #include "run_test_util.h"
@@ -30,9 +32,9 @@ std::string DataDir() { return std::string(std::getenv("ZARNIK_DATA")) + "/chang
 std::string Describe(const ChangeRecord& r) {
     std::string s =
         text::SjisToUtf8(r.Path) + " " + text::SjisToUtf8(report::ChangeStatusText(r.Status)) + " ";
-    std::string kind = text::SjisToUtf8(r.KindText);
+    std::string kind = report::WordsOfKind(r.NameKind).Column;
     s += kind.substr(0, kind.find(' '));
-    if (r.Status == ChangeStatus::Skipped) return s + text::SjisToUtf8(r.Message);
+    if (r.Status == ChangeStatus::Skipped) return s + text::SjisToUtf8(report::StatusText(r.Reason));
     for (const auto* f : {&r.Exec, &r.Comment, &r.Blank})
         s += " " + std::to_string(f->Added) + " " + std::to_string(f->Changed) + " " +
              std::to_string(f->Deleted);
