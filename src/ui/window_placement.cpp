@@ -67,6 +67,13 @@ WindowPlacement::WindowPlacement(AppState& state, QMainWindow& window, QToolBar&
     // Only the floating toolbar's close box clears the switch: dragging the toolbar
     // off its dock hides and shows it again, which says nothing about the user's wish.
     toolBar_.installEventFilter(this);
+    connect(&framePoll_, &QTimer::timeout, this, [this] {
+        const bool framed = toolBar_.frameGeometry().top() < toolBar_.geometry().top();
+        if (!toolBar_.isFloating() || !toolBar_.isVisible() || framed || ++framePolls_ >= 100) {
+            framePoll_.stop();
+            if (framed) KeepToolBarOnScreen();
+        }
+    });
 }
 
 void WindowPlacement::ApplyStart() {
@@ -183,8 +190,18 @@ void WindowPlacement::KeepFrameOnScreen() {
         window_.setGeometry(QRect(at + (inside.topLeft() - frame.topLeft()), size));
 }
 
+// The window manager frames a newly shown window a moment after it is shown, and a
+// pull made before that fits only the inside: the title bar and borders added then
+// can leave the frame partly off the screen (a toolbar stored at the screen's
+// corner). So the pull is made again once the frame is known, for up to 5 s.
+void WindowPlacement::PullToolBarOnceFramed() {
+    framePolls_ = 0;
+    if (!framePoll_.isActive()) framePoll_.start(50);
+}
+
 bool WindowPlacement::eventFilter(QObject* watched, QEvent* e) {
     if (watched == &toolBar_) {
+        if (e->type() == QEvent::MouseButtonPress) framePoll_.stop();  // the user moves it now
         if (e->type() == QEvent::Close && toolBar_.isFloating()) {
             emit ToolBarClosed();
         } else if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Show) {
@@ -192,7 +209,10 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* e) {
             const bool shown = e->type() == QEvent::Show;
             QTimer::singleShot(0, this, [this, shown] {
                 GiveFloatingToolBarACloseBox();
-                if (shown) KeepToolBarOnScreen();
+                if (shown) {
+                    KeepToolBarOnScreen();
+                    PullToolBarOnceFramed();
+                }
             });
         }
     } else if (watched == window_.windowHandle()) {

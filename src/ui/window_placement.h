@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QRect>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 
 #include "ui/app_state.h"
@@ -41,6 +42,7 @@ private:
     settings::ToolBarRecord CaptureToolBar() const;
     void ApplyPaneHeight();
     void KeepToolBarOnScreen();
+    void PullToolBarOnceFramed();
     void KeepFrameOnScreen();
 
     AppState& state_;
@@ -48,6 +50,10 @@ private:
     QToolBar& toolBar_;
     QSplitter& panes_;
     QRect normalBounds_;
+    // Polls, after a floating toolbar is shown, for the window manager's frame: only
+    // with it known can the whole frame be pulled onto the screen.
+    QTimer framePoll_;
+    int framePolls_ = 0;
     int startPaneHeight_ = -1;  // until the window is first shown
 };
 

@@ -435,10 +435,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
         QToolBar* bar = w.mainToolBar;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY(WaitFor([&] {
+        const bool placed = WaitFor([&] {
             return bar->frameGeometry().top() < bar->geometry().top() &&
                    screen.contains(bar->frameGeometry());
-        }));
+        });
+        const auto shown = [](const QRect& r) {
+            return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        QVERIFY2(placed,
+                 qPrintable(QStringLiteral("frame %1, inside %2, screen %3, visible %4")
+                                .arg(shown(bar->frameGeometry()), shown(bar->geometry()), shown(screen))
+                                .arg(bar->isVisible())));
         QVERIFY(WaitFor([&] {
             const QList<WId> order = Stacking();
             return order.contains(w.winId()) && order.indexOf(bar->winId()) > order.indexOf(w.winId());
