@@ -392,7 +392,8 @@ private slots:
         QCOMPARE(win.state.Cnf.ShowToolBar, 1);
 
         // The close box sits at the right end of the window manager's title bar, as
-        // high as the main window's.
+        // high as the main window's; its place is known once the frame is.
+        QVERIFY(WaitFor([&] { return bar->frameGeometry().top() < bar->geometry().top(); }));
         const int title = w.geometry().top() - w.frameGeometry().top();
         QVERIFY(title > 8);
         ClickAt(QPoint(bar->geometry().right() - title / 2, bar->geometry().top() - title / 2));
