@@ -8,23 +8,14 @@
 
 namespace zarnik::report {
 
-namespace {
-
-// A target line of the file system's bytes (UTF-8) in Shift-JIS.
-std::string TargetToSjis(const std::string& native) {
-    return text::IsAscii(native) ? native : text::Utf8ToSjis(native);
-}
-
-}  // namespace
-
 void ChangeReportPrinter::Begin(const ChangeRunStart& start) {
     nameLength_ = start.NameLength;
     const std::string header = FormatChangeColumnHeader(nameLength_);
     const std::string rule = FormatChangeRule(1, nameLength_);
     const std::string head = FormatHeadLine(ReportLayout::From(start.Cnf), start.EnvName, start.Now);
     OpenReport(sink_, header, head, rule,
-               {FormatChangeVersionLine(true, TargetToSjis(start.OldTarget)),
-                FormatChangeVersionLine(false, TargetToSjis(start.NewTarget))});
+               {FormatChangeVersionLine(true, NativeToShownSjis(start.OldTarget)),
+                FormatChangeVersionLine(false, NativeToShownSjis(start.NewTarget))});
 }
 
 void ChangeReportPrinter::File(const ChangeRecord& rec) { sink_.Line(FormatChangeLine(rec, nameLength_)); }
