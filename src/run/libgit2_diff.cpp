@@ -1,49 +1,16 @@
-// The line diff by libgit2 (git_diff_buffers): the only file that sees the library.
-// It is loaded the first time a change count needs it: linked into the programs,
-// it and the libraries it brings (TLS, SSH, Kerberos) took about 3 ms of every
-// start, 4 % of a count over a tree of 10,000 files.
-#include <dlfcn.h>
+// The line diff by libgit2 (git_diff_buffers): the only file that sees the library's diff.
 #include <git2.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <string>
 
+#include "run/libgit2_start.h"
 #include "run/line_diff.h"
 
 namespace zarnik::run::detail {
 
 namespace {
-
-struct Libgit2 {
-    decltype(&git_diff_options_init) DiffOptionsInit = nullptr;
-    decltype(&git_diff_buffers) DiffBuffers = nullptr;
-    decltype(&git_error_last) ErrorLast = nullptr;
-};
-
-template <typename F>
-bool Take(void* lib, const char* name, F& f) {
-    f = reinterpret_cast<F>(::dlsym(lib, name));
-    return f != nullptr;
-}
-
-// Throws FileError naming the library when it cannot be loaded: the change count
-// cannot be made without it.
-const Libgit2& LoadLibgit2() {
-    static const Libgit2 lib = [] {
-        Libgit2 l;
-        void* handle = ::dlopen(ZARNIK_LIBGIT2_SONAME, RTLD_NOW | RTLD_LOCAL);
-        decltype(&git_libgit2_init) init = nullptr;
-        if (!handle || !Take(handle, "git_libgit2_init", init) ||
-            !Take(handle, "git_diff_options_init", l.DiffOptionsInit) ||
-            !Take(handle, "git_diff_buffers", l.DiffBuffers) || !Take(handle, "git_error_last", l.ErrorLast))
-            return Libgit2{};
-        init();
-        return l;
-    }();
-    if (!lib.DiffBuffers) throw engine::FileError(ZARNIK_LIBGIT2_SONAME, ENOENT);
-    return lib;
-}
 
 int CollectHunk(const git_diff_delta*, const git_diff_hunk* h, void* payload) {
     auto* hunks = static_cast<std::vector<Hunk>*>(payload);
@@ -56,8 +23,6 @@ int CollectHunk(const git_diff_delta*, const git_diff_hunk* h, void* payload) {
 
 class Libgit2Diff : public LineDiff {
 public:
-    explicit Libgit2Diff(const Libgit2& git) : git_(git) {}
-
     int Diff(std::span<const std::uint32_t> oldIds, std::span<const std::uint32_t> newIds,
              std::uint32_t idBound, std::vector<Hunk>& hunks) override {
         std::size_t width = 1;
@@ -66,15 +31,13 @@ public:
         Encode(newIds, width, newText_);
         if (std::max(oldText_.size(), newText_.size()) > kMaxText) return EFBIG;
         git_diff_options o;
-        git_.DiffOptionsInit(&o, GIT_DIFF_OPTIONS_VERSION);
+        if (git_diff_options_init(&o, GIT_DIFF_OPTIONS_VERSION) != 0) return Libgit2Errno();
         o.context_lines = 0;
         o.interhunk_lines = 0;
         o.flags = GIT_DIFF_FORCE_TEXT;
-        if (git_.DiffBuffers(oldText_.data(), oldText_.size(), nullptr, newText_.data(), newText_.size(),
-                             nullptr, &o, nullptr, nullptr, CollectHunk, nullptr, &hunks) != 0) {
-            const git_error* e = git_.ErrorLast();
-            return e && e->klass == GIT_ERROR_NOMEMORY ? ENOMEM : EIO;
-        }
+        if (git_diff_buffers(oldText_.data(), oldText_.size(), nullptr, newText_.data(), newText_.size(),
+                             nullptr, &o, nullptr, nullptr, CollectHunk, nullptr, &hunks) != 0)
+            return Libgit2Errno();
         return 0;
     }
 
@@ -95,12 +58,14 @@ private:
         }
     }
 
-    const Libgit2& git_;
     std::string oldText_, newText_;
 };
 
 }  // namespace
 
-std::unique_ptr<LineDiff> MakeLibgit2Diff() { return std::make_unique<Libgit2Diff>(LoadLibgit2()); }
+std::unique_ptr<LineDiff> MakeLibgit2Diff() {
+    StartLibgit2();
+    return std::make_unique<Libgit2Diff>();
+}
 
 }  // namespace zarnik::run::detail

@@ -203,7 +203,7 @@ TEST(CliFault, DiffThatRunsOutOfMemoryIsAReadErrorNeverZeroFigures) {
         GTEST_SKIP() << "a sanitizer's shadow memory does not fit a limited address space";
     // 200,000 lines in reverse order: the diff library needs some tens of MB. Under
     // every limit the run gives the true figures, or ends with a read error naming
-    // the file (or the library it could not load): never the figures 0 and status 0.
+    // the file (or the library when it could not start): never the figures 0 and status 0.
     TempDir dir;
     std::string lines, reversed;
     for (int k = 0; k < 200000; ++k) lines += "int v" + std::to_string(k) + ";\n";

@@ -24,7 +24,7 @@ for dep in libc6 libstdc++6 libqt6widgets6 libqt6printsupport6 fonts-ipafont-got
   qt6-translations-l10n; do
   [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
-# libgit2 is loaded when a change count first needs it, so no tool finds it.
+# libgit2's package is named after its version (libgit2-1.5 on Debian 12).
 [[ ", $depends" == *", libgit2-"[0-9]* ]] || fail "Depends lacks libgit2: $depends"
 
 if command -v lintian >/dev/null; then
