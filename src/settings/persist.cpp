@@ -134,9 +134,20 @@ std::vector<IniValue> ToolBarValues(const ToolBarRecord& t) {
     return std::move(v.Values());
 }
 
-// What the file holds for each value (nullopt: no key).
+// Whether the value's key reads as 0 when the file lacks it (a key newer than
+// the file).
+bool AbsentReadsZero(const IniValue& v) {
+    const SettingRow* row = FindSetting(v.Section, v.Key);
+    return row && row->Has(kAbsentReadsZero);
+}
+
+// What the file holds for each value (nullopt: no key; a key that reads as 0
+// when absent holds "0", so that a 0 kept is no change).
 void RememberStored(const IniFile& ini, std::vector<IniValue>& values) {
-    for (auto& v : values) v.Stored = ini.Find(v.Section, v.Key);
+    for (auto& v : values) {
+        v.Stored = ini.Find(v.Section, v.Key);
+        if (!v.Stored && AbsentReadsZero(v)) v.Stored = "0";
+    }
 }
 
 // Writes the values this window changed since the last load or save (and those
@@ -148,7 +159,11 @@ void WriteChangedValues(IniFile& ini, std::vector<IniValue> mine, std::vector<In
         IniValue& v = mine[i];
         const bool known = i < stored.size() && stored[i].Section == v.Section && stored[i].Key == v.Key;
         v.Stored = known ? stored[i].Stored : std::nullopt;
-        if (v.Stored != v.Value || !ini.Find(v.Section, v.Key)) {
+        const bool inFile = ini.Find(v.Section, v.Key).has_value();
+        // A file read without the key (written before it existed) stays without
+        // it while it is 0.
+        if (known && !inFile && v.Stored == "0" && v.Value == "0" && AbsentReadsZero(v)) continue;
+        if (v.Stored != v.Value || !inFile) {
             ini.WriteString(v.Section, v.Key, v.Value);
             v.Stored = v.Value;
         }

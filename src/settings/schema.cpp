@@ -119,6 +119,9 @@ constexpr SettingRow kRows[] = {
     Switch("Settei", "Kg_Non", &S::BlankLinesOutOfTotal, 0, kExact, kReportPreview, "空行は総行数に含めない"),
     Switch("Settei", "Subfol", &S::WalkSubfolders, 1, kNonZero, kReport,
            "フォルダ指定時は、サブフォルダも対象とする"),
+    // A walk inside a git work tree leaves out what git ignores.
+    Switch("Settei", "GitIgnore", &S::FollowGitIgnore, 1, kNonZero, kReport | kAbsentReadsZero,
+           "Gitの無視設定(.gitignore)に従う"),
     Switch("Settei", "HeadDT", &S::HeaderShowsDate, 1, kExact, kReportPreview, "ヘッダに現在の日時を入れる"),
     Switch("Settei", "HeadNA", &S::HeaderShowsEnvName, 1, kExact, kReportPreview,
            "ヘッダに開発環境名を入れる"),
@@ -186,7 +189,9 @@ std::string StoredText(const Settings& cnf, const SettingRow& row) {
 
 void ReadSetting(const IniFile& ini, const SettingRow& row, Settings& cnf) {
     if (row.IsInt()) {
-        const std::int32_t fallback = row.Has(kBadReadsDefault) ? row.Default : cnf.*row.Int;
+        std::int32_t fallback = cnf.*row.Int;
+        if (row.Has(kBadReadsDefault)) fallback = row.Default;
+        if (row.Has(kAbsentReadsZero)) fallback = 0;
         cnf.*row.Int = ini.ReadInteger(row.Section, row.Key, fallback);
     } else if (row.Text) {
         cnf.*row.Text = ini.ReadString(row.Section, row.Key, cnf.*row.Text);

@@ -42,6 +42,10 @@ enum SettingFlag : unsigned {
     // An absent or malformed value in the file reads as the default, not as the
     // value held before the file was read.
     kBadReadsDefault = 8,
+    // Added after files without it were written: an absent or malformed value
+    // reads as 0, whatever a new file starts with, so that an older file keeps
+    // counting as it did; and a 0 is not added to a file that lacks the key.
+    kAbsentReadsZero = 16,
 };
 
 struct SettingRow {
@@ -79,7 +83,8 @@ const SettingRow* FindReportSetting(std::string_view key);
 // The value as the INI file stores it (Shift-JIS for text).
 std::string StoredText(const Settings& cnf, const SettingRow& row);
 // Reads the row's key from the file; an absent key keeps the value held (an
-// empty font keeps the font), unless the row is kBadReadsDefault.
+// empty font keeps the font), unless the row is kBadReadsDefault or
+// kAbsentReadsZero.
 void ReadSetting(const IniFile& ini, const SettingRow& row, Settings& cnf);
 // Sets the row's default.
 void ApplyDefault(const SettingRow& row, Settings& cnf);

@@ -74,6 +74,7 @@ struct Settings {
     std::int32_t BlankLinesAsComment;
     std::int32_t BlankLinesOutOfTotal;
     std::int32_t WalkSubfolders;
+    std::int32_t FollowGitIgnore;
     std::int32_t HeaderShowsEnvName;
     std::int32_t HeaderShowsDate;
     std::int32_t SortFiles;

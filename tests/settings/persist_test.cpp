@@ -94,7 +94,8 @@ TEST(SaveSettings, FirstCloseWritesTheDefaults) {
                  "Font_Rslt=ＭＳ ゴシック,9,clBlack,0\r\nBcol_Rslt=clWhite\r\n"
                  "VsrcFl=0\r\nEucJis=0\r\nUtf8Src=1\r\nInCmnt=0\r\nAstaOnly=0\r\nRemCmt=0\r\nKg_Cmt=0\r\nKg_"
                  "Non=0\r\n"
-                 "Subfol=1\r\nHeadDT=1\r\nHeadNA=1\r\nFlSort=1\r\nFldNam=0\r\nFldSum=0\r\nErfout=1\r\n"
+                 "Subfol=1\r\nGitIgnore=1\r\n"
+                 "HeadDT=1\r\nHeadNA=1\r\nFlSort=1\r\nFldNam=0\r\nFldSum=0\r\nErfout=1\r\n"
                  "FmFile=1\r\nFmTime=1\r\nFmSize=1\r\nFmSknd=1\r\nFmAlls=1\r\nFmCmnt=1\r\nFmJitu=1\r\n"
                  "FmKugy=1\r\nFmCpar=1\r\nFmSizeIndex=0\r\nHTM=\r\n\r\n"
                  "[Exts]\r\nChed=*.h\r\nCsrc=*.c,*.cpp\r\nAhed=*.inc\r\nAsrc=*.asm\r\nJava=*.java\r\n"
@@ -385,6 +386,37 @@ TEST(SaveSettings, ASaveWritesOnlyWhatChanged) {
     ASSERT_EQ(next.Envs.Count(), 99);
     EXPECT_EQ(next.Envs.At(0).EnvName, "E2");
     EXPECT_EQ(next.Envs.At(48).MemoLines, Lines{"new memo"});
+}
+
+// GitIgnore came after files were written without it: such a file keeps counting
+// as before (0) and stays without the key until the switch is turned on, while a
+// fresh file starts with it on; a second window leaves the first's change alone.
+TEST(SaveSettings, GitIgnoreIsOnInAFreshFileAndOffInAnOlderOne) {
+    TempDir fresh;
+    Program program(fresh);
+    ProgramState st = program.Start();
+    EXPECT_EQ(st.Cnf.FollowGitIgnore, 1);
+    Program::Close(st);
+    EXPECT_EQ(program.Start().Cnf.FollowGitIgnore, 1);
+
+    TempDir dir;
+    Program older(dir);
+    dir.Write("zarnik.ini", "[Settei]\r\nSubfol=1\r\n");
+    ProgramState first = older.Start(), second = older.Start();
+    EXPECT_EQ(first.Cnf.FollowGitIgnore, 0);
+    first.Cnf.FollowGitIgnore = 1;
+    Program::Close(first);
+    EXPECT_NE(older.Ini().find("GitIgnore=1\r\n"), std::string::npos) << older.Ini();
+    Program::Close(second);
+    EXPECT_EQ(older.Start().Cnf.FollowGitIgnore, 1);
+
+    dir.Write("zarnik.ini", "[Settei]\r\nSubfol=1\r\n");
+    ProgramState untouched = older.Start();
+    EXPECT_EQ(untouched.Cnf.FollowGitIgnore, 0);
+    Program::Close(untouched);
+    EXPECT_EQ(older.Ini().find("GitIgnore"), std::string::npos) << older.Ini();
+    dir.Write("zarnik.ini", "[Settei]\r\nGitIgnore=yes\r\n");
+    EXPECT_EQ(older.Start().Cnf.FollowGitIgnore, 0);
 }
 
 // Two windows started from the same files, each saving at its close.
