@@ -315,6 +315,7 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Se
         RefuseNulBytes(input.NewTarget);
         progress.Collecting();
         Version oldV, newV;
+        oldV.Found.FollowGitIgnore = newV.Found.FollowGitIgnore = FollowsGitIgnore(cnf);
         std::int64_t found = 0;
         const bool subfolders = WalksSubfolders(cnf);
         if (!detail::CollectVersion(input.OldTarget, subfolders, progress, oldV, found) ||

@@ -10,10 +10,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "engine/file_error.h"
 #include "engine/path_at.h"
 #include "report/text_printer.h"
+#include "run/git_ignore.h"
 #include "text/sjis.h"
 
 namespace zarnik::run {
@@ -211,8 +213,38 @@ std::int32_t SjisLength(std::string_view native) {
 
 std::string NativeToSjis(std::string_view native) { return report::NativeToShownSjis(native); }
 
-void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
-                        ProgressObserver& progress) {
+namespace {
+
+// The rules of the git work trees a collection passes through, made only when the
+// collection follows them.
+class GitRules {
+public:
+    explicit GitRules(const FileCollection& out) {
+        if (out.FollowGitIgnore) git_.emplace();
+    }
+    GitIgnore::Place Locate(const std::string& folder) {
+        return git_ ? git_->Locate(folder) : GitIgnore::Place{};
+    }
+    GitIgnore::Place Enter(const GitIgnore::Place& parent, const std::string& path, std::string_view name,
+                           const std::vector<Entry>& entries) {
+        if (!git_) return {};
+        const bool holdsGit =
+            std::any_of(entries.begin(), entries.end(), [](const Entry& e) { return e.Name == ".git"; });
+        return git_->Enter(parent, path, name, holdsGit);
+    }
+    bool Ignored(const GitIgnore::Place& place, const std::string& folder, const Entry& e) {
+        return git_ && !IsDotOrDotDot(e.Name) &&
+               git_->Ignored(place, folder, e.Name, e.Type == EntryType::Folder);
+    }
+
+private:
+    std::optional<GitIgnore> git_;
+};
+
+// Adds the files under folder. Its place for git's rules is found from the folder
+// itself, or, when it is entry name of a folder at parent, from there.
+void WalkFolder(const std::string& folder, FileCollection& out, bool descend, ProgressObserver& progress,
+                GitRules& git, const GitIgnore::Place* parent = nullptr, std::string_view name = {}) {
     // Depth first without recursion, so that a tree thousands of folders deep
     // needs no deep stack. A subfolder is opened relative to its parent, which
     // costs the same at any depth; only the last kOpenLevels levels keep their
@@ -222,6 +254,7 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
         std::string Folder;
         engine::Fd Dir;
         std::vector<Entry> Entries;
+        GitIgnore::Place Git;
         std::size_t Next = 0;
     };
     auto all = [](std::string_view) { return true; };
@@ -229,7 +262,8 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
     engine::Fd top(engine::OpenPath(folder.empty() ? "." : folder, kFolderFlags));
     std::vector<Entry> topEntries = ListFolder(top, folder, false, all);
     InPathOrder(out, topEntries);
-    levels.push_back({folder, std::move(top), std::move(topEntries)});
+    GitIgnore::Place topPlace = parent ? git.Enter(*parent, folder, name, topEntries) : git.Locate(folder);
+    levels.push_back({folder, std::move(top), std::move(topEntries), std::move(topPlace)});
     while (!levels.empty()) {
         if (levels.back().Next == levels.back().Entries.size()) {
             levels.pop_back();
@@ -240,6 +274,7 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
         const Entry& e = level.Entries[levels.back().Next++];
         progress.Pump();
         if (progress.CancelRequested()) return;
+        if (git.Ignored(level.Git, level.Folder, e)) continue;
         SeeName(out, e.Name);
         if (e.Type == EntryType::Folder) {
             if (descend && !IsDotOrDotDot(e.Name)) {
@@ -248,7 +283,8 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
                                          : engine::OpenPath(sub, kFolderFlags));
                 std::vector<Entry> entries = ListFolder(dir, sub, false, all);
                 InPathOrder(out, entries);
-                levels.push_back({std::move(sub), std::move(dir), std::move(entries)});
+                GitIgnore::Place place = git.Enter(level.Git, sub, e.Name, entries);
+                levels.push_back({std::move(sub), std::move(dir), std::move(entries), std::move(place)});
                 if (levels.size() > kOpenLevels) levels[levels.size() - kOpenLevels - 1].Dir = engine::Fd();
             }
         } else if (e.Type == EntryType::File) {
@@ -257,9 +293,20 @@ void CollectFolderFiles(const std::string& folder, FileCollection& out, bool des
     }
 }
 
+bool HasWildcard(std::string_view pattern) { return pattern.find_first_of("*?") != std::string_view::npos; }
+
+}  // namespace
+
+void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
+                        ProgressObserver& progress) {
+    GitRules git(out);
+    WalkFolder(folder, out, descend, progress, git);
+}
+
 void CollectTargetLine(std::string_view line, FileCollection& out, bool descend, ProgressObserver& progress) {
     if (line.empty()) return;
     TargetParts parts = SplitTargetLine(line);
+    GitRules git(out);
     if (line.back() == '/' || IsDotOrDotDot(parts.Pattern)) {
         // The line names a folder itself ("src/", ".", "src/.."); its name counts
         // like a matched entry's. The entries "." and ".." that a wildcard matches
@@ -271,18 +318,24 @@ void CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
         if (!S_ISDIR(st.st_mode)) return;
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         if (folder != "/") SeeName(out, SplitTargetLine(folder).Pattern);
-        CollectFolderFiles(folder, out, descend, progress);
+        WalkFolder(folder, out, descend, progress, git);
         progress.Pump();
         return;
     }
     std::vector<Entry> matches = ReadFolder(
         parts.Folder, true, [&](std::string_view name) { return MatchesPattern(parts.Pattern, name); });
     InPathOrder(out, matches);
+    // A line that names one entry takes it as named; a wildcard's matches follow
+    // git's rules like a walk's entries.
+    const bool wild = HasWildcard(parts.Pattern);
+    const GitIgnore::Place place = wild && !matches.empty() ? git.Locate(parts.Folder) : GitIgnore::Place{};
     for (Entry& e : matches) {
+        if (wild && git.Ignored(place, parts.Folder, e)) continue;
         SeeName(out, e.Name);
         if (e.Type == EntryType::Folder) {
             if (!IsDotOrDotDot(e.Name))
-                CollectFolderFiles(JoinPath(parts.Folder, e.Name), out, descend, progress);
+                WalkFolder(JoinPath(parts.Folder, e.Name), out, descend, progress, git,
+                           wild ? &place : nullptr, e.Name);
         } else if (e.Type == EntryType::File) {
             AddFile(out, JoinPath(parts.Folder, e.Name), e.Name.size(), progress);
         }

@@ -30,6 +30,10 @@ struct FileCollection {
     // when the files will be sorted: a walk then finds them sorted, mostly, and
     // the sort has little to do. Otherwise files come in file-system order.
     bool WalkInPathOrder = false;
+    // Whether what git ignores is left out where a walk passes through a git work
+    // tree (and .git never entered); outside any work tree it changes nothing.
+    // A line that names a file itself counts it whatever the rules say.
+    bool FollowGitIgnore = false;
 };
 
 // Name against the last part of a target line: "*" any run, "?" one UTF-8
@@ -59,11 +63,13 @@ std::string NativeToSjis(std::string_view native);
 // Adds the files of folder, and of its subfolders when descend is set, in file
 // system order, depth first. Symbolic links to folders are not entered; links to
 // files count as files; pipes, devices, sockets and dangling links are skipped.
-// Every entry seen widens MaxNameLength. Stops when the observer asks to cancel.
+// Every entry seen widens MaxNameLength (an entry git ignores is not seen, with
+// FollowGitIgnore). Stops when the observer asks to cancel.
 // Paths may be longer than PATH_MAX. A folder that is gone or that the user may not
 // read adds nothing; any other failure to open, list or look at an entry (no file
 // descriptors left, no memory, a failing disk) raises engine::FileError with the
-// path, since it would shorten the totals without a word.
+// path, since it would shorten the totals without a word; so does any failure to
+// read git's rules.
 void CollectFolderFiles(const std::string& folder, FileCollection& out, bool descend,
                         ProgressObserver& progress);
 

@@ -191,6 +191,7 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cn
     const report::ReportLayout layout = report::ReportLayout::From(cnf);
     FileCollection found;
     found.WalkInPathOrder = layout.SortByPath;
+    found.FollowGitIgnore = FollowsGitIgnore(cnf);
     CountPass pass(input, cnf, layout, events, progress, found);
     auto body = [&](RunOutcome& outcome) {
         std::vector<std::string> withoutFiles;
@@ -208,6 +209,7 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cn
 }
 
 bool WalksSubfolders(const settings::Settings& cnf) { return cnf.WalkSubfolders != 0; }
+bool FollowsGitIgnore(const settings::Settings& cnf) { return cnf.FollowGitIgnore != 0; }
 
 const std::string& NoFilesText() { return Sj().NoFiles; }
 const std::string& LinesWithoutFilesText() { return Sj().LinesWithoutFiles; }

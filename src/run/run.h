@@ -143,5 +143,7 @@ std::string NoFilesText(const RunOutcome& outcome);
 
 // Whether a folder is walked into its subfolders: Subfol anything but 0.
 bool WalksSubfolders(const settings::Settings& cnf);
+// Whether a walk inside a git work tree leaves out what git ignores.
+bool FollowsGitIgnore(const settings::Settings& cnf);
 
 }  // namespace zarnik::run

@@ -244,12 +244,13 @@ QLayout* SettingsDialog::BuildLookColumn() {
     paneRows(new QGridLayout(rsltGroup), 0, panes_[2]);
 
     subfoldersBox_ = NewSwitch("Subfol");
+    gitIgnoreBox_ = NewSwitch("GitIgnore");
     eucJisBox_ = NewSwitch("EucJis");
     utf8Box_ = NewSwitch("Utf8Src");
 
     auto* left = new QVBoxLayout;
     for (QWidget* w : std::initializer_list<QWidget*>{foldGroup, memoGroup, rsltGroup, subfoldersBox_,
-                                                      eucJisBox_, utf8Box_})
+                                                      gitIgnoreBox_, eucJisBox_, utf8Box_})
         left->addWidget(w);
     left->addStretch(1);
     return left;

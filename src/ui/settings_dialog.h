@@ -79,6 +79,7 @@ public:
     QPushButton* resultFontButton_;
     ColorButton* resultColorButton_;
     QCheckBox* subfoldersBox_;
+    QCheckBox* gitIgnoreBox_;
     QCheckBox* eucJisBox_;
     QCheckBox* utf8Box_;
     RadioGroup* counterGroup_;

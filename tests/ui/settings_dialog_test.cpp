@@ -110,6 +110,7 @@ private slots:
             SettingsDialog d(c);
             const std::pair<QCheckBox*, bool> shown[] = {
                 {d.subfoldersBox_, run::WalksSubfolders(c)},
+                {d.gitIgnoreBox_, run::FollowsGitIgnore(c)},
                 {d.eucJisBox_, count.ConvertEucJis},
                 {d.utf8Box_, count.ConvertUtf8},
                 {d.asteriskLineBox_, count.AsteriskLineIsBlank},
@@ -154,7 +155,7 @@ private slots:
         }
         d.sizeUnitCombo_->setCurrentIndex(2);
         expected[rowOf(d.sizeUnitCombo_)] = 2;
-        QCOMPARE(expected.size(), std::size_t{9 + 13 + 5});
+        QCOMPARE(expected.size(), std::size_t{9 + 14 + 5});
         d.okButton_->click();
 
         testing::TempDir dir;

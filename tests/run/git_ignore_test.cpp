@@ -1,0 +1,118 @@
+// git's ignore rules in a folder walk, on repositories built with git itself and
+// counted by zarnik-count with HOME and XDG_CONFIG_HOME of their own, so that the
+// user's global excludes file is the test's.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+namespace zarnik {
+namespace {
+
+using testing::TempDir;
+
+struct Result {
+    int Status = -1;
+    std::string Out;
+};
+
+// Runs command in dir with the test's own git configuration; stderr joins stdout.
+Result Shell(const TempDir& dir, const std::string& command) {
+    const std::string full = "cd '" + dir.str() + "' && HOME='" + dir.str() + "/home' XDG_CONFIG_HOME='" +
+                             dir.str() + "/xdg' GIT_CONFIG_NOSYSTEM=1 " + command + " 2>&1";
+    Result r;
+    FILE* p = ::popen(full.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.Out.append(buf, n);
+    const int status = ::pclose(p);
+    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// zarnik-count's counted files (csv paths, in path order) for the target lines.
+std::vector<std::string> Counted(const TempDir& dir, const std::string& targets, int gitIgnore = 1) {
+    const Result r =
+        Shell(dir, testing::BinDir() + "/zarnik-count --format csv --set Erfout=0 --set GitIgnore=" +
+                       std::to_string(gitIgnore) + " " + targets);
+    EXPECT_EQ(r.Status, 0) << r.Out;
+    std::vector<std::string> paths;
+    std::istringstream lines(r.Out);
+    const std::string file = "ﾌｧｲﾙ,";
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(file, 0) == 0)
+            paths.push_back(line.substr(file.size(), line.find(',', file.size()) - file.size()));
+    return paths;
+}
+
+using Paths = std::vector<std::string>;
+
+// A repository whose file names say whether git ignores them ("-in" files are
+// counted, "-out" files are not), with rules at every level git reads.
+class GitIgnoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Shell(dir_, "git init -q repo && git init -q repo/nested").Status, 0);
+        const char* files[] = {
+            "a-in.c",          "top-out.c",          "sub/top-in.c",    "build/b-out.c",
+            "build/kept-in.c", "gen-out.o.c",        "log-out.c",       "log-keep-in.c",
+            "excluded-out.c",  "global-out.c",       "sub/local-out.c", "sub/deep/local-out.c",
+            "sub/local-in.c",  "nested/log-in.c",    "nested/n-out.c",  "nested/build/n-in.c",
+            ".git/x-out.c",    "nested/.git/x-out.c"};
+        for (const char* f : files) dir_.Write(std::string("repo/") + f, "int a;\n");
+        // Anchored, folder-only, suffix, wildcard and negated patterns at the top;
+        // a nested file whose rules hold below it.
+        dir_.Write("repo/.gitignore", "/top-out.c\nbuild/\n*.o.c\nlog*.c\n!log-keep-in.c\n");
+        dir_.Write("repo/sub/.gitignore", "local-*.c\n!local-in.c\n");
+        dir_.Write("repo/.git/info/exclude", "excluded-out.c\n");
+        dir_.Write("xdg/git/ignore", "global-out.c\n");
+        // A nested repository follows its own rules, not the outer one's.
+        dir_.Write("repo/nested/.gitignore", "n-out.c\n");
+        // A file git tracks is never ignored, even in an ignored folder.
+        ASSERT_EQ(Shell(dir_, "git -C repo add -f build/kept-in.c").Status, 0);
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(GitIgnoreTest, WalkLeavesOutWhatGitIgnoresAtEveryLevelAndNeverEntersGit) {
+    const Paths expected{
+        "repo/a-in.c",          "repo/build/kept-in.c", "repo/log-keep-in.c", "repo/nested/build/n-in.c",
+        "repo/nested/log-in.c", "repo/sub/local-in.c",  "repo/sub/top-in.c"};
+    EXPECT_EQ(Counted(dir_, "repo"), expected);
+    // Started below the top, or with the files sorted by the walk, the rules are the same.
+    EXPECT_EQ(Counted(dir_, "repo/sub/"), (Paths{"repo/sub/local-in.c", "repo/sub/top-in.c"}));
+    // A wildcard's matches follow the rules; a line naming a file counts it.
+    EXPECT_EQ(Counted(dir_, "'repo/*.c' repo/log-out.c"),
+              (Paths{"repo/a-in.c", "repo/log-keep-in.c", "repo/log-out.c"}));
+    // Switched off, everything is counted, .git included.
+    const Paths all = Counted(dir_, "repo", 0);
+    EXPECT_EQ(all.size(), 18u);
+}
+
+TEST_F(GitIgnoreTest, TreeOutsideAnyRepositoryCountsAsBefore) {
+    dir_.Write("plain/.gitignore", "*.c\n");
+    dir_.Write("plain/build/p.c", "int p;\n");
+    dir_.Write("plain/q.c", "int q;\n");
+    const std::string count = testing::BinDir() + "/zarnik-count --set HeadDT=0 --set GitIgnore=";
+    const Result on = Shell(dir_, count + "1 plain"), off = Shell(dir_, count + "0 plain");
+    EXPECT_EQ(on.Status, 0);
+    EXPECT_EQ(on.Out, off.Out);
+    EXPECT_EQ(Counted(dir_, "plain"), (Paths{"plain/build/p.c", "plain/q.c"}));
+}
+
+TEST_F(GitIgnoreTest, RulesThatCannotBeReadEndTheRunWithAReadError) {
+    // A configuration git cannot parse: no file list can be trusted.
+    dir_.Write("repo/.git/config", "[core\n");
+    const Result r = Shell(dir_, testing::BinDir() + "/zarnik-count repo");
+    EXPECT_EQ(r.Status, 3) << r.Out;
+    EXPECT_NE(r.Out.find("zarnik-count: repo: "), std::string::npos) << r.Out;
+}
+
+}  // namespace
+}  // namespace zarnik
