@@ -14,7 +14,7 @@ DESTDIR=$tmp/root cmake --install "$build" --prefix /usr >/dev/null
 usr=$tmp/root/usr
 
 # Exactly these files, nothing left in bin/ beside the programs.
-expected=(bin/zarnik bin/zarnik-count share/zarnik/zarnik.hlp
+expected=(bin/zarnik bin/zarnik-count share/zarnik/zarnik.hlp share/zarnik/languages.conf
   "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
   share/icons/hicolor/scalable/apps/zarnik.svg
   share/man/man1/zarnik.1.gz share/man/man1/zarnik-count.1.gz
