@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <concepts>
 
 #include "engine/count_context.h"
 #include "engine/detail/source_lines.h"
@@ -37,6 +38,28 @@ LineClass UnmarkedCommentLine(std::string_view line, std::size_t first, bool inC
 // begins a line comment. Such lines are counted without being walked, those that
 // begin and end in one block together, by counting bits. Only marked lines, and
 // lines of 512 bytes or more, are looked at one by one.
+// A counter may have states no mask can follow (a string that goes on past its
+// line): while MustScan() says so, every line is looked at. It may also want to
+// hear of blank lines (BlankLine()), which end a line continued by a backslash.
+template <class Counter>
+concept ScansSomeStates = requires(Counter& c) {
+    { c.MustScan() } -> std::same_as<bool>;
+    c.BlankLine();
+};
+
+template <class Counter>
+bool MustScan(const Counter& counter) {
+    if constexpr (ScansSomeStates<Counter>)
+        return counter.MustScan();
+    else
+        return false;
+}
+
+template <class Counter>
+void TellBlankLine(Counter& counter) {
+    if constexpr (ScansSomeStates<Counter>) counter.BlankLine();
+}
+
 template <class Counter>
 class BlockFrame {
 public:
@@ -110,8 +133,9 @@ private:
             unsigned pos = 0;  // the block's first byte of the line at hand
             const bool inComment = counter_.InComment();
             const auto k = static_cast<unsigned>(std::countr_zero(ends | (std::uint64_t{1} << 63)));
-            if (ends != 0 && ((inComment ? marks.B : marks.A) == 0) && (inComment ? heldB : heldA) == 0 &&
-                at + k - start < 512) {
+            const bool scan = MustScan(counter_);
+            if (ends != 0 && !scan && ((inComment ? marks.B : marks.A) == 0) &&
+                (inComment ? heldB : heldA) == 0 && at + k - start < 512) {
                 // The common block: no line ending in it holds a mark, so all of them
                 // are counted from the masks at once, without a loop whose length
                 // would be hard to predict. The line at hand, which ends at the first
@@ -129,7 +153,7 @@ private:
                 // The line at hand ends at the first end.
                 const std::uint64_t before = (std::uint64_t{1} << k) - 1;
                 const bool a = (heldA | (marks.A & before)) != 0, b = (heldB | (marks.B & before)) != 0;
-                if (at + k - start < 512 && !(inComment ? b : a)) {
+                if (at + k - start < 512 && !scan && !(inComment ? b : a)) {
                     // Counted without branching on its class, which is hard to predict.
                     Easy<BitInstructions>(
                         0, firsts, 0, LineAtHand(k, before, seen, lineComment, firsts, marks.LineComment));
@@ -144,8 +168,10 @@ private:
                 // The lines that begin and end in the block: those without marks for
                 // the state are counted together, up to the next that holds one.
                 while (ends != 0) {
-                    const std::uint64_t hard =
-                        (counter_.InComment() ? marks.B : marks.A) & (~std::uint64_t{0} << pos);
+                    const std::uint64_t hard = (MustScan(counter_)     ? ~std::uint64_t{0}
+                                                : counter_.InComment() ? marks.B
+                                                                       : marks.A) &
+                                               (~std::uint64_t{0} << pos);
                     const std::uint64_t easy =
                         hard != 0 ? ends & ((std::uint64_t{1} << std::countr_zero(hard)) - 1) : ends;
                     if (easy != 0) {
@@ -232,7 +258,10 @@ private:
         Status = FileStatus::Counted;
         ++Total;
         const std::size_t first = FirstNonBlank(p + start, size);
-        if (first == size) return BlankRule(1);
+        if (first == size) {
+            BlankRule(1);
+            return TellBlankLine(counter_);
+        }
         const std::string_view line(p + start, size);
         switch ((counter_.InComment() ? markB : markA) ? counter_.Classify(line, first)
                                                        : counter_.Unmarked(line, first)) {
@@ -308,6 +337,7 @@ FileStatus RunCounterFrame(const CountOptions& opt, TextPieces& text, FileCounts
         ++rec.Total;
         if (!check.NonBlank) {
             blankRule();
+            TellBlankLine(counter);
             continue;
         }
         switch (counter.Classify(line, check.First)) {

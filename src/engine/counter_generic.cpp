@@ -1,0 +1,431 @@
+// The table's languages, each counted by its own markers. Text is Shift-JIS by the
+// time it is counted: it is walked character by character, so a trail byte is
+// never a quote, a backslash or part of a marker.
+#include "engine/counter_generic.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/counter_frame.h"
+#include "text/sjis.h"
+
+namespace zarnik::engine {
+
+namespace {
+
+bool IsWordByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
+
+// Whether the marker stands at i: its bytes (any case when noCase), and after a
+// marker ending in a letter no letter, digit or underscore.
+bool MarkerAt(std::string_view line, std::size_t i, std::string_view marker, bool noCase) {
+    if (line.size() - i < marker.size()) return false;
+    for (std::size_t k = 0; k < marker.size(); ++k) {
+        const char a = line[i + k], b = marker[k];
+        if (a != b && !(noCase && Lower(a) == Lower(b))) return false;
+    }
+    const std::size_t end = i + marker.size();
+    return !IsLetter(marker.back()) || end == line.size() || !IsWordByte(line[end]);
+}
+
+// Whether the line ends in a backslash that is no trail byte: the lead bytes
+// running up to it are even in number.
+bool EndsWithBackslash(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    const std::size_t n = line.size();
+    if (n == 0 || line[n - 1] != '\\') return false;
+    std::size_t leads = 0;
+    while (leads < n - 1 && text::IsLeadByte(static_cast<unsigned char>(line[n - 2 - leads]))) ++leads;
+    return leads % 2 == 0;
+}
+
+// The byte of a marker the vector frame looks for: one already chosen when the
+// marker holds one, else its first that is no letter or digit (rarer in text),
+// else its first.
+char PickByte(std::string_view marker, const std::vector<char>& chosen) {
+    for (char c : marker)
+        if (std::find(chosen.begin(), chosen.end(), Lower(c)) != chosen.end()) return Lower(c);
+    for (char c : marker)
+        if (!IsWordByte(c)) return c;
+    return Lower(marker.front());
+}
+
+}  // namespace
+
+LanguageRules::LanguageRules(const Language& language) : lang_(language) {
+    auto add = [this](const std::string& text, OpenerType type, std::size_t index) {
+        openers_.push_back({text, type, static_cast<std::uint16_t>(index)});
+    };
+    for (const std::string& m : lang_.LineComments) add(m, OpenerType::Line, 0);
+    for (const std::string& m : lang_.LineStartComments) add(m, OpenerType::LineStart, 0);
+    for (std::size_t k = 0; k < lang_.Blocks.size(); ++k) add(lang_.Blocks[k].Open, OpenerType::Block, k);
+    for (std::size_t k = 0; k < lang_.LineStartBlocks.size(); ++k)
+        add(lang_.LineStartBlocks[k].Open, OpenerType::BlockStart, k);
+    for (std::size_t k = 0; k < lang_.Strings.size(); ++k) add(lang_.Strings[k].Open, OpenerType::String, k);
+    std::stable_sort(openers_.begin(), openers_.end(),
+                     [](const Opener& a, const Opener& b) { return a.Text.size() > b.Text.size(); });
+    for (const Opener& o : openers_) {
+        const auto c = static_cast<unsigned char>(o.Text.front());
+        interesting_[c] = true;
+        if (IsLetter(o.Text.front())) interesting_[static_cast<unsigned char>(c ^ 0x20)] = true;
+    }
+    ChooseBytes();
+}
+
+void LanguageRules::ChooseBytes() {
+    AllLines = lang_.CommentColumn != 0 || lang_.CodeFirst != 0 || !lang_.HeaderFirst.empty();
+    // Outside: every opener that can change the state or make a comment (a string
+    // that ends with its line and cannot continue it leaves the line code).
+    std::vector<std::string_view> outside, inside;
+    for (const Opener& o : openers_) {
+        const StringForm* s = o.Type == OpenerType::String ? &lang_.Strings[o.Index] : nullptr;
+        if (!s || s->Multi || s->Doc || s->RawDelim || s->Hashes || lang_.Splice) outside.push_back(o.Text);
+    }
+    if (lang_.Splice) outside.emplace_back("\\");
+    for (const CommentPair& p : lang_.Blocks) {
+        inside.push_back(p.Close);
+        if (lang_.Nested) inside.push_back(p.Open);
+    }
+    for (const CommentPair& p : lang_.LineStartBlocks) inside.push_back(p.Close);
+    for (const StringForm& s : lang_.Strings)
+        if (s.Doc) inside.push_back(s.Close);
+    std::vector<char> chosen;
+    auto choose = [&](const std::vector<std::string_view>& markers, std::uint8_t& bits) {
+        for (std::string_view m : markers) {
+            const char c = PickByte(m, chosen);
+            auto at = std::find(chosen.begin(), chosen.end(), c);
+            if (at == chosen.end()) {
+                chosen.push_back(c);
+                at = chosen.end() - 1;
+            }
+            bits = static_cast<std::uint8_t>(bits | 1u << (at - chosen.begin()));
+        }
+    };
+    choose(outside, ABytes);
+    choose(inside, BBytes);
+    if (chosen.size() > 4) AllLines = true;
+    Asked = {{0, 0, 0, 0}, {0, 0, 0, 0}, static_cast<int>(std::min<std::size_t>(chosen.size(), 4))};
+    for (std::size_t k = 0; k < chosen.size() && k < 4; ++k) {
+        Asked.Value[k] = chosen[k];
+        Asked.Fold[k] = IsLetter(chosen[k]) ? char{0x20} : char{0};
+    }
+}
+
+namespace {
+
+// A line's state between lines: in code, in a block comment (nested Depth deep), in
+// a string, or in a line comment or string continued by a final backslash.
+enum class State : std::uint8_t { Code, Block, BlockStart, String, Doc, LineSplice, Header };
+
+class GenericCounter {
+public:
+    GenericCounter(const LanguageRules& rules, bool header)
+        : rules_(rules), lang_(rules.Lang()), state_(header ? State::Header : State::Code) {}
+
+    bool InComment() const {
+        return state_ == State::Block || state_ == State::BlockStart || state_ == State::Doc ||
+               state_ == State::Header;
+    }
+    // A string or a continued line comment goes on by rules the masks cannot tell.
+    bool MustScan() const { return state_ == State::String || state_ == State::LineSplice; }
+    // A blank line ends what a final backslash continued.
+    void BlankLine() {
+        if (state_ == State::LineSplice || (state_ == State::String && !Form().Multi)) state_ = State::Code;
+    }
+
+    using Carry = detail::PairCarry;
+    detail::BytesAsked Asked() const { return rules_.Asked; }
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry&, char, std::uint64_t) const {
+        if (rules_.AllLines) return {~std::uint64_t{0}, ~std::uint64_t{0}, 0};
+        detail::BlockMarks marks;
+        for (unsigned k = 0; k < 4; ++k) {
+            if ((rules_.ABytes >> k & 1) != 0) marks.A |= m.Byte[k];
+            if ((rules_.BBytes >> k & 1) != 0) marks.B |= m.Byte[k];
+        }
+        return marks;
+    }
+    detail::LineClass Unmarked(std::string_view line, std::size_t first) {
+        if (MustScan()) return Classify(line, first);
+        return InComment() ? detail::LineClass::Comment : detail::LineClass::Code;
+    }
+
+    detail::LineClass Classify(std::string_view line, std::size_t first);
+
+private:
+    const StringForm& Form() const { return lang_.Strings[index_]; }
+    const CommentPair& Pair() const {
+        return state_ == State::BlockStart ? lang_.LineStartBlocks[index_] : lang_.Blocks[index_];
+    }
+    detail::LineClass FixedForm(std::string_view& line, std::size_t& first);
+    detail::LineClass HeaderLine(std::string_view line, std::size_t first);
+    std::size_t InCode(std::string_view line, std::size_t i, std::size_t first, bool& hasCode);
+    std::size_t Open(std::string_view line, std::size_t i, std::size_t first, bool& hasCode);
+    std::size_t OpenString(std::string_view line, std::size_t i, std::size_t first, const Opener& o,
+                           bool& hasCode);
+    std::size_t InBlock(std::string_view line, std::size_t i);
+    std::size_t InString(std::string_view line, std::size_t i);
+    bool WordStart(std::string_view line, std::size_t i) const {
+        return i == 0 || std::strchr(" \t;|&(){}", line[i - 1]) != nullptr;
+    }
+
+    const LanguageRules& rules_;
+    const Language& lang_;
+    State state_;
+    bool headerRun_ = false;  // the designer header's run of lines has begun
+    std::uint16_t index_ = 0;
+    std::uint32_t depth_ = 0;  // of nested block comments
+    char close_[20] = {};      // a raw string's closer
+    std::size_t closeSize_ = 0;
+};
+
+detail::LineClass GenericCounter::Classify(std::string_view line, std::size_t first) {
+    if (state_ == State::Header) return HeaderLine(line, first);
+    if (lang_.CommentColumn != 0 || lang_.CodeFirst != 0) {
+        const detail::LineClass c = FixedForm(line, first);
+        if (c != detail::LineClass::Code) return c;
+    }
+    bool hasCode = false;
+    std::size_t i = first;
+    if (state_ == State::LineSplice) i = line.size();
+    if (state_ == State::BlockStart) {
+        // Its closer counts only in column 1, and the rest of that line is comment.
+        if (MarkerAt(line, 0, Pair().Close, lang_.NoCase)) state_ = State::Code;
+        return detail::LineClass::Comment;
+    }
+    if (state_ == State::String && i < line.size()) hasCode = true;
+    while (i < line.size()) {
+        switch (state_) {
+            case State::Block:
+                i = InBlock(line, i);
+                break;
+            case State::String:
+            case State::Doc:
+                i = InString(line, i);
+                break;
+            case State::Code:
+                i = InCode(line, i, first, hasCode);
+                break;
+            case State::LineSplice:
+            case State::BlockStart:
+            case State::Header:
+                i = line.size();
+                break;
+        }
+    }
+    if (state_ == State::String && !Form().Multi && !(lang_.Splice && EndsWithBackslash(line)))
+        state_ = State::Code;
+    if (state_ == State::LineSplice && !EndsWithBackslash(line)) state_ = State::Code;
+    return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
+}
+
+// Fixed-form columns: a comment mark in its column makes a comment line, and only
+// the code columns are looked at further (a line with text only outside them is
+// blank). Code: go on with the narrowed line.
+detail::LineClass GenericCounter::FixedForm(std::string_view& line, std::size_t& first) {
+    const std::size_t col = lang_.CommentColumn;
+    if (col != 0 && line.size() >= col && lang_.CommentColumnChars.find(line[col - 1]) != std::string::npos)
+        return detail::LineClass::Comment;
+    if (lang_.CodeFirst != 0) {
+        const std::size_t from = std::min(line.size(), lang_.CodeFirst - 1);
+        line = line.substr(from, lang_.CodeLast - lang_.CodeFirst + 1);
+        first = 0;
+        while (first < line.size() && IsBlank(line[first])) ++first;
+        if (first == line.size()) return detail::LineClass::BlankRule;
+    }
+    return detail::LineClass::Code;
+}
+
+// Inside the designer header every line is a comment line, up to the last of the
+// first run of lines beginning with its second word.
+detail::LineClass GenericCounter::HeaderLine(std::string_view line, std::size_t first) {
+    const bool run = MarkerAt(line, first, lang_.HeaderRun, lang_.NoCase);
+    if (run || !headerRun_) {
+        headerRun_ = headerRun_ || run;
+        return detail::LineClass::Comment;
+    }
+    state_ = State::Code;
+    return Classify(line, first);
+}
+
+std::size_t GenericCounter::InCode(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
+    const std::size_t n = line.size();
+    while (i < n) {
+        const char c = line[i];
+        if (rules_.Interesting(c)) {
+            const std::size_t next = Open(line, i, first, hasCode);
+            if (next != i) return next;
+        }
+        if (!IsBlank(c)) hasCode = true;
+        i += text::CharLength(line, i);
+    }
+    return n;
+}
+
+// An opener at i: where the scan goes on (the line's end for a line comment), or i
+// when none stands there.
+std::size_t GenericCounter::Open(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
+    for (const Opener& o : rules_.Openers()) {
+        if (o.Type == OpenerType::String) {
+            const std::size_t next = OpenString(line, i, first, o, hasCode);
+            if (next != i) return next;
+            continue;
+        }
+        if ((o.Type == OpenerType::LineStart && i != first) || (o.Type == OpenerType::BlockStart && i != 0) ||
+            (o.Type == OpenerType::Line && lang_.WordComment && !WordStart(line, i)) ||
+            !MarkerAt(line, i, o.Text, lang_.NoCase))
+            continue;
+        switch (o.Type) {
+            case OpenerType::Line:
+            case OpenerType::LineStart:
+                if (lang_.Splice && EndsWithBackslash(line)) state_ = State::LineSplice;
+                return line.size();
+            case OpenerType::Block:
+                state_ = State::Block;
+                depth_ = 1;
+                break;
+            case OpenerType::BlockStart:
+                state_ = State::BlockStart;
+                index_ = o.Index;
+                return line.size();
+            case OpenerType::String:
+                break;
+        }
+        index_ = o.Index;
+        return i + o.Text.size();
+    }
+    return i;
+}
+
+std::size_t GenericCounter::OpenString(std::string_view line, std::size_t i, std::size_t first,
+                                       const Opener& o, bool& hasCode) {
+    const StringForm& s = lang_.Strings[o.Index];
+    const std::size_t n = line.size();
+    std::size_t j = i;
+    if (s.Hashes) {
+        // r, any number of '#', then the quote; the closer is the quote and as many '#'.
+        if (!MarkerAt(line, i, s.Open.substr(0, s.Open.size() - 1), false)) return i;
+        j = i + s.Open.size() - 1;
+        std::size_t hashes = 0;
+        while (j < n && line[j] == '#' && hashes < sizeof close_ - 2) ++j, ++hashes;
+        if (j == n || line[j] != '"') return i;
+        ++j;
+        close_[0] = '"';
+        std::memset(close_ + 1, '#', hashes);
+        closeSize_ = hashes + 1;
+    } else if (s.RawDelim) {
+        // R"delim( ... )delim"
+        if (!MarkerAt(line, i, s.Open, false)) return i;
+        j = i + s.Open.size();
+        const std::size_t delim = j;
+        while (j < n && j - delim <= 16 && line[j] != '(' && !IsBlank(line[j]) && line[j] != ')' &&
+               line[j] != '\\')
+            ++j;
+        if (j == n || line[j] != '(' || j - delim > 16) return i;
+        close_[0] = ')';
+        std::memcpy(close_ + 1, line.data() + delim, j - delim);
+        close_[j - delim + 1] = '"';
+        closeSize_ = j - delim + 2;
+        ++j;
+    } else {
+        if (!MarkerAt(line, i, s.Open, false)) return i;
+        j = i + s.Open.size();
+        if (s.Char) {
+            // One character or one escape, then the closer; else the opener was code.
+            std::size_t k = j;
+            if (k < n && line[k] == '\\' && s.Escape) {
+                k += 1 + (k + 1 < n ? text::CharLength(line, k + 1) : 0);
+                while (k < n && k - j <= 10 && !MarkerAt(line, k, s.Close, false))
+                    k += text::CharLength(line, k);
+            } else if (k < n) {
+                k += text::CharLength(line, k);
+            }
+            if (!MarkerAt(line, k, s.Close, false)) return i;
+            hasCode = true;
+            return k + s.Close.size();
+        }
+        std::memcpy(close_, s.Close.data(), std::min(s.Close.size(), sizeof close_));
+        closeSize_ = std::min(s.Close.size(), sizeof close_);
+    }
+    index_ = o.Index;
+    // Standing alone as a statement, a doc string is comment.
+    state_ = s.Doc && i == first && !hasCode ? State::Doc : State::String;
+    hasCode = hasCode || state_ == State::String;
+    return j;
+}
+
+std::size_t GenericCounter::InBlock(std::string_view line, std::size_t i) {
+    const CommentPair& p = Pair();
+    const std::size_t n = line.size();
+    const char close = p.Close.front(), open = p.Open.front();
+    while (i < n) {
+        const char c = line[i];
+        if ((c == close || (lang_.NoCase && Lower(c) == Lower(close))) &&
+            MarkerAt(line, i, p.Close, lang_.NoCase)) {
+            i += p.Close.size();
+            if (--depth_ == 0) {
+                state_ = State::Code;
+                return i;
+            }
+            continue;
+        }
+        if (lang_.Nested && (c == open || (lang_.NoCase && Lower(c) == Lower(open))) &&
+            MarkerAt(line, i, p.Open, lang_.NoCase)) {
+            i += p.Open.size();
+            ++depth_;
+            continue;
+        }
+        i += text::CharLength(line, i);
+    }
+    return n;
+}
+
+std::size_t GenericCounter::InString(std::string_view line, std::size_t i) {
+    const StringForm& s = Form();
+    const std::string_view close(close_, closeSize_);
+    const std::size_t n = line.size();
+    while (i < n) {
+        const char c = line[i];
+        if (c == '\\' && s.Escape) {
+            i += 1 + (i + 1 < n ? text::CharLength(line, i + 1) : 0);
+            continue;
+        }
+        if (c == close.front() && line.substr(i, close.size()) == close) {
+            if (s.Doubled && line.substr(i + close.size(), close.size()) == close) {
+                i += 2 * close.size();
+                continue;
+            }
+            state_ = State::Code;
+            return i + close.size();
+        }
+        i += text::CharLength(line, i);
+    }
+    return n;
+}
+
+// Whether the text's first line begins with the designer header's first word.
+bool StartsWithHeader(const Language& lang, detail::TextPieces& text) {
+    std::string_view piece;
+    const bool header = text.Next(piece) && MarkerAt(piece, 0, lang.HeaderFirst, lang.NoCase);
+    text.Rewind();
+    return header;
+}
+
+}  // namespace
+
+FileStatus detail::CountLanguage(const CountOptions& opt, const LanguageRules& rules, TextPieces& text,
+                                 FileCounts& rec, ConverterState& state) {
+    const bool header = !rules.Lang().HeaderFirst.empty() && StartsWithHeader(rules.Lang(), text);
+    return detail::RunCounterFrame(opt, text, rec, state, GenericCounter(rules, header));
+}
+
+FileStatus CountLanguage(const CountOptions& opt, const LanguageRules& rules, std::string_view text,
+                         FileCounts& rec, ConverterState& state) {
+    detail::WholeText whole(text);
+    return detail::CountLanguage(opt, rules, whole, rec, state);
+}
+
+}  // namespace zarnik::engine
