@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/counter_frame.h"
+#include "engine/line_scan.h"
 #include "text/sjis.h"
 
 namespace zarnik::engine {
@@ -43,17 +44,6 @@ bool EndsWithBackslash(std::string_view line) {
     return leads % 2 == 0;
 }
 
-// The byte of a marker the vector frame looks for: one already chosen when the
-// marker holds one, else its first that is no letter or digit (rarer in text),
-// else its first.
-char PickByte(std::string_view marker, const std::vector<char>& chosen) {
-    for (char c : marker)
-        if (std::find(chosen.begin(), chosen.end(), Lower(c)) != chosen.end()) return Lower(c);
-    for (char c : marker)
-        if (!IsWordByte(c)) return c;
-    return Lower(marker.front());
-}
-
 }  // namespace
 
 LanguageRules::LanguageRules(const Language& language) : lang_(language) {
@@ -73,46 +63,68 @@ LanguageRules::LanguageRules(const Language& language) : lang_(language) {
         interesting_[c] = true;
         if (IsLetter(o.Text.front())) interesting_[static_cast<unsigned char>(c ^ 0x20)] = true;
     }
+    std::size_t count = 0;
+    for (std::size_t c = 0; c < 128; ++c)
+        if (interesting_[c] && count++ < 4) stops_[count - 1] = static_cast<char>(c);
+    hasStops_ = count >= 1 && count <= 4;
+    for (std::size_t k = count; hasStops_ && k < 4; ++k) stops_[k] = stops_[0];
     ChooseBytes();
 }
 
 void LanguageRules::ChooseBytes() {
     AllLines = lang_.CommentColumn != 0 || lang_.CodeFirst != 0 || !lang_.HeaderFirst.empty();
-    // Outside: every opener that can change the state or make a comment (a string
-    // that ends with its line and cannot continue it leaves the line code).
-    std::vector<std::string_view> outside, inside;
+    // Pairs of bytes are rarer in text than single bytes; single bytes fit more markers.
+    if (!AllLines && !ChooseBytes(true) && !ChooseBytes(false)) AllLines = true;
+}
+
+// Picks the asked bytes and the marks of every marker; false when more than four
+// distinct bytes are needed.
+bool LanguageRules::ChooseBytes(bool pairs) {
+    std::vector<char> chosen;
+    Marks.clear();
+    EndBackslash = -1;
+    auto entry = [&](char c) {
+        c = Lower(c);  // letters are found in either case: more lines looked at, never fewer
+        auto at = std::find(chosen.begin(), chosen.end(), c);
+        if (at == chosen.end()) at = chosen.insert(chosen.end(), c);
+        return static_cast<std::int8_t>(at - chosen.begin());
+    };
+    auto add = [&](std::string_view m, std::uint8_t role) {
+        Mark mark;
+        mark.First = entry(m[0]);
+        if (pairs && m.size() >= 2) mark.Second = entry(m[1]);
+        mark.Roles = role;
+        Marks.push_back(mark);
+    };
     for (const Opener& o : openers_) {
         const StringForm* s = o.Type == OpenerType::String ? &lang_.Strings[o.Index] : nullptr;
-        if (!s || s->Multi || s->Doc || s->RawDelim || s->Hashes || lang_.Splice) outside.push_back(o.Text);
-    }
-    if (lang_.Splice) outside.emplace_back("\\");
-    for (const CommentPair& p : lang_.Blocks) {
-        inside.push_back(p.Close);
-        if (lang_.Nested) inside.push_back(p.Open);
-    }
-    for (const CommentPair& p : lang_.LineStartBlocks) inside.push_back(p.Close);
-    for (const StringForm& s : lang_.Strings)
-        if (s.Doc) inside.push_back(s.Close);
-    std::vector<char> chosen;
-    auto choose = [&](const std::vector<std::string_view>& markers, std::uint8_t& bits) {
-        for (std::string_view m : markers) {
-            const char c = PickByte(m, chosen);
-            auto at = std::find(chosen.begin(), chosen.end(), c);
-            if (at == chosen.end()) {
-                chosen.push_back(c);
-                at = chosen.end() - 1;
-            }
-            bits = static_cast<std::uint8_t>(bits | 1u << (at - chosen.begin()));
+        if (s && s->Hashes) {
+            add("\"", A);  // r, any number of '#', then the quote
+        } else if (o.Type == OpenerType::Line || o.Type == OpenerType::LineStart) {
+            // A line comment after code leaves the line code and the state as it was;
+            // as a line's first text it makes a comment line. Letters need the whole
+            // marker and a word boundary checked.
+            const bool plain = o.Text.size() <= 2 && std::none_of(o.Text.begin(), o.Text.end(), IsLetter);
+            add(o.Text, plain ? LineComment : A);
+        } else if (!s || s->Multi || s->Doc || s->RawDelim) {
+            add(o.Text, A);
         }
-    };
-    choose(outside, ABytes);
-    choose(inside, BBytes);
-    if (chosen.size() > 4) AllLines = true;
-    Asked = {{0, 0, 0, 0}, {0, 0, 0, 0}, static_cast<int>(std::min<std::size_t>(chosen.size(), 4))};
-    for (std::size_t k = 0; k < chosen.size() && k < 4; ++k) {
+    }
+    if (lang_.Splice) EndBackslash = entry('\\');
+    for (const CommentPair& p : lang_.Blocks) {
+        add(p.Close, B);
+        if (lang_.Nested) add(p.Open, B);
+    }
+    for (const CommentPair& p : lang_.LineStartBlocks) add(p.Close, B);
+    for (const StringForm& s : lang_.Strings)
+        if (s.Doc) add(s.Close, B);
+    if (chosen.size() > 4) return false;
+    Asked = {{0, 0, 0, 0}, {0, 0, 0, 0}, static_cast<int>(chosen.size())};
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
         Asked.Value[k] = chosen[k];
         Asked.Fold[k] = IsLetter(chosen[k]) ? char{0x20} : char{0};
     }
+    return true;
 }
 
 namespace {
@@ -137,20 +149,47 @@ public:
         if (state_ == State::LineSplice || (state_ == State::String && !Form().Multi)) state_ = State::Code;
     }
 
-    using Carry = detail::PairCarry;
+    struct Carry {
+        std::uint64_t Last = 0;  // bit k: the block before ended in asked byte k
+    };
     detail::BytesAsked Asked() const { return rules_.Asked; }
-    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry&, char, std::uint64_t) const {
+    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next, std::uint64_t) const {
         if (rules_.AllLines) return {~std::uint64_t{0}, ~std::uint64_t{0}, 0};
+        const detail::BytesAsked& asked = rules_.Asked;
+        auto nextIs = [&](std::int8_t k) {
+            return std::uint64_t{(next | asked.Fold[k]) == asked.Value[k]} << 63;
+        };
         detail::BlockMarks marks;
-        for (unsigned k = 0; k < 4; ++k) {
-            if ((rules_.ABytes >> k & 1) != 0) marks.A |= m.Byte[k];
-            if ((rules_.BBytes >> k & 1) != 0) marks.B |= m.Byte[k];
+        for (const LanguageRules::Mark& r : rules_.Marks) {
+            const std::uint64_t first = m.Byte[r.First];
+            std::uint64_t at = first, start = first;
+            if (r.Second >= 0) {
+                const std::uint64_t second = m.Byte[r.Second];
+                at = second & ((first << 1) | (carry.Last >> r.First & 1));
+                start = first & ((second >> 1) | nextIs(r.Second));
+            }
+            if ((r.Roles & LanguageRules::A) != 0) marks.A |= at;
+            if ((r.Roles & LanguageRules::B) != 0) marks.B |= at;
+            if ((r.Roles & LanguageRules::LineComment) != 0) marks.LineComment |= start;
         }
+        if (rules_.EndBackslash >= 0)
+            marks.A |=
+                m.Byte[rules_.EndBackslash] & (((m.Cr | m.Lf) >> 1) | std::uint64_t{next == '\0'} << 63 |
+                                               std::uint64_t{next == '\r' || next == '\n'} << 63);
+        carry.Last = 0;
+        for (int k = 0; k < asked.Count; ++k) carry.Last |= (m.Byte[k] >> 63) << k;
         return marks;
     }
     detail::LineClass Unmarked(std::string_view line, std::size_t first) {
         if (MustScan()) return Classify(line, first);
-        return InComment() ? detail::LineClass::Comment : detail::LineClass::Code;
+        if (InComment()) return detail::LineClass::Comment;
+        // Outside a comment an unmarked line is code, unless its first text begins a
+        // line comment.
+        for (const Opener& o : rules_.Openers())
+            if ((o.Type == OpenerType::Line || o.Type == OpenerType::LineStart) &&
+                MarkerAt(line, first, o.Text, lang_.NoCase))
+                return detail::LineClass::Comment;
+        return detail::LineClass::Code;
     }
 
     detail::LineClass Classify(std::string_view line, std::size_t first);
@@ -253,7 +292,15 @@ detail::LineClass GenericCounter::HeaderLine(std::string_view line, std::size_t 
 
 std::size_t GenericCounter::InCode(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
     const std::size_t n = line.size();
+    const char* stops = rules_.Stops();
     while (i < n) {
+        if (stops) {
+            // Up to the next byte that may begin an opener or a double-byte character.
+            const std::size_t stop =
+                detail::FindStop(line.data(), i, n, stops[0], stops[1], stops[2], stops[3], true);
+            if (!hasCode && stop > i) hasCode = FirstNonBlank(line.data() + i, stop - i) < stop - i;
+            if ((i = stop) == n) break;
+        }
         const char c = line[i];
         if (rules_.Interesting(c)) {
             const std::size_t next = Open(line, i, first, hasCode);
@@ -361,7 +408,12 @@ std::size_t GenericCounter::InBlock(std::string_view line, std::size_t i) {
     const CommentPair& p = Pair();
     const std::size_t n = line.size();
     const char close = p.Close.front(), open = p.Open.front();
+    const char close2 = lang_.NoCase ? static_cast<char>(close ^ (IsLetter(close) ? 0x20 : 0)) : close;
+    const char open2 = lang_.NoCase ? static_cast<char>(open ^ (IsLetter(open) ? 0x20 : 0)) : open;
     while (i < n) {
+        i = detail::FindStop(line.data(), i, n, close, close2, lang_.Nested ? open : close,
+                             lang_.Nested ? open2 : close, true);
+        if (i == n) break;
         const char c = line[i];
         if ((c == close || (lang_.NoCase && Lower(c) == Lower(close))) &&
             MarkerAt(line, i, p.Close, lang_.NoCase)) {
@@ -388,6 +440,9 @@ std::size_t GenericCounter::InString(std::string_view line, std::size_t i) {
     const std::string_view close(close_, closeSize_);
     const std::size_t n = line.size();
     while (i < n) {
+        i = detail::FindStop(line.data(), i, n, close.front(), s.Escape ? '\\' : close.front(), close.front(),
+                             close.front(), true);
+        if (i == n) break;
         const char c = line[i];
         if (c == '\\' && s.Escape) {
             i += 1 + (i + 1 < n ? text::CharLength(line, i + 1) : 0);

@@ -37,21 +37,37 @@ public:
     const std::vector<Opener>& Openers() const { return openers_; }
     // Whether a byte may begin an opener (both letter cases where case is ignored).
     bool Interesting(char c) const { return interesting_[static_cast<unsigned char>(c)]; }
+    // The interesting bytes as four to search for at once, or nullptr when there
+    // are more than four.
+    const char* Stops() const { return hasStops_ ? stops_ : nullptr; }
 
-    // The bytes the vector frame finds: a line holding none of the A bytes outside a
-    // comment or string, or none of the B bytes inside a comment, keeps the state.
-    // AllLines: every line is looked at (fixed-form columns, designer headers, or
-    // more distinct bytes than the frame finds).
+    // What the vector frame looks for: a byte, or a pair of bytes (marked at the
+    // second), of Asked's entries First and Second (-1: a single byte).
+    // Role A: it can change the state or make a comment outside one; B: it can end
+    // a comment; LineComment: a line comment when a line's first text (a mark
+    // then at the pair's first byte). A line holding no mark for its state keeps
+    // it. EndBackslash: a backslash that ends its line (a continued string or
+    // comment). AllLines: every line is looked at (fixed-form columns, designer
+    // headers, or more distinct bytes than the frame finds).
+    enum Role : std::uint8_t { A = 1, B = 2, LineComment = 4 };
+    struct Mark {
+        std::int8_t First = 0, Second = -1;
+        std::uint8_t Roles = 0;
+    };
     detail::BytesAsked Asked;
-    std::uint8_t ABytes = 0, BBytes = 0;  // bit k: Asked's entry k
+    std::vector<Mark> Marks;
+    std::int8_t EndBackslash = -1;
     bool AllLines = false;
 
 private:
     void ChooseBytes();
+    bool ChooseBytes(bool pairs);
 
     Language lang_;
     std::vector<Opener> openers_;
     std::array<bool, 256> interesting_{};
+    char stops_[4] = {};
+    bool hasStops_ = false;
 };
 
 // Counts a text in memory by the language's rules; as the built-in counters do.

@@ -1,0 +1,67 @@
+// The table's counter reads most lines from bit masks and the rest one by one; read
+// line by line (as with a line log) every text must count the same. Texts of each
+// language's own markers, quotes, backslashes and line breaks, at random, find the
+// lines where the masks would miss a change of state.
+#include "engine/counter_generic.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/count.h"
+#include "engine/language_table.h"
+
+namespace zarnik::engine {
+namespace {
+
+std::vector<std::string> Pieces(const Language& l) {
+    std::vector<std::string> p = {" ",  "  ",   "\t", "x",    "=1",       "\n",
+                                  "\n", "\r\n", "\\", "\\\n", "\x95\x5C", "#"};
+    auto add = [&](const std::vector<std::string>& v) { p.insert(p.end(), v.begin(), v.end()); };
+    add(l.LineComments);
+    add(l.LineStartComments);
+    for (const CommentPair& c : l.Blocks) add({c.Open, c.Close, c.Open + " a " + c.Close});
+    for (const CommentPair& c : l.LineStartBlocks) add({"\n" + c.Open, "\n" + c.Close + "\n"});
+    for (const StringForm& s : l.Strings)
+        add({s.Open, s.Close, s.Open + "a" + s.Close, "r#\"", "\"#", "R\"x("});
+    return p;
+}
+
+TEST(GenericCounter, MasksAndLineByLineAgreeOnRandomTexts) {
+    const char* source = std::getenv("ZARNIK_SOURCE");
+    const LanguageTable table =
+        LoadLanguageTable({std::string(source ? source : ".") + "/data/languages.conf"});
+    ASSERT_FALSE(table.Languages.empty());
+    std::mt19937 random(32);
+    for (const Language& lang : table.Languages) {
+        SCOPED_TRACE(lang.Name);
+        const LanguageRules rules(lang);
+        const std::vector<std::string> pieces = Pieces(lang);
+        for (int round = 0; round < 300; ++round) {
+            std::string text;
+            const auto length = std::uniform_int_distribution<int>(1, 400)(random);
+            std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+            while (text.size() < static_cast<std::size_t>(length)) text += pieces[pick(random)];
+            for (const bool blankIsComment : {true, false}) {
+                CountOptions opt;
+                opt.BlankInCommentIsComment = blankIsComment;
+                FileCounts masks, lines;
+                ConverterState state;
+                const FileStatus a = CountLanguage(opt, rules, text, masks, state);
+                LineLog log;
+                state.LineClasses = &log;
+                const FileStatus b = CountLanguage(opt, rules, text, lines, state);
+                ASSERT_EQ(a, b) << text;
+                ASSERT_EQ(masks.Total, lines.Total) << text;
+                ASSERT_EQ(masks.Comment, lines.Comment) << text;
+                ASSERT_EQ(masks.Blank, lines.Blank) << text;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zarnik::engine
