@@ -2,6 +2,7 @@
 // count into stdout and maps the outcome to the exit status.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -10,7 +11,10 @@
 
 #include "cli/options.h"
 #include "cli/stream_host.h"
+#include "engine/counter_generic.h"
+#include "engine/language_table.h"
 #include "run/run.h"
+#include "settings/persist.h"
 #include "text/sjis.h"
 #include "text/version.h"
 
@@ -33,6 +37,44 @@ std::string ProgramFile(const char* argv0) {
     char buf[4096];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string(argv0);
+}
+
+// The language table, shipped and the user's: what is malformed in it is a
+// warning, and every language that loaded counts.
+void LoadLanguages(const std::string& program) {
+    using namespace zarnik;
+    engine::LanguageTable table =
+        engine::LoadLanguageTable(engine::LanguageFiles(program, settings::ConfigHome()));
+    for (const std::string& error : table.Errors) PrintError("warning: " + error);
+    engine::InstallLanguages(engine::MakeLanguageSet(std::move(table)));
+}
+
+// One line per language: its name, kind text, the files it claims and its
+// comment forms ("^" marks a form that counts only at a line's start).
+std::string LanguageLines(const zarnik::engine::LanguageTable& table) {
+    using zarnik::engine::Language;
+    std::size_t width = 0;
+    for (const Language& l : table.Languages) width = std::max(width, l.Name.size());
+    std::string out;
+    for (const Language& l : table.Languages) {
+        std::string line = l.Name + std::string(width + 2 - l.Name.size(), ' ') + l.Kind +
+                           std::string(6 - l.Kind.size(), ' ') + "files:";
+        if (!l.ExtensionPattern.empty()) line += " " + l.ExtensionPattern;
+        for (const std::string& f : l.FileNames) line += " " + f;
+        for (const std::string& s : l.Shebangs) line += " #!" + s;
+        line += "  comments:";
+        for (const std::string& m : l.LineComments) line += " " + m;
+        for (const std::string& m : l.LineStartComments) line += " ^" + m;
+        for (const auto& p : l.Blocks) line += " " + p.Open + "..." + p.Close + (l.Nested ? "(nested)" : "");
+        for (const auto& p : l.LineStartBlocks) line += " ^" + p.Open + "...^" + p.Close;
+        for (const auto& s : l.Strings)
+            if (s.Doc) line += " " + s.Open + "..." + s.Close + "(doc)";
+        if (l.CommentColumn != 0)
+            line += " column" + std::to_string(l.CommentColumn) + ":" + l.CommentColumnChars;
+        if (!l.HeaderFirst.empty()) line += " header:" + l.HeaderFirst + "..." + l.HeaderRun;
+        out += line + "\n";
+    }
+    return out;
 }
 
 int FinishOutput(int status) {
@@ -66,6 +108,11 @@ int main(int argc, char** argv) {
     if (!cli::ResolveOptions(options, ProgramFile(argv[0]), error)) {
         PrintError(error);
         return kUsage;
+    }
+    LoadLanguages(ProgramFile(argv[0]));
+    if (options.ListLanguages) {
+        std::fputs(LanguageLines(engine::InstalledLanguages()->Table).c_str(), stdout);
+        return FinishOutput(kReportWritten);
     }
 
     static char buffer[1 << 16];

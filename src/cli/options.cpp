@@ -128,6 +128,11 @@ bool SetVersion(CliOptions& o, std::string_view, std::string&) {
     return true;
 }
 
+bool SetListLanguages(CliOptions& o, std::string_view, std::string&) {
+    o.ListLanguages = true;
+    return true;
+}
+
 const OptionDef kOptions[] = {
     {"--set", 0, "KEY=VALUE",
      "set one key of the INI sections Settei or Exts (ignoring case), e.g. FlSort=0, FmSizeIndex=1, "
@@ -158,14 +163,16 @@ const OptionDef kOptions[] = {
      "count the changes between two versions: the first TARGET is the old one, the second the new one; "
      "reports added, changed and deleted lines of 実行, ｺﾒﾝﾄ and 空行 per file, per kind and in all",
      SetDiff},
+    {"--list-languages", 0, nullptr,
+     "list the language table (name, kind text, file patterns, comment forms) and exit", SetListLanguages},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
     {"--version", 0, nullptr, "show the version and exit", SetVersion},
 };
 
 // --diff compares exactly two target lines: two TARGETs, or an environment's two lines.
 bool CheckDiffTargets(const CliOptions& options, std::string& error) {
-    if (options.Diff && !options.Help && !options.Version && options.Targets.size() != 2 &&
-        !(options.Targets.empty() && !options.Env.empty())) {
+    if (options.Diff && !options.Help && !options.Version && !options.ListLanguages &&
+        options.Targets.size() != 2 && !(options.Targets.empty() && !options.Env.empty())) {
         error = "--diff needs two TARGETs, the old version and the new one";
         return false;
     }
@@ -233,7 +240,8 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         error = "--format json is always UTF-8; --encoding sjis is for text and csv";
         return false;
     }
-    if (!options.Help && !options.Version && options.Targets.empty() && options.Env.empty()) {
+    if (!options.Help && !options.Version && !options.ListLanguages && options.Targets.empty() &&
+        options.Env.empty()) {
         error = "no TARGET given";
         return false;
     }

@@ -23,6 +23,7 @@ struct CliOptions {
     unsigned Threads = 0;              // threads that count; 0 is one per core
     bool Help = false;
     bool Version = false;
+    bool ListLanguages = false;  // print the language table and exit
     bool NameGiven = false;
     // --diff: the two TARGETs are the old and the new version of a change count.
     bool Diff = false;

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "engine/chunked_text.h"
+#include "engine/counter_generic.h"
 #include "engine/detail/piece_counters.h"
 #include "engine/detail/text_pieces.h"
 #include "engine/line_blocks.h"
@@ -134,7 +135,13 @@ namespace {
 void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::TextPieces& text,
                      FileCounts& rec, ConverterState& state) {
     rec.Kind = choice.TotalsKind;
-    if (choice.Counter == CounterId::Guess)
+    const LanguageRules* accurate =
+        choice.Counter == CounterId::CFamily && opt.AccurateCFamily && opt.Languages
+            ? opt.Languages->AccurateFor(rec.Name)
+            : nullptr;
+    if (accurate)
+        rec.Status = detail::CountLanguage(opt, *accurate, text, rec, state);
+    else if (choice.Counter == CounterId::Guess)
         rec.Status = detail::GuessKind(opt, text, rec.Name, rec, state);
     else if (CounterFn fn = CounterFor(choice.Counter))
         rec.Status = fn(opt, text, rec, state);

@@ -471,6 +471,34 @@ bool StartsWithHeader(const Language& lang, detail::TextPieces& text) {
 
 }  // namespace
 
+const LanguageRules* LanguageSet::AccurateFor(std::string_view name) const {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return nullptr;
+    for (const LanguageRules& r : Rules)
+        if (r.Lang().Accurate)
+            for (const std::string& e : r.Lang().Extensions)
+                if (text::EqualsNoCase(name.substr(dot), e)) return &r;
+    return nullptr;
+}
+
+std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table) {
+    auto set = std::make_shared<LanguageSet>();
+    set->Table = std::move(table);
+    set->Rules.reserve(set->Table.Languages.size());
+    for (const Language& l : set->Table.Languages) set->Rules.emplace_back(l);
+    return set;
+}
+
+namespace {
+std::shared_ptr<const LanguageSet>& Installed() {
+    static std::shared_ptr<const LanguageSet> set;
+    return set;
+}
+}  // namespace
+
+void InstallLanguages(std::shared_ptr<const LanguageSet> set) { Installed() = std::move(set); }
+const std::shared_ptr<const LanguageSet>& InstalledLanguages() { return Installed(); }
+
 FileStatus detail::CountLanguage(const CountOptions& opt, const LanguageRules& rules, TextPieces& text,
                                  FileCounts& rec, ConverterState& state) {
     const bool header = !rules.Lang().HeaderFirst.empty() && StartsWithHeader(rules.Lang(), text);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,23 @@ private:
     char stops_[4] = {};
     bool hasStops_ = false;
 };
+
+// The table with every language's rules made ready: one per program, shared by
+// every count.
+struct LanguageSet {
+    LanguageTable Table;
+    std::vector<LanguageRules> Rules;  // Rules[i] for Table.Languages[i]
+
+    // The rules of the accurate entry (C, C++, Java) whose extensions hold the
+    // name's, or nullptr.
+    const LanguageRules* AccurateFor(std::string_view name) const;
+};
+std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table);
+
+// The set the front end loaded at start-up (null until then). Set once, before
+// any count runs.
+void InstallLanguages(std::shared_ptr<const LanguageSet> set);
+const std::shared_ptr<const LanguageSet>& InstalledLanguages();
 
 // Counts a text in memory by the language's rules; as the built-in counters do.
 FileStatus CountLanguage(const CountOptions& opt, const LanguageRules& rules, std::string_view text,

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zarnik::engine {
+
+struct LanguageSet;
 
 // Source kinds 0..7 (engine/source_kind.h names them); 0 is no kind.
 inline constexpr int kKindCount = 8;
@@ -45,6 +48,10 @@ struct CountOptions {
     // EUC/JIS converter does not see it (Utf8Src anything but 0).
     bool ConvertUtf8 = true;
     ExtensionLists Extensions;  // by kind 1..7
+    // The language table (may be null), and whether C, C++ and Java files whose
+    // extension an accurate entry of it lists are counted by its rules (CLexer 1).
+    std::shared_ptr<const LanguageSet> Languages;
+    bool AccurateCFamily = false;
 };
 
 }  // namespace zarnik::engine

@@ -147,6 +147,12 @@ void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& t
     j.End();
 }
 
+// A key newer than older files, at 0, is left out: such a file's report stays
+// byte for byte what it was.
+bool AbsentAndZero(const settings::SettingRow& row, const settings::Settings& cnf) {
+    return row.Has(settings::kAbsentReadsZero) && cnf.*row.Int == 0;
+}
+
 // The settings that shape the counts and the report: the integers, then the
 // extension patterns in an object of their own.
 void SettingsObject(JsonWriter& j, const settings::Settings& cnf) {
@@ -154,7 +160,8 @@ void SettingsObject(JsonWriter& j, const settings::Settings& cnf) {
     const auto rows = settings::SettingRows();
     j.BeginObject();
     for (const SettingRow& row : rows)
-        if (row.Has(settings::kShapesReport) && row.IsInt()) Member(j, row.Key, cnf.*row.Int);
+        if (row.Has(settings::kShapesReport) && row.IsInt() && !AbsentAndZero(row, cnf))
+            Member(j, row.Key, cnf.*row.Int);
     j.Key("Exts");
     j.BeginObject();
     for (const SettingRow& row : rows)

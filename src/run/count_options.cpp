@@ -1,5 +1,7 @@
 #include "run/count_options.h"
 
+#include "engine/counter_generic.h"
+
 namespace zarnik::run {
 
 static_assert(settings::kKindCount == engine::kKindCount, "the settings keep one extension list per kind");
@@ -19,6 +21,8 @@ engine::CountOptions CountOptionsFrom(const settings::Settings& cnf) {
     o.ConvertEucJis = cnf.ConvertEucJis == 1;
     o.ConvertUtf8 = cnf.ConvertUtf8 != 0;
     o.Extensions = cnf.Extensions;
+    o.Languages = engine::InstalledLanguages();
+    o.AccurateCFamily = cnf.AccurateCFamily == 1;
     return o;
 }
 

@@ -141,6 +141,11 @@ bool AbsentReadsZero(const IniValue& v) {
     return row && row->Has(kAbsentReadsZero);
 }
 
+bool DefaultsToZero(const IniValue& v) {
+    const SettingRow* row = FindSetting(v.Section, v.Key);
+    return row && row->Default == 0;
+}
+
 // What the file holds for each value (nullopt: no key; a key that reads as 0
 // when absent holds "0", so that a 0 kept is no change).
 void RememberStored(const IniFile& ini, std::vector<IniValue>& values) {
@@ -161,8 +166,10 @@ void WriteChangedValues(IniFile& ini, std::vector<IniValue> mine, std::vector<In
         v.Stored = known ? stored[i].Stored : std::nullopt;
         const bool inFile = ini.Find(v.Section, v.Key).has_value();
         // A file read without the key (written before it existed) stays without
-        // it while it is 0.
-        if (known && !inFile && v.Stored == "0" && v.Value == "0" && AbsentReadsZero(v)) continue;
+        // it while it is 0; a fresh file goes without a key that starts at 0.
+        if (!inFile && v.Value == "0" && AbsentReadsZero(v) &&
+            (known ? v.Stored == "0" : !v.Stored && DefaultsToZero(v)))
+            continue;
         if (v.Stored != v.Value || !inFile) {
             ini.WriteString(v.Section, v.Key, v.Value);
             v.Stored = v.Value;

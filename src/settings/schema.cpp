@@ -122,6 +122,10 @@ constexpr SettingRow kRows[] = {
     // A walk inside a git work tree leaves out what git ignores.
     Switch("Settei", "GitIgnore", &S::FollowGitIgnore, 1, kNonZero, kReport | kAbsentReadsZero,
            "Gitの無視設定(.gitignore)に従う"),
+    // C, C++ and Java by the language table's lexical rules rather than the
+    // built-in counters; off keeps the figures of the built-in ones.
+    Switch("Settei", "CLexer", &S::AccurateCFamily, 0, kExact, kReport | kAbsentReadsZero,
+           "C/C++/Javaを字句解析で数える"),
     Switch("Settei", "HeadDT", &S::HeaderShowsDate, 1, kExact, kReportPreview, "ヘッダに現在の日時を入れる"),
     Switch("Settei", "HeadNA", &S::HeaderShowsEnvName, 1, kExact, kReportPreview,
            "ヘッダに開発環境名を入れる"),

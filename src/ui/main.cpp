@@ -5,7 +5,11 @@
 #include <QScreen>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
+#include "engine/counter_generic.h"
+#include "engine/language_table.h"
+#include "settings/persist.h"
 #include "text/version.h"
 #include "ui/app_state.h"
 #include "ui/main_window.h"
@@ -64,6 +68,12 @@ int main(int argc, char** argv) {
         zarnik::settings::LocateProgramPaths(program.toStdString()), screen.width(), screen.height());
     state.HelpFile = state.Paths.HelpPath;
     zarnik::settings::LoadReport report = zarnik::settings::LoadSettings(state);
+    // The language table before the first count; what is malformed in it is told
+    // below, and every language that loaded counts.
+    zarnik::engine::LanguageTable languages = zarnik::engine::LoadLanguageTable(
+        zarnik::engine::LanguageFiles(program.toStdString(), zarnik::settings::ConfigHome()));
+    const std::vector<std::string> languageErrors = languages.Errors;
+    zarnik::engine::InstallLanguages(zarnik::engine::MakeLanguageSet(std::move(languages)));
 
     zarnik::ui::MainWindow window(state);
     QStringList problems;
@@ -76,6 +86,8 @@ int main(int argc, char** argv) {
         problems << QStringLiteral("設定ファイル %1 を読み込めません。設定は保存されません。")
                         .arg(QString::fromStdString(state.Paths.IniPath));
     for (const std::string& notice : report.Notices) problems << zarnik::ui::ToQ(notice);
+    for (const std::string& error : languageErrors)
+        problems << QStringLiteral("言語の定義を読み込めません: %1").arg(QString::fromStdString(error));
     for (const std::string& memo : report.UnreadableMemos)
         problems << QStringLiteral("メモファイル %1 を読み込めません。このメモは変更せずに残します。")
                         .arg(QString::fromStdString(memo));

@@ -279,10 +279,13 @@ QLayout* SettingsDialog::BuildCountingColumn() {
     remCommentBox_ = NewSwitch("RemCmt");
     blankAsCommentBox_ = NewSwitch("Kg_Cmt");
     blankOutOfTotalBox_ = NewSwitch("Kg_Non");
+    cLexerBox_ = NewSwitch("CLexer");
     otherLayout->addWidget(remCommentBox_);
     otherLayout->addWidget(Separator());
     otherLayout->addWidget(blankAsCommentBox_);
     otherLayout->addWidget(blankOutOfTotalBox_);
+    otherLayout->addWidget(Separator());
+    otherLayout->addWidget(cLexerBox_);
 
     auto* extRow = new QHBoxLayout;
     extRow->addStretch(1);

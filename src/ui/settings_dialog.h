@@ -89,6 +89,7 @@ public:
     QCheckBox* remCommentBox_;
     QCheckBox* blankAsCommentBox_;
     QCheckBox* blankOutOfTotalBox_;
+    QCheckBox* cLexerBox_;
 
     // Page "出力関連".
     QCheckBox* headerEnvNameBox_;

@@ -275,6 +275,30 @@ TEST_F(CliTest, CsvAndJsonKeepTheExitStatuses) {
     EXPECT_NE(ok.Out.find("\"status\": \"not-target\""), std::string::npos) << ok.Out;
 }
 
+// The language table is listed; a malformed entry of the user's is a warning that
+// leaves the report alone; CLexer shows in the json settings only when on, so the
+// json of an older INI stays as it was.
+TEST_F(CliTest, LanguageTableIsListedAndItsSwitchShowsInJsonOnlyWhenOn) {
+    const Result list = RunCli({"--list-languages"});
+    EXPECT_EQ(list.Status, 0);
+    EXPECT_NE(list.Out.find("Python      Py    files: *.py,*.pyw,*.pyi #!python"), std::string::npos)
+        << list.Out;
+    const Result off = RunCli({"--format", "json", Path("tree/main.c")});
+    EXPECT_EQ(off.Out.find("CLexer"), std::string::npos);
+    const Result on = RunCli({"--format", "json", "--set", "CLexer=1", Path("tree/main.c")});
+    EXPECT_NE(on.Out.find("\"CLexer\": 1"), std::string::npos);
+
+    const TempDir config;
+    const std::string user = config.Write("zarnik/languages.conf", "[Bad]\nkind = TooLong\nfilenames = X\n");
+    ::setenv("XDG_CONFIG_HOME", config.str().c_str(), 1);
+    const Result warned = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
+    ::unsetenv("XDG_CONFIG_HOME");
+    const Result plain = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
+    EXPECT_EQ(warned.Status, 0);
+    EXPECT_EQ(warned.Out, plain.Out);
+    EXPECT_EQ(warned.Err, "zarnik-count: warning: " + user + ":2: bad value of 'kind'\n");
+}
+
 TEST_F(CliTest, TargetLinesThatFindNothingAreNamedOnStderr) {
     const Result alone = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
     const Result typo =

@@ -113,6 +113,7 @@ FileCounts CountByTable(const CountOptions& opt, const std::filesystem::path& pa
 }
 
 TEST(SampleFiles, EachCountsAsItsFirstLineStates) {
+    InstallLanguages(MakeLanguageSet(ShippedTable()));
     const char* data = std::getenv("ZARNIK_DATA");
     ASSERT_NE(data, nullptr) << "ZARNIK_DATA names tests/data";
     const std::filesystem::path folder = std::filesystem::path(data) / "count";

@@ -117,6 +117,7 @@ private slots:
                 {d.remCommentBox_, count.RemComments},
                 {d.blankAsCommentBox_, count.BlankAddsToComment},
                 {d.blankOutOfTotalBox_, count.BlankLeavesTotal},
+                {d.cLexerBox_, count.AccurateCFamily},
                 {d.headerEnvNameBox_, layout.EnvNameInHead},
                 {d.headerDateBox_, layout.DateInHead},
                 {d.sortFilesBox_, layout.SortByPath},
@@ -155,7 +156,7 @@ private slots:
         }
         d.sizeUnitCombo_->setCurrentIndex(2);
         expected[rowOf(d.sizeUnitCombo_)] = 2;
-        QCOMPARE(expected.size(), std::size_t{9 + 14 + 5});
+        QCOMPARE(expected.size(), std::size_t{10 + 14 + 5});
         d.okButton_->click();
 
         testing::TempDir dir;
