@@ -18,6 +18,9 @@ namespace zarnik::engine {
 namespace {
 
 constexpr std::size_t kMaxLabelWidth = 16;
+// Markers and forms of one language: every one is tried where a line may hold
+// one, and the counter numbers them in 16 bits.
+constexpr std::size_t kMaxForms = 64;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -96,6 +99,10 @@ public:
                 Error(section_.Line, "no kind");
             else if (lang.ExtensionPattern.empty() && lang.FileNames.empty() && lang.Shebangs.empty())
                 Error(section_.Line, "none of extensions, filenames and shebang");
+            else if (lang.LineComments.size() + lang.LineStartComments.size() + lang.Blocks.size() +
+                         lang.LineStartBlocks.size() + lang.Strings.size() >
+                     kMaxForms)
+                Error(section_.Line, "more than 64 comment and string forms");
         }
         if (!section_.Failed) {
             const std::string kind(Trim(lang.Kind));

@@ -44,9 +44,19 @@ TEST(LanguageTable, ErrorsNameFileAndLineAndTheRestLoads) {
         "block = /*\n"
         "[Nothing]\n"
         "kind = No\n"
-        "[Last]\n"
-        "kind = La\n"
-        "filenames = Lastfile\n",
+        "[Many]\n"
+        "kind = Ma\n"
+        "extensions = *.ma\n"
+        "line =" +
+            [] {
+                std::string many;
+                for (int i = 0; i < 65; ++i) many += " #";
+                return many;
+            }() +
+            "\n"
+            "[Last]\n"
+            "kind = La\n"
+            "filenames = Lastfile\n",
         "my.conf", t);
     ASSERT_EQ(t.Languages.size(), 2u);
     EXPECT_EQ(t.Languages[0].Name, "Good");
@@ -59,7 +69,8 @@ TEST(LanguageTable, ErrorsNameFileAndLineAndTheRestLoads) {
                             "my.conf:8: no kind", "my.conf:13: unknown key 'colour'",
                             "my.conf:17: unknown string flag 'loud'", "my.conf:18: a second section [Good]",
                             "my.conf:22: bad value of 'kind'", "my.conf:27: bad value of 'block'",
-                            "my.conf:28: none of extensions, filenames and shebang"}));
+                            "my.conf:28: none of extensions, filenames and shebang",
+                            "my.conf:30: more than 64 comment and string forms"}));
 }
 
 // The user's file replaces a shipped language whole, where it stood, and adds its
