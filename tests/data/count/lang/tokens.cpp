@@ -1,4 +1,4 @@
-// expect: total=28 exec=17 comment=6 blank=5
+// expect: total=29 exec=18 comment=6 blank=5
 #include <string>
 
 namespace lex {
@@ -8,21 +8,22 @@ const std::string kPattern = R"re(a "quoted" /* word */ )" and // )re";
 const std::string kLines = R"(first line
 
 last line)";
-constexpr long kMillion = 1'000'000; // digit separators are not characters
+constexpr long kMillion = 1'000'000;  // digit separators are not characters
 constexpr char kTick = '\'';
 
 /*
  * A block comment: a "quote" here opens no string.
 
  */
-int Depth(const std::string& text)
-{
+int Depth(const std::string& text) {
     int depth = 0;
     for (char c : text) {
-        if (c == '{') ++depth; /* open */
-        else if (c == '}') --depth;
+        if (c == '{')
+            ++depth; /* open */
+        else if (c == '}')
+            --depth;
     }
-    return depth; // done
+    return depth;  // done
 }
 
 }  // namespace lex
