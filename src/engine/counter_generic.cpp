@@ -208,7 +208,7 @@ private:
     std::size_t InBlock(std::string_view line, std::size_t i);
     std::size_t InString(std::string_view line, std::size_t i);
     bool WordStart(std::string_view line, std::size_t i) const {
-        return i == 0 || std::strchr(" \t;|&(){}", line[i - 1]) != nullptr;
+        return i == 0 || std::strchr(" \t;|&()<>", line[i - 1]) != nullptr;
     }
 
     const LanguageRules& rules_;

@@ -118,18 +118,23 @@ TEST(SampleFiles, EachCountsAsItsFirstLineStates) {
     ASSERT_NE(data, nullptr) << "ZARNIK_DATA names tests/data";
     const std::filesystem::path folder = std::filesystem::path(data) / "count";
     std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
+    // A sample whose first line cannot hold its counts (a form's VERSION line, JSON,
+    // a #! line) states them in NAME.expect beside it.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file() && entry.path().extension() != ".expect") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     ASSERT_GE(files.size(), 10u);
     for (const auto& path : files) {
-        SCOPED_TRACE(path.filename().string());
+        SCOPED_TRACE(path.lexically_relative(folder).string());
         std::ifstream in(path, std::ios::binary);
         std::string first;
         std::getline(in, first);
+        std::string stated = first;
+        if (std::ifstream side(path.string() + ".expect"); side) std::getline(side, stated);
         Expected want;
         settings::Settings cnf = settings::MakeDefaultSettings();
         std::string why;
-        ASSERT_TRUE(ParseFirstLine(first, want, cnf, why)) << why;
+        ASSERT_TRUE(ParseFirstLine(stated, want, cnf, why)) << why;
 
         const std::string name = path.filename().string();
         const CountOptions opt = run::CountOptionsFrom(cnf);
