@@ -199,7 +199,7 @@ void MeasurePane(MainWindow& w) {
     QString pasted;
     row("  its clipboard text read (a paste)",
         Timed(view, [&] { pasted = QApplication::clipboard()->text(); }));
-    row("the copy command (the whole result, CR LF)", Timed(view, [&] { w.Act_Copy->trigger(); }));
+    row("the copy command (the whole result, CR LF)", Timed(view, [&] { w.copyAction->trigger(); }));
     row("  its clipboard text read (a paste)", Timed(view, [&] { (void)QApplication::clipboard()->text(); }));
     row("Ctrl+Z", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier); }));
     // The first key that edits hands the lines to the text editor: the one step that
@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
         const double cpu0 = OwnCpuSeconds();
         QElapsedTimer clock;
         clock.start();
-        w.Act_Count->trigger();
+        w.countAction->trigger();
         const double d = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         w.Result().TextWidget()->viewport()->repaint();
         QApplication::processEvents();

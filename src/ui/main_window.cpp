@@ -359,7 +359,8 @@ void MainWindow::ReevaluateAll() {
 std::vector<std::string> MainWindow::ResultLines() const { return result_->Lines(); }
 
 void MainWindow::RunCountCommand() {
-    if (running_ || !countAction->isEnabled()) return;
+    // While a run goes on, the command is refused before it gets here.
+    if (!countAction->isEnabled()) return;
     SetRunning(true);
     run::RunInput input;
     input.TargetLines = ToNativeLines(targets_->List()->toPlainText());
@@ -372,7 +373,6 @@ void MainWindow::RunCountCommand() {
 }
 
 void MainWindow::RunChangeCommand() {
-    if (running_) return;
     ChangeCountDialog dialog(QString::fromStdString(state_.DiffOld), QString::fromStdString(state_.DiffNew),
                              this);
     dialog.BrowseFolder = [this, &dialog](const QString& current) {
