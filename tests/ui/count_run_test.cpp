@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -132,6 +133,26 @@ private slots:
         QCOMPARE(win.messages.size(), 1);
         QVERIFY(ToQ(win.ResultSjis())
                     .contains(QStringLiteral("新規 2個  削除 0個  変更なし 0個  変更 0個  除外 0個")));
+    }
+
+    // The run counts on a thread of its own: the window keeps handling its events, and
+    // the report reaches the pane in batches, not a layout and a paint per line.
+    void aLongRunKeepsTheWindowLiveAndFillsThePaneInBatches() {
+        testing::TempDir dir;
+        constexpr int kFiles = 3000;
+        for (int i = 0; i < kFiles; ++i) dir.Write("src/f" + std::to_string(i) + ".c", "int x;\n");
+        Window win;
+        MainWindow& w = *win.window;
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        int batches = 0, ticks = 0;
+        connect(&w.Result(), &ResultPane::LinesChanged, this, [&] { ++batches; });
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] { ticks += w.Running() ? 1 : 0; });
+        tick.start(0);
+        w.countAction->trigger();
+        QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
+        QVERIFY2(batches < kFiles / 10, qPrintable(QString::number(batches)));
+        QVERIFY(ticks > 0);
     }
 
     void cancelWhileCollectingLeavesThePaneAlone() {
