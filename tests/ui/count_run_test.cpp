@@ -168,6 +168,26 @@ private slots:
         QVERIFY(!win.window->saveAction->isEnabled());
     }
 
+    // Closing the window during a run cancels it; the window closes once the run is over.
+    void closeWhileRunningCancelsAndClosesAfterTheRun() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        MainWindow& w = *win.window;
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        bool stillOpen = false;
+        w.RunPumpHook = [&] {
+            if (stillOpen) return;
+            w.close();
+            stillOpen = w.isVisible() && w.Running();
+        };
+        w.countAction->trigger();
+        QVERIFY(stillOpen);
+        QVERIFY(w.ProgressWindow()->CancelRequested());
+        QVERIFY(w.ResultLines().empty());
+        QVERIFY(!w.isVisible());
+    }
+
     void cancelWhileCountingStillWritesTheTotals() {
         testing::TempDir dir;
         MakeTree(dir);
