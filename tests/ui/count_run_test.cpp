@@ -155,6 +155,25 @@ private slots:
         QVERIFY(ticks > 0);
     }
 
+    // Report lines reach the pane through a table of characters: it gives what the
+    // converter gives for every byte and byte pair, ASCII around them included.
+    void reportTextConvertsAsTheConverterDoes() {
+        auto same = [](const std::string& sjis) {
+            QString fast;
+            AppendQ(fast, sjis);
+            return fast == QString::fromUtf8(text::SjisToUtf8(sjis));
+        };
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            const std::string one = "\\~" + std::string(1, static_cast<char>(lead)) + "a";
+            QVERIFY2(same(one), qPrintable(QString::number(lead, 16)));
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                const std::string two =
+                    "\\~" + std::string{static_cast<char>(lead), static_cast<char>(trail)};
+                QVERIFY2(same(two) && same(two + "x"), qPrintable(QString::number(lead * 256 + trail, 16)));
+            }
+        }
+    }
+
     void cancelWhileCollectingLeavesThePaneAlone() {
         testing::TempDir dir;
         MakeTree(dir);
