@@ -27,6 +27,7 @@ RunController::~RunController() {
     dialog_->OnStopClicked();
     thread_.quit();
     thread_.wait();
+    TakeOver(worker_);
 }
 
 void RunController::Connect() {
@@ -41,30 +42,30 @@ void RunController::Connect() {
     connect(
         worker_, &RunWorker::Interruptible, this,
         [this] {
+            TakeOver(worker_);
             if (PumpHook) PumpHook();
+            HandOver(worker_);
         },
         Qt::BlockingQueuedConnection);
 }
 
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::Settings& cnf) {
-    return Await([this, input, cnf](RunWorker::Start start) {
-        QMetaObject::invokeMethod(worker_, [=, this] { worker_->Count(input, cnf, start); });
-    });
+    return Await([&](RunWorker::Start start) { worker_->Prepare(input, cnf, start); });
 }
 
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::Settings& cnf) {
-    return Await([this, input, cnf](RunWorker::Start start) {
-        QMetaObject::invokeMethod(worker_, [=, this] { worker_->CountChanges(input, cnf, start); });
-    });
+    return Await([&](RunWorker::Start start) { worker_->Prepare(input, cnf, start); });
 }
 
-// The run gets copies of the input and the settings: the window may change its own
-// (a view switch) while the run goes on.
-template <typename Start>
-run::RunOutcome RunController::Await(Start start) {
+// The worker is idle until it is told to go: it takes its copies of the input and
+// the settings on this thread, then counts on its own.
+template <typename Prepare>
+run::RunOutcome RunController::Await(Prepare prepare) {
     outOfMemory_ = false;
     dialog_->ResetCancel();
-    start(RunWorker::Start{pane_->HasLines(), static_cast<bool>(PumpHook)});
+    prepare(RunWorker::Start{pane_->HasLines(), static_cast<bool>(PumpHook)});
+    HandOver(worker_);
+    QMetaObject::invokeMethod(worker_, "Go", Qt::QueuedConnection);
     QEventLoop loop;
     loop_ = &loop;
     loop.exec();
@@ -84,6 +85,7 @@ report::ResultRows RunController::TakeRows() { return worker_->TakeRows(); }
 report::ChangeRows RunController::TakeChanges() { return worker_->TakeChanges(); }
 
 void RunController::ShowLines(const QString& lines) {
+    TakeOver(worker_);
     if (outOfMemory_) return;
     try {
         pane_->AppendLines(lines);
@@ -95,6 +97,7 @@ void RunController::ShowLines(const QString& lines) {
 }
 
 void RunController::ShowHeader(const QString& header) {
+    TakeOver(worker_);
     QLabel* strip = pane_->HeaderStrip();
     strip->setText(header);
     strip->show();
@@ -127,6 +130,7 @@ void RunController::ShowCounting(qint64 files) {
 }
 
 void RunController::ShowFile(qint64 number, qint64 files, const QString& path) {
+    TakeOver(worker_);
     dialog_->ProgressBar1->setValue(static_cast<int>(std::min<qint64>(number, INT32_MAX)));
     dialog_->fileNumberLabel->setText(QStringLiteral(" [%1/%2]").arg(number).arg(files));
     dialog_->environmentLabel->setText(path);
@@ -138,6 +142,7 @@ void RunController::ShowFile(qint64 number, qint64 files, const QString& path) {
 // main window: keys then reach nothing until the user switches windows. So the run
 // ends once the window is active, or after half a second.
 void RunController::Finish() {
+    TakeOver(worker_);
     finishClock_.start();
     if (!EndWhenActive()) finishPoll_.start();
 }

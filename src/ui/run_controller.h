@@ -43,8 +43,8 @@ public:
     std::function<void()> PumpHook;
 
 private:
-    template <typename Start>
-    run::RunOutcome Await(Start start);
+    template <typename Prepare>
+    run::RunOutcome Await(Prepare prepare);
     void Connect();
     void ShowLines(const QString& lines);
     void ShowHeader(const QString& header);

@@ -10,30 +10,52 @@ namespace zarnik::ui {
 
 RunWorker::RunWorker(const std::atomic<bool>& cancel) : cancel_(cancel) {}
 
+void RunWorker::Prepare(const run::RunInput& input, const settings::Settings& cnf, Start start) {
+    changeRun_ = false;
+    input_ = input;
+    cnf_ = cnf;
+    start_ = start;
+}
+
+void RunWorker::Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start) {
+    changeRun_ = true;
+    changeInput_ = input;
+    cnf_ = cnf;
+    start_ = start;
+}
+
+void RunWorker::Go() {
+    TakeOver(this);
+    if (changeRun_)
+        CountChanges();
+    else
+        Count();
+}
+
 // The report goes to the pane, the rows are kept for a later CSV save.
-void RunWorker::Count(const run::RunInput& input, const settings::Settings& cnf, Start start) {
+void RunWorker::Count() {
     rows_ = report::ResultRows();
-    Guarded(start, [&] {
+    Guarded([&] {
         report::TextPrinter text(*this);
         report::CountEventsTee both(text, rows_);
-        return session_.Count(input, cnf, both, *this);
+        return session_.Count(input_, cnf_, both, *this);
     });
 }
 
 // The report goes into the pane, the records into the rows kept for a csv.
-void RunWorker::CountChanges(const run::ChangeInput& input, const settings::Settings& cnf, Start start) {
+void RunWorker::CountChanges() {
     changes_ = report::ChangeRowsKeeper();
-    Guarded(start, [&] {
+    Guarded([&] {
         report::ChangeReportPrinter printer(*this);
         report::ChangeEventsTee events(printer, changes_);
-        return session_.CountChanges(input, cnf, events, *this);
+        return session_.CountChanges(changeInput_, cnf_, events, *this);
     });
 }
 
 template <typename Body>
-void RunWorker::Guarded(Start start, Body body) {
-    paneHasLines_ = start.PaneHasLines;
-    hooked_ = start.Hooked;
+void RunWorker::Guarded(Body body) {
+    paneHasLines_ = start_.PaneHasLines;
+    hooked_ = start_.Hooked;
     linesWritten_ = false;
     flushClock_.start();
     pathClock_.invalidate();
@@ -47,6 +69,7 @@ void RunWorker::Guarded(Start start, Body body) {
         outcome_.End = run::RunEnd::ReadError;
         outcome_.Error = run::ReadError{{}, ENOMEM};
     }
+    HandOver(this);
     emit Done();
 }
 
@@ -61,13 +84,16 @@ void RunWorker::Line(const std::string& sjisLine) {
 
 void RunWorker::ColumnHeader(const std::string& sjisHeader) {
     Flush();
-    emit HeaderReady(ToQ(sjisHeader));
+    const QString header = ToQ(sjisHeader);
+    HandOver(this);
+    emit HeaderReady(header);
 }
 
 void RunWorker::Flush() {
     flushClock_.restart();
     if (pending_.isEmpty()) return;
     pending_.chop(1);
+    HandOver(this);
     emit LinesReady(pending_);
     // The signal's copy shares the text until the pane has taken it: a new batch
     // starts in a string of its own with room for as much.
@@ -101,7 +127,11 @@ bool RunWorker::FileNext(std::int64_t number, std::int64_t files) {
     return true;
 }
 
-void RunWorker::FilePath(const std::string& sjisPath) { emit FileShown(number_, files_, ToQ(sjisPath)); }
+void RunWorker::FilePath(const std::string& sjisPath) {
+    const QString path = ToQ(sjisPath);
+    HandOver(this);
+    emit FileShown(number_, files_, path);
+}
 
 void RunWorker::Ended() { Flush(); }
 
@@ -111,6 +141,7 @@ void RunWorker::Pump() {
     if (hooked_) {
         Flush();
         emit Interruptible();
+        TakeOver(this);  // what the window changed meanwhile
         return;
     }
     if (flushClock_.elapsed() >= 50) Flush();
