@@ -85,6 +85,14 @@ namespace detail {
 extern long (*ReadFolderEntries)(int fd, char* buf, std::size_t size);
 }  // namespace detail
 
+// The files a count run over input reads to its end, found as the run finds them
+// (the same walk, subfolder and git rules, in its order) and chosen as it chooses
+// them: those the settings' extension lists and source mode give a counter. The
+// others the run only opens and looks at the head of. A benchmark that reads
+// exactly these files cannot drift from what the run reads. Throws what the
+// collection throws (engine::FileError, RefusedTargetLine).
+std::vector<FoundFile> FilesReadToTheEnd(const RunInput& input, const settings::Settings& cnf);
+
 // Stable sort by full path, byte by byte after folding ASCII letters to lower case.
 void SortByPath(std::vector<FoundFile>& files);
 // SortByPath's order: bytes compared with ASCII letters folded to lower case, a

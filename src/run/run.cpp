@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "engine/source_kind.h"
 #include "report/totals.h"
 #include "run/collect.h"
 #include "run/count_ahead.h"
@@ -206,6 +207,22 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cn
     };
     return detail::GuardedRun(progress, body,
                               [&](const RunOutcome& outcome) { events.End(pass.Tail(outcome)); });
+}
+
+std::vector<FoundFile> FilesReadToTheEnd(const RunInput& input, const settings::Settings& cnf) {
+    const report::ReportLayout layout = report::ReportLayout::From(cnf);
+    FileCollection found;
+    found.WalkInPathOrder = layout.SortByPath;
+    found.FollowGitIgnore = FollowsGitIgnore(cnf);
+    ProgressObserver quiet;
+    std::vector<std::string> withoutFiles;
+    Collect(input, WalksSubfolders(cnf), quiet, found, withoutFiles);
+    if (layout.SortByPath) SortByPath(found.Files);
+    const engine::CountOptions opt = CountOptionsFrom(cnf);
+    std::erase_if(found.Files, [&opt](const FoundFile& file) {
+        return engine::ChooseByMode(opt, NativeToSjis(file.Name())).Counter == engine::CounterId::None;
+    });
+    return std::move(found.Files);
 }
 
 bool WalksSubfolders(const settings::Settings& cnf) { return cnf.WalkSubfolders != 0; }
