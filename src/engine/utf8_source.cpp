@@ -28,6 +28,15 @@ std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte, st
         if (pos == n) break;
         // A character is at most four bytes: fewer at the end may go on in the next piece.
         if (!last && n - pos < 4) return pos;
+        // Three bytes that need no closer look at the second (lead E1..EC or EE..EF),
+        // the common case of Japanese text, checked here in a loop of their own.
+        const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+        if (n - pos >= 3 && at(pos) - 0xE1u <= 0xEu && at(pos) != 0xED && (at(pos + 1) & 0xC0) == 0x80 &&
+            (at(pos + 2) & 0xC0) == 0x80) {
+            multiByte = true;
+            pos += 3;
+            continue;
+        }
         std::size_t len = text::WellFormedUtf8Length(text, pos);
         if (len == 0) {
             if (bad) *bad = pos;

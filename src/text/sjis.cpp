@@ -113,7 +113,7 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
     return n;
 }
 
-std::size_t AsciiRun(std::string_view s, std::size_t pos) {
+std::size_t AsciiRunOfMany(std::string_view s, std::size_t pos) {
     constexpr std::uint64_t kHigh = 0x8080808080808080u;
     std::size_t i = pos;
     for (std::uint64_t w[4]; i + 32 <= s.size(); i += 32) {

@@ -56,8 +56,13 @@ std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos);
 std::size_t MaximalSubpartLength(std::string_view s, std::size_t pos);
 
 // The number of bytes below 0x80 from pos on. Source text is mostly ASCII, so 32
-// bytes, then eight, are looked at together.
-std::size_t AsciiRun(std::string_view s, std::size_t pos);
+// bytes, then eight, are looked at together; text dense with Japanese asks after
+// every character, where mostly there is none, which is answered inline.
+std::size_t AsciiRunOfMany(std::string_view s, std::size_t pos);
+inline std::size_t AsciiRun(std::string_view s, std::size_t pos) {
+    if (pos < s.size() && static_cast<unsigned char>(s[pos]) >= 0x80) return 0;
+    return AsciiRunOfMany(s, pos);
+}
 // Whether every byte is below 0x80.
 inline bool IsAscii(std::string_view s) { return AsciiRun(s, 0) == s.size(); }
 
