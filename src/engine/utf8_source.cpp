@@ -116,14 +116,37 @@ void AppendUtf8AsShiftJis(std::string_view body, ByteBuffer& out) {
     }
 }
 
+namespace {
+
+// AppendUtf8AsShiftJis for a text not yet known to be UTF-8: false, with out
+// holding a part, at the first byte that starts no well-formed character.
+bool AppendIfWellFormed(std::string_view body, ByteBuffer& out) {
+    while (!body.empty()) {
+        const std::size_t room = body.size() + kGeta.size();
+        const text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, out.Extend(room), room, true);
+        out.Commit(span.Written);
+        if (span.Broken) return false;
+        body.remove_prefix(span.Read);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
     std::string_view all = text.view();
-    if (!IsUtf8Source(all)) return false;
     std::string_view body = BeforeNul(all);
     const std::string_view rest = all.substr(body.size());
-    if (StartsWithByteOrderMark(body)) body.remove_prefix(kByteOrderMark.size());
     spare.clear();
-    AppendUtf8AsShiftJis(body, spare);
+    if (StartsWithByteOrderMark(body)) {
+        body.remove_prefix(kByteOrderMark.size());
+        AppendUtf8AsShiftJis(body, spare);
+    } else if (text::AsciiRun(body, 0) == body.size() || !AppendIfWellFormed(body, spare)) {
+        // IsUtf8Source's answer, found while converting in one pass: without the
+        // mark, a text is UTF-8 when all before its first NUL is well formed and
+        // holds a character of more than one byte.
+        return false;
+    }
     if (!rest.empty()) {
         std::memcpy(spare.Extend(rest.size()), rest.data(), rest.size());
         spare.Commit(rest.size());

@@ -277,8 +277,8 @@ std::size_t DroppedLength(std::string_view s, std::size_t pos) {
 
 }  // namespace
 
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
-                             std::size_t room) {
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room,
+                             bool stopAtBroken) {
     const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t n = utf8.size();
     std::size_t pos = 0, written = 0;
@@ -312,6 +312,7 @@ ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement
             // Code page 932 cannot hold it (also every other character beyond
             // U+FFFF), or no character starts here: one replacement for what one
             // stands for.
+            if (stopAtBroken && WellFormedUtf8Length(utf8, pos) == 0) return {pos, written, true};
             if (room - written < replacement.size()) break;
             replacement.copy(out + written, replacement.size());
             written += replacement.size();

@@ -84,11 +84,13 @@ std::string Utf8ToSjis(std::string_view utf8);
 // ASCII "\" and "~"), and each character code page 932 cannot hold and each
 // maximal subpart of a broken sequence (MaximalSubpartLength) becomes one
 // replacement. Stops where the next character would not fit; says how far it read
-// and how much it wrote.
+// and how much it wrote. With stopAtBroken it also stops at the first byte that
+// starts no well-formed character, and says so (Broken).
 struct ConvertedSpan {
     std::size_t Read = 0, Written = 0;
+    bool Broken = false;
 };
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
-                             std::size_t room);
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room,
+                             bool stopAtBroken = false);
 
 }  // namespace zarnik::text
