@@ -80,7 +80,13 @@ int main(int argc, char** argv) {
         outcome = session.CountChanges(input, options.Cnf, host.ChangeOutput(), host);
     } else {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
-        outcome = session.Count(input, options.Cnf, host.CountPrinter(), host);
+        outcome = options.Revision.empty() ? session.Count(input, options.Cnf, host.CountPrinter(), host)
+                                           : session.CountRevision(input, options.Revision, options.Cnf,
+                                                                   host.CountPrinter(), host);
+    }
+    if (outcome.End == run::RunEnd::RefusedRevision) {
+        PrintError(run::ShownLine(outcome.RefusedLine));
+        return FinishOutput(kUsage);
     }
     if (outcome.End == run::RunEnd::RefusedTarget) {
         PrintError("target line holds a NUL byte, nothing counted: '" + run::ShownLine(outcome.RefusedLine) +
@@ -98,9 +104,11 @@ int main(int argc, char** argv) {
     if (const auto& error = outcome.Error) {
         int status = FinishOutput(kReadError);
         // With no one file at fault, memory ran out for the file list or the report lines.
-        PrintError(error->Path.empty() && error->Code == ENOMEM
-                       ? std::string("out of memory")
-                       : error->ShownPath() + ": " + SjisMessage(error->Text()));
+        // A repository's failure says what it lacks; an errno alone would not.
+        PrintError(error->Path.empty() && error->Code == ENOMEM ? std::string("out of memory")
+                   : outcome.ErrorDetail.empty()
+                       ? error->ShownPath() + ": " + SjisMessage(error->Text())
+                       : error->ShownPath() + ": " + run::ShownLine(outcome.ErrorDetail));
         return status;
     }
     return FinishOutput(kReportWritten);

@@ -118,6 +118,15 @@ bool SetDiff(CliOptions& o, std::string_view, std::string&) {
     return true;
 }
 
+bool SetRevision(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--rev: expected a revision (a commit, tag or branch)";
+        return false;
+    }
+    o.Revision = std::string(arg);
+    return true;
+}
+
 bool SetHelp(CliOptions& o, std::string_view, std::string&) {
     o.Help = true;
     return true;
@@ -158,12 +167,21 @@ const OptionDef kOptions[] = {
      "count the changes between two versions: the first TARGET is the old one, the second the new one; "
      "reports added, changed and deleted lines of 実行, ｺﾒﾝﾄ and 空行 per file, per kind and in all",
      SetDiff},
+    {"--rev", 0, "REV",
+     "count each TARGET as it stands in revision REV (a commit, tag or branch) of the git repository "
+     "holding it, read from the repository without a checkout; the report is that of a checkout of REV, "
+     "the files' times being the commit's",
+     SetRevision},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
     {"--version", 0, nullptr, "show the version and exit", SetVersion},
 };
 
 // --diff compares exactly two target lines: two TARGETs, or an environment's two lines.
 bool CheckDiffTargets(const CliOptions& options, std::string& error) {
+    if (options.Diff && !options.Revision.empty()) {
+        error = "--rev counts one revision; --diff compares two TARGETs";
+        return false;
+    }
     if (options.Diff && !options.Help && !options.Version && options.Targets.size() != 2 &&
         !(options.Targets.empty() && !options.Env.empty())) {
         error = "--diff needs two TARGETs, the old version and the new one";
@@ -283,6 +301,7 @@ std::string ShortUsage() {
     return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
            "                    [--format text|csv|json] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "       zarnik-count [OPTION]... --diff OLD NEW\n"
+           "       zarnik-count [OPTION]... --rev REV TARGET...\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 
@@ -290,6 +309,7 @@ std::string HelpText() {
     std::string s =
         "Usage: zarnik-count [OPTION]... TARGET...\n"
         "       zarnik-count [OPTION]... --diff OLD NEW\n"
+        "       zarnik-count [OPTION]... --rev REV TARGET...\n"
         "Counts total, comment, executable and blank lines of source files and writes\n"
         "the report to standard output. With --diff, counts the lines added, changed\n"
         "and deleted between an old and a new version (each one TARGET).\n"
@@ -311,8 +331,10 @@ std::string HelpText() {
          "standard error; the report stays the same.\n"
          "\n"
          "Exit status: 0 report written; 1 no file found; 2 usage error (also a\n"
-         "TARGET holding a NUL byte); 3 a file or folder could not be read, or memory\n"
-         "ran out (the report so far stays on standard output);\n"
+         "TARGET holding a NUL byte; with --rev, a TARGET in no git repository or a\n"
+         "REV its repository lacks); 3 a file or folder could not be read, or memory\n"
+         "ran out, or a repository lacks an object it needs (the report so far stays\n"
+         "on standard output);\n"
          "4 standard output could not be written.\n";
     return s;
 }

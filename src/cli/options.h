@@ -26,6 +26,9 @@ struct CliOptions {
     bool NameGiven = false;
     // --diff: the two TARGETs are the old and the new version of a change count.
     bool Diff = false;
+    // --rev: the TARGETs are counted as they stand in this revision of their git
+    // repository; empty when not given.
+    std::string Revision;
 
     // Applied by ResolveOptions once every argument is read: the INI file first,
     // then the --set overrides in their order, then the environment.

@@ -16,6 +16,9 @@ namespace zarnik::run {
 struct FoundFile {
     std::string Path;
     std::size_t NameOffset = 0;
+    // 0 for a file on disk; a file of a stored revision is its number (from 1) in
+    // the RevisionFiles that found it, which holds where its bytes are kept.
+    std::size_t Stored = 0;
 
     std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
     // The path without the last "/" and the name; a root keeps its "/", a bare name
@@ -52,6 +55,11 @@ TargetParts SplitTargetLine(std::string_view line);
 // folder + "/" + name, without doubling a "/" the folder ends with; a bare name
 // when folder is empty.
 std::string JoinPath(std::string_view folder, std::string_view name);
+
+// Whether a walk that sorts its folders' entries (WalkInPathOrder) takes entry a
+// (a folder when aFolder) before entry b of the same folder: SortByPath's order of
+// the paths under them.
+bool EntryBefore(std::string_view a, bool aFolder, std::string_view b, bool bFolder);
 
 // Byte length of a native name once converted to Shift-JIS.
 std::int32_t SjisLength(std::string_view native);
