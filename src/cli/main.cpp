@@ -10,6 +10,7 @@
 
 #include "cli/options.h"
 #include "cli/stream_host.h"
+#include "run/git_history.h"
 #include "run/run.h"
 #include "text/sjis.h"
 #include "text/version.h"
@@ -43,6 +44,23 @@ int FinishOutput(int status) {
     return status;
 }
 
+// The history's rows to stdout, csv or json, with progress on a terminal.
+zarnik::run::RunOutcome CountHistory(const zarnik::cli::CliOptions& options, zarnik::cli::StreamHost& host) {
+    using namespace zarnik;
+    run::HistoryInput input;
+    input.Target = options.Targets.back();
+    if (options.Targets.size() == 2) input.Range = options.Targets.front();
+    input.TagsOnly = options.TagsOnly;
+    report::HistoryCsvPrinter csv(host, options.OutputEncoding == cli::Encoding::Sjis
+                                            ? report::CsvEncoding::Sjis
+                                            : report::CsvEncoding::Utf8);
+    report::HistoryJsonPrinter json(host);
+    report::HistoryEvents& events = options.OutputFormat == cli::Format::Json
+                                        ? static_cast<report::HistoryEvents&>(json)
+                                        : static_cast<report::HistoryEvents&>(csv);
+    return run::CountHistory(input, options.Cnf, events, host);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,7 +92,9 @@ int main(int argc, char** argv) {
                          options.OutputFormat, options.Cnf);
     run::RunSession session;
     run::RunOutcome outcome;
-    if (options.Diff) {
+    if (options.History) {
+        outcome = CountHistory(options, host);
+    } else if (options.Diff) {
         run::ChangeInput input{options.Targets[0], options.Targets[1], options.EnvName, std::time(nullptr),
                                options.Threads};
         outcome = session.CountChanges(input, options.Cnf, host.ChangeOutput(), host);

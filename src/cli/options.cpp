@@ -85,6 +85,7 @@ bool SetEncoding(CliOptions& o, std::string_view arg, std::string& error) {
 }
 
 bool SetFormat(CliOptions& o, std::string_view arg, std::string& error) {
+    o.FormatGiven = true;
     if (text::EqualsNoCase(arg, "text")) {
         o.OutputFormat = Format::Text;
     } else if (text::EqualsNoCase(arg, "csv")) {
@@ -124,6 +125,16 @@ bool SetRevision(CliOptions& o, std::string_view arg, std::string& error) {
         return false;
     }
     o.Revision = std::string(arg);
+    return true;
+}
+
+bool SetHistory(CliOptions& o, std::string_view, std::string&) {
+    o.History = true;
+    return true;
+}
+
+bool SetTags(CliOptions& o, std::string_view, std::string&) {
+    o.TagsOnly = true;
     return true;
 }
 
@@ -172,9 +183,37 @@ const OptionDef kOptions[] = {
      "holding it, read from the repository without a checkout; the report is that of a checkout of REV, "
      "the files' times being the commit's",
      SetRevision},
+    {"--history", 0, nullptr,
+     "write the totals per kind (files, total, exec, comment, blank lines) of TARGET at each commit of the "
+     "first-parent history of RANGE (REV, or A..B; default HEAD) of its git repository, oldest first, as "
+     "csv (default) or json rows: commit, date, tag, kind and the figures",
+     SetHistory},
+    {"--tags", 0, nullptr, "with --history: only at the commits a tag marks", SetTags},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
     {"--version", 0, nullptr, "show the version and exit", SetVersion},
 };
+
+// --history takes [RANGE] TARGET and writes data, not the report.
+bool CheckHistory(const CliOptions& options, std::string& error) {
+    if (options.TagsOnly && !options.History) {
+        error = "--tags goes with --history";
+        return false;
+    }
+    if (!options.History || options.Help || options.Version) return true;
+    if (options.Diff || !options.Revision.empty()) {
+        error = "--history takes its commits from RANGE; --diff and --rev do not go with it";
+        return false;
+    }
+    if (options.Targets.empty() || options.Targets.size() > 2) {
+        error = "--history needs [RANGE] TARGET";
+        return false;
+    }
+    if (options.FormatGiven && options.OutputFormat == Format::Text) {
+        error = "--history writes csv or json, not text";
+        return false;
+    }
+    return true;
+}
 
 // --diff compares exactly two target lines: two TARGETs, or an environment's two lines.
 bool CheckDiffTargets(const CliOptions& options, std::string& error) {
@@ -255,7 +294,7 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         error = "no TARGET given";
         return false;
     }
-    return CheckDiffTargets(options, error);
+    return CheckHistory(options, error) && CheckDiffTargets(options, error);
 }
 
 bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& error) {
@@ -302,6 +341,7 @@ std::string ShortUsage() {
            "                    [--format text|csv|json] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "       zarnik-count [OPTION]... --diff OLD NEW\n"
            "       zarnik-count [OPTION]... --rev REV TARGET...\n"
+           "       zarnik-count [OPTION]... --history [--tags] [RANGE] TARGET\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 
@@ -310,6 +350,7 @@ std::string HelpText() {
         "Usage: zarnik-count [OPTION]... TARGET...\n"
         "       zarnik-count [OPTION]... --diff OLD NEW\n"
         "       zarnik-count [OPTION]... --rev REV TARGET...\n"
+        "       zarnik-count [OPTION]... --history [--tags] [RANGE] TARGET\n"
         "Counts total, comment, executable and blank lines of source files and writes\n"
         "the report to standard output. With --diff, counts the lines added, changed\n"
         "and deleted between an old and a new version (each one TARGET).\n"
@@ -333,8 +374,8 @@ std::string HelpText() {
          "Exit status: 0 report written; 1 no file found; 2 usage error (also a\n"
          "TARGET holding a NUL byte; with --rev, a TARGET in no git repository or a\n"
          "REV its repository lacks); 3 a file or folder could not be read, or memory\n"
-         "ran out, or a repository lacks an object it needs (the report so far stays\n"
-         "on standard output);\n"
+         "ran out, or a repository lacks an object it needs or a history is cut short\n"
+         "(a shallow clone) (the report so far stays on standard output);\n"
          "4 standard output could not be written.\n";
     return s;
 }

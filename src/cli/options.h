@@ -29,6 +29,10 @@ struct CliOptions {
     // --rev: the TARGETs are counted as they stand in this revision of their git
     // repository; empty when not given.
     std::string Revision;
+    // --history: the totals at each commit of a history; TARGETs are [RANGE] TARGET.
+    bool History = false;
+    bool TagsOnly = false;     // --tags: only at the tagged commits
+    bool FormatGiven = false;  // --format was given (a history is csv unless it says json)
 
     // Applied by ResolveOptions once every argument is read: the INI file first,
     // then the --set overrides in their order, then the environment.

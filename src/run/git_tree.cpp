@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <exception>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/count.h"
@@ -53,6 +55,11 @@ using TreePtr = std::unique_ptr<git_tree, Freed<git_tree, git_tree_free>>;
 using BlobPtr = std::unique_ptr<git_blob, Freed<git_blob, git_blob_free>>;
 using ObjectPtr = std::unique_ptr<git_object, Freed<git_object, git_object_free>>;
 using RepoPtr = std::unique_ptr<git_repository, Freed<git_repository, git_repository_free>>;
+using CommitPtr = std::unique_ptr<git_commit, Freed<git_commit, git_commit_free>>;
+using WalkPtr = std::unique_ptr<git_revwalk, Freed<git_revwalk, git_revwalk_free>>;
+
+// An object id as a key: its raw bytes.
+std::string RawKey(const git_oid& id) { return {reinterpret_cast<const char*>(id.id), GIT_OID_RAWSZ}; }
 
 // What a path names in a revision: a folder (tree), a file (blob), a symbolic link,
 // or a submodule (commit).
@@ -118,7 +125,10 @@ struct RevisionFiles::Store {
     }
 
     std::size_t OpenRepo(const std::string& real, std::string_view line);
+    ObjectPtr PeelCommit(const Repo& repo, const std::string& revision, const std::string& shown) const;
     void ReadRevision(Repo& repo, const std::string& shown);
+    std::unordered_set<std::string> Ancestors(const Repo& repo, const std::string& revision) const;
+    std::unordered_map<std::string, std::vector<std::string>> TagsOf(const Repo& repo) const;
     Place Locate(const std::string& folder, std::string_view line);
     TreePtr LookupTree(const Repo& repo, const Node& node, const std::string& shown) const;
     std::string LinkText(const Repo& repo, const Node& link, const std::string& shown) const;
@@ -149,19 +159,24 @@ std::size_t RevisionFiles::Store::OpenRepo(const std::string& real, std::string_
     return Repos.size() - 1;
 }
 
-void RevisionFiles::Store::ReadRevision(Repo& repo, const std::string& shown) {
+ObjectPtr RevisionFiles::Store::PeelCommit(const Repo& repo, const std::string& revision,
+                                           const std::string& shown) const {
     git_object* raw = nullptr;
-    int error = git_revparse_single(&raw, repo.Handle.get(), Revision.c_str());
+    const int error = git_revparse_single(&raw, repo.Handle.get(), revision.c_str());
     if (error == GIT_ENOTFOUND || error == GIT_EAMBIGUOUS || error == GIT_EINVALIDSPEC)
-        throw RefusedRevision{"no revision '" + Revision + "' in the repository at '" + shown + "'"};
-    if (error < 0) Fail(shown, "cannot read revision '" + Revision + "'");
+        throw RefusedRevision{"no revision '" + revision + "' in the repository at '" + shown + "'"};
+    if (error < 0) Fail(shown, "cannot read revision '" + revision + "'");
     ObjectPtr object(raw);
     git_object* peeled = nullptr;
     if (git_object_peel(&peeled, raw, GIT_OBJECT_COMMIT) < 0)
-        throw RefusedRevision{"revision '" + Revision + "' names no commit in the repository at '" + shown +
+        throw RefusedRevision{"revision '" + revision + "' names no commit in the repository at '" + shown +
                               "'"};
-    ObjectPtr commitObject(peeled);
-    const auto* commit = reinterpret_cast<const git_commit*>(peeled);
+    return ObjectPtr(peeled);
+}
+
+void RevisionFiles::Store::ReadRevision(Repo& repo, const std::string& shown) {
+    const ObjectPtr commitObject = PeelCommit(repo, Revision, shown);
+    const auto* commit = reinterpret_cast<const git_commit*>(commitObject.get());
     repo.Time = static_cast<std::int64_t>(git_commit_time(commit));
     repo.Root = {GIT_OBJECT_TREE, GIT_FILEMODE_TREE, *git_commit_tree_id(commit)};
     // The tree is read now, so that a commit whose tree is missing fails here.
@@ -409,6 +424,121 @@ void RevisionFiles::Count(const engine::CountOptions& opt, const FoundFile& file
     } catch (...) {
         out.Error = std::current_exception();
     }
+}
+
+}  // namespace zarnik::run
+
+namespace zarnik::run {
+
+// Every commit revision's history holds (all parents, not only the first).
+std::unordered_set<std::string> RevisionFiles::Store::Ancestors(const Repo& repo,
+                                                                const std::string& revision) const {
+    const ObjectPtr commit = PeelCommit(repo, revision, repo.WorkDir);
+    git_revwalk* raw = nullptr;
+    if (git_revwalk_new(&raw, repo.Handle.get()) < 0) Fail(repo.WorkDir, "cannot walk the history");
+    const WalkPtr walk(raw);
+    if (git_revwalk_push(raw, git_object_id(commit.get())) < 0)
+        Fail(repo.WorkDir, "cannot read the history of '" + revision + "'");
+    std::unordered_set<std::string> seen;
+    git_oid id;
+    int error = 0;
+    while ((error = git_revwalk_next(&id, raw)) == 0) seen.insert(RawKey(id));
+    if (error != GIT_ITEROVER) Fail(repo.WorkDir, "cannot read the history of '" + revision + "'");
+    return seen;
+}
+
+// The tags of the repository by the commit they mark; a tag of something else
+// than a commit marks none.
+std::unordered_map<std::string, std::vector<std::string>> RevisionFiles::Store::TagsOf(
+    const Repo& repo) const {
+    struct Walk {
+        git_repository* Repo;
+        std::unordered_map<std::string, std::vector<std::string>> Tags;
+        std::string Failed;
+    } walk{repo.Handle.get(), {}, {}};
+    const int error = git_tag_foreach(
+        repo.Handle.get(),
+        [](const char* name, git_oid* id, void* payload) -> int {
+            auto& w = *static_cast<Walk*>(payload);
+            git_object* raw = nullptr;
+            if (git_object_lookup(&raw, w.Repo, id, GIT_OBJECT_ANY) < 0) {
+                w.Failed = name;
+                return -1;
+            }
+            const ObjectPtr tag(raw);
+            git_object* peeled = nullptr;
+            const int peel = git_object_peel(&peeled, raw, GIT_OBJECT_COMMIT);
+            if (peel == GIT_ENOTFOUND) {
+                w.Failed = name;
+                return -1;
+            }
+            if (peel < 0) return 0;
+            const ObjectPtr commit(peeled);
+            std::string_view shown = name;
+            if (shown.substr(0, 10) == "refs/tags/") shown.remove_prefix(10);
+            w.Tags[RawKey(*git_object_id(peeled))].emplace_back(shown);
+            return 0;
+        },
+        &walk);
+    if (error < 0)
+        Fail(repo.WorkDir, walk.Failed.empty() ? "cannot read the tags" : "cannot read tag " + walk.Failed);
+    for (auto& [commit, names] : walk.Tags) std::sort(names.begin(), names.end());
+    return std::move(walk.Tags);
+}
+
+std::vector<RevisionFiles::Commit> RevisionFiles::History(std::string_view line, const std::string& range,
+                                                          bool tagsOnly) {
+    Store& s = *store_;
+    std::string hide, tip = range;
+    if (const std::size_t dots = range.find(".."); dots != std::string::npos) {
+        if (range.find("...") != std::string::npos)
+            throw RefusedRevision{"a range is A..B, not '" + range + "'"};
+        hide = range.substr(0, dots);
+        tip = range.substr(dots + 2);
+        if (hide.empty()) hide = "HEAD";
+    }
+    if (tip.empty()) tip = "HEAD";
+    s.Revision = tip;
+    const TargetParts parts = SplitTargetLine(line);
+    const bool namesFolder = !line.empty() && (line.back() == '/' || IsDotOrDotDot(parts.Pattern));
+    const Store::Repo& repo = s.Repos[s.Locate(namesFolder ? std::string(line) : parts.Folder, line).Repo];
+    const std::unordered_set<std::string> hidden =
+        hide.empty() ? std::unordered_set<std::string>{} : s.Ancestors(repo, hide);
+    auto tags = s.TagsOf(repo);
+    std::vector<Commit> commits;
+    ObjectPtr first = s.PeelCommit(repo, tip, repo.WorkDir);
+    CommitPtr at(reinterpret_cast<git_commit*>(first.release()));
+    for (;;) {
+        const git_oid& id = *git_commit_id(at.get());
+        const std::string key = RawKey(id);
+        if (hidden.count(key)) break;
+        Commit commit{OidText(id), static_cast<std::int64_t>(git_commit_time(at.get())), {}};
+        if (const auto t = tags.find(key); t != tags.end()) commit.Tags = std::move(t->second);
+        if (!tagsOnly || !commit.Tags.empty()) commits.push_back(std::move(commit));
+        if (git_commit_parentcount(at.get()) == 0) break;
+        git_commit* parent = nullptr;
+        if (git_commit_parent(&parent, at.get(), 0) < 0) {
+            std::string what = "history cut short: parent " + OidText(*git_commit_parent_id(at.get(), 0)) +
+                               " of commit " + OidText(id) + " is missing";
+            if (git_repository_is_shallow(repo.Handle.get()) == 1)
+                what += " (a shallow clone; git fetch --unshallow fetches the rest)";
+            Store::Fail(repo.WorkDir, what);
+        }
+        at.reset(parent);
+    }
+    std::reverse(commits.begin(), commits.end());
+    return commits;
+}
+
+void RevisionFiles::SetRevision(const std::string& revision) {
+    store_->Revision = revision;
+    store_->Files.clear();
+    for (Store::Repo& repo : store_->Repos) store_->ReadRevision(repo, repo.WorkDir);
+}
+
+std::string_view RevisionFiles::StoredKey(const FoundFile& file) const {
+    const git_oid& id = store_->Files.at(file.Stored - 1).Id;
+    return {reinterpret_cast<const char*>(id.id), GIT_OID_RAWSZ};
 }
 
 }  // namespace zarnik::run

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/count_context.h"
 #include "engine/options.h"
@@ -42,6 +44,26 @@ public:
     // is kept in out.Error.
     void Count(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                detail::CountedFile& out);
+
+    // A commit of a history: its id (hexadecimal), time and tags (sorted).
+    struct Commit {
+        std::string Id;
+        std::int64_t Time = 0;
+        std::vector<std::string> Tags;
+    };
+    // The first-parent history of range in the repository holding the target
+    // line's folder, oldest first; with tagsOnly only its tagged commits. range is
+    // a revision (its history down to the first commit), "A..B" (B's history down
+    // to where it meets A's), or empty for HEAD. Throws RefusedRevision as
+    // CollectTargetLine does, and RepositoryError when the history cannot be read
+    // whole (a commit missing, a history cut short by a shallow clone): a shorter
+    // history is never taken for the whole one.
+    std::vector<Commit> History(std::string_view line, const std::string& range, bool tagsOnly);
+    // Makes revision the one the next collections read; the repositories stay open,
+    // the files found so far are forgotten.
+    void SetRevision(const std::string& revision);
+    // What file's bytes are stored as: equal keys, equal bytes.
+    std::string_view StoredKey(const FoundFile& file) const;
 
 private:
     struct Store;
