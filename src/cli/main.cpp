@@ -95,9 +95,13 @@ int main(int argc, char** argv) {
     if (options.History) {
         outcome = CountHistory(options, host);
     } else if (options.Diff) {
-        run::ChangeInput input{options.Targets[0], options.Targets[1], options.EnvName, std::time(nullptr),
-                               options.Threads};
-        outcome = session.CountChanges(input, options.Cnf, host.ChangeOutput(), host);
+        // Between two revisions, one TARGET is the same path in both.
+        run::ChangeInput input{options.Targets.front(), options.Targets.back(), options.EnvName,
+                               std::time(nullptr), options.Threads};
+        outcome = options.OldRevision.empty()
+                      ? session.CountChanges(input, options.Cnf, host.ChangeOutput(), host)
+                      : session.CountRevisionChanges(input, options.OldRevision, options.NewRevision,
+                                                     options.Cnf, host.ChangeOutput(), host);
     } else {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
         outcome = options.Revision.empty() ? session.Count(input, options.Cnf, host.CountPrinter(), host)

@@ -128,6 +128,24 @@ bool SetRevision(CliOptions& o, std::string_view arg, std::string& error) {
     return true;
 }
 
+bool SetOldRevision(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--rev-old: expected a revision (a commit, tag or branch)";
+        return false;
+    }
+    o.OldRevision = std::string(arg);
+    return true;
+}
+
+bool SetNewRevision(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--rev-new: expected a revision (a commit, tag or branch)";
+        return false;
+    }
+    o.NewRevision = std::string(arg);
+    return true;
+}
+
 bool SetHistory(CliOptions& o, std::string_view, std::string&) {
     o.History = true;
     return true;
@@ -183,6 +201,12 @@ const OptionDef kOptions[] = {
      "holding it, read from the repository without a checkout; the report is that of a checkout of REV, "
      "the files' times being the commit's",
      SetRevision},
+    {"--rev-old", 0, "REV",
+     "with --diff and --rev-new: read the old version from revision REV of the git repository holding it; "
+     "one TARGET is then the same path in both revisions (two are the old and the new one)",
+     SetOldRevision},
+    {"--rev-new", 0, "REV", "with --diff and --rev-old: read the new version from revision REV",
+     SetNewRevision},
     {"--history", 0, nullptr,
      "write the totals per kind (files, total, exec, comment, blank lines) of TARGET at each commit of the "
      "first-parent history of RANGE (REV, or A..B; default HEAD) of its git repository, oldest first, as "
@@ -218,8 +242,19 @@ bool CheckHistory(const CliOptions& options, std::string& error) {
 // --diff compares exactly two target lines: two TARGETs, or an environment's two lines.
 bool CheckDiffTargets(const CliOptions& options, std::string& error) {
     if (options.Diff && !options.Revision.empty()) {
-        error = "--rev counts one revision; --diff compares two TARGETs";
+        error = "--rev counts one revision; --diff compares two TARGETs (or --rev-old and --rev-new)";
         return false;
+    }
+    if (!options.OldRevision.empty() || !options.NewRevision.empty()) {
+        if (!options.Diff || options.OldRevision.empty() || options.NewRevision.empty()) {
+            error = "--rev-old and --rev-new go together, with --diff";
+            return false;
+        }
+        if (options.Targets.empty() || options.Targets.size() > 2) {
+            error = "--diff --rev-old A --rev-new B needs one TARGET, or the old and the new one";
+            return false;
+        }
+        return true;
     }
     if (options.Diff && !options.Help && !options.Version && options.Targets.size() != 2 &&
         !(options.Targets.empty() && !options.Env.empty())) {
@@ -341,6 +376,7 @@ std::string ShortUsage() {
            "                    [--format text|csv|json] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "       zarnik-count [OPTION]... --diff OLD NEW\n"
            "       zarnik-count [OPTION]... --rev REV TARGET...\n"
+           "       zarnik-count [OPTION]... --diff --rev-old A --rev-new B TARGET [NEW]\n"
            "       zarnik-count [OPTION]... --history [--tags] [RANGE] TARGET\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
@@ -350,6 +386,7 @@ std::string HelpText() {
         "Usage: zarnik-count [OPTION]... TARGET...\n"
         "       zarnik-count [OPTION]... --diff OLD NEW\n"
         "       zarnik-count [OPTION]... --rev REV TARGET...\n"
+        "       zarnik-count [OPTION]... --diff --rev-old A --rev-new B TARGET [NEW]\n"
         "       zarnik-count [OPTION]... --history [--tags] [RANGE] TARGET\n"
         "Counts total, comment, executable and blank lines of source files and writes\n"
         "the report to standard output. With --diff, counts the lines added, changed\n"

@@ -29,6 +29,9 @@ struct CliOptions {
     // --rev: the TARGETs are counted as they stand in this revision of their git
     // repository; empty when not given.
     std::string Revision;
+    // --rev-old, --rev-new: with --diff, the revisions the old and the new version
+    // are read from; empty when not given.
+    std::string OldRevision, NewRevision;
     // --history: the totals at each commit of a history; TARGETs are [RANGE] TARGET.
     bool History = false;
     bool TagsOnly = false;     // --tags: only at the tagged commits

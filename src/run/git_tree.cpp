@@ -119,6 +119,7 @@ struct RevisionFiles::Store {
     std::string Revision;
     std::vector<Repo> Repos;
     std::vector<StoredFile> Files;
+    BlobPtr Current;  // Read's
 
     [[noreturn]] static void Fail(const std::string& path, const std::string& what) {
         throw RepositoryError(path.empty() ? "." : path, detail::Libgit2Errno(), what + ": " + LastMessage());
@@ -405,19 +406,36 @@ void RevisionFiles::Store::AddFile(FileCollection& out, std::string path, std::s
     progress.Found(static_cast<std::int64_t>(out.Files.size()));
 }
 
+RevisionFiles::Named RevisionFiles::Names(std::string_view line) {
+    if (line.empty()) return Named::Nothing;
+    Store& s = *store_;
+    const Store::Place place = s.Locate(std::string(line), line);
+    Node node;
+    if (!s.Resolve(s.Repos[place.Repo], place.Rel, true, node, std::string(line))) return Named::Nothing;
+    if (node.Type == GIT_OBJECT_BLOB) return Named::File;
+    // A submodule is an empty folder in a checkout.
+    if (node.Type == GIT_OBJECT_TREE || node.Type == GIT_OBJECT_COMMIT) return Named::Folder;
+    return Named::Nothing;
+}
+
+std::string_view RevisionFiles::Read(const FoundFile& file) {
+    const Store::StoredFile& stored = store_->Files.at(file.Stored - 1);
+    git_blob* blob = nullptr;
+    store_->Current.reset();
+    if (git_blob_lookup(&blob, store_->Repos[stored.Repo].Handle.get(), &stored.Id) < 0)
+        Store::Fail(file.Path, "cannot read file object " + OidText(stored.Id));
+    store_->Current.reset(blob);
+    return {static_cast<const char*>(git_blob_rawcontent(blob)),
+            static_cast<std::size_t>(git_blob_rawsize(blob))};
+}
+
 void RevisionFiles::Count(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                           detail::CountedFile& out) {
     out.Error = nullptr;
     out.Gone = false;
     try {
-        const Store::StoredFile& stored = store_->Files.at(file.Stored - 1);
-        const Store::Repo& repo = store_->Repos[stored.Repo];
-        git_blob* blob = nullptr;
-        if (git_blob_lookup(&blob, repo.Handle.get(), &stored.Id) < 0)
-            Store::Fail(file.Path, "cannot read file object " + OidText(stored.Id));
-        const BlobPtr hold(blob);
-        const std::string_view bytes(static_cast<const char*>(git_blob_rawcontent(blob)),
-                                     static_cast<std::size_t>(git_blob_rawsize(blob)));
+        const std::string_view bytes = Read(file);
+        const Store::Repo& repo = store_->Repos[store_->Files.at(file.Stored - 1).Repo];
         const engine::DirEntry entry{NativeToSjis(file.Name()), repo.Time,
                                      static_cast<std::int64_t>(bytes.size())};
         engine::CountStoredFile(opt, file.Path, bytes, entry, out.Rec, ctx);

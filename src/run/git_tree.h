@@ -45,6 +45,14 @@ public:
     void Count(const engine::CountOptions& opt, const FoundFile& file, engine::CountContext& ctx,
                detail::CountedFile& out);
 
+    // What a target line names in the revision, as stat(2) would in a checkout of
+    // it (a link followed): a file, a folder, or nothing (also outside a work tree).
+    enum class Named { Nothing, File, Folder };
+    Named Names(std::string_view line);
+    // The stored bytes of a file CollectTargetLine found; valid until the next
+    // Read. Throws RepositoryError when its object cannot be read.
+    std::string_view Read(const FoundFile& file);
+
     // A commit of a history: its id (hexadecimal), time and tags (sorted).
     struct Commit {
         std::string Id;

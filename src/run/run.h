@@ -134,9 +134,22 @@ public:
     RunOutcome CountChanges(const ChangeInput& input, const settings::Settings& cnf,
                             report::ChangeEvents& events, ProgressObserver& progress);
 
+    // CountChanges between two stored revisions of the git repositories holding
+    // the targets: the old target as it stands in oldRevision, the new one in
+    // newRevision, read from the repositories' objects. The pairs, the report, csv
+    // and json are those of a change count of two checkouts, but for the header,
+    // which names each target as REV:TARGET. Ends with RefusedRevision as
+    // CountRevision does.
+    RunOutcome CountRevisionChanges(const ChangeInput& input, const std::string& oldRevision,
+                                    const std::string& newRevision, const settings::Settings& cnf,
+                                    report::ChangeEvents& events, ProgressObserver& progress);
+
 private:
     RunOutcome CountFrom(const RunInput& input, const std::string* revision, const settings::Settings& cnf,
                          report::CountEvents& events, ProgressObserver& progress);
+    RunOutcome CountChangesFrom(const ChangeInput& input, const std::string* oldRevision,
+                                const std::string* newRevision, const settings::Settings& cnf,
+                                report::ChangeEvents& events, ProgressObserver& progress);
 
     engine::CountContext ctx_;
 };

@@ -2,7 +2,9 @@
 // counting a checkout of the same revision made by git itself.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "run/git_test_util.h"
@@ -94,6 +96,45 @@ TEST_F(GitTreeTest, RevisionCountsAsItsCheckoutByteForByte) {
     }
     // Nothing was checked out or written for it.
     EXPECT_EQ(Shell(dir_, "git -C repo status --porcelain").Out, "");
+}
+
+// Output without the lines that name the versions (the header's two lines, csv's
+// first two rows after the header, json's "old" and "new").
+std::string WithoutVersionLines(const std::string& out, const std::string& oldName,
+                                const std::string& newName) {
+    std::string kept;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find(oldName) == std::string::npos && line.find(newName) == std::string::npos)
+            kept += line + "\n";
+    return kept;
+}
+
+TEST_F(GitTreeTest, TwoRevisionsCompareAsTheirCheckoutsByteForByte) {
+    const std::string plain = "--set HeadDT=0 --set FlSort=1 ";
+    const std::vector<std::pair<std::string, std::string>> revisions = {{"v1", "main"}, {"main", "main~1"}};
+    for (const auto& [oldRev, newRev] : revisions) {
+        ASSERT_EQ(Shell(dir_, "rm -rf old new && mkdir old new && git -C repo archive " + oldRev +
+                                  " | tar -x -C old && git -C repo archive " + newRev + " | tar -x -C new")
+                      .Status,
+                  0);
+        for (const std::string format : {"text", "csv", "json"}) {
+            const std::string args = plain + "--format " + format + " --diff ";
+            const auto checkouts = Count(".", args + "old/src new/src");
+            const auto stored = Count("repo", args + "--rev-old " + oldRev + " --rev-new " + newRev + " src");
+            EXPECT_EQ(checkouts.Status, 0) << checkouts.Out;
+            EXPECT_EQ(stored.Status, 0) << stored.Out;
+            EXPECT_NE(stored.Out.find(oldRev + ":src"), std::string::npos) << stored.Out;
+            EXPECT_EQ(WithoutVersionLines(stored.Out, oldRev + ":src", newRev + ":src"),
+                      WithoutVersionLines(checkouts.Out, "old/src", "new/src"))
+                << oldRev << ".." << newRev << " " << format;
+        }
+    }
+    // Two targets: the old one in the old revision, the new one in the new.
+    const auto files = Count("repo", plain + "--diff --rev-old v1 --rev-new main src/main.c src/sub/new.c");
+    EXPECT_EQ(files.Status, 0) << files.Out;
+    EXPECT_NE(files.Out.find("main:src/sub/new.c"), std::string::npos) << files.Out;
+    EXPECT_EQ(Count("repo", "--diff --rev-old v1 src").Status, 2);
 }
 
 TEST_F(GitTreeTest, TargetOutsideARepositoryOrUnknownRevisionIsAUsageError) {
