@@ -164,6 +164,20 @@ TEST_F(GitTreeTest, MissingObjectEndsTheRunNamingIt) {
         << r.Out;
     // The report so far stays, without totals that would pass for whole ones.
     EXPECT_EQ(r.Out.find("総合計"), std::string::npos) << r.Out;
+    const auto history = Count("repo", "--history src");
+    EXPECT_EQ(history.Status, 3) << history.Out;
+    EXPECT_NE(history.Out.find("cannot read file object " + id), std::string::npos) << history.Out;
+}
+
+TEST_F(GitTreeTest, CorruptObjectEndsTheRunNamingIt) {
+    const auto id = Shell(dir_, "git -C repo rev-parse main:src/main.c").Out.substr(0, 40);
+    const std::string file = "repo/.git/objects/" + id.substr(0, 2) + "/" + id.substr(2);
+    Git("chmod u+w " + file + " && printf 'not an object' > " + file);
+    const auto r = Count("repo", "--set HeadDT=0 --rev main src");
+    EXPECT_EQ(r.Status, 3) << r.Out;
+    // src/link.c, counted before src/main.c, holds the same bytes.
+    EXPECT_NE(r.Out.find("zarnik-count: src/link.c: cannot read file object " + id), std::string::npos)
+        << r.Out;
 }
 
 }  // namespace
