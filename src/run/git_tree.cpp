@@ -196,7 +196,9 @@ RevisionFiles::Store::Place RevisionFiles::Store::Locate(const std::string& fold
             real = r.get();
             break;
         }
-        if (errno != ENOENT && errno != ENOTDIR) throw engine::FileError(existing, errno);
+        // Nothing is left to cut from "." or "/" (a working folder that is gone).
+        if ((errno != ENOENT && errno != ENOTDIR) || existing == "." || existing == "/")
+            throw engine::FileError(existing, errno);
         while (existing.size() > 1 && existing.back() == '/') existing.pop_back();
         const std::size_t slash = existing.rfind('/');
         rest.insert(0, (slash == std::string::npos ? existing : existing.substr(slash + 1)) + "/");

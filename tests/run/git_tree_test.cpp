@@ -152,6 +152,10 @@ TEST_F(GitTreeTest, TargetOutsideARepositoryOrUnknownRevisionIsAUsageError) {
     // Inside the repository's own folder there is no work tree.
     r = Count("repo", "--rev main .git/refs");
     EXPECT_EQ(r.Status, 2) << r.Out;
+    // A working folder that is gone is a read error, not a search without end.
+    r = Shell(dir_, "mkdir gone && cd gone && rmdir ../gone && timeout 20 " + testing::BinDir() +
+                        "/zarnik-count --rev main x.c");
+    EXPECT_EQ(r.Status, 3) << r.Out;
 }
 
 TEST_F(GitTreeTest, MissingObjectEndsTheRunNamingIt) {
