@@ -535,7 +535,16 @@ std::vector<RevisionFiles::Commit> RevisionFiles::History(std::string_view line,
         Commit commit{OidText(id), static_cast<std::int64_t>(git_commit_time(at.get())), {}};
         if (const auto t = tags.find(key); t != tags.end()) commit.Tags = std::move(t->second);
         if (!tagsOnly || !commit.Tags.empty()) commits.push_back(std::move(commit));
-        if (git_commit_parentcount(at.get()) == 0) break;
+        if (git_commit_parentcount(at.get()) == 0) {
+            // A library that reads a shallow clone's cut shows the commits at the
+            // cut without parents: in a shallow clone no first commit is trusted.
+            if (git_repository_is_shallow(repo.Handle.get()) == 1)
+                throw RepositoryError(repo.WorkDir, EIO,
+                                      "history cut short: commit " + OidText(id) +
+                                          " has no parent in a shallow clone (git fetch --unshallow "
+                                          "fetches the rest)");
+            break;
+        }
         git_commit* parent = nullptr;
         if (git_commit_parent(&parent, at.get(), 0) < 0) {
             std::string what = "history cut short: parent " + OidText(*git_commit_parent_id(at.get(), 0)) +

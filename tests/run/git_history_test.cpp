@@ -144,6 +144,11 @@ TEST_F(GitHistoryTest, ShallowCloneIsACutHistoryNeverAShortOne) {
         EXPECT_EQ(r.Out.find("全ｿｰｽﾌｧｲﾙ"), std::string::npos) << r.Out;
         EXPECT_EQ(r.Out.find("]"), std::string::npos) << r.Out;
     }
+    // Where the cut commits show no parent, the clone's record of the cut decides.
+    ASSERT_EQ(Shell(dir_, "git -C repo rev-list --max-parents=0 main > repo/.git/shallow").Status, 0);
+    const auto root = Count("repo", "--history src");
+    EXPECT_EQ(root.Status, 3) << root.Out;
+    EXPECT_NE(root.Out.find("has no parent in a shallow clone"), std::string::npos) << root.Out;
     // One revision a shallow clone holds whole counts as ever.
     EXPECT_EQ(Count("shallow", "--rev HEAD src").Status, 0);
 }
