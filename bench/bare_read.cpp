@@ -1,70 +1,51 @@
-// zarnik-bare-read: the pace of the machine itself over a tree, the yardstick the
-// benchmark holds zarnik-count against. It lists the tree, then on N threads opens,
-// reads and closes each regular file and counts its newlines with memchr, and
+// zarnik-bare-read: the pace of the machine itself over the files zarnik-count
+// reads, the yardstick the benchmark holds zarnik-count against. It takes
+// zarnik-count's own command line, asks the core library for the files a count
+// run with those settings reads to their end (the same walk and the same
+// extension lists, so it cannot drift from what zarnik-count reads), then on N
+// threads opens, reads and closes each and counts its newlines with memchr, and
 // prints the number of files, bytes and newlines. Nothing is classified.
 //
-//   zarnik-bare-read [--jobs N] TREE...   (N: 2 unless given)
+//   zarnik-bare-read [--list] [zarnik-count's options] TARGET...
 //
-// The walk takes each entry's type from the directory listing and does not enter
-// symbolic links, so it visits the files `find TREE -type f` lists.
-#include <dirent.h>
+// --jobs N as zarnik-count's (one thread per core unless given); --list prints the
+// files instead, each path followed by a NUL, for cat, wc -l and the like.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
+
+#include "cli/options.h"
+#include "run/collect.h"
 
 namespace {
 
 // Large enough that nearly every source file takes one read.
 constexpr std::size_t kBufferBytes = 1 << 20;
 
-// A tree given by a symbolic link is entered; links below it are not.
-void List(int parentFd, const char* name, const std::string& path, std::vector<std::string>& files,
-          bool top = false) {
-    int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (top ? 0 : O_NOFOLLOW));
-    if (fd < 0) return;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-        unsigned char type = e->d_type;
-        if (type == DT_UNKNOWN) {
-            struct stat st;
-            if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
-        }
-        std::string child = path + "/" + e->d_name;
-        if (type == DT_DIR)
-            List(fd, e->d_name, child, files);
-        else if (type == DT_REG)
-            files.push_back(std::move(child));
-    }
-    ::closedir(dir);
-}
-
 struct Totals {
     std::uint64_t Files = 0, Bytes = 0, Newlines = 0, Failed = 0;
 };
 
 // Reads files[i] for every i the shared counter hands out.
-void ReadFiles(const std::vector<std::string>& files, std::atomic<std::size_t>& next, Totals& out) {
+void ReadFiles(const std::vector<zarnik::run::FoundFile>& files, std::atomic<std::size_t>& next,
+               Totals& out) {
     std::unique_ptr<char[]> buf(new char[kBufferBytes]);
     Totals t;
     for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < files.size();) {
-        int fd = ::open(files[i].c_str(), O_RDONLY | O_CLOEXEC);
+        int fd = ::open(files[i].Path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
             ++t.Failed;
             continue;
@@ -90,33 +71,57 @@ void ReadFiles(const std::vector<std::string>& files, std::atomic<std::size_t>& 
     out = t;
 }
 
+// The files zarnik-count would read to their end with these arguments; false with
+// a message when the arguments or the walk fail.
+bool ListFiles(int argc, char** argv, bool& list, unsigned& jobs,
+               std::vector<zarnik::run::FoundFile>& files) {
+    namespace cli = zarnik::cli;
+    std::vector<std::string_view> args;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--list") == 0)
+            list = true;
+        else
+            args.emplace_back(argv[i]);
+    }
+    cli::CliOptions options;
+    std::string error;
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    const std::string program = n > 0 ? std::string(self, static_cast<std::size_t>(n)) : std::string(argv[0]);
+    if (!cli::ParseArguments(args, options, error) || !cli::ResolveOptions(options, program, error)) {
+        std::fprintf(stderr, "zarnik-bare-read: %s\n", error.c_str());
+        return false;
+    }
+    jobs = options.Threads ? options.Threads : std::max(1u, std::thread::hardware_concurrency());
+    try {
+        files = zarnik::run::FilesReadToTheEnd({options.Targets, options.EnvName, 0, jobs}, options.Cnf);
+    } catch (const zarnik::run::RefusedTargetLine&) {
+        std::fprintf(stderr, "zarnik-bare-read: a target holds a NUL byte\n");
+        return false;
+    } catch (const std::exception& e) {  // a FileError from the walk, or no memory
+        std::fprintf(stderr, "zarnik-bare-read: %s\n", e.what());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    int jobs = 2;
-    std::vector<std::string> trees;
-    for (int i = 1; i < argc; ++i) {
-        if ((std::strcmp(argv[i], "--jobs") == 0 || std::strcmp(argv[i], "-j") == 0) && i + 1 < argc)
-            jobs = std::atoi(argv[++i]);
-        else
-            trees.emplace_back(argv[i]);
-    }
-    if (trees.empty() || jobs < 1) {
-        std::fprintf(stderr, "usage: zarnik-bare-read [--jobs N] TREE...\n");
-        return 2;
-    }
-    std::vector<std::string> files;
-    for (std::string& tree : trees) {
-        while (tree.size() > 1 && tree.back() == '/') tree.pop_back();
-        List(AT_FDCWD, tree.c_str(), tree, files, true);
+    bool list = false;
+    unsigned jobs = 1;
+    std::vector<zarnik::run::FoundFile> files;
+    if (!ListFiles(argc, argv, list, jobs, files)) return 2;
+    if (list) {
+        for (const auto& file : files) std::fwrite(file.Path.c_str(), 1, file.Path.size() + 1, stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
     }
 
     std::atomic<std::size_t> next{0};
-    std::vector<Totals> parts(static_cast<std::size_t>(jobs));
+    std::vector<Totals> parts(jobs);
     std::vector<std::thread> threads;
-    for (int j = 1; j < jobs; ++j)
-        threads.emplace_back(ReadFiles, std::cref(files), std::ref(next),
-                             std::ref(parts[static_cast<std::size_t>(j)]));
+    for (unsigned j = 1; j < jobs; ++j)
+        threads.emplace_back(ReadFiles, std::cref(files), std::ref(next), std::ref(parts[j]));
     ReadFiles(files, next, parts[0]);
     for (auto& t : threads) t.join();
 

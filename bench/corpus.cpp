@@ -391,7 +391,78 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+// Japanese comment texts in UTF-8, for the tree of a Japanese team's sources.
+const std::array<std::string_view, 16> kJapanese = {"設定ファイルを読み込み、各項目の値を検証する",
+                                                    "不正な値は既定値に戻す",
+                                                    "初期化処理",
+                                                    "エラー処理：例外は呼び出し元へ返す",
+                                                    "合計を計算する",
+                                                    "件数が上限を超えたら打ち切る",
+                                                    "画面の表示を更新する",
+                                                    "ログに書き出す",
+                                                    "接続を閉じて資源を解放する",
+                                                    "日付の形式は「年／月／日」とする",
+                                                    "全角文字を含む名前に対応",
+                                                    "キャッシュが古ければ作り直す",
+                                                    "ここでは排他制御が必要",
+                                                    "ﾊﾝｶｸｶﾅも混ざる",
+                                                    "戻り値：成功なら真、失敗なら偽",
+                                                    "将来の拡張のために残しておく"};
+
+// A Java or C source whose comments (and some strings) are Japanese in UTF-8.
+void WriteJapaneseSource(Text& t, std::size_t target, bool java) {
+    auto jp = [&t] {
+        std::string s(t.R().Pick(kJapanese));
+        if (t.R().Chance(50)) s += "。" + std::string(t.R().Pick(kJapanese));
+        return s;
+    };
+    t.Line(java ? "package jp.example." + t.Word() + ";" : "#include <stdio.h>");
+    t.Line();
+    while (t.Size() < target) {
+        t.Line("/**");
+        for (int i = t.R().Range(1, 4); i > 0; --i) t.Line(" * " + jp());
+        t.Line(" */");
+        t.Line((java ? "public int " : "int ") + t.Ident() + "(int " + t.Word() + ") {");
+        for (int i = t.R().Range(3, 12); i > 0; --i) {
+            const int pick = static_cast<int>(t.R().Below(10));
+            if (pick < 4)
+                t.Indented(1, "// " + jp(), false);
+            else if (pick < 5)
+                t.Indented(1, std::string(java ? "log(\"" : "puts(\"") + jp() + "\");", false);
+            else if (pick < 8)
+                t.Indented(
+                    1,
+                    t.Ident() + " = " + t.Word() + " + " + std::to_string(t.R().Below(100)) + "; // " + jp(),
+                    false);
+            else
+                t.Indented(1, "if (" + t.Word() + " > 0) " + t.Ident() + "++;", false);
+        }
+        t.Indented(1, "return 0;", false);
+        t.Line("}");
+        t.Line();
+    }
+}
+
 }  // namespace
+
+CorpusStats MakeJapaneseUtf8Corpus(const std::string& root, std::size_t files, std::uint64_t seed) {
+    Rng rng(seed);
+    CorpusStats stats;
+    for (; stats.Files < files; ++stats.Files) {
+        const fs::path folder = fs::path(root) / ("module" + std::to_string(stats.Files / 100));
+        if (stats.Files % 100 == 0) {
+            fs::create_directories(folder);
+            ++stats.Folders;
+        }
+        Text t(rng, false);
+        const bool java = rng.Chance(60);
+        const double size = std::min(std::max(6000.0 * std::exp(0.8 * rng.Normal()), 300.0), 200000.0);
+        WriteJapaneseSource(t, static_cast<std::size_t>(size), java);
+        WriteFile(folder / (t.Word() + std::to_string(stats.Files) + (java ? ".java" : ".c")), t.Buf());
+        stats.Bytes += t.Size();
+    }
+    return stats;
+}
 
 CorpusStats MakeCorpus(const std::string& root, const CorpusShape& shape) {
     Rng rng(shape.Seed);

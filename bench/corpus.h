@@ -26,6 +26,10 @@ struct CorpusStats {
 // Writes the corpus below root (which should be empty or missing).
 CorpusStats MakeCorpus(const std::string& root, const CorpusShape& shape);
 
+// Writes below root a tree of `files` Java and C sources in UTF-8 whose comments and
+// some strings are Japanese (about 7 KB each, 100 to a folder).
+CorpusStats MakeJapaneseUtf8Corpus(const std::string& root, std::size_t files, std::uint64_t seed);
+
 // One source of at least `bytes` bytes (LF line breaks) as the corpus writes a file
 // with the extension ext (".c", ".java", ".asm", ".sql", ".bas", ...).
 std::string SourceText(std::string_view ext, std::size_t bytes, std::uint64_t seed);

@@ -14,6 +14,7 @@
 // selected and copied, each step timed with the pane painted after it.
 // DIR is deleted at the end unless --keep.
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -146,6 +147,17 @@ long PeakKiB() {
     return 0;
 }
 
+// The pane's lines against a report's bytes, CR LF after each line.
+bool SameLines(const std::vector<std::string>& lines, const std::string& report) {
+    std::size_t at = 0;
+    for (const std::string& l : lines) {
+        if (report.compare(at, l.size(), l) != 0 || report.compare(at + l.size(), 2, "\r\n") != 0)
+            return false;
+        at += l.size() + 2;
+    }
+    return at == report.size();
+}
+
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 // One pane step: what it does, then the pane painted; seconds.
@@ -199,7 +211,7 @@ void MeasurePane(MainWindow& w) {
     QString pasted;
     row("  its clipboard text read (a paste)",
         Timed(view, [&] { pasted = QApplication::clipboard()->text(); }));
-    row("the copy command (the whole result, CR LF)", Timed(view, [&] { w.Act_Copy->trigger(); }));
+    row("the copy command (the whole result, CR LF)", Timed(view, [&] { w.copyAction->trigger(); }));
     row("  its clipboard text read (a paste)", Timed(view, [&] { (void)QApplication::clipboard()->text(); }));
     row("Ctrl+Z", Timed(view, [&] { QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier); }));
     // The first key that edits hands the lines to the text editor: the one step that
@@ -278,9 +290,9 @@ int main(int argc, char** argv) {
                 (files + kFolderFiles - 1) / kFolderFiles, dir.c_str(), runs);
     std::printf(
         "| run | zarnik-count s | desktop, last line s | desktop, painted s | ratio | "
-        "zarnik-count CPU s | desktop CPU s | CPU ratio |\n");
-    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-    std::vector<double> cli, desk, painted, ratios, cpuRatios;
+        "zarnik-count CPU s | desktop CPU s | CPU ratio | desktop peak MiB |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::vector<double> cli, desk, painted, ratios, cpuRatios, peaks;
     long deskPeak = 0;
     bool same = true;
     for (int r = 0; r < runs; ++r) {
@@ -292,28 +304,28 @@ int main(int argc, char** argv) {
         const double cpu0 = OwnCpuSeconds();
         QElapsedTimer clock;
         clock.start();
-        w.Act_Count->trigger();
+        w.countAction->trigger();
         const double d = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         w.Result().TextWidget()->viewport()->repaint();
         QApplication::processEvents();
         const double p = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         const double cpu = OwnCpuSeconds() - cpu0;
-        deskPeak = std::max(deskPeak, PeakKiB());  // before the check below makes its copies
-        if (r == 0) {
-            std::string got;
-            for (const std::string& l : w.ResultLines()) got += l + "\r\n";
-            same = got == expected;
-        }
+        const long runPeak = PeakKiB();  // before the check below makes its copies
+        deskPeak = std::max(deskPeak, runPeak);
+        peaks.push_back(static_cast<double>(runPeak) / 1024);
+        if (r == 0) same = SameLines(w.ResultLines(), expected);
+        // The check's copies go back to the system: the next run's peak is its own.
+        ::malloc_trim(0);
         cli.push_back(c.Seconds);
         desk.push_back(d);
         painted.push_back(p);
         ratios.push_back(p / c.Seconds);
         cpuRatios.push_back(cpu / c.CpuSeconds);
-        std::printf("| %d | %.3f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f |\n", r + 1, c.Seconds, d, p,
-                    p / c.Seconds, c.CpuSeconds, cpu, cpu / c.CpuSeconds);
+        std::printf("| %d | %.3f | %.3f | %.3f | %.2f | %.3f | %.3f | %.2f | %.1f |\n", r + 1, c.Seconds, d,
+                    p, p / c.Seconds, c.CpuSeconds, cpu, cpu / c.CpuSeconds, peaks.back());
         std::fflush(stdout);
     }
-    std::printf("| median | %.3f | %.3f | %.3f | %.2f | | | %.2f |\n", Median(cli), Median(desk),
+    std::printf("| median | %.3f | %.3f | %.3f | %.2f | | | %.2f | |\n", Median(cli), Median(desk),
                 Median(painted), Median(ratios), Median(cpuRatios));
     std::printf(
         "\nDesktop time / zarnik-count time (painted, median of the runs' ratios): %.2f (%.2f - %.2f)\n",

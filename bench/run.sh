@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The benchmark: builds zarnik-count, zarnik-bench and zarnik-bare-read (optimised),
-# writes the generated corpus to bench/out/corpus (once; it is git-ignored), and
-# prints the tables: zarnik-count against a bare read (zarnik-bare-read), cat and
-# wc -l over the same files and against the peers cloc and sloccount, on the corpus
-# and on every TREE given; optionally the peak memory over a list of many files and
-# the counters over text in memory. Results also go to bench/out/results.md.
+# writes the generated corpora to bench/out/corpus and bench/out/utf8-corpus (once;
+# they are git-ignored), and prints the tables: zarnik-count against a bare read
+# (zarnik-bare-read), cat and wc -l over the files zarnik-count reads and against
+# the peers cloc and sloccount, on both corpora and on every TREE given; optionally
+# the peak memory over a list of many files and the counters over text in memory. Results also go to bench/out/results.md.
 #
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
 #                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--big-file MB]
@@ -103,9 +103,10 @@ if [[ $counters -eq 2 ]]; then
   exit 0
 fi
 "$build/zarnik-bench" corpus "$out/corpus"
+"$build/zarnik-bench" utf8-corpus "$out/utf8-corpus"
 {
   "$build/zarnik-bench" measure --zarnik "$build/zarnik-count" --bare "$build/zarnik-bare-read" \
-    "${measure_args[@]}" "$out/corpus" "${trees[@]}"
+    "${measure_args[@]}" "$out/corpus" "$out/utf8-corpus" "${trees[@]}"
   if [[ $memory -gt 0 ]]; then
     echo
     echo "Peak memory over $memory files (hard links to one small file):"

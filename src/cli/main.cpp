@@ -13,6 +13,7 @@
 #include "cli/stream_host.h"
 #include "engine/counter_generic.h"
 #include "engine/language_table.h"
+#include "run/git_history.h"
 #include "run/run.h"
 #include "settings/persist.h"
 #include "text/sjis.h"
@@ -85,6 +86,23 @@ int FinishOutput(int status) {
     return status;
 }
 
+// The history's rows to stdout, csv or json, with progress on a terminal.
+zarnik::run::RunOutcome CountHistory(const zarnik::cli::CliOptions& options, zarnik::cli::StreamHost& host) {
+    using namespace zarnik;
+    run::HistoryInput input;
+    input.Target = options.Targets.back();
+    if (options.Targets.size() == 2) input.Range = options.Targets.front();
+    input.TagsOnly = options.TagsOnly;
+    report::HistoryCsvPrinter csv(host, options.OutputEncoding == cli::Encoding::Sjis
+                                            ? report::CsvEncoding::Sjis
+                                            : report::CsvEncoding::Utf8);
+    report::HistoryJsonPrinter json(host);
+    report::HistoryEvents& events = options.OutputFormat == cli::Format::Json
+                                        ? static_cast<report::HistoryEvents&>(json)
+                                        : static_cast<report::HistoryEvents&>(csv);
+    return run::CountHistory(input, options.Cnf, events, host);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,13 +139,25 @@ int main(int argc, char** argv) {
                          options.OutputFormat, options.Cnf);
     run::RunSession session;
     run::RunOutcome outcome;
-    if (options.Diff) {
-        run::ChangeInput input{options.Targets[0], options.Targets[1], options.EnvName, std::time(nullptr),
-                               options.Threads};
-        outcome = session.CountChanges(input, options.Cnf, host.ChangeOutput(), host);
+    if (options.History) {
+        outcome = CountHistory(options, host);
+    } else if (options.Diff) {
+        // Between two revisions, one TARGET is the same path in both.
+        run::ChangeInput input{options.Targets.front(), options.Targets.back(), options.EnvName,
+                               std::time(nullptr), options.Threads};
+        outcome = options.OldRevision.empty()
+                      ? session.CountChanges(input, options.Cnf, host.ChangeOutput(), host)
+                      : session.CountRevisionChanges(input, options.OldRevision, options.NewRevision,
+                                                     options.Cnf, host.ChangeOutput(), host);
     } else {
         run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
-        outcome = session.Count(input, options.Cnf, host.CountPrinter(), host);
+        outcome = options.Revision.empty() ? session.Count(input, options.Cnf, host.CountPrinter(), host)
+                                           : session.CountRevision(input, options.Revision, options.Cnf,
+                                                                   host.CountPrinter(), host);
+    }
+    if (outcome.End == run::RunEnd::RefusedRevision) {
+        PrintError(run::ShownLine(outcome.RefusedLine));
+        return FinishOutput(kUsage);
     }
     if (outcome.End == run::RunEnd::RefusedTarget) {
         PrintError("target line holds a NUL byte, nothing counted: '" + run::ShownLine(outcome.RefusedLine) +
@@ -145,9 +175,11 @@ int main(int argc, char** argv) {
     if (const auto& error = outcome.Error) {
         int status = FinishOutput(kReadError);
         // With no one file at fault, memory ran out for the file list or the report lines.
-        PrintError(error->Path.empty() && error->Code == ENOMEM
-                       ? std::string("out of memory")
-                       : error->ShownPath() + ": " + SjisMessage(error->Text()));
+        // A repository's failure says what it lacks; an errno alone would not.
+        PrintError(error->Path.empty() && error->Code == ENOMEM ? std::string("out of memory")
+                   : outcome.ErrorDetail.empty()
+                       ? error->ShownPath() + ": " + SjisMessage(error->Text())
+                       : error->ShownPath() + ": " + run::ShownLine(outcome.ErrorDetail));
         return status;
     }
     return FinishOutput(kReportWritten);

@@ -85,6 +85,7 @@ bool SetEncoding(CliOptions& o, std::string_view arg, std::string& error) {
 }
 
 bool SetFormat(CliOptions& o, std::string_view arg, std::string& error) {
+    o.FormatGiven = true;
     if (text::EqualsNoCase(arg, "text")) {
         o.OutputFormat = Format::Text;
     } else if (text::EqualsNoCase(arg, "csv")) {
@@ -115,6 +116,43 @@ bool SetJobs(CliOptions& o, std::string_view arg, std::string& error) {
 
 bool SetDiff(CliOptions& o, std::string_view, std::string&) {
     o.Diff = true;
+    return true;
+}
+
+bool SetRevision(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--rev: expected a revision (a commit, tag or branch)";
+        return false;
+    }
+    o.Revision = std::string(arg);
+    return true;
+}
+
+bool SetOldRevision(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--rev-old: expected a revision (a commit, tag or branch)";
+        return false;
+    }
+    o.OldRevision = std::string(arg);
+    return true;
+}
+
+bool SetNewRevision(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--rev-new: expected a revision (a commit, tag or branch)";
+        return false;
+    }
+    o.NewRevision = std::string(arg);
+    return true;
+}
+
+bool SetHistory(CliOptions& o, std::string_view, std::string&) {
+    o.History = true;
+    return true;
+}
+
+bool SetTags(CliOptions& o, std::string_view, std::string&) {
+    o.TagsOnly = true;
     return true;
 }
 
@@ -165,12 +203,66 @@ const OptionDef kOptions[] = {
      SetDiff},
     {"--list-languages", 0, nullptr,
      "list the language table (name, kind text, file patterns, comment forms) and exit", SetListLanguages},
+    {"--rev", 0, "REV",
+     "count each TARGET as it stands in revision REV (a commit, tag or branch) of the git repository "
+     "holding it, read from the repository without a checkout; the report is that of a checkout of REV, "
+     "the files' times being the commit's",
+     SetRevision},
+    {"--rev-old", 0, "REV",
+     "with --diff and --rev-new: read the old version from revision REV of the git repository holding it; "
+     "one TARGET is then the same path in both revisions (two are the old and the new one)",
+     SetOldRevision},
+    {"--rev-new", 0, "REV", "with --diff and --rev-old: read the new version from revision REV",
+     SetNewRevision},
+    {"--history", 0, nullptr,
+     "write the totals per kind (files, total, exec, comment, blank lines) of TARGET at each commit of the "
+     "first-parent history of RANGE (REV, or A..B; default HEAD) of its git repository, oldest first, as "
+     "csv (default) or json rows: commit, date, tag, kind and the figures",
+     SetHistory},
+    {"--tags", 0, nullptr, "with --history: only at the commits a tag marks", SetTags},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
     {"--version", 0, nullptr, "show the version and exit", SetVersion},
 };
 
+// --history takes [RANGE] TARGET and writes data, not the report.
+bool CheckHistory(const CliOptions& options, std::string& error) {
+    if (options.TagsOnly && !options.History) {
+        error = "--tags goes with --history";
+        return false;
+    }
+    if (!options.History || options.Help || options.Version) return true;
+    if (options.Diff || !options.Revision.empty()) {
+        error = "--history takes its commits from RANGE; --diff and --rev do not go with it";
+        return false;
+    }
+    if (options.Targets.empty() || options.Targets.size() > 2) {
+        error = "--history needs [RANGE] TARGET";
+        return false;
+    }
+    if (options.FormatGiven && options.OutputFormat == Format::Text) {
+        error = "--history writes csv or json, not text";
+        return false;
+    }
+    return true;
+}
+
 // --diff compares exactly two target lines: two TARGETs, or an environment's two lines.
 bool CheckDiffTargets(const CliOptions& options, std::string& error) {
+    if (options.Diff && !options.Revision.empty()) {
+        error = "--rev counts one revision; --diff compares two TARGETs (or --rev-old and --rev-new)";
+        return false;
+    }
+    if (!options.OldRevision.empty() || !options.NewRevision.empty()) {
+        if (!options.Diff || options.OldRevision.empty() || options.NewRevision.empty()) {
+            error = "--rev-old and --rev-new go together, with --diff";
+            return false;
+        }
+        if (options.Targets.empty() || options.Targets.size() > 2) {
+            error = "--diff --rev-old A --rev-new B needs one TARGET, or the old and the new one";
+            return false;
+        }
+        return true;
+    }
     if (options.Diff && !options.Help && !options.Version && !options.ListLanguages &&
         options.Targets.size() != 2 && !(options.Targets.empty() && !options.Env.empty())) {
         error = "--diff needs two TARGETs, the old version and the new one";
@@ -245,7 +337,7 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         error = "no TARGET given";
         return false;
     }
-    return CheckDiffTargets(options, error);
+    return CheckHistory(options, error) && CheckDiffTargets(options, error);
 }
 
 bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& error) {
@@ -291,6 +383,9 @@ std::string ShortUsage() {
     return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
            "                    [--format text|csv|json] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "       zarnik-count [OPTION]... --diff OLD NEW\n"
+           "       zarnik-count [OPTION]... --rev REV TARGET...\n"
+           "       zarnik-count [OPTION]... --diff --rev-old A --rev-new B TARGET [NEW]\n"
+           "       zarnik-count [OPTION]... --history [--tags] [RANGE] TARGET\n"
            "Try 'zarnik-count --help' for more information.\n";
 }
 
@@ -298,6 +393,9 @@ std::string HelpText() {
     std::string s =
         "Usage: zarnik-count [OPTION]... TARGET...\n"
         "       zarnik-count [OPTION]... --diff OLD NEW\n"
+        "       zarnik-count [OPTION]... --rev REV TARGET...\n"
+        "       zarnik-count [OPTION]... --diff --rev-old A --rev-new B TARGET [NEW]\n"
+        "       zarnik-count [OPTION]... --history [--tags] [RANGE] TARGET\n"
         "Counts total, comment, executable and blank lines of source files and writes\n"
         "the report to standard output. With --diff, counts the lines added, changed\n"
         "and deleted between an old and a new version (each one TARGET).\n"
@@ -319,8 +417,10 @@ std::string HelpText() {
          "standard error; the report stays the same.\n"
          "\n"
          "Exit status: 0 report written; 1 no file found; 2 usage error (also a\n"
-         "TARGET holding a NUL byte); 3 a file or folder could not be read, or memory\n"
-         "ran out (the report so far stays on standard output);\n"
+         "TARGET holding a NUL byte; with --rev, a TARGET in no git repository or a\n"
+         "REV its repository lacks); 3 a file or folder could not be read, or memory\n"
+         "ran out, or a repository lacks an object it needs or a history is cut short\n"
+         "(a shallow clone) (the report so far stays on standard output);\n"
          "4 standard output could not be written.\n";
     return s;
 }

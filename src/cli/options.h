@@ -27,6 +27,16 @@ struct CliOptions {
     bool NameGiven = false;
     // --diff: the two TARGETs are the old and the new version of a change count.
     bool Diff = false;
+    // --rev: the TARGETs are counted as they stand in this revision of their git
+    // repository; empty when not given.
+    std::string Revision;
+    // --rev-old, --rev-new: with --diff, the revisions the old and the new version
+    // are read from; empty when not given.
+    std::string OldRevision, NewRevision;
+    // --history: the totals at each commit of a history; TARGETs are [RANGE] TARGET.
+    bool History = false;
+    bool TagsOnly = false;     // --tags: only at the tagged commits
+    bool FormatGiven = false;  // --format was given (a history is csv unless it says json)
 
     // Applied by ResolveOptions once every argument is read: the INI file first,
     // then the --set overrides in their order, then the environment.

@@ -195,10 +195,8 @@ FileStatus ProbeConverted(detail::ChunkedText& text, FileStatus asRead) {
     return status;
 }
 
-// CountFile once the file is open (fd) or known not to exist: everything after the
-// open, so the counting-ahead threads can run it without the walk's state.
-void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
-                 const DirEntry& entry, FileCounts& rec, CountContext& ctx) {
+// A record of entry with no counts yet.
+void StartRecord(const CountOptions& opt, const DirEntry& entry, FileCounts& rec) {
     rec.Status = FileStatus::Counted;
     rec.Name = entry.Name;
     rec.MTime = entry.MTime;
@@ -207,6 +205,44 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     rec.Kind = NoKind;
     rec.Total = rec.Comment = rec.Exec = rec.Blank = 0;
     rec.Ratio = 0.0f;
+}
+
+// Counts the file held whole in ctx.Text, whose head's pre-check gave status.
+void CountWholeText(const CountOptions& opt, const ModeChoice& choice, bool read, FileStatus status,
+                    FileCounts& rec, CountContext& ctx) {
+    const std::string_view whole = WholeTextForCounting(opt, read, ctx);
+    if (ctx.FromUtf8) status = ProbeConverted(whole, status);
+    rec.Status = status;
+    if (status != FileStatus::Counted) return;
+    detail::WholeText text(whole);
+    CountLoadedText(opt, choice, text, rec, ctx);
+}
+
+// The bytes of a stored file as a read of the file holding them gives them to the
+// counting: the pre-check's head alone when no counter reads it, else all of them.
+void CountStoredBytes(const CountOptions& opt, std::string_view bytes, const DirEntry& entry, FileCounts& rec,
+                      CountContext& ctx) {
+    StartRecord(opt, entry, rec);
+    const ModeChoice choice = ChooseByMode(opt, rec.Name);
+    const bool read = choice.Counter != CounterId::None;
+    const std::size_t n = read ? bytes.size() : std::min(bytes.size(), kProbeBytes);
+    ctx.Text.clear();
+    if (n > 0) std::memcpy(ctx.Text.Extend(n), bytes.data(), n);
+    ctx.Text.Commit(n);
+    const FileStatus status = ProbeBytes(ctx.Text.view());
+    ctx.FromUtf8 = false;
+    const bool unfitAsRead = status == FileStatus::Unfit && read && opt.ConvertUtf8;
+    if (status != FileStatus::Counted && !unfitAsRead)
+        rec.Status = status;
+    else
+        CountWholeText(opt, choice, read, status, rec, ctx);
+}
+
+// CountFile once the file is open (fd) or known not to exist: everything after the
+// open, so the counting-ahead threads can run it without the walk's state.
+void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd, std::int64_t size,
+                 const DirEntry& entry, FileCounts& rec, CountContext& ctx) {
+    StartRecord(opt, entry, rec);
 
     // Read the file once: the pre-check looks at its head, the counter at the text.
     // A file that no counter reads is read no further than the pre-check needs. A
@@ -251,12 +287,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
             CountLoadedText(opt, choice, text, rec, ctx);
         }
     } else {
-        const std::string_view whole = WholeTextForCounting(opt, read, ctx);
-        if (ctx.FromUtf8) status = ProbeConverted(whole, status);
-        rec.Status = status;
-        if (status != FileStatus::Counted) return;
-        detail::WholeText text(whole);
-        CountLoadedText(opt, choice, text, rec, ctx);
+        CountWholeText(opt, choice, read, status, rec, ctx);
     }
 }
 
@@ -282,6 +313,18 @@ void CountFile(const CountOptions& opt, const std::string& path, const DirEntry&
     struct stat st {};
     Fd fd = OpenExisting(path, st);
     CountOpenedOrFail(opt, path, fd, st.st_size, entry, rec, ctx);
+}
+
+void CountStoredFile(const CountOptions& opt, const std::string& path, std::string_view bytes,
+                     const DirEntry& entry, FileCounts& rec, CountContext& ctx) {
+    try {
+        CountStoredBytes(opt, bytes, entry, rec, ctx);
+    } catch (const std::bad_alloc&) {
+        ctx.Text.Release();
+        ctx.Utf8Spare.Release();
+        ctx.Converted = std::string();
+        throw FileError(path, ENOMEM);
+    }
 }
 
 bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, FileCounts& rec,

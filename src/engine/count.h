@@ -28,6 +28,12 @@ void CountFile(const CountOptions& opt, const std::string& path, const DirEntry&
 bool CountFoundFile(const CountOptions& opt, const std::string& path, DirEntry& entry, FileCounts& rec,
                     CountContext& ctx);
 
+// CountFile for a file whose bytes are in memory (a version a repository keeps):
+// counted as a file holding those bytes is, read whole; entry gives its name, time
+// and size. Throws FileError(path, ENOMEM) when memory runs out.
+void CountStoredFile(const CountOptions& opt, const std::string& path, std::string_view bytes,
+                     const DirEntry& entry, FileCounts& rec, CountContext& ctx);
+
 // The pre-check of a file's first 515 bytes (the first is never examined).
 FileStatus ProbeBytes(std::string_view head);
 // The pre-check of a UTF-8 source, over its converted text, as its Shift-JIS twin

@@ -28,6 +28,15 @@ std::size_t CheckUtf8Piece(std::string_view text, bool last, bool& multiByte, st
         if (pos == n) break;
         // A character is at most four bytes: fewer at the end may go on in the next piece.
         if (!last && n - pos < 4) return pos;
+        // Three bytes that need no closer look at the second (lead E1..EC or EE..EF),
+        // the common case of Japanese text, checked here in a loop of their own.
+        const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+        if (n - pos >= 3 && at(pos) - 0xE1u <= 0xEu && at(pos) != 0xED && (at(pos + 1) & 0xC0) == 0x80 &&
+            (at(pos + 2) & 0xC0) == 0x80) {
+            multiByte = true;
+            pos += 3;
+            continue;
+        }
         std::size_t len = text::WellFormedUtf8Length(text, pos);
         if (len == 0) {
             if (bad) *bad = pos;
@@ -107,14 +116,37 @@ void AppendUtf8AsShiftJis(std::string_view body, ByteBuffer& out) {
     }
 }
 
+namespace {
+
+// AppendUtf8AsShiftJis for a text not yet known to be UTF-8: false, with out
+// holding a part, at the first byte that starts no well-formed character.
+bool AppendIfWellFormed(std::string_view body, ByteBuffer& out) {
+    while (!body.empty()) {
+        const std::size_t room = body.size() + kGeta.size();
+        const text::ConvertedSpan span = text::Utf8ToSjisInto(body, kGeta, out.Extend(room), room, true);
+        out.Commit(span.Written);
+        if (span.Broken) return false;
+        body.remove_prefix(span.Read);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool ConvertUtf8Source(ByteBuffer& text, ByteBuffer& spare) {
     std::string_view all = text.view();
-    if (!IsUtf8Source(all)) return false;
     std::string_view body = BeforeNul(all);
     const std::string_view rest = all.substr(body.size());
-    if (StartsWithByteOrderMark(body)) body.remove_prefix(kByteOrderMark.size());
     spare.clear();
-    AppendUtf8AsShiftJis(body, spare);
+    if (StartsWithByteOrderMark(body)) {
+        body.remove_prefix(kByteOrderMark.size());
+        AppendUtf8AsShiftJis(body, spare);
+    } else if (text::AsciiRun(body, 0) == body.size() || !AppendIfWellFormed(body, spare)) {
+        // IsUtf8Source's answer, found while converting in one pass: without the
+        // mark, a text is UTF-8 when all before its first NUL is well formed and
+        // holds a character of more than one byte.
+        return false;
+    }
     if (!rest.empty()) {
         std::memcpy(spare.Extend(rest.size()), rest.data(), rest.size());
         spare.Commit(rest.size());

@@ -69,6 +69,10 @@ std::string TotalsRow(RowKey key, std::string_view kindWord, const CountSum& sum
 
 }  // namespace
 
+std::string CsvRow(std::initializer_list<std::string_view> fields, CsvEncoding encoding) {
+    return Row(fields, encoding);
+}
+
 std::string CsvHeader(CsvEncoding encoding) {
     return Row({"区分", "パス", "フォルダ", "ファイル名", "ﾀｲﾑｽﾀﾝﾌﾟ", "ｻｲｽﾞ", "種別", "総行数", "ｺﾒﾝﾄ行",
                 "実行数", "空行数", "ｺﾒﾝﾄ率", "状態", "ﾌｧｲﾙ数"},

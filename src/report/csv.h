@@ -3,7 +3,9 @@
 // are totals; the size is in bytes, the time stamp ISO 8601 with its offset.
 #pragma once
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "engine/file_counts.h"
 #include "report/count_events.h"
@@ -14,6 +16,10 @@ namespace zarnik::report {
 
 // Shift-JIS with CR LF opens as it is in a Japanese spreadsheet; UTF-8 rows end in LF.
 enum class CsvEncoding { Sjis, Utf8 };
+
+// One row of fields (UTF-8) with its line end: quoted where a field needs it,
+// and a field a spreadsheet would run as a formula made text.
+std::string CsvRow(std::initializer_list<std::string_view> fields, CsvEncoding encoding);
 
 // Each returns whole rows with their line ends.
 std::string CsvHeader(CsvEncoding encoding);

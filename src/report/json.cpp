@@ -1,5 +1,6 @@
 #include "report/json.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <utility>
@@ -52,6 +53,19 @@ void JsonWriter::Key(std::string_view key) {
 // form of a double are its own; only the layout around them is written here. A
 // name that is no valid UTF-8 gets U+FFFD for each bad sequence.
 void JsonWriter::Quoted(std::string_view s) {
+    // Printable ASCII without a quote or a backslash (paths, names, times, words:
+    // nearly every string) is the library's output as it stands, so it is written
+    // here without building a value for each string of each file.
+    const bool plain = std::all_of(s.begin(), s.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u <= 0x7F && c != '"' && c != '\\';
+    });
+    if (plain) {
+        text_.push_back('"');
+        text_.append(s);
+        text_.push_back('"');
+        return;
+    }
     text_ += nlohmann::json(std::string(s)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 

@@ -14,12 +14,20 @@ namespace {
 // Where a target line's relative paths start: a folder it names is the base
 // itself; a pattern's matches (files or walked folders) are relative to the
 // pattern's folder part.
-void FindBase(const std::string& target, Version& v) {
+// What the target names: on disk, or in revision when there is one.
+RevisionFiles::Named Names(const std::string& target, RevisionFiles* revision) {
+    if (revision) return revision->Names(target);
     struct stat st;
+    if (target.empty() || engine::StatPath(target, st) != 0) return RevisionFiles::Named::Nothing;
+    if (S_ISREG(st.st_mode)) return RevisionFiles::Named::File;
+    return S_ISDIR(st.st_mode) ? RevisionFiles::Named::Folder : RevisionFiles::Named::Nothing;
+}
+
+void FindBase(const std::string& target, Version& v, RevisionFiles* revision) {
     TargetParts parts = SplitTargetLine(target);
-    if (!target.empty() && engine::StatPath(target, st) == 0) {
-        if (S_ISREG(st.st_mode)) v.NamesOneFile = true;
-        if (S_ISDIR(st.st_mode)) {
+    if (const RevisionFiles::Named named = Names(target, revision); named != RevisionFiles::Named::Nothing) {
+        if (named == RevisionFiles::Named::File) v.NamesOneFile = true;
+        if (named == RevisionFiles::Named::Folder) {
             v.NamesFolder = true;
             std::string base = (parts.Pattern == "." && !parts.Folder.empty()) ? parts.Folder : target;
             while (base.size() > 1 && base.back() == '/') base.pop_back();
@@ -60,7 +68,7 @@ std::vector<Entry> Listed(const Version& v) {
 }  // namespace
 
 bool CollectVersion(const std::string& target, bool subfolders, ProgressObserver& progress, Version& v,
-                    std::int64_t& foundBefore) {
+                    std::int64_t& foundBefore, RevisionFiles* revision) {
     progress.Pump();
     if (progress.CancelRequested()) return false;
     // The found count runs on from the old version into the new one.
@@ -72,8 +80,11 @@ bool CollectVersion(const std::string& target, bool subfolders, ProgressObserver
         void Pump() override { Outer.Pump(); }
         bool CancelRequested() const override { return Outer.CancelRequested(); }
     } counting(progress, foundBefore);
-    FindBase(target, v);
-    CollectTargetLine(target, v.Found, subfolders, counting);
+    FindBase(target, v, revision);
+    if (revision)
+        revision->CollectTargetLine(target, v.Found, subfolders, counting);
+    else
+        CollectTargetLine(target, v.Found, subfolders, counting);
     foundBefore += static_cast<std::int64_t>(v.Found.Files.size());
     return !progress.CancelRequested();
 }

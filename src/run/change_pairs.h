@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "run/collect.h"
+#include "run/git_tree.h"
 #include "run/run.h"
 
 namespace zarnik::run::detail {
@@ -23,8 +24,9 @@ struct Version {
 // Collects the files of one version's target line and finds its base. The found
 // count runs on from foundBefore (the old version's files), which it then adds to.
 // False when the user cancelled.
+// With revision, the files are those of a stored revision.
 bool CollectVersion(const std::string& target, bool subfolders, ProgressObserver& progress, Version& v,
-                    std::int64_t& foundBefore);
+                    std::int64_t& foundBefore, RevisionFiles* revision = nullptr);
 
 // A file of the old version, of the new one, or of both.
 struct Pair {

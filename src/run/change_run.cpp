@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <optional>
 
 #include "engine/count.h"
 #include "engine/lines.h"
@@ -28,6 +29,7 @@
 #include "run/change_tally.h"
 #include "run/collect.h"
 #include "run/count_options.h"
+#include "run/git_tree.h"
 #include "run/guarded_run.h"
 #include "run/line_diff.h"
 #include "run/run.h"
@@ -96,6 +98,18 @@ void ReadForChange(const std::string& path, bool headOnly, Loaded& f) {
     f.Whole = !headOnly || static_cast<std::uint64_t>(f.Size) <= kProbeBytes;
 }
 
+// The stored bytes of a version as ReadForChange reads a file holding them.
+void LoadStored(std::string_view bytes, bool headOnly, Loaded& f) {
+    f.File = engine::Fd();
+    f.Present = true;
+    f.Size = static_cast<std::int64_t>(bytes.size());
+    const std::size_t n = headOnly ? std::min(bytes.size(), kProbeBytes) : bytes.size();
+    f.Bytes.clear();
+    if (n > 0) std::memcpy(f.Bytes.Extend(n), bytes.data(), n);
+    f.Bytes.Commit(n);
+    f.Whole = !headOnly || bytes.size() <= kProbeBytes;
+}
+
 // Whether both files hold the same bytes: what was read is compared in memory, the
 // rest of a file read only up to a NUL is compared piece by piece from the disk.
 bool SameBytes(const Loaded& a, const std::string& pathA, const Loaded& b, const std::string& pathB) {
@@ -157,8 +171,18 @@ struct Comparer {
     engine::ConverterState OldState, NewState;
     Loaded Old, New;
     detail::HunkFinder Hunks;
+    // Where each version's files are stored, or null for files on disk.
+    RevisionFiles* OldRevision = nullptr;
+    RevisionFiles* NewRevision = nullptr;
 
     explicit Comparer(const engine::CountOptions& opt) : Opt(opt) {}
+
+    static void Read(const FoundFile& file, bool headOnly, RevisionFiles* revision, Loaded& f) {
+        if (revision)
+            LoadStored(revision->Read(file), headOnly, f);
+        else
+            ReadForChange(file.Path, headOnly, f);
+    }
 
     // Reads and counts both versions of a pair; false when neither file is there
     // any more. same: both hold the same bytes (and were not classified line by line).
@@ -172,8 +196,8 @@ struct Comparer {
             return engine::ChooseByMode(Opt, sjisName).Counter == engine::CounterId::None;
         };
         const bool oldHead = pair.Old && headOnly(oldName), newHead = pair.New && headOnly(newName);
-        if (pair.Old) ReadForChange(pair.Old->Path, oldHead, Old);
-        if (pair.New) ReadForChange(pair.New->Path, newHead, New);
+        if (pair.Old) Read(*pair.Old, oldHead, OldRevision, Old);
+        if (pair.New) Read(*pair.New, newHead, NewRevision, New);
         if (!Old.Present && !New.Present) return false;
         same = Old.Present && New.Present && !oldHead && !newHead &&
                SameBytes(Old, pair.Old->Path, New, pair.New->Path);
@@ -274,17 +298,28 @@ bool TakePairs(const std::vector<Pair>& pairs, Comparer& comparer, bool errorRow
     return true;
 }
 
-void ComparePairs(const ChangeInput& input, const settings::Settings& cnf, const std::vector<Pair>& pairs,
-                  report::ChangeEvents& events, ProgressObserver& progress, RunOutcome& outcome) {
+// Where each version comes from: the targets as the header shows them, and the
+// stored revisions the files are read from (null: from disk).
+struct VersionSources {
+    std::string OldShown, NewShown;
+    RevisionFiles* OldRevision = nullptr;
+    RevisionFiles* NewRevision = nullptr;
+};
+
+void ComparePairs(const ChangeInput& input, const VersionSources& sources, const settings::Settings& cnf,
+                  const std::vector<Pair>& pairs, report::ChangeEvents& events, ProgressObserver& progress,
+                  RunOutcome& outcome) {
     std::int32_t nameLength = 0;
     for (const Pair& p : pairs) nameLength = std::max(nameLength, SjisLength(p.Rel));
     const auto total = static_cast<std::int64_t>(pairs.size());
     progress.Counting(total);
-    events.Begin({input.OldTarget, input.NewTarget, input.EnvName, input.Now, cnf, nameLength});
+    events.Begin({sources.OldShown, sources.NewShown, input.EnvName, input.Now, cnf, nameLength});
 
     report::ChangeTotals totals;
     const engine::CountOptions opt = run::CountOptionsFrom(cnf);
     Comparer comparer(opt);
+    comparer.OldRevision = sources.OldRevision;
+    comparer.NewRevision = sources.NewRevision;
     std::int64_t number = 0;
     bool finished = false;
     try {
@@ -309,17 +344,41 @@ std::string NoFilesText(const RunOutcome& outcome) {
 
 RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Settings& cnf,
                                     report::ChangeEvents& events, ProgressObserver& progress) {
+    return CountChangesFrom(input, nullptr, nullptr, cnf, events, progress);
+}
+
+RunOutcome RunSession::CountRevisionChanges(const ChangeInput& input, const std::string& oldRevision,
+                                            const std::string& newRevision, const settings::Settings& cnf,
+                                            report::ChangeEvents& events, ProgressObserver& progress) {
+    return CountChangesFrom(input, &oldRevision, &newRevision, cnf, events, progress);
+}
+
+RunOutcome RunSession::CountChangesFrom(const ChangeInput& input, const std::string* oldRevision,
+                                        const std::string* newRevision, const settings::Settings& cnf,
+                                        report::ChangeEvents& events, ProgressObserver& progress) {
     return detail::GuardedRun(progress, [&](RunOutcome& outcome) {
         // As in a count: a line that will be refused is refused before any walk.
         RefuseNulBytes(input.OldTarget);
         RefuseNulBytes(input.NewTarget);
+        std::optional<RevisionFiles> oldStored, newStored;
+        VersionSources sources{input.OldTarget, input.NewTarget};
+        if (oldRevision) {
+            sources.OldRevision = &oldStored.emplace(*oldRevision);
+            sources.OldShown = *oldRevision + ":" + input.OldTarget;
+        }
+        if (newRevision) {
+            sources.NewRevision = &newStored.emplace(*newRevision);
+            sources.NewShown = *newRevision + ":" + input.NewTarget;
+        }
         progress.Collecting();
         Version oldV, newV;
         oldV.Found.FollowGitIgnore = newV.Found.FollowGitIgnore = FollowsGitIgnore(cnf);
         std::int64_t found = 0;
         const bool subfolders = WalksSubfolders(cnf);
-        if (!detail::CollectVersion(input.OldTarget, subfolders, progress, oldV, found) ||
-            !detail::CollectVersion(input.NewTarget, subfolders, progress, newV, found)) {
+        if (!detail::CollectVersion(input.OldTarget, subfolders, progress, oldV, found,
+                                    sources.OldRevision) ||
+            !detail::CollectVersion(input.NewTarget, subfolders, progress, newV, found,
+                                    sources.NewRevision)) {
             outcome.End = RunEnd::Cancelled;
         } else if (const bool noOld = oldV.Found.Files.empty(), noNew = newV.Found.Files.empty();
                    (noOld && (!oldV.NamesFolder || noNew)) || (noNew && !newV.NamesFolder)) {
@@ -328,13 +387,14 @@ RunOutcome RunSession::CountChanges(const ChangeInput& input, const settings::Se
             // both are empty.
             outcome.End = RunEnd::NoFiles;
             if (noOld)
-                outcome.EmptyVersions += report::FormatChangeVersionLine(true, NativeToSjis(input.OldTarget));
+                outcome.EmptyVersions +=
+                    report::FormatChangeVersionLine(true, NativeToSjis(sources.OldShown));
             if (noOld && noNew) outcome.EmptyVersions += "\r\n";
             if (noNew)
                 outcome.EmptyVersions +=
-                    report::FormatChangeVersionLine(false, NativeToSjis(input.NewTarget));
+                    report::FormatChangeVersionLine(false, NativeToSjis(sources.NewShown));
         } else {
-            ComparePairs(input, cnf, detail::PairFiles(oldV, newV), events, progress, outcome);
+            ComparePairs(input, sources, cnf, detail::PairFiles(oldV, newV), events, progress, outcome);
         }
     });
 }

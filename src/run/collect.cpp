@@ -121,15 +121,7 @@ std::vector<Entry> ReadFolder(const std::string& folder, bool followFolderLinks,
 // Entries in the order SortByPath gives the paths under them: a folder's paths go
 // on past its name with a "/", so a folder compares as its name and a "/".
 bool EntryLess(const Entry& a, const Entry& b) {
-    auto at = [](const Entry& e, std::size_t i) -> int {
-        if (i < e.Name.size()) return text::AsciiLower(static_cast<unsigned char>(e.Name[i]));
-        return i == e.Name.size() && e.Type == EntryType::Folder ? '/' : -1;
-    };
-    for (std::size_t i = 0;; ++i) {
-        const int x = at(a, i), y = at(b, i);
-        if (x != y) return x < y;
-        if (x < 0 || i >= a.Name.size()) return false;  // names equal but for case
-    }
+    return EntryBefore(a.Name, a.Type == EntryType::Folder, b.Name, b.Type == EntryType::Folder);
 }
 
 void InPathOrder(const FileCollection& out, std::vector<Entry>& entries) {
@@ -152,6 +144,18 @@ namespace detail {
 long (*ReadFolderEntries)(int, char*, std::size_t) = [](int fd, char* buf, std::size_t size) -> long {
     return ::getdents64(fd, buf, size);
 };
+}
+
+bool EntryBefore(std::string_view a, bool aFolder, std::string_view b, bool bFolder) {
+    auto at = [](std::string_view name, bool folder, std::size_t i) -> int {
+        if (i < name.size()) return text::AsciiLower(static_cast<unsigned char>(name[i]));
+        return i == name.size() && folder ? '/' : -1;
+    };
+    for (std::size_t i = 0;; ++i) {
+        const int x = at(a, aFolder, i), y = at(b, bFolder, i);
+        if (x != y) return x < y;
+        if (x < 0 || i >= a.size()) return false;  // names equal but for case
+    }
 }
 
 std::string_view FoundFile::Folder() const {

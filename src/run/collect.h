@@ -16,6 +16,9 @@ namespace zarnik::run {
 struct FoundFile {
     std::string Path;
     std::size_t NameOffset = 0;
+    // 0 for a file on disk; a file of a stored revision is its number (from 1) in
+    // the RevisionFiles that found it, which holds where its bytes are kept.
+    std::size_t Stored = 0;
 
     std::string_view Name() const { return std::string_view(Path).substr(NameOffset); }
     // The path without the last "/" and the name; a root keeps its "/", a bare name
@@ -53,6 +56,11 @@ TargetParts SplitTargetLine(std::string_view line);
 // when folder is empty.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// Whether a walk that sorts its folders' entries (WalkInPathOrder) takes entry a
+// (a folder when aFolder) before entry b of the same folder: SortByPath's order of
+// the paths under them.
+bool EntryBefore(std::string_view a, bool aFolder, std::string_view b, bool bFolder);
+
 // Byte length of a native name once converted to Shift-JIS.
 std::int32_t SjisLength(std::string_view native);
 // A native text in Shift-JIS (pure ASCII is copied without conversion), with
@@ -84,6 +92,14 @@ namespace detail {
 // part-way, as a failing disk or a lost network share does.
 extern long (*ReadFolderEntries)(int fd, char* buf, std::size_t size);
 }  // namespace detail
+
+// The files a count run over input reads to its end, found as the run finds them
+// (the same walk, subfolder and git rules, in its order) and chosen as it chooses
+// them: those the settings' extension lists and source mode give a counter. The
+// others the run only opens and looks at the head of. A benchmark that reads
+// exactly these files cannot drift from what the run reads. Throws what the
+// collection throws (engine::FileError, RefusedTargetLine).
+std::vector<FoundFile> FilesReadToTheEnd(const RunInput& input, const settings::Settings& cnf);
 
 // Stable sort by full path, byte by byte after folding ASCII letters to lower case.
 void SortByPath(std::vector<FoundFile>& files);

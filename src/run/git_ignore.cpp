@@ -2,6 +2,7 @@
 
 #include <git2.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -40,6 +41,7 @@ struct GitIgnore::Trees {
     // Opens the repository at or above folder (or at folder only); nullptr where
     // there is none.
     git_repository* Open(const std::string& folder, unsigned flags) {
+        detail::StartLibgit2();
         git_repository* repo = nullptr;
         const int error =
             git_repository_open_ext(&repo, folder.empty() ? "." : folder.c_str(), flags, nullptr);
@@ -74,7 +76,28 @@ struct GitIgnore::Trees {
     int Last() const { return static_cast<int>(Repos.size()) - 1; }
 };
 
-GitIgnore::GitIgnore() : trees_(std::make_unique<Trees>()) { detail::StartLibgit2(); }
+GitIgnore::GitIgnore() : trees_(std::make_unique<Trees>()) {}
+
+namespace {
+
+// Whether a repository may hold folder: an entry named .git in it or a folder
+// above. Where there is none, libgit2 is never started (its start costs more
+// than a small count), and a repository's own folder holds one above it. When
+// the folder's real path cannot be had, libgit2 decides.
+bool MayBeInRepository(const std::string& folder) {
+    std::unique_ptr<char, decltype(&::free)> real(::realpath(folder.c_str(), nullptr), &::free);
+    if (!real) return true;
+    std::string path = real.get();
+    struct stat st;
+    for (;;) {
+        if (::lstat((path == "/" ? std::string("/.git") : path + "/.git").c_str(), &st) == 0) return true;
+        if (path == "/") return false;
+        const std::size_t slash = path.rfind('/');
+        path.resize(slash == 0 ? 1 : slash);
+    }
+}
+
+}  // namespace
 
 GitIgnore::~GitIgnore() = default;
 
@@ -89,6 +112,7 @@ GitIgnore::Place GitIgnore::Locate(const std::string& folder) {
             return {};
         throw engine::FileError(start, ENAMETOOLONG);
     }
+    if (!MayBeInRepository(start)) return {};
     git_repository* repo = trees_->Open(start, 0);
     if (!repo) return {};
     // The work tree's path is the real one, so the folder's is made real too.

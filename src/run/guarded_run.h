@@ -21,6 +21,10 @@ RunOutcome GuardedRun(ProgressObserver& progress, Body body, Ended ended) {
     RunOutcome outcome;
     try {
         body(outcome);
+    } catch (const RepositoryError& e) {
+        outcome.End = RunEnd::ReadError;
+        outcome.Error = ReadError{e.Path(), e.Code()};
+        outcome.ErrorDetail = e.Detail();
     } catch (const engine::FileError& e) {
         outcome.End = RunEnd::ReadError;
         outcome.Error = ReadError{e.Path(), e.Code()};
@@ -31,6 +35,10 @@ RunOutcome GuardedRun(ProgressObserver& progress, Body body, Ended ended) {
         outcome = RunOutcome{};
         outcome.End = RunEnd::RefusedTarget;
         outcome.RefusedLine = std::move(refused.Line);
+    } catch (RefusedRevision& refused) {
+        outcome = RunOutcome{};
+        outcome.End = RunEnd::RefusedRevision;
+        outcome.RefusedLine = std::move(refused.Message);
     }
     try {
         ended(outcome);

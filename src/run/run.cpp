@@ -7,10 +7,12 @@
 #include <thread>
 #include <utility>
 
+#include "engine/source_kind.h"
 #include "report/totals.h"
 #include "run/collect.h"
 #include "run/count_ahead.h"
 #include "run/count_options.h"
+#include "run/git_tree.h"
 #include "run/guarded_run.h"
 #include "text/sjis.h"
 
@@ -35,8 +37,9 @@ const Texts& Sj() {
 }
 
 // The collection pass; the lines that found no file go to withoutFiles.
+// With revision, the lines name files of that stored revision.
 bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress, FileCollection& found,
-             std::vector<std::string>& withoutFiles) {
+             std::vector<std::string>& withoutFiles, RevisionFiles* revision) {
     // A line that will be refused is refused before any folder is walked.
     for (const std::string& line : input.TargetLines) RefuseNulBytes(line);
     progress.Collecting();
@@ -46,7 +49,10 @@ bool Collect(const RunInput& input, bool subfolders, ProgressObserver& progress,
         if (progress.CancelRequested()) return false;
         const std::string& line = input.TargetLines[i];
         const std::size_t before = found.Files.size();
-        CollectTargetLine(line, found, subfolders, progress);
+        if (revision)
+            revision->CollectTargetLine(line, found, subfolders, progress);
+        else
+            CollectTargetLine(line, found, subfolders, progress);
         if (progress.CancelRequested()) return false;
         if (found.Files.size() == before && !line.empty()) withoutFiles.push_back(line);
     }
@@ -73,7 +79,9 @@ public:
     // Sets outcome.End to Cancelled when it was left by a cancel, and to NoFiles
     // when every file had gone by its turn (as when gone before the collection):
     // the report is opened at the first file that is still there.
-    void Run(const engine::CountOptions& opt, engine::CountContext& ctx, RunOutcome& outcome);
+    // With revision the files are a stored revision's, counted one after another.
+    void Run(const engine::CountOptions& opt, engine::CountContext& ctx, RunOutcome& outcome,
+             RevisionFiles* revision);
     report::RunTail Tail(const RunOutcome& outcome) const;
 
 private:
@@ -130,12 +138,13 @@ void CountPass::Take(const FoundFile& file, const detail::CountedFile& counted, 
     events_.FileCounted(file.Path, counted.Rec);
 }
 
-void CountPass::Run(const engine::CountOptions& opt, engine::CountContext& ctx, RunOutcome& outcome) {
+void CountPass::Run(const engine::CountOptions& opt, engine::CountContext& ctx, RunOutcome& outcome,
+                    RevisionFiles* revision) {
     files_ = static_cast<std::int64_t>(found_.Files.size());
     progress_.Counting(files_);
     if (layout_.SortByPath) SortByPath(found_.Files);
     std::optional<detail::CountAhead> ahead;
-    if (unsigned threads = CountThreads(input_, opt, found_.Files.size()); threads > 1)
+    if (unsigned threads = CountThreads(input_, opt, found_.Files.size()); threads > 1 && !revision)
         ahead.emplace(opt, found_.Files, threads);
     detail::CountedFile atTurn;
     for (std::size_t i = 0; i < found_.Files.size() && !(cancelled_ = Cancelled()); ++i) {
@@ -145,6 +154,8 @@ void CountPass::Run(const engine::CountOptions& opt, engine::CountContext& ctx, 
         detail::CountedFile* counted = &atTurn;
         if (ahead)
             counted = &ahead->Take(i);
+        else if (revision)
+            revision->Count(opt, file, ctx, atTurn);
         else
             detail::CountListedFile(opt, file, ctx, atTurn);
         if (counted->Gone) continue;
@@ -182,6 +193,18 @@ report::RunTail CountPass::Tail(const RunOutcome& outcome) const {
 
 RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cnf,
                              report::CountEvents& events, ProgressObserver& progress) {
+    return CountFrom(input, nullptr, cnf, events, progress);
+}
+
+RunOutcome RunSession::CountRevision(const RunInput& input, const std::string& revision,
+                                     const settings::Settings& cnf, report::CountEvents& events,
+                                     ProgressObserver& progress) {
+    return CountFrom(input, &revision, cnf, events, progress);
+}
+
+RunOutcome RunSession::CountFrom(const RunInput& input, const std::string* revision,
+                                 const settings::Settings& cnf, report::CountEvents& events,
+                                 ProgressObserver& progress) {
     // The session outlives the run (its buffers keep their room), but no folder
     // stays open after it, however it ends.
     struct CloseFolders {
@@ -194,18 +217,37 @@ RunOutcome RunSession::Count(const RunInput& input, const settings::Settings& cn
     found.FollowGitIgnore = FollowsGitIgnore(cnf);
     CountPass pass(input, cnf, layout, events, progress, found);
     auto body = [&](RunOutcome& outcome) {
+        std::optional<RevisionFiles> revisionFiles;
+        if (revision) revisionFiles.emplace(*revision);
+        RevisionFiles* stored = revisionFiles ? &*revisionFiles : nullptr;
         std::vector<std::string> withoutFiles;
-        if (!Collect(input, WalksSubfolders(cnf), progress, found, withoutFiles)) {
+        if (!Collect(input, WalksSubfolders(cnf), progress, found, withoutFiles, stored)) {
             outcome.End = RunEnd::Cancelled;
         } else if (found.Files.empty()) {
             outcome.End = RunEnd::NoFiles;
         } else {
             outcome.LinesWithoutFiles = std::move(withoutFiles);
-            pass.Run(run::CountOptionsFrom(cnf), ctx_, outcome);
+            pass.Run(run::CountOptionsFrom(cnf), ctx_, outcome, stored);
         }
     };
     return detail::GuardedRun(progress, body,
                               [&](const RunOutcome& outcome) { events.End(pass.Tail(outcome)); });
+}
+
+std::vector<FoundFile> FilesReadToTheEnd(const RunInput& input, const settings::Settings& cnf) {
+    const report::ReportLayout layout = report::ReportLayout::From(cnf);
+    FileCollection found;
+    found.WalkInPathOrder = layout.SortByPath;
+    found.FollowGitIgnore = FollowsGitIgnore(cnf);
+    ProgressObserver quiet;
+    std::vector<std::string> withoutFiles;
+    Collect(input, WalksSubfolders(cnf), quiet, found, withoutFiles, nullptr);
+    if (layout.SortByPath) SortByPath(found.Files);
+    const engine::CountOptions opt = CountOptionsFrom(cnf);
+    std::erase_if(found.Files, [&opt](const FoundFile& file) {
+        return engine::ChooseByMode(opt, NativeToSjis(file.Name())).Counter == engine::CounterId::None;
+    });
+    return std::move(found.Files);
 }
 
 bool WalksSubfolders(const settings::Settings& cnf) { return cnf.WalkSubfolders != 0; }

@@ -9,10 +9,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/count_context.h"
 #include "engine/file_counts.h"
+#include "engine/file_error.h"
 #include "report/change_events.h"
 #include "report/count_events.h"
 #include "report/line_sink.h"
@@ -58,18 +60,24 @@ struct ReadError {
 
 // RefusedTarget: a target line holds a NUL byte. The system would read the path
 // only up to it and so count another file than the one named; nothing is counted.
-enum class RunEnd { Finished, Cancelled, NoFiles, ReadError, RefusedTarget };
+// RefusedRevision: a target of a count of a stored revision lies in no repository,
+// or its repository has no such revision; nothing is counted.
+enum class RunEnd { Finished, Cancelled, NoFiles, ReadError, RefusedTarget, RefusedRevision };
 
 struct RunOutcome {
     RunEnd End = RunEnd::Finished;
     std::int64_t FilesCounted = 0;  // files whose counts entered the totals
     // With End ReadError: the lines written so far stay, no closing block follows.
     std::optional<ReadError> Error;
+    // With Error from a repository: what it could not give (an object missing or
+    // corrupt, a history cut short), in English; it says more than Error's code.
+    std::string ErrorDetail;
     // Target lines (native, not empty) that found no file while others found some:
     // a mistyped line would otherwise shorten the totals without a word. The report
     // stays as it is; the front ends name these lines.
     std::vector<std::string> LinesWithoutFiles;
-    // With End RefusedTarget: the line refused (native).
+    // With End RefusedTarget: the line refused (native). With RefusedRevision: why,
+    // naming the target or the revision (native).
     std::string RefusedLine;
     // The sink holds lines after the run (its own, or an earlier run's). Set by a
     // change count; after a count the front end, which holds the lines, sets it.
@@ -111,13 +119,38 @@ public:
     RunOutcome Count(const RunInput& input, const settings::Settings& cnf, report::CountEvents& events,
                      ProgressObserver& progress);
 
+    // Count, with every target line counted as it stands in revision (a commit, a
+    // tag, a branch, ...) of the git repository holding it, from the repository's
+    // objects: the same report as a count of a checkout of it, the files' times
+    // being the commit's. Ends with RefusedRevision, before anything is counted,
+    // when a line lies in no repository or its repository has no such revision.
+    RunOutcome CountRevision(const RunInput& input, const std::string& revision,
+                             const settings::Settings& cnf, report::CountEvents& events,
+                             ProgressObserver& progress);
+
     // Runs one change count: pairs the old and the new version's files, diffs the
     // lines of each changed pair and tells events the added, changed and deleted
     // lines. It writes no line itself, so ResultUnsaved is left to the front end.
     RunOutcome CountChanges(const ChangeInput& input, const settings::Settings& cnf,
                             report::ChangeEvents& events, ProgressObserver& progress);
 
+    // CountChanges between two stored revisions of the git repositories holding
+    // the targets: the old target as it stands in oldRevision, the new one in
+    // newRevision, read from the repositories' objects. The pairs, the report, csv
+    // and json are those of a change count of two checkouts, but for the header,
+    // which names each target as REV:TARGET. Ends with RefusedRevision as
+    // CountRevision does.
+    RunOutcome CountRevisionChanges(const ChangeInput& input, const std::string& oldRevision,
+                                    const std::string& newRevision, const settings::Settings& cnf,
+                                    report::ChangeEvents& events, ProgressObserver& progress);
+
 private:
+    RunOutcome CountFrom(const RunInput& input, const std::string* revision, const settings::Settings& cnf,
+                         report::CountEvents& events, ProgressObserver& progress);
+    RunOutcome CountChangesFrom(const ChangeInput& input, const std::string* oldRevision,
+                                const std::string* newRevision, const settings::Settings& cnf,
+                                report::ChangeEvents& events, ProgressObserver& progress);
+
     engine::CountContext ctx_;
 };
 
@@ -135,6 +168,23 @@ std::string ShownLine(std::string_view nativeLine);
 struct RefusedTargetLine {
     std::string Line;
 };
+// Thrown before a count of a stored revision counts anything when a target lies
+// in no repository or the repository has no such revision. Message is native.
+struct RefusedRevision {
+    std::string Message;
+};
+// A repository that cannot give what a run needs from it: an object missing or
+// corrupt, a history cut short. It ends the run as a read error of Path.
+class RepositoryError : public engine::FileError {
+public:
+    RepositoryError(std::string path, int code, std::string detail)
+        : engine::FileError(std::move(path), code), detail_(std::move(detail)) {}
+    const std::string& Detail() const { return detail_; }
+
+private:
+    std::string detail_;
+};
+
 // Throws RefusedTargetLine when line holds a NUL byte.
 void RefuseNulBytes(std::string_view line);
 // The same for a run's outcome: after a change count it first names the version

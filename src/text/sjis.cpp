@@ -113,7 +113,7 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
     return n;
 }
 
-std::size_t AsciiRun(std::string_view s, std::size_t pos) {
+std::size_t AsciiRunOfMany(std::string_view s, std::size_t pos) {
     constexpr std::uint64_t kHigh = 0x8080808080808080u;
     std::size_t i = pos;
     for (std::uint64_t w[4]; i + 32 <= s.size(); i += 32) {
@@ -130,21 +130,6 @@ std::size_t AsciiRun(std::string_view s, std::size_t pos) {
 
 namespace {
 
-// "¥" (U+00A5) and "‾" (U+203E) at pos, with the Shift-JIS of their full-width
-// forms "￥" and "￣"; Length 0 for anything else. Their first bytes never continue
-// another character, so wherever they stand they start one.
-struct FullWidth {
-    std::size_t Length = 0;
-    const char* Sjis = nullptr;
-};
-inline FullWidth FullWidthFor(std::string_view s, std::size_t pos) {
-    const auto c = static_cast<unsigned char>(s[pos]);
-    if (c == 0xC2 && s.size() - pos >= 2 && s[pos + 1] == '\xA5') return {2, "\x81\x8F"};
-    if (c == 0xE2 && s.size() - pos >= 3 && s[pos + 1] == '\x80' && s[pos + 2] == '\xBE')
-        return {3, "\x81\x50"};
-    return {};
-}
-
 // One iconv descriptor per direction and thread, opened on first use.
 class Converter {
 public:
@@ -159,39 +144,14 @@ public:
     // Converts in into out (room bytes), calling skip(in, pos) for the length of an
     // unconvertible run to drop and writing replacement in its place. Stops where
     // out is full.
-    // With sourceText, in is UTF-8 source text and the output a code in which ASCII
-    // is the same: runs of ASCII are copied, and only the runs between them go
-    // through iconv, which is slow per character. No character becomes an ASCII
-    // byte it was not: "¥" and "‾", which code page 932 holds as "\" and "~" (an
-    // escape and an operator to every counter), become "￥" and "￣".
     template <class Skip>
     ConvertedSpan RunInto(std::string_view in, std::string_view replacement, Skip skip, char* out,
-                          std::size_t room, bool sourceText = false) {
+                          std::size_t room) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::size_t pos = 0, written = 0;
         while (pos < in.size()) {
-            std::size_t end = in.size();
-            if (sourceText) {
-                const std::size_t ascii = std::min(AsciiRun(in, pos), room - written);
-                std::memcpy(out + written, in.data() + pos, ascii);
-                pos += ascii;
-                written += ascii;
-                if (pos == in.size() || written == room) break;
-                if (static_cast<unsigned char>(in[pos]) < 0x80) break;  // out is full
-                if (const FullWidth fw = FullWidthFor(in, pos); fw.Length) {
-                    if (room - written < 2) break;
-                    std::memcpy(out + written, fw.Sjis, 2);
-                    written += 2;
-                    pos += fw.Length;
-                    continue;
-                }
-                end = pos + 1;
-                while (end < in.size() && static_cast<unsigned char>(in[end]) >= 0x80 &&
-                       !FullWidthFor(in, end).Length)
-                    ++end;
-            }
             char* src = const_cast<char*>(in.data() + pos);
-            std::size_t srcLeft = end - pos;
+            std::size_t srcLeft = in.size() - pos;
             char* dst = out + written;
             std::size_t dstLeft = room - written;
             std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
@@ -246,9 +206,120 @@ std::string SjisToUtf8(std::string_view sjis) {
 
 std::string Utf8ToSjis(std::string_view utf8) { return Utf8ToCp932().Run(utf8, "?", Utf8CharLength); }
 
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
-                             std::size_t room) {
-    return Utf8ToCp932().RunInto(utf8, replacement, MaximalSubpartLength, out, room, true);
+namespace {
+
+#include "cp932_table.inc"
+
+// The code page 932 code of a character below U+10000 (kCp932Code's form: 0 when
+// the code page cannot hold it).
+inline unsigned Cp932Code(unsigned cp) { return kCp932Code[kCp932Block[cp >> 8]][cp & 0xFF]; }
+
+// A character's code as source text takes it. No character becomes an ASCII byte
+// it was not: "¥" and "‾", which code page 932 holds as "\" and "~" (an escape and
+// an operator to every counter), become "￥" and "￣".
+unsigned SourceCode(unsigned cp) {
+    if (cp == 0xA5) return 0x818F;
+    if (cp == 0x203E) return 0x8150;
+    return Cp932Code(cp);
+}
+
+// The character at s[0] when it is well formed, below U+10000 and no ASCII (len
+// bytes of it); else len 0.
+struct Decoded {
+    unsigned Cp = 0;
+    std::size_t Len = 0;
+};
+inline Decoded DecodeBmp(const unsigned char* s, std::size_t left) {
+    const unsigned c = s[0];
+    // Three bytes, the common case of Japanese text; E0 and ED have narrower second bytes.
+    if (c >= 0xE1 && c != 0xED && c <= 0xEF && left >= 3 && (s[1] & 0xC0) == 0x80 && (s[2] & 0xC0) == 0x80)
+        return {((c & 0x0Fu) << 12) | ((s[1] & 0x3Fu) << 6) | (s[2] & 0x3Fu), 3};
+    if (c >= 0xC2 && c <= 0xDF && left >= 2 && (s[1] & 0xC0) == 0x80)
+        return {((c & 0x1Fu) << 6) | (s[1] & 0x3Fu), 2};
+    if ((c == 0xE0 || c == 0xED) && left >= 3 &&
+        WellFormedUtf8Length({reinterpret_cast<const char*>(s), left}, 0) == 3)
+        return {((c & 0x0Fu) << 12) | ((s[1] & 0x3Fu) << 6) | (s[2] & 0x3Fu), 3};
+    return {};
+}
+
+// Converts the three-byte characters from pos on that become two bytes (most of
+// Japanese text) and returns where the first other one stands: the plain case in
+// a loop of its own, without the checks the rest needs. "‾" becomes one byte in
+// the table, so it is left to SourceCode.
+inline std::size_t ThreeByteRun(const unsigned char* s, std::size_t n, std::size_t pos, char* out,
+                                std::size_t room, std::size_t& written) {
+    while (n - pos >= 3 && room - written >= 2) {
+        const unsigned c = s[pos], b1 = s[pos + 1], b2 = s[pos + 2];
+        // E1..EC and EE..EF: any continuation bytes make a character.
+        if (c - 0xE1u > 0xEu || c == 0xED || ((b1 & 0xC0u) | ((b2 & 0xC0u) >> 2)) != 0xA0u) break;
+        const unsigned cp = ((c & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+        const unsigned code = Cp932Code(cp);
+        if (code <= 0xFF) break;
+        out[written] = static_cast<char>(code >> 8);
+        out[written + 1] = static_cast<char>(code & 0xFF);
+        written += 2;
+        pos += 3;
+    }
+    return pos;
+}
+
+// The length of a character beyond U+FFFF at pos that the conversion leaves out
+// (as iconv does the tags), else 0.
+std::size_t DroppedLength(std::string_view s, std::size_t pos) {
+    if (WellFormedUtf8Length(s, pos) != 4) return 0;
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(s[pos + i]) & 0x3Fu; };
+    const unsigned cp =
+        ((static_cast<unsigned char>(s[pos]) & 0x07u) << 18) | (at(1) << 12) | (at(2) << 6) | at(3);
+    for (const auto& range : kCp932Dropped)
+        if (cp >= range[0] && cp <= range[1]) return 4;
+    return 0;
+}
+
+}  // namespace
+
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room,
+                             bool stopAtBroken) {
+    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t pos = 0, written = 0;
+    while (pos < n) {
+        if (s[pos] < 0x80) {
+            const std::size_t ascii = std::min(AsciiRun(utf8, pos), room - written);
+            if (ascii == 0) break;  // out is full
+            std::memcpy(out + written, s + pos, ascii);
+            pos += ascii;
+            written += ascii;
+            continue;
+        }
+        pos = ThreeByteRun(s, n, pos, out, room, written);
+        if (pos == n || s[pos] < 0x80) continue;
+        const Decoded d = DecodeBmp(s + pos, n - pos);
+        const unsigned code = d.Len ? SourceCode(d.Cp) : 0;
+        if (code > 0xFF) {
+            if (room - written < 2) break;
+            out[written] = static_cast<char>(code >> 8);
+            out[written + 1] = static_cast<char>(code & 0xFF);
+            written += 2;
+            pos += d.Len;
+        } else if (code != 0) {
+            if (room - written < 1) break;
+            out[written++] = static_cast<char>(code);
+            pos += d.Len;
+        } else if (const std::size_t dropped = d.Len ? 0 : DroppedLength(utf8, pos)) {
+            if (written == room) break;
+            pos += dropped;
+        } else {
+            // Code page 932 cannot hold it (also every other character beyond
+            // U+FFFF), or no character starts here: one replacement for what one
+            // stands for.
+            if (stopAtBroken && WellFormedUtf8Length(utf8, pos) == 0) return {pos, written, true};
+            if (room - written < replacement.size()) break;
+            replacement.copy(out + written, replacement.size());
+            written += replacement.size();
+            pos += MaximalSubpartLength(utf8, pos);
+        }
+    }
+    return {pos, written};
 }
 
 }  // namespace zarnik::text

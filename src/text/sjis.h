@@ -56,8 +56,13 @@ std::size_t WellFormedUtf8Length(std::string_view s, std::size_t pos);
 std::size_t MaximalSubpartLength(std::string_view s, std::size_t pos);
 
 // The number of bytes below 0x80 from pos on. Source text is mostly ASCII, so 32
-// bytes, then eight, are looked at together.
-std::size_t AsciiRun(std::string_view s, std::size_t pos);
+// bytes, then eight, are looked at together; text dense with Japanese asks after
+// every character, where mostly there is none, which is answered inline.
+std::size_t AsciiRunOfMany(std::string_view s, std::size_t pos);
+inline std::size_t AsciiRun(std::string_view s, std::size_t pos) {
+    if (pos < s.size() && static_cast<unsigned char>(s[pos]) >= 0x80) return 0;
+    return AsciiRunOfMany(s, pos);
+}
 // Whether every byte is below 0x80.
 inline bool IsAscii(std::string_view s) { return AsciiRun(s, 0) == s.size(); }
 
@@ -79,11 +84,13 @@ std::string Utf8ToSjis(std::string_view utf8);
 // ASCII "\" and "~"), and each character code page 932 cannot hold and each
 // maximal subpart of a broken sequence (MaximalSubpartLength) becomes one
 // replacement. Stops where the next character would not fit; says how far it read
-// and how much it wrote.
+// and how much it wrote. With stopAtBroken it also stops at the first byte that
+// starts no well-formed character, and says so (Broken).
 struct ConvertedSpan {
     std::size_t Read = 0, Written = 0;
+    bool Broken = false;
 };
-ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out,
-                             std::size_t room);
+ConvertedSpan Utf8ToSjisInto(std::string_view utf8, std::string_view replacement, char* out, std::size_t room,
+                             bool stopAtBroken = false);
 
 }  // namespace zarnik::text

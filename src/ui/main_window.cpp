@@ -75,9 +75,6 @@ MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), 
     statusBar()->addWidget(statusText, 1);
 
     runner_ = std::make_unique<RunController>(this, result_);
-    runner_->PumpHook = [this] {
-        if (RunPumpHook) RunPumpHook();
-    };
     HelpViewer::Instance().SetHelpFile(QString::fromStdString(state_.HelpFile));
     ApplyStartState();
     targets_->List()->setFocus();  // the user starts by typing targets
@@ -359,20 +356,21 @@ void MainWindow::ReevaluateAll() {
 std::vector<std::string> MainWindow::ResultLines() const { return result_->Lines(); }
 
 void MainWindow::RunCountCommand() {
-    if (running_ || !countAction->isEnabled()) return;
+    // While a run goes on, the command is refused before it gets here.
+    if (!countAction->isEnabled()) return;
     SetRunning(true);
     run::RunInput input;
     input.TargetLines = ToNativeLines(targets_->List()->toPlainText());
     input.EnvName = tabs_->CurrentName();
     input.Now = std::time(nullptr);
-    input.Threads = 0;  // count ahead on every core; the report stays the same
+    input.Threads = 0;                // count ahead on every core; the report stays the same
+    runner_->PumpHook = RunPumpHook;  // a run without one never waits for the window
     const run::RunOutcome outcome = runner_->Run(input, state_.Cnf);
     if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeRows();  // for "結果をCSVで保存"
     FinishRun(outcome);
 }
 
 void MainWindow::RunChangeCommand() {
-    if (running_) return;
     ChangeCountDialog dialog(QString::fromStdString(state_.DiffOld), QString::fromStdString(state_.DiffNew),
                              this);
     dialog.BrowseFolder = [this, &dialog](const QString& current) {
@@ -392,6 +390,7 @@ void MainWindow::RunChangeCommand() {
     input.Now = std::time(nullptr);
     input.Threads = 0;  // as a count run: the run decides what it does ahead
     SetRunning(true);
+    runner_->PumpHook = RunPumpHook;
     const run::RunOutcome outcome = runner_->RunChanges(input, state_.Cnf);
     if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeChanges();
     FinishRun(outcome);

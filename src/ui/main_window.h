@@ -91,7 +91,8 @@ public:
     std::function<int(const QString& text)> AskYesNoCancel;  // QMessageBox::Yes/No/Cancel
     std::function<int(const QString& text)> AskYesNo;        // QMessageBox::Yes/No
     std::function<void(const QString& title, const QString& text)> ShowMessage;
-    // Called at every point where a count run lets pending messages run.
+    // Called on the window's thread at every point where a run may be interrupted,
+    // while the run waits for it; a run without one never waits for the window.
     std::function<void()> RunPumpHook;
     // Runs a modal dialog (and the dialogs it opens) and returns its result.
     std::function<int(QDialog& dialog)> ExecDialog = [](QDialog& d) { return d.exec(); };

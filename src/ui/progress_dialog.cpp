@@ -85,11 +85,6 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     connect(stopButton, &QPushButton::clicked, this, &ProgressDialog::OnStopClicked);
 }
 
-void ProgressDialog::SetAndRepaint(QLabel* label, const QString& text) {
-    label->setText(text);
-    if (label->isVisible()) label->repaint();
-}
-
 void ProgressDialog::OnStopClicked() {
     cancelRequested_ = true;
     hide();

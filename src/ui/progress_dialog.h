@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <atomic>
 
 namespace zarnik::ui {
 
@@ -16,6 +17,8 @@ public:
 
     bool CancelRequested() const { return cancelRequested_; }
     void ResetCancel() { cancelRequested_ = false; }
+    // Set by the cancel button on the window's thread; a run on its own thread reads it.
+    const std::atomic<bool>& CancelFlag() const { return cancelRequested_; }
 
     QLabel* phaseLabel;
     QLabel* fileCountLabel;
@@ -23,9 +26,6 @@ public:
     QLabel* environmentLabel;
     QPushButton* stopButton;
     QProgressBar* ProgressBar1;
-
-    // Sets a label's text and paints it at once.
-    static void SetAndRepaint(QLabel* label, const QString& text);
 
 public slots:
     void OnStopClicked();
@@ -38,7 +38,7 @@ protected:
 private:
     class Animation;
     Animation* Animate1;
-    bool cancelRequested_ = false;
+    std::atomic<bool> cancelRequested_ = false;
 };
 
 }  // namespace zarnik::ui

@@ -12,14 +12,12 @@
 
 namespace zarnik::ui {
 
-// ASCII is the same in Shift-JIS and Latin-1: most report lines (file lines, rules)
-// need no converter.
-inline void AppendQ(QString& out, std::string_view sjis) {
-    if (text::IsAscii(sjis))
-        out.append(QLatin1StringView(sjis.data(), static_cast<qsizetype>(sjis.size())));
-    else
-        out.append(QString::fromUtf8(text::SjisToUtf8(sjis)));
-}
+// Shift-JIS onto the end of out. ASCII is the same in Shift-JIS and Latin-1: most of
+// a report line (file lines, rules) needs no converter, and each other character is
+// converted once per program run and then looked up, so a line costs no allocation
+// but out's growth. A line with a byte that is no whole character goes through the
+// converter as a whole, which decides what replaces it.
+void AppendQ(QString& out, std::string_view sjis);
 
 inline QString ToQ(const std::string& sjis) {
     QString out;

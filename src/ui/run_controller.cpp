@@ -1,99 +1,116 @@
 #include "ui/run_controller.h"
 
-#include <QApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QTimer>
 #include <cerrno>
 #include <new>
 
-#include "report/layout.h"
-#include "report/text_printer.h"
 #include "ui/progress_dialog.h"
-#include "ui/qt_text.h"
 #include "ui/result_pane.h"
+#include "ui/run_worker.h"
 
 namespace zarnik::ui {
 
 RunController::RunController(QWidget* window, ResultPane* pane)
-    : pane_(pane), dialog_(new ProgressDialog(window)) {}
+    : pane_(pane), dialog_(new ProgressDialog(window)), worker_(new RunWorker(dialog_->CancelFlag())) {
+    thread_.setObjectName(QStringLiteral("count run"));
+    finishPoll_.setInterval(10);
+    connect(&finishPoll_, &QTimer::timeout, this, &RunController::EndWhenActive);
+    worker_->moveToThread(&thread_);
+    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    Connect();
+    thread_.start();
+}
 
-// The report goes to the pane, the rows are kept for a later CSV save.
+RunController::~RunController() {
+    dialog_->OnStopClicked();
+    thread_.quit();
+    thread_.wait();
+    TakeOver(worker_);
+}
+
+void RunController::Connect() {
+    constexpr auto queued = Qt::QueuedConnection;
+    connect(worker_, &RunWorker::LinesReady, this, &RunController::ShowLines, queued);
+    connect(worker_, &RunWorker::HeaderReady, this, &RunController::ShowHeader, queued);
+    connect(worker_, &RunWorker::CollectingStarted, this, &RunController::ShowCollecting, queued);
+    connect(worker_, &RunWorker::FoundChanged, this, &RunController::ShowFound, queued);
+    connect(worker_, &RunWorker::CountingStarted, this, &RunController::ShowCounting, queued);
+    connect(worker_, &RunWorker::FileShown, this, &RunController::ShowFile, queued);
+    connect(worker_, &RunWorker::Done, this, &RunController::Finish, queued);
+    connect(
+        worker_, &RunWorker::Interruptible, this,
+        [this] {
+            TakeOver(worker_);
+            if (PumpHook) PumpHook();
+            HandOver(worker_);
+        },
+        Qt::BlockingQueuedConnection);
+}
+
 run::RunOutcome RunController::Run(const run::RunInput& input, const settings::Settings& cnf) {
-    rows_ = report::ResultRows();
-    report::TextPrinter text(*this);
-    report::CountEventsTee both(text, rows_);
-    return Guarded([&] {
-        run::RunOutcome outcome = session_.Count(input, cnf, both, *this);
-        outcome.ResultUnsaved = HasLines();
-        return outcome;
-    });
+    return Await([&](RunWorker::Start start) { worker_->Prepare(input, cnf, start); });
 }
 
-// The report goes into the pane, the records into the rows kept for a csv.
 run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const settings::Settings& cnf) {
-    changes_ = report::ChangeRowsKeeper();
-    report::ChangeReportPrinter printer(*this);
-    report::ChangeEventsTee events(printer, changes_);
-    return Guarded([&] {
-        run::RunOutcome outcome = session_.CountChanges(input, cnf, events, *this);
-        outcome.ResultUnsaved = HasLines();
-        return outcome;
-    });
+    return Await([&](RunWorker::Start start) { worker_->Prepare(input, cnf, start); });
 }
 
-template <typename Start>
-run::RunOutcome RunController::Guarded(Start start) {
-    pumpClock_.start();
-    repaintClock_.invalidate();
-    pathClock_.invalidate();
-    try {
-        run::RunOutcome outcome = start();
-        Flush();
-        return outcome;
-    } catch (const std::bad_alloc&) {
+// The worker is idle until it is told to go: it takes its copies of the input and
+// the settings on this thread, then counts on its own.
+template <typename Prepare>
+run::RunOutcome RunController::Await(Prepare prepare) {
+    outOfMemory_ = false;
+    dialog_->ResetCancel();
+    prepare(RunWorker::Start{pane_->HasLines(), static_cast<bool>(PumpHook)});
+    HandOver(worker_);
+    QMetaObject::invokeMethod(worker_, "Go", Qt::QueuedConnection);
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = nullptr;
+    run::RunOutcome outcome = worker_->Outcome();
+    if (outOfMemory_) {
         // No memory for the pane's lines: what reached it stays.
-        pending_.clear();
-        pendingLines_ = 0;
-        dialog_->hide();
-        run::RunOutcome outcome;
+        outcome = run::RunOutcome();
         outcome.End = run::RunEnd::ReadError;
         outcome.Error = run::ReadError{{}, ENOMEM};
-        outcome.ResultUnsaved = HasLines();
-        return outcome;
+    }
+    outcome.ResultUnsaved = pane_->HasLines();
+    return outcome;
+}
+
+report::ResultRows RunController::TakeRows() { return worker_->TakeRows(); }
+report::ChangeRows RunController::TakeChanges() { return worker_->TakeChanges(); }
+
+void RunController::ShowLines(const QString& lines) {
+    TakeOver(worker_);
+    if (outOfMemory_) return;
+    try {
+        pane_->AppendLines(lines);
+        pane_->ScrollToBottom();
+    } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
+        dialog_->OnStopClicked();
     }
 }
 
-// Lines reach the pane in batches, when pending messages run: laying out and
-// scrolling the pane once per line would cost more than counting the file. To the
-// eye every line still appears as it is written.
-void RunController::Line(const std::string& sjisLine) {
-    AppendQ(pending_, sjisLine);
-    pending_ += QLatin1Char('\n');
-    ++pendingLines_;
+void RunController::ShowHeader(const QString& header) {
+    TakeOver(worker_);
+    QLabel* strip = pane_->HeaderStrip();
+    strip->setText(header);
+    strip->show();
 }
 
-bool RunController::HasLines() const { return pendingLines_ > 0 || pane_->HasLines(); }
-
-void RunController::ColumnHeader(const std::string& sjisHeader) {
-    QLabel* header = pane_->HeaderStrip();
-    header->setText(ToQ(sjisHeader));
-    header->show();
-}
-
-void RunController::Flush() {
-    if (pendingLines_ == 0) return;
-    pending_.chop(1);
-    pane_->AppendLines(pending_);
-    pending_.resize(0);  // keeps its capacity for the next batch
-    pendingLines_ = 0;
-    pane_->ScrollToBottom();
-}
-
-void RunController::Collecting() {
+void RunController::ShowCollecting() {
     dialog_->ProgressBar1->setValue(0);
-    ProgressDialog::SetAndRepaint(dialog_->phaseLabel, QStringLiteral("ファイル数カウント中"));
-    SetThrottled(dialog_->fileCountLabel, QStringLiteral("0"));
+    dialog_->phaseLabel->setText(QStringLiteral("ファイル数カウント中"));
+    dialog_->fileCountLabel->setText(QStringLiteral("0"));
     dialog_->fileCountLabel->setVisible(true);
     dialog_->fileNumberLabel->setVisible(false);
-    dialog_->ResetCancel();
+    // A cancel clicked before the window showed stays.
+    if (dialog_->CancelRequested()) return;
     dialog_->show();
     dialog_->raise();
     // The keyboard belongs to the progress window while it runs: Alt+C cancels
@@ -102,71 +119,42 @@ void RunController::Collecting() {
     dialog_->stopButton->setFocus();
 }
 
-// The count of files found moves at most every 100 ms too: it is told for each file.
-void RunController::Found(std::int64_t count) {
-    if (pathClock_.isValid() && pathClock_.elapsed() < 100) return;
-    pathClock_.start();
-    SetThrottled(dialog_->fileCountLabel, QString::number(count));
-}
+void RunController::ShowFound(qint64 count) { dialog_->fileCountLabel->setText(QString::number(count)); }
 
-void RunController::Counting(std::int64_t files) {
+void RunController::ShowCounting(qint64 files) {
     dialog_->fileCountLabel->setVisible(false);
-    SetThrottled(dialog_->fileNumberLabel, QString());
+    dialog_->fileNumberLabel->clear();
     dialog_->fileNumberLabel->setVisible(true);
-    ProgressDialog::SetAndRepaint(dialog_->phaseLabel, QStringLiteral("処理中..."));
-    dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<std::int64_t>(files, INT32_MAX)));
-    pathClock_.invalidate();  // the first file's path shows at once
+    dialog_->phaseLabel->setText(QStringLiteral("処理中..."));
+    dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<qint64>(files, INT32_MAX)));
 }
 
-// The path, the counter and the bar change at most every 100 ms: making a path's
-// text for each of 50,000 small files cost more than counting them.
-bool RunController::FileNext(std::int64_t number, std::int64_t files) {
-    number_ = number;
-    files_ = files;
-    if (pathClock_.isValid() && pathClock_.elapsed() < 100) return false;
-    pathClock_.start();
-    dialog_->ProgressBar1->setValue(static_cast<int>(std::min<std::int64_t>(number, INT32_MAX)));
-    return true;
+void RunController::ShowFile(qint64 number, qint64 files, const QString& path) {
+    TakeOver(worker_);
+    dialog_->ProgressBar1->setValue(static_cast<int>(std::min<qint64>(number, INT32_MAX)));
+    dialog_->fileNumberLabel->setText(QStringLiteral(" [%1/%2]").arg(number).arg(files));
+    dialog_->environmentLabel->setText(path);
 }
 
-void RunController::FilePath(const std::string& sjisPath) {
-    SetThrottled(dialog_->fileNumberLabel, QStringLiteral(" [%1/%2]").arg(number_).arg(files_));
-    SetThrottled(dialog_->environmentLabel, ToQ(sjisPath));
+// The activation the progress window asked for at the start must land before it
+// hides. A window manager that grants it after a short run has ended gives the
+// toolkit's keyboard focus to the hidden window, while the X focus goes back to the
+// main window: keys then reach nothing until the user switches windows. So the run
+// ends once the window is active, or after half a second.
+void RunController::Finish() {
+    TakeOver(worker_);
+    finishClock_.start();
+    if (!EndWhenActive()) finishPoll_.start();
 }
 
-void RunController::Ended() {
-    Flush();
-    // The activation the progress window asked for at the start must land before it
-    // hides. A window manager that grants it after a short run has ended gives the
-    // toolkit's keyboard focus to the hidden window, while the X focus goes back to
-    // the main window: keys then reach nothing until the user switches windows.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        QElapsedTimer wait;
-        wait.start();
-        while (!dialog_->isActiveWindow() && dialog_->isVisible() && wait.elapsed() < 500)
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-    }
+bool RunController::EndWhenActive() {
+    const bool waits = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (waits && !dialog_->isActiveWindow() && dialog_->isVisible() && finishClock_.elapsed() < 500)
+        return false;
+    finishPoll_.stop();
     dialog_->hide();
-}
-
-// Pending messages are processed at most every 50 ms: the window stays responsive
-// and a run over many small files does not spend its time painting.
-void RunController::Pump() {
-    if (PumpHook) PumpHook();
-    if (pumpClock_.elapsed() < 50) return;
-    Flush();
-    QApplication::processEvents();
-    pumpClock_.restart();
-}
-
-bool RunController::CancelRequested() const { return dialog_->CancelRequested(); }
-
-// Labels are painted at most every 100 ms; the last text shows when the dialog next paints.
-void RunController::SetThrottled(QLabel* label, const QString& text) {
-    label->setText(text);
-    if (repaintClock_.isValid() && repaintClock_.elapsed() < 100) return;
-    if (label->isVisible()) label->repaint();
-    repaintClock_.start();
+    if (loop_) loop_->quit();
+    return true;
 }
 
 }  // namespace zarnik::ui

@@ -1,70 +1,68 @@
-// The desktop's side of a count run: report lines into the result pane, progress
-// into the progress dialog, and the run session that lasts while the window does.
+// The desktop's side of a count run: the run itself goes on a thread of its own
+// (RunWorker), its report lines into the result pane and its progress into the
+// progress dialog, as they arrive on the window's thread.
 #pragma once
 
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QString>
+#include <QObject>
+#include <QThread>
+#include <QTimer>
 #include <functional>
 
 #include "report/change_printer.h"
 #include "report/result_rows.h"
 #include "run/run.h"
 
+class QEventLoop;
+
 namespace zarnik::ui {
 
 class ProgressDialog;
 class ResultPane;
+class RunWorker;
 
-class RunController : public report::LineSink, public run::ProgressObserver {
+class RunController : public QObject {
+    Q_OBJECT
 public:
     // pane: the result pane (its column-header strip takes the report's captions);
     // the progress dialog is made here, a child of window.
     RunController(QWidget* window, ResultPane* pane);
+    ~RunController() override;
 
-    // Runs one count, or one change count; what the window does with the outcome is
+    // Runs one count, or one change count, and returns when it is over; the window
+    // keeps handling its events meanwhile. What the window does with the outcome is
     // its own affair.
     run::RunOutcome Run(const run::RunInput& input, const settings::Settings& cnf);
     run::RunOutcome RunChanges(const run::ChangeInput& input, const settings::Settings& cnf);
     ProgressDialog* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
-    report::ResultRows TakeRows() { return std::move(rows_); }
-    report::ChangeRows TakeChanges() { return changes_.TakeRows(); }
-    // Called at every point where a run lets pending messages run.
+    report::ResultRows TakeRows();
+    report::ChangeRows TakeChanges();
+    // Called on the window's thread at every point where a run may be interrupted,
+    // while the run waits for it.
     std::function<void()> PumpHook;
 
-    // LineSink
-    void Line(const std::string& sjisLine) override;
-    bool HasLines() const override;
-    void ColumnHeader(const std::string& sjisHeader) override;
-
-    // ProgressObserver
-    void Collecting() override;
-    void Found(std::int64_t count) override;
-    void Counting(std::int64_t files) override;
-    bool FileNext(std::int64_t number, std::int64_t files) override;
-    void FilePath(const std::string& sjisPath) override;
-    void Ended() override;
-    void Pump() override;
-    bool CancelRequested() const override;
-
 private:
-    template <typename Start>
-    run::RunOutcome Guarded(Start start);
-    void Flush();
-    void SetThrottled(QLabel* label, const QString& text);
+    template <typename Prepare>
+    run::RunOutcome Await(Prepare prepare);
+    void Connect();
+    void ShowLines(const QString& lines);
+    void ShowHeader(const QString& header);
+    void ShowCollecting();
+    void ShowFound(qint64 count);
+    void ShowCounting(qint64 files);
+    void ShowFile(qint64 number, qint64 files, const QString& path);
+    void Finish();
+    bool EndWhenActive();
 
     ResultPane* pane_;
     ProgressDialog* dialog_;
-    run::RunSession session_;
-    report::ResultRows rows_;
-    report::ChangeRowsKeeper changes_;
-    QElapsedTimer pumpClock_;
-    QElapsedTimer repaintClock_;
-    QElapsedTimer pathClock_;
-    QString pending_;
-    std::size_t pendingLines_ = 0;
-    std::int64_t number_ = 0, files_ = 0;
+    QThread thread_;
+    RunWorker* worker_;           // lives on thread_, deleted when it ends
+    QEventLoop* loop_ = nullptr;  // while a run goes on
+    QTimer finishPoll_;
+    QElapsedTimer finishClock_;
+    bool outOfMemory_ = false;
 };
 
 }  // namespace zarnik::ui

@@ -4,13 +4,14 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFrame>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
@@ -110,31 +111,51 @@ void SplashScreen::ShowAndWaitUntilOnScreen() {
     show();
     raise();
     // The window manager maps the window some time after show(); paint once it is.
+    // Input waits meanwhile: the program is not ready for it.
+    QEventLoop loop;
     QElapsedTimer clock;
     clock.start();
-    while (!(windowHandle() && windowHandle()->isExposed()) && clock.elapsed() < 3000)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if ((windowHandle() && windowHandle()->isExposed()) || clock.elapsed() >= 3000) loop.quit();
+    });
+    poll.start(20);
+    if (!(windowHandle() && windowHandle()->isExposed())) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    poll.stop();
     repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // repaint() only queues the picture for the display server; the loop sends it.
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void SplashScreen::FadeOut() {
     fading_ = true;
     for (QLabel* l : findChildren<QLabel*>()) l->hide();  // painted over by the first frame
     frame_ = frame_.convertToFormat(QImage::Format_RGB888);
-    for (fadeSteps_ = 0; fadeSteps_ < 26; ++fadeSteps_) {
+    // A step every 10 ms; the loop between a step's painting and its OnFadeStep sends
+    // the picture to the display server, so every step is seen.
+    QEventLoop loop;
+    QTimer step;
+    step.setSingleShot(true);
+    fadeSteps_ = 0;
+    connect(&step, &QTimer::timeout, &loop, [&] {
         for (int y = 0; y < frame_.height(); ++y) {
             uchar* row = frame_.scanLine(y);
             for (int x = 0; x < frame_.width() * 3; ++x)
                 row[x] = static_cast<uchar>(std::min(255, row[x] + 10));
         }
         repaint();
-        // repaint() only queues the picture for the display server; processing
-        // events sends it, so every step is seen.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        if (OnFadeStep) OnFadeStep(fadeSteps_ + 1);
-        QThread::msleep(10);
-    }
+        QTimer::singleShot(0, &loop, [&] {
+            ++fadeSteps_;
+            if (OnFadeStep) OnFadeStep(fadeSteps_);
+            if (fadeSteps_ < 26)
+                step.start(10);
+            else
+                loop.quit();
+        });
+    });
+    step.start(0);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "engine_test_util.h"
@@ -147,6 +149,48 @@ TEST(Utf8Source, YenSignIsNoBackslash) {
               (Figures{FileStatus::Counted, 5, 2, 3, 0}));
     EXPECT_EQ(Count("String s = \"¥\"; /* c\nstill comment\n*/\nint e;\n", "Y.java"),
               (Figures{FileStatus::Counted, 4, 2, 2, 0}));
+}
+
+// Conversion decides whether a text is UTF-8 while it converts, in one pass: it
+// answers as IsUtf8Source does and converts as a text known to be UTF-8 converts,
+// for texts mixing ASCII, NULs, the mark, UTF-8, Shift-JIS and broken bytes.
+TEST(Utf8Source, ConversionDecidesAsTheCheckDoes) {
+    const std::string_view pieces[] = {"a = 1;\n",
+                                       std::string_view("\0", 1),
+                                       "\xEF\xBB\xBF",
+                                       "\xE3\x81\x82",
+                                       "¥",
+                                       "\xF0\x9F\x98\x80",
+                                       "\xF3\xA0\x80\x81",
+                                       "\x82\xA0",
+                                       "\x80",
+                                       "\xC0\xAF",
+                                       "\xED\xA0\x80",
+                                       "\xE3\x81"};
+    ByteBuffer text, spare;
+    std::uint64_t seed = 3;
+    for (int round = 0; round < 4000; ++round) {
+        std::string in;
+        for (int i = round % 9; i >= 0; --i) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            in += pieces[(seed >> 33) % std::size(pieces)];
+        }
+        text.clear();
+        std::memcpy(text.Extend(in.size()), in.data(), in.size());
+        text.Commit(in.size());
+        const bool utf8 = IsUtf8Source(in);
+        ASSERT_EQ(ConvertUtf8Source(text, spare), utf8) << ::testing::PrintToString(in);
+        std::string expected = in;
+        if (utf8) {
+            const std::size_t nul = std::min(in.find('\0'), in.size());
+            std::string_view body = std::string_view(in).substr(0, nul);
+            if (StartsWithByteOrderMark(body)) body.remove_prefix(3);
+            ByteBuffer converted;
+            AppendUtf8AsShiftJis(body, converted);
+            expected = std::string(converted.view()) + in.substr(nul);
+        }
+        ASSERT_EQ(std::string(text.view()), expected) << ::testing::PrintToString(in);
+    }
 }
 
 TEST(Utf8Source, CheckInPiecesOfAnySizeDecidesAsTheWholeText) {

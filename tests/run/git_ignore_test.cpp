@@ -2,38 +2,20 @@
 // counted by zarnik-count with HOME and XDG_CONFIG_HOME of their own, so that the
 // user's global excludes file is the test's.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "test_util.h"
+#include "run/git_test_util.h"
 
 namespace zarnik {
 namespace {
 
 using testing::TempDir;
 
-struct Result {
-    int Status = -1;
-    std::string Out;
-};
-
-// Runs command in dir with the test's own git configuration; stderr joins stdout.
-Result Shell(const TempDir& dir, const std::string& command) {
-    const std::string full = "cd '" + dir.str() + "' && HOME='" + dir.str() + "/home' XDG_CONFIG_HOME='" +
-                             dir.str() + "/xdg' GIT_CONFIG_NOSYSTEM=1 " + command + " 2>&1";
-    Result r;
-    FILE* p = ::popen(full.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.Out.append(buf, n);
-    const int status = ::pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using Result = testing::ShellResult;
+using testing::Shell;
 
 // zarnik-count's counted files (csv paths, in path order) for the target lines.
 std::vector<std::string> Counted(const TempDir& dir, const std::string& targets, int gitIgnore = 1) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "report/report.h"
+#include "run/collect.h"
 #include "run_test_util.h"
 
 namespace zarnik::run {
@@ -267,6 +268,42 @@ TEST(Run, EachFilesRecordReachesTheSinkInReportOrder) {
     } host;
     EXPECT_EQ(CountInEnv1({dir.str()}, cnf, host).FilesCounted, 1);
     EXPECT_EQ(host.Seen, (Strings{dir.str() + "/a.txt not", dir.str() + "/b.c counted"}));
+}
+
+// The files a benchmark reads as the run's yardstick are the ones the run reads to
+// their end: every file a counter takes, whatever its status, and no file the
+// extension lists leave out, under each walk and list the settings can give.
+TEST(Run, FilesReadToTheEndAreTheOnesACounterTakes) {
+    TempDir dir;
+    dir.Write("src/a.c", kCode);
+    dir.Write("src/notes.txt", "x\n");
+    dir.Write("src/Main.java", kCode);
+    dir.Write("src/nul.c", std::string("int a;\0\n", 9));  // read, then found no source
+    dir.Write("src/sub/b.asm", "; x\n");
+    dir.Write("src/sub/data.dat", "1\n");
+    struct Reads : Recorder {
+        Strings Read;
+        void Record(const std::string& path, const engine::FileCounts& rec) override {
+            if (rec.Status != engine::FileStatus::NotTarget) Read.push_back(path);
+        }
+    };
+    Settings cnf = Plain();
+    auto expectSame = [&](const char* what) {
+        Reads host;
+        CountInEnv1({dir.str() + "/src"}, cnf, host);
+        Strings listed;
+        for (const FoundFile& file : FilesReadToTheEnd({{dir.str() + "/src"}, "", 0, 1}, cnf))
+            listed.push_back(file.Path);
+        EXPECT_EQ(listed, host.Read) << what;
+        EXPECT_FALSE(listed.empty()) << what;
+    };
+    expectSame("defaults");
+    cnf.WalkSubfolders = 0;
+    expectSame("no subfolders");
+    cnf.WalkSubfolders = 1;
+    cnf.ExtensionPatterns[0] = "*.h;*.txt;*.dat";
+    settings::RebuildExtensionLists(cnf);
+    expectSame("text and data as C headers");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -134,6 +135,45 @@ private slots:
                     .contains(QStringLiteral("新規 2個  削除 0個  変更なし 0個  変更 0個  除外 0個")));
     }
 
+    // The run counts on a thread of its own: the window keeps handling its events, and
+    // the report reaches the pane in batches, not a layout and a paint per line.
+    void aLongRunKeepsTheWindowLiveAndFillsThePaneInBatches() {
+        testing::TempDir dir;
+        constexpr int kFiles = 3000;
+        for (int i = 0; i < kFiles; ++i) dir.Write("src/f" + std::to_string(i) + ".c", "int x;\n");
+        Window win;
+        MainWindow& w = *win.window;
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        int batches = 0, ticks = 0;
+        connect(&w.Result(), &ResultPane::LinesChanged, this, [&] { ++batches; });
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&] { ticks += w.Running() ? 1 : 0; });
+        tick.start(0);
+        w.countAction->trigger();
+        QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
+        QVERIFY2(batches < kFiles / 10, qPrintable(QString::number(batches)));
+        QVERIFY(ticks > 0);
+    }
+
+    // Report lines reach the pane through a table of characters: it gives what the
+    // converter gives for every byte and byte pair, ASCII around them included.
+    void reportTextConvertsAsTheConverterDoes() {
+        auto same = [](const std::string& sjis) {
+            QString fast;
+            AppendQ(fast, sjis);
+            return fast == QString::fromUtf8(text::SjisToUtf8(sjis));
+        };
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            const std::string one = "\\~" + std::string(1, static_cast<char>(lead)) + "a";
+            QVERIFY2(same(one), qPrintable(QString::number(lead, 16)));
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                const std::string two =
+                    "\\~" + std::string{static_cast<char>(lead), static_cast<char>(trail)};
+                QVERIFY2(same(two) && same(two + "x"), qPrintable(QString::number(lead * 256 + trail, 16)));
+            }
+        }
+    }
+
     void cancelWhileCollectingLeavesThePaneAlone() {
         testing::TempDir dir;
         MakeTree(dir);
@@ -145,6 +185,26 @@ private slots:
         QVERIFY(!win.window->ProgressWindow()->isVisible());
         QVERIFY(win.messages.isEmpty());
         QVERIFY(!win.window->saveAction->isEnabled());
+    }
+
+    // Closing the window during a run cancels it; the window closes once the run is over.
+    void closeWhileRunningCancelsAndClosesAfterTheRun() {
+        testing::TempDir dir;
+        MakeTree(dir);
+        Window win;
+        MainWindow& w = *win.window;
+        w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
+        bool stillOpen = false;
+        w.RunPumpHook = [&] {
+            if (stillOpen) return;
+            w.close();
+            stillOpen = w.isVisible() && w.Running();
+        };
+        w.countAction->trigger();
+        QVERIFY(stillOpen);
+        QVERIFY(w.ProgressWindow()->CancelRequested());
+        QVERIFY(w.ResultLines().empty());
+        QVERIFY(!w.isVisible());
     }
 
     void cancelWhileCountingStillWritesTheTotals() {

@@ -1,0 +1,95 @@
+#include "report/history.h"
+
+#include <string_view>
+#include <utility>
+
+#include "report/kind_words.h"
+#include "report/result_rows.h"
+
+namespace zarnik::report {
+
+namespace {
+
+// The kinds a commit's rows show, in report order, then the grand total.
+template <class Fn>
+void ForEachRow(const ReportTotals& totals, Fn fn) {
+    for (int kind = 1; kind < settings::kKindCount; ++kind)
+        if (totals.Kinds[static_cast<std::size_t>(kind)].FileCount > 0)
+            fn(kind, totals.Kinds[static_cast<std::size_t>(kind)]);
+    fn(RowKey::kGrand, totals.GrandTotal);
+}
+
+std::string JoinTags(const std::vector<std::string>& tags) {
+    std::string joined;
+    for (const std::string& tag : tags) joined.append(joined.empty() ? "" : " ").append(tag);
+    return joined;
+}
+
+}  // namespace
+
+std::string HistoryKindName(int kind) {
+    if (kind == RowKey::kGrand) return "全ｿｰｽﾌｧｲﾙ";
+    std::string_view label = WordsOfKind(kind).TotalsLabel;  // "□C･ｿｰｽ 合計"
+    constexpr std::string_view kBox = "□", kSum = "合計";
+    if (label.substr(0, kBox.size()) == kBox) label.remove_prefix(kBox.size());
+    if (label.size() >= kSum.size() && label.substr(label.size() - kSum.size()) == kSum)
+        label.remove_suffix(kSum.size());
+    while (!label.empty() && label.back() == ' ') label.remove_suffix(1);
+    return std::string(label);
+}
+
+void HistoryCsvPrinter::HeaderOnce() {
+    if (std::exchange(headerWritten_, true)) return;
+    out_.Write(
+        CsvRow({"commit", "date", "tag", "kind", "files", "total", "exec", "comment", "blank"}, encoding_));
+}
+
+void HistoryCsvPrinter::Point(const HistoryPoint& point) {
+    HeaderOnce();
+    const std::string date = detail::IsoTime(point.Time), tags = JoinTags(point.Tags);
+    ForEachRow(point.Totals, [&](int kind, const CountSum& sum) {
+        out_.Write(CsvRow({point.Commit, date, tags, HistoryKindName(kind), std::to_string(sum.FileCount),
+                           std::to_string(sum.Total), std::to_string(sum.Exec), std::to_string(sum.Comment),
+                           std::to_string(sum.Blank)},
+                          encoding_));
+    });
+}
+
+void HistoryCsvPrinter::End() { HeaderOnce(); }
+
+void HistoryJsonPrinter::Point(const HistoryPoint& point) {
+    if (!std::exchange(opened_, true)) json_.BeginArray();
+    const std::string date = detail::IsoTime(point.Time);
+    ForEachRow(point.Totals, [&](int kind, const CountSum& sum) {
+        json_.BeginObject();
+        json_.Key("commit");
+        json_.String(point.Commit);
+        json_.Key("date");
+        json_.String(date);
+        json_.Key("tags");
+        json_.BeginArray();
+        for (const std::string& tag : point.Tags) json_.String(detail::PathText(tag));
+        json_.End();
+        json_.Key("kind");
+        json_.String(HistoryKindName(kind));
+        const std::pair<const char*, std::int64_t> figures[] = {{"files", sum.FileCount},
+                                                                {"total", sum.Total},
+                                                                {"exec", sum.Exec},
+                                                                {"comment", sum.Comment},
+                                                                {"blank", sum.Blank}};
+        for (const auto& [key, value] : figures) {
+            json_.Key(key);
+            json_.Number(value);
+        }
+        json_.End();
+    });
+    out_.Write(json_.Take());
+}
+
+void HistoryJsonPrinter::End() {
+    if (!std::exchange(opened_, true)) json_.BeginArray();
+    json_.End();
+    out_.Write(json_.Take());
+}
+
+}  // namespace zarnik::report
