@@ -26,7 +26,12 @@ started() {
         sleep 0.1
     done
 }
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+# openbox names itself on the root window first and sets its client lists only once it
+# manages windows; a window mapped between the two was never given the focus.
+wm_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" &&
+        xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -q "window id"
+}
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xs=$!
