@@ -123,7 +123,17 @@ GitIgnore::Place GitIgnore::Locate(const std::string& folder) {
     const std::string_view top = git_repository_workdir(repo);
     const std::string_view gitDir = git_repository_path(repo);
     if (!StartsWith(path, top) || StartsWith(path, gitDir)) return {};
-    return {trees_->Last(), path.substr(top.size())};
+    Place place{trees_->Last(), path.substr(top.size())};
+    // A folder the user names is meant to be counted: where the rules leave it out
+    // as a whole (a build folder, or one inside it), it is walked as a folder
+    // outside any work tree. libgit2 tries every folder above it too.
+    if (!place.Relative.empty()) {
+        int ignored = 0;
+        const int error = git_ignore_path_is_ignored(&ignored, repo, place.Relative.c_str());
+        if (error < 0) ThrowGitError(start, error);
+        if (ignored) return {};
+    }
+    return place;
 }
 
 GitIgnore::Place GitIgnore::Enter(const Place& parent, const std::string& path, std::string_view name,

@@ -25,7 +25,9 @@ public:
     GitIgnore& operator=(const GitIgnore&) = delete;
 
     // The folder a walk starts at: in the work tree found from it upward, if any.
-    // A folder inside a repository's own .git folder lies in no work tree.
+    // A folder inside a repository's own .git folder lies in no work tree, and
+    // neither does one the rules leave out as a whole: a walk started there
+    // counts everything, as outside any repository.
     Place Locate(const std::string& folder);
     // Subfolder path (named name) of a folder at parent. One that holds a .git
     // entry is the top of a work tree of its own (a nested repository or a

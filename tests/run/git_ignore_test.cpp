@@ -77,6 +77,26 @@ TEST_F(GitIgnoreTest, WalkLeavesOutWhatGitIgnoresAtEveryLevelAndNeverEntersGit) 
     EXPECT_EQ(all.size(), 18u);
 }
 
+TEST_F(GitIgnoreTest, NamedFolderThatTheRulesLeaveOutIsCountedWhole) {
+    // A user who names an ignored folder means to count it: the rules hold below
+    // a named folder, never for the folder itself, and one ignored as a whole
+    // counts as outside any repository (a nested repository keeps its rules).
+    dir_.Write("repo/build/deep/d.c", "int d;\n");
+    dir_.Write("repo/build/.gitignore", "*.c\n");
+    ASSERT_EQ(Shell(dir_, "git init -q repo/build/inner").Status, 0);
+    dir_.Write("repo/build/inner/.gitignore", "i-out.c\n");
+    dir_.Write("repo/build/inner/i-out.c", "int i;\n");
+    dir_.Write("repo/build/inner/i-in.c", "int i;\n");
+    const Paths whole{"repo/build/b-out.c", "repo/build/deep/d.c", "repo/build/inner/i-in.c",
+                      "repo/build/kept-in.c"};
+    EXPECT_EQ(Counted(dir_, "repo/build"), whole);
+    EXPECT_EQ(Counted(dir_, "repo/build/"), whole);
+    EXPECT_EQ(Counted(dir_, "'repo/build/*.c'"), (Paths{"repo/build/b-out.c", "repo/build/kept-in.c"}));
+    // A folder inside an ignored one is ignored as a whole too; its own rules,
+    // like the folder's, no longer hold.
+    EXPECT_EQ(Counted(dir_, "repo/build/deep"), (Paths{"repo/build/deep/d.c"}));
+}
+
 TEST_F(GitIgnoreTest, TreeOutsideAnyRepositoryCountsAsBefore) {
     dir_.Write("plain/.gitignore", "*.c\n");
     dir_.Write("plain/build/p.c", "int p;\n");
