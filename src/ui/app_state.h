@@ -11,6 +11,10 @@ namespace zarnik::ui {
 
 struct AppState : settings::ProgramState {
     std::string HelpFile;  // native path
+    // The change count's two-revision form as last used (native), for this run of
+    // the program only: the INI keeps the folder form's lines.
+    bool DiffByRevision = false;
+    std::string DiffRepository, DiffOldRevision, DiffNewRevision;
 
     // Writes the INI and memo files; on failure returns false and sets error to the
     // message to show (Shift-JIS). A save that succeeded may still leave in error

@@ -1,11 +1,15 @@
-// ChangeCountDialog: the old and the new version a change count compares, each one target
-// line (a folder, a file or a pattern), typed or picked with the folder browser.
+// ChangeCountDialog: the old and the new version a change count compares, either
+// two target lines (a folder, a file or a pattern), typed or picked with the
+// folder browser, or two revisions of one git repository, picked from its
+// branches and tags or typed.
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QString>
 #include <functional>
 
@@ -18,10 +22,16 @@ public:
     ChangeCountDialog(const QString& oldTarget, const QString& newTarget, QWidget* parent = nullptr);
 
     QLabel* messageLabel;
+    QRadioButton* folderRadio;
+    QRadioButton* revisionRadio;
     QLineEdit* oldEdit;
     QLineEdit* newEdit;
     QPushButton* oldBrowseButton;
     QPushButton* newBrowseButton;
+    QLineEdit* repositoryEdit;
+    QPushButton* repositoryBrowseButton;
+    QComboBox* oldRevisionBox;
+    QComboBox* newRevisionBox;
     QPushButton* okButton;
     QPushButton* cancelButton;
     QPushButton* helpButton;
@@ -29,16 +39,36 @@ public:
     // Opens the folder browser for a field holding current; the folder chosen, or
     // empty when none was. Without it the 参照 buttons do nothing.
     std::function<QString(const QString& current)> BrowseFolder;
+    // Shows why OK did not close the dialog; an error box unless replaced.
+    std::function<void(const QString& text)> ShowError;
 
     // The lines exactly as typed: a blank may begin or end a name.
     QString OldTarget() const { return oldEdit->text(); }
     QString NewTarget() const { return newEdit->text(); }
 
+    // The two-revision form: a repository folder (any folder of its work tree)
+    // and what git calls a revision for each version.
+    struct Revisions {
+        bool Chosen = false;  // the form the dialog shows
+        QString Repository;
+        QString Old;
+        QString New;
+    };
+    void SetRevisions(const Revisions& r);
+    Revisions TakeRevisions() const;
+    // Offers the branches and tags of the repository the folder field names,
+    // keeping what the revision fields hold.
+    void FillRevisions();
+
+    void accept() override;
     void OnHelpClicked();
 
 private:
+    QWidget* MakeRevisionPage();
     void Browse(QLineEdit* field);
+    void ShowForm();
     void UpdateOk();
+    bool RevisionsFound();
 };
 
 }  // namespace zarnik::ui

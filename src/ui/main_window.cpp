@@ -380,18 +380,36 @@ void MainWindow::RunChangeCommand() {
         return BrowseForFolder(&dialog, ZRNK_SJ("比較するｿｰｽのﾌｫﾙﾀﾞを指定してください。"), start,
                                state_.Paths.BrowseFolder, ExecuteBrowse);
     };
+    dialog.SetRevisions({state_.DiffByRevision, QString::fromStdString(state_.DiffRepository),
+                         QString::fromStdString(state_.DiffOldRevision),
+                         QString::fromStdString(state_.DiffNewRevision)});
     if (ExecDialog(dialog) != QDialog::Accepted) return;
+    const ChangeCountDialog::Revisions revisions = dialog.TakeRevisions();
+    state_.DiffByRevision = revisions.Chosen;
     run::ChangeInput input;
-    input.OldTarget = dialog.OldTarget().toStdString();
-    input.NewTarget = dialog.NewTarget().toStdString();
-    state_.DiffOld = input.OldTarget;
-    state_.DiffNew = input.NewTarget;
+    if (revisions.Chosen) {
+        // Both versions are the repository's folder, each as it stands in its
+        // revision; the line ends in "/" so that it names the folder itself, even
+        // the work tree's top, whose name its parent folder does not hold in git.
+        state_.DiffRepository = revisions.Repository.toStdString();
+        state_.DiffOldRevision = revisions.Old.toStdString();
+        state_.DiffNewRevision = revisions.New.toStdString();
+        input.OldTarget = input.NewTarget =
+            state_.DiffRepository + (state_.DiffRepository.back() == '/' ? "" : "/");
+    } else {
+        input.OldTarget = dialog.OldTarget().toStdString();
+        input.NewTarget = dialog.NewTarget().toStdString();
+        state_.DiffOld = input.OldTarget;
+        state_.DiffNew = input.NewTarget;
+    }
     input.EnvName = tabs_->CurrentName();
     input.Now = std::time(nullptr);
     input.Threads = 0;  // as a count run: the run decides what it does ahead
     SetRunning(true);
     runner_->PumpHook = RunPumpHook;
-    const run::RunOutcome outcome = runner_->RunChanges(input, state_.Cnf);
+    const run::RunOutcome outcome = revisions.Chosen ? runner_->RunChanges(input, state_.DiffOldRevision,
+                                                                           state_.DiffNewRevision, state_.Cnf)
+                                                     : runner_->RunChanges(input, state_.Cnf);
     if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeChanges();
     FinishRun(outcome);
 }
@@ -409,6 +427,10 @@ void MainWindow::FinishRun(const run::RunOutcome& outcome) {
                            ? QString()
                            : QStringLiteral("\n") + QString::fromStdString(error->ShownPath());
         ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(error->Text()) + path);
+    } else if (outcome.End == run::RunEnd::RefusedRevision) {
+        // What the dialog could not see before the run (a repository changed meanwhile).
+        ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ﾘﾋﾞｼﾞｮﾝを比較できません。\n") +
+                                               QString::fromStdString(outcome.RefusedLine));
     } else if (outcome.End == run::RunEnd::RefusedTarget) {
         ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::RefusedLineText()) + QStringLiteral("\n") +
                                                QString::fromStdString(run::ShownLine(outcome.RefusedLine)));

@@ -57,6 +57,12 @@ run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const s
     return Await([&](RunWorker::Start start) { worker_->Prepare(input, cnf, start); });
 }
 
+run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const std::string& oldRevision,
+                                          const std::string& newRevision, const settings::Settings& cnf) {
+    return Await(
+        [&](RunWorker::Start start) { worker_->Prepare(input, cnf, start, oldRevision, newRevision); });
+}
+
 // The worker is idle until it is told to go: it takes its copies of the input and
 // the settings on this thread, then counts on its own.
 template <typename Prepare>

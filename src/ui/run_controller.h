@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 #include <functional>
+#include <string>
 
 #include "report/change_printer.h"
 #include "report/result_rows.h"
@@ -34,6 +35,9 @@ public:
     // its own affair.
     run::RunOutcome Run(const run::RunInput& input, const settings::Settings& cnf);
     run::RunOutcome RunChanges(const run::ChangeInput& input, const settings::Settings& cnf);
+    // A change count of the targets as they stand in two revisions of their repository.
+    run::RunOutcome RunChanges(const run::ChangeInput& input, const std::string& oldRevision,
+                               const std::string& newRevision, const settings::Settings& cnf);
     ProgressDialog* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
     report::ResultRows TakeRows();

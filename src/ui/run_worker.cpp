@@ -17,9 +17,12 @@ void RunWorker::Prepare(const run::RunInput& input, const settings::Settings& cn
     start_ = start;
 }
 
-void RunWorker::Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start) {
+void RunWorker::Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start,
+                        const std::string& oldRevision, const std::string& newRevision) {
     changeRun_ = true;
     changeInput_ = input;
+    oldRevision_ = oldRevision;
+    newRevision_ = newRevision;
     cnf_ = cnf;
     start_ = start;
 }
@@ -48,7 +51,9 @@ void RunWorker::CountChanges() {
     Guarded([&] {
         report::ChangeReportPrinter printer(*this);
         report::ChangeEventsTee events(printer, changes_);
-        return session_.CountChanges(changeInput_, cnf_, events, *this);
+        if (oldRevision_.empty() && newRevision_.empty())
+            return session_.CountChanges(changeInput_, cnf_, events, *this);
+        return session_.CountRevisionChanges(changeInput_, oldRevision_, newRevision_, cnf_, events, *this);
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <string>
 
 #include "report/change_printer.h"
 #include "report/result_rows.h"
@@ -44,7 +45,9 @@ public:
     // On the window's thread while the worker is idle: what the next run counts. The
     // worker keeps copies: the window may change its own (a view switch) meanwhile.
     void Prepare(const run::RunInput& input, const settings::Settings& cnf, Start start);
-    void Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start);
+    // With revisions, the change count compares the targets as they stand in them.
+    void Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start,
+                 const std::string& oldRevision = {}, const std::string& newRevision = {});
     // On the worker's thread: the prepared run. Done follows, the outcome is then Outcome().
     Q_INVOKABLE void Go();
 
@@ -91,6 +94,7 @@ private:
     bool changeRun_ = false;
     run::RunInput input_;
     run::ChangeInput changeInput_;
+    std::string oldRevision_, newRevision_;  // both empty: the targets as they are on disk
     settings::Settings cnf_;
     Start start_;
     run::RunSession session_;

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <memory>
 
+#include "run/git_test_util.h"
 #include "test_util.h"
 #include "ui/folder_browser.h"
 #include "ui/qt_text.h"
@@ -12,6 +13,12 @@ using namespace zarnik;
 using namespace zarnik::ui;
 
 namespace {
+
+#define ASSERT_SHELL(dir, command)                                   \
+    do {                                                             \
+        const testing::ShellResult r = testing::Shell(dir, command); \
+        QVERIFY2(r.Status == 0, r.Out.c_str());                      \
+    } while (0)
 
 // The window over an INI file in dir, saved for real when it closes.
 struct IniWindow : WindowFixture {
@@ -24,6 +31,15 @@ struct IniWindow : WindowFixture {
               settings::LoadSettings(state);
           }) {}
 };
+
+// The report zarnik-count writes for a repository's two revisions, in Shift-JIS.
+std::string CliRevisionReport(const testing::TempDir& dir, const std::string& oldRev,
+                              const std::string& newRev) {
+    return testing::Shell(dir, testing::BinDir() +
+                                   "/zarnik-count --set HeadDT=0 --encoding sjis --diff --rev-old " + oldRev +
+                                   " --rev-new " + newRev + " '" + dir.str() + "/repo/'")
+        .Out;
+}
 
 }  // namespace
 
@@ -94,6 +110,70 @@ private slots:
         again.window->changeCountAction->trigger();
         QCOMPARE(shownOld, oldTarget);
         QCOMPARE(shownNew, newTarget);
+    }
+
+    void twoRevisionsArePickedFromTheRepositoryAndCountedAsOnTheCommandLine() {
+        testing::TempDir dir;
+        dir.Write("repo/a.c", "int a;\n");
+        dir.Write("repo/gone.c", "/* g */\n");
+        dir.Write("plain/p.c", "int p;\n");
+        ASSERT_SHELL(dir,
+                     "git init -q -b main repo && git -C repo add . && git -C repo commit -qm 1 && "
+                     "git -C repo tag v1 && git -C repo branch topic");
+        dir.Write("repo/a.c", "int a;\nint b;\n\n");
+        ASSERT_SHELL(dir, "git -C repo rm -q gone.c && git -C repo commit -qam 2 && git -C repo tag v2");
+        const QString repo = QString::fromStdString(dir.str() + "/repo");
+
+        WindowFixture win([](AppState& state) {
+            settings::LoadSettings(state);
+            state.Cnf.HeaderShowsDate = 0;
+        });
+        MainWindow& w = *win.window;
+        QStringList errors, offered;
+        std::vector<int> results;  // the dialog's result after each OK
+        ChangeCountDialog::Revisions shownAgain;
+        int opened = 0;
+        w.ExecDialog = [&](QDialog& dialog) {
+            auto& d = static_cast<ChangeCountDialog&>(dialog);
+            d.ShowError = [&](const QString& text) { errors << text; };
+            if (++opened > 1) return shownAgain = d.TakeRevisions(), d.cancelButton->click(), d.result();
+            d.revisionRadio->click();
+            results.push_back(d.okButton->isEnabled());
+            // A folder in no repository, then a revision the repository lacks: the
+            // dialog says so and stays open.
+            d.repositoryEdit->setText(QString::fromStdString(dir.str() + "/plain"));
+            d.FillRevisions();
+            results.push_back(d.oldRevisionBox->count());
+            d.oldRevisionBox->setEditText(QStringLiteral("v1"));
+            d.newRevisionBox->setEditText(QStringLiteral("v3"));
+            d.okButton->click();
+            results.push_back(d.result());
+            d.repositoryEdit->setText(repo);
+            d.FillRevisions();
+            for (int i = 0; i < d.oldRevisionBox->count(); ++i) offered << d.oldRevisionBox->itemText(i);
+            offered << d.newRevisionBox->currentText();  // what was typed stays
+            d.okButton->click();
+            results.push_back(d.result());
+            d.newRevisionBox->setEditText(QStringLiteral("v2"));
+            d.okButton->click();
+            return d.result();
+        };
+        w.changeCountAction->trigger();
+        QCOMPARE(results, (std::vector<int>{0, 0, QDialog::Rejected, QDialog::Rejected}));
+        QCOMPARE(errors, (QStringList{QStringLiteral("指定されたﾌｫﾙﾀﾞはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") +
+                                          QString::fromStdString(dir.str() + "/plain"),
+                                      QStringLiteral("指定されたﾘﾋﾞｼﾞｮﾝがﾘﾎﾟｼﾞﾄﾘにありません。\nv3")}));
+        // Branches first, then tags.
+        QCOMPARE(offered, (QStringList{"main", "topic", "v1", "v2", "v3"}));
+        QVERIFY2(win.messages.isEmpty(), qPrintable(win.messages.join(QLatin1Char('|'))));
+        std::string shown;
+        for (const std::string& l : w.ResultLines()) shown += l + "\r\n";
+        QCOMPARE(shown, CliRevisionReport(dir, "v1", "v2"));
+        // The form is offered again as last used; the folder form keeps its lines.
+        w.changeCountAction->trigger();
+        QVERIFY(shownAgain.Chosen && shownAgain.Repository == repo);
+        QCOMPARE(shownAgain.Old + shownAgain.New, QStringLiteral("v1v2"));
+        QVERIFY(win.state.DiffOld.empty());
     }
 };
 
