@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "run/git_test_util.h"
 #include "test_util.h"
 #include "ui/change_dialog.h"
 #include "ui/env_editor.h"
@@ -309,6 +310,56 @@ private slots:
         QVERIFY(WaitFor([&] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }));
         Xdo({"key", "d"});
         QVERIFY(WaitFor([&] { return !w.Result().HasLines(); }));
+    }
+
+    // The revision form by the keyboard: Alt+R shows it, the repository's branches
+    // and tags fill the revision boxes once its field is left, the form's own Alt+O
+    // and Alt+N reach the revision boxes, Return runs. ZARNIK_SHOTS keeps a picture.
+    void changeCountOfTwoRevisionsByTheKeyboard() {
+        testing::TempDir dir;
+        dir.Write("repo/a.c", "int a;\n");
+        const std::string git = "git -C repo -c user.name=t -c user.email=t@example.org ";
+        QCOMPARE(testing::Shell(dir, "git init -q -b main repo && " + git + "add . && " + git +
+                                         "commit -qm 1 && git -C repo tag v1.0")
+                     .Status,
+                 0);
+        dir.Write("repo/a.c", "int a;\nint b;\n");
+        QCOMPARE(testing::Shell(dir, git + "commit -qam 2 && git -C repo tag v1.1").Status, 0);
+        Window win;
+        MainWindow& w = *win.w;
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        const QString repo = QString::fromStdString(dir.str() + "/repo");
+        bool driven = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<ChangeCountDialog*>(QApplication::activeModalWidget());
+            if (!d || !d->isActiveWindow()) return;
+            poll.stop();
+            Xdo({"key", "alt+r"});
+            QVERIFY(WaitFor([&] { return d->revisionRadio->isChecked() && d->repositoryEdit->hasFocus(); }));
+            QVERIFY(!d->oldEdit->isVisible() && !d->okButton->isEnabled());
+            Xdo({"type", "--delay", "20", repo});
+            Xdo({"key", "Tab"});
+            QVERIFY(WaitFor([&] { return d->oldRevisionBox->count() == 3; }));  // main, v1.0, v1.1
+            Xdo({"key", "alt+n"});
+            QVERIFY(WaitFor([&] { return d->newRevisionBox->hasFocus(); }));
+            Xdo({"type", "v1.1"});
+            Xdo({"key", "alt+o"});
+            QVERIFY(WaitFor([&] { return d->oldRevisionBox->hasFocus(); }));
+            Xdo({"type", "v1.0"});
+            QVERIFY(WaitFor([&] { return d->okButton->isEnabled(); }));
+            Shot(QString::number(d->winId()), QStringLiteral("change-dialog-revisions.png"));
+            driven = true;
+            Xdo({"key", "Return"});
+        });
+        poll.start();
+        w.changeCountAction->trigger();
+        QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
+        const QString pane = w.Result().Text();
+        QVERIFY2(pane.contains(QStringLiteral("v1.0:") + repo + QStringLiteral("/")) &&
+                     pane.contains(QStringLiteral("a.c ")) && pane.contains(QStringLiteral("変更")),
+                 qPrintable(pane));
     }
 
     // Help from the blank-line warning (ﾍﾙﾌﾟ(&H), with the settings dialog beneath it):
