@@ -35,7 +35,9 @@ RepoPtr OpenWorkTree(const std::string& folder) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> RevisionNames(const std::string& folder) {
+namespace {
+
+std::optional<std::vector<std::string>> ReadRevisionNames(const std::string& folder) {
     const RepoPtr repo = OpenWorkTree(folder);
     if (!repo) return std::nullopt;
     std::vector<std::string> groups[3];  // local branches, remote ones, tags
@@ -64,7 +66,18 @@ std::optional<std::vector<std::string>> RevisionNames(const std::string& folder)
     return names;
 }
 
-bool NamesCommit(const std::string& folder, const std::string& revision) {
+}  // namespace
+
+std::optional<std::vector<std::string>> RevisionNames(const std::string& folder) {
+    try {
+        return ReadRevisionNames(folder);
+    } catch (...) {
+        // No memory, or libgit2 would not start: the run that follows says so.
+        return std::vector<std::string>{};
+    }
+}
+
+bool NamesCommit(const std::string& folder, const std::string& revision) try {
     const RepoPtr repo = OpenWorkTree(folder);
     if (!repo) return false;
     git_object* raw = nullptr;
@@ -76,6 +89,8 @@ bool NamesCommit(const std::string& folder, const std::string& revision) {
     git_object_free(peeled);
     git_object_free(raw);
     return peel == 0 || (peel != GIT_ENOTFOUND && peel != GIT_EINVALIDSPEC && peel != GIT_EPEEL);
+} catch (...) {
+    return true;  // not surely unknown: the run says what failed
 }
 
 }  // namespace zarnik::run

@@ -12,7 +12,8 @@ namespace zarnik::run {
 // The repository whose work tree holds folder (found upward, as git finds it):
 // its local branches, then its remote-tracking branches, then its tags, each
 // group sorted; nullopt when folder lies in no work tree (or in a .git folder).
-// A repository whose names cannot be read offers none: the run says why.
+// A repository whose names cannot be read offers none: the run says why. Neither
+// function throws.
 std::optional<std::vector<std::string>> RevisionNames(const std::string& folder);
 
 // Whether revision names a commit in the repository holding folder. Only what is
