@@ -2,6 +2,7 @@
 
 #include <git2.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -359,6 +360,18 @@ RevisionFiles::RevisionFiles(std::string revision) : store_(std::make_unique<Sto
     store_->Revision = std::move(revision);
 }
 
+namespace {
+
+// A line without a closing slash is a name looked for in the folder above it; for the
+// top of a work tree that folder lies outside the repository, so such a line is taken
+// as the folder it names (on disk the two forms count alike).
+bool NamesWorkTreeTop(std::string_view line) {
+    struct stat st {};
+    return ::stat((std::string(line) + "/.git").c_str(), &st) == 0;
+}
+
+}  // namespace
+
 RevisionFiles::~RevisionFiles() = default;
 
 void RevisionFiles::CollectTargetLine(std::string_view line, FileCollection& out, bool descend,
@@ -366,7 +379,7 @@ void RevisionFiles::CollectTargetLine(std::string_view line, FileCollection& out
     if (line.empty()) return;
     Store& s = *store_;
     const TargetParts parts = SplitTargetLine(line);
-    const bool namesFolder = line.back() == '/' || IsDotOrDotDot(parts.Pattern);
+    const bool namesFolder = line.back() == '/' || IsDotOrDotDot(parts.Pattern) || NamesWorkTreeTop(line);
     std::string folder = namesFolder ? std::string(line) : parts.Folder;
     if (namesFolder && parts.Pattern == "." && !parts.Folder.empty()) folder = parts.Folder;
     const Store::Place place = s.Locate(folder, line);
@@ -520,7 +533,8 @@ std::vector<RevisionFiles::Commit> RevisionFiles::History(std::string_view line,
     if (tip.empty()) tip = "HEAD";
     s.Revision = tip;
     const TargetParts parts = SplitTargetLine(line);
-    const bool namesFolder = !line.empty() && (line.back() == '/' || IsDotOrDotDot(parts.Pattern));
+    const bool namesFolder =
+        !line.empty() && (line.back() == '/' || IsDotOrDotDot(parts.Pattern) || NamesWorkTreeTop(line));
     const Store::Repo& repo = s.Repos[s.Locate(namesFolder ? std::string(line) : parts.Folder, line).Repo];
     const std::unordered_set<std::string> hidden =
         hide.empty() ? std::unordered_set<std::string>{} : s.Ancestors(repo, hide);

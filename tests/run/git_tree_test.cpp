@@ -94,6 +94,11 @@ TEST_F(GitTreeTest, RevisionCountsAsItsCheckoutByteForByte) {
             EXPECT_EQ(stored.Out, checkout.Out) << rev << " " << args;
         }
     }
+    // The top of the work tree named without a closing slash is the folder it names.
+    const auto bare = Count(".", plain + "--rev main repo");
+    EXPECT_EQ(bare.Status, 0) << bare.Out;
+    EXPECT_EQ(bare.Out, Count(".", plain + "--rev main repo/").Out);
+    EXPECT_EQ(Count(".", plain + "--diff --rev-old v1 --rev-new main repo").Status, 0);
     // Nothing was checked out or written for it.
     EXPECT_EQ(Shell(dir_, "git -C repo status --porcelain").Out, "");
 }
