@@ -120,7 +120,9 @@ void CsvPrinter::Totals(const ReportTotals& totals) {
 
 std::string FormatCsv(const ResultRows& rows, CsvEncoding encoding) {
     std::string out = CsvHeader(encoding);
-    for (const FileRow& f : rows.Files()) out += CsvFileRow(f.NativePath, f.Rec, encoding);
+    rows.ForEachFile([&](const std::string& path, const engine::FileCounts& rec) {
+        out += CsvFileRow(path, rec, encoding);
+    });
     out += CsvTotalsRows(rows.Totals(), encoding);
     return out;
 }

@@ -261,7 +261,8 @@ void JsonPrinter::Totals(const ReportTotals& totals) {
 std::string FormatJson(const ResultRows& rows, const settings::Settings& cnf) {
     JsonReport json;
     std::string text = json.Head(cnf);
-    for (const FileRow& f : rows.Files()) text += json.File(f.NativePath, f.Rec);
+    rows.ForEachFile(
+        [&](const std::string& path, const engine::FileCounts& rec) { text += json.File(path, rec); });
     return text + json.End(rows.Totals());
 }
 

@@ -14,8 +14,63 @@ void ResultRows::Begin(const RunHead& head) {
     files_.reserve(static_cast<std::size_t>(head.Files));
 }
 
+ResultRows::Span ResultRows::Append(std::string_view bytes) {
+    Span span{arena_.size(), static_cast<std::uint32_t>(bytes.size())};
+    arena_.append(bytes);
+    return span;
+}
+
 void ResultRows::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
-    if (ShowsRecord(errorRows_, rec)) files_.push_back({nativePath, rec});
+    if (!ShowsRecord(errorRows_, rec)) return;
+    const std::string_view path(nativePath);
+    const std::size_t slash = path.rfind('/');
+    // The folder part keeps its "/", so that the path comes back byte for byte
+    // ("/a" and "a" as well as "d/a").
+    const std::string_view folder =
+        slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+    const std::string_view name = path.substr(folder.size());
+    const bool sameFolder =
+        !folders_.empty() &&
+        std::string_view(arena_).substr(folders_.back().Offset, folders_.back().Length) == folder;
+    if (!sameFolder) folders_.push_back(Append(folder));
+    const Span nameSpan = Append(name);
+    Row row;
+    row.NameOffset = nameSpan.Offset;
+    row.NameLength = nameSpan.Length;
+    row.Folder = static_cast<std::uint32_t>(folders_.size() - 1);
+    row.MTime = rec.MTime;
+    row.Size = rec.Size;
+    row.Total = rec.Total;
+    row.Comment = rec.Comment;
+    row.Exec = rec.Exec;
+    row.Blank = rec.Blank;
+    row.Ratio = rec.Ratio;
+    row.Status = static_cast<std::uint8_t>(rec.Status);
+    row.NameKind = static_cast<std::uint16_t>(rec.NameKind);
+    row.Kind = static_cast<std::uint16_t>(rec.Kind);
+    files_.push_back(row);
+}
+
+void ResultRows::Unpack(std::size_t i, std::string& path, engine::FileCounts& rec) const {
+    const Row& row = files_[i];
+    const Span& folder = folders_[row.Folder];
+    const std::string_view arena(arena_);
+    path.assign(arena.substr(folder.Offset, folder.Length));
+    path.append(arena.substr(row.NameOffset, row.NameLength));
+    rec.Status = static_cast<engine::FileStatus>(row.Status);
+    rec.MTime = row.MTime;
+    rec.Size = row.Size;
+    rec.NameKind = row.NameKind;
+    rec.Kind = row.Kind;
+    rec.Total = row.Total;
+    rec.Comment = row.Comment;
+    rec.Exec = row.Exec;
+    rec.Blank = row.Blank;
+    rec.Ratio = row.Ratio;
+}
+
+std::size_t ResultRows::HeldBytes() const {
+    return arena_.capacity() + folders_.capacity() * sizeof(Span) + files_.capacity() * sizeof(Row);
 }
 
 std::vector<int> KindsWithFiles(const ReportTotals& totals) {

@@ -2,6 +2,7 @@
 // totals the run summed, for a later csv or json. Texts handed out are UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,12 +13,10 @@
 
 namespace zarnik::report {
 
-struct FileRow {
-    std::string NativePath;
-    engine::FileCounts Rec;
-};
-
 // Files that were not counted are rows when the layout gives them lines (Erfout).
+// A desktop run may keep a million of them until the next run, so they are
+// compact: the paths' bytes in one arena, the folder part stored once for the
+// files that follow each other in it, the figures as fixed-size integers.
 class ResultRows : public CountEvents {
 public:
     // Room for every file at once: a million rows grown one doubling at a time
@@ -26,13 +25,52 @@ public:
     void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override;
     void Totals(const ReportTotals& totals) override { totals_ = totals; }
 
-    const std::vector<FileRow>& Files() const { return files_; }
+    std::size_t FileCount() const { return files_.size(); }
+    // Each row in run order, as its native path and its record. The record's Name
+    // is not kept (empty): csv and json take the name from the path. The path and
+    // the record live until the next call.
+    template <typename Fn>
+    void ForEachFile(Fn&& fn) const {
+        std::string path;
+        engine::FileCounts rec;
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            Unpack(i, path, rec);
+            fn(static_cast<const std::string&>(path), static_cast<const engine::FileCounts&>(rec));
+        }
+    }
     // The run's sums as its report prints them: per kind 1..7 and of the whole run.
     const ReportTotals& Totals() const { return totals_; }
+    // The bytes the rows hold, for the benchmark.
+    std::size_t HeldBytes() const;
 
 private:
+    struct Span {
+        std::uint64_t Offset = 0;
+        std::uint32_t Length = 0;
+    };
+    struct Row {
+        std::uint64_t NameOffset = 0;
+        std::uint32_t NameLength = 0;
+        std::uint32_t Folder = 0;  // index into folders_
+        std::int64_t MTime = 0;
+        std::int64_t Size = 0;
+        std::int64_t Total = 0;
+        std::int64_t Comment = 0;
+        std::int64_t Exec = 0;
+        std::int64_t Blank = 0;
+        float Ratio = 0.0f;
+        std::uint8_t Status = 0;
+        std::uint16_t NameKind = 0;
+        std::uint16_t Kind = 0;
+    };
+
+    Span Append(std::string_view bytes);
+    void Unpack(std::size_t i, std::string& path, engine::FileCounts& rec) const;
+
     bool errorRows_ = true;
-    std::vector<FileRow> files_;
+    std::string arena_;
+    std::vector<Span> folders_;  // each with its trailing "/"
+    std::vector<Row> files_;
     ReportTotals totals_;
 };
 
