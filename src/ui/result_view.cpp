@@ -22,34 +22,57 @@ namespace zarnik::ui {
 
 namespace {
 
-int ExtraColumns(char16_t c) {
-    if (c == u'\t') return 7;
-    return c >= 0x80 && !(c >= 0xFF61 && c <= 0xFF9F) ? 1 : 0;
-}
-
 // Tab stops as QTextDocument places them by default, so a tab sits where it did in the editor.
 constexpr qreal kTabStop = 80;
 // Lines are laid out without wrapping; the width only has to exceed any line's.
 constexpr qreal kNoWrapWidth = 1e6;
 
+// The bytes of the UTF-8 sequence that starts with b (a stray byte is one).
+std::size_t SequenceLength(unsigned char b) {
+    if (b >= 0xF0) return 4;
+    if (b >= 0xE0) return 3;
+    return b >= 0xC0 ? 2 : 1;
+}
+
 // Display columns of a line: the report lines up half-width characters (ASCII and half-width
-// katakana) in one column and all others in two; a tab counts as a typical stop. Four characters
-// at a time while they are ASCII other than tab, as most of a report is: a report of 50,000 lines
-// took twice as long to append when every character was tested on its own.
-qsizetype Columns(const char16_t* p, qsizetype n) {
-    constexpr std::uint64_t kHigh = 0xFF80'FF80'FF80'FF80, kOnes = 0x0001'0001'0001'0001,
-                            kTabs = 0x0009'0009'0009'0009, kSigns = 0x8000'8000'8000'8000;
-    qsizetype extra = 0;
-    qsizetype i = 0;
-    for (; i + 4 <= n; i += 4) {
-        std::uint64_t w;
-        std::memcpy(&w, p + i, sizeof w);
-        const std::uint64_t t = w ^ kTabs;  // a lane of zero where a tab is
-        if ((w & kHigh) == 0 && ((t - kOnes) & ~t & kSigns) == 0) continue;
-        for (qsizetype j = i; j < i + 4; ++j) extra += ExtraColumns(p[j]);
+// katakana) in one column and all others in two (a character beyond U+FFFF in four, as its two
+// UTF-16 units did); a tab counts as a typical stop. Eight bytes at a time while they are ASCII
+// other than tab, as most of a report is: a report of 50,000 lines took twice as long to append
+// when every character was tested on its own.
+qsizetype Columns(std::string_view line) {
+    constexpr std::uint64_t kHigh = 0x8080'8080'8080'8080, kOnes = 0x0101'0101'0101'0101,
+                            kTabs = 0x0909'0909'0909'0909;
+    qsizetype columns = 0;
+    std::size_t i = 0;
+    const std::size_t n = line.size();
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, line.data() + i, sizeof w);
+            const std::uint64_t t = w ^ kTabs;  // a lane of zero where a tab is
+            if ((w & kHigh) == 0 && ((t - kOnes) & ~t & kHigh) == 0) {
+                columns += 8;
+                i += 8;
+                continue;
+            }
+        }
+        const auto b = static_cast<unsigned char>(line[i]);
+        const std::size_t len = std::min(SequenceLength(b), n - i);
+        if (b < 0x80) {
+            columns += b == '\t' ? 8 : 1;
+        } else if (len == 4) {
+            columns += 4;
+        } else if (len == 3) {
+            // U+FF61..U+FF9F, half-width katakana: EF BD A1..EF BE 9F.
+            const unsigned code = (b & 0x0Fu) << 12 | (static_cast<unsigned char>(line[i + 1]) & 0x3Fu) << 6 |
+                                  (static_cast<unsigned char>(line[i + 2]) & 0x3Fu);
+            columns += code >= 0xFF61 && code <= 0xFF9F ? 1 : 2;
+        } else {
+            columns += 2;
+        }
+        i += len;
     }
-    for (; i < n; ++i) extra += ExtraColumns(p[i]);
-    return n + extra;
+    return columns;
 }
 
 // What a word move or a double-click takes together: a run of letters and digits, or a run of
@@ -126,45 +149,34 @@ ResultView::~ResultView() = default;
 
 // ---- the store ----
 
-// Whether text lies in the view's own characters, as Line() gives them: growing or replacing the
-// store would move them away under the view's feet.
-bool ResultView::IsOwnText(QStringView text) const {
-    const std::less<const QChar*> before;
-    return !text.isEmpty() && !before(text.data(), text_.constData()) &&
-           before(text.data(), text_.constData() + text_.size());
-}
-
 void ResultView::AppendLines(QStringView text) {
-    if (IsOwnText(text)) {
-        AppendLines(text.toString());
-        return;
-    }
+    const QByteArray utf8 = text.toUtf8();
     // All or nothing: a run that runs out of memory here says so and keeps what the
     // pane showed, so the starts must never point past the text (painting reads them).
-    const qsizetype oldSize = text_.size();
+    const std::size_t oldSize = bytes_.size();
     const std::size_t oldLines = starts_.size();
     const qsizetype oldWidest = widestLine_, oldColumns = widestColumns_;
     const int oldPixels = widestPixels_;
     try {
         if (IsEmpty()) {
-            text_ = text.toString();
+            bytes_.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
             starts_.clear();
             widestColumns_ = -1;
             widestPixels_ = -1;
-            if (!text_.isEmpty()) {
+            if (!bytes_.empty()) {
                 starts_.push_back(0);
                 ScanFrom(0);
             }
         } else {
-            text_ += QLatin1Char('\n');
-            const qsizetype from = text_.size();
+            bytes_ += '\n';
+            const auto from = static_cast<qsizetype>(bytes_.size());
             starts_.push_back(from);
-            text_ += text;
+            bytes_.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
             ScanFrom(from);
         }
     } catch (...) {
         // Shrinking allocates nothing: the text is this view's own once it grew.
-        text_.truncate(oldSize);
+        bytes_.resize(oldSize);
         starts_.resize(oldLines);
         widestLine_ = oldWidest;
         widestColumns_ = oldColumns;
@@ -178,34 +190,30 @@ void ResultView::AppendLines(QStringView text) {
 }
 
 // Records the starts of the lines after from (the start of the last recorded line) and follows the
-// widest of them. The line breaks are found by indexOf and the columns counted in a loop without
-// branches, both of which the compiler and Qt run over many characters at a time.
+// widest of them. The line breaks are found by memchr and the columns counted eight ASCII bytes at
+// a time.
 void ResultView::ScanFrom(qsizetype from) {
-    const QStringView all(text_);
+    const std::string_view all(bytes_);
     qsizetype line = LineCount() - 1;
-    for (qsizetype start = from;;) {
-        const qsizetype end = all.indexOf(u'\n', start);
-        const qsizetype stop = end < 0 ? all.size() : end;
-        const qsizetype columns = Columns(all.utf16() + start, stop - start);
+    for (auto start = static_cast<std::size_t>(from);;) {
+        const std::size_t end = all.find('\n', start);
+        const std::size_t stop = end == std::string_view::npos ? all.size() : end;
+        const qsizetype columns = Columns(all.substr(start, stop - start));
         if (columns > widestColumns_) {
             widestColumns_ = columns;
             widestLine_ = line;
             widestPixels_ = -1;
         }
-        if (end < 0) break;
+        if (end == std::string_view::npos) break;
         start = end + 1;
-        starts_.push_back(start);
+        starts_.push_back(static_cast<qsizetype>(start));
         ++line;
     }
 }
 
 void ResultView::SetText(QStringView text) {
-    if (IsOwnText(text)) {
-        SetText(text.toString());
-        return;
-    }
     const bool hadSelection = HasSelection();
-    text_.clear();
+    bytes_.clear();
     starts_.clear();
     caret_ = anchor_ = Position{};
     goalX_ = -1;
@@ -217,13 +225,45 @@ void ResultView::SetText(QStringView text) {
 
 void ResultView::Clear() { SetText(QStringView()); }
 
-qsizetype ResultView::LineEnd(qsizetype line) const {
-    return line + 1 < LineCount() ? starts_[line + 1] - 1 : text_.size();
+QString ResultView::Text() const {
+    return QString::fromUtf8(bytes_.data(), static_cast<qsizetype>(bytes_.size()));
 }
 
-QStringView ResultView::Line(qsizetype i) const {
+qsizetype ResultView::LineEnd(qsizetype line) const {
+    return line + 1 < LineCount() ? starts_[line + 1] - 1 : static_cast<qsizetype>(bytes_.size());
+}
+
+std::string_view ResultView::LineBytes(qsizetype line) const {
+    const auto start = static_cast<std::size_t>(starts_[line]);
+    return std::string_view(bytes_).substr(start, static_cast<std::size_t>(LineEnd(line)) - start);
+}
+
+QString ResultView::Line(qsizetype i) const {
     if (i < 0 || i >= LineCount()) return {};
-    return QStringView(text_).mid(starts_[i], LineEnd(i) - starts_[i]);
+    const std::string_view bytes = LineBytes(i);
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Every byte but a continuation byte starts a character; one beyond U+FFFF takes two units.
+qsizetype ResultView::LineLength(qsizetype line) const {
+    qsizetype units = 0;
+    for (const char c : LineBytes(line)) {
+        const auto b = static_cast<unsigned char>(c);
+        units += ((b & 0xC0u) != 0x80u ? 1 : 0) + (b >= 0xF0u ? 1 : 0);
+    }
+    return units;
+}
+
+qsizetype ResultView::ByteAt(Position p) const {
+    if (starts_.empty()) return 0;
+    const std::string_view bytes = LineBytes(p.Line);
+    std::size_t i = 0;
+    for (qsizetype units = 0; i < bytes.size() && units < p.Column;) {
+        const std::size_t len = SequenceLength(static_cast<unsigned char>(bytes[i]));
+        units += len == 4 ? 2 : 1;
+        i += len;
+    }
+    return starts_[p.Line] + static_cast<qsizetype>(std::min(i, bytes.size()));
 }
 
 // ---- caret and selection ----
@@ -231,15 +271,12 @@ QStringView ResultView::Line(qsizetype i) const {
 ResultView::Position ResultView::Clamp(Position p) const {
     if (starts_.empty()) return {};
     p.Line = std::clamp<qsizetype>(p.Line, 0, LineCount() - 1);
-    p.Column = std::clamp<qsizetype>(p.Column, 0, LineEnd(p.Line) - starts_[p.Line]);
+    p.Column = std::clamp<qsizetype>(p.Column, 0, LineLength(p.Line));
     return p;
 }
 
 void ResultView::SetSelection(Position anchor, Position caret) {
-    const auto range = [this] {
-        const qsizetype a = Offset(anchor_), c = Offset(caret_);
-        return std::pair(std::min(a, c), std::max(a, c));
-    };
+    const auto range = [this] { return Ordered(anchor_, caret_); };
     const auto before = range();
     anchor_ = anchor;
     caret_ = caret;
@@ -258,14 +295,15 @@ void ResultView::SetCaret(Position p, bool keepAnchor) {
 }
 
 QString ResultView::SelectedText() const {
-    const qsizetype a = Offset(anchor_), c = Offset(caret_);
-    return text_.mid(std::min(a, c), std::abs(a - c));
+    const auto [from, to] = Ordered(anchor_, caret_);
+    const qsizetype a = ByteAt(from), b = ByteAt(to);
+    return QString::fromUtf8(bytes_.data() + a, b - a);
 }
 
 void ResultView::SelectAll() {
     if (starts_.empty()) return;
     const qsizetype last = LineCount() - 1;
-    SetSelection({0, 0}, {last, LineEnd(last) - starts_[last]});
+    SetSelection({0, 0}, {last, LineLength(last)});
 }
 
 void ResultView::Copy() const {
@@ -291,7 +329,7 @@ void ResultView::Copy() const {
 // ---- geometry ----
 
 void ResultView::LayOut(QTextLayout& layout, qsizetype line) const {
-    layout.setText(Line(line).toString());
+    layout.setText(Line(line));
     layout.setFont(font());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -422,8 +460,7 @@ void ResultView::paintEvent(QPaintEvent* e) {
     }
     const qsizetype top = TopLine();
     const qreal x = kMargin - horizontalScrollBar()->value();
-    const qsizetype a = Offset(anchor_), c = Offset(caret_);
-    const qsizetype selFrom = std::min(a, c), selTo = std::max(a, c);
+    const auto [selFrom, selTo] = Ordered(anchor_, caret_);
     QTextLayout::FormatRange selection;
     selection.format.setBackground(palette().brush(QPalette::Highlight));
     selection.format.setForeground(palette().brush(QPalette::HighlightedText));
@@ -435,15 +472,16 @@ void ResultView::paintEvent(QPaintEvent* e) {
         if (y + lineHeight_ <= clip.top()) continue;
         QTextLayout layout(QString(), font(), viewport());
         LayOut(layout, i);
-        const qsizetype start = starts_[i], end = LineEnd(i);
         QList<QTextLayout::FormatRange> selections;
-        if (selFrom < selTo && selFrom <= end && selTo > start) {
-            selection.start = static_cast<int>(std::max(selFrom, start) - start);
-            selection.length = static_cast<int>(std::min(selTo, end) - start) - selection.start;
+        if (selFrom != selTo && selFrom.Line <= i && i <= selTo.Line) {
+            const qsizetype from = i == selFrom.Line ? selFrom.Column : 0;
+            const qsizetype to = i == selTo.Line ? selTo.Column : layout.text().size();
+            selection.start = static_cast<int>(from);
+            selection.length = static_cast<int>(to - from);
             if (selection.length > 0) selections << selection;
             // A selection that goes on past the line's end takes its line break with it, shown as
             // a space's width of highlight as the editor does.
-            if (selTo > end) {
+            if (i < selTo.Line) {
                 const qreal endX = layout.lineAt(0).naturalTextWidth();
                 p.fillRect(QRectF(x + endX, y, spaceWidth, lineHeight_), selection.format.background());
             }
@@ -677,10 +715,9 @@ std::optional<ResultView::Position> ResultView::StepFor(const QKeyEvent* e) cons
     };
     const Position at = caret_;
     const qsizetype last = LineCount() - 1;
-    const QStringView line = Line(at.Line);
+    const QString line = Line(at.Line);
     const qsizetype length = line.size();
-    const Position endOfPrevious =
-        at.Line > 0 ? Position{at.Line - 1, LineEnd(at.Line - 1) - starts_[at.Line - 1]} : at;
+    const Position endOfPrevious = at.Line > 0 ? Position{at.Line - 1, LineLength(at.Line - 1)} : at;
     if (is(K::MoveToNextChar, K::SelectNextChar)) {
         if (at.Column < length) {
             // A surrogate pair is one character.
@@ -703,8 +740,7 @@ std::optional<ResultView::Position> ResultView::StepFor(const QKeyEvent* e) cons
     if (is(K::MoveToEndOfLine, K::SelectEndOfLine) || is(K::MoveToEndOfBlock, K::SelectEndOfBlock))
         return Position{at.Line, length};
     if (is(K::MoveToStartOfDocument, K::SelectStartOfDocument)) return Position{0, 0};
-    if (is(K::MoveToEndOfDocument, K::SelectEndOfDocument))
-        return Position{last, LineEnd(last) - starts_[last]};
+    if (is(K::MoveToEndOfDocument, K::SelectEndOfDocument)) return Position{last, LineLength(last)};
     if (is(K::MoveToNextWord, K::SelectNextWord)) {
         if (at.Column >= length) return at.Line < last ? Position{at.Line + 1, 0} : at;
         // Over the rest of this word, then over the spaces to the next one.
@@ -754,7 +790,7 @@ QVariant ResultView::inputMethodQuery(Qt::InputMethodQuery query) const {
         case Qt::ImAnchorPosition:
             return static_cast<int>(anchor_.Line == caret_.Line ? anchor_.Column : caret_.Column);
         case Qt::ImSurroundingText:
-            return Line(caret_.Line).toString();
+            return Line(caret_.Line);
         case Qt::ImCurrentSelection:
             return anchor_.Line == caret_.Line ? SelectedText() : QString();
         default:
@@ -819,7 +855,7 @@ void ResultView::mouseDoubleClickEvent(QMouseEvent* e) {
         return;
     }
     const Position p = PositionAt(e->position().toPoint());
-    const QStringView line = Line(p.Line);
+    const QString line = Line(p.Line);
     qsizetype from = p.Column, to = p.Column;
     if (!line.isEmpty()) {
         const qsizetype at = std::min(p.Column, line.size() - 1);

@@ -1,5 +1,6 @@
-// The result pane's display: the report's lines kept as one string with the line
-// starts beside it, and only the visible lines painted. A QTextDocument spends
+// The result pane's display: the report's lines kept as UTF-8 bytes in one buffer
+// with the line starts beside it (one byte for each ASCII character, which most of
+// a report is), and only the visible lines converted and painted. A QTextDocument spends
 // microseconds and hundreds of bytes on every line, which a report of a million
 // lines cannot afford. The view selects and copies; it never edits its text: a key
 // that would edit is handed to the owner, which puts an editor in its place.
@@ -11,6 +12,9 @@
 #include <QString>
 #include <QStringView>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 class QTextLayout;
@@ -34,10 +38,10 @@ public:
     void AppendLines(QStringView text);
     void SetText(QStringView text);  // caret and selection go to the start
     void Clear();
-    QString Text() const { return text_; }
-    bool IsEmpty() const { return text_.isEmpty(); }  // one empty line is empty, as in QTextDocument
+    QString Text() const;
+    bool IsEmpty() const { return bytes_.empty(); }  // one empty line is empty, as in QTextDocument
     qsizetype LineCount() const { return static_cast<qsizetype>(starts_.size()); }
-    QStringView Line(qsizetype i) const;  // valid until the text next changes
+    QString Line(qsizetype i) const;
 
     struct Position {
         qsizetype Line = 0;
@@ -98,11 +102,17 @@ private:
     bool Move(const QKeyEvent* e);
     void MoveVertically(bool page, bool down, bool extend);
     std::optional<Position> StepFor(const QKeyEvent* e) const;
-    bool IsOwnText(QStringView text) const;
     void ScanFrom(qsizetype from);
-    qsizetype LineEnd(qsizetype line) const;
-    qsizetype Offset(Position p) const { return starts_.empty() ? 0 : starts_[p.Line] + p.Column; }
+    qsizetype LineEnd(qsizetype line) const;  // in bytes_
+    std::string_view LineBytes(qsizetype line) const;
+    qsizetype LineLength(qsizetype line) const;  // UTF-16 units, as a Position's column counts
+    qsizetype ByteAt(Position p) const;          // where p lies in bytes_
     Position Clamp(Position p) const;
+    // The earlier and the later of two positions.
+    static std::pair<Position, Position> Ordered(Position a, Position b) {
+        const bool inOrder = a.Line < b.Line || (a.Line == b.Line && a.Column <= b.Column);
+        return inOrder ? std::pair(a, b) : std::pair(b, a);
+    }
     void SetSelection(Position anchor, Position caret);
     void LayOut(QTextLayout& layout, qsizetype line) const;
     qreal XOf(Position p) const;
@@ -116,8 +126,8 @@ private:
     void EnsureCaretVisible();
     void RestartBlink();
 
-    QString text_;                   // the lines joined with '\n'
-    std::vector<qsizetype> starts_;  // where each line starts in text_; empty when text_ is
+    std::string bytes_;              // the lines in UTF-8, joined with '\n'
+    std::vector<qsizetype> starts_;  // where each line starts in bytes_; empty when bytes_ is
     // The line with the most display columns (double-width characters count 2): the widest on
     // screen in the report's fixed-width font; its pixel width is measured only when needed.
     qsizetype widestLine_ = 0;

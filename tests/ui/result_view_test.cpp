@@ -69,7 +69,7 @@ private slots:
         const QString whole = QStringLiteral("ａｂ ｱｲｳ\n\nthird\n\n\f\tx");
         QCOMPARE(view.Text(), whole);
         QCOMPARE(view.LineCount(), 5);
-        QCOMPARE(view.Line(2).toString(), QStringLiteral("third"));
+        QCOMPARE(view.Line(2), QStringLiteral("third"));
         QVERIFY(view.Line(1).isEmpty());
         QCOMPARE(changed.count(), 4);
 
@@ -113,7 +113,7 @@ private slots:
         view.resize(300, 200);
         (void)view.grab();
         view.AppendLines(u"third");
-        QCOMPARE(view.Line(2).toString(), QStringLiteral("third"));
+        QCOMPARE(view.Line(2), QStringLiteral("third"));
     }
 
     void keysMoveTheCaretAcrossLinesAndShiftSelects() {
@@ -170,6 +170,22 @@ private slots:
         QVERIFY(SamePos(view.Caret(), {2, 0}));
         Press(&view, Qt::Key_Left, Qt::ControlModifier);
         QVERIFY(SamePos(view.Caret(), {1, 2}));
+
+        // Columns count UTF-16 units however the line is kept: a character beyond U+FFFF is two,
+        // and a selection ending inside a line of such characters, kana and full-width signs takes
+        // exactly the characters before it.
+        const QString wide = QStringLiteral("a\U0002000Bｱ漢□z");
+        view.SetText(wide + QStringLiteral("\nnext"));
+        view.SetCaret({0, 1});
+        Press(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QVERIFY(SamePos(view.Caret(), {0, 3}));
+        QCOMPARE(view.SelectedText(), QStringLiteral("\U0002000B"));
+        Press(&view, Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(view.SelectedText(), wide.mid(1));
+        view.SetCaret({1, 2}, true);
+        QCOMPARE(view.SelectedText(), wide.mid(1) + QStringLiteral("\nne"));
+        QCOMPARE(view.Line(0), wide);
+        QCOMPARE(view.Text(), wide + QStringLiteral("\nnext"));
     }
 
     void copyGivesPlainTextAndHtmlUpToTheLimit() {
