@@ -1,5 +1,6 @@
 #include "report/result_rows.h"
 
+#include <cstring>
 #include <ctime>
 
 #include "engine/source_kind.h"
@@ -9,16 +10,39 @@
 
 namespace zarnik::report {
 
-void ResultRows::Begin(const RunHead& head) {
-    errorRows_ = head.Layout.ErrorLines;
-    files_.reserve(static_cast<std::size_t>(head.Files));
+namespace {
+
+void PutUnsigned(std::string& out, std::uint64_t n) {
+    while (n >= 0x80) {
+        out.push_back(static_cast<char>((n & 0x7F) | 0x80));
+        n >>= 7;
+    }
+    out.push_back(static_cast<char>(n));
 }
 
-ResultRows::Span ResultRows::Append(std::string_view bytes) {
-    Span span{arena_.size(), static_cast<std::uint32_t>(bytes.size())};
-    arena_.append(bytes);
-    return span;
+// Signed figures zigzagged, so that a small negative one (a time before 1970) stays short.
+void PutSigned(std::string& out, std::int64_t n) {
+    PutUnsigned(out, (static_cast<std::uint64_t>(n) << 1) ^ static_cast<std::uint64_t>(n >> 63));
 }
+
+std::uint64_t GetUnsigned(std::string_view in, std::size_t& pos) {
+    std::uint64_t n = 0;
+    for (int shift = 0; pos < in.size() && shift < 64; shift += 7) {
+        const auto b = static_cast<unsigned char>(in[pos++]);
+        n |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+        if (b < 0x80) break;
+    }
+    return n;
+}
+
+std::int64_t GetSigned(std::string_view in, std::size_t& pos) {
+    const std::uint64_t z = GetUnsigned(in, pos);
+    return static_cast<std::int64_t>(z >> 1) ^ -static_cast<std::int64_t>(z & 1);
+}
+
+}  // namespace
+
+void ResultRows::Begin(const RunHead& head) { errorRows_ = head.Layout.ErrorLines; }
 
 void ResultRows::FileCounted(const std::string& nativePath, const engine::FileCounts& rec) {
     if (!ShowsRecord(errorRows_, rec)) return;
@@ -29,48 +53,46 @@ void ResultRows::FileCounted(const std::string& nativePath, const engine::FileCo
     const std::string_view folder =
         slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
     const std::string_view name = path.substr(folder.size());
-    const bool sameFolder =
-        !folders_.empty() &&
-        std::string_view(arena_).substr(folders_.back().Offset, folders_.back().Length) == folder;
-    if (!sameFolder) folders_.push_back(Append(folder));
-    const Span nameSpan = Append(name);
-    Row row;
-    row.NameOffset = nameSpan.Offset;
-    row.NameLength = nameSpan.Length;
-    row.Folder = static_cast<std::uint32_t>(folders_.size() - 1);
-    row.MTime = rec.MTime;
-    row.Size = rec.Size;
-    row.Total = rec.Total;
-    row.Comment = rec.Comment;
-    row.Exec = rec.Exec;
-    row.Blank = rec.Blank;
-    row.Ratio = rec.Ratio;
-    row.Status = static_cast<std::uint8_t>(rec.Status);
-    row.NameKind = static_cast<std::uint16_t>(rec.NameKind);
-    row.Kind = static_cast<std::uint16_t>(rec.Kind);
-    files_.push_back(row);
+    // 0: the folder of the row before; else its length + 1 and its bytes.
+    if (count_ > 0 && folder == lastFolder_) {
+        PutUnsigned(stream_, 0);
+    } else {
+        PutUnsigned(stream_, folder.size() + 1);
+        stream_.append(folder);
+        lastFolder_.assign(folder);
+    }
+    PutUnsigned(stream_, name.size());
+    stream_.append(name);
+    PutUnsigned(stream_, static_cast<std::uint64_t>(rec.Status));
+    PutSigned(stream_, rec.NameKind);
+    PutSigned(stream_, rec.Kind);
+    for (std::int64_t n : {rec.MTime, rec.Size, rec.Total, rec.Comment, rec.Exec, rec.Blank})
+        PutSigned(stream_, n);
+    char ratio[sizeof rec.Ratio];
+    std::memcpy(ratio, &rec.Ratio, sizeof ratio);
+    stream_.append(ratio, sizeof ratio);
+    ++count_;
 }
 
-void ResultRows::Unpack(std::size_t i, std::string& path, engine::FileCounts& rec) const {
-    const Row& row = files_[i];
-    const Span& folder = folders_[row.Folder];
-    const std::string_view arena(arena_);
-    path.assign(arena.substr(folder.Offset, folder.Length));
-    path.append(arena.substr(row.NameOffset, row.NameLength));
-    rec.Status = static_cast<engine::FileStatus>(row.Status);
-    rec.MTime = row.MTime;
-    rec.Size = row.Size;
-    rec.NameKind = row.NameKind;
-    rec.Kind = row.Kind;
-    rec.Total = row.Total;
-    rec.Comment = row.Comment;
-    rec.Exec = row.Exec;
-    rec.Blank = row.Blank;
-    rec.Ratio = row.Ratio;
-}
-
-std::size_t ResultRows::HeldBytes() const {
-    return arena_.capacity() + folders_.capacity() * sizeof(Span) + files_.capacity() * sizeof(Row);
+std::size_t ResultRows::Unpack(std::size_t pos, std::string& path, std::size_t& folderLength,
+                               engine::FileCounts& rec) const {
+    const std::string_view in(stream_);
+    if (const std::uint64_t folder = GetUnsigned(in, pos); folder > 0) {
+        folderLength = static_cast<std::size_t>(folder - 1);
+        path.assign(in.substr(pos, folderLength));
+        pos += folderLength;
+    }
+    path.resize(folderLength);
+    const auto nameLength = static_cast<std::size_t>(GetUnsigned(in, pos));
+    path.append(in.substr(pos, nameLength));
+    pos += nameLength;
+    rec.Status = static_cast<engine::FileStatus>(GetUnsigned(in, pos));
+    rec.NameKind = static_cast<int>(GetSigned(in, pos));
+    rec.Kind = static_cast<int>(GetSigned(in, pos));
+    for (std::int64_t* n : {&rec.MTime, &rec.Size, &rec.Total, &rec.Comment, &rec.Exec, &rec.Blank})
+        *n = GetSigned(in, pos);
+    if (pos + sizeof rec.Ratio <= in.size()) std::memcpy(&rec.Ratio, in.data() + pos, sizeof rec.Ratio);
+    return pos + sizeof rec.Ratio;
 }
 
 std::vector<int> KindsWithFiles(const ReportTotals& totals) {

@@ -14,63 +14,43 @@
 namespace zarnik::report {
 
 // Files that were not counted are rows when the layout gives them lines (Erfout).
-// A desktop run may keep a million of them until the next run, so they are
-// compact: the paths' bytes in one arena, the folder part stored once for the
-// files that follow each other in it, the figures as fixed-size integers.
+// A desktop run may keep a million of them until the next run, so they are one
+// stream of bytes, read only in order: per row the folder part when it differs
+// from the row before's, the name, and the figures as variable-length integers
+// (a few bytes each, where fixed ones took 48 a row).
 class ResultRows : public CountEvents {
 public:
-    // Room for every file at once: a million rows grown one doubling at a time
-    // would hold two copies of them at the last step.
     void Begin(const RunHead& head) override;
     void FileCounted(const std::string& nativePath, const engine::FileCounts& rec) override;
     void Totals(const ReportTotals& totals) override { totals_ = totals; }
 
-    std::size_t FileCount() const { return files_.size(); }
+    std::size_t FileCount() const { return count_; }
     // Each row in run order, as its native path and its record. The record's Name
     // is not kept (empty): csv and json take the name from the path. The path and
     // the record live until the next call.
     template <typename Fn>
     void ForEachFile(Fn&& fn) const {
         std::string path;
+        std::size_t folderLength = 0;
         engine::FileCounts rec;
-        for (std::size_t i = 0; i < files_.size(); ++i) {
-            Unpack(i, path, rec);
+        for (std::size_t pos = 0, i = 0; i < count_; ++i) {
+            pos = Unpack(pos, path, folderLength, rec);
             fn(static_cast<const std::string&>(path), static_cast<const engine::FileCounts&>(rec));
         }
     }
     // The run's sums as its report prints them: per kind 1..7 and of the whole run.
     const ReportTotals& Totals() const { return totals_; }
-    // The bytes the rows hold, for the benchmark.
-    std::size_t HeldBytes() const;
+    // The bytes the rows hold.
+    std::size_t HeldBytes() const { return stream_.capacity() + lastFolder_.capacity(); }
 
 private:
-    struct Span {
-        std::uint64_t Offset = 0;
-        std::uint32_t Length = 0;
-    };
-    struct Row {
-        std::uint64_t NameOffset = 0;
-        std::uint32_t NameLength = 0;
-        std::uint32_t Folder = 0;  // index into folders_
-        std::int64_t MTime = 0;
-        std::int64_t Size = 0;
-        std::int64_t Total = 0;
-        std::int64_t Comment = 0;
-        std::int64_t Exec = 0;
-        std::int64_t Blank = 0;
-        float Ratio = 0.0f;
-        std::uint8_t Status = 0;
-        std::uint16_t NameKind = 0;
-        std::uint16_t Kind = 0;
-    };
-
-    Span Append(std::string_view bytes);
-    void Unpack(std::size_t i, std::string& path, engine::FileCounts& rec) const;
+    std::size_t Unpack(std::size_t pos, std::string& path, std::size_t& folderLength,
+                       engine::FileCounts& rec) const;
 
     bool errorRows_ = true;
-    std::string arena_;
-    std::vector<Span> folders_;  // each with its trailing "/"
-    std::vector<Row> files_;
+    std::string stream_;
+    std::string lastFolder_;
+    std::size_t count_ = 0;
     ReportTotals totals_;
 };
 

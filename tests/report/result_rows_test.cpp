@@ -11,7 +11,7 @@ namespace {
 // The rows give back each path byte for byte and each record's figures, in run
 // order, however the files' folders follow each other: a folder met again after
 // another, the root, a bare name, bytes that are no UTF-8, and figures beyond
-// 32 bits.
+// 32 bits or below zero.
 TEST(ResultRows, GiveBackEachPathAndRecordAsKept) {
     const std::vector<std::string> paths = {"/src/a.c",  "/src/b.c", "/src/sub/c.c",   "/src/d.c", "/top.c",
                                             "bare.java", "/src/e.c", "rel/\xFF\x81.c", "rel/x",    "/"};
@@ -20,7 +20,8 @@ TEST(ResultRows, GiveBackEachPathAndRecordAsKept) {
     for (std::size_t i = 0; i < paths.size(); ++i) {
         engine::FileCounts rec;
         rec.Status = i % 3 == 2 ? engine::FileStatus::Missing : engine::FileStatus::Counted;
-        rec.MTime = 1'700'000'000 + static_cast<std::int64_t>(i);
+        // A time before 1970 is negative.
+        rec.MTime = i == 4 ? -86'401 : 1'700'000'000 + static_cast<std::int64_t>(i);
         rec.Size = 5'000'000'000LL + static_cast<std::int64_t>(i);
         rec.NameKind = static_cast<int>(i * 10);
         rec.Kind = static_cast<int>(i);
