@@ -88,6 +88,14 @@ FileStatus ReadForCount(const Fd& fd, std::int64_t size, bool whole, const std::
     return ProbeBytes(text.view());
 }
 
+// Reads on after the head ReadForCount left in text, up to the size the file had.
+void ReadRest(const Fd& fd, std::int64_t size, const std::string& path, ByteBuffer& text) {
+    if (size <= 0 || static_cast<std::uint64_t>(size) <= text.size()) return;
+    const std::size_t want = static_cast<std::size_t>(size) - text.size();
+    char* dst = text.Extend(want);
+    text.Commit(ReadAt(fd, dst, want, text.size(), path));
+}
+
 using CounterFn = FileStatus (*)(const CountOptions&, detail::TextPieces&, FileCounts&, ConverterState&);
 
 CounterFn CounterFor(CounterId id) {
@@ -101,6 +109,7 @@ CounterFn CounterFor(CounterId id) {
         case CounterId::Basic:
             return detail::CountBasic;
         case CounterId::Guess:
+        case CounterId::Table:
         case CounterId::None:
             break;
     }
@@ -135,12 +144,19 @@ namespace {
 void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::TextPieces& text,
                      FileCounts& rec, ConverterState& state) {
     rec.Kind = choice.TotalsKind;
+    // A file named by its first line shows its language in the kind column too.
+    if (choice.Counter == CounterId::Table && rec.NameKind == NoKind) rec.NameKind = choice.TotalsKind;
     const LanguageRules* accurate =
         choice.Counter == CounterId::CFamily && opt.AccurateCFamily && opt.Languages
             ? opt.Languages->AccurateFor(rec.Name)
             : nullptr;
     if (accurate)
         rec.Status = detail::CountLanguage(opt, *accurate, text, rec, state);
+    else if (choice.Counter == CounterId::Table && opt.Languages &&
+             static_cast<std::size_t>(TableIndex(choice.TotalsKind)) < opt.Languages->Rules.size())
+        rec.Status = detail::CountLanguage(
+            opt, opt.Languages->Rules[static_cast<std::size_t>(TableIndex(choice.TotalsKind))], text, rec,
+            state);
     else if (choice.Counter == CounterId::Guess)
         rec.Status = detail::GuessKind(opt, text, rec.Name, rec, state);
     else if (CounterFn fn = CounterFor(choice.Counter))
@@ -157,7 +173,9 @@ void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::
 
 void CountLoadedText(const CountOptions& opt, std::string_view text, FileCounts& rec, ConverterState& state) {
     detail::WholeText whole(text);
-    CountLoadedText(opt, ChooseByMode(opt, rec.Name), whole, rec, state);
+    ModeChoice choice = ChooseByMode(opt, rec.Name);
+    if (choice.Counter == CounterId::None) choice = ChooseByFirstLine(opt, rec.Name, text);
+    CountLoadedText(opt, choice, whole, rec, state);
 }
 
 void FinishCounts(const CountOptions& opt, FileCounts& rec) {
@@ -223,7 +241,9 @@ void CountWholeText(const CountOptions& opt, const ModeChoice& choice, bool read
 void CountStoredBytes(const CountOptions& opt, std::string_view bytes, const DirEntry& entry, FileCounts& rec,
                       CountContext& ctx) {
     StartRecord(opt, entry, rec);
-    const ModeChoice choice = ChooseByMode(opt, rec.Name);
+    ModeChoice choice = ChooseByMode(opt, rec.Name);
+    if (choice.Counter == CounterId::None)
+        choice = ChooseByFirstLine(opt, rec.Name, bytes.substr(0, kProbeBytes));
     const bool read = choice.Counter != CounterId::None;
     const std::size_t n = read ? bytes.size() : std::min(bytes.size(), kProbeBytes);
     ctx.Text.clear();
@@ -247,10 +267,18 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     // Read the file once: the pre-check looks at its head, the counter at the text.
     // A file that no counter reads is read no further than the pre-check needs. A
     // large file is read in pieces after its head, so memory does not grow with it.
-    const ModeChoice choice = ChooseByMode(opt, rec.Name);
-    const bool read = choice.Counter != CounterId::None;
-    const bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
+    ModeChoice choice = ChooseByMode(opt, rec.Name);
+    bool read = choice.Counter != CounterId::None;
+    bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
     FileStatus status = fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
+    // A file without an extension may name its language in its first line: its
+    // head says, and the rest is read as any file of that size would be.
+    if (fd && !read &&
+        (choice = ChooseByFirstLine(opt, rec.Name, ctx.Text.view())).Counter != CounterId::None) {
+        read = true;
+        inPieces = size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
+        if (!inPieces) ReadRest(fd, size, path, ctx.Text);
+    }
     ctx.FromUtf8 = false;
     // A head without a line break may be UTF-8 that is shorter once converted.
     const bool unfitAsRead = status == FileStatus::Unfit && read && opt.ConvertUtf8;

@@ -485,7 +485,14 @@ std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table) {
     auto set = std::make_shared<LanguageSet>();
     set->Table = std::move(table);
     set->Rules.reserve(set->Table.Languages.size());
-    for (const Language& l : set->Table.Languages) set->Rules.emplace_back(l);
+    for (const Language& l : set->Table.Languages) {
+        set->Rules.emplace_back(l);
+        std::string column = l.Kind.substr(0, 4);
+        column.resize(4, ' ');
+        set->KindColumns.push_back(std::move(column));
+        set->TotalsLabels.push_back(text::Utf8ToSjis(l.TotalsLabel));
+        set->AverageLabels.push_back(text::Utf8ToSjis(l.AverageLabel));
+    }
     return set;
 }
 

@@ -76,6 +76,9 @@ private:
 struct LanguageSet {
     LanguageTable Table;
     std::vector<LanguageRules> Rules;  // Rules[i] for Table.Languages[i]
+    // The report's words of each language, made once: the kind column (four
+    // characters) and the totals and average labels in Shift-JIS.
+    std::vector<std::string> KindColumns, TotalsLabels, AverageLabels;
 
     // The rules of the accurate entry (C, C++, Java) whose extensions hold the
     // name's, or nullptr.

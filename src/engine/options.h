@@ -11,7 +11,8 @@ namespace zarnik::engine {
 
 struct LanguageSet;
 
-// Source kinds 0..7 (engine/source_kind.h names them); 0 is no kind.
+// The built-in source kinds 0..7 (engine/source_kind.h names them); 0 is no kind.
+// The languages of the loaded table follow as kinds kKindCount.. in table order.
 inline constexpr int kKindCount = 8;
 
 // Extensions with their leading dot, one list per source kind 1..7 (index 0 unused).
@@ -52,6 +53,9 @@ struct CountOptions {
     // extension an accurate entry of it lists are counted by its rules (CLexer 1).
     std::shared_ptr<const LanguageSet> Languages;
     bool AccurateCFamily = false;
+    // Files the built-in kinds do not claim but a language of the table does are
+    // counted as that language (AllLang 1); otherwise they are not counted.
+    bool AllLanguages = false;
 };
 
 }  // namespace zarnik::engine

@@ -1,5 +1,6 @@
 #include "engine/source_kind.h"
 
+#include "engine/counter_generic.h"
 #include "text/sjis.h"
 
 namespace zarnik::engine {
@@ -23,7 +24,26 @@ std::string_view ExtensionOf(std::string_view name) {
 }  // namespace
 
 const KindInfo& KindTable(int kind) {
+    static constexpr KindInfo kTableKind = {"", CounterId::Table, NoKind};
+    if (kind >= kKindCount) return kTableKind;
     return kKindTable[static_cast<std::size_t>((kind >= 0 && kind < kKindCount) ? kind : NoKind)];
+}
+
+int KindCount() {
+    const auto& set = InstalledLanguages();
+    return kKindCount + (set ? static_cast<int>(set->Table.Languages.size()) : 0);
+}
+
+int KindFromTable(const CountOptions& opt, std::string_view name) {
+    if (!opt.AllLanguages || !opt.Languages) return NoKind;
+    const auto& languages = opt.Languages->Table.Languages;
+    const Language* l = LanguageOfName(opt.Languages->Table, name, {});
+    return l ? TableKind(static_cast<std::size_t>(l - languages.data())) : NoKind;
+}
+
+int KindOfName(const CountOptions& opt, std::string_view name) {
+    const int k = KindFromExtension(opt, name);
+    return k != NoKind ? k : KindFromTable(opt, name);
 }
 
 SourceKind ForcedLanguage(SourceMode mode) {
@@ -56,15 +76,15 @@ int KindFromExtension(const CountOptions& opt, std::string_view name) {
 }
 
 int ShownKind(const CountOptions& opt, std::string_view name) {
-    if (opt.Mode == SourceMode::ByExtension || opt.Mode == SourceMode::Guess)
-        return KindFromExtension(opt, name);
+    if (opt.Mode == SourceMode::ByExtension) return KindOfName(opt, name);
+    if (opt.Mode == SourceMode::Guess) return KindFromExtension(opt, name);
     return ForcedLanguage(opt.Mode);
 }
 
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {
     if (opt.Mode == SourceMode::Guess) return {CounterId::Guess, -1};
     if (opt.Mode == SourceMode::ByExtension) {
-        int k = KindFromExtension(opt, name);
+        const int k = KindOfName(opt, name);
         return {KindTable(k).Counter, k};
     }
     const SourceKind language = ForcedLanguage(opt.Mode);
@@ -72,6 +92,25 @@ ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {
     // A header kind of the language keeps its own totals.
     const int k = KindFromExtension(opt, name);
     return {KindTable(language).Counter, KindTable(k).Language == language ? k : language};
+}
+
+bool MayChooseByFirstLine(const CountOptions& opt, std::string_view name) {
+    return opt.Mode == SourceMode::ByExtension && opt.AllLanguages && opt.Languages &&
+           ExtensionOf(name).empty() && KindOfName(opt, name) == NoKind;
+}
+
+ModeChoice ChooseByFirstLine(const CountOptions& opt, std::string_view name, std::string_view head) {
+    if (!MayChooseByFirstLine(opt, name) || head.substr(0, 2) != "#!") return {CounterId::None, NoKind};
+    std::string_view line = head.substr(0, head.find('\n'));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const auto& languages = opt.Languages->Table.Languages;
+    const Language* l = LanguageOfName(opt.Languages->Table, name, line);
+    if (!l) return {CounterId::None, NoKind};
+    return {CounterId::Table, TableKind(static_cast<std::size_t>(l - languages.data()))};
+}
+
+bool ReadsFile(const CountOptions& opt, std::string_view name) {
+    return ChooseByMode(opt, name).Counter != CounterId::None || MayChooseByFirstLine(opt, name);
 }
 
 int KindInFamily(const CountOptions& opt, std::string_view name, SourceKind guessed) {

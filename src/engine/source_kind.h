@@ -22,7 +22,8 @@ enum SourceKind : int {
     Basic = 7,
 };
 
-enum class CounterId { None, CFamily, Asm, PlSql, Basic, Guess };
+// Table: the rules of the table's language that is the file's kind.
+enum class CounterId { None, CFamily, Asm, PlSql, Basic, Guess, Table };
 
 struct KindInfo {
     const char* ExtKey;  // key of the pattern in the INI section Exts (empty for NoKind)
@@ -44,7 +45,19 @@ inline constexpr std::array<KindInfo, kKindCount> kKindTable = {{
     {settings::kExtsKeys[6].Key, CounterId::Basic, Basic},
 }};
 
+// A kind of the table's languages (kKindCount..) has no key, the counter Table
+// and no built-in language.
 const KindInfo& KindTable(int kind);
+
+// How many kinds there are: the built-in ones and the installed table's languages.
+int KindCount();
+// A table language's kind, and the index in the table of a kind (-1: built-in).
+constexpr int TableKind(std::size_t index) { return kKindCount + static_cast<int>(index); }
+constexpr int TableIndex(int kind) { return kind >= kKindCount ? kind - kKindCount : -1; }
+
+// The kind of the table's language that claims the name when AllLanguages is on
+// (by whole name, then by extension), else NoKind.
+int KindFromTable(const CountOptions& opt, std::string_view name);
 
 // True for a kind that heads its language (C, assembler, Java, PL/SQL, BASIC sources).
 constexpr bool IsLanguage(int kind) {
@@ -62,6 +75,10 @@ constexpr int LanguageCount() {
 // or a mode that counts nothing).
 SourceKind ForcedLanguage(SourceMode mode);
 
+// Kind of a name by the extension lists (the first list holding the extension wins);
+// a name none of them holds is of the kind KindFromTable gives.
+int KindOfName(const CountOptions& opt, std::string_view name);
+
 // Kind of a name by the extension lists (the first list holding the extension wins).
 int KindFromExtension(const CountOptions& opt, std::string_view name);
 
@@ -76,6 +93,16 @@ struct ModeChoice {
     int TotalsKind;  // -1: the guess decides
 };
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name);
+
+// Whether a file is counted by the language the interpreter of its first line
+// names ("#!"): by extension, with AllLanguages on, a name without an extension
+// that no kind claims.
+bool MayChooseByFirstLine(const CountOptions& opt, std::string_view name);
+// The choice for such a file from its head; CounterId::None when the head names
+// no language of the table.
+ModeChoice ChooseByFirstLine(const CountOptions& opt, std::string_view name, std::string_view head);
+// Whether a file is read beyond the pre-check's head to be counted.
+bool ReadsFile(const CountOptions& opt, std::string_view name);
 
 // The kind a file counts as once the guess chose the counter of kind guessed:
 // the kind its extension names when that kind has the same counter (Java and C

@@ -75,17 +75,19 @@ std::int64_t ChangeSums::FileCount() const {
 }
 
 void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals) {
-    if (rec.Kind > 0 && rec.Kind < settings::kKindCount)
-        Add(totals.Kinds[static_cast<std::size_t>(rec.Kind)], rec);
-    else if (rec.Status != ChangeStatus::Skipped)
+    if (rec.Kind > 0 && rec.Kind < engine::KindCount()) {
+        const auto k = static_cast<std::size_t>(rec.Kind);
+        if (k >= totals.Kinds.size()) totals.Kinds.resize(k + 1);
+        Add(totals.Kinds[k], rec);
+    } else if (rec.Status != ChangeStatus::Skipped)
         return;  // of no kind (guessed to none in both versions): in no total, as in a count run
     Add(totals.GrandTotal, rec);
 }
 
 std::vector<int> ChangeKindsWithFiles(const ChangeTotals& totals) {
     std::vector<int> kinds;
-    for (int k = 1; k < settings::kKindCount; ++k)
-        if (totals.Kinds[static_cast<std::size_t>(k)].FileCount() > 0) kinds.push_back(k);
+    for (std::size_t k = 1; k < totals.Kinds.size(); ++k)
+        if (totals.Kinds[k].FileCount() > 0) kinds.push_back(static_cast<int>(k));
     return kinds;
 }
 

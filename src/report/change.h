@@ -57,13 +57,15 @@ struct ChangeSums {
 };
 
 struct ChangeTotals {
-    std::array<ChangeSums, settings::kKindCount> Kinds;  // kind 0 is never printed
-    ChangeSums GrandTotal;                               // every reported file
+    // By kind (kind 0 is never printed); the table's languages are added as their
+    // files come.
+    std::vector<ChangeSums> Kinds = std::vector<ChangeSums>(settings::kKindCount);
+    ChangeSums GrandTotal;  // every reported file
 };
 
 void AddToChangeTotals(const ChangeRecord& rec, ChangeTotals& totals);
 
-// The kinds 1..7 that hold files, in report order.
+// The kinds (1.., table order) that hold files, in report order.
 std::vector<int> ChangeKindsWithFiles(const ChangeTotals& totals);
 
 // A change run's records as data, for the csv and json writers: the files the

@@ -13,9 +13,8 @@ namespace {
 // The kinds a commit's rows show, in report order, then the grand total.
 template <class Fn>
 void ForEachRow(const ReportTotals& totals, Fn fn) {
-    for (int kind = 1; kind < settings::kKindCount; ++kind)
-        if (totals.Kinds[static_cast<std::size_t>(kind)].FileCount > 0)
-            fn(kind, totals.Kinds[static_cast<std::size_t>(kind)]);
+    for (std::size_t kind = 1; kind < totals.Kinds.size(); ++kind)
+        if (totals.Kinds[kind].FileCount > 0) fn(static_cast<int>(kind), totals.Kinds[kind]);
     fn(RowKey::kGrand, totals.GrandTotal);
 }
 

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "engine/counter_generic.h"
 #include "engine/source_kind.h"
 #include "report/change.h"
 #include "report/kind_words.h"
@@ -141,6 +142,16 @@ const char* StatusWord(engine::FileStatus status) {
     return "unknown";
 }
 
+// A kind's name in the json: the Exts key of a built-in kind, the name of a
+// language of the table.
+std::string KindKey(int kind) {
+    const auto& set = engine::InstalledLanguages();
+    const int index = engine::TableIndex(kind);
+    if (set && index >= 0 && static_cast<std::size_t>(index) < set->Table.Languages.size())
+        return set->Table.Languages[static_cast<std::size_t>(index)].Name;
+    return engine::KindTable(kind).ExtKey;
+}
+
 // The members "kinds" (one object per kind that has files) and "total", for the
 // count's totals and the change count's alike; sums writes one set of figures.
 template <typename Totals, typename WriteSums>
@@ -149,7 +160,7 @@ void KindsAndTotal(JsonWriter& j, const std::vector<int>& kinds, const Totals& t
     j.BeginArray();
     for (int k : kinds) {
         j.BeginObject();
-        Member(j, "kind", engine::KindTable(k).ExtKey);
+        Member(j, "kind", KindKey(k));
         Member(j, "kindText", detail::KindWord(WordsOfKind(k).Column));
         sums(j, totals.Kinds[static_cast<std::size_t>(k)], detail::TotalsLabelText({k, false}));
         j.End();

@@ -30,8 +30,10 @@ inline constexpr std::array<KindWords, engine::kKindCount> kKindWords = {{
     {"BAS ", "□BAS･ｿｰｽ 合計", "□BAS･ｿｰｽ 平均", "pelorand.bas"},
 }};
 
-// The words of a kind; a value outside the kinds has those of no kind (0).
-const KindWords& WordsOfKind(int kind);
+// The words of a kind, also of a language of the installed table (kinds
+// engine::kKindCount..; they stay valid while it is installed); a value outside
+// the kinds has those of no kind (0).
+KindWords WordsOfKind(int kind);
 
 // The kind column of a name under the source mode (engine::ShownKind's word).
 const char* KindColumnFor(const engine::CountOptions& opt, std::string_view name);

@@ -97,8 +97,8 @@ std::size_t ResultRows::Unpack(std::size_t pos, std::string& path, std::size_t& 
 
 std::vector<int> KindsWithFiles(const ReportTotals& totals) {
     std::vector<int> kinds;
-    for (int k = 1; k < settings::kKindCount; ++k)
-        if (totals.Kinds[static_cast<std::size_t>(k)].FileCount >= 1) kinds.push_back(k);
+    for (std::size_t k = 1; k < totals.Kinds.size(); ++k)
+        if (totals.Kinds[k].FileCount >= 1) kinds.push_back(static_cast<int>(k));
     return kinds;
 }
 

@@ -1,5 +1,7 @@
 #include "report/totals.h"
 
+#include "engine/counter_generic.h"
+#include "engine/source_kind.h"
 #include "report/kind_words.h"
 #include "report/number_format.h"
 #include "report/report.h"
@@ -9,7 +11,7 @@ namespace zarnik::report {
 
 const std::string& TotalsLabel(RowKey key) {
     // Each key's total label, then its average label: kinds 0..7, folder, whole run.
-    constexpr int kLabelCount = 2 * (RowKey::kGrand + 1);
+    constexpr int kLabelCount = 2 * (settings::kKindCount + 2);
     static const std::array<std::string, kLabelCount> labels = [] {
         std::array<std::string, kLabelCount> out;
         for (int k = 0; k < settings::kKindCount; ++k) {
@@ -17,15 +19,24 @@ const std::string& TotalsLabel(RowKey key) {
             out[at] = text::Utf8ToSjis(WordsOfKind(k).TotalsLabel);
             out[at + 1] = text::Utf8ToSjis(WordsOfKind(k).AverageLabel);
         }
-        out[std::size_t{2} * RowKey::kFolder] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内小計");
-        out[std::size_t{2} * RowKey::kFolder + 1] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内平均");
-        out[std::size_t{2} * RowKey::kGrand] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総合計");
-        out[std::size_t{2} * RowKey::kGrand + 1] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総平均");
+        constexpr std::size_t kFolderAt = 2 * settings::kKindCount, kGrandAt = kFolderAt + 2;
+        out[kFolderAt] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内小計");
+        out[kFolderAt + 1] = text::Utf8ToSjis("△ﾌｫﾙﾀﾞ内平均");
+        out[kGrandAt] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総合計");
+        out[kGrandAt + 1] = text::Utf8ToSjis("■全ｿｰｽﾌｧｲﾙ総平均");
         return out;
     }();
     static const std::string none;
-    if (key.Kind < 0 || key.Kind > RowKey::kGrand) return none;
-    return labels[2 * static_cast<std::size_t>(key.Kind) + (key.Average ? 1u : 0u)];
+    const std::size_t average = key.Average ? 1u : 0u;
+    if (key.Kind == RowKey::kFolder) return labels[2 * settings::kKindCount + average];
+    if (key.Kind == RowKey::kGrand) return labels[2 * settings::kKindCount + 2 + average];
+    if (key.Kind >= 0 && key.Kind < settings::kKindCount)
+        return labels[2 * static_cast<std::size_t>(key.Kind) + average];
+    // A language of the table: its labels were made Shift-JIS when it was loaded.
+    const auto& set = engine::InstalledLanguages();
+    const auto index = static_cast<std::size_t>(engine::TableIndex(key.Kind));
+    if (!set || key.Kind < settings::kKindCount || index >= set->TotalsLabels.size()) return none;
+    return key.Average ? set->AverageLabels[index] : set->TotalsLabels[index];
 }
 
 void ClearCountSum(CountSum& sum) { sum = CountSum{}; }
@@ -52,7 +63,9 @@ void AppendCount(std::string& line, std::int64_t n) {
 
 void AddToTotals(const engine::FileCounts& rec, ReportTotals& totals) {
     int k = rec.Kind;
-    if (k < 0 || k >= settings::kKindCount) k = 0;
+    if (k < 0 || k >= engine::KindCount()) k = 0;
+    if (static_cast<std::size_t>(k) >= totals.Kinds.size())
+        totals.Kinds.resize(static_cast<std::size_t>(k) + 1);
     Add(totals.Kinds[static_cast<std::size_t>(k)], rec);
     if (k != 0) {
         Add(totals.GrandTotal, rec);
@@ -117,12 +130,13 @@ void WriteFolderSubtotalBlock(const ReportLayout& layout, const CountSum& subtot
 void WriteClosingBlock(const ReportLayout& layout, const ReportTotals& totals, int maxNameLength,
                        const AppendLine& append) {
     const std::string rule = FormatRule(layout, 1, maxNameLength);
-    for (int k = 1; k < settings::kKindCount; ++k) {
-        const CountSum& sum = totals.Kinds[static_cast<std::size_t>(k)];
+    for (std::size_t k = 1; k < totals.Kinds.size(); ++k) {
+        const CountSum& sum = totals.Kinds[k];
         if (sum.FileCount < 1) continue;
         append(rule);
-        append(FormatTotalsRow({k, false}, layout, sum, maxNameLength));
-        append(FormatTotalsRow({k, true}, layout, ComputeAverages(sum), maxNameLength));
+        const int kind = static_cast<int>(k);
+        append(FormatTotalsRow({kind, false}, layout, sum, maxNameLength));
+        append(FormatTotalsRow({kind, true}, layout, ComputeAverages(sum), maxNameLength));
     }
     append(FormatRule(layout, 2, maxNameLength));
     append(FormatTotalsRow({RowKey::kGrand, false}, layout, totals.GrandTotal, maxNameLength));

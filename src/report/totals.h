@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/file_counts.h"
 #include "report/layout.h"
@@ -23,9 +24,10 @@ struct CountSum {
 };
 
 // The sums of one run: per source kind (index 0, no kind, is filled but never
-// printed), the whole run and the current folder (both without kind 0).
+// printed; the table's languages are added as their files come), the whole run
+// and the current folder (both without kind 0).
 struct ReportTotals {
-    std::array<CountSum, settings::kKindCount> Kinds;
+    std::vector<CountSum> Kinds = std::vector<CountSum>(settings::kKindCount);
     CountSum GrandTotal;
     CountSum FolderSubtotal;
 };
@@ -33,8 +35,9 @@ struct ReportTotals {
 // Which totals row a line is: the sums of a source kind, of the current folder or
 // of the whole run, as the total or as the per-file average.
 struct RowKey {
-    static constexpr int kFolder = settings::kKindCount;
-    static constexpr int kGrand = settings::kKindCount + 1;
+    // Beyond every kind the table can hold.
+    static constexpr int kFolder = 1 << 20;
+    static constexpr int kGrand = kFolder + 1;
     int Kind = 0;  // a source kind, kFolder or kGrand
     bool Average = false;
 };
@@ -68,7 +71,7 @@ using AppendLine = std::function<void(const std::string&)>;
 void WriteFolderSubtotalBlock(const ReportLayout& layout, const CountSum& subtotal, int maxNameLength,
                               const AppendLine& append);
 
-// The end of a report: for each kind 1..7 with files a rule and its two rows,
+// The end of a report: for each kind (1.., table order) with files a rule and its two rows,
 // then the "=" rule and the grand total and average (written even when empty).
 // The ratios are those ComputeRatios left.
 void WriteClosingBlock(const ReportLayout& layout, const ReportTotals& totals, int maxNameLength,

@@ -140,7 +140,7 @@ void CountLoaded(const engine::CountOptions& opt, const std::string& sjisName, L
     rec.Kind = engine::NoKind;
     f.Log.clear();
     f.Text = {};
-    const bool read = engine::ChooseByMode(opt, rec.Name).Counter != engine::CounterId::None;
+    const bool read = engine::ReadsFile(opt, rec.Name);
     engine::FileStatus probe = engine::ProbeBytes(f.Bytes.view());
     // A head without a line break may be UTF-8 that is shorter once converted.
     if (probe != engine::FileStatus::Counted &&
@@ -193,7 +193,7 @@ struct Comparer {
         const std::string oldName = pair.Old ? NativeToSjis(pair.Old->Name()) : std::string();
         const std::string newName = pair.New ? NativeToSjis(pair.New->Name()) : std::string();
         const auto headOnly = [this](const std::string& sjisName) {
-            return engine::ChooseByMode(Opt, sjisName).Counter == engine::CounterId::None;
+            return !engine::ReadsFile(Opt, sjisName);
         };
         const bool oldHead = pair.Old && headOnly(oldName), newHead = pair.New && headOnly(newName);
         if (pair.Old) Read(*pair.Old, oldHead, OldRevision, Old);

@@ -23,6 +23,7 @@ engine::CountOptions CountOptionsFrom(const settings::Settings& cnf) {
     o.Extensions = cnf.Extensions;
     o.Languages = engine::InstalledLanguages();
     o.AccurateCFamily = cnf.AccurateCFamily == 1;
+    o.AllLanguages = cnf.AllLanguages == 1;
     return o;
 }
 

@@ -245,7 +245,7 @@ std::vector<FoundFile> FilesReadToTheEnd(const RunInput& input, const settings::
     if (layout.SortByPath) SortByPath(found.Files);
     const engine::CountOptions opt = CountOptionsFrom(cnf);
     std::erase_if(found.Files, [&opt](const FoundFile& file) {
-        return engine::ChooseByMode(opt, NativeToSjis(file.Name())).Counter == engine::CounterId::None;
+        return !engine::ReadsFile(opt, NativeToSjis(file.Name()));
     });
     return std::move(found.Files);
 }

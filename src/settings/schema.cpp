@@ -126,6 +126,10 @@ constexpr SettingRow kRows[] = {
     // built-in counters; off keeps the figures of the built-in ones.
     Switch("Settei", "CLexer", &S::AccurateCFamily, 0, kExact, kReport | kAbsentReadsZero,
            "C/C++/Javaを字句解析で数える"),
+    // Files of the languages the language table holds beyond the five kinds are
+    // counted as those languages; off leaves them out of the count.
+    Switch("Settei", "AllLang", &S::AllLanguages, 1, kExact, kReport | kAbsentReadsZero,
+           "すべての言語を数える(言語表)"),
     Switch("Settei", "HeadDT", &S::HeaderShowsDate, 1, kExact, kReportPreview, "ヘッダに現在の日時を入れる"),
     Switch("Settei", "HeadNA", &S::HeaderShowsEnvName, 1, kExact, kReportPreview,
            "ヘッダに開発環境名を入れる"),

@@ -76,6 +76,7 @@ struct Settings {
     std::int32_t WalkSubfolders;
     std::int32_t FollowGitIgnore;
     std::int32_t AccurateCFamily;
+    std::int32_t AllLanguages;
     std::int32_t HeaderShowsEnvName;
     std::int32_t HeaderShowsDate;
     std::int32_t SortFiles;

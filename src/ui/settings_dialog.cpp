@@ -280,12 +280,14 @@ QLayout* SettingsDialog::BuildCountingColumn() {
     blankAsCommentBox_ = NewSwitch("Kg_Cmt");
     blankOutOfTotalBox_ = NewSwitch("Kg_Non");
     cLexerBox_ = NewSwitch("CLexer");
+    allLanguagesBox_ = NewSwitch("AllLang");
     otherLayout->addWidget(remCommentBox_);
     otherLayout->addWidget(Separator());
     otherLayout->addWidget(blankAsCommentBox_);
     otherLayout->addWidget(blankOutOfTotalBox_);
     otherLayout->addWidget(Separator());
     otherLayout->addWidget(cLexerBox_);
+    otherLayout->addWidget(allLanguagesBox_);
 
     auto* extRow = new QHBoxLayout;
     extRow->addStretch(1);

@@ -90,6 +90,7 @@ public:
     QCheckBox* blankAsCommentBox_;
     QCheckBox* blankOutOfTotalBox_;
     QCheckBox* cLexerBox_;
+    QCheckBox* allLanguagesBox_;
 
     // Page "出力関連".
     QCheckBox* headerEnvNameBox_;

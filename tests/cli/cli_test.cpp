@@ -302,6 +302,48 @@ TEST_F(CliTest, LanguageTableIsListedAndItsSwitchShowsInJsonOnlyWhenOn) {
     EXPECT_EQ(warned.Err, "zarnik-count: warning: " + user + ":2: bad value of 'kind'\n");
 }
 
+// With AllLang=1 the table's languages are kinds of their own: their kind text in
+// the kind column (also of a script named by its "#!" line) and their totals
+// after the five's, in table order, in the text, csv and json alike. An INI
+// without the key (written before it) counts as before: the others are 対象外.
+TEST_F(CliTest, AllLangCountsTheTablesLanguagesAsKindsOfTheirOwn) {
+    Put("mix/a.c", "/* c */\nint main(void) { return 0; }\n\n");
+    Put("mix/tool.py", "# c\nprint(\"# not a comment\")\n\n\"\"\"doc\nstring\"\"\"\n");
+    Put("mix/run.sh", "echo \"#x\" # c\n# only\n\nls\n");
+    Put("mix/release", "#!/bin/sh\n# hi\necho hi\n");
+    Put("mix/Makefile", "all:\n\t# c\n\tcc a.c\n");
+    const Result text = RunCli({"--set", "AllLang=1", "--set", "HeadDT=0", Path("mix")});
+    ASSERT_EQ(text.Status, 0) << text.Err;
+    for (const char* row :
+         {"\nMakefile      01-02-03 04:05            18 Make       3       1       2       0  33.33",
+          "\nrelease       01-02-03 04:05            23 SH         3       2       1       0  66.67",
+          "\ntool.py       01-02-03 04:05            47 Py         5       3       1       1  60.00",
+          "\n□C･ｿｰｽ 合計"})
+        EXPECT_NE(text.Out.find(row), std::string::npos) << row << "\n" << text.Out;
+    const std::size_t c = text.Out.find("□C･ｿｰｽ 合計"), python = text.Out.find("□Python 合計"),
+                      shell = text.Out.find("□Shell 合計"), make = text.Out.find("□Makefile 平均");
+    EXPECT_TRUE(c < python && python < shell && shell < make && make != std::string::npos) << text.Out;
+    EXPECT_NE(text.Out.find("■全ｿｰｽﾌｧｲﾙ総合計        5個"), std::string::npos) << text.Out;
+
+    const Result csv = RunCli({"--set", "AllLang=1", "--format", "csv", Path("mix")});
+    EXPECT_NE(csv.Out.find("\n合計,,,Shell 合計,,48,SH,7,3,3,1,42.86,,2\n"), std::string::npos) << csv.Out;
+    const Result json = RunCli({"--set", "AllLang=1", "--format", "json", Path("mix")});
+    EXPECT_NE(json.Out.find("\"kind\": \"Python\",\n      \"kindText\": \"Py\""), std::string::npos)
+        << json.Out;
+    EXPECT_NE(json.Out.find("\"AllLang\": 1"), std::string::npos);
+
+    dir_.Write("conf/zarnik.ini", "[Settei]\r\nHeadDT=0\r\n");
+    const Result older = RunCli({"--ini", Path("conf/zarnik.ini"), Path("mix")});
+    const Result off = RunCli({"--set", "AllLang=0", "--set", "HeadDT=0", Path("mix")});
+    EXPECT_EQ(older.Out, off.Out);
+    EXPECT_EQ(off.Out.find("Python"), std::string::npos) << off.Out;
+    EXPECT_NE(off.Out.find("\nrelease       01-02-03 04:05            23 ???  "), std::string::npos)
+        << off.Out;
+    const Result offJson = RunCli({"--ini", Path("conf/zarnik.ini"), "--format", "json", Path("mix")});
+    EXPECT_EQ(offJson.Out.find("AllLang"), std::string::npos);
+    EXPECT_EQ(offJson.Out.find("\"Py\""), std::string::npos);
+}
+
 TEST_F(CliTest, TargetLinesThatFindNothingAreNamedOnStderr) {
     const Result alone = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
     const Result typo =

@@ -94,7 +94,7 @@ TEST(SaveSettings, FirstCloseWritesTheDefaults) {
                  "Font_Rslt=ＭＳ ゴシック,9,clBlack,0\r\nBcol_Rslt=clWhite\r\n"
                  "VsrcFl=0\r\nEucJis=0\r\nUtf8Src=1\r\nInCmnt=0\r\nAstaOnly=0\r\nRemCmt=0\r\nKg_Cmt=0\r\nKg_"
                  "Non=0\r\n"
-                 "Subfol=1\r\nGitIgnore=1\r\n"
+                 "Subfol=1\r\nGitIgnore=1\r\nAllLang=1\r\n"
                  "HeadDT=1\r\nHeadNA=1\r\nFlSort=1\r\nFldNam=0\r\nFldSum=0\r\nErfout=1\r\n"
                  "FmFile=1\r\nFmTime=1\r\nFmSize=1\r\nFmSknd=1\r\nFmAlls=1\r\nFmCmnt=1\r\nFmJitu=1\r\n"
                  "FmKugy=1\r\nFmCpar=1\r\nFmSizeIndex=0\r\nHTM=\r\n\r\n"

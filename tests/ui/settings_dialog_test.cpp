@@ -118,6 +118,7 @@ private slots:
                 {d.blankAsCommentBox_, count.BlankAddsToComment},
                 {d.blankOutOfTotalBox_, count.BlankLeavesTotal},
                 {d.cLexerBox_, count.AccurateCFamily},
+                {d.allLanguagesBox_, count.AllLanguages},
                 {d.headerEnvNameBox_, layout.EnvNameInHead},
                 {d.headerDateBox_, layout.DateInHead},
                 {d.sortFilesBox_, layout.SortByPath},
@@ -156,7 +157,7 @@ private slots:
         }
         d.sizeUnitCombo_->setCurrentIndex(2);
         expected[rowOf(d.sizeUnitCombo_)] = 2;
-        QCOMPARE(expected.size(), std::size_t{10 + 14 + 5});
+        QCOMPARE(expected.size(), std::size_t{11 + 14 + 5});
         d.okButton_->click();
 
         testing::TempDir dir;
