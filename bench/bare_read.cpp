@@ -28,7 +28,10 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "engine/counter_generic.h"
+#include "engine/language_table.h"
 #include "run/collect.h"
+#include "settings/persist.h"
 
 namespace {
 
@@ -93,6 +96,10 @@ bool ListFiles(int argc, char** argv, bool& list, unsigned& jobs,
         return false;
     }
     jobs = options.Threads ? options.Threads : std::max(1u, std::thread::hardware_concurrency());
+    // The language table as zarnik-count loads it: with AllLang=1 its languages'
+    // files are read to the end too.
+    zarnik::engine::InstallLanguages(zarnik::engine::MakeLanguageSet(zarnik::engine::LoadLanguageTable(
+        zarnik::engine::LanguageFiles(program, zarnik::settings::ConfigHome()))));
     try {
         files = zarnik::run::FilesReadToTheEnd({options.Targets, options.EnvName, 0, jobs}, options.Cnf);
     } catch (const zarnik::run::RefusedTargetLine&) {

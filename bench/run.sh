@@ -107,6 +107,19 @@ fi
 {
   "$build/zarnik-bench" measure --zarnik "$build/zarnik-count" --bare "$build/zarnik-bare-read" \
     "${measure_args[@]}" "$out/corpus" "$out/utf8-corpus" "${trees[@]}"
+  # A tree of every language the table holds (the counters' samples, 200 times
+  # over), counted with AllLang=1 against a bare read of the same files.
+  echo
+  echo "Every language of the table (zarnik-count --set AllLang=1):"
+  lang_tree="$out/lang-corpus"
+  if [[ ! -d $lang_tree ]]; then
+    for i in $(seq 0 199); do
+      mkdir -p "$lang_tree/d$i"
+      cp "$root/tests/data/count/lang/"* "$lang_tree/d$i/"
+    done
+  fi
+  "$build/zarnik-bench" measure --zarnik "$build/zarnik-count" --bare "$build/zarnik-bare-read" \
+    "${measure_args[@]}" --no-peers --set AllLang=1 "$lang_tree"
   if [[ $memory -gt 0 ]]; then
     echo
     echo "Peak memory over $memory files (hard links to one small file):"

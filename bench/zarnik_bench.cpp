@@ -184,6 +184,7 @@ int Measure(const Args& args) {
     int runs = 5, peerRuns = 3, slocRuns = 1;
     bool peers = true;
     std::vector<std::string> trees;
+    Args sets;  // --set KEY=VALUE for zarnik-count and zarnik-bare-read alike
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--zarnik" && i + 1 < args.size())
             zarnik = args[++i];
@@ -199,6 +200,8 @@ int Measure(const Args& args) {
             slocRuns = std::max(1, std::atoi(args[++i].c_str()));
         else if (args[i] == "--no-peers")
             peers = false;
+        else if (args[i] == "--set" && i + 1 < args.size())
+            sets.insert(sets.end(), {"--set", args[++i]});
         else
             trees.push_back(args[i]);
     }
@@ -227,7 +230,8 @@ int Measure(const Args& args) {
         const TreeSize whole = MeasureTree(tree);
         // Every file of the tree counts, also where it lies in a git work tree that
         // ignores it (as the generated corpora do, below bench/out).
-        auto with = [&tree](Args args) {
+        auto with = [&tree, &sets](Args args) {
+            args.insert(args.end(), sets.begin(), sets.end());
             args.insert(args.end(), {"--set", "HeadDT=0", "--set", "GitIgnore=0", tree});
             return args;
         };
@@ -638,6 +642,7 @@ int main(int argc, char** argv) {
             "usage: zarnik-bench corpus DIR\n"
             "       zarnik-bench utf8-corpus DIR\n"
             "       zarnik-bench measure [--zarnik BIN] [--bare BIN] [--runs N] [--peer-runs N] [--no-peers] "
+            "[--set KEY=VALUE] "
             "TREE...\n"
             "       zarnik-bench memory [--zarnik BIN] DIR N\n"
             "       zarnik-bench ini-load [--zarnik BIN] DIR N...\n"
