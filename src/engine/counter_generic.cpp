@@ -471,6 +471,17 @@ bool StartsWithHeader(const Language& lang, detail::TextPieces& text) {
 
 }  // namespace
 
+namespace {
+
+std::string AsciiLowered(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+}  // namespace
+
 const LanguageRules* LanguageSet::AccurateFor(std::string_view name) const {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) return nullptr;
@@ -479,6 +490,18 @@ const LanguageRules* LanguageSet::AccurateFor(std::string_view name) const {
             for (const std::string& e : r.Lang().Extensions)
                 if (text::EqualsNoCase(name.substr(dot), e)) return &r;
     return nullptr;
+}
+
+int LanguageSet::IndexOfName(std::string_view name) const {
+    const std::size_t slash = name.rfind('/');
+    if (slash != std::string_view::npos) name = name.substr(slash + 1);
+    if (!ByFileName.empty())
+        if (auto f = ByFileName.find(std::string(name)); f != ByFileName.end())
+            return static_cast<int>(f->second);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return -1;
+    const auto e = ByExtension.find(AsciiLowered(name.substr(dot)));
+    return e != ByExtension.end() ? static_cast<int>(e->second) : -1;
 }
 
 std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table) {
@@ -492,6 +515,9 @@ std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table) {
         set->KindColumns.push_back(std::move(column));
         set->TotalsLabels.push_back(text::Utf8ToSjis(l.TotalsLabel));
         set->AverageLabels.push_back(text::Utf8ToSjis(l.AverageLabel));
+        const std::size_t index = set->Rules.size() - 1;
+        for (const std::string& f : l.FileNames) set->ByFileName.emplace(f, index);
+        for (const std::string& e : l.Extensions) set->ByExtension.emplace(AsciiLowered(e), index);
     }
     return set;
 }

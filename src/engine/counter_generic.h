@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/count_context.h"
@@ -79,6 +80,13 @@ struct LanguageSet {
     // The report's words of each language, made once: the kind column (four
     // characters) and the totals and average labels in Shift-JIS.
     std::vector<std::string> KindColumns, TotalsLabels, AverageLabels;
+    // The first language of each whole file name and of each extension (lower
+    // case, with its dot): the table's order, looked up at once.
+    std::unordered_map<std::string, std::size_t> ByFileName, ByExtension;
+
+    // The index of the language a name claims by whole name, then by extension
+    // (LanguageOfName without a first line); -1 when none does.
+    int IndexOfName(std::string_view name) const;
 
     // The rules of the accurate entry (C, C++, Java) whose extensions hold the
     // name's, or nullptr.

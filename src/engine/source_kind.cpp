@@ -36,9 +36,8 @@ int KindCount() {
 
 int KindFromTable(const CountOptions& opt, std::string_view name) {
     if (!opt.AllLanguages || !opt.Languages) return NoKind;
-    const auto& languages = opt.Languages->Table.Languages;
-    const Language* l = LanguageOfName(opt.Languages->Table, name, {});
-    return l ? TableKind(static_cast<std::size_t>(l - languages.data())) : NoKind;
+    const int index = opt.Languages->IndexOfName(name);
+    return index >= 0 ? TableKind(static_cast<std::size_t>(index)) : NoKind;
 }
 
 int KindOfName(const CountOptions& opt, std::string_view name) {

@@ -143,7 +143,12 @@ TEST(SampleFiles, EachCountsAsItsFirstLineStates) {
         CountFile(opt, path.string(),
                   DirEntry{name, 0, static_cast<std::int64_t>(std::filesystem::file_size(path))}, rec, ctx);
         if (rec.Kind >= kKindCount) {
-            // Counted as a language of the table: line by line it must agree.
+            // Counted as the language of the table its name or first line claims;
+            // line by line it must agree.
+            const Language* lang = LanguageOfName(ShippedTable(), name, first);
+            ASSERT_NE(lang, nullptr);
+            EXPECT_EQ(ShippedTable().Languages[static_cast<std::size_t>(TableIndex(rec.Kind))].Name,
+                      lang->Name);
             const FileCounts byTable = CountByTable(opt, path, first);
             EXPECT_EQ(byTable.Total, rec.Total);
             EXPECT_EQ(byTable.Comment, rec.Comment);
