@@ -273,8 +273,8 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     FileStatus status = fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;
     // A file without an extension may name its language in its first line: its
     // head says, and the rest is read as any file of that size would be.
-    if (fd && !read &&
-        (choice = ChooseByFirstLine(opt, rec.Name, ctx.Text.view())).Counter != CounterId::None) {
+    if (fd && !read) choice = ChooseByFirstLine(opt, rec.Name, ctx.Text.view());
+    if (!read && choice.Counter != CounterId::None) {
         read = true;
         inPieces = size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
         if (!inPieces) ReadRest(fd, size, path, ctx.Text);

@@ -344,6 +344,21 @@ TEST_F(CliTest, AllLangCountsTheTablesLanguagesAsKindsOfTheirOwn) {
     EXPECT_EQ(offJson.Out.find("\"Py\""), std::string::npos);
 }
 
+// A script named by its "#!" line is read on after the head that named it, also
+// one of more than a piece (read in pieces).
+TEST_F(CliTest, AScriptLongerThanItsHeadIsCountedToItsEnd) {
+    std::string mid = "#!/bin/sh\n", big = mid;
+    for (int i = 0; i < 100; ++i) mid += "echo hi # x\n";
+    for (int i = 0; i < 100000; ++i) big += "echo hi # x\n";
+    Put("long/mid", mid);
+    Put("long/big", big);
+    const Result csv = RunCli({"--set", "AllLang=1", "--format", "csv", Path("long")});
+    ASSERT_EQ(csv.Status, 0) << csv.Err;
+    EXPECT_NE(csv.Out.find(",mid,"), std::string::npos) << csv.Out;
+    EXPECT_NE(csv.Out.find(",SH,101,1,100,0,"), std::string::npos) << csv.Out;
+    EXPECT_NE(csv.Out.find(",SH,100001,1,100000,0,"), std::string::npos) << csv.Out;
+}
+
 TEST_F(CliTest, TargetLinesThatFindNothingAreNamedOnStderr) {
     const Result alone = RunCli({"--set", "HeadDT=0", Path("tree/main.c")});
     const Result typo =
