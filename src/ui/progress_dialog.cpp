@@ -50,8 +50,8 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     f.setPointSize(9);
     setFont(f);
 
-    Animate1 = new Animation(this);
-    Animate1->setGeometry(16, 8, 48, 50);
+    animation_ = new Animation(this);
+    animation_->setGeometry(16, 8, 48, 50);
     phaseLabel = new QLabel(QStringLiteral("ファイル数カウント中"), this);
     phaseLabel->setGeometry(80, 30, 104, 16);
     phaseLabel->setAlignment(Qt::AlignCenter);
@@ -62,7 +62,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     blue(fileNumberLabel);
     stopButton = new QPushButton(QStringLiteral("中断(&C)"), this);
     environmentLabel = new QLabel(this);
-    ProgressBar1 = new QProgressBar(this);
+    progressBar = new QProgressBar(this);
     // The counters need room for seven-digit counts in the font this platform gives:
     // they start right of the phase message, and the button and the window's width
     // move out as far as that needs (never nearer than their places at 248 and 347).
@@ -79,9 +79,9 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     const int w = buttonX + 85 + 14;
     setFixedSize(w, 106);
     environmentLabel->setGeometry(14, 62, w - 28, 14);
-    ProgressBar1->setGeometry(14, 78, w - 28, 15);
-    ProgressBar1->setRange(0, 1000);
-    ProgressBar1->setTextVisible(false);
+    progressBar->setGeometry(14, 78, w - 28, 15);
+    progressBar->setRange(0, 1000);
+    progressBar->setTextVisible(false);
     connect(stopButton, &QPushButton::clicked, this, &ProgressDialog::OnStopClicked);
 }
 
@@ -93,12 +93,12 @@ void ProgressDialog::OnStopClicked() {
 void ProgressDialog::showEvent(QShowEvent* e) {
     if (QScreen* s = screen()) move(s->geometry().center() - rect().center());
     environmentLabel->clear();
-    Animate1->Start();
+    animation_->Start();
     QDialog::showEvent(e);
 }
 
 void ProgressDialog::hideEvent(QHideEvent* e) {
-    Animate1->Stop();
+    animation_->Stop();
     QDialog::hideEvent(e);
 }
 

@@ -25,7 +25,7 @@ public:
     QLabel* fileNumberLabel;
     QLabel* environmentLabel;
     QPushButton* stopButton;
-    QProgressBar* ProgressBar1;
+    QProgressBar* progressBar;
 
 public slots:
     void OnStopClicked();
@@ -37,7 +37,7 @@ protected:
 
 private:
     class Animation;
-    Animation* Animate1;
+    Animation* animation_;
     std::atomic<bool> cancelRequested_ = false;
 };
 

@@ -110,7 +110,7 @@ void RunController::ShowHeader(const QString& header) {
 }
 
 void RunController::ShowCollecting() {
-    dialog_->ProgressBar1->setValue(0);
+    dialog_->progressBar->setValue(0);
     dialog_->phaseLabel->setText(QStringLiteral("ファイル数カウント中"));
     dialog_->fileCountLabel->setText(QStringLiteral("0"));
     dialog_->fileCountLabel->setVisible(true);
@@ -132,12 +132,12 @@ void RunController::ShowCounting(qint64 files) {
     dialog_->fileNumberLabel->clear();
     dialog_->fileNumberLabel->setVisible(true);
     dialog_->phaseLabel->setText(QStringLiteral("処理中..."));
-    dialog_->ProgressBar1->setRange(0, static_cast<int>(std::min<qint64>(files, INT32_MAX)));
+    dialog_->progressBar->setRange(0, static_cast<int>(std::min<qint64>(files, INT32_MAX)));
 }
 
 void RunController::ShowFile(qint64 number, qint64 files, const QString& path) {
     TakeOver(worker_);
-    dialog_->ProgressBar1->setValue(static_cast<int>(std::min<qint64>(number, INT32_MAX)));
+    dialog_->progressBar->setValue(static_cast<int>(std::min<qint64>(number, INT32_MAX)));
     dialog_->fileNumberLabel->setText(QStringLiteral(" [%1/%2]").arg(number).arg(files));
     dialog_->environmentLabel->setText(path);
 }

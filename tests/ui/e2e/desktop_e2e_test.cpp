@@ -521,8 +521,8 @@ private slots:
         p.fileCountLabel->hide();
         p.fileNumberLabel->setText(QStringLiteral(" [1234567/2345678]"));
         p.environmentLabel->setText(QStringLiteral("/home/user/src/zarnik/src/engine/counter_c.cpp"));
-        p.ProgressBar1->setRange(0, 2345678);
-        p.ProgressBar1->setValue(1234567);
+        p.progressBar->setRange(0, 2345678);
+        p.progressBar->setValue(1234567);
         QVERIFY(QTest::qWaitForWindowExposed(&p, kWait));
         const QString id = QString::number(p.winId());
         QProcess name;
