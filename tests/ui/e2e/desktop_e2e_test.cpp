@@ -419,10 +419,16 @@ private slots:
         w.activateWindow();
         QVERIFY(WaitFor([&] { return QApplication::activeWindow() == &w; }));
         Xdo({"key", "F1"});
-        QVERIFY(WaitFor([] {
+        const bool helpActive = WaitFor([] {
             QTextBrowser* h = HelpViewer::Instance().Window();
             return h && h->isVisible() && h->isActiveWindow();
-        }));
+        });
+        QTextBrowser* opened = HelpViewer::Instance().Window();
+        const QWidget* active = QApplication::activeWindow();
+        QVERIFY2(helpActive, qPrintable(QStringLiteral("help window %1, visible %2; active window %3")
+                                            .arg(opened ? QStringLiteral("open") : QStringLiteral("none"))
+                                            .arg(opened && opened->isVisible())
+                                            .arg(active ? active->windowTitle() : QStringLiteral("none"))));
         QTextBrowser* help = HelpViewer::Instance().Window();
         QVERIFY(WaitFor([&] { return TopmostWindow() == help->winId(); }));
         CheckBeside(*help, w, help->frameGeometry().width() * w.frameGeometry().height());
