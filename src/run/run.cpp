@@ -202,6 +202,20 @@ RunOutcome RunSession::CountRevision(const RunInput& input, const std::string& r
     return CountFrom(input, &revision, cnf, events, progress);
 }
 
+namespace {
+
+// An empty file list that the walk fills as a count run selects: in path order when
+// the report sorts, under git's ignore rules when they are on. The run and the
+// benchmark's list of the files it reads start from here, so the two cannot drift.
+FileCollection CollectionFor(const settings::Settings& cnf, const report::ReportLayout& layout) {
+    FileCollection found;
+    found.WalkInPathOrder = layout.SortByPath;
+    found.FollowGitIgnore = FollowsGitIgnore(cnf);
+    return found;
+}
+
+}  // namespace
+
 RunOutcome RunSession::CountFrom(const RunInput& input, const std::string* revision,
                                  const settings::Settings& cnf, report::CountEvents& events,
                                  ProgressObserver& progress) {
@@ -212,9 +226,7 @@ RunOutcome RunSession::CountFrom(const RunInput& input, const std::string* revis
         ~CloseFolders() { Folders.Close(); }
     } closeFolders{ctx_.Folders};
     const report::ReportLayout layout = report::ReportLayout::From(cnf);
-    FileCollection found;
-    found.WalkInPathOrder = layout.SortByPath;
-    found.FollowGitIgnore = FollowsGitIgnore(cnf);
+    FileCollection found = CollectionFor(cnf, layout);
     CountPass pass(input, cnf, layout, events, progress, found);
     auto body = [&](RunOutcome& outcome) {
         std::optional<RevisionFiles> revisionFiles;
@@ -236,9 +248,7 @@ RunOutcome RunSession::CountFrom(const RunInput& input, const std::string* revis
 
 std::vector<FoundFile> FilesReadToTheEnd(const RunInput& input, const settings::Settings& cnf) {
     const report::ReportLayout layout = report::ReportLayout::From(cnf);
-    FileCollection found;
-    found.WalkInPathOrder = layout.SortByPath;
-    found.FollowGitIgnore = FollowsGitIgnore(cnf);
+    FileCollection found = CollectionFor(cnf, layout);
     ProgressObserver quiet;
     std::vector<std::string> withoutFiles;
     Collect(input, WalksSubfolders(cnf), quiet, found, withoutFiles, nullptr);
