@@ -5,14 +5,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "cli/hand_over.h"
 #include "cli/options.h"
 #include "cli/stream_host.h"
 #include "engine/counter_generic.h"
 #include "engine/language_table.h"
+#include "run/git_access.h"
 #include "run/git_history.h"
 #include "run/run.h"
 #include "settings/persist.h"
@@ -33,11 +36,57 @@ std::string SjisMessage(const std::string& sjis) {
     return out;
 }
 
-// This program's own path, for finding the desktop program's INI file beside it.
-std::string ProgramFile(const char* argv0) {
+// This program's own file, never found by PATH or the current folder.
+std::string OwnFile(const char* argv0) {
     char buf[4096];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string(argv0);
+}
+
+// The path the desktop program's INI file and the language files are found from:
+// zarnik-count's, also when zarnik-count-git runs a command handed over to it.
+std::string ProgramFile(const char* argv0) {
+    std::string own = OwnFile(argv0);
+    return zarnik::run::ReadsRepositories() ? zarnik::cli::ServedProgramFile(own) : own;
+}
+
+// What a hand-over needs: the arguments as given, and the report's stream once
+// there is one.
+char** commandLine = nullptr;
+zarnik::cli::StreamHost* reportHost = nullptr;
+
+// Replaces this process by zarnik-count-git with the same arguments. Taken only
+// before anything of the report is written (it would be written twice); throws
+// the RepositoryError that ends the run when it cannot be taken.
+void HandOverToGitProgram() {
+    using zarnik::run::RepositoryError;
+    const std::string git = zarnik::cli::GitProgramFile(OwnFile(commandLine[0]));
+    if (reportHost && reportHost->OutputStarted())
+        throw RepositoryError(git, EIO,
+                              "the report had begun when a git repository was met, so it cannot be read");
+    if (reportHost) reportHost->Ended();  // its progress line goes
+    std::fflush(stderr);
+    ::execv(git.c_str(), commandLine);
+    const int error = errno;
+    throw RepositoryError(git, error,
+                          std::string("cannot be run to read a git repository: ") + std::strerror(error));
+}
+
+// The hand-over of a command that reads a repository first, before anything is
+// read or written; returns only when it could not be taken.
+int HandOverAtOnce() {
+    try {
+        HandOverToGitProgram();
+    } catch (const zarnik::run::RepositoryError& e) {
+        PrintError(zarnik::run::ShownLine(e.Path()) + ": " + zarnik::run::ShownLine(e.Detail()));
+    }
+    return kReadError;
+}
+
+// Whether the command reads a repository before anything else: a revision, a
+// history, and the change count, whose line diff is libgit2's.
+bool ReadsRepositoryFirst(const zarnik::cli::CliOptions& options) {
+    return options.History || options.Diff || !options.Revision.empty();
 }
 
 // The language table, shipped and the user's: what is malformed in it is a
@@ -103,6 +152,26 @@ zarnik::run::RunOutcome CountHistory(const zarnik::cli::CliOptions& options, zar
     return run::CountHistory(input, options.Cnf, events, host);
 }
 
+// The run the options ask for: a history, a change count or a count.
+zarnik::run::RunOutcome RunCommand(const zarnik::cli::CliOptions& options, zarnik::cli::StreamHost& host) {
+    using namespace zarnik;
+    if (options.History) return CountHistory(options, host);
+    run::RunSession session;
+    if (options.Diff) {
+        // Between two revisions, one TARGET is the same path in both.
+        run::ChangeInput input{options.Targets.front(), options.Targets.back(), options.EnvName,
+                               std::time(nullptr), options.Threads};
+        return options.OldRevision.empty()
+                   ? session.CountChanges(input, options.Cnf, host.ChangeOutput(), host)
+                   : session.CountRevisionChanges(input, options.OldRevision, options.NewRevision,
+                                                  options.Cnf, host.ChangeOutput(), host);
+    }
+    run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
+    return options.Revision.empty()
+               ? session.Count(input, options.Cnf, host.CountPrinter(), host)
+               : session.CountRevision(input, options.Revision, options.Cnf, host.CountPrinter(), host);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,6 +192,9 @@ int main(int argc, char** argv) {
         std::printf("zarnik-count %s\n%s", text::kVersionString, text::kLicenseNotice);
         return FinishOutput(kReportWritten);
     }
+    commandLine = argv;
+    run::SetHandOver(HandOverToGitProgram);
+    if (!run::ReadsRepositories() && ReadsRepositoryFirst(options)) return HandOverAtOnce();
     if (!cli::ResolveOptions(options, ProgramFile(argv[0]), error)) {
         PrintError(error);
         return kUsage;
@@ -137,24 +209,8 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
                          options.OutputFormat, options.Cnf);
-    run::RunSession session;
-    run::RunOutcome outcome;
-    if (options.History) {
-        outcome = CountHistory(options, host);
-    } else if (options.Diff) {
-        // Between two revisions, one TARGET is the same path in both.
-        run::ChangeInput input{options.Targets.front(), options.Targets.back(), options.EnvName,
-                               std::time(nullptr), options.Threads};
-        outcome = options.OldRevision.empty()
-                      ? session.CountChanges(input, options.Cnf, host.ChangeOutput(), host)
-                      : session.CountRevisionChanges(input, options.OldRevision, options.NewRevision,
-                                                     options.Cnf, host.ChangeOutput(), host);
-    } else {
-        run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
-        outcome = options.Revision.empty() ? session.Count(input, options.Cnf, host.CountPrinter(), host)
-                                           : session.CountRevision(input, options.Revision, options.Cnf,
-                                                                   host.CountPrinter(), host);
-    }
+    reportHost = &host;
+    const run::RunOutcome outcome = RunCommand(options, host);
     if (outcome.End == run::RunEnd::RefusedRevision) {
         PrintError(run::ShownLine(outcome.RefusedLine));
         return FinishOutput(kUsage);

@@ -420,7 +420,8 @@ std::string HelpText() {
          "TARGET holding a NUL byte; with --rev, a TARGET in no git repository or a\n"
          "REV its repository lacks); 3 a file or folder could not be read, or memory\n"
          "ran out, or a repository lacks an object it needs or a history is cut short\n"
-         "(a shallow clone) (the report so far stays on standard output);\n"
+         "(a shallow clone) (the report so far stays on standard output), or\n"
+         "zarnik-count-git, which reads repositories for it, cannot be run;\n"
          "4 standard output could not be written.\n";
     return s;
 }

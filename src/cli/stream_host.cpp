@@ -38,7 +38,7 @@ StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, F
 }
 
 void StreamHost::Line(const std::string& line) {
-    hasLines_ = true;
+    hasLines_ = outputStarted_ = true;
     if (format_ != Format::Text) return;
     if (encoding_ == Encoding::Sjis) {
         std::fwrite(line.data(), 1, line.size(), out_);
@@ -108,7 +108,10 @@ bool StreamHost::FileNext(std::int64_t number, std::int64_t files) {
     return progress_ && std::chrono::steady_clock::now() >= next_;
 }
 
-void StreamHost::Write(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+void StreamHost::Write(std::string_view bytes) {
+    outputStarted_ = true;
+    std::fwrite(bytes.data(), 1, bytes.size(), out_);
+}
 
 report::CountEvents& StreamHost::CountPrinter() {
     if (format_ == Format::Csv) return csv_;

@@ -32,6 +32,8 @@ public:
     void Line(const std::string& line) override;
     void Write(std::string_view bytes) override;
     bool HasLines() const override { return hasLines_; }
+    // Whether anything of the report has been given to the stream.
+    bool OutputStarted() const { return outputStarted_; }
 
     void Ended() override;
     void Found(std::int64_t count) override;
@@ -65,6 +67,7 @@ private:
     report::ChangeReportPrinter changeReport_{*this};
     report::ChangeDataPrinter changeData_;
     bool hasLines_ = false;
+    bool outputStarted_ = false;
     bool progressShown_ = false;
     int columns_ = 80;
     std::chrono::steady_clock::time_point next_{};

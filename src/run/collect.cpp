@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "engine/file_error.h"
@@ -219,26 +221,48 @@ std::string NativeToSjis(std::string_view native) { return report::NativeToShown
 
 namespace {
 
+// Whether a repository may hold folder: an entry named .git in it or in a folder
+// above. Where there is none, libgit2 is never started (loading and starting it
+// costs more than a small count), and a repository's own folder holds one above
+// it. When the folder's real path cannot be had, libgit2 decides.
+bool MayBeInRepository(const std::string& folder) {
+    std::unique_ptr<char, decltype(&::free)> real(::realpath(folder.c_str(), nullptr), &::free);
+    if (!real) return true;
+    std::string path = real.get();
+    struct stat st;
+    for (;;) {
+        if (::lstat((path == "/" ? std::string("/.git") : path + "/.git").c_str(), &st) == 0) return true;
+        if (path == "/") return false;
+        const std::size_t slash = path.rfind('/');
+        path.resize(slash == 0 ? 1 : slash);
+    }
+}
+
 // The rules of the git work trees a collection passes through, made only when the
-// collection follows them.
+// collection follows them. Outside any work tree everything is decided here:
+// GitIgnore, and with it libgit2, is asked only where a .git entry was seen.
 class GitRules {
 public:
     explicit GitRules(const FileCollection& out) {
         if (out.FollowGitIgnore) git_.emplace();
     }
     GitIgnore::Place Locate(const std::string& folder) {
-        return git_ ? git_->Locate(folder) : GitIgnore::Place{};
+        if (!git_ || !MayBeInRepository(folder.empty() ? "." : folder)) return {};
+        return git_->Locate(folder);
     }
     GitIgnore::Place Enter(const GitIgnore::Place& parent, const std::string& path, std::string_view name,
                            const std::vector<Entry>& entries) {
         if (!git_) return {};
         const bool holdsGit =
             std::any_of(entries.begin(), entries.end(), [](const Entry& e) { return e.Name == ".git"; });
+        if (!holdsGit && parent.Tree < 0) return {};
         return git_->Enter(parent, path, name, holdsGit);
     }
+    // An entry named .git (the repository, or a link to it) is never counted.
     bool Ignored(const GitIgnore::Place& place, const std::string& folder, const Entry& e) {
-        return git_ && !IsDotOrDotDot(e.Name) &&
-               git_->Ignored(place, folder, e.Name, e.Type == EntryType::Folder);
+        if (!git_ || IsDotOrDotDot(e.Name)) return false;
+        if (e.Name == ".git") return true;
+        return place.Tree >= 0 && git_->Ignored(place, folder, e.Name, e.Type == EntryType::Folder);
     }
 
 private:

@@ -14,7 +14,7 @@ DESTDIR=$tmp/root cmake --install "$build" --prefix /usr >/dev/null
 usr=$tmp/root/usr
 
 # Exactly these files, nothing left in bin/ beside the programs.
-expected=(bin/zarnik bin/zarnik-count share/zarnik/zarnik.hlp share/zarnik/languages.conf
+expected=(bin/zarnik bin/zarnik-count lib/zarnik/zarnik-count-git share/zarnik/zarnik.hlp share/zarnik/languages.conf
   "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml"
   share/icons/hicolor/scalable/apps/zarnik.svg
   share/man/man1/zarnik.1.gz share/man/man1/zarnik-count.1.gz
@@ -25,7 +25,12 @@ for size in 16 24 32 48 64 128 256; do
 done
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$usr" && find . -type f | sed 's|^\./||' | sort) ||
   fail "the installed files differ from the list above (< expected, > installed)"
-[[ -x $usr/bin/zarnik && -x $usr/bin/zarnik-count ]] || fail "the programs are not executable"
+[[ -x $usr/bin/zarnik && -x $usr/bin/zarnik-count && -x $usr/lib/zarnik/zarnik-count-git ]] ||
+  fail "the programs are not executable"
+# zarnik-count starts without libgit2; the program it hands repositories to links it.
+needed() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; }
+! needed "$usr/bin/zarnik-count" | grep -q '^libgit2' || fail "zarnik-count links libgit2: $(needed "$usr/bin/zarnik-count")"
+needed "$usr/lib/zarnik/zarnik-count-git" | grep -q '^libgit2' || fail "zarnik-count-git does not link libgit2"
 for size in 16 24 32 48 64 128 256; do
   file "$usr/share/icons/hicolor/${size}x${size}/apps/zarnik.png" | grep -q "PNG image data, $size x $size," ||
     fail "the ${size}x${size} icon is not a PNG of that size"
@@ -42,6 +47,16 @@ mkdir -p "$tmp/src"
 printf '/* main */\nint main(void) {\n\n    return 0;\n}\n' >"$tmp/src/main.c"
 report=$("$usr/bin/zarnik-count" "$tmp/src") || fail "the installed zarnik-count failed"
 grep -Eq '^main\.c .* C +5 +1 +3 +1 +20\.00％$' <<<"$report" || fail "unexpected report: $report"
+# In a repository the installed zarnik-count hands over to the installed helper,
+# which follows the repository's rules and finds the shipped language table too.
+if command -v git >/dev/null; then
+  git init -q "$tmp/src" && printf 'ignored.c\n' >"$tmp/src/.gitignore" && cp "$tmp/src/main.c" "$tmp/src/ignored.c"
+  printf '# x\n' >"$tmp/src/build.mk"
+  report=$("$usr/bin/zarnik-count" --set Erfout=0 "$tmp/src") || fail "the installed zarnik-count failed in a repository"
+  grep -Eq '^main\.c .* C +5 +1 +3 +1 +20\.00％$' <<<"$report" && ! grep -q '^ignored\.c' <<<"$report" &&
+    grep -Eq '^build\.mk .* Make +1 +1 +0 +0 ' <<<"$report" ||
+    fail "unexpected report in a repository: $report"
+fi
 
 # The validators, where installed (scripts/packages.txt names them for CI).
 if command -v desktop-file-validate >/dev/null; then

@@ -12,7 +12,7 @@ deb=$tmp/zarnik_${version}_$(dpkg --print-architecture).deb
 [[ -f $deb ]] || fail "no $deb"
 
 contents=$(dpkg-deb -c "$deb")
-for f in /usr/bin/zarnik /usr/bin/zarnik-count /usr/share/zarnik/zarnik.hlp /usr/share/zarnik/languages.conf \
+for f in /usr/bin/zarnik /usr/bin/zarnik-count /usr/lib/zarnik/zarnik-count-git /usr/share/zarnik/zarnik.hlp /usr/share/zarnik/languages.conf \
   "/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml" \
   /usr/share/icons/hicolor/48x48/apps/zarnik.png /usr/share/man/man1/zarnik-count.1.gz \
   /usr/share/bash-completion/completions/zarnik-count /usr/share/doc/zarnik/copyright; do

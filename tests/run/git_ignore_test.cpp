@@ -108,6 +108,37 @@ TEST_F(GitIgnoreTest, TreeOutsideAnyRepositoryCountsAsBefore) {
     EXPECT_EQ(Counted(dir_, "plain"), (Paths{"plain/build/p.c", "plain/q.c"}));
 }
 
+TEST_F(GitIgnoreTest, WalkIntoARepositoryFromOutsideCountsAsTheGitProgramDoes) {
+    // zarnik-count meets the repository only below the folder it was given, and
+    // hands the whole count over to zarnik-count-git before the report begins.
+    dir_.Write("outer/x.c", "int x;\n");
+    ASSERT_EQ(Shell(dir_, "git init -q outer/inner").Status, 0);
+    dir_.Write("outer/inner/.gitignore", "i-out.c\n");
+    dir_.Write("outer/inner/i-out.c", "int i;\n");
+    dir_.Write("outer/inner/i-in.c", "int i;\n");
+    EXPECT_EQ(Counted(dir_, "outer"), (Paths{"outer/inner/i-in.c", "outer/x.c"}));
+    const std::string args = " --set HeadDT=0 outer";
+    const Result count = Shell(dir_, testing::BinDir() + "/zarnik-count" + args);
+    EXPECT_EQ(count.Status, 0);
+    EXPECT_EQ(count.Out, Shell(dir_, testing::BinDir() + "/zarnik-count-git" + args).Out);
+}
+
+TEST_F(GitIgnoreTest, GitProgramMissingEndsACountThatNeedsIt) {
+    // A zarnik-count with no zarnik-count-git beside it or in ../lib/zarnik.
+    ASSERT_EQ(Shell(dir_, "mkdir bin && cp " + testing::BinDir() + "/zarnik-count bin/").Status, 0);
+    const std::string said = "zarnik-count: " + dir_.str() +
+                             "/lib/zarnik/zarnik-count-git: cannot be run to read a git repository: "
+                             "No such file or directory\n";
+    for (const char* args : {"repo", "--rev HEAD repo", "--diff repo repo", "--history repo"}) {
+        const Result r = Shell(dir_, std::string("bin/zarnik-count ") + args);
+        EXPECT_EQ(r.Status, 3) << args;
+        EXPECT_EQ(r.Out, said) << args;
+    }
+    // What needs no repository it still counts.
+    dir_.Write("plain/q.c", "int q;\n");
+    EXPECT_EQ(Shell(dir_, "bin/zarnik-count plain").Status, 0);
+}
+
 TEST_F(GitIgnoreTest, RulesThatCannotBeReadEndTheRunWithAReadError) {
     // A configuration git cannot parse: no file list can be trusted.
     dir_.Write("repo/.git/config", "[core\n");

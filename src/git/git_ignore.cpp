@@ -2,7 +2,6 @@
 
 #include <git2.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,8 +10,8 @@
 #include <vector>
 
 #include "engine/file_error.h"
+#include "git/libgit2_start.h"
 #include "run/collect.h"
-#include "run/libgit2_start.h"
 
 namespace zarnik::run {
 
@@ -78,27 +77,6 @@ struct GitIgnore::Trees {
 
 GitIgnore::GitIgnore() : trees_(std::make_unique<Trees>()) {}
 
-namespace {
-
-// Whether a repository may hold folder: an entry named .git in it or a folder
-// above. Where there is none, libgit2 is never started (its start costs more
-// than a small count), and a repository's own folder holds one above it. When
-// the folder's real path cannot be had, libgit2 decides.
-bool MayBeInRepository(const std::string& folder) {
-    std::unique_ptr<char, decltype(&::free)> real(::realpath(folder.c_str(), nullptr), &::free);
-    if (!real) return true;
-    std::string path = real.get();
-    struct stat st;
-    for (;;) {
-        if (::lstat((path == "/" ? std::string("/.git") : path + "/.git").c_str(), &st) == 0) return true;
-        if (path == "/") return false;
-        const std::size_t slash = path.rfind('/');
-        path.resize(slash == 0 ? 1 : slash);
-    }
-}
-
-}  // namespace
-
 GitIgnore::~GitIgnore() = default;
 
 GitIgnore::Place GitIgnore::Locate(const std::string& folder) {
@@ -112,7 +90,6 @@ GitIgnore::Place GitIgnore::Locate(const std::string& folder) {
             return {};
         throw engine::FileError(start, ENAMETOOLONG);
     }
-    if (!MayBeInRepository(start)) return {};
     git_repository* repo = trees_->Open(start, 0);
     if (!repo) return {};
     // The work tree's path is the real one, so the folder's is made real too.
@@ -146,8 +123,6 @@ GitIgnore::Place GitIgnore::Enter(const Place& parent, const std::string& path, 
 }
 
 bool GitIgnore::Ignored(const Place& place, const std::string& folder, std::string_view name, bool isFolder) {
-    if (name == ".git") return true;
-    if (place.Tree < 0) return false;
     relative_.assign(place.Relative).append(name);
     int ignored = 0;
     const int error = git_ignore_path_is_ignored(

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <string>
 
-#include "run/libgit2_start.h"
+#include "git/libgit2_start.h"
 #include "run/line_diff.h"
 
 namespace zarnik::run::detail {

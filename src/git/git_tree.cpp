@@ -14,7 +14,7 @@
 
 #include "engine/count.h"
 #include "engine/file_error.h"
-#include "run/libgit2_start.h"
+#include "git/libgit2_start.h"
 
 namespace zarnik::run {
 

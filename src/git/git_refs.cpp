@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "run/libgit2_start.h"
+#include "git/libgit2_start.h"
 
 namespace zarnik::run {
 

@@ -1,4 +1,4 @@
-#include "run/libgit2_start.h"
+#include "git/libgit2_start.h"
 
 #include <git2.h>
 
