@@ -12,10 +12,12 @@
 #include <QTextLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace zarnik::ui {
@@ -153,30 +155,24 @@ void ResultView::AppendLines(QStringView text) {
     const QByteArray utf8 = text.toUtf8();
     // All or nothing: a run that runs out of memory here says so and keeps what the
     // pane showed, so the starts must never point past the text (painting reads them).
-    const std::size_t oldSize = bytes_.size();
+    const std::size_t oldBlocks = blocks_.size();
+    const std::size_t oldLastSize = blocks_.empty() ? 0 : blocks_.back().Size;
     const std::size_t oldLines = starts_.size();
     const qsizetype oldWidest = widestLine_, oldColumns = widestColumns_;
     const int oldPixels = widestPixels_;
+    if (IsEmpty()) {
+        widestColumns_ = -1;
+        widestPixels_ = -1;
+    }
     try {
-        if (IsEmpty()) {
-            bytes_.assign(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-            starts_.clear();
-            widestColumns_ = -1;
-            widestPixels_ = -1;
-            if (!bytes_.empty()) {
-                starts_.push_back(0);
-                ScanFrom(0);
-            }
-        } else {
-            bytes_ += '\n';
-            const auto from = static_cast<qsizetype>(bytes_.size());
-            starts_.push_back(from);
-            bytes_.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-            ScanFrom(from);
-        }
+        // An empty view stays empty for an empty text, as in QTextDocument.
+        if (!IsEmpty() || !utf8.isEmpty())
+            AppendToBlocks(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
     } catch (...) {
-        // Shrinking allocates nothing: the text is this view's own once it grew.
-        bytes_.resize(oldSize);
+        // Shrinking allocates nothing.
+        blocks_.resize(oldBlocks);
+        if (oldBlocks > 0) blocks_.back().Size = oldLastSize;
+        blockFirst_.resize(oldBlocks);
         starts_.resize(oldLines);
         widestLine_ = oldWidest;
         widestColumns_ = oldColumns;
@@ -189,13 +185,58 @@ void ResultView::AppendLines(QStringView text) {
     emit TextChanged();
 }
 
-// Records the starts of the lines after from (the start of the last recorded line) and follows the
-// widest of them. The line breaks are found by memchr and the columns counted eight ASCII bytes at
-// a time.
-void ResultView::ScanFrom(qsizetype from) {
-    const std::string_view all(bytes_);
+// Appends the lines of utf8 after the last line, if any, filling the last block up to kBlockBytes
+// and starting new blocks at line breaks.
+void ResultView::AppendToBlocks(std::string_view utf8) {
+    bool inNewBlock = blocks_.empty();
+    for (std::string_view rest = utf8;;) {
+        if (!inNewBlock && blocks_.back().Size >= kBlockBytes) inNewBlock = true;
+        if (inNewBlock) {
+            blocks_.emplace_back();
+            blockFirst_.push_back(LineCount());
+        }
+        Block& block = blocks_.back();
+        // The lines that fit into the block; a block's first line goes in whatever its length.
+        const std::size_t from = inNewBlock ? 0 : block.Size + 1;
+        std::size_t take = rest.size();
+        if (take > kBlockBytes - from) {
+            take = rest.rfind('\n', kBlockBytes - from);
+            if (take == std::string_view::npos) {
+                if (!inNewBlock) {
+                    inNewBlock = true;
+                    continue;
+                }
+                take = std::min(rest.find('\n'), rest.size());
+            }
+        }
+        const std::size_t size = from + take;
+        if (size > block.Capacity) {
+            // Doubled up to a block (the report of a small run takes little); beyond it only for a
+            // line longer than a block, which gets exactly its room.
+            const std::size_t capacity = size > kBlockBytes ? size : std::bit_ceil(size);
+            auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+            if (block.Size > 0) std::memcpy(bytes.get(), block.Bytes.get(), block.Size);
+            block.Bytes = std::move(bytes);
+            block.Capacity = capacity;
+        }
+        starts_.push_back(static_cast<std::uint32_t>(from));
+        if (!inNewBlock) block.Bytes[block.Size] = '\n';
+        if (take > 0) std::memcpy(block.Bytes.get() + from, rest.data(), take);
+        block.Size = size;
+        ScanFrom(from);
+        if (take == rest.size()) return;
+        rest.remove_prefix(take + 1);  // and the line break: the next line starts a block
+        inNewBlock = true;
+    }
+}
+
+// Records the starts of the lines after from (the start of the last recorded line, in the last
+// block) and follows the widest of them. The line breaks are found by memchr and the columns
+// counted eight ASCII bytes at a time.
+void ResultView::ScanFrom(std::size_t from) {
+    const std::string_view all = blocks_.back().View();
     qsizetype line = LineCount() - 1;
-    for (auto start = static_cast<std::size_t>(from);;) {
+    for (std::size_t start = from;;) {
         const std::size_t end = all.find('\n', start);
         const std::size_t stop = end == std::string_view::npos ? all.size() : end;
         const qsizetype columns = Columns(all.substr(start, stop - start));
@@ -206,15 +247,17 @@ void ResultView::ScanFrom(qsizetype from) {
         }
         if (end == std::string_view::npos) break;
         start = end + 1;
-        starts_.push_back(static_cast<qsizetype>(start));
+        starts_.push_back(static_cast<std::uint32_t>(start));
         ++line;
     }
 }
 
 void ResultView::SetText(QStringView text) {
     const bool hadSelection = HasSelection();
-    bytes_.clear();
-    starts_.clear();
+    // The memory goes back at once: a cleared pane waits for the next run.
+    std::vector<Block>().swap(blocks_);
+    std::vector<qsizetype>().swap(blockFirst_);
+    std::vector<std::uint32_t>().swap(starts_);
     caret_ = anchor_ = Position{};
     goalX_ = -1;
     horizontalScrollBar()->setValue(0);
@@ -226,16 +269,48 @@ void ResultView::SetText(QStringView text) {
 void ResultView::Clear() { SetText(QStringView()); }
 
 QString ResultView::Text() const {
-    return QString::fromUtf8(bytes_.data(), static_cast<qsizetype>(bytes_.size()));
+    if (IsEmpty()) return {};
+    const qsizetype last = LineCount() - 1;
+    return TextBetween(0, 0, last, LineBytes(last).size());
 }
 
-qsizetype ResultView::LineEnd(qsizetype line) const {
-    return line + 1 < LineCount() ? starts_[line + 1] - 1 : static_cast<qsizetype>(bytes_.size());
+QString ResultView::TextBetween(qsizetype fromLine, std::size_t fromByte, qsizetype toLine,
+                                std::size_t toByte) const {
+    const std::size_t first = BlockOf(fromLine), last = BlockOf(toLine);
+    const auto piece = [&](std::size_t b) {
+        const std::size_t from = b == first ? starts_[static_cast<std::size_t>(fromLine)] + fromByte : 0;
+        const std::size_t to =
+            b == last ? starts_[static_cast<std::size_t>(toLine)] + toByte : blocks_[b].Size;
+        return blocks_[b].View().substr(from, to - from);
+    };
+    const auto fromUtf8 = [](std::string_view bytes) {
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    };
+    if (first == last) return fromUtf8(piece(first));
+    // No more UTF-16 units than UTF-8 bytes.
+    std::size_t bytes = 0;
+    for (std::size_t b = first; b <= last; ++b) bytes += piece(b).size() + 1;
+    QString text;
+    text.reserve(static_cast<qsizetype>(bytes));
+    for (std::size_t b = first; b <= last; ++b) {
+        if (b != first) text += QLatin1Char('\n');
+        text += fromUtf8(piece(b));
+    }
+    return text;
+}
+
+std::size_t ResultView::BlockOf(qsizetype line) const {
+    const auto after = std::upper_bound(blockFirst_.begin(), blockFirst_.end(), line);
+    return static_cast<std::size_t>(after - blockFirst_.begin()) - 1;
 }
 
 std::string_view ResultView::LineBytes(qsizetype line) const {
-    const auto start = static_cast<std::size_t>(starts_[line]);
-    return std::string_view(bytes_).substr(start, static_cast<std::size_t>(LineEnd(line)) - start);
+    const std::size_t b = BlockOf(line);
+    const auto i = static_cast<std::size_t>(line);
+    const qsizetype blockEnd = b + 1 < blocks_.size() ? blockFirst_[b + 1] : LineCount();
+    const std::size_t start = starts_[i];
+    const std::size_t end = line + 1 < blockEnd ? starts_[i + 1] - 1 : blocks_[b].Size;
+    return blocks_[b].View().substr(start, end - start);
 }
 
 QString ResultView::Line(qsizetype i) const {
@@ -254,7 +329,7 @@ qsizetype ResultView::LineLength(qsizetype line) const {
     return units;
 }
 
-qsizetype ResultView::ByteAt(Position p) const {
+std::size_t ResultView::ByteAt(Position p) const {
     if (starts_.empty()) return 0;
     const std::string_view bytes = LineBytes(p.Line);
     std::size_t i = 0;
@@ -263,7 +338,7 @@ qsizetype ResultView::ByteAt(Position p) const {
         units += len == 4 ? 2 : 1;
         i += len;
     }
-    return starts_[p.Line] + static_cast<qsizetype>(std::min(i, bytes.size()));
+    return std::min(i, bytes.size());
 }
 
 // ---- caret and selection ----
@@ -295,9 +370,9 @@ void ResultView::SetCaret(Position p, bool keepAnchor) {
 }
 
 QString ResultView::SelectedText() const {
+    if (starts_.empty()) return {};
     const auto [from, to] = Ordered(anchor_, caret_);
-    const qsizetype a = ByteAt(from), b = ByteAt(to);
-    return QString::fromUtf8(bytes_.data() + a, b - a);
+    return TextBetween(from.Line, ByteAt(from), to.Line, ByteAt(to));
 }
 
 void ResultView::SelectAll() {

@@ -1,6 +1,6 @@
-// The result pane's display: the report's lines kept as UTF-8 bytes in one buffer
-// with the line starts beside it (one byte for each ASCII character, which most of
-// a report is), and only the visible lines converted and painted. A QTextDocument spends
+// The result pane's display: the report's lines kept as UTF-8 bytes in blocks of a
+// few MiB with the line starts beside them (one byte for each ASCII character, which
+// most of a report is), and only the visible lines converted and painted. A QTextDocument spends
 // microseconds and hundreds of bytes on every line, which a report of a million
 // lines cannot afford. The view selects and copies; it never edits its text: a key
 // that would edit is handed to the owner, which puts an editor in its place.
@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringView>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -35,11 +37,12 @@ public:
 
     // text: lines separated by '\n'; they follow the existing lines (on a line of their own, as
     // QPlainTextEdit::appendPlainText does). Costs amortised O(length), nothing per line but its start.
+    // All or nothing: without memory it throws std::bad_alloc and the view keeps what it had.
     void AppendLines(QStringView text);
     void SetText(QStringView text);  // caret and selection go to the start
     void Clear();
     QString Text() const;
-    bool IsEmpty() const { return bytes_.empty(); }  // one empty line is empty, as in QTextDocument
+    bool IsEmpty() const { return starts_.empty(); }  // one empty line is empty, as in QTextDocument
     qsizetype LineCount() const { return static_cast<qsizetype>(starts_.size()); }
     QString Line(qsizetype i) const;
 
@@ -102,11 +105,14 @@ private:
     bool Move(const QKeyEvent* e);
     void MoveVertically(bool page, bool down, bool extend);
     std::optional<Position> StepFor(const QKeyEvent* e) const;
-    void ScanFrom(qsizetype from);
-    qsizetype LineEnd(qsizetype line) const;  // in bytes_
+    void AppendToBlocks(std::string_view utf8);
+    void ScanFrom(std::size_t from);
+    std::size_t BlockOf(qsizetype line) const;
     std::string_view LineBytes(qsizetype line) const;
     qsizetype LineLength(qsizetype line) const;  // UTF-16 units, as a Position's column counts
-    qsizetype ByteAt(Position p) const;          // where p lies in bytes_
+    std::size_t ByteAt(Position p) const;        // where p lies in its line's bytes
+    // The text from byte fromByte of line fromLine to byte toByte of line toLine.
+    QString TextBetween(qsizetype fromLine, std::size_t fromByte, qsizetype toLine, std::size_t toByte) const;
     Position Clamp(Position p) const;
     // The earlier and the later of two positions.
     static std::pair<Position, Position> Ordered(Position a, Position b) {
@@ -126,8 +132,21 @@ private:
     void EnsureCaretVisible();
     void RestartBlink();
 
-    std::string bytes_;              // the lines in UTF-8, joined with '\n'
-    std::vector<qsizetype> starts_;  // where each line starts in bytes_; empty when bytes_ is
+    // The lines in UTF-8, joined with '\n' within a block; no line crosses from one block to the
+    // next. A block takes lines up to kBlockBytes (a longer line gets a block of its own), so the
+    // store holds little more than the text and never copies much of it to grow, where a single
+    // buffer that doubles holds its old copy beside one twice its size (about 190 MB at the end of
+    // a million-line report).
+    static constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
+    struct Block {
+        std::unique_ptr<char[]> Bytes;
+        std::size_t Size = 0;
+        std::size_t Capacity = 0;
+        std::string_view View() const { return {Bytes.get(), Size}; }
+    };
+    std::vector<Block> blocks_;
+    std::vector<qsizetype> blockFirst_;  // the first line of each block
+    std::vector<std::uint32_t> starts_;  // where each line starts in its block (at most kBlockBytes)
     // The line with the most display columns (double-width characters count 2): the widest on
     // screen in the report's fixed-width font; its pixel width is measured only when needed.
     qsizetype widestLine_ = 0;

@@ -377,6 +377,34 @@ private slots:
         view.setFont(big);
         QVERIFY(view.verticalScrollBar()->maximum() > 100'001 - visible);
     }
+
+    // A report of several MiB in batches: lines kept whole however the view stores them, a selection
+    // across all of them, and a line longer than a MiB.
+    void aReportOfManyMiBKeepsEveryLineWhole() {
+        ResultView view;
+        QStringList lines;
+        for (int i = 0; i < 160'000; ++i)
+            lines << QStringLiteral("%1 ﾌｧｲﾙ 行数 %2").arg(i, 7).arg(QString(i % 61, u'x'));
+        lines[1'000] = QString();
+        for (qsizetype from = 0; from < lines.size(); from += 4'001)
+            view.AppendLines(lines.mid(from, 4'001).join(u'\n'));
+        view.AppendLines(u"");
+        lines << QString();
+        QCOMPARE(view.LineCount(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (view.Line(i) != lines[i]) QFAIL(qPrintable(QStringLiteral("line %1 differs").arg(i)));
+        QCOMPARE(view.Text(), lines.join(u'\n'));
+        view.SetCaret({10, 3});
+        view.SetCaret({159'000, 5}, true);
+        QCOMPARE(view.SelectedText(), lines[10].mid(3) + u'\n' + lines.mid(11, 158'989).join(u'\n') + u'\n' +
+                                          lines[159'000].left(5));
+
+        const QString longLine = QStringLiteral("ｱ漢").repeated(900'000);  // 5.4 MB of UTF-8
+        view.AppendLines(longLine + QStringLiteral("\nafter"));
+        QCOMPARE(view.Line(lines.size()), longLine);
+        QCOMPARE(view.Line(lines.size() + 1), QStringLiteral("after"));
+        QCOMPARE(view.Text(), lines.join(u'\n') + u'\n' + longLine + QStringLiteral("\nafter"));
+    }
 };
 
 QTEST_MAIN(ResultViewTest)
