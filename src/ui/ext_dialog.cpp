@@ -122,11 +122,16 @@ QWidget* ExtensionDialog::MakeLanguageList() {
         languageTable->setItem(row, kKindColumn, kind);
         languageTable->setItem(row, kPatternColumn, pattern);
     }
-    languageTable->resizeColumnsToContents();
+    // Rows of one text line; the patterns take the room the name and kind leave,
+    // a long one is cut at the edge and shown whole while it is edited.
+    languageTable->verticalHeader()->setDefaultSectionSize(languageTable->fontMetrics().height() + 6);
+    languageTable->resizeColumnToContents(kNameColumn);
+    languageTable->resizeColumnToContents(kKindColumn);
     languageTable->horizontalHeader()->setStretchLastSection(true);
+    languageTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int x = languageTable->fontMetrics().horizontalAdvance(QLatin1Char('x'));
     languageTable->setMinimumWidth(languageTable->columnWidth(kNameColumn) +
-                                   languageTable->columnWidth(kKindColumn) + 30 * x);
+                                   languageTable->columnWidth(kKindColumn) + 44 * x);
 
     tableDefaultButton = new QPushButton(QStringLiteral("言語表の拡張子に戻す(&T)"));
     tableDefaultButton->setObjectName(QStringLiteral("tableDefaultButton"));
