@@ -357,7 +357,7 @@ LanguageTable LoadLanguageTable(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
         bool exists = false;
         if (!ReadBounded(file, content, exists, why)) {
-            table.Errors.push_back(file + ": " + why);
+            table.Errors.push_back(std::string(file).append(": ").append(why));
             continue;
         }
         if (!exists) continue;

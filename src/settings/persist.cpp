@@ -370,8 +370,9 @@ std::string IniWriteMessage(const std::string& iniPath) {
     return text::Utf8ToSjis(iniPath) + tail;
 }
 
-std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
-    std::vector<std::string> notices;
+namespace {
+
+void TakeWindowState(ProgramState& st, const WindowState& win) {
     st.Cnf.SelectedTab = win.TabIndex;
     st.Envs.StoreEnv(st.Envs.EnvIdAt(win.TabIndex), win.TargetLines, win.MemoLines);
     MainWindowPlacement& main = st.Place.MainPlacement;
@@ -383,6 +384,13 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
     }
     main.TargetPaneHeight = win.PaneHeight;
     st.ToolBar = win.ToolBar;
+}
+
+}  // namespace
+
+std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
+    std::vector<std::string> notices;
+    TakeWindowState(st, win);
 
     const std::string& iniPath = st.Paths.IniPath;
     std::error_code ec;
