@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "engine/counter_frame.h"
 #include "engine/line_scan.h"
@@ -520,6 +521,25 @@ std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table) {
         for (const std::string& e : l.Extensions) set->ByExtension.emplace(AsciiLowered(e), index);
     }
     return set;
+}
+
+std::shared_ptr<const LanguageSet> WithLanguagePatterns(const std::shared_ptr<const LanguageSet>& set,
+                                                        const settings::LanguagePatternList& patterns) {
+    if (!set || patterns.empty()) return set;
+    std::optional<LanguageTable> changed;
+    const std::vector<std::string> keys = PatternKeys(set->Table);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string* pattern =
+            keys[i].empty() ? nullptr : settings::FindLanguagePattern(patterns, keys[i]);
+        if (!pattern) continue;
+        std::vector<std::string> extensions = settings::ExtensionsOf(*pattern);
+        if (extensions == set->Table.Languages[i].Extensions) continue;
+        if (!changed) changed = set->Table;
+        Language& l = changed->Languages[i];
+        l.ExtensionPattern = text::SjisToUtf8(*pattern);
+        l.Extensions = std::move(extensions);
+    }
+    return changed ? MakeLanguageSet(std::move(*changed)) : set;
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include "engine/language_table.h"
 #include "engine/line_blocks.h"
 #include "engine/options.h"
+#include "settings/settings.h"
 
 namespace zarnik::engine {
 
@@ -93,6 +94,12 @@ struct LanguageSet {
     const LanguageRules* AccurateFor(std::string_view name) const;
 };
 std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table);
+
+// The set with the extensions the user gave languages (settings' LanguagePatterns,
+// keyed as PatternKeys names them) in place of the table's: the one place a stored
+// pattern reaches the count and the open dialog. set itself when none differs.
+std::shared_ptr<const LanguageSet> WithLanguagePatterns(const std::shared_ptr<const LanguageSet>& set,
+                                                        const settings::LanguagePatternList& patterns);
 
 // The set the front end loaded at start-up (null until then). Set once, before
 // any count runs.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "settings/ini_file.h"
 #include "settings/settings.h"
 #include "text/sjis.h"
 
@@ -356,7 +357,7 @@ LanguageTable LoadLanguageTable(const std::vector<std::string>& files) {
     for (const std::string& file : files) {
         bool exists = false;
         if (!ReadBounded(file, content, exists, why)) {
-            table.Errors.push_back(file + ": " + why);
+            table.Errors.push_back(std::string(file).append(": ").append(why));
             continue;
         }
         if (!exists) continue;
@@ -398,6 +399,19 @@ const Language* LanguageOfName(const LanguageTable& table, std::string_view name
         for (const std::string& s : l.Shebangs)
             if (InterpreterMatches(interpreter, s)) return &l;
     return nullptr;
+}
+
+std::vector<std::string> PatternKeys(const LanguageTable& table) {
+    std::vector<std::string> keys, folded;
+    for (const Language& l : table.Languages) {
+        std::string key = text::Utf8ToSjis(l.Name);
+        if (!settings::CanBeIniKey(key) || text::SjisToUtf8(key) != l.Name) key.clear();
+        folded.push_back(settings::FoldIniName(key));
+        keys.push_back(std::move(key));
+    }
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!keys[i].empty() && std::count(folded.begin(), folded.end(), folded[i]) > 1) keys[i].clear();
+    return keys;
 }
 
 std::size_t LabelWidth(std::string_view utf8) {

@@ -82,6 +82,13 @@ std::vector<std::string> LanguageFiles(const std::string& programFile, const std
 // nullptr when none does.
 const Language* LanguageOfName(const LanguageTable& table, std::string_view name, std::string_view firstLine);
 
+// The INI key each language's own extension patterns are stored under, in table
+// order: its name in Shift-JIS. Empty for a name the INI file cannot hold as a key
+// of its own (one with "=", one beginning with ";" or "[", one Shift-JIS cannot
+// spell, one that differs from another language's only in letter case, as keys
+// are matched): such a language always counts by the table's extensions.
+std::vector<std::string> PatternKeys(const LanguageTable& table);
+
 // The report's width of a UTF-8 label: half-width characters 1, others 2.
 std::size_t LabelWidth(std::string_view utf8);
 

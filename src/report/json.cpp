@@ -179,7 +179,7 @@ bool AbsentAndZero(const settings::SettingRow& row, const settings::Settings& cn
 }
 
 // The settings that shape the counts and the report: the integers, then the
-// extension patterns in an object of their own.
+// extension patterns in an object of their own, then the languages' own patterns.
 void SettingsObject(JsonWriter& j, const settings::Settings& cnf) {
     using settings::SettingRow;
     const auto rows = settings::SettingRows();
@@ -193,6 +193,14 @@ void SettingsObject(JsonWriter& j, const settings::Settings& cnf) {
         if (row.Type == settings::ValueType::Pattern)
             Member(j, row.Key, text::SjisToUtf8(settings::StoredText(cnf, row)));
     j.End();
+    // Only when a language has patterns of its own: other reports stay as they were.
+    if (!cnf.LanguagePatterns.empty()) {
+        j.Key(settings::kLanguagePatternSection);
+        j.BeginObject();
+        for (const auto& [name, pattern] : cnf.LanguagePatterns)
+            Member(j, text::SjisToUtf8(name), text::SjisToUtf8(pattern));
+        j.End();
+    }
     j.End();
 }
 

@@ -21,7 +21,7 @@ engine::CountOptions CountOptionsFrom(const settings::Settings& cnf) {
     o.ConvertEucJis = cnf.ConvertEucJis == 1;
     o.ConvertUtf8 = cnf.ConvertUtf8 != 0;
     o.Extensions = cnf.Extensions;
-    o.Languages = engine::InstalledLanguages();
+    o.Languages = engine::WithLanguagePatterns(engine::InstalledLanguages(), cnf.LanguagePatterns);
     o.AccurateCFamily = cnf.AccurateCFamily == 1;
     o.AllLanguages = cnf.AllLanguages == 1;
     return o;

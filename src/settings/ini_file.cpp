@@ -60,6 +60,11 @@ std::string FoldIniName(std::string_view name) {
     return out;
 }
 
+bool CanBeIniKey(std::string_view name) {
+    return !name.empty() && name.find_first_of("=\r\n") == std::string_view::npos && name.front() != ';' &&
+           name.front() != '[' && Trim(name).size() == name.size();
+}
+
 std::string_view CutAtCharBoundary(std::string_view s, std::size_t max) {
     if (s.size() <= max) return s;
     std::size_t pos = 0;

@@ -148,6 +148,11 @@ private:
 // characters unchanged.
 std::string FoldIniName(std::string_view name);
 
+// Whether a name can be written as a key and read back as the same key: not
+// empty, without "=" or a line break, not beginning with ";" or "[" and without
+// blanks around it.
+bool CanBeIniKey(std::string_view name);
+
 // text cut to at most max bytes without splitting a double-byte character.
 std::string_view CutAtCharBoundary(std::string_view text, std::size_t max);
 

@@ -178,6 +178,23 @@ void WriteChangedValues(IniFile& ini, std::vector<IniValue> mine, std::vector<In
     stored = std::move(mine);
 }
 
+// The languages' own patterns: a key this window set or changed is written, one it
+// removed is deleted; keys another window stored meanwhile stay. An empty pattern
+// is stored as "" so that it is still read as a key. A name that cannot be a key
+// is never written: it would read back as another key, or as none.
+void WriteChangedLanguagePatterns(IniFile& ini, const LanguagePatternList& mine,
+                                  LanguagePatternList& stored) {
+    const char* section = kLanguagePatternSection;
+    for (const auto& [key, pattern] : mine) {
+        if (!CanBeIniKey(key)) continue;
+        const std::string* was = FindLanguagePattern(stored, key);
+        if (!was || *was != pattern || !ini.Find(section, key)) ini.WriteString(section, key, pattern, true);
+    }
+    for (const auto& [key, pattern] : stored)
+        if (!FindLanguagePattern(mine, key)) ini.DeleteKey(section, key);
+    stored = mine;
+}
+
 // A change count's old or new version: written like the values above once a
 // change count has been run (a fresh file stays without them).
 void WriteChangedTargetLine(IniFile& ini, std::string_view key, std::string_view exactKey,
@@ -222,6 +239,8 @@ void ApplyIni(const IniFile& ini, ProgramState& st, LoadReport& report) {
         static_cast<std::uint8_t>(ini.ReadInteger("Font", "FontStyl", c.ResultFont.StyleBits) & 0xFF);
 
     for (const SettingRow& row : SettingRows()) ReadSetting(ini, row, c);
+    c.LanguagePatterns = ini.ReadSection(kLanguagePatternSection, true);
+    st.StoredLanguagePatterns = c.LanguagePatterns;
     st.DiffOld = ReadTargetLine(ini, "Settei", "DiffOld", "utf8DiffOld").value_or(st.DiffOld);
     st.DiffNew = ReadTargetLine(ini, "Settei", "DiffNew", "utf8DiffNew").value_or(st.DiffNew);
 
@@ -317,6 +336,7 @@ LoadReport LoadSettings(ProgramState& st, LoadPurpose purpose) {
     st.StoredEnvs.clear();
     st.StoredSettings.clear();
     st.StoredToolBar.clear();
+    st.StoredLanguagePatterns.clear();
     st.StoredDiffOld.reset();
     st.StoredDiffNew.reset();
     // No save of another instance is half applied while the files are read. At
@@ -350,8 +370,9 @@ std::string IniWriteMessage(const std::string& iniPath) {
     return text::Utf8ToSjis(iniPath) + tail;
 }
 
-std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
-    std::vector<std::string> notices;
+namespace {
+
+void TakeWindowState(ProgramState& st, const WindowState& win) {
     st.Cnf.SelectedTab = win.TabIndex;
     st.Envs.StoreEnv(st.Envs.EnvIdAt(win.TabIndex), win.TargetLines, win.MemoLines);
     MainWindowPlacement& main = st.Place.MainPlacement;
@@ -363,6 +384,13 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
     }
     main.TargetPaneHeight = win.PaneHeight;
     st.ToolBar = win.ToolBar;
+}
+
+}  // namespace
+
+std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) {
+    std::vector<std::string> notices;
+    TakeWindowState(st, win);
 
     const std::string& iniPath = st.Paths.IniPath;
     std::error_code ec;
@@ -395,8 +423,10 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
     // Only what this window changed is written, over the files as they are now.
     // What the file will then hold is taken over only once the save is done.
     std::vector<IniValue> storedSettings = st.StoredSettings, storedToolBar = st.StoredToolBar;
+    LanguagePatternList storedLanguagePatterns = st.StoredLanguagePatterns;
     std::optional<std::string> storedOld = st.StoredDiffOld, storedNew = st.StoredDiffNew;
     WriteChangedValues(ini, SettingValues(st), storedSettings);
+    WriteChangedLanguagePatterns(ini, st.Cnf.LanguagePatterns, storedLanguagePatterns);
     for (const char* key : {"FontName", "FontSize", "FontStyl"}) ini.DeleteKey("Font", key);
     if (!st.DiffOld.empty() || !st.DiffNew.empty()) {
         WriteChangedTargetLine(ini, "DiffOld", "utf8DiffOld", st.DiffOld, storedOld);
@@ -423,6 +453,7 @@ std::vector<std::string> SaveSettings(ProgramState& st, const WindowState& win) 
     st.StoredEnvs = std::move(envs.Stored);
     st.StoredSettings = std::move(storedSettings);
     st.StoredToolBar = std::move(storedToolBar);
+    st.StoredLanguagePatterns = std::move(storedLanguagePatterns);
     st.StoredDiffOld = std::move(storedOld);
     st.StoredDiffNew = std::move(storedNew);
     notices.insert(notices.end(), envs.Notices.begin(), envs.Notices.end());

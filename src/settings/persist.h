@@ -87,6 +87,7 @@ struct ProgramState {
     // what the files hold then.
     std::vector<StoredEnv> StoredEnvs;
     std::vector<IniValue> StoredSettings, StoredToolBar;
+    LanguagePatternList StoredLanguagePatterns;
     std::optional<std::string> StoredDiffOld, StoredDiffNew;
     // The old and the new version the last change count compared (native target
     // lines, as typed).

@@ -72,6 +72,10 @@ struct SettingRow {
     bool IsInt() const { return Int != nullptr; }
 };
 
+// The section that holds Settings::LanguagePatterns: one key per language the user
+// gave patterns of its own, named as the language.
+inline constexpr const char* kLanguagePatternSection = "LangExts";
+
 // Every row, in the order a new INI file holds the keys of each section.
 std::span<const SettingRow> SettingRows();
 

@@ -1,9 +1,11 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <stdexcept>
 
+#include "settings/ini_file.h"
 #include "settings/schema.h"
 
 namespace zarnik::settings {
@@ -77,6 +79,27 @@ void RebuildExtensionLists(Settings& cnf) {
     cnf.Extensions[0].clear();
     for (std::size_t k = 1; k < cnf.Extensions.size(); ++k)
         cnf.Extensions[k] = ExtensionsOf(cnf.ExtensionPatterns[k - 1]);
+}
+
+const std::string* FindLanguagePattern(const LanguagePatternList& patterns, std::string_view key) {
+    const std::string folded = FoldIniName(key);
+    for (const auto& [k, pattern] : patterns)
+        if (FoldIniName(k) == folded) return &pattern;
+    return nullptr;
+}
+
+void SetLanguagePattern(LanguagePatternList& patterns, std::string_view key, const std::string& pattern,
+                        const std::string& tablePattern) {
+    const std::string folded = FoldIniName(key);
+    const auto at = std::find_if(patterns.begin(), patterns.end(),
+                                 [&](const auto& p) { return FoldIniName(p.first) == folded; });
+    if (ExtensionsOf(pattern) == ExtensionsOf(tablePattern)) {
+        if (at != patterns.end()) patterns.erase(at);
+    } else if (at != patterns.end()) {
+        at->second = pattern;
+    } else {
+        patterns.emplace_back(key, pattern);
+    }
 }
 
 bool ParseIniInteger(std::string_view t, std::int32_t& out) {

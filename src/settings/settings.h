@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zarnik::settings {
@@ -42,6 +43,12 @@ inline constexpr std::array<ExtsKey, kKindCount - 1> kExtsKeys = {{
 
 // Extensions with their leading dot, one list per source kind 1..7 (index 0 unused).
 using ExtensionLists = std::array<std::vector<std::string>, kKindCount>;
+
+// The extension patterns a user gave languages of the language table in place of
+// the table's own: key (the language's name) and pattern, both Shift-JIS as the
+// INI file stores them, in file order. A language without a key counts by the
+// table's extensions, so a later table reaches every language nobody changed.
+using LanguagePatternList = std::vector<std::pair<std::string, std::string>>;
 
 // Every field that is stored in the INI file is a row of the settings schema
 // (settings/schema.cpp), which holds its key and its default.
@@ -99,6 +106,7 @@ struct Settings {
     std::array<std::string, kExtsKeys.size()>
         ExtensionPatterns;      // patterns for kinds 1..7 (index 0 is kind 1)
     ExtensionLists Extensions;  // derived from ExtensionPatterns by RebuildExtensionLists
+    LanguagePatternList LanguagePatterns;
     std::int32_t OpenDialogFilter;
     std::string HelpFile;
 
@@ -148,6 +156,14 @@ void FitToScreen(std::int32_t w, std::int32_t h, Rect& rect, std::int32_t* paneH
 std::vector<std::string> ExtensionsOf(const std::string& pattern);
 
 void RebuildExtensionLists(Settings& cnf);
+
+// The pattern stored under a language's key, the key's letter case ignored as the
+// INI file ignores it; nullptr when there is none.
+const std::string* FindLanguagePattern(const LanguagePatternList& patterns, std::string_view key);
+// Stores a language's pattern under its key; a pattern naming the same extensions
+// as the table's (tablePattern) removes the key instead.
+void SetLanguagePattern(LanguagePatternList& patterns, std::string_view key, const std::string& pattern,
+                        const std::string& tablePattern);
 
 // An INI integer: decimal that fits 32 bits signed (optional sign), or "0x"/"0X"/"$"
 // followed by 1 to 8 hexadecimal digits read as a 32-bit pattern ($FFFFFFFF is -1).

@@ -11,7 +11,9 @@
 #include <QUrl>
 #include <utility>
 
+#include "engine/counter_generic.h"
 #include "engine/source_kind.h"
+#include "run/count_options.h"
 #include "text/sjis.h"
 #include "ui/file_dialog_columns.h"
 #include "ui/folder_browser.h"
@@ -83,17 +85,35 @@ private:
 
 }  // namespace
 
-std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::Settings& cnf) {
-    const auto& e = cnf.ExtensionPatterns;                                   // kind k's pattern is e[k - 1]
-    std::array<std::pair<std::string, std::string>, kOpenFilterCount> rows;  // label, patterns
+namespace {
+
+// The entries before the table's languages: all sources and the built-in languages.
+constexpr int kLeadingFilters = engine::LanguageCount() + 1;
+constexpr std::int32_t kAllFilesNumber = kLeadingFilters + 1;
+
+// A table language's patterns for the dialog: its extension patterns, then its
+// whole file names (Shift-JIS, comma separated).
+std::string LanguageFilterPatterns(const engine::Language& l) {
+    std::string out = text::Utf8ToSjis(l.ExtensionPattern);
+    for (const std::string& name : l.FileNames)
+        out.append(out.empty() ? "" : ",").append(text::Utf8ToSjis(name));
+    return out;
+}
+
+}  // namespace
+
+std::vector<FilterEntry> OpenFilterEntries(const settings::Settings& cnf,
+                                           const engine::LanguageTable* languages) {
+    const auto& e = cnf.ExtensionPatterns;                  // kind k's pattern is e[k - 1]
+    std::vector<std::pair<std::string, std::string>> rows;  // label, patterns
     std::string all;
-    for (const std::string& p : e) {
-        if (p.empty()) continue;
+    auto addToAll = [&all](const std::string& p) {
+        if (p.empty()) return;
         if (!all.empty()) all += ',';
         all += p;
-    }
-    rows.front() = {ZRNK_SJ("ｿｰｽﾌｧｲﾙ"), all};
-    std::size_t r = 1;
+    };
+    for (const std::string& p : e) addToAll(p);
+    rows.emplace_back(ZRNK_SJ("ｿｰｽﾌｧｲﾙ"), std::string());
     for (int language = 1; language < settings::kKindCount; ++language) {
         if (!engine::IsLanguage(language)) continue;
         // A source pattern with its header patterns; nothing without a source pattern.
@@ -101,20 +121,51 @@ std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::Sett
         for (int kind = 1; kind < settings::kKindCount && !patterns.empty(); ++kind)
             if (kind != language && engine::KindTable(kind).Language == language && !e[kind - 1].empty())
                 patterns += "," + e[kind - 1];
-        rows[r++] = {text::Utf8ToSjis(kKindLabels[static_cast<std::size_t>(language)].FilterName), patterns};
+        rows.emplace_back(text::Utf8ToSjis(kKindLabels[static_cast<std::size_t>(language)].FilterName),
+                          patterns);
     }
-    rows.back() = {ZRNK_SJ("すべてのﾌｧｲﾙ"), "*.*"};
-    std::array<FilterEntry, kOpenFilterCount> out;
+    // The table's languages name hundreds of patterns: all sources lists the
+    // built-in ones and says that the languages' follow.
+    std::string allShown = all;
+    bool anyLanguage = false;
+    if (languages)
+        for (const engine::Language& l : languages->Languages) {
+            std::string patterns = LanguageFilterPatterns(l);
+            if (patterns.empty()) continue;
+            if (!anyLanguage)
+                allShown.append(allShown.empty() ? "" : ",").append(ZRNK_SJ("ほか言語表の言語"));
+            anyLanguage = true;
+            addToAll(patterns);
+            rows.emplace_back(text::Utf8ToSjis(l.Name), std::move(patterns));
+        }
+    rows.emplace_back(ZRNK_SJ("すべてのﾌｧｲﾙ"), "*.*");
+    rows.front().second = all;
+    std::vector<FilterEntry> out(rows.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto& [label, patterns] = rows[i];
-        out[i].Description =
-            patterns.empty() ? label : std::string(label).append("(").append(patterns).append(")");
+        const std::string& shown = i == 0 ? allShown : patterns;
+        out[i].Description = shown.empty() ? label : std::string(label).append("(").append(shown).append(")");
         // "," is never the second byte of a double-byte character.
         out[i].Patterns = patterns;
         for (char& c : out[i].Patterns)
             if (c == ',') c = ';';
     }
     return out;
+}
+
+int OpenFilterPosition(std::int32_t stored, int entryCount) {
+    const int languages = entryCount - kLeadingFilters - 1;
+    if (stored >= 1 && stored <= kLeadingFilters) return stored - 1;
+    if (stored == kAllFilesNumber) return entryCount - 1;
+    if (stored > kAllFilesNumber && stored - kAllFilesNumber <= languages)
+        return kLeadingFilters + (stored - kAllFilesNumber - 1);
+    return 0;
+}
+
+std::int32_t OpenFilterNumber(int position, int entryCount) {
+    if (position < kLeadingFilters) return position + 1;
+    if (position == entryCount - 1) return kAllFilesNumber;
+    return kAllFilesNumber + 1 + (position - kLeadingFilters);
 }
 
 std::array<FilterEntry, 2> SaveFilterEntries() {
@@ -207,17 +258,19 @@ void MainWindow::OpenTargetFiles() {
     OpenFilesRequest request;
     request.Title = QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)");
     request.Folder = ToQ(state_.Paths.OpenFolder);
-    std::array<FilterEntry, 7> entries = OpenFilterEntries(state_.Cnf);
-    request.Filters.assign(entries.begin(), entries.end());
+    // The languages a count takes, with the patterns it takes them by.
+    const engine::CountOptions counted = run::CountOptionsFrom(state_.Cnf);
+    const bool withLanguages = counted.AllLanguages && counted.Languages;
+    request.Filters = OpenFilterEntries(state_.Cnf, withLanguages ? &counted.Languages->Table : nullptr);
+    const int count = static_cast<int>(request.Filters.size());
     // OpenDlgIndex counts entries from 1; 0 (and anything out of range) is the first.
-    int index = state_.Cnf.OpenDialogFilter;
-    request.FilterIndex = index >= 1 && index <= static_cast<int>(entries.size()) ? index - 1 : 0;
+    request.FilterIndex = OpenFilterPosition(state_.Cnf.OpenDialogFilter, count);
     OpenFilesAnswer answer;
     if (!AskOpenFiles(request, answer) || answer.Files.isEmpty()) return;
     AppendLines(targets_->List(), answer.Files);
     state_.Paths.OpenFolder = FolderPart(ToSjis(answer.Files.back()));
-    if (answer.FilterIndex >= 0 && answer.FilterIndex < static_cast<int>(entries.size()))
-        state_.Cnf.OpenDialogFilter = answer.FilterIndex + 1;
+    if (answer.FilterIndex >= 0 && answer.FilterIndex < count)
+        state_.Cnf.OpenDialogFilter = OpenFilterNumber(answer.FilterIndex, count);
 }
 
 QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,

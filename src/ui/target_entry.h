@@ -8,10 +8,12 @@
 #include <QStringList>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/language_table.h"
 #include "engine/source_kind.h"
 #include "settings/settings.h"
 
@@ -28,9 +30,17 @@ struct FilterEntry {
 };
 
 // The open dialog's entries, from the current extension patterns: all sources,
-// one per language (C, assembler, Java, PL/SQL, BASIC), all files.
-inline constexpr std::size_t kOpenFilterCount = engine::LanguageCount() + 2;
-std::array<FilterEntry, kOpenFilterCount> OpenFilterEntries(const settings::Settings& cnf);
+// one per built-in language (C, assembler, Java, PL/SQL, BASIC), then one per
+// language of languages (the table's languages that are counted, with their
+// patterns as set; null: none) that names extensions or file names, all files.
+std::vector<FilterEntry> OpenFilterEntries(const settings::Settings& cnf,
+                                           const engine::LanguageTable* languages = nullptr);
+
+// OpenDlgIndex and the entry it selects: "all files" keeps the number 7 it has
+// without the table's languages, which follow as 8, 9, ... Both 0-based positions
+// among entryCount entries; a stored number out of range selects the first.
+int OpenFilterPosition(std::int32_t stored, int entryCount);
+std::int32_t OpenFilterNumber(int position, int entryCount);
 
 // The save dialog's two entries: text files and all files.
 std::array<FilterEntry, 2> SaveFilterEntries();

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "engine/counter_generic.h"
 #include "engine/source_kind.h"
 #include "engine_test_util.h"
+#include "run/count_options.h"
 
 namespace zarnik::engine {
 namespace {
@@ -24,6 +26,33 @@ TEST(ProbeBytes, LooksAtBytesTwoTo515) {
     EXPECT_EQ(ProbeBytes("abc"), FileStatus::Unfit);
     EXPECT_EQ(ProbeBytes(std::string(515, 'x') + "\n"), FileStatus::Unfit);
     EXPECT_EQ(ProbeBytes(std::string(514, 'x') + "\n"), FileStatus::Counted);
+}
+
+// A language's stored pattern replaces the table's extensions for the count; its
+// key matches ignoring letter case, as INI keys do. A name no INI key can hold
+// (with "=", after ";", or one letter case from another) keeps the table's.
+TEST(CountFile, AStoredLanguagePatternIsWhatTheCountMatches) {
+    LanguageTable table;
+    ParseLanguages(
+        "[Py]\nkind = Py\nextensions = *.py\nline = #\n"
+        "[a=b]\nkind = Ab\nextensions = *.ab\n[;x]\nkind = X\nextensions = *.x\n"
+        "[Up]\nkind = Up\nextensions = *.up\n[UP]\nkind = UP\nextensions = *.uq\n",
+        "t.conf", table);
+    ASSERT_TRUE(table.Errors.empty());
+    EXPECT_EQ(PatternKeys(table), (std::vector<std::string>{"Py", "", "", "", ""}));
+    const auto before = InstalledLanguages();
+    InstallLanguages(MakeLanguageSet(std::move(table)));
+    Settings cnf = MakeDefaultSettings();
+    EXPECT_EQ(run::CountOptionsFrom(cnf).Languages,
+              InstalledLanguages());  // nothing stored: the table itself
+    cnf.LanguagePatterns = {{"PY", "*.pyx, *.c"}, {"a=b", "*.py"}, {"UP", "*.py"}, {"Gone", "*.py"}};
+    const FileCounts pyx = CountText("# note\nx = 1\n", cnf, "m.pyx");
+    EXPECT_EQ(pyx.Kind, TableKind(0));
+    EXPECT_EQ(pyx.Comment, 1);
+    EXPECT_EQ(CountText("x = 1\n", cnf, "m.py").Status, FileStatus::NotTarget);
+    EXPECT_EQ(CountText("x = 1\n", cnf, "m.ab").Kind, TableKind(1));
+    EXPECT_EQ(CountText("int x;\n", cnf, "m.c").Kind, CSource);  // the built-in kinds come first
+    InstallLanguages(before);
 }
 
 TEST(CountFile, WhatIsNoRegularFileIsMissing) {

@@ -419,6 +419,35 @@ TEST(SaveSettings, GitIgnoreIsOnInAFreshFileAndOffInAnOlderOne) {
     EXPECT_EQ(older.Start().Cnf.FollowGitIgnore, 0);
 }
 
+// A language's own patterns live in LangExts, one key per changed language: a
+// fresh file has no such section, a key set back to the table's pattern goes, an
+// empty pattern stays a key, and a key another window wrote meanwhile stays.
+TEST(SaveSettings, LanguagePatternsKeepOnlyTheChangedLanguages) {
+    TempDir dir;
+    Program program(dir);
+    ProgramState st = program.Start();
+    Program::Close(st);
+    EXPECT_EQ(program.Ini().find("LangExts"), std::string::npos);
+
+    ProgramState a = program.Start(), b = program.Start();
+    SetLanguagePattern(a.Cnf.LanguagePatterns, "Python", "*.py,*.pyi", "*.py,*.pyw");
+    SetLanguagePattern(a.Cnf.LanguagePatterns, "Ruby", "", "*.rb");
+    Program::Close(a);
+    EXPECT_NE(program.Ini().find("[LangExts]\r\nPython=*.py,*.pyi\r\nRuby=\"\"\r\n"), std::string::npos)
+        << program.Ini();
+    SetLanguagePattern(b.Cnf.LanguagePatterns, "Go", "*.go,*.tmpl", "*.go");
+    Program::Close(b);
+
+    ProgramState next = program.Start();
+    EXPECT_EQ(next.Cnf.LanguagePatterns,
+              (LanguagePatternList{{"Python", "*.py,*.pyi"}, {"Ruby", ""}, {"Go", "*.go,*.tmpl"}}));
+    // The same extensions as the table's, however spelled: the key goes.
+    SetLanguagePattern(next.Cnf.LanguagePatterns, "PYTHON", " .py .pyw", "*.py,*.pyw");
+    Program::Close(next);
+    EXPECT_EQ(program.Start().Cnf.LanguagePatterns,
+              (LanguagePatternList{{"Ruby", ""}, {"Go", "*.go,*.tmpl"}}));
+}
+
 // Two windows started from the same files, each saving at its close.
 TEST(SaveSettings, TwoWindowsKeepEachOthersChanges) {
     TempDir dir;

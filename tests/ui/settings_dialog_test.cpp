@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <map>
 
+#include "engine/counter_generic.h"
 #include "engine/options.h"
 #include "report/report.h"
 #include "run/count_options.h"
@@ -461,6 +462,56 @@ private slots:
         QCOMPARE(c.ExtensionPatterns[3], std::string(".s"));
         QCOMPARE(c.ExtensionPatterns[6], std::string(100, 'b'));
         QCOMPARE(c.ExtensionPatterns[0], std::string("*.h"));
+    }
+
+    // The table's languages beside the seven: a changed pattern is its language's
+    // one key in the INI file, set back to the table's it goes; a name no INI key
+    // can hold is not edited; keys of languages the table lacks stay.
+    void extensionDialogStoresOnlyChangedLanguages() {
+        engine::LanguageTable table;
+        engine::ParseLanguages(
+            "[Py]\nkind = Py\nextensions = *.py,*.pyw\n[a=b]\nkind = Ab\nextensions = *.ab\n", "t.conf",
+            table);
+        const auto before = engine::InstalledLanguages();
+        engine::InstallLanguages(engine::MakeLanguageSet(std::move(table)));
+        testing::TempDir dir;
+        settings::ProgramState st = settings::MakeStartState(
+            settings::LocateProgramPaths(dir.str() + "/zarnik", dir.str() + "/cfg"), 1024, 768);
+        settings::LoadSettings(st);
+        st.Cnf.AllLanguages = 0;
+        st.Cnf.LanguagePatterns = {{"Gone", "*.g"}};
+        auto pattern = [](ExtensionDialog& e, int row) {
+            return e.languageTable->item(row, ExtensionDialog::kPatternColumn);
+        };
+        auto save = [&] {
+            settings::SaveSettings(st, {});
+            std::string ini;
+            settings::ReadWholeFile(dir.str() + "/zarnik.ini", ini);
+            const std::size_t at = ini.find("[LangExts]");
+            return at == std::string::npos ? std::string() : ini.substr(at, ini.find("\r\n\r\n", at) - at);
+        };
+        {
+            ExtensionDialog e(st.Cnf);
+            QCOMPARE(e.languageTable->rowCount(), 2);
+            QCOMPARE(e.languageTable->item(0, ExtensionDialog::kNameColumn)->text(), QStringLiteral("Py"));
+            QCOMPARE(e.languageTable->item(1, ExtensionDialog::kKindColumn)->text(), QStringLiteral("Ab"));
+            QVERIFY(e.languageNote->text().contains(QStringLiteral("オフ")));
+            QVERIFY(!(pattern(e, 1)->flags() & Qt::ItemIsEditable));
+            QVERIFY(pattern(e, 0)->flags() & Qt::ItemIsEditable);
+            pattern(e, 0)->setText(QStringLiteral("*.py,*.pyi"));
+            e.OnOkClicked();
+        }
+        QCOMPARE(save(), std::string("[LangExts]\r\nGone=*.g\r\nPy=*.py,*.pyi"));
+        {
+            ExtensionDialog e(st.Cnf);
+            QCOMPARE(pattern(e, 0)->text(), QStringLiteral("*.py,*.pyi"));
+            e.languageTable->setCurrentCell(0, ExtensionDialog::kPatternColumn);
+            e.tableDefaultButton->click();
+            QCOMPARE(pattern(e, 0)->text(), QStringLiteral("*.py,*.pyw"));
+            e.OnOkClicked();
+        }
+        QCOMPARE(save(), std::string("[LangExts]\r\nGone=*.g"));
+        engine::InstallLanguages(before);
     }
 
     void emptiedJavaPatternMakesJavaFilesNotATarget() {

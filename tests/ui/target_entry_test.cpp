@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "engine/counter_generic.h"
 #include "test_util.h"
 #include "ui/folder_browser.h"
 #include "ui/main_window.h"
@@ -62,7 +63,7 @@ private slots:
 
     void filterEntriesFollowThePatterns() {
         settings::Settings cnf = settings::MakeDefaultSettings();
-        std::array<FilterEntry, 7> want = {{
+        std::vector<FilterEntry> want = {
             {Sj("ｿｰｽﾌｧｲﾙ(*.h,*.c,*.cpp,*.inc,*.asm,*.java,*.sql,*.bas)"),
              "*.h;*.c;*.cpp;*.inc;*.asm;*.java;*.sql;*.bas"},
             {Sj("Ｃ言語(*.c,*.cpp,*.h)"), "*.c;*.cpp;*.h"},
@@ -71,7 +72,7 @@ private slots:
             {"PL/SQL(*.sql)", "*.sql"},
             {"BASIC(*.bas)", "*.bas"},
             {Sj("すべてのﾌｧｲﾙ(*.*)"), "*.*"},
-        }};
+        };
         QVERIFY(OpenFilterEntries(cnf) == want);
 
         // C sources emptied: the headers still belong to all sources; no header
@@ -85,6 +86,50 @@ private slots:
         QCOMPARE(e[2].Patterns, std::string("*.s;*.asm"));
         QCOMPARE(e[3].Description, Sj("Java(*.ｊ)"));
         QCOMPARE(e[4].Description, std::string("PL/SQL"));
+    }
+
+    // The counted languages of the table follow the five with their patterns as
+    // set (a language naming no file takes no entry) and join all sources; "all
+    // files" keeps its stored number 7 whether they are listed or not.
+    void filterEntriesListTheCountedLanguages() {
+        engine::LanguageTable table;
+        engine::ParseLanguages(
+            "[Py]\nkind = Py\nextensions = *.py,*.pyw\n[Make]\nkind = Mk\nfilenames = Makefile\n"
+            "[Sh]\nkind = Sh\nshebang = sh\n",
+            "t.conf", table);
+        const auto before = engine::InstalledLanguages();
+        engine::InstallLanguages(engine::MakeLanguageSet(std::move(table)));
+        Fixture f;
+        QList<OpenFilesRequest> requests;
+        f.window->AskOpenFiles = [&](const OpenFilesRequest& r, OpenFilesAnswer& a) {
+            requests << r;
+            a.Files = {QStringLiteral("/src/Makefile")};
+            a.FilterIndex = 7;
+            return true;
+        };
+        f.state.Cnf.LanguagePatterns = {{"Py", "*.py,*.pyi"}};
+        f.state.Cnf.OpenDialogFilter = 7;
+        f.window->openAction->trigger();
+        f.state.Cnf.AllLanguages = 0;
+        f.window->openAction->trigger();
+        engine::InstallLanguages(before);
+
+        const std::vector<FilterEntry> with = requests.value(0).Filters;
+        QCOMPARE(with.size(), std::size_t(9));
+        QCOMPARE(with[0].Description,
+                 Sj("ｿｰｽﾌｧｲﾙ(*.h,*.c,*.cpp,*.inc,*.asm,*.java,*.sql,*.bas,ほか言語表の言語)"));
+        QCOMPARE(with[0].Patterns,
+                 std::string("*.h;*.c;*.cpp;*.inc;*.asm;*.java;*.sql;*.bas;*.py;*.pyi;Makefile"));
+        QVERIFY(with[6] == (FilterEntry{"Py(*.py,*.pyi)", "*.py;*.pyi"}));
+        QVERIFY(with[7] == (FilterEntry{"Make(Makefile)", "Makefile"}));
+        QCOMPARE(with[8].Patterns, std::string("*.*"));
+        QCOMPARE(requests.value(0).FilterIndex, 8);  // all files
+        QCOMPARE(f.state.Cnf.OpenDialogFilter, 9);   // the second language
+        QVERIFY(requests.value(1).Filters == OpenFilterEntries(f.state.Cnf));
+        QCOMPARE(requests.value(1).FilterIndex, 0);  // a language not listed: the first entry
+        for (int position : {0, 5, 6, 7, 8})
+            QCOMPARE(OpenFilterPosition(OpenFilterNumber(position, 9), 9), position);
+        QCOMPARE(OpenFilterPosition(7, 7), 6);
     }
 
     void theOpenDialogShowsTheEntriesExactly() {

@@ -2,8 +2,8 @@
 # program_e2e.sh ZARNIK: starts the desktop program in a folder of its own, as a
 # user would, and checks what the window manager shows: the exact captions of the main
 # window, a message box and the dialogs; the close box saves the settings and ends the
-# program. With ZARNIK_SHOTS set to a folder, screenshots of the main window and the
-# version box go there (the README's pictures).
+# program. With ZARNIK_SHOTS set to a folder, screenshots of the main window, the
+# version box, the settings and the extension dialog go there (the README's pictures).
 set -u
 bin=$1
 shots=${ZARNIK_SHOTS:-}
@@ -21,6 +21,7 @@ fail() {
 
 cp "$bin" "$work/zarnik"
 cp "$(dirname "$bin")/zarnik.hlp" "$work/" 2>/dev/null
+cp "$(dirname "$bin")/languages.conf" "$work/" 2>/dev/null
 # Thirty environments with names of mixed lengths; the thirteenth, selected, names a
 # file that does not exist.
 {
@@ -82,6 +83,15 @@ gone "$about"
 keys "$main" alt+r
 keys "$main" s
 settings=$(window "設定") || exit 1
+shot "$settings" settings-dialog.png
+# The extension dialog with the language table's list fits the screen.
+keys "$settings" alt+e
+exts=$(window "拡張子指定") || exit 1
+eval "$(xdotool getwindowgeometry --shell "$exts")"
+[ $((X + WIDTH)) -le 1024 ] && [ $((Y + HEIGHT)) -le 768 ] || fail "拡張子指定 does not fit: ${WIDTH}x${HEIGHT}+${X}+${Y}"
+shot "$exts" extension-dialog.png
+keys "$exts" Escape
+gone "$exts"
 keys "$settings" Escape
 gone "$settings"
 shot "$main" main-window.png
