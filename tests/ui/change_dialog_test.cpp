@@ -23,13 +23,7 @@ namespace {
 // The window over an INI file in dir, saved for real when it closes.
 struct IniWindow : WindowFixture {
     explicit IniWindow(const testing::TempDir& dir)
-        : WindowFixture([&dir](AppState& state) {
-              const std::string ini = dir.str() + "/zarnik.ini";
-              static_cast<settings::ProgramState&>(state) =
-                  settings::MakeStartState(settings::PathsForIniFile(dir.str() + "/zarnik", ini), 1024, 768);
-              state.Save = AppState{}.Save;
-              settings::LoadSettings(state);
-          }) {}
+        : WindowFixture([&dir](AppState& state) { UseIniFile(state, dir.str() + "/zarnik.ini"); }) {}
 };
 
 // The report zarnik-count writes for a repository's two revisions, in Shift-JIS.

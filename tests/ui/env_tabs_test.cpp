@@ -40,26 +40,16 @@ QString LinesOf(const char* n) { return QStringLiteral("/src/%1/*.c\n/src/%1/*.h
 // Every modal dialog the window opens (the editor and its name dialogs) runs the
 // next queued step instead of waiting for the user. A message fails the test
 // unless the test takes it.
-struct Fixture {
-    AppState state;
-    ScriptedPrompts prompts;
-    std::unique_ptr<MainWindow> window;
-
-    explicit Fixture(int tab = 0, std::string ini = {}) {
-        static_cast<settings::ProgramState&>(state) = settings::MakeStartState(
-            ini.empty() ? settings::LocateProgramPaths("/nonexistent/zarnik")
-                        : settings::PathsForIniFile(std::filesystem::path(ini).parent_path() / "zarnik", ini),
-            1024, 768);
-        if (ini.empty()) {
-            state.Envs = ThreeEnvs();
-            state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        } else {
-            settings::LoadSettings(state);
-        }
-        state.Cnf.SelectedTab = tab;
-        window = std::make_unique<MainWindow>(state, prompts);
-        window->show();
-    }
+struct Fixture : WindowFixture {
+    // Environments A, B and C, or those of an INI file read now and written at close.
+    explicit Fixture(int tab = 0, const std::string& ini = {})
+        : WindowFixture([tab, &ini](AppState& state) {
+              if (ini.empty())
+                  state.Envs = ThreeEnvs();
+              else
+                  UseIniFile(state, ini);
+              state.Cnf.SelectedTab = tab;
+          }) {}
     ~Fixture() {
         if (!prompts.Messages.isEmpty())
             QTest::qFail(qPrintable(prompts.Messages.join('|')), __FILE__, __LINE__);

@@ -6,10 +6,12 @@
 #include <QAction>
 #include <QStringList>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 #include "scripted_prompts.h"
+#include "settings/persist.h"
 #include "ui/main_window.h"
 
 namespace zarnik::ui {
@@ -19,6 +21,14 @@ inline QAction* Command(const QObject& window, const char* name) {
     auto* action = window.findChild<QAction*>(QLatin1String(name));
     if (!action) QTest::qFail(name, __FILE__, __LINE__);
     return action;
+}
+
+// Makes state that of the INI file at ini, read now and written when the window closes.
+inline void UseIniFile(AppState& state, const std::string& ini) {
+    static_cast<settings::ProgramState&>(state) = settings::MakeStartState(
+        settings::PathsForIniFile(std::filesystem::path(ini).parent_path() / "zarnik", ini), 1024, 768);
+    state.Save = AppState{}.Save;
+    settings::LoadSettings(state);
 }
 
 struct WindowFixture {
@@ -36,7 +46,6 @@ struct WindowFixture {
         window = std::make_unique<MainWindow>(state, prompts);
         window->show();
     }
-    QAction* Command(const char* name) const { return ui::Command(*window, name); }
 };
 
 }  // namespace zarnik::ui
