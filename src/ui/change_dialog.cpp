@@ -1,6 +1,7 @@
 #include "ui/change_dialog.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -12,6 +13,8 @@
 
 #include "run/git_refs.h"
 #include "ui/help_viewer.h"
+#include "ui/qt_text.h"
+#include "ui/target_entry.h"
 #include "ui/ui_style.h"
 
 namespace zarnik::ui {
@@ -40,12 +43,12 @@ QPushButton* MakeBrowseButton() {
 
 }  // namespace
 
-ChangeCountDialog::ChangeCountDialog(const QString& oldTarget, const QString& newTarget, QWidget* parent)
-    : QDialog(parent) {
+ChangeCountDialog::ChangeCountDialog(const QString& oldTarget, const QString& newTarget,
+                                     std::string& browseFolder, Prompts& prompts, QWidget* parent)
+    : QDialog(parent), browseFolder_(browseFolder), prompts_(prompts) {
     setObjectName(QStringLiteral("ChangeCountDialog"));
     setWindowTitle(QStringLiteral("差分カウント"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    ShowError = [this](const QString& text) { ShowBox(this, QStringLiteral("ｴﾗｰ"), text); };
 
     messageLabel = new QLabel(FolderMessage());
     messageLabel->setTextFormat(Qt::PlainText);
@@ -191,8 +194,12 @@ void ChangeCountDialog::ShowForm() {
 }
 
 void ChangeCountDialog::Browse(QLineEdit* field) {
-    if (!BrowseFolder) return;
-    QString folder = BrowseFolder(field->text());
+    // From the folder the field names, else from the one last chosen.
+    const QString current = field->text();
+    const std::string start =
+        !current.isEmpty() && QFileInfo(current).isDir() ? ToSjis(current) : browseFolder_;
+    QString folder = BrowseForFolder(this, ZRNK_SJ("比較するｿｰｽのﾌｫﾙﾀﾞを指定してください。"), start,
+                                     browseFolder_, prompts_);
     if (folder.isEmpty()) return;
     field->setText(folder);
     field->setFocus();
@@ -212,13 +219,17 @@ void ChangeCountDialog::UpdateOk() {
 bool ChangeCountDialog::RevisionsFound() {
     const std::string repository = repositoryEdit->text().toStdString();
     if (!run::RevisionNames(repository)) {
-        ShowError(QStringLiteral("指定されたﾌｫﾙﾀﾞはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") + repositoryEdit->text());
+        prompts_.ShowMessage(
+            this, QStringLiteral("ｴﾗｰ"),
+            QStringLiteral("指定されたﾌｫﾙﾀﾞはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") + repositoryEdit->text());
         repositoryEdit->setFocus();
         return false;
     }
     for (QComboBox* box : {oldRevisionBox, newRevisionBox}) {
         if (!run::NamesCommit(repository, box->currentText().toStdString())) {
-            ShowError(QStringLiteral("指定されたﾘﾋﾞｼﾞｮﾝがﾘﾎﾟｼﾞﾄﾘにありません。\n") + box->currentText());
+            prompts_.ShowMessage(
+                this, QStringLiteral("ｴﾗｰ"),
+                QStringLiteral("指定されたﾘﾋﾞｼﾞｮﾝがﾘﾎﾟｼﾞﾄﾘにありません。\n") + box->currentText());
             box->setFocus();
             return false;
         }

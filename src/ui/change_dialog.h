@@ -11,15 +11,21 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
-#include <functional>
+#include <string>
+
+#include "ui/prompts.h"
 
 namespace zarnik::ui {
 
 class ChangeCountDialog : public QDialog {
     Q_OBJECT
 public:
-    // oldTarget, newTarget: the lines the fields start with (as the file system names things).
-    ChangeCountDialog(const QString& oldTarget, const QString& newTarget, QWidget* parent = nullptr);
+    // oldTarget, newTarget: the lines the fields start with (as the file system names
+    // things); browseFolder: the folder browser's last choice (Shift-JIS), where its
+    // 参照 buttons start for a field that names no folder, kept up to date; prompts:
+    // the folder browser and the messages saying why OK did not close the dialog.
+    ChangeCountDialog(const QString& oldTarget, const QString& newTarget, std::string& browseFolder,
+                      Prompts& prompts, QWidget* parent = nullptr);
 
     QLabel* messageLabel;
     QRadioButton* folderRadio;
@@ -35,12 +41,6 @@ public:
     QPushButton* okButton;
     QPushButton* cancelButton;
     QPushButton* helpButton;
-
-    // Opens the folder browser for a field holding current; the folder chosen, or
-    // empty when none was. Without it the 参照 buttons do nothing.
-    std::function<QString(const QString& current)> BrowseFolder;
-    // Shows why OK did not close the dialog; an error box unless replaced.
-    std::function<void(const QString& text)> ShowError;
 
     // The lines exactly as typed: a blank may begin or end a name.
     QString OldTarget() const { return oldEdit->text(); }
@@ -69,6 +69,9 @@ private:
     void ShowForm();
     void UpdateOk();
     bool RevisionsFound();
+
+    std::string& browseFolder_;
+    Prompts& prompts_;
 };
 
 }  // namespace zarnik::ui

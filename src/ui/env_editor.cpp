@@ -35,16 +35,6 @@ QPoint CentredOnScreen(const QSize& size) {
 
 std::size_t SjisBytes(const QString& s) { return ToSjis(s).size(); }
 
-int AskWarningBox(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes ? QMessageBox::Yes : QMessageBox::No;
-}
-
 // Holds a line edit to a number of Shift-JIS bytes, as a length-limited edit
 // control does: what is typed, pasted or dropped is cut back until it fits (a key
 // that does not fit is refused). As the field's own check it sees every change
@@ -184,14 +174,17 @@ void EnvironmentNameDialog::keyPressEvent(QKeyEvent* e) {
 // ---- EnvironmentEditor ----
 
 EnvironmentEditor::EnvironmentEditor(settings::EnvList& work, std::int32_t& addKind,
-                                     settings::Rect& placement, int index, QWidget* parent)
-    : QDialog(parent), work_(work), addKind_(addKind), placement_(placement), startIndex_(index) {
+                                     settings::Rect& placement, int index, Prompts& prompts, QWidget* parent)
+    : QDialog(parent),
+      work_(work),
+      addKind_(addKind),
+      placement_(placement),
+      startIndex_(index),
+      prompts_(prompts) {
     setObjectName(QStringLiteral("EnvironmentEditor"));
     setWindowTitle(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
-    ExecDialog = [](QDialog& d) { return d.exec(); };
-    AskWarning = [this](const QString& text) { return AskWarningBox(this, text); };
 
     BuildLayout();
     BuildPopupMenu();
@@ -351,7 +344,7 @@ void EnvironmentEditor::SelectRow(int row) {
 
 std::int32_t EnvironmentEditor::AddFromDialog(int mode, const std::string& preset) {
     EnvironmentNameDialog dialog(mode, preset, addKind_, this);
-    int result = ExecDialog(dialog);
+    int result = prompts_.ExecDialog(dialog);
     addKind_ = dialog.AddEntriesAtEnd();  // remembered even when the dialog was cancelled
     std::string name = dialog.Name();
     if (result != QDialog::Accepted || name.empty()) return 0;
@@ -386,7 +379,7 @@ void EnvironmentEditor::OnRenameClicked() {
     if (s < 0) return;
     EnvironmentNameDialog dialog(EnvironmentNameDialog::RenameMode, work_.At(s).EnvName, addKind_, this);
     std::string name;
-    if (ExecDialog(dialog) == QDialog::Accepted) name = dialog.Name();
+    if (prompts_.ExecDialog(dialog) == QDialog::Accepted) name = dialog.Name();
     if (!name.empty() && work_.RenameEnv(work_.EnvIdAt(s), name))
         environmentList->item(s)->setText(ToQ(name));
     UpdateEnabling();
@@ -398,7 +391,8 @@ void EnvironmentEditor::OnDeleteClicked() {
     if (s < 0 || n <= 1) return;
     const QString text =
         QStringLiteral("環境『") + ToQ(work_.At(s).EnvName) + QStringLiteral("』を削除してよろしいですか？");
-    if (AskWarning(text) == QMessageBox::Yes && work_.DeleteEnv(work_.EnvIdAt(s)) > 0) {
+    if (prompts_.AskWarning(this, text, QMessageBox::No, 0) == QMessageBox::Yes &&
+        work_.DeleteEnv(work_.EnvIdAt(s)) > 0) {
         delete environmentList->takeItem(s);
         SelectRow(0);
     }
@@ -434,9 +428,8 @@ void MainWindow::EditEnvironments() {
     settings::EnvList work;
     state_.Envs.CopyEnvs(work);
     EnvironmentEditor editor(work, state_.Cnf.AddEntriesAtEnd, state_.Place.EditorPlacement, tabs_->Current(),
-                             this);
-    editor.ExecDialog = ExecDialog;
-    if (ExecDialog(editor) == QDialog::Accepted && work.Count() > 0) {
+                             prompts_, this);
+    if (prompts_.ExecDialog(editor) == QDialog::Accepted && work.Count() > 0) {
         state_.Envs.ClearEnvs();
         work.CopyEnvs(state_.Envs);
         // With no item selected (-1) ShowTabs shows the first tab: the panes must

@@ -19,6 +19,7 @@
 
 #include "settings/environments.h"
 #include "settings/settings.h"
+#include "ui/prompts.h"
 
 namespace zarnik::ui {
 
@@ -62,17 +63,13 @@ class EnvironmentEditor : public QDialog {
 public:
     // work: the working copy; addKind: the remembered place for new environments;
     // placement: the editor's bounds, whose size is used and which takes the bounds
-    // back when the editor closes; index: the item selected when it is shown.
+    // back when the editor closes; index: the item selected when it is shown;
+    // prompts: runs the name dialog and asks the delete question.
     EnvironmentEditor(settings::EnvList& work, std::int32_t& addKind, settings::Rect& placement, int index,
-                      QWidget* parent = nullptr);
+                      Prompts& prompts = DesktopPrompts(), QWidget* parent = nullptr);
 
     // The index selected when OK was pressed (-1 when none was).
     int SelectedIndex() const { return selectedIndex_; }
-
-    // Seams, replaced by tests: runs the name dialog modally and returns its result;
-    // asks the delete question, returning QMessageBox::Yes or No.
-    std::function<int(QDialog&)> ExecDialog;
-    std::function<int(const QString& text)> AskWarning;
 
     QGroupBox* environmentGroup;
     QListWidget* environmentList;
@@ -123,6 +120,7 @@ private:
     std::int32_t& addKind_;
     settings::Rect& placement_;
     int startIndex_;
+    Prompts& prompts_;
     int selectedIndex_ = -1;
 };
 

@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> languageErrors = languages.Errors;
     zarnik::engine::InstallLanguages(zarnik::engine::MakeLanguageSet(std::move(languages)));
 
-    zarnik::ui::MainWindow window(state);
+    zarnik::ui::Prompts& prompts = zarnik::ui::DesktopPrompts();
+    zarnik::ui::MainWindow window(state, prompts);
     QStringList problems;
     if (zarnik::settings::ReadsElsewhereThanItWrites(state.Paths))
         problems << QStringLiteral(
@@ -95,6 +96,6 @@ int main(int argc, char** argv) {
     splash.FadeOut();
     splash.close();
     if (!problems.isEmpty())
-        zarnik::ui::ShowBox(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
+        prompts.ShowMessage(&window, QStringLiteral("警告"), problems.join(QLatin1Char('\n')));
     return app.exec();
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -50,29 +49,27 @@ bool HasLines(const QPlainTextEdit* edit) { return !edit->document()->isEmpty();
 
 }  // namespace
 
-MainWindow::MainWindow(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
+MainWindow::MainWindow(AppState& state, Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), state_(state), prompts_(prompts) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(ToQ(text::VersionText(0)));
     setMinimumSize(50, 50);
     InstallCommandKeyGuard();
-    AskYesNoCancel = [this](const QString& text) { return AskQuestion(this, text, true); };
-    AskYesNo = [this](const QString& text) { return AskQuestion(this, text, false); };
-    ShowMessage = [this](const QString& title, const QString& text) { ShowBox(this, title, text); };
 
     BuildActions();
     BuildMenus();
     BuildToolBar();
     BuildPanes();
     InstallTargetEntry();
-    InstallResultOps();
     statusBar()->setSizeGripEnabled(true);
-    statusText = new QLabel(StartDateText());
+    statusText_ = new QLabel(StartDateText());
+    statusText_->setObjectName(QStringLiteral("statusText"));
     QFont sf(QStringLiteral("ＭＳ Ｐゴシック"));
     sf.setPixelSize(12);
     sf.setBold(true);
-    statusText->setFont(sf);
-    statusText->setStyleSheet(QStringLiteral("color: blue"));
-    statusBar()->addWidget(statusText, 1);
+    statusText_->setFont(sf);
+    statusText_->setStyleSheet(QStringLiteral("color: blue"));
+    statusBar()->addWidget(statusText_, 1);
 
     runner_ = std::make_unique<RunController>(this, result_);
     HelpViewer::Instance().SetHelpFile(QString::fromStdString(state_.HelpFile));
@@ -86,8 +83,9 @@ ProgressDialog* MainWindow::ProgressWindow() const { return runner_->Dialog(); }
 bool MainWindow::ResultContextMenuAttached() const { return result_->ContextMenuAttached(); }
 
 void MainWindow::BuildActions() {
-    auto make = [this](const char* caption, auto slot) {
+    auto make = [this](const char* name, const char* caption, auto slot) {
         auto* a = new QAction(QString::fromUtf8(caption), this);
+        a->setObjectName(QLatin1String(name));
         connect(a, &QAction::triggered, this, [this, a, slot](bool on) {
             if (RefusedWhileRunning(a)) {
                 if (a->isCheckable()) a->setChecked(!on);
@@ -100,91 +98,91 @@ void MainWindow::BuildActions() {
         });
         return a;
     };
-    openAction = make("対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
-    folderAction = make("対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
-    envEditAction = make("対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
-    saveAction = make("結果の保存(&S)...", [this] { SaveResult(); });
-    saveCsvAction = make("結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
-    saveCsvAction->setEnabled(false);  // until a run has finished
-    printAction = make("結果の印刷(&P)...", [this] { PrintResult(); });
-    exitAction = make("終了(&X)", [this] { close(); });
-    countAction = make("ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
-    countAction->setShortcut(QKeySequence(Qt::Key_F9));
-    changeCountAction = make("差分カウント(&C)...", [this] { RunChangeCommand(); });
-    copyAction = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
-    clearAction = make("結果のクリア(&D)", [this] { ClearResult(); });
-    settingsAction = make("設定(&S)...", [this] { OpenSettings(); });
-    toolBarAction = make("ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
+    openAction_ = make("openAction", "対象ｿｰｽﾌｧｲﾙ指定(&O)...", [this] { OpenTargetFiles(); });
+    folderAction_ = make("folderAction", "対象ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞ指定(&B)...", [this] { ChooseTargetFolder(); });
+    envEditAction_ = make("envEditAction", "対象ｿｰｽﾌｧｲﾙ環境編集(&F)...", [this] { EditEnvironments(); });
+    saveAction_ = make("saveAction", "結果の保存(&S)...", [this] { SaveResult(); });
+    saveCsvAction_ = make("saveCsvAction", "結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
+    saveCsvAction_->setEnabled(false);  // until a run has finished
+    printAction_ = make("printAction", "結果の印刷(&P)...", [this] { PrintResult(); });
+    exitAction_ = make("exitAction", "終了(&X)", [this] { close(); });
+    countAction_ = make("countAction", "ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
+    countAction_->setShortcut(QKeySequence(Qt::Key_F9));
+    changeCountAction_ = make("changeCountAction", "差分カウント(&C)...", [this] { RunChangeCommand(); });
+    copyAction_ = make("copyAction", "結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
+    clearAction_ = make("clearAction", "結果のクリア(&D)", [this] { ClearResult(); });
+    settingsAction_ = make("settingsAction", "設定(&S)...", [this] { OpenSettings(); });
+    toolBarAction_ = make("toolBarAction", "ﾂｰﾙﾊﾞｰ(&T)", [this](bool on) {
         state_.Cnf.ShowToolBar = on ? 1 : 0;
-        mainToolBar->setVisible(on);
+        mainToolBar_->setVisible(on);
     });
-    statusBarAction = make("ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
+    statusBarAction_ = make("statusBarAction", "ｽﾃｰﾀｽﾊﾞｰ(&B)", [this](bool on) {
         state_.Cnf.ShowStatusBar = on ? 1 : 0;
         statusBar()->setVisible(on);
     });
-    horizontalScrollBarAction = make("横ｽｸﾛｰﾙﾊﾞｰ(&Y)", [this](bool on) {
+    horizontalScrollBarAction_ = make("horizontalScrollBarAction", "横ｽｸﾛｰﾙﾊﾞｰ(&Y)", [this](bool on) {
         state_.Cnf.HorizontalScrollBar = on ? 1 : 0;
         ApplyScrollBars();
     });
-    memoAction = make("メモ欄表示(&M)", [this] {
+    memoAction_ = make("memoAction", "メモ欄表示(&M)", [this] {
         if (targets_->MemoOpen())
             CloseMemoPane();
         else
             OpenMemoPane();
     });
-    helpAction = make("ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
-    aboutAction = make("ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
-    flatToolBarAction = make("ボタンを浮きあがらせる", [this] {
+    helpAction_ = make("helpAction", "ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
+    aboutAction_ = make("aboutAction", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
+    flatToolBarAction_ = make("flatToolBarAction", "ボタンを浮きあがらせる", [this] {
         state_.Cnf.FlatToolBar = state_.Cnf.FlatToolBar == 0 ? 1 : 0;
         ApplyFlatToolBar();
     });
-    popupCopyAction = make("結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
+    popupCopyAction_ = make("popupCopyAction", "結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
     for (QAction* a :
-         {toolBarAction, statusBarAction, horizontalScrollBarAction, memoAction, flatToolBarAction})
+         {toolBarAction_, statusBarAction_, horizontalScrollBarAction_, memoAction_, flatToolBarAction_})
         a->setCheckable(true);
     // Only the memo item's check follows the pane itself, not the click.
-    memoAction->setCheckable(true);
+    memoAction_->setCheckable(true);
 }
 
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    file->addActions({openAction, folderAction});
+    file->addActions({openAction_, folderAction_});
     file->addSeparator();
-    file->addAction(envEditAction);
+    file->addAction(envEditAction_);
     file->addSeparator();
-    file->addActions({saveAction, saveCsvAction, printAction});
+    file->addActions({saveAction_, saveCsvAction_, printAction_});
     file->addSeparator();
-    file->addAction(exitAction);
+    file->addAction(exitAction_);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
-    run->addActions({countAction, changeCountAction});
+    run->addActions({countAction_, changeCountAction_});
     run->addSeparator();
-    run->addActions({copyAction, clearAction});
+    run->addActions({copyAction_, clearAction_});
     run->addSeparator();
-    run->addAction(settingsAction);
+    run->addAction(settingsAction_);
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    view->addActions({toolBarAction, statusBarAction, horizontalScrollBarAction});
+    view->addActions({toolBarAction_, statusBarAction_, horizontalScrollBarAction_});
     view->addSeparator();
-    view->addAction(memoAction);
+    view->addAction(memoAction_);
     QMenu* opt = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    opt->addAction(helpAction);
+    opt->addAction(helpAction_);
     opt->addSeparator();
-    opt->addAction(aboutAction);
+    opt->addAction(aboutAction_);
 
     resultMenu_ = new QMenu(this);
-    resultMenu_->addAction(popupCopyAction);
-    resultMenu_->addAction(QStringLiteral("結果の保存(&S)"), this, [this] { saveAction->trigger(); });
+    resultMenu_->addAction(popupCopyAction_);
+    resultMenu_->addAction(QStringLiteral("結果の保存(&S)"), this, [this] { saveAction_->trigger(); });
     resultMenu_->addSeparator();
-    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { clearAction->trigger(); });
+    resultMenu_->addAction(QStringLiteral("結果のクリア(&D)"), this, [this] { clearAction_->trigger(); });
     resultMenu_->addSeparator();
     resultMenu_->addAction(QStringLiteral("ｷｬﾝｾﾙ"));
 }
 
 void MainWindow::BuildToolBar() {
-    mainToolBar = new QToolBar(QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"), this);
-    mainToolBar->setObjectName(QStringLiteral("MainToolBar"));
-    mainToolBar->setMovable(true);
-    mainToolBar->setFloatable(true);
-    mainToolBar->setIconSize(QSize(16, 16));
+    mainToolBar_ = new QToolBar(QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"), this);
+    mainToolBar_->setObjectName(QStringLiteral("MainToolBar"));
+    mainToolBar_->setMovable(true);
+    mainToolBar_->setFloatable(true);
+    mainToolBar_->setIconSize(QSize(16, 16));
     struct Button {
         QAction* action;
         ToolIcon icon;
@@ -196,33 +194,33 @@ void MainWindow::BuildToolBar() {
         b.action->setIcon(MakeToolIcon(b.icon));
         b.action->setIconVisibleInMenu(false);
         b.action->setToolTip(QString::fromUtf8(b.tip));
-        mainToolBar->addAction(b.action);
-        mainToolBar->widgetForAction(b.action)->setFixedSize(b.action == countAction ? QSize(37, 25)
-                                                                                     : QSize(25, 25));
+        mainToolBar_->addAction(b.action);
+        mainToolBar_->widgetForAction(b.action)->setFixedSize(b.action == countAction_ ? QSize(37, 25)
+                                                                                       : QSize(25, 25));
     };
-    add({openAction, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
-    add({folderAction, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
-    add({envEditAction, ToolIcon::EnvEdit, "対象ｿｰｽﾌｧｲﾙ環境編集"});
-    add({saveAction, ToolIcon::Save, "結果の保存"});
-    add({printAction, ToolIcon::Print, "結果の印刷"});
-    mainToolBar->addSeparator();
-    add({countAction, ToolIcon::Count, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
-    add({copyAction, ToolIcon::Copy, "結果をクリップボードにコピー"});
-    add({clearAction, ToolIcon::Clear, "結果のクリア"});
-    mainToolBar->addSeparator();
-    add({settingsAction, ToolIcon::Settings, "設定"});
-    add({helpAction, ToolIcon::Help, "ﾍﾙﾌﾟ"});
-    addToolBar(Qt::TopToolBarArea, mainToolBar);
+    add({openAction_, ToolIcon::Open, "対象ｿｰｽﾌｧｲﾙ指定"});
+    add({folderAction_, ToolIcon::Folder, "対象ｿｰｽﾌｧｲﾙの\nﾌｫﾙﾀﾞ指定"});
+    add({envEditAction_, ToolIcon::EnvEdit, "対象ｿｰｽﾌｧｲﾙ環境編集"});
+    add({saveAction_, ToolIcon::Save, "結果の保存"});
+    add({printAction_, ToolIcon::Print, "結果の印刷"});
+    mainToolBar_->addSeparator();
+    add({countAction_, ToolIcon::Count, "ｺﾒﾝﾄｶｳﾝﾄ実行"});
+    add({copyAction_, ToolIcon::Copy, "結果をクリップボードにコピー"});
+    add({clearAction_, ToolIcon::Clear, "結果のクリア"});
+    mainToolBar_->addSeparator();
+    add({settingsAction_, ToolIcon::Settings, "設定"});
+    add({helpAction_, ToolIcon::Help, "ﾍﾙﾌﾟ"});
+    addToolBar(Qt::TopToolBarArea, mainToolBar_);
 
-    mainToolBar->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(mainToolBar, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    mainToolBar_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mainToolBar_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         QMenu m;
-        m.addAction(flatToolBarAction);
+        m.addAction(flatToolBarAction_);
         m.addSeparator();
         m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
-        m.exec(mainToolBar->mapToGlobal(p));
+        m.exec(mainToolBar_->mapToGlobal(p));
     });
-    connect(mainToolBar, &QToolBar::topLevelChanged, this, [this] { ApplyFlatToolBar(); });
+    connect(mainToolBar_, &QToolBar::topLevelChanged, this, [this] { ApplyFlatToolBar(); });
 }
 
 void MainWindow::BuildPanes() {
@@ -260,19 +258,19 @@ void MainWindow::BuildPanes() {
 
 void MainWindow::ApplyStartState() {
     settings::Settings& c = state_.Cnf;
-    placement_ = new WindowPlacement(state_, *this, *mainToolBar, *vertSplitter_);
+    placement_ = new WindowPlacement(state_, *this, *mainToolBar_, *vertSplitter_);
     connect(placement_, &WindowPlacement::ToolBarClosed, this, [this] {
         state_.Cnf.ShowToolBar = 0;
-        toolBarAction->setChecked(false);
+        toolBarAction_->setChecked(false);
     });
     placement_->ApplyStart();
-    flatToolBarAction->setChecked(c.FlatToolBar == 0);
+    flatToolBarAction_->setChecked(c.FlatToolBar == 0);
     ApplyFlatToolBar();
-    toolBarAction->setChecked(c.ShowToolBar != 0);
-    mainToolBar->setVisible(c.ShowToolBar != 0);
-    statusBarAction->setChecked(c.ShowStatusBar != 0);
+    toolBarAction_->setChecked(c.ShowToolBar != 0);
+    mainToolBar_->setVisible(c.ShowToolBar != 0);
+    statusBarAction_->setChecked(c.ShowStatusBar != 0);
     statusBar()->setVisible(c.ShowStatusBar != 0);
-    horizontalScrollBarAction->setChecked(c.HorizontalScrollBar == 1);
+    horizontalScrollBarAction_->setChecked(c.HorizontalScrollBar == 1);
     ApplyScrollBars();
     if (c.ShowMemo != 0)
         OpenMemoPane(false);
@@ -287,8 +285,8 @@ void MainWindow::ApplyStartState() {
 
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
-    for (const QAction* a : {openAction, folderAction, envEditAction, saveAction, saveCsvAction, printAction,
-                             countAction, changeCountAction, clearAction, settingsAction})
+    for (const QAction* a : {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_,
+                             printAction_, countAction_, changeCountAction_, clearAction_, settingsAction_})
         if (a == action) return true;
     return false;
 }
@@ -309,8 +307,8 @@ void MainWindow::ApplyScrollBars() {
 
 void MainWindow::ApplyFlatToolBar() {
     bool flat = state_.Cnf.FlatToolBar == 1;
-    flatToolBarAction->setChecked(!flat);
-    for (QToolButton* b : mainToolBar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
+    flatToolBarAction_->setChecked(!flat);
+    for (QToolButton* b : mainToolBar_->findChildren<QToolButton*>()) b->setAutoRaise(flat);
 }
 
 void MainWindow::ApplyFontsAndColours() {
@@ -326,29 +324,30 @@ int MainWindow::UpperPaneHeight() const { return vertSplitter_->sizes().value(0)
 void MainWindow::OpenMemoPane(bool animate) {
     targets_->OpenMemo(state_.Cnf.MemoWidth, animate);
     state_.Cnf.ShowMemo = 1;
-    memoAction->setChecked(true);
+    memoAction_->setChecked(true);
 }
 
 void MainWindow::CloseMemoPane() {
     targets_->CloseMemo();
     state_.Cnf.ShowMemo = 0;
-    memoAction->setChecked(false);
+    memoAction_->setChecked(false);
 }
 
 void MainWindow::UpdateCountEnabled() {
     bool on = HasLines(targets_->List());
-    if (countAction->isEnabled() != on) countAction->setEnabled(on);
+    if (countAction_->isEnabled() != on) countAction_->setEnabled(on);
 }
 
 // Save, print, copy, clear and the pane's context menu follow whether it holds lines.
 void MainWindow::UpdateResultEnabled() {
     const bool has = result_->HasLines();
-    for (QAction* a : {saveAction, clearAction, copyAction, popupCopyAction, printAction}) a->setEnabled(has);
-    saveCsvAction->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
+    for (QAction* a : {saveAction_, clearAction_, copyAction_, popupCopyAction_, printAction_})
+        a->setEnabled(has);
+    saveCsvAction_->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
 }
 
 void MainWindow::ReevaluateAll() {
-    countAction->setEnabled(HasLines(targets_->List()));
+    countAction_->setEnabled(HasLines(targets_->List()));
     UpdateResultEnabled();
     ApplyFlatToolBar();
 }
@@ -357,7 +356,7 @@ std::vector<std::string> MainWindow::ResultLines() const { return result_->Lines
 
 void MainWindow::RunCountCommand() {
     // While a run goes on, the command is refused before it gets here.
-    if (!countAction->isEnabled()) return;
+    if (!countAction_->isEnabled()) return;
     SetRunning(true);
     run::RunInput input;
     input.TargetLines = ToNativeLines(targets_->List()->toPlainText());
@@ -372,18 +371,11 @@ void MainWindow::RunCountCommand() {
 
 void MainWindow::RunChangeCommand() {
     ChangeCountDialog dialog(QString::fromStdString(state_.DiffOld), QString::fromStdString(state_.DiffNew),
-                             this);
-    dialog.BrowseFolder = [this, &dialog](const QString& current) {
-        // From the folder the field names, else from the one last chosen.
-        const std::string start =
-            !current.isEmpty() && QFileInfo(current).isDir() ? ToSjis(current) : state_.Paths.BrowseFolder;
-        return BrowseForFolder(&dialog, ZRNK_SJ("比較するｿｰｽのﾌｫﾙﾀﾞを指定してください。"), start,
-                               state_.Paths.BrowseFolder, ExecuteBrowse);
-    };
+                             state_.Paths.BrowseFolder, prompts_, this);
     dialog.SetRevisions({state_.DiffByRevision, QString::fromStdString(state_.DiffRepository),
                          QString::fromStdString(state_.DiffOldRevision),
                          QString::fromStdString(state_.DiffNewRevision)});
-    if (ExecDialog(dialog) != QDialog::Accepted) return;
+    if (prompts_.ExecDialog(dialog) != QDialog::Accepted) return;
     const ChangeCountDialog::Revisions revisions = dialog.TakeRevisions();
     state_.DiffByRevision = revisions.Chosen;
     run::ChangeInput input;
@@ -420,20 +412,22 @@ void MainWindow::FinishRun(const run::RunOutcome& outcome) {
     UpdateResultEnabled();
     if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
     if (outcome.End == run::RunEnd::NoFiles) {
-        ShowMessage(QStringLiteral("警告"), ToQ(run::NoFilesText(outcome)));
+        prompts_.ShowMessage(this, QStringLiteral("警告"), ToQ(run::NoFilesText(outcome)));
     } else if (const auto& error = outcome.Error) {
         // The run ended early: the pane keeps its lines.
         QString path = error->Path.empty()
                            ? QString()
                            : QStringLiteral("\n") + QString::fromStdString(error->ShownPath());
-        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(error->Text()) + path);
+        prompts_.ShowMessage(this, QStringLiteral("ｴﾗｰ"), ToQ(error->Text()) + path);
     } else if (outcome.End == run::RunEnd::RefusedRevision) {
         // What the dialog could not see before the run (a repository changed meanwhile).
-        ShowMessage(QStringLiteral("ｴﾗｰ"), QStringLiteral("ﾘﾋﾞｼﾞｮﾝを比較できません。\n") +
-                                               QString::fromStdString(outcome.RefusedLine));
+        prompts_.ShowMessage(
+            this, QStringLiteral("ｴﾗｰ"),
+            QStringLiteral("ﾘﾋﾞｼﾞｮﾝを比較できません。\n") + QString::fromStdString(outcome.RefusedLine));
     } else if (outcome.End == run::RunEnd::RefusedTarget) {
-        ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(run::RefusedLineText()) + QStringLiteral("\n") +
-                                               QString::fromStdString(run::ShownLine(outcome.RefusedLine)));
+        prompts_.ShowMessage(this, QStringLiteral("ｴﾗｰ"),
+                             ToQ(run::RefusedLineText()) + QStringLiteral("\n") +
+                                 QString::fromStdString(run::ShownLine(outcome.RefusedLine)));
     } else if (!outcome.LinesWithoutFiles.empty()) {
         // The report counts what the other lines found: say which lines found nothing.
         // A box of a few lines stays on the screen, however many lines there are.
@@ -443,7 +437,7 @@ void MainWindow::FinishRun(const run::RunOutcome& outcome) {
         for (std::size_t i = 0; i < std::min(lines.size(), kShown); ++i)
             text += QStringLiteral("\n") + QString::fromStdString(run::ShownLine(lines[i]));
         if (lines.size() > kShown) text += QStringLiteral("\nほか %1 件").arg(lines.size() - kShown);
-        ShowMessage(QStringLiteral("警告"), text);
+        prompts_.ShowMessage(this, QStringLiteral("警告"), text);
     }
     SetRunning(false);
     if (closeAfterRun_) {
@@ -468,7 +462,8 @@ void MainWindow::closeEvent(QCloseEvent* e) {
             e->ignore();
             return;
         }
-        if (AskYesNo(QStringLiteral("設定を保存できませんでした。\r\n設定を保存せずに終了しますか？")) !=
+        if (prompts_.AskYesNo(
+                this, QStringLiteral("設定を保存できませんでした。\r\n設定を保存せずに終了しますか？")) !=
             QMessageBox::Yes) {
             e->ignore();
             return;
@@ -477,9 +472,11 @@ void MainWindow::closeEvent(QCloseEvent* e) {
         saveFailedOnce_ = false;
     }
     if (state_.Cnf.ResultUnsaved == 1 && result_->HasLines()) {
-        int answer = AskYesNoCancel(QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
+        int answer = prompts_.AskYesNoCancel(
+            this, QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
         if (answer == QMessageBox::Yes) {
-            QString name = AskSaveFileName();
+            // The save dialog without a preset folder.
+            QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Result, QString());
             if (name.isEmpty() || !SaveResultTo(name)) {
                 e->ignore();
                 return;

@@ -20,11 +20,10 @@
 #include "settings/settings.h"
 #include "ui/app_state.h"
 #include "ui/env_tabs.h"
+#include "ui/prompts.h"
 #include "ui/result_pane.h"
 #include "ui/tab_row.h"
 #include "ui/target_pane.h"
-
-class QPrinter;
 
 namespace zarnik::run {
 struct RunOutcome;
@@ -35,41 +34,14 @@ namespace zarnik::ui {
 class ProgressDialog;
 class RunController;
 class WindowPlacement;
-class FolderBrowser;
-struct OpenFilesRequest;
-struct OpenFilesAnswer;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // state holds the settings, the environments and the paths; it outlives the window.
-    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+    // state holds the settings, the environments and the paths; prompts asks the
+    // user (the window and the dialogs it opens). Both outlive the window.
+    explicit MainWindow(AppState& state, Prompts& prompts = DesktopPrompts(), QWidget* parent = nullptr);
     ~MainWindow() override;
-
-    // Panes and commands, named as the rest of the program refers to them.
-    QToolBar* mainToolBar;
-    QLabel* statusText;
-
-    QAction* openAction;
-    QAction* folderAction;
-    QAction* envEditAction;
-    QAction* saveAction;
-    QAction* saveCsvAction;
-    QAction* printAction;
-    QAction* exitAction;
-    QAction* countAction;
-    QAction* changeCountAction;
-    QAction* copyAction;
-    QAction* clearAction;
-    QAction* settingsAction;
-    QAction* toolBarAction;
-    QAction* statusBarAction;
-    QAction* horizontalScrollBarAction;
-    QAction* memoAction;
-    QAction* helpAction;
-    QAction* aboutAction;
-    QAction* flatToolBarAction;
-    QAction* popupCopyAction;
 
     ProgressDialog* ProgressWindow() const;
     bool MemoOpen() const { return targets_->MemoOpen(); }
@@ -85,21 +57,13 @@ public:
     // save and print, is refused until the run ends.
     bool RefusedWhileRunning(const QAction* action) const;
 
-    // Dialog seams, replaced by tests: the save dialog's choice (empty = cancelled)
-    // and the answer to a question box.
-    std::function<QString()> AskSaveFileName;
-    std::function<int(const QString& text)> AskYesNoCancel;  // QMessageBox::Yes/No/Cancel
-    std::function<int(const QString& text)> AskYesNo;        // QMessageBox::Yes/No
-    std::function<void(const QString& title, const QString& text)> ShowMessage;
     // Called on the window's thread at every point where a run may be interrupted,
     // while the run waits for it; a run without one never waits for the window.
     std::function<void()> RunPumpHook;
-    // Runs a modal dialog (and the dialogs it opens) and returns its result.
-    std::function<int(QDialog& dialog)> ExecDialog = [](QDialog& d) { return d.exec(); };
 
     // Commands.
     void RunCountCommand();
-    // Asks for the old and the new version (ChangeCountDialog, through ExecDialog) and runs
+    // Asks for the old and the new version (ChangeCountDialog) and runs
     // a change count over them into the result pane.
     void RunChangeCommand();
     bool SaveResultTo(const QString& path);
@@ -119,20 +83,10 @@ public:
     // Lines of the result pane as the save writes them (Shift-JIS).
     std::vector<std::string> ResultLines() const;
 
-    // Target entry and the result pane's save and print (target_entry.cpp,
-    // result_ops.cpp, result_print.cpp). Dialog seams, replaced by tests: the open
-    // dialog (false = cancelled), the folder browser's Execute, the save dialog
-    // (startFolder empty = not preset; empty answer = cancelled; AskSaveFileName
-    // above asks it without a folder) and the print dialog (false = cancelled).
-    std::function<bool(const OpenFilesRequest&, OpenFilesAnswer&)> AskOpenFiles;
-    std::function<bool(FolderBrowser&)> ExecuteBrowse;
-    std::function<QString(const QString& startFolder)> AskSaveFile;
-    std::function<bool(QPrinter&)> AskPrinter;
     void SaveResult();
     // The rows of the last finished run, a count's or a change count's, as
-    // Shift-JIS CSV, through a save dialog of its own (result_csv.cpp; seam below);
-    // enabled while a finished run's rows are left and the pane holds lines.
-    std::function<QString(const QString& startFolder)> AskSaveCsvFile;
+    // Shift-JIS CSV, through a save dialog of its own (result_csv.cpp); enabled
+    // while a finished run's rows are left and the pane holds lines.
     void SaveResultCsv();
     bool SaveResultCsvTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
@@ -148,7 +102,6 @@ protected:
 
 private:
     void InstallTargetEntry();
-    void InstallResultOps();
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
@@ -172,6 +125,31 @@ private:
     settings::WindowState CaptureWindowState();
 
     AppState& state_;
+    Prompts& prompts_;
+
+    // The commands; tests reach them by object name ("countAction").
+    QToolBar* mainToolBar_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QAction* openAction_ = nullptr;
+    QAction* folderAction_ = nullptr;
+    QAction* envEditAction_ = nullptr;
+    QAction* saveAction_ = nullptr;
+    QAction* saveCsvAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    QAction* countAction_ = nullptr;
+    QAction* changeCountAction_ = nullptr;
+    QAction* copyAction_ = nullptr;
+    QAction* clearAction_ = nullptr;
+    QAction* settingsAction_ = nullptr;
+    QAction* toolBarAction_ = nullptr;
+    QAction* statusBarAction_ = nullptr;
+    QAction* horizontalScrollBarAction_ = nullptr;
+    QAction* memoAction_ = nullptr;
+    QAction* helpAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    QAction* flatToolBarAction_ = nullptr;
+    QAction* popupCopyAction_ = nullptr;
     std::unique_ptr<RunController> runner_;
     std::variant<std::monostate, report::ResultRows, report::ChangeRows> lastRun_;
     QSplitter* vertSplitter_ = nullptr;

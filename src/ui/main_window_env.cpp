@@ -14,7 +14,7 @@ namespace zarnik::ui {
 void MainWindow::ShowEnvMenu(const QPoint& globalPos) {
     if (!tabs_->SelectForMenu(globalPos)) return;
     QMenu m;
-    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { envEditAction->trigger(); });
+    m.addAction(QStringLiteral("対象ｿｰｽﾌｧｲﾙ環境編集(&F)"), this, [this] { envEditAction_->trigger(); });
     m.addSeparator();
     m.addAction(QStringLiteral("ｷｬﾝｾﾙ"));
     m.exec(globalPos);
@@ -35,10 +35,10 @@ bool MainWindow::SaveAll() {
     if (!state_.Save) return true;
     std::string error;
     if (state_.Save(state_, w, error)) {
-        if (!error.empty()) ShowMessage(QStringLiteral("警告"), ToQ(error));
+        if (!error.empty()) prompts_.ShowMessage(this, QStringLiteral("警告"), ToQ(error));
         return true;
     }
-    ShowMessage(QStringLiteral("ｴﾗｰ"), ToQ(error));
+    prompts_.ShowMessage(this, QStringLiteral("ｴﾗｰ"), ToQ(error));
     return false;
 }
 

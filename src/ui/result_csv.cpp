@@ -19,7 +19,7 @@ void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder) {
 
 void MainWindow::SaveResultCsv() {
     if (std::holds_alternative<std::monostate>(lastRun_)) return;
-    QString name = AskSaveCsvFile(ToQ(state_.Paths.SaveFolder));
+    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Csv, ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultCsvTo(name)) return;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
 }
@@ -35,7 +35,7 @@ bool MainWindow::SaveResultCsvTo(const QString& path) {
         return false;
     QString error;
     if (WriteSavedFile(path, csv, error)) return true;
-    ShowMessage(QStringLiteral("ｴﾗｰ"), error);
+    prompts_.ShowMessage(this, QStringLiteral("ｴﾗｰ"), error);
     return false;
 }
 

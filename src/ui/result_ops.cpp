@@ -70,26 +70,8 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder) {
     FitFileDialogColumns(dialog);
 }
 
-void MainWindow::InstallResultOps() {
-    AskSaveFile = [this](const QString& folder) {
-        QFileDialog dialog(this);
-        ConfigureSaveDialog(dialog, folder);
-        if (dialog.exec() != QDialog::Accepted) return QString();
-        return dialog.selectedFiles().value(0);
-    };
-    AskSaveCsvFile = [this](const QString& folder) {
-        QFileDialog dialog(this);
-        ConfigureCsvSaveDialog(dialog, folder);
-        if (dialog.exec() != QDialog::Accepted) return QString();
-        return dialog.selectedFiles().value(0);
-    };
-    // The close sequence opens the same dialog without presetting its folder.
-    AskSaveFileName = [this] { return AskSaveFile(QString()); };
-    AskPrinter = [this](QPrinter& printer) { return RunPrintDialog(this, printer); };
-}
-
 void MainWindow::SaveResult() {
-    QString name = AskSaveFile(ToQ(state_.Paths.SaveFolder));
+    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Result, ToQ(state_.Paths.SaveFolder));
     if (name.isEmpty() || !SaveResultTo(name)) return;
     state_.Cnf.ResultUnsaved = 0;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
@@ -98,7 +80,7 @@ void MainWindow::SaveResult() {
 bool MainWindow::SaveResultTo(const QString& path) {
     QString error;
     if (result_->SaveTo(path, error)) return true;
-    ShowMessage(QStringLiteral("ｴﾗｰ"), error);
+    prompts_.ShowMessage(this, QStringLiteral("ｴﾗｰ"), error);
     return false;
 }
 
@@ -112,17 +94,17 @@ void MainWindow::CopyResult() { result_->CopyToClipboard(); }
 
 void MainWindow::PrintResult() {
     QPrinter printer(QPrinter::HighResolution);
-    if (!AskPrinter(printer)) return;
+    if (!prompts_.AskPrinter(this, printer)) return;
     bool ok;
     {
         WaitCursor wait;
         ok = result_->Print(printer);
     }
     if (ok)
-        ShowMessage(QStringLiteral("情報"), QStringLiteral("プリンタへ出力しました。"));
+        prompts_.ShowMessage(this, QStringLiteral("情報"), QStringLiteral("プリンタへ出力しました。"));
     else
-        ShowMessage(QStringLiteral("ｴﾗｰ"),
-                    QStringLiteral("出力できませんでした。プリンタを確かめてください。"));
+        prompts_.ShowMessage(this, QStringLiteral("ｴﾗｰ"),
+                             QStringLiteral("出力できませんでした。プリンタを確かめてください。"));
 }
 
 }  // namespace zarnik::ui

@@ -57,26 +57,6 @@ QFrame* Separator() {
     return line;
 }
 
-// The warning box with its help button; the help button leaves the box open.
-int ShowBlankLineWarning(QWidget* parent, const QString& text) {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), shown, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-    QPushButton* help = box.addButton(QStringLiteral("ﾍﾙﾌﾟ(&H)"), QMessageBox::HelpRole);
-    // The box closes on any of its buttons: the help button is taken from it, so the
-    // help opens over the box, which stays open and leaves the help usable.
-    QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
-    QObject::connect(help, &QAbstractButton::clicked, &box,
-                     [] { HelpViewer::Instance().ShowTopic(kTopicBasic); });
-    box.setDefaultButton(yes);
-    // Escape goes back to the dialog: nothing is applied that was not confirmed.
-    box.setEscapeButton(yes);
-    box.exec();
-    return box.clickedButton() && box.clickedButton() != yes ? QMessageBox::No : QMessageBox::Yes;
-}
-
 }  // namespace
 
 // ---- RadioGroup, ColorButton ---------------------------------------------------
@@ -124,21 +104,11 @@ void ColorButton::paintEvent(QPaintEvent* e) {
 
 // ---- SettingsDialog -------------------------------------------------------------
 
-SettingsDialog::SettingsDialog(const settings::Settings& live, QWidget* parent)
-    : QDialog(parent), work_(live) {
+SettingsDialog::SettingsDialog(const settings::Settings& live, QWidget* parent, Prompts& prompts)
+    : QDialog(parent), prompts_(prompts), work_(live) {
     setObjectName(QStringLiteral("SettingsDialog"));
     setWindowTitle(QStringLiteral("設定"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-
-    ChooseFont = [this](settings::PaneFont& font) { return ChooseFontDialog(this, font); };
-    ChooseColor = [this](QColor& color) {
-        QColor chosen = QColorDialog::getColor(color, this, QStringLiteral("色の設定"));
-        if (!chosen.isValid()) return false;
-        color = chosen;
-        return true;
-    };
-    AskBlankLineWarning = [this](const QString& text) { return ShowBlankLineWarning(this, text); };
-    RunExtDialog = [](ExtensionDialog& dialog) { dialog.exec(); };
 
     pages_ = new QTabWidget;
     pages_->setObjectName(QStringLiteral("pages"));
@@ -429,7 +399,7 @@ void SettingsDialog::TakeResultLook() {
 
 void SettingsDialog::ChooseFontFor(Pane& pane) {
     settings::PaneFont font = work_.*pane.Font;
-    if (!ChooseFont(font)) return;
+    if (!prompts_.ChooseFont(this, font)) return;
     work_.*pane.Font = font;
     ShowPaneFont(pane);
     if (&pane == &panes_[2]) TakeResultLook();
@@ -437,7 +407,7 @@ void SettingsDialog::ChooseFontFor(Pane& pane) {
 
 void SettingsDialog::ChooseColorFor(Pane& pane) {
     QColor color = pane.Swatch->Color();
-    if (!ChooseColor(color)) return;
+    if (!prompts_.ChooseColor(this, color)) return;
     pane.Swatch->SetColor(color);
     pane.ColorChosen = true;
     if (&pane == &panes_[2]) TakeResultLook();
@@ -452,7 +422,7 @@ void SettingsDialog::RebuildPreview() {
 
 void SettingsDialog::ExtensionsClicked() {
     ExtensionDialog dialog(work_, this);
-    RunExtDialog(dialog);
+    prompts_.ExecDialog(dialog);
 }
 
 void SettingsDialog::OkClicked() {
@@ -482,7 +452,8 @@ const QString& SettingsDialog::BlankLineWarningText() {
 // flag alone decides whether the working copy is applied.
 void SettingsDialog::done(int) {
     if (confirmed_ && blankAsCommentBox_->isChecked() && blankOutOfTotalBox_->isChecked() &&
-        AskBlankLineWarning(BlankLineWarningText()) == QMessageBox::Yes)
+        // Escape goes back to the dialog: nothing is applied that was not confirmed.
+        prompts_.AskWarning(this, BlankLineWarningText(), QMessageBox::Yes, kTopicBasic) == QMessageBox::Yes)
         return;
     if (confirmed_) CollectOnConfirm();
     QDialog::done(confirmed_ ? Accepted : Rejected);
@@ -602,11 +573,12 @@ bool ChooseFontDialog(QWidget* parent, settings::PaneFont& font) {
 void MainWindow::OpenSettings() {
     // The run reads the live settings while it counts; they change only between runs.
     if (running_) {
-        ShowMessage(QStringLiteral("情報"), QStringLiteral("カウントの実行中は設定を変更できません。"));
+        prompts_.ShowMessage(this, QStringLiteral("情報"),
+                             QStringLiteral("カウントの実行中は設定を変更できません。"));
         return;
     }
-    SettingsDialog dialog(state_.Cnf, this);
-    ExecDialog(dialog);
+    SettingsDialog dialog(state_.Cnf, this, prompts_);
+    prompts_.ExecDialog(dialog);
     if (dialog.Confirmed()) ApplySettings(dialog.Work());
 }
 

@@ -19,6 +19,7 @@
 
 #include "settings/schema.h"
 #include "settings/settings.h"
+#include "ui/prompts.h"
 
 namespace zarnik::ui {
 
@@ -62,7 +63,10 @@ class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
     // live is the live settings record; the dialog copies it and never writes it.
-    explicit SettingsDialog(const settings::Settings& live, QWidget* parent = nullptr);
+    // prompts chooses fonts and colours, runs the extension dialog and asks the
+    // blank-line question.
+    explicit SettingsDialog(const settings::Settings& live, QWidget* parent = nullptr,
+                            Prompts& prompts = DesktopPrompts());
     ~SettingsDialog() override;
 
     QTabWidget* pages_;
@@ -108,13 +112,6 @@ public:
     QPushButton* cancelButton_;
     QPushButton* helpButton_;
 
-    // Seams, replaced by tests. ChooseFont gets the pane's font and returns true with
-    // the chosen one; ChooseColor likewise; AskBlankLineWarning returns
-    // QMessageBox::Yes or No; RunExtDialog shows the extension dialog modally.
-    std::function<bool(settings::PaneFont& font)> ChooseFont;
-    std::function<bool(QColor& color)> ChooseColor;
-    std::function<int(const QString& text)> AskBlankLineWarning;
-    std::function<void(ExtensionDialog& dialog)> RunExtDialog;
     // The clock of the preview's date and sample time.
     std::function<std::time_t()> Now = [] { return std::time(nullptr); };
 
@@ -174,6 +171,7 @@ private:
     void TakeResultLook();
     void CollectOnConfirm();
 
+    Prompts& prompts_;
     settings::Settings work_;
     bool confirmed_ = false;
     int previewBuilds_ = 0;

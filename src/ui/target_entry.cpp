@@ -242,10 +242,6 @@ bool RunOpenFilesDialog(QWidget* parent, const OpenFilesRequest& request, OpenFi
 }
 
 void MainWindow::InstallTargetEntry() {
-    AskOpenFiles = [this](const OpenFilesRequest& r, OpenFilesAnswer& a) {
-        return RunOpenFilesDialog(this, r, a);
-    };
-    ExecuteBrowse = [](FolderBrowser& d) { return d.Execute(); };
     setAcceptDrops(true);
     auto* filter = new FileDropFilter(this);
     installEventFilter(filter);
@@ -266,7 +262,7 @@ void MainWindow::OpenTargetFiles() {
     // OpenDlgIndex counts entries from 1; 0 (and anything out of range) is the first.
     request.FilterIndex = OpenFilterPosition(state_.Cnf.OpenDialogFilter, count);
     OpenFilesAnswer answer;
-    if (!AskOpenFiles(request, answer) || answer.Files.isEmpty()) return;
+    if (!prompts_.AskOpenFiles(this, request, answer) || answer.Files.isEmpty()) return;
     AppendLines(targets_->List(), answer.Files);
     state_.Paths.OpenFolder = FolderPart(ToSjis(answer.Files.back()));
     if (answer.FilterIndex >= 0 && answer.FilterIndex < count)
@@ -274,7 +270,7 @@ void MainWindow::OpenTargetFiles() {
 }
 
 QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,
-                        std::string& lastFolder, const std::function<bool(FolderBrowser&)>& execute) {
+                        std::string& lastFolder, Prompts& prompts) {
     FolderBrowser browse(owner);
     browse.Caption = caption;
     browse.Options = BrowseOnlyFsDirs | BrowseStatusText;
@@ -293,7 +289,7 @@ QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::s
         status = path;
     };
     // A choice without a file-system path is no choice.
-    if (!execute(browse) || browse.Directory.empty()) return {};
+    if (!prompts.BrowseFolder(browse) || browse.Directory.empty()) return {};
     lastFolder = browse.Directory;
     return browse.ChosenPath.isEmpty() ? ToQ(browse.Directory) : browse.ChosenPath;
 }
@@ -301,7 +297,7 @@ QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::s
 void MainWindow::ChooseTargetFolder() {
     const std::string start = state_.Paths.BrowseFolder;
     QString folder = BrowseForFolder(this, ZRNK_SJ("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。"), start,
-                                     state_.Paths.BrowseFolder, ExecuteBrowse);
+                                     state_.Paths.BrowseFolder, prompts_);
     if (!folder.isEmpty()) AppendLines(targets_->List(), {folder});
 }
 

@@ -20,6 +20,7 @@
 namespace zarnik::ui {
 
 class FolderBrowser;
+class Prompts;
 
 // One entry of a file dialog's type list (Shift-JIS): the text shown and the
 // patterns separated by ";" (empty when the entry has none).
@@ -56,11 +57,11 @@ std::string FolderPart(const std::string& path);
 void AppendLines(QPlainTextEdit* pane, const QStringList& lines);
 
 // The program's folder browser as its commands open it: in the middle of the
-// screen at start (Shift-JIS), the highlighted folder on its status line. execute
-// shows it (a seam for tests). Returns the chosen folder exactly as the file system
+// screen at start (Shift-JIS), the highlighted folder on its status line, shown
+// through prompts. Returns the chosen folder exactly as the file system
 // names it, and sets lastFolder to its Shift-JIS form; empty when none was chosen.
 QString BrowseForFolder(QWidget* owner, const std::string& caption, const std::string& start,
-                        std::string& lastFolder, const std::function<bool(FolderBrowser&)>& execute);
+                        std::string& lastFolder, Prompts& prompts);
 
 // Puts entries into a Qt file dialog (its own widgets, so the descriptions show
 // exactly as given) and selects entry index (0-based; out of range: the first).

@@ -23,13 +23,7 @@ namespace {
 // The window over an INI file in dir, saved for real when it closes.
 struct IniWindow : WindowFixture {
     explicit IniWindow(const testing::TempDir& dir)
-        : WindowFixture([&dir](AppState& state) {
-              const std::string ini = dir.str() + "/zarnik.ini";
-              static_cast<settings::ProgramState&>(state) =
-                  settings::MakeStartState(settings::PathsForIniFile(dir.str() + "/zarnik", ini), 1024, 768);
-              state.Save = AppState{}.Save;
-              settings::LoadSettings(state);
-          }) {}
+        : WindowFixture([&dir](AppState& state) { UseIniFile(state, dir.str() + "/zarnik.ini"); }) {}
 };
 
 // The report zarnik-count writes for a repository's two revisions, in Shift-JIS.
@@ -47,23 +41,33 @@ class ChangeDialogTest : public QObject {
     Q_OBJECT
 private slots:
     void okNeedsBothVersionsAndTheBrowserFillsAField() {
-        ChangeCountDialog d(QString(), QStringLiteral("/rel/2.0"));
+        std::string lastFolder = "/last";
+        ScriptedPrompts prompts;
+        ChangeCountDialog d(QString(), QStringLiteral("/rel/2.0"), lastFolder, prompts);
         QVERIFY(!d.okButton->isEnabled());
         d.oldEdit->setText(QStringLiteral("/rel/1.0"));
         QVERIFY(d.okButton->isEnabled());
         d.newEdit->clear();
         QVERIFY(!d.okButton->isEnabled());
 
-        QString asked;
-        QString answer = QStringLiteral("/picked/新");
-        d.BrowseFolder = [&](const QString& current) { return asked = current, answer; };
+        std::vector<std::string> starts;
+        prompts.Folders = {[&](FolderBrowser& b) {
+                               starts.push_back(b.Directory);
+                               b.ChosenPath = QStringLiteral("/picked/新");
+                               b.Directory = ToSjis(b.ChosenPath);
+                               return true;
+                           },
+                           [&](FolderBrowser& b) {
+                               starts.push_back(b.Directory);
+                               return false;  // cancelled: the field keeps its line
+                           }};
         d.newBrowseButton->click();
         QCOMPARE(d.NewTarget(), QStringLiteral("/picked/新"));
+        QCOMPARE(lastFolder, ToSjis(QStringLiteral("/picked/新")));
         QVERIFY(d.okButton->isEnabled());
-        answer.clear();  // the browser cancelled: the field keeps its line
-        d.oldBrowseButton->click();
-        QCOMPARE(asked, QStringLiteral("/rel/1.0"));
+        d.oldBrowseButton->click();  // a line naming no folder starts at the last choice
         QCOMPARE(d.OldTarget(), QStringLiteral("/rel/1.0"));
+        QCOMPARE(starts, (std::vector<std::string>{"/last", ToSjis(QStringLiteral("/picked/新"))}));
     }
 
     void theCommandRemembersBothVersionsInTheIniFile() {
@@ -75,39 +79,41 @@ private slots:
             IniWindow win(dir);
             MainWindow& w = *win.window;
             std::vector<std::string> browseStarts;
-            w.ExecuteBrowse = [&](FolderBrowser& b) {
+            auto chooseNew = [&](FolderBrowser& b) {
                 browseStarts.push_back(b.Directory);
                 b.ChosenPath = newTarget;
                 b.Directory = ToSjis(newTarget);
                 return true;
             };
-            int opened = 0;
-            w.ExecDialog = [&](QDialog& dialog) {
+            win.prompts.Folders = {chooseNew, chooseNew};
+            win.prompts.Dialogs.push_back([](QDialog& d) {
+                return static_cast<ChangeCountDialog&>(d).cancelButton->click(), d.result();
+            });
+            win.prompts.Dialogs.push_back([&](QDialog& dialog) {
                 auto& d = static_cast<ChangeCountDialog&>(dialog);
-                if (++opened == 1) return d.cancelButton->click(), d.result();
                 d.oldEdit->setText(oldTarget);
                 d.oldBrowseButton->click();  // starts at the folder the field names
                 d.oldEdit->setText(oldTarget);
                 d.newBrowseButton->click();  // an empty field: the folder chosen last
                 d.okButton->click();
                 return d.result();
-            };
-            w.changeCountAction->trigger();  // cancelled: nothing is kept, nothing runs
+            });
+            Command(w, "changeCountAction")->trigger();  // cancelled: nothing is kept, nothing runs
             QVERIFY(win.state.DiffOld.empty() && win.messages.isEmpty());
-            w.changeCountAction->trigger();
+            Command(w, "changeCountAction")->trigger();
             QCOMPARE(browseStarts, (std::vector<std::string>{ToSjis(oldTarget), ToSjis(newTarget)}));
             QCOMPARE(QString::fromStdString(win.state.DiffNew), newTarget);
             QVERIFY(w.close());
         }
         IniWindow again(dir);
         QString shownOld, shownNew;
-        again.window->ExecDialog = [&](QDialog& dialog) {
+        again.prompts.Dialogs.push_back([&](QDialog& dialog) {
             auto& d = static_cast<ChangeCountDialog&>(dialog);
             shownOld = d.OldTarget();
             shownNew = d.NewTarget();
-            return QDialog::Rejected;
-        };
-        again.window->changeCountAction->trigger();
+            return int(QDialog::Rejected);
+        });
+        Command(*again.window, "changeCountAction")->trigger();
         QCOMPARE(shownOld, oldTarget);
         QCOMPARE(shownNew, newTarget);
     }
@@ -129,14 +135,11 @@ private slots:
             state.Cnf.HeaderShowsDate = 0;
         });
         MainWindow& w = *win.window;
-        QStringList errors, offered;
+        QStringList offered;
         std::vector<int> results;  // the dialog's result after each OK
         ChangeCountDialog::Revisions shownAgain;
-        int opened = 0;
-        w.ExecDialog = [&](QDialog& dialog) {
+        win.prompts.Dialogs.push_back([&](QDialog& dialog) {
             auto& d = static_cast<ChangeCountDialog&>(dialog);
-            d.ShowError = [&](const QString& text) { errors << text; };
-            if (++opened > 1) return shownAgain = d.TakeRevisions(), d.cancelButton->click(), d.result();
             d.revisionRadio->click();
             results.push_back(d.okButton->isEnabled());
             // A folder in no repository, then a revision the repository lacks: the
@@ -157,20 +160,25 @@ private slots:
             d.newRevisionBox->setEditText(QStringLiteral("v2"));
             d.okButton->click();
             return d.result();
-        };
-        w.changeCountAction->trigger();
+        });
+        win.prompts.Dialogs.push_back([&](QDialog& dialog) {
+            auto& d = static_cast<ChangeCountDialog&>(dialog);
+            return shownAgain = d.TakeRevisions(), d.cancelButton->click(), d.result();
+        });
+        Command(w, "changeCountAction")->trigger();
         QCOMPARE(results, (std::vector<int>{0, 0, QDialog::Rejected, QDialog::Rejected}));
-        QCOMPARE(errors, (QStringList{QStringLiteral("指定されたﾌｫﾙﾀﾞはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") +
-                                          QString::fromStdString(dir.str() + "/plain"),
-                                      QStringLiteral("指定されたﾘﾋﾞｼﾞｮﾝがﾘﾎﾟｼﾞﾄﾘにありません。\nv3")}));
+        // The run itself has nothing to say.
+        QCOMPARE(win.messages,
+                 (QStringList{QStringLiteral("ｴﾗｰ:指定されたﾌｫﾙﾀﾞはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") +
+                                  QString::fromStdString(dir.str() + "/plain"),
+                              QStringLiteral("ｴﾗｰ:指定されたﾘﾋﾞｼﾞｮﾝがﾘﾎﾟｼﾞﾄﾘにありません。\nv3")}));
         // Branches first, then tags.
         QCOMPARE(offered, (QStringList{"main", "topic", "v1", "v2", "v3"}));
-        QVERIFY2(win.messages.isEmpty(), qPrintable(win.messages.join(QLatin1Char('|'))));
         std::string shown;
         for (const std::string& l : w.ResultLines()) shown += l + "\r\n";
         QCOMPARE(shown, CliRevisionReport(dir, "v1", "v2"));
         // The form is offered again as last used; the folder form keeps its lines.
-        w.changeCountAction->trigger();
+        Command(w, "changeCountAction")->trigger();
         QVERIFY(shownAgain.Chosen && shownAgain.Repository == repo);
         QCOMPARE(shownAgain.Old + shownAgain.New, QStringLiteral("v1v2"));
         QVERIFY(win.state.DiffOld.empty());

@@ -64,34 +64,37 @@ private slots:
         MakeTree(dir);
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
-        QVERIFY(win.window->countAction->isEnabled());
-        QVERIFY(!win.window->saveCsvAction->isEnabled());  // until a run has finished
-        win.window->countAction->trigger();
+        QVERIFY(Command(*win.window, "countAction")->isEnabled());
+        QVERIFY(!Command(*win.window, "saveCsvAction")->isEnabled());  // until a run has finished
+        Command(*win.window, "countAction")->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The report is no edit to take back: Ctrl+Z leaves every line.
         QTest::keyClick(win.window->Result().TextWidget(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The finished run's rows as the command line's Shift-JIS csv gives them.
-        QVERIFY(win.window->saveCsvAction->isEnabled());
+        QVERIFY(Command(*win.window, "saveCsvAction")->isEnabled());
         const std::string csvPath = dir.str() + "/out.csv";
-        win.window->AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
-        win.window->saveCsvAction->trigger();
+        win.prompts.SaveNames = {QString::fromStdString(csvPath)};
+        Command(*win.window, "saveCsvAction")->trigger();
+        QVERIFY(win.prompts.SaveKinds.back() == Prompts::SaveKind::Csv);
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/src", "--format csv"));
         QVERIFY(win.window->Result().HeaderStrip()->isVisible());
         QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
-        QVERIFY(win.window->saveAction->isEnabled());
+        QVERIFY(Command(*win.window, "saveAction")->isEnabled());
         QVERIFY(!win.window->ProgressWindow()->isVisible());
 
         // A second run follows the first after one empty line.
         std::string first = win.ResultSjis();
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         QCOMPARE(win.ResultSjis(), first + "\r\n" + first);
         // Cleared, the pane leaves nothing to save, as text or as csv.
-        win.window->clearAction->trigger();
-        QVERIFY(!win.window->saveAction->isEnabled() && !win.window->saveCsvAction->isEnabled());
+        Command(*win.window, "clearAction")->trigger();
+        QVERIFY(!Command(*win.window, "saveAction")->isEnabled() &&
+                !Command(*win.window, "saveCsvAction")->isEnabled());
         win.window->Result().SetText(QStringLiteral("typed"));
-        QVERIFY(win.window->saveAction->isEnabled() && !win.window->saveCsvAction->isEnabled());
+        QVERIFY(Command(*win.window, "saveAction")->isEnabled() &&
+                !Command(*win.window, "saveCsvAction")->isEnabled());
     }
 
     void changeRunFollowsACountAndItsCsvReplacesTheCount() {
@@ -102,34 +105,39 @@ private slots:
         dir.Write("new/added.java", "// n\nclass N {}\n");
         Window win;
         MainWindow& w = *win.window;
-        w.ExecDialog = [](QDialog& d) {
-            return static_cast<ChangeCountDialog&>(d).okButton->click(), d.result();
+        auto confirmChange = [&win] {
+            win.prompts.Dialogs.push_back(
+                [](QDialog& d) { return static_cast<ChangeCountDialog&>(d).okButton->click(), d.result(); });
         };
         win.state.DiffOld = dir.str() + "/old";
         win.state.DiffNew = dir.str() + "/missing";
-        w.changeCountAction->trigger();  // a version that finds nothing: the count run's warning, naming it
+        confirmChange();
+        Command(w, "changeCountAction")
+            ->trigger();  // a version that finds nothing: the count run's warning, naming it
         QCOMPARE(win.messages,
                  QStringList{QStringLiteral("警告:新ﾊﾞｰｼﾞｮﾝ: ") + QString::fromStdString(dir.str()) +
                              QStringLiteral("/missing\r\n指定のファイルにアクセスできません。\r\n"
                                             "ファイルの存在を確かめてください。")});
-        QVERIFY(!w.saveCsvAction->isEnabled());
+        QVERIFY(!Command(w, "saveCsvAction")->isEnabled());
 
         w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/old"));
-        w.countAction->trigger();
+        Command(w, "countAction")->trigger();
         const std::string counted = win.ResultSjis();
         win.state.DiffNew = dir.str() + "/new";
-        w.changeCountAction->trigger();
+        confirmChange();
+        Command(w, "changeCountAction")->trigger();
         const std::string diff = "--diff '" + dir.str() + "/old'";
         QCOMPARE(win.ResultSjis(), counted + "\r\n" + RunCliSjis(dir.str() + "/new", diff));
         const std::string csvPath = dir.str() + "/out.csv";
-        w.AskSaveCsvFile = [&](const QString&) { return QString::fromStdString(csvPath); };
-        w.saveCsvAction->trigger();
+        win.prompts.SaveNames = {QString::fromStdString(csvPath)};
+        Command(w, "saveCsvAction")->trigger();
         QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/new", "--format csv " + diff));
 
         // An empty old folder is an empty version: every line is new, no warning.
         QCOMPARE(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
         win.state.DiffOld = dir.str() + "/empty";
-        w.changeCountAction->trigger();
+        confirmChange();
+        Command(w, "changeCountAction")->trigger();
         QCOMPARE(win.messages.size(), 1);
         QVERIFY(ToQ(win.ResultSjis())
                     .contains(QStringLiteral("新規 2個  削除 0個  変更なし 0個  変更 0個  除外 0個")));
@@ -149,7 +157,7 @@ private slots:
         QTimer tick;
         connect(&tick, &QTimer::timeout, this, [&] { ticks += w.Running() ? 1 : 0; });
         tick.start(0);
-        w.countAction->trigger();
+        Command(w, "countAction")->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         QVERIFY2(batches < kFiles / 10, qPrintable(QString::number(batches)));
         QVERIFY(ticks > 0);
@@ -180,11 +188,11 @@ private slots:
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         win.window->RunPumpHook = [&] { win.window->ProgressWindow()->stopButton->click(); };
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         QVERIFY(win.window->ResultLines().empty());
         QVERIFY(!win.window->ProgressWindow()->isVisible());
         QVERIFY(win.messages.isEmpty());
-        QVERIFY(!win.window->saveAction->isEnabled());
+        QVERIFY(!Command(*win.window, "saveAction")->isEnabled());
     }
 
     // Closing the window during a run cancels it; the window closes once the run is over.
@@ -200,7 +208,7 @@ private slots:
             w.close();
             stillOpen = w.isVisible() && w.Running();
         };
-        w.countAction->trigger();
+        Command(w, "countAction")->trigger();
         QVERIFY(stillOpen);
         QVERIFY(w.ProgressWindow()->CancelRequested());
         QVERIFY(w.ResultLines().empty());
@@ -217,7 +225,7 @@ private slots:
             if (win.window->ProgressWindow()->phaseLabel->text() != QStringLiteral("処理中...")) return;
             if (++filesSeen == 2) win.window->ProgressWindow()->stopButton->click();  // after the first file
         };
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         std::string text = text::SjisToUtf8(win.ResultSjis());
         QVERIFY(text.find("main.c") != std::string::npos);
         QVERIFY(text.find("x.h") == std::string::npos);
@@ -228,8 +236,8 @@ private slots:
         const std::string cancelled = testing::Sj("※ 中断しました: 4 ﾌｧｲﾙ中 1 ﾌｧｲﾙを処理") + "\r\n";
         QVERIFY(win.ResultSjis().ends_with(cancelled));
         const std::string saved = dir.str() + "/saved.txt";
-        win.window->AskSaveFile = [&](const QString&) { return QString::fromStdString(saved); };
-        win.window->saveAction->trigger();
+        win.prompts.SaveNames = {QString::fromStdString(saved)};
+        Command(*win.window, "saveAction")->trigger();
         QVERIFY(testing::ReadFileBytes(saved).ends_with(cancelled));
     }
 
@@ -240,7 +248,7 @@ private slots:
         const std::string typo = dir.str() + "/scr";
         win.window->Targets().List()->setPlainText(
             QString::fromStdString(typo + "\n" + dir.str() + "/src\n"));
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));  // the report is the same
         QCOMPARE(win.messages,
                  QStringList{QStringLiteral("警告:次の指定ではファイルが見つかりませんでした。\n") +
@@ -253,7 +261,7 @@ private slots:
         Window win;
         const std::string line = dir.str() + "/src/main.c" + std::string("\0/x", 3);
         win.window->Targets().List()->setPlainText(QString::fromStdString(line));
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         QVERIFY(win.window->ResultLines().empty());
         QCOMPARE(
             win.messages,
@@ -268,23 +276,21 @@ private slots:
         MainWindow& w = *win.window;
         w.Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/src"));
         w.Result().SetText(QStringLiteral("earlier result"));
-        int dialogs = 0;
-        w.ExecDialog = [&](QDialog&) { return ++dialogs, 0; };
         bool checked = false;
         w.RunPumpHook = [&] {
             if (checked) return;
             checked = true;
             for (QAction* a :
-                 {w.clearAction, w.settingsAction, w.envEditAction, w.countAction, w.changeCountAction})
+                 {Command(w, "clearAction"), Command(w, "settingsAction"), Command(w, "envEditAction"),
+                  Command(w, "countAction"), Command(w, "changeCountAction")})
                 a->trigger();
             QVERIFY(w.Targets().List()->isReadOnly() && w.Result().IsReadOnly());
             QVERIFY(!w.Tabs().Row()->isEnabled());
             QVERIFY(!w.DropFilesAt(w.Targets().List()->mapTo(&w, QPoint(5, 5)), {QStringLiteral("/tmp")}));
-            w.statusBarAction->trigger();  // a view switch is no command on the data
+            Command(w, "statusBarAction")->trigger();  // a view switch is no command on the data
         };
-        w.countAction->trigger();
-        QVERIFY(checked);
-        QCOMPARE(dialogs, 0);
+        Command(w, "countAction")->trigger();
+        QVERIFY(checked);  // no dialog opened: the scripted prompts would have failed
         QVERIFY(w.Result().Text().startsWith(QStringLiteral("earlier result\n")));
         QCOMPARE(win.state.Cnf.ShowStatusBar, 0);
         QVERIFY(!w.Targets().List()->isReadOnly() && w.Tabs().Row()->isEnabled());
@@ -308,7 +314,7 @@ private slots:
         Window win;
         win.window->Targets().List()->setPlainText(
             QStringLiteral("/nonexistent/zarnik/a.c\n/nonexistent/zarnik/b.c"));
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
                  QStringLiteral(
@@ -323,7 +329,7 @@ private slots:
         QCOMPARE(::symlink("/proc/self/mem", (dir.str() + "/m\x1b[2J.c").c_str()), 0);
         Window win;
         win.window->Targets().List()->setPlainText(QString::fromStdString(dir.str() + "/m\x1b[2J.c"));
-        win.window->countAction->trigger();
+        Command(*win.window, "countAction")->trigger();
         QCOMPARE(win.messages.size(), 1);
         QCOMPARE(win.messages[0],
                  QStringLiteral("ｴﾗｰ:I/O ｴﾗｰ (5)\n") + QString::fromStdString(dir.str() + "/m?[2J.c"));

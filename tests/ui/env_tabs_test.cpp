@@ -6,16 +6,17 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "test_util.h"
 #include "ui/env_editor.h"
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/ui_style.h"
+#include "ui_fixture.h"
 
 using namespace zarnik;
 using namespace zarnik::ui;
@@ -37,44 +38,32 @@ settings::EnvList ThreeEnvs() {
 QString LinesOf(const char* n) { return QStringLiteral("/src/%1/*.c\n/src/%1/*.h").arg(QLatin1String(n)); }
 
 // Every modal dialog the window opens (the editor and its name dialogs) runs the
-// next queued step instead of waiting for the user; unscripted ones are cancelled.
-struct Fixture {
-    AppState state;
-    std::unique_ptr<MainWindow> window;
-    std::deque<Step> steps;
-    int opened = 0;
-
-    explicit Fixture(int tab = 0, std::string ini = {}) {
-        static_cast<settings::ProgramState&>(state) = settings::MakeStartState(
-            ini.empty() ? settings::LocateProgramPaths("/nonexistent/zarnik")
-                        : settings::PathsForIniFile(std::filesystem::path(ini).parent_path() / "zarnik", ini),
-            1024, 768);
-        if (ini.empty()) {
-            state.Envs = ThreeEnvs();
-            state.Save = [](AppState&, const settings::WindowState&, std::string&) { return true; };
-        } else {
-            settings::LoadSettings(state);
-        }
-        state.Cnf.SelectedTab = tab;
-        window = std::make_unique<MainWindow>(state);
-        window->ExecDialog = [this](QDialog& d) {
-            ++opened;
-            if (steps.empty()) {
-                d.reject();
-            } else {
-                Step s = std::move(steps.front());
-                steps.pop_front();
-                s(d);
-            }
-            return d.result();
-        };
-        window->ShowMessage = [](const QString& title, const QString& t) { QFAIL(qPrintable(title + t)); };
-        window->show();
+// next queued step instead of waiting for the user. A message fails the test
+// unless the test takes it.
+struct Fixture : WindowFixture {
+    // Environments A, B and C, or those of an INI file read now and written at close.
+    explicit Fixture(int tab = 0, const std::string& ini = {})
+        : WindowFixture([tab, &ini](AppState& state) {
+              if (ini.empty())
+                  state.Envs = ThreeEnvs();
+              else
+                  UseIniFile(state, ini);
+              state.Cnf.SelectedTab = tab;
+          }) {}
+    ~Fixture() {
+        if (!prompts.Messages.isEmpty())
+            QTest::qFail(qPrintable(prompts.Messages.join('|')), __FILE__, __LINE__);
     }
-    void Edit(std::initializer_list<Step> s) {
-        steps.assign(s.begin(), s.end());
-        window->envEditAction->trigger();
-        QVERIFY(steps.empty());
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
+    void Script(std::initializer_list<Step> steps) {
+        for (const Step& step : steps)
+            prompts.Dialogs.push_back([step](QDialog& d) { return step(d), d.result(); });
+    }
+    void Edit(std::initializer_list<Step> steps) {
+        Script(steps);
+        Command(*window, "envEditAction")->trigger();
+        QVERIFY(prompts.AllAnswered());
     }
     QString Pane() const { return window->Targets().List()->toPlainText(); }
     QStringList Tabs() const {
@@ -149,7 +138,7 @@ private slots:
         f.state.Envs.StoreEnv(2, {}, {});  // B is empty: the count command must follow
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
         QCOMPARE(f.Pane(), QString());
-        QVERIFY(!w.countAction->isEnabled());
+        QVERIFY(!Command(w, "countAction")->isEnabled());
 
         // Beside the tabs: no switch and no menu. On another tab: both.
         QPoint beside(tabs->tabRect(2).right() + 30, tabs->tabRect(2).center().y());
@@ -161,11 +150,12 @@ private slots:
         QCOMPARE(tabs->currentIndex(), 0);
         QCOMPARE(f.Pane(), QStringLiteral("x") + LinesOf("A"));
         QCOMPARE(w.Targets().Memo()->toPlainText(), QStringLiteral("新しいメモ"));
-        QVERIFY(w.countAction->isEnabled());
+        QVERIFY(Command(w, "countAction")->isEnabled());
 
         // The caption bar above the target list has the same menu; it opens the editor.
+        f.Script({[](QDialog& d) { Editor(d).cancelButton->click(); }});
         QCOMPARE(RightClick(w.Targets().Caption(), QPoint(5, 5), true), menu);
-        QCOMPARE(f.opened, 1);
+        QVERIFY(f.prompts.AllAnswered());
     }
 
     void tabRowFollowsTabPos() {
@@ -214,7 +204,7 @@ private slots:
         QCOMPARE(f.Tabs(), (QStringList{"D", "A", "B", "C"}));
         QCOMPARE(f.window->Tabs().Row()->currentIndex(), 0);
         QCOMPARE(f.Pane(), QString());
-        QVERIFY(!f.window->countAction->isEnabled());
+        QVERIFY(!Command(*f.window, "countAction")->isEnabled());
         QCOMPARE(f.state.Cnf.AddEntriesAtEnd, 0);
     }
 
@@ -248,17 +238,11 @@ private slots:
         Type(f.window->Targets().List(), QStringLiteral("kept "));
         settings::EnvList before = ThreeEnvs();
         before.StoreEnv(2, {"kept /src/B/*.c", "/src/B/*.h"}, {"memo B"});
-        QStringList questions;
+        f.prompts.Warnings = {QMessageBox::No, QMessageBox::Yes, QMessageBox::Yes};
         f.Edit({[&](QDialog& d) {
             EnvironmentEditor& e = Editor(d);
-            int answer = QMessageBox::No;
-            e.AskWarning = [&](const QString& t) {
-                questions << t;
-                return answer;
-            };
             e.deleteButton->click();
             QCOMPARE(e.environmentList->count(), 3);
-            answer = QMessageBox::Yes;
             e.menuDeleteAction->trigger();
             QCOMPARE(Items(e.environmentList), (QStringList{"A", "C"}));
             QCOMPARE(Selected(e.environmentList), 0);
@@ -266,7 +250,7 @@ private slots:
             QVERIFY(!e.deleteButton->isEnabled() && !e.menuDeleteAction->isEnabled());  // the last one stays
             e.cancelButton->click();
         }});
-        QCOMPARE(questions.value(0), QStringLiteral("環境『B』を削除してよろしいですか？"));
+        QCOMPARE(f.prompts.Questions.value(0), QStringLiteral("環境『B』を削除してよろしいですか？"));
         QVERIFY(f.state.Envs == before);
         QCOMPARE(f.Tabs(), (QStringList{"A", "B", "C"}));
         QCOMPARE(f.Pane(), QStringLiteral("kept ") + LinesOf("B"));
@@ -334,14 +318,11 @@ private slots:
             Type(a.window->Targets().List(), QStringLiteral("1"));
             Type(b.window->Targets().List(), QStringLiteral("2"));
             QVERIFY(a.window->close());
-            QStringList shown;
-            b.window->ShowMessage = [&](const QString& title, const QString& text) {
-                shown << title << text;
-            };
             QVERIFY(b.window->close());
-            QCOMPARE(shown.size(), 2);
-            QCOMPARE(shown[0], QStringLiteral("警告"));
-            QVERIFY(shown[1].contains(QStringLiteral("A(別ｳｨﾝﾄﾞｳ)")));
+            const QStringList shown = std::exchange(b.prompts.Messages, {});
+            QCOMPARE(shown.size(), 1);
+            QVERIFY(shown[0].startsWith(QStringLiteral("警告:")));
+            QVERIFY(shown[0].contains(QStringLiteral("A(別ｳｨﾝﾄﾞｳ)")));
         }
         Fixture last(0, ini);
         QCOMPARE(last.Tabs(), (QStringList{"A", "B", "C", QStringLiteral("A(別ｳｨﾝﾄﾞｳ)")}));
@@ -362,9 +343,9 @@ private slots:
             settings::SaveSettings(first, window);
         }
         Fixture f(0, ini);
+        f.prompts.Warnings = {QMessageBox::Yes};
         f.Edit({[](QDialog& d) {
                     EnvironmentEditor& e = Editor(d);
-                    e.AskWarning = [](const QString&) { return int(QMessageBox::Yes); };
                     e.environmentList->setCurrentRow(2);
                     e.upButton->click();
                     e.upButton->click();   // C, A, B
@@ -403,7 +384,7 @@ private slots:
         Fixture again(0, ini);
         QCOMPARE(again.Pane(), typed);
         again.window->Targets().List()->setPlainText(typed.section(QLatin1Char('\n'), 0, 0));
-        again.window->countAction->trigger();
+        Command(*again.window, "countAction")->trigger();
         std::vector<std::string> lines = again.window->ResultLines();
         QVERIFY(std::any_of(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.starts_with("?.c "); }));

@@ -87,7 +87,7 @@ private slots:
                 QVERIFY2(keys.insert(key).second, qPrintable(a->text()));
             }
         }
-        QCOMPARE(AccessKey(f.window->clearAction->text()), QLatin1Char('D'));
+        QCOMPARE(AccessKey(Command(*f.window, "clearAction")->text()), QLatin1Char('D'));
     }
 
     void tabMovesTheFocusOutOfTheTargetList() {

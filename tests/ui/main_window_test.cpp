@@ -28,10 +28,6 @@ namespace {
 struct Fixture : WindowFixture {
     int saves = 0;
     bool failSave = false;
-    QStringList questions;
-    int answer = QMessageBox::Cancel;
-    int secondAnswer = QMessageBox::No;
-    QString saveName;
 
     explicit Fixture(const std::function<void(AppState&)>& prepare = {}) : WindowFixture(prepare) {
         state.Save = [this](AppState&, const settings::WindowState&, std::string& error) {
@@ -39,15 +35,6 @@ struct Fixture : WindowFixture {
             if (failSave) error = ZRNK_SJ("/ro/zarnik.ini に書き込めません");
             return !failSave;
         };
-        window->AskYesNoCancel = [this](const QString& t) {
-            questions << t;
-            return answer;
-        };
-        window->AskYesNo = [this](const QString& t) {
-            questions << t;
-            return secondAnswer;
-        };
-        window->AskSaveFileName = [this] { return saveName; };
     }
     bool TryClose() { return window->close(); }
 };
@@ -64,20 +51,24 @@ private slots:
         MainWindow& w = *f.window;
         QCOMPARE(w.size(), QSize(460, 380));
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Zarnik  Ver. 2.71  ")));
-        QVERIFY(w.mainToolBar->isVisible());
+        QVERIFY(w.findChild<QToolBar*>(QStringLiteral("MainToolBar"))->isVisible());
         QVERIFY(w.statusBar()->isVisible());
         QVERIFY(!w.Result().HorizontalScrollBarShown());
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(w.Tabs().Row()->count(), 1);
         QCOMPARE(w.Tabs().Row()->tabText(0), QStringLiteral("開発環境(1)"));
-        for (QAction* a : {w.countAction, w.saveAction, w.printAction, w.copyAction, w.clearAction})
+        for (QAction* a : {Command(w, "countAction"), Command(w, "saveAction"), Command(w, "printAction"),
+                           Command(w, "copyAction"), Command(w, "clearAction")})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
         QVERIFY(!w.Result().HeaderStrip()->isVisible());
-        for (QToolButton* b : w.mainToolBar->findChildren<QToolButton*>()) QVERIFY(b->autoRaise());
-        QVERIFY(w.statusText->text().contains(
-            QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
+        for (QToolButton* b :
+             w.findChild<QToolBar*>(QStringLiteral("MainToolBar"))->findChildren<QToolButton*>())
+            QVERIFY(b->autoRaise());
+        QVERIFY(w.findChild<QLabel*>(QStringLiteral("statusText"))
+                    ->text()
+                    .contains(QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d \\(.\\)$"))));
     }
 
     void countFollowsTheTargetList() {
@@ -85,23 +76,25 @@ private slots:
         MainWindow& w = *f.window;
         w.Targets().List()->setFocus();
         QTest::keyClick(w.Targets().List(), Qt::Key_A);
-        QVERIFY(w.countAction->isEnabled());
+        QVERIFY(Command(w, "countAction")->isEnabled());
         QTest::keyClick(w.Targets().List(), Qt::Key_Backspace);
-        QVERIFY(!w.countAction->isEnabled());
+        QVERIFY(!Command(w, "countAction")->isEnabled());
         QTest::keyClick(w.Targets().List(), Qt::Key_Return);  // one line break is one line
-        QVERIFY(w.countAction->isEnabled());
+        QVERIFY(Command(w, "countAction")->isEnabled());
     }
 
     void resultCommandsFollowThePane() {
         Fixture f;
         MainWindow& w = *f.window;
         w.Result().AppendLines(QStringLiteral("line"));
-        for (QAction* a : {w.saveAction, w.printAction, w.copyAction, w.clearAction, w.popupCopyAction})
+        for (QAction* a : {Command(w, "saveAction"), Command(w, "printAction"), Command(w, "copyAction"),
+                           Command(w, "clearAction"), Command(w, "popupCopyAction")})
             QVERIFY(a->isEnabled());
         QVERIFY(w.ResultContextMenuAttached());
         w.Result().HeaderStrip()->show();
-        w.clearAction->trigger();
-        for (QAction* a : {w.saveAction, w.printAction, w.copyAction, w.clearAction, w.popupCopyAction})
+        Command(w, "clearAction")->trigger();
+        for (QAction* a : {Command(w, "saveAction"), Command(w, "printAction"), Command(w, "copyAction"),
+                           Command(w, "clearAction"), Command(w, "popupCopyAction")})
             QVERIFY(!a->isEnabled());
         QVERIFY(!w.ResultContextMenuAttached());
         QVERIFY(w.Result().HeaderStrip()->isHidden());
@@ -112,22 +105,23 @@ private slots:
             Fixture f;  // nothing to save: closes at once, the INI written
             QVERIFY(f.TryClose());
             QCOMPARE(f.saves, 1);
-            QVERIFY(f.questions.isEmpty());
+            QVERIFY(f.prompts.Questions.isEmpty());
         }
         {
             Fixture f;
             f.state.Cnf.ResultUnsaved = 1;
             f.window->Result().AppendLines(QStringLiteral("report"));
-            f.answer = QMessageBox::Cancel;
+            f.prompts.YesNoCancel = {QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::No};
+            f.prompts.SaveNames = {QString()};  // the save dialog after Yes is cancelled
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 1);  // written even though the window stays
-            QCOMPARE(f.questions.value(0),
+            QCOMPARE(f.prompts.Questions.value(0),
                      QStringLiteral("結果が保存されていません。\r\n保存して終了しますか？"));
-            f.answer = QMessageBox::Yes;  // and then the save dialog is cancelled
             QVERIFY(!f.TryClose());
             QCOMPARE(f.saves, 2);
-            f.answer = QMessageBox::No;
+            QCOMPARE(f.prompts.SaveFolders, QStringList{QString()});  // no folder preset at close
             QVERIFY(f.TryClose());
+            QVERIFY(f.prompts.AllAnswered());
         }
         {
             Fixture f;  // a cleared result asks nothing although ResultUnsaved is 1
@@ -135,7 +129,7 @@ private slots:
             f.window->Result().AppendLines(QStringLiteral("report"));
             f.window->ClearResult();
             QVERIFY(f.TryClose());
-            QVERIFY(f.questions.isEmpty());
+            QVERIFY(f.prompts.Questions.isEmpty());
         }
     }
 
@@ -146,8 +140,8 @@ private slots:
         f.window->Result().AppendLines(QStringLiteral("ﾌｧｲﾙ名 一"));
         f.window->Result().AppendLines(QString());
         f.window->Result().AppendLines(QStringLiteral("end"));
-        f.answer = QMessageBox::Yes;
-        f.saveName = QString::fromStdString(dir.str() + "/out.txt");
+        f.prompts.YesNoCancel = {QMessageBox::Yes};
+        f.prompts.SaveNames = {QString::fromStdString(dir.str() + "/out.txt")};
         QVERIFY(f.TryClose());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
         QCOMPARE(zarnik::testing::ReadFileBytes(dir.str() + "/out.txt"),
@@ -159,9 +153,8 @@ private slots:
         f.failSave = true;
         QVERIFY(!f.TryClose());
         QCOMPARE(f.messages.value(0), QStringLiteral("ｴﾗｰ:/ro/zarnik.ini に書き込めません"));
-        f.secondAnswer = QMessageBox::No;
+        f.prompts.YesNo = {QMessageBox::No, QMessageBox::Yes};
         QVERIFY(!f.TryClose());
-        f.secondAnswer = QMessageBox::Yes;
         QVERIFY(f.TryClose());
         QCOMPARE(f.saves, 3);
     }
@@ -169,7 +162,8 @@ private slots:
     void toolbarIconsDifferAndShowWhenDisabled() {
         Fixture f;
         QList<QImage> seen;
-        for (QToolButton* b : f.window->mainToolBar->findChildren<QToolButton*>()) {
+        for (QToolButton* b :
+             f.window->findChild<QToolBar*>(QStringLiteral("MainToolBar"))->findChildren<QToolButton*>()) {
             if (b->toolTip().isEmpty()) continue;  // the toolbar's own extension button
             QImage on = b->icon().pixmap(16, QIcon::Normal).toImage();
             QImage off = b->icon().pixmap(16, QIcon::Disabled).toImage();
@@ -202,12 +196,12 @@ private slots:
         Fixture f;
         MainWindow& w = *f.window;
         f.state.Cnf.MemoWidth = 100;
-        w.memoAction->trigger();
+        Command(w, "memoAction")->trigger();
         QVERIFY(w.MemoOpen());
-        QVERIFY(w.memoAction->isChecked());
+        QVERIFY(Command(w, "memoAction")->isChecked());
         QTRY_COMPARE(w.MemoPaneWidth(), 100);  // it widens in steps
         QCOMPARE(f.state.Cnf.ShowMemo, 1);
-        w.memoAction->trigger();
+        Command(w, "memoAction")->trigger();
         QVERIFY(!w.MemoOpen());
         QCOMPARE(w.MemoPaneWidth(), 20);
         QCOMPARE(f.state.Cnf.ShowMemo, 0);
@@ -219,19 +213,21 @@ private slots:
     void viewTogglesFlipTheirSwitches() {
         Fixture f;
         MainWindow& w = *f.window;
-        w.horizontalScrollBarAction->trigger();
+        Command(w, "horizontalScrollBarAction")->trigger();
         QCOMPARE(f.state.Cnf.HorizontalScrollBar, 1);
         QVERIFY(w.Result().HorizontalScrollBarShown());
-        w.statusBarAction->trigger();
+        Command(w, "statusBarAction")->trigger();
         QCOMPARE(f.state.Cnf.ShowStatusBar, 0);
         QVERIFY(!w.statusBar()->isVisible());
-        w.flatToolBarAction->trigger();
+        Command(w, "flatToolBarAction")->trigger();
         QCOMPARE(f.state.Cnf.FlatToolBar, 0);
-        QVERIFY(w.flatToolBarAction->isChecked());
-        for (QToolButton* b : w.mainToolBar->findChildren<QToolButton*>()) QVERIFY(!b->autoRaise());
-        w.toolBarAction->trigger();
+        QVERIFY(Command(w, "flatToolBarAction")->isChecked());
+        for (QToolButton* b :
+             w.findChild<QToolBar*>(QStringLiteral("MainToolBar"))->findChildren<QToolButton*>())
+            QVERIFY(!b->autoRaise());
+        Command(w, "toolBarAction")->trigger();
         QCOMPARE(f.state.Cnf.ShowToolBar, 0);
-        QVERIFY(!w.mainToolBar->isVisible());
+        QVERIFY(!w.findChild<QToolBar*>(QStringLiteral("MainToolBar"))->isVisible());
     }
 
     // The column header scrolls with the result, one unit with its lines: by the bar
@@ -267,7 +263,7 @@ private slots:
         QCOMPARE(text->verticalScrollBar()->value(), 0);
         QCOMPARE(pane.HeaderOffset(), text->horizontalScrollBar()->value());
 
-        w.horizontalScrollBarAction->trigger();
+        Command(w, "horizontalScrollBarAction")->trigger();
         text->horizontalScrollBar()->setValue(37);
         QCOMPARE(pane.HeaderOffset(), 37);
         QTest::keyClick(text, Qt::Key_X);  // the editor takes the lines, and the scroll
@@ -325,15 +321,15 @@ private slots:
             s.ToolBar = bar;
         });
         MainWindow& w = *f.window;
-        QToolBar* bar = w.mainToolBar;
+        QToolBar* bar = w.findChild<QToolBar*>(QStringLiteral("MainToolBar"));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(bar->isFloating());
         QTRY_VERIFY2(screen.contains(bar->frameGeometry()),
                      qPrintable(QStringLiteral("%1,%2").arg(bar->x()).arg(bar->y())));
-        w.toolBarAction->trigger();
+        Command(w, "toolBarAction")->trigger();
         QVERIFY(!bar->isVisible());
         bar->move(-4000, 9000);  // the screen it was on is gone meanwhile
-        w.toolBarAction->trigger();
+        Command(w, "toolBarAction")->trigger();
         QVERIFY(bar->isVisible());
         QTRY_VERIFY(screen.contains(bar->frameGeometry()));
     }

@@ -28,16 +28,6 @@ using testing::Sj;
 namespace {
 
 struct Fixture : WindowFixture {
-    QStringList saveFolders;  // the folder each save dialog was opened in
-    QString saveName;
-
-    Fixture() {
-        window->AskSaveFile = [this](const QString& folder) {
-            saveFolders << folder;
-            return saveName;
-        };
-        window->AskYesNoCancel = [](const QString&) { return int(QMessageBox::Yes); };
-    }
     // A report as a count run leaves it: lines appended, the flag set.
     void Report(const QStringList& lines) {
         for (const QString& l : lines) window->Result().AppendLines(l);
@@ -79,9 +69,9 @@ private slots:
         f.Report({QStringLiteral("ﾌｧｲﾙ名 一覧"), QString(), QStringLiteral("\f"), QStringLiteral("end")});
         f.state.Paths.SaveFolder = Sj("/保存先");
         std::string path = dir.Write("old", "previous content, longer than the result\n");
-        f.saveName = QString::fromStdString(path);  // no extension, replaced without a question
-        f.window->saveAction->trigger();
-        QCOMPARE(f.saveFolders, QStringList{QStringLiteral("/保存先")});
+        f.prompts.SaveNames = {QString::fromStdString(path)};  // no extension, replaced without a question
+        Command(*f.window, "saveAction")->trigger();
+        QCOMPARE(f.prompts.SaveFolders, QStringList{QStringLiteral("/保存先")});
         QCOMPARE(zarnik::testing::ReadFileBytes(path), Sj("ﾌｧｲﾙ名 一覧") + "\r\n\r\n\f\r\nend\r\n");
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
         QCOMPARE(f.state.Paths.SaveFolder, dir.str());
@@ -90,9 +80,10 @@ private slots:
         // The close sequence asks again after another run, opens the dialog
         // without a folder and leaves SaveFolder alone.
         f.Report({QStringLiteral("second")});
-        f.saveName = QString::fromStdString(dir.str() + "/close.txt");
+        f.prompts.YesNoCancel = {QMessageBox::Yes};
+        f.prompts.SaveNames = {QString::fromStdString(dir.str() + "/close.txt")};
         QVERIFY(f.window->close());
-        QCOMPARE(f.saveFolders.value(1), QString());
+        QCOMPARE(f.prompts.SaveFolders.value(1), QString());
         QCOMPARE(f.state.Paths.SaveFolder, dir.str());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 0);
         QVERIFY(zarnik::testing::ReadFileBytes(dir.str() + "/close.txt").ends_with("end\r\nsecond\r\n"));
@@ -103,21 +94,22 @@ private slots:
         Fixture f;
         f.Report({QStringLiteral("report")});
         f.state.Paths.SaveFolder = "/before";
-        f.saveName = QString::fromStdString(dir.str() + "/missing/out.txt");
+        const QString missing = QString::fromStdString(dir.str() + "/missing/out.txt");
+        // The last one is cancelled: nothing at all.
+        f.prompts.SaveNames = {missing, QStringLiteral("/dev/full"), QString()};
         f.window->SaveResult();
         QCOMPARE(f.messages.value(0),
-                 QStringLiteral("ｴﾗｰ:ﾌｧｲﾙ ") + f.saveName + QStringLiteral(" を作成できません"));
-        f.saveName = QStringLiteral("/dev/full");  // created, but nothing can be written
-        f.window->SaveResult();
+                 QStringLiteral("ｴﾗｰ:ﾌｧｲﾙ ") + missing + QStringLiteral(" を作成できません"));
+        f.window->SaveResult();  // created, but nothing can be written
         QCOMPARE(f.messages.value(1), QStringLiteral("ｴﾗｰ:ｽﾄﾘｰﾑへの書き込みに失敗しました"));
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
         QCOMPARE(f.state.Paths.SaveFolder, std::string("/before"));
-        f.saveName.clear();  // cancelled: nothing at all
         f.window->SaveResult();
         QCOMPARE(f.messages.size(), 2);
 
         // In the close sequence a failed save keeps the window open.
-        f.saveName = QString::fromStdString(dir.str() + "/missing/out.txt");
+        f.prompts.YesNoCancel = {QMessageBox::Yes};
+        f.prompts.SaveNames = {missing};
         QVERIFY(!f.window->close());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
     }
@@ -157,7 +149,7 @@ private slots:
         // Two runs, the second after an empty line.
         f.Report({QStringLiteral("run 1"), QStringLiteral("合計 1")});
         f.Report({QString(), QStringLiteral("run 2"), QStringLiteral("合計 2")});
-        w.copyAction->trigger();
+        Command(w, "copyAction")->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
                  QStringLiteral("run 1\r\n合計 1\r\n\r\nrun 2\r\n合計 2\r\n"));
         // A typed CR before a line break is not doubled; a final line break adds no line.
@@ -165,7 +157,7 @@ private slots:
         QCOMPARE(ClipboardText(QStringLiteral("\n")) + ClipboardText(QString()), QStringLiteral("\r\n"));
 
         w.Result().HeaderStrip()->show();
-        w.clearAction->trigger();
+        Command(w, "clearAction")->trigger();
         QVERIFY(w.Result().Text().isEmpty());
         QVERIFY(w.Result().HeaderStrip()->isHidden());
         QCOMPARE(f.state.Cnf.ResultUnsaved, 1);
@@ -284,24 +276,25 @@ private slots:
         f.Report({QStringLiteral("first page\ttab"), QString(300, QLatin1Char('x')), QStringLiteral("\f"),
                   QStringLiteral("second page")});
         QString pdf = QString::fromStdString(dir.str() + "/out.pdf");
-        bool cancel = true;
-        w.AskPrinter = [&](QPrinter& p) {
-            p.setOutputFormat(QPrinter::PdfFormat);
-            p.setOutputFileName(pdf);
-            return !cancel;
+        auto printTo = [&](bool confirmed) {
+            f.prompts.Printers.push_back([&pdf, confirmed](QPrinter& p) {
+                p.setOutputFormat(QPrinter::PdfFormat);
+                p.setOutputFileName(pdf);
+                return confirmed;
+            });
+            Command(w, "printAction")->trigger();
         };
-        w.printAction->trigger();
+        printTo(false);
         QVERIFY(f.messages.isEmpty());
         QVERIFY(!QFile::exists(pdf));
 
-        cancel = false;
-        w.printAction->trigger();
+        printTo(true);
         QCOMPARE(f.messages, QStringList{QStringLiteral("情報:プリンタへ出力しました。")});
         QCOMPARE(PdfPageCount(zarnik::testing::ReadFileBytes(pdf.toStdString())), 2);
         QVERIFY(!QApplication::overrideCursor());
 
         pdf = QString::fromStdString(dir.str() + "/missing/out.pdf");
-        w.printAction->trigger();
+        printTo(true);
         QCOMPARE(f.messages.value(1),
                  QStringLiteral("ｴﾗｰ:出力できませんでした。プリンタを確かめてください。"));
     }

@@ -35,21 +35,25 @@ struct Window : WindowFixture {
     explicit Window(std::int32_t tabPos = 0)
         : WindowFixture([tabPos](AppState& state) { state.Cnf.TabPosition = tabPos; }) {}
 
-    // Opens the settings command; act works the dialog and must close it.
+    // Opens the settings command; act works the dialog, shown, and must close it.
+    // The dialogs it opens take the answers queued after it.
     void Settings(const std::function<void(SettingsDialog&)>& act) {
         bool reached = false;
-        QTimer::singleShot(0, window.get(), [&] {
-            auto* d = window->findChild<SettingsDialog*>();
-            QVERIFY(d);
-            reached = true;
-            act(*d);
-            if (d->isVisible()) {
-                d->CancelClicked();
-                QFAIL("the settings dialog was left open");
-            }
+        prompts.Dialogs.push_front([&](QDialog& dialog) {
+            auto& d = static_cast<SettingsDialog&>(dialog);
+            QTimer::singleShot(0, &d, [&] {
+                reached = true;
+                act(d);
+                if (d.isVisible()) {
+                    d.CancelClicked();
+                    QFAIL("the settings dialog was left open");
+                }
+            });
+            return d.exec();
         });
         window->OpenSettings();
         QVERIFY(reached);
+        QVERIFY(prompts.AllAnswered());
     }
 };
 
@@ -136,8 +140,9 @@ private slots:
 
     // Every switch and choice the dialog shows reaches its own key in the saved file.
     void everySwitchReachesItsKeyInTheIni() {
-        SettingsDialog d(Defaults());
-        d.AskBlankLineWarning = [](const QString&) { return int(QMessageBox::No); };
+        ScriptedPrompts prompts;
+        prompts.Warnings = {QMessageBox::No};  // both blank-line switches end up on
+        SettingsDialog d(Defaults(), nullptr, prompts);
         std::map<const settings::SettingRow*, std::int32_t> expected;
         auto rowOf = [](const QObject* w) {
             for (const settings::SettingRow& row : settings::SettingRows())
@@ -238,20 +243,21 @@ private slots:
         Window w;
         const settings::Settings before = w.state.Cnf;
         const QFont paneFont = w.window->Result().TextFont();
+        w.prompts.Fonts = {[](settings::PaneFont& f) {
+            f.FaceName = "IPAMincho";
+            f.PointSize = 14;
+            return true;
+        }};
+        w.prompts.Colors = {[](QColor& c) {
+            c = Qt::red;
+            return true;
+        }};
+        w.prompts.Dialogs = {[](QDialog& e) {
+            static_cast<ExtensionDialog&>(e).javaEdit->clear();
+            static_cast<ExtensionDialog&>(e).OnOkClicked();
+            return e.result();
+        }};
         w.Settings([](SettingsDialog& d) {
-            d.ChooseFont = [](settings::PaneFont& f) {
-                f.FaceName = "IPAMincho";
-                f.PointSize = 14;
-                return true;
-            };
-            d.ChooseColor = [](QColor& c) {
-                c = Qt::red;
-                return true;
-            };
-            d.RunExtDialog = [](ExtensionDialog& e) {
-                e.javaEdit->clear();
-                e.OnOkClicked();
-            };
             d.resultFontButton_->click();
             QCOMPARE(d.resultFontButton_->text(), QStringLiteral("IPAMincho 14p"));
             QCOMPARE(d.preview_->font().pointSize(), 14);
@@ -273,20 +279,21 @@ private slots:
     void okAppliesToTheLiveSettingsAndThePanes() {
         Window w;
         w.state.Cnf.TargetBackground = "clWindow";  // a desktop colour the user leaves alone
+        w.prompts.Fonts = {[](settings::PaneFont& f) {
+            f.PointSize = 12;
+            f.StyleBits = 1;
+            return true;
+        }};
+        w.prompts.Colors = {[](QColor& c) {
+            c = QColor(0x12, 0x34, 0x56);
+            return true;
+        }};
+        w.prompts.Dialogs = {[](QDialog& e) {
+            static_cast<ExtensionDialog&>(e).cSourceEdit->setText(QStringLiteral("*.c;*.cc"));
+            static_cast<ExtensionDialog&>(e).OnOkClicked();
+            return e.result();
+        }};
         w.Settings([](SettingsDialog& d) {
-            d.ChooseFont = [](settings::PaneFont& f) {
-                f.PointSize = 12;
-                f.StyleBits = 1;
-                return true;
-            };
-            d.ChooseColor = [](QColor& c) {
-                c = QColor(0x12, 0x34, 0x56);
-                return true;
-            };
-            d.RunExtDialog = [](ExtensionDialog& e) {
-                e.cSourceEdit->setText(QStringLiteral("*.c;*.cc"));
-                e.OnOkClicked();
-            };
             d.resultFontButton_->click();
             d.memoColorButton_->click();
             d.tabPositionGroup_->Item(1)->click();
@@ -354,12 +361,9 @@ private slots:
         // はい keeps the dialog with its flag; unchecking one option then closes it quietly.
         {
             Window w;
-            w.Settings([](SettingsDialog& d) {
-                QStringList asked;
-                d.AskBlankLineWarning = [&](const QString& t) {
-                    asked << t;
-                    return int(QMessageBox::Yes);
-                };
+            w.prompts.Warnings = {QMessageBox::Yes};
+            const QStringList& asked = w.prompts.Questions;
+            w.Settings([&asked](SettingsDialog& d) {
                 d.blankAsCommentBox_->click();
                 d.blankOutOfTotalBox_->click();
                 d.okButton_->click();
@@ -379,8 +383,8 @@ private slots:
         // いいえ closes with both options in force.
         {
             Window w;
+            w.prompts.Warnings = {QMessageBox::No};
             w.Settings([](SettingsDialog& d) {
-                d.AskBlankLineWarning = [](const QString&) { return int(QMessageBox::No); };
                 d.blankAsCommentBox_->click();
                 d.blankOutOfTotalBox_->click();
                 d.okButton_->click();
@@ -391,28 +395,19 @@ private slots:
         // After はい the close box asks again and いいえ applies; Cancel never asks.
         {
             Window w;
+            w.prompts.Warnings = {QMessageBox::Yes, QMessageBox::No};
             w.Settings([](SettingsDialog& d) {
-                int asked = 0;
-                int answer = QMessageBox::Yes;
-                d.AskBlankLineWarning = [&](const QString&) {
-                    ++asked;
-                    return answer;
-                };
                 d.blankAsCommentBox_->click();
                 d.blankOutOfTotalBox_->click();
                 d.okButton_->click();
-                answer = QMessageBox::No;
                 d.close();
-                QCOMPARE(asked, 2);
             });
+            QCOMPARE(w.prompts.Questions.size(), 2);
             QCOMPARE(w.state.Cnf.BlankLinesOutOfTotal, 1);
         }
         {
-            Window w;
+            Window w;  // no answer queued: a question fails the test
             w.Settings([](SettingsDialog& d) {
-                d.AskBlankLineWarning = [](const QString&) -> int {
-                    throw std::logic_error("asked on cancel");
-                };
                 d.blankAsCommentBox_->click();
                 d.blankOutOfTotalBox_->click();
                 d.close();  // the close box without OK: nothing applied
@@ -519,11 +514,12 @@ private slots:
         dir.Write("A.java", "class A {}\r\n");
         dir.Write("b.c", "int b;\r\n");
         Window w;
+        w.prompts.Dialogs = {[](QDialog& e) {
+            static_cast<ExtensionDialog&>(e).javaEdit->clear();
+            static_cast<ExtensionDialog&>(e).okButton->click();
+            return e.result();
+        }};
         w.Settings([](SettingsDialog& d) {
-            d.RunExtDialog = [](ExtensionDialog& e) {
-                e.javaEdit->clear();
-                e.okButton->click();
-            };
             d.extensionsButton_->click();
             d.okButton_->click();
         });

@@ -198,14 +198,17 @@ private slots:
         QList<OpenFilesRequest> requests;
         QStringList files;
         int chosenEntry = 3;
-        w.AskOpenFiles = [&](const OpenFilesRequest& r, OpenFilesAnswer& a) {
-            requests << r;
-            a.Files = files;
-            a.FilterIndex = chosenEntry;
-            return !files.isEmpty();
+        auto open = [&] {
+            f.prompts.OpenFiles.push_back([&](const OpenFilesRequest& r, OpenFilesAnswer& a) {
+                requests << r;
+                a.Files = files;
+                a.FilterIndex = chosenEntry;
+                return !files.isEmpty();
+            });
+            Command(w, "openAction")->trigger();
         };
 
-        w.openAction->trigger();  // cancelled: nothing changes
+        open();  // cancelled: nothing changes
         QCOMPARE(requests.value(0).Title, QStringLiteral("対象ｿｰｽﾌｧｲﾙの指定(複数可)"));
         QCOMPARE(requests.value(0).Folder, QStringLiteral("/src/旧"));
         QCOMPARE(requests.value(0).FilterIndex, 0);
@@ -215,18 +218,18 @@ private slots:
 
         files = {QStringLiteral("/src/新/b.java"), QStringLiteral("/src/新/a.java"),
                  QStringLiteral("/src/新/c.java")};
-        w.openAction->trigger();
+        open();
         QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/old/*.c")} + files);
         QCOMPARE(f.state.Paths.OpenFolder, Sj("/src/新"));
         QCOMPARE(f.state.Cnf.OpenDialogFilter, 4);  // counted from 1
 
         files = {QStringLiteral("/top.c")};
-        w.openAction->trigger();
+        open();
         QCOMPARE(requests.value(2).FilterIndex, 3);  // the entry used last time
         QCOMPARE(f.state.Paths.OpenFolder, std::string("/"));
 
         f.state.Cnf.OpenDialogFilter = 99;  // a hand-edited INI: the first entry
-        w.openAction->trigger();
+        open();
         QCOMPARE(requests.value(3).FilterIndex, 0);
     }
 
@@ -259,18 +262,21 @@ private slots:
         QString caption;
         unsigned options = 0;
         bool accept = false;
-        w.ExecuteBrowse = [&](FolderBrowser& d) {
-            caption = ToQ(d.Caption);
-            options = d.Options;
-            directoryIn = d.Directory;
-            int ok = 0;
-            d.OnInitialized(&picker, ok, initStatus, d.Directory);
-            d.OnSelectionChanged(&picker, ok, selStatus, Sj("/work/後"));
-            if (accept) d.Directory = Sj("/work/後");
-            return accept;
+        auto browse = [&] {
+            f.prompts.Folders.push_back([&](FolderBrowser& d) {
+                caption = ToQ(d.Caption);
+                options = d.Options;
+                directoryIn = d.Directory;
+                int ok = 0;
+                d.OnInitialized(&picker, ok, initStatus, d.Directory);
+                d.OnSelectionChanged(&picker, ok, selStatus, Sj("/work/後"));
+                if (accept) d.Directory = Sj("/work/後");
+                return accept;
+            });
+            Command(w, "folderAction")->trigger();
         };
 
-        w.folderAction->trigger();  // cancelled
+        browse();  // cancelled
         QCOMPARE(caption, QStringLiteral("ｿｰｽﾌｧｲﾙのﾌｫﾙﾀﾞを指定してください。"));
         QCOMPARE(options, unsigned(BrowseOnlyFsDirs | BrowseStatusText));
         QCOMPARE(directoryIn, Sj("/work/前"));
@@ -284,10 +290,10 @@ private slots:
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/前"));
 
         accept = true;
-        w.folderAction->trigger();
+        browse();
         QCOMPARE(Lines(w.Targets().List()), QStringList{QStringLiteral("/work/後")});
         QCOMPARE(f.state.Paths.BrowseFolder, Sj("/work/後"));
-        QVERIFY(w.countAction->isEnabled());
+        QVERIFY(Command(w, "countAction")->isEnabled());
     }
 
     void theBrowseDialogReportsItsFolders() {
@@ -354,7 +360,7 @@ private slots:
 
         QVERIFY(Drop(w.Targets().List()->viewport(), Middle(w.Targets().List()->viewport()), paths));
         QCOMPARE(Lines(w.Targets().List()), paths);
-        QVERIFY(w.countAction->isEnabled());
+        QVERIFY(Command(w, "countAction")->isEnabled());
 
         // Elsewhere the drop is taken and ignored: the result pane, the tabs, the
         // closed memo pane.

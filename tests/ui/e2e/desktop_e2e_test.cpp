@@ -23,6 +23,7 @@
 #include "ui/progress_dialog.h"
 #include "ui/settings_dialog.h"
 #include "ui/splash.h"
+#include "ui/ui_fixture.h"
 #include "ui/ui_style.h"
 
 using namespace zarnik;
@@ -63,8 +64,14 @@ QString TypeTargets(MainWindow& w, const std::string& target) {
     return text;
 }
 
+// The real boxes and dialogs, but no messages: a box would wait for a click.
+struct QuietPrompts : DialogPrompts {
+    void ShowMessage(QWidget*, const QString&, const QString&) override {}
+};
+
 struct Window {
     AppState state;
+    QuietPrompts prompts;
     std::unique_ptr<MainWindow> w;
     // prepare adjusts the state before the window is made.
     explicit Window(const std::function<void(AppState&)>& prepare = {}) {
@@ -72,8 +79,7 @@ struct Window {
             settings::MakeStartState(settings::LocateProgramPaths("/nonexistent/zarnik"), 1024, 768);
         state.Save = nullptr;
         if (prepare) prepare(state);
-        w = std::make_unique<MainWindow>(state);
-        w->ShowMessage = [](const QString&, const QString&) {};
+        w = std::make_unique<MainWindow>(state, prompts);
         w->show();
     }
 };
@@ -193,7 +199,7 @@ private slots:
         settings::EnvList envs;
         std::int32_t addKind = 0;
         settings::Rect bounds{};
-        EnvironmentEditor editor(envs, addKind, bounds, 0, &w);
+        EnvironmentEditor editor(envs, addKind, bounds, 0, DesktopPrompts(), &w);
         for (QWidget* d : std::initializer_list<QWidget*>{&progress, &box, &editor}) {
             d->show();
             QVERIFY(QTest::qWaitForWindowExposed(d, kWait));
@@ -213,7 +219,8 @@ private slots:
         CheckHelpPopup(ext, ext.helpButton);
         EnvironmentNameDialog name(0, "", 1);
         CheckHelpPopup(name, name.helpButton);
-        ChangeCountDialog change({}, {});
+        std::string browseFolder;
+        ChangeCountDialog change({}, {}, browseFolder, DesktopPrompts());
         CheckHelpPopup(change, change.helpButton);
     }
 
@@ -232,7 +239,7 @@ private slots:
             Xdo({"key", "alt+c"});
             QVERIFY(WaitFor([&] { return w.ProgressWindow()->CancelRequested(); }));
         };
-        w.countAction->trigger();
+        Command(w, "countAction")->trigger();
         QVERIFY(pressed);
         QVERIFY(w.ProgressWindow()->CancelRequested());
         QCOMPARE(w.Targets().List()->toPlainText(), targets);
@@ -354,7 +361,7 @@ private slots:
             Xdo({"key", "Return"});
         });
         poll.start();
-        w.changeCountAction->trigger();
+        Command(w, "changeCountAction")->trigger();
         QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
         const QString pane = w.Result().Text();
         QVERIFY2(pane.contains(QStringLiteral("v1.0:") + repo + QStringLiteral("/")) &&
@@ -440,7 +447,7 @@ private slots:
         Window win;
         MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
-        QToolBar* bar = w.mainToolBar;
+        QToolBar* bar = w.findChild<QToolBar*>(QStringLiteral("MainToolBar"));
         // Drag it off the dock by its handle, as a user does.
         QPoint from = bar->mapToGlobal(QPoint(7, bar->height() / 2));
         Xdo({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y()), "mousedown", "1"});
@@ -454,7 +461,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(bar, kWait));
         QCOMPARE(bar->windowTitle(), QStringLiteral("Zarnik ﾂｰﾙﾊﾞｰ"));
         Shot(QStringLiteral("root"), QStringLiteral("floating-toolbar.png"));
-        QVERIFY(w.toolBarAction->isChecked());
+        QVERIFY(Command(w, "toolBarAction")->isChecked());
         QCOMPARE(win.state.Cnf.ShowToolBar, 1);
 
         // The close box sits at the right end of the window manager's title bar, as
@@ -463,9 +470,9 @@ private slots:
         QVERIFY(title > 8);
         ClickAt(QPoint(bar->geometry().right() - title / 2, bar->geometry().top() - title / 2));
         QVERIFY(WaitFor([&] { return !bar->isVisible(); }));
-        QVERIFY(!w.toolBarAction->isChecked());
+        QVERIFY(!Command(w, "toolBarAction")->isChecked());
         QCOMPARE(win.state.Cnf.ShowToolBar, 0);
-        w.toolBarAction->trigger();
+        Command(w, "toolBarAction")->trigger();
         QVERIFY(WaitFor([&] { return bar->isVisible() && bar->isFloating(); }));
     }
 
@@ -499,7 +506,7 @@ private slots:
         });
         MainWindow& w = *win.w;
         QVERIFY(QTest::qWaitForWindowExposed(&w, kWait));
-        QToolBar* bar = w.mainToolBar;
+        QToolBar* bar = w.findChild<QToolBar*>(QStringLiteral("MainToolBar"));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const bool placed = WaitFor([&] {
             return bar->frameGeometry().top() < bar->geometry().top() &&
