@@ -101,17 +101,18 @@ private slots:
         engine::InstallLanguages(engine::MakeLanguageSet(std::move(table)));
         Fixture f;
         QList<OpenFilesRequest> requests;
-        f.window->AskOpenFiles = [&](const OpenFilesRequest& r, OpenFilesAnswer& a) {
+        const auto answer = [&](const OpenFilesRequest& r, OpenFilesAnswer& a) {
             requests << r;
             a.Files = {QStringLiteral("/src/Makefile")};
             a.FilterIndex = 7;
             return true;
         };
+        f.prompts.OpenFiles = {answer, answer};
         f.state.Cnf.LanguagePatterns = {{"Py", "*.py,*.pyi"}};
         f.state.Cnf.OpenDialogFilter = 7;
-        f.window->openAction->trigger();
+        Command(*f.window, "openAction")->trigger();
         f.state.Cnf.AllLanguages = 0;
-        f.window->openAction->trigger();
+        Command(*f.window, "openAction")->trigger();
         engine::InstallLanguages(before);
 
         const std::vector<FilterEntry> with = requests.value(0).Filters;
