@@ -414,7 +414,11 @@ std::size_t GenericLines::InCode(std::string_view line, std::size_t i, std::size
 // An opener at i: where the scan goes on (the line's end for a line comment), or i
 // when none stands there.
 std::size_t GenericLines::Open(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
+    const char c = line[i];
     for (const Opener& o : rules_.Openers()) {
+        // Every opener begins with its first byte (a string's in its own case).
+        const char f = o.Text.front();
+        if (c != f && (!lang_.NoCase || o.Type == OpenerType::String || Lower(c) != Lower(f))) continue;
         if (o.Type == OpenerType::String) {
             const std::size_t next = OpenString(line, i, first, o, hasCode);
             if (next != i) return next;
