@@ -47,6 +47,14 @@ concept ScansSomeStates = requires(Counter& c) {
     c.BlankLine();
 };
 
+// A counter may also find its marks in its own pass over the text instead of
+// having its asked bytes found.
+template <class Counter>
+concept FindsItsMarks = requires(Counter& c, const char* p, std::size_t n, typename Counter::Carry& carry,
+                                 ByteMasks* out) {
+    c.Find(p, n, n, carry, out);
+};
+
 template <class Counter>
 bool MustScan(const Counter& counter) {
     if constexpr (ScansSomeStates<Counter>)
@@ -101,7 +109,10 @@ private:
         for (std::size_t at = 0; at < n; at += 64) {
             if (used == found) {
                 found = std::min(kWindow, (n - at + 63) / 64);
-                FindBytes(p + at, n - at, found, asked, window);
+                if constexpr (FindsItsMarks<Counter>)
+                    counter_.Find(p + at, n - at, found, carry, window);
+                else
+                    FindBytes(p + at, n - at, found, asked, window);
                 used = 0;
             }
             const ByteMasks& m = window[used++];

@@ -62,7 +62,8 @@ LanguageRules::LanguageRules(const Language& language) : lang_(language) {
     for (const Opener& o : openers_) {
         const auto c = static_cast<unsigned char>(o.Text.front());
         interesting_[c] = true;
-        if (IsLetter(o.Text.front())) interesting_[static_cast<unsigned char>(c ^ 0x20)] = true;
+        if (lang_.NoCase && IsLetter(o.Text.front()))
+            interesting_[static_cast<unsigned char>(c ^ 0x20)] = true;
     }
     std::size_t count = 0;
     for (std::size_t c = 0; c < 128; ++c)
@@ -78,14 +79,15 @@ void LanguageRules::ChooseBytes() {
     if (!AllLines && !ChooseBytes(true) && !ChooseBytes(false)) AllLines = true;
 }
 
-// Picks the asked bytes and the marks of every marker; false when more than four
-// distinct bytes are needed.
+// Picks the asked bytes and the marks of every marker; false when more distinct
+// bytes are needed than the frame finds.
 bool LanguageRules::ChooseBytes(bool pairs) {
     std::vector<char> chosen;
     Marks.clear();
     EndBackslash = -1;
     auto entry = [&](char c) {
-        c = Lower(c);  // letters are found in either case: more lines looked at, never fewer
+        // Where case is ignored letters are found in either case.
+        if (lang_.NoCase) c = Lower(c);
         auto at = std::find(chosen.begin(), chosen.end(), c);
         if (at == chosen.end()) at = chosen.insert(chosen.end(), c);
         return static_cast<std::int8_t>(at - chosen.begin());
@@ -119,13 +121,73 @@ bool LanguageRules::ChooseBytes(bool pairs) {
     for (const CommentPair& p : lang_.LineStartBlocks) add(p.Close, B);
     for (const StringForm& s : lang_.Strings)
         if (s.Doc) add(s.Close, B);
-    if (chosen.size() > 4) return false;
-    Asked = {{0, 0, 0, 0}, {0, 0, 0, 0}, static_cast<int>(chosen.size())};
+    if (chosen.size() > detail::kMaxAsked) return false;
+    Asked = {{}, {}, static_cast<int>(chosen.size())};
     for (std::size_t k = 0; k < chosen.size(); ++k) {
         Asked.Value[k] = chosen[k];
-        Asked.Fold[k] = IsLetter(chosen[k]) ? char{0x20} : char{0};
+        Asked.Fold[k] = lang_.NoCase && IsLetter(chosen[k]) ? char{0x20} : char{0};
     }
+    PlanTerms();
+    PlanTables();
     return true;
+}
+
+void LanguageRules::PlanTerms() {
+    Preceded.clear();
+    Followed.clear();
+    TermsA.clear();
+    TermsB.clear();
+    TermsLineComment.clear();
+    auto need = [](std::vector<std::uint8_t>& list, std::int8_t k) {
+        const auto entry = static_cast<std::uint8_t>(k);
+        if (std::find(list.begin(), list.end(), entry) == list.end()) list.push_back(entry);
+    };
+    auto add = [](std::vector<Term>& terms, Term t) {
+        if (std::none_of(terms.begin(), terms.end(),
+                         [&](Term u) { return u.Byte == t.Byte && u.Other == t.Other; }))
+            terms.push_back(t);
+    };
+    for (const Mark& r : Marks) {
+        const bool pair = r.Second >= 0;
+        const auto first = static_cast<std::uint8_t>(r.First), second = static_cast<std::uint8_t>(r.Second);
+        // A pair is marked at its second byte, and as a line comment at its first.
+        const Term at = pair ? Term{second, AuxPreceded(r.First)} : Term{first, kAuxAll};
+        if ((r.Roles & (A | B)) != 0 && pair) need(Preceded, r.First);
+        if ((r.Roles & A) != 0) add(TermsA, at);
+        if ((r.Roles & B) != 0) add(TermsB, at);
+        if ((r.Roles & LineComment) != 0) {
+            if (pair) need(Followed, r.Second);
+            add(TermsLineComment, pair ? Term{first, AuxFollowed(r.Second)} : Term{first, kAuxAll});
+        }
+    }
+}
+
+void LanguageRules::PlanTables() {
+    Tables = {};
+    OnePass = detail::MarksInOnePass() && Asked.Count < 8;
+    for (int k = 0; k < Asked.Count; ++k) {
+        if (static_cast<unsigned char>(Asked.Value[k]) >= 0x80) OnePass = false;
+        for (unsigned c = 1; c < 0x80; ++c)
+            if (static_cast<char>(static_cast<char>(c) | Asked.Fold[k]) == Asked.Value[k])
+                Tables.Class[c] = static_cast<std::uint8_t>(k + 1);
+    }
+    auto at = [this](std::uint8_t before, std::int8_t entry) -> std::uint8_t& {
+        return Tables.Roles[8 * before + static_cast<std::uint8_t>(entry + 1)];
+    };
+    using R = detail::MarkTables;
+    for (const Mark& r : Marks) {
+        const bool pair = r.Second >= 0;
+        std::uint8_t roles = 0;
+        if ((r.Roles & A) != 0) roles |= R::A;
+        if ((r.Roles & B) != 0) roles |= R::B;
+        if ((r.Roles & LineComment) != 0) roles |= pair ? R::LineCommentBefore : R::LineCommentHere;
+        if (pair)
+            at(static_cast<std::uint8_t>(r.First + 1), r.Second) |= roles;
+        else
+            for (std::uint8_t before = 0; before < 8; ++before) at(before, r.First) |= roles;
+    }
+    if (EndBackslash >= 0)
+        for (std::uint8_t before = 0; before < 8; ++before) at(before, EndBackslash) |= R::Backslash;
 }
 
 namespace {
@@ -134,53 +196,21 @@ namespace {
 // a string, or in a line comment or string continued by a final backslash.
 enum class State : std::uint8_t { Code, Block, BlockStart, String, Doc, LineSplice, Header };
 
-class GenericCounter {
+// How a line is classified, whatever marks the language's blocks.
+class GenericLines {
 public:
-    GenericCounter(const LanguageRules& rules, bool header)
-        : rules_(rules), lang_(rules.Lang()), state_(header ? State::Header : State::Code) {}
-
-    bool InComment() const {
-        return state_ == State::Block || state_ == State::BlockStart || state_ == State::Doc ||
-               state_ == State::Header;
+    GenericLines(const LanguageRules& rules, bool header) : rules_(rules), lang_(rules.Lang()) {
+        Set(header ? State::Header : State::Code);
     }
+
+    bool InComment() const { return inComment_; }
     // A string or a continued line comment goes on by rules the masks cannot tell.
-    bool MustScan() const { return state_ == State::String || state_ == State::LineSplice; }
+    bool MustScan() const { return mustScan_; }
     // A blank line ends what a final backslash continued.
     void BlankLine() {
-        if (state_ == State::LineSplice || (state_ == State::String && !Form().Multi)) state_ = State::Code;
+        if (state_ == State::LineSplice || (state_ == State::String && !Form().Multi)) Set(State::Code);
     }
 
-    struct Carry {
-        std::uint64_t Last = 0;  // bit k: the block before ended in asked byte k
-    };
-    detail::BytesAsked Asked() const { return rules_.Asked; }
-    detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next, std::uint64_t) const {
-        if (rules_.AllLines) return {~std::uint64_t{0}, ~std::uint64_t{0}, 0};
-        const detail::BytesAsked& asked = rules_.Asked;
-        auto nextIs = [&](std::int8_t k) {
-            return std::uint64_t{(next | asked.Fold[k]) == asked.Value[k]} << 63;
-        };
-        detail::BlockMarks marks;
-        for (const LanguageRules::Mark& r : rules_.Marks) {
-            const std::uint64_t first = m.Byte[r.First];
-            std::uint64_t at = first, start = first;
-            if (r.Second >= 0) {
-                const std::uint64_t second = m.Byte[r.Second];
-                at = second & ((first << 1) | (carry.Last >> r.First & 1));
-                start = first & ((second >> 1) | nextIs(r.Second));
-            }
-            if ((r.Roles & LanguageRules::A) != 0) marks.A |= at;
-            if ((r.Roles & LanguageRules::B) != 0) marks.B |= at;
-            if ((r.Roles & LanguageRules::LineComment) != 0) marks.LineComment |= start;
-        }
-        if (rules_.EndBackslash >= 0)
-            marks.A |=
-                m.Byte[rules_.EndBackslash] & (((m.Cr | m.Lf) >> 1) | std::uint64_t{next == '\0'} << 63 |
-                                               std::uint64_t{next == '\r' || next == '\n'} << 63);
-        carry.Last = 0;
-        for (int k = 0; k < asked.Count; ++k) carry.Last |= (m.Byte[k] >> 63) << k;
-        return marks;
-    }
     detail::LineClass Unmarked(std::string_view line, std::size_t first) {
         if (MustScan()) return Classify(line, first);
         if (InComment()) return detail::LineClass::Comment;
@@ -195,7 +225,17 @@ public:
 
     detail::LineClass Classify(std::string_view line, std::size_t first);
 
+protected:
+    const LanguageRules& Rules() const { return rules_; }
+
 private:
+    // The frame asks for the state's kind at every block and line: kept at hand.
+    void Set(State state) {
+        state_ = state;
+        inComment_ = state == State::Block || state == State::BlockStart || state == State::Doc ||
+                     state == State::Header;
+        mustScan_ = state == State::String || state == State::LineSplice;
+    }
     const StringForm& Form() const { return lang_.Strings[index_]; }
     const CommentPair& Pair() const {
         return state_ == State::BlockStart ? lang_.LineStartBlocks[index_] : lang_.Blocks[index_];
@@ -214,7 +254,8 @@ private:
 
     const LanguageRules& rules_;
     const Language& lang_;
-    State state_;
+    State state_ = State::Code;
+    bool inComment_ = false, mustScan_ = false;
     bool headerRun_ = false;  // the designer header's run of lines has begun
     std::uint16_t index_ = 0;
     std::uint32_t depth_ = 0;  // of nested block comments
@@ -222,7 +263,65 @@ private:
     std::size_t closeSize_ = 0;
 };
 
-detail::LineClass GenericCounter::Classify(std::string_view line, std::size_t first) {
+// The counter the frame runs: GenericLines with the language's block marks.
+class GenericCounter : public GenericLines {
+public:
+    using GenericLines::GenericLines;
+
+    struct Carry {
+        std::uint64_t Last = 0;   // bit k: the block before ended in asked byte k
+        std::uint8_t Before = 0;  // the class of the last byte looked up (OnePass)
+    };
+    detail::BytesAsked Asked() const { return Rules().Asked; }
+    void Find(const char* p, std::size_t n, std::size_t blocks, Carry& carry, detail::ByteMasks* out) const {
+        const LanguageRules& rules = Rules();
+        if (rules.OnePass && !rules.AllLines)
+            detail::FindMarks(p, n, blocks, rules.Tables, carry.Before, out);
+        else
+            detail::FindBytes(p, n, blocks, rules.Asked, out);
+    }
+    [[gnu::always_inline]] detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next,
+                                                   std::uint64_t) const {
+        const LanguageRules& rules = Rules();
+        if (rules.AllLines) return {~std::uint64_t{0}, ~std::uint64_t{0}, 0};
+        // A backslash that ends its line.
+        auto endBackslash = [&](std::uint64_t backslash) {
+            return backslash & (((m.Cr | m.Lf) >> 1) | std::uint64_t{next == '\0'} << 63 |
+                                std::uint64_t{next == '\r' || next == '\n'} << 63);
+        };
+        if (rules.OnePass) return {m.Byte[0] | endBackslash(m.Byte[3]), m.Byte[1], m.Byte[2]};
+        return Terms(m, carry, next, endBackslash);
+    }
+
+private:
+    template <class EndBackslash>
+    detail::BlockMarks Terms(const detail::ByteMasks& m, Carry& carry, char next,
+                             EndBackslash endBackslash) const {
+        const LanguageRules& rules = Rules();
+        std::uint64_t aux[LanguageRules::kAuxAll + 1];
+        aux[LanguageRules::kAuxAll] = ~std::uint64_t{0};
+        std::uint64_t last = 0;
+        for (const std::uint8_t k : rules.Preceded) {
+            aux[LanguageRules::AuxPreceded(k)] = (m.Byte[k] << 1) | (carry.Last >> k & 1);
+            last |= (m.Byte[k] >> 63) << k;
+        }
+        carry.Last = last;
+        for (const std::uint8_t k : rules.Followed) {
+            const bool nextIs = (next | rules.Asked.Fold[k]) == rules.Asked.Value[k];
+            aux[LanguageRules::AuxFollowed(k)] = (m.Byte[k] >> 1) | std::uint64_t{nextIs} << 63;
+        }
+        auto terms = [&](const std::vector<LanguageRules::Term>& list) {
+            std::uint64_t mask = 0;
+            for (const LanguageRules::Term t : list) mask |= m.Byte[t.Byte] & aux[t.Other];
+            return mask;
+        };
+        detail::BlockMarks marks{terms(rules.TermsA), terms(rules.TermsB), terms(rules.TermsLineComment)};
+        if (rules.EndBackslash >= 0) marks.A |= endBackslash(m.Byte[rules.EndBackslash]);
+        return marks;
+    }
+};
+
+detail::LineClass GenericLines::Classify(std::string_view line, std::size_t first) {
     if (state_ == State::Header) return HeaderLine(line, first);
     if (lang_.CommentColumn != 0 || lang_.CodeFirst != 0) {
         const detail::LineClass c = FixedForm(line, first);
@@ -233,7 +332,7 @@ detail::LineClass GenericCounter::Classify(std::string_view line, std::size_t fi
     if (state_ == State::LineSplice) i = line.size();
     if (state_ == State::BlockStart) {
         // Its closer counts only in column 1, and the rest of that line is comment.
-        if (MarkerAt(line, 0, Pair().Close, lang_.NoCase)) state_ = State::Code;
+        if (MarkerAt(line, 0, Pair().Close, lang_.NoCase)) Set(State::Code);
         return detail::LineClass::Comment;
     }
     if (state_ == State::String && i < line.size()) hasCode = true;
@@ -257,15 +356,15 @@ detail::LineClass GenericCounter::Classify(std::string_view line, std::size_t fi
         }
     }
     if (state_ == State::String && !Form().Multi && !(lang_.Splice && EndsWithBackslash(line)))
-        state_ = State::Code;
-    if (state_ == State::LineSplice && !EndsWithBackslash(line)) state_ = State::Code;
+        Set(State::Code);
+    if (state_ == State::LineSplice && !EndsWithBackslash(line)) Set(State::Code);
     return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
 }
 
 // Fixed-form columns: a comment mark in its column makes a comment line, and only
 // the code columns are looked at further (a line with text only outside them is
 // blank). Code: go on with the narrowed line.
-detail::LineClass GenericCounter::FixedForm(std::string_view& line, std::size_t& first) {
+detail::LineClass GenericLines::FixedForm(std::string_view& line, std::size_t& first) {
     const std::size_t col = lang_.CommentColumn;
     if (col != 0 && line.size() >= col && lang_.CommentColumnChars.find(line[col - 1]) != std::string::npos)
         return detail::LineClass::Comment;
@@ -281,17 +380,17 @@ detail::LineClass GenericCounter::FixedForm(std::string_view& line, std::size_t&
 
 // Inside the designer header every line is a comment line, up to the last of the
 // first run of lines beginning with its second word.
-detail::LineClass GenericCounter::HeaderLine(std::string_view line, std::size_t first) {
+detail::LineClass GenericLines::HeaderLine(std::string_view line, std::size_t first) {
     const bool run = MarkerAt(line, first, lang_.HeaderRun, lang_.NoCase);
     if (run || !headerRun_) {
         headerRun_ = headerRun_ || run;
         return detail::LineClass::Comment;
     }
-    state_ = State::Code;
+    Set(State::Code);
     return Classify(line, first);
 }
 
-std::size_t GenericCounter::InCode(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
+std::size_t GenericLines::InCode(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
     const std::size_t n = line.size();
     const char* stops = rules_.Stops();
     while (i < n) {
@@ -315,8 +414,12 @@ std::size_t GenericCounter::InCode(std::string_view line, std::size_t i, std::si
 
 // An opener at i: where the scan goes on (the line's end for a line comment), or i
 // when none stands there.
-std::size_t GenericCounter::Open(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
+std::size_t GenericLines::Open(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
+    const char c = line[i];
     for (const Opener& o : rules_.Openers()) {
+        // Every opener begins with its first byte (a string's in its own case).
+        const char f = o.Text.front();
+        if (c != f && (!lang_.NoCase || o.Type == OpenerType::String || Lower(c) != Lower(f))) continue;
         if (o.Type == OpenerType::String) {
             const std::size_t next = OpenString(line, i, first, o, hasCode);
             if (next != i) return next;
@@ -329,14 +432,14 @@ std::size_t GenericCounter::Open(std::string_view line, std::size_t i, std::size
         switch (o.Type) {
             case OpenerType::Line:
             case OpenerType::LineStart:
-                if (lang_.Splice && EndsWithBackslash(line)) state_ = State::LineSplice;
+                if (lang_.Splice && EndsWithBackslash(line)) Set(State::LineSplice);
                 return line.size();
             case OpenerType::Block:
-                state_ = State::Block;
+                Set(State::Block);
                 depth_ = 1;
                 break;
             case OpenerType::BlockStart:
-                state_ = State::BlockStart;
+                Set(State::BlockStart);
                 index_ = o.Index;
                 return line.size();
             case OpenerType::String:
@@ -348,8 +451,8 @@ std::size_t GenericCounter::Open(std::string_view line, std::size_t i, std::size
     return i;
 }
 
-std::size_t GenericCounter::OpenString(std::string_view line, std::size_t i, std::size_t first,
-                                       const Opener& o, bool& hasCode) {
+std::size_t GenericLines::OpenString(std::string_view line, std::size_t i, std::size_t first, const Opener& o,
+                                     bool& hasCode) {
     const StringForm& s = lang_.Strings[o.Index];
     const std::size_t n = line.size();
     std::size_t j = i;
@@ -400,12 +503,12 @@ std::size_t GenericCounter::OpenString(std::string_view line, std::size_t i, std
     }
     index_ = o.Index;
     // Standing alone as a statement, a doc string is comment.
-    state_ = s.Doc && i == first && !hasCode ? State::Doc : State::String;
+    Set(s.Doc && i == first && !hasCode ? State::Doc : State::String);
     hasCode = hasCode || state_ == State::String;
     return j;
 }
 
-std::size_t GenericCounter::InBlock(std::string_view line, std::size_t i) {
+std::size_t GenericLines::InBlock(std::string_view line, std::size_t i) {
     const CommentPair& p = Pair();
     const std::size_t n = line.size();
     const char close = p.Close.front(), open = p.Open.front();
@@ -420,7 +523,7 @@ std::size_t GenericCounter::InBlock(std::string_view line, std::size_t i) {
             MarkerAt(line, i, p.Close, lang_.NoCase)) {
             i += p.Close.size();
             if (--depth_ == 0) {
-                state_ = State::Code;
+                Set(State::Code);
                 return i;
             }
             continue;
@@ -436,7 +539,7 @@ std::size_t GenericCounter::InBlock(std::string_view line, std::size_t i) {
     return n;
 }
 
-std::size_t GenericCounter::InString(std::string_view line, std::size_t i) {
+std::size_t GenericLines::InString(std::string_view line, std::size_t i) {
     const StringForm& s = Form();
     const std::string_view close(close_, closeSize_);
     const std::size_t n = line.size();
@@ -454,7 +557,7 @@ std::size_t GenericCounter::InString(std::string_view line, std::size_t i) {
                 i += 2 * close.size();
                 continue;
             }
-            state_ = State::Code;
+            Set(State::Code);
             return i + close.size();
         }
         i += text::CharLength(line, i);

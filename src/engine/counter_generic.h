@@ -62,9 +62,32 @@ public:
     std::int8_t EndBackslash = -1;
     bool AllLines = false;
 
+    // The marks as the frame works them out for each block. Aux holds, per block,
+    // for the entries in Preceded the bytes right after one (the second byte of a
+    // pair: AuxPreceded(k)), for those in Followed the bytes right before one (the
+    // first byte of a pair: AuxFollowed(k)), and all bits (AuxAll). A role's mask
+    // is the OR of its terms, each the bytes of entry Byte that are bits of
+    // Aux[Other]: each distinct byte or pair once per role.
+    struct Term {
+        std::uint8_t Byte = 0, Other = 0;
+    };
+    static constexpr std::uint8_t AuxPreceded(int k) { return static_cast<std::uint8_t>(k); }
+    static constexpr std::uint8_t AuxFollowed(int k) {
+        return static_cast<std::uint8_t>(detail::kMaxAsked + k);
+    }
+    static constexpr std::uint8_t kAuxAll = 2 * detail::kMaxAsked;
+    std::vector<std::uint8_t> Preceded, Followed;
+    std::vector<Term> TermsA, TermsB, TermsLineComment;
+    // The same marks as tables looked up in one pass (when OnePass: every asked
+    // byte is ASCII and the processor has the instructions).
+    detail::MarkTables Tables;
+    bool OnePass = false;
+
 private:
     void ChooseBytes();
     bool ChooseBytes(bool pairs);
+    void PlanTerms();
+    void PlanTables();
 
     Language lang_;
     std::vector<Opener> openers_;

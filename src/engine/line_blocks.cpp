@@ -1,6 +1,7 @@
 #include "engine/line_blocks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -61,8 +62,8 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
     BlockBytes bytes{p, n, {}};
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128(),
                   blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
-    __m128i value[4], fold[4];
-    for (int i = 0; i < 4; ++i) {
+    __m128i value[std::size_t{Count}], fold[std::size_t{Count}];
+    for (int i = 0; i < Count; ++i) {
         value[i] = _mm_set1_epi8(asked.Value[i]);
         fold[i] = _mm_set1_epi8(asked.Fold[i]);
     }
@@ -102,8 +103,8 @@ template <int Count>
     BlockBytes bytes{p, n, {}};
     const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n'), nul = _mm256_setzero_si256(),
                   blank = _mm256_set1_epi8(' '), tab = _mm256_set1_epi8('\t');
-    __m256i value[4], fold[4];
-    for (int i = 0; i < 4; ++i) {
+    __m256i value[std::size_t{Count}], fold[std::size_t{Count}];
+    for (int i = 0; i < Count; ++i) {
         value[i] = _mm256_set1_epi8(asked.Value[i]);
         fold[i] = _mm256_set1_epi8(asked.Fold[i]);
     }
@@ -129,8 +130,8 @@ template <int Count>
     BlockBytes bytes{p, n, {}};
     const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n'), nul = _mm512_setzero_si512(),
                   blank = _mm512_set1_epi8(' '), tab = _mm512_set1_epi8('\t');
-    __m512i value[4], fold[4];
-    for (int i = 0; i < 4; ++i) {
+    __m512i value[std::size_t{Count}], fold[std::size_t{Count}];
+    for (int i = 0; i < Count; ++i) {
         value[i] = _mm512_set1_epi8(asked.Value[i]);
         fold[i] = _mm512_set1_epi8(asked.Fold[i]);
     }
@@ -144,6 +145,57 @@ template <int Count>
         for (int i = 0; i < Count; ++i)
             m.Byte[i] = _mm512_cmpeq_epi8_mask(_mm512_or_si512(v, fold[i]), value[i]);
     }
+}
+
+// For each byte of a block, the one before it (byte 0: any).
+constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
+    std::array<std::uint8_t, 64> a{};
+    for (std::size_t i = 1; i < 64; ++i) a[i] = static_cast<std::uint8_t>(i - 1);
+    return a;
+}();
+
+// (Classes are below 8: times 8 within 16-bit lanes never carries into the next byte.)
+[[gnu::target("avx512bw,avx512vbmi")]] void FindMarksVbmi(const char* p, std::size_t n, std::size_t blocks,
+                                                          const MarkTables& tables, std::uint8_t& before,
+                                                          ByteMasks* out) {
+    BlockBytes bytes{p, n, {}};
+    const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n'), nul = _mm512_setzero_si512(),
+                  blank = _mm512_set1_epi8(' '), tab = _mm512_set1_epi8('\t');
+    // The classes of bytes below 0x80 (two tables of 64), and the same times 8.
+    const __m512i class0 = _mm512_loadu_si512(tables.Class), class1 = _mm512_loadu_si512(tables.Class + 64);
+    const __m512i roles = _mm512_loadu_si512(tables.Roles);
+    // Each byte takes the class of the one before it; byte 0 that of the block before.
+    const __m512i shiftDown = _mm512_loadu_si512(kByteBefore.data());
+    std::uint8_t last = before;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        const char* q = bytes.At(b);
+        const __m512i v = _mm512_loadu_si512(q);
+        ByteMasks& m = out[b];
+        m.Cr = _mm512_cmpeq_epi8_mask(v, cr);
+        m.Lf = _mm512_cmpeq_epi8_mask(v, lf);
+        m.Nul = _mm512_cmpeq_epi8_mask(v, nul);
+        m.White = _mm512_cmpeq_epi8_mask(v, blank) | _mm512_cmpeq_epi8_mask(v, tab);
+        // Bytes of 0x80 and above are of class 0.
+        const __mmask64 ascii = ~_mm512_movepi8_mask(v);
+        const __m512i cls = _mm512_maskz_permutex2var_epi8(ascii, class0, v, class1);
+        const __m512i before8 =
+            _mm512_mask_permutexvar_epi8(_mm512_set1_epi8(static_cast<char>(last * 8)), ~__mmask64{1},
+                                         shiftDown, _mm512_slli_epi16(cls, 3));
+        const __m512i r = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, _mm512_or_si512(before8, cls), roles);
+        last = tables.Class[static_cast<unsigned char>(q[63])];
+        // A line comment's pair that runs into the next block.
+        const std::size_t end = (b + 1) * 64;
+        const std::uint8_t next = end < n ? tables.Class[static_cast<unsigned char>(p[end])] : 0;
+        const bool runsOn = (tables.Roles[8 * last + next] & MarkTables::LineCommentBefore) != 0;
+        // (a lambda would not take the function's target)
+        m.Byte[0] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::A));
+        m.Byte[1] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::B));
+        m.Byte[2] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::LineCommentHere)) |
+                    _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::LineCommentBefore)) >> 1 |
+                    std::uint64_t{runsOn} << 63;
+        m.Byte[3] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::Backslash));
+    }
+    before = last;
 }
 
 // The ASCII run's whole vectors: a byte is ASCII other than NUL when, less one, it
@@ -253,8 +305,12 @@ void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAske
             return FindCount<2>(p, n, blocks, asked, out, simd);
         case 3:
             return FindCount<3>(p, n, blocks, asked, out, simd);
-        default:
+        case 4:
             return FindCount<4>(p, n, blocks, asked, out, simd);
+        case 5:
+            return FindCount<5>(p, n, blocks, asked, out, simd);
+        default:
+            return FindCount<6>(p, n, blocks, asked, out, simd);
     }
 }
 
@@ -292,5 +348,23 @@ std::size_t AsciiTextRun(std::string_view s, Simd simd) {
 }
 
 std::size_t AsciiTextRun(std::string_view s) { return AsciiTextRun(s, BestSimd()); }
+
+bool MarksInOnePass() {
+#if defined(ZARNIK_X86)
+    static const bool vbmi = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+    return vbmi;
+#else
+    return false;
+#endif
+}
+
+void FindMarks(const char* p, std::size_t n, std::size_t blocks, const MarkTables& tables,
+               std::uint8_t& before, ByteMasks* out) {
+#if defined(ZARNIK_X86)
+    FindMarksVbmi(p, n, blocks, tables, before, out);
+#else
+    (void)p, (void)n, (void)blocks, (void)tables, (void)before, (void)out;
+#endif
+}
 
 }  // namespace zarnik::engine::detail

@@ -10,21 +10,24 @@
 
 namespace zarnik::engine::detail {
 
+// The most bytes a counter may ask to be found.
+inline constexpr int kMaxAsked = 6;
+
 // Which bytes a counter asks to be found, besides line breaks, blanks and TABs: a
 // byte b is found as entry k when (b | Fold[k]) == Value[k] (Fold 0x20 finds a
 // letter in either case). Only the first Count entries are found: each costs a
 // mask per block, and the masks of the others are left as they were.
 struct BytesAsked {
-    char Value[4];
-    char Fold[4];
+    char Value[kMaxAsked];
+    char Fold[kMaxAsked];
     int Count = 4;
 };
 
 // The bytes found in one block of 64: bit k stands for the block's byte k.
 struct ByteMasks {
     std::uint64_t Cr, Lf, Nul;
-    std::uint64_t White;    // blank or TAB
-    std::uint64_t Byte[4];  // as asked (the first BytesAsked::Count of them)
+    std::uint64_t White;            // blank or TAB
+    std::uint64_t Byte[kMaxAsked];  // as asked (the first BytesAsked::Count of them)
 };
 
 // The instructions the bytes are found with.
@@ -39,6 +42,34 @@ bool Supports(Simd simd);
 void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out);
 void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out,
                Simd simd);
+
+// A language's marks as two tables, made once: the class of each byte (0: none of
+// the bytes the language marks, else 1 to 7), and the roles of each byte by its
+// class and that of the byte before it (Roles[8 * before + class]). A pair of
+// bytes and a single byte are looked up alike, whatever their number.
+struct MarkTables {
+    enum Role : std::uint8_t {
+        A = 1,                  // as BlockMarks::A
+        B = 2,                  // as BlockMarks::B
+        LineCommentHere = 4,    // BlockMarks::LineComment at this byte
+        LineCommentBefore = 8,  // BlockMarks::LineComment at the byte before
+        Backslash = 16,         // a backslash, marked where it ends a line
+    };
+    std::uint8_t Class[256] = {};
+    std::uint8_t Roles[64] = {};
+};
+
+// Whether FindMarks runs on this processor (checked once): it looks bytes up in
+// tables 64 at a time (AVX-512 VBMI).
+bool MarksInOnePass();
+
+// The masks of blocks [0, blocks) of the text [p, p + n) as FindBytes finds them,
+// but for the marks the tables give instead of asked bytes: Byte[0] A, Byte[1] B,
+// Byte[2] LineComment, Byte[3] backslashes. before: the class of the byte before
+// p (0 at a text's start), then of the last byte looked at. The byte after the
+// last block is the text's next, or none at its end. Only where MarksInOnePass().
+void FindMarks(const char* p, std::size_t n, std::size_t blocks, const MarkTables& tables,
+               std::uint8_t& before, ByteMasks* out);
 
 // The number of bytes from the start that are ASCII other than NUL: where a text
 // that is ASCII up to its end or its first NUL shows so, in one pass. With

@@ -116,14 +116,14 @@ TEST(BlockFrame, CountsAsTheLineByLineFrame) {
 // the instruction.
 TEST(FindBytes, EveryInstructionSetFindsTheBytesALoopFinds) {
     using detail::ByteMasks;
-    const detail::BytesAsked asked{{'/', 'c', '\x95', 'r'}, {0, 0x20, 0, 0x20}};
+    const detail::BytesAsked asked{{'/', 'c', '\x95', 'r', '"', '\\'}, {0, 0x20, 0, 0x20, 0, 0}, 6};
     std::uint64_t seed = 12345;
     for (std::uint64_t x :
          {std::uint64_t{0}, ~std::uint64_t{0}, std::uint64_t{1} << 63, Next(seed), Next(seed)})
         EXPECT_EQ(detail::CountBits<false>(x), detail::CountBits<true>(x)) << x;
     for (int round = 0; round < 300; ++round) {
         std::string text(Next(seed) % 300, ' ');
-        for (char& c : text) c = "/cC\x95rR \t\r\n\0x\xE3\x80"[Next(seed) % 15];
+        for (char& c : text) c = "/cC\x95rR \t\r\n\0x\xE3\x80\"\\"[Next(seed) % 17];
         const std::size_t blocks = (text.size() + 63) / 64 + 1;
         std::vector<ByteMasks> expected(blocks);
         for (std::size_t i = 0; i < blocks * 64; ++i) {
@@ -134,23 +134,23 @@ TEST(FindBytes, EveryInstructionSetFindsTheBytesALoopFinds) {
             m.Lf |= c == '\n' ? bit : 0;
             m.Nul |= c == '\0' ? bit : 0;
             m.White |= c == ' ' || c == '\t' ? bit : 0;
-            for (int k = 0; k < 4; ++k)
+            for (int k = 0; k < detail::kMaxAsked; ++k)
                 m.Byte[k] |= static_cast<char>(c | asked.Fold[k]) == asked.Value[k] ? bit : 0;
         }
         for (detail::Simd simd : {detail::Simd::Sse2, detail::Simd::Avx2, detail::Simd::Avx512}) {
             if (!detail::Supports(simd)) continue;
             // Fewer entries asked: the masks of the others are left as they were.
             detail::BytesAsked some = asked;
-            some.Count = 1 + round % 4;
+            some.Count = 1 + round % detail::kMaxAsked;
             std::vector<ByteMasks> found(blocks);
-            for (ByteMasks& f : found) std::fill(f.Byte, f.Byte + 4, std::uint64_t{42});
+            for (ByteMasks& f : found) std::fill(f.Byte, f.Byte + detail::kMaxAsked, std::uint64_t{42});
             detail::FindBytes(text.data(), text.size(), blocks, some, found.data(), simd);
             for (std::size_t b = 0; b < blocks; ++b) {
                 const ByteMasks &f = found[b], &e = expected[b];
-                ASSERT_TRUE(
-                    f.Cr == e.Cr && f.Lf == e.Lf && f.Nul == e.Nul && f.White == e.White &&
-                    std::equal(f.Byte, f.Byte + some.Count, e.Byte) &&
-                    std::all_of(f.Byte + some.Count, f.Byte + 4, [](std::uint64_t m) { return m == 42; }))
+                ASSERT_TRUE(f.Cr == e.Cr && f.Lf == e.Lf && f.Nul == e.Nul && f.White == e.White &&
+                            std::equal(f.Byte, f.Byte + some.Count, e.Byte) &&
+                            std::all_of(f.Byte + some.Count, f.Byte + detail::kMaxAsked,
+                                        [](std::uint64_t m) { return m == 42; }))
                     << "round " << round << ", block " << b << ", instructions " << static_cast<int>(simd);
             }
         }
