@@ -55,6 +55,21 @@ bool WaitFor(F condition) {
     return condition();
 }
 
+// Calls drive once with the modal dialog of type T as soon as it is up and holds
+// the keyboard: its exec() blocks the test's own code, so the test acts from the
+// event loop, polled by poll.
+template <class T, class F>
+void WhenActiveModal(QTimer& poll, F drive) {
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&poll, drive] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isActiveWindow()) return;
+        poll.stop();
+        drive(dialog);
+    });
+    poll.start();
+}
+
 // The target list holds one target and the keyboard, its cursor at the end.
 QString TypeTargets(MainWindow& w, const std::string& target) {
     const QString text = QString::fromStdString(target);
@@ -282,11 +297,7 @@ private slots:
         const QString typed = QString::fromStdString(dir.str() + "/release-1.1");
         bool driven = false;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* d = qobject_cast<ChangeCountDialog*>(QApplication::activeModalWidget());
-            if (!d || !d->isActiveWindow()) return;
-            poll.stop();
+        WhenActiveModal<ChangeCountDialog>(poll, [&](ChangeCountDialog* d) {
             QCOMPARE(d->OldTarget(), QString::fromStdString(win.state.DiffOld));
             QVERIFY(d->newEdit->hasFocus());
             QVERIFY(!d->okButton->isEnabled());
@@ -297,7 +308,6 @@ private slots:
             driven = true;
             Xdo({"key", "Return"});
         });
-        poll.start();
         // Each item of the menu has a letter of its own: C runs 差分カウント at once.
         w.Targets().List()->setPlainText(QStringLiteral("/nonexistent/zarnik/*.c"));
         w.Result().SetText(QStringLiteral("earlier result"));
@@ -338,11 +348,7 @@ private slots:
         const QString repo = QString::fromStdString(dir.str() + "/repo");
         bool driven = false;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* d = qobject_cast<ChangeCountDialog*>(QApplication::activeModalWidget());
-            if (!d || !d->isActiveWindow()) return;
-            poll.stop();
+        WhenActiveModal<ChangeCountDialog>(poll, [&](ChangeCountDialog* d) {
             Xdo({"key", "alt+r"});
             QVERIFY(WaitFor([&] { return d->revisionRadio->isChecked() && d->repositoryEdit->hasFocus(); }));
             QVERIFY(!d->oldEdit->isVisible() && !d->okButton->isEnabled());
@@ -360,7 +366,6 @@ private slots:
             driven = true;
             Xdo({"key", "Return"});
         });
-        poll.start();
         Command(w, "changeCountAction")->trigger();
         QVERIFY(WaitFor([&] { return driven && !w.Running() && !QApplication::activeModalWidget(); }));
         const QString pane = w.Result().Text();
@@ -384,11 +389,7 @@ private slots:
         settings.blankOutOfTotalBox_->setChecked(true);
         bool driven = false;
         QTimer poll;
-        poll.setInterval(50);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isActiveWindow()) return;
-            poll.stop();
+        WhenActiveModal<QMessageBox>(poll, [&](QMessageBox* box) {
             Xdo({"key", "alt+h"});
             auto helpActive = [] {
                 QTextBrowser* h = HelpViewer::Instance().Window();
@@ -415,7 +416,6 @@ private slots:
             driven = true;
             Xdo({"key", "alt+n"});  // いいえ: the settings close with both options
         });
-        poll.start();
         settings.open();
         QVERIFY(QTest::qWaitForWindowActive(&settings, kWait));
         settings.okButton_->click();  // the warning: until it is answered the poll above drives
