@@ -49,7 +49,10 @@ bool EndsWithBackslash(std::string_view line) {
 
 LanguageRules::LanguageRules(const Language& language) : lang_(language) {
     auto add = [this](const std::string& text, OpenerType type, std::size_t index) {
-        openers_.push_back({text, type, static_cast<std::uint16_t>(index)});
+        const char first = text.front();
+        const bool other = lang_.NoCase && type != OpenerType::String && IsLetter(first);
+        openers_.push_back({text, type, static_cast<std::uint16_t>(index), first,
+                            other ? static_cast<char>(first ^ 0x20) : first});
     };
     for (const std::string& m : lang_.LineComments) add(m, OpenerType::Line, 0);
     for (const std::string& m : lang_.LineStartComments) add(m, OpenerType::LineStart, 0);
@@ -70,6 +73,19 @@ LanguageRules::LanguageRules(const Language& language) : lang_(language) {
         if (interesting_[c] && count++ < 4) stops_[count - 1] = static_cast<char>(c);
     hasStops_ = count >= 1 && count <= 4;
     for (std::size_t k = count; hasStops_ && k < 4; ++k) stops_[k] = stops_[0];
+    CodeStops = detail::MakeStopSet(stops_[0], stops_[1], stops_[2], stops_[3]);
+    for (const CommentPair& p : lang_.Blocks) {
+        const char close = p.Close.front(), open = p.Open.front();
+        const char close2 = lang_.NoCase ? static_cast<char>(close ^ (IsLetter(close) ? 0x20 : 0)) : close;
+        const char open2 = lang_.NoCase ? static_cast<char>(open ^ (IsLetter(open) ? 0x20 : 0)) : open;
+        BlockStops.push_back(
+            detail::MakeStopSet(close, close2, lang_.Nested ? open : close, lang_.Nested ? open2 : close));
+    }
+    for (const StringForm& f : lang_.Strings) {
+        // The closer's first byte: a raw string's is its parenthesis, one with '#' marks its quote.
+        const char close = f.Hashes ? '"' : f.RawDelim ? ')' : f.Close.empty() ? '\0' : f.Close.front();
+        StringStops.push_back(detail::MakeStopSet(close, f.Escape ? '\\' : close, close, close));
+    }
     ChooseBytes();
 }
 
@@ -396,8 +412,7 @@ std::size_t GenericLines::InCode(std::string_view line, std::size_t i, std::size
     while (i < n) {
         if (stops) {
             // Up to the next byte that may begin an opener or a double-byte character.
-            const std::size_t stop =
-                detail::FindStop(line.data(), i, n, stops[0], stops[1], stops[2], stops[3], true);
+            const std::size_t stop = detail::FindStop(line.data(), i, n, rules_.CodeStops);
             if (!hasCode && stop > i) hasCode = FirstNonBlank(line.data() + i, stop - i) < stop - i;
             if ((i = stop) == n) break;
         }
@@ -418,8 +433,7 @@ std::size_t GenericLines::Open(std::string_view line, std::size_t i, std::size_t
     const char c = line[i];
     for (const Opener& o : rules_.Openers()) {
         // Every opener begins with its first byte (a string's in its own case).
-        const char f = o.Text.front();
-        if (c != f && (!lang_.NoCase || o.Type == OpenerType::String || Lower(c) != Lower(f))) continue;
+        if (c != o.First && c != o.FirstOther) continue;
         if (o.Type == OpenerType::String) {
             const std::size_t next = OpenString(line, i, first, o, hasCode);
             if (next != i) return next;
@@ -512,11 +526,8 @@ std::size_t GenericLines::InBlock(std::string_view line, std::size_t i) {
     const CommentPair& p = Pair();
     const std::size_t n = line.size();
     const char close = p.Close.front(), open = p.Open.front();
-    const char close2 = lang_.NoCase ? static_cast<char>(close ^ (IsLetter(close) ? 0x20 : 0)) : close;
-    const char open2 = lang_.NoCase ? static_cast<char>(open ^ (IsLetter(open) ? 0x20 : 0)) : open;
     while (i < n) {
-        i = detail::FindStop(line.data(), i, n, close, close2, lang_.Nested ? open : close,
-                             lang_.Nested ? open2 : close, true);
+        i = detail::FindStop(line.data(), i, n, rules_.BlockStops[index_]);
         if (i == n) break;
         const char c = line[i];
         if ((c == close || (lang_.NoCase && Lower(c) == Lower(close))) &&
@@ -544,8 +555,7 @@ std::size_t GenericLines::InString(std::string_view line, std::size_t i) {
     const std::string_view close(close_, closeSize_);
     const std::size_t n = line.size();
     while (i < n) {
-        i = detail::FindStop(line.data(), i, n, close.front(), s.Escape ? '\\' : close.front(), close.front(),
-                             close.front(), true);
+        i = detail::FindStop(line.data(), i, n, rules_.StringStops[index_]);
         if (i == n) break;
         const char c = line[i];
         if (c == '\\' && s.Escape) {

@@ -16,6 +16,7 @@
 #include "engine/file_status.h"
 #include "engine/language_table.h"
 #include "engine/line_blocks.h"
+#include "engine/line_scan.h"
 #include "engine/options.h"
 #include "settings/settings.h"
 
@@ -28,6 +29,9 @@ struct Opener {
     std::string Text;
     OpenerType Type = OpenerType::Line;
     std::uint16_t Index = 0;  // into the language's Blocks, LineStartBlocks or Strings
+    // Text's first byte, and with a letter's case changed where the opener ignores
+    // case (else the same): held here, as every walked line compares them.
+    char First = 0, FirstOther = 0;
 };
 
 // A language's rules made ready for counting, once per table.
@@ -82,6 +86,11 @@ public:
     // byte is ASCII and the processor has the instructions).
     detail::MarkTables Tables;
     bool OnePass = false;
+
+    // What a walked line stops at: in code (with Stops()), inside each block
+    // comment, and inside each string.
+    detail::StopSet CodeStops;
+    std::vector<detail::StopSet> BlockStops, StringStops;
 
 private:
     void ChooseBytes();

@@ -55,6 +55,44 @@ namespace zarnik::engine::detail {
     return n;
 }
 
+// Four bytes FindStop stops at (and bytes of 0x80 or above), each made into a
+// vector once where the same four are looked for line after line.
+struct StopSet {
+    alignas(16) char Byte[4][16] = {};
+};
+
+inline StopSet MakeStopSet(char a, char b, char c, char d) {
+    StopSet set;
+    const char bytes[4] = {a, b, c, d};
+    for (int k = 0; k < 4; ++k)
+        for (char& x : set.Byte[k]) x = bytes[k];
+    return set;
+}
+
+// FindStop(s, i, n, the set's four bytes, true).
+[[gnu::always_inline]] inline std::size_t FindStop(const char* s, std::size_t i, std::size_t n,
+                                                   const StopSet& set) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        auto vector = [&](int k) { return _mm_load_si128(reinterpret_cast<const __m128i*>(set.Byte[k])); };
+        const __m128i va = vector(0), vb = vector(1), vc = vector(2), vd = vector(3);
+        auto stops = [&](std::size_t at) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
+            return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, v)));
+        };
+        for (; i + 16 <= n; i += 16)
+            if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
+        if (i < n)
+            if (unsigned m = stops(n - 16) >> (16 - (n - i)))
+                return i + static_cast<std::size_t>(__builtin_ctz(m));
+        return n;
+    }
+#endif
+    return FindStop(s, i, n, set.Byte[0][0], set.Byte[1][0], set.Byte[2][0], set.Byte[3][0], true);
+}
+
 // Index just past the literal whose inside starts at j (after its closing quote),
 // or the end of the line when it is not closed.
 template <char Quote, char PairFirst>
