@@ -23,29 +23,37 @@
 
 namespace zarnik::engine::detail {
 
+#if defined(__SSE2__)
+// FindStop's search of a line of 16 bytes or more, the four bytes and the high
+// bit (vh: 0x80 in every lane, or 0) given as vectors.
+[[gnu::always_inline]] inline std::size_t FindStopVectors(const char* s, std::size_t i, std::size_t n,
+                                                          __m128i va, __m128i vb, __m128i vc, __m128i vd,
+                                                          __m128i vh) {
+    auto stops = [&](std::size_t at) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, _mm_and_si128(v, vh))));
+    };
+    for (; i + 16 <= n; i += 16)
+        if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
+    if (i < n)
+        if (unsigned m = stops(n - 16) >> (16 - (n - i)))
+            return i + static_cast<std::size_t>(__builtin_ctz(m));
+    return n;
+}
+#endif
+
 // Position of the first byte at or after i that is a, b, c or d, or (when high
 // is set) 0x80 or above; n when there is none. Lines are short, so 16 bytes are
 // looked at together and the last 16 of the line cover the rest.
 [[gnu::always_inline]] inline std::size_t FindStop(const char* s, std::size_t i, std::size_t n, char a,
                                                    char b, char c, char d, bool high) {
 #if defined(__SSE2__)
-    if (n >= 16) {
-        const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c),
-                      vd = _mm_set1_epi8(d);
-        const __m128i vh = high ? _mm_set1_epi8(static_cast<char>(0x80)) : _mm_setzero_si128();
-        auto stops = [&](std::size_t at) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
-            return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, _mm_and_si128(v, vh))));
-        };
-        for (; i + 16 <= n; i += 16)
-            if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
-        if (i < n)
-            if (unsigned m = stops(n - 16) >> (16 - (n - i)))
-                return i + static_cast<std::size_t>(__builtin_ctz(m));
-        return n;
-    }
+    if (n >= 16)
+        return FindStopVectors(s, i, n, _mm_set1_epi8(a), _mm_set1_epi8(b), _mm_set1_epi8(c),
+                               _mm_set1_epi8(d),
+                               high ? _mm_set1_epi8(static_cast<char>(0x80)) : _mm_setzero_si128());
 #endif
     for (; i < n; ++i) {
         const char ch = s[i];
@@ -75,19 +83,8 @@ inline StopSet MakeStopSet(char a, char b, char c, char d) {
 #if defined(__SSE2__)
     if (n >= 16) {
         auto vector = [&](int k) { return _mm_load_si128(reinterpret_cast<const __m128i*>(set.Byte[k])); };
-        const __m128i va = vector(0), vb = vector(1), vc = vector(2), vd = vector(3);
-        auto stops = [&](std::size_t at) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
-            __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
-            return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, v)));
-        };
-        for (; i + 16 <= n; i += 16)
-            if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
-        if (i < n)
-            if (unsigned m = stops(n - 16) >> (16 - (n - i)))
-                return i + static_cast<std::size_t>(__builtin_ctz(m));
-        return n;
+        return FindStopVectors(s, i, n, vector(0), vector(1), vector(2), vector(3),
+                               _mm_set1_epi8(static_cast<char>(0x80)));
     }
 #endif
     return FindStop(s, i, n, set.Byte[0][0], set.Byte[1][0], set.Byte[2][0], set.Byte[3][0], true);
