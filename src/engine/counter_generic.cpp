@@ -68,12 +68,13 @@ LanguageRules::LanguageRules(const Language& language) : lang_(language) {
         if (lang_.NoCase && IsLetter(o.Text.front()))
             interesting_[static_cast<unsigned char>(c ^ 0x20)] = true;
     }
+    char stops[4] = {};
     std::size_t count = 0;
     for (std::size_t c = 0; c < 128; ++c)
-        if (interesting_[c] && count++ < 4) stops_[count - 1] = static_cast<char>(c);
-    hasStops_ = count >= 1 && count <= 4;
-    for (std::size_t k = count; hasStops_ && k < 4; ++k) stops_[k] = stops_[0];
-    CodeStops = detail::MakeStopSet(stops_[0], stops_[1], stops_[2], stops_[3]);
+        if (interesting_[c] && count++ < 4) stops[count - 1] = static_cast<char>(c);
+    hasCodeStops_ = count >= 1 && count <= 4;
+    for (std::size_t k = count; hasCodeStops_ && k < 4; ++k) stops[k] = stops[0];
+    CodeStops = detail::MakeStopSet(stops[0], stops[1], stops[2], stops[3]);
     for (const CommentPair& p : lang_.Blocks) {
         const char close = p.Close.front(), open = p.Open.front();
         const char close2 = lang_.NoCase ? static_cast<char>(close ^ (IsLetter(close) ? 0x20 : 0)) : close;
@@ -408,7 +409,7 @@ detail::LineClass GenericLines::HeaderLine(std::string_view line, std::size_t fi
 
 std::size_t GenericLines::InCode(std::string_view line, std::size_t i, std::size_t first, bool& hasCode) {
     const std::size_t n = line.size();
-    const char* stops = rules_.Stops();
+    const bool stops = rules_.HasCodeStops();
     while (i < n) {
         if (stops) {
             // Up to the next byte that may begin an opener or a double-byte character.

@@ -44,9 +44,9 @@ public:
     const std::vector<Opener>& Openers() const { return openers_; }
     // Whether a byte may begin an opener (both letter cases where case is ignored).
     bool Interesting(char c) const { return interesting_[static_cast<unsigned char>(c)]; }
-    // The interesting bytes as four to search for at once, or nullptr when there
-    // are more than four.
-    const char* Stops() const { return hasStops_ ? stops_ : nullptr; }
+    // Whether the interesting bytes are four or fewer, so that CodeStops finds them
+    // all at once.
+    bool HasCodeStops() const { return hasCodeStops_; }
 
     // What the vector frame looks for: a byte, or a pair of bytes (marked at the
     // second), of Asked's entries First and Second (-1: a single byte).
@@ -87,7 +87,7 @@ public:
     detail::MarkTables Tables;
     bool OnePass = false;
 
-    // What a walked line stops at: in code (with Stops()), inside each block
+    // What a walked line stops at: in code (when HasCodeStops()), inside each block
     // comment, and inside each string.
     detail::StopSet CodeStops;
     std::vector<detail::StopSet> BlockStops, StringStops;
@@ -101,8 +101,7 @@ private:
     Language lang_;
     std::vector<Opener> openers_;
     std::array<bool, 256> interesting_{};
-    char stops_[4] = {};
-    bool hasStops_ = false;
+    bool hasCodeStops_ = false;
 };
 
 // The table with every language's rules made ready: one per program, shared by
