@@ -195,11 +195,12 @@ int main(int argc, char** argv) {
     commandLine = argv;
     run::SetHandOver(HandOverToGitProgram);
     if (!run::ReadsRepositories() && ReadsRepositoryFirst(options)) return HandOverAtOnce();
-    if (!cli::ResolveOptions(options, ProgramFile(argv[0]), error)) {
+    const std::string program = ProgramFile(argv[0]);
+    if (!cli::ResolveOptions(options, program, error)) {
         PrintError(error);
         return kUsage;
     }
-    LoadLanguages(ProgramFile(argv[0]));
+    LoadLanguages(program);
     if (options.ListLanguages) {
         std::fputs(LanguageLines(engine::InstalledLanguages()->Table).c_str(), stdout);
         return FinishOutput(kReportWritten);
