@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "engine/line_blocks.h"
+#include "engine/lines.h"
 #include "text/sjis.h"
 
 #if defined(__SSE2__) || defined(__x86_64__)
@@ -29,18 +30,12 @@ namespace zarnik::engine::detail {
 [[gnu::always_inline]] inline std::size_t FindStopVectors(const char* s, std::size_t i, std::size_t n,
                                                           __m128i va, __m128i vb, __m128i vc, __m128i vd,
                                                           __m128i vh) {
-    auto stops = [&](std::size_t at) {
+    return FirstMarkedBy16(i, n, [&](std::size_t at) {
         __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
         __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
                                  _mm_or_si128(_mm_cmpeq_epi8(v, vc), _mm_cmpeq_epi8(v, vd)));
         return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(m, _mm_and_si128(v, vh))));
-    };
-    for (; i + 16 <= n; i += 16)
-        if (unsigned m = stops(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
-    if (i < n)
-        if (unsigned m = stops(n - 16) >> (16 - (n - i)))
-            return i + static_cast<std::size_t>(__builtin_ctz(m));
-    return n;
+    });
 }
 #endif
 

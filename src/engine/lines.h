@@ -51,6 +51,21 @@ struct LineCheck {
     std::size_t First;  // index of the first byte other than blank and TAB (the size when none)
 };
 
+#if defined(__SSE2__)
+// The first position at or after i that bits(at) (one bit per byte of the 16 at
+// at) marks, or n when none does; n is at least 16. Lines are short, so the last
+// 16 bytes of the line cover what is left after the whole sixteens.
+template <typename Bits>
+[[gnu::always_inline]] inline std::size_t FirstMarkedBy16(std::size_t i, std::size_t n, Bits bits) {
+    for (; i + 16 <= n; i += 16)
+        if (unsigned m = bits(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
+    if (i < n)
+        if (unsigned m = bits(n - 16) >> (16 - (n - i)))
+            return i + static_cast<std::size_t>(__builtin_ctz(m));
+    return n;
+}
+#endif
+
 // Index of the first byte of s[0, n) other than blank and TAB, or n. Indentation
 // mixes blanks and TABs, so a byte-wise walk mispredicts its end on most lines;
 // 16 bytes are looked at together and the last 16 of the line cover the rest.
@@ -59,17 +74,11 @@ inline std::size_t FirstNonBlank(const char* s, std::size_t n) {
 #if defined(__SSE2__)
     if (n >= 16) {
         const __m128i blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
-        auto others = [&](std::size_t at) {
+        return FirstMarkedBy16(i, n, [&](std::size_t at) {
             __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
             __m128i white = _mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab));
             return ~static_cast<unsigned>(_mm_movemask_epi8(white)) & 0xFFFFu;
-        };
-        for (; i + 16 <= n; i += 16)
-            if (unsigned m = others(i)) return i + static_cast<std::size_t>(__builtin_ctz(m));
-        if (i < n)
-            if (unsigned m = others(n - 16) >> (16 - (n - i)))
-                return i + static_cast<std::size_t>(__builtin_ctz(m));
-        return n;
+        });
     }
 #endif
     while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
