@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -50,6 +51,10 @@ std::string ProgramFile(const char* argv0) {
     return zarnik::run::ReadsRepositories() ? zarnik::cli::ServedProgramFile(own) : own;
 }
 
+// Set for the program a count is handed over to once the language files' warnings
+// are said.
+constexpr const char* kLanguagesWarned = "ZARNIK_LANGUAGES_WARNED";
+
 // What a hand-over needs: the arguments as given, and the report's stream once
 // there is one.
 char** commandLine = nullptr;
@@ -65,6 +70,9 @@ void HandOverToGitProgram() {
         throw RepositoryError(git, EIO,
                               "the report had begun when a git repository was met, so it cannot be read");
     if (reportHost) reportHost->Ended();  // its progress line goes
+    // The warnings of the language files are said; the program taken over loads
+    // the same files and would say them again.
+    ::setenv(kLanguagesWarned, "1", 1);
     std::fflush(stderr);
     ::execv(git.c_str(), commandLine);
     const int error = errno;
@@ -95,7 +103,10 @@ void LoadLanguages(const std::string& program) {
     using namespace zarnik;
     engine::LanguageTable table =
         engine::LoadLanguageTable(engine::LanguageFiles(program, settings::ConfigHome()));
-    for (const std::string& error : table.Errors) PrintError("warning: " + error);
+    const bool warned = std::getenv(kLanguagesWarned) != nullptr;
+    ::unsetenv(kLanguagesWarned);
+    if (!warned)
+        for (const std::string& error : table.Errors) PrintError("warning: " + error);
     engine::InstallLanguages(engine::MakeLanguageSet(std::move(table)));
 }
 

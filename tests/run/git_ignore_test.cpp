@@ -116,11 +116,16 @@ TEST_F(GitIgnoreTest, WalkIntoARepositoryFromOutsideCountsAsTheGitProgramDoes) {
     dir_.Write("outer/inner/.gitignore", "i-out.c\n");
     dir_.Write("outer/inner/i-out.c", "int i;\n");
     dir_.Write("outer/inner/i-in.c", "int i;\n");
+    // The language files are read before the walk meets the repository: their
+    // warnings are said once, not again by the program the count is handed to.
+    dir_.Write("xdg/zarnik/languages.conf", "[Bad]\nkind = TooLong\nfilenames = X\n");
     EXPECT_EQ(Counted(dir_, "outer"), (Paths{"outer/inner/i-in.c", "outer/x.c"}));
     const std::string args = " --set HeadDT=0 outer";
     const Result count = Shell(dir_, testing::BinDir() + "/zarnik-count" + args);
     EXPECT_EQ(count.Status, 0);
     EXPECT_EQ(count.Out, Shell(dir_, testing::BinDir() + "/zarnik-count-git" + args).Out);
+    ASSERT_NE(count.Out.find("bad value of 'kind'"), std::string::npos) << count.Out;
+    EXPECT_EQ(count.Out.find("bad value of 'kind'"), count.Out.rfind("bad value of 'kind'")) << count.Out;
 }
 
 TEST_F(GitIgnoreTest, GitProgramMissingEndsACountThatNeedsIt) {
