@@ -1,14 +1,10 @@
 // zarnik-count over a file system that misbehaves: each case ends with the
 // outcome the exit status promises, and the report loses nothing it could hold.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +12,7 @@
 #include <regex>
 #include <sstream>
 
+#include "cli/run_cli.h"
 #include "fault_util.h"
 #include "test_util.h"
 
@@ -25,47 +22,14 @@ namespace {
 using zarnik::testing::TempDir;
 namespace fs = std::filesystem;
 
-struct Result {
-    int Status = -1;  // the exit status; -1 when killed
-    std::string Out, Err;
-    double Seconds = 0;
-};
+using Result = zarnik::testing::CliResult;
 
 // Runs zarnik-count with the report settings that keep a report stable (no date,
-// no environment name), killing it when it takes longer than 30 seconds. With
-// bindPermissions a root run meets permission bits like any other user's; a
-// non-zero addressSpace limits the child's memory to that many bytes, a non-zero
-// openFiles its file descriptors.
+// no environment name), killed after 30 seconds; the limits are CliLimits'.
 Result RunCli(std::vector<std::string> args, bool bindPermissions = false, rlim_t addressSpace = 0,
               rlim_t openFiles = 0) {
-    TempDir io;
-    std::string out = io.str() + "/out", err = io.str() + "/err";
-    std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
     args.insert(args.begin(), {"--set", "HeadNA=0", "--set", "HeadDT=0"});
-    std::vector<char*> argv{exe.data()};
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(o, 1);
-        dup2(e, 2);
-        if (bindPermissions && !zarnik::testing::DropPermissionOverrideForExec()) _exit(126);
-        rlimit limit{addressSpace, addressSpace};
-        if (addressSpace && setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
-        rlimit files{openFiles, openFiles};
-        if (openFiles && setrlimit(RLIMIT_NOFILE, &files) != 0) _exit(126);
-        alarm(30);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, zarnik::testing::ReadFileBytes(out),
-            zarnik::testing::ReadFileBytes(err), seconds};
+    return zarnik::testing::RunZarnikCount(args, {bindPermissions, addressSpace, openFiles, 30});
 }
 
 // The file lines' names of a UTF-8 report (count and error lines), in order.

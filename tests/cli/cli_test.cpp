@@ -1,7 +1,5 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "cli/run_cli.h"
 #include "settings/persist.h"
 #include "settings/schema.h"
 #include "settings/settings.h"
@@ -24,34 +23,10 @@ namespace {
 using zarnik::testing::Sj;
 using zarnik::testing::TempDir;
 
-struct Result {
-    int Status = -1;
-    std::string Out, Err;
-};
+using Result = zarnik::testing::CliResult;
 
-// Runs zarnik-count with args, stdout and stderr captured in files.
-Result RunCli(const std::vector<std::string>& args) {
-    TempDir io;
-    std::string out = io.str() + "/out", err = io.str() + "/err";
-    std::string exe = zarnik::testing::BinDir() + "/zarnik-count";
-    std::vector<char*> argv{exe.data()};
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(o, 1);
-        dup2(e, 2);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, zarnik::testing::ReadFileBytes(out),
-            zarnik::testing::ReadFileBytes(err)};
-}
+// Runs zarnik-count with args.
+Result RunCli(const std::vector<std::string>& args) { return zarnik::testing::RunZarnikCount(args); }
 
 // The tree every test counts. Every file was last written 2001-02-03 04:05.
 class CliTest : public ::testing::Test {
