@@ -114,18 +114,17 @@ void HistoryChartKeeper::Point(const HistoryPoint& point) {
 
 HistoryChart HistoryChartKeeper::Chart() const {
     HistoryChart chart;
-    // A history is told from its tip back along first parents; a chart over time
-    // reads the other way. (Commit times need not rise along it: a rebase keeps them.)
-    std::vector<const Kept*> order;
-    for (auto kept = kept_.rbegin(); kept != kept_.rend(); ++kept) order.push_back(&*kept);
     std::size_t kinds = 0;
-    for (const Kept* kept : order) kinds = std::max(kinds, kept->Lines.size());
+    for (const Kept& kept : kept_) {
+        chart.Commits.push_back(kept.Commit);
+        kinds = std::max(kinds, kept.Lines.size());
+    }
     for (std::size_t kind = 1; kind < kinds; ++kind) {
         HistoryChart::Series series;
         series.Kind = static_cast<int>(kind);
         bool any = false;
-        for (const Kept* kept : order) {
-            const std::int64_t lines = kind < kept->Lines.size() ? kept->Lines[kind] : 0;
+        for (const Kept& kept : kept_) {
+            const std::int64_t lines = kind < kept.Lines.size() ? kept.Lines[kind] : 0;
             any = any || lines > 0;
             series.Lines.push_back(lines);
         }
@@ -133,7 +132,6 @@ HistoryChart HistoryChartKeeper::Chart() const {
         series.Name = HistoryKindName(series.Kind);
         chart.Kinds.push_back(std::move(series));
     }
-    for (const Kept* kept : order) chart.Commits.push_back(kept->Commit);
     return chart;
 }
 

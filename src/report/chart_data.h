@@ -71,7 +71,7 @@ struct HistoryChart {
 };
 
 // Keeps what the chart of a history needs (a few numbers per commit) as the
-// history is counted.
+// history is counted, in the order it is told (oldest first).
 class HistoryChartKeeper : public HistoryEvents {
 public:
     void Point(const HistoryPoint& point) override;

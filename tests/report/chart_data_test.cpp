@@ -69,25 +69,25 @@ TEST(ChartData, KindBarsFollowTheRunsTotals) {
     EXPECT_EQ(changes.All.Deleted, 4);
 }
 
-// The history comes from its tip back; the chart runs oldest first, whatever the
-// commits' times say, and leaves out kinds that never held lines.
-TEST(ChartData, HistoryRunsOldestFirst) {
+// The chart keeps the history's order, whatever the commits' times say, and
+// leaves out kinds that never held lines.
+TEST(ChartData, HistoryKeepsItsOrder) {
     HistoryChartKeeper keeper;
     for (int i = 0; i < 3; ++i) {
         HistoryPoint point;
         point.Commit = std::string(40, static_cast<char>('a' + i));
         point.Time = 100 + (i == 1 ? 50 : -i);  // a commit made "before" its parent
-        if (i == 2) point.Tags = {"v1.0", "v1.0-rc"};
+        if (i == 0) point.Tags = {"v1.0", "v1.0-rc"};
         point.Totals.Kinds[1].Total = 30 - 10 * i;
-        point.Totals.Kinds[4].Total = i == 0 ? 7 : 0;
+        point.Totals.Kinds[4].Total = i == 2 ? 7 : 0;
         keeper.Point(point);
     }
     const HistoryChart chart = keeper.Chart();
     ASSERT_EQ(chart.Commits.size(), 3u);
     EXPECT_EQ(chart.Commits[0].Label, "v1.0");
-    EXPECT_EQ(chart.Commits[2].Label, "aaaaaaa");
+    EXPECT_EQ(chart.Commits[2].Label, "ccccccc");
     ASSERT_EQ(chart.Kinds.size(), 2u);
-    EXPECT_EQ(chart.Kinds[0].Lines, (std::vector<std::int64_t>{10, 20, 30}));
+    EXPECT_EQ(chart.Kinds[0].Lines, (std::vector<std::int64_t>{30, 20, 10}));
     EXPECT_EQ(chart.Kinds[1].Kind, 4);
     EXPECT_EQ(chart.Kinds[1].Lines, (std::vector<std::int64_t>{0, 0, 7}));
 }
