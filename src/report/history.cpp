@@ -3,8 +3,12 @@
 #include <string_view>
 #include <utility>
 
+#include "report/header.h"
 #include "report/kind_words.h"
+#include "report/report.h"
 #include "report/result_rows.h"
+#include "report/text_printer.h"
+#include "text/sjis.h"
 
 namespace zarnik::report {
 
@@ -89,6 +93,25 @@ void HistoryJsonPrinter::End() {
     if (!std::exchange(opened_, true)) json_.BeginArray();
     json_.End();
     out_.Write(json_.Take());
+}
+
+HistoryTextPrinter::HistoryTextPrinter(LineSink& sink, const settings::Settings& cnf,
+                                       const std::string& envName, std::time_t now, const std::string& target)
+    : sink_(sink), layout_(ReportLayout::From(cnf)) {
+    // The rows hold no file names: the name column keeps its narrowest width.
+    OpenReport(sink_, FormatColumnHeader(layout_, 0), FormatHeadLine(layout_, envName, now),
+               FormatRule(layout_, 1, 0), {text::Utf8ToSjis("履歴: ") + NativeToShownSjis(target)});
+}
+
+void HistoryTextPrinter::Point(const HistoryPoint& point) {
+    std::string date = detail::IsoTime(point.Time);  // "2026-12-08T14:21:33+09:00"
+    if (date.size() >= 19) date = date.substr(0, 10) + " " + date.substr(11, 8);
+    static const std::string label = text::Utf8ToSjis("ｺﾐｯﾄ ");
+    std::string line = label + point.Commit.substr(0, 12) + "  " + date;
+    for (const std::string& tag : point.Tags) line += "  " + NativeToShownSjis(tag);
+    sink_.Line("");
+    sink_.Line(line);
+    WriteClosingBlock(layout_, point.Totals, 0, [this](const std::string& l) { sink_.Line(l); });
 }
 
 }  // namespace zarnik::report

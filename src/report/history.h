@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "report/csv.h"
+#include "report/event_tee.h"
 #include "report/json.h"
+#include "report/layout.h"
 #include "report/line_sink.h"
 #include "report/totals.h"
 
@@ -27,6 +30,18 @@ public:
     virtual void Point(const HistoryPoint& point) = 0;
     // The history is over (also when it ended early).
     virtual void End() {}
+};
+
+// The pane's lines and the chart's figures, from one history.
+class HistoryEventsTee : public EventTee<HistoryEvents> {
+public:
+    using EventTee::EventTee;
+    void Point(const HistoryPoint& point) override {
+        Both([&](HistoryEvents& e) { e.Point(point); });
+    }
+    void End() override {
+        Both([](HistoryEvents& e) { e.End(); });
+    }
 };
 
 // The name of a kind in a history row ("C･ｿｰｽ", "C･ﾍｯﾀﾞ"), UTF-8; the grand
@@ -61,6 +76,22 @@ private:
     ByteSink& out_;
     JsonWriter json_;
     bool opened_ = false;
+};
+
+// The history as the result pane shows it: the report's head and column captions,
+// a line naming the target, then per commit a line naming it (its id, its time,
+// its tags) and the report's closing block of its totals.
+class HistoryTextPrinter : public HistoryEvents {
+public:
+    // target: the target line as typed (native); envName: the environment's caption
+    // (Shift-JIS); now: the head line's clock.
+    HistoryTextPrinter(LineSink& sink, const settings::Settings& cnf, const std::string& envName,
+                       std::time_t now, const std::string& target);
+    void Point(const HistoryPoint& point) override;
+
+private:
+    LineSink& sink_;
+    ReportLayout layout_;
 };
 
 }  // namespace zarnik::report

@@ -22,6 +22,7 @@
 #include "ui/change_dialog.h"
 #include "ui/env_tabs.h"
 #include "ui/help_viewer.h"
+#include "ui/history_dialog.h"
 #include "ui/key_guard.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
@@ -109,6 +110,7 @@ void MainWindow::BuildActions() {
     countAction_ = make("countAction", "ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
     countAction_->setShortcut(QKeySequence(Qt::Key_F9));
     changeCountAction_ = make("changeCountAction", "差分カウント(&C)...", [this] { RunChangeCommand(); });
+    historyCountAction_ = make("historyCountAction", "履歴カウント(&H)...", [this] { RunHistoryCommand(); });
     copyAction_ = make("copyAction", "結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
     clearAction_ = make("clearAction", "結果のクリア(&D)", [this] { ClearResult(); });
     settingsAction_ = make("settingsAction", "設定(&S)...", [this] { OpenSettings(); });
@@ -154,7 +156,7 @@ void MainWindow::BuildMenus() {
     file->addSeparator();
     file->addAction(exitAction_);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
-    run->addActions({countAction_, changeCountAction_});
+    run->addActions({countAction_, changeCountAction_, historyCountAction_});
     run->addSeparator();
     run->addActions({copyAction_, clearAction_});
     run->addSeparator();
@@ -285,8 +287,9 @@ void MainWindow::ApplyStartState() {
 
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
-    for (const QAction* a : {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_,
-                             printAction_, countAction_, changeCountAction_, clearAction_, settingsAction_})
+    for (const QAction* a :
+         {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_, printAction_, countAction_,
+          changeCountAction_, historyCountAction_, clearAction_, settingsAction_})
         if (a == action) return true;
     return false;
 }
@@ -343,7 +346,7 @@ void MainWindow::UpdateResultEnabled() {
     const bool has = result_->HasLines();
     for (QAction* a : {saveAction_, clearAction_, copyAction_, popupCopyAction_, printAction_})
         a->setEnabled(has);
-    saveCsvAction_->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
+    saveCsvAction_->setEnabled(has && (LastRunRows() || LastRunChanges()));
 }
 
 void MainWindow::ReevaluateAll() {
@@ -403,6 +406,21 @@ void MainWindow::RunChangeCommand() {
                                                                            state_.DiffNewRevision, state_.Cnf)
                                                      : runner_->RunChanges(input, state_.Cnf);
     if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeChanges();
+    FinishRun(outcome);
+}
+
+void MainWindow::RunHistoryCommand() {
+    run::HistoryInput start = historyInput_;
+    if (start.Target.empty() && !state_.DiffRepository.empty()) start.Target = state_.DiffRepository;
+    HistoryCountDialog dialog(start, state_.Paths.BrowseFolder, prompts_, this);
+    if (prompts_.ExecDialog(dialog) != QDialog::Accepted) return;
+    historyInput_ = dialog.Input();
+    SetRunning(true);
+    runner_->PumpHook = RunPumpHook;
+    const run::RunOutcome outcome =
+        runner_->RunHistory(historyInput_, tabs_->CurrentName(), std::time(nullptr), state_.Cnf);
+    // A history has no csv of its own here; its chart stays for the chart view.
+    if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeHistory();
     FinishRun(outcome);
 }
 

@@ -16,7 +16,9 @@
 #include <variant>
 
 #include "report/change.h"
+#include "report/chart_data.h"
 #include "report/result_rows.h"
+#include "run/git_history.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
 #include "ui/env_tabs.h"
@@ -66,6 +68,9 @@ public:
     // Asks for the old and the new version (ChangeCountDialog) and runs
     // a change count over them into the result pane.
     void RunChangeCommand();
+    // Asks for a target line in a git repository and its commits
+    // (HistoryCountDialog) and shows the totals at each commit in the result pane.
+    void RunHistoryCommand();
     bool SaveResultTo(const QString& path);
     void ClearResult();
     void CopyResult();
@@ -91,6 +96,9 @@ public:
     bool SaveResultCsvTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
     const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }
+    const report::HistoryChart* LastRunHistory() const {
+        return std::get_if<report::HistoryChart>(&lastRun_);
+    }
     // Adds dropped paths to the pane under pos (window coordinates); false when
     // nothing there takes them.
     bool DropFilesAt(const QPoint& pos, const QStringList& paths);
@@ -139,6 +147,7 @@ private:
     QAction* exitAction_ = nullptr;
     QAction* countAction_ = nullptr;
     QAction* changeCountAction_ = nullptr;
+    QAction* historyCountAction_ = nullptr;
     QAction* copyAction_ = nullptr;
     QAction* clearAction_ = nullptr;
     QAction* settingsAction_ = nullptr;
@@ -151,7 +160,8 @@ private:
     QAction* flatToolBarAction_ = nullptr;
     QAction* popupCopyAction_ = nullptr;
     std::unique_ptr<RunController> runner_;
-    std::variant<std::monostate, report::ResultRows, report::ChangeRows> lastRun_;
+    std::variant<std::monostate, report::ResultRows, report::ChangeRows, report::HistoryChart> lastRun_;
+    run::HistoryInput historyInput_;  // the history dialog's last answer
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
     EnvTabs* tabs_ = nullptr;

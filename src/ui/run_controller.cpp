@@ -63,6 +63,11 @@ run::RunOutcome RunController::RunChanges(const run::ChangeInput& input, const s
         [&](RunWorker::Start start) { worker_->Prepare(input, cnf, start, oldRevision, newRevision); });
 }
 
+run::RunOutcome RunController::RunHistory(const run::HistoryInput& input, const std::string& envName,
+                                          std::time_t now, const settings::Settings& cnf) {
+    return Await([&](RunWorker::Start start) { worker_->Prepare(input, envName, now, cnf, start); });
+}
+
 // The worker is idle until it is told to go: it takes its copies of the input and
 // the settings on this thread, then counts on its own.
 template <typename Prepare>
@@ -89,6 +94,7 @@ run::RunOutcome RunController::Await(Prepare prepare) {
 
 report::ResultRows RunController::TakeRows() { return worker_->TakeRows(); }
 report::ChangeRows RunController::TakeChanges() { return worker_->TakeChanges(); }
+report::HistoryChart RunController::TakeHistory() { return worker_->TakeHistory(); }
 
 void RunController::ShowLines(const QString& lines) {
     TakeOver(worker_);

@@ -11,7 +11,9 @@
 #include <string>
 
 #include "report/change_printer.h"
+#include "report/chart_data.h"
 #include "report/result_rows.h"
+#include "run/git_history.h"
 #include "run/run.h"
 
 class QEventLoop;
@@ -38,10 +40,14 @@ public:
     // A change count of the targets as they stand in two revisions of their repository.
     run::RunOutcome RunChanges(const run::ChangeInput& input, const std::string& oldRevision,
                                const std::string& newRevision, const settings::Settings& cnf);
+    // The totals of a target line at each commit of its repository's history.
+    run::RunOutcome RunHistory(const run::HistoryInput& input, const std::string& envName, std::time_t now,
+                               const settings::Settings& cnf);
     ProgressDialog* Dialog() const { return dialog_; }
     // The last run's files and totals as data (the rows of "結果をCSVで保存").
     report::ResultRows TakeRows();
     report::ChangeRows TakeChanges();
+    report::HistoryChart TakeHistory();
     // Called on the window's thread at every point where a run may be interrupted,
     // while the run waits for it.
     std::function<void()> PumpHook;

@@ -11,7 +11,7 @@ namespace zarnik::ui {
 RunWorker::RunWorker(const std::atomic<bool>& cancel) : cancel_(cancel) {}
 
 void RunWorker::Prepare(const run::RunInput& input, const settings::Settings& cnf, Start start) {
-    changeRun_ = false;
+    kind_ = Kind::Count;
     input_ = input;
     cnf_ = cnf;
     start_ = start;
@@ -19,7 +19,7 @@ void RunWorker::Prepare(const run::RunInput& input, const settings::Settings& cn
 
 void RunWorker::Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start,
                         const std::string& oldRevision, const std::string& newRevision) {
-    changeRun_ = true;
+    kind_ = Kind::Changes;
     changeInput_ = input;
     oldRevision_ = oldRevision;
     newRevision_ = newRevision;
@@ -27,12 +27,29 @@ void RunWorker::Prepare(const run::ChangeInput& input, const settings::Settings&
     start_ = start;
 }
 
+void RunWorker::Prepare(const run::HistoryInput& input, const std::string& envName, std::time_t now,
+                        const settings::Settings& cnf, Start start) {
+    kind_ = Kind::History;
+    historyInput_ = input;
+    historyEnv_ = envName;
+    historyNow_ = now;
+    cnf_ = cnf;
+    start_ = start;
+}
+
 void RunWorker::Go() {
     TakeOver(this);
-    if (changeRun_)
-        CountChanges();
-    else
-        Count();
+    switch (kind_) {
+        case Kind::Count:
+            Count();
+            break;
+        case Kind::Changes:
+            CountChanges();
+            break;
+        case Kind::History:
+            CountHistory();
+            break;
+    }
 }
 
 // The report goes to the pane, the rows are kept for a later CSV save.
@@ -54,6 +71,16 @@ void RunWorker::CountChanges() {
         if (oldRevision_.empty() && newRevision_.empty())
             return session_.CountChanges(changeInput_, cnf_, events, *this);
         return session_.CountRevisionChanges(changeInput_, oldRevision_, newRevision_, cnf_, events, *this);
+    });
+}
+
+// The totals at each commit go to the pane, and what their chart needs is kept.
+void RunWorker::CountHistory() {
+    history_ = report::HistoryChartKeeper();
+    Guarded([&] {
+        report::HistoryTextPrinter printer(*this, cnf_, historyEnv_, historyNow_, historyInput_.Target);
+        report::HistoryEventsTee events(printer, history_);
+        return run::CountHistory(historyInput_, cnf_, events, *this);
     });
 }
 

@@ -11,7 +11,9 @@
 #include <string>
 
 #include "report/change_printer.h"
+#include "report/chart_data.h"
 #include "report/result_rows.h"
+#include "run/git_history.h"
 #include "run/run.h"
 
 namespace zarnik::ui {
@@ -48,6 +50,9 @@ public:
     // With revisions, the change count compares the targets as they stand in them.
     void Prepare(const run::ChangeInput& input, const settings::Settings& cnf, Start start,
                  const std::string& oldRevision = {}, const std::string& newRevision = {});
+    // A history: the totals at each commit, with the report's head of envName and now.
+    void Prepare(const run::HistoryInput& input, const std::string& envName, std::time_t now,
+                 const settings::Settings& cnf, Start start);
     // On the worker's thread: the prepared run. Done follows, the outcome is then Outcome().
     Q_INVOKABLE void Go();
 
@@ -55,6 +60,7 @@ public:
     const run::RunOutcome& Outcome() const { return outcome_; }
     report::ResultRows TakeRows() { return std::move(rows_); }
     report::ChangeRows TakeChanges() { return changes_.TakeRows(); }
+    report::HistoryChart TakeHistory() { return history_.Chart(); }
 
     // LineSink
     void Line(const std::string& sjisLine) override;
@@ -86,20 +92,25 @@ signals:
 private:
     void Count();
     void CountChanges();
+    void CountHistory();
     template <typename Body>
     void Guarded(Body body);
     void Flush();
 
     const std::atomic<bool>& cancel_;
-    bool changeRun_ = false;
+    enum class Kind { Count, Changes, History } kind_ = Kind::Count;
     run::RunInput input_;
     run::ChangeInput changeInput_;
+    run::HistoryInput historyInput_;
+    std::string historyEnv_;
+    std::time_t historyNow_ = 0;
     std::string oldRevision_, newRevision_;  // both empty: the targets as they are on disk
     settings::Settings cnf_;
     Start start_;
     run::RunSession session_;
     report::ResultRows rows_;
     report::ChangeRowsKeeper changes_;
+    report::HistoryChartKeeper history_;
     run::RunOutcome outcome_;
     QElapsedTimer flushClock_;
     QElapsedTimer pathClock_;

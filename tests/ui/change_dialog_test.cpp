@@ -6,6 +6,7 @@
 #include "run/git_test_util.h"
 #include "test_util.h"
 #include "ui/folder_browser.h"
+#include "ui/history_dialog.h"
 #include "ui/qt_text.h"
 #include "ui_fixture.h"
 
@@ -182,6 +183,55 @@ private slots:
         QVERIFY(shownAgain.Chosen && shownAgain.Repository == repo);
         QCOMPARE(shownAgain.Old + shownAgain.New, QStringLiteral("v1v2"));
         QVERIFY(win.state.DiffOld.empty());
+    }
+
+    // The totals at each commit reach the pane and the chart's figures, the same
+    // as the command line's history; a target outside any repository keeps the
+    // dialog open with a message.
+    void historyShowsEachCommitsTotalsAsTheCommandLineCountsThem() {
+        testing::TempDir dir;
+        dir.Write("repo/a.c", "/* a */\nint a;\n");
+        dir.Write("plain/p.c", "int p;\n");
+        ASSERT_SHELL(dir,
+                     "git init -q -b main repo && git -C repo add . && git -C repo commit -qm 1 && "
+                     "git -C repo tag v1");
+        dir.Write("repo/b.java", "class B {}\n\n");
+        ASSERT_SHELL(dir, "git -C repo add . && git -C repo commit -qm 2");
+
+        WindowFixture win([](AppState& state) { settings::LoadSettings(state); });
+        MainWindow& w = *win.window;
+        win.prompts.Dialogs.push_back([&](QDialog& dialog) {
+            auto& d = static_cast<HistoryCountDialog&>(dialog);
+            d.targetEdit->setText(QString::fromStdString(dir.str() + "/plain"));
+            d.okButton->click();
+            d.targetEdit->setText(QString::fromStdString(dir.str() + "/repo"));
+            d.okButton->click();
+            return d.result();
+        });
+        Command(w, "historyCountAction")->trigger();
+        QCOMPARE(win.messages,
+                 QStringList{QStringLiteral("ｴﾗｰ:指定されたｿｰｽはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") +
+                             QString::fromStdString(dir.str() + "/plain")});
+        const report::HistoryChart* chart = w.LastRunHistory();
+        QVERIFY(chart);
+        QCOMPARE(chart->Commits.size(), std::size_t{2});
+        QCOMPARE(chart->Commits[0].Label, std::string("v1"));
+        // kind, lines at each commit, as the command line's csv rows give them
+        std::string got, want;
+        for (const auto& series : chart->Kinds)
+            got += series.Name + ":" + std::to_string(series.Lines[0]) + "," +
+                   std::to_string(series.Lines[1]) + ";";
+        const std::string csv =
+            testing::Shell(dir, testing::BinDir() + "/zarnik-count --history --format csv repo").Out;
+        QCOMPARE(QString::fromStdString(got), QStringLiteral("C･ｿｰｽ:2,2;Java･ｿｰｽ:0,2;"));
+        QVERIFY2(
+            csv.find(",C･ｿｰｽ,1,2,") != std::string::npos && csv.find(",Java･ｿｰｽ,1,2,") != std::string::npos,
+            csv.c_str());
+        int commitLines = 0;
+        for (const std::string& l : w.ResultLines())
+            commitLines += l.rfind(ToSjis(QStringLiteral("ｺﾐｯﾄ ")), 0) == 0;
+        QCOMPARE(commitLines, 2);
+        QVERIFY(!Command(w, "saveCsvAction")->isEnabled());
     }
 };
 
