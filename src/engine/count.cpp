@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <optional>
 
 #include "engine/chunked_text.h"
 #include "engine/counter_generic.h"
@@ -189,17 +190,45 @@ void FinishCounts(const CountOptions& opt, FileCounts& rec) {
 
 namespace {
 
+// A UTF-8 text for the C family's counter as it stands, without converting it,
+// where converting can change no figure and no status: in ctx.Utf8Spare, up to its
+// first NUL, every byte of 0x80 or above made one that is no lead byte (see
+// detail::OpaqueUtf8Copy for the texts it takes), or nothing. To that counter a
+// character of two bytes or more is text that is neither blank, quote, backslash
+// nor comment mark, whatever it is and however many bytes it takes; converted, no
+// line grows, and none reaches 512 bytes here, so the same lines are counted; the
+// head's line break, found within 515 bytes, stands within them converted too. The
+// table's languages and the logged lines see the converted text.
+std::optional<std::string_view> OpaqueUtf8Text(const CountOptions& opt, const ModeChoice& choice, bool read,
+                                               FileStatus status, const FileCounts& rec, CountContext& ctx) {
+    if (!read || !opt.ConvertUtf8 || status != FileStatus::Counted || choice.Counter != CounterId::CFamily ||
+        ctx.LineClasses || (opt.AccurateCFamily && opt.Languages && opt.Languages->AccurateFor(rec.Name)))
+        return std::nullopt;
+    const std::string_view loaded = ctx.Text.view();
+    if (StartsWithByteOrderMark(loaded)) return std::nullopt;
+    ctx.Utf8Spare.clear();
+    const std::size_t n = detail::OpaqueUtf8Copy(loaded, ctx.Utf8Spare.Extend(loaded.size()));
+    if (n == std::string_view::npos) return std::nullopt;
+    ctx.Utf8Spare.Commit(n);
+    return ctx.Utf8Spare.view();
+}
+
 // The text of a file read whole into ctx.Text, for the counters. A UTF-8 file
 // becomes Shift-JIS once, before its bytes become any counter's text. Most files are
 // ASCII up to their end or first NUL, which one pass shows: no UTF-8 character of
 // more than one byte. Any other text is handed over as read: every reader of a text
 // (the line splitter and the bit-mask frame alike) ends it at its first NUL, and a
 // search for the NUL would be one more pass over the file.
-std::string_view WholeTextForCounting(const CountOptions& opt, bool read, CountContext& ctx) {
+std::string_view WholeTextForCounting(const CountOptions& opt, const ModeChoice& choice, bool read,
+                                      FileStatus status, const FileCounts& rec, CountContext& ctx) {
     const bool utf8 = read && opt.ConvertUtf8;
     const std::string_view loaded = ctx.Text.view();
     const std::size_t ascii = utf8 ? detail::AsciiTextRun(loaded) : 0;
     if (ascii == loaded.size() || loaded[ascii] == '\0') return loaded.substr(0, ascii);
+    if (const std::optional<std::string_view> opaque = OpaqueUtf8Text(opt, choice, read, status, rec, ctx)) {
+        ctx.FromUtf8 = true;
+        return *opaque;
+    }
     ctx.FromUtf8 = utf8 && ConvertUtf8Source(ctx.Text, ctx.Utf8Spare);
     return ctx.Text.view();
 }
@@ -228,7 +257,7 @@ void StartRecord(const CountOptions& opt, const DirEntry& entry, FileCounts& rec
 // Counts the file held whole in ctx.Text, whose head's pre-check gave status.
 void CountWholeText(const CountOptions& opt, const ModeChoice& choice, bool read, FileStatus status,
                     FileCounts& rec, CountContext& ctx) {
-    const std::string_view whole = WholeTextForCounting(opt, read, ctx);
+    const std::string_view whole = WholeTextForCounting(opt, choice, read, status, rec, ctx);
     if (ctx.FromUtf8) status = ProbeConverted(whole, status);
     rec.Status = status;
     if (status != FileStatus::Counted) return;

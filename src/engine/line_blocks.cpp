@@ -240,6 +240,55 @@ std::size_t AsciiVectorsSse2(const char* p, std::size_t n) {
     return i;
 }
 
+// OpaqueUtf8Copy 64 bytes at a time: each block's masks of continuation bytes and
+// of the leads allowed, the continuations the leads call for (the two after each,
+// running into the next block), and the distance between line breaks.
+[[gnu::target("avx512bw")]] std::size_t OpaqueUtf8CopyAvx512(const char* p, std::size_t n, char* out) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    constexpr std::int64_t kLongLine = 512;
+    const __m512i top = _mm512_set1_epi8(static_cast<char>(0xC0)),
+                  cont = _mm512_set1_epi8(static_cast<char>(0x80)),
+                  lowLead = _mm512_set1_epi8(static_cast<char>(0xE1)), leads = _mm512_set1_epi8(0x0E),
+                  ed = _mm512_set1_epi8(static_cast<char>(0xED)), cr = _mm512_set1_epi8('\r'),
+                  lf = _mm512_set1_epi8('\n'), opaque = _mm512_set1_epi8(static_cast<char>(0xA0));
+    std::uint64_t expected = 0;  // continuation bytes the block before calls for at this one's start
+    std::uint64_t anyLead = 0;
+    std::int64_t lastBreak = -1;  // where the last line break stands (-1: the text's start)
+    std::size_t end = n;
+    for (std::size_t at = 0; at < end; at += 64) {
+        // Whole blocks are loaded and stored without a mask, which costs more.
+        const bool whole = end - at >= 64;
+        __mmask64 valid = whole ? ~__mmask64{0} : (__mmask64{1} << (end - at)) - 1;
+        const __m512i v = whole ? _mm512_loadu_si512(p + at) : _mm512_maskz_loadu_epi8(valid, p + at);
+        if (const __mmask64 nul = _mm512_testn_epi8_mask(v, v) & valid; nul != 0) {
+            valid = (nul & (~nul + 1)) - 1;  // the text ends at its first NUL
+            end = at + static_cast<std::size_t>(__builtin_ctzll(nul));
+        }
+        const __mmask64 high = _mm512_movepi8_mask(v) & valid;
+        const __mmask64 follow = _mm512_cmpeq_epi8_mask(_mm512_and_si512(v, top), cont) & valid;
+        const __mmask64 lead = _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, lowLead), leads) &
+                               ~_mm512_cmpeq_epi8_mask(v, ed) & valid;
+        // Every other byte of 0x80 or above, and a continuation where none belongs
+        // or none where one belongs (also past the text's end), make it no such text.
+        if (high != (lead | follow) || follow != ((lead << 1) | (lead << 2) | expected)) return kNone;
+        expected = (lead >> 62) | (lead >> 63);
+        anyLead |= lead;
+        if (const __mmask64 breaks = (_mm512_cmpeq_epi8_mask(v, cr) | _mm512_cmpeq_epi8_mask(v, lf)) & valid;
+            breaks != 0) {
+            const auto first = static_cast<std::int64_t>(at) + __builtin_ctzll(breaks);
+            if (first - lastBreak > kLongLine) return kNone;
+            lastBreak = static_cast<std::int64_t>(at) + 63 - __builtin_clzll(breaks);
+        }
+        const __m512i copy = _mm512_mask_blend_epi8(high, v, opaque);
+        if (whole)
+            _mm512_storeu_si512(out + at, copy);
+        else
+            _mm512_mask_storeu_epi8(out + at, valid, copy);
+    }
+    if (expected != 0 || anyLead == 0 || static_cast<std::int64_t>(end) - lastBreak > kLongLine) return kNone;
+    return end;
+}
+
 #endif
 
 }  // namespace
@@ -348,6 +397,14 @@ std::size_t AsciiTextRun(std::string_view s, Simd simd) {
 }
 
 std::size_t AsciiTextRun(std::string_view s) { return AsciiTextRun(s, BestSimd()); }
+
+std::size_t OpaqueUtf8Copy(std::string_view s, char* out) {
+#if defined(ZARNIK_X86)
+    if (BestSimd() == Simd::Avx512) return OpaqueUtf8CopyAvx512(s.data(), s.size(), out);
+#endif
+    (void)s, (void)out;
+    return std::string_view::npos;
+}
 
 bool MarksInOnePass() {
 #if defined(ZARNIK_X86)

@@ -77,6 +77,17 @@ void FindMarks(const char* p, std::size_t n, std::size_t blocks, const MarkTable
 std::size_t AsciiTextRun(std::string_view s);
 std::size_t AsciiTextRun(std::string_view s, Simd simd);
 
+// A UTF-8 text as the C family's counter may take it without converting it: s up
+// to its first NUL copied to out (room for s.size() bytes) with each byte of 0x80
+// or above made 0xA0, which no reader takes for the lead byte of a pair, and the
+// bytes copied. npos, with out's contents unspecified, unless every byte of 0x80
+// or above belongs to a well-formed character of three bytes led by 0xE1 to 0xEC
+// or 0xEE to 0xEF (Japanese text: code page 932 holds each in one or two bytes,
+// or as one replacement of two), at least one stands there, and no line break,
+// the text's start or its end is 512 or more bytes from the next, so that no line
+// reaches 512 bytes as it stands or converted. Only with AVX-512; npos without.
+std::size_t OpaqueUtf8Copy(std::string_view s, char* out);
+
 // The masks a counter marks in a block. A: a byte that makes a line outside a
 // comment one its counter must scan; B: the same for a line inside one. LineComment:
 // a byte that, as a line's first byte other than blank and TAB, makes a line outside

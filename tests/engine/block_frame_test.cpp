@@ -182,5 +182,82 @@ TEST(AsciiTextRun, StopsAtTheFirstNulOrNonAsciiByte) {
     }
 }
 
+// What OpaqueUtf8Copy gives, one byte at a time.
+std::size_t OpaqueCopyByBytes(std::string_view s, std::string& out) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    s = s.substr(0, s.find('\0'));
+    out.clear();
+    std::size_t lineStart = 0;  // the byte after the last line break
+    bool multiByte = false;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+        if (c < 0x80) {
+            if (c == '\r' || c == '\n') {
+                if (i - lineStart >= 512) return kNone;
+                lineStart = i + 1;
+            }
+            out += s[i++];
+        } else if (c >= 0xE1 && c <= 0xEF && c != 0xED && s.size() - i >= 3 && (at(1) & 0xC0) == 0x80 &&
+                   (at(2) & 0xC0) == 0x80) {
+            out.append(3, '\xA0');
+            i += 3;
+            multiByte = true;
+        } else {
+            return kNone;
+        }
+    }
+    return multiByte && s.size() - lineStart < 512 ? s.size() : kNone;
+}
+
+// The copy of a UTF-8 text taken as it stands accepts the texts, and gives the
+// bytes, that a loop over the bytes does: characters and line breaks at every place
+// against a block's end, broken, cut off or other characters, NUL bytes, and lines
+// around 512 bytes. It never reads past the text nor writes past its size.
+TEST(OpaqueUtf8Copy, TakesTheTextsALoopTakes) {
+    const char* const pieces[] = {"\xE3\x81\x82",
+                                  "\xE8\xA1\xA8",
+                                  "\xEF\xBD\xB1",
+                                  "\xE2\x80\xBE",
+                                  "a",
+                                  "/* ",
+                                  "\r\n",
+                                  "\n",
+                                  "\r",
+                                  "\xC3\xA9",
+                                  "\xE0\xA0\x80",
+                                  "\xED\x9F\xBF",
+                                  "\xF0\x9F\x98\x80",
+                                  "\x80",
+                                  "\xE3\x81",
+                                  "\xFF"};
+    std::uint64_t seed = 0x2545F4914F6CDD1Du;
+    std::string want;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const std::size_t n = Next(seed) % 90;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint64_t r = Next(seed);
+            if (r % 41 == 0)
+                for (std::size_t k = 0; k < 160 + r % 20; ++k) text += "\xE3\x81\x82";  // 480 to 537 bytes
+            else if (r % 43 == 0)
+                text.append(500 + r % 30, 'x');
+            else
+                text += r % 3 != 0 ? pieces[r % 9] : pieces[r % std::size(pieces)];
+        }
+        if (round % 7 == 0 && !text.empty()) text.back() = '\0';
+        if (round % 5 == 0 && !text.empty() && text.back() != '\0') text.pop_back();  // a character cut off
+        const auto in = std::make_unique<char[]>(text.size()), out = std::make_unique<char[]>(text.size());
+        std::memcpy(in.get(), text.data(), text.size());
+        const std::size_t expected =
+            detail::Supports(detail::Simd::Avx512) ? OpaqueCopyByBytes(text, want) : std::string_view::npos;
+        const std::size_t got = detail::OpaqueUtf8Copy({in.get(), text.size()}, out.get());
+        ASSERT_EQ(got, expected) << "round " << round;
+        if (got != std::string_view::npos) {
+            ASSERT_EQ(std::string_view(out.get(), got), want) << "round " << round;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zarnik::engine

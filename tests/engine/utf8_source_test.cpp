@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/line_blocks.h"
 #include "engine_test_util.h"
 
 namespace zarnik::engine {
@@ -191,6 +192,70 @@ TEST(Utf8Source, ConversionDecidesAsTheCheckDoes) {
         }
         ASSERT_EQ(std::string(text.view()), expected) << ::testing::PrintToString(in);
     }
+}
+
+// The C family counts Japanese UTF-8 text without converting it where it can, and
+// gets the figures and status of the converted text (which logged lines are counted
+// from): characters whose Shift-JIS form ends in a backslash or is one byte, that
+// the code page cannot hold, inside literals and comments, lines that reach 512
+// bytes before or only after converting, NULs, under every option that moves a line.
+TEST(Utf8Source, CountedAsItStandsAsConverted) {
+    const std::string_view pieces[] = {"\xE3\x82\xBD",
+                                       "\xE8\xA1\xA8",
+                                       "\xEF\xBD\xB1",
+                                       "\xE2\x80\xBE",
+                                       "\xE2\x98\x83",
+                                       "\xE3\x80\x80",
+                                       "\xEF\xBB\xBF",
+                                       "/*",
+                                       "*/",
+                                       "//",
+                                       "\"",
+                                       "\\",
+                                       " * ",
+                                       "rem ",
+                                       "x = 1;",
+                                       "\n",
+                                       "\r\n",
+                                       "\r",
+                                       " ",
+                                       "\t",
+                                       "\xC2\xA5",
+                                       std::string_view("\0", 1)};
+    std::uint64_t seed = 11;
+    int asItStands = 0;
+    for (int round = 0; round < 1500; ++round) {
+        std::string in = "x;\n";
+        for (int i = round % 61; i >= 0; --i) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            const std::uint64_t r = seed >> 33;
+            if (r % 37 == 0)
+                for (std::uint64_t k = 0; k < 165 + r % 15; ++k) in += pieces[k % 3];  // 495 to 537 bytes
+            else
+                in += pieces[r % std::size(pieces)];
+        }
+        for (int options = 0; options < 16; ++options) {
+            Settings cnf = MakeDefaultSettings();
+            cnf.BlankInCommentIsBlank = options & 1;
+            cnf.AsteriskLineIsBlank = options >> 1 & 1;
+            cnf.RemComments = options >> 2 & 1;
+            cnf.ConvertEucJis = options >> 3 & 1;
+            const CountOptions opt = run::CountOptionsFrom(cnf);
+            Figures f[2];
+            for (int logged = 0; logged < 2; ++logged) {
+                CountContext ctx;
+                LineLog log;
+                if (logged) ctx.LineClasses = &log;
+                FileCounts rec;
+                CountStoredFile(opt, "a.c", in, DirEntry{"a.c", 0, static_cast<std::int64_t>(in.size())}, rec,
+                                ctx);
+                f[logged] = {rec.Status, rec.Total, rec.Comment, rec.Exec, rec.Blank};
+                asItStands += !logged && ctx.FromUtf8 && ctx.Text.view() == in;
+            }
+            ASSERT_EQ(f[0], f[1]) << "options " << options << ", " << ::testing::PrintToString(in);
+        }
+    }
+    EXPECT_GT(asItStands, detail::Supports(detail::Simd::Avx512) ? 4000 : -1);
 }
 
 TEST(Utf8Source, CheckInPiecesOfAnySizeDecidesAsTheWholeText) {
