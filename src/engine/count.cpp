@@ -270,7 +270,7 @@ void CountWholeText(const CountOptions& opt, const ModeChoice& choice, bool read
 void CountStoredBytes(const CountOptions& opt, std::string_view bytes, const DirEntry& entry, FileCounts& rec,
                       CountContext& ctx) {
     StartRecord(opt, entry, rec);
-    ModeChoice choice = ChooseByMode(opt, rec.Name);
+    ModeChoice choice = ChooseByMode(opt, rec.Name, rec.NameKind);
     if (choice.Counter == CounterId::None)
         choice = ChooseByFirstLine(opt, rec.Name, bytes.substr(0, kProbeBytes));
     const bool read = choice.Counter != CounterId::None;
@@ -296,7 +296,7 @@ void CountOpened(const CountOptions& opt, const std::string& path, const Fd& fd,
     // Read the file once: the pre-check looks at its head, the counter at the text.
     // A file that no counter reads is read no further than the pre-check needs. A
     // large file is read in pieces after its head, so memory does not grow with it.
-    ModeChoice choice = ChooseByMode(opt, rec.Name);
+    ModeChoice choice = ChooseByMode(opt, rec.Name, rec.NameKind);
     bool read = choice.Counter != CounterId::None;
     bool inPieces = read && size > 0 && static_cast<std::uint64_t>(size) >= ctx.ChunkBytes;
     FileStatus status = fd ? ReadForCount(fd, size, read && !inPieces, path, ctx.Text) : FileStatus::Missing;

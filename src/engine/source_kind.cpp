@@ -93,6 +93,11 @@ ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name) {
     return {KindTable(language).Counter, KindTable(k).Language == language ? k : language};
 }
 
+ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name, int shownKind) {
+    if (opt.Mode == SourceMode::ByExtension) return {KindTable(shownKind).Counter, shownKind};
+    return ChooseByMode(opt, name);
+}
+
 bool MayChooseByFirstLine(const CountOptions& opt, std::string_view name) {
     return opt.Mode == SourceMode::ByExtension && opt.AllLanguages && opt.Languages &&
            ExtensionOf(name).empty() && KindOfName(opt, name) == NoKind;

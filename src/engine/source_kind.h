@@ -93,6 +93,9 @@ struct ModeChoice {
     int TotalsKind;  // -1: the guess decides
 };
 ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name);
+// The same, given ShownKind(opt, name): by extension that is the kind, which is
+// then not looked up twice.
+ModeChoice ChooseByMode(const CountOptions& opt, std::string_view name, int shownKind);
 
 // Whether a file is counted by the language the interpreter of its first line
 // names ("#!"): by extension, with AllLanguages on, a name without an extension
