@@ -16,6 +16,7 @@
 #include "cli/stream_host.h"
 #include "engine/counter_generic.h"
 #include "engine/language_table.h"
+#include "report/html.h"
 #include "run/git_access.h"
 #include "run/git_history.h"
 #include "run/run.h"
@@ -157,10 +158,16 @@ zarnik::run::RunOutcome CountHistory(const zarnik::cli::CliOptions& options, zar
                                             ? report::CsvEncoding::Sjis
                                             : report::CsvEncoding::Utf8);
     report::HistoryJsonPrinter json(host);
-    report::HistoryEvents& events = options.OutputFormat == cli::Format::Json
-                                        ? static_cast<report::HistoryEvents&>(json)
-                                        : static_cast<report::HistoryEvents&>(csv);
-    return run::CountHistory(input, options.Cnf, events, host);
+    report::HistoryChartKeeper chart;
+    report::HistoryEvents& events =
+        options.OutputFormat == cli::Format::Json   ? static_cast<report::HistoryEvents&>(json)
+        : options.OutputFormat == cli::Format::Html ? static_cast<report::HistoryEvents&>(chart)
+                                                    : static_cast<report::HistoryEvents&>(csv);
+    run::RunOutcome outcome = run::CountHistory(input, options.Cnf, events, host);
+    // The page shows the whole history or nothing.
+    if (options.OutputFormat == cli::Format::Html && outcome.End == run::RunEnd::Finished && !outcome.Error)
+        report::WriteHistoryHtml(chart.Chart(), options.Cnf, input.Target, host);
+    return outcome;
 }
 
 // The run the options ask for: a history, a change count or a count.

@@ -92,8 +92,10 @@ bool SetFormat(CliOptions& o, std::string_view arg, std::string& error) {
         o.OutputFormat = Format::Csv;
     } else if (text::EqualsNoCase(arg, "json")) {
         o.OutputFormat = Format::Json;
+    } else if (text::EqualsNoCase(arg, "html")) {
+        o.OutputFormat = Format::Html;
     } else {
-        error = "--format: expected text, csv or json, got '" + std::string(arg) + "'";
+        error = "--format: expected text, csv, json or html, got '" + std::string(arg) + "'";
         return false;
     }
     return true;
@@ -188,9 +190,11 @@ const OptionDef kOptions[] = {
      "output encoding of text and csv: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end "
      "in CR LF)",
      SetEncoding},
-    {"--format", 0, "text|csv|json",
+    {"--format", 0, "text|csv|json|html",
      "text (default): the report; csv: a header row, one row per file, one per kind total and the grand "
-     "total; json: the settings, the files, the totals and averages (UTF-8 only)",
+     "total; json: the settings, the files, the totals and averages (UTF-8 only); html: one page for a "
+     "browser with the settings, the totals and averages, the charts and a table of the files, written "
+     "when the run has finished (UTF-8 only)",
      SetFormat},
     {"--jobs", 'j', "N",
      "count files on N threads (default: one per core; the report is the same); "
@@ -217,7 +221,7 @@ const OptionDef kOptions[] = {
     {"--history", 0, nullptr,
      "write the totals per kind (files, total, exec, comment, blank lines) of TARGET at each commit of the "
      "first-parent history of RANGE (REV, or A..B; default HEAD) of its git repository, oldest first, as "
-     "csv (default) or json rows: commit, date, tag, kind and the figures",
+     "csv (default) or json rows: commit, date, tag, kind and the figures; html: a page with their chart",
      SetHistory},
     {"--tags", 0, nullptr, "with --history: only at the commits a tag marks", SetTags},
     {"--help", 'h', nullptr, "show this help and exit", SetHelp},
@@ -328,8 +332,10 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
         }
         if (!opt->Fn(options, inlineArg, error)) return false;
     }
-    if (options.OutputFormat == Format::Json && options.OutputEncoding == Encoding::Sjis) {
-        error = "--format json is always UTF-8; --encoding sjis is for text and csv";
+    if ((options.OutputFormat == Format::Json || options.OutputFormat == Format::Html) &&
+        options.OutputEncoding == Encoding::Sjis) {
+        error = std::string("--format ") + (options.OutputFormat == Format::Json ? "json" : "html") +
+                " is always UTF-8; --encoding sjis is for text and csv";
         return false;
     }
     if (!options.Help && !options.Version && !options.ListLanguages && options.Targets.empty() &&
@@ -381,7 +387,7 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
 
 std::string ShortUsage() {
     return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
-           "                    [--format text|csv|json] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
+           "                    [--format text|csv|json|html] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "       zarnik-count [OPTION]... --diff OLD NEW\n"
            "       zarnik-count [OPTION]... --rev REV TARGET...\n"
            "       zarnik-count [OPTION]... --diff --rev-old A --rev-new B TARGET [NEW]\n"

@@ -11,8 +11,8 @@
 namespace zarnik::cli {
 
 enum class Encoding { Utf8, Sjis };
-// text: the report's lines; csv and json: the results as data.
-enum class Format { Text, Csv, Json };
+// text: the report's lines; csv and json: the results as data; html: a page for a browser.
+enum class Format { Text, Csv, Json, Html };
 
 struct CliOptions {
     settings::Settings Cnf = settings::MakeDefaultSettings();

@@ -116,6 +116,7 @@ void StreamHost::Write(std::string_view bytes) {
 report::CountEvents& StreamHost::CountPrinter() {
     if (format_ == Format::Csv) return csv_;
     if (format_ == Format::Json) return json_;
+    if (format_ == Format::Html) return html_;
     return text_;
 }
 
@@ -125,6 +126,7 @@ report::CsvEncoding StreamHost::CsvBytes() const {
 
 report::ChangeEvents& StreamHost::ChangeOutput() {
     if (format_ == Format::Text) return changeReport_;
+    if (format_ == Format::Html) return changeHtml_;
     return changeData_;
 }
 

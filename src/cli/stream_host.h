@@ -11,6 +11,7 @@
 #include "cli/options.h"
 #include "report/change_printer.h"
 #include "report/csv.h"
+#include "report/html.h"
 #include "report/json.h"
 #include "report/text_printer.h"
 #include "run/run.h"
@@ -66,6 +67,8 @@ private:
     report::JsonPrinter json_{*this};
     report::ChangeReportPrinter changeReport_{*this};
     report::ChangeDataPrinter changeData_;
+    report::HtmlCountPrinter html_{*this};
+    report::HtmlChangePrinter changeHtml_{*this};
     bool hasLines_ = false;
     bool outputStarted_ = false;
     bool progressShown_ = false;

@@ -70,6 +70,10 @@ TEST(CliFault, ReadErrorThatRootMeetsToo) {
     EXPECT_EQ(r.Status, 3);
     EXPECT_EQ(r.Err, "zarnik-count: /proc/self/mem: I/O ｴﾗｰ (5)\n");
     EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));
+    // A page is whole or not written: one without the failed file would look whole.
+    r = RunCli({"--format", "html", dir.str() + "/a.c", "/proc/self/mem"});
+    EXPECT_EQ(r.Status, 3);
+    EXPECT_EQ(r.Out, "");
 }
 
 TEST(CliFault, LinksPipesSocketsAndDevicesNeitherHangNorCount) {
@@ -132,7 +136,7 @@ TEST(CliFault, OutOfMemoryOnAFileIsAReadErrorNamingIt) {
     EXPECT_EQ(Names(r.Out), (Strings{"a.c"}));
 }
 
-TEST(CliFault, JsonOfFiftyThousandFilesTakesTheMemoryOfTheTextReport) {
+TEST(CliFault, JsonAndHtmlOfFiftyThousandFilesTakeTheMemoryOfTheTextReport) {
     if (zarnik::testing::kSanitizerReservesMemory)
         GTEST_SKIP() << "a sanitizer's shadow memory does not fit a limited address space";
     // The json is written file by file: it fits where the text report fits. Held
@@ -148,7 +152,7 @@ TEST(CliFault, JsonOfFiftyThousandFilesTakesTheMemoryOfTheTextReport) {
                 0);
     }
     const rlim_t limit = rlim_t{64} << 20;
-    for (const char* format : {"text", "json"}) {
+    for (const char* format : {"text", "json", "html"}) {
         Result r = RunCli({"--jobs", "1", "--format", format, dir.str() + "/t"}, false, limit);
         EXPECT_EQ(r.Status, 0) << format << ": " << r.Err;
         if (std::string(format) == "json") {
@@ -158,6 +162,13 @@ TEST(CliFault, JsonOfFiftyThousandFilesTakesTheMemoryOfTheTextReport) {
                 ++files;
             EXPECT_EQ(files, 50000u);
             EXPECT_TRUE(r.Out.ends_with("\n}\n"));
+        }
+        // The page is written from the run's rows, kept compactly, and its table row by row.
+        if (std::string(format) == "html") {
+            std::size_t rows = 0;
+            for (std::size_t at = 0; (at = r.Out.find("<td>f", at)) != std::string::npos; ++at) ++rows;
+            EXPECT_EQ(rows, 50000u);
+            EXPECT_TRUE(r.Out.ends_with("</html>\n"));
         }
     }
 }

@@ -577,6 +577,7 @@ TEST(Cli, UsageErrorsNameTheirArgument) {
         {{"--encoding", "latin1", "x"}, "latin1"},
         {{"--format", "xml", "x"}, "xml"},
         {{"--format", "json", "--encoding", "sjis", "x"}, "--format json"},
+        {{"--format", "html", "--encoding", "sjis", "x"}, "--format html"},
         {{"--name"}, "--name"},
         {{"--help=yes"}, "--help"},
         {{"--jobs", "0", "x"}, "'0'"},
