@@ -105,6 +105,8 @@ void MainWindow::BuildActions() {
     saveAction_ = make("saveAction", "結果の保存(&S)...", [this] { SaveResult(); });
     saveCsvAction_ = make("saveCsvAction", "結果をCSVで保存(&V)...", [this] { SaveResultCsv(); });
     saveCsvAction_->setEnabled(false);  // until a run has finished
+    saveHtmlAction_ = make("saveHtmlAction", "結果をHTMLで保存(&H)...", [this] { SaveResultHtml(); });
+    saveHtmlAction_->setEnabled(false);
     printAction_ = make("printAction", "結果の印刷(&P)...", [this] { PrintResult(); });
     exitAction_ = make("exitAction", "終了(&X)", [this] { close(); });
     countAction_ = make("countAction", "ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
@@ -152,7 +154,7 @@ void MainWindow::BuildMenus() {
     file->addSeparator();
     file->addAction(envEditAction_);
     file->addSeparator();
-    file->addActions({saveAction_, saveCsvAction_, printAction_});
+    file->addActions({saveAction_, saveCsvAction_, saveHtmlAction_, printAction_});
     file->addSeparator();
     file->addAction(exitAction_);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
@@ -288,8 +290,8 @@ void MainWindow::ApplyStartState() {
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
     for (const QAction* a :
-         {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_, printAction_, countAction_,
-          changeCountAction_, historyCountAction_, clearAction_, settingsAction_})
+         {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_, saveHtmlAction_,
+          printAction_, countAction_, changeCountAction_, historyCountAction_, clearAction_, settingsAction_})
         if (a == action) return true;
     return false;
 }
@@ -347,6 +349,7 @@ void MainWindow::UpdateResultEnabled() {
     for (QAction* a : {saveAction_, clearAction_, copyAction_, popupCopyAction_, printAction_})
         a->setEnabled(has);
     saveCsvAction_->setEnabled(has && (LastRunRows() || LastRunChanges()));
+    saveHtmlAction_->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
 }
 
 void MainWindow::ReevaluateAll() {
@@ -368,7 +371,10 @@ void MainWindow::RunCountCommand() {
     input.Threads = 0;                // count ahead on every core; the report stays the same
     runner_->PumpHook = RunPumpHook;  // a run without one never waits for the window
     const run::RunOutcome outcome = runner_->Run(input, state_.Cnf);
-    if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeRows();  // for "結果をCSVで保存"
+    if (outcome.End == run::RunEnd::Finished) {
+        lastRun_ = runner_->TakeRows();  // for "結果をCSVで保存"
+        lastRunCnf_ = state_.Cnf;
+    }
     FinishRun(outcome);
 }
 
@@ -405,7 +411,10 @@ void MainWindow::RunChangeCommand() {
     const run::RunOutcome outcome = revisions.Chosen ? runner_->RunChanges(input, state_.DiffOldRevision,
                                                                            state_.DiffNewRevision, state_.Cnf)
                                                      : runner_->RunChanges(input, state_.Cnf);
-    if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeChanges();
+    if (outcome.End == run::RunEnd::Finished) {
+        lastRun_ = runner_->TakeChanges();
+        lastRunCnf_ = state_.Cnf;
+    }
     FinishRun(outcome);
 }
 
@@ -420,7 +429,11 @@ void MainWindow::RunHistoryCommand() {
     const run::RunOutcome outcome =
         runner_->RunHistory(historyInput_, tabs_->CurrentName(), std::time(nullptr), state_.Cnf);
     // A history has no csv of its own here; its chart stays for the chart view.
-    if (outcome.End == run::RunEnd::Finished) lastRun_ = runner_->TakeHistory();
+    if (outcome.End == run::RunEnd::Finished) {
+        lastRun_ = runner_->TakeHistory();
+        lastRunCnf_ = state_.Cnf;
+        lastHistoryTarget_ = historyInput_.Target;
+    }
     FinishRun(outcome);
 }
 

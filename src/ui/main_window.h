@@ -94,6 +94,11 @@ public:
     // while a finished run's rows are left and the pane holds lines.
     void SaveResultCsv();
     bool SaveResultCsvTo(const QString& path);
+    // The last finished run, a count, a change count or a history, as the page
+    // zarnik-count --format html writes (result_html.cpp); enabled while it is left
+    // and the pane holds lines.
+    void SaveResultHtml();
+    bool SaveResultHtmlTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
     const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }
     const report::HistoryChart* LastRunHistory() const {
@@ -143,6 +148,7 @@ private:
     QAction* envEditAction_ = nullptr;
     QAction* saveAction_ = nullptr;
     QAction* saveCsvAction_ = nullptr;
+    QAction* saveHtmlAction_ = nullptr;
     QAction* printAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* countAction_ = nullptr;
@@ -162,6 +168,8 @@ private:
     std::unique_ptr<RunController> runner_;
     std::variant<std::monostate, report::ResultRows, report::ChangeRows, report::HistoryChart> lastRun_;
     run::HistoryInput historyInput_;  // the history dialog's last answer
+    settings::Settings lastRunCnf_;   // the settings lastRun_ was counted with
+    std::string lastHistoryTarget_;   // the path a history in lastRun_ was counted at
     QSplitter* vertSplitter_ = nullptr;
     TargetPane* targets_ = nullptr;
     EnvTabs* tabs_ = nullptr;

@@ -51,6 +51,8 @@ QString DialogPrompts::AskSaveFile(QWidget* parent, SaveKind kind, const QString
     QFileDialog dialog(parent);
     if (kind == SaveKind::Csv)
         ConfigureCsvSaveDialog(dialog, startFolder);
+    else if (kind == SaveKind::Html)
+        ConfigureHtmlSaveDialog(dialog, startFolder);
     else
         ConfigureSaveDialog(dialog, startFolder);
     if (dialog.exec() != QDialog::Accepted) return {};

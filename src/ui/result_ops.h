@@ -29,4 +29,7 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder);
 // ".csv" added to a name typed without an extension.
 void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder);
 
+// The HTML save's dialog: as the csv's, with the HTML type and ".html".
+void ConfigureHtmlSaveDialog(QFileDialog& dialog, const QString& folder);
+
 }  // namespace zarnik::ui

@@ -232,6 +232,14 @@ private slots:
             commitLines += l.rfind(ToSjis(QStringLiteral("ｺﾐｯﾄ ")), 0) == 0;
         QCOMPARE(commitLines, 2);
         QVERIFY(!Command(w, "saveCsvAction")->isEnabled());
+        // Its page is the command line's.
+        const std::string page = dir.str() + "/history.html";
+        win.prompts.SaveNames = {QString::fromStdString(page)};
+        Command(w, "saveHtmlAction")->trigger();
+        QCOMPARE(testing::ReadFileBytes(page),
+                 testing::Shell(
+                     dir, testing::BinDir() + "/zarnik-count --history --format html " + dir.str() + "/repo")
+                     .Out);
     }
 };
 

@@ -20,9 +20,9 @@ using namespace zarnik::ui;
 
 namespace {
 
-std::string RunCliSjis(const std::string& target, const std::string& options = "") {
-    std::string cmd = std::string(std::getenv("ZARNIK_BIN")) +
-                      "/zarnik-count --set HeadDT=0 --encoding sjis " + options + " '" + target + "'";
+std::string RunCli(const std::string& target, const std::string& options) {
+    std::string cmd = std::string(std::getenv("ZARNIK_BIN")) + "/zarnik-count --set HeadDT=0 " + options +
+                      " '" + target + "'";
     std::string out;
     if (FILE* p = popen(cmd.c_str(), "r")) {
         char buf[4096];
@@ -32,12 +32,22 @@ std::string RunCliSjis(const std::string& target, const std::string& options = "
     return out;
 }
 
+std::string RunCliSjis(const std::string& target, const std::string& options = "") {
+    return RunCli(target, "--encoding sjis " + options);
+}
+
 struct Window : WindowFixture {
     Window()
         : WindowFixture([](AppState& state) {
               settings::LoadSettings(state);
               state.Cnf.HeaderShowsDate = 0;
           }) {}
+    // What the save command named action writes to path.
+    std::string Saved(const char* action, const std::string& path) {
+        prompts.SaveNames = {QString::fromStdString(path)};
+        Command(*window, action)->trigger();
+        return testing::ReadFileBytes(path);
+    }
     std::string ResultSjis() const {
         std::string out;
         for (const std::string& l : window->ResultLines()) out += l + "\r\n";
@@ -73,11 +83,14 @@ private slots:
         QCOMPARE(win.ResultSjis(), RunCliSjis(dir.str() + "/src"));
         // The finished run's rows as the command line's Shift-JIS csv gives them.
         QVERIFY(Command(*win.window, "saveCsvAction")->isEnabled());
-        const std::string csvPath = dir.str() + "/out.csv";
-        win.prompts.SaveNames = {QString::fromStdString(csvPath)};
-        Command(*win.window, "saveCsvAction")->trigger();
+        QCOMPARE(win.Saved("saveCsvAction", dir.str() + "/out.csv"),
+                 RunCliSjis(dir.str() + "/src", "--format csv"));
         QVERIFY(win.prompts.SaveKinds.back() == Prompts::SaveKind::Csv);
-        QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/src", "--format csv"));
+        // And as the command line's page.
+        QVERIFY(Command(*win.window, "saveHtmlAction")->isEnabled());
+        QCOMPARE(win.Saved("saveHtmlAction", dir.str() + "/out.html"),
+                 RunCli(dir.str() + "/src", "--format html"));
+        QVERIFY(win.prompts.SaveKinds.back() == Prompts::SaveKind::Html);
         QVERIFY(win.window->Result().HeaderStrip()->isVisible());
         QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
@@ -91,7 +104,8 @@ private slots:
         // Cleared, the pane leaves nothing to save, as text or as csv.
         Command(*win.window, "clearAction")->trigger();
         QVERIFY(!Command(*win.window, "saveAction")->isEnabled() &&
-                !Command(*win.window, "saveCsvAction")->isEnabled());
+                !Command(*win.window, "saveCsvAction")->isEnabled() &&
+                !Command(*win.window, "saveHtmlAction")->isEnabled());
         win.window->Result().SetText(QStringLiteral("typed"));
         QVERIFY(Command(*win.window, "saveAction")->isEnabled() &&
                 !Command(*win.window, "saveCsvAction")->isEnabled());
@@ -128,10 +142,10 @@ private slots:
         Command(w, "changeCountAction")->trigger();
         const std::string diff = "--diff '" + dir.str() + "/old'";
         QCOMPARE(win.ResultSjis(), counted + "\r\n" + RunCliSjis(dir.str() + "/new", diff));
-        const std::string csvPath = dir.str() + "/out.csv";
-        win.prompts.SaveNames = {QString::fromStdString(csvPath)};
-        Command(w, "saveCsvAction")->trigger();
-        QCOMPARE(testing::ReadFileBytes(csvPath), RunCliSjis(dir.str() + "/new", "--format csv " + diff));
+        QCOMPARE(win.Saved("saveCsvAction", dir.str() + "/out.csv"),
+                 RunCliSjis(dir.str() + "/new", "--format csv " + diff));
+        QCOMPARE(win.Saved("saveHtmlAction", dir.str() + "/out.html"),
+                 RunCli(dir.str() + "/new", "--format html " + diff));
 
         // An empty old folder is an empty version: every line is new, no warning.
         QCOMPARE(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
