@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "engine/counter_generic.h"
 #include "engine/language_table.h"
 #include "report/html.h"
+#include "report/xlsx.h"
 #include "run/git_access.h"
 #include "run/git_history.h"
 #include "run/run.h"
@@ -60,6 +62,9 @@ constexpr const char* kLanguagesWarned = "ZARNIK_LANGUAGES_WARNED";
 // there is one.
 char** commandLine = nullptr;
 zarnik::cli::StreamHost* reportHost = nullptr;
+struct Workbook;
+Workbook* workbook = nullptr;
+void DiscardWorkbook();
 
 // Replaces this process by zarnik-count-git with the same arguments. Taken only
 // before anything of the report is written (it would be written twice); throws
@@ -74,6 +79,7 @@ void HandOverToGitProgram() {
     // The warnings of the language files are said; the program taken over loads
     // the same files and would say them again.
     ::setenv(kLanguagesWarned, "1", 1);
+    DiscardWorkbook();  // the program taking over makes its own
     std::fflush(stderr);
     ::execv(git.c_str(), commandLine);
     const int error = errno;
@@ -170,24 +176,49 @@ zarnik::run::RunOutcome CountHistory(const zarnik::cli::CliOptions& options, zar
     return outcome;
 }
 
+// The workbook of --format xlsx, made beside its --output file before the run so
+// that a file that cannot be written is said before anything is counted.
+struct Workbook {
+    explicit Workbook(const zarnik::cli::CliOptions& options) {
+        if (options.OutputFormat != zarnik::cli::Format::Xlsx) return;
+        if (options.Diff)
+            change.emplace(options.OutputFile);
+        else
+            count.emplace(options.OutputFile);
+    }
+    const std::string& Error() const { return change ? change->Error() : count->Error(); }
+    bool Written() const { return change ? change->Written() : count->Written(); }
+
+    std::optional<zarnik::report::XlsxCountPrinter> count;
+    std::optional<zarnik::report::XlsxChangePrinter> change;
+};
+
+void DiscardWorkbook() {
+    if (workbook && workbook->count) workbook->count->Discard();
+    if (workbook && workbook->change) workbook->change->Discard();
+}
+
 // The run the options ask for: a history, a change count or a count.
-zarnik::run::RunOutcome RunCommand(const zarnik::cli::CliOptions& options, zarnik::cli::StreamHost& host) {
+zarnik::run::RunOutcome RunCommand(const zarnik::cli::CliOptions& options, zarnik::cli::StreamHost& host,
+                                   Workbook& book) {
     using namespace zarnik;
     if (options.History) return CountHistory(options, host);
     run::RunSession session;
+    report::ChangeEvents& changeOutput = book.change ? *book.change : host.ChangeOutput();
+    report::CountEvents& countOutput = book.count ? *book.count : host.CountPrinter();
     if (options.Diff) {
         // Between two revisions, one TARGET is the same path in both.
         run::ChangeInput input{options.Targets.front(), options.Targets.back(), options.EnvName,
                                std::time(nullptr), options.Threads};
         return options.OldRevision.empty()
-                   ? session.CountChanges(input, options.Cnf, host.ChangeOutput(), host)
+                   ? session.CountChanges(input, options.Cnf, changeOutput, host)
                    : session.CountRevisionChanges(input, options.OldRevision, options.NewRevision,
-                                                  options.Cnf, host.ChangeOutput(), host);
+                                                  options.Cnf, changeOutput, host);
     }
     run::RunInput input{options.Targets, options.EnvName, std::time(nullptr), options.Threads};
     return options.Revision.empty()
-               ? session.Count(input, options.Cnf, host.CountPrinter(), host)
-               : session.CountRevision(input, options.Revision, options.Cnf, host.CountPrinter(), host);
+               ? session.Count(input, options.Cnf, countOutput, host)
+               : session.CountRevision(input, options.Revision, options.Cnf, countOutput, host);
 }
 
 }  // namespace
@@ -229,7 +260,13 @@ int main(int argc, char** argv) {
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
                          options.OutputFormat, options.Cnf);
     reportHost = &host;
-    const run::RunOutcome outcome = RunCommand(options, host);
+    Workbook book(options);
+    workbook = &book;
+    if (options.OutputFormat == cli::Format::Xlsx && !book.Error().empty()) {
+        PrintError(book.Error());
+        return kWriteError;
+    }
+    const run::RunOutcome outcome = RunCommand(options, host, book);
     if (outcome.End == run::RunEnd::RefusedRevision) {
         PrintError(run::ShownLine(outcome.RefusedLine));
         return FinishOutput(kUsage);
@@ -256,6 +293,11 @@ int main(int argc, char** argv) {
                        ? error->ShownPath() + ": " + SjisMessage(error->Text())
                        : error->ShownPath() + ": " + run::ShownLine(outcome.ErrorDetail));
         return status;
+    }
+    // A run that finished without the workbook it was for wrote nothing.
+    if (options.OutputFormat == cli::Format::Xlsx && !book.Written()) {
+        PrintError(book.Error().empty() ? "the workbook was not written" : book.Error());
+        return FinishOutput(kWriteError);
     }
     return FinishOutput(kReportWritten);
 }

@@ -94,10 +94,21 @@ bool SetFormat(CliOptions& o, std::string_view arg, std::string& error) {
         o.OutputFormat = Format::Json;
     } else if (text::EqualsNoCase(arg, "html")) {
         o.OutputFormat = Format::Html;
+    } else if (text::EqualsNoCase(arg, "xlsx")) {
+        o.OutputFormat = Format::Xlsx;
     } else {
-        error = "--format: expected text, csv, json or html, got '" + std::string(arg) + "'";
+        error = "--format: expected text, csv, json, html or xlsx, got '" + std::string(arg) + "'";
         return false;
     }
+    return true;
+}
+
+bool SetOutput(CliOptions& o, std::string_view arg, std::string& error) {
+    if (arg.empty()) {
+        error = "--output: expected a file name";
+        return false;
+    }
+    o.OutputFile = std::string(arg);
     return true;
 }
 
@@ -190,12 +201,18 @@ const OptionDef kOptions[] = {
      "output encoding of text and csv: utf-8 (default, lines end in LF) or sjis (Shift-JIS, lines end "
      "in CR LF)",
      SetEncoding},
-    {"--format", 0, "text|csv|json|html",
+    {"--format", 0, "text|csv|json|html|xlsx",
      "text (default): the report; csv: a header row, one row per file, one per kind total and the grand "
      "total; json: the settings, the files, the totals and averages (UTF-8 only); html: one page for a "
      "browser with the settings, the totals and averages, the charts and a table of the files, written "
-     "when the run has finished (UTF-8 only)",
+     "when the run has finished (UTF-8 only); xlsx: an Excel workbook of the files and of the kind totals "
+     "and averages with a chart (with --diff: the figures per file and per kind), written to the --output "
+     "FILE only",
      SetFormat},
+    {"--output", 'o', "FILE",
+     "with --format xlsx: the workbook's file, replaced only once the count has finished and the workbook "
+     "is complete",
+     SetOutput},
     {"--jobs", 'j', "N",
      "count files on N threads (default: one per core; the report is the same); "
      "with EucJis=1 files are always counted one after another, and --diff compares its pairs one after "
@@ -243,8 +260,9 @@ bool CheckHistory(const CliOptions& options, std::string& error) {
         error = "--history needs [RANGE] TARGET";
         return false;
     }
-    if (options.FormatGiven && options.OutputFormat == Format::Text) {
-        error = "--history writes csv or json, not text";
+    if (options.FormatGiven &&
+        (options.OutputFormat == Format::Text || options.OutputFormat == Format::Xlsx)) {
+        error = "--history writes csv or json";
         return false;
     }
     return true;
@@ -338,6 +356,18 @@ bool ParseArguments(const std::vector<std::string_view>& args, CliOptions& optio
                 " is always UTF-8; --encoding sjis is for text and csv";
         return false;
     }
+    if (options.OutputFormat == Format::Xlsx && options.OutputEncoding == Encoding::Sjis) {
+        error = "--format xlsx is always Unicode; --encoding sjis is for text and csv";
+        return false;
+    }
+    // A workbook is binary: it never goes to standard output, which may be a terminal.
+    if (!options.Help && !options.Version &&
+        (options.OutputFormat == Format::Xlsx) != !options.OutputFile.empty()) {
+        error = options.OutputFile.empty() ? "--format xlsx needs --output FILE"
+                                           : "--output goes with --format xlsx (the other formats go to "
+                                             "standard output)";
+        return false;
+    }
     if (!options.Help && !options.Version && !options.ListLanguages && options.Targets.empty() &&
         options.Env.empty()) {
         error = "no TARGET given";
@@ -387,7 +417,6 @@ bool ResolveOptions(CliOptions& o, const std::string& programFile, std::string& 
 
 std::string ShortUsage() {
     return "Usage: zarnik-count [--ini FILE] [--env N|NAME] [--set KEY=VALUE]... [--name TEXT]\n"
-           "                    [--format text|csv|json|html] [--encoding utf-8|sjis] [--jobs N] TARGET...\n"
            "       zarnik-count [OPTION]... --diff OLD NEW\n"
            "       zarnik-count [OPTION]... --rev REV TARGET...\n"
            "       zarnik-count [OPTION]... --diff --rev-old A --rev-new B TARGET [NEW]\n"
@@ -428,7 +457,7 @@ std::string HelpText() {
          "ran out, or a repository lacks an object it needs or a history is cut short\n"
          "(a shallow clone) (the report so far stays on standard output), or\n"
          "zarnik-count-git, which reads repositories for it, cannot be run;\n"
-         "4 standard output could not be written.\n";
+         "4 standard output (or the --output FILE) could not be written.\n";
     return s;
 }
 

@@ -11,8 +11,9 @@
 namespace zarnik::cli {
 
 enum class Encoding { Utf8, Sjis };
-// text: the report's lines; csv and json: the results as data; html: a page for a browser.
-enum class Format { Text, Csv, Json, Html };
+// text: the report's lines; csv and json: the results as data; html: a page for a
+// browser; xlsx: a workbook (to --output).
+enum class Format { Text, Csv, Json, Html, Xlsx };
 
 struct CliOptions {
     settings::Settings Cnf = settings::MakeDefaultSettings();
@@ -37,6 +38,7 @@ struct CliOptions {
     bool History = false;
     bool TagsOnly = false;     // --tags: only at the tagged commits
     bool FormatGiven = false;  // --format was given (a history is csv unless it says json)
+    std::string OutputFile;    // --output: native path, empty when not given
 
     // Applied by ResolveOptions once every argument is read: the INI file first,
     // then the --set overrides in their order, then the environment.
