@@ -107,6 +107,9 @@ void MainWindow::BuildActions() {
     saveCsvAction_->setEnabled(false);  // until a run has finished
     saveHtmlAction_ = make("saveHtmlAction", "結果をHTMLで保存(&H)...", [this] { SaveResultHtml(); });
     saveHtmlAction_->setEnabled(false);
+    // E: X is 終了's in the same menu.
+    saveXlsxAction_ = make("saveXlsxAction", "結果をExcelで保存(&E)...", [this] { SaveResultXlsx(); });
+    saveXlsxAction_->setEnabled(false);
     printAction_ = make("printAction", "結果の印刷(&P)...", [this] { PrintResult(); });
     exitAction_ = make("exitAction", "終了(&X)", [this] { close(); });
     countAction_ = make("countAction", "ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
@@ -154,7 +157,7 @@ void MainWindow::BuildMenus() {
     file->addSeparator();
     file->addAction(envEditAction_);
     file->addSeparator();
-    file->addActions({saveAction_, saveCsvAction_, saveHtmlAction_, printAction_});
+    file->addActions({saveAction_, saveCsvAction_, saveXlsxAction_, saveHtmlAction_, printAction_});
     file->addSeparator();
     file->addAction(exitAction_);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
@@ -290,7 +293,7 @@ void MainWindow::ApplyStartState() {
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
     for (const QAction* a :
-         {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_, saveHtmlAction_,
+         {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_, saveXlsxAction_, saveHtmlAction_,
           printAction_, countAction_, changeCountAction_, historyCountAction_, clearAction_, settingsAction_})
         if (a == action) return true;
     return false;
@@ -350,6 +353,7 @@ void MainWindow::UpdateResultEnabled() {
         a->setEnabled(has);
     saveCsvAction_->setEnabled(has && (LastRunRows() || LastRunChanges()));
     saveHtmlAction_->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
+    saveXlsxAction_->setEnabled(saveCsvAction_->isEnabled());
 }
 
 void MainWindow::ReevaluateAll() {

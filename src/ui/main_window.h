@@ -99,6 +99,8 @@ public:
     // and the pane holds lines.
     void SaveResultHtml();
     bool SaveResultHtmlTo(const QString& path);
+    void SaveResultXlsx();
+    bool SaveResultXlsxTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
     const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }
     const report::HistoryChart* LastRunHistory() const {
@@ -149,6 +151,7 @@ private:
     QAction* saveAction_ = nullptr;
     QAction* saveCsvAction_ = nullptr;
     QAction* saveHtmlAction_ = nullptr;
+    QAction* saveXlsxAction_ = nullptr;
     QAction* printAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* countAction_ = nullptr;

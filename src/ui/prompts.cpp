@@ -53,6 +53,8 @@ QString DialogPrompts::AskSaveFile(QWidget* parent, SaveKind kind, const QString
         ConfigureCsvSaveDialog(dialog, startFolder);
     else if (kind == SaveKind::Html)
         ConfigureHtmlSaveDialog(dialog, startFolder);
+    else if (kind == SaveKind::Xlsx)
+        ConfigureXlsxSaveDialog(dialog, startFolder);
     else
         ConfigureSaveDialog(dialog, startFolder);
     if (dialog.exec() != QDialog::Accepted) return {};

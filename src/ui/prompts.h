@@ -36,7 +36,7 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text) = 0;
 
     // The two save dialogs: the result as text, the last run's rows as csv.
-    enum class SaveKind { Result, Csv, Html };
+    enum class SaveKind { Result, Csv, Html, Xlsx };
     // The name chosen, empty when cancelled; startFolder empty = not preset.
     virtual QString AskSaveFile(QWidget* parent, SaveKind kind, const QString& startFolder) = 0;
     // The open dialog: false when cancelled.

@@ -28,6 +28,8 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder);
 // The csv save's dialog: the same, with a title of its own, the csv type first and
 // ".csv" added to a name typed without an extension.
 void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder);
+// The workbook save's: the Excel type first, ".xlsx" added the same way.
+void ConfigureXlsxSaveDialog(QFileDialog& dialog, const QString& folder);
 
 // The HTML save's dialog: as the csv's, with the HTML type and ".html".
 void ConfigureHtmlSaveDialog(QFileDialog& dialog, const QString& folder);

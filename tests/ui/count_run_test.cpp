@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "test_util.h"
@@ -91,6 +92,19 @@ private slots:
         QCOMPARE(win.Saved("saveHtmlAction", dir.str() + "/out.html"),
                  RunCli(dir.str() + "/src", "--format html"));
         QVERIFY(win.prompts.SaveKinds.back() == Prompts::SaveKind::Html);
+        // The workbook (its content is the command line's test); a folder that is not
+        // there is said, and nothing is left behind.
+        QVERIFY(Command(*win.window, "saveXlsxAction")->isEnabled());
+        win.prompts.SaveNames = {QString::fromStdString(dir.str() + "/out.xlsx"),
+                                 QString::fromStdString(dir.str() + "/none/out.xlsx")};
+        Command(*win.window, "saveXlsxAction")->trigger();
+        QVERIFY(win.prompts.SaveKinds.back() == Prompts::SaveKind::Xlsx);
+        QCOMPARE(testing::ReadFileBytes(dir.str() + "/out.xlsx").substr(0, 2), std::string("PK"));
+        Command(*win.window, "saveXlsxAction")->trigger();
+        QVERIFY(win.messages.value(0).contains(QStringLiteral("none/out.xlsx を作成できません")));
+        win.messages.clear();
+        for (const auto& entry : std::filesystem::directory_iterator(dir.str()))
+            QVERIFY(entry.path().filename().string().front() != '.');  // no temporary file stays
         QVERIFY(win.window->Result().HeaderStrip()->isVisible());
         QVERIFY(win.window->Result().HeaderStrip()->text().startsWith(QStringLiteral("ファイル名")));
         QCOMPARE(win.state.Cnf.ResultUnsaved, 1);
@@ -105,7 +119,8 @@ private slots:
         Command(*win.window, "clearAction")->trigger();
         QVERIFY(!Command(*win.window, "saveAction")->isEnabled() &&
                 !Command(*win.window, "saveCsvAction")->isEnabled() &&
-                !Command(*win.window, "saveHtmlAction")->isEnabled());
+                !Command(*win.window, "saveHtmlAction")->isEnabled() &&
+                !Command(*win.window, "saveXlsxAction")->isEnabled());
         win.window->Result().SetText(QStringLiteral("typed"));
         QVERIFY(Command(*win.window, "saveAction")->isEnabled() &&
                 !Command(*win.window, "saveCsvAction")->isEnabled());
@@ -146,6 +161,9 @@ private slots:
                  RunCliSjis(dir.str() + "/new", "--format csv " + diff));
         QCOMPARE(win.Saved("saveHtmlAction", dir.str() + "/out.html"),
                  RunCli(dir.str() + "/new", "--format html " + diff));
+        win.prompts.SaveNames = {QString::fromStdString(dir.str() + "/diff.xlsx")};
+        Command(w, "saveXlsxAction")->trigger();
+        QCOMPARE(testing::ReadFileBytes(dir.str() + "/diff.xlsx").substr(0, 2), std::string("PK"));
 
         // An empty old folder is an empty version: every line is new, no warning.
         QCOMPARE(::mkdir((dir.str() + "/empty").c_str(), 0755), 0);
