@@ -1,6 +1,8 @@
 #include "report/xlsx.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -8,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -17,6 +20,7 @@
 #include "report/change.h"
 #include "report/kind_words.h"
 #include "report/report.h"
+#include "report/xlsx_check.h"
 #include "text/sjis.h"
 
 namespace zarnik::report {
@@ -87,6 +91,7 @@ public:
     }
 
     const std::string& Name() const { return name_; }
+    const std::string& Path() const { return path_; }
     const std::string& Folder() { return folder_ = FolderOfPath(path_); }
 
 private:
@@ -152,6 +157,11 @@ public:
 
     bool Ok() const { return error_.empty(); }
     std::string& Error() { return error_; }
+    // The rows each sheet holds, in the order the sheets were added.
+    std::uint32_t& SheetRows(std::size_t sheet) {
+        if (rows_.size() <= sheet) rows_.resize(sheet + 1);
+        return rows_[sheet];
+    }
     lxw_workbook* Workbook() { return workbook_; }
     lxw_format* HeaderFormat() { return header_; }
     lxw_format* CountFormat() { return count_; }
@@ -165,14 +175,32 @@ public:
 
     // The sheets' rows went to temporary files as they were written: a disk that
     // refused them leaves a workbook with rows missing, which is no workbook.
+    // Closing copies each sheet into one more temporary file and then into the
+    // zip, and libxlsxwriter checks none of the writes to the temporary file: a
+    // disk filling up there gives a damaged workbook and no error. So the room
+    // closing takes at most (the rows twice, and a margin for the rest) must be
+    // free before it starts.
     void CheckSheetData() {
+        std::uint64_t bytes = 0;
         lxw_worksheet* sheet = nullptr;
         LXW_FOREACH_WORKSHEET(sheet, workbook_) {
             std::FILE* data = sheet->optimize_tmpfile;
-            if (data && (std::fflush(data) != 0 || std::ferror(data)) && error_.empty())
+            struct stat st {};
+            if (!data) continue;
+            if (std::fflush(data) != 0 || std::ferror(data) || ::fstat(::fileno(data), &st) != 0) {
                 error_ =
                     SystemError("cannot write the workbook's rows in '" + tmpdir_ + "'", errno ? errno : EIO);
+                return;
+            }
+            bytes += static_cast<std::uint64_t>(st.st_size);
         }
+        constexpr std::uint64_t kMargin = std::uint64_t{4} << 20;
+        struct statvfs fs {};
+        if (::statvfs(tmpdir_.c_str(), &fs) == 0 &&
+            static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize < 2 * bytes + kMargin)
+            error_ = SystemError("cannot write the workbook in '" + tmpdir_ + "' (it needs " +
+                                     std::to_string((2 * bytes + kMargin) >> 20) + " MB free)",
+                                 ENOSPC);
     }
 
     bool Close(std::string& error) {
@@ -182,6 +210,9 @@ public:
             workbook_ = nullptr;
             Check(result);
         }
+        std::string damage;
+        if (Ok() && !CheckWrittenWorkbook(temp_.Name(), rows_, damage))
+            error_ = "cannot write '" + temp_.Path() + "': " + damage;
         if (Ok() && temp_.Commit(error_)) return true;
         error = error_;
         return false;
@@ -191,6 +222,7 @@ private:
     TempBeside temp_;
     std::string tmpdir_;
     std::string error_;
+    std::vector<std::uint32_t> rows_;
     lxw_workbook* workbook_ = nullptr;
     lxw_format* header_ = nullptr;
     lxw_format* count_ = nullptr;
@@ -206,6 +238,7 @@ public:
         : book_(book), columns_(static_cast<lxw_col_t>(header.size())), widths_(header.size(), 0) {
         if (!book.Ok()) return;
         sheet_ = workbook_add_worksheet(book.Workbook(), name);
+        index_ = sheet_ ? sheet_->index : 0;
         if (!sheet_) {
             book.Check(LXW_ERROR_MEMORY_MALLOC_FAILED);
             return;
@@ -213,7 +246,7 @@ public:
         lxw_col_t col = 0;
         for (const char* title : header) {
             book.Check(worksheet_write_string(sheet_, 0, col, title, book.HeaderFormat()));
-            Widen(col++, DisplayWidth(title) + 2);  // room for the filter's button
+            Wrote(col++, DisplayWidth(title) + 2);  // room for the filter's button
         }
         worksheet_freeze_panes(sheet_, 1, 0);
     }
@@ -237,12 +270,12 @@ public:
     void Text(lxw_col_t col, const std::string& text) {
         if (text.empty() || !Ok()) return;
         book_.Check(worksheet_write_string(sheet_, row_, col, text.c_str(), nullptr));
-        Widen(col, DisplayWidth(text));
+        Wrote(col, DisplayWidth(text));
     }
     void Count(lxw_col_t col, std::int64_t n) {
         if (!Ok()) return;
         book_.Check(worksheet_write_number(sheet_, row_, col, static_cast<double>(n), book_.CountFormat()));
-        Widen(col, NumberWidth(n));
+        Wrote(col, NumberWidth(n));
     }
     // The ratio as the report rounds it, so that the sheet shows the report's figure.
     void Ratio(lxw_col_t col, float ratio) {
@@ -251,7 +284,7 @@ public:
         double value = 0;
         std::from_chars(shown.data(), shown.data() + shown.size(), value);
         book_.Check(worksheet_write_number(sheet_, row_, col, value, book_.RatioFormat()));
-        Widen(col, static_cast<int>(shown.size()));
+        Wrote(col, static_cast<int>(shown.size()));
     }
     // Local time, as the report shows it; a time Excel has no date for stays text.
     void Time(lxw_col_t col, std::int64_t mtime) {
@@ -265,7 +298,7 @@ public:
         lxw_datetime date{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
                           tm.tm_hour,        tm.tm_min,     double(tm.tm_sec)};
         book_.Check(worksheet_write_datetime(sheet_, row_, col, &date, book_.DateFormat()));
-        Widen(col, 19);
+        Wrote(col, 19);
     }
 
     // Widths once every row is written, and the filter over the rows so far.
@@ -278,13 +311,21 @@ public:
     }
 
 private:
-    void Widen(lxw_col_t col, int width) {
+    // A written cell: its row is one the sheet holds, and its width counts.
+    void Wrote(lxw_col_t col, int width) {
         if (col < columns_) widths_[col] = std::max(widths_[col], width);
+        if (counted_ && countedRow_ == row_) return;
+        counted_ = true;
+        countedRow_ = row_;
+        ++book_.SheetRows(index_);
     }
 
     Book& book_;
     lxw_worksheet* sheet_ = nullptr;
     lxw_row_t row_ = 0;
+    std::size_t index_ = 0;
+    bool counted_ = false;
+    lxw_row_t countedRow_ = 0;
     lxw_col_t columns_;
     std::vector<int> widths_;
 };

@@ -9,9 +9,12 @@ import datetime
 import io
 import os
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
+import zipfile
 
 import openpyxl
 
@@ -126,6 +129,21 @@ result = run("--format", "xlsx", "-o", os.path.join(work, "none", "x.xlsx"), tar
 check(result.returncode == 4 and b"cannot create" in result.stderr, "missing folder: %r" % (result,))
 result = run("--format", "xlsx", "-o", out, os.path.join(work, "nothing-*.zz"))
 check(result.returncode == 1 and open(out, "rb").read() == before, "no file found replaced the workbook")
+check(sorted(os.listdir(work)) == ["out.xlsx", "tree"], "temporary files left: %s" % os.listdir(work))
+# A file-size limit that the sheet's rows fit but the sheet itself does not: the
+# library's own writes go unchecked, the read-back finds the damage.
+sheet_size = zipfile.ZipFile(out).getinfo("xl/worksheets/sheet1.xml").file_size
+
+
+def limited():
+    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (sheet_size - 10, sheet_size - 10))
+
+
+result = subprocess.run([program, "--format", "xlsx", "-o", out, "--diff", *pair], capture_output=True,
+                        preexec_fn=limited)
+check(result.returncode == 4 and b"refused" in result.stderr and open(out, "rb").read() == before,
+      "a damaged workbook: %r" % (result,))
 check(sorted(os.listdir(work)) == ["out.xlsx", "tree"], "temporary files left: %s" % os.listdir(work))
 result = run("--format", "xlsx", targets[0])
 check(result.returncode == 2 and b"--output" in result.stderr, "xlsx without --output: %r" % (result,))
