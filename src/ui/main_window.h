@@ -100,6 +100,7 @@ public:
     void SaveResultHtml();
     bool SaveResultHtmlTo(const QString& path);
     void SaveResultXlsx();
+    void SaveLastRun(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&));
     bool SaveResultXlsxTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
     const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }

@@ -8,19 +8,28 @@
 
 namespace zarnik::ui {
 
-void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder) {
+void ConfigureDataSaveDialog(QFileDialog& dialog, const QString& folder, const QString& title,
+                             const std::string& typeName, const char* pattern, const QString& suffix) {
     ConfigureSaveDialog(dialog, folder);
-    dialog.setWindowTitle(QStringLiteral("結果をCSVで保存"));
-    SetDialogFilters(dialog, {{ZRNK_SJ("CSVﾌｧｲﾙ(*.csv)"), "*.csv"}, {ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}},
-                     0);
+    dialog.setWindowTitle(title);
+    SetDialogFilters(dialog, {{typeName, pattern}, {ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}}, 0);
     // A spreadsheet knows the file by its extension.
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.setDefaultSuffix(suffix);
 }
 
-void MainWindow::SaveResultCsv() {
+void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder) {
+    ConfigureDataSaveDialog(dialog, folder, QStringLiteral("結果をCSVで保存"), ZRNK_SJ("CSVﾌｧｲﾙ(*.csv)"),
+                            "*.csv", QStringLiteral("csv"));
+}
+
+void MainWindow::SaveResultCsv() { SaveLastRun(Prompts::SaveKind::Csv, &MainWindow::SaveResultCsvTo); }
+
+// The last finished run's rows, to the file the save dialog of their kind names;
+// its folder is where the next save dialog starts.
+void MainWindow::SaveLastRun(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&)) {
     if (std::holds_alternative<std::monostate>(lastRun_)) return;
-    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Csv, ToQ(state_.Paths.SaveFolder));
-    if (name.isEmpty() || !SaveResultCsvTo(name)) return;
+    QString name = prompts_.AskSaveFile(this, kind, ToQ(state_.Paths.SaveFolder));
+    if (name.isEmpty() || !(this->*saveTo)(name)) return;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
 }
 

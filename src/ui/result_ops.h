@@ -25,8 +25,11 @@ QString ClipboardText(const QString& paneText);
 // before replacing a file, no extension added; folder empty = not preset.
 void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder);
 
-// The csv save's dialog: the same, with a title of its own, the csv type first and
-// ".csv" added to a name typed without an extension.
+// A data save's dialog: the same, with a title of its own, its type first and
+// its suffix added to a name typed without an extension.
+void ConfigureDataSaveDialog(QFileDialog& dialog, const QString& folder, const QString& title,
+                             const std::string& typeName, const char* pattern, const QString& suffix);
+// The csv save's (".csv").
 void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder);
 // The workbook save's: the Excel type first, ".xlsx" added the same way.
 void ConfigureXlsxSaveDialog(QFileDialog& dialog, const QString& folder);

@@ -10,19 +10,11 @@
 namespace zarnik::ui {
 
 void ConfigureXlsxSaveDialog(QFileDialog& dialog, const QString& folder) {
-    ConfigureSaveDialog(dialog, folder);
-    dialog.setWindowTitle(QStringLiteral("結果をExcelで保存"));
-    SetDialogFilters(dialog,
-                     {{ZRNK_SJ("Excelﾌﾞｯｸ(*.xlsx)"), "*.xlsx"}, {ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}}, 0);
-    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    ConfigureDataSaveDialog(dialog, folder, QStringLiteral("結果をExcelで保存"), ZRNK_SJ("Excelﾌﾞｯｸ(*.xlsx)"),
+                            "*.xlsx", QStringLiteral("xlsx"));
 }
 
-void MainWindow::SaveResultXlsx() {
-    if (std::holds_alternative<std::monostate>(lastRun_)) return;
-    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Xlsx, ToQ(state_.Paths.SaveFolder));
-    if (name.isEmpty() || !SaveResultXlsxTo(name)) return;
-    state_.Paths.SaveFolder = FolderPart(ToSjis(name));
-}
+void MainWindow::SaveResultXlsx() { SaveLastRun(Prompts::SaveKind::Xlsx, &MainWindow::SaveResultXlsxTo); }
 
 // The workbook is complete or the file stays as it was; why not is shown.
 bool MainWindow::SaveResultXlsxTo(const QString& path) {
