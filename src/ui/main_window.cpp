@@ -292,9 +292,9 @@ void MainWindow::ApplyStartState() {
 
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
-    for (const QAction* a :
-         {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_, saveXlsxAction_, saveHtmlAction_,
-          printAction_, countAction_, changeCountAction_, historyCountAction_, clearAction_, settingsAction_})
+    for (const QAction* a : {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_,
+                             saveXlsxAction_, saveHtmlAction_, printAction_, countAction_, changeCountAction_,
+                             historyCountAction_, clearAction_, settingsAction_})
         if (a == action) return true;
     return false;
 }
