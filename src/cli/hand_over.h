@@ -1,7 +1,8 @@
-// zarnik-count reads no git repository itself: a command that needs one it hands
-// over, with the same arguments, to zarnik-count-git, the same program linked
-// with the git library. In a build folder the two lie side by side; installed,
-// zarnik-count-git lies in the helper folder (<prefix>/lib/zarnik).
+// zarnik-count reads no git repository and writes no workbook itself: a command
+// that needs either it hands over, with the same arguments, to zarnik-count-git,
+// the same program linked with the git library and the workbook's writer. In a
+// build folder the two lie side by side; installed, zarnik-count-git lies in the
+// helper folder (<prefix>/lib/zarnik).
 #pragma once
 
 #include <string>

@@ -83,8 +83,9 @@ void HandOverToGitProgram() {
     std::fflush(stderr);
     ::execv(git.c_str(), commandLine);
     const int error = errno;
-    throw RepositoryError(git, error,
-                          std::string("cannot be run to read a git repository: ") + std::strerror(error));
+    throw RepositoryError(
+        git, error,
+        std::string("cannot be run to read a git repository or write a workbook: ") + std::strerror(error));
 }
 
 // The hand-over of a command that reads a repository first, before anything is
@@ -98,10 +99,12 @@ int HandOverAtOnce() {
     return kReadError;
 }
 
-// Whether the command reads a repository before anything else: a revision, a
-// history, and the change count, whose line diff is libgit2's.
-bool ReadsRepositoryFirst(const zarnik::cli::CliOptions& options) {
-    return options.History || options.Diff || !options.Revision.empty();
+// Whether the command needs the helper's libraries before anything else: a
+// revision, a history, and the change count, whose line diff is libgit2's, read
+// a repository; a workbook is written with libxlsxwriter.
+bool NeedsHelperFirst(const zarnik::cli::CliOptions& options) {
+    return options.History || options.Diff || !options.Revision.empty() ||
+           options.OutputFormat == zarnik::cli::Format::Xlsx;
 }
 
 // The language table, shipped and the user's: what is malformed in it is a
@@ -243,7 +246,7 @@ int main(int argc, char** argv) {
     }
     commandLine = argv;
     run::SetHandOver(HandOverToGitProgram);
-    if (!run::ReadsRepositories() && ReadsRepositoryFirst(options)) return HandOverAtOnce();
+    if (!run::ReadsRepositories() && NeedsHelperFirst(options)) return HandOverAtOnce();
     const std::string program = ProgramFile(argv[0]);
     if (!cli::ResolveOptions(options, program, error)) {
         PrintError(error);

@@ -131,9 +131,10 @@ TEST_F(GitIgnoreTest, WalkIntoARepositoryFromOutsideCountsAsTheGitProgramDoes) {
 TEST_F(GitIgnoreTest, GitProgramMissingEndsACountThatNeedsIt) {
     // A zarnik-count with no zarnik-count-git beside it or in ../lib/zarnik.
     ASSERT_EQ(Shell(dir_, "mkdir bin && cp " + testing::BinDir() + "/zarnik-count bin/").Status, 0);
-    const std::string said = "zarnik-count: " + dir_.str() +
-                             "/lib/zarnik/zarnik-count-git: cannot be run to read a git repository: "
-                             "No such file or directory\n";
+    const std::string said =
+        "zarnik-count: " + dir_.str() +
+        "/lib/zarnik/zarnik-count-git: cannot be run to read a git repository or write a workbook: "
+        "No such file or directory\n";
     for (const char* args : {"repo", "--rev HEAD repo", "--diff repo repo", "--history repo"}) {
         const Result r = Shell(dir_, std::string("bin/zarnik-count ") + args);
         EXPECT_EQ(r.Status, 3) << args;
