@@ -14,25 +14,34 @@ namespace zarnik::engine::detail {
 namespace {
 
 // A block's 64 bytes: the text's own, or, for a block that runs past the end, a
-// copy padded with blanks (no break, no mark, nothing but white space).
-struct BlockBytes {
-    const char* p;
-    std::size_t n;
-    char padded[64];
-    const char* At(std::size_t block) {
-        const std::size_t at = block * 64;
-        if (at + 64 <= n) return p + at;
-        std::memset(padded, ' ', 64);
-        if (at < n) std::memcpy(padded, p + at, n - at);
-        return padded;
+// copy padded with blanks (no break, no mark, nothing but white space). The copy
+// is made before the blocks are looked at, so that the loop over them calls
+// nothing and keeps its vector constants in registers.
+class BlockBytes {
+public:
+    BlockBytes(const char* p, std::size_t n, std::size_t blocks) : p_(p), n_(n) {
+        if (blocks * 64 <= n) return;
+        std::memset(padded_, ' ', sizeof padded_);
+        const std::size_t whole = n / 64 * 64;  // where the block holding the text's end starts
+        std::memcpy(padded_, p + whole, n - whole);
     }
+    const char* At(std::size_t block) const {
+        const std::size_t at = block * 64;
+        // Past the block holding the text's end, blanks only.
+        return at + 64 <= n_ ? p_ + at : padded_ + (at < n_ ? 0 : 64);
+    }
+
+private:
+    const char* p_;
+    std::size_t n_;
+    char padded_[128];
 };
 
 #if !defined(ZARNIK_X86)
 
 template <int Count>
 void FindScalar(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out) {
-    BlockBytes bytes{p, n, {}};
+    const BlockBytes bytes(p, n, blocks);
     for (std::size_t b = 0; b < blocks; ++b) {
         const char* q = bytes.At(b);
         ByteMasks m{};
@@ -59,7 +68,7 @@ void FindScalar(const char* p, std::size_t n, std::size_t blocks, const BytesAsk
 
 template <int Count>
 void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked& asked, ByteMasks* out) {
-    BlockBytes bytes{p, n, {}};
+    const BlockBytes bytes(p, n, blocks);
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128(),
                   blank = _mm_set1_epi8(' '), tab = _mm_set1_epi8('\t');
     __m128i value[std::size_t{Count}], fold[std::size_t{Count}];
@@ -100,7 +109,7 @@ void FindSse2(const char* p, std::size_t n, std::size_t blocks, const BytesAsked
 template <int Count>
 [[gnu::target("avx2")]] void FindAvx2(const char* p, std::size_t n, std::size_t blocks,
                                       const BytesAsked& asked, ByteMasks* out) {
-    BlockBytes bytes{p, n, {}};
+    const BlockBytes bytes(p, n, blocks);
     const __m256i cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n'), nul = _mm256_setzero_si256(),
                   blank = _mm256_set1_epi8(' '), tab = _mm256_set1_epi8('\t');
     __m256i value[std::size_t{Count}], fold[std::size_t{Count}];
@@ -127,7 +136,7 @@ template <int Count>
 template <int Count>
 [[gnu::target("avx512bw")]] void FindAvx512(const char* p, std::size_t n, std::size_t blocks,
                                             const BytesAsked& asked, ByteMasks* out) {
-    BlockBytes bytes{p, n, {}};
+    const BlockBytes bytes(p, n, blocks);
     const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n'), nul = _mm512_setzero_si512(),
                   blank = _mm512_set1_epi8(' '), tab = _mm512_set1_epi8('\t');
     __m512i value[std::size_t{Count}], fold[std::size_t{Count}];
@@ -158,7 +167,7 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
 [[gnu::target("avx512bw,avx512vbmi")]] void FindMarksVbmi(const char* p, std::size_t n, std::size_t blocks,
                                                           const MarkTables& tables, std::uint8_t& before,
                                                           ByteMasks* out) {
-    BlockBytes bytes{p, n, {}};
+    const BlockBytes bytes(p, n, blocks);
     const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n'), nul = _mm512_setzero_si512(),
                   blank = _mm512_set1_epi8(' '), tab = _mm512_set1_epi8('\t');
     // The classes of bytes below 0x80 (two tables of 64), and the same times 8.
