@@ -205,6 +205,7 @@ void LanguageRules::PlanTables() {
     }
     if (EndBackslash >= 0)
         for (std::uint8_t before = 0; before < 8; ++before) at(before, EndBackslash) |= R::Backslash;
+    Tables.MakeIndex();
 }
 
 namespace {

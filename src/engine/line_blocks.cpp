@@ -156,55 +156,61 @@ template <int Count>
     }
 }
 
-// For each byte of a block, the one before it (byte 0: any).
+// For each byte of a block, the one before it; for byte 0 the last of the block
+// before (index 127 of two tables).
 constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
     std::array<std::uint8_t, 64> a{};
+    a[0] = 127;
     for (std::size_t i = 1; i < 64; ++i) a[i] = static_cast<std::uint8_t>(i - 1);
     return a;
 }();
 
-// (Classes are below 8: times 8 within 16-bit lanes never carries into the next byte.)
+// Each byte is looked up twice: its index (MarkTables::Index), then its roles by
+// its class and the class of the byte before it. Masks taken by the sign bit
+// (blank and TAB, roles A and B) use another port than compares and tests.
 [[gnu::target("avx512bw,avx512vbmi")]] void FindMarksVbmi(const char* p, std::size_t n, std::size_t blocks,
                                                           const MarkTables& tables, std::uint8_t& before,
                                                           ByteMasks* out) {
     const BlockBytes bytes(p, n, blocks);
-    const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n'), nul = _mm512_setzero_si512(),
-                  blank = _mm512_set1_epi8(' '), tab = _mm512_set1_epi8('\t');
-    // The classes of bytes below 0x80 (two tables of 64), and the same times 8.
-    const __m512i class0 = _mm512_loadu_si512(tables.Class), class1 = _mm512_loadu_si512(tables.Class + 64);
+    const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
+    const __m512i index0 = _mm512_loadu_si512(tables.Index), index1 = _mm512_loadu_si512(tables.Index + 64);
     const __m512i roles = _mm512_loadu_si512(tables.Roles);
-    // Each byte takes the class of the one before it; byte 0 that of the block before.
-    const __m512i shiftDown = _mm512_loadu_si512(kByteBefore.data());
-    std::uint8_t last = before;
+    const __m512i byteBefore = _mm512_loadu_si512(kByteBefore.data());
+    const __m512i classBefore = _mm512_set1_epi8(0x38);
+    const __m512i lineCommentHere = _mm512_set1_epi8(MarkTables::LineCommentHere),
+                  lineCommentBefore = _mm512_set1_epi8(MarkTables::LineCommentBefore),
+                  backslash = _mm512_set1_epi8(MarkTables::Backslash);
+    __m512i last = _mm512_set1_epi8(static_cast<char>(before * 9));  // the block before's indices
     for (std::size_t b = 0; b < blocks; ++b) {
-        const char* q = bytes.At(b);
-        const __m512i v = _mm512_loadu_si512(q);
+        const __m512i v = _mm512_loadu_si512(bytes.At(b));
         ByteMasks& m = out[b];
         m.Cr = _mm512_cmpeq_epi8_mask(v, cr);
         m.Lf = _mm512_cmpeq_epi8_mask(v, lf);
-        m.Nul = _mm512_cmpeq_epi8_mask(v, nul);
-        m.White = _mm512_cmpeq_epi8_mask(v, blank) | _mm512_cmpeq_epi8_mask(v, tab);
+        m.Nul = _mm512_testn_epi8_mask(v, v);
         // Bytes of 0x80 and above are of class 0.
-        const __mmask64 ascii = ~_mm512_movepi8_mask(v);
-        const __m512i cls = _mm512_maskz_permutex2var_epi8(ascii, class0, v, class1);
-        const __m512i before8 =
-            _mm512_mask_permutexvar_epi8(_mm512_set1_epi8(static_cast<char>(last * 8)), ~__mmask64{1},
-                                         shiftDown, _mm512_slli_epi16(cls, 3));
-        const __m512i r = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, _mm512_or_si512(before8, cls), roles);
-        last = tables.Class[static_cast<unsigned char>(q[63])];
-        // A line comment's pair that runs into the next block.
-        const std::size_t end = (b + 1) * 64;
-        const std::uint8_t next = end < n ? tables.Class[static_cast<unsigned char>(p[end])] : 0;
-        const bool runsOn = (tables.Roles[8 * last + next] & MarkTables::LineCommentBefore) != 0;
-        // (a lambda would not take the function's target)
-        m.Byte[0] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::A));
-        m.Byte[1] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::B));
-        m.Byte[2] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::LineCommentHere)) |
-                    _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::LineCommentBefore)) >> 1 |
-                    std::uint64_t{runsOn} << 63;
-        m.Byte[3] = _mm512_test_epi8_mask(r, _mm512_set1_epi8(MarkTables::Backslash));
+        const __m512i index = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(v), index0, v, index1);
+        m.White = _mm512_movepi8_mask(index);
+        // The class before (bits 3 to 5) beside the byte's own (bits 0 to 2).
+        const __m512i key = _mm512_ternarylogic_epi32(_mm512_permutex2var_epi8(index, byteBefore, last),
+                                                      index, classBefore, 0xE4);
+        last = index;
+        // (the masked form: GCC 12 takes the plain one's source for uninitialised)
+        const __m512i r = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, key, roles);
+        m.Byte[0] = _mm512_movepi8_mask(r);
+        m.Byte[1] = _mm512_movepi8_mask(_mm512_add_epi8(r, r));
+        const std::uint64_t runsOn = _mm512_test_epi8_mask(r, lineCommentBefore);
+        m.Byte[2] = _mm512_test_epi8_mask(r, lineCommentHere) | runsOn >> 1;
+        // A line comment's pair that runs on from the block before.
+        if (b > 0) out[b - 1].Byte[2] |= runsOn << 63;
+        m.Byte[3] = _mm512_test_epi8_mask(r, backslash);
     }
-    before = last;
+    if (blocks == 0) return;
+    // The last block's pair that runs into the text's next byte.
+    before = tables.Class[static_cast<unsigned char>(bytes.At(blocks - 1)[63])];
+    const std::size_t end = blocks * 64;
+    const std::uint8_t next = end < n ? tables.Class[static_cast<unsigned char>(p[end])] : 0;
+    if ((tables.Roles[8 * before + next] & MarkTables::LineCommentBefore) != 0)
+        out[blocks - 1].Byte[2] |= std::uint64_t{1} << 63;
 }
 
 // The ASCII run's whole vectors: a byte is ASCII other than NUL when, less one, it
