@@ -34,6 +34,16 @@ bool MarkerAt(std::string_view line, std::size_t i, std::string_view marker, boo
     return !IsLetter(marker.back()) || end == line.size() || !IsWordByte(line[end]);
 }
 
+// Past the characters from i on that begin with a byte of 0x80 or above, up to one
+// whose first byte stops (a marker may begin with it). Double-byte text comes in
+// runs: stepped over here instead of one search for the next stop per character.
+template <class Stops>
+[[gnu::always_inline]] inline std::size_t PastHighBytes(std::string_view line, std::size_t i, Stops stops) {
+    while (i < line.size() && static_cast<unsigned char>(line[i]) >= 0x80 && !stops(line[i]))
+        i += text::CharLength(line, i);
+    return i;
+}
+
 // Whether the line ends in a backslash that is no trail byte: the lead bytes
 // running up to it are even in number.
 bool EndsWithBackslash(std::string_view line) {
@@ -424,7 +434,9 @@ std::size_t GenericLines::InCode(std::string_view line, std::size_t i, std::size
             if (next != i) return next;
         }
         if (!IsBlank(c)) hasCode = true;
-        i += text::CharLength(line, i);
+        const std::size_t next = i + text::CharLength(line, i);
+        i = PastHighBytes(line, next, [this](char x) { return rules_.Interesting(x); });
+        hasCode = hasCode || i != next;
     }
     return n;
 }
@@ -547,7 +559,8 @@ std::size_t GenericLines::InBlock(std::string_view line, std::size_t i) {
             ++depth_;
             continue;
         }
-        i += text::CharLength(line, i);
+        i = PastHighBytes(line, i + text::CharLength(line, i),
+                          [&](char x) { return x == close || x == open; });
     }
     return n;
 }
@@ -572,7 +585,7 @@ std::size_t GenericLines::InString(std::string_view line, std::size_t i) {
             Set(State::Code);
             return i + close.size();
         }
-        i += text::CharLength(line, i);
+        i = PastHighBytes(line, i + text::CharLength(line, i), [&](char x) { return x == close.front(); });
     }
     return n;
 }
