@@ -24,7 +24,8 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) :
 
 // Whether the marker stands at i: its bytes (any case when noCase), and after a
 // marker ending in a letter no letter, digit or underscore.
-bool MarkerAt(std::string_view line, std::size_t i, std::string_view marker, bool noCase) {
+[[gnu::always_inline]] inline bool MarkerAt(std::string_view line, std::size_t i, std::string_view marker,
+                                            bool noCase) {
     if (line.size() - i < marker.size()) return false;
     for (std::size_t k = 0; k < marker.size(); ++k) {
         const char a = line[i + k], b = marker[k];
@@ -577,7 +578,8 @@ std::size_t GenericLines::InString(std::string_view line, std::size_t i) {
             i += 1 + (i + 1 < n ? text::CharLength(line, i + 1) : 0);
             continue;
         }
-        if (c == close.front() && line.substr(i, close.size()) == close) {
+        // (Most closers are one byte: compared without a call.)
+        if (c == close.front() && (close.size() == 1 || line.substr(i, close.size()) == close)) {
             if (s.Doubled && line.substr(i + close.size(), close.size()) == close) {
                 i += 2 * close.size();
                 continue;
