@@ -74,23 +74,36 @@ CountChart MakeCountChart(const ResultRows& rows, std::size_t folders) {
         chart.Kinds.push_back(MakeKindBar(kind, totals.Kinds[static_cast<std::size_t>(kind)]));
     chart.All = MakeKindBar(RowKey::kGrand, totals.GrandTotal);
 
+    // The rows come in walk order: a folder's files may stand before and after its
+    // subfolders', never elsewhere. The folders open on the path to the current one
+    // keep their sums until the walk leaves them, so that each is one bar.
+    struct Open {
+        std::string Folder;
+        std::int64_t Files = 0, Total = 0;
+    };
+    std::vector<Open> open;
     BiggestFolders biggest(folders);
-    std::string folder;
-    std::int64_t files = 0, total = 0;
+    auto within = [](std::string_view folder, const std::string& above) {
+        return folder.substr(0, above.size()) == above &&
+               (folder.size() == above.size() || above.back() == '/' || folder[above.size()] == '/');
+    };
     rows.ForEachFile([&](const std::string& path, const engine::FileCounts& rec) {
-        const std::string_view part = detail::FolderOf(path);
-        if (part != folder) {
-            biggest.Offer(folder, files, total);
-            folder.assign(part);
-            files = total = 0;
+        const std::string_view folder = detail::FolderOf(path);
+        if (open.empty() || open.back().Folder != folder) {
+            while (!open.empty() && !within(folder, open.back().Folder)) {
+                biggest.Offer(open.back().Folder, open.back().Files, open.back().Total);
+                open.pop_back();
+            }
+            if (open.empty() || open.back().Folder != folder) open.push_back({std::string(folder)});
         }
         // The report's subtotal sums the counted files that carry a kind.
         if (rec.Status == engine::FileStatus::Counted && rec.Kind != 0) {
-            ++files;
-            total += rec.Total;
+            ++open.back().Files;
+            open.back().Total += rec.Total;
         }
     });
-    biggest.Offer(folder, files, total);
+    for (; !open.empty(); open.pop_back())
+        biggest.Offer(open.back().Folder, open.back().Files, open.back().Total);
     chart.Folders = biggest.Take();
     return chart;
 }

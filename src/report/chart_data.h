@@ -22,7 +22,7 @@ struct KindBar {
     float Ratio = 0.0f;  // percent, as the report computes it
 };
 
-// A folder of the report (its files directly in it, as its subtotal sums them).
+// A folder's files directly in it (as the report's subtotals of its blocks sum them).
 struct FolderBar {
     std::string Folder;  // UTF-8
     std::int64_t Files = 0, Total = 0;
@@ -37,8 +37,7 @@ struct CountChart {
 inline constexpr std::size_t kChartFolders = 10;
 
 // The kinds' bars from the run's totals; the biggest folders from one pass over
-// its rows (a folder is a run of rows with the same folder part, as the report's
-// folder blocks are), keeping only `folders` of them at any time.
+// its rows, holding only `folders` of them and the folders on the current path.
 CountChart MakeCountChart(const ResultRows& rows, std::size_t folders = kChartFolders);
 
 // Lines added, changed and deleted (executable, comment and blank together).

@@ -17,15 +17,15 @@ engine::FileCounts Counted(int kind, std::int64_t total) {
     return rec;
 }
 
-// A folder is a run of rows (met again later it is another block, as in the
-// report); files that were not counted or carry no kind add nothing; ties go to
-// the folder that sorts first; only the biggest stay.
-TEST(ChartData, BiggestFoldersAreTheReportsFolderBlocksByLines) {
+// A folder's files may stand before and after its subfolders': it is one bar
+// all the same; files that were not counted or carry no kind add nothing; ties
+// go to the folder that sorts first; only the biggest stay.
+TEST(ChartData, BiggestFoldersSumEachFoldersFilesOnce) {
     ResultRows rows;
     const std::vector<std::pair<std::string, engine::FileCounts>> files = {
-        {"/a/x.c", Counted(1, 10)},  {"/a/y.c", Counted(1, 5)},    {"/b/x.c", Counted(2, 15)},
-        {"/c/x.c", Counted(1, 15)},  {"/d/x.c", Counted(0, 900)},  {"/e/x.c", Counted(1, 1)},
-        {"/a/z.c", Counted(1, 100)}, {"/f\xFF/x.c", Counted(1, 2)}};
+        {"/a/x.c", Counted(1, 10)},   {"/a/b/x.c", Counted(2, 15)},  {"/a/y.c", Counted(1, 5)},
+        {"/c/x.c", Counted(1, 15)},   {"/d/x.c", Counted(0, 900)},   {"/e/x.c", Counted(1, 1)},
+        {"/ab/z.c", Counted(1, 100)}, {"/f\xFF/x.c", Counted(1, 2)}, {"/a/z.c", Counted(1, 3)}};
     for (const auto& [path, rec] : files) rows.FileCounted(path, rec);
     engine::FileCounts missing = Counted(1, 500);
     missing.Status = engine::FileStatus::Missing;
@@ -34,10 +34,12 @@ TEST(ChartData, BiggestFoldersAreTheReportsFolderBlocksByLines) {
     std::vector<std::pair<std::string, std::int64_t>> got;
     for (const FolderBar& bar : MakeCountChart(rows, 4).Folders) got.emplace_back(bar.Folder, bar.Total);
     EXPECT_EQ(got, (std::vector<std::pair<std::string, std::int64_t>>{
-                       {"/a", 100}, {"/a", 15}, {"/b", 15}, {"/c", 15}}));
+                       {"/ab", 100}, {"/a", 15}, {"/a/b", 15}, {"/c", 15}}));
     EXPECT_TRUE(MakeCountChart(rows, 0).Folders.empty());
     // A folder name that is no UTF-8 is shown as the csv shows it.
-    EXPECT_EQ(MakeCountChart(rows, 20).Folders.at(4).Folder, "/f\xEF\xBF\xBD");
+    const std::vector<FolderBar> all = MakeCountChart(rows, 20).Folders;
+    EXPECT_EQ(all.at(4).Folder, "/a");  // met again after another folder: a bar of its own
+    EXPECT_EQ(all.at(5).Folder, "/f\xEF\xBF\xBD");
 }
 
 TEST(ChartData, KindBarsFollowTheRunsTotals) {
