@@ -9,7 +9,7 @@
 #   bench/run.sh [--install-peers] [--runs N] [--peer-runs N] [--sloccount-runs N]
 #                [--no-peers] [--baseline BIN] [--memory N] [--lines N] [--big-file MB]
 #                [--ini-load] [--ini-save] [--counters | --counters-only] [--desktop N [--desktop-pane]
-#                [--desktop-runs R]] [TREE...]
+#                [--desktop-chart] [--desktop-runs R]] [TREE...]
 #
 #   --install-peers     apt-get install cloc and sloccount first
 #   --runs N            runs of zarnik-count, cat and wc -l per tree (median; 5)
@@ -34,6 +34,7 @@
 #                       in turn, on a tree of N small files under /tmp (deleted
 #                       afterwards), offscreen: zarnik-desktop-bench (needs Qt)
 #   --desktop-pane      then also scroll, select and copy the full result pane
+#   --desktop-chart     with the chart pane shown, and its charts timed on their own
 #   --desktop-runs R    runs of each (5)
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
@@ -65,6 +66,7 @@ while [[ $# -gt 0 ]]; do
     --counters-only) counters=2 ;;
     --desktop) desktop="$2"; shift ;;
     --desktop-pane) desktop_args+=(--pane) ;;
+    --desktop-chart) desktop_args+=(--chart) ;;
     --desktop-runs) desktop_args+=(--runs "$2"); shift ;;
     -h|--help) sed -n '2,35p' "$0"; exit 0 ;;
     *) trees+=("$1") ;;

@@ -152,6 +152,10 @@ constexpr SettingRow kRows[] = {
     Choice("Settei", "FmSizeIndex", &S::SizeUnit, 0, kSizeUnitItems, kExact,
            kReportPreview | kBadReadsDefault, nullptr),
     Text("HTM", ValueType::String, &S::HelpFile, ""),
+    // The chart pane beside the result. It came after files were written without
+    // it: such a file opens the window as it was, and so does a fresh one until
+    // the view menu shows the pane.
+    Switch("Settei", "ShowChart", &S::ShowChart, 0, kNonZero, kAbsentReadsZero),
 
     Pattern(0),
     Pattern(1),

@@ -63,6 +63,7 @@ struct Settings {
     std::int32_t HorizontalScrollBar;
     std::int32_t FlatToolBar;
     std::int32_t ShowMemo;
+    std::int32_t ShowChart;
     std::int32_t MemoWidth;
     PaneFont TargetFont;
     std::string TargetBackground;

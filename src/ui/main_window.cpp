@@ -20,6 +20,7 @@
 #include "run/run.h"
 #include "text/version.h"
 #include "ui/change_dialog.h"
+#include "ui/chart_pane.h"
 #include "ui/env_tabs.h"
 #include "ui/help_viewer.h"
 #include "ui/history_dialog.h"
@@ -110,6 +111,8 @@ void MainWindow::BuildActions() {
     // E: X is 終了's in the same menu.
     saveXlsxAction_ = make("saveXlsxAction", "結果をExcelで保存(&E)...", [this] { SaveResultXlsx(); });
     saveXlsxAction_->setEnabled(false);
+    saveChartAction_ = make("saveChartAction", "グラフの保存(&G)...", [this] { SaveChart(); });
+    saveChartAction_->setEnabled(false);  // until the chart pane shows a run's charts
     printAction_ = make("printAction", "結果の印刷(&P)...", [this] { PrintResult(); });
     exitAction_ = make("exitAction", "終了(&X)", [this] { close(); });
     countAction_ = make("countAction", "ｺﾒﾝﾄｶｳﾝﾄ実行(&E)", [this] { RunCountCommand(); });
@@ -137,6 +140,7 @@ void MainWindow::BuildActions() {
         else
             OpenMemoPane();
     });
+    chartAction_ = make("chartAction", "グラフ表示(&G)", [this](bool on) { ShowChartPane(on); });
     helpAction_ = make("helpAction", "ﾍﾙﾌﾟ(&H)", [] { HelpViewer::Instance().ShowContents(); });
     aboutAction_ = make("aboutAction", "ﾊﾞｰｼﾞｮﾝ情報(&A)...", [this] { ShowAboutBox(this); });
     flatToolBarAction_ = make("flatToolBarAction", "ボタンを浮きあがらせる", [this] {
@@ -144,8 +148,8 @@ void MainWindow::BuildActions() {
         ApplyFlatToolBar();
     });
     popupCopyAction_ = make("popupCopyAction", "結果をクリップボードにコピー(&P)", [this] { CopyResult(); });
-    for (QAction* a :
-         {toolBarAction_, statusBarAction_, horizontalScrollBarAction_, memoAction_, flatToolBarAction_})
+    for (QAction* a : {toolBarAction_, statusBarAction_, horizontalScrollBarAction_, memoAction_,
+                       chartAction_, flatToolBarAction_})
         a->setCheckable(true);
     // Only the memo item's check follows the pane itself, not the click.
     memoAction_->setCheckable(true);
@@ -157,7 +161,8 @@ void MainWindow::BuildMenus() {
     file->addSeparator();
     file->addAction(envEditAction_);
     file->addSeparator();
-    file->addActions({saveAction_, saveCsvAction_, saveXlsxAction_, saveHtmlAction_, printAction_});
+    file->addActions(
+        {saveAction_, saveCsvAction_, saveXlsxAction_, saveHtmlAction_, saveChartAction_, printAction_});
     file->addSeparator();
     file->addAction(exitAction_);
     QMenu* run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
@@ -169,7 +174,7 @@ void MainWindow::BuildMenus() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
     view->addActions({toolBarAction_, statusBarAction_, horizontalScrollBarAction_});
     view->addSeparator();
-    view->addAction(memoAction_);
+    view->addActions({memoAction_, chartAction_});
     QMenu* opt = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
     opt->addAction(helpAction_);
     opt->addSeparator();
@@ -257,7 +262,16 @@ void MainWindow::BuildPanes() {
     vertSplitter_->setHandleWidth(5);
     vertSplitter_->setChildrenCollapsible(false);
     vertSplitter_->addWidget(top);
-    vertSplitter_->addWidget(result_);
+    chart_ = new ChartPane;
+    chart_->hide();  // until the settings show it
+    resultSplitter_ = new QSplitter(Qt::Horizontal);
+    resultSplitter_->setHandleWidth(5);
+    resultSplitter_->setChildrenCollapsible(false);
+    resultSplitter_->addWidget(result_);
+    resultSplitter_->addWidget(chart_);
+    resultSplitter_->setStretchFactor(0, 3);
+    resultSplitter_->setStretchFactor(1, 2);
+    vertSplitter_->addWidget(resultSplitter_);
     vertSplitter_->setStretchFactor(0, 0);
     vertSplitter_->setStretchFactor(1, 1);
     setCentralWidget(vertSplitter_);
@@ -283,6 +297,7 @@ void MainWindow::ApplyStartState() {
         OpenMemoPane(false);
     else
         CloseMemoPane();
+    ShowChartPane(c.ShowChart != 0);
 
     tabs_->ShowTabs();
     ApplyFontsAndColours();
@@ -293,8 +308,8 @@ void MainWindow::ApplyStartState() {
 bool MainWindow::RefusedWhileRunning(const QAction* action) const {
     if (!running_) return false;
     for (const QAction* a : {openAction_, folderAction_, envEditAction_, saveAction_, saveCsvAction_,
-                             saveXlsxAction_, saveHtmlAction_, printAction_, countAction_, changeCountAction_,
-                             historyCountAction_, clearAction_, settingsAction_})
+                             saveXlsxAction_, saveHtmlAction_, saveChartAction_, printAction_, countAction_,
+                             changeCountAction_, historyCountAction_, clearAction_, settingsAction_})
         if (a == action) return true;
     return false;
 }
@@ -302,6 +317,12 @@ bool MainWindow::RefusedWhileRunning(const QAction* action) const {
 // The panes a run reads or writes cannot be edited while it runs; the tabs stay put.
 void MainWindow::SetRunning(bool on) {
     running_ = on;
+    if (on) {
+        // What the run before left goes: the csv, the charts and the pictures describe
+        // only a run that finished, never one the pane no longer ends with.
+        lastRun_ = {};
+        chart_->Clear();
+    }
     tabs_->Row()->setEnabled(!on);
     targets_->SetRunning(on);
     result_->SetReadOnly(on);
@@ -324,6 +345,7 @@ void MainWindow::ApplyFontsAndColours() {
     ApplyPaneFont(targets_->List(), c.TargetFont, c.TargetBackground);
     ApplyPaneFont(targets_->Memo(), c.MemoFont, c.MemoBackground);
     result_->ApplyFont(c.ResultFont, c.ResultBackground);
+    chart_->SetChartFont(ToQFont(c.ResultFont));
 }
 
 int MainWindow::MemoPaneWidth() const { return targets_->MemoWidth(); }
@@ -354,6 +376,7 @@ void MainWindow::UpdateResultEnabled() {
     saveCsvAction_->setEnabled(has && (LastRunRows() || LastRunChanges()));
     saveHtmlAction_->setEnabled(has && !std::holds_alternative<std::monostate>(lastRun_));
     saveXlsxAction_->setEnabled(saveCsvAction_->isEnabled());
+    saveChartAction_->setEnabled(chart_->HasChart() && !chart_->isHidden());
 }
 
 void MainWindow::ReevaluateAll() {
@@ -444,6 +467,7 @@ void MainWindow::RunHistoryCommand() {
 void MainWindow::FinishRun(const run::RunOutcome& outcome) {
     // Save, print and the pane's context menu follow the pane's own change signal;
     // the csv save follows the rows this run left too.
+    RefreshChart();
     UpdateResultEnabled();
     if (outcome.ResultUnsaved) state_.Cnf.ResultUnsaved = 1;
     if (outcome.End == run::RunEnd::NoFiles) {

@@ -33,6 +33,7 @@ struct RunOutcome;
 
 namespace zarnik::ui {
 
+class ChartPane;
 class ProgressDialog;
 class RunController;
 class WindowPlacement;
@@ -102,6 +103,13 @@ public:
     void SaveResultXlsx();
     void SaveLastRun(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&));
     bool SaveResultXlsxTo(const QString& path);
+    // The chart pane beside the result (main_window_chart.cpp): shown or hidden
+    // from the view menu, it draws the last finished run's figures while shown.
+    ChartPane& Chart() const { return *chart_; }
+    void ShowChartPane(bool on);
+    // Saves the charts shown as PNG or SVG through a save dialog of its own.
+    void SaveChart();
+    bool SaveChartTo(const QString& path);
     const report::ResultRows* LastRunRows() const { return std::get_if<report::ResultRows>(&lastRun_); }
     const report::ChangeRows* LastRunChanges() const { return std::get_if<report::ChangeRows>(&lastRun_); }
     const report::HistoryChart* LastRunHistory() const {
@@ -128,6 +136,8 @@ private:
     void ApplyFlatToolBar();
     void ShowEnvMenu(const QPoint& globalPos);
     void SetRunning(bool on);
+    // The charts of the last finished run, when the pane is shown and has none yet.
+    void RefreshChart();
     // What every run does when it ends: its messages, the unsaved mark, the pending close.
     void FinishRun(const run::RunOutcome& outcome);
 
@@ -153,6 +163,7 @@ private:
     QAction* saveCsvAction_ = nullptr;
     QAction* saveHtmlAction_ = nullptr;
     QAction* saveXlsxAction_ = nullptr;
+    QAction* saveChartAction_ = nullptr;
     QAction* printAction_ = nullptr;
     QAction* exitAction_ = nullptr;
     QAction* countAction_ = nullptr;
@@ -165,6 +176,7 @@ private:
     QAction* statusBarAction_ = nullptr;
     QAction* horizontalScrollBarAction_ = nullptr;
     QAction* memoAction_ = nullptr;
+    QAction* chartAction_ = nullptr;
     QAction* helpAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
     QAction* flatToolBarAction_ = nullptr;
@@ -180,6 +192,8 @@ private:
     WindowPlacement* placement_ = nullptr;
     QMenu* resultMenu_ = nullptr;
     ResultPane* result_ = nullptr;
+    QSplitter* resultSplitter_ = nullptr;  // the result and the chart pane
+    ChartPane* chart_ = nullptr;
     bool running_ = false;
     bool closeAfterRun_ = false;
     bool saveFailedOnce_ = false;

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "ui/chart_pane.h"
 #include "ui/folder_browser.h"
 #include "ui/help_viewer.h"
 #include "ui/result_ops.h"
@@ -55,6 +56,8 @@ QString DialogPrompts::AskSaveFile(QWidget* parent, SaveKind kind, const QString
         ConfigureHtmlSaveDialog(dialog, startFolder);
     else if (kind == SaveKind::Xlsx)
         ConfigureXlsxSaveDialog(dialog, startFolder);
+    else if (kind == SaveKind::Chart)
+        ConfigureChartSaveDialog(dialog, startFolder);
     else
         ConfigureSaveDialog(dialog, startFolder);
     if (dialog.exec() != QDialog::Accepted) return {};

@@ -35,8 +35,9 @@ public:
     // One OK button; the title ("情報", "警告", "ｴﾗｰ") chooses the icon.
     virtual void ShowMessage(QWidget* parent, const QString& title, const QString& text) = 0;
 
-    // The two save dialogs: the result as text, the last run's rows as csv.
-    enum class SaveKind { Result, Csv, Html, Xlsx };
+    // The save dialogs: the result as text, the last run's rows as csv, html or
+    // a workbook, the charts as a picture.
+    enum class SaveKind { Result, Csv, Html, Xlsx, Chart };
     // The name chosen, empty when cancelled; startFolder empty = not preset.
     virtual QString AskSaveFile(QWidget* parent, SaveKind kind, const QString& startFolder) = 0;
     // The open dialog: false when cancelled.

@@ -4,6 +4,7 @@
 #include <QPrinter>
 #include <cstdio>
 
+#include "ui/chart_pane.h"
 #include "ui/file_dialog_columns.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
@@ -84,9 +85,11 @@ bool MainWindow::SaveResultTo(const QString& path) {
     return false;
 }
 
-// The rows of the run the pane showed go with its lines: nothing is left to save as csv.
+// The rows of the run the pane showed go with its lines: nothing is left to save as
+// csv or to draw.
 void MainWindow::ClearResult() {
     lastRun_ = {};
+    chart_->Clear();
     result_->Clear();
 }
 
@@ -98,7 +101,11 @@ void MainWindow::PrintResult() {
     bool ok;
     {
         WaitCursor wait;
-        ok = result_->Print(printer);
+        // The charts shown follow the report on a page of their own.
+        PrintAfterLines charts;
+        if (chart_->HasChart() && !chart_->isHidden())
+            charts = [this](QPainter& painter, const QRect& page) { chart_->Render(painter, page); };
+        ok = result_->Print(printer, charts);
     }
     if (ok)
         prompts_.ShowMessage(this, QStringLiteral("情報"), QStringLiteral("プリンタへ出力しました。"));

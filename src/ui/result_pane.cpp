@@ -263,8 +263,8 @@ bool ResultPane::SaveTo(const QString& path, QString& error) const {
     return WriteSavedFile(path, ResultFileBytes(Lines()), error);
 }
 
-bool ResultPane::Print(QPrinter& printer) const {
-    return PrintLines(printer, Lines(), view_->font(), view_->palette().color(QPalette::Text));
+bool ResultPane::Print(QPrinter& printer, const PrintAfterLines& after) const {
+    return PrintLines(printer, Lines(), view_->font(), view_->palette().color(QPalette::Text), after);
 }
 
 void ResultPane::ApplyFont(const settings::PaneFont& font, const std::string& background) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "ui/result_print.h"
 
 class QPrinter;
 
@@ -59,8 +60,9 @@ public:
     void CopyToClipboard() const;
     // Writes the lines to path; false with the message to show when it could not.
     bool SaveTo(const QString& path, QString& error) const;
-    // Prints the lines in the pane's font and colour on a printer set up by the caller.
-    bool Print(QPrinter& printer) const;
+    // Prints the lines in the pane's font and colour, then what after draws, on a
+    // printer set up by the caller.
+    bool Print(QPrinter& printer, const PrintAfterLines& after = {}) const;
 
     void ApplyFont(const settings::PaneFont& font, const std::string& background);
     void ShowHorizontalScrollBar(bool on);

@@ -149,7 +149,7 @@ std::vector<PrintPage> LayoutPrintPages(const std::vector<std::string>& lines, i
 }
 
 bool PrintLines(QPrinter& printer, const std::vector<std::string>& lines, const QFont& font,
-                const QColor& color) {
+                const QColor& color, const PrintAfterLines& after) {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     painter.setFont(QFont(font, painter.device()));
@@ -164,6 +164,13 @@ bool PrintLines(QPrinter& printer, const std::vector<std::string>& lines, const 
             return false;
         }
         for (const PrintRun& run : pages[i].Runs) painter.drawText(run.X, run.Y + fm.ascent(), ToQ(run.Text));
+    }
+    if (after) {
+        if (!pages.empty() && !printer.newPage()) {
+            painter.end();
+            return false;
+        }
+        after(painter, QRect(0, 0, painter.device()->width(), painter.device()->height()));
     }
     bool ok = painter.end();
     return ok && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;

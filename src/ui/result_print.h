@@ -4,10 +4,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -49,10 +52,14 @@ inline constexpr std::string_view kPrintIndent = "        ";
 std::vector<PrintPage> LayoutPrintPages(const std::vector<std::string>& lines, int pageWidth, int pageHeight,
                                         const PrintMetrics& metrics);
 
-// Prints the lines on a printer that the caller has set up. False when the job
-// could not be opened or a page not begun or finished.
+// What a print job draws on a page of its own after the lines (the charts), given
+// the printable area in device units.
+using PrintAfterLines = std::function<void(QPainter& painter, const QRect& page)>;
+
+// Prints the lines, then what after draws, on a printer that the caller has set
+// up. False when the job could not be opened or a page not begun or finished.
 bool PrintLines(QPrinter& printer, const std::vector<std::string>& lines, const QFont& font,
-                const QColor& color);
+                const QColor& color, const PrintAfterLines& after = {});
 
 // The printer-selection dialog (no page range or selection choice). False when
 // the user cancelled.

@@ -35,13 +35,6 @@ struct Fixture : WindowFixture {
     }
 };
 
-int PdfPageCount(const std::string& pdf) {
-    int n = 0;
-    for (std::size_t p = pdf.find("/Type /Page"); p != std::string::npos; p = pdf.find("/Type /Page", p + 1))
-        if (pdf.compare(p, 12, "/Type /Pages") != 0) ++n;
-    return n;
-}
-
 // Every byte 10 units wide, text 10 high (a drawn line 12), tabs every 80.
 class FakeMetrics : public PrintMetrics {
 public:

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "scripted_prompts.h"
 #include "settings/persist.h"
@@ -21,6 +22,14 @@ inline QAction* Command(const QObject& window, const char* name) {
     auto* action = window.findChild<QAction*>(QLatin1String(name));
     if (!action) QTest::qFail(name, __FILE__, __LINE__);
     return action;
+}
+
+// The pages of a PDF file a print job wrote.
+inline int PdfPageCount(const std::string& pdf) {
+    int n = 0;
+    for (std::size_t p = pdf.find("/Type /Page"); p != std::string::npos; p = pdf.find("/Type /Page", p + 1))
+        if (pdf.compare(p, 12, "/Type /Pages") != 0) ++n;
+    return n;
 }
 
 // Makes state that of the INI file at ini, read now and written when the window closes.

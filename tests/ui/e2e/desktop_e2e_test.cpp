@@ -1,6 +1,9 @@
 // The desktop program under a real X server and window manager (tests/ui/e2e/with_wm.sh):
 // what the offscreen platform cannot show, done with the real mouse and keyboard.
+#include <QAbstractBarSeries>
 #include <QApplication>
+#include <QBarSet>
+#include <QChart>
 #include <QCursor>
 #include <QMessageBox>
 #include <QProcess>
@@ -16,6 +19,7 @@
 #include "run/git_test_util.h"
 #include "test_util.h"
 #include "ui/change_dialog.h"
+#include "ui/chart_pane.h"
 #include "ui/env_editor.h"
 #include "ui/ext_dialog.h"
 #include "ui/help_viewer.h"
@@ -523,6 +527,41 @@ private slots:
             const QList<WId> order = Stacking();
             return order.contains(w.winId()) && order.indexOf(bar->winId()) > order.indexOf(w.winId());
         }));
+    }
+
+    // 表示 > グラフ表示 by the keyboard shows the chart pane beside the result, and F9's
+    // run draws its charts on the screen. ZARNIK_SHOTS keeps a picture of the window.
+    void chartViewBesideTheResultAfterACount() {
+        testing::TempDir dir;
+        dir.Write("src/main.c", "/* main */\nint main(void) {\n\n    return 0;\n}\n");
+        dir.Write("src/lib/util.c", "// util\nint u;\nint v;\nint w;\n");
+        dir.Write("src/lib/util.h", "/* util */\n\nint u;\n");
+        dir.Write("src/App.java", "// app\nclass App {\n}\n");
+        Window win;
+        MainWindow& w = *win.w;
+        w.resize(w.screen()->availableGeometry().size() * 9 / 10);
+        QVERIFY(QTest::qWaitForWindowActive(&w, kWait));
+        Xdo({"mousemove", "--sync", "0", "0"});  // a pointer over the menu would pick its item
+        Xdo({"key", "alt+v"});
+        QVERIFY(WaitFor([&] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }));
+        Xdo({"key", "g"});
+        QVERIFY(WaitFor([&] { return w.Chart().isVisible(); }));
+        TypeTargets(w, dir.str() + "/src");
+        Xdo({"key", "F9"});
+        QVERIFY(WaitFor([&] { return w.Chart().Charts().size() == 2 && !w.Running(); }));
+        // The executable lines' bars reach the screen in their colour.
+        const QColor exec =
+            static_cast<QAbstractBarSeries*>(w.Chart().Charts()[0]->series()[0])->barSets()[0]->color();
+        auto barPixels = [&] {
+            const QRect g(w.Chart().mapToGlobal(QPoint()), w.Chart().size());
+            const QImage shown = w.screen()->grabWindow(0, g.x(), g.y(), g.width(), g.height()).toImage();
+            int n = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) n += shown.pixelColor(x, y) == exec ? 1 : 0;
+            return n;
+        };
+        QVERIFY(WaitFor([&] { return barPixels() > 100; }));
+        Shot(QString::number(w.winId()), QStringLiteral("chart-view.png"));
     }
 
     // Seven-digit counts stay whole beside the cancel button, in the fonts of this

@@ -33,7 +33,8 @@ wm_running() {
         xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -q "window id"
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# ZARNIK_SCREEN: another screen size, e.g. 2048x1536x24 to look at the program at QT_SCALE_FACTOR=2.
+Xvfb -displayfd 3 -screen 0 "${ZARNIK_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xs=$!
 started Xvfb "$xs" "$work/xvfb.log" test -s "$work/display"
 DISPLAY=:$(head -n 1 "$work/display")
