@@ -205,14 +205,40 @@ std::unique_ptr<QChart> ChangeKindsChart(const report::ChangeChart& c, const QFo
     return chart;
 }
 
-ChartList MakeCharts(const std::variant<std::monostate, report::CountChart, report::ChangeChart>& figures,
-                     const QFont& font) {
+// Each kind's total lines at each commit, oldest on the left.
+std::unique_ptr<QChart> HistoryLinesChart(const report::HistoryChart& c, const QFont& font) {
+    auto chart = NewChart(font, QStringLiteral("種別ごとの行数の推移（%1ｺﾐｯﾄ）").arg(c.Commits.size()));
+    QStringList names;
+    for (const report::HistoryChart::Commit& commit : c.Commits)
+        names << UniqueLabel(names, Utf8(commit.Label));
+    auto* commits = CategoryAxis(font, names);
+    QValueAxis* lines = LinesAxis(font, QStringLiteral("総行数"));
+    chart->addAxis(commits, Qt::AlignBottom);
+    chart->addAxis(lines, Qt::AlignLeft);
+    for (const report::HistoryChart::Series& kind : c.Kinds) {
+        auto* series = new QLineSeries;
+        series->setName(Utf8(kind.Name));
+        series->setPointsVisible(c.Commits.size() <= 50);  // many commits: only the line
+        for (std::size_t i = 0; i < kind.Lines.size(); ++i)
+            series->append(static_cast<qreal>(i), static_cast<qreal>(kind.Lines[i]));
+        chart->addSeries(series);
+        series->attachAxis(commits);
+        series->attachAxis(lines);
+    }
+    lines->applyNiceNumbers();
+    return chart;
+}
+
+ChartList MakeCharts(const ChartPane::Figures& figures, const QFont& font) {
     ChartList charts;
     if (const auto* count = std::get_if<report::CountChart>(&figures)) {
         if (!count->Kinds.empty()) charts.push_back(KindsChart(*count, font));
         if (!count->Folders.empty()) charts.push_back(FoldersChart(*count, font));
     } else if (const auto* change = std::get_if<report::ChangeChart>(&figures)) {
         if (!change->Kinds.empty()) charts.push_back(ChangeKindsChart(*change, font));
+    } else if (const auto* history = std::get_if<report::HistoryChart>(&figures)) {
+        if (!history->Commits.empty() && !history->Kinds.empty())
+            charts.push_back(HistoryLinesChart(*history, font));
     }
     return charts;
 }
@@ -275,6 +301,11 @@ void ChartPane::ShowCount(report::CountChart chart) {
 }
 
 void ChartPane::ShowChange(report::ChangeChart chart) {
+    figures_ = std::move(chart);
+    ShowFigures();
+}
+
+void ChartPane::ShowHistory(report::HistoryChart chart) {
     figures_ = std::move(chart);
     ShowFigures();
 }

@@ -24,6 +24,9 @@ namespace zarnik::ui {
 class ChartPane : public QWidget {
     Q_OBJECT
 public:
+    using Figures =
+        std::variant<std::monostate, report::CountChart, report::ChangeChart, report::HistoryChart>;
+
     explicit ChartPane(QWidget* parent = nullptr);
 
     // A count's charts: the lines of each kind by class with its comment ratio,
@@ -31,6 +34,8 @@ public:
     void ShowCount(report::CountChart chart);
     // A change count's chart: the lines added, changed and deleted of each kind.
     void ShowChange(report::ChangeChart chart);
+    // A history's chart: each kind's total lines at each commit, as lines.
+    void ShowHistory(report::HistoryChart chart);
     void Clear();
     bool HasChart() const { return !std::holds_alternative<std::monostate>(figures_); }
     // The charts shown now, top first.
@@ -50,7 +55,7 @@ public:
 private:
     void ShowFigures();
 
-    std::variant<std::monostate, report::CountChart, report::ChangeChart> figures_;
+    Figures figures_;
     QFont font_;
     QLabel* empty_;
     QVBoxLayout* layout_;

@@ -44,6 +44,8 @@ void MainWindow::RefreshChart() {
         chart_->ShowCount(report::MakeCountChart(*rows));
     else if (const report::ChangeRows* changes = LastRunChanges())
         chart_->ShowChange(report::MakeChangeChart(changes->Totals()));
+    else if (const report::HistoryChart* history = LastRunHistory())
+        chart_->ShowHistory(*history);
     UpdateResultEnabled();
 }
 

@@ -1,10 +1,12 @@
 #include "ui/change_dialog.h"
 
+#include <QChart>
 #include <QTest>
 #include <memory>
 
 #include "run/git_test_util.h"
 #include "test_util.h"
+#include "ui/chart_pane.h"
 #include "ui/folder_browser.h"
 #include "ui/history_dialog.h"
 #include "ui/qt_text.h"
@@ -208,6 +210,7 @@ private slots:
             d.okButton->click();
             return d.result();
         });
+        Command(w, "chartAction")->trigger();
         Command(w, "historyCountAction")->trigger();
         QCOMPARE(win.messages,
                  QStringList{QStringLiteral("ｴﾗｰ:指定されたｿｰｽはGitﾘﾎﾟｼﾞﾄﾘの中にありません。\n") +
@@ -240,6 +243,9 @@ private slots:
                  testing::Shell(
                      dir, testing::BinDir() + "/zarnik-count --history --format html " + dir.str() + "/repo")
                      .Out);
+        // The chart pane draws a line for each kind.
+        QCOMPARE(w.Chart().Charts().size(), 1);
+        QCOMPARE(w.Chart().Charts()[0]->series().size(), 2);
     }
 };
 

@@ -141,6 +141,20 @@ private slots:
         QVERIFY(w.Chart().Charts().isEmpty() && !Command(w, "saveChartAction")->isEnabled());
     }
 
+    // A history (no window run makes one yet): each kind's lines over the commits.
+    void aHistoryIsDrawnAsLines() {
+        report::HistoryChart history;
+        history.Commits = {{"v1.0", 0}, {"abc1234", 0}};
+        history.Kinds = {{1, "C･ﾍｯﾀﾞ", {3, 3}}, {2, "C･ｿｰｽ", {10, 12}}};
+        ChartPane pane;
+        pane.ShowHistory(history);
+        QCOMPARE(pane.Charts().size(), 1);
+        QCOMPARE(Figures(pane.Charts()[0]),
+                 (QStringList{QStringLiteral("line:3,3"), QStringLiteral("line:10,12"),
+                              QStringLiteral("axis:v1.0,abc1234")}));
+        QCOMPARE(pane.Charts()[0]->series()[1]->name(), QStringLiteral("C･ｿｰｽ"));
+    }
+
     // ShowChart is written once the pane was shown; an INI without it keeps the
     // window as it was.
     void theSwitchPersists() {
