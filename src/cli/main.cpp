@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
-                         options.OutputFormat, options.Cnf);
+                         options.OutputFormat);
     reportHost = &host;
     Workbook book(options);
     workbook = &book;

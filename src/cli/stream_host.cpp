@@ -19,13 +19,11 @@ std::string ToUtf8(const std::string& sjis) { return text::IsAscii(sjis) ? sjis 
 
 }  // namespace
 
-StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format,
-                       const settings::Settings& cnf)
+StreamHost::StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format)
     : out_(out),
       encoding_(encoding),
       progress_(progress),
       format_(format),
-      cnf_(cnf),
       // Rows are written as they come and nothing is kept, so that memory does
       // not grow with the files (a json of 200,000 files held 592 MB).
       csv_(*this, CsvBytes()),

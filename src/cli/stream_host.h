@@ -22,10 +22,8 @@ class StreamHost : public report::LineSink, public report::ByteSink, public run:
 public:
     // progress: where a throttled progress line goes (a terminal), or null. With
     // format csv or json the report's lines are not written: csv rows and json
-    // files go out as the files are counted, their totals as the run ends. cnf:
-    // the run's settings (a change count's json holds them); it must outlive the host.
-    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format,
-               const settings::Settings& cnf);
+    // files go out as the files are counted, their totals as the run ends.
+    StreamHost(std::FILE* out, Encoding encoding, std::FILE* progress, Format format);
 
     // The printer a count run tells its events to: the report, csv or json.
     report::CountEvents& CountPrinter();
@@ -61,7 +59,6 @@ private:
     std::size_t nextRun_ = 0;
     std::FILE* progress_;
     Format format_;
-    const settings::Settings& cnf_;
     report::TextPrinter text_{*this};
     report::CsvPrinter csv_;
     report::JsonPrinter json_{*this};
