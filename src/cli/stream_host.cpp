@@ -61,7 +61,7 @@ void StreamHost::WriteUtf8(const std::string& line) {
     std::size_t i = 0;
     while (i < n) {
         std::size_t start = i;
-        while (i < n && at(i) < 0x80) ++i;
+        i += text::AsciiRun(line, i);
         utf8_.append(line, start, i - start);
         start = i;
         while (i < n && at(i) >= 0x80) {

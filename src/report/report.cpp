@@ -34,7 +34,7 @@ const std::string& Title(Column c) {
 
 void AppendCount(std::string& line, std::int64_t n) {
     line.push_back(' ');
-    line += FormatInt(n, 7);
+    AppendInt(line, n, 7);
 }
 
 }  // namespace
@@ -92,12 +92,15 @@ const std::string& StatusText(engine::FileStatus status) {
 }
 
 std::string FormatRatioColumn(float ratio) {
-    std::string s = "  ";
-    std::string num = FormatFloat(ratio, 2, false);
-    if (num.size() < 5) s.append(5 - num.size(), ' ');
-    s += num;
-    s += ZRNK_REPORT_SJ("％");
+    std::string s;
+    AppendRatioColumn(s, ratio);
     return s;
+}
+
+void AppendRatioColumn(std::string& line, float ratio) {
+    line.append("  ");
+    AppendFloat(line, ratio, 2, false, 5);
+    line += ZRNK_REPORT_SJ("％");
 }
 
 std::string FormatFileLine(const ReportLayout& layout, const engine::FileCounts& rec, int maxNameLength) {
@@ -113,7 +116,7 @@ void FormatFileLine(std::string& line, const ReportLayout& layout, const engine:
         line.resize(width, ' ');
     AppendFileTime(line, rec.MTime);
     line.push_back(' ');
-    if (layout.Has(Column::Size)) line += FormatSize(static_cast<int>(layout.Unit), 13, rec.Size);
+    if (layout.Has(Column::Size)) AppendSize(line, static_cast<int>(layout.Unit), 13, rec.Size);
     if (layout.Has(Column::Kind)) {
         const std::string_view kind = KindColumnText(rec);
         line.push_back(' ');
@@ -128,7 +131,7 @@ void FormatFileLine(std::string& line, const ReportLayout& layout, const engine:
     if (layout.Has(Column::Comment)) AppendCount(line, rec.Comment);
     if (layout.Has(Column::Exec)) AppendCount(line, rec.Exec);
     if (layout.Has(Column::Blank)) AppendCount(line, rec.Blank);
-    if (layout.Has(Column::Ratio)) line += FormatRatioColumn(rec.Ratio);
+    if (layout.Has(Column::Ratio)) AppendRatioColumn(line, rec.Ratio);
 }
 
 void AppendFileTime(std::string& line, std::int64_t mtime) {
@@ -173,27 +176,32 @@ std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength)
 }
 
 std::string FormatSize(int unit, int width, std::int64_t bytes) {
-    // Single precision after each step, as the column has always shown sizes.
-    float value = static_cast<float>(bytes);
     std::string s;
+    AppendSize(s, unit, width, bytes);
+    return s;
+}
+
+void AppendSize(std::string& line, int unit, int width, std::int64_t bytes) {
+    // Single precision after each step, as the column has always shown sizes.
+    const float value = static_cast<float>(bytes);
     switch (unit) {
         case 0:
-            s = FormatFloat(value, 0, true);
-            break;
+            AppendFloat(line, value, 0, true, width);
+            return;
         case 1:
-            s = FormatFloat(value / 1024.0f, 2, true) + "KB";
-            break;
+            AppendFloat(line, value / 1024.0f, 2, true, width - 2);
+            line += "KB";
+            return;
         case 2: {
-            float kb = value / 1024.0f;
-            s = FormatFloat(kb / 1024.0f, 2, true) + "MB";
-            break;
+            const float kb = value / 1024.0f;
+            AppendFloat(line, kb / 1024.0f, 2, true, width - 2);
+            line += "MB";
+            return;
         }
         default:
-            break;
+            if (width > 0) line.append(static_cast<std::size_t>(width), ' ');
+            return;
     }
-    if (width > 0 && s.size() < static_cast<std::size_t>(width))
-        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
-    return s;
 }
 
 }  // namespace zarnik::report

@@ -40,9 +40,11 @@ std::string FormatRule(const ReportLayout& layout, int style, int maxNameLength)
 // unit gives blanks only), right-aligned in width bytes. The byte count passes
 // through single precision as the column always did.
 std::string FormatSize(int unit, int width, std::int64_t bytes);
+void AppendSize(std::string& line, int unit, int width, std::int64_t bytes);
 
 // "  %5.2f％" of a ratio: the ratio column of file lines and average rows.
 std::string FormatRatioColumn(float ratio);
+void AppendRatioColumn(std::string& line, float ratio);
 
 // The message of a file that was not counted (empty for Counted and for values outside the enumeration).
 const std::string& StatusText(engine::FileStatus status);
