@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -122,7 +126,23 @@ CounterFn CounterFor(CounterId id) {
 FileStatus ProbeBytes(std::string_view head) {
     if (head.size() > kProbeBytes) head = head.substr(0, kProbeBytes);
     if (head.size() <= 1) return FileStatus::Unrecognised;
-    for (char c : head.substr(1)) {
+    std::size_t i = 1;
+#if defined(__SSE2__)
+    // 16 bytes at a time up to the first NUL, CR or LF: a head's first line is mostly
+    // longer than a few bytes.
+    const __m128i nul = _mm_setzero_si128(), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= head.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(head.data() + i));
+        const __m128i hit =
+            _mm_or_si128(_mm_cmpeq_epi8(v, nul), _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (const int mask = _mm_movemask_epi8(hit)) {
+            i += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            break;
+        }
+    }
+#endif
+    for (; i < head.size(); ++i) {
+        const char c = head[i];
         if (c == '\0') return FileStatus::NotSource;
         if (c == '\r' || c == '\n') return FileStatus::Counted;
     }

@@ -26,6 +26,16 @@ TEST(ProbeBytes, LooksAtBytesTwoTo515) {
     EXPECT_EQ(ProbeBytes("abc"), FileStatus::Unfit);
     EXPECT_EQ(ProbeBytes(std::string(515, 'x') + "\n"), FileStatus::Unfit);
     EXPECT_EQ(ProbeBytes(std::string(514, 'x') + "\n"), FileStatus::Counted);
+    // The first NUL, CR or LF decides, wherever in the head it stands; what follows it does not.
+    for (std::size_t at = 1; at < 530; ++at)
+        for (const char c : {'\0', '\r', '\n'}) {
+            const std::string head =
+                std::string(at, '\xE3') + c + (c == '\0' ? "\n" : std::string(1, '\0')) + "x";
+            const FileStatus want = at >= 515   ? FileStatus::Unfit
+                                    : c == '\0' ? FileStatus::NotSource
+                                                : FileStatus::Counted;
+            ASSERT_EQ(ProbeBytes(head), want) << at << " " << int{c};
+        }
 }
 
 // A language's stored pattern replaces the table's extensions for the count; its
