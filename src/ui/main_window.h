@@ -101,7 +101,6 @@ public:
     void SaveResultHtml();
     bool SaveResultHtmlTo(const QString& path);
     void SaveResultXlsx();
-    void SaveLastRun(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&));
     bool SaveResultXlsxTo(const QString& path);
     // The chart pane beside the result (main_window_chart.cpp): shown or hidden
     // from the view menu, it draws the last finished run's figures while shown.
@@ -135,6 +134,7 @@ private:
     void ApplyScrollBars();
     void ApplyFlatToolBar();
     void ShowEnvMenu(const QPoint& globalPos);
+    bool AskAndSave(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&));
     void SetRunning(bool on);
     // The charts of the last finished run, when the pane is shown and has none yet.
     void RefreshChart();

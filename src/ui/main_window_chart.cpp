@@ -50,10 +50,7 @@ void MainWindow::RefreshChart() {
 }
 
 void MainWindow::SaveChart() {
-    if (!chart_->HasChart()) return;
-    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Chart, ToQ(state_.Paths.SaveFolder));
-    if (name.isEmpty() || !SaveChartTo(name)) return;
-    state_.Paths.SaveFolder = FolderPart(ToSjis(name));
+    if (chart_->HasChart()) AskAndSave(Prompts::SaveKind::Chart, &MainWindow::SaveChartTo);
 }
 
 bool MainWindow::SaveChartTo(const QString& path) {

@@ -22,15 +22,9 @@ void ConfigureCsvSaveDialog(QFileDialog& dialog, const QString& folder) {
                             "*.csv", QStringLiteral("csv"));
 }
 
-void MainWindow::SaveResultCsv() { SaveLastRun(Prompts::SaveKind::Csv, &MainWindow::SaveResultCsvTo); }
-
-// The last finished run's rows, to the file the save dialog of their kind names;
-// its folder is where the next save dialog starts.
-void MainWindow::SaveLastRun(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&)) {
-    if (std::holds_alternative<std::monostate>(lastRun_)) return;
-    QString name = prompts_.AskSaveFile(this, kind, ToQ(state_.Paths.SaveFolder));
-    if (name.isEmpty() || !(this->*saveTo)(name)) return;
-    state_.Paths.SaveFolder = FolderPart(ToSjis(name));
+void MainWindow::SaveResultCsv() {
+    if (!std::holds_alternative<std::monostate>(lastRun_))
+        AskAndSave(Prompts::SaveKind::Csv, &MainWindow::SaveResultCsvTo);
 }
 
 // Shift-JIS with CR LF: a Japanese spreadsheet opens it as it is.

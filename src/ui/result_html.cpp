@@ -33,10 +33,8 @@ void ConfigureHtmlSaveDialog(QFileDialog& dialog, const QString& folder) {
 }
 
 void MainWindow::SaveResultHtml() {
-    if (std::holds_alternative<std::monostate>(lastRun_)) return;
-    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Html, ToQ(state_.Paths.SaveFolder));
-    if (name.isEmpty() || !SaveResultHtmlTo(name)) return;
-    state_.Paths.SaveFolder = FolderPart(ToSjis(name));
+    if (!std::holds_alternative<std::monostate>(lastRun_))
+        AskAndSave(Prompts::SaveKind::Html, &MainWindow::SaveResultHtmlTo);
 }
 
 // The page zarnik-count --format html writes for the same run; a failed write is

@@ -72,10 +72,16 @@ void ConfigureSaveDialog(QFileDialog& dialog, const QString& folder) {
 }
 
 void MainWindow::SaveResult() {
-    QString name = prompts_.AskSaveFile(this, Prompts::SaveKind::Result, ToQ(state_.Paths.SaveFolder));
-    if (name.isEmpty() || !SaveResultTo(name)) return;
-    state_.Cnf.ResultUnsaved = 0;
+    if (AskAndSave(Prompts::SaveKind::Result, &MainWindow::SaveResultTo)) state_.Cnf.ResultUnsaved = 0;
+}
+
+// Saves to the file the save dialog of kind names; its folder is where the next
+// save dialog starts. False when none was named or the save failed (said).
+bool MainWindow::AskAndSave(Prompts::SaveKind kind, bool (MainWindow::*saveTo)(const QString&)) {
+    const QString name = prompts_.AskSaveFile(this, kind, ToQ(state_.Paths.SaveFolder));
+    if (name.isEmpty() || !(this->*saveTo)(name)) return false;
     state_.Paths.SaveFolder = FolderPart(ToSjis(name));
+    return true;
 }
 
 bool MainWindow::SaveResultTo(const QString& path) {

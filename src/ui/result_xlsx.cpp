@@ -14,7 +14,10 @@ void ConfigureXlsxSaveDialog(QFileDialog& dialog, const QString& folder) {
                             "*.xlsx", QStringLiteral("xlsx"));
 }
 
-void MainWindow::SaveResultXlsx() { SaveLastRun(Prompts::SaveKind::Xlsx, &MainWindow::SaveResultXlsxTo); }
+void MainWindow::SaveResultXlsx() {
+    if (!std::holds_alternative<std::monostate>(lastRun_))
+        AskAndSave(Prompts::SaveKind::Xlsx, &MainWindow::SaveResultXlsxTo);
+}
 
 // The workbook is complete or the file stays as it was; why not is shown.
 bool MainWindow::SaveResultXlsxTo(const QString& path) {
