@@ -174,9 +174,9 @@ void CountLoadedText(const CountOptions& opt, const ModeChoice& choice, detail::
     if (accurate)
         rec.Status = detail::CountLanguage(opt, *accurate, text, rec, state);
     else if (choice.Counter == CounterId::Table && opt.Languages &&
-             static_cast<std::size_t>(TableIndex(choice.TotalsKind)) < opt.Languages->Rules.size())
+             static_cast<std::size_t>(TableIndex(choice.TotalsKind)) < opt.Languages->Table.Languages.size())
         rec.Status = detail::CountLanguage(
-            opt, opt.Languages->Rules[static_cast<std::size_t>(TableIndex(choice.TotalsKind))], text, rec,
+            opt, opt.Languages->RulesOf(static_cast<std::size_t>(TableIndex(choice.TotalsKind))), text, rec,
             state);
     else if (choice.Counter == CounterId::Guess)
         rec.Status = detail::GuessKind(opt, text, rec.Name, rec, state);

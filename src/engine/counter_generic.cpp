@@ -616,11 +616,17 @@ std::string AsciiLowered(std::string_view s) {
 const LanguageRules* LanguageSet::AccurateFor(std::string_view name) const {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) return nullptr;
-    for (const LanguageRules& r : Rules)
-        if (r.Lang().Accurate)
-            for (const std::string& e : r.Lang().Extensions)
-                if (text::EqualsNoCase(name.substr(dot), e)) return &r;
+    for (std::size_t i = 0; i < Table.Languages.size(); ++i)
+        if (Table.Languages[i].Accurate)
+            for (const std::string& e : Table.Languages[i].Extensions)
+                if (text::EqualsNoCase(name.substr(dot), e)) return &RulesOf(i);
     return nullptr;
+}
+
+const LanguageRules& LanguageSet::RulesOf(std::size_t i) const {
+    LazyRules& lazy = Lazy[i];
+    std::call_once(lazy.Made, [&] { lazy.Rules.emplace(Table.Languages[i]); });
+    return *lazy.Rules;
 }
 
 int LanguageSet::IndexOfName(std::string_view name) const {
@@ -638,15 +644,18 @@ int LanguageSet::IndexOfName(std::string_view name) const {
 std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table) {
     auto set = std::make_shared<LanguageSet>();
     set->Table = std::move(table);
-    set->Rules.reserve(set->Table.Languages.size());
-    for (const Language& l : set->Table.Languages) {
-        set->Rules.emplace_back(l);
+    const std::size_t count = set->Table.Languages.size();
+    set->Lazy = std::make_unique<LanguageSet::LazyRules[]>(count);
+    set->KindColumns.reserve(count);
+    set->TotalsLabels.reserve(count);
+    set->AverageLabels.reserve(count);
+    for (std::size_t index = 0; index < count; ++index) {
+        const Language& l = set->Table.Languages[index];
         std::string column = l.Kind.substr(0, 4);
         column.resize(4, ' ');
         set->KindColumns.push_back(std::move(column));
         set->TotalsLabels.push_back(text::Utf8ToSjis(l.TotalsLabel));
         set->AverageLabels.push_back(text::Utf8ToSjis(l.AverageLabel));
-        const std::size_t index = set->Rules.size() - 1;
         for (const std::string& f : l.FileNames) set->ByFileName.emplace(f, index);
         for (const std::string& e : l.Extensions) set->ByExtension.emplace(AsciiLowered(e), index);
     }

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -108,7 +110,10 @@ private:
 // every count.
 struct LanguageSet {
     LanguageTable Table;
-    std::vector<LanguageRules> Rules;  // Rules[i] for Table.Languages[i]
+    // The rules of Table.Languages[i] (i below its size), made on the first call:
+    // a run counts a few of the table's languages, and making every language's
+    // rules was most of the start-up's work. Safe from several threads at once.
+    const LanguageRules& RulesOf(std::size_t i) const;
     // The report's words of each language, made once: the kind column (four
     // characters) and the totals and average labels in Shift-JIS.
     std::vector<std::string> KindColumns, TotalsLabels, AverageLabels;
@@ -123,6 +128,12 @@ struct LanguageSet {
     // The rules of the accurate entry (C, C++, Java) whose extensions hold the
     // name's, or nullptr.
     const LanguageRules* AccurateFor(std::string_view name) const;
+
+    struct LazyRules {
+        std::once_flag Made;
+        std::optional<LanguageRules> Rules;
+    };
+    std::unique_ptr<LazyRules[]> Lazy;  // one per language
 };
 std::shared_ptr<const LanguageSet> MakeLanguageSet(LanguageTable table);
 
