@@ -27,6 +27,11 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
+        // Most of a language file is ASCII: passed over without the full check.
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = text::WellFormedUtf8Length(s, i);
         if (n == 0) return false;
         i += n;
@@ -64,7 +69,7 @@ struct Section {
     std::size_t Line = 0;
     bool Failed = false;
     bool Open = false;
-    std::vector<std::string> Keys;  // the keys seen, each allowed once (but string)
+    std::vector<std::string_view> Keys;  // the keys seen, each allowed once (but string)
 };
 
 class Parser {
@@ -82,13 +87,14 @@ public:
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) return Error(number, "neither [Name] nor key = value");
         if (!section_.Open) return Error(number, "a key before the first [Name]");
-        const std::string key(Trim(line.substr(0, eq)));
+        const std::string_view key = Trim(line.substr(0, eq));
         const std::string_view value = Trim(line.substr(eq + 1));
         if (key != "string" &&
             std::find(section_.Keys.begin(), section_.Keys.end(), key) != section_.Keys.end())
-            return Error(number, "a second '" + key + "'");
+            return Error(number, "a second '" + std::string(key) + "'");
         section_.Keys.push_back(key);
-        if (!Value(key, value)) Error(number, why_.empty() ? "bad value of '" + key + "'" : why_);
+        if (!Value(key, value))
+            Error(number, why_.empty() ? "bad value of '" + std::string(key) + "'" : why_);
         why_.clear();
     }
 
@@ -131,7 +137,7 @@ private:
         if (name.empty()) return Error(number, "a section is written [Name]");
         if (std::find(names_.begin(), names_.end(), name) != names_.end())
             return Error(number, "a second section [" + std::string(name) + "]");
-        names_.emplace_back(name);
+        names_.push_back(name);
         section_.Lang.Name = std::string(name);
     }
 
@@ -145,7 +151,7 @@ private:
         table_.Languages.push_back(std::move(lang));
     }
 
-    bool Value(const std::string& key, std::string_view value);
+    bool Value(std::string_view key, std::string_view value);
     bool Flag(std::string_view value, bool& out);
     bool Markers(std::string_view value, std::vector<std::string>& out);
     bool Pairs(std::string_view value, std::vector<CommentPair>& out);
@@ -155,11 +161,11 @@ private:
     std::string fileName_;
     LanguageTable& table_;
     Section section_;
-    std::vector<std::string> names_;
+    std::vector<std::string_view> names_;  // into the text parsed, which outlives the parser
     std::string why_;
 };
 
-bool Parser::Value(const std::string& key, std::string_view value) {
+bool Parser::Value(std::string_view key, std::string_view value) {
     Language& l = section_.Lang;
     if (key == "kind") {
         l.Kind = std::string(value);
@@ -198,7 +204,7 @@ bool Parser::Value(const std::string& key, std::string_view value) {
         l.HeaderRun = words[1];
         return IsMarker(words[0]) && IsMarker(words[1]);
     }
-    why_ = "unknown key '" + key + "'";
+    why_ = "unknown key '" + std::string(key) + "'";
     return false;
 }
 
