@@ -13,7 +13,7 @@ void ConfigureDataSaveDialog(QFileDialog& dialog, const QString& folder, const Q
     ConfigureSaveDialog(dialog, folder);
     dialog.setWindowTitle(title);
     SetDialogFilters(dialog, {{typeName, pattern}, {ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}}, 0);
-    // A spreadsheet knows the file by its extension.
+    // A spreadsheet or a browser knows the file by its extension.
     dialog.setDefaultSuffix(suffix);
 }
 

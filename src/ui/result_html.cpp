@@ -24,12 +24,8 @@ struct FileSink : report::ByteSink {
 }  // namespace
 
 void ConfigureHtmlSaveDialog(QFileDialog& dialog, const QString& folder) {
-    ConfigureSaveDialog(dialog, folder);
-    dialog.setWindowTitle(QStringLiteral("結果をHTMLで保存"));
-    SetDialogFilters(dialog, {{ZRNK_SJ("HTMLﾌｧｲﾙ(*.html)"), "*.html"}, {ZRNK_SJ("すべてのﾌｧｲﾙ(*.*)"), "*.*"}},
-                     0);
-    // A browser knows the file by its extension.
-    dialog.setDefaultSuffix(QStringLiteral("html"));
+    ConfigureDataSaveDialog(dialog, folder, QStringLiteral("結果をHTMLで保存"), ZRNK_SJ("HTMLﾌｧｲﾙ(*.html)"),
+                            "*.html", QStringLiteral("html"));
 }
 
 void MainWindow::SaveResultHtml() {
