@@ -134,8 +134,10 @@ bool LanguageRules::ChooseBytes(bool pairs) {
         } else if (o.Type == OpenerType::Line || o.Type == OpenerType::LineStart) {
             // A line comment after code leaves the line code and the state as it was;
             // as a line's first text it makes a comment line. Letters need the whole
-            // marker and a word boundary checked.
-            const bool plain = o.Text.size() <= 2 && std::none_of(o.Text.begin(), o.Text.end(), IsLetter);
+            // marker and a word boundary checked, and so does a marker of two bytes
+            // when only its first is looked for ("/" alone begins no "//").
+            const bool plain =
+                o.Text.size() <= (pairs ? 2u : 1u) && std::none_of(o.Text.begin(), o.Text.end(), IsLetter);
             add(o.Text, plain ? LineComment : A);
         } else if (!s || s->Multi || s->Doc || s->RawDelim) {
             add(o.Text, A);

@@ -19,8 +19,8 @@ namespace zarnik::engine {
 namespace {
 
 std::vector<std::string> Pieces(const Language& l) {
-    std::vector<std::string> p = {" ",  "  ",   "\t", "x",    "=1",       "\n",
-                                  "\n", "\r\n", "\\", "\\\n", "\x95\x5C", "#"};
+    std::vector<std::string> p = {" ",    "  ",       "\t", "x", "=1", "\n", "\n", "\r\n", "\\",
+                                  "\\\n", "\x95\x5C", "#",  "/", "*",  "(",  ")",  "-"};
     auto add = [&](const std::vector<std::string>& v) { p.insert(p.end(), v.begin(), v.end()); };
     add(l.LineComments);
     add(l.LineStartComments);

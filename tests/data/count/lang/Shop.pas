@@ -1,4 +1,4 @@
-// expect: total=30 exec=17 comment=7 blank=6
+// expect: total=37 exec=23 comment=7 blank=7
 unit Shop;
 
 {$mode objfpc}{$H+}
@@ -15,6 +15,7 @@ type
     FName: string;  // the shop's name
   public
     function Greeting: string;
+    function Share(Total: Double): Double;
   end;
 
 implementation
@@ -25,6 +26,12 @@ function TShop.Greeting: string;
 begin
   Result := 'Welcome to ' + FName + ', it''s { not a comment }'; { trailing }
   {$IFDEF DEBUG} WriteLn('debug // text'); {$ENDIF}
+end;
+
+function TShop.Share(Total: Double): Double;
+begin
+  Result := Total
+    / 3;  // a line that begins with a slash is code
 end;
 
 end.
