@@ -4,6 +4,7 @@
 #include "engine/counter_generic.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 
@@ -99,6 +100,31 @@ LanguageRules::LanguageRules(const Language& language) : lang_(language) {
         StringStops.push_back(detail::MakeStopSet(close, f.Escape ? '\\' : close, close, close));
     }
     ChooseBytes();
+    PlanShortLines();
+}
+
+void LanguageRules::PlanShortLines() {
+    const Language& l = lang_;
+    auto plain = [](const std::string& m) {
+        return m.size() == 2 && std::none_of(m.begin(), m.end(), IsLetter);
+    };
+    if (AllLines || l.Blocks.size() != 1 || l.Nested || !l.LineStartComments.empty() ||
+        !l.LineStartBlocks.empty() || l.WordComment || l.LineComments.empty() || l.LineComments.size() > 2 ||
+        !plain(l.Blocks[0].Open) || !plain(l.Blocks[0].Close) ||
+        !std::all_of(l.LineComments.begin(), l.LineComments.end(), plain) ||
+        std::find(l.LineComments.begin(), l.LineComments.end(), l.Blocks[0].Open) != l.LineComments.end())
+        return;
+    std::vector<char> stops{'\\'};
+    for (const StringForm& f : l.Strings)
+        if (std::find(stops.begin(), stops.end(), f.Open.back()) == stops.end())
+            stops.push_back(f.Open.back());
+    if (stops.size() > 4) return;
+    Short.On = true;
+    std::memcpy(Short.Open, l.Blocks[0].Open.data(), 2);
+    std::memcpy(Short.Close, l.Blocks[0].Close.data(), 2);
+    for (std::size_t k = 0; k < 2; ++k)
+        std::memcpy(Short.Line[k], l.LineComments[k % l.LineComments.size()].data(), 2);
+    for (std::size_t k = 0; k < 4; ++k) Short.Stops[k] = stops[k % stops.size()];
 }
 
 void LanguageRules::ChooseBytes() {
@@ -278,6 +304,7 @@ private:
     std::size_t OpenString(std::string_view line, std::size_t i, std::size_t first, const Opener& o,
                            bool& hasCode);
     std::size_t InBlock(std::string_view line, std::size_t i);
+    int ShortLine(std::string_view line, std::size_t first);
     std::size_t InString(std::string_view line, std::size_t i);
     bool WordStart(std::string_view line, std::size_t i) const {
         return i == 0 || std::strchr(" \t;|&()<>", line[i - 1]) != nullptr;
@@ -358,6 +385,10 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
         const detail::LineClass c = FixedForm(line, first);
         if (c != detail::LineClass::Code) return c;
     }
+    if (rules_.Short.On && line.size() <= 64 && (state_ == State::Code || state_ == State::Block)) {
+        const int hasCode = ShortLine(line, first);
+        if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
+    }
     bool hasCode = false;
     std::size_t i = first;
     if (state_ == State::LineSplice) i = line.size();
@@ -390,6 +421,45 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
         Set(State::Code);
     if (state_ == State::LineSplice && !EndsWithBackslash(line)) Set(State::Code);
     return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
+}
+
+// Classify for a line of at most 64 bytes in code or in the block comment, by bit
+// masks of the markers' bytes as the C counter walks its short lines: 1 when it
+// holds code, 0 when not, -1 when it holds a byte that needs the byte walk.
+int GenericLines::ShortLine(std::string_view line, std::size_t first) {
+    const LanguageRules::ShortLineShape& shape = rules_.Short;
+    const detail::ShortLineMasks m =
+        detail::MasksOfShortLine(line.data(), line.size(), shape.Open, shape.Close, shape.Line, shape.Stops);
+    if (m.Stop != 0) return -1;
+    const std::uint64_t valid = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+    const std::uint64_t code = ~m.White & valid;
+    auto after = [](unsigned mark) { return mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0; };
+    std::uint64_t from = first < 64 ? ~std::uint64_t{0} << first : 0;  // the bytes not walked yet
+    bool in = state_ == State::Block, hasCode = false;
+    for (;;) {
+        if (in) {
+            const std::uint64_t close = m.Close & from;
+            if (close == 0) break;
+            in = false;
+            from = after(static_cast<unsigned>(std::countr_zero(close)));
+        } else {
+            // Every byte up to the next marker other than blank and TAB is code.
+            const std::uint64_t next = (m.Open | m.Line) & from;
+            const std::uint64_t before = next != 0 ? (next & (~next + 1)) - 1 : ~std::uint64_t{0};
+            hasCode = hasCode || (code & from & before) != 0;
+            if (next == 0) break;
+            const auto mark = static_cast<unsigned>(std::countr_zero(next));
+            if ((m.Line >> mark & 1) != 0) break;
+            in = true;
+            from = after(mark);
+        }
+    }
+    if (in != (state_ == State::Block)) {
+        Set(in ? State::Block : State::Code);
+        index_ = 0;
+        depth_ = in ? 1 : 0;
+    }
+    return hasCode ? 1 : 0;
 }
 
 // Fixed-form columns: a comment mark in its column makes a comment line, and only

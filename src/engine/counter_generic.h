@@ -94,11 +94,26 @@ public:
     detail::StopSet CodeStops;
     std::vector<detail::StopSet> BlockStops, StringStops;
 
+    // Where the language has one block comment and one or two line comments, all
+    // of two bytes and no letter, a line of at most 64 bytes in code or in the
+    // block comment is walked by bit masks of their bytes (when On), unless it
+    // holds a byte of Stops (one byte of each string opener, and the backslash)
+    // or one of 0x80 or above: only those can begin a string, continue the line
+    // or hide a marker's byte as a trail byte.
+    struct ShortLineShape {
+        bool On = false;
+        char Open[2] = {}, Close[2] = {};
+        char Line[2][2] = {};
+        char Stops[4] = {};
+    };
+    ShortLineShape Short;
+
 private:
     void ChooseBytes();
     bool ChooseBytes(bool pairs);
     void PlanTerms();
     void PlanTables();
+    void PlanShortLines();
 
     Language lang_;
     std::vector<Opener> openers_;

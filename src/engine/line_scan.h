@@ -167,6 +167,94 @@ ShortLineBits BitsOfShortLine(const char* s, std::size_t n) {
     return BitsOfShortLinePortable<Quote, LineMark>(s, n);
 }
 
+// A table language's line of at most 64 bytes as bit masks (bit i for byte i): the
+// block comment's opener and closer and the line comments, each at its first byte;
+// blank and TAB; and the bytes of stops and those of 0x80 or above.
+struct ShortLineMasks {
+    std::uint64_t Open = 0, Close = 0, Line = 0, White = 0, Stop = 0;
+};
+
+template <class Bits>
+[[gnu::always_inline]] inline ShortLineMasks ShortLineMasksOf(Bits bits, const char (&open)[2],
+                                                              const char (&close)[2],
+                                                              const char (&line)[2][2],
+                                                              const char (&stops)[4]) {
+    auto pair = [&](const char(&m)[2]) { return bits(m[0]) & (bits(m[1]) >> 1); };
+    ShortLineMasks b;
+    b.Open = pair(open);
+    b.Close = pair(close);
+    b.Line = pair(line[0]) | pair(line[1]);
+    b.White = bits(' ') | bits('\t');
+    b.Stop = bits(stops[0]) | bits(stops[1]) | bits(stops[2]) | bits(stops[3]);
+    return b;
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx512bw")]] inline ShortLineMasks MasksOfShortLineAvx512(const char* s, std::size_t n,
+                                                                         const char (&open)[2],
+                                                                         const char (&close)[2],
+                                                                         const char (&line)[2][2],
+                                                                         const char (&stops)[4]) {
+    const __mmask64 valid = n == 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, s);
+    // Written out, as a helper without the function's target would not be inlined.
+#define ZARNIK_EQ(c) std::uint64_t{_mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(c))}
+    ShortLineMasks b;
+    b.Open = ZARNIK_EQ(open[0]) & (ZARNIK_EQ(open[1]) >> 1);
+    b.Close = ZARNIK_EQ(close[0]) & (ZARNIK_EQ(close[1]) >> 1);
+    b.Line = (ZARNIK_EQ(line[0][0]) & (ZARNIK_EQ(line[0][1]) >> 1)) |
+             (ZARNIK_EQ(line[1][0]) & (ZARNIK_EQ(line[1][1]) >> 1));
+    b.White = ZARNIK_EQ(' ') | ZARNIK_EQ('\t');
+    b.Stop = ZARNIK_EQ(stops[0]) | ZARNIK_EQ(stops[1]) | ZARNIK_EQ(stops[2]) | ZARNIK_EQ(stops[3]) |
+             std::uint64_t{_mm512_movepi8_mask(v)};
+#undef ZARNIK_EQ
+    return b;
+}
+#endif
+
+inline ShortLineMasks MasksOfShortLinePortable(const char* s, std::size_t n, const char (&open)[2],
+                                               const char (&close)[2], const char (&line)[2][2],
+                                               const char (&stops)[4]) {
+    alignas(16) char buf[64] = {};
+    std::memcpy(buf, s, n);
+#if defined(__SSE2__)
+    __m128i v[4];
+    for (unsigned k = 0; k < 4; ++k)
+        v[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(buf + std::size_t{16} * k));
+    auto movemasks = [&](auto bytes) {
+        std::uint64_t m = 0;
+        for (unsigned k = 0; k < 4; ++k)
+            m |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(bytes(v[k])))} << (16 * k);
+        return m;
+    };
+    auto bits = [&](char c) {
+        return movemasks([c](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); });
+    };
+    const std::uint64_t high = movemasks([](__m128i x) { return x; });
+#else
+    auto bits = [&](char c) {
+        std::uint64_t m = 0;
+        for (unsigned k = 0; k < 64; ++k) m |= std::uint64_t{buf[k] == c} << k;
+        return m;
+    };
+    std::uint64_t high = 0;
+    for (unsigned k = 0; k < 64; ++k) high |= std::uint64_t{static_cast<unsigned char>(buf[k]) >= 0x80} << k;
+#endif
+    ShortLineMasks b = ShortLineMasksOf(bits, open, close, line, stops);
+    b.Stop |= high;
+    return b;
+}
+
+inline ShortLineMasks MasksOfShortLine(const char* s, std::size_t n, const char (&open)[2],
+                                       const char (&close)[2], const char (&line)[2][2],
+                                       const char (&stops)[4]) {
+#if defined(__x86_64__)
+    static const bool avx512 = Supports(Simd::Avx512);
+    if (avx512) return MasksOfShortLineAvx512(s, n, open, close, line, stops);
+#endif
+    return MasksOfShortLinePortable(s, n, open, close, line, stops);
+}
+
 // ScanCommentedLine for a line of at most 64 bytes that holds no quote, where the
 // scan is byte-wise throughout: the comment marks are found in the line's bit masks
 // and followed from one to the next, without a branch per byte. -1 when the line

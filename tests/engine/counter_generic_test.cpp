@@ -14,6 +14,7 @@
 
 #include "engine/count.h"
 #include "engine/language_table.h"
+#include "engine/line_scan.h"
 
 namespace zarnik::engine {
 namespace {
@@ -40,9 +41,11 @@ TEST(GenericCounter, MasksAndLineByLineAgreeOnRandomTexts) {
     for (const Language& lang : table.Languages) {
         SCOPED_TRACE(lang.Name);
         const LanguageRules rules(lang);
-        // The marks found by the asked bytes, as on processors without table lookups.
+        // The marks found by the asked bytes, as on processors without table lookups,
+        // and every line walked byte by byte.
         LanguageRules byBytes(lang);
         byBytes.OnePass = false;
+        byBytes.Short.On = false;
         const std::vector<std::string> pieces = Pieces(lang);
         for (int round = 0; round < 300; ++round) {
             std::string text;
@@ -68,6 +71,23 @@ TEST(GenericCounter, MasksAndLineByLineAgreeOnRandomTexts) {
                 ASSERT_EQ(masks.Blank, lines.Blank) << text;
             }
         }
+    }
+}
+
+TEST(GenericCounter, ShortLineMasksAgreeWithoutAvx512) {
+    const char open[2] = {'/', '*'}, close[2] = {'*', '/'}, line[2][2] = {{'/', '/'}, {'-', '-'}};
+    const char stops[4] = {'"', '\\', '\'', '"'};
+    std::mt19937 random(64);
+    const std::string bytes = "/*-\"\\' \tx\x95";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(std::uniform_int_distribution<std::size_t>(0, 64)(random), ' ');
+        for (char& c : text)
+            c = bytes[std::uniform_int_distribution<std::size_t>(0, bytes.size() - 1)(random)];
+        const auto a = detail::MasksOfShortLine(text.data(), text.size(), open, close, line, stops);
+        const auto b = detail::MasksOfShortLinePortable(text.data(), text.size(), open, close, line, stops);
+        ASSERT_EQ((std::array{a.Open, a.Close, a.Line, a.White, a.Stop}),
+                  (std::array{b.Open, b.Close, b.Line, b.White, b.Stop}))
+            << text;
     }
 }
 
