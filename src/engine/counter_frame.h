@@ -55,6 +55,16 @@ concept FindsItsMarks = requires(Counter& c, const char* p, std::size_t n, typen
     c.Find(p, n, n, carry, out);
 };
 
+// A counter may classify a walked line of at most 64 bytes from its block's marks
+// and blanks (bit 0 for the line's first byte) instead of reading it again.
+struct LineBits {
+    std::uint64_t A = 0, B = 0, LineComment = 0, White = 0;
+};
+template <class Counter>
+concept ClassifiesFromBits = requires(Counter& c, std::string_view line, const LineBits& bits) {
+    { c.ClassifyShort(line, std::size_t{0}, bits) } -> std::same_as<LineClass>;
+};
+
 template <class Counter>
 bool MustScan(const Counter& counter) {
     if constexpr (ScansSomeStates<Counter>)
@@ -106,6 +116,9 @@ private:
         const BytesAsked asked = counter_.Asked();
         ByteMasks window[kWindow];
         std::size_t found = 0, used = 0;  // blocks in window, and blocks of it taken
+        // The block before's marks and blanks, for a walked line that begins in it.
+        LineBits lastBlock{};
+        bool haveLast = false;
         for (std::size_t at = 0; at < n; at += 64) {
             if (used == found) {
                 found = std::min(kWindow, (n - at + 63) / 64);
@@ -142,6 +155,30 @@ private:
             marks.A &= valid;
             marks.B &= valid;
             unsigned pos = 0;  // the block's first byte of the line at hand
+            const LineBits here{marks.A, marks.B, marks.LineComment, m.White};
+            // The line [from, to)'s bits, where it ends in this block and is short.
+            auto bitsOf = [&](std::size_t from, std::size_t to, LineBits& out) {
+                if constexpr (!ClassifiesFromBits<Counter>) {
+                    return false;
+                } else {
+                    if (to - from > 64) return false;
+                    if (from >= at) {
+                        const unsigned s = static_cast<unsigned>(from - at);
+                        out = {here.A >> s, here.B >> s, here.LineComment >> s, here.White >> s};
+                        return true;
+                    }
+                    if (!haveLast || from + 64 < at) return false;
+                    const unsigned s = static_cast<unsigned>(from + 64 - at);
+                    if (s == 0) {  // 64 bytes, all in the block before
+                        out = lastBlock;
+                        return true;
+                    }
+                    auto join = [s](std::uint64_t lo, std::uint64_t hi) { return lo >> s | hi << (64 - s); };
+                    out = {join(lastBlock.A, here.A), join(lastBlock.B, here.B),
+                           join(lastBlock.LineComment, here.LineComment), join(lastBlock.White, here.White)};
+                    return true;
+                }
+            };
             const bool inComment = counter_.InComment();
             const auto k = static_cast<unsigned>(std::countr_zero(ends | (std::uint64_t{1} << 63)));
             const bool scan = MustScan(counter_);
@@ -169,7 +206,8 @@ private:
                     Easy<BitInstructions>(
                         0, firsts, 0, LineAtHand(k, before, seen, lineComment, firsts, marks.LineComment));
                 } else {
-                    OneLine(p, start, at + k, a, b);
+                    LineBits bits;
+                    OneLine(p, start, at + k, a, b, bitsOf(start, at + k, bits) ? &bits : nullptr);
                 }
                 start = LineAfter(p, n, at + k);
                 pos = k + 1;
@@ -197,7 +235,9 @@ private:
                     if (hard == 0 || ends == 0) break;  // a marked line goes on into the next block
                     const auto e = static_cast<unsigned>(std::countr_zero(ends));
                     const std::uint64_t span = ((std::uint64_t{1} << e) - 1) & (~std::uint64_t{0} << pos);
-                    OneLine(p, start, at + e, (marks.A & span) != 0, (marks.B & span) != 0);
+                    LineBits bits;
+                    OneLine(p, start, at + e, (marks.A & span) != 0, (marks.B & span) != 0,
+                            bitsOf(start, at + e, bits) ? &bits : nullptr);
                     start = LineAfter(p, n, at + e);
                     pos = e + 1;
                     ends &= ends - 1;
@@ -214,6 +254,8 @@ private:
                 lineComment |= (first & (~first + 1) & marks.LineComment) != 0;
                 seen |= first != 0;
             }
+            lastBlock = here;
+            haveLast = true;
             if (ended) break;
         }
         if (start < n) OneLine(p, start, n, heldA != 0, heldB != 0);
@@ -260,7 +302,8 @@ private:
     }
 
     // The line [start, end) of p, looked at by itself.
-    void OneLine(const char* p, std::size_t start, std::size_t end, bool markA, bool markB) {
+    void OneLine(const char* p, std::size_t start, std::size_t end, bool markA, bool markB,
+                 const LineBits* bits = nullptr) {
         const std::size_t size = end - start;
         if (size >= 512) [[unlikely]] {  // not counted
             Status = FileStatus::Unfit;
@@ -268,14 +311,23 @@ private:
         }
         Status = FileStatus::Counted;
         ++Total;
-        const std::size_t first = FirstNonBlank(p + start, size);
+        // (A short line's blanks are in its bits: size is at most 64.)
+        const std::size_t first =
+            bits ? std::min<std::size_t>(static_cast<std::size_t>(std::countr_one(bits->White)), size)
+                 : FirstNonBlank(p + start, size);
         if (first == size) {
             BlankRule(1);
             return TellBlankLine(counter_);
         }
         const std::string_view line(p + start, size);
-        switch ((counter_.InComment() ? markB : markA) ? counter_.Classify(line, first)
-                                                       : counter_.Unmarked(line, first)) {
+        LineClass c;
+        if (!(counter_.InComment() ? markB : markA))
+            c = counter_.Unmarked(line, first);
+        else if constexpr (ClassifiesFromBits<Counter>)
+            c = bits ? counter_.ClassifyShort(line, first, *bits) : counter_.Classify(line, first);
+        else
+            c = counter_.Classify(line, first);
+        switch (c) {
             case LineClass::Comment:
                 ++Comment;
                 break;

@@ -125,6 +125,19 @@ void LanguageRules::PlanShortLines() {
     for (std::size_t k = 0; k < 2; ++k)
         std::memcpy(Short.Line[k], l.LineComments[k % l.LineComments.size()].data(), 2);
     for (std::size_t k = 0; k < 4; ++k) Short.Stops[k] = stops[k % stops.size()];
+    auto byte = [this](std::int8_t k) { return k < 0 ? '\0' : Asked.Value[k]; };
+    auto is = [&](const Mark& r, const char(&pair)[2]) {
+        return r.Second >= 0 && byte(r.First) == pair[0] && byte(r.Second) == pair[1];
+    };
+    auto stop = [&](std::int8_t k) {
+        return k >= 0 && std::find(stops.begin(), stops.end(), byte(k)) != stops.end();
+    };
+    Short.FromBlocks = std::all_of(Marks.begin(), Marks.end(), [&](const Mark& r) {
+        if (stop(r.First) || stop(r.Second)) return true;
+        if ((r.Roles & B) != 0 && !is(r, Short.Close)) return false;
+        if ((r.Roles & A) != 0 && !is(r, Short.Open)) return false;
+        return (r.Roles & LineComment) == 0 || is(r, Short.Line[0]) || is(r, Short.Line[1]);
+    });
 }
 
 void LanguageRules::ChooseBytes() {
@@ -281,6 +294,16 @@ public:
     }
 
     detail::LineClass Classify(std::string_view line, std::size_t first);
+    // Classify, with the line's marks and blanks taken from its blocks' where the
+    // language's shape allows.
+    detail::LineClass ClassifyShort(std::string_view line, std::size_t first, const detail::LineBits& bits) {
+        if (rules_.Short.FromBlocks && line.size() <= 64 &&
+            (state_ == State::Code || state_ == State::Block)) {
+            const int hasCode = ShortLine(line, first, &bits);
+            if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
+        }
+        return Classify(line, first);
+    }
 
 protected:
     const LanguageRules& Rules() const { return rules_; }
@@ -304,7 +327,7 @@ private:
     std::size_t OpenString(std::string_view line, std::size_t i, std::size_t first, const Opener& o,
                            bool& hasCode);
     std::size_t InBlock(std::string_view line, std::size_t i);
-    int ShortLine(std::string_view line, std::size_t first);
+    int ShortLine(std::string_view line, std::size_t first, const detail::LineBits* bits = nullptr);
     std::size_t InString(std::string_view line, std::size_t i);
     bool WordStart(std::string_view line, std::size_t i) const {
         return i == 0 || std::strchr(" \t;|&()<>", line[i - 1]) != nullptr;
@@ -426,12 +449,17 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
 // Classify for a line of at most 64 bytes in code or in the block comment, by bit
 // masks of the markers' bytes as the C counter walks its short lines: 1 when it
 // holds code, 0 when not, -1 when it holds a byte that needs the byte walk.
-int GenericLines::ShortLine(std::string_view line, std::size_t first) {
+int GenericLines::ShortLine(std::string_view line, std::size_t first, const detail::LineBits* bits) {
     const LanguageRules::ShortLineShape& shape = rules_.Short;
-    const detail::ShortLineMasks m =
-        detail::MasksOfShortLine(line.data(), line.size(), shape.Open, shape.Close, shape.Line, shape.Stops);
-    if (m.Stop != 0) return -1;
     const std::uint64_t valid = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+    // The blocks' marks run on into the lines after: only the line's own are kept.
+    const detail::ShortLineMasks m =
+        bits ? detail::ShortLineMasks{bits->A >> 1 & valid, bits->B >> 1 & valid, bits->LineComment & valid,
+                                      bits->White,
+                                      detail::StopsOfShortLine(line.data(), line.size(), shape.Stops)}
+             : detail::MasksOfShortLine(line.data(), line.size(), shape.Open, shape.Close, shape.Line,
+                                        shape.Stops);
+    if (m.Stop != 0) return -1;
     const std::uint64_t code = ~m.White & valid;
     auto after = [](unsigned mark) { return mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0; };
     std::uint64_t from = first < 64 ? ~std::uint64_t{0} << first : 0;  // the bytes not walked yet

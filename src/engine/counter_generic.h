@@ -102,6 +102,10 @@ public:
     // or hide a marker's byte as a trail byte.
     struct ShortLineShape {
         bool On = false;
+        // Whether a walked line's markers may be read from its blocks' marks: every
+        // mark is the block comment's opener or closer, a line comment, or holds a
+        // stop (so that a line without stops holds only those).
+        bool FromBlocks = false;
         char Open[2] = {}, Close[2] = {};
         char Line[2][2] = {};
         char Stops[4] = {};

@@ -245,6 +245,19 @@ inline ShortLineMasks MasksOfShortLinePortable(const char* s, std::size_t n, con
     return b;
 }
 
+// The stops of a line of at most 64 bytes alone (ShortLineMasks::Stop).
+#if defined(__x86_64__)
+[[gnu::target("avx512bw")]] inline std::uint64_t StopsOfShortLineAvx512(const char* s, std::size_t n,
+                                                                        const char (&stops)[4]) {
+    const __mmask64 valid = n == 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, s);
+    return _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[0])) |
+           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[1])) |
+           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[2])) |
+           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[3])) | _mm512_movepi8_mask(v);
+}
+#endif
+
 inline ShortLineMasks MasksOfShortLine(const char* s, std::size_t n, const char (&open)[2],
                                        const char (&close)[2], const char (&line)[2][2],
                                        const char (&stops)[4]) {
@@ -253,6 +266,16 @@ inline ShortLineMasks MasksOfShortLine(const char* s, std::size_t n, const char 
     if (avx512) return MasksOfShortLineAvx512(s, n, open, close, line, stops);
 #endif
     return MasksOfShortLinePortable(s, n, open, close, line, stops);
+}
+
+inline std::uint64_t StopsOfShortLine(const char* s, std::size_t n, const char (&stops)[4]) {
+#if defined(__x86_64__)
+    static const bool avx512 = Supports(Simd::Avx512);
+    if (avx512) return StopsOfShortLineAvx512(s, n, stops);
+#endif
+    const char none[2] = {'\n', '\n'};
+    const char lines[2][2] = {{'\n', '\n'}, {'\n', '\n'}};
+    return MasksOfShortLinePortable(s, n, none, none, lines, stops).Stop;
 }
 
 // ScanCommentedLine for a line of at most 64 bytes that holds no quote, where the

@@ -28,7 +28,8 @@ std::vector<std::string> Pieces(const Language& l) {
     for (const CommentPair& c : l.Blocks) add({c.Open, c.Close, c.Open + " a " + c.Close});
     for (const CommentPair& c : l.LineStartBlocks) add({"\n" + c.Open, "\n" + c.Close + "\n"});
     for (const StringForm& s : l.Strings)
-        add({s.Open, s.Close, s.Open + "a" + s.Close, "r#\"", "\"#", "R\"x("});
+        add({s.Open, s.Close, s.Open + "a" + s.Close, s.Open.substr(0, s.Open.size() - 1), "r#\"", "\"#",
+             "R\"x("});
     return p;
 }
 
