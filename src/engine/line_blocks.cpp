@@ -181,6 +181,9 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
                   lineCommentBefore = _mm512_set1_epi8(MarkTables::LineCommentBefore),
                   backslash = _mm512_set1_epi8(MarkTables::Backslash);
     __m512i last = _mm512_set1_epi8(static_cast<char>(before * 9));  // the block before's indices
+    // A line comment's pair that runs on from a block is marked at the block's
+    // last byte once the next block is looked at: held here until then.
+    std::uint64_t lineComments = 0;
     for (std::size_t b = 0; b < blocks; ++b) {
         const __m512i v = _mm512_loadu_si512(bytes.At(b));
         ByteMasks& m = out[b];
@@ -199,12 +202,12 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
         m.Byte[0] = _mm512_movepi8_mask(r);
         m.Byte[1] = _mm512_movepi8_mask(_mm512_add_epi8(r, r));
         const std::uint64_t runsOn = _mm512_test_epi8_mask(r, lineCommentBefore);
-        m.Byte[2] = _mm512_test_epi8_mask(r, lineCommentHere) | runsOn >> 1;
-        // A line comment's pair that runs on from the block before.
-        if (b > 0) out[b - 1].Byte[2] |= runsOn << 63;
+        if (b > 0) out[b - 1].Byte[2] = lineComments | runsOn << 63;
+        lineComments = _mm512_test_epi8_mask(r, lineCommentHere) | runsOn >> 1;
         m.Byte[3] = _mm512_test_epi8_mask(r, backslash);
     }
     if (blocks == 0) return;
+    out[blocks - 1].Byte[2] = lineComments;
     // The last block's pair that runs into the text's next byte.
     before = tables.Class[static_cast<unsigned char>(bytes.At(blocks - 1)[63])];
     const std::size_t end = blocks * 64;
