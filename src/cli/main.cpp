@@ -1,5 +1,6 @@
 // zarnik-count: the count run on the command line. Parses the arguments, runs one
 // count into stdout and maps the outcome to the exit status.
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -179,6 +180,26 @@ zarnik::run::RunOutcome CountHistory(const zarnik::cli::CliOptions& options, zar
     return outcome;
 }
 
+// Interrupted (Ctrl-C, a terminal closed, kill), the program ends as the signal
+// would end it, without the workbook's temporary file beside the --output file.
+void OnEndingSignal(int sig) {
+    zarnik::report::RemoveWorkbookTemps();
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+void RemoveWorkbookTempOnSignals() {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        // A signal the shell had ignored (a background job's SIGINT) stays ignored.
+        if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+        struct sigaction now {};
+        now.sa_handler = OnEndingSignal;
+        sigemptyset(&now.sa_mask);
+        ::sigaction(sig, &now, nullptr);
+    }
+}
+
 // The workbook of --format xlsx, made beside its --output file before the run so
 // that a file that cannot be written is said before anything is counted.
 struct Workbook {
@@ -263,6 +284,7 @@ int main(int argc, char** argv) {
     cli::StreamHost host(stdout, options.OutputEncoding, ::isatty(STDERR_FILENO) ? stderr : nullptr,
                          options.OutputFormat);
     reportHost = &host;
+    if (options.OutputFormat == cli::Format::Xlsx) RemoveWorkbookTempOnSignals();
     Workbook book(options);
     workbook = &book;
     if (options.OutputFormat == cli::Format::Xlsx && !book.Error().empty()) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -29,6 +30,33 @@ namespace {
 
 std::string SystemError(const std::string& what, int error) { return what + ": " + std::strerror(error); }
 
+// The temporary files being written, for RemoveWorkbookTemps: names a signal
+// handler may read (a slot's name is written before it is marked in use, and the
+// mark taken off before the slot is reused).
+struct TempSlot {
+    std::atomic<bool> InUse{false}, Taken{false};
+    char Name[4096] = {};
+};
+std::array<TempSlot, 4> tempSlots;
+
+TempSlot* HoldTempName(const std::string& name) {
+    if (name.size() >= sizeof TempSlot::Name) return nullptr;
+    for (TempSlot& slot : tempSlots) {
+        if (slot.Taken.exchange(true)) continue;
+        std::memcpy(slot.Name, name.c_str(), name.size() + 1);
+        slot.InUse.store(true);
+        return &slot;
+    }
+    return nullptr;
+}
+
+void ReleaseTempName(TempSlot*& slot) {
+    if (!slot) return;
+    slot->InUse.store(false);
+    slot->Taken.store(false);
+    slot = nullptr;
+}
+
 std::string FolderOfPath(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -43,6 +71,7 @@ public:
     explicit TempBeside(std::string path) : path_(std::move(path)) {}
     ~TempBeside() {
         if (!name_.empty()) ::unlink(name_.c_str());
+        ReleaseTempName(slot_);
     }
     TempBeside(const TempBeside&) = delete;
     TempBeside& operator=(const TempBeside&) = delete;
@@ -55,12 +84,17 @@ public:
             std::string name = folder;
             name.append("/.").append(base).append(".tmp-").append(std::to_string(::getpid()));
             name.append("-").append(std::to_string(attempt));
+            // Held before the file exists, so that a signal in between leaves nothing.
+            slot_ = HoldTempName(name);
             const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 ::close(fd);
                 name_ = std::move(name);
                 return true;
             }
+            const int openError = errno;
+            ReleaseTempName(slot_);
+            errno = openError;
             if (errno != EEXIST) break;
         }
         error = SystemError("cannot create a file in '" + folder + "'", errno);
@@ -82,6 +116,7 @@ public:
             return false;
         }
         name_.clear();
+        ReleaseTempName(slot_);
         const int dir = ::open(FolderOfPath(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
@@ -98,6 +133,7 @@ private:
     std::string path_;
     std::string name_;
     std::string folder_;
+    TempSlot* slot_ = nullptr;
 };
 
 // Columns a little wider than their widest text: a full-width character takes two
@@ -528,6 +564,11 @@ public:
 private:
     Book book_;
 };
+
+void RemoveWorkbookTemps() noexcept {
+    for (TempSlot& slot : tempSlots)
+        if (slot.InUse.load()) ::unlink(slot.Name);
+}
 
 bool WriteChangeXlsx(const ChangeRows& rows, const std::string& path, std::string& error) {
     XlsxChangeBook book(path);

@@ -77,4 +77,8 @@ private:
 bool WriteCountXlsx(const ResultRows& rows, const std::string& path, std::string& error);
 bool WriteChangeXlsx(const ChangeRows& rows, const std::string& path, std::string& error);
 
+// Removes the temporary files of the workbooks being written, for a program that
+// a signal ends: only calls a signal handler may make.
+void RemoveWorkbookTemps() noexcept;
+
 }  // namespace zarnik::report

@@ -38,4 +38,6 @@ bool WriteChangeXlsx(const ChangeRows& /*rows*/, const std::string& /*path*/, st
     return false;
 }
 
+void RemoveWorkbookTemps() noexcept {}
+
 }  // namespace zarnik::report
