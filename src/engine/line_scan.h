@@ -174,22 +174,43 @@ struct ShortLineMasks {
     std::uint64_t Open = 0, Close = 0, Line = 0, White = 0, Stop = 0;
 };
 
+// The masks but Stop, from bits(c): the bytes that are c.
 template <class Bits>
 [[gnu::always_inline]] inline ShortLineMasks ShortLineMasksOf(Bits bits, const char (&open)[2],
                                                               const char (&close)[2],
-                                                              const char (&line)[2][2],
-                                                              const char (&stops)[4]) {
+                                                              const char (&line)[2][2]) {
     auto pair = [&](const char(&m)[2]) { return bits(m[0]) & (bits(m[1]) >> 1); };
     ShortLineMasks b;
     b.Open = pair(open);
     b.Close = pair(close);
     b.Line = pair(line[0]) | pair(line[1]);
     b.White = bits(' ') | bits('\t');
-    b.Stop = bits(stops[0]) | bits(stops[1]) | bits(stops[2]) | bits(stops[3]);
     return b;
 }
 
+// ShortLineMasks::Stop alone: the bytes of stops and those of 0x80 or above.
+inline std::uint64_t StopsOfShortLinePortable(const char* s, std::size_t n, const char (&stops)[4]) {
+    std::uint64_t m = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const char c = s[k];
+        const bool stop = c == stops[0] || c == stops[1] || c == stops[2] || c == stops[3] ||
+                          static_cast<unsigned char>(c) >= 0x80;
+        m |= std::uint64_t{stop} << k;
+    }
+    return m;
+}
+
 #if defined(__x86_64__)
+[[gnu::target("avx512bw")]] inline std::uint64_t StopsOfShortLineAvx512(const char* s, std::size_t n,
+                                                                        const char (&stops)[4]) {
+    const __mmask64 valid = n == 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, s);
+    return _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[0])) |
+           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[1])) |
+           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[2])) |
+           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[3])) | _mm512_movepi8_mask(v);
+}
+
 [[gnu::target("avx512bw")]] inline ShortLineMasks MasksOfShortLineAvx512(const char* s, std::size_t n,
                                                                          const char (&open)[2],
                                                                          const char (&close)[2],
@@ -205,8 +226,7 @@ template <class Bits>
     b.Line = (ZARNIK_EQ(line[0][0]) & (ZARNIK_EQ(line[0][1]) >> 1)) |
              (ZARNIK_EQ(line[1][0]) & (ZARNIK_EQ(line[1][1]) >> 1));
     b.White = ZARNIK_EQ(' ') | ZARNIK_EQ('\t');
-    b.Stop = ZARNIK_EQ(stops[0]) | ZARNIK_EQ(stops[1]) | ZARNIK_EQ(stops[2]) | ZARNIK_EQ(stops[3]) |
-             std::uint64_t{_mm512_movepi8_mask(v)};
+    b.Stop = StopsOfShortLineAvx512(s, n, stops);
 #undef ZARNIK_EQ
     return b;
 }
@@ -230,33 +250,17 @@ inline ShortLineMasks MasksOfShortLinePortable(const char* s, std::size_t n, con
     auto bits = [&](char c) {
         return movemasks([c](__m128i x) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); });
     };
-    const std::uint64_t high = movemasks([](__m128i x) { return x; });
 #else
     auto bits = [&](char c) {
         std::uint64_t m = 0;
         for (unsigned k = 0; k < 64; ++k) m |= std::uint64_t{buf[k] == c} << k;
         return m;
     };
-    std::uint64_t high = 0;
-    for (unsigned k = 0; k < 64; ++k) high |= std::uint64_t{static_cast<unsigned char>(buf[k]) >= 0x80} << k;
 #endif
-    ShortLineMasks b = ShortLineMasksOf(bits, open, close, line, stops);
-    b.Stop |= high;
+    ShortLineMasks b = ShortLineMasksOf(bits, open, close, line);
+    b.Stop = StopsOfShortLinePortable(s, n, stops);
     return b;
 }
-
-// The stops of a line of at most 64 bytes alone (ShortLineMasks::Stop).
-#if defined(__x86_64__)
-[[gnu::target("avx512bw")]] inline std::uint64_t StopsOfShortLineAvx512(const char* s, std::size_t n,
-                                                                        const char (&stops)[4]) {
-    const __mmask64 valid = n == 64 ? ~__mmask64{0} : (__mmask64{1} << n) - 1;
-    const __m512i v = _mm512_maskz_loadu_epi8(valid, s);
-    return _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[0])) |
-           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[1])) |
-           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[2])) |
-           _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(stops[3])) | _mm512_movepi8_mask(v);
-}
-#endif
 
 inline ShortLineMasks MasksOfShortLine(const char* s, std::size_t n, const char (&open)[2],
                                        const char (&close)[2], const char (&line)[2][2],
@@ -273,9 +277,7 @@ inline std::uint64_t StopsOfShortLine(const char* s, std::size_t n, const char (
     static const bool avx512 = Supports(Simd::Avx512);
     if (avx512) return StopsOfShortLineAvx512(s, n, stops);
 #endif
-    const char none[2] = {'\n', '\n'};
-    const char lines[2][2] = {{'\n', '\n'}, {'\n', '\n'}};
-    return MasksOfShortLinePortable(s, n, none, none, lines, stops).Stop;
+    return StopsOfShortLinePortable(s, n, stops);
 }
 
 // ScanCommentedLine for a line of at most 64 bytes that holds no quote, where the
