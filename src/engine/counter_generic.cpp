@@ -297,11 +297,8 @@ public:
     // Classify, with the line's marks and blanks taken from its blocks' where the
     // language's shape allows.
     detail::LineClass ClassifyShort(std::string_view line, std::size_t first, const detail::LineBits& bits) {
-        if (rules_.Short.FromBlocks && line.size() <= 64 &&
-            (state_ == State::Code || state_ == State::Block)) {
-            const int hasCode = ShortLine(line, first, &bits);
-            if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
-        }
+        if (rules_.Short.FromBlocks)
+            if (const auto c = ShortClass(line, first, &bits)) return *c;
         return Classify(line, first);
     }
 
@@ -327,7 +324,16 @@ private:
     std::size_t OpenString(std::string_view line, std::size_t i, std::size_t first, const Opener& o,
                            bool& hasCode);
     std::size_t InBlock(std::string_view line, std::size_t i);
-    int ShortLine(std::string_view line, std::size_t first, const detail::LineBits* bits = nullptr);
+    int ShortLine(std::string_view line, std::size_t first, const detail::LineBits* bits);
+    // The class of a line of at most 64 bytes in code or in the block comment read
+    // by its masks, or none where it must be walked byte by byte.
+    std::optional<detail::LineClass> ShortClass(std::string_view line, std::size_t first,
+                                                const detail::LineBits* bits) {
+        if (line.size() > 64 || (state_ != State::Code && state_ != State::Block)) return std::nullopt;
+        const int hasCode = ShortLine(line, first, bits);
+        if (hasCode < 0) return std::nullopt;
+        return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
+    }
     std::size_t InString(std::string_view line, std::size_t i);
     bool WordStart(std::string_view line, std::size_t i) const {
         return i == 0 || std::strchr(" \t;|&()<>", line[i - 1]) != nullptr;
@@ -408,10 +414,8 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
         const detail::LineClass c = FixedForm(line, first);
         if (c != detail::LineClass::Code) return c;
     }
-    if (rules_.Short.On && line.size() <= 64 && (state_ == State::Code || state_ == State::Block)) {
-        const int hasCode = ShortLine(line, first);
-        if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
-    }
+    if (rules_.Short.On)
+        if (const auto c = ShortClass(line, first, nullptr)) return *c;
     bool hasCode = false;
     std::size_t i = first;
     if (state_ == State::LineSplice) i = line.size();
