@@ -1,5 +1,6 @@
 #include "report/xlsx.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -30,20 +31,22 @@ namespace {
 
 std::string SystemError(const std::string& what, int error) { return what + ": " + std::strerror(error); }
 
-// The temporary files being written, for RemoveWorkbookTemps: names a signal
-// handler may read (a slot's name is written before it is marked in use, and the
-// mark taken off before the slot is reused).
+// The temporary files and folders being written, for RemoveWorkbookTemps: names
+// a signal handler may read (a slot's name is written before it is marked in use,
+// and the mark taken off before the slot is reused).
 struct TempSlot {
     std::atomic<bool> InUse{false}, Taken{false};
+    bool Folder = false;
     char Name[4096] = {};
 };
 std::array<TempSlot, 4> tempSlots;
 
-TempSlot* HoldTempName(const std::string& name) {
+TempSlot* HoldTempName(const std::string& name, bool folder) {
     if (name.size() >= sizeof TempSlot::Name) return nullptr;
     for (TempSlot& slot : tempSlots) {
         if (slot.Taken.exchange(true)) continue;
         std::memcpy(slot.Name, name.c_str(), name.size() + 1);
+        slot.Folder = folder;
         slot.InUse.store(true);
         return &slot;
     }
@@ -57,6 +60,34 @@ void ReleaseTempName(TempSlot*& slot) {
     slot = nullptr;
 }
 
+// Empties and removes a folder of our own with calls a signal handler may make.
+// Another thread may add a file while it is emptied: a few rounds outlast that.
+void RemoveTempFolder(const char* name) noexcept {
+    for (int round = 0; round < 4; ++round) {
+        const int dir = ::open(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (dir < 0) return;
+        alignas(8) char entries[4096];
+        ssize_t got = 0;
+        while ((got = ::getdents64(dir, entries, sizeof entries)) > 0) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* entry = reinterpret_cast<const struct dirent64*>(entries + at);
+                at += entry->d_reclen;
+                const char* file = entry->d_name;
+                if (std::strcmp(file, ".") != 0 && std::strcmp(file, "..") != 0) ::unlinkat(dir, file, 0);
+            }
+        }
+        ::close(dir);
+        if (::rmdir(name) == 0 || errno != ENOTEMPTY) return;
+    }
+}
+
+void RemoveTemp(const TempSlot& slot) noexcept {
+    if (slot.Folder)
+        RemoveTempFolder(slot.Name);
+    else
+        ::unlink(slot.Name);
+}
+
 std::string FolderOfPath(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -64,14 +95,19 @@ std::string FolderOfPath(const std::string& path) {
 }
 
 // A new file under a temporary name in the destination's folder (".NAME.tmp-PID-N"),
-// made with the mode a new file gets; removed unless Commit renamed it over the
-// destination after it reached the disk.
+// made with the mode a new file gets, and a folder of our own beside it
+// (".NAME.tmp-PID-N.d") for the files libxlsxwriter assembles the workbook from.
+// That library names those files itself and unlinks each one only after it was
+// made: in a folder of our own, an interrupted run can remove them without
+// guessing which files are ours. The file is removed unless Commit renamed it over
+// the destination after it reached the disk.
 class TempBeside {
 public:
     explicit TempBeside(std::string path) : path_(std::move(path)) {}
     ~TempBeside() {
         if (!name_.empty()) ::unlink(name_.c_str());
-        ReleaseTempName(slot_);
+        ReleaseTempName(fileSlot_);
+        RemoveScratch();
     }
     TempBeside(const TempBeside&) = delete;
     TempBeside& operator=(const TempBeside&) = delete;
@@ -84,17 +120,26 @@ public:
             std::string name = folder;
             name.append("/.").append(base).append(".tmp-").append(std::to_string(::getpid()));
             name.append("-").append(std::to_string(attempt));
-            // Held before the file exists, so that a signal in between leaves nothing.
-            slot_ = HoldTempName(name);
+            std::string scratch = name + ".d";
+            // Held before they exist, so that a signal in between leaves nothing.
+            fileSlot_ = HoldTempName(name, false);
+            scratchSlot_ = HoldTempName(scratch, true);
             const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
+            const int made = fd >= 0 ? ::mkdir(scratch.c_str(), 0700) : -1;
+            if (made == 0) {
                 ::close(fd);
                 name_ = std::move(name);
+                scratch_ = std::move(scratch);
                 return true;
             }
-            const int openError = errno;
-            ReleaseTempName(slot_);
-            errno = openError;
+            const int makeError = errno;
+            if (fd >= 0) {
+                ::close(fd);
+                ::unlink(name.c_str());
+            }
+            ReleaseTempName(fileSlot_);
+            ReleaseTempName(scratchSlot_);
+            errno = makeError;
             if (errno != EEXIST) break;
         }
         error = SystemError("cannot create a file in '" + folder + "'", errno);
@@ -104,6 +149,7 @@ public:
     // The file's bytes reach the disk before it takes the destination's name, so
     // a crash leaves the old file or the whole new one.
     bool Commit(std::string& error) {
+        RemoveScratch();
         const int fd = ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0 || ::fsync(fd) != 0) {
             error = SystemError("cannot write '" + path_ + "'", errno);
@@ -116,7 +162,7 @@ public:
             return false;
         }
         name_.clear();
-        ReleaseTempName(slot_);
+        ReleaseTempName(fileSlot_);
         const int dir = ::open(FolderOfPath(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
@@ -127,13 +173,22 @@ public:
 
     const std::string& Name() const { return name_; }
     const std::string& Path() const { return path_; }
-    const std::string& Folder() { return folder_ = FolderOfPath(path_); }
+    const std::string& Scratch() const { return scratch_; }
+    std::string Folder() const { return FolderOfPath(path_); }
 
 private:
+    void RemoveScratch() {
+        if (scratch_.empty()) return;
+        RemoveTempFolder(scratch_.c_str());
+        scratch_.clear();
+        ReleaseTempName(scratchSlot_);
+    }
+
     std::string path_;
     std::string name_;
-    std::string folder_;
-    TempSlot* slot_ = nullptr;
+    std::string scratch_;
+    TempSlot* fileSlot_ = nullptr;
+    TempSlot* scratchSlot_ = nullptr;
 };
 
 // Columns a little wider than their widest text: a full-width character takes two
@@ -166,7 +221,8 @@ class Book {
 public:
     explicit Book(const std::string& path) : temp_(path) {
         if (!temp_.Make(error_)) return;
-        tmpdir_ = temp_.Folder();
+        folder_ = temp_.Folder();
+        tmpdir_ = temp_.Scratch();
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         options.tmpdir = tmpdir_.data();
@@ -225,7 +281,7 @@ public:
             if (!data) continue;
             if (std::fflush(data) != 0 || std::ferror(data) || ::fstat(::fileno(data), &st) != 0) {
                 error_ =
-                    SystemError("cannot write the workbook's rows in '" + tmpdir_ + "'", errno ? errno : EIO);
+                    SystemError("cannot write the workbook's rows in '" + folder_ + "'", errno ? errno : EIO);
                 return;
             }
             bytes += static_cast<std::uint64_t>(st.st_size);
@@ -234,7 +290,7 @@ public:
         struct statvfs fs {};
         if (::statvfs(tmpdir_.c_str(), &fs) == 0 &&
             static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize < 2 * bytes + kMargin)
-            error_ = SystemError("cannot write the workbook in '" + tmpdir_ + "' (it needs " +
+            error_ = SystemError("cannot write the workbook in '" + folder_ + "' (it needs " +
                                      std::to_string((2 * bytes + kMargin) >> 20) + " MB free)",
                                  ENOSPC);
     }
@@ -256,6 +312,7 @@ public:
 
 private:
     TempBeside temp_;
+    std::string folder_;
     std::string tmpdir_;
     std::string error_;
     std::vector<std::uint32_t> rows_;
@@ -566,8 +623,8 @@ private:
 };
 
 void RemoveWorkbookTemps() noexcept {
-    for (TempSlot& slot : tempSlots)
-        if (slot.InUse.load()) ::unlink(slot.Name);
+    for (const TempSlot& slot : tempSlots)
+        if (slot.InUse.load()) RemoveTemp(slot);
 }
 
 bool WriteChangeXlsx(const ChangeRows& rows, const std::string& path, std::string& error) {
