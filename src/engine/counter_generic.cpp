@@ -351,6 +351,9 @@ private:
 };
 
 // The counter the frame runs: GenericLines with the language's block marks.
+// Where one pass over the bytes finds the marks (OnePass), the frame is made for
+// that alone: it asks for marks at every block.
+template <bool OnePass>
 class GenericCounter : public GenericLines {
 public:
     using GenericLines::GenericLines;
@@ -362,28 +365,24 @@ public:
     detail::BytesAsked Asked() const { return Rules().Asked; }
     void Find(const char* p, std::size_t n, std::size_t blocks, Carry& carry, detail::ByteMasks* out) const {
         const LanguageRules& rules = Rules();
-        if (rules.OnePass && !rules.AllLines)
+        if constexpr (OnePass)
             detail::FindMarks(p, n, blocks, rules.Tables, carry.Before, out);
         else
             detail::FindBytes(p, n, blocks, rules.Asked, out);
     }
     [[gnu::always_inline]] detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next,
                                                    std::uint64_t) const {
-        const LanguageRules& rules = Rules();
-        if (rules.AllLines) return {~std::uint64_t{0}, ~std::uint64_t{0}, 0};
-        // A backslash that ends its line.
-        auto endBackslash = [&](std::uint64_t backslash) {
-            return backslash & (((m.Cr | m.Lf) >> 1) | std::uint64_t{next == '\0'} << 63 |
-                                std::uint64_t{next == '\r' || next == '\n'} << 63);
-        };
-        if (rules.OnePass) return {m.Byte[0] | endBackslash(m.Byte[3]), m.Byte[1], m.Byte[2]};
-        return Terms(m, carry, next, endBackslash);
+        // (FindMarks gives the marks whole.)
+        if constexpr (OnePass) {
+            return {m.Byte[0], m.Byte[1], m.Byte[2]};
+        } else {
+            if (Rules().AllLines) return {~std::uint64_t{0}, ~std::uint64_t{0}, 0};
+            return Terms(m, carry, next);
+        }
     }
 
 private:
-    template <class EndBackslash>
-    detail::BlockMarks Terms(const detail::ByteMasks& m, Carry& carry, char next,
-                             EndBackslash endBackslash) const {
+    detail::BlockMarks Terms(const detail::ByteMasks& m, Carry& carry, char next) const {
         const LanguageRules& rules = Rules();
         std::uint64_t aux[LanguageRules::kAuxAll + 1];
         aux[LanguageRules::kAuxAll] = ~std::uint64_t{0};
@@ -403,7 +402,11 @@ private:
             return mask;
         };
         detail::BlockMarks marks{terms(rules.TermsA), terms(rules.TermsB), terms(rules.TermsLineComment)};
-        if (rules.EndBackslash >= 0) marks.A |= endBackslash(m.Byte[rules.EndBackslash]);
+        // A backslash that ends its line.
+        if (rules.EndBackslash >= 0)
+            marks.A |=
+                m.Byte[rules.EndBackslash] &
+                (((m.Cr | m.Lf) >> 1) | std::uint64_t{next == '\0' || next == '\r' || next == '\n'} << 63);
         return marks;
     }
 };
@@ -798,7 +801,9 @@ const std::shared_ptr<const LanguageSet>& InstalledLanguages() { return Installe
 FileStatus detail::CountLanguage(const CountOptions& opt, const LanguageRules& rules, TextPieces& text,
                                  FileCounts& rec, ConverterState& state) {
     const bool header = !rules.Lang().HeaderFirst.empty() && StartsWithHeader(rules.Lang(), text);
-    return detail::RunCounterFrame(opt, text, rec, state, GenericCounter(rules, header));
+    if (rules.OnePass && !rules.AllLines)
+        return detail::RunCounterFrame(opt, text, rec, state, GenericCounter<true>(rules, header));
+    return detail::RunCounterFrame(opt, text, rec, state, GenericCounter<false>(rules, header));
 }
 
 FileStatus CountLanguage(const CountOptions& opt, const LanguageRules& rules, std::string_view text,

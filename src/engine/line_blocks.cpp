@@ -181,14 +181,17 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
                   lineCommentBefore = _mm512_set1_epi8(MarkTables::LineCommentBefore),
                   backslash = _mm512_set1_epi8(MarkTables::Backslash);
     __m512i last = _mm512_set1_epi8(static_cast<char>(before * 9));  // the block before's indices
-    // A line comment's pair that runs on from a block is marked at the block's
-    // last byte once the next block is looked at: held here until then.
-    std::uint64_t lineComments = 0;
+    // A line comment's pair that runs on from a block, and a backslash that ends
+    // it before a line break in the next, are marked at the block's last byte once
+    // the next block is looked at: held here until then.
+    std::uint64_t lineComments = 0, marksA = 0, backslashes = 0;
     for (std::size_t b = 0; b < blocks; ++b) {
         const __m512i v = _mm512_loadu_si512(bytes.At(b));
         ByteMasks& m = out[b];
-        m.Cr = _mm512_cmpeq_epi8_mask(v, cr);
-        m.Lf = _mm512_cmpeq_epi8_mask(v, lf);
+        const std::uint64_t crs = _cvtmask64_u64(_mm512_cmpeq_epi8_mask(v, cr)),
+                            lfs = _cvtmask64_u64(_mm512_cmpeq_epi8_mask(v, lf)), breaks = crs | lfs;
+        m.Cr = crs;
+        m.Lf = lfs;
         m.Nul = _mm512_testn_epi8_mask(v, v);
         // Bytes of 0x80 and above are of class 0.
         const __m512i index = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(v), index0, v, index1);
@@ -199,21 +202,27 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
         last = index;
         // (the masked form: GCC 12 takes the plain one's source for uninitialised)
         const __m512i r = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, key, roles);
-        m.Byte[0] = _mm512_movepi8_mask(r);
         m.Byte[1] = _mm512_movepi8_mask(_mm512_add_epi8(r, r));
-        const std::uint64_t runsOn = _mm512_test_epi8_mask(r, lineCommentBefore);
-        if (b > 0) out[b - 1].Byte[2] = lineComments | runsOn << 63;
-        lineComments = _mm512_test_epi8_mask(r, lineCommentHere) | runsOn >> 1;
-        m.Byte[3] = _mm512_test_epi8_mask(r, backslash);
+        // The mask arithmetic is done on general registers, which this loop leaves idle.
+        const std::uint64_t runsOn = _cvtmask64_u64(_mm512_test_epi8_mask(r, lineCommentBefore));
+        if (b > 0) {
+            out[b - 1].Byte[2] = lineComments | runsOn << 63;
+            out[b - 1].Byte[0] = marksA | (backslashes >> 63 & breaks & 1) << 63;
+        }
+        lineComments = _cvtmask64_u64(_mm512_test_epi8_mask(r, lineCommentHere)) | runsOn >> 1;
+        backslashes = _cvtmask64_u64(_mm512_test_epi8_mask(r, backslash));
+        marksA = _cvtmask64_u64(_mm512_movepi8_mask(r)) | (backslashes & breaks >> 1);
     }
     if (blocks == 0) return;
-    out[blocks - 1].Byte[2] = lineComments;
-    // The last block's pair that runs into the text's next byte.
-    before = tables.Class[static_cast<unsigned char>(bytes.At(blocks - 1)[63])];
+    // The last block's pairs that run into the text's next byte (none at its end).
     const std::size_t end = blocks * 64;
-    const std::uint8_t next = end < n ? tables.Class[static_cast<unsigned char>(p[end])] : 0;
-    if ((tables.Roles[8 * before + next] & MarkTables::LineCommentBefore) != 0)
-        out[blocks - 1].Byte[2] |= std::uint64_t{1} << 63;
+    const char nextByte = end < n ? p[end] : '\0';
+    before = tables.Class[static_cast<unsigned char>(bytes.At(blocks - 1)[63])];
+    const std::uint8_t next = tables.Class[static_cast<unsigned char>(nextByte)];
+    const bool runsOn = (tables.Roles[8 * before + next] & MarkTables::LineCommentBefore) != 0;
+    const bool backslashEnds = nextByte == '\0' || nextByte == '\r' || nextByte == '\n';
+    out[blocks - 1].Byte[2] = lineComments | std::uint64_t{runsOn} << 63;
+    out[blocks - 1].Byte[0] = marksA | (backslashes >> 63 & backslashEnds) << 63;
 }
 
 // The ASCII run's whole vectors: a byte is ASCII other than NUL when, less one, it

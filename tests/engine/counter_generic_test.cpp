@@ -47,12 +47,7 @@ TEST(GenericCounter, MasksAndLineByLineAgreeOnRandomTexts) {
         LanguageRules byBytes(lang);
         byBytes.OnePass = false;
         byBytes.Short.On = false;
-        const std::vector<std::string> pieces = Pieces(lang);
-        for (int round = 0; round < 300; ++round) {
-            std::string text;
-            const auto length = std::uniform_int_distribution<int>(1, 400)(random);
-            std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
-            while (text.size() < static_cast<std::size_t>(length)) text += pieces[pick(random)];
+        auto agree = [&](const std::string& text) {
             for (const bool blankIsComment : {true, false}) {
                 CountOptions opt;
                 opt.BlankInCommentIsComment = blankIsComment;
@@ -67,11 +62,32 @@ TEST(GenericCounter, MasksAndLineByLineAgreeOnRandomTexts) {
                 state.LineClasses = &log;
                 const FileStatus b = CountLanguage(opt, rules, text, lines, state);
                 ASSERT_EQ(a, b) << text;
-                ASSERT_EQ(masks.Total, lines.Total) << text;
-                ASSERT_EQ(masks.Comment, lines.Comment) << text;
-                ASSERT_EQ(masks.Blank, lines.Blank) << text;
+                ASSERT_EQ((std::array{masks.Total, masks.Comment, masks.Blank}),
+                          (std::array{lines.Total, lines.Comment, lines.Blank}))
+                    << text;
             }
+        };
+        const std::vector<std::string> pieces = Pieces(lang);
+        for (int round = 0; round < 300; ++round) {
+            std::string text;
+            // Now and then a text of more than one window of blocks (4 KiB), whose
+            // marks run on from window to window.
+            const auto length = std::uniform_int_distribution<int>(1, round % 30 == 0 ? 9000 : 400)(random);
+            std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+            while (text.size() < static_cast<std::size_t>(length)) text += pieces[pick(random)];
+            agree(text);
+            if (HasFailure()) return;
         }
+        // A line comment continued by a backslash at the last byte of a block and of
+        // a window.
+        for (const std::size_t at : {std::size_t{63}, std::size_t{4095}})
+            for (const std::string& marker : lang.LineComments) {
+                std::string text;
+                while (text.size() + marker.size() + 4 < at) text += "x\n";
+                text += marker;
+                text.append(at - text.size(), ' ');
+                agree(text + "\\\nint x;\n");
+            }
     }
 }
 
