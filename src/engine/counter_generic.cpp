@@ -233,7 +233,8 @@ void LanguageRules::PlanTerms() {
 
 void LanguageRules::PlanTables() {
     Tables = {};
-    OnePass = detail::MarksInOnePass() && Asked.Count < 8;
+    // (Line breaks take a class of their own where a backslash can end a line.)
+    OnePass = detail::MarksInOnePass() && Asked.Count + (EndBackslash >= 0 ? 1 : 0) < 8;
     for (int k = 0; k < Asked.Count; ++k) {
         if (static_cast<unsigned char>(Asked.Value[k]) >= 0x80) OnePass = false;
         for (unsigned c = 1; c < 0x80; ++c)
@@ -255,8 +256,12 @@ void LanguageRules::PlanTables() {
         else
             for (std::uint8_t before = 0; before < 8; ++before) at(before, r.First) |= roles;
     }
-    if (EndBackslash >= 0)
-        for (std::uint8_t before = 0; before < 8; ++before) at(before, EndBackslash) |= R::Backslash;
+    if (EndBackslash >= 0 && Asked.Count < 7) {
+        // A backslash that ends its line is marked as A by the line break after it.
+        const auto lineBreak = static_cast<std::int8_t>(Asked.Count);
+        Tables.Class['\r'] = Tables.Class['\n'] = static_cast<std::uint8_t>(lineBreak + 1);
+        at(static_cast<std::uint8_t>(EndBackslash + 1), lineBreak) |= R::ABefore;
+    }
     Tables.MakeIndex();
 }
 

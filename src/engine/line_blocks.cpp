@@ -179,19 +179,16 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
     const __m512i classBefore = _mm512_set1_epi8(0x38);
     const __m512i lineCommentHere = _mm512_set1_epi8(MarkTables::LineCommentHere),
                   lineCommentBefore = _mm512_set1_epi8(MarkTables::LineCommentBefore),
-                  backslash = _mm512_set1_epi8(MarkTables::Backslash);
+                  aBefore = _mm512_set1_epi8(MarkTables::ABefore);
     __m512i last = _mm512_set1_epi8(static_cast<char>(before * 9));  // the block before's indices
-    // A line comment's pair that runs on from a block, and a backslash that ends
-    // it before a line break in the next, are marked at the block's last byte once
-    // the next block is looked at: held here until then.
-    std::uint64_t lineComments = 0, marksA = 0, backslashes = 0;
+    // A line comment's pair that runs on from a block is marked at the block's
+    // last byte once the next block is looked at: held here until then.
+    std::uint64_t lineComments = 0;
     for (std::size_t b = 0; b < blocks; ++b) {
         const __m512i v = _mm512_loadu_si512(bytes.At(b));
         ByteMasks& m = out[b];
-        const std::uint64_t crs = _cvtmask64_u64(_mm512_cmpeq_epi8_mask(v, cr)),
-                            lfs = _cvtmask64_u64(_mm512_cmpeq_epi8_mask(v, lf)), breaks = crs | lfs;
-        m.Cr = crs;
-        m.Lf = lfs;
+        m.Cr = _mm512_cmpeq_epi8_mask(v, cr);
+        m.Lf = _mm512_cmpeq_epi8_mask(v, lf);
         m.Nul = _mm512_testn_epi8_mask(v, v);
         // Bytes of 0x80 and above are of class 0.
         const __m512i index = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(v), index0, v, index1);
@@ -203,26 +200,32 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
         // (the masked form: GCC 12 takes the plain one's source for uninitialised)
         const __m512i r = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, key, roles);
         m.Byte[1] = _mm512_movepi8_mask(_mm512_add_epi8(r, r));
-        // The mask arithmetic is done on general registers, which this loop leaves idle.
-        const std::uint64_t runsOn = _cvtmask64_u64(_mm512_test_epi8_mask(r, lineCommentBefore));
-        if (b > 0) {
-            out[b - 1].Byte[2] = lineComments | runsOn << 63;
-            out[b - 1].Byte[0] = marksA | (backslashes >> 63 & breaks & 1) << 63;
+        const std::uint64_t runsOn = _mm512_test_epi8_mask(r, lineCommentBefore);
+        if (b > 0) out[b - 1].Byte[2] = lineComments | runsOn << 63;
+        lineComments = _mm512_test_epi8_mask(r, lineCommentHere) | runsOn >> 1;
+        // A's masks go to memory as they are: moved to general registers to be
+        // worked on, they took this loop a quarter more time. A backslash before a
+        // line break is rare.
+        __mmask64 a = _mm512_movepi8_mask(r);
+        const __mmask64 ab = _mm512_test_epi8_mask(r, aBefore);
+        if (!_kortestz_mask64_u8(ab, ab)) [[unlikely]] {
+            const std::uint64_t bits = _cvtmask64_u64(ab);
+            a = _cvtu64_mask64(_cvtmask64_u64(a) | bits >> 1);
+            // (The block before the first was given its mark by the byte after it.)
+            if (b > 0) out[b - 1].Byte[0] |= (bits & 1) << 63;
         }
-        lineComments = _cvtmask64_u64(_mm512_test_epi8_mask(r, lineCommentHere)) | runsOn >> 1;
-        backslashes = _cvtmask64_u64(_mm512_test_epi8_mask(r, backslash));
-        marksA = _cvtmask64_u64(_mm512_movepi8_mask(r)) | (backslashes & breaks >> 1);
+        m.Byte[0] = a;
     }
     if (blocks == 0) return;
-    // The last block's pairs that run into the text's next byte (none at its end).
-    const std::size_t end = blocks * 64;
-    const char nextByte = end < n ? p[end] : '\0';
+    // The last block's pairs that run into the text's next byte; the text's end
+    // ends its last line.
     before = tables.Class[static_cast<unsigned char>(bytes.At(blocks - 1)[63])];
-    const std::uint8_t next = tables.Class[static_cast<unsigned char>(nextByte)];
-    const bool runsOn = (tables.Roles[8 * before + next] & MarkTables::LineCommentBefore) != 0;
-    const bool backslashEnds = nextByte == '\0' || nextByte == '\r' || nextByte == '\n';
-    out[blocks - 1].Byte[2] = lineComments | std::uint64_t{runsOn} << 63;
-    out[blocks - 1].Byte[0] = marksA | (backslashes >> 63 & backslashEnds) << 63;
+    const std::size_t end = blocks * 64;
+    const std::uint8_t next = tables.Class[static_cast<unsigned char>(end < n ? p[end] : '\n')];
+    const std::uint8_t runsOn = tables.Roles[8 * before + next];
+    out[blocks - 1].Byte[0] |= std::uint64_t{(runsOn & MarkTables::ABefore) != 0} << 63;
+    out[blocks - 1].Byte[2] = lineComments | std::uint64_t{(runsOn & MarkTables::LineCommentBefore) != 0}
+                                                 << 63;
 }
 
 // The ASCII run's whole vectors: a byte is ASCII other than NUL when, less one, it

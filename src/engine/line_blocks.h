@@ -44,7 +44,8 @@ void FindBytes(const char* p, std::size_t n, std::size_t blocks, const BytesAske
                Simd simd);
 
 // A language's marks as two tables, made once: the class of each byte (0: none of
-// the bytes the language marks, else 1 to 7), and the roles of each byte by its
+// the bytes the language marks, else 1 to 7; CR and LF have one of their own where
+// a backslash can end a line), and the roles of each byte by its
 // class and that of the byte before it (Roles[8 * before + class]). A pair of
 // bytes and a single byte are looked up alike, whatever their number. Index is
 // what FindMarks looks a byte below 0x80 up in: its class, the same times 8, and
@@ -55,7 +56,7 @@ struct MarkTables {
         B = 0x40,               // as BlockMarks::B
         LineCommentHere = 1,    // BlockMarks::LineComment at this byte
         LineCommentBefore = 2,  // BlockMarks::LineComment at the byte before
-        Backslash = 4,          // a backslash, marked where it ends a line
+        ABefore = 4,            // BlockMarks::A at the byte before (rare)
     };
     std::uint8_t Class[256] = {};
     std::uint8_t Roles[64] = {};
