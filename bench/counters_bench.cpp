@@ -5,20 +5,26 @@
 // the backslash, 0x63 0x6F are "co"). Two floors for the same C texts: splitting the
 // lines only, and counting newlines with memchr. The table's C entry, counted by
 // the one counter every language of the table shares, runs over the C texts too
-// ("Generic/..."), beside the C counter that knows only C.
+// ("Generic/..."), beside the C counter that knows only C, and so does an entry of
+// the C counter's own rules ("GenericSameRules/..."). "MarksPass/..." times the
+// pass that finds each block's breaks, blanks and marks alone.
 //
 //   zarnik-counters-bench [--benchmark_filter=REGEX] [other Google Benchmark options]
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "corpus.h"
 #include "engine/counter_generic.h"
 #include "engine/counters.h"
+#include "engine/language_table.h"
+#include "engine/line_blocks.h"
 #include "engine/lines.h"
 
 namespace {
@@ -62,6 +68,14 @@ std::string Sjis(std::size_t n) {
     // Never end on a lead byte, which would take the next byte (a quote, say) with it.
     while (!s.empty() && static_cast<unsigned char>(s.back()) >= 0x80) s.pop_back();
     return s;
+}
+
+// The rules of the shipped table's C entry (none when the table has none).
+const LanguageRules* CRules() {
+    static const LanguageTable table = LoadLanguageTable({ZARNIK_LANGUAGES});
+    static const std::unique_ptr<const LanguageRules> rules =
+        table.Find("C") ? std::make_unique<const LanguageRules>(*table.Find("C")) : nullptr;
+    return rules.get();
 }
 
 using CounterFn =
@@ -123,16 +137,25 @@ std::vector<Case> Cases() {
          Repeat({"' " + sjis + " _", "  " + sjis + " _", "  " + sjis, "s = \"" + sjis + "\" ' " + sjis})},
         {"Guess/typical", guess, SourceText(".c", kTextBytes, 1)},
     };
-    static const LanguageTable table = LoadLanguageTable({ZARNIK_LANGUAGES});
-    if (const Language* lang = table.Find("C")) {
-        static const LanguageRules rules(*lang);
-        const CounterFn generic = [](const CountOptions& opt, std::string_view text, FileCounts& rec,
-                                     ConverterState& st) { return CountLanguage(opt, rules, text, rec, st); };
-        const std::size_t n = cases.size();
+    // The table's C entry, and an entry of the C counter's own rules (no raw strings,
+    // character literals or spliced lines): what C's further rules cost the table's
+    // counter.
+    static LanguageTable sameRules;
+    ParseLanguages("[Same rules]\nkind = C\nextensions = *.c\nline = //\nblock = /* */\nstring = \" \" esc\n",
+                   "bench", sameRules);
+    static const LanguageRules sameRulesRules(sameRules.Languages.at(0));
+    const std::size_t n = cases.size();
+    for (const auto& [name, rules] :
+         {std::pair{"Generic", CRules()}, std::pair{"GenericSameRules", &sameRulesRules}}) {
+        if (!rules) continue;
+        const CounterFn generic = [rules](const CountOptions& opt, std::string_view text, FileCounts& rec,
+                                          ConverterState& st) {
+            return CountLanguage(opt, *rules, text, rec, st);
+        };
         for (std::size_t k = 0; k < n; ++k)
             if (cases[k].Name.rfind("CFamily/", 0) == 0)
                 cases.push_back(
-                    {"Generic" + cases[k].Name.substr(cases[k].Name.find('/')), generic, cases[k].Text});
+                    {name + cases[k].Name.substr(cases[k].Name.find('/')), generic, cases[k].Text});
     }
     return cases;
 }
@@ -149,6 +172,26 @@ void RunCounter(benchmark::State& state, const Case& c) {
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(c.Text.size()));
     state.counters["lines"] = static_cast<double>(lines);
+}
+
+// The pass that finds a block's line breaks, blanks and marks, alone: by the
+// table's lookups (the table's C entry) and by two compares (the C counter's).
+void RunMarksPass(benchmark::State& state, const std::string& text, const LanguageRules& rules, bool table) {
+    detail::ByteMasks window[64];
+    detail::BytesAsked twoBytes = rules.Asked;
+    twoBytes.Count = 2;
+    for (auto _ : state) {
+        std::uint8_t before = 0;
+        for (std::size_t at = 0; at < text.size(); at += 64 * 64) {
+            const std::size_t n = text.size() - at, blocks = std::min<std::size_t>(64, (n + 63) / 64);
+            if (table)
+                detail::FindMarks(text.data() + at, n, blocks, rules.Tables, before, window);
+            else
+                detail::FindBytes(text.data() + at, n, blocks, twoBytes, window);
+            benchmark::DoNotOptimize(window);
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 
 void RunSplitter(benchmark::State& state, const std::string& text) {
@@ -196,6 +239,11 @@ int main(int argc, char** argv) {
             const std::string shape = c.Name.substr(c.Name.find('/'));
             benchmark::RegisterBenchmark(("LineSplitter" + shape).c_str(), RunSplitter, std::cref(c.Text));
             benchmark::RegisterBenchmark(("memchr_newlines" + shape).c_str(), RunMemchr, std::cref(c.Text));
+            if (const LanguageRules* rules = CRules(); rules && rules->OnePass)
+                for (const bool table : {true, false})
+                    benchmark::RegisterBenchmark(
+                        ((table ? "MarksPass/table" : "MarksPass/two_bytes") + shape).c_str(), RunMarksPass,
+                        std::cref(c.Text), std::cref(*rules), table);
         }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
