@@ -74,9 +74,10 @@ bool MarksInOnePass();
 
 // The masks of blocks [0, blocks) of the text [p, p + n) as FindBytes finds them,
 // but for the marks the tables give instead of asked bytes: Byte[0] A (with the
-// backslashes that end a line), Byte[1] B, Byte[2] LineComment. before: the class of the byte before
-// p (0 at a text's start), then of the last byte looked at. The byte after the
-// last block is the text's next, or none at its end. Only where MarksInOnePass().
+// backslashes that end a line), Byte[1] B, Byte[2] LineComment. before: the class
+// of the byte before p (0 at a text's start), then of the last byte looked at. The
+// byte after the last block is the text's next, or none at its end (which ends a
+// line). Only where MarksInOnePass().
 void FindMarks(const char* p, std::size_t n, std::size_t blocks, const MarkTables& tables,
                std::uint8_t& before, ByteMasks* out);
 
