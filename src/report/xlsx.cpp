@@ -221,7 +221,6 @@ class Book {
 public:
     explicit Book(const std::string& path) : temp_(path) {
         if (!temp_.Make(error_)) return;
-        folder_ = temp_.Folder();
         tmpdir_ = temp_.Scratch();
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
@@ -280,8 +279,8 @@ public:
             struct stat st {};
             if (!data) continue;
             if (std::fflush(data) != 0 || std::ferror(data) || ::fstat(::fileno(data), &st) != 0) {
-                error_ =
-                    SystemError("cannot write the workbook's rows in '" + folder_ + "'", errno ? errno : EIO);
+                error_ = SystemError("cannot write the workbook's rows in '" + temp_.Folder() + "'",
+                                     errno ? errno : EIO);
                 return;
             }
             bytes += static_cast<std::uint64_t>(st.st_size);
@@ -290,7 +289,7 @@ public:
         struct statvfs fs {};
         if (::statvfs(tmpdir_.c_str(), &fs) == 0 &&
             static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize < 2 * bytes + kMargin)
-            error_ = SystemError("cannot write the workbook in '" + folder_ + "' (it needs " +
+            error_ = SystemError("cannot write the workbook in '" + temp_.Folder() + "' (it needs " +
                                      std::to_string((2 * bytes + kMargin) >> 20) + " MB free)",
                                  ENOSPC);
     }
@@ -312,8 +311,7 @@ public:
 
 private:
     TempBeside temp_;
-    std::string folder_;
-    std::string tmpdir_;
+    std::string tmpdir_;  // (libxlsxwriter takes it as char*)
     std::string error_;
     std::vector<std::uint32_t> rows_;
     lxw_workbook* workbook_ = nullptr;
