@@ -250,11 +250,17 @@ void LanguageRules::PlanTables() {
         std::uint8_t roles = 0;
         if ((r.Roles & A) != 0) roles |= R::A;
         if ((r.Roles & B) != 0) roles |= R::B;
-        if ((r.Roles & LineComment) != 0) roles |= pair ? R::LineCommentBefore : R::LineCommentHere;
-        if (pair)
+        if (pair) {
+            if ((r.Roles & LineComment) != 0) roles |= R::LineCommentBefore;
             at(static_cast<std::uint8_t>(r.First + 1), r.Second) |= roles;
-        else
+        } else {
             for (std::uint8_t before = 0; before < 8; ++before) at(before, r.First) |= roles;
+            // A line comment of one byte is marked by whatever byte follows it, as
+            // one of two bytes is by its second.
+            if ((r.Roles & LineComment) != 0)
+                for (std::int8_t after = -1; after < 7; ++after)
+                    at(static_cast<std::uint8_t>(r.First + 1), after) |= R::LineCommentBefore;
+        }
     }
     if (EndBackslash >= 0 && Asked.Count < 7) {
         // A backslash that ends its line is marked as A by the line break after it.

@@ -156,11 +156,11 @@ template <int Count>
     }
 }
 
-// For each byte of a block, the one before it; for byte 0 the last of the block
-// before (index 127 of two tables).
+// For each byte of a block, the one before it; for byte 0 the block's last, which
+// stands in for the last of the block before until that is put there.
 constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
     std::array<std::uint8_t, 64> a{};
-    a[0] = 127;
+    a[0] = 63;
     for (std::size_t i = 1; i < 64; ++i) a[i] = static_cast<std::uint8_t>(i - 1);
     return a;
 }();
@@ -172,49 +172,58 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
                                                           const MarkTables& tables, std::uint8_t& before,
                                                           ByteMasks* out) {
     const BlockBytes bytes(p, n, blocks);
-    const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n');
+    const __m512i cr = _mm512_set1_epi8('\r'), lf = _mm512_set1_epi8('\n'), del = _mm512_set1_epi8(0x7F);
     const __m512i index0 = _mm512_loadu_si512(tables.Index), index1 = _mm512_loadu_si512(tables.Index + 64);
     const __m512i roles = _mm512_loadu_si512(tables.Roles);
     const __m512i byteBefore = _mm512_loadu_si512(kByteBefore.data());
     const __m512i classBefore = _mm512_set1_epi8(0x38);
-    const __m512i lineCommentHere = _mm512_set1_epi8(MarkTables::LineCommentHere),
-                  lineCommentBefore = _mm512_set1_epi8(MarkTables::LineCommentBefore),
+    const __m512i lineCommentBefore = _mm512_set1_epi8(MarkTables::LineCommentBefore),
                   aBefore = _mm512_set1_epi8(MarkTables::ABefore);
-    __m512i last = _mm512_set1_epi8(static_cast<char>(before * 9));  // the block before's indices
+    // The indices turned by one byte (each byte's at the byte after it), the block
+    // before's too: its last byte's stands at byte 0.
+    __m512i lastTurned = _mm512_set1_epi8(static_cast<char>(before * 9));
     // A line comment's pair that runs on from a block is marked at the block's
     // last byte once the next block is looked at: held here until then.
     std::uint64_t lineComments = 0;
+    // The block before's line comments and A, where a mark at its last byte goes (the
+    // block before the first was given its marks by the byte after it).
+    std::uint64_t dropped[2];
+    std::uint64_t *lineCommentsHeld = &dropped[0], *aHeld = &dropped[1];
     for (std::size_t b = 0; b < blocks; ++b) {
         const __m512i v = _mm512_loadu_si512(bytes.At(b));
         ByteMasks& m = out[b];
         m.Cr = _mm512_cmpeq_epi8_mask(v, cr);
         m.Lf = _mm512_cmpeq_epi8_mask(v, lf);
         m.Nul = _mm512_testn_epi8_mask(v, v);
-        // Bytes of 0x80 and above are of class 0.
-        const __m512i index = _mm512_maskz_permutex2var_epi8(~_mm512_movepi8_mask(v), index0, v, index1);
+        // Bytes of 0x80 and above are looked up as DEL, which no language marks.
+        const __m512i index = _mm512_permutex2var_epi8(index0, _mm512_min_epu8(v, del), index1);
         m.White = _mm512_movepi8_mask(index);
         // The class before (bits 3 to 5) beside the byte's own (bits 0 to 2).
-        const __m512i key = _mm512_ternarylogic_epi32(_mm512_permutex2var_epi8(index, byteBefore, last),
-                                                      index, classBefore, 0xE4);
-        last = index;
+        const __m512i turned = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, byteBefore, index);
+        const __m512i key = _mm512_ternarylogic_epi32(_mm512_mask_blend_epi8(1, turned, lastTurned), index,
+                                                      classBefore, 0xE4);
+        lastTurned = turned;
         // (the masked form: GCC 12 takes the plain one's source for uninitialised)
         const __m512i r = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, key, roles);
         m.Byte[1] = _mm512_movepi8_mask(_mm512_add_epi8(r, r));
-        const std::uint64_t runsOn = _mm512_test_epi8_mask(r, lineCommentBefore);
-        if (b > 0) out[b - 1].Byte[2] = lineComments | runsOn << 63;
-        lineComments = _mm512_test_epi8_mask(r, lineCommentHere) | runsOn >> 1;
+        // A line comment's mark, at the byte before, may fall in the block before.
+        std::uint64_t lineCommentAfter = _cvtmask64_u64(_mm512_test_epi8_mask(r, lineCommentBefore));
+        asm("" : "+r"(lineCommentAfter));  // shifted in a general register, not a mask's
+        *lineCommentsHeld = lineComments | lineCommentAfter << 63;
+        lineComments = lineCommentAfter >> 1;
+        lineCommentsHeld = &m.Byte[2];
         // A's masks go to memory as they are: moved to general registers to be
         // worked on, they took this loop a quarter more time. A backslash before a
         // line break is rare.
-        __mmask64 a = _mm512_movepi8_mask(r);
+        m.Byte[0] = _mm512_movepi8_mask(r);
         const __mmask64 ab = _mm512_test_epi8_mask(r, aBefore);
         if (!_kortestz_mask64_u8(ab, ab)) [[unlikely]] {
             const std::uint64_t bits = _cvtmask64_u64(ab);
-            a = _cvtu64_mask64(_cvtmask64_u64(a) | bits >> 1);
-            // (The block before the first was given its mark by the byte after it.)
-            if (b > 0) out[b - 1].Byte[0] |= (bits & 1) << 63;
+            asm("" ::: "memory");  // A read back here, not kept in a register meanwhile
+            m.Byte[0] |= bits >> 1;
+            *aHeld |= (bits & 1) << 63;
         }
-        m.Byte[0] = a;
+        aHeld = &m.Byte[0];
     }
     if (blocks == 0) return;
     // The last block's pairs that run into the text's next byte; the text's end

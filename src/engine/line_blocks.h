@@ -54,9 +54,8 @@ struct MarkTables {
     enum Role : std::uint8_t {
         A = 0x80,               // as BlockMarks::A
         B = 0x40,               // as BlockMarks::B
-        LineCommentHere = 1,    // BlockMarks::LineComment at this byte
-        LineCommentBefore = 2,  // BlockMarks::LineComment at the byte before
-        ABefore = 4,            // BlockMarks::A at the byte before (rare)
+        LineCommentBefore = 1,  // BlockMarks::LineComment at the byte before
+        ABefore = 2,            // BlockMarks::A at the byte before (rare)
     };
     std::uint8_t Class[256] = {};
     std::uint8_t Roles[64] = {};
