@@ -189,6 +189,7 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
     // block before the first was given its marks by the byte after it).
     std::uint64_t dropped[2];
     std::uint64_t *lineCommentsHeld = &dropped[0], *aHeld = &dropped[1];
+#pragma GCC unroll 2
     for (std::size_t b = 0; b < blocks; ++b) {
         const __m512i v = _mm512_loadu_si512(bytes.At(b));
         ByteMasks& m = out[b];
