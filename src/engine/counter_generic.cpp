@@ -308,9 +308,13 @@ public:
     // Classify, with the line's marks and blanks taken from its blocks' where the
     // language's shape allows.
     detail::LineClass ClassifyShort(std::string_view line, std::size_t first, const detail::LineBits& bits) {
-        if (rules_.Short.FromBlocks)
-            if (const auto c = ShortClass(line, first, &bits)) return *c;
-        return Classify(line, first);
+        return ClassifyShortAs<false>(line, first, bits);
+    }
+    // The same, for processors with AVX-512 (where the table pass runs): the stop
+    // bytes are found without a call.
+    ZARNIK_AVX512_BITS detail::LineClass ClassifyShortWide(std::string_view line, std::size_t first,
+                                                           const detail::LineBits& bits) {
+        return ClassifyShortAs<true>(line, first, bits);
     }
 
 protected:
@@ -335,15 +339,31 @@ private:
     std::size_t OpenString(std::string_view line, std::size_t i, std::size_t first, const Opener& o,
                            bool& hasCode);
     std::size_t InBlock(std::string_view line, std::size_t i);
-    int ShortLine(std::string_view line, std::size_t first, const detail::LineBits* bits);
-    // The class of a line of at most 64 bytes in code or in the block comment read
-    // by its masks, or none where it must be walked byte by byte.
-    std::optional<detail::LineClass> ShortClass(std::string_view line, std::size_t first,
-                                                const detail::LineBits* bits) {
-        if (line.size() > 64 || (state_ != State::Code && state_ != State::Block)) return std::nullopt;
-        const int hasCode = ShortLine(line, first, bits);
-        if (hasCode < 0) return std::nullopt;
-        return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
+    [[gnu::always_inline]] inline int ShortLine(std::string_view line, std::size_t first,
+                                                const detail::ShortLineMasks& m);
+    bool ShortFits(std::string_view line) const {
+        return line.size() <= 64 && (state_ == State::Code || state_ == State::Block);
+    }
+    template <bool Wide>
+    [[gnu::always_inline]] detail::LineClass ClassifyShortAs(std::string_view line, std::size_t first,
+                                                             const detail::LineBits& bits) {
+        if (rules_.Short.FromBlocks && ShortFits(line)) {
+            const char(&stops)[4] = rules_.Short.Stops;
+#if defined(__x86_64__)
+            const std::uint64_t stop = Wide ? detail::StopsOfShortLineAvx512(line.data(), line.size(), stops)
+                                            : detail::StopsOfShortLine(line.data(), line.size(), stops);
+#else
+            const std::uint64_t stop = detail::StopsOfShortLine(line.data(), line.size(), stops);
+#endif
+            // The blocks' marks run on into the lines after: only the line's own are kept.
+            const std::uint64_t valid =
+                line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
+            const int hasCode = ShortLine(
+                line, first,
+                {bits.A >> 1 & valid, bits.B >> 1 & valid, bits.LineComment & valid, bits.White, stop});
+            if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
+        }
+        return Classify(line, first);
     }
     std::size_t InString(std::string_view line, std::size_t i);
     bool WordStart(std::string_view line, std::size_t i) const {
@@ -380,6 +400,13 @@ public:
             detail::FindMarks(p, n, blocks, rules.Tables, carry.Before, out);
         else
             detail::FindBytes(p, n, blocks, rules.Asked, out);
+    }
+    detail::LineClass ClassifyShort(std::string_view line, std::size_t first, const detail::LineBits& bits) {
+        // (FindMarks runs only where the processor has AVX-512.)
+        if constexpr (OnePass)
+            return ClassifyShortWide(line, first, bits);
+        else
+            return GenericLines::ClassifyShort(line, first, bits);
     }
     [[gnu::always_inline]] detail::BlockMarks Mark(const detail::ByteMasks& m, Carry& carry, char next,
                                                    std::uint64_t) const {
@@ -428,8 +455,13 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
         const detail::LineClass c = FixedForm(line, first);
         if (c != detail::LineClass::Code) return c;
     }
-    if (rules_.Short.On)
-        if (const auto c = ShortClass(line, first, nullptr)) return *c;
+    if (rules_.Short.On && ShortFits(line)) {
+        const LanguageRules::ShortLineShape& shape = rules_.Short;
+        const int hasCode = ShortLine(line, first,
+                                      detail::MasksOfShortLine(line.data(), line.size(), shape.Open,
+                                                               shape.Close, shape.Line, shape.Stops));
+        if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
+    }
     bool hasCode = false;
     std::size_t i = first;
     if (state_ == State::LineSplice) i = line.size();
@@ -464,19 +496,13 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
     return hasCode ? detail::LineClass::Code : detail::LineClass::Comment;
 }
 
-// Classify for a line of at most 64 bytes in code or in the block comment, by bit
-// masks of the markers' bytes as the C counter walks its short lines: 1 when it
-// holds code, 0 when not, -1 when it holds a byte that needs the byte walk.
-int GenericLines::ShortLine(std::string_view line, std::size_t first, const detail::LineBits* bits) {
-    const LanguageRules::ShortLineShape& shape = rules_.Short;
+// Classify for a line of at most 64 bytes in code or in the block comment, from bit
+// masks of its markers, blanks and stop bytes (m), as the C counter walks its short
+// lines: 1 when it holds code, 0 when not, -1 when it holds a byte that needs the
+// byte walk.
+inline int GenericLines::ShortLine(std::string_view line, std::size_t first,
+                                   const detail::ShortLineMasks& m) {
     const std::uint64_t valid = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
-    // The blocks' marks run on into the lines after: only the line's own are kept.
-    const detail::ShortLineMasks m =
-        bits ? detail::ShortLineMasks{bits->A >> 1 & valid, bits->B >> 1 & valid, bits->LineComment & valid,
-                                      bits->White,
-                                      detail::StopsOfShortLine(line.data(), line.size(), shape.Stops)}
-             : detail::MasksOfShortLine(line.data(), line.size(), shape.Open, shape.Close, shape.Line,
-                                        shape.Stops);
     if (m.Stop != 0) return -1;
     const std::uint64_t code = ~m.White & valid;
     auto after = [](unsigned mark) { return mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0; };

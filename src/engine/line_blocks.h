@@ -150,8 +150,10 @@ template <bool Instruction>
 // Marks a function built for processors with those instructions.
 #if defined(__x86_64__)
 #define ZARNIK_BIT_INSTRUCTIONS [[gnu::target("popcnt,bmi,bmi2")]]
+#define ZARNIK_AVX512_BITS [[gnu::target("avx512bw,popcnt,bmi,bmi2")]]
 #else
 #define ZARNIK_BIT_INSTRUCTIONS
+#define ZARNIK_AVX512_BITS
 #endif
 
 // Whether the processor counts bits and finds the first set bit with one
