@@ -35,9 +35,15 @@ std::vector<std::string> Pieces(const Language& l) {
 
 TEST(GenericCounter, MasksAndLineByLineAgreeOnRandomTexts) {
     const char* source = std::getenv("ZARNIK_SOURCE");
-    const LanguageTable table =
-        LoadLanguageTable({std::string(source ? source : ".") + "/data/languages.conf"});
+    LanguageTable table = LoadLanguageTable({std::string(source ? source : ".") + "/data/languages.conf"});
     ASSERT_FALSE(table.Languages.empty());
+    // A language of our own that takes all seven classes the table pass holds, the
+    // line break's among them, beside a line comment of one byte.
+    ParseLanguages(
+        "[Seven]\nkind = 7\nextensions = *.7\nline = #\nblock = (* *)\nstring = ''' ''' multi\n"
+        "splice = 1\n",
+        "test", table);
+    ASSERT_NE(table.Find("Seven"), nullptr);
     std::mt19937 random(32);
     for (const Language& lang : table.Languages) {
         SCOPED_TRACE(lang.Name);
