@@ -355,12 +355,8 @@ private:
 #else
             const std::uint64_t stop = detail::StopsOfShortLine(line.data(), line.size(), stops);
 #endif
-            // The blocks' marks run on into the lines after: only the line's own are kept.
-            const std::uint64_t valid =
-                line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
-            const int hasCode = ShortLine(
-                line, first,
-                {bits.A >> 1 & valid, bits.B >> 1 & valid, bits.LineComment & valid, bits.White, stop});
+            const int hasCode =
+                ShortLine(line, first, {bits.A >> 1, bits.B >> 1, bits.LineComment, bits.White, stop});
             if (hasCode >= 0) return hasCode != 0 ? detail::LineClass::Code : detail::LineClass::Comment;
         }
         return Classify(line, first);
@@ -499,14 +495,17 @@ detail::LineClass GenericLines::Classify(std::string_view line, std::size_t firs
 // Classify for a line of at most 64 bytes in code or in the block comment, from bit
 // masks of its markers, blanks and stop bytes (m), as the C counter walks its short
 // lines: 1 when it holds code, 0 when not, -1 when it holds a byte that needs the
-// byte walk.
+// byte walk. Masks taken from blocks run on past the line's end: only the line's
+// own bytes are walked.
 inline int GenericLines::ShortLine(std::string_view line, std::size_t first,
                                    const detail::ShortLineMasks& m) {
     const std::uint64_t valid = line.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << line.size()) - 1;
     if (m.Stop != 0) return -1;
     const std::uint64_t code = ~m.White & valid;
-    auto after = [](unsigned mark) { return mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0; };
-    std::uint64_t from = first < 64 ? ~std::uint64_t{0} << first : 0;  // the bytes not walked yet
+    auto after = [valid](unsigned mark) {
+        return (mark + 2 < 64 ? ~std::uint64_t{0} << (mark + 2) : 0) & valid;
+    };
+    std::uint64_t from = (first < 64 ? ~std::uint64_t{0} << first : 0) & valid;  // the bytes not walked yet
     bool in = state_ == State::Block, hasCode = false;
     for (;;) {
         if (in) {

@@ -182,8 +182,8 @@ constexpr std::array<std::uint8_t, 64> kByteBefore = [] {
     // The indices turned by one byte (each byte's at the byte after it), the block
     // before's too: its last byte's stands at byte 0.
     __m512i lastTurned = _mm512_set1_epi8(static_cast<char>(before * 9));
-    // A line comment's pair that runs on from a block is marked at the block's
-    // last byte once the next block is looked at: held here until then.
+    // A line comment whose first byte is a block's last is marked there once the
+    // next block is looked at: held here until then.
     std::uint64_t lineComments = 0;
     // The block before's line comments and A, where a mark at its last byte goes (the
     // block before the first was given its marks by the byte after it).
